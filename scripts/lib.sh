@@ -1,0 +1,89 @@
+# Shared helpers of scripts/kelvaro2 and scripts/test. Source, do not run.
+# Everything a bare Debian machine lacks is installed here; the user's ~/.wine
+# is never touched: every Wine call runs in a prefix inside build/.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD="$ROOT/build"
+PACKAGES=(wine wine64 fonts-wine g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev xvfb xauth locales
+          fonts-ipafont fonts-ipaexfont googletest cmake make)
+
+log() { printf '[kelvaro2] %s\n' "$*" >&2; }
+
+ensure_packages() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    log "installing ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Wine needs the Japanese locale for code page 932.
+ensure_locale() {
+    locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' && return 0
+    log "generating the ja_JP.UTF-8 locale"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    $sudo locale-gen >/dev/null
+}
+
+build_all() {
+    if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+        cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    fi
+    cmake --build "$BUILD" -j"$(nproc)" "$@"
+}
+
+# wine_env PREFIX: the environment of every Wine call.
+wine_env() {
+    export WINEPREFIX="$1" WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEARCH=win64
+}
+
+# Creates the prefix once, with the settings the program and tests rely on.
+ensure_prefix() {
+    [ -f "$WINEPREFIX/.kelvaro2-ready" ] && return 0
+    log "creating the Wine prefix $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    # Without a window manager, hiding a managed window costs two seconds.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ 明朝' /t REG_SZ /d IPAMincho /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.kelvaro2-ready"
+}
+
+XVFB_PID=""
+# Starts Xvfb on a free display when there is none; stopped by stop_display.
+ensure_display() {
+    [ -n "${DISPLAY:-}" ] && return 0
+    local n
+    for n in $(seq 91 150); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+    done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+        sleep 0.1
+    done
+    log "Xvfb did not start on :$n"
+    return 1
+}
+
+stop_display() {
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
+    fi
+}

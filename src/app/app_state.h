@@ -1,0 +1,36 @@
+#pragma once
+#include "engine/file_system.h"
+#include "platform/services.h"
+#include "settings/app_settings.h"
+#include "settings/settings_store.h"
+#include "windows/changed_list.h"
+#include "windows/history_log.h"
+#include "windows/target_list.h"
+
+namespace kelvaro {
+
+// The services the program reaches the outside world through.
+struct Services {
+    ISettingsStore& store;
+    IFileSystem& fs;
+    IClipboard& clipboard;
+    IPrompts& prompts;
+};
+
+// What the program holds while it runs: the settings record and the state
+// behind the target list, the history and the changed-folder list.
+struct AppState {
+    explicit AppState(IPrompts& prompts);
+
+    AppSettings settings;
+    TargetList targets;
+    HistoryLog history;
+    ChangedList changed;
+    bool blnCancel = false;
+};
+
+// Puts the whole history on the clipboard (every line ended by CR LF); an
+// empty history leaves the clipboard empty.
+void LogCopy(const HistoryLog& history, IClipboard& clipboard);
+
+}  // namespace kelvaro

@@ -1,0 +1,68 @@
+#include "app/startup.h"
+
+#include "app/command_line.h"
+#include "engine/catalog.h"
+#include "engine/rename_dir.h"
+
+namespace kelvaro {
+
+std::wstring RemovalQuestion() { return std::wstring(kAppTitle) + ResKelvaroText(0) + ResAllText(20); }
+
+void ListExecute(AppState& state, Services& services, int16_t mode) {
+    const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira};
+    const size_t count = state.targets.Count();
+    for (size_t i = 0; i < count; ++i) {
+        state.targets.SetTopIndex(i);
+        RenameDir(rename, state.targets.Text(i), mode);
+    }
+    state.history.ListInAdd(ResAllText(31));
+}
+
+bool AutoExecute(AppState& state, Services& services, const std::wstring& commandLine) {
+    state.settings.blnAutoRunning = true;
+    try {
+        state.blnCancel = false;
+        CmdLine_ListIn(state.targets, services.fs, commandLine);
+        if (state.targets.Empty()) return false;
+        try {
+            ListExecute(state, services, state.settings.AutoExe);
+        } catch (...) {
+            // The walk ends silently; the history so far is still copied.
+        }
+        if (state.settings.AutoLog) LogCopy(state.history, services.clipboard);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+StartupOutcome RunStartup(AppState& state, Services& services, const std::wstring& commandLine) {
+    if (IsRemovalRequest(commandLine)) {
+        try {
+            if (services.prompts.AskYesNo(RemovalQuestion())) SettingsRemove(services.store);
+        } catch (...) {
+        }
+        return StartupOutcome::Exit;
+    }
+    try {
+        SettingsLoad(services.store, state.settings);
+        if (!commandLine.empty() && state.settings.Auto && AutoExecute(state, services, commandLine))
+            return StartupOutcome::Exit;
+        state.settings.blnAutoRunning = false;
+        state.blnCancel = false;
+        state.history.RefreshForm();
+        if (!commandLine.empty()) {
+            try {
+                CmdLine_ListIn(state.targets, services.fs, commandLine);
+            } catch (...) {
+                state.targets.RefreshForm();
+            }
+        }
+        return StartupOutcome::ShowMain;
+    } catch (...) {
+        services.prompts.Notice(L"Kelvaro2 frmKelvaro MDIForm_Load ERR");
+        return StartupOutcome::Exit;
+    }
+}
+
+}  // namespace kelvaro

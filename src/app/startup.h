@@ -1,0 +1,29 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "app/app_state.h"
+
+namespace kelvaro {
+
+enum class StartupOutcome {
+    Exit,      // nothing more to do: the removal question, or a finished automatic run
+    ShowMain,  // go on to the main window
+};
+
+// Renames every target once by `mode`, in list order, and writes the closing
+// line. Used by the automatic run: no yield, no Cancel, no removal of entries.
+void ListExecute(AppState& state, Services& services, int16_t mode);
+
+// The automatic run over the command-line folders; true when a run took
+// place and the program is to end.
+bool AutoExecute(AppState& state, Services& services, const std::wstring& commandLine);
+
+// Everything between the start of the process and the main window: the
+// removal request, the settings, the automatic run, the command-line folders.
+StartupOutcome RunStartup(AppState& state, Services& services, const std::wstring& commandLine);
+
+// The removal question, with the program's name in front.
+std::wstring RemovalQuestion();
+
+}  // namespace kelvaro

@@ -1,0 +1,247 @@
+// The two compiled-in message catalogues: every caption, hint, prompt and history line
+// that the program sets at run time. Numbers without an entry give empty text.
+#include "engine/catalog.h"
+
+namespace kelvaro {
+
+std::wstring ResKelvaroText(int16_t number) {
+    switch (number) {
+        case 10:
+            return L"大文字";
+        case 11:
+            return L"LFN除";
+        case 12:
+            return L"小文字";
+        case 13:
+            return L"SFN";
+        case 14:
+            return L"８";
+        case 15:
+            return L"全角";
+        case 16:
+            return L"半角";
+        case 20:
+            return L"フォルダ名を全て大文字に変換します";
+        case 21:
+            return L"フォルダ名を変更時にＬＦＮになるフォルダ以外を大文字に変換します";
+        case 22:
+            return L"フォルダ名を全て小文字に変換します";
+        case 23:
+            return L"フォルダ名を全てショートファイル名のフォルダ名に変換します";
+        case 24:
+            return L"フォルダ名を８文字以上をカットしたフォルダ名に変換します";
+        case 25:
+            return L"フォルダ名を全て全角に変換します";
+        case 26:
+            return L"フォルダ名を全て半角に変換します";
+        case 1000:
+            return L"変更フォルダ格納フォルダ";
+        case 1001:
+            return L"変更フォルダ格納ドライブを設定します";
+        case 1002:
+            return L"変更フォルダ格納フォルダを設定します";
+        case 1003:
+            return L"現在の変更フォルダ格納フォルダ";
+        case 2000:
+            return L"変更フォルダ名";
+        case 2001:
+            return L"変更したいフォルダを選択します";
+        case 2002:
+            return L"選択したフォルダを変更対象とします";
+        case 2003:
+            return L"全てのフォルダを変更対象とします";
+        case 2004:
+            return L"上記のフォルダのサブフォルダの全てを変更対象とします";
+        case 3000:
+            return L"変更対象フォルダ";
+        case 3001:
+            return L"このフォルダ名が変更の対象となります";
+        case 3002:
+            return L"選択したフォルダを変更の対象からはずします";
+        case 3003:
+            return L"全てのフォルダを変更の対象からはずします";
+        case 3007:
+            return L"変更フォルダ格納フォルダを同一";
+        case 3100:
+            return L"一度で実行できるフォルダ数は最大１０００までです。";
+        case 5000:
+            return L"実行履歴";
+        case 5001:
+            return L"実行履歴";
+        case 6000:
+            return L"変更正常フォルダ名";
+        case 6001:
+            return L"変更結果が正常なフォルダ名";
+        case 7000:
+            return L"About";
+        case 7001:
+            return L"ケルヴァロ２";
+        case 8000:
+            return L"Option";
+        case 8038:
+            return L"起動時のフォルダは自動的に実行";
+        case 8039:
+            return L"ひらがなも変換の対象";
+        case 8041:
+            return L"起動時にフォルダ名を指定した場合、自動的に実行します。（フォームは表示されません）";
+        case 8042:
+            return L"半角変換時、全角ひらがなも半角カタカナに変換します";
+        case 8050:
+            return L"大文字";
+        case 8051:
+            return L"ＬＦＮ除";
+        case 8052:
+            return L"小文字";
+        case 8053:
+            return L"ＳＦＮ";
+        case 8054:
+            return L"８";
+        case 8055:
+            return L"全角";
+        case 8056:
+            return L"半角";
+        case 8060:
+            return L"自動的にフォルダ名を大文字に変更します";
+        case 8061:
+            return L"自動的にフォルダ名をＬＦＮになる場合以外を大文字に変更します";
+        case 8062:
+            return L"自動的にフォルダ名を小文字に変更します";
+        case 8063:
+            return L"自動的にフォルダ名をＳＦＮに変更します";
+        case 8064:
+            return L"自動的にフォルダ名を８文字に変更します";
+        case 8065:
+            return L"自動的にフォルダ名を全角に変更します";
+        case 8066:
+            return L"自動的にフォルダ名を半角に変更します";
+        case 9000:
+            return L"Default";
+        case 9005:
+            return L"現在の変更フォルダ格納フォルダからコピー";
+        case 9007:
+            return L"Ｗｉｎｄｏｗｓのテンポラリからコピー";
+        case 9999:
+            return L"Kelvaro2 for Win32";
+        case 10000:
+            return L"変更フォルダ格納フォルダ名";
+        case 10020:
+            return L"初期設定を無効にして、常に終了時のフォルダに復帰します";
+        case 10021:
+            return L"初期設定の変更フォルダ格納ドライブ名を設定します";
+        case 10022:
+            return L"初期設定の変更フォルダ格納フォルダ名を設定します";
+        case 10023:
+            return L"初期設定の変更フォルダ格納フォルダ名";
+        case 20000:
+            return L"　変更してもＬＦＮの為変更しません";
+        case 20001:
+            return L"　フォルダ名変更後と同一の為変更しません";
+        case 20002:
+            return L"　フォルダ名を変更できませんでした";
+        case 20003:
+            return L"　フォルダ名を";
+        case 20004:
+            return L"　に変更しました";
+        case 20005:
+            return L"　８形式にしてもＬＦＮの為変更しません";
+        default:
+            return {};
+    }
+}
+
+std::wstring ResAllText(int16_t number) {
+    switch (number) {
+        case 5:
+            return L"ｷｬﾝｾﾙ";
+        case 10:
+            return L"実行中に中断します";
+        case 11:
+            return L"LogFile(*.LOG)|*.LOG|全てのファイル(*.*)|*.*";
+        case 20:
+            return L"で使用したレジストリを全て削除します";
+        case 30:
+            return L"中断しました";
+        case 31:
+            return L"全て終了しました";
+        case 1005:
+            return L"リフレッシュ";
+        case 1006:
+            return L"フォルダエリアスの追加";
+        case 1007:
+            return L"フォルダエリアスのメンテナンス";
+        case 1100:
+            return L"フォルダエリアス名を入力してください";
+        case 1101:
+            return L"フォルダエリアス名入力";
+        case 1102:
+            return L"同一のフォルダエリアス名は追加できません";
+        case 2006:
+            return L"全て選択";
+        case 2007:
+            return L"全て選択の解除";
+        case 2008:
+            return L"初期化";
+        case 5100:
+            return L"ファイルが存在しています。上書きしてよろしいですか";
+        case 5101:
+            return L"セーブできませんでした。";
+        case 7003:
+            return L"Member ID: -";
+        case 7004:
+            return L"E-Mail: -";
+        case 7005:
+            return L"URL: -";
+        case 8042:
+            return L"初期値";
+        case 8043:
+            return L"ｷｬﾝｾﾙ";
+        case 8044:
+            return L"設定";
+        case 8045:
+            return L"設定を初期設定に戻します";
+        case 8046:
+            return L"設定を中断して、閉じます";
+        case 8047:
+            return L"設定を有効にして、閉じます";
+        case 8056:
+            return L"リサイズ時、小フォームも変更";
+        case 8057:
+            return L"小フォームが親フォームにあわせてリサイズされます";
+        case 8058:
+            return L"ＴｏｏｌＴｉｐを表示";
+        case 8059:
+            return L"マウス停止時の説明を表示するかしないかの設定をします";
+        case 8060:
+            return L"結果をクリップボートにコピー";
+        case 8061:
+            return L"自動実行時、結果を自動的にクリップボートにコピーします";
+        case 11000:
+            return L"のエリアスメンテナンス";
+        case 11003:
+            return L"名前の変更";
+        case 11006:
+            return L"現在選択しているフォルダエリアス名の変更します";
+        case 11007:
+            return L"フォルダエリアス名に対応するフォルダ名";
+        case 11008:
+            return L"フォルダエリアス登録一覧";
+        case 11009:
+            return L"現在選択しているフォルダエリアスを１つ上に移動します";
+        case 11010:
+            return L"現在選択しているフォルダエリアスを１つ下に移動します";
+        case 11011:
+            return L"現在選択しているフォルダエリアスを削除します";
+        case 11012:
+            return L"全て削除します";
+        case 11101:
+            return L"フォルダエリアス名を入力してください";
+        case 11102:
+            return L"フォルダエリアス名の変更";
+        case 11103:
+            return L"すでに存在するフォルダエリアス名には変更できません";
+        default:
+            return {};
+    }
+}
+
+}  // namespace kelvaro

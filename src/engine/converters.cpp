@@ -1,0 +1,38 @@
+#include "engine/converters.h"
+
+#include "engine/path_text.h"
+#include "engine/width.h"
+
+namespace kelvaro {
+
+std::wstring ToUpperDirName(const std::wstring& path) {
+    return ParentWithSeparator(path) + UpperCaseName(LastPathName(path));
+}
+
+std::wstring ToLowerDirName(const std::wstring& path) {
+    return ParentWithSeparator(path) + LowerCaseName(LastPathName(path));
+}
+
+std::wstring ToShortDirName(IFileSystem& fs, const std::wstring& path) {
+    const std::wstring shortPath = fs.ShortPath(path);
+    if (shortPath.empty()) return {};
+    const std::wstring name = UpperCaseName(LastPathName(shortPath));
+    // A volume without 8.3 names hands the long name back: there is no short form.
+    if (!IsShortName(name)) return {};
+    return ParentWithSeparator(path) + name;
+}
+
+std::wstring ToEightDirName(const std::wstring& path) {
+    const std::wstring upper = ToUpperDirName(path);
+    return IsShortName(upper) ? upper : std::wstring();
+}
+
+std::wstring ToFullWidthDirName(const std::wstring& path) {
+    return ParentWithSeparator(path) + FullWidthString(LastPathName(path));
+}
+
+std::wstring ToHalfWidthDirName(const std::wstring& path, bool hira) {
+    return ParentWithSeparator(path) + HalfWidthString(LastPathName(path), hira);
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,39 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvaro {
+
+struct DiskFreeInfo {
+    uint32_t sectorsPerCluster = 0;
+    uint32_t bytesPerSector = 0;
+    uint32_t freeClusters = 0;
+    uint32_t totalClusters = 0;
+    // Free bytes as the volume reports them in 64 bits; 0 when unknown.
+    uint64_t freeBytes = 0;
+};
+
+// Everything the program asks of the disk. One Win32 implementation; tests
+// substitute fakes that refuse on demand.
+class IFileSystem {
+public:
+    virtual ~IFileSystem() = default;
+    // Renames a folder; fails when `from` is missing or `to` exists.
+    virtual bool MoveDir(const std::wstring& from, const std::wstring& to) = 0;
+    virtual std::wstring CurrentDir() = 0;
+    virtual bool SetCurrentDir(const std::wstring& path) = 0;
+    // The stored name of the entry `path` names (its long name, stored case).
+    virtual std::optional<std::wstring> EntryName(const std::wstring& path) = 0;
+    // The short (8.3) spelling of a whole path; empty when there is none.
+    virtual std::wstring ShortPath(const std::wstring& path) = 0;
+    virtual std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) = 0;
+    virtual std::wstring TempPath() = 0;
+    // Names of the subfolders of `dir`, in listing order.
+    virtual std::vector<std::wstring> SubFolders(const std::wstring& dir) = 0;
+    // Roots of the drives present, such as C:\.
+    virtual std::vector<std::wstring> Drives() = 0;
+};
+
+}  // namespace kelvaro

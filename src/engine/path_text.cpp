@@ -1,0 +1,136 @@
+#include "engine/path_text.h"
+
+#include <windows.h>
+
+#include <array>
+#include <string_view>
+#include <vector>
+
+namespace kelvaro {
+
+std::wstring LastPathName(const std::wstring& path) {
+    const auto pos = path.rfind(L'\\');
+    if (pos == std::wstring::npos) return {};
+    return path.substr(pos + 1);
+}
+
+std::wstring ParentDirName(const std::wstring& path) {
+    const auto pos = path.rfind(L'\\');
+    if (pos == std::wstring::npos) return {};
+    std::wstring parent = path.substr(0, pos);
+    if (parent.size() == 2 && parent[1] == L':') parent += L'\\';
+    return parent;
+}
+
+std::wstring ParentWithSeparator(const std::wstring& path) {
+    std::wstring parent = ParentDirName(path);
+    if (parent.empty() || parent.back() != L'\\') parent += L'\\';
+    return parent;
+}
+
+std::wstring FileBaseName(const std::wstring& path) {
+    const std::wstring name = LastPathName(path);
+    const auto dot = name.rfind(L'.');
+    if (dot == std::wstring::npos) return name;
+    return name.substr(0, dot);
+}
+
+std::wstring FileExtName(const std::wstring& path) {
+    for (size_t i = path.size(); i-- > 0;) {
+        if (path[i] == L'\\') return {};
+        if (path[i] == L'.') return path.substr(i);
+    }
+    return {};
+}
+
+std::wstring LastDirName(const std::wstring& path) {
+    const auto pos = path.rfind(L'\\');
+    if (pos == std::wstring::npos || pos == 0) return {};
+    return path.substr(pos + 1);
+}
+
+namespace {
+
+bool InRange(wchar_t c, wchar_t first, wchar_t last) { return c >= first && c <= last; }
+
+wchar_t MapCase(wchar_t c, bool upper) {
+    wchar_t buffer[1] = {c};
+    if (upper)
+        CharUpperBuffW(buffer, 1);
+    else
+        CharLowerBuffW(buffer, 1);
+    return buffer[0];
+}
+
+}  // namespace
+
+std::wstring UpperCaseName(const std::wstring& name) {
+    std::wstring result = name;
+    for (auto& c : result) {
+        if (InRange(c, 0xFF41, 0xFF5A) || InRange(c, 0x03B1, 0x03C9) || InRange(c, 0x0430, 0x044F)) continue;
+        c = MapCase(c, true);
+    }
+    return result;
+}
+
+std::wstring LowerCaseName(const std::wstring& name) {
+    std::wstring result = name;
+    for (auto& c : result) {
+        if (InRange(c, 0xFF21, 0xFF3A) || InRange(c, 0x0391, 0x03A9) || InRange(c, 0x0410, 0x042F)) continue;
+        c = MapCase(c, false);
+    }
+    return result;
+}
+
+bool IsShortNameChar(wchar_t ch) {
+    return ch == L'!' || InRange(ch, L'#', L')') || ch == L'-' || InRange(ch, L'0', L'9') || InRange(ch, L'@', L'Z') ||
+           InRange(ch, L'^', L'~') || InRange(ch, 0xFF61, 0xFF9F);
+}
+
+bool IsShortName(const std::wstring& path) {
+    const std::wstring base = FileBaseName(path);
+    const std::wstring ext = FileExtName(path);
+    if (base.empty() || base.size() > 8) return false;
+    if (!ext.empty() && (ext.size() < 2 || ext.size() > 4)) return false;
+    for (wchar_t c : base)
+        if (!IsShortNameChar(c)) return false;
+    for (size_t i = 1; i < ext.size(); ++i)
+        if (!IsShortNameChar(ext[i])) return false;
+    return true;
+}
+
+std::wstring DirNameAbbrev(const std::wstring& path) {
+    std::vector<std::wstring> parts;
+    size_t start = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (path[i] == L'\\') {
+            parts.push_back(path.substr(start, i + 1 - start));
+            start = i + 1;
+        }
+    }
+    if (!path.empty()) parts.push_back(path.substr(start));
+    if (parts.size() < 5) return path;
+    return parts[0] + parts[1] + L"...\\" + parts[parts.size() - 2] + parts.back();
+}
+
+bool IsStorableName(const std::wstring& name) {
+    if (name.empty() || name == L"." || name == L"..") return false;
+    if (name.back() == L'.' || name.back() == L' ') return false;
+    for (wchar_t c : name) {
+        if (c < 0x20 || std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos) return false;
+    }
+    // Device names are reserved with any extension and in any case.
+    std::wstring stem = name.substr(0, name.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+    for (auto& c : stem)
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    static const std::array<const wchar_t*, 4> kPlain = {L"CON", L"PRN", L"AUX", L"NUL"};
+    for (const wchar_t* device : kPlain)
+        if (stem == device) return false;
+    if (stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) &&
+        InRange(stem[3], L'1', L'9'))
+        return false;
+    return true;
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,32 @@
+#pragma once
+#include <string>
+
+namespace kelvaro {
+
+// Path pieces. A character is one UTF-16 code unit; comparisons are binary.
+std::wstring LastPathName(const std::wstring& path);
+std::wstring ParentDirName(const std::wstring& path);
+std::wstring FileBaseName(const std::wstring& path);
+std::wstring FileExtName(const std::wstring& path);
+std::wstring LastDirName(const std::wstring& path);
+
+// The parent of `path` with exactly one trailing backslash (C:\ stays C:\).
+std::wstring ParentWithSeparator(const std::wstring& path);
+
+// Case mapping one code unit at a time; the full-width Latin, Greek and
+// Cyrillic letters of the other case are kept as they are.
+std::wstring UpperCaseName(const std::wstring& name);
+std::wstring LowerCaseName(const std::wstring& name);
+
+bool IsShortNameChar(wchar_t ch);
+bool IsShortName(const std::wstring& path);
+
+// C:\Data\2024\Trip\photos -> C:\Data\...\Trip\photos
+std::wstring DirNameAbbrev(const std::wstring& path);
+
+// True when Windows would store `name` exactly as written as the name of a
+// folder: not empty, not "." or "..", no trailing dot or blank, no character
+// that Win32 names cannot hold, and not a reserved device name.
+bool IsStorableName(const std::wstring& name);
+
+}  // namespace kelvaro

@@ -1,0 +1,114 @@
+#include "engine/rename_dir.h"
+
+#include <windows.h>
+
+#include "engine/catalog.h"
+#include "engine/converters.h"
+#include "engine/path_text.h"
+
+namespace kelvaro {
+namespace {
+
+constexpr int16_t kLongNameLine = 20000;
+constexpr int16_t kUnchangedLine = 20001;
+constexpr int16_t kFailedLine = 20002;
+constexpr int16_t kRenamedLine = 20003;
+constexpr int16_t kRenamedToLine = 20004;
+constexpr int16_t kEightLongNameLine = 20005;
+
+// True when `inner` is `outer` or lies below it (case-insensitive).
+bool IsSameOrBelow(const std::wstring& inner, const std::wstring& outer) {
+    if (outer.empty() || inner.size() < outer.size()) return false;
+    if (CompareStringOrdinal(inner.c_str(), static_cast<int>(outer.size()), outer.c_str(),
+                             static_cast<int>(outer.size()), TRUE) != CSTR_EQUAL)
+        return false;
+    return inner.size() == outer.size() || inner[outer.size()] == L'\\' || outer.back() == L'\\';
+}
+
+// Windows will not rename a folder that is, or holds, the current directory:
+// step out to the drive root for the call and come back afterwards.
+class CurrentDirGuard {
+public:
+    CurrentDirGuard(IFileSystem& fs, const std::wstring& path) : fs_(fs) {
+        remembered_ = fs_.CurrentDir();
+        if (path.size() >= 3 && IsSameOrBelow(remembered_, path)) moved_ = fs_.SetCurrentDir(path.substr(0, 3));
+    }
+    ~CurrentDirGuard() {
+        if (moved_) fs_.SetCurrentDir(remembered_);
+    }
+    CurrentDirGuard(const CurrentDirGuard&) = delete;
+    CurrentDirGuard& operator=(const CurrentDirGuard&) = delete;
+
+private:
+    IFileSystem& fs_;
+    std::wstring remembered_;
+    bool moved_ = false;
+};
+
+}  // namespace
+
+std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira) {
+    switch (mode) {
+        case 0:
+        case 1:
+            return ToUpperDirName(path);
+        case 2:
+            return ToLowerDirName(path);
+        case 3:
+            return ToShortDirName(fs, path);
+        case 4:
+            return ToEightDirName(path);
+        case 5:
+            return ToFullWidthDirName(path);
+        case 6:
+            return ToHalfWidthDirName(path, hira);
+        default:
+            return {};
+    }
+}
+
+int16_t RenameDir(const RenameServices& services, const std::wstring& path, int16_t mode) {
+    IFileSystem& fs = services.fs;
+    auto history = [&](const std::wstring& line) { services.history.ListInAdd(line); };
+    CurrentDirGuard guard(fs, path);
+
+    history(L"[ " + DirNameAbbrev(path) + L" ]");
+    if (mode == 1 && !IsShortName(path)) {
+        history(ResKelvaroText(kLongNameLine));
+        return kRenameNotDone;
+    }
+    const std::wstring newPath = ConvertDirName(fs, path, mode, services.hira);
+    if (mode == 4 && newPath.empty()) {
+        history(ResKelvaroText(kEightLongNameLine));
+        return kRenameNotDone;
+    }
+    if (!newPath.empty() && newPath == path) {
+        history(ResKelvaroText(kUnchangedLine));
+        services.changed.ListInAdd(newPath);
+        return kRenameDone;
+    }
+    // A name Windows would store differently (or not at all) is refused before
+    // anything on disk is touched.
+    if (newPath.empty() || !IsStorableName(LastPathName(newPath))) {
+        history(ResKelvaroText(kFailedLine));
+        return kRenameNotDone;
+    }
+
+    const std::wstring temp = path + kTempSuffix;
+    if (!fs.MoveDir(path, temp)) {
+        history(ResKelvaroText(kFailedLine));
+        return kRenameNotDone;
+    }
+    if (!fs.MoveDir(temp, newPath)) {
+        history(ResKelvaroText(kFailedLine));
+        if (!fs.MoveDir(temp, path)) history(L"\u3000[ " + LastPathName(temp) + L" ]");
+        return kRenameNotDone;
+    }
+    history(ResKelvaroText(kRenamedLine));
+    history(L"\u3000[ " + LastPathName(newPath) + L" ]");
+    history(ResKelvaroText(kRenamedToLine));
+    services.changed.ListInAdd(newPath);
+    return kRenameDone;
+}
+
+}  // namespace kelvaro

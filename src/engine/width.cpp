@@ -1,0 +1,118 @@
+#include "engine/width.h"
+
+#include <string_view>
+#include <unordered_map>
+
+namespace kelvaro {
+namespace {
+
+constexpr wchar_t kVoicedMark = 0xFF9E;      // ﾞ
+constexpr wchar_t kSemiVoicedMark = 0xFF9F;  // ﾟ
+
+// Half-width and full-width symbols, pairwise.
+constexpr std::wstring_view kSymbolHalf = L".!#$&'()+,-=[]^_`{}~\uFF61\uFF62\uFF63\uFF64\uFF9E\uFF9F ";
+constexpr std::wstring_view kSymbolFull =
+    L"\uFF0E\uFF01\uFF03\uFF04\uFF06\u2019\uFF08\uFF09\uFF0B\uFF0C\uFF0D\uFF1D\uFF3B\uFF3D\uFF3E\uFF3F\uFF40\uFF5B"
+    L"\uFF5D\uFFE3\u3002\u300C\u300D\u3001\u309B\u309C\u3000";
+
+// The kana rows, indexed by (half-width katakana - U+FF66). A blank stands
+// for "no such form".
+constexpr wchar_t kKanaFirst = 0xFF66;
+constexpr std::wstring_view kKatakana =
+    L"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン";
+constexpr std::wstring_view kHiragana =
+    L"をぁぃぅぇぉゃゅょっ　あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわん";
+constexpr std::wstring_view kVoicedKatakana =
+    L"　　　　　　　　　　　　　ヴ　　ガギグゲゴザジズゼゾダヂヅデド　　　　　バビブベボ　　　　　　　　　　　　　　　";
+constexpr std::wstring_view kVoicedHiragana =
+    L"　　　　　　　　　　　　　　　　がぎぐげござじずぜぞだぢづでど　　　　　ばびぶべぼ　　　　　　　　　　　　　　　";
+constexpr std::wstring_view kSemiVoicedKatakana =
+    L"　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　パピプペポ　　　　　　　　　　　　　　　";
+constexpr std::wstring_view kSemiVoicedHiragana =
+    L"　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　ぱぴぷぺぽ　　　　　　　　　　　　　　　";
+constexpr wchar_t kNoForm = 0x3000;
+
+static_assert(kKatakana.size() == 56 && kHiragana.size() == 56 && kVoicedKatakana.size() == 56 &&
+              kVoicedHiragana.size() == 56 && kSemiVoicedKatakana.size() == 56 && kSemiVoicedHiragana.size() == 56);
+
+bool InRange(wchar_t c, wchar_t first, wchar_t last) { return c >= first && c <= last; }
+
+// Full-width character -> its half-width spelling (one or two characters),
+// with hiragana kept apart because they convert only on request.
+struct HalfTables {
+    std::unordered_map<wchar_t, std::wstring> common;
+    std::unordered_map<wchar_t, std::wstring> hiragana;
+
+    HalfTables() {
+        for (size_t i = 0; i < kSymbolFull.size(); ++i) common[kSymbolFull[i]] = std::wstring(1, kSymbolHalf[i]);
+        for (size_t i = 0; i < kKatakana.size(); ++i) {
+            const std::wstring kana(1, static_cast<wchar_t>(kKanaFirst + i));
+            common[kKatakana[i]] = kana;
+            if (kVoicedKatakana[i] != kNoForm) common[kVoicedKatakana[i]] = kana + kVoicedMark;
+            if (kSemiVoicedKatakana[i] != kNoForm) common[kSemiVoicedKatakana[i]] = kana + kSemiVoicedMark;
+            if (kHiragana[i] != kNoForm) hiragana[kHiragana[i]] = kana;
+            if (kVoicedHiragana[i] != kNoForm) hiragana[kVoicedHiragana[i]] = kana + kVoicedMark;
+            if (kSemiVoicedHiragana[i] != kNoForm) hiragana[kSemiVoicedHiragana[i]] = kana + kSemiVoicedMark;
+        }
+    }
+};
+
+const HalfTables& Half() {
+    static const HalfTables tables;
+    return tables;
+}
+
+}  // namespace
+
+std::wstring FullWidthChar(wchar_t c, const std::wstring& next, bool& consumed) {
+    consumed = false;
+    if (InRange(c, L'0', L'9') || InRange(c, L'a', L'z') || InRange(c, L'A', L'Z'))
+        return std::wstring(1, static_cast<wchar_t>(c - L'!' + 0xFF01));
+    if (const auto pos = kSymbolHalf.find(c); pos != std::wstring_view::npos) return std::wstring(1, kSymbolFull[pos]);
+    if (InRange(c, kKanaFirst, kKanaFirst + 55)) {
+        const size_t row = c - kKanaFirst;
+        const wchar_t mark = next.empty() ? 0 : next[0];
+        if (mark == kVoicedMark && kVoicedKatakana[row] != kNoForm) {
+            consumed = true;
+            return std::wstring(1, kVoicedKatakana[row]);
+        }
+        if (mark == kSemiVoicedMark && kSemiVoicedKatakana[row] != kNoForm) {
+            consumed = true;
+            return std::wstring(1, kSemiVoicedKatakana[row]);
+        }
+        return std::wstring(1, kKatakana[row]);
+    }
+    return std::wstring(1, c);
+}
+
+std::wstring HalfWidthChar(wchar_t c, bool hira) {
+    const bool isHiragana = InRange(c, 0x3041, 0x3093);
+    if (isHiragana && !hira) return std::wstring(1, c);
+    if (InRange(c, 0xFF10, 0xFF19) || InRange(c, 0xFF41, 0xFF5A) || InRange(c, 0xFF21, 0xFF3A))
+        return std::wstring(1, static_cast<wchar_t>(c - 0xFF01 + L'!'));
+    const HalfTables& tables = Half();
+    if (const auto it = tables.common.find(c); it != tables.common.end()) return it->second;
+    if (const auto it = tables.hiragana.find(c); it != tables.hiragana.end()) return it->second;
+    return std::wstring(1, c);
+}
+
+std::wstring FullWidthString(const std::wstring& name) {
+    std::wstring result;
+    result.reserve(name.size());
+    for (size_t i = 0; i < name.size(); ++i) {
+        const std::wstring next = i + 1 < name.size() ? std::wstring(1, name[i + 1]) : std::wstring();
+        bool consumed = false;
+        result += FullWidthChar(name[i], next, consumed);
+        if (consumed) ++i;
+    }
+    return result;
+}
+
+std::wstring HalfWidthString(const std::wstring& name, bool hira) {
+    std::wstring result;
+    result.reserve(name.size() * 2);
+    for (wchar_t c : name) result += HalfWidthChar(c, hira);
+    return result;
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,30 @@
+#pragma once
+#include <windows.h>
+
+#include "settings/settings_store.h"
+
+namespace kelvaro {
+
+// The registry area where classic Windows programs keep their settings, so
+// that values written by earlier releases are found.
+inline constexpr const wchar_t* kSettingsRootPath = L"Software\\VB and VBA Program Settings";
+
+// String values under <root>\<base>\<application>\<section>.
+class RegistryStore final : public ISettingsStore {
+public:
+    explicit RegistryStore(HKEY root = HKEY_CURRENT_USER, std::wstring base = kSettingsRootPath);
+
+    std::wstring Read(const std::wstring& app, const std::wstring& section, const std::wstring& key,
+                      const std::wstring& fallback) override;
+    bool Write(const std::wstring& app, const std::wstring& section, const std::wstring& key,
+               const std::wstring& value) override;
+    bool Delete(const std::wstring& app, const std::wstring& section) override;
+
+private:
+    std::wstring SectionPath(const std::wstring& app, const std::wstring& section) const;
+
+    HKEY root_;
+    std::wstring base_;
+};
+
+}  // namespace kelvaro

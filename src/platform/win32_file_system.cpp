@@ -1,0 +1,91 @@
+#include "platform/win32_file_system.h"
+
+#include <windows.h>
+
+#include "platform/unique_handle.h"
+
+namespace kelvaro {
+namespace {
+
+// Calls `query(buffer, size)` until the buffer is large enough; empty on failure.
+template <typename Query>
+std::wstring QueryText(Query query) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const DWORD length = query(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.assign(length + 1, L'\0');
+    }
+    return {};
+}
+
+}  // namespace
+
+bool Win32FileSystem::MoveDir(const std::wstring& from, const std::wstring& to) {
+    if (from.empty() || to.empty()) return false;
+    return MoveFileW(from.c_str(), to.c_str()) != FALSE;
+}
+
+std::wstring Win32FileSystem::CurrentDir() {
+    return QueryText([](wchar_t* b, DWORD n) { return GetCurrentDirectoryW(n, b); });
+}
+
+bool Win32FileSystem::SetCurrentDir(const std::wstring& path) {
+    return !path.empty() && SetCurrentDirectoryW(path.c_str()) != FALSE;
+}
+
+std::optional<std::wstring> Win32FileSystem::EntryName(const std::wstring& path) {
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle find(FindFirstFileW(path.c_str(), &data));
+    if (!find) return std::nullopt;
+    return std::wstring(data.cFileName);
+}
+
+std::wstring Win32FileSystem::ShortPath(const std::wstring& path) {
+    return QueryText([&](wchar_t* b, DWORD n) { return GetShortPathNameW(path.c_str(), b, n); });
+}
+
+std::optional<DiskFreeInfo> Win32FileSystem::DiskFree(const std::wstring& root) {
+    DWORD sectors = 0, bytes = 0, freeClusters = 0, totalClusters = 0;
+    if (!GetDiskFreeSpaceW(root.c_str(), &sectors, &bytes, &freeClusters, &totalClusters)) return std::nullopt;
+    DiskFreeInfo info{sectors, bytes, freeClusters, totalClusters, 0};
+    ULARGE_INTEGER available{}, total{}, totalFree{};
+    if (GetDiskFreeSpaceExW(root.c_str(), &available, &total, &totalFree)) info.freeBytes = totalFree.QuadPart;
+    return info;
+}
+
+std::wstring Win32FileSystem::TempPath() {
+    return QueryText([](wchar_t* b, DWORD n) { return GetTempPathW(n, b); });
+}
+
+std::vector<std::wstring> Win32FileSystem::SubFolders(const std::wstring& dir) {
+    std::vector<std::wstring> names;
+    std::wstring pattern = dir;
+    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories,
+                                           nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return names;
+    do {
+        const std::wstring name = data.cFileName;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+            names.push_back(name);
+    } while (FindNextFileW(find.get(), &data));
+    return names;
+}
+
+std::vector<std::wstring> Win32FileSystem::Drives() {
+    std::vector<std::wstring> roots;
+    const DWORD mask = GetLogicalDrives();
+    for (int i = 0; i < 26; ++i) {
+        if (mask & (1u << i)) roots.push_back(std::wstring{static_cast<wchar_t>(L'A' + i), L':', L'\\'});
+    }
+    return roots;
+}
+
+}  // namespace kelvaro

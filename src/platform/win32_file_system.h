@@ -1,0 +1,19 @@
+#pragma once
+#include "engine/file_system.h"
+
+namespace kelvaro {
+
+class Win32FileSystem final : public IFileSystem {
+public:
+    bool MoveDir(const std::wstring& from, const std::wstring& to) override;
+    std::wstring CurrentDir() override;
+    bool SetCurrentDir(const std::wstring& path) override;
+    std::optional<std::wstring> EntryName(const std::wstring& path) override;
+    std::wstring ShortPath(const std::wstring& path) override;
+    std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) override;
+    std::wstring TempPath() override;
+    std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
+    std::vector<std::wstring> Drives() override;
+};
+
+}  // namespace kelvaro

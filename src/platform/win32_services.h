@@ -1,0 +1,31 @@
+#pragma once
+#include <windows.h>
+
+#include "platform/services.h"
+#include "platform/unique_handle.h"
+
+namespace kelvaro {
+
+// Opens the clipboard with a message-only window of its own, so that the
+// data has an owner (Windows refuses SetClipboardData without one).
+class Win32Clipboard final : public IClipboard {
+public:
+    Win32Clipboard();
+    bool SetText(const std::wstring& text) override;
+
+private:
+    UniqueWindow owner_;
+};
+
+class Win32Prompts final : public IPrompts {
+public:
+    explicit Win32Prompts(HWND* owner = nullptr) : owner_(owner) {}
+    void Notice(const std::wstring& text) override;
+    bool AskYesNo(const std::wstring& text) override;
+
+private:
+    HWND Owner() const { return owner_ ? *owner_ : nullptr; }
+    HWND* owner_;
+};
+
+}  // namespace kelvaro

@@ -1,0 +1,56 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "settings/settings_store.h"
+
+namespace kelvaro {
+
+// Where the settings live: the current location, and the one earlier
+// releases wrote to, which is read once and then removed.
+inline constexpr const wchar_t* kAppName = L"Orlenk's Soft";
+inline constexpr const wchar_t* kOldAppName = L"Kelvaro2";
+inline constexpr const wchar_t* kSectionName = L"Kelvaro2";
+inline constexpr const wchar_t* kVersionText = L"1.02";
+
+// The process-wide settings record; fields carry the names of their keys.
+struct AppSettings {
+    bool Auto = false;
+    int16_t AutoExe = 2;
+    bool AutoLog = true;
+    bool Resize = true;
+    bool Tip = true;
+    bool Hira = true;
+    std::wstring Font_Name = L"\uFF2D\uFF33 \u660E\u671D";  // ＭＳ 明朝
+    int16_t Font_Size = 10;
+    bool Font_Bold = false;
+    bool Font_Italic = false;
+    // Read and written by the source folder browser with its window.
+    std::wstring Dir_In;
+    bool Dir_In_Yuko = true;
+    std::wstring OldDir_In;
+    // Never stored: true while the automatic run is in progress.
+    bool blnAutoRunning = false;
+};
+
+// Fills the global options (not the three folder fields). A missing or
+// malformed value leaves the field at its default.
+void SettingsLoad(ISettingsStore& store, AppSettings& settings);
+// Writes the version and the global options, then removes the old location.
+void SettingsSave(ISettingsStore& store, const AppSettings& settings);
+// Removes every key of the current location (the "/U" request).
+void SettingsRemove(ISettingsStore& store);
+
+// Reads a typed value with a default; malformed text counts as absent.
+bool ReadFlag(ISettingsStore& store, const std::wstring& app, const std::wstring& key, bool fallback);
+int16_t ReadInteger(ISettingsStore& store, const std::wstring& app, const std::wstring& key, int16_t fallback);
+double ReadNumber(ISettingsStore& store, const std::wstring& app, const std::wstring& key, double fallback);
+std::wstring ReadText(ISettingsStore& store, const std::wstring& app, const std::wstring& key,
+                      const std::wstring& fallback);
+void WriteText(ISettingsStore& store, const std::wstring& key, const std::wstring& value);
+
+// The application a window's group of keys is read from: the old location
+// when it holds the window's Left key, otherwise the current one.
+std::wstring ProbeWindowApp(ISettingsStore& store, const std::wstring& leftKey);
+
+}  // namespace kelvaro

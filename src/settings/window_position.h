@@ -1,0 +1,45 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "settings/settings_store.h"
+
+namespace kelvaro {
+
+// A window's position and size in twips.
+struct TwipsRect {
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+};
+
+struct ScreenTwips {
+    double width = 0;
+    double height = 0;
+};
+
+inline constexpr double kDefaultTwipsPosition = 1000;
+
+// A top-level window (main window or dialog): `prefix` such as L"Option_".
+// Left and Top come back inside the screen; Width and Height are read only
+// when `withSize` is set.
+TwipsRect ReadTopLevelPosition(ISettingsStore& store, const std::wstring& prefix, const TwipsRect& defaults,
+                               bool withSize, const ScreenTwips& screen);
+void WriteTopLevelPosition(ISettingsStore& store, const std::wstring& prefix, const TwipsRect& rect, bool withSize);
+
+// The main window: the top-level rules, a minimum size, and its window state
+// (0 normal, 1 minimised, 2 maximised).
+struct MainPosition {
+    TwipsRect rect;
+    int16_t windowState = 0;
+};
+MainPosition ReadMainPosition(ISettingsStore& store, const ScreenTwips& screen);
+// The coordinates are written only for a normal window; the state always.
+void WriteMainPosition(ISettingsStore& store, const MainPosition& position);
+
+// A child window: the designed position serves as default; nothing is clamped.
+TwipsRect ReadChildPosition(ISettingsStore& store, const std::wstring& prefix, const TwipsRect& designed);
+void WriteChildPosition(ISettingsStore& store, const std::wstring& prefix, const TwipsRect& rect);
+
+}  // namespace kelvaro

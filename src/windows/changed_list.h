@@ -1,0 +1,33 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/file_system.h"
+#include "engine/rename_dir.h"
+
+namespace kelvaro {
+
+// Folders a run left with the wanted name: at most 1000, one entry per folder
+// (compared upper-cased), the newest spelling kept.
+class ChangedList : public ILineSink {
+public:
+    static constexpr size_t kCapacity = 1000;
+
+    void ListInAdd(const std::wstring& path) override;
+    void Clear();
+    // Drops entries whose folder is gone and respells the others as stored.
+    void Refresh(IFileSystem& fs);
+
+    size_t Count() const { return entries_.size(); }
+    const std::wstring& Text(size_t index) const { return entries_[index]; }
+
+private:
+    void Reindex();
+
+    std::vector<std::wstring> entries_;
+    std::unordered_map<std::wstring, size_t> indexByUpper_;
+};
+
+}  // namespace kelvaro

@@ -1,0 +1,64 @@
+#include "windows/target_list.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "engine/disk_paths.h"
+
+namespace kelvaro {
+
+TargetList::TargetList(std::function<void()> limitNotice) : limitNotice_(std::move(limitNotice)) {}
+
+bool TargetList::ListInAdd(const std::wstring& path) {
+    if (texts_.count(path)) return true;
+    if (entries_.size() >= kCapacity) {
+        if (limitNotice_) limitNotice_();
+        return false;
+    }
+    entries_.push_back({path, false});
+    texts_.insert(path);
+    return true;
+}
+
+bool TargetList::Gaibu_ListInAdd(IFileSystem& fs, const std::wstring& path) {
+    if (path.empty()) return true;
+    const std::wstring canonical = LongDirName(fs, path);
+    if (canonical.empty()) return true;
+    if (!DirExist(fs, canonical)) return true;
+    return ListInAdd(canonical);
+}
+
+void TargetList::RefreshForm() {
+    entries_.clear();
+    texts_.clear();
+    topIndex_ = 0;
+}
+
+void TargetList::SelectAll() {
+    for (auto& entry : entries_) entry.selected = true;
+}
+
+void TargetList::SelectClear() {
+    for (auto& entry : entries_) entry.selected = false;
+}
+
+void TargetList::Remove(size_t index) {
+    if (index >= entries_.size()) return;
+    texts_.erase(entries_[index].text);
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void TargetList::RemoveWhere(bool selected) {
+    const auto firstRemoved = std::stable_partition(entries_.begin(), entries_.end(),
+                                                    [selected](const Entry& e) { return e.selected != selected; });
+    for (auto it = firstRemoved; it != entries_.end(); ++it) texts_.erase(it->text);
+    entries_.erase(firstRemoved, entries_.end());
+}
+
+std::wstring TargetList::FirstSelectedDir() const {
+    for (const auto& entry : entries_)
+        if (entry.selected) return entry.text;
+    return {};
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,97 @@
+#include "fakes/fake_file_system.h"
+
+#include <windows.h>
+
+namespace kelvaro::testing {
+
+FakeFileSystem::FakeFileSystem() { entries_[L"C:\\"] = L"C:\\"; }
+
+std::wstring FakeFileSystem::Key(const std::wstring& path) {
+    std::wstring key = path;
+    if (key.size() > 3 && key.back() == L'\\') key.pop_back();
+    if (!key.empty()) CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    return key;
+}
+
+void FakeFileSystem::AddDir(const std::wstring& path) {
+    for (size_t pos = path.find(L'\\', 3); pos != std::wstring::npos; pos = path.find(L'\\', pos + 1)) {
+        if (!entries_.count(Key(path.substr(0, pos)))) entries_[Key(path.substr(0, pos))] = path.substr(0, pos);
+    }
+    entries_[Key(path)] = path;
+}
+
+void FakeFileSystem::AddFile(const std::wstring& path) {
+    AddDir(path);
+    files_.insert(Key(path));
+}
+
+bool FakeFileSystem::Exists(const std::wstring& path) const { return entries_.count(Key(path)) != 0; }
+
+std::wstring FakeFileSystem::Stored(const std::wstring& path) const {
+    const auto it = entries_.find(Key(path));
+    return it == entries_.end() ? std::wstring() : it->second;
+}
+
+bool FakeFileSystem::MoveDir(const std::wstring& from, const std::wstring& to) {
+    ++moves;
+    if (allowMove && !allowMove(from, to)) return false;
+    const std::wstring fromKey = Key(from), toKey = Key(to);
+    if (!entries_.count(fromKey) || files_.count(fromKey)) return false;
+    if (fromKey != toKey && entries_.count(toKey)) return false;
+    const auto slash = to.rfind(L'\\');
+    if (slash == std::wstring::npos || !entries_.count(Key(to.substr(0, slash == 2 ? 3 : slash)))) return false;
+    // Move the folder and everything below it.
+    std::map<std::wstring, std::wstring> moved;
+    for (auto it = entries_.begin(); it != entries_.end();) {
+        if (it->first == fromKey || it->first.rfind(fromKey + L"\\", 0) == 0) {
+            const std::wstring rest = it->second.substr(from.size());
+            moved[Key(to + rest)] = to + rest;
+            it = entries_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    entries_.insert(moved.begin(), moved.end());
+    return true;
+}
+
+bool FakeFileSystem::SetCurrentDir(const std::wstring& path) {
+    const std::wstring key = Key(path);
+    if (!entries_.count(key) || files_.count(key)) return false;
+    current_ = entries_[key];
+    return true;
+}
+
+std::optional<std::wstring> FakeFileSystem::EntryName(const std::wstring& path) {
+    const auto it = entries_.find(Key(path));
+    if (it != entries_.end()) return it->second.substr(it->second.rfind(L'\\') + 1);
+    // A short spelling resolves to the long name it stands for.
+    for (const auto& [stored, shortPath] : shortNames)
+        if (Key(shortPath) == Key(path)) return stored.substr(stored.rfind(L'\\') + 1);
+    return std::nullopt;
+}
+
+std::wstring FakeFileSystem::ShortPath(const std::wstring& path) {
+    if (!Exists(path)) return {};
+    const auto it = shortNames.find(Stored(path));
+    return it == shortNames.end() ? Stored(path) : it->second;
+}
+
+std::optional<DiskFreeInfo> FakeFileSystem::DiskFree(const std::wstring&) {
+    if (!diskReady) return std::nullopt;
+    return diskFree;
+}
+
+std::vector<std::wstring> FakeFileSystem::SubFolders(const std::wstring& dir) {
+    std::vector<std::wstring> names;
+    std::wstring prefix = Key(dir);
+    if (prefix.back() != L'\\') prefix += L'\\';
+    for (const auto& [key, stored] : entries_) {
+        if (key.size() > prefix.size() && key.rfind(prefix, 0) == 0 && key.find(L'\\', prefix.size()) == std::wstring::npos &&
+            !files_.count(key))
+            names.push_back(stored.substr(stored.rfind(L'\\') + 1));
+    }
+    return names;
+}
+
+}  // namespace kelvaro::testing

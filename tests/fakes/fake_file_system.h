@@ -1,0 +1,48 @@
+#pragma once
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+
+#include "engine/file_system.h"
+
+namespace kelvaro::testing {
+
+// An in-memory tree of folders, case-insensitive like Windows, that refuses
+// chosen renames on demand.
+class FakeFileSystem : public IFileSystem {
+public:
+    FakeFileSystem();
+
+    // Adds a folder (and its parents) with the stored spelling given.
+    void AddDir(const std::wstring& path);
+    void AddFile(const std::wstring& path);
+    bool Exists(const std::wstring& path) const;
+    // The stored spelling of an existing entry, or empty text.
+    std::wstring Stored(const std::wstring& path) const;
+
+    // Called before each rename; returning false refuses it.
+    std::function<bool(const std::wstring& from, const std::wstring& to)> allowMove;
+    std::map<std::wstring, std::wstring> shortNames;  // stored path -> short path
+    DiskFreeInfo diskFree{8, 512, 1000, 2000, 0};
+    bool diskReady = true;
+    int moves = 0;
+
+    bool MoveDir(const std::wstring& from, const std::wstring& to) override;
+    std::wstring CurrentDir() override { return current_; }
+    bool SetCurrentDir(const std::wstring& path) override;
+    std::optional<std::wstring> EntryName(const std::wstring& path) override;
+    std::wstring ShortPath(const std::wstring& path) override;
+    std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) override;
+    std::wstring TempPath() override { return L"C:\\TEMP\\"; }
+    std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
+    std::vector<std::wstring> Drives() override { return {L"C:\\"}; }
+
+private:
+    static std::wstring Key(const std::wstring& path);
+    std::map<std::wstring, std::wstring> entries_;  // upper-cased path -> stored path
+    std::set<std::wstring> files_;                  // upper-cased paths that are files
+    std::wstring current_ = L"C:\\";
+};
+
+}  // namespace kelvaro::testing
