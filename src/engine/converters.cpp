@@ -16,10 +16,10 @@ std::wstring ToLowerDirName(const std::wstring& path) {
 std::wstring ToShortDirName(IFileSystem& fs, const std::wstring& path) {
     const std::wstring shortPath = fs.ShortPath(path);
     if (shortPath.empty()) return {};
-    const std::wstring name = UpperCaseName(LastPathName(shortPath));
+    const std::wstring newPath = ParentWithSeparator(path) + UpperCaseName(LastPathName(shortPath));
     // A volume without 8.3 names hands the long name back: there is no short form.
-    if (!IsShortName(name)) return {};
-    return ParentWithSeparator(path) + name;
+    if (!IsShortName(newPath)) return {};
+    return newPath;
 }
 
 std::wstring ToEightDirName(const std::wstring& path) {

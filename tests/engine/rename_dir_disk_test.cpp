@@ -1,0 +1,145 @@
+// RenameDir and the path helpers on real folders (under Wine: a temporary
+// folder on C:). Names are checked on disk, never by return values alone.
+#include <gtest/gtest.h>
+
+#include "engine/disk_paths.h"
+#include "engine/path_text.h"
+#include "engine/rename_dir.h"
+#include "fakes/sinks.h"
+#include "fakes/temp_dir.h"
+#include "platform/win32_file_system.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::RecordingSink;
+using testing::TempDir;
+using Lines = std::vector<std::wstring>;
+
+class DiskRenameTest : public ::testing::Test {
+protected:
+    int16_t Rename(const std::wstring& path, int16_t mode) { return RenameDir({fs, history, changed, true}, path, mode); }
+    Win32FileSystem fs;
+    TempDir dir;
+    RecordingSink history, changed;
+};
+
+TEST_F(DiskRenameTest, CaseOnlyRenameGoesThroughTheTemporaryName) {
+    const std::wstring path = dir.MakeDir(L"photos");
+    EXPECT_EQ(Rename(path, 0), 0);
+    EXPECT_EQ(dir.Listing(), L"PHOTOS");
+    EXPECT_EQ(changed.lines, Lines{dir.Path() + L"\\PHOTOS"});
+    EXPECT_EQ(history.lines.size(), 4u);
+    EXPECT_EQ(history.lines[2], L"　[ PHOTOS ]");
+
+    EXPECT_EQ(Rename(dir.Path() + L"\\PHOTOS", 2), 0);
+    EXPECT_EQ(dir.Listing(), L"photos");
+}
+
+TEST_F(DiskRenameTest, AlreadyInFormIsDoneWithoutRenaming) {
+    const std::wstring path = dir.MakeDir(L"PHOTOS");
+    EXPECT_EQ(Rename(path, 0), 0);
+    EXPECT_EQ(history.lines, (Lines{L"[ " + DirNameAbbrev(path) + L" ]", L"　フォルダ名変更後と同一の為変更しません"}));
+    EXPECT_EQ(changed.lines, Lines{path});
+    EXPECT_EQ(dir.Listing(), L"PHOTOS");
+}
+
+TEST_F(DiskRenameTest, SiblingConflictRestoresTheOldName) {
+    const std::wstring path = dir.MakeDir(L"ＤＡＴＡ\\inner");
+    dir.MakeDir(L"DATA");
+    EXPECT_EQ(Rename(dir.Path() + L"\\ＤＡＴＡ", 6), 1);
+    EXPECT_EQ(history.lines.back(), L"　フォルダ名を変更できませんでした");
+    EXPECT_EQ(dir.Listing(), L"DATA|ＤＡＴＡ");
+    EXPECT_EQ(dir.Listing(L"ＤＡＴＡ"), L"inner");
+    EXPECT_TRUE(changed.lines.empty());
+}
+
+TEST_F(DiskRenameTest, MissingFolderChangesNothing) {
+    dir.MakeDir(L"other");
+    EXPECT_EQ(Rename(dir.Path() + L"\\gone", 0), 1);
+    EXPECT_EQ(history.lines.back(), L"　フォルダ名を変更できませんでした");
+    EXPECT_EQ(dir.Listing(), L"other");
+}
+
+TEST_F(DiskRenameTest, WidthModesRenameJapaneseNames) {
+    dir.MakeDir(L"ｶﾞｲﾄﾞ 2024");
+    EXPECT_EQ(Rename(dir.Path() + L"\\ｶﾞｲﾄﾞ 2024", 5), 0);
+    EXPECT_EQ(dir.Listing(), L"ガイド　２０２４");
+    EXPECT_EQ(Rename(dir.Path() + L"\\ガイド　２０２４", 6), 0);
+    EXPECT_EQ(dir.Listing(), L"ｶﾞｲﾄﾞ 2024");
+}
+
+TEST_F(DiskRenameTest, ShortNameModeGivesAValidShortName) {
+    const std::wstring path = dir.MakeDir(L"My Long Folder");
+    const int16_t result = Rename(path, 3);
+    const std::wstring listed = dir.Listing();
+    if (result == 0) {
+        EXPECT_TRUE(IsShortName(L"\\" + listed)) << listed;
+        EXPECT_EQ(listed, UpperCaseName(listed));
+    } else {
+        EXPECT_EQ(listed, L"My Long Folder");  // the volume keeps no short names
+    }
+}
+
+TEST_F(DiskRenameTest, CurrentDirectoryInsideTheFolderDoesNotBlockTheRename) {
+    const std::wstring inner = dir.MakeDir(L"work\\sub");
+    ASSERT_TRUE(SetCurrentDirectoryW(inner.c_str()));
+    EXPECT_EQ(Rename(dir.Path() + L"\\work", 0), 0);
+    EXPECT_EQ(dir.Listing(), L"WORK");
+    SetCurrentDirectoryW(L"C:\\");
+}
+
+TEST(DiskPaths, LongDirNameGivesTheStoredSpelling) {
+    Win32FileSystem fs;
+    TempDir dir;
+    dir.MakeDir(L"Program Files\\My Documents");
+    dir.MakeFile(L"Program Files\\notes.txt");
+    const std::wstring lower = L"c" + dir.Path().substr(1) + L"\\program files\\MY documents";
+    EXPECT_EQ(LongDirName(fs, lower), dir.Path() + L"\\Program Files\\My Documents");
+    EXPECT_EQ(LongDirName(fs, dir.Path() + L"\\Program Files\\"), dir.Path() + L"\\Program Files");
+    EXPECT_EQ(LongDirName(fs, L"c:\\"), L"C:\\");
+    EXPECT_EQ(LongDirName(fs, dir.Path() + L"\\Missing\\Folder"), L"");
+    EXPECT_EQ(LongDirName(fs, L"\\\\server\\share"), L"");
+    EXPECT_EQ(LongDirName(fs, L"Data\\Sub"), L"");
+    // Patterns and relative components never pick a folder.
+    EXPECT_EQ(LongDirName(fs, dir.Path() + L"\\*"), L"");
+    EXPECT_EQ(LongDirName(fs, dir.Path() + L"\\Program ?iles"), L"");
+    EXPECT_EQ(LongDirName(fs, dir.Path() + L"\\Program Files\\..\\Program Files"), L"");
+    EXPECT_EQ(LongDirName(fs, dir.Path() + L"\\.\\Program Files"), L"");
+    EXPECT_EQ(LongDirName(fs, dir.Path() + L"\\\\Program Files"), L"");
+    // A short spelling comes back long.
+    const std::wstring shortPath = fs.ShortPath(dir.Path() + L"\\Program Files");
+    if (!shortPath.empty()) EXPECT_EQ(LongDirName(fs, shortPath), dir.Path() + L"\\Program Files");
+}
+
+TEST(DiskPaths, DirExistLeavesTheCurrentDirectoryAlone) {
+    Win32FileSystem fs;
+    TempDir dir;
+    dir.MakeDir(L"Data");
+    dir.MakeFile(L"file.txt");
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.Path().c_str()));
+    EXPECT_TRUE(DirExist(fs, dir.Path() + L"\\Data\\"));
+    EXPECT_TRUE(DirExist(fs, L"C:\\"));
+    EXPECT_FALSE(DirExist(fs, dir.Path() + L"\\Nowhere"));
+    EXPECT_FALSE(DirExist(fs, dir.Path() + L"\\file.txt"));
+    EXPECT_EQ(fs.CurrentDir(), dir.Path());
+    SetCurrentDirectoryW(L"C:\\");
+}
+
+TEST(DiskPaths, DriveFreeTextOnRealDrives) {
+    Win32FileSystem fs;
+    const std::wstring text = DriveFreeText(fs, L"C:\\Windows");
+    ASSERT_GE(text.size(), 12u);
+    EXPECT_EQ(text.substr(0, 2), L" (");
+    EXPECT_EQ(text.substr(text.size() - 7), L"M Free)");
+    // A drive letter that does not exist gives empty text.
+    std::wstring missing;
+    const DWORD mask = GetLogicalDrives();
+    for (int i = 25; i >= 0 && missing.empty(); --i)
+        if (!(mask & (1u << i))) missing = std::wstring{static_cast<wchar_t>(L'A' + i), L':', L'\\'};
+    EXPECT_EQ(DriveFreeText(fs, missing), L"");
+    EXPECT_FALSE(TempDirName(fs).empty());
+}
+
+}  // namespace
+}  // namespace kelvaro

@@ -1,0 +1,170 @@
+// RenameDir against an in-memory file system that refuses renames on demand.
+#include "engine/rename_dir.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_file_system.h"
+#include "fakes/sinks.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::FakeFileSystem;
+using testing::RecordingSink;
+using Lines = std::vector<std::wstring>;
+
+const std::wstring kFailed = L"　フォルダ名を変更できませんでした";
+
+class RenameDirTest : public ::testing::Test {
+protected:
+    int16_t Rename(const std::wstring& path, int16_t mode, bool hira = true) {
+        return RenameDir({fs, history, changed, hira}, path, mode);
+    }
+    FakeFileSystem fs;
+    RecordingSink history, changed;
+};
+
+TEST_F(RenameDirTest, RenamesThroughTheTemporarySibling) {
+    fs.AddDir(L"C:\\Data\\2024\\Trip\\photos");
+    Lines moves;
+    fs.allowMove = [&](const std::wstring& from, const std::wstring& to) {
+        moves.push_back(from + L" > " + to);
+        return true;
+    };
+    EXPECT_EQ(Rename(L"C:\\Data\\2024\\Trip\\photos", 0), 0);
+    EXPECT_EQ(moves, (Lines{L"C:\\Data\\2024\\Trip\\photos > C:\\Data\\2024\\Trip\\photos.Tmpぷよむ",
+                            L"C:\\Data\\2024\\Trip\\photos.Tmpぷよむ > C:\\Data\\2024\\Trip\\PHOTOS"}));
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\...\\Trip\\photos ]", L"　フォルダ名を", L"　[ PHOTOS ]",
+                                    L"　に変更しました"}));
+    EXPECT_EQ(changed.lines, Lines{L"C:\\Data\\2024\\Trip\\PHOTOS"});
+    EXPECT_EQ(fs.Stored(L"C:\\Data\\2024\\Trip\\photos"), L"C:\\Data\\2024\\Trip\\PHOTOS");
+}
+
+TEST_F(RenameDirTest, SkipsWithoutTouchingTheDisk) {
+    fs.AddDir(L"C:\\Data\\My Photos");
+    fs.AddDir(L"C:\\Data\\longfoldername");
+    fs.AddDir(L"C:\\Data\\DONE");
+    EXPECT_EQ(Rename(L"C:\\Data\\My Photos", 1), 1);
+    EXPECT_EQ(Rename(L"C:\\Data\\longfoldername", 4), 1);
+    EXPECT_EQ(Rename(L"C:\\Data\\DONE", 0), 0);
+    EXPECT_EQ(history.lines,
+              (Lines{L"[ C:\\Data\\My Photos ]", L"　変更してもＬＦＮの為変更しません", L"[ C:\\Data\\longfoldername ]",
+                     L"　８形式にしてもＬＦＮの為変更しません", L"[ C:\\Data\\DONE ]",
+                     L"　フォルダ名変更後と同一の為変更しません"}));
+    EXPECT_EQ(changed.lines, Lines{L"C:\\Data\\DONE"});  // already in form counts as done
+    EXPECT_EQ(fs.moves, 0);
+}
+
+TEST_F(RenameDirTest, ModesOneAndFourRenameTheSameFolders) {
+    fs.AddDir(L"C:\\Data\\photos");
+    fs.AddDir(L"C:\\Data\\abc.de");
+    EXPECT_EQ(Rename(L"C:\\Data\\photos", 1), 0);
+    EXPECT_EQ(Rename(L"C:\\Data\\abc.de", 4), 0);
+    EXPECT_TRUE(fs.Stored(L"C:\\Data\\PHOTOS") == L"C:\\Data\\PHOTOS");
+    EXPECT_TRUE(fs.Stored(L"C:\\Data\\ABC.DE") == L"C:\\Data\\ABC.DE");
+}
+
+TEST_F(RenameDirTest, ShortNameModeUsesTheVolumesShortName) {
+    fs.AddDir(L"C:\\Program Files\\My Documents");
+    fs.shortNames[L"C:\\Program Files\\My Documents"] = L"C:\\PROGRA~1\\mydocu~1";
+    EXPECT_EQ(Rename(L"C:\\Program Files\\My Documents", 3), 0) << history.lines.back();
+    EXPECT_EQ(fs.Stored(L"C:\\Program Files\\MYDOCU~1"), L"C:\\Program Files\\MYDOCU~1");
+    EXPECT_EQ(changed.lines, Lines{L"C:\\Program Files\\MYDOCU~1"});
+}
+
+TEST_F(RenameDirTest, NoShortFormMeansNoRename) {
+    // A volume without 8.3 names answers with the long name itself.
+    fs.AddDir(L"C:\\Data\\Long Folder Name");
+    EXPECT_EQ(Rename(L"C:\\Data\\Long Folder Name", 3), 1);
+    // And a folder that has vanished has no short form at all.
+    EXPECT_EQ(Rename(L"C:\\Data\\Gone", 3), 1);
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\Long Folder Name ]", kFailed, L"[ C:\\Data\\Gone ]", kFailed}));
+    EXPECT_EQ(fs.moves, 0);
+    EXPECT_EQ(fs.Stored(L"C:\\Data\\Long Folder Name"), L"C:\\Data\\Long Folder Name");
+}
+
+TEST_F(RenameDirTest, UnknownModeTouchesNothing) {
+    fs.AddDir(L"C:\\Data\\photos");
+    EXPECT_EQ(Rename(L"C:\\Data\\photos", 9), 1);
+    EXPECT_EQ(Rename(L"C:\\Data\\photos", -1), 1);
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed, L"[ C:\\Data\\photos ]", kFailed}));
+    EXPECT_EQ(fs.moves, 0);
+    EXPECT_TRUE(changed.lines.empty());
+}
+
+TEST_F(RenameDirTest, NamesWindowsWouldNotStoreAreRefusedUpFront) {
+    fs.AddDir(L"C:\\Data\\ＡＢＣ．");
+    fs.AddDir(L"C:\\Data\\ＣＯＮ");
+    fs.AddDir(L"C:\\Data\\ｌｐｔ１．ｔｘｔ");
+    fs.AddDir(L"C:\\Data\\ＡＢ　");
+    fs.AddDir(L"C:\\Data\\．．");
+    for (const wchar_t* name : {L"ＡＢＣ．", L"ＣＯＮ", L"ｌｐｔ１．ｔｘｔ", L"ＡＢ　", L"．．"})
+        EXPECT_EQ(Rename(std::wstring(L"C:\\Data\\") + name, 6), 1) << name;
+    EXPECT_EQ(fs.moves, 0);
+    EXPECT_EQ(history.lines[1], kFailed);
+    EXPECT_EQ(history.lines.size(), 10u);
+    EXPECT_TRUE(changed.lines.empty());
+}
+
+TEST_F(RenameDirTest, FirstRenameRefusedLeavesTheFolderAlone) {
+    fs.AddDir(L"C:\\Data\\photos");
+    fs.allowMove = [](const std::wstring&, const std::wstring&) { return false; };
+    EXPECT_EQ(Rename(L"C:\\Data\\photos", 0), 1);
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed}));
+    EXPECT_EQ(fs.Stored(L"C:\\Data\\photos"), L"C:\\Data\\photos");
+    EXPECT_TRUE(changed.lines.empty());
+}
+
+TEST_F(RenameDirTest, SecondRenameRefusedRestoresTheOldName) {
+    fs.AddDir(L"C:\\Data\\ＤＡＴＡ");
+    fs.AddDir(L"C:\\Data\\DATA2");
+    fs.allowMove = [](const std::wstring&, const std::wstring& to) { return to != L"C:\\Data\\DATA"; };
+    EXPECT_EQ(Rename(L"C:\\Data\\ＤＡＴＡ", 6), 1);
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\ＤＡＴＡ ]", kFailed}));
+    EXPECT_EQ(fs.Stored(L"C:\\Data\\ＤＡＴＡ"), L"C:\\Data\\ＤＡＴＡ");
+    EXPECT_FALSE(fs.Exists(L"C:\\Data\\ＤＡＴＡ.Tmpぷよむ"));
+}
+
+TEST_F(RenameDirTest, SiblingWithTheNewNameIsNotOverwritten) {
+    fs.AddDir(L"C:\\Data\\ＤＡＴＡ\\inner");
+    fs.AddDir(L"C:\\Data\\DATA");
+    EXPECT_EQ(Rename(L"C:\\Data\\ＤＡＴＡ", 6), 1);
+    EXPECT_TRUE(fs.Exists(L"C:\\Data\\ＤＡＴＡ\\inner"));
+    EXPECT_EQ(fs.moves, 3);  // out, refused, back
+}
+
+TEST_F(RenameDirTest, WhenEvenTheWayBackIsRefusedTheHistoryNamesTheTemporaryFolder) {
+    fs.AddDir(L"C:\\Data\\photos");
+    fs.allowMove = [](const std::wstring& from, const std::wstring&) { return from == L"C:\\Data\\photos"; };
+    EXPECT_EQ(Rename(L"C:\\Data\\photos", 0), 1);
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed, L"　[ photos.Tmpぷよむ ]"}));
+    EXPECT_TRUE(fs.Exists(L"C:\\Data\\photos.Tmpぷよむ"));
+    EXPECT_TRUE(changed.lines.empty());
+}
+
+TEST_F(RenameDirTest, MissingFolderFailsCleanly) {
+    EXPECT_EQ(Rename(L"C:\\Data\\Nowhere", 2), 1);
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\Nowhere ]", kFailed}));
+}
+
+TEST_F(RenameDirTest, StepsOutOfTheFolderWhileRenamingIt) {
+    fs.AddDir(L"C:\\Data\\photos\\2024");
+    ASSERT_TRUE(fs.SetCurrentDir(L"C:\\Data\\photos\\2024"));
+    std::wstring currentDuringMove;
+    fs.allowMove = [&](const std::wstring&, const std::wstring&) {
+        currentDuringMove = fs.CurrentDir();
+        return true;
+    };
+    EXPECT_EQ(Rename(L"C:\\Data\\photos", 5), 0);
+    EXPECT_EQ(currentDuringMove, L"C:\\");
+    // Coming back fails (the folder has a new name); the root stays current.
+    EXPECT_EQ(fs.CurrentDir(), L"C:\\");
+
+    ASSERT_TRUE(fs.SetCurrentDir(L"C:\\Data"));
+    fs.AddDir(L"C:\\Other\\x");
+    EXPECT_EQ(Rename(L"C:\\Other\\x", 0), 0);
+    EXPECT_EQ(fs.CurrentDir(), L"C:\\Data");
+}
+
+}  // namespace
+}  // namespace kelvaro

@@ -1,0 +1,175 @@
+#include "engine/width.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/converters.h"
+
+namespace kelvaro {
+namespace {
+
+struct Pair {
+    std::wstring half, full;
+};
+
+std::vector<Pair> SymbolPairs() {
+    return {{L".", L"．"}, {L"!", L"！"}, {L"#", L"＃"}, {L"$", L"＄"}, {L"&", L"＆"}, {L"'", L"\u2019"},
+            {L"(", L"（"}, {L")", L"）"}, {L"+", L"＋"}, {L",", L"，"}, {L"-", L"－"}, {L"=", L"＝"},
+            {L"[", L"［"}, {L"]", L"］"}, {L"^", L"＾"}, {L"_", L"＿"}, {L"`", L"｀"}, {L"{", L"｛"},
+            {L"}", L"｝"}, {L"~", L"\uFFE3"}, {L"｡", L"。"}, {L"｢", L"「"}, {L"｣", L"」"}, {L"､", L"、"},
+            {L"ﾞ", L"゛"}, {L"ﾟ", L"゜"}, {L" ", L"\u3000"}};
+}
+
+// Half-width kana, katakana, hiragana, voiced katakana, voiced hiragana,
+// semi-voiced katakana, semi-voiced hiragana ("-" where none exists).
+struct KanaRow {
+    const wchar_t* cells[7];
+};
+
+std::vector<KanaRow> KanaRows() {
+    std::vector<KanaRow> rows = {
+        {{L"ｦ", L"ヲ", L"を", L"-", L"-", L"-", L"-"}}, {{L"ｰ", L"ー", L"-", L"-", L"-", L"-", L"-"}},
+        {{L"ｳ", L"ウ", L"う", L"ヴ", L"-", L"-", L"-"}}, {{L"ﾝ", L"ン", L"ん", L"-", L"-", L"-", L"-"}},
+    };
+    const std::wstring small = L"ｧｨｩｪｫｬｭｮｯ", smallF = L"ァィゥェォャュョッ", smallH = L"ぁぃぅぇぉゃゅょっ";
+    const std::wstring plain = L"ｱｲｴｵﾅﾆﾇﾈﾉﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜ", plainF = L"アイエオナニヌネノマミムメモヤユヨラリルレロワ",
+                       plainH = L"あいえおなにぬねのまみむめもやゆよらりるれろわ";
+    const std::wstring voiced = L"ｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄ", voicedF = L"カキクケコサシスセソタチツテト",
+                       voicedH = L"かきくけこさしすせそたちつてと", voicedVF = L"ガギグゲゴザジズゼゾダヂヅデド",
+                       voicedVH = L"がぎぐげござじずぜぞだぢづでど";
+    const std::wstring ha = L"ﾊﾋﾌﾍﾎ", haF = L"ハヒフヘホ", haH = L"はひふへほ", haVF = L"バビブベボ",
+                       haVH = L"ばびぶべぼ", haSF = L"パピプペポ", haSH = L"ぱぴぷぺぽ";
+    static std::vector<std::wstring> storage;
+    auto cell = [](wchar_t c) {
+        storage.push_back(std::wstring(1, c));
+        return storage.back().c_str();
+    };
+    storage.reserve(1000);
+    for (size_t i = 0; i < small.size(); ++i)
+        rows.push_back({{cell(small[i]), cell(smallF[i]), cell(smallH[i]), L"-", L"-", L"-", L"-"}});
+    for (size_t i = 0; i < plain.size(); ++i)
+        rows.push_back({{cell(plain[i]), cell(plainF[i]), cell(plainH[i]), L"-", L"-", L"-", L"-"}});
+    for (size_t i = 0; i < voiced.size(); ++i)
+        rows.push_back({{cell(voiced[i]), cell(voicedF[i]), cell(voicedH[i]), cell(voicedVF[i]), cell(voicedVH[i]),
+                         L"-", L"-"}});
+    for (size_t i = 0; i < ha.size(); ++i)
+        rows.push_back({{cell(ha[i]), cell(haF[i]), cell(haH[i]), cell(haVF[i]), cell(haVH[i]), cell(haSF[i]),
+                         cell(haSH[i])}});
+    return rows;
+}
+
+std::wstring Full(const std::wstring& s) { return FullWidthString(s); }
+std::wstring Half(const std::wstring& s, bool hira = true) { return HalfWidthString(s, hira); }
+
+TEST(WidthTables, LettersDigitsAndSymbolsConvertBothWays) {
+    for (wchar_t c = L'0'; c <= L'9'; ++c) {
+        EXPECT_EQ(Full(std::wstring(1, c)), std::wstring(1, static_cast<wchar_t>(0xFF10 + c - L'0')));
+        EXPECT_EQ(Half(std::wstring(1, static_cast<wchar_t>(0xFF10 + c - L'0'))), std::wstring(1, c));
+    }
+    for (wchar_t c = 0; c < 26; ++c) {
+        EXPECT_EQ(Full(std::wstring(1, L'a' + c)), std::wstring(1, static_cast<wchar_t>(0xFF41 + c)));
+        EXPECT_EQ(Full(std::wstring(1, L'A' + c)), std::wstring(1, static_cast<wchar_t>(0xFF21 + c)));
+        EXPECT_EQ(Half(std::wstring(1, static_cast<wchar_t>(0xFF41 + c))), std::wstring(1, L'a' + c));
+        EXPECT_EQ(Half(std::wstring(1, static_cast<wchar_t>(0xFF21 + c))), std::wstring(1, L'A' + c));
+    }
+    for (const auto& pair : SymbolPairs()) {
+        EXPECT_EQ(Full(pair.half), pair.full) << pair.half;
+        EXPECT_EQ(Half(pair.full), pair.half) << pair.full;
+    }
+    // No entry: both directions leave these alone.
+    for (const wchar_t* c : {L"%", L";", L"@", L"％", L"；", L"＠", L"･", L"・", L"～", L"＇", L"\"", L"*"}) {
+        EXPECT_EQ(Full(c), c);
+        EXPECT_EQ(Half(c), c);
+    }
+}
+
+TEST(WidthTables, EveryKanaRowConvertsBothWays) {
+    const auto rows = KanaRows();
+    ASSERT_EQ(rows.size(), 56u);
+    const std::wstring voicedMark = L"ﾞ", semiMark = L"ﾟ";
+    for (const auto& row : rows) {
+        const std::wstring k = row.cells[0], f = row.cells[1];
+        EXPECT_EQ(Full(k), f) << k;
+        EXPECT_EQ(Half(f), k) << f;
+        if (std::wstring(row.cells[2]) != L"-") {
+            EXPECT_EQ(Half(row.cells[2], true), k) << row.cells[2];
+            EXPECT_EQ(Half(row.cells[2], false), row.cells[2]);
+        }
+        if (std::wstring(row.cells[3]) != L"-") {
+            EXPECT_EQ(Full(k + voicedMark), row.cells[3]) << k;
+            EXPECT_EQ(Half(row.cells[3]), k + voicedMark);
+        } else {
+            EXPECT_EQ(Full(k + voicedMark), f + L"゛") << k;
+        }
+        if (std::wstring(row.cells[4]) != L"-") {
+            EXPECT_EQ(Half(row.cells[4], true), k + voicedMark);
+            EXPECT_EQ(Half(row.cells[4], false), row.cells[4]);
+        }
+        if (std::wstring(row.cells[5]) != L"-") {
+            EXPECT_EQ(Full(k + semiMark), row.cells[5]) << k;
+            EXPECT_EQ(Half(row.cells[5]), k + semiMark);
+            EXPECT_EQ(Half(row.cells[6], true), k + semiMark);
+        } else {
+            EXPECT_EQ(Full(k + semiMark), f + L"゜") << k;
+        }
+    }
+}
+
+TEST(WidthTables, RoundTripOnEverythingTheTablesCover) {
+    std::wstring half = L"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    for (const auto& pair : SymbolPairs()) half += pair.half;
+    std::wstring full;
+    for (const auto& row : KanaRows()) {
+        half += row.cells[0];
+        full += row.cells[1];
+        if (std::wstring(row.cells[3]) != L"-") full += row.cells[3];
+        if (std::wstring(row.cells[5]) != L"-") full += row.cells[5];
+    }
+    // A lone mark at the start and after unvoiceable characters stays a mark.
+    half = L"ﾞ" + half;
+    EXPECT_EQ(Half(Full(half)), half);
+    EXPECT_EQ(Full(Half(full, false)), full);
+    EXPECT_EQ(Full(Half(full, true)), full);
+    // Hiragana come back as katakana.
+    EXPECT_EQ(Full(Half(L"ひらがな", true)), L"ヒラガナ");
+}
+
+TEST(WidthConversion, JoinsMarksOnlyOntoKanaThatHaveTheForm) {
+    EXPECT_EQ(Full(L"ﾊﾟｽﾎﾟｰﾄ"), L"パスポート");
+    EXPECT_EQ(Full(L"ｶﾟ"), L"カ゜");
+    EXPECT_EQ(Full(L"ﾞ"), L"゛");
+    EXPECT_EQ(Full(L"ｱﾞ"), L"ア゛");
+    EXPECT_EQ(Full(L"Aﾞ"), L"Ａ゛");
+    EXPECT_EQ(Full(L"ｳﾞ"), L"ヴ");
+    EXPECT_EQ(Full(L"ﾊﾞﾞ"), L"バ゛");
+    bool consumed = true;
+    EXPECT_EQ(FullWidthChar(L'ｶ', L"", consumed), L"カ");
+    EXPECT_FALSE(consumed);
+    EXPECT_EQ(FullWidthChar(L'ﾎ', L"ﾟ", consumed), L"ポ");
+    EXPECT_TRUE(consumed);
+    EXPECT_EQ(FullWidthChar(L'ﾅ', L"ﾞ", consumed), L"ナ");
+    EXPECT_FALSE(consumed);
+}
+
+TEST(WidthConversion, NamesFromTheField) {
+    EXPECT_EQ(ToFullWidthDirName(L"C:\\Data\\ｶﾞｲﾄﾞ 2024"), L"C:\\Data\\ガイド　２０２４");
+    EXPECT_EQ(Full(L"photo_v1.5~old"), L"ｐｈｏｔｏ＿ｖ１．５￣ｏｌｄ");
+    EXPECT_EQ(Full(L"100%"), L"１００%");
+    EXPECT_EQ(Half(L"ガイドブック", false), L"ｶﾞｲﾄﾞﾌﾞｯｸ");
+    EXPECT_EQ(Half(L"ひらがなテスト", false), L"ひらがなﾃｽﾄ");
+    EXPECT_EQ(Half(L"ひらがなテスト", true), L"ﾋﾗｶﾞﾅﾃｽﾄ");
+    EXPECT_EQ(ToHalfWidthDirName(L"C:\\ＤＡＴＡ\\ＡＢＣ　（１）", true), L"C:\\ＤＡＴＡ\\ABC (1)");
+    EXPECT_EQ(Half(L"写真"), L"写真");
+    EXPECT_EQ(Full(L"ヴ"), L"ヴ");
+    EXPECT_EQ(Half(L"ヴ"), L"ｳﾞ");
+    // Kana outside the table stay in both directions.
+    for (const wchar_t* c : {L"ゎ", L"ゐ", L"ゑ", L"ゔ", L"ゝ", L"ゞ", L"ヮ", L"ヰ", L"ヱ", L"ヵ", L"ヶ", L"ヽ", L"ヾ"}) {
+        EXPECT_EQ(Half(c, true), c);
+        EXPECT_EQ(Full(c), c);
+    }
+}
+
+}  // namespace
+}  // namespace kelvaro
