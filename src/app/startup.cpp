@@ -18,11 +18,12 @@ void ListExecute(AppState& state, Services& services, int16_t mode) {
     state.history.ListInAdd(ResAllText(31));
 }
 
-bool AutoExecute(AppState& state, Services& services, const std::wstring& commandLine) {
+bool AutoExecute(AppState& state, Services& services, const std::wstring& commandLine, bool* listTaken) {
     state.settings.blnAutoRunning = true;
     try {
         state.blnCancel = false;
         CmdLine_ListIn(state.targets, services.fs, commandLine);
+        if (listTaken) *listTaken = true;
         if (state.targets.Empty()) return false;
         try {
             ListExecute(state, services, state.settings.AutoExe);
@@ -46,12 +47,15 @@ StartupOutcome RunStartup(AppState& state, Services& services, const std::wstrin
     }
     try {
         SettingsLoad(services.store, state.settings);
-        if (!commandLine.empty() && state.settings.Auto && AutoExecute(state, services, commandLine))
+        // When the automatic run found no usable folder, its reading of the
+        // command line stands: reading it again would only repeat the limit message.
+        bool listTaken = false;
+        if (!commandLine.empty() && state.settings.Auto && AutoExecute(state, services, commandLine, &listTaken))
             return StartupOutcome::Exit;
         state.settings.blnAutoRunning = false;
         state.blnCancel = false;
         state.history.RefreshForm();
-        if (!commandLine.empty()) {
+        if (!commandLine.empty() && !listTaken) {
             try {
                 CmdLine_ListIn(state.targets, services.fs, commandLine);
             } catch (...) {

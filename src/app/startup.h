@@ -16,8 +16,9 @@ enum class StartupOutcome {
 void ListExecute(AppState& state, Services& services, int16_t mode);
 
 // The automatic run over the command-line folders; true when a run took
-// place and the program is to end.
-bool AutoExecute(AppState& state, Services& services, const std::wstring& commandLine);
+// place and the program is to end. `listTaken` tells whether the command
+// line was put into the target list (which then holds its outcome).
+bool AutoExecute(AppState& state, Services& services, const std::wstring& commandLine, bool* listTaken = nullptr);
 
 // Everything between the start of the process and the main window: the
 // removal request, the settings, the automatic run, the command-line folders.

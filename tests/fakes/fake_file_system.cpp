@@ -14,6 +14,7 @@ std::wstring FakeFileSystem::Key(const std::wstring& path) {
 }
 
 void FakeFileSystem::AddDir(const std::wstring& path) {
+    entries_[Key(path.substr(0, 3))] = path.substr(0, 3);
     for (size_t pos = path.find(L'\\', 3); pos != std::wstring::npos; pos = path.find(L'\\', pos + 1)) {
         if (!entries_.count(Key(path.substr(0, pos)))) entries_[Key(path.substr(0, pos))] = path.substr(0, pos);
     }

@@ -1,0 +1,204 @@
+#include "app/startup.h"
+
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+#include "fakes/fake_file_system.h"
+#include "fakes/fake_settings_store.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::FakeFileSystem;
+using testing::FakeSettingsStore;
+using Names = std::vector<std::wstring>;
+
+Names Split(const std::wstring& text, bool* whole = nullptr) {
+    Names names;
+    const bool result = SplitCommandLine(text, [&](const std::wstring& name) {
+        names.push_back(name);
+        return false;
+    });
+    if (whole) *whole = result;
+    return names;
+}
+
+TEST(CommandLineGrammar, SplitsOnBlanksAndQuotes) {
+    EXPECT_EQ(Split(L"\"C:\\Program Files\" D:\\Work"), (Names{L"C:\\Program Files", L"D:\\Work"}));
+    EXPECT_EQ(Split(L"\"C:\\A\"B"), (Names{L"C:\\A", L"B"}));
+    EXPECT_EQ(Split(L"  a   b  "), (Names{L"a", L"b"}));
+    EXPECT_EQ(Split(L"\"\" a\"b \"\""), (Names{L"a\"b"}));
+    EXPECT_EQ(Split(L"a\tb"), (Names{L"a\tb"}));
+    EXPECT_EQ(Split(L""), Names{});
+    bool whole = true;
+    EXPECT_EQ(Split(L"C:\\A \"C:\\B", &whole), (Names{L"C:\\A"}));
+    EXPECT_FALSE(whole);
+}
+
+TEST(CommandLineGrammar, StopsWhenTheCallerSaysSo) {
+    Names seen;
+    const bool whole = SplitCommandLine(L"a b c", [&](const std::wstring& name) {
+        seen.push_back(name);
+        return name == L"b";
+    });
+    EXPECT_FALSE(whole);
+    EXPECT_EQ(seen, (Names{L"a", L"b"}));
+}
+
+TEST(CommandLineGrammar, ProgramNameAndRemovalRequest) {
+    EXPECT_EQ(ArgumentsText(L"\"C:\\Program Files\\Kelvaro2.exe\"  /U"), L"/U");
+    EXPECT_EQ(ArgumentsText(L"Kelvaro2.exe a b "), L"a b ");
+    EXPECT_EQ(ArgumentsText(L"Kelvaro2.exe"), L"");
+    EXPECT_TRUE(IsRemovalRequest(L"/U"));
+    EXPECT_TRUE(IsRemovalRequest(L"/u"));
+    EXPECT_FALSE(IsRemovalRequest(L"/U "));
+    EXPECT_FALSE(IsRemovalRequest(L"/U x"));
+    EXPECT_FALSE(IsRemovalRequest(L"-U"));
+}
+
+class FakeClipboard : public IClipboard {
+public:
+    bool SetText(const std::wstring& t) override {
+        text = t;
+        ++calls;
+        return true;
+    }
+    std::wstring text = L"<untouched>";
+    int calls = 0;
+};
+
+class FakePrompts : public IPrompts {
+public:
+    void Notice(const std::wstring& text) override { notices.push_back(text); }
+    bool AskYesNo(const std::wstring& text) override {
+        questions.push_back(text);
+        return answer;
+    }
+    Names notices, questions;
+    bool answer = true;
+};
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs.AddDir(L"C:\\Program Files");
+        fs.AddDir(L"D:\\Work");
+        fs.AddDir(L"C:\\Data\\photos");
+    }
+    void SetAuto(bool on, int mode, bool log = true) {
+        store.Write(kAppName, kSectionName, L"Auto", on ? L"True" : L"False");
+        store.Write(kAppName, kSectionName, L"AutoExe", std::to_wstring(mode));
+        store.Write(kAppName, kSectionName, L"AutoLog", log ? L"True" : L"False");
+    }
+    StartupOutcome Start(const std::wstring& commandLine) { return RunStartup(state, services, commandLine); }
+
+    FakeSettingsStore store;
+    FakeFileSystem fs;
+    FakeClipboard clipboard;
+    FakePrompts prompts;
+    Services services{store, fs, clipboard, prompts};
+    AppState state{prompts};
+};
+
+TEST_F(StartupTest, AutomaticRunRenamesAndCopiesTheHistory) {
+    SetAuto(true, 0);
+    EXPECT_EQ(Start(L"\"C:\\Program Files\" D:\\Work c:\\data\\PHOTOS"), StartupOutcome::Exit);
+    EXPECT_TRUE(fs.Exists(L"C:\\PROGRAM FILES"));
+    EXPECT_EQ(fs.Stored(L"C:\\Program Files"), L"C:\\PROGRAM FILES");
+    EXPECT_EQ(fs.Stored(L"D:\\Work"), L"D:\\WORK");
+    EXPECT_EQ(fs.Stored(L"C:\\Data\\photos"), L"C:\\Data\\PHOTOS");
+    EXPECT_EQ(clipboard.text,
+              L"[ C:\\Program Files ]\r\n　フォルダ名を\r\n　[ PROGRAM FILES ]\r\n　に変更しました\r\n"
+              L"[ D:\\Work ]\r\n　フォルダ名を\r\n　[ WORK ]\r\n　に変更しました\r\n"
+              L"[ C:\\Data\\photos ]\r\n　フォルダ名を\r\n　[ PHOTOS ]\r\n　に変更しました\r\n全て終了しました\r\n");
+    EXPECT_EQ(state.changed.Count(), 3u);
+    EXPECT_TRUE(state.settings.blnAutoRunning);
+    EXPECT_TRUE(store.CountIn(kAppName) == 3u);  // nothing was written
+}
+
+TEST_F(StartupTest, AutomaticRunWithoutLogLeavesTheClipboard) {
+    SetAuto(true, 2, false);
+    EXPECT_EQ(Start(L"C:\\Program Files"), StartupOutcome::ShowMain);  // unquoted: no such folder
+    EXPECT_EQ(Start(L"\"C:\\Program Files\""), StartupOutcome::Exit);
+    EXPECT_EQ(fs.Stored(L"C:\\Program Files"), L"C:\\program files");
+    EXPECT_EQ(clipboard.calls, 0);
+}
+
+TEST_F(StartupTest, AutomaticRunTriesEveryEntryOnceAndNeverLosesAFolder) {
+    SetAuto(true, 6);
+    fs.AddDir(L"C:\\Data\\ＤＡＴＡ");
+    fs.AddDir(L"C:\\Data\\DATA");
+    fs.AddDir(L"C:\\Data\\ＡＢＣ．");
+    EXPECT_EQ(Start(L"C:\\Data\\ＤＡＴＡ C:\\Data\\ＡＢＣ．"), StartupOutcome::Exit);
+    EXPECT_TRUE(fs.Exists(L"C:\\Data\\ＤＡＴＡ"));
+    EXPECT_EQ(fs.Stored(L"C:\\Data\\ＡＢＣ．"), L"C:\\Data\\ＡＢＣ．");
+    EXPECT_EQ(state.history.Count(), 5u);
+    EXPECT_EQ(state.history.Line(4), L"全て終了しました");
+}
+
+TEST_F(StartupTest, NoAcceptedNameMeansANormalStart) {
+    SetAuto(true, 0);
+    EXPECT_EQ(Start(L"C:\\Nowhere notafolder"), StartupOutcome::ShowMain);
+    EXPECT_FALSE(state.settings.blnAutoRunning);
+    EXPECT_TRUE(state.targets.Empty());
+    EXPECT_EQ(clipboard.calls, 0);
+}
+
+TEST_F(StartupTest, WithoutAutoTheFoldersWaitInTheTargetList) {
+    SetAuto(false, 0);
+    EXPECT_EQ(Start(L"\"C:\\Program Files\" D:\\Work"), StartupOutcome::ShowMain);
+    ASSERT_EQ(state.targets.Count(), 2u);
+    EXPECT_EQ(state.targets.Text(0), L"C:\\Program Files");
+    EXPECT_EQ(fs.Stored(L"D:\\Work"), L"D:\\Work");
+    EXPECT_EQ(state.history.Count(), 0u);
+}
+
+TEST_F(StartupTest, UnterminatedQuoteEmptiesTheList) {
+    SetAuto(true, 0);
+    EXPECT_EQ(Start(L"D:\\Work \"C:\\Program Files"), StartupOutcome::ShowMain);
+    EXPECT_TRUE(state.targets.Empty());
+    EXPECT_EQ(fs.Stored(L"D:\\Work"), L"D:\\Work");
+}
+
+TEST_F(StartupTest, MoreThanAThousandFoldersShowTheLimitOnceAndTakeNone) {
+    SetAuto(true, 0);
+    std::wstring commandLine;
+    for (int i = 0; i < 1003; ++i) {
+        fs.AddDir(L"C:\\Many\\d" + std::to_wstring(i));
+        commandLine += L"C:\\Many\\d" + std::to_wstring(i) + L" ";
+    }
+    EXPECT_EQ(Start(commandLine), StartupOutcome::ShowMain);
+    EXPECT_TRUE(state.targets.Empty());
+    EXPECT_EQ(prompts.notices, Names{L"一度で実行できるフォルダ数は最大１０００までです。"});
+    EXPECT_EQ(fs.moves, 0);
+}
+
+TEST_F(StartupTest, RemovalAsksAndDeletesOnlyOnYes) {
+    store.Write(kAppName, kSectionName, L"Auto", L"True");
+    prompts.answer = false;
+    EXPECT_EQ(Start(L"/u"), StartupOutcome::Exit);
+    EXPECT_EQ(prompts.questions, Names{L"Kelvaro2で使用したレジストリを全て削除します"});
+    EXPECT_EQ(store.CountIn(kAppName), 1u);
+    prompts.answer = true;
+    EXPECT_EQ(Start(L"/U"), StartupOutcome::Exit);
+    EXPECT_EQ(store.CountIn(kAppName), 0u);
+}
+
+TEST_F(StartupTest, RemovalWordWithMoreTextIsAFolderList) {
+    SetAuto(false, 0);
+    EXPECT_EQ(Start(L"/U D:\\Work"), StartupOutcome::ShowMain);
+    EXPECT_TRUE(prompts.questions.empty());
+    ASSERT_EQ(state.targets.Count(), 1u);
+    EXPECT_EQ(state.targets.Text(0), L"D:\\Work");
+}
+
+TEST_F(StartupTest, CorruptedSettingsStillStart) {
+    store.Write(kAppName, kSectionName, L"Auto", L"garbage");
+    store.Write(kAppName, kSectionName, L"AutoExe", L"x");
+    EXPECT_EQ(Start(L"D:\\Work"), StartupOutcome::ShowMain);
+    EXPECT_FALSE(state.settings.Auto);
+    EXPECT_EQ(state.settings.AutoExe, 2);
+}
+
+}  // namespace
+}  // namespace kelvaro

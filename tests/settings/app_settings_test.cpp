@@ -1,0 +1,204 @@
+#include "settings/app_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_settings_store.h"
+#include "settings/value_text.h"
+#include "settings/window_position.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::FakeSettingsStore;
+
+const std::wstring kCurrent = kAppName;
+const std::wstring kOld = kOldAppName;
+
+void Put(FakeSettingsStore& store, const std::wstring& app, const std::wstring& key, const std::wstring& value) {
+    store.Write(app, kSectionName, key, value);
+}
+std::wstring Get(FakeSettingsStore& store, const std::wstring& app, const std::wstring& key) {
+    return store.Read(app, kSectionName, key, L"<absent>");
+}
+
+TEST(ValueText, ParsesTheStoredSpellings) {
+    EXPECT_EQ(ParseFlag(L"True"), true);
+    EXPECT_EQ(ParseFlag(L"false"), false);
+    EXPECT_EQ(ParseFlag(L"-1"), true);
+    EXPECT_EQ(ParseFlag(L"0"), false);
+    EXPECT_EQ(ParseFlag(L"yes"), std::nullopt);
+    EXPECT_EQ(ParseFlag(L""), std::nullopt);
+    EXPECT_EQ(ParseInteger(L" 2 "), 2);
+    EXPECT_EQ(ParseInteger(L"2.5"), 2);  // half to even
+    EXPECT_EQ(ParseInteger(L"3.5"), 4);
+    EXPECT_EQ(ParseInteger(L"-1"), -1);
+    EXPECT_EQ(ParseInteger(L"40000"), std::nullopt);
+    EXPECT_EQ(ParseInteger(L"0x10"), std::nullopt);
+    EXPECT_EQ(ParseInteger(L"abc"), std::nullopt);
+    EXPECT_EQ(ParseNumber(L"1234.5"), 1234.5);
+    EXPECT_EQ(ParseNumber(L"inf"), std::nullopt);
+    EXPECT_EQ(ParseNumber(L"12abc"), std::nullopt);
+    EXPECT_EQ(CoordinateText(1000), L"1000");
+    EXPECT_EQ(CoordinateText(1234.5), L"1234.5");
+    EXPECT_EQ(CoordinateText(-200), L"-200");
+    EXPECT_EQ(FlagText(true), L"True");
+    EXPECT_EQ(FlagText(false), L"False");
+}
+
+TEST(SettingsLoad, FreshUserGetsEveryDefault) {
+    FakeSettingsStore store;
+    AppSettings s;
+    s.Auto = true;
+    s.AutoExe = 5;
+    SettingsLoad(store, s);
+    EXPECT_FALSE(s.Auto);
+    EXPECT_EQ(s.AutoExe, 2);
+    EXPECT_TRUE(s.AutoLog);
+    EXPECT_TRUE(s.Resize);
+    EXPECT_TRUE(s.Tip);
+    EXPECT_TRUE(s.Hira);
+    EXPECT_EQ(s.Font_Name, L"ＭＳ 明朝");
+    EXPECT_EQ(s.Font_Size, 10);
+    EXPECT_FALSE(s.Font_Bold);
+    EXPECT_FALSE(s.Font_Italic);
+}
+
+TEST(SettingsLoad, MalformedValuesCountAsAbsent) {
+    FakeSettingsStore store;
+    Put(store, kCurrent, L"AutoExe", L"lower");
+    Put(store, kCurrent, L"Font_Size", L"");
+    Put(store, kCurrent, L"Tip", L"maybe");
+    Put(store, kCurrent, L"Auto", L"True");
+    Put(store, kCurrent, L"Font_Name", L"IPAGothic");
+    AppSettings s;
+    SettingsLoad(store, s);
+    EXPECT_EQ(s.AutoExe, 2);
+    EXPECT_EQ(s.Font_Size, 10);
+    EXPECT_TRUE(s.Tip);
+    EXPECT_TRUE(s.Auto);
+    EXPECT_EQ(s.Font_Name, L"IPAGothic");
+}
+
+TEST(SettingsLoad, TakesOverTheOldLocationAndTheSaveRemovesIt) {
+    FakeSettingsStore store;
+    Put(store, kOld, L"Version", L"1.01");
+    Put(store, kOld, L"Auto", L"True");
+    Put(store, kOld, L"AutoExe", L"4");
+    Put(store, kOld, L"Font_Size", L"12");
+    Put(store, kCurrent, L"AutoExe", L"1");  // ignored while the old location holds a version
+    store.Write(kOld, L"Other", L"Key", L"x");
+    AppSettings s;
+    SettingsLoad(store, s);
+    EXPECT_TRUE(s.Auto);
+    EXPECT_EQ(s.AutoExe, 4);
+    EXPECT_EQ(s.Font_Size, 12);
+
+    SettingsSave(store, s);
+    EXPECT_EQ(store.CountIn(kOld), 0u);  // every section of the old application is gone
+    EXPECT_EQ(Get(store, kCurrent, L"Version"), L"1.02");
+    EXPECT_EQ(Get(store, kCurrent, L"Auto"), L"True");
+    EXPECT_EQ(Get(store, kCurrent, L"AutoExe"), L"4");
+    EXPECT_EQ(Get(store, kCurrent, L"Font_Size"), L"12");
+    EXPECT_EQ(Get(store, kCurrent, L"Font_Name"), L"ＭＳ 明朝");
+    EXPECT_EQ(Get(store, kCurrent, L"Font_Italic"), L"False");
+    EXPECT_EQ(store.CountIn(kCurrent), 11u);
+
+    AppSettings again;
+    SettingsLoad(store, again);
+    EXPECT_EQ(again.AutoExe, 4);
+}
+
+TEST(SettingsLoad, VersionZeroInTheOldLocationCountsAsAbsent) {
+    FakeSettingsStore store;
+    Put(store, kOld, L"Version", L"0.00");
+    Put(store, kOld, L"AutoExe", L"4");
+    Put(store, kCurrent, L"AutoExe", L"1");
+    AppSettings s;
+    SettingsLoad(store, s);
+    EXPECT_EQ(s.AutoExe, 1);
+}
+
+TEST(SettingsRemove, DeletesOnlyTheCurrentSection) {
+    FakeSettingsStore store;
+    Put(store, kCurrent, L"Auto", L"True");
+    store.Write(kCurrent, L"Other", L"Key", L"kept");
+    Put(store, kOld, L"Auto", L"True");
+    SettingsRemove(store);
+    EXPECT_EQ(Get(store, kCurrent, L"Auto"), L"<absent>");
+    EXPECT_EQ(store.Read(kCurrent, L"Other", L"Key", L""), L"kept");
+    EXPECT_EQ(Get(store, kOld, L"Auto"), L"True");
+    SettingsRemove(store);  // nothing left to delete: no failure escapes
+}
+
+TEST(WindowPosition, MainWindowIsClampedAndCorrected) {
+    const ScreenTwips screen{19200, 15360};
+    FakeSettingsStore store;
+    MainPosition fresh = ReadMainPosition(store, screen);
+    EXPECT_EQ(fresh.rect.left, 1000);
+    EXPECT_EQ(fresh.rect.width, 8000);
+    EXPECT_EQ(fresh.windowState, 0);
+
+    Put(store, kCurrent, L"Main_Left", L"-200");
+    Put(store, kCurrent, L"Main_Top", L"15361");
+    Put(store, kCurrent, L"Main_Width", L"1500");
+    Put(store, kCurrent, L"Main_Height", L"499");
+    Put(store, kCurrent, L"Main_WindowState", L"2");
+    MainPosition p = ReadMainPosition(store, screen);
+    EXPECT_EQ(p.rect.left, 1000);
+    EXPECT_EQ(p.rect.top, 1000);
+    EXPECT_EQ(p.rect.width, 8000);
+    EXPECT_EQ(p.rect.height, 8000);
+    EXPECT_EQ(p.windowState, 2);
+
+    Put(store, kCurrent, L"Main_Left", L"19200");
+    Put(store, kCurrent, L"Main_Top", L"0");
+    Put(store, kCurrent, L"Main_Width", L"2000");
+    Put(store, kCurrent, L"Main_Height", L"500");
+    p = ReadMainPosition(store, screen);
+    EXPECT_EQ(p.rect.left, 19200);
+    EXPECT_EQ(p.rect.top, 0);
+    EXPECT_EQ(p.rect.width, 2000);
+    EXPECT_EQ(p.rect.height, 500);
+}
+
+TEST(WindowPosition, MalformedPositionsFallBackToDefaults) {
+    FakeSettingsStore store;
+    Put(store, kCurrent, L"Option_Left", L"left");
+    Put(store, kCurrent, L"Option_Top", L"1e999");
+    const TwipsRect r = ReadTopLevelPosition(store, L"Option_", {1000, 1000, 0, 0}, false, {19200, 15360});
+    EXPECT_EQ(r.left, 1000);
+    EXPECT_EQ(r.top, 1000);
+}
+
+TEST(WindowPosition, EachWindowProbesTheOldLocationOnItsOwn) {
+    FakeSettingsStore store;
+    Put(store, kOld, L"InDir_Left", L"300");
+    Put(store, kOld, L"InDir_Top", L"400");
+    Put(store, kCurrent, L"InDir_Left", L"1");
+    Put(store, kCurrent, L"File_Left", L"-50");  // children are not clamped
+    Put(store, kOld, L"File_Top", L"777");      // no File_Left there: the old location is not used
+    const TwipsRect designed{10, 20, 3000, 2000};
+    const TwipsRect inDir = ReadChildPosition(store, L"InDir_", designed);
+    EXPECT_EQ(inDir.left, 300);
+    EXPECT_EQ(inDir.top, 400);
+    EXPECT_EQ(inDir.width, 3000);
+    const TwipsRect file = ReadChildPosition(store, L"File_", designed);
+    EXPECT_EQ(file.left, -50);
+    EXPECT_EQ(file.top, 20);
+}
+
+TEST(WindowPosition, MaximisedMainWindowStoresOnlyItsState) {
+    FakeSettingsStore store;
+    WriteMainPosition(store, {{1, 2, 3000, 4000}, 2});
+    EXPECT_EQ(Get(store, kCurrent, L"Main_WindowState"), L"2");
+    EXPECT_EQ(Get(store, kCurrent, L"Main_Left"), L"<absent>");
+    WriteMainPosition(store, {{1, 2.5, 3000, 4000}, 0});
+    EXPECT_EQ(Get(store, kCurrent, L"Main_Top"), L"2.5");
+    EXPECT_EQ(Get(store, kCurrent, L"Main_Height"), L"4000");
+    WriteTopLevelPosition(store, L"About_", {5, 6, 7, 8}, false);
+    EXPECT_EQ(Get(store, kCurrent, L"About_Left"), L"5");
+    EXPECT_EQ(Get(store, kCurrent, L"About_Width"), L"<absent>");
+}
+
+}  // namespace
+}  // namespace kelvaro

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fake_file_system.h"
+#include "windows/changed_list.h"
+#include "windows/history_log.h"
+#include "windows/target_list.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::FakeFileSystem;
+
+std::wstring Folder(int i) { return L"C:\\Data\\f" + std::to_wstring(i); }
+
+TEST(TargetList, HoldsAThousandDistinctFoldersAndSaysSoOnce) {
+    int notices = 0;
+    TargetList list([&] { ++notices; });
+    for (int i = 0; i < 1000; ++i) ASSERT_TRUE(list.ListInAdd(Folder(i)));
+    EXPECT_TRUE(list.ListInAdd(Folder(5)));  // a duplicate is fine even when full
+    EXPECT_EQ(notices, 0);
+    EXPECT_FALSE(list.ListInAdd(Folder(1000)));
+    EXPECT_EQ(notices, 1);
+    EXPECT_EQ(list.Count(), 1000u);
+    list.Remove(0);
+    EXPECT_TRUE(list.ListInAdd(Folder(1000)));
+    EXPECT_FALSE(list.ListInAdd(Folder(0)));  // full again: a removed text is new
+    EXPECT_EQ(notices, 2);
+}
+
+TEST(TargetList, DuplicatesAreExactAndCaseSensitive) {
+    TargetList list;
+    list.ListInAdd(L"C:\\Data\\Photos");
+    list.ListInAdd(L"C:\\Data\\Photos");
+    list.ListInAdd(L"C:\\Data\\PHOTOS");
+    ASSERT_EQ(list.Count(), 2u);
+    EXPECT_EQ(list.Text(1), L"C:\\Data\\PHOTOS");
+}
+
+TEST(TargetList, OutsideNamesAreCanonicalisedOrSkipped) {
+    FakeFileSystem fs;
+    fs.AddDir(L"C:\\Data\\Photos");
+    fs.AddFile(L"C:\\Data\\notes.txt");
+    TargetList list;
+    for (const wchar_t* name : {L"", L"Data\\Photos", L"\\\\server\\share", L"C:\\Data\\Missing", L"C:\\Data\\notes.txt",
+                                L"C:\\Data\\*"})
+        EXPECT_TRUE(list.Gaibu_ListInAdd(fs, name)) << name;
+    EXPECT_TRUE(list.Empty());
+    EXPECT_TRUE(list.Gaibu_ListInAdd(fs, L"c:\\data\\photos"));
+    EXPECT_TRUE(list.Gaibu_ListInAdd(fs, L"C:\\DATA\\PHOTOS\\"));
+    ASSERT_EQ(list.Count(), 1u);
+    EXPECT_EQ(list.Text(0), L"C:\\Data\\Photos");
+}
+
+TEST(TargetList, SelectionDrivesRemoval) {
+    TargetList list;
+    for (int i = 0; i < 5; ++i) list.ListInAdd(Folder(i));
+    EXPECT_EQ(list.FirstSelectedDir(), L"");
+    list.SetSelected(1, true);
+    list.SetSelected(3, true);
+    EXPECT_EQ(list.FirstSelectedDir(), Folder(1));
+    list.RemoveWhere(true);
+    ASSERT_EQ(list.Count(), 3u);
+    EXPECT_EQ(list.Text(1), Folder(2));
+    list.SelectAll();
+    list.SetSelected(0, false);
+    list.RemoveWhere(false);
+    ASSERT_EQ(list.Count(), 2u);
+    EXPECT_EQ(list.Text(0), Folder(2));
+    EXPECT_TRUE(list.ListInAdd(Folder(0)));  // removed entries no longer count as duplicates
+    EXPECT_EQ(list.Count(), 3u);
+    list.RefreshForm();
+    EXPECT_TRUE(list.Empty());
+}
+
+TEST(HistoryLog, CapsAtThirtyThousandAndTwoLines) {
+    HistoryLog log;
+    for (int i = 0; i < 30002; ++i) log.ListInAdd(std::to_wstring(i));
+    EXPECT_EQ(log.Count(), 30002u);
+    EXPECT_EQ(log.Line(0), L"0");
+    log.ListInAdd(L"new");
+    EXPECT_EQ(log.Count(), 30002u);
+    EXPECT_EQ(log.Line(0), L"1");
+    EXPECT_EQ(log.Line(log.Current()), L"new");
+}
+
+TEST(HistoryLog, TextEndsEveryLineWithCrLf) {
+    HistoryLog log;
+    EXPECT_EQ(log.Text(), L"");
+    log.ListInAdd(L"[ C:\\a ]");
+    log.ListInAdd(L"全て終了しました");
+    EXPECT_EQ(log.Text(), L"[ C:\\a ]\r\n全て終了しました\r\n");
+    log.RefreshForm();
+    EXPECT_EQ(log.Count(), 0u);
+}
+
+TEST(ChangedList, KeepsOneEntryPerFolderInTheNewestSpelling) {
+    ChangedList list;
+    list.ListInAdd(L"C:\\Data\\photos");
+    list.ListInAdd(L"C:\\Data\\other");
+    list.ListInAdd(L"C:\\Data\\PHOTOS");
+    ASSERT_EQ(list.Count(), 2u);
+    EXPECT_EQ(list.Text(0), L"C:\\Data\\PHOTOS");
+    list.ListInAdd(L"C:\\Data\\ｐｈｏｔｏｓ");  // full-width is another folder
+    EXPECT_EQ(list.Count(), 3u);
+}
+
+TEST(ChangedList, StopsListingAtAThousand) {
+    ChangedList list;
+    for (int i = 0; i < 1001; ++i) list.ListInAdd(Folder(i));
+    EXPECT_EQ(list.Count(), 1000u);
+    list.ListInAdd(L"C:\\DATA\\F3");  // an update still works when full
+    EXPECT_EQ(list.Text(3), L"C:\\DATA\\F3");
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0u);
+}
+
+TEST(ChangedList, RefreshDropsVanishedFoldersAndRespellsTheRest) {
+    FakeFileSystem fs;
+    fs.AddDir(L"C:\\Data\\Kept");
+    fs.AddDir(L"C:\\Data\\Also");
+    ChangedList list;
+    list.ListInAdd(L"C:\\Data\\kept");
+    list.ListInAdd(L"C:\\Data\\Gone");
+    list.ListInAdd(L"C:\\Data\\Also");
+    list.Refresh(fs);
+    ASSERT_EQ(list.Count(), 2u);
+    EXPECT_EQ(list.Text(0), L"C:\\Data\\Kept");
+    EXPECT_EQ(list.Text(1), L"C:\\Data\\Also");
+    list.ListInAdd(L"C:\\DATA\\KEPT");
+    EXPECT_EQ(list.Count(), 2u);
+}
+
+}  // namespace
+}  // namespace kelvaro
