@@ -10,6 +10,7 @@
 
 #include "engine/converters.h"
 #include "engine/rename_dir.h"
+#include "fakes/temp_dir.h"
 #include "platform/win32_file_system.h"
 #include "windows/changed_list.h"
 #include "windows/history_log.h"
@@ -22,19 +23,6 @@ constexpr int kFolders = 1000;
 constexpr int kRounds = 3;
 
 double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
-}
 
 // One pass of RenameDir over every folder with `mode`.
 double RenameDirPass(std::vector<std::wstring>& paths, int16_t mode) {
@@ -63,9 +51,8 @@ double BarePass(std::vector<std::wstring>& paths, bool upper) {
 }  // namespace
 
 int main() {
-    const std::wstring root = L"C:\\kelvaro2-bench-" + std::to_wstring(GetCurrentProcessId());
-    RemoveTree(root);
-    CreateDirectoryW(root.c_str(), nullptr);
+    const testing::TempDir dir;
+    const std::wstring& root = dir.Path();
     std::vector<std::wstring> paths;
     for (int i = 0; i < kFolders; ++i) {
         wchar_t name[32];
@@ -85,8 +72,5 @@ int main() {
     }
     std::printf("%d folders, mode 0 then mode 2 (best of %d rounds)\n", kFolders, kRounds);
     std::printf("RenameDir: %.3f s\nbare loop: %.3f s\nratio: %.2f (goal <= 1.25)\n", best, bestBare, best / bestBare);
-
-    SetCurrentDirectoryW(L"C:\\");
-    RemoveTree(root);
     return 0;
 }
