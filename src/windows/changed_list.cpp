@@ -9,16 +9,19 @@ void ChangedList::ListInAdd(const std::wstring& path) {
     const std::wstring upper = UpperCaseName(path);
     if (const auto it = indexByUpper_.find(upper); it != indexByUpper_.end()) {
         entries_[it->second] = path;
+        Notify([&](IListObserver& o) { o.OnReplaced(it->second); });
         return;
     }
     if (entries_.size() >= kCapacity) return;
     indexByUpper_.emplace(upper, entries_.size());
     entries_.push_back(path);
+    Notify([&](IListObserver& o) { o.OnInserted(entries_.size() - 1); });
 }
 
 void ChangedList::Clear() {
     entries_.clear();
     indexByUpper_.clear();
+    Notify([](IListObserver& o) { o.OnReset(); });
 }
 
 void ChangedList::Refresh(IFileSystem& fs) {
@@ -29,6 +32,7 @@ void ChangedList::Refresh(IFileSystem& fs) {
     }
     entries_ = std::move(kept);
     Reindex();
+    Notify([](IListObserver& o) { o.OnReset(); });
 }
 
 void ChangedList::Reindex() {

@@ -6,12 +6,13 @@
 
 #include "engine/file_system.h"
 #include "engine/rename_dir.h"
+#include "windows/list_observer.h"
 
 namespace kelvaro {
 
 // Folders a run left with the wanted name: at most 1000, one entry per folder
 // (compared upper-cased), the newest spelling kept.
-class ChangedList : public ILineSink {
+class ChangedList : public ILineSink, public ObservableList {
 public:
     static constexpr size_t kCapacity = 1000;
 

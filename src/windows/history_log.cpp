@@ -3,8 +3,17 @@
 namespace kelvaro {
 
 void HistoryLog::ListInAdd(const std::wstring& line) {
-    if (lines_.size() >= kCapacity) lines_.pop_front();
+    if (lines_.size() >= kCapacity) {
+        lines_.pop_front();
+        Notify([](IListObserver& o) { o.OnRemoved(0); });
+    }
     lines_.push_back(line);
+    Notify([&](IListObserver& o) { o.OnInserted(lines_.size() - 1); });
+}
+
+void HistoryLog::RefreshForm() {
+    lines_.clear();
+    Notify([](IListObserver& o) { o.OnReset(); });
 }
 
 std::wstring HistoryLog::Text() const {

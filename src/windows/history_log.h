@@ -4,17 +4,18 @@
 #include <string>
 
 #include "engine/rename_dir.h"
+#include "windows/list_observer.h"
 
 namespace kelvaro {
 
 // The execution history: lines oldest first, the newest one current. Grows
 // to 30,002 lines, then drops the oldest line for every new one.
-class HistoryLog : public ILineSink {
+class HistoryLog : public ILineSink, public ObservableList {
 public:
     static constexpr size_t kCapacity = 30002;
 
     void ListInAdd(const std::wstring& line) override;
-    void RefreshForm() { lines_.clear(); }
+    void RefreshForm();
 
     size_t Count() const { return lines_.size(); }
     const std::wstring& Line(size_t index) const { return lines_[index]; }

@@ -17,6 +17,7 @@ bool TargetList::ListInAdd(const std::wstring& path) {
     }
     entries_.push_back({path, false});
     texts_.insert(path);
+    Notify([&](IListObserver& o) { o.OnInserted(entries_.size() - 1); });
     return true;
 }
 
@@ -32,20 +33,34 @@ void TargetList::RefreshForm() {
     entries_.clear();
     texts_.clear();
     topIndex_ = 0;
+    Notify([](IListObserver& o) { o.OnReset(); });
 }
 
 void TargetList::SelectAll() {
     for (auto& entry : entries_) entry.selected = true;
+    Notify([](IListObserver& o) { o.OnSelectionChanged(IListObserver::kAll); });
 }
 
 void TargetList::SelectClear() {
     for (auto& entry : entries_) entry.selected = false;
+    Notify([](IListObserver& o) { o.OnSelectionChanged(IListObserver::kAll); });
+}
+
+void TargetList::SetSelected(size_t index, bool selected) {
+    entries_[index].selected = selected;
+    Notify([&](IListObserver& o) { o.OnSelectionChanged(index); });
+}
+
+void TargetList::SetTopIndex(size_t index) {
+    topIndex_ = index;
+    Notify([&](IListObserver& o) { o.OnTopIndexChanged(index); });
 }
 
 void TargetList::Remove(size_t index) {
     if (index >= entries_.size()) return;
     texts_.erase(entries_[index].text);
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
+    Notify([&](IListObserver& o) { o.OnRemoved(index); });
 }
 
 void TargetList::RemoveWhere(bool selected) {
@@ -53,6 +68,7 @@ void TargetList::RemoveWhere(bool selected) {
                                                     [selected](const Entry& e) { return e.selected != selected; });
     for (auto it = firstRemoved; it != entries_.end(); ++it) texts_.erase(it->text);
     entries_.erase(firstRemoved, entries_.end());
+    Notify([](IListObserver& o) { o.OnReset(); });
 }
 
 std::wstring TargetList::FirstSelectedDir() const {

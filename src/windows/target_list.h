@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "engine/file_system.h"
+#include "windows/list_observer.h"
 
 namespace kelvaro {
 
 // The folders the next run renames: at most 1000 distinct paths in insertion
 // order, each with a selection flag that the run uses as its keep marker.
-class TargetList {
+class TargetList : public ObservableList {
 public:
     static constexpr size_t kCapacity = 1000;
 
@@ -33,7 +34,9 @@ public:
     bool Empty() const { return entries_.empty(); }
     const std::wstring& Text(size_t index) const { return entries_[index].text; }
     bool Selected(size_t index) const { return entries_[index].selected; }
-    void SetSelected(size_t index, bool selected) { entries_[index].selected = selected; }
+    void SetSelected(size_t index, bool selected);
+    // Takes a selection the user made on screen, without telling the observer.
+    void TakeSelection(size_t index, bool selected) { entries_[index].selected = selected; }
     void Remove(size_t index);
     // Removes every entry whose selection flag equals `selected`, keeping the order of the rest.
     void RemoveWhere(bool selected);
@@ -41,7 +44,7 @@ public:
     std::wstring FirstSelectedDir() const;
 
     size_t TopIndex() const { return topIndex_; }
-    void SetTopIndex(size_t index) { topIndex_ = index; }
+    void SetTopIndex(size_t index);
 
 private:
     struct Entry {

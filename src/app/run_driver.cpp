@@ -1,0 +1,40 @@
+#include "app/run_driver.h"
+
+#include <utility>
+
+#include "engine/catalog.h"
+#include "engine/rename_dir.h"
+
+namespace kelvaro {
+
+RunDriver::RunDriver(AppState& state, IRunView& view, Renamer renamer)
+    : state_(state), view_(view), renamer_(std::move(renamer)) {}
+
+void RunDriver::Run(int16_t mode) {
+    if (running_) return;
+    running_ = true;
+    TargetList& targets = state_.targets;
+    view_.SetRunning(true);
+    state_.history.RefreshForm();
+    targets.SelectAll();
+
+    const size_t count = targets.Count();
+    for (size_t j = 0; j < count; ++j) {
+        targets.SetTopIndex(j);
+        view_.ShowEntry(j);
+        view_.Yield();
+        if (state_.blnCancel) break;
+        if (renamer_(targets.Text(j), mode) == kRenameDone) targets.SetSelected(j, false);
+    }
+
+    targets.RemoveWhere(false);
+    targets.SelectClear();
+    state_.history.ListInAdd(ResAllText(state_.blnCancel ? 30 : 31));
+    state_.blnCancel = false;
+    view_.SetRunning(false);
+    running_ = false;
+    view_.RefreshFolders();
+    view_.BtnEnabledChange();
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,47 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/app_state.h"
+
+namespace kelvaro {
+
+// What a run needs of the windows around it.
+class IRunView {
+public:
+    virtual ~IRunView() = default;
+    // Disables the mode buttons, the child windows and their menus, enables
+    // Cancel (true); or the reverse (false).
+    virtual void SetRunning(bool running) = 0;
+    // Shows the entry being handled at the top of the target list.
+    virtual void ShowEntry(size_t index) = 0;
+    // Processes pending input and paints, once per folder.
+    virtual void Yield() = 0;
+    // After the run: re-reads the folder windows so they show the new names.
+    virtual void RefreshFolders() = 0;
+    // Enables the mode buttons exactly while the target list is not empty.
+    virtual void BtnEnabledChange() = 0;
+};
+
+// The run behind the mode buttons: walks the target list top to bottom,
+// renames each folder, lets Cancel stop between two folders, removes the
+// folders that were done and writes the closing line.
+class RunDriver {
+public:
+    using Renamer = std::function<int16_t(const std::wstring& path, int16_t mode)>;
+
+    RunDriver(AppState& state, IRunView& view, Renamer renamer);
+
+    void Run(int16_t mode);
+    void Cancel() { state_.blnCancel = true; }
+    bool Running() const { return running_; }
+
+private:
+    AppState& state_;
+    IRunView& view_;
+    Renamer renamer_;
+    bool running_ = false;
+};
+
+}  // namespace kelvaro

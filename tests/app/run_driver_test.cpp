@@ -1,0 +1,104 @@
+#include "app/run_driver.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_file_system.h"
+
+namespace kelvaro {
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+class NullPrompts : public IPrompts {
+public:
+    void Notice(const std::wstring&) override {}
+    bool AskYesNo(const std::wstring&) override { return false; }
+};
+
+// Records what the run asks of the windows; a yield can press Cancel.
+class FakeRunView : public IRunView {
+public:
+    explicit FakeRunView(AppState& state) : state(state) {}
+    void SetRunning(bool running) override { events.push_back(running ? L"disable" : L"enable"); }
+    void ShowEntry(size_t index) override { events.push_back(L"show " + std::to_wstring(index)); }
+    void Yield() override {
+        events.push_back(L"yield");
+        if (++yields == cancelAtYield) state.blnCancel = true;
+    }
+    void RefreshFolders() override { events.push_back(L"refresh"); }
+    void BtnEnabledChange() override { events.push_back(state.targets.Empty() ? L"buttons off" : L"buttons on"); }
+
+    AppState& state;
+    Names events;
+    int yields = 0;
+    int cancelAtYield = -1;
+};
+
+class RunDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int i = 1; i <= 5; ++i) state.targets.ListInAdd(L"C:\\f" + std::to_wstring(i));
+    }
+    // Folders named in `refused` come back not done; every call is recorded.
+    RunDriver Driver() {
+        return RunDriver(state, view, [this](const std::wstring& path, int16_t mode) -> int16_t {
+            renamed.push_back(path + L" " + std::to_wstring(mode));
+            state.history.ListInAdd(L"[ " + path + L" ]");
+            for (const auto& r : refused)
+                if (r == path) return 1;
+            return 0;
+        });
+    }
+    Names Targets() const {
+        Names names;
+        for (size_t i = 0; i < state.targets.Count(); ++i) names.push_back(state.targets.Text(i));
+        return names;
+    }
+
+    NullPrompts prompts;
+    AppState state{prompts};
+    FakeRunView view{state};
+    Names renamed, refused;
+};
+
+TEST_F(RunDriverTest, KeepsOnlyTheFoldersThatWereNotDone) {
+    state.history.ListInAdd(L"an earlier run");
+    state.targets.SetSelected(3, true);
+    refused = {L"C:\\f2"};
+    Driver().Run(4);
+    EXPECT_EQ(renamed, (Names{L"C:\\f1 4", L"C:\\f2 4", L"C:\\f3 4", L"C:\\f4 4", L"C:\\f5 4"}));
+    EXPECT_EQ(Targets(), Names{L"C:\\f2"});
+    EXPECT_FALSE(state.targets.Selected(0));
+    ASSERT_EQ(state.history.Count(), 6u);  // the earlier run's history is gone
+    EXPECT_EQ(state.history.Line(5), L"全て終了しました");
+    EXPECT_EQ(view.events.front(), L"disable");
+    EXPECT_EQ(view.events[1], L"show 0");
+    EXPECT_EQ(view.events[2], L"yield");
+    EXPECT_EQ(Names(view.events.end() - 3, view.events.end()), (Names{L"enable", L"refresh", L"buttons on"}));
+}
+
+TEST_F(RunDriverTest, CancelStopsBeforeTheNextFolder) {
+    view.cancelAtYield = 2;  // pressed while the first folder is being handled
+    Driver().Run(0);
+    EXPECT_EQ(renamed, Names{L"C:\\f1 0"});
+    EXPECT_EQ(Targets(), (Names{L"C:\\f2", L"C:\\f3", L"C:\\f4", L"C:\\f5"}));
+    EXPECT_EQ(state.history.Line(state.history.Count() - 1), L"中断しました");
+    EXPECT_FALSE(state.blnCancel);
+}
+
+TEST_F(RunDriverTest, CancelBeforeTheFirstFolderKeepsEverything) {
+    view.cancelAtYield = 1;
+    refused = {L"C:\\f1"};
+    Driver().Run(0);
+    EXPECT_TRUE(renamed.empty());
+    EXPECT_EQ(Targets().size(), 5u);
+}
+
+TEST_F(RunDriverTest, AllDoneEmptiesTheListAndDisablesTheButtons) {
+    Driver().Run(2);
+    EXPECT_TRUE(state.targets.Empty());
+    EXPECT_EQ(view.events.back(), L"buttons off");
+}
+
+}  // namespace
+}  // namespace kelvaro
