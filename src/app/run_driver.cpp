@@ -22,7 +22,7 @@ void RunDriver::Run(int16_t mode) {
     for (size_t j = 0; j < count; ++j) {
         targets.SetTopIndex(j);
         view_.ShowEntry(j);
-        view_.Yield();
+        view_.ProcessPendingInput();
         if (state_.blnCancel) break;
         if (renamer_(targets.Text(j), mode) == kRenameDone) targets.SetSelected(j, false);
     }

@@ -17,7 +17,7 @@ public:
     // Shows the entry being handled at the top of the target list.
     virtual void ShowEntry(size_t index) = 0;
     // Processes pending input and paints, once per folder.
-    virtual void Yield() = 0;
+    virtual void ProcessPendingInput() = 0;
     // After the run: re-reads the folder windows so they show the new names.
     virtual void RefreshFolders() = 0;
     // Enables the mode buttons exactly while the target list is not empty.

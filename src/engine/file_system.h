@@ -34,6 +34,10 @@ public:
     virtual std::vector<std::wstring> SubFolders(const std::wstring& dir) = 0;
     // Roots of the drives present, such as C:\.
     virtual std::vector<std::wstring> Drives() = 0;
+    // True for an existing file that is neither a folder nor hidden nor a system file.
+    virtual bool IsOrdinaryFile(const std::wstring& path) = 0;
+    // Creates or truncates a file and writes `bytes` to it.
+    virtual bool WriteFileBytes(const std::wstring& path, const std::string& bytes) = 0;
 };
 
 }  // namespace kelvaro

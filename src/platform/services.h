@@ -11,12 +11,33 @@ public:
     virtual bool SetText(const std::wstring& text) = 0;
 };
 
-// Message boxes carrying the application's title.
+struct FontChoice {
+    std::wstring name;
+    double points = 0;
+    bool bold = false;
+    bool italic = false;
+};
+
+// What the program asks of the user, and the help viewer. Message boxes carry
+// the application's title.
 class IPrompts {
 public:
     virtual ~IPrompts() = default;
-    virtual void Notice(const std::wstring& text) = 0;      // OK box, no icon
-    virtual bool AskYesNo(const std::wstring& text) = 0;    // Yes/No box, no icon; true for Yes
+    virtual void Notice(const std::wstring& text) = 0;    // OK box, no icon
+    virtual bool AskYesNo(const std::wstring& text) = 0;  // Yes/No box, no icon; true for Yes
+    // The save-file dialog: `filter` in the form "Name|*.EXT|Name|*.*". Empty when cancelled.
+    virtual std::wstring AskSaveFile(const std::wstring& filter, const std::wstring& defaultExtension) {
+        (void)filter;
+        (void)defaultExtension;
+        return {};
+    }
+    // The font dialog, preset with `font`; false when cancelled.
+    virtual bool AskFont(FontChoice& font) {
+        (void)font;
+        return false;
+    }
+    // Opens a help file at its contents.
+    virtual void ShowHelp(const std::wstring& helpFile) { (void)helpFile; }
 };
 
 // The title of every message box unless a window names another.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/unique_handle.h"
 
 namespace kelvaro {
@@ -86,6 +88,26 @@ std::vector<std::wstring> Win32FileSystem::Drives() {
         if (mask & (1u << i)) roots.push_back(std::wstring{static_cast<wchar_t>(L'A' + i), L':', L'\\'});
     }
     return roots;
+}
+
+bool Win32FileSystem::IsOrdinaryFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+}
+
+bool Win32FileSystem::WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    UniqueFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    size_t written = 0;
+    while (written < bytes.size()) {
+        DWORD chunk = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - written, 1 << 20));
+        if (!WriteFile(file.get(), bytes.data() + written, want, &chunk, nullptr) || chunk == 0) return false;
+        written += chunk;
+    }
+    return true;
 }
 
 }  // namespace kelvaro

@@ -14,6 +14,8 @@ public:
     std::wstring TempPath() override;
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
     std::vector<std::wstring> Drives() override;
+    bool IsOrdinaryFile(const std::wstring& path) override;
+    bool WriteFileBytes(const std::wstring& path, const std::string& bytes) override;
 };
 
 }  // namespace kelvaro

@@ -1,5 +1,8 @@
 #include "platform/win32_services.h"
 
+#include <commdlg.h>
+
+#include <cmath>
 #include <cstring>
 
 namespace kelvaro {
@@ -58,5 +61,60 @@ void Win32Prompts::Notice(const std::wstring& text) { MessageBoxW(Owner(), text.
 bool Win32Prompts::AskYesNo(const std::wstring& text) {
     return MessageBoxW(Owner(), text.c_str(), kAppTitle, MB_YESNO) == IDYES;
 }
+
+}  // namespace kelvaro
+
+namespace kelvaro {
+
+std::wstring Win32Prompts::AskSaveFile(const std::wstring& filter, const std::wstring& defaultExtension) {
+    // The dialog wants NUL-separated pairs ending in two NULs.
+    std::wstring pairs = filter;
+    for (auto& c : pairs)
+        if (c == L'|') c = L'\0';
+    pairs.push_back(L'\0');
+    pairs.push_back(L'\0');
+    std::wstring extension = defaultExtension;
+    if (!extension.empty() && extension.front() == L'.') extension.erase(0, 1);
+    wchar_t file[MAX_PATH * 4] = {};
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = Owner();
+    ofn.lpstrFilter = pairs.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = static_cast<DWORD>(std::size(file));
+    ofn.lpstrDefExt = extension.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameW(&ofn)) return {};
+    return file;
+}
+
+bool Win32Prompts::AskFont(FontChoice& font) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    LOGFONTW logFont{};
+    logFont.lfHeight = -static_cast<LONG>(std::lround(font.points * dpi / 72.0));
+    logFont.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+    logFont.lfItalic = font.italic;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(logFont.lfFaceName, font.name.c_str(), LF_FACESIZE - 1);
+    CHOOSEFONTW choose{};
+    choose.lStructSize = sizeof(choose);
+    choose.hwndOwner = Owner();
+    choose.lpLogFont = &logFont;
+    choose.Flags = CF_SCREENFONTS | CF_NOVECTORFONTS | CF_TTONLY | CF_FORCEFONTEXIST | CF_LIMITSIZE |
+                   CF_INITTOLOGFONTSTRUCT;
+    choose.nSizeMin = 6;
+    choose.nSizeMax = 72;
+    if (!ChooseFontW(&choose)) return false;
+    font.name = logFont.lfFaceName;
+    font.points = choose.iPointSize / 10.0;
+    font.bold = logFont.lfWeight >= FW_BOLD;
+    font.italic = logFont.lfItalic != 0;
+    return true;
+}
+
+void Win32Prompts::ShowHelp(const std::wstring& helpFile) { WinHelpW(Owner(), helpFile.c_str(), HELP_FINDER, 0); }
 
 }  // namespace kelvaro

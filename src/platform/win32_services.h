@@ -22,6 +22,9 @@ public:
     explicit Win32Prompts(HWND* owner = nullptr) : owner_(owner) {}
     void Notice(const std::wstring& text) override;
     bool AskYesNo(const std::wstring& text) override;
+    std::wstring AskSaveFile(const std::wstring& filter, const std::wstring& defaultExtension) override;
+    bool AskFont(FontChoice& font) override;
+    void ShowHelp(const std::wstring& helpFile) override;
 
 private:
     HWND Owner() const { return owner_ ? *owner_ : nullptr; }

@@ -21,7 +21,7 @@ public:
     explicit FakeRunView(AppState& state) : state(state) {}
     void SetRunning(bool running) override { events.push_back(running ? L"disable" : L"enable"); }
     void ShowEntry(size_t index) override { events.push_back(L"show " + std::to_wstring(index)); }
-    void Yield() override {
+    void ProcessPendingInput() override {
         events.push_back(L"yield");
         if (++yields == cancelAtYield) state.blnCancel = true;
     }

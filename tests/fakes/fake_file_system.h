@@ -37,6 +37,14 @@ public:
     std::wstring TempPath() override { return L"C:\\TEMP\\"; }
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
     std::vector<std::wstring> Drives() override { return {L"C:\\"}; }
+    bool IsOrdinaryFile(const std::wstring& path) override { return files_.count(Key(path)) != 0; }
+    bool WriteFileBytes(const std::wstring& path, const std::string& bytes) override {
+        if (Exists(path) && !IsOrdinaryFile(path)) return false;
+        AddFile(path);
+        written[path] = bytes;
+        return true;
+    }
+    std::map<std::wstring, std::string> written;
 
 private:
     static std::wstring Key(const std::wstring& path);

@@ -1,0 +1,30 @@
+#include "app/log_file.h"
+
+#include <windows.h>
+
+#include "engine/catalog.h"
+
+namespace kelvaro {
+
+std::string LogBytes(const HistoryLog& history) {
+    const std::wstring text = history.Text();
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                         nullptr);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+void LogWrite(const HistoryLog& history, const std::wstring& fileName, IFileSystem& fs, IPrompts& prompts) {
+    if (history.Count() == 0) return;
+    if (fs.IsOrdinaryFile(fileName) && !prompts.AskYesNo(ResAllText(5100))) return;
+    if (!fs.WriteFileBytes(fileName, LogBytes(history))) prompts.Notice(ResAllText(5101));
+}
+
+void LogSave(const HistoryLog& history, IFileSystem& fs, IPrompts& prompts) {
+    const std::wstring fileName = prompts.AskSaveFile(ResAllText(11), L".LOG");
+    if (!fileName.empty()) LogWrite(history, fileName, fs, prompts);
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,367 @@
+#include "app/main_window.h"
+
+#include <cmath>
+
+#include "app/log_file.h"
+#include "engine/catalog.h"
+#include "engine/rename_dir.h"
+#include "settings/window_position.h"
+#include "windows/shared_menu.h"
+
+namespace kelvaro {
+namespace {
+
+constexpr const wchar_t* kFrameClass = L"Kelvaro2Frame";
+constexpr UINT kExeButtonId = 1000;
+constexpr UINT kCancelButtonId = 1010;
+constexpr UINT kFirstChildId = 50000;
+
+// Twips of the button panel and its buttons.
+constexpr double kPanelHeight = 615;
+constexpr double kButtonTop = 120, kButtonHeight = 375;
+constexpr double kExeWidth = 855, kExeLeft = 120, kExeStep = 960;
+constexpr double kCancelWidth = 1335;
+
+double RoundHalfEven(double value) { return std::nearbyint(value); }
+
+ScreenTwips PrimaryScreenTwips() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return {PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), static_cast<UINT>(dpi)),
+            PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), static_cast<UINT>(dpi))};
+}
+
+}  // namespace
+
+MainWindow::MainWindow(AppState& state, Services& services)
+    : state_(state),
+      services_(services),
+      driver_(state, *this,
+              [this](const std::wstring& path, int16_t mode) {
+                  return RenameDir({services_.fs, state_.history, state_.changed, state_.settings.Hira}, path, mode);
+              }),
+      inDir_(state, services, *this, L"InDir_", 1000, 1003, {0, 0, 4000, 2000}),
+      inFile_(state, services, *this, L"InFile_", 2000, 2001, {0, 2000, 4000, 2000}),
+      file_(state, services, *this),
+      status_(state, services, *this),
+      outFile_(state, services, *this),
+      children_{&inDir_, &inFile_, &file_, &status_, &outFile_} {}
+
+MainWindow::~MainWindow() {
+    if (hwnd_ && IsWindow(hwnd_)) {
+        // Children first, while the frame still exists.
+        for (ChildWindow* child : children_)
+            if (child->Handle()) DestroyWindow(child->Handle());
+    }
+    if (menu_ && IsMenu(menu_) && (!hwnd_ || GetMenu(hwnd_) != menu_)) DestroyMenu(menu_);
+}
+
+bool MainWindow::Create(int show) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    RegisterClassOnce(kFrameClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), LoadIconW(instance, MAKEINTRESOURCEW(1)));
+    menu_ = CreateSharedMenu();
+    CreateWindowExW(0, kFrameClass, ResKelvaroText(9999).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                    CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, menu_, instance, this);
+    if (!hwnd_) return false;
+    try {
+        CreateControls();
+        SetToolTip(state_.settings.Tip);
+        for (ChildWindow* child : children_) child->Load(mdiClient_);
+        SetFontData();
+        const MainPosition position = ReadMainPosition(services_.store, PrimaryScreenTwips());
+        const UINT dpi = WindowDpi(hwnd_);
+        MoveWindow(hwnd_, TwipsToPixels(position.rect.left, dpi), TwipsToPixels(position.rect.top, dpi),
+                   TwipsToPixels(position.rect.width, dpi), TwipsToPixels(position.rect.height, dpi), FALSE);
+        state_.blnCancel = false;
+        EnableWindow(btnCancel_, FALSE);
+        activated_ = false;
+        const int command = position.windowState == 1   ? SW_SHOWMINIMIZED
+                            : position.windowState == 2 ? SW_SHOWMAXIMIZED
+                                                        : show;
+        ShowWindow(hwnd_, command);
+        UpdateWindow(hwnd_);
+    } catch (...) {
+        services_.prompts.Notice(L"Kelvaro2 frmKelvaro MDIForm_Load ERR");
+        DestroyWindow(hwnd_);
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::CreateControls() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const UINT dpi = WindowDpi(hwnd_);
+    for (int i = 0; i < kModes; ++i) {
+        btnExe_[static_cast<size_t>(i)] = CreateWindowExW(
+            0, L"BUTTON", ResKelvaroText(static_cast<int16_t>(10 + i)).c_str(),
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, TwipsToPixels(kExeLeft + kExeStep * i, dpi),
+            TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kExeWidth, dpi), TwipsToPixels(kButtonHeight, dpi), hwnd_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kExeButtonId + i)), instance, nullptr);
+    }
+    btnCancel_ = CreateWindowExW(0, L"BUTTON", ResAllText(5).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                                 0, TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kCancelWidth, dpi),
+                                 TwipsToPixels(kButtonHeight, dpi), hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelButtonId)), instance, nullptr);
+    CLIENTCREATESTRUCT client{nullptr, kFirstChildId};
+    mdiClient_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 100, 100,
+                                 hwnd_, nullptr, instance, &client);
+    hints_.Create(hwnd_);
+    for (int i = 0; i < kModes; ++i)
+        hints_.Add(btnExe_[static_cast<size_t>(i)], ResKelvaroText(static_cast<int16_t>(20 + i)));
+    hints_.Add(btnCancel_, ResAllText(10));
+}
+
+void MainWindow::SetToolTip(bool on) { hints_.SetToolTip(on); }
+
+void MainWindow::SetFontData() {
+    HFONT font = font_.Create(state_.settings, WindowDpi(hwnd_));
+    for (HWND button : btnExe_) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SendMessageW(btnCancel_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    Layout();
+}
+
+void MainWindow::Layout() {
+    if (!mdiClient_) return;
+    RECT frame{};
+    GetClientRect(hwnd_, &frame);
+    const UINT dpi = WindowDpi(hwnd_);
+    const int panel = TwipsToPixels(kPanelHeight, dpi);
+    MoveWindow(mdiClient_, 0, panel, frame.right, std::max<int>(0, frame.bottom - panel), TRUE);
+
+    if (state_.settings.Resize) {
+        // Measured without scroll bars: once the windows are arranged they fit.
+        ShowScrollBar(mdiClient_, SB_BOTH, FALSE);
+        RECT inner{};
+        GetClientRect(mdiClient_, &inner);
+        const double w = RoundHalfEven(PixelsToTwips(inner.right, dpi) / 2);
+        const double h = RoundHalfEven(PixelsToTwips(inner.bottom, dpi) / 3);
+        inDir_.PlaceTwips({0, 0, w, h});
+        inFile_.PlaceTwips({0, h, w, h});
+        file_.PlaceTwips({0, 2 * h, w, h});
+        status_.PlaceTwips({w, 0, w, 2 * h});
+        outFile_.PlaceTwips({w, 2 * h, w, h});
+    }
+
+    RECT cancel{};
+    GetWindowRect(btnCancel_, &cancel);
+    const double x = RoundHalfEven(PixelsToTwips(frame.right, dpi) - 60 - PixelsToTwips(cancel.right - cancel.left, dpi));
+    if (x > 0) {
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&cancel), 2);
+        MoveWindow(btnCancel_, TwipsToPixels(x, dpi), cancel.top, cancel.right - cancel.left, cancel.bottom - cancel.top,
+                   TRUE);
+    }
+}
+
+void MainWindow::BtnEnabledChange() {
+    const bool enabled = !state_.targets.Empty();
+    for (HWND button : btnExe_) EnableWindow(button, enabled);
+}
+
+void MainWindow::SetRunning(bool running) {
+    if (running) {
+        for (HWND button : btnExe_) EnableWindow(button, FALSE);
+        for (ChildWindow* child : children_) EnableWindow(child->Handle(), FALSE);
+        for (ChildWindow* child : children_) child->Menu_Enabled(false);
+        EnableWindow(btnCancel_, TRUE);
+        return;
+    }
+    EnableWindow(btnCancel_, FALSE);
+    for (ChildWindow* child : children_) EnableWindow(child->Handle(), TRUE);
+    for (ChildWindow* child : children_) child->Menu_Enabled(true);
+}
+
+void MainWindow::ShowEntry(size_t) { UpdateWindow(file_.List()); }
+
+void MainWindow::ProcessPendingInput() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (TranslateMDISysAccel(mdiClient_, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void MainWindow::RefreshFolders() {
+    inFile_.RefreshForm();
+    inDir_.RefreshForm();
+}
+
+void MainWindow::FocusHistory() {
+    SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(status_.Handle()), 0);
+    SetFocus(status_.List());
+}
+
+void MainWindow::RestoreFrameMenu() {
+    if (!mdiClient_ || closed_) return;
+    SendMessageW(mdiClient_, WM_MDISETMENU, reinterpret_cast<WPARAM>(menu_), 0);
+    DrawMenuBar(hwnd_);
+}
+
+void MainWindow::OnFirstActivate() {
+    if (activated_) return;
+    activated_ = true;
+    try {
+        Layout();
+        for (ChildWindow* child : children_) ShowWindow(child->Handle(), SW_SHOWNOACTIVATE);
+        BtnEnabledChange();
+        SetFocus(inDir_.Handle());
+    } catch (...) {
+        services_.prompts.Notice(L"Kelvaro2 frmKelvaro MDIForm_Activate ERR");
+        DestroyWindow(hwnd_);
+    }
+}
+
+void MainWindow::mnuExit_Click() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+void MainWindow::mnuFont_Click() {
+    AppSettings& s = state_.settings;
+    FontChoice font{s.Font_Name, static_cast<double>(s.Font_Size), s.Font_Bold, s.Font_Italic};
+    if (!services_.prompts.AskFont(font)) return;
+    const auto size = static_cast<int16_t>(std::nearbyint(font.points));
+    if (font.name == s.Font_Name && font.points == s.Font_Size && font.bold == s.Font_Bold &&
+        font.italic == s.Font_Italic)
+        return;
+    s.Font_Name = font.name;
+    s.Font_Size = size;
+    s.Font_Bold = font.bold;
+    s.Font_Italic = font.italic;
+    SetFontData();
+    for (ChildWindow* child : children_) child->SetFontData(font_.Get());
+}
+
+void MainWindow::mnuHelp_Click() {
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring folder = module;
+    folder.resize(folder.rfind(L'\\') + 1);
+    services_.prompts.ShowHelp(folder + L"KELVARO2.HLP");
+}
+
+void MainWindow::mnuLogCopy_Click() { LogCopy(state_.history, services_.clipboard); }
+
+void MainWindow::mnuLogSave_Click() { LogSave(state_.history, services_.fs, services_.prompts); }
+
+void MainWindow::OnCommand(UINT id) {
+    if (id >= kExeButtonId && id < kExeButtonId + kModes) {
+        if (driver_.Running()) return;
+        driver_.Run(static_cast<int16_t>(id - kExeButtonId));
+        if (closeAfterRun_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+        return;
+    }
+    switch (id) {
+        case kCancelButtonId:
+            driver_.Cancel();
+            break;
+        case kMenuExit:
+            mnuExit_Click();
+            break;
+        case kMenuFont:
+            mnuFont_Click();
+            break;
+        case kMenuLogCopy:
+            mnuLogCopy_Click();
+            break;
+        case kMenuLogSave:
+            mnuLogSave_Click();
+            break;
+        case kMenuInDirDefault:
+            mnuInDirDefault_Click();
+            break;
+        case kMenuOption:
+            mnuOption_Click();
+            break;
+        case kMenuHelp:
+            mnuHelp_Click();
+            break;
+        case kMenuAbout:
+            mnuAbout_Click();
+            break;
+        default:
+            break;
+    }
+}
+
+int16_t MainWindow::WindowState() const {
+    if (IsIconic(hwnd_)) return 1;
+    if (IsZoomed(hwnd_)) return 2;
+    return 0;
+}
+
+void MainWindow::CloseSequence() {
+    if (closed_) return;
+    closed_ = true;
+    try {
+        const int16_t windowState = WindowState();
+        SendMessageW(mdiClient_, WM_MDISETMENU, reinterpret_cast<WPARAM>(menu_), 0);
+        for (ChildWindow* child : children_) child->Unload(windowState == 0);
+        MainPosition position{{}, windowState};
+        RECT r{};
+        GetWindowRect(hwnd_, &r);
+        const UINT dpi = WindowDpi(hwnd_);
+        position.rect = {PixelsToTwips(r.left, dpi), PixelsToTwips(r.top, dpi), PixelsToTwips(r.right - r.left, dpi),
+                         PixelsToTwips(r.bottom - r.top, dpi)};
+        WriteMainPosition(services_.store, position);
+        SettingsSave(services_.store, state_.settings);
+    } catch (...) {
+        // The program closes all the same.
+    }
+}
+
+void MainWindow::OnClose() {
+    if (driver_.Running()) {
+        // Finish the folder in hand, then close: never leave one under its temporary name.
+        closeAfterRun_ = true;
+        driver_.Cancel();
+        return;
+    }
+    CloseSequence();
+    DestroyWindow(hwnd_);
+}
+
+LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SIZE:
+            Layout();
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) OnFirstActivate();
+            break;
+        case WM_COMMAND:
+            if (!lParam || HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
+            break;
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_ENDSESSION:
+            if (wParam) CloseSequence();
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return Default(message, wParam, lParam);
+}
+
+LRESULT MainWindow::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefFrameProcW(hwnd_, mdiClient_, message, wParam, lParam);
+}
+
+int RunMainLoop(const MainWindow& window) {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (window.MdiClient() && TranslateMDISysAccel(window.MdiClient(), &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace kelvaro

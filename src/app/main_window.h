@@ -1,0 +1,99 @@
+#pragma once
+#include <windows.h>
+
+#include <array>
+#include <memory>
+
+#include "app/app_state.h"
+#include "app/run_driver.h"
+#include "windows/font.h"
+#include "windows/hints.h"
+#include "windows/list_windows.h"
+#include "windows/window_base.h"
+
+namespace kelvaro {
+
+// frmKelvaro: the MDI frame with the seven mode buttons and Cancel above the
+// five child windows, the shared menu bar, and the run behind the buttons.
+class MainWindow final : public WindowBase, public IRunView, public IChildHost {
+public:
+    static constexpr int kModes = 7;
+
+    MainWindow(AppState& state, Services& services);
+    ~MainWindow() override;
+
+    // Builds every window hidden, restores the position and shows the frame.
+    bool Create(int show);
+
+    void SetToolTip(bool on);
+    void SetFontData();
+    void mnuOption_Click() {}
+    void mnuAbout_Click() {}
+    void mnuExit_Click();
+    void mnuFont_Click();
+    void mnuHelp_Click();
+    void mnuLogCopy_Click();
+    void mnuLogSave_Click();
+    void BtnEnabledChange() override;
+    void mnuInDirDefault_Click() {}
+
+    // IRunView
+    void SetRunning(bool running) override;
+    void ShowEntry(size_t index) override;
+    void ProcessPendingInput() override;
+    void RefreshFolders() override;
+    // IChildHost
+    void FocusHistory() override;
+    void RestoreFrameMenu() override;
+
+    // The layout of the child windows and of Cancel, for the current size.
+    void Layout();
+
+    HWND MdiClient() const { return mdiClient_; }
+    HWND ExeButton(int mode) const { return btnExe_[static_cast<size_t>(mode)]; }
+    HWND CancelButton() const { return btnCancel_; }
+    HMENU FrameMenu() const { return menu_; }
+    std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
+    FolderWindow& InDir() { return inDir_; }
+    FolderWindow& InFile() { return inFile_; }
+    TargetListWindow& Targets() { return file_; }
+    HistoryWindow& History() { return status_; }
+    ChangedListWindow& Changed() { return outFile_; }
+    const std::array<ChildWindow*, 5>& Children() const { return children_; }
+    bool Running() const { return driver_.Running(); }
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void CreateControls();
+    void OnFirstActivate();
+    void OnCommand(UINT id);
+    void OnClose();
+    void CloseSequence();
+    int16_t WindowState() const;
+
+    AppState& state_;
+    Services& services_;
+    RunDriver driver_;
+    FolderWindow inDir_, inFile_;
+    TargetListWindow file_;
+    HistoryWindow status_;
+    ChangedListWindow outFile_;
+    std::array<ChildWindow*, 5> children_;
+    std::array<HWND, kModes> btnExe_{};
+    HWND btnCancel_ = nullptr;
+    HWND mdiClient_ = nullptr;
+    HMENU menu_ = nullptr;
+    HintSet hints_;
+    SettingsFont font_;
+    bool activated_ = false;
+    bool closeAfterRun_ = false;
+    bool closed_ = false;
+};
+
+// The message loop of the program, with the MDI keyboard interface.
+int RunMainLoop(const MainWindow& window);
+
+}  // namespace kelvaro

@@ -1,0 +1,174 @@
+#include "windows/child_window.h"
+
+#include <windowsx.h>
+
+#include "engine/catalog.h"
+#include "windows/shared_menu.h"
+
+namespace kelvaro {
+namespace {
+
+constexpr const wchar_t* kChildClass = L"Kelvaro2Child";
+constexpr UINT kFirstPopupId = 41001;
+
+}  // namespace
+
+ChildWindow::ChildWindow(AppState& state, Services& services, IChildHost& host, std::wstring prefix,
+                         int16_t caption, TwipsRect designed)
+    : state_(state), services_(services), host_(host), prefix_(std::move(prefix)), caption_(caption),
+      designed_(designed) {}
+
+ChildWindow::~ChildWindow() {
+    if (menu_ && !IsMenu(menu_)) menu_ = nullptr;
+    if (menu_) DestroyMenu(menu_);
+}
+
+void ChildWindow::Load(HWND mdiClient) {
+    RegisterClassOnce(kChildClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    const UINT dpi = WindowDpi(mdiClient);
+    CreateWindowExW(WS_EX_MDICHILD, kChildClass, ResKelvaroText(caption_).c_str(),
+                    WS_CHILD | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN,
+                    TwipsToPixels(designed_.left, dpi), TwipsToPixels(designed_.top, dpi),
+                    TwipsToPixels(designed_.width, dpi), TwipsToPixels(designed_.height, dpi), mdiClient, nullptr,
+                    GetModuleHandleW(nullptr), this);
+    menu_ = CreateSharedMenu();
+    hints_.Create(hwnd_);
+    CreateControls();
+    if (!state_.settings.blnAutoRunning && !state_.settings.Resize)
+        PlaceTwips(ReadChildPosition(services_.store, prefix_, PositionTwips()));
+    SetToolTip(state_.settings.Tip);
+}
+
+void ChildWindow::Unload(bool mainWindowNormal) {
+    if (!hwnd_) return;
+    if (mainWindowNormal && !state_.settings.Resize && !state_.settings.blnAutoRunning)
+        WriteChildPosition(services_.store, prefix_, PositionTwips());
+    DestroyWindow(hwnd_);
+}
+
+void ChildWindow::SetFontData(HFONT font) {
+    for (HWND control : textControls_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    Relayout();
+}
+
+void ChildWindow::Menu_Enabled(bool enabled) {
+    EnableTopItems(menu_, enabled);
+    HWND frame = GetParent(GetParent(hwnd_));
+    if (frame && GetMenu(frame) == menu_) DrawMenuBar(frame);
+}
+
+TwipsRect ChildWindow::PositionTwips() const {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
+    const UINT dpi = WindowDpi(hwnd_);
+    return {PixelsToTwips(r.left, dpi), PixelsToTwips(r.top, dpi), PixelsToTwips(r.right - r.left, dpi),
+            PixelsToTwips(r.bottom - r.top, dpi)};
+}
+
+void ChildWindow::PlaceTwips(const TwipsRect& rect) {
+    const UINT dpi = WindowDpi(hwnd_);
+    MoveWindow(hwnd_, TwipsToPixels(rect.left, dpi), TwipsToPixels(rect.top, dpi), TwipsToPixels(rect.width, dpi),
+               TwipsToPixels(rect.height, dpi), TRUE);
+}
+
+void ChildWindow::Relayout() {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const UINT dpi = WindowDpi(hwnd_);
+    Layout(PixelsToTwips(client.right, dpi), PixelsToTwips(client.bottom, dpi));
+}
+
+HWND ChildWindow::MakeListBox(DWORD style, int id) {
+    HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOTIFY |
+                                    LBS_NOINTEGRALHEIGHT | style,
+                                0, 0, 100, 100, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                GetModuleHandleW(nullptr), nullptr);
+    textControls_.push_back(list);
+    return list;
+}
+
+HWND ChildWindow::MakeButton(const wchar_t* text, DWORD style, int id) {
+    HWND button = CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 32, 32, hwnd_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                  nullptr);
+    textControls_.push_back(button);
+    return button;
+}
+
+void ChildWindow::MoveTwips(HWND control, double left, double top, double width, double height) {
+    const UINT dpi = WindowDpi(hwnd_);
+    MoveWindow(control, TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi),
+               TwipsToPixels(height, dpi), TRUE);
+}
+
+double ChildWindow::HeightTwips(HWND control) const {
+    RECT r{};
+    GetWindowRect(control, &r);
+    return PixelsToTwips(r.bottom - r.top, WindowDpi(hwnd_));
+}
+
+double ChildWindow::WidthTwips(HWND control) const {
+    RECT r{};
+    GetWindowRect(control, &r);
+    return PixelsToTwips(r.right - r.left, WindowDpi(hwnd_));
+}
+
+void ChildWindow::AddHint(HWND control, int16_t catalogueNumber) {
+    hints_.Add(control, ResKelvaroText(catalogueNumber));
+}
+
+void ChildWindow::FillWithList(HWND list, double width, double height) {
+    const double w = static_cast<long>(width - 120), h = static_cast<long>(height - 120);
+    if (w <= 0) return;
+    MoveTwips(list, 60, 60, w, h >= 1 ? h : HeightTwips(list));
+}
+
+LRESULT ChildWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SIZE:
+            if (wParam != SIZE_MINIMIZED) Relayout();
+            break;  // the MDI child procedure needs WM_SIZE too
+        case WM_MDIACTIVATE:
+            if (reinterpret_cast<HWND>(lParam) == hwnd_) {
+                HWND client = GetParent(hwnd_);
+                SendMessageW(client, WM_MDISETMENU, reinterpret_cast<WPARAM>(menu_), 0);
+                DrawMenuBar(GetParent(client));
+            } else if (!lParam) {
+                host_.RestoreFrameMenu();
+            }
+            break;
+        case WM_CLOSE:
+            return 0;  // the child windows live as long as the main window
+        case WM_CONTEXTMENU: {
+            HMENU popup = CreatePopupMenu();
+            FillPopup(popup);
+            POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (pt.x == -1 && pt.y == -1) GetCursorPos(&pt);
+            const UINT id = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+            DestroyMenu(popup);
+            if (id) OnPopupCommand(id);
+            return 0;
+        }
+        case WM_COMMAND:
+            if (lParam) {
+                OnControlCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+                return 0;
+            }
+            if (LOWORD(wParam) >= kFirstPopupId) {
+                OnPopupCommand(LOWORD(wParam));
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
+    return Default(message, wParam, lParam);
+}
+
+LRESULT ChildWindow::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefMDIChildProcW(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,82 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "settings/window_position.h"
+#include "windows/hints.h"
+#include "windows/window_base.h"
+
+namespace kelvaro {
+
+// What a child window asks of the main window.
+class IChildHost {
+public:
+    virtual ~IChildHost() = default;
+    virtual void BtnEnabledChange() = 0;
+    virtual void FocusHistory() = 0;
+    // No child window is active any more: the main window's own menu bar returns.
+    virtual void RestoreFrameMenu() = 0;
+};
+
+// The conventions every child window of the main window follows: loaded
+// hidden, its own position when the main window does not arrange it, the
+// shared menu bar (its own copy), a right-click menu, hints and font.
+class ChildWindow : public WindowBase {
+public:
+    ChildWindow(AppState& state, Services& services, IChildHost& host, std::wstring prefix, int16_t caption,
+                TwipsRect designed);
+    ~ChildWindow() override;
+
+    // Creates the window hidden inside the MDI client.
+    void Load(HWND mdiClient);
+    // Saves the position when the rules allow it, then destroys the window.
+    void Unload(bool mainWindowNormal);
+
+    void SetToolTip(bool on) { hints_.SetToolTip(on); }
+    void SetFontData(HFONT font);
+    void Menu_Enabled(bool enabled);
+    HMENU Menu() const { return menu_; }
+    std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
+
+    TwipsRect PositionTwips() const;
+    void PlaceTwips(const TwipsRect& rect);
+
+protected:
+    virtual void CreateControls() = 0;
+    virtual void Layout(double widthTwips, double heightTwips) = 0;
+    // The right-click menu's entries, and what each one does.
+    virtual void FillPopup(HMENU popup) = 0;
+    virtual void OnPopupCommand(UINT id) = 0;
+    virtual void OnControlCommand(UINT, UINT, HWND) {}
+
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    HWND MakeListBox(DWORD style, int id);
+    HWND MakeButton(const wchar_t* text, DWORD style, int id);
+    void MoveTwips(HWND control, double left, double top, double width, double height);
+    double HeightTwips(HWND control) const;
+    double WidthTwips(HWND control) const;
+    void AddHint(HWND control, int16_t catalogueNumber);
+    // The list takes the whole window but a 60-twip margin.
+    void FillWithList(HWND list, double width, double height);
+
+    AppState& state_;
+    Services& services_;
+    IChildHost& host_;
+    std::vector<HWND> textControls_;
+
+private:
+    void Relayout();
+
+    std::wstring prefix_;
+    int16_t caption_;
+    TwipsRect designed_;
+    HMENU menu_ = nullptr;
+    HintSet hints_;
+};
+
+}  // namespace kelvaro

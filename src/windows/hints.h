@@ -1,0 +1,30 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace kelvaro {
+
+// The hint texts (tooltips) of one window's controls, switched on and off together.
+class HintSet {
+public:
+    ~HintSet();
+    void Create(HWND owner);
+    void Add(HWND control, std::wstring text);
+    void SetToolTip(bool on);
+    // The hint a control shows now (empty when hints are off).
+    std::wstring CurrentText(HWND control) const;
+    HWND Handle() const { return tooltip_; }
+
+private:
+    struct Tool {
+        HWND control;
+        std::wstring text;
+    };
+    HWND owner_ = nullptr;
+    HWND tooltip_ = nullptr;
+    std::vector<Tool> tools_;
+};
+
+}  // namespace kelvaro

@@ -1,0 +1,73 @@
+#include "windows/list_box_view.h"
+
+namespace kelvaro {
+
+void ListBoxView::Attach(HWND listBox) {
+    listBox_ = listBox;
+    OnReset();
+}
+
+bool ListBoxView::Multi() const {
+    return (GetWindowLongW(listBox_, GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL)) != 0;
+}
+
+void ListBoxView::FollowCursor() {
+    if (cursor_ != Cursor::Last) return;
+    const LRESULT count = SendMessageW(listBox_, LB_GETCOUNT, 0, 0);
+    if (count > 0) SendMessageW(listBox_, LB_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
+}
+
+void ListBoxView::OnInserted(size_t index) {
+    if (!listBox_) return;
+    SendMessageW(listBox_, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(source_.text(index).c_str()));
+    if (source_.selected && Multi() && source_.selected(index)) SendMessageW(listBox_, LB_SETSEL, TRUE, index);
+    FollowCursor();
+}
+
+void ListBoxView::OnRemoved(size_t index) {
+    if (listBox_) SendMessageW(listBox_, LB_DELETESTRING, index, 0);
+}
+
+void ListBoxView::OnReplaced(size_t index) {
+    if (!listBox_) return;
+    const bool wasSelected = Multi() && SendMessageW(listBox_, LB_GETSEL, index, 0) > 0;
+    SendMessageW(listBox_, LB_DELETESTRING, index, 0);
+    SendMessageW(listBox_, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(source_.text(index).c_str()));
+    if (wasSelected) SendMessageW(listBox_, LB_SETSEL, TRUE, index);
+}
+
+void ListBoxView::OnReset() {
+    if (!listBox_) return;
+    SendMessageW(listBox_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(listBox_, LB_RESETCONTENT, 0, 0);
+    const size_t count = source_.count();
+    for (size_t i = 0; i < count; ++i) {
+        SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(source_.text(i).c_str()));
+        if (source_.selected && Multi() && source_.selected(i)) SendMessageW(listBox_, LB_SETSEL, TRUE, i);
+    }
+    FollowCursor();
+    SendMessageW(listBox_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(listBox_, nullptr, TRUE);
+}
+
+void ListBoxView::OnSelectionChanged(size_t index) {
+    if (!listBox_ || !source_.selected || !Multi()) return;
+    if (index == kAll) {
+        const size_t count = source_.count();
+        bool all = count > 0, none = true;
+        for (size_t i = 0; i < count; ++i) (source_.selected(i) ? none : all) = false;
+        if (all || none) {
+            SendMessageW(listBox_, LB_SETSEL, all ? TRUE : FALSE, static_cast<LPARAM>(-1));
+            return;
+        }
+        for (size_t i = 0; i < count; ++i) SendMessageW(listBox_, LB_SETSEL, source_.selected(i), i);
+        return;
+    }
+    SendMessageW(listBox_, LB_SETSEL, source_.selected(index) ? TRUE : FALSE, index);
+}
+
+void ListBoxView::OnTopIndexChanged(size_t index) {
+    if (listBox_) SendMessageW(listBox_, LB_SETTOPINDEX, index, 0);
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,216 @@
+#include "windows/list_windows.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "engine/catalog.h"
+
+namespace kelvaro {
+namespace {
+
+enum : UINT {
+    kListId = 100,
+    kDeleteId,
+    kDeleteAllId,
+    kPopupSelectAll = 41001,
+    kPopupSelectClear,
+    kPopupSourceSame,
+    kPopupClear,
+    kPopupRefresh,
+};
+
+ListBoxView::Source TargetSource(const TargetList& list) {
+    return {[&list] { return list.Count(); }, [&list](size_t i) { return list.Text(i); },
+            [&list](size_t i) { return list.Selected(i); }};
+}
+
+}  // namespace
+
+TargetListWindow::TargetListWindow(AppState& state, Services& services, IChildHost& host)
+    : ChildWindow(state, services, host, L"File_", 3000, {0, 4000, 4000, 2000}), view_(TargetSource(state.targets)) {}
+
+TargetListWindow::~TargetListWindow() {
+    state_.targets.SetObserver(nullptr);
+    if (dropTarget_) {
+        if (list_ && IsWindow(list_)) RevokeDragDrop(list_);
+        dropTarget_->Release();
+    }
+}
+
+void TargetListWindow::CreateControls() {
+    list_ = MakeListBox(LBS_EXTENDEDSEL, kListId);
+    btnDel_ = MakeButton(L"\u2212", BS_PUSHBUTTON, kDeleteId);
+    btnDelAll_ = MakeButton(L"\u00D7", BS_PUSHBUTTON, kDeleteAllId);
+    AddHint(list_, 3001);
+    AddHint(btnDel_, 3002);
+    AddHint(btnDelAll_, 3003);
+    view_.Attach(list_);
+    state_.targets.SetObserver(&view_);
+    dropTarget_ = new FileListDropTarget([this](const std::vector<std::wstring>& names) { OnDrop(names); });
+    RegisterDragDrop(list_, dropTarget_);
+}
+
+void TargetListWindow::OnDrop(const std::vector<std::wstring>& names) {
+    for (const auto& name : names)
+        if (!state_.targets.Gaibu_ListInAdd(services_.fs, name)) break;
+    host_.BtnEnabledChange();
+}
+
+void TargetListWindow::Layout(double width, double height) {
+    const double buttonHeight = 375, buttonWidth = 495;
+    const double w = static_cast<long>(width - 120);
+    const double h = static_cast<long>(height - buttonHeight - 180);
+    if (w <= 0) return;
+    MoveTwips(list_, 60, 60, w, h >= 1 ? h : HeightTwips(list_));
+    MoveTwips(btnDel_, 60, h + 120, buttonWidth, buttonHeight);
+    MoveTwips(btnDelAll_, buttonWidth + 120, h + 120, buttonWidth, buttonHeight);
+}
+
+void TargetListWindow::FillPopup(HMENU popup) {
+    AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(2006).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(2007).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSourceSame, ResKelvaroText(3007).c_str());
+}
+
+void TargetListWindow::OnPopupCommand(UINT id) {
+    if (id == kPopupSelectAll) state_.targets.SelectAll();
+    if (id == kPopupSelectClear) state_.targets.SelectClear();
+    // kPopupSourceSame moves the source folder browser once it can browse.
+}
+
+void TargetListWindow::TakeSelectionFromScreen() {
+    for (size_t i = 0; i < state_.targets.Count(); ++i)
+        state_.targets.TakeSelection(i, SendMessageW(list_, LB_GETSEL, i, 0) > 0);
+}
+
+void TargetListWindow::OnControlCommand(UINT id, UINT code, HWND) {
+    if (id == kListId && code == LBN_SELCHANGE) TakeSelectionFromScreen();
+    if (id == kDeleteId && code == BN_CLICKED) {
+        TakeSelectionFromScreen();
+        state_.targets.RemoveWhere(true);
+        host_.BtnEnabledChange();
+    }
+    if (id == kDeleteAllId && code == BN_CLICKED) {
+        state_.targets.RefreshForm();
+        host_.BtnEnabledChange();
+    }
+}
+
+HistoryWindow::HistoryWindow(AppState& state, Services& services, IChildHost& host)
+    : ChildWindow(state, services, host, L"Status_", 5000, {4000, 0, 4000, 4000}),
+      view_({[&state] { return state.history.Count(); }, [&state](size_t i) { return state.history.Line(i); }, {}},
+            ListBoxView::Cursor::Last) {}
+
+HistoryWindow::~HistoryWindow() { state_.history.SetObserver(nullptr); }
+
+void HistoryWindow::CreateControls() {
+    list_ = MakeListBox(0, kListId);
+    AddHint(list_, 5001);
+    view_.Attach(list_);
+    state_.history.SetObserver(&view_);
+}
+
+void HistoryWindow::Layout(double width, double height) {
+    FillWithList(list_, width, height);
+}
+
+void HistoryWindow::FillPopup(HMENU popup) { AppendMenuW(popup, MF_STRING, kPopupClear, ResAllText(2008).c_str()); }
+
+void HistoryWindow::OnPopupCommand(UINT id) {
+    if (id == kPopupClear) state_.history.RefreshForm();
+}
+
+ChangedListWindow::ChangedListWindow(AppState& state, Services& services, IChildHost& host)
+    : ChildWindow(state, services, host, L"OutFile_", 6000, {4000, 4000, 4000, 2000}),
+      view_({[&state] { return state.changed.Count(); }, [&state](size_t i) { return state.changed.Text(i); }, {}}) {}
+
+ChangedListWindow::~ChangedListWindow() { state_.changed.SetObserver(nullptr); }
+
+void ChangedListWindow::CreateControls() {
+    list_ = MakeListBox(LBS_EXTENDEDSEL, kListId);
+    AddHint(list_, 6001);
+    view_.Attach(list_);
+    state_.changed.SetObserver(&view_);
+    SetWindowSubclass(list_, ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+// A press of the left button selects as usual; moving on with the button
+// held drags the selected folders out.
+LRESULT CALLBACK ChangedListWindow::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                             DWORD_PTR self) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(list, ListProc, 1);
+    const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
+    if (message == WM_LBUTTONDOWN && SendMessageW(list, LB_GETCOUNT, 0, 0) > 0) {
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(list, &pt);
+        if (DragDetect(list, pt)) {
+            ReleaseCapture();
+            auto* window = reinterpret_cast<ChangedListWindow*>(self);
+            DragFileListOut([window] { return window->SelectedPaths(); });
+        }
+    }
+    return result;
+}
+
+std::vector<std::wstring> ChangedListWindow::SelectedPaths() const {
+    std::vector<std::wstring> paths;
+    const size_t count = state_.changed.Count();
+    for (size_t i = 0; i < count; ++i)
+        if (SendMessageW(list_, LB_GETSEL, i, 0) > 0) paths.push_back(state_.changed.Text(i));
+    return paths;
+}
+
+IDataObject* ChangedListWindow::MakeDragData() {
+    return new FileListDataObject([this] { return SelectedPaths(); });
+}
+
+void ChangedListWindow::Layout(double width, double height) {
+    FillWithList(list_, width, height);
+}
+
+void ChangedListWindow::SelectAll() { SendMessageW(list_, LB_SETSEL, TRUE, static_cast<LPARAM>(-1)); }
+void ChangedListWindow::SelectClear() { SendMessageW(list_, LB_SETSEL, FALSE, static_cast<LPARAM>(-1)); }
+
+void ChangedListWindow::FillPopup(HMENU popup) {
+    AppendMenuW(popup, MF_STRING, kPopupClear, ResAllText(2008).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(1005).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(2006).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(2007).c_str());
+}
+
+void ChangedListWindow::OnPopupCommand(UINT id) {
+    switch (id) {
+        case kPopupClear:
+            state_.changed.Clear();
+            break;
+        case kPopupRefresh: {
+            HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            state_.changed.Refresh(services_.fs);
+            SetCursor(previous);
+            break;
+        }
+        case kPopupSelectAll:
+            SelectAll();
+            break;
+        case kPopupSelectClear:
+            SelectClear();
+            break;
+        default:
+            break;
+    }
+}
+
+FolderWindow::FolderWindow(AppState& state, Services& services, IChildHost& host, const wchar_t* prefix,
+                           int16_t caption, int16_t hint, TwipsRect designed)
+    : ChildWindow(state, services, host, prefix, caption, designed), hint_(hint) {}
+
+void FolderWindow::CreateControls() {
+    list_ = MakeListBox(LBS_EXTENDEDSEL, kListId);
+    AddHint(list_, hint_);
+}
+
+void FolderWindow::Layout(double width, double height) {
+    FillWithList(list_, width, height);
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,98 @@
+#pragma once
+#include "platform/shell_drag_drop.h"
+#include "windows/child_window.h"
+#include "windows/list_box_view.h"
+
+namespace kelvaro {
+
+// mdiFile: the folders the next run renames.
+class TargetListWindow : public ChildWindow {
+public:
+    TargetListWindow(AppState& state, Services& services, IChildHost& host);
+    ~TargetListWindow() override;
+    HWND List() const { return list_; }
+    HWND DeleteButton() const { return btnDel_; }
+    HWND DeleteAllButton() const { return btnDelAll_; }
+    // Adds dropped names as folders from outside, stopping when the list is full.
+    void OnDrop(const std::vector<std::wstring>& names);
+    IDropTarget* DropTarget() const { return dropTarget_; }
+
+protected:
+    void CreateControls() override;
+    void Layout(double width, double height) override;
+    void FillPopup(HMENU popup) override;
+    void OnPopupCommand(UINT id) override;
+    void OnControlCommand(UINT id, UINT code, HWND control) override;
+
+private:
+    void TakeSelectionFromScreen();
+
+    ListBoxView view_;
+    FileListDropTarget* dropTarget_ = nullptr;
+    HWND list_ = nullptr, btnDel_ = nullptr, btnDelAll_ = nullptr;
+};
+
+// mdiStatus: the execution history.
+class HistoryWindow : public ChildWindow {
+public:
+    HistoryWindow(AppState& state, Services& services, IChildHost& host);
+    ~HistoryWindow() override;
+    HWND List() const { return list_; }
+
+protected:
+    void CreateControls() override;
+    void Layout(double width, double height) override;
+    void FillPopup(HMENU popup) override;
+    void OnPopupCommand(UINT id) override;
+
+private:
+    ListBoxView view_;
+    HWND list_ = nullptr;
+};
+
+// mdiOutFile: the folders a run left with the wanted name.
+class ChangedListWindow : public ChildWindow {
+public:
+    ChangedListWindow(AppState& state, Services& services, IChildHost& host);
+    ~ChangedListWindow() override;
+    HWND List() const { return list_; }
+    void SelectAll();
+    void SelectClear();
+    // The selected entries, in list order: what a drag carries.
+    std::vector<std::wstring> SelectedPaths() const;
+    // A new data object offering the selected entries as a file list.
+    IDataObject* MakeDragData();
+
+protected:
+    void CreateControls() override;
+    void Layout(double width, double height) override;
+    void FillPopup(HMENU popup) override;
+    void OnPopupCommand(UINT id) override;
+
+private:
+    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
+
+    ListBoxView view_;
+    HWND list_ = nullptr;
+};
+
+// mdiInDir and mdiInFile: the folder windows. They show the folders to
+// choose from; browsing is not wired up yet.
+class FolderWindow : public ChildWindow {
+public:
+    FolderWindow(AppState& state, Services& services, IChildHost& host, const wchar_t* prefix, int16_t caption,
+                 int16_t hint, TwipsRect designed);
+    void RefreshForm() {}
+
+protected:
+    void CreateControls() override;
+    void Layout(double width, double height) override;
+    void FillPopup(HMENU) override {}
+    void OnPopupCommand(UINT) override {}
+
+private:
+    int16_t hint_;
+    HWND list_ = nullptr;
+};
+
+}  // namespace kelvaro

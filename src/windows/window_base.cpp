@@ -1,0 +1,71 @@
+#include "windows/window_base.h"
+
+#include <cmath>
+
+namespace kelvaro {
+
+WindowBase::~WindowBase() {
+    if (hwnd_ && IsWindow(hwnd_)) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+LRESULT CALLBACK WindowBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        void* param = create->lpCreateParams;
+        if (create->dwExStyle & WS_EX_MDICHILD) param = reinterpret_cast<void*>(
+            reinterpret_cast<const MDICREATESTRUCTW*>(create->lpCreateParams)->lParam);
+        auto* self = static_cast<WindowBase*>(param);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<WindowBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) {
+        return (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD) ? DefMDIChildProcW(hwnd, message, wParam, lParam)
+                                                                   : DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    try {
+        result = self->OnMessage(message, wParam, lParam);
+    } catch (...) {
+        result = self->Default(message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+    }
+    return result;
+}
+
+LRESULT WindowBase::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void WindowBase::RegisterClassOnce(const wchar_t* name, HBRUSH background, HICON icon) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (GetClassInfoExW(instance, name, &existing)) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+}
+
+UINT WindowDpi(HWND hwnd) {
+    const UINT dpi = hwnd ? GetDpiForWindow(hwnd) : 0;
+    return dpi ? dpi : 96;
+}
+
+int TwipsToPixels(double twips, UINT dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
+
+double PixelsToTwips(int pixels, UINT dpi) { return pixels * 1440.0 / dpi; }
+
+}  // namespace kelvaro

@@ -1,0 +1,33 @@
+#pragma once
+#include <windows.h>
+
+namespace kelvaro {
+
+// One C++ object per window: the static window procedure finds the object
+// (from the creation parameters, for MDI children from MDICREATESTRUCT) and
+// hands every message to OnMessage. No exception crosses the procedure.
+class WindowBase {
+public:
+    WindowBase() = default;
+    virtual ~WindowBase();
+    WindowBase(const WindowBase&) = delete;
+    WindowBase& operator=(const WindowBase&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+
+protected:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) { return Default(message, wParam, lParam); }
+    virtual LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+    // Registers a window class that uses WindowProc (once per name).
+    static void RegisterClassOnce(const wchar_t* name, HBRUSH background, HICON icon = nullptr);
+
+    HWND hwnd_ = nullptr;
+};
+
+// Twips at the edge: stored positions and layout rules are in twips.
+UINT WindowDpi(HWND hwnd);
+int TwipsToPixels(double twips, UINT dpi);
+double PixelsToTwips(int pixels, UINT dpi);
+
+}  // namespace kelvaro
