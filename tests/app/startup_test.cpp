@@ -4,12 +4,15 @@
 
 #include "app/command_line.h"
 #include "fakes/fake_file_system.h"
+#include "fakes/fake_services.h"
 #include "fakes/fake_settings_store.h"
 
 namespace kelvaro {
 namespace {
 
 using testing::FakeFileSystem;
+using testing::FakeClipboard;
+using testing::FakePrompts;
 using testing::FakeSettingsStore;
 using Names = std::vector<std::wstring>;
 
@@ -55,28 +58,6 @@ TEST(CommandLineGrammar, ProgramNameAndRemovalRequest) {
     EXPECT_FALSE(IsRemovalRequest(L"/U x"));
     EXPECT_FALSE(IsRemovalRequest(L"-U"));
 }
-
-class FakeClipboard : public IClipboard {
-public:
-    bool SetText(const std::wstring& t) override {
-        text = t;
-        ++calls;
-        return true;
-    }
-    std::wstring text = L"<untouched>";
-    int calls = 0;
-};
-
-class FakePrompts : public IPrompts {
-public:
-    void Notice(const std::wstring& text) override { notices.push_back(text); }
-    bool AskYesNo(const std::wstring& text) override {
-        questions.push_back(text);
-        return answer;
-    }
-    Names notices, questions;
-    bool answer = true;
-};
 
 class StartupTest : public ::testing::Test {
 protected:

@@ -1,0 +1,378 @@
+// The real main window under Xvfb, driven with messages.
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "fakes/fake_file_system.h"
+#include "fakes/fake_services.h"
+#include "fakes/fake_settings_store.h"
+#include "fakes/temp_dir.h"
+#include "platform/win32_file_system.h"
+#include "settings/app_settings.h"
+#include "windows/shared_menu.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::FakeClipboard;
+using testing::FakeFileSystem;
+using testing::FakePrompts;
+using testing::FakeSettingsStore;
+using Lines = std::vector<std::wstring>;
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+Lines ListLines(HWND list) {
+    Lines lines;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::wstring text(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+// The fixture's window works on `fs`, a fake unless a test swaps in the disk.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { OleInitialize(nullptr); }
+    void TearDown() override {
+        window.reset();
+        Pump();
+        OleUninitialize();
+    }
+    void Open(IFileSystem* fileSystem = nullptr) {
+        services = std::make_unique<Services>(Services{store, fileSystem ? *fileSystem : fs, clipboard, prompts});
+        window = std::make_unique<MainWindow>(state, *services);
+        ASSERT_TRUE(window->Create(SW_SHOWNORMAL));
+        Pump();
+    }
+    void AddTargets(const Lines& paths) {
+        for (const auto& path : paths) {
+            fs.AddDir(path);
+            state.targets.Gaibu_ListInAdd(fs, path);
+        }
+        window->BtnEnabledChange();
+    }
+    void Click(HWND button) {
+        SendMessageW(button, BM_CLICK, 0, 0);
+        Pump();
+    }
+    bool ModeButtonsEnabled() const {
+        for (int i = 0; i < MainWindow::kModes; ++i)
+            if (!IsWindowEnabled(window->ExeButton(i))) return false;
+        return true;
+    }
+    bool ModeButtonsDisabled() const {
+        for (int i = 0; i < MainWindow::kModes; ++i)
+            if (IsWindowEnabled(window->ExeButton(i))) return false;
+        return true;
+    }
+
+    FakeSettingsStore store;
+    FakeFileSystem fs;
+    FakeClipboard clipboard;
+    FakePrompts prompts;
+    AppState state{prompts};
+    std::unique_ptr<Services> services;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowTest, StartsWithTheModeButtonsOffAndCaptionsSet) {
+    Open();
+    EXPECT_TRUE(ModeButtonsDisabled());
+    EXPECT_FALSE(IsWindowEnabled(window->CancelButton()));
+    wchar_t text[64];
+    GetWindowTextW(window->Handle(), text, 64);
+    EXPECT_STREQ(text, L"Kelvaro2 for Win32");
+    GetWindowTextW(window->ExeButton(1), text, 64);
+    EXPECT_STREQ(text, L"LFN除");
+    GetWindowTextW(window->CancelButton(), text, 64);
+    EXPECT_STREQ(text, L"ｷｬﾝｾﾙ");
+    GetWindowTextW(window->History().Handle(), text, 64);
+    EXPECT_STREQ(text, L"実行履歴");
+    for (ChildWindow* child : window->Children()) EXPECT_TRUE(IsWindowVisible(child->Handle()));
+}
+
+TEST_F(MainWindowTest, RunOverThreeFoldersWhereTheSecondIsRefused) {
+    Open();
+    AddTargets({L"C:\\Data\\one", L"C:\\Data\\two", L"C:\\Data\\three"});
+    EXPECT_TRUE(ModeButtonsEnabled());
+    fs.allowMove = [](const std::wstring& from, const std::wstring&) { return from != L"C:\\Data\\two"; };
+    Click(window->ExeButton(0));
+    EXPECT_EQ(ListLines(window->History().List()),
+              (Lines{L"[ C:\\Data\\one ]", L"　フォルダ名を", L"　[ ONE ]", L"　に変更しました", L"[ C:\\Data\\two ]",
+                     L"　フォルダ名を変更できませんでした", L"[ C:\\Data\\three ]", L"　フォルダ名を", L"　[ THREE ]",
+                     L"　に変更しました", L"全て終了しました"}));
+    EXPECT_EQ(ListLines(window->Targets().List()), Lines{L"C:\\Data\\two"});
+    EXPECT_EQ(SendMessageW(window->Targets().List(), LB_GETSEL, 0, 0), 0);
+    EXPECT_EQ(ListLines(window->Changed().List()), (Lines{L"C:\\Data\\ONE", L"C:\\Data\\THREE"}));
+    EXPECT_TRUE(ModeButtonsEnabled());
+    EXPECT_FALSE(IsWindowEnabled(window->CancelButton()));
+    for (ChildWindow* child : window->Children()) EXPECT_TRUE(IsWindowEnabled(child->Handle()));
+    // The newest history line is the current one.
+    EXPECT_EQ(SendMessageW(window->History().List(), LB_GETCURSEL, 0, 0), 10);
+}
+
+TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
+    Open();
+    AddTargets({L"C:\\D\\a", L"C:\\D\\b", L"C:\\D\\c", L"C:\\D\\d", L"C:\\D\\e"});
+    bool checked = false;
+    fs.allowMove = [&](const std::wstring&, const std::wstring&) {
+        if (!checked) {
+            checked = true;
+            // In the middle of a run: everything but Cancel is off, the menus of the children too.
+            EXPECT_TRUE(ModeButtonsDisabled());
+            EXPECT_TRUE(IsWindowEnabled(window->CancelButton()));
+            for (ChildWindow* child : window->Children()) {
+                EXPECT_FALSE(IsWindowEnabled(child->Handle()));
+                for (UINT item = 0; item < 7; ++item)
+                    EXPECT_TRUE(GetMenuState(child->Menu(), item, MF_BYPOSITION) & MF_GRAYED);
+            }
+            PostMessageW(window->CancelButton(), BM_CLICK, 0, 0);
+        }
+        return true;
+    };
+    Click(window->ExeButton(0));
+    EXPECT_EQ(ListLines(window->Targets().List()), (Lines{L"C:\\D\\b", L"C:\\D\\c", L"C:\\D\\d", L"C:\\D\\e"}));
+    EXPECT_EQ(ListLines(window->History().List()).back(), L"中断しました");
+    EXPECT_FALSE(state.blnCancel);
+    EXPECT_TRUE(ModeButtonsEnabled());
+    for (ChildWindow* child : window->Children())
+        EXPECT_FALSE(GetMenuState(child->Menu(), 0, MF_BYPOSITION) & MF_GRAYED);
+}
+
+TEST_F(MainWindowTest, AllDoneLeavesTheModeButtonsOff) {
+    Open();
+    AddTargets({L"C:\\D\\a", L"C:\\D\\B"});
+    state.history.ListInAdd(L"old line");
+    Click(window->ExeButton(0));
+    EXPECT_TRUE(ListLines(window->Targets().List()).empty());
+    EXPECT_TRUE(ModeButtonsDisabled());
+    EXPECT_EQ(ListLines(window->History().List()).front(), L"[ C:\\D\\a ]");
+    EXPECT_EQ(ListLines(window->Changed().List()), (Lines{L"C:\\D\\A", L"C:\\D\\B"}));
+}
+
+TEST_F(MainWindowTest, ClosingDuringARunFinishesTheFolderThenCloses) {
+    Open();
+    AddTargets({L"C:\\D\\a", L"C:\\D\\b", L"C:\\D\\c"});
+    int renames = 0;
+    fs.allowMove = [&](const std::wstring&, const std::wstring&) {
+        if (++renames == 1) PostMessageW(window->Handle(), WM_CLOSE, 0, 0);
+        return true;
+    };
+    const HWND frame = window->Handle();
+    Click(window->ExeButton(0));
+    Pump();
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_EQ(fs.Stored(L"C:\\D\\a"), L"C:\\D\\A");
+    EXPECT_EQ(fs.Stored(L"C:\\D\\b"), L"C:\\D\\b");
+    EXPECT_FALSE(fs.Exists(L"C:\\D\\a.Tmpぷよむ"));
+    EXPECT_EQ(store.Read(kAppName, kSectionName, L"Version", L""), L"1.02");
+    // The quit request of the closed window is for the test's loop only.
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+TEST_F(MainWindowTest, ArrangesTheChildWindowsInTwoColumns) {
+    Open();
+    for (const SIZE size : {SIZE{800, 600}, SIZE{1100, 900}}) {
+        SetWindowPos(window->Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOMOVE);
+        Pump();
+        RECT client{};
+        GetClientRect(window->MdiClient(), &client);
+        const UINT dpi = WindowDpi(window->Handle());
+        const int w = TwipsToPixels(std::nearbyint(PixelsToTwips(client.right, dpi) / 2), dpi);
+        const int h3 = TwipsToPixels(std::nearbyint(PixelsToTwips(client.bottom, dpi) / 3), dpi);
+        auto rectOf = [&](ChildWindow& child) {
+            RECT r{};
+            GetWindowRect(child.Handle(), &r);
+            MapWindowPoints(nullptr, window->MdiClient(), reinterpret_cast<POINT*>(&r), 2);
+            return r;
+        };
+        const RECT inDir = rectOf(window->InDir()), file = rectOf(window->Targets());
+        const RECT status = rectOf(window->History()), outFile = rectOf(window->Changed());
+        EXPECT_EQ(inDir.left, 0);
+        EXPECT_EQ(inDir.top, 0);
+        EXPECT_NEAR(inDir.right, w, 1);
+        EXPECT_NEAR(file.top, 2 * h3, 2);
+        EXPECT_NEAR(status.left, w, 1);
+        EXPECT_NEAR(status.bottom, 2 * h3, 2);
+        EXPECT_NEAR(outFile.top, 2 * h3, 2);
+        EXPECT_NEAR(outFile.right, 2 * w, 2);
+        // Cancel keeps 60 twips to the right edge.
+        RECT cancel{}, frame{};
+        GetWindowRect(window->CancelButton(), &cancel);
+        MapWindowPoints(nullptr, window->Handle(), reinterpret_cast<POINT*>(&cancel), 2);
+        GetClientRect(window->Handle(), &frame);
+        EXPECT_NEAR(frame.right - cancel.right, TwipsToPixels(60, dpi), 1);
+    }
+}
+
+TEST_F(MainWindowTest, HintsSwitchOffAndOn) {
+    Open();
+    EXPECT_EQ(window->HintOf(window->ExeButton(3)), L"フォルダ名を全てショートファイル名のフォルダ名に変換します");
+    EXPECT_EQ(window->Targets().HintOf(window->Targets().List()), L"このフォルダ名が変更の対象となります");
+    window->SetToolTip(false);
+    for (ChildWindow* child : window->Children()) child->SetToolTip(false);
+    for (int i = 0; i < MainWindow::kModes; ++i) EXPECT_EQ(window->HintOf(window->ExeButton(i)), L"");
+    EXPECT_EQ(window->HintOf(window->CancelButton()), L"");
+    EXPECT_EQ(window->Targets().HintOf(window->Targets().DeleteButton()), L"");
+    window->SetToolTip(true);
+    EXPECT_EQ(window->HintOf(window->CancelButton()), L"実行中に中断します");
+}
+
+TEST_F(MainWindowTest, DroppedFolderListFillsTheTargetListUpToTheLimit) {
+    Win32FileSystem disk;
+    testing::TempDir dir;
+    Open(&disk);
+    std::vector<std::wstring> names{dir.MakeFile(L"a.txt")};
+    for (int i = 0; i < 1005; ++i) names.push_back(dir.MakeDir(L"d" + std::to_wstring(i)));
+    names.push_back(dir.MakeFile(L"b.txt"));
+    auto* data = new FileListDataObject([&] { return names; });
+    IDropTarget* target = window->Targets().DropTarget();
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    target->DragEnter(data, MK_LBUTTON, {0, 0}, &effect);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    effect = DROPEFFECT_COPY;
+    target->Drop(data, 0, {0, 0}, &effect);
+    data->Release();
+    const Lines listed = ListLines(window->Targets().List());
+    ASSERT_EQ(listed.size(), 1000u);
+    EXPECT_EQ(listed.front(), dir.Path() + L"\\d0");
+    EXPECT_EQ(listed.back(), dir.Path() + L"\\d999");
+    EXPECT_EQ(prompts.notices, Lines{L"一度で実行できるフォルダ数は最大１０００までです。"});
+    EXPECT_TRUE(ModeButtonsEnabled());
+}
+
+TEST_F(MainWindowTest, FileListDataObjectOffersNothingElse) {
+    Open();
+    auto* data = new FileListDataObject([] { return std::vector<std::wstring>{}; });
+    FORMATETC text{CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    EXPECT_NE(data->QueryGetData(&text), S_OK);
+    data->Release();
+}
+
+TEST_F(MainWindowTest, DragSourceCarriesTheSelectedChangedFolders) {
+    Open();
+    state.changed.ListInAdd(L"C:\\写真\\A");
+    state.changed.ListInAdd(L"C:\\写真\\B");
+    state.changed.ListInAdd(L"C:\\写真\\C");
+    SendMessageW(window->Changed().List(), LB_SETSEL, TRUE, 0);
+    SendMessageW(window->Changed().List(), LB_SETSEL, TRUE, 2);
+    IDataObject* data = window->Changed().MakeDragData();
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    EXPECT_EQ(data->QueryGetData(&format), S_OK);
+    EXPECT_EQ(FileListOf(data), (std::vector<std::wstring>{L"C:\\写真\\A", L"C:\\写真\\C"}));
+    FORMATETC text{CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    EXPECT_NE(data->GetData(&text, &medium), S_OK);
+    data->Release();
+    EXPECT_EQ(state.changed.Count(), 3u);
+}
+
+TEST_F(MainWindowTest, LogMenuCopiesAndSavesInCodePage932) {
+    Win32FileSystem disk;
+    testing::TempDir dir;
+    Open(&disk);
+    state.history.ListInAdd(L"[ C:\\a ]");
+    state.history.ListInAdd(L"全て終了しました");
+    SendMessageW(window->Handle(), WM_COMMAND, kMenuLogCopy, 0);
+    EXPECT_EQ(clipboard.text, L"[ C:\\a ]\r\n全て終了しました\r\n");
+
+    prompts.saveName = dir.Path() + L"\\run.LOG";
+    SendMessageW(window->Handle(), WM_COMMAND, kMenuLogSave, 0);
+    EXPECT_EQ(prompts.saveDialogs, Lines{L"LogFile(*.LOG)|*.LOG|全てのファイル(*.*)|*.* .LOG"});
+    HANDLE file = CreateFileW(prompts.saveName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    char bytes[64] = {};
+    DWORD read = 0;
+    ReadFile(file, bytes, sizeof(bytes), &read, nullptr);
+    CloseHandle(file);
+    const std::string expected = "[ C:\\a ]\r\n\x91\x53\x82\xc4\x8f\x49\x97\xb9\x82\xb5\x82\xdc\x82\xb5\x82\xbd\r\n";
+    EXPECT_EQ(std::string(bytes, read), expected);
+
+    // Saving over it asks first; No keeps the file.
+    prompts.answer = false;
+    state.history.ListInAdd(L"more");
+    SendMessageW(window->Handle(), WM_COMMAND, kMenuLogSave, 0);
+    EXPECT_EQ(prompts.questions, Lines{L"ファイルが存在しています。上書きしてよろしいですか"});
+    WIN32_FILE_ATTRIBUTE_DATA info{};
+    GetFileAttributesExW(prompts.saveName.c_str(), GetFileExInfoStandard, &info);
+    EXPECT_EQ(info.nFileSizeLow, expected.size());
+
+    // A folder of that name: no question, the failure is told.
+    prompts.saveName = dir.MakeDir(L"folder.LOG");
+    SendMessageW(window->Handle(), WM_COMMAND, kMenuLogSave, 0);
+    EXPECT_EQ(prompts.questions.size(), 1u);
+    EXPECT_EQ(prompts.notices, Lines{L"セーブできませんでした。"});
+
+    // An empty history writes nothing at all.
+    state.history.RefreshForm();
+    prompts.saveName = dir.Path() + L"\\empty.LOG";
+    SendMessageW(window->Handle(), WM_COMMAND, kMenuLogSave, 0);
+    EXPECT_EQ(GetFileAttributesW(prompts.saveName.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(MainWindowTest, FontDialogStoresRoundedSizeOnlyOnChange) {
+    Open();
+    const FontChoice same{L"ＭＳ 明朝", 10, false, false};
+    prompts.fontAnswer = &same;
+    SendMessageW(window->Handle(), WM_COMMAND, kMenuFont, 0);
+    EXPECT_EQ(prompts.offeredFont.name, L"ＭＳ 明朝");
+    EXPECT_EQ(state.settings.Font_Size, 10);
+    const FontChoice larger{L"IPAGothic", 10.5, true, false};
+    prompts.fontAnswer = &larger;
+    SendMessageW(window->Handle(), WM_COMMAND, kMenuFont, 0);
+    EXPECT_EQ(state.settings.Font_Name, L"IPAGothic");
+    EXPECT_EQ(state.settings.Font_Size, 10);
+    EXPECT_TRUE(state.settings.Font_Bold);
+}
+
+TEST_F(MainWindowTest, HelpOpensTheFileBesideTheProgram) {
+    Open();
+    SendMessageW(window->Handle(), WM_COMMAND, kMenuHelp, 0);
+    ASSERT_EQ(prompts.helpFiles.size(), 1u);
+    EXPECT_EQ(prompts.helpFiles[0].substr(prompts.helpFiles[0].rfind(L'\\')), L"\\KELVARO2.HLP");
+}
+
+TEST_F(MainWindowTest, PositionsAreSavedOnlyWhenTheRulesAllow) {
+    store.Write(kAppName, kSectionName, L"Resize", L"False");
+    SettingsLoad(store, state.settings);
+    Open();
+    window->Targets().PlaceTwips({300, 450, 3000, 1500});
+    SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(store.Read(kAppName, kSectionName, L"File_Left", L""), L"300");
+    EXPECT_EQ(store.Read(kAppName, kSectionName, L"File_Width", L""), L"3000");
+    EXPECT_EQ(store.Read(kAppName, kSectionName, L"Main_WindowState", L""), L"0");
+    EXPECT_FALSE(store.Read(kAppName, kSectionName, L"Main_Left", L"").empty());
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+TEST_F(MainWindowTest, MaximisedCloseSavesOnlyTheState) {
+    store.Write(kAppName, kSectionName, L"Resize", L"False");
+    SettingsLoad(store, state.settings);
+    Open();
+    ShowWindow(window->Handle(), SW_MAXIMIZE);
+    Pump();
+    SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(store.Read(kAppName, kSectionName, L"Main_WindowState", L""), L"2");
+    EXPECT_EQ(store.Read(kAppName, kSectionName, L"Main_Left", L"<absent>"), L"<absent>");
+    EXPECT_EQ(store.Read(kAppName, kSectionName, L"File_Left", L"<absent>"), L"<absent>");
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+}  // namespace
+}  // namespace kelvaro

@@ -1,0 +1,47 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace kelvaro::testing {
+
+class FakeClipboard : public IClipboard {
+public:
+    bool SetText(const std::wstring& t) override {
+        text = t;
+        ++calls;
+        return true;
+    }
+    std::wstring text = L"<untouched>";
+    int calls = 0;
+};
+
+// Answers every question as told and records what was asked.
+class FakePrompts : public IPrompts {
+public:
+    void Notice(const std::wstring& text) override { notices.push_back(text); }
+    bool AskYesNo(const std::wstring& text) override {
+        questions.push_back(text);
+        return answer;
+    }
+    std::wstring AskSaveFile(const std::wstring& filter, const std::wstring& extension) override {
+        saveDialogs.push_back(filter + L" " + extension);
+        return saveName;
+    }
+    bool AskFont(FontChoice& chosen) override {
+        offeredFont = chosen;
+        if (!fontAnswer) return false;
+        chosen = *fontAnswer;
+        return true;
+    }
+    void ShowHelp(const std::wstring& file) override { helpFiles.push_back(file); }
+
+    std::vector<std::wstring> notices, questions, saveDialogs, helpFiles;
+    bool answer = true;
+    std::wstring saveName;
+    FontChoice offeredFont;
+    const FontChoice* fontAnswer = nullptr;
+};
+
+}  // namespace kelvaro::testing
