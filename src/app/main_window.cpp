@@ -165,22 +165,35 @@ void MainWindow::SetRunning(bool running) {
         for (ChildWindow* child : children_) EnableWindow(child->Handle(), FALSE);
         for (ChildWindow* child : children_) child->Menu_Enabled(false);
         EnableWindow(btnCancel_, TRUE);
+        for (ChildWindow* child : children_) child->HoldPainting(true);
+        lastPaint_ = std::chrono::steady_clock::now();
         return;
     }
+    for (ChildWindow* child : children_) child->HoldPainting(false);
     EnableWindow(btnCancel_, FALSE);
     for (ChildWindow* child : children_) EnableWindow(child->Handle(), TRUE);
     for (ChildWindow* child : children_) child->Menu_Enabled(true);
 }
 
-void MainWindow::ShowEntry(size_t) { UpdateWindow(file_.List()); }
+void MainWindow::ShowEntry(size_t) {}
 
 void MainWindow::ProcessPendingInput() {
+    // The lists show the progress ten times a second or more often; drawing
+    // them after every line would cost more than the renames.
+    constexpr auto kPaintInterval = std::chrono::milliseconds(70);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPaint_ >= kPaintInterval) {
+        for (ChildWindow* child : children_) child->HoldPainting(false);
+        for (ChildWindow* child : children_) child->HoldPainting(true);
+        lastPaint_ = now;
+    }
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
+        HintSet::RelayMouse(msg);
         if (TranslateMDISysAccel(mdiClient_, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
@@ -357,6 +370,7 @@ LRESULT MainWindow::Default(UINT message, WPARAM wParam, LPARAM lParam) {
 int RunMainLoop(const MainWindow& window) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        HintSet::RelayMouse(msg);
         if (window.MdiClient() && TranslateMDISysAccel(window.MdiClient(), &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <array>
+#include <chrono>
 #include <memory>
 
 #include "app/app_state.h"
@@ -88,6 +89,7 @@ private:
     HMENU menu_ = nullptr;
     HintSet hints_;
     SettingsFont font_;
+    std::chrono::steady_clock::time_point lastPaint_;
     bool activated_ = false;
     bool closeAfterRun_ = false;
     bool closed_ = false;

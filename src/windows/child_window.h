@@ -40,6 +40,8 @@ public:
     void Menu_Enabled(bool enabled);
     HMENU Menu() const { return menu_; }
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
+    // Holds back (or releases and paints) the drawing of the window's list.
+    virtual void HoldPainting(bool) {}
 
     TwipsRect PositionTwips() const;
     void PlaceTwips(const TwipsRect& rect);

@@ -2,29 +2,45 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace kelvaro {
 namespace {
 
 TTTOOLINFOW ToolFor(HWND owner, HWND control, const wchar_t* text) {
     TTTOOLINFOW info{};
     info.cbSize = sizeof(info);
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.uFlags = TTF_IDISHWND;
     info.hwnd = owner;
     info.uId = reinterpret_cast<UINT_PTR>(control);
     info.lpszText = const_cast<wchar_t*>(text);
     return info;
 }
 
+std::vector<HWND>& LiveTooltips() {
+    static std::vector<HWND> tooltips;
+    return tooltips;
+}
+
 }  // namespace
 
 HintSet::~HintSet() {
+    auto& live = LiveTooltips();
+    live.erase(std::remove(live.begin(), live.end(), tooltip_), live.end());
     if (tooltip_ && IsWindow(tooltip_)) DestroyWindow(tooltip_);
+}
+
+void HintSet::RelayMouse(const MSG& msg) {
+    if (!((msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) || msg.message == WM_NCMOUSEMOVE)) return;
+    for (HWND tooltip : LiveTooltips())
+        SendMessageW(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
 }
 
 void HintSet::Create(HWND owner) {
     owner_ = owner;
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
                                0, 0, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (tooltip_) LiveTooltips().push_back(tooltip_);
 }
 
 void HintSet::Add(HWND control, std::wstring text) {

@@ -16,6 +16,10 @@ public:
     // The hint a control shows now (empty when hints are off).
     std::wstring CurrentText(HWND control) const;
     HWND Handle() const { return tooltip_; }
+    // Hands a mouse message of the message loop to every hint window. (Letting
+    // the hint windows subclass the controls instead makes every message to a
+    // list box many times slower under Wine.)
+    static void RelayMouse(const MSG& msg);
 
 private:
     struct Tool {

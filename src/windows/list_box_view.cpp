@@ -7,12 +7,29 @@ void ListBoxView::Attach(HWND listBox) {
     OnReset();
 }
 
+void ListBoxView::Hold(bool held) {
+    if (!listBox_ || held == held_) return;
+    if (held) {
+        held_ = true;
+        SendMessageW(listBox_, WM_SETREDRAW, FALSE, 0);
+        return;
+    }
+    // Scroll while still held, so the scroll bar is drawn once.
+    held_ = false;
+    if (pendingTop_ != kAll) SendMessageW(listBox_, LB_SETTOPINDEX, pendingTop_, 0);
+    pendingTop_ = kAll;
+    FollowCursor();
+    SendMessageW(listBox_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(listBox_, nullptr, TRUE);
+    UpdateWindow(listBox_);
+}
+
 bool ListBoxView::Multi() const {
     return (GetWindowLongW(listBox_, GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL)) != 0;
 }
 
 void ListBoxView::FollowCursor() {
-    if (cursor_ != Cursor::Last) return;
+    if (cursor_ != Cursor::Last || held_) return;
     const LRESULT count = SendMessageW(listBox_, LB_GETCOUNT, 0, 0);
     if (count > 0) SendMessageW(listBox_, LB_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
 }
@@ -38,7 +55,9 @@ void ListBoxView::OnReplaced(size_t index) {
 
 void ListBoxView::OnReset() {
     if (!listBox_) return;
-    SendMessageW(listBox_, WM_SETREDRAW, FALSE, 0);
+    const bool wasHeld = held_;
+    Hold(true);
+    pendingTop_ = kAll;
     SendMessageW(listBox_, LB_RESETCONTENT, 0, 0);
     const size_t count = source_.count();
     for (size_t i = 0; i < count; ++i) {
@@ -46,8 +65,7 @@ void ListBoxView::OnReset() {
         if (source_.selected && Multi() && source_.selected(i)) SendMessageW(listBox_, LB_SETSEL, TRUE, i);
     }
     FollowCursor();
-    SendMessageW(listBox_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(listBox_, nullptr, TRUE);
+    if (!wasHeld) Hold(false);
 }
 
 void ListBoxView::OnSelectionChanged(size_t index) {
@@ -67,7 +85,11 @@ void ListBoxView::OnSelectionChanged(size_t index) {
 }
 
 void ListBoxView::OnTopIndexChanged(size_t index) {
-    if (listBox_) SendMessageW(listBox_, LB_SETTOPINDEX, index, 0);
+    if (!listBox_) return;
+    if (held_)
+        pendingTop_ = index;
+    else
+        SendMessageW(listBox_, LB_SETTOPINDEX, index, 0);
 }
 
 }  // namespace kelvaro

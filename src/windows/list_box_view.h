@@ -21,6 +21,9 @@ public:
     ListBoxView(Source source, Cursor cursor = Cursor::None) : source_(std::move(source)), cursor_(cursor) {}
     void Attach(HWND listBox);
     HWND Handle() const { return listBox_; }
+    // While held the list box takes changes without drawing them (drawing
+    // each change costs far more than the change); releasing paints once.
+    void Hold(bool held);
 
     void OnInserted(size_t index) override;
     void OnRemoved(size_t index) override;
@@ -36,6 +39,8 @@ private:
     Source source_;
     Cursor cursor_;
     HWND listBox_ = nullptr;
+    bool held_ = false;
+    size_t pendingTop_ = kAll;  // a scroll asked for while held
 };
 
 }  // namespace kelvaro

@@ -8,6 +8,8 @@
 namespace kelvaro {
 namespace {
 
+WNDPROC listBoxProc = nullptr;  // the list box class's own procedure
+
 enum : UINT {
     kListId = 100,
     kDeleteId,
@@ -51,8 +53,10 @@ void TargetListWindow::CreateControls() {
 }
 
 void TargetListWindow::OnDrop(const std::vector<std::wstring>& names) {
+    view_.Hold(true);
     for (const auto& name : names)
         if (!state_.targets.Gaibu_ListInAdd(services_.fs, name)) break;
+    view_.Hold(false);
     host_.BtnEnabledChange();
 }
 
@@ -131,21 +135,21 @@ void ChangedListWindow::CreateControls() {
     AddHint(list_, 6001);
     view_.Attach(list_);
     state_.changed.SetObserver(&view_);
-    SetWindowSubclass(list_, ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    listBoxProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChangedListWindow::ListProc)));
 }
 
 // A press of the left button selects as usual; moving on with the button
-// held drags the selected folders out.
-LRESULT CALLBACK ChangedListWindow::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                             DWORD_PTR self) {
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(list, ListProc, 1);
-    const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
+// held drags the selected folders out. (A plain window-procedure subclass:
+// the common-controls one costs too much per message under Wine.)
+LRESULT CALLBACK ChangedListWindow::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallWindowProcW(listBoxProc, list, message, wParam, lParam);
     if (message == WM_LBUTTONDOWN && SendMessageW(list, LB_GETCOUNT, 0, 0) > 0) {
         POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ClientToScreen(list, &pt);
-        if (DragDetect(list, pt)) {
+        auto* window = reinterpret_cast<ChangedListWindow*>(GetWindowLongPtrW(GetParent(list), GWLP_USERDATA));
+        if (window && DragDetect(list, pt)) {
             ReleaseCapture();
-            auto* window = reinterpret_cast<ChangedListWindow*>(self);
             DragFileListOut([window] { return window->SelectedPaths(); });
         }
     }

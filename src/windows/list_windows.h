@@ -10,6 +10,7 @@ class TargetListWindow : public ChildWindow {
 public:
     TargetListWindow(AppState& state, Services& services, IChildHost& host);
     ~TargetListWindow() override;
+    void HoldPainting(bool held) override { view_.Hold(held); }
     HWND List() const { return list_; }
     HWND DeleteButton() const { return btnDel_; }
     HWND DeleteAllButton() const { return btnDelAll_; }
@@ -37,6 +38,7 @@ class HistoryWindow : public ChildWindow {
 public:
     HistoryWindow(AppState& state, Services& services, IChildHost& host);
     ~HistoryWindow() override;
+    void HoldPainting(bool held) override { view_.Hold(held); }
     HWND List() const { return list_; }
 
 protected:
@@ -55,6 +57,7 @@ class ChangedListWindow : public ChildWindow {
 public:
     ChangedListWindow(AppState& state, Services& services, IChildHost& host);
     ~ChangedListWindow() override;
+    void HoldPainting(bool held) override { view_.Hold(held); }
     HWND List() const { return list_; }
     void SelectAll();
     void SelectClear();
@@ -70,7 +73,7 @@ protected:
     void OnPopupCommand(UINT id) override;
 
 private:
-    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
+    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 
     ListBoxView view_;
     HWND list_ = nullptr;
