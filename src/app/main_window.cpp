@@ -5,6 +5,7 @@
 #include "app/log_file.h"
 #include "engine/catalog.h"
 #include "engine/rename_dir.h"
+#include "resource.h"
 #include "settings/window_position.h"
 #include "windows/shared_menu.h"
 
@@ -59,7 +60,7 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::Create(int show) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    RegisterClassOnce(kFrameClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), LoadIconW(instance, MAKEINTRESOURCEW(1)));
+    RegisterClassOnce(kFrameClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), LoadIconW(instance, MAKEINTRESOURCEW(IDI_KELVARO2)));
     menu_ = CreateSharedMenu();
     CreateWindowExW(0, kFrameClass, ResKelvaroText(9999).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                     CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, menu_, instance, this);
@@ -69,6 +70,7 @@ bool MainWindow::Create(int show) {
         SetToolTip(state_.settings.Tip);
         for (ChildWindow* child : children_) child->Load(mdiClient_);
         SetFontData();
+        for (ChildWindow* child : children_) child->SetFontData(font_.Get());
         const MainPosition position = ReadMainPosition(services_.store, PrimaryScreenTwips());
         const UINT dpi = WindowDpi(hwnd_);
         MoveWindow(hwnd_, TwipsToPixels(position.rect.left, dpi), TwipsToPixels(position.rect.top, dpi),

@@ -97,6 +97,14 @@ HWND ChildWindow::MakeButton(const wchar_t* text, DWORD style, int id) {
     return button;
 }
 
+HWND ChildWindow::MakePictureButton(int iconId, int id) {
+    HWND button = MakeButton(L"", BS_PUSHBUTTON | BS_ICON, id);
+    auto icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId), IMAGE_ICON, 16, 16, LR_SHARED));
+    if (icon) SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    return button;
+}
+
 void ChildWindow::MoveTwips(HWND control, double left, double top, double width, double height) {
     const UINT dpi = WindowDpi(hwnd_);
     MoveWindow(control, TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi),
@@ -141,6 +149,8 @@ LRESULT ChildWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_CLOSE:
             return 0;  // the child windows live as long as the main window
+        case WM_VKEYTOITEM:
+            return OnListKey(LOWORD(wParam));
         case WM_CONTEXTMENU: {
             HMENU popup = CreatePopupMenu();
             FillPopup(popup);

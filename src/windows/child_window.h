@@ -53,12 +53,16 @@ protected:
     virtual void FillPopup(HMENU popup) = 0;
     virtual void OnPopupCommand(UINT id) = 0;
     virtual void OnControlCommand(UINT, UINT, HWND) {}
+    // A key pressed in a list box that asks for keys; -1 lets the list act on it too.
+    virtual LRESULT OnListKey(UINT) { return -1; }
 
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     HWND MakeListBox(DWORD style, int id);
     HWND MakeButton(const wchar_t* text, DWORD style, int id);
+    // A button showing the icon resource `iconId` and no text.
+    HWND MakePictureButton(int iconId, int id);
     void MoveTwips(HWND control, double left, double top, double width, double height);
     double HeightTwips(HWND control) const;
     double WidthTwips(HWND control) const;

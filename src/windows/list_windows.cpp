@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "engine/catalog.h"
+#include "resource.h"
 
 namespace kelvaro {
 namespace {
@@ -14,11 +15,6 @@ enum : UINT {
     kListId = 100,
     kDeleteId,
     kDeleteAllId,
-    kPopupSelectAll = 41001,
-    kPopupSelectClear,
-    kPopupSourceSame,
-    kPopupClear,
-    kPopupRefresh,
 };
 
 ListBoxView::Source TargetSource(const TargetList& list) {
@@ -40,9 +36,9 @@ TargetListWindow::~TargetListWindow() {
 }
 
 void TargetListWindow::CreateControls() {
-    list_ = MakeListBox(LBS_EXTENDEDSEL, kListId);
-    btnDel_ = MakeButton(L"\u2212", BS_PUSHBUTTON, kDeleteId);
-    btnDelAll_ = MakeButton(L"\u00D7", BS_PUSHBUTTON, kDeleteAllId);
+    list_ = MakeListBox(LBS_EXTENDEDSEL | LBS_WANTKEYBOARDINPUT, kListId);
+    btnDel_ = MakePictureButton(IDI_DELETE, kDeleteId);
+    btnDelAll_ = MakePictureButton(IDI_DELETE_ALL, kDeleteAllId);
     AddHint(list_, 3001);
     AddHint(btnDel_, 3002);
     AddHint(btnDelAll_, 3003);
@@ -80,6 +76,11 @@ void TargetListWindow::OnPopupCommand(UINT id) {
     if (id == kPopupSelectAll) state_.targets.SelectAll();
     if (id == kPopupSelectClear) state_.targets.SelectClear();
     // kPopupSourceSame moves the source folder browser once it can browse.
+}
+
+LRESULT TargetListWindow::OnListKey(UINT key) {
+    if (key == VK_RETURN) host_.FocusHistory();
+    return -1;
 }
 
 void TargetListWindow::TakeSelectionFromScreen() {

@@ -5,6 +5,15 @@
 
 namespace kelvaro {
 
+// The entries of the child windows' right-click menus.
+enum PopupCommand : UINT {
+    kPopupSelectAll = 41001,
+    kPopupSelectClear,
+    kPopupSourceSame,
+    kPopupClear,
+    kPopupRefresh,
+};
+
 // mdiFile: the folders the next run renames.
 class TargetListWindow : public ChildWindow {
 public:
@@ -24,6 +33,7 @@ protected:
     void FillPopup(HMENU popup) override;
     void OnPopupCommand(UINT id) override;
     void OnControlCommand(UINT id, UINT code, HWND control) override;
+    LRESULT OnListKey(UINT key) override;
 
 private:
     void TakeSelectionFromScreen();

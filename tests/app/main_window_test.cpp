@@ -12,6 +12,7 @@
 #include "fakes/temp_dir.h"
 #include "platform/win32_file_system.h"
 #include "settings/app_settings.h"
+#include "windows/list_windows.h"
 #include "windows/shared_menu.h"
 
 namespace kelvaro {
@@ -182,6 +183,62 @@ TEST_F(MainWindowTest, ClosingDuringARunFinishesTheFolderThenCloses) {
     // The quit request of the closed window is for the test's loop only.
     MSG msg;
     PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+TEST_F(MainWindowTest, TargetListButtonsKeysAndPopup) {
+    Open();
+    AddTargets({L"C:\\D\\a", L"C:\\D\\b", L"C:\\D\\c", L"C:\\D\\d", L"C:\\D\\e"});
+    const HWND list = window->Targets().List();
+    for (int i = 0; i < 3; ++i) SendMessageW(list, LB_SETSEL, TRUE, i);
+    Click(window->Targets().DeleteButton());
+    EXPECT_EQ(ListLines(list), (Lines{L"C:\\D\\d", L"C:\\D\\e"}));
+    Click(window->Targets().DeleteButton());  // nothing selected: nothing removed
+    EXPECT_EQ(ListLines(list).size(), 2u);
+    SendMessageW(window->Targets().Handle(), WM_COMMAND, kPopupSelectAll, 0);
+    EXPECT_EQ(SendMessageW(list, LB_GETSELCOUNT, 0, 0), 2);
+    EXPECT_TRUE(state.targets.Selected(1));
+    SendMessageW(window->Targets().Handle(), WM_COMMAND, kPopupSelectClear, 0);
+    EXPECT_EQ(SendMessageW(list, LB_GETSELCOUNT, 0, 0), 0);
+    EXPECT_TRUE(ModeButtonsEnabled());
+    Click(window->Targets().DeleteAllButton());
+    EXPECT_TRUE(ListLines(list).empty());
+    EXPECT_TRUE(ModeButtonsDisabled());
+
+    // Enter in the target list moves on to the history.
+    SetFocus(list);
+    SendMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(GetFocus(), window->History().List());
+}
+
+TEST_F(MainWindowTest, HistoryAndChangedListPopups) {
+    Open();
+    state.history.ListInAdd(L"line");
+    state.changed.ListInAdd(L"C:\\A");
+    state.changed.ListInAdd(L"C:\\B");
+    SendMessageW(window->Changed().Handle(), WM_COMMAND, kPopupSelectAll, 0);
+    EXPECT_EQ(SendMessageW(window->Changed().List(), LB_GETSELCOUNT, 0, 0), 2);
+    SendMessageW(window->Changed().Handle(), WM_COMMAND, kPopupSelectClear, 0);
+    EXPECT_EQ(SendMessageW(window->Changed().List(), LB_GETSELCOUNT, 0, 0), 0);
+    SendMessageW(window->Changed().Handle(), WM_COMMAND, kPopupRefresh, 0);  // neither folder exists in the fake
+    EXPECT_TRUE(ListLines(window->Changed().List()).empty());
+    SendMessageW(window->History().Handle(), WM_COMMAND, kPopupClear, 0);
+    EXPECT_TRUE(ListLines(window->History().List()).empty());
+    SendMessageW(window->Handle(), WM_COMMAND, kMenuLogCopy, 0);
+    EXPECT_EQ(clipboard.text, L"");
+}
+
+TEST_F(MainWindowTest, AnActiveChildShowsItsOwnCopyOfTheMenuBar) {
+    Open();
+    for (ChildWindow* child : window->Children()) {
+        SendMessageW(window->MdiClient(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child->Handle()), 0);
+        EXPECT_EQ(GetMenu(window->Handle()), child->Menu());
+        EXPECT_EQ(GetMenuItemCount(child->Menu()), 7);
+    }
+    wchar_t caption[32] = {};
+    GetMenuStringW(window->History().Menu(), 0, caption, 32, MF_BYPOSITION);
+    EXPECT_STREQ(caption, L"E(&x)it");
+    GetMenuStringW(GetSubMenu(window->History().Menu(), 2), 1, caption, 32, MF_BYPOSITION);
+    EXPECT_STREQ(caption, L"Log(&S)ave");
 }
 
 TEST_F(MainWindowTest, ArrangesTheChildWindowsInTwoColumns) {
@@ -358,6 +415,30 @@ TEST_F(MainWindowTest, PositionsAreSavedOnlyWhenTheRulesAllow) {
     EXPECT_FALSE(store.Read(kAppName, kSectionName, L"Main_Left", L"").empty());
     MSG msg;
     PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+TEST_F(MainWindowTest, PositionsComeBackCorrected) {
+    for (const auto& [key, value] : {std::pair{L"Resize", L"False"}, {L"Main_Left", L"-500"}, {L"Main_Top", L"1500"},
+                                     {L"Main_Width", L"1500"}, {L"Main_Height", L"9000"}, {L"Status_Left", L"600"},
+                                     {L"Status_Top", L"300"}, {L"Status_Width", L"4500"}, {L"Status_Height", L"3000"}})
+        store.Write(kAppName, kSectionName, key, value);
+    SettingsLoad(store, state.settings);
+    Open();
+    RECT frame{};
+    GetWindowRect(window->Handle(), &frame);
+    const UINT dpi = WindowDpi(window->Handle());
+    EXPECT_EQ(frame.left, TwipsToPixels(1000, dpi));
+    EXPECT_EQ(frame.top, TwipsToPixels(1500, dpi));
+    EXPECT_EQ(frame.right - frame.left, TwipsToPixels(8000, dpi));
+    EXPECT_EQ(frame.bottom - frame.top, TwipsToPixels(9000, dpi));
+    const TwipsRect status = window->History().PositionTwips();
+    EXPECT_NEAR(status.left, 600, 15);
+    EXPECT_NEAR(status.top, 300, 15);
+    EXPECT_NEAR(status.width, 4500, 15);
+    // Not arranged: a resize leaves the child windows where they are.
+    SetWindowPos(window->Handle(), nullptr, 0, 0, 900, 700, SWP_NOZORDER | SWP_NOMOVE);
+    Pump();
+    EXPECT_NEAR(window->History().PositionTwips().left, 600, 15);
 }
 
 TEST_F(MainWindowTest, MaximisedCloseSavesOnlyTheState) {
