@@ -1,0 +1,109 @@
+#include "windows/folder_chooser.h"
+
+#include <unordered_map>
+
+#include "engine/disk_paths.h"
+#include "engine/path_text.h"
+
+namespace kelvaro {
+namespace {
+
+// The subfolders of `dir` as it lists them now, found by their upper-case name.
+std::unordered_map<std::wstring, std::wstring> CurrentNames(IFileSystem& fs, const std::wstring& dir) {
+    std::unordered_map<std::wstring, std::wstring> names;
+    if (dir.empty()) return names;
+    for (auto& name : fs.SubFolders(dir)) names.emplace(UpperCaseName(name), std::move(name));
+    return names;
+}
+
+}  // namespace
+
+void FolderChooser::SetDirName(const std::wstring& dir, bool force) {
+    if (!force && filled_ && dir == dirName_) return;
+    dirName_ = dir;
+    RefreshForm();
+}
+
+void FolderChooser::RefreshForm() {
+    Fill();
+    Notify([](IListObserver& o) { o.OnReset(); });
+}
+
+std::wstring FolderChooser::DirName() const { return LongDirName(fs_, dirName_); }
+
+std::wstring FolderChooser::Base() const {
+    return (!dirName_.empty() && dirName_.back() == L'\\') ? dirName_ : dirName_ + L"\\";
+}
+
+void FolderChooser::Fill() {
+    names_ = dirName_.empty() ? std::vector<std::wstring>() : fs_.SubFolders(dirName_);
+    selected_.assign(names_.size(), false);
+    filled_ = true;
+}
+
+void FolderChooser::SetSelected(size_t index, bool selected) {
+    selected_[index] = selected;
+    Notify([&](IListObserver& o) { o.OnSelectionChanged(index); });
+}
+
+void FolderChooser::SelectAll() {
+    selected_.assign(names_.size(), true);
+    Notify([](IListObserver& o) { o.OnSelectionChanged(IListObserver::kAll); });
+}
+
+void FolderChooser::SelectClear() {
+    selected_.assign(names_.size(), false);
+    Notify([](IListObserver& o) { o.OnSelectionChanged(IListObserver::kAll); });
+}
+
+// The canonical path of base & name is the canonical base and the name as
+// the folder lists it now; a folder gone since the list was filled is skipped.
+// One listing of the folder replaces a lookup of every entry on disk.
+void FolderChooser::Add(TargetList& targets, bool selectedOnly) {
+    const std::wstring base = LongDirName(fs_, Base());
+    const auto present = CurrentNames(fs_, base);
+    const std::wstring prefix = base.size() == 3 ? base : base + L"\\";
+    for (size_t i = 0; i < names_.size(); ++i) {
+        if (selectedOnly && !selected_[i]) continue;
+        const auto it = present.find(UpperCaseName(names_[i]));
+        if (it != present.end() && !targets.ListInAdd(prefix + it->second)) {
+            SetSelected(i, true);
+            return;
+        }
+        SetSelected(i, false);
+    }
+}
+
+void FolderChooser::AddSelected(TargetList& targets) { Add(targets, true); }
+
+void FolderChooser::AddAll(TargetList& targets) { Add(targets, false); }
+
+void FolderChooser::AddAllSubfolders(TargetList& targets) {
+    const std::wstring base = LongDirName(fs_, Base());
+    const auto present = CurrentNames(fs_, base);
+    const std::wstring prefix = base.size() == 3 ? base : base + L"\\";
+    bool stopped = false;
+    for (size_t i = 0; i < names_.size() && !stopped; ++i) {
+        const auto it = present.find(UpperCaseName(names_[i]));
+        if (it == present.end()) continue;
+        const std::wstring folder = prefix + it->second;
+        for (const auto& sub : fs_.SubFolders(folder)) {
+            if (!targets.ListInAdd(folder + L"\\" + sub)) {
+                stopped = true;
+                break;
+            }
+        }
+    }
+    SelectClear();
+}
+
+std::wstring FolderChooser::FolderToOpen() const {
+    for (size_t i = 0; i < names_.size(); ++i) {
+        if (!selected_[i]) continue;
+        const std::wstring path = LongDirName(fs_, Base() + names_[i]);
+        if (!path.empty()) return path;
+    }
+    return {};
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,53 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/file_system.h"
+#include "windows/list_observer.h"
+#include "windows/target_list.h"
+
+namespace kelvaro {
+
+// The subfolders of the source folder, by name in listing order, each with a
+// selection flag, and the three ways of moving them into the target list.
+class FolderChooser : public ObservableList {
+public:
+    explicit FolderChooser(IFileSystem& fs) : fs_(fs) {}
+
+    // Lists the subfolders of `dir` (the text as handed over). The same text
+    // again is not listed anew unless `force` is set.
+    void SetDirName(const std::wstring& dir, bool force = false);
+    void RefreshForm();
+    const std::wstring& DirText() const { return dirName_; }
+    // The listed folder in its spelling on disk, or empty text.
+    std::wstring DirName() const;
+
+    size_t Count() const { return names_.size(); }
+    const std::wstring& Name(size_t index) const { return names_[index]; }
+    bool Selected(size_t index) const { return selected_[index]; }
+    void SetSelected(size_t index, bool selected);
+    void TakeSelection(size_t index, bool selected) { selected_[index] = selected; }
+    void SelectAll();
+    void SelectClear();
+
+    // Each stops at the target list's first refusal; the refused entry stays selected.
+    void AddSelected(TargetList& targets);
+    void AddAll(TargetList& targets);
+    void AddAllSubfolders(TargetList& targets);
+    // The folder to open on a double click: the first selected entry that still exists.
+    std::wstring FolderToOpen() const;
+
+private:
+    std::wstring Base() const;
+    void Fill();
+    void Add(TargetList& targets, bool selectedOnly);
+
+    IFileSystem& fs_;
+    std::wstring dirName_;
+    bool filled_ = false;
+    std::vector<std::wstring> names_;
+    std::vector<bool> selected_;
+};
+
+}  // namespace kelvaro
