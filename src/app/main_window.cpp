@@ -42,12 +42,13 @@ MainWindow::MainWindow(AppState& state, Services& services)
               [this](const std::wstring& path, int16_t mode) {
                   return RenameDir({services_.fs, state_.history, state_.changed, state_.settings.Hira}, path, mode);
               }),
-      inDir_(state, services, *this, L"InDir_", 1000, 1003, {0, 0, 4000, 2000}),
-      inFile_(state, services, *this, L"InFile_", 2000, 2001, {0, 2000, 4000, 2000}),
+      inDir_(state, services, *this, *this),
+      inFile_(state, services, *this),
       file_(state, services, *this),
       status_(state, services, *this),
       outFile_(state, services, *this),
-      children_{&inDir_, &inFile_, &file_, &status_, &outFile_} {}
+      children_{&inDir_, &inFile_, &file_, &status_, &outFile_},
+      mente_(state, services) {}
 
 MainWindow::~MainWindow() {
     if (hwnd_ && IsWindow(hwnd_)) {
@@ -69,8 +70,14 @@ bool MainWindow::Create(int show) {
         CreateControls();
         SetToolTip(state_.settings.Tip);
         for (ChildWindow* child : children_) child->Load(mdiClient_);
+        if (!mente_.Load(hwnd_, PrimaryScreenTwips())) {
+            services_.prompts.Notice(L"frmMenuMente Form_Load ERR");
+            DestroyWindow(hwnd_);
+            return false;
+        }
         SetFontData();
         for (ChildWindow* child : children_) child->SetFontData(font_.Get());
+        mente_.SetFontData(font_.Get());
         const MainPosition position = ReadMainPosition(services_.store, PrimaryScreenTwips());
         const UINT dpi = WindowDpi(hwnd_);
         MoveWindow(hwnd_, TwipsToPixels(position.rect.left, dpi), TwipsToPixels(position.rect.top, dpi),
@@ -166,6 +173,7 @@ void MainWindow::SetRunning(bool running) {
         for (HWND button : btnExe_) EnableWindow(button, FALSE);
         for (ChildWindow* child : children_) EnableWindow(child->Handle(), FALSE);
         for (ChildWindow* child : children_) child->Menu_Enabled(false);
+        inFile_.SelectClear();
         EnableWindow(btnCancel_, TRUE);
         for (ChildWindow* child : children_) child->HoldPainting(true);
         lastPaint_ = std::chrono::steady_clock::now();
@@ -202,9 +210,33 @@ void MainWindow::ProcessPendingInput() {
     }
 }
 
-void MainWindow::RefreshFolders() {
-    inFile_.RefreshForm();
-    inDir_.RefreshForm();
+// The browser re-reads its folder and has the chooser list it anew, once.
+void MainWindow::RefreshFolders() { inDir_.RefreshForm(); }
+
+void MainWindow::ShowChooserFolder(const std::wstring& path, bool force) { inFile_.Chooser().SetDirName(path, force); }
+
+void MainWindow::SetSourceFolder(const std::wstring& path) { inDir_.SetDirName(path); }
+
+void MainWindow::FocusTargets() {
+    SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(file_.Handle()), 0);
+    SetFocus(file_.List());
+}
+
+void MainWindow::HoldTargetPainting(bool held) { file_.HoldPainting(held); }
+
+bool MainWindow::Maintain(AliasTable& aliases) {
+    for (int i = 0; i < AliasTable::kSlots; ++i) {
+        const bool used = i <= aliases.Last();
+        mente_.Set_Menu(i, used ? aliases.Name(i) : L"", used ? aliases.Dir(i) : L"");
+    }
+    mente_.pstr_Me_Caption = ResKelvaroText(1000);
+    mente_.ShowModal();
+    if (!mente_.pblnOk) return false;
+    std::array<std::wstring, AliasTable::kSlots> names{}, dirs{};
+    const int last = mente_.MenuCount();
+    for (int i = 0; i <= last; ++i) mente_.Get_Menu(i, names[static_cast<size_t>(i)], dirs[static_cast<size_t>(i)]);
+    aliases.Assign(names, dirs, last);
+    return true;
 }
 
 void MainWindow::FocusHistory() {
@@ -225,7 +257,7 @@ void MainWindow::OnFirstActivate() {
         Layout();
         for (ChildWindow* child : children_) ShowWindow(child->Handle(), SW_SHOWNOACTIVATE);
         BtnEnabledChange();
-        SetFocus(inDir_.Handle());
+        SetFocus(inDir_.DriveList());
     } catch (...) {
         services_.prompts.Notice(L"Kelvaro2 frmKelvaro MDIForm_Activate ERR");
         DestroyWindow(hwnd_);
@@ -315,6 +347,7 @@ void MainWindow::CloseSequence() {
         const int16_t windowState = WindowState();
         SendMessageW(mdiClient_, WM_MDISETMENU, reinterpret_cast<WPARAM>(menu_), 0);
         for (ChildWindow* child : children_) child->Unload(windowState == 0);
+        mente_.Unload();
         MainPosition position{{}, windowState};
         RECT r{};
         GetWindowRect(hwnd_, &r);

@@ -9,6 +9,8 @@
 #include "app/run_driver.h"
 #include "windows/font.h"
 #include "windows/hints.h"
+#include "settings/menu_mente_dialog.h"
+#include "windows/folder_windows.h"
 #include "windows/list_windows.h"
 #include "windows/window_base.h"
 
@@ -16,7 +18,7 @@ namespace kelvaro {
 
 // frmKelvaro: the MDI frame with the seven mode buttons and Cancel above the
 // five child windows, the shared menu bar, and the run behind the buttons.
-class MainWindow final : public WindowBase, public IRunView, public IChildHost {
+class MainWindow final : public WindowBase, public IRunView, public IChildHost, public IAliasMaintenance {
 public:
     static constexpr int kModes = 7;
 
@@ -46,6 +48,12 @@ public:
     // IChildHost
     void FocusHistory() override;
     void RestoreFrameMenu() override;
+    void ShowChooserFolder(const std::wstring& path, bool force) override;
+    void SetSourceFolder(const std::wstring& path) override;
+    void FocusTargets() override;
+    void HoldTargetPainting(bool held) override;
+    // IAliasMaintenance
+    bool Maintain(AliasTable& aliases) override;
 
     // The layout of the child windows and of Cancel, for the current size.
     void Layout();
@@ -55,8 +63,9 @@ public:
     HWND CancelButton() const { return btnCancel_; }
     HMENU FrameMenu() const { return menu_; }
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
-    FolderWindow& InDir() { return inDir_; }
-    FolderWindow& InFile() { return inFile_; }
+    SourceFolderWindow& InDir() { return inDir_; }
+    FolderChooserWindow& InFile() { return inFile_; }
+    MenuMenteDialog& MenuMente() { return mente_; }
     TargetListWindow& Targets() { return file_; }
     HistoryWindow& History() { return status_; }
     ChangedListWindow& Changed() { return outFile_; }
@@ -78,11 +87,13 @@ private:
     AppState& state_;
     Services& services_;
     RunDriver driver_;
-    FolderWindow inDir_, inFile_;
+    SourceFolderWindow inDir_;
+    FolderChooserWindow inFile_;
     TargetListWindow file_;
     HistoryWindow status_;
     ChangedListWindow outFile_;
     std::array<ChildWindow*, 5> children_;
+    MenuMenteDialog mente_;
     std::array<HWND, kModes> btnExe_{};
     HWND btnCancel_ = nullptr;
     HWND mdiClient_ = nullptr;

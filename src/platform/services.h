@@ -31,6 +31,13 @@ public:
         (void)defaultExtension;
         return {};
     }
+    // The input box: the text typed, or empty text when cancelled.
+    virtual std::wstring AskText(const std::wstring& prompt, const std::wstring& title, const std::wstring& proposed) {
+        (void)prompt;
+        (void)title;
+        (void)proposed;
+        return {};
+    }
     // The font dialog, preset with `font`; false when cancelled.
     virtual bool AskFont(FontChoice& font) {
         (void)font;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/input_box.h"
+
 namespace kelvaro {
 namespace {
 
@@ -113,6 +115,11 @@ bool Win32Prompts::AskFont(FontChoice& font) {
     font.bold = logFont.lfWeight >= FW_BOLD;
     font.italic = logFont.lfItalic != 0;
     return true;
+}
+
+std::wstring Win32Prompts::AskText(const std::wstring& prompt, const std::wstring& title,
+                                   const std::wstring& proposed) {
+    return InputBox(Owner(), prompt, title, proposed);
 }
 
 void Win32Prompts::ShowHelp(const std::wstring& helpFile) { WinHelpW(Owner(), helpFile.c_str(), HELP_FINDER, 0); }

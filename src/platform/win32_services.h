@@ -24,6 +24,7 @@ public:
     bool AskYesNo(const std::wstring& text) override;
     std::wstring AskSaveFile(const std::wstring& filter, const std::wstring& defaultExtension) override;
     bool AskFont(FontChoice& font) override;
+    std::wstring AskText(const std::wstring& prompt, const std::wstring& title, const std::wstring& proposed) override;
     void ShowHelp(const std::wstring& helpFile) override;
 
 private:

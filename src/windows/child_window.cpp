@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "engine/catalog.h"
 #include "windows/shared_menu.h"
 
@@ -9,7 +11,7 @@ namespace kelvaro {
 namespace {
 
 constexpr const wchar_t* kChildClass = L"Kelvaro2Child";
-constexpr UINT kFirstPopupId = 41001;
+constexpr UINT kFirstPopupId = kPopupSelectAll;
 
 }  // namespace
 
@@ -37,12 +39,14 @@ void ChildWindow::Load(HWND mdiClient) {
     if (!state_.settings.blnAutoRunning && !state_.settings.Resize)
         PlaceTwips(ReadChildPosition(services_.store, prefix_, PositionTwips()));
     SetToolTip(state_.settings.Tip);
+    OnLoaded();
 }
 
 void ChildWindow::Unload(bool mainWindowNormal) {
     if (!hwnd_) return;
     if (mainWindowNormal && !state_.settings.Resize && !state_.settings.blnAutoRunning)
         WriteChildPosition(services_.store, prefix_, PositionTwips());
+    if (!state_.settings.blnAutoRunning) OnUnloading();
     DestroyWindow(hwnd_);
 }
 
@@ -150,7 +154,12 @@ LRESULT ChildWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             return 0;  // the child windows live as long as the main window
         case WM_VKEYTOITEM:
-            return OnListKey(LOWORD(wParam));
+            return OnListKey(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_MEASUREITEM: {
+            auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            measure->itemHeight = std::max<UINT>(18, measure->itemHeight);
+            return TRUE;
+        }
         case WM_CONTEXTMENU: {
             HMENU popup = CreatePopupMenu();
             FillPopup(popup);

@@ -11,6 +11,18 @@
 
 namespace kelvaro {
 
+// The entries of the child windows' right-click menus.
+enum PopupCommand : UINT {
+    kPopupSelectAll = 41001,
+    kPopupSelectClear,
+    kPopupSourceSame,
+    kPopupClear,
+    kPopupRefresh,
+    kPopupAliasAdd,
+    kPopupAliasMente,
+    kPopupAliasFirst = 41020,  // one per alias slot, 0 to 9
+};
+
 // What a child window asks of the main window.
 class IChildHost {
 public:
@@ -19,6 +31,13 @@ public:
     virtual void FocusHistory() = 0;
     // No child window is active any more: the main window's own menu bar returns.
     virtual void RestoreFrameMenu() = 0;
+    // The source folder browser shows a new folder: the chooser lists it.
+    virtual void ShowChooserFolder(const std::wstring& path, bool force) = 0;
+    // Makes the source folder browser show `path`.
+    virtual void SetSourceFolder(const std::wstring& path) = 0;
+    virtual void FocusTargets() = 0;
+    // Adds go to the target list in bulk: it draws once at the end.
+    virtual void HoldTargetPainting(bool held) = 0;
 };
 
 // The conventions every child window of the main window follows: loaded
@@ -53,8 +72,13 @@ protected:
     virtual void FillPopup(HMENU popup) = 0;
     virtual void OnPopupCommand(UINT id) = 0;
     virtual void OnControlCommand(UINT, UINT, HWND) {}
-    // A key pressed in a list box that asks for keys; -1 lets the list act on it too.
-    virtual LRESULT OnListKey(UINT) { return -1; }
+    // A key pressed in a list box that asks for keys; -1 lets the list act on
+    // it too, -2 swallows it.
+    virtual LRESULT OnListKey(UINT, HWND) { return -1; }
+    // After the window is built and placed; before it is destroyed (when the
+    // automatic run is not in progress).
+    virtual void OnLoaded() {}
+    virtual void OnUnloading() {}
 
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "engine/catalog.h"
+#include "engine/path_text.h"
 #include "resource.h"
 
 namespace kelvaro {
@@ -75,10 +76,14 @@ void TargetListWindow::FillPopup(HMENU popup) {
 void TargetListWindow::OnPopupCommand(UINT id) {
     if (id == kPopupSelectAll) state_.targets.SelectAll();
     if (id == kPopupSelectClear) state_.targets.SelectClear();
-    // kPopupSourceSame moves the source folder browser once it can browse.
+    if (id == kPopupSourceSame) {
+        TakeSelectionFromScreen();
+        const std::wstring first = state_.targets.FirstSelectedDir();
+        if (!first.empty()) host_.SetSourceFolder(ParentDirName(first));
+    }
 }
 
-LRESULT TargetListWindow::OnListKey(UINT key) {
+LRESULT TargetListWindow::OnListKey(UINT key, HWND) {
     if (key == VK_RETURN) host_.FocusHistory();
     return -1;
 }
@@ -203,19 +208,6 @@ void ChangedListWindow::OnPopupCommand(UINT id) {
         default:
             break;
     }
-}
-
-FolderWindow::FolderWindow(AppState& state, Services& services, IChildHost& host, const wchar_t* prefix,
-                           int16_t caption, int16_t hint, TwipsRect designed)
-    : ChildWindow(state, services, host, prefix, caption, designed), hint_(hint) {}
-
-void FolderWindow::CreateControls() {
-    list_ = MakeListBox(LBS_EXTENDEDSEL, kListId);
-    AddHint(list_, hint_);
-}
-
-void FolderWindow::Layout(double width, double height) {
-    FillWithList(list_, width, height);
 }
 
 }  // namespace kelvaro

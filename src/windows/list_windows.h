@@ -5,15 +5,6 @@
 
 namespace kelvaro {
 
-// The entries of the child windows' right-click menus.
-enum PopupCommand : UINT {
-    kPopupSelectAll = 41001,
-    kPopupSelectClear,
-    kPopupSourceSame,
-    kPopupClear,
-    kPopupRefresh,
-};
-
 // mdiFile: the folders the next run renames.
 class TargetListWindow : public ChildWindow {
 public:
@@ -33,7 +24,7 @@ protected:
     void FillPopup(HMENU popup) override;
     void OnPopupCommand(UINT id) override;
     void OnControlCommand(UINT id, UINT code, HWND control) override;
-    LRESULT OnListKey(UINT key) override;
+    LRESULT OnListKey(UINT key, HWND list) override;
 
 private:
     void TakeSelectionFromScreen();
@@ -86,25 +77,6 @@ private:
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 
     ListBoxView view_;
-    HWND list_ = nullptr;
-};
-
-// mdiInDir and mdiInFile: the folder windows. They show the folders to
-// choose from; browsing is not wired up yet.
-class FolderWindow : public ChildWindow {
-public:
-    FolderWindow(AppState& state, Services& services, IChildHost& host, const wchar_t* prefix, int16_t caption,
-                 int16_t hint, TwipsRect designed);
-    void RefreshForm() {}
-
-protected:
-    void CreateControls() override;
-    void Layout(double width, double height) override;
-    void FillPopup(HMENU) override {}
-    void OnPopupCommand(UINT) override {}
-
-private:
-    int16_t hint_;
     HWND list_ = nullptr;
 };
 

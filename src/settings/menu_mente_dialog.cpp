@@ -1,0 +1,145 @@
+#include "settings/menu_mente_dialog.h"
+
+#include "engine/catalog.h"
+#include "engine/path_text.h"
+#include "resource.h"
+#include "windows/window_base.h"
+
+namespace kelvaro {
+namespace {
+
+constexpr const wchar_t* kPrefix = L"MenuMente_";
+
+void SetIcon(HWND button, int iconId) {
+    auto icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId), IMAGE_ICON, 16, 16, LR_SHARED));
+    if (icon) SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+}
+
+}  // namespace
+
+bool MenuMenteDialog::Load(HWND owner, const ScreenTwips& screen) {
+    if (!DialogBase::Load(owner, IDD_MENU_MENTE)) return false;
+    const TwipsRect position =
+        ReadTopLevelPosition(services_.store, kPrefix, {1000, 1000, 0, 0}, false, screen);
+    const UINT dpi = WindowDpi(hwnd_);
+    SetWindowPos(hwnd_, nullptr, TwipsToPixels(position.left, dpi), TwipsToPixels(position.top, dpi), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetDlgItemTextW(hwnd_, IDOK, ResAllText(8044).c_str());
+    SetDlgItemTextW(hwnd_, IDCANCEL, ResAllText(8043).c_str());
+    SetDlgItemTextW(hwnd_, IDC_MENTE_NAME, ResAllText(11003).c_str());
+    SetIcon(Control(IDC_MENTE_DELALL), IDI_DELETE_ALL);
+    SetIcon(Control(IDC_MENTE_DEL), IDI_DELETE);
+    SetIcon(Control(IDC_MENTE_UP), IDI_UP);
+    SetIcon(Control(IDC_MENTE_DOWN), IDI_DOWN);
+    hints_.Create(hwnd_);
+    const std::pair<int, int16_t> hints[] = {{IDC_MENTE_NAME, 11006}, {IDC_MENTE_DELALL, 11012},
+                                             {IDC_MENTE_DEL, 11011},  {IDC_MENTE_DIR, 11007},
+                                             {IDC_MENTE_DOWN, 11010}, {IDC_MENTE_UP, 11009},
+                                             {IDCANCEL, 8046},        {IDOK, 8047},
+                                             {IDC_MENTE_LIST, 11008}};
+    for (const auto& [id, number] : hints) hints_.Add(Control(id), ResAllText(number));
+    SetToolTip(state_.settings.Tip);
+    for (int i = 0; i < AliasEditor::kSlots; ++i) editor_.Set_Menu(i, L"", L"");
+    return true;
+}
+
+void MenuMenteDialog::Unload() {
+    if (!hwnd_) return;
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    const UINT dpi = WindowDpi(hwnd_);
+    WriteTopLevelPosition(services_.store, kPrefix, {PixelsToTwips(r.left, dpi), PixelsToTwips(r.top, dpi), 0, 0},
+                          false);
+    DestroyWindow(hwnd_);
+}
+
+void MenuMenteDialog::SetFontData(HFONT font) {
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void MenuMenteDialog::OnActivate() {
+    pblnOk = false;
+    SetWindowTextW(hwnd_, (pstr_Me_Caption + ResAllText(11000)).c_str());
+    editor_.Activate();
+    ShowList();
+    ControlEnabledSet();
+    SetFocus(editor_.ControlsEnabled() ? Control(IDC_MENTE_LIST) : Control(IDCANCEL));
+}
+
+void MenuMenteDialog::ShowList() {
+    HWND list = Control(IDC_MENTE_LIST);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (int i = 0; i <= editor_.MenuCount(); ++i) {
+        std::wstring name, dir;
+        editor_.Get_Menu(i, name, dir);
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    }
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(editor_.Selected()), 0);
+    ShowSelectedDir();
+}
+
+void MenuMenteDialog::ShowSelectedDir() {
+    const std::wstring dir = editor_.SelectedDir();
+    SetDlgItemTextW(hwnd_, IDC_MENTE_DIR, dir.empty() ? L"" : DirNameAbbrev(dir).c_str());
+}
+
+void MenuMenteDialog::ControlEnabledSet() {
+    const bool enabled = editor_.ControlsEnabled();
+    for (int id : {IDC_MENTE_DIR, IDC_MENTE_LIST, IDC_MENTE_UP, IDC_MENTE_DOWN, IDC_MENTE_DEL, IDC_MENTE_DELALL,
+                   IDC_MENTE_NAME})
+        EnableWindow(Control(id), enabled);
+    EnableWindow(Control(IDOK), TRUE);
+    EnableWindow(Control(IDCANCEL), TRUE);
+}
+
+bool MenuMenteDialog::OnCommand(UINT id, UINT code) {
+    switch (id) {
+        case IDC_MENTE_LIST:
+            if (code == LBN_SELCHANGE) {
+                editor_.Select(static_cast<int>(SendMessageW(Control(IDC_MENTE_LIST), LB_GETCURSEL, 0, 0)));
+                ShowSelectedDir();
+            }
+            return true;
+        case IDC_MENTE_NAME: {
+            if (editor_.Selected() < 0) return true;
+            std::wstring name, dir;
+            editor_.Get_Menu(editor_.Selected(), name, dir);
+            const std::wstring answer = services_.prompts.AskText(ResAllText(11101), ResAllText(11102), name);
+            if (editor_.Rename(answer) == AliasEditor::RenameResult::Duplicate)
+                services_.prompts.Notice(ResAllText(11103));
+            ShowList();
+            return true;
+        }
+        case IDC_MENTE_UP:
+            editor_.Up();
+            ShowList();
+            return true;
+        case IDC_MENTE_DOWN:
+            editor_.Down();
+            ShowList();
+            return true;
+        case IDC_MENTE_DEL:
+            editor_.Delete();
+            ShowList();
+            ControlEnabledSet();
+            return true;
+        case IDC_MENTE_DELALL:
+            editor_.DeleteAll();
+            ShowList();
+            ControlEnabledSet();
+            return true;
+        case IDOK:
+            pblnOk = true;
+            Hide();
+            return true;
+        case IDCANCEL:
+            Hide();
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,51 @@
+#pragma once
+#include <string>
+
+#include "app/app_state.h"
+#include "settings/window_position.h"
+#include "windows/alias_table.h"
+#include "windows/dialog_base.h"
+#include "windows/hints.h"
+
+namespace kelvaro {
+
+// frmMenuMente: renames, reorders and deletes the folder aliases on a copy;
+// the caller takes the list back only after OK.
+class MenuMenteDialog final : public DialogBase {
+public:
+    MenuMenteDialog(AppState& state, Services& services) : state_(state), services_(services) {}
+
+    // Loads the dialog hidden and restores its position; false on failure.
+    bool Load(HWND owner, const ScreenTwips& screen);
+    // Writes its position (the program is ending).
+    void Unload();
+
+    void Set_Menu(int index, const std::wstring& name, const std::wstring& dir) { editor_.Set_Menu(index, name, dir); }
+    void Get_Menu(int index, std::wstring& name, std::wstring& dir) const { editor_.Get_Menu(index, name, dir); }
+    int MenuCount() const { return editor_.MenuCount(); }
+    void SetToolTip(bool on) { hints_.SetToolTip(on); }
+    void SetFontData(HFONT font);
+
+    bool pblnOk = false;
+    std::wstring pstr_Me_Caption;
+
+    // For tests: the controls by their names.
+    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+    std::wstring HintOf(int id) const { return hints_.CurrentText(Control(id)); }
+
+protected:
+    void OnActivate() override;
+    bool OnCommand(UINT id, UINT code) override;
+
+private:
+    void ShowList();
+    void ShowSelectedDir();
+    void ControlEnabledSet();
+
+    AppState& state_;
+    Services& services_;
+    AliasEditor editor_;
+    HintSet hints_;
+};
+
+}  // namespace kelvaro

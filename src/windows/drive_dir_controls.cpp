@@ -1,0 +1,177 @@
+#include "windows/drive_dir_controls.h"
+
+#include <shellapi.h>
+
+namespace kelvaro {
+namespace {
+
+constexpr const wchar_t* kComboOwner = L"Kelvaro2.DriveCombo";
+constexpr int kIndentPixels = 12;
+
+HICON SmallIconOf(const std::wstring& path, UINT flags, DWORD attributes) {
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(path.c_str(), attributes, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON | flags))
+        return nullptr;
+    return info.hIcon;
+}
+
+// The two folder icons, asked for once.
+HICON FolderIcon(bool open) {
+    static HICON closedIcon = SmallIconOf(L"folder", SHGFI_USEFILEATTRIBUTES, FILE_ATTRIBUTE_DIRECTORY);
+    static HICON openIcon =
+        SmallIconOf(L"folder", SHGFI_USEFILEATTRIBUTES | SHGFI_OPENICON, FILE_ATTRIBUTE_DIRECTORY);
+    return open ? openIcon : closedIcon;
+}
+
+void DrawRow(const DRAWITEMSTRUCT& item, HICON icon, int indent, const std::wstring& text) {
+    const bool selected = item.itemState & ODS_SELECTED;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    const int height = item.rcItem.bottom - item.rcItem.top;
+    int x = item.rcItem.left + 2 + indent;
+    if (icon) DrawIconEx(item.hDC, x, item.rcItem.top + (height - 16) / 2, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    x += 20;
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    RECT text_rect = item.rcItem;
+    text_rect.left = x;
+    DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &text_rect,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
+}
+
+std::wstring DriveLabel(const std::wstring& root) {
+    std::wstring label = std::wstring{static_cast<wchar_t>(towlower(root[0])), L':'};
+    // Asking a drive without a medium for its name can take long: only fixed ones.
+    const UINT type = GetDriveTypeW(root.c_str());
+    if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) {
+        wchar_t volume[MAX_PATH + 1] = {};
+        if (GetVolumeInformationW(root.c_str(), volume, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) &&
+            volume[0])
+            label += L" [" + std::wstring(volume) + L"]";
+    }
+    return label;
+}
+
+}  // namespace
+
+HWND DriveCombo::Create(HWND parent, int id) {
+    combo_ = CreateWindowExW(0, L"COMBOBOX", L"",
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
+                                 CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                             0, 0, 100, 300, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             GetModuleHandleW(nullptr), nullptr);
+    SetPropW(combo_, kComboOwner, this);
+    SetPropW(combo_, L"Kelvaro2.DriveCombo.Proc",
+             reinterpret_cast<HANDLE>(SetWindowLongPtrW(combo_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ComboProc))));
+    return combo_;
+}
+
+LRESULT CALLBACK DriveCombo::ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<DriveCombo*>(GetPropW(combo, kComboOwner));
+    auto proc = reinterpret_cast<WNDPROC>(GetPropW(combo, L"Kelvaro2.DriveCombo.Proc"));
+    if (message == WM_KEYDOWN && wParam == VK_RETURN && self && self->onEnter &&
+        !SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) {
+        self->onEnter();
+        return 0;
+    }
+    if (message == WM_GETDLGCODE && wParam == VK_RETURN) return DLGC_WANTALLKEYS;
+    if (message == WM_NCDESTROY) {
+        RemovePropW(combo, kComboOwner);
+        RemovePropW(combo, L"Kelvaro2.DriveCombo.Proc");
+        SetWindowLongPtrW(combo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+    }
+    return CallWindowProcW(proc, combo, message, wParam, lParam);
+}
+
+void DriveCombo::Fill(const std::vector<std::wstring>& roots) {
+    const std::wstring selected = SelectedRoot();
+    roots_ = roots;
+    SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
+    for (const auto& root : roots_)
+        SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DriveLabel(root).c_str()));
+    if (!selected.empty()) Select(selected);
+}
+
+void DriveCombo::Select(const std::wstring& root) {
+    for (size_t i = 0; i < roots_.size(); ++i) {
+        if (!root.empty() && towupper(roots_[i][0]) == towupper(root[0])) {
+            SendMessageW(combo_, CB_SETCURSEL, i, 0);
+            return;
+        }
+    }
+}
+
+std::wstring DriveCombo::SelectedRoot() const {
+    const LRESULT index = combo_ ? SendMessageW(combo_, CB_GETCURSEL, 0, 0) : CB_ERR;
+    if (index == CB_ERR || static_cast<size_t>(index) >= roots_.size()) return {};
+    return roots_[static_cast<size_t>(index)];
+}
+
+bool DriveCombo::Draw(const DRAWITEMSTRUCT& item) const {
+    if (item.hwndItem != combo_) return false;
+    if (item.itemID == static_cast<UINT>(-1) || item.itemID >= roots_.size()) {
+        FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_WINDOW));
+        return true;
+    }
+    const std::wstring& root = roots_[item.itemID];
+    static std::vector<std::pair<std::wstring, HICON>> icons;
+    HICON icon = nullptr;
+    for (const auto& [cached, cachedIcon] : icons)
+        if (cached == root) icon = cachedIcon;
+    if (!icon) {
+        icon = SmallIconOf(root, 0, 0);
+        icons.emplace_back(root, icon);
+    }
+    wchar_t text[MAX_PATH + 8] = {};
+    SendMessageW(combo_, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text));
+    DrawRow(item, icon, 0, text);
+    return true;
+}
+
+HWND DirectoryListBox::Create(HWND parent, int id) {
+    list_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+                                LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_WANTKEYBOARDINPUT,
+                            0, 0, 100, 100, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            GetModuleHandleW(nullptr), nullptr);
+    return list_;
+}
+
+void DirectoryListBox::Show(const DirectoryListModel& model) {
+    entries_ = model.Entries();
+    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    SendMessageW(list_, LB_INITSTORAGE, entries_.size(), entries_.size() * 32);
+    for (const auto& entry : entries_)
+        SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.label.c_str()));
+    SendMessageW(list_, LB_SETCURSEL, model.CurrentIndex(), 0);
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+}
+
+size_t DirectoryListBox::Highlighted() const {
+    const LRESULT index = SendMessageW(list_, LB_GETCURSEL, 0, 0);
+    return index == LB_ERR ? 0 : static_cast<size_t>(index);
+}
+
+bool DirectoryListBox::Draw(const DRAWITEMSTRUCT& item) const {
+    if (item.hwndItem != list_) return false;
+    if (item.itemID >= entries_.size()) return true;
+    const DirEntry& entry = entries_[item.itemID];
+    DrawRow(item, FolderIcon(entry.open), entry.level * kIndentPixels, entry.label);
+    return true;
+}
+
+LRESULT DirectoryListBox::OnKey(UINT key) {
+    if (key == VK_RETURN) {
+        if (onOpen) onOpen(Highlighted());
+        return -2;
+    }
+    if (key == VK_BACK) {
+        if (onOpenAbove) onOpenAbove(Highlighted());
+        return -2;
+    }
+    return -1;
+}
+
+}  // namespace kelvaro
