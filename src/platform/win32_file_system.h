@@ -3,7 +3,7 @@
 
 namespace kelvaro {
 
-class Win32FileSystem final : public IFileSystem {
+class Win32FileSystem : public IFileSystem {
 public:
     bool MoveDir(const std::wstring& from, const std::wstring& to) override;
     std::wstring CurrentDir() override;

@@ -84,6 +84,7 @@ LRESULT CALLBACK DriveCombo::ComboProc(HWND combo, UINT message, WPARAM wParam, 
 }
 
 void DriveCombo::Fill(const std::vector<std::wstring>& roots) {
+    if (roots == roots_ && SendMessageW(combo_, CB_GETCOUNT, 0, 0) == static_cast<LRESULT>(roots.size())) return;
     const std::wstring selected = SelectedRoot();
     roots_ = roots;
     SendMessageW(combo_, CB_RESETCONTENT, 0, 0);

@@ -36,6 +36,12 @@ public:
         return true;
     }
     void ShowHelp(const std::wstring& file) override { helpFiles.push_back(file); }
+    std::wstring AskText(const std::wstring& prompt, const std::wstring& title, const std::wstring& proposed) override {
+        textPrompts.push_back(prompt + L" | " + title + L" | " + proposed);
+        return textAnswer;
+    }
+    std::vector<std::wstring> textPrompts;
+    std::wstring textAnswer;
 
     std::vector<std::wstring> notices, questions, saveDialogs, helpFiles;
     bool answer = true;
