@@ -69,7 +69,12 @@ bool MainWindow::Create(int show) {
     try {
         CreateControls();
         SetToolTip(state_.settings.Tip);
-        for (ChildWindow* child : children_) child->Load(mdiClient_);
+        for (ChildWindow* child : children_) {
+            if (!child->Load(mdiClient_)) {
+                DestroyWindow(hwnd_);
+                return false;
+            }
+        }
         if (!mente_.Load(hwnd_, PrimaryScreenTwips())) {
             services_.prompts.Notice(L"frmMenuMente Form_Load ERR");
             DestroyWindow(hwnd_);

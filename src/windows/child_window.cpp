@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "engine/catalog.h"
 #include "windows/shared_menu.h"
@@ -25,21 +26,28 @@ ChildWindow::~ChildWindow() {
     if (menu_) DestroyMenu(menu_);
 }
 
-void ChildWindow::Load(HWND mdiClient) {
-    RegisterClassOnce(kChildClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    const UINT dpi = WindowDpi(mdiClient);
-    CreateWindowExW(WS_EX_MDICHILD, kChildClass, ResKelvaroText(caption_).c_str(),
-                    WS_CHILD | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN,
-                    TwipsToPixels(designed_.left, dpi), TwipsToPixels(designed_.top, dpi),
-                    TwipsToPixels(designed_.width, dpi), TwipsToPixels(designed_.height, dpi), mdiClient, nullptr,
-                    GetModuleHandleW(nullptr), this);
-    menu_ = CreateSharedMenu();
-    hints_.Create(hwnd_);
-    CreateControls();
-    if (!state_.settings.blnAutoRunning && !state_.settings.Resize)
-        PlaceTwips(ReadChildPosition(services_.store, prefix_, PositionTwips()));
-    SetToolTip(state_.settings.Tip);
-    OnLoaded();
+bool ChildWindow::Load(HWND mdiClient) {
+    try {
+        RegisterClassOnce(kChildClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+        const UINT dpi = WindowDpi(mdiClient);
+        CreateWindowExW(WS_EX_MDICHILD, kChildClass, ResKelvaroText(caption_).c_str(),
+                        WS_CHILD | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN,
+                        TwipsToPixels(designed_.left, dpi), TwipsToPixels(designed_.top, dpi),
+                        TwipsToPixels(designed_.width, dpi), TwipsToPixels(designed_.height, dpi), mdiClient, nullptr,
+                        GetModuleHandleW(nullptr), this);
+        if (!hwnd_) throw std::runtime_error("window");
+        menu_ = CreateSharedMenu();
+        hints_.Create(hwnd_);
+        CreateControls();
+        if (!state_.settings.blnAutoRunning && !state_.settings.Resize)
+            PlaceTwips(ReadChildPosition(services_.store, prefix_, PositionTwips()));
+        SetToolTip(state_.settings.Tip);
+        OnLoaded();
+        return true;
+    } catch (...) {
+        services_.prompts.Notice(std::wstring(L"Kelvaro2 ") + FormName() + L" Form_Load ERR");
+        return false;
+    }
 }
 
 void ChildWindow::Unload(bool mainWindowNormal) {

@@ -49,8 +49,9 @@ public:
                 TwipsRect designed);
     ~ChildWindow() override;
 
-    // Creates the window hidden inside the MDI client.
-    void Load(HWND mdiClient);
+    // Creates the window hidden inside the MDI client; on failure it says so
+    // ("Kelvaro2 <form> Form_Load ERR") and gives false: the program ends.
+    bool Load(HWND mdiClient);
     // Saves the position when the rules allow it, then destroys the window.
     void Unload(bool mainWindowNormal);
 
@@ -66,6 +67,8 @@ public:
     void PlaceTwips(const TwipsRect& rect);
 
 protected:
+    // The form's name in the load-failure message.
+    virtual const wchar_t* FormName() const = 0;
     virtual void CreateControls() = 0;
     virtual void Layout(double widthTwips, double heightTwips) = 0;
     // The right-click menu's entries, and what each one does.

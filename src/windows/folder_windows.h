@@ -33,6 +33,7 @@ public:
     HMENU BuildPopup();
 
 protected:
+    const wchar_t* FormName() const override { return L"mdiinDir"; }
     void CreateControls() override;
     void Layout(double width, double height) override;
     void FillPopup(HMENU popup) override;
@@ -70,6 +71,7 @@ public:
     void SelectClear() { chooser_.SelectClear(); }
 
 protected:
+    const wchar_t* FormName() const override { return L"mdiinFile"; }
     void CreateControls() override;
     void Layout(double width, double height) override;
     void FillPopup(HMENU popup) override;

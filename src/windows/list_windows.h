@@ -19,6 +19,7 @@ public:
     IDropTarget* DropTarget() const { return dropTarget_; }
 
 protected:
+    const wchar_t* FormName() const override { return L"mdiFile"; }
     void CreateControls() override;
     void Layout(double width, double height) override;
     void FillPopup(HMENU popup) override;
@@ -43,6 +44,7 @@ public:
     HWND List() const { return list_; }
 
 protected:
+    const wchar_t* FormName() const override { return L"mdiStatus"; }
     void CreateControls() override;
     void Layout(double width, double height) override;
     void FillPopup(HMENU popup) override;
@@ -68,6 +70,7 @@ public:
     IDataObject* MakeDragData();
 
 protected:
+    const wchar_t* FormName() const override { return L"mdiOutFile"; }
     void CreateControls() override;
     void Layout(double width, double height) override;
     void FillPopup(HMENU popup) override;

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <memory>
+#include <stdexcept>
 
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_services.h"
@@ -88,6 +89,25 @@ protected:
     std::unique_ptr<Services> services;
     std::unique_ptr<MainWindow> window;
 };
+
+// A store that fails every read: the first window that reads it cannot load.
+class FailingStore : public FakeSettingsStore {
+public:
+    std::wstring Read(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&) override {
+        throw std::runtime_error("registry");
+    }
+};
+
+TEST_F(MainWindowTest, AChildWindowThatCannotLoadEndsTheProgramWithItsMessage) {
+    FailingStore failing;
+    Services failingServices{failing, fs, clipboard, prompts};
+    MainWindow broken(state, failingServices);
+    EXPECT_FALSE(broken.Create(SW_SHOWNORMAL));
+    EXPECT_EQ(prompts.notices, Lines{L"Kelvaro2 mdiinDir Form_Load ERR"});
+    Pump();
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
 
 TEST_F(MainWindowTest, StartsWithTheModeButtonsOffAndCaptionsSet) {
     Open();
