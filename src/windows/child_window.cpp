@@ -145,6 +145,20 @@ void ChildWindow::FillWithList(HWND list, double width, double height) {
     MoveTwips(list, 60, 60, w, h >= 1 ? h : HeightTwips(list));
 }
 
+void ChildWindow::FillWithListAndButtons(HWND list, std::initializer_list<HWND> buttons, double width,
+                                         double height) {
+    constexpr double kButtonWidth = 495, kButtonHeight = 375;
+    const double w = static_cast<long>(width - 120);
+    const double h = static_cast<long>(height - kButtonHeight - 180);
+    if (w <= 0) return;
+    MoveTwips(list, 60, 60, w, h >= 1 ? h : HeightTwips(list));
+    double left = 60;
+    for (HWND button : buttons) {
+        MoveTwips(button, left, h + 120, kButtonWidth, kButtonHeight);
+        left = left == 60 ? kButtonWidth + 120 : left + kButtonWidth + 60;
+    }
+}
+
 LRESULT ChildWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SIZE:

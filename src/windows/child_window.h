@@ -96,6 +96,9 @@ protected:
     void AddHint(HWND control, int16_t catalogueNumber);
     // The list takes the whole window but a 60-twip margin.
     void FillWithList(HWND list, double width, double height);
+    // The list above a row of picture buttons: the first at the left margin,
+    // the second 120 twips right of the first's width, each further 60 twips on.
+    void FillWithListAndButtons(HWND list, std::initializer_list<HWND> buttons, double width, double height);
 
     AppState& state_;
     Services& services_;

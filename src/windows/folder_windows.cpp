@@ -160,14 +160,7 @@ void FolderChooserWindow::CreateControls() {
 }
 
 void FolderChooserWindow::Layout(double width, double height) {
-    const double buttonHeight = 375, buttonWidth = 495;
-    const double w = static_cast<long>(width - 120);
-    const double h = static_cast<long>(height - buttonHeight - 180);
-    if (w <= 0) return;
-    MoveTwips(list_, 60, 60, w, h >= 1 ? h : HeightTwips(list_));
-    MoveTwips(btnAdd_, 60, h + 120, buttonWidth, buttonHeight);
-    MoveTwips(btnAddAll_, buttonWidth + 120, h + 120, buttonWidth, buttonHeight);
-    MoveTwips(btnAddAllAll_, 2 * buttonWidth + 180, h + 120, buttonWidth, buttonHeight);
+    FillWithListAndButtons(list_, {btnAdd_, btnAddAll_, btnAddAllAll_}, width, height);
 }
 
 void FolderChooserWindow::FillPopup(HMENU popup) {

@@ -58,13 +58,7 @@ void TargetListWindow::OnDrop(const std::vector<std::wstring>& names) {
 }
 
 void TargetListWindow::Layout(double width, double height) {
-    const double buttonHeight = 375, buttonWidth = 495;
-    const double w = static_cast<long>(width - 120);
-    const double h = static_cast<long>(height - buttonHeight - 180);
-    if (w <= 0) return;
-    MoveTwips(list_, 60, 60, w, h >= 1 ? h : HeightTwips(list_));
-    MoveTwips(btnDel_, 60, h + 120, buttonWidth, buttonHeight);
-    MoveTwips(btnDelAll_, buttonWidth + 120, h + 120, buttonWidth, buttonHeight);
+    FillWithListAndButtons(list_, {btnDel_, btnDelAll_}, width, height);
 }
 
 void TargetListWindow::FillPopup(HMENU popup) {

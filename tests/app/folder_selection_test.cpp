@@ -7,6 +7,7 @@
 #include "engine/disk_paths.h"
 #include "engine/path_text.h"
 #include "fakes/fake_services.h"
+#include "fakes/gui.h"
 #include "fakes/fake_settings_store.h"
 #include "fakes/temp_dir.h"
 #include "platform/input_box.h"
@@ -17,31 +18,16 @@
 namespace kelvaro {
 namespace {
 
+using testing::DropQuit;
 using testing::FakeClipboard;
+using testing::ListLines;
+using testing::Pump;
 using testing::FakePrompts;
 using testing::FakeSettingsStore;
 using testing::RemoveTree;
 using testing::TempDir;
 using Lines = std::vector<std::wstring>;
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-Lines ListLines(HWND list) {
-    Lines lines;
-    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        std::wstring text(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        lines.push_back(text);
-    }
-    return lines;
-}
 
 std::wstring Text(HWND hwnd) {
     wchar_t text[512] = {};
@@ -197,8 +183,7 @@ TEST_F(FolderSelectionTest, StartsAtDirInOrOldDirInByTheSwitch) {
     EXPECT_EQ(store.Read(kAppName, kSectionName, L"OldDir_In", L""), work + L"\\C");
     EXPECT_EQ(store.Read(kAppName, kSectionName, L"Dir_In", L""), work + L"\\A");
     EXPECT_EQ(store.Read(kAppName, kSectionName, L"Dir_In_Yuko", L""), L"False");
-    MSG msg;
-    PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    DropQuit();
 }
 
 TEST_F(FolderSelectionTest, AliasesAddGoAndFallBackSilently) {

@@ -9,6 +9,7 @@
 
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_services.h"
+#include "fakes/gui.h"
 #include "fakes/fake_settings_store.h"
 #include "fakes/temp_dir.h"
 #include "platform/win32_file_system.h"
@@ -19,30 +20,15 @@
 namespace kelvaro {
 namespace {
 
+using testing::DropQuit;
 using testing::FakeClipboard;
+using testing::ListLines;
+using testing::Pump;
 using testing::FakeFileSystem;
 using testing::FakePrompts;
 using testing::FakeSettingsStore;
 using Lines = std::vector<std::wstring>;
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-Lines ListLines(HWND list) {
-    Lines lines;
-    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        std::wstring text(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        lines.push_back(text);
-    }
-    return lines;
-}
 
 // The fixture's window works on `fs`, a fake unless a test swaps in the disk.
 class MainWindowTest : public ::testing::Test {
@@ -105,8 +91,7 @@ TEST_F(MainWindowTest, AChildWindowThatCannotLoadEndsTheProgramWithItsMessage) {
     EXPECT_FALSE(broken.Create(SW_SHOWNORMAL));
     EXPECT_EQ(prompts.notices, Lines{L"Kelvaro2 mdiinDir Form_Load ERR"});
     Pump();
-    MSG msg;
-    PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    DropQuit();
 }
 
 TEST_F(MainWindowTest, StartsWithTheModeButtonsOffAndCaptionsSet) {
@@ -201,8 +186,7 @@ TEST_F(MainWindowTest, ClosingDuringARunFinishesTheFolderThenCloses) {
     EXPECT_FALSE(fs.Exists(L"C:\\D\\a.Tmpぷよむ"));
     EXPECT_EQ(store.Read(kAppName, kSectionName, L"Version", L""), L"1.02");
     // The quit request of the closed window is for the test's loop only.
-    MSG msg;
-    PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    DropQuit();
 }
 
 TEST_F(MainWindowTest, TargetListButtonsKeysAndPopup) {
@@ -433,8 +417,7 @@ TEST_F(MainWindowTest, PositionsAreSavedOnlyWhenTheRulesAllow) {
     EXPECT_EQ(store.Read(kAppName, kSectionName, L"File_Width", L""), L"3000");
     EXPECT_EQ(store.Read(kAppName, kSectionName, L"Main_WindowState", L""), L"0");
     EXPECT_FALSE(store.Read(kAppName, kSectionName, L"Main_Left", L"").empty());
-    MSG msg;
-    PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    DropQuit();
 }
 
 TEST_F(MainWindowTest, PositionsComeBackCorrected) {
@@ -471,8 +454,7 @@ TEST_F(MainWindowTest, MaximisedCloseSavesOnlyTheState) {
     EXPECT_EQ(store.Read(kAppName, kSectionName, L"Main_WindowState", L""), L"2");
     EXPECT_EQ(store.Read(kAppName, kSectionName, L"Main_Left", L"<absent>"), L"<absent>");
     EXPECT_EQ(store.Read(kAppName, kSectionName, L"File_Left", L"<absent>"), L"<absent>");
-    MSG msg;
-    PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    DropQuit();
 }
 
 }  // namespace
