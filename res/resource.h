@@ -23,3 +23,30 @@
 #define IDC_MENTE_LIST 309
 #define IDI_UP 310
 #define IDI_DOWN 311
+
+// The options dialog.
+#define IDD_OPTION 400
+#define IDC_OPT_HIRA 401
+#define IDC_OPT_LOG 402
+#define IDC_OPT_TIP 403
+#define IDC_OPT_RESIZE 404
+#define IDC_OPT_PANEL 405
+#define IDC_OPT_AUTO 406
+#define IDC_OPT_INIT 407
+#define IDC_OPT_EXE0 410  // to 416, one per conversion mode
+
+// The initial folder dialog.
+#define IDD_DEFAULT 500
+#define IDC_DEF_LABEL 501
+#define IDC_DEF_SWITCH 502
+#define IDC_DEF_DIRTEXT 503
+#define IDC_DEF_PANEL 504
+#define IDC_DEF_DRIVE 505
+#define IDC_DEF_DIRLIST 506
+
+// The about box.
+#define IDD_ABOUT 600
+#define IDC_ABOUT_ICON 601
+#define IDC_ABOUT_TITLE 602
+#define IDC_ABOUT_NAME 603
+#define IDC_ABOUT_VERSION 604

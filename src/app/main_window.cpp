@@ -48,7 +48,13 @@ MainWindow::MainWindow(AppState& state, Services& services)
       status_(state, services, *this),
       outFile_(state, services, *this),
       children_{&inDir_, &inFile_, &file_, &status_, &outFile_},
-      mente_(state, services) {}
+      about_(services),
+      default_(state, services),
+      option_(state, services),
+      mente_(state, services) {
+    option_.onTipChanged = [this](bool on) { PropagateTip(on); };
+    default_.sourceFolder = [this] { return inDir_.DirName(); };
+}
 
 MainWindow::~MainWindow() {
     if (hwnd_ && IsWindow(hwnd_)) {
@@ -75,13 +81,15 @@ bool MainWindow::Create(int show) {
                 return false;
             }
         }
-        if (!mente_.Load(hwnd_, PrimaryScreenTwips())) {
-            services_.prompts.Notice(L"frmMenuMente Form_Load ERR");
+        if (!LoadDialogs()) {
             DestroyWindow(hwnd_);
             return false;
         }
         SetFontData();
         for (ChildWindow* child : children_) child->SetFontData(font_.Get());
+        about_.SetFontData(font_.Get());
+        default_.SetFontData(font_.Get());
+        option_.SetFontData(font_.Get());
         mente_.SetFontData(font_.Get());
         const MainPosition position = ReadMainPosition(services_.store, PrimaryScreenTwips());
         const UINT dpi = WindowDpi(hwnd_);
@@ -127,7 +135,52 @@ void MainWindow::CreateControls() {
     hints_.Add(btnCancel_, ResAllText(10));
 }
 
+// The about box may fail to load without a word; the others end the program.
+bool MainWindow::LoadDialogs() {
+    const ScreenTwips screen = PrimaryScreenTwips();
+    about_.Load(hwnd_, screen);
+    const std::pair<bool, const wchar_t*> loads[] = {
+        {default_.Load(hwnd_, screen), L"Kelvaro2 frmDefault Form_Load ERR"},
+        {option_.Load(hwnd_, screen), L"Kelvaro2 frmOption Form_Load ERR"},
+        {mente_.Load(hwnd_, screen), L"frmMenuMente Form_Load ERR"}};
+    for (const auto& [loaded, message] : loads) {
+        if (!loaded) {
+            services_.prompts.Notice(message);
+            return false;
+        }
+    }
+    return true;
+}
+
+void MainWindow::PropagateTip(bool on) {
+    default_.SetToolTip(on);
+    mente_.SetToolTip(on);
+    option_.SetToolTip(on);
+    SetToolTip(on);
+    for (ChildWindow* child : children_) child->SetToolTip(on);
+}
+
 void MainWindow::SetToolTip(bool on) { hints_.SetToolTip(on); }
+
+void MainWindow::mnuOption_Click() { option_.ShowModal(); }
+
+void MainWindow::mnuAbout_Click() { about_.ShowModal(); }
+
+void MainWindow::mnuInDirDefault_Click() {
+    default_.pstr_lblDrive_Caption = ResKelvaroText(10000);
+    default_.pstr_cbxDrive_Hint = ResKelvaroText(10020);
+    default_.pblnYukoMukouOk = true;
+    default_.pblnDiskFreeOk = false;
+    default_.pstr_drvDrive_Hint = ResKelvaroText(10021);
+    default_.pstr_dlbDir_Hint = ResKelvaroText(10022);
+    default_.pstr_txtDir_Hint = ResKelvaroText(10023);
+    default_.SetDirName(state_.settings.Dir_In);
+    default_.SetYuko(state_.settings.Dir_In_Yuko);
+    default_.ShowModal();
+    if (!default_.pblnOk) return;
+    state_.settings.Dir_In = default_.DirName();
+    state_.settings.Dir_In_Yuko = default_.Yuko();
+}
 
 void MainWindow::SetFontData() {
     HFONT font = font_.Create(state_.settings, WindowDpi(hwnd_));
@@ -285,6 +338,9 @@ void MainWindow::mnuFont_Click() {
     s.Font_Italic = font.italic;
     SetFontData();
     for (ChildWindow* child : children_) child->SetFontData(font_.Get());
+    about_.SetFontData(font_.Get());
+    option_.SetFontData(font_.Get());
+    default_.SetFontData(font_.Get());
 }
 
 void MainWindow::mnuHelp_Click() {
@@ -352,6 +408,9 @@ void MainWindow::CloseSequence() {
         const int16_t windowState = WindowState();
         SendMessageW(mdiClient_, WM_MDISETMENU, reinterpret_cast<WPARAM>(menu_), 0);
         for (ChildWindow* child : children_) child->Unload(windowState == 0);
+        about_.Unload();
+        default_.Unload();
+        option_.Unload();
         mente_.Unload();
         MainPosition position{{}, windowState};
         RECT r{};

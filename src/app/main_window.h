@@ -9,7 +9,9 @@
 #include "app/run_driver.h"
 #include "windows/font.h"
 #include "windows/hints.h"
+#include "settings/default_dialog.h"
 #include "settings/menu_mente_dialog.h"
+#include "settings/option_dialog.h"
 #include "windows/folder_windows.h"
 #include "windows/list_windows.h"
 #include "windows/window_base.h"
@@ -30,15 +32,15 @@ public:
 
     void SetToolTip(bool on);
     void SetFontData();
-    void mnuOption_Click() {}
-    void mnuAbout_Click() {}
+    void mnuOption_Click();
+    void mnuAbout_Click();
     void mnuExit_Click();
     void mnuFont_Click();
     void mnuHelp_Click();
     void mnuLogCopy_Click();
     void mnuLogSave_Click();
     void BtnEnabledChange() override;
-    void mnuInDirDefault_Click() {}
+    void mnuInDirDefault_Click();
 
     // IRunView
     void SetRunning(bool running) override;
@@ -66,6 +68,9 @@ public:
     SourceFolderWindow& InDir() { return inDir_; }
     FolderChooserWindow& InFile() { return inFile_; }
     MenuMenteDialog& MenuMente() { return mente_; }
+    OptionDialog& Option() { return option_; }
+    DefaultDialog& Default() { return default_; }
+    AboutDialog& About() { return about_; }
     TargetListWindow& Targets() { return file_; }
     HistoryWindow& History() { return status_; }
     ChangedListWindow& Changed() { return outFile_; }
@@ -78,6 +83,8 @@ protected:
 
 private:
     void CreateControls();
+    bool LoadDialogs();
+    void PropagateTip(bool on);
     void OnFirstActivate();
     void OnCommand(UINT id);
     void OnClose();
@@ -93,6 +100,9 @@ private:
     HistoryWindow status_;
     ChangedListWindow outFile_;
     std::array<ChildWindow*, 5> children_;
+    AboutDialog about_;
+    DefaultDialog default_;
+    OptionDialog option_;
     MenuMenteDialog mente_;
     std::array<HWND, kModes> btnExe_{};
     HWND btnCancel_ = nullptr;

@@ -20,11 +20,7 @@ void SetIcon(HWND button, int iconId) {
 
 bool MenuMenteDialog::Load(HWND owner, const ScreenTwips& screen) {
     if (!DialogBase::Load(owner, IDD_MENU_MENTE)) return false;
-    const TwipsRect position =
-        ReadTopLevelPosition(services_.store, kPrefix, {1000, 1000, 0, 0}, false, screen);
-    const UINT dpi = WindowDpi(hwnd_);
-    SetWindowPos(hwnd_, nullptr, TwipsToPixels(position.left, dpi), TwipsToPixels(position.top, dpi), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RestorePosition(services_.store, kPrefix, {1000, 1000, 0, 0}, false, screen);
     SetDlgItemTextW(hwnd_, IDOK, ResAllText(8044).c_str());
     SetDlgItemTextW(hwnd_, IDCANCEL, ResAllText(8043).c_str());
     SetDlgItemTextW(hwnd_, IDC_MENTE_NAME, ResAllText(11003).c_str());
@@ -44,20 +40,7 @@ bool MenuMenteDialog::Load(HWND owner, const ScreenTwips& screen) {
     return true;
 }
 
-void MenuMenteDialog::Unload() {
-    if (!hwnd_) return;
-    RECT r{};
-    GetWindowRect(hwnd_, &r);
-    const UINT dpi = WindowDpi(hwnd_);
-    WriteTopLevelPosition(services_.store, kPrefix, {PixelsToTwips(r.left, dpi), PixelsToTwips(r.top, dpi), 0, 0},
-                          false);
-    DestroyWindow(hwnd_);
-}
-
-void MenuMenteDialog::SetFontData(HFONT font) {
-    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-}
+void MenuMenteDialog::Unload() { DialogBase::Unload(services_.store, kPrefix, false); }
 
 void MenuMenteDialog::OnActivate() {
     pblnOk = false;

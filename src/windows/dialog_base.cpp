@@ -1,5 +1,7 @@
 #include "windows/dialog_base.h"
 
+#include "windows/window_base.h"
+
 namespace kelvaro {
 
 DialogBase::~DialogBase() {
@@ -14,6 +16,32 @@ bool DialogBase::Load(HWND owner, int templateId) {
     CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner, DialogProc,
                        reinterpret_cast<LPARAM>(this));
     return hwnd_ != nullptr;
+}
+
+void DialogBase::RestorePosition(ISettingsStore& store, const std::wstring& prefix, const TwipsRect& defaults,
+                                 bool withSize, const ScreenTwips& screen) {
+    const TwipsRect rect = ReadTopLevelPosition(store, prefix, defaults, withSize, screen);
+    const UINT dpi = WindowDpi(hwnd_);
+    SetWindowPos(hwnd_, nullptr, TwipsToPixels(rect.left, dpi), TwipsToPixels(rect.top, dpi),
+                 TwipsToPixels(rect.width, dpi), TwipsToPixels(rect.height, dpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE | (withSize ? 0 : SWP_NOSIZE));
+}
+
+void DialogBase::Unload(ISettingsStore& store, const std::wstring& prefix, bool withSize) {
+    if (!hwnd_) return;
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    const UINT dpi = WindowDpi(hwnd_);
+    WriteTopLevelPosition(store, prefix,
+                          {PixelsToTwips(r.left, dpi), PixelsToTwips(r.top, dpi), PixelsToTwips(r.right - r.left, dpi),
+                           PixelsToTwips(r.bottom - r.top, dpi)},
+                          withSize);
+    DestroyWindow(hwnd_);
+}
+
+void DialogBase::ApplyFont(HFONT font) {
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void DialogBase::ShowModal() {

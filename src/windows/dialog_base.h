@@ -1,6 +1,11 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
+#include "settings/settings_store.h"
+#include "settings/window_position.h"
+
 namespace kelvaro {
 
 // A dialog from a resource template, created hidden once and shown modally
@@ -16,6 +21,14 @@ public:
     HWND Handle() const { return hwnd_; }
     // Creates the dialog hidden; false when the template cannot be loaded.
     bool Load(HWND owner, int templateId);
+    // Places it at its stored position (`prefix` such as L"Option_"): Left and
+    // Top brought back on screen, Width and Height only when `withSize`.
+    void RestorePosition(ISettingsStore& store, const std::wstring& prefix, const TwipsRect& defaults, bool withSize,
+                         const ScreenTwips& screen);
+    // Writes the position (and size) and destroys the dialog: the program is ending.
+    void Unload(ISettingsStore& store, const std::wstring& prefix, bool withSize);
+    // Applies a font to every control of the dialog.
+    void ApplyFont(HFONT font);
     // Shows it, with its owner disabled, until it is hidden again.
     void ShowModal();
     void Hide();

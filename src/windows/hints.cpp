@@ -50,6 +50,11 @@ void HintSet::Add(HWND control, std::wstring text) {
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+void HintSet::SetText(HWND control, std::wstring text) {
+    for (auto& tool : tools_)
+        if (tool.control == control) tool.text = std::move(text);
+}
+
 void HintSet::SetToolTip(bool on) {
     if (!tooltip_) return;
     for (const auto& tool : tools_) {

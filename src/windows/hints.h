@@ -12,6 +12,8 @@ public:
     ~HintSet();
     void Create(HWND owner);
     void Add(HWND control, std::wstring text);
+    // Changes the text a control shows while hints are on.
+    void SetText(HWND control, std::wstring text);
     void SetToolTip(bool on);
     // The hint a control shows now (empty when hints are off).
     std::wstring CurrentText(HWND control) const;

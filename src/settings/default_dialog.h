@@ -1,0 +1,81 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "app/app_state.h"
+#include "windows/dialog_base.h"
+#include "windows/drive_dir_controls.h"
+#include "windows/folder_browser.h"
+#include "windows/hints.h"
+
+namespace kelvaro {
+
+// frmDefault: picks a folder (drive list, folder list, the folder's text), with
+// a switch that can turn the choice off; the caller sets its texts.
+class DefaultDialog final : public DialogBase {
+public:
+    DefaultDialog(AppState& state, Services& services);
+
+    bool Load(HWND owner, const ScreenTwips& screen);
+    void Unload() { DialogBase::Unload(services_.store, L"Default_", true); }
+    void SetToolTip(bool on);
+    void SetFontData(HFONT font);
+
+    bool pblnOk = false;
+    std::wstring pstr_lblDrive_Caption, pstr_cbxDrive_Hint, pstr_drvDrive_Hint, pstr_dlbDir_Hint, pstr_txtDir_Hint;
+    bool pblnYukoMukouOk = true;
+    bool pblnDiskFreeOk = true;
+
+    std::wstring DirName() const { return browser_.DirName(); }
+    void SetDirName(const std::wstring& path);
+    bool Yuko() const;
+    void SetYuko(bool yuko);
+    void RefreshForm();
+    // Where the popup's first entry copies from: the source folder browser.
+    std::function<std::wstring()> sourceFolder;
+
+    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+    HWND DriveList() const { return drive_.Handle(); }
+    HWND DirList() const { return dir_.Handle(); }
+    std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
+
+    enum : UINT { kPopupFromSource = 42001, kPopupFromTemp };
+
+protected:
+    void OnActivate() override;
+    bool OnCommand(UINT id, UINT code) override;
+    INT_PTR OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void DirTextSet();
+    void YukoEnabledSet();
+    void Layout();
+    void MoveTwips(HWND control, double left, double top, double width, double height);
+    double HeightTwips(HWND control) const;
+
+    AppState& state_;
+    Services& services_;
+    FolderBrowser browser_;
+    DriveCombo drive_;
+    DirectoryListBox dir_;
+    HintSet hints_;
+    bool showing_ = false;  // changes made by the user enable OK
+};
+
+// frmAbout: the program's icon, names and version, and Ok.
+class AboutDialog final : public DialogBase {
+public:
+    explicit AboutDialog(Services& services) : services_(services) {}
+    // A failure to load is silent: the program goes on without the box.
+    bool Load(HWND owner, const ScreenTwips& screen);
+    void Unload() { DialogBase::Unload(services_.store, L"About_", false); }
+    void SetFontData(HFONT font) { ApplyFont(font); }
+
+protected:
+    bool OnCommand(UINT id, UINT code) override;
+
+private:
+    Services& services_;
+};
+
+}  // namespace kelvaro

@@ -1,0 +1,99 @@
+#include "settings/option_dialog.h"
+
+#include "engine/catalog.h"
+#include "resource.h"
+
+namespace kelvaro {
+namespace {
+
+int CheckOf(bool flag) { return flag ? BST_CHECKED : BST_UNCHECKED; }
+
+}  // namespace
+
+bool OptionDialog::Load(HWND owner, const ScreenTwips& screen) {
+    if (!DialogBase::Load(owner, IDD_OPTION)) return false;
+    RestorePosition(services_.store, L"Option_", {1000, 1000, 0, 0}, false, screen);
+    SetWindowTextW(hwnd_, ResKelvaroText(8000).c_str());
+    const std::pair<int, std::wstring> captions[] = {
+        {IDC_OPT_HIRA, ResKelvaroText(8039)},   {IDC_OPT_LOG, ResAllText(8060)}, {IDC_OPT_TIP, ResAllText(8058)},
+        {IDC_OPT_RESIZE, ResAllText(8056)},     {IDC_OPT_AUTO, ResKelvaroText(8038)},
+        {IDOK, ResAllText(8044)},               {IDC_OPT_INIT, ResAllText(8042)}, {IDCANCEL, ResAllText(8043)}};
+    for (const auto& [id, text] : captions) SetDlgItemTextW(hwnd_, id, text.c_str());
+    for (int i = 0; i < 7; ++i)
+        SetDlgItemTextW(hwnd_, IDC_OPT_EXE0 + i, ResKelvaroText(static_cast<int16_t>(8050 + i)).c_str());
+
+    hints_.Create(hwnd_);
+    hints_.Add(Control(IDC_OPT_AUTO), ResKelvaroText(8041));
+    hints_.Add(Control(IDC_OPT_HIRA), ResKelvaroText(8042));
+    for (int i = 0; i < 7; ++i)
+        hints_.Add(Control(IDC_OPT_EXE0 + i), ResKelvaroText(static_cast<int16_t>(8060 + i)));
+    const std::pair<int, int16_t> general[] = {{IDC_OPT_LOG, 8061}, {IDC_OPT_RESIZE, 8057}, {IDC_OPT_TIP, 8059},
+                                               {IDC_OPT_INIT, 8045}, {IDCANCEL, 8046},      {IDOK, 8047}};
+    for (const auto& [id, number] : general) hints_.Add(Control(id), ResAllText(number));
+    SetToolTip(state_.settings.Tip);
+    return true;
+}
+
+void OptionDialog::Show(const OptionsForm& form) {
+    CheckDlgButton(hwnd_, IDC_OPT_AUTO, CheckOf(form.autoRun));
+    AutoVisible();
+    CheckRadioButton(hwnd_, IDC_OPT_EXE0, IDC_OPT_EXE0 + 6, IDC_OPT_EXE0 + form.mode);
+    CheckDlgButton(hwnd_, IDC_OPT_LOG, CheckOf(form.log));
+    CheckDlgButton(hwnd_, IDC_OPT_HIRA, CheckOf(form.hira));
+    CheckDlgButton(hwnd_, IDC_OPT_RESIZE, CheckOf(form.resize));
+    CheckDlgButton(hwnd_, IDC_OPT_TIP, CheckOf(form.tip));
+}
+
+OptionsForm OptionDialog::Form() const {
+    OptionsForm form;
+    form.autoRun = IsDlgButtonChecked(hwnd_, IDC_OPT_AUTO) == BST_CHECKED;
+    form.mode = -1;
+    for (int i = 0; i < 7 && form.mode < 0; ++i)
+        if (IsDlgButtonChecked(hwnd_, IDC_OPT_EXE0 + i) == BST_CHECKED) form.mode = i;
+    form.log = IsDlgButtonChecked(hwnd_, IDC_OPT_LOG) == BST_CHECKED;
+    form.hira = IsDlgButtonChecked(hwnd_, IDC_OPT_HIRA) == BST_CHECKED;
+    form.resize = IsDlgButtonChecked(hwnd_, IDC_OPT_RESIZE) == BST_CHECKED;
+    form.tip = IsDlgButtonChecked(hwnd_, IDC_OPT_TIP) == BST_CHECKED;
+    return form;
+}
+
+// The automatic-run mode and the clipboard switch show only with the automatic run on.
+void OptionDialog::AutoVisible() {
+    const int show = IsDlgButtonChecked(hwnd_, IDC_OPT_AUTO) == BST_CHECKED ? SW_SHOW : SW_HIDE;
+    ShowWindow(Control(IDC_OPT_PANEL), show);
+    for (int i = 0; i < 7; ++i) ShowWindow(Control(IDC_OPT_EXE0 + i), show);
+    ShowWindow(Control(IDC_OPT_LOG), show);
+}
+
+void OptionDialog::OnActivate() {
+    Show(OptionsForm::FromSettings(state_.settings));
+    EnableWindow(Control(IDOK), FALSE);
+}
+
+bool OptionDialog::OnCommand(UINT id, UINT code) {
+    if (code != BN_CLICKED) return false;
+    switch (id) {
+        case IDOK: {
+            const bool tipChanged = Form().ToSettings(state_.settings);
+            if (tipChanged && onTipChanged) onTipChanged(state_.settings.Tip);
+            Hide();
+            return true;
+        }
+        case IDCANCEL:
+            Hide();
+            return true;
+        case IDC_OPT_INIT:
+            EnableWindow(Control(IDOK), TRUE);
+            Show(OptionsForm::Initial());
+            return true;
+        default:
+            break;
+    }
+    if (id == IDC_OPT_AUTO) AutoVisible();
+    if (id == IDC_OPT_AUTO || id == IDC_OPT_HIRA || id == IDC_OPT_LOG || id == IDC_OPT_TIP || id == IDC_OPT_RESIZE ||
+        (id >= IDC_OPT_EXE0 && id < IDC_OPT_EXE0 + 7))
+        EnableWindow(Control(IDOK), TRUE);
+    return true;
+}
+
+}  // namespace kelvaro

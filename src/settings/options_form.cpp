@@ -1,0 +1,29 @@
+#include "settings/options_form.h"
+
+namespace kelvaro {
+
+OptionsForm OptionsForm::FromSettings(const AppSettings& s) {
+    OptionsForm form;
+    form.autoRun = s.Auto;
+    form.mode = (s.AutoExe >= 0 && s.AutoExe <= 6) ? s.AutoExe : 0;
+    form.log = s.AutoLog;
+    form.hira = s.Hira;
+    form.resize = s.Resize;
+    form.tip = s.Tip;
+    return form;
+}
+
+OptionsForm OptionsForm::Initial() { return OptionsForm{}; }
+
+bool OptionsForm::ToSettings(AppSettings& s) const {
+    s.Auto = autoRun;
+    if (mode >= 0 && mode <= 6) s.AutoExe = static_cast<int16_t>(mode);
+    s.AutoLog = log;
+    s.Hira = hira;
+    const bool tipChanged = tip != s.Tip;
+    s.Tip = tip;
+    s.Resize = resize;
+    return tipChanged;
+}
+
+}  // namespace kelvaro
