@@ -1,0 +1,54 @@
+#include "settings/options_form.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvaro {
+namespace {
+
+TEST(OptionsForm, OpensWithTheStoredValuesAndModeZeroForStrangeModes) {
+    AppSettings s;
+    s.Auto = true;
+    s.AutoExe = 5;
+    s.AutoLog = false;
+    s.Tip = false;
+    OptionsForm form = OptionsForm::FromSettings(s);
+    EXPECT_TRUE(form.autoRun);
+    EXPECT_EQ(form.mode, 5);
+    EXPECT_FALSE(form.log);
+    EXPECT_FALSE(form.tip);
+    for (int16_t strange : {int16_t{9}, int16_t{-1}}) {
+        s.AutoExe = strange;
+        EXPECT_EQ(OptionsForm::FromSettings(s).mode, 0);
+        OptionsForm::FromSettings(s).ToSettings(s);
+        EXPECT_EQ(s.AutoExe, 0);
+    }
+}
+
+TEST(OptionsForm, InitialValuesAreModeZeroNotTheStoredDefault) {
+    const OptionsForm init = OptionsForm::Initial();
+    EXPECT_FALSE(init.autoRun);
+    EXPECT_EQ(init.mode, 0);
+    EXPECT_TRUE(init.log && init.hira && init.resize && init.tip);
+}
+
+TEST(OptionsForm, WritesEverythingAndTellsWhetherHintsChanged) {
+    AppSettings s;
+    OptionsForm form = OptionsForm::FromSettings(s);
+    form.autoRun = false;
+    form.log = false;  // hidden in the dialog while the automatic run is off, written all the same
+    form.mode = 3;
+    form.resize = false;
+    EXPECT_FALSE(form.ToSettings(s));
+    EXPECT_FALSE(s.AutoLog);
+    EXPECT_EQ(s.AutoExe, 3);
+    EXPECT_FALSE(s.Resize);
+    form.tip = false;
+    EXPECT_TRUE(form.ToSettings(s));
+    EXPECT_FALSE(s.Tip);
+    form.mode = -1;  // nothing selected: the mode stays
+    form.ToSettings(s);
+    EXPECT_EQ(s.AutoExe, 3);
+}
+
+}  // namespace
+}  // namespace kelvaro
