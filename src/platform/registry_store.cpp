@@ -14,7 +14,7 @@ std::wstring RegistryStore::SectionPath(const std::wstring& app, const std::wstr
     return path;
 }
 
-std::wstring RegistryStore::Read(const std::wstring& app, const std::wstring& section, const std::wstring& key,
+std::wstring RegistryStore::StoreRead(const std::wstring& app, const std::wstring& section, const std::wstring& key,
                                  const std::wstring& fallback) {
     if (app.empty() || section.empty()) return fallback;
     UniqueRegKey hkey;
@@ -35,7 +35,7 @@ std::wstring RegistryStore::Read(const std::wstring& app, const std::wstring& se
     return value;
 }
 
-bool RegistryStore::Write(const std::wstring& app, const std::wstring& section, const std::wstring& key,
+bool RegistryStore::StoreWrite(const std::wstring& app, const std::wstring& section, const std::wstring& key,
                           const std::wstring& value) {
     if (app.empty() || section.empty()) return false;
     UniqueRegKey hkey;
@@ -47,7 +47,7 @@ bool RegistryStore::Write(const std::wstring& app, const std::wstring& section, 
            ERROR_SUCCESS;
 }
 
-bool RegistryStore::Delete(const std::wstring& app, const std::wstring& section) {
+bool RegistryStore::StoreDelete(const std::wstring& app, const std::wstring& section) {
     if (app.empty()) return false;
     const std::wstring path = SectionPath(app, section);
     UniqueRegKey hkey;

@@ -14,11 +14,11 @@ class RegistryStore final : public ISettingsStore {
 public:
     explicit RegistryStore(HKEY root = HKEY_CURRENT_USER, std::wstring base = kSettingsRootPath);
 
-    std::wstring Read(const std::wstring& app, const std::wstring& section, const std::wstring& key,
+    std::wstring StoreRead(const std::wstring& app, const std::wstring& section, const std::wstring& key,
                       const std::wstring& fallback) override;
-    bool Write(const std::wstring& app, const std::wstring& section, const std::wstring& key,
+    bool StoreWrite(const std::wstring& app, const std::wstring& section, const std::wstring& key,
                const std::wstring& value) override;
-    bool Delete(const std::wstring& app, const std::wstring& section) override;
+    bool StoreDelete(const std::wstring& app, const std::wstring& section) override;
 
 private:
     std::wstring SectionPath(const std::wstring& app, const std::wstring& section) const;

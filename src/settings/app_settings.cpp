@@ -12,7 +12,7 @@ constexpr const wchar_t* kVersionProbeAbsent = L"0.00";
 
 std::wstring ReadText(ISettingsStore& store, const std::wstring& app, const std::wstring& key,
                       const std::wstring& fallback) {
-    return store.Read(app, kSectionName, key, fallback);
+    return store.StoreRead(app, kSectionName, key, fallback);
 }
 
 bool ReadFlag(ISettingsStore& store, const std::wstring& app, const std::wstring& key, bool fallback) {
@@ -28,7 +28,7 @@ double ReadNumber(ISettingsStore& store, const std::wstring& app, const std::wst
 }
 
 void WriteText(ISettingsStore& store, const std::wstring& key, const std::wstring& value) {
-    store.Write(kAppName, kSectionName, key, value);
+    store.StoreWrite(kAppName, kSectionName, key, value);
 }
 
 std::wstring ProbeWindowApp(ISettingsStore& store, const std::wstring& leftKey) {
@@ -64,9 +64,9 @@ void SettingsSave(ISettingsStore& store, const AppSettings& s) {
     WriteText(store, L"Font_Size", IntegerText(s.Font_Size));
     WriteText(store, L"Font_Bold", FlagText(s.Font_Bold));
     WriteText(store, L"Font_Italic", FlagText(s.Font_Italic));
-    store.Delete(kOldAppName, L"");
+    store.StoreDelete(kOldAppName, L"");
 }
 
-void SettingsRemove(ISettingsStore& store) { store.Delete(kAppName, kSectionName); }
+void SettingsRemove(ISettingsStore& store) { store.StoreDelete(kAppName, kSectionName); }
 
 }  // namespace kelvaro

@@ -36,8 +36,8 @@ protected:
         ASSERT_TRUE(window->Create(SW_SHOWNORMAL));
         Pump();
     }
-    void Put(const std::wstring& key, const std::wstring& value) { store.Write(kAppName, kSectionName, key, value); }
-    std::wstring Get(const std::wstring& key) { return store.Read(kAppName, kSectionName, key, L"<absent>"); }
+    void Put(const std::wstring& key, const std::wstring& value) { store.StoreWrite(kAppName, kSectionName, key, value); }
+    std::wstring Get(const std::wstring& key) { return store.StoreRead(kAppName, kSectionName, key, L"<absent>"); }
     // Queued clicks run inside the dialog's modal loop, in order.
     static void Queue(HWND dialog, std::initializer_list<int> ids) {
         for (int id : ids) PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);

@@ -51,7 +51,7 @@ protected:
         Pump();
         OleUninitialize();
     }
-    void Put(const std::wstring& key, const std::wstring& value) { store.Write(kAppName, kSectionName, key, value); }
+    void Put(const std::wstring& key, const std::wstring& value) { store.StoreWrite(kAppName, kSectionName, key, value); }
     void Open() {
         window = std::make_unique<MainWindow>(state, services);
         ASSERT_TRUE(window->Create(SW_SHOWNORMAL));
@@ -180,9 +180,9 @@ TEST_F(FolderSelectionTest, StartsAtDirInOrOldDirInByTheSwitch) {
     // At exit the folder shown becomes OldDir_In; the other two are kept.
     ShowSource(work + L"\\C");
     SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(store.Read(kAppName, kSectionName, L"OldDir_In", L""), work + L"\\C");
-    EXPECT_EQ(store.Read(kAppName, kSectionName, L"Dir_In", L""), work + L"\\A");
-    EXPECT_EQ(store.Read(kAppName, kSectionName, L"Dir_In_Yuko", L""), L"False");
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"OldDir_In", L""), work + L"\\C");
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Dir_In", L""), work + L"\\A");
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Dir_In_Yuko", L""), L"False");
     DropQuit();
 }
 

@@ -79,7 +79,7 @@ protected:
 // A store that fails every read: the first window that reads it cannot load.
 class FailingStore : public FakeSettingsStore {
 public:
-    std::wstring Read(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&) override {
+    std::wstring StoreRead(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&) override {
         throw std::runtime_error("registry");
     }
 };
@@ -184,7 +184,7 @@ TEST_F(MainWindowTest, ClosingDuringARunFinishesTheFolderThenCloses) {
     EXPECT_EQ(fs.Stored(L"C:\\D\\a"), L"C:\\D\\A");
     EXPECT_EQ(fs.Stored(L"C:\\D\\b"), L"C:\\D\\b");
     EXPECT_FALSE(fs.Exists(L"C:\\D\\a.Tmpぷよむ"));
-    EXPECT_EQ(store.Read(kAppName, kSectionName, L"Version", L""), L"1.02");
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Version", L""), L"1.02");
     // The quit request of the closed window is for the test's loop only.
     DropQuit();
 }
@@ -408,15 +408,15 @@ TEST_F(MainWindowTest, HelpOpensTheFileBesideTheProgram) {
 }
 
 TEST_F(MainWindowTest, PositionsAreSavedOnlyWhenTheRulesAllow) {
-    store.Write(kAppName, kSectionName, L"Resize", L"False");
+    store.StoreWrite(kAppName, kSectionName, L"Resize", L"False");
     SettingsLoad(store, state.settings);
     Open();
     window->Targets().PlaceTwips({300, 450, 3000, 1500});
     SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(store.Read(kAppName, kSectionName, L"File_Left", L""), L"300");
-    EXPECT_EQ(store.Read(kAppName, kSectionName, L"File_Width", L""), L"3000");
-    EXPECT_EQ(store.Read(kAppName, kSectionName, L"Main_WindowState", L""), L"0");
-    EXPECT_FALSE(store.Read(kAppName, kSectionName, L"Main_Left", L"").empty());
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"File_Left", L""), L"300");
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"File_Width", L""), L"3000");
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Main_WindowState", L""), L"0");
+    EXPECT_FALSE(store.StoreRead(kAppName, kSectionName, L"Main_Left", L"").empty());
     DropQuit();
 }
 
@@ -424,7 +424,7 @@ TEST_F(MainWindowTest, PositionsComeBackCorrected) {
     for (const auto& [key, value] : {std::pair{L"Resize", L"False"}, {L"Main_Left", L"-500"}, {L"Main_Top", L"1500"},
                                      {L"Main_Width", L"1500"}, {L"Main_Height", L"9000"}, {L"Status_Left", L"600"},
                                      {L"Status_Top", L"300"}, {L"Status_Width", L"4500"}, {L"Status_Height", L"3000"}})
-        store.Write(kAppName, kSectionName, key, value);
+        store.StoreWrite(kAppName, kSectionName, key, value);
     SettingsLoad(store, state.settings);
     Open();
     RECT frame{};
@@ -445,15 +445,15 @@ TEST_F(MainWindowTest, PositionsComeBackCorrected) {
 }
 
 TEST_F(MainWindowTest, MaximisedCloseSavesOnlyTheState) {
-    store.Write(kAppName, kSectionName, L"Resize", L"False");
+    store.StoreWrite(kAppName, kSectionName, L"Resize", L"False");
     SettingsLoad(store, state.settings);
     Open();
     ShowWindow(window->Handle(), SW_MAXIMIZE);
     Pump();
     SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(store.Read(kAppName, kSectionName, L"Main_WindowState", L""), L"2");
-    EXPECT_EQ(store.Read(kAppName, kSectionName, L"Main_Left", L"<absent>"), L"<absent>");
-    EXPECT_EQ(store.Read(kAppName, kSectionName, L"File_Left", L"<absent>"), L"<absent>");
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Main_WindowState", L""), L"2");
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Main_Left", L"<absent>"), L"<absent>");
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"File_Left", L"<absent>"), L"<absent>");
     DropQuit();
 }
 

@@ -67,9 +67,9 @@ protected:
         fs.AddDir(L"C:\\Data\\photos");
     }
     void SetAuto(bool on, int mode, bool log = true) {
-        store.Write(kAppName, kSectionName, L"Auto", on ? L"True" : L"False");
-        store.Write(kAppName, kSectionName, L"AutoExe", std::to_wstring(mode));
-        store.Write(kAppName, kSectionName, L"AutoLog", log ? L"True" : L"False");
+        store.StoreWrite(kAppName, kSectionName, L"Auto", on ? L"True" : L"False");
+        store.StoreWrite(kAppName, kSectionName, L"AutoExe", std::to_wstring(mode));
+        store.StoreWrite(kAppName, kSectionName, L"AutoLog", log ? L"True" : L"False");
     }
     StartupOutcome Start(const std::wstring& commandLine) { return RunStartup(state, services, commandLine); }
 
@@ -155,7 +155,7 @@ TEST_F(StartupTest, MoreThanAThousandFoldersShowTheLimitOnceAndTakeNone) {
 }
 
 TEST_F(StartupTest, RemovalAsksAndDeletesOnlyOnYes) {
-    store.Write(kAppName, kSectionName, L"Auto", L"True");
+    store.StoreWrite(kAppName, kSectionName, L"Auto", L"True");
     prompts.answer = false;
     EXPECT_EQ(Start(L"/u"), StartupOutcome::Exit);
     EXPECT_EQ(prompts.questions, Names{L"Kelvaro2で使用したレジストリを全て削除します"});
@@ -174,8 +174,8 @@ TEST_F(StartupTest, RemovalWordWithMoreTextIsAFolderList) {
 }
 
 TEST_F(StartupTest, CorruptedSettingsStillStart) {
-    store.Write(kAppName, kSectionName, L"Auto", L"garbage");
-    store.Write(kAppName, kSectionName, L"AutoExe", L"x");
+    store.StoreWrite(kAppName, kSectionName, L"Auto", L"garbage");
+    store.StoreWrite(kAppName, kSectionName, L"AutoExe", L"x");
     EXPECT_EQ(Start(L"D:\\Work"), StartupOutcome::ShowMain);
     EXPECT_FALSE(state.settings.Auto);
     EXPECT_EQ(state.settings.AutoExe, 2);

@@ -123,12 +123,12 @@ protected:
         DestroyWindow(clipboardOwner_);
     }
     void ClearSettings() {
-        store.Delete(kAppName, L"");
-        store.Delete(kOldAppName, L"");
+        store.StoreDelete(kAppName, L"");
+        store.StoreDelete(kOldAppName, L"");
     }
-    void Put(const std::wstring& key, const std::wstring& value) { store.Write(kAppName, kSectionName, key, value); }
+    void Put(const std::wstring& key, const std::wstring& value) { store.StoreWrite(kAppName, kSectionName, key, value); }
     std::wstring Get(const std::wstring& app, const std::wstring& key) {
-        return store.Read(app, kSectionName, key, L"<absent>");
+        return store.StoreRead(app, kSectionName, key, L"<absent>");
     }
 
     RegistryStore store;  // the program's own location, in the test prefix
@@ -181,9 +181,9 @@ TEST_F(EndToEnd, UnterminatedQuoteStartsNormallyWithNothingRenamed) {
 }
 
 TEST_F(EndToEnd, NormalExitTakesOverTheOldLocation) {
-    store.Write(kOldAppName, kSectionName, L"Version", L"1.01");
-    store.Write(kOldAppName, kSectionName, L"AutoExe", L"6");
-    store.Write(kOldAppName, kSectionName, L"Font_Size", L"not a number");
+    store.StoreWrite(kOldAppName, kSectionName, L"Version", L"1.01");
+    store.StoreWrite(kOldAppName, kSectionName, L"AutoExe", L"6");
+    store.StoreWrite(kOldAppName, kSectionName, L"Font_Size", L"not a number");
     Program program(L"");
     const HWND frame = program.FindWindowOfClass(L"Kelvaro2Frame", 30000);
     ASSERT_NE(frame, nullptr);
@@ -196,7 +196,7 @@ TEST_F(EndToEnd, NormalExitTakesOverTheOldLocation) {
 
 TEST_F(EndToEnd, RemovalAsksAndDeletesOnYes) {
     Put(L"Auto", L"True");
-    store.Write(kOldAppName, kSectionName, L"Version", L"1.01");
+    store.StoreWrite(kOldAppName, kSectionName, L"Version", L"1.01");
     Program program(L"/u");
     const HWND box = program.FindWindowOfClass(L"#32770", 30000);
     ASSERT_NE(box, nullptr);

@@ -13,17 +13,17 @@ public:
     using Key = std::tuple<std::wstring, std::wstring, std::wstring>;
     std::map<Key, std::wstring> values;
 
-    std::wstring Read(const std::wstring& app, const std::wstring& section, const std::wstring& key,
+    std::wstring StoreRead(const std::wstring& app, const std::wstring& section, const std::wstring& key,
                       const std::wstring& fallback) override {
         const auto it = values.find({app, section, key});
         return it == values.end() ? fallback : it->second;
     }
-    bool Write(const std::wstring& app, const std::wstring& section, const std::wstring& key,
+    bool StoreWrite(const std::wstring& app, const std::wstring& section, const std::wstring& key,
                const std::wstring& value) override {
         values[{app, section, key}] = value;
         return true;
     }
-    bool Delete(const std::wstring& app, const std::wstring& section) override {
+    bool StoreDelete(const std::wstring& app, const std::wstring& section) override {
         bool found = false;
         for (auto it = values.begin(); it != values.end();) {
             if (std::get<0>(it->first) == app && (section.empty() || std::get<1>(it->first) == section)) {

@@ -15,10 +15,10 @@ const std::wstring kCurrent = kAppName;
 const std::wstring kOld = kOldAppName;
 
 void Put(FakeSettingsStore& store, const std::wstring& app, const std::wstring& key, const std::wstring& value) {
-    store.Write(app, kSectionName, key, value);
+    store.StoreWrite(app, kSectionName, key, value);
 }
 std::wstring Get(FakeSettingsStore& store, const std::wstring& app, const std::wstring& key) {
-    return store.Read(app, kSectionName, key, L"<absent>");
+    return store.StoreRead(app, kSectionName, key, L"<absent>");
 }
 
 TEST(ValueText, ParsesTheStoredSpellings) {
@@ -86,7 +86,7 @@ TEST(SettingsLoad, TakesOverTheOldLocationAndTheSaveRemovesIt) {
     Put(store, kOld, L"AutoExe", L"4");
     Put(store, kOld, L"Font_Size", L"12");
     Put(store, kCurrent, L"AutoExe", L"1");  // ignored while the old location holds a version
-    store.Write(kOld, L"Other", L"Key", L"x");
+    store.StoreWrite(kOld, L"Other", L"Key", L"x");
     AppSettings s;
     SettingsLoad(store, s);
     EXPECT_TRUE(s.Auto);
@@ -121,11 +121,11 @@ TEST(SettingsLoad, VersionZeroInTheOldLocationCountsAsAbsent) {
 TEST(SettingsRemove, DeletesOnlyTheCurrentSection) {
     FakeSettingsStore store;
     Put(store, kCurrent, L"Auto", L"True");
-    store.Write(kCurrent, L"Other", L"Key", L"kept");
+    store.StoreWrite(kCurrent, L"Other", L"Key", L"kept");
     Put(store, kOld, L"Auto", L"True");
     SettingsRemove(store);
     EXPECT_EQ(Get(store, kCurrent, L"Auto"), L"<absent>");
-    EXPECT_EQ(store.Read(kCurrent, L"Other", L"Key", L""), L"kept");
+    EXPECT_EQ(store.StoreRead(kCurrent, L"Other", L"Key", L""), L"kept");
     EXPECT_EQ(Get(store, kOld, L"Auto"), L"True");
     SettingsRemove(store);  // nothing left to delete: no failure escapes
 }

@@ -18,16 +18,16 @@ protected:
 };
 
 TEST_F(RegistryStoreTest, ReadsBackWhatItWrote) {
-    EXPECT_EQ(store.Read(L"App", L"Sec", L"Key", L"dflt"), L"dflt");
-    ASSERT_TRUE(store.Write(L"App", L"Sec", L"Key", L"Ｃ:\\写真 ﾌｫﾙﾀﾞ"));
-    EXPECT_EQ(store.Read(L"App", L"Sec", L"Key", L"dflt"), L"Ｃ:\\写真 ﾌｫﾙﾀﾞ");
-    ASSERT_TRUE(store.Write(L"App", L"Sec", L"Empty", L""));
-    EXPECT_EQ(store.Read(L"App", L"Sec", L"Empty", L"dflt"), L"");
-    EXPECT_EQ(store.Read(L"App", L"Other", L"Key", L"dflt"), L"dflt");
+    EXPECT_EQ(store.StoreRead(L"App", L"Sec", L"Key", L"dflt"), L"dflt");
+    ASSERT_TRUE(store.StoreWrite(L"App", L"Sec", L"Key", L"Ｃ:\\写真 ﾌｫﾙﾀﾞ"));
+    EXPECT_EQ(store.StoreRead(L"App", L"Sec", L"Key", L"dflt"), L"Ｃ:\\写真 ﾌｫﾙﾀﾞ");
+    ASSERT_TRUE(store.StoreWrite(L"App", L"Sec", L"Empty", L""));
+    EXPECT_EQ(store.StoreRead(L"App", L"Sec", L"Empty", L"dflt"), L"");
+    EXPECT_EQ(store.StoreRead(L"App", L"Other", L"Key", L"dflt"), L"dflt");
 }
 
 TEST_F(RegistryStoreTest, KeepsValuesAsStringsAtTheClassicPath) {
-    ASSERT_TRUE(store.Write(L"Orlenk's Soft", L"Kelvaro2", L"AutoExe", L"2"));
+    ASSERT_TRUE(store.StoreWrite(L"Orlenk's Soft", L"Kelvaro2", L"AutoExe", L"2"));
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (base + L"\\Orlenk's Soft\\Kelvaro2").c_str(), 0, KEY_READ, &key),
               ERROR_SUCCESS);
@@ -42,38 +42,38 @@ TEST_F(RegistryStoreTest, KeepsValuesAsStringsAtTheClassicPath) {
 }
 
 TEST_F(RegistryStoreTest, DeletesSectionsAndApplications) {
-    store.Write(L"App", L"One", L"K", L"1");
-    store.Write(L"App", L"Two", L"K", L"2");
-    store.Write(L"Keep", L"One", L"K", L"3");
-    EXPECT_TRUE(store.Delete(L"App", L"One"));
-    EXPECT_EQ(store.Read(L"App", L"One", L"K", L"-"), L"-");
-    EXPECT_EQ(store.Read(L"App", L"Two", L"K", L"-"), L"2");
-    EXPECT_FALSE(store.Delete(L"App", L"One"));  // already gone
-    EXPECT_TRUE(store.Delete(L"App", L""));
-    EXPECT_EQ(store.Read(L"App", L"Two", L"K", L"-"), L"-");
-    EXPECT_FALSE(store.Delete(L"App", L""));
-    EXPECT_EQ(store.Read(L"Keep", L"One", L"K", L"-"), L"3");
+    store.StoreWrite(L"App", L"One", L"K", L"1");
+    store.StoreWrite(L"App", L"Two", L"K", L"2");
+    store.StoreWrite(L"Keep", L"One", L"K", L"3");
+    EXPECT_TRUE(store.StoreDelete(L"App", L"One"));
+    EXPECT_EQ(store.StoreRead(L"App", L"One", L"K", L"-"), L"-");
+    EXPECT_EQ(store.StoreRead(L"App", L"Two", L"K", L"-"), L"2");
+    EXPECT_FALSE(store.StoreDelete(L"App", L"One"));  // already gone
+    EXPECT_TRUE(store.StoreDelete(L"App", L""));
+    EXPECT_EQ(store.StoreRead(L"App", L"Two", L"K", L"-"), L"-");
+    EXPECT_FALSE(store.StoreDelete(L"App", L""));
+    EXPECT_EQ(store.StoreRead(L"Keep", L"One", L"K", L"-"), L"3");
 }
 
 TEST_F(RegistryStoreTest, NonStringValuesReadAsAbsent) {
-    store.Write(L"App", L"Sec", L"K", L"x");
+    store.StoreWrite(L"App", L"Sec", L"K", L"x");
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (base + L"\\App\\Sec").c_str(), 0, KEY_WRITE, &key), ERROR_SUCCESS);
     const DWORD number = 7;
     RegSetValueExW(key, L"Dword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
     RegCloseKey(key);
-    EXPECT_EQ(store.Read(L"App", L"Sec", L"Dword", L"dflt"), L"dflt");
+    EXPECT_EQ(store.StoreRead(L"App", L"Sec", L"Dword", L"dflt"), L"dflt");
 }
 
 TEST_F(RegistryStoreTest, TakeoverRoundTripOnTheRegistry) {
-    store.Write(kOldAppName, kSectionName, L"Version", L"1.01");
-    store.Write(kOldAppName, kSectionName, L"Hira", L"False");
+    store.StoreWrite(kOldAppName, kSectionName, L"Version", L"1.01");
+    store.StoreWrite(kOldAppName, kSectionName, L"Hira", L"False");
     AppSettings s;
     SettingsLoad(store, s);
     EXPECT_FALSE(s.Hira);
     SettingsSave(store, s);
-    EXPECT_EQ(store.Read(kOldAppName, kSectionName, L"Hira", L"-"), L"-");
-    EXPECT_EQ(store.Read(kAppName, kSectionName, L"Hira", L"-"), L"False");
+    EXPECT_EQ(store.StoreRead(kOldAppName, kSectionName, L"Hira", L"-"), L"-");
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Hira", L"-"), L"False");
     HKEY key = nullptr;
     EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, (base + L"\\Kelvaro2").c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
 }

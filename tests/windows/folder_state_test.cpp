@@ -33,7 +33,7 @@ TEST(AliasTable, AddsUpToTenWithDistinctNames) {
 TEST(AliasTable, ReadingStopsAtTheFirstIncompleteSlotAndSavingEmptiesTheRest) {
     FakeSettingsStore store;
     auto put = [&](const std::wstring& key, const std::wstring& value) {
-        store.Write(kAppName, kSectionName, key, value);
+        store.StoreWrite(kAppName, kSectionName, key, value);
     };
     put(L"Dir_In_DirName0", L"zero");
     put(L"Dir_In_DirDir0", L"C:\\0");
@@ -47,10 +47,10 @@ TEST(AliasTable, ReadingStopsAtTheFirstIncompleteSlotAndSavingEmptiesTheRest) {
     EXPECT_EQ(table.Name(1), L"one");
     table.Save(store);
     for (int i = 2; i < 10; ++i) {
-        EXPECT_EQ(store.Read(kAppName, kSectionName, L"Dir_In_DirName" + std::to_wstring(i), L"-"), L"");
-        EXPECT_EQ(store.Read(kAppName, kSectionName, L"Dir_In_DirDir" + std::to_wstring(i), L"-"), L"");
+        EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Dir_In_DirName" + std::to_wstring(i), L"-"), L"");
+        EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Dir_In_DirDir" + std::to_wstring(i), L"-"), L"");
     }
-    EXPECT_EQ(store.Read(kAppName, kSectionName, L"Dir_In_DirDir0", L"-"), L"C:\\0");
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Dir_In_DirDir0", L"-"), L"C:\\0");
 }
 
 class AliasEditorTest : public ::testing::Test {
