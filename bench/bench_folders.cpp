@@ -21,7 +21,9 @@ namespace {
 
 constexpr int kFolders = 1000;
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 void Pump() {
     MSG msg;

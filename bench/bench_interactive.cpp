@@ -33,7 +33,9 @@ LRESULT CALLBACK CountPaints(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     return CallWindowProcW(listProc, hwnd, message, wParam, lParam);
 }
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 void Pump() {
     MSG msg;

@@ -22,7 +22,9 @@ namespace {
 constexpr int kFolders = 1000;
 constexpr int kRounds = 3;
 
-double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 // One pass of RenameDir over every folder with `mode`.
 double RenameDirPass(std::vector<std::wstring>& paths, int16_t mode) {

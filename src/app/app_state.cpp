@@ -6,6 +6,8 @@ namespace kelvaro {
 
 AppState::AppState(IPrompts& prompts) : targets([&prompts] { prompts.Notice(ResKelvaroText(3100)); }) {}
 
-void LogCopy(const HistoryLog& history, IClipboard& clipboard) { clipboard.SetText(history.Text()); }
+void LogCopy(const HistoryLog& history, IClipboard& clipboard) {
+    clipboard.SetText(history.Text());
+}
 
 }  // namespace kelvaro

@@ -23,7 +23,9 @@ constexpr double kButtonTop = 120, kButtonHeight = 375;
 constexpr double kExeWidth = 855, kExeLeft = 120, kExeStep = 960;
 constexpr double kCancelWidth = 1335;
 
-double RoundHalfEven(double value) { return std::nearbyint(value); }
+double RoundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 ScreenTwips PrimaryScreenTwips() {
     HDC screen = GetDC(nullptr);
@@ -38,7 +40,8 @@ ScreenTwips PrimaryScreenTwips() {
 MainWindow::MainWindow(AppState& state, Services& services)
     : state_(state),
       services_(services),
-      driver_(state, *this,
+      driver_(state,
+              *this,
               [this](const std::wstring& path, int16_t mode) {
                   return RenameDir({services_.fs, state_.history, state_.changed, state_.settings.Hira}, path, mode);
               }),
@@ -67,10 +70,11 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::Create(int show) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    RegisterClassOnce(kFrameClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), LoadIconW(instance, MAKEINTRESOURCEW(IDI_KELVARO2)));
+    RegisterClassOnce(kFrameClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                      LoadIconW(instance, MAKEINTRESOURCEW(IDI_KELVARO2)));
     menu_ = CreateSharedMenu();
-    CreateWindowExW(0, kFrameClass, ResKelvaroText(9999).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                    CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, menu_, instance, this);
+    CreateWindowExW(0, kFrameClass, ResKelvaroText(9999).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                    CW_USEDEFAULT, 640, 480, nullptr, menu_, instance, this);
     if (!hwnd_) return false;
     try {
         CreateControls();
@@ -121,9 +125,9 @@ void MainWindow::CreateControls() {
             TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kExeWidth, dpi), TwipsToPixels(kButtonHeight, dpi), hwnd_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kExeButtonId + i)), instance, nullptr);
     }
-    btnCancel_ = CreateWindowExW(0, L"BUTTON", ResAllText(5).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                                 0, TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kCancelWidth, dpi),
-                                 TwipsToPixels(kButtonHeight, dpi), hwnd_,
+    btnCancel_ = CreateWindowExW(0, L"BUTTON", ResAllText(5).c_str(),
+                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, TwipsToPixels(kButtonTop, dpi),
+                                 TwipsToPixels(kCancelWidth, dpi), TwipsToPixels(kButtonHeight, dpi), hwnd_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelButtonId)), instance, nullptr);
     CLIENTCREATESTRUCT client{nullptr, kFirstChildId};
     mdiClient_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
@@ -160,11 +164,17 @@ void MainWindow::PropagateTip(bool on) {
     for (ChildWindow* child : children_) child->SetToolTip(on);
 }
 
-void MainWindow::SetToolTip(bool on) { hints_.SetToolTip(on); }
+void MainWindow::SetToolTip(bool on) {
+    hints_.SetToolTip(on);
+}
 
-void MainWindow::mnuOption_Click() { option_.ShowModal(); }
+void MainWindow::mnuOption_Click() {
+    option_.ShowModal();
+}
 
-void MainWindow::mnuAbout_Click() { about_.ShowModal(); }
+void MainWindow::mnuAbout_Click() {
+    about_.ShowModal();
+}
 
 void MainWindow::mnuInDirDefault_Click() {
     default_.pstr_lblDrive_Caption = ResKelvaroText(10000);
@@ -213,11 +223,12 @@ void MainWindow::Layout() {
 
     RECT cancel{};
     GetWindowRect(btnCancel_, &cancel);
-    const double x = RoundHalfEven(PixelsToTwips(frame.right, dpi) - 60 - PixelsToTwips(cancel.right - cancel.left, dpi));
+    const double x =
+        RoundHalfEven(PixelsToTwips(frame.right, dpi) - 60 - PixelsToTwips(cancel.right - cancel.left, dpi));
     if (x > 0) {
         MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&cancel), 2);
-        MoveWindow(btnCancel_, TwipsToPixels(x, dpi), cancel.top, cancel.right - cancel.left, cancel.bottom - cancel.top,
-                   TRUE);
+        MoveWindow(btnCancel_, TwipsToPixels(x, dpi), cancel.top, cancel.right - cancel.left,
+                   cancel.bottom - cancel.top, TRUE);
     }
 }
 
@@ -269,18 +280,26 @@ void MainWindow::ProcessPendingInput() {
 }
 
 // The browser re-reads its folder and has the chooser list it anew, once.
-void MainWindow::RefreshFolders() { inDir_.RefreshForm(); }
+void MainWindow::RefreshFolders() {
+    inDir_.RefreshForm();
+}
 
-void MainWindow::ShowChooserFolder(const std::wstring& path, bool force) { inFile_.Chooser().SetDirName(path, force); }
+void MainWindow::ShowChooserFolder(const std::wstring& path, bool force) {
+    inFile_.Chooser().SetDirName(path, force);
+}
 
-void MainWindow::SetSourceFolder(const std::wstring& path) { inDir_.SetDirName(path); }
+void MainWindow::SetSourceFolder(const std::wstring& path) {
+    inDir_.SetDirName(path);
+}
 
 void MainWindow::FocusTargets() {
     SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(file_.Handle()), 0);
     SetFocus(file_.List());
 }
 
-void MainWindow::HoldTargetPainting(bool held) { file_.HoldPainting(held); }
+void MainWindow::HoldTargetPainting(bool held) {
+    file_.HoldPainting(held);
+}
 
 bool MainWindow::Maintain(AliasTable& aliases) {
     for (int i = 0; i < AliasTable::kSlots; ++i) {
@@ -322,7 +341,9 @@ void MainWindow::OnFirstActivate() {
     }
 }
 
-void MainWindow::mnuExit_Click() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+void MainWindow::mnuExit_Click() {
+    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
 
 void MainWindow::mnuFont_Click() {
     AppSettings& s = state_.settings;
@@ -351,9 +372,13 @@ void MainWindow::mnuHelp_Click() {
     services_.prompts.ShowHelp(folder + L"KELVARO2.HLP");
 }
 
-void MainWindow::mnuLogCopy_Click() { LogCopy(state_.history, services_.clipboard); }
+void MainWindow::mnuLogCopy_Click() {
+    LogCopy(state_.history, services_.clipboard);
+}
 
-void MainWindow::mnuLogSave_Click() { LogSave(state_.history, services_.fs, services_.prompts); }
+void MainWindow::mnuLogSave_Click() {
+    LogSave(state_.history, services_.fs, services_.prompts);
+}
 
 void MainWindow::OnCommand(UINT id) {
     if (id >= kExeButtonId && id < kExeButtonId + kModes) {

@@ -6,7 +6,9 @@
 
 namespace kelvaro {
 
-std::wstring RemovalQuestion() { return std::wstring(kAppTitle) + ResKelvaroText(0) + ResAllText(20); }
+std::wstring RemovalQuestion() {
+    return std::wstring(kAppTitle) + ResKelvaroText(0) + ResAllText(20);
+}
 
 void ListExecute(AppState& state, Services& services, int16_t mode) {
     const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira};

@@ -7,9 +7,13 @@
 namespace kelvaro {
 namespace {
 
-wchar_t UpperAscii(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+wchar_t UpperAscii(wchar_t c) {
+    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
 
-bool HasDriveRoot(const std::wstring& path) { return path.size() >= 3 && path[1] == L':' && path[2] == L'\\'; }
+bool HasDriveRoot(const std::wstring& path) {
+    return path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
+}
 
 }  // namespace
 
@@ -45,7 +49,9 @@ bool DirExist(IFileSystem& fs, const std::wstring& path) {
     return exists;
 }
 
-std::wstring TempDirName(IFileSystem& fs) { return fs.TempPath(); }
+std::wstring TempDirName(IFileSystem& fs) {
+    return fs.TempPath();
+}
 
 std::wstring FormatMegabytes(uint64_t bytes) {
     // One decimal, rounded half away from zero, then thousands separators.
@@ -60,10 +66,9 @@ std::wstring DriveFreeText(IFileSystem& fs, const std::wstring& path) {
     if (path.size() < 2) return {};
     const auto info = fs.DiskFree(path.substr(0, 2) + L"\\");
     if (!info || info->sectorsPerCluster == 0 || info->bytesPerSector == 0 || info->freeClusters == 0) return {};
-    const uint64_t bytes =
-        info->freeBytes != 0
-            ? info->freeBytes
-            : uint64_t{info->bytesPerSector} * uint64_t{info->sectorsPerCluster} * uint64_t{info->freeClusters};
+    const uint64_t bytes = info->freeBytes != 0 ? info->freeBytes
+                                                : uint64_t{info->bytesPerSector} * uint64_t{info->sectorsPerCluster} *
+                                                      uint64_t{info->freeClusters};
     return L" (" + FormatMegabytes(bytes) + L"M Free)";
 }
 

@@ -51,7 +51,9 @@ std::wstring LastDirName(const std::wstring& path) {
 
 namespace {
 
-bool InRange(wchar_t c, wchar_t first, wchar_t last) { return c >= first && c <= last; }
+bool InRange(wchar_t c, wchar_t first, wchar_t last) {
+    return c >= first && c <= last;
+}
 
 wchar_t MapCase(wchar_t c, bool upper) {
     wchar_t buffer[1] = {c};

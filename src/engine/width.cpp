@@ -35,7 +35,9 @@ constexpr wchar_t kNoForm = 0x3000;
 static_assert(kKatakana.size() == 56 && kHiragana.size() == 56 && kVoicedKatakana.size() == 56 &&
               kVoicedHiragana.size() == 56 && kSemiVoicedKatakana.size() == 56 && kSemiVoicedHiragana.size() == 56);
 
-bool InRange(wchar_t c, wchar_t first, wchar_t last) { return c >= first && c <= last; }
+bool InRange(wchar_t c, wchar_t first, wchar_t last) {
+    return c >= first && c <= last;
+}
 
 // Full-width character -> its half-width spelling (one or two characters),
 // with hiragana kept apart because they convert only on request.

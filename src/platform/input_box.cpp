@@ -56,8 +56,7 @@ INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-std::wstring InputBox(HWND owner, const std::wstring& prompt, const std::wstring& title,
-                      const std::wstring& proposed) {
+std::wstring InputBox(HWND owner, const std::wstring& prompt, const std::wstring& title, const std::wstring& proposed) {
     InputBoxData data{prompt, title, proposed, {}};
     DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_INPUT_BOX), owner, InputBoxProc,
                     reinterpret_cast<LPARAM>(&data));

@@ -14,8 +14,10 @@ std::wstring RegistryStore::SectionPath(const std::wstring& app, const std::wstr
     return path;
 }
 
-std::wstring RegistryStore::StoreRead(const std::wstring& app, const std::wstring& section, const std::wstring& key,
-                                 const std::wstring& fallback) {
+std::wstring RegistryStore::StoreRead(const std::wstring& app,
+                                      const std::wstring& section,
+                                      const std::wstring& key,
+                                      const std::wstring& fallback) {
     if (app.empty() || section.empty()) return fallback;
     UniqueRegKey hkey;
     if (RegOpenKeyExW(root_, SectionPath(app, section).c_str(), 0, KEY_QUERY_VALUE, hkey.put()) != ERROR_SUCCESS)
@@ -35,8 +37,10 @@ std::wstring RegistryStore::StoreRead(const std::wstring& app, const std::wstrin
     return value;
 }
 
-bool RegistryStore::StoreWrite(const std::wstring& app, const std::wstring& section, const std::wstring& key,
-                          const std::wstring& value) {
+bool RegistryStore::StoreWrite(const std::wstring& app,
+                               const std::wstring& section,
+                               const std::wstring& key,
+                               const std::wstring& value) {
     if (app.empty() || section.empty()) return false;
     UniqueRegKey hkey;
     if (RegCreateKeyExW(root_, SectionPath(app, section).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,

@@ -14,10 +14,14 @@ class RegistryStore final : public ISettingsStore {
 public:
     explicit RegistryStore(HKEY root = HKEY_CURRENT_USER, std::wstring base = kSettingsRootPath);
 
-    std::wstring StoreRead(const std::wstring& app, const std::wstring& section, const std::wstring& key,
-                      const std::wstring& fallback) override;
-    bool StoreWrite(const std::wstring& app, const std::wstring& section, const std::wstring& key,
-               const std::wstring& value) override;
+    std::wstring StoreRead(const std::wstring& app,
+                           const std::wstring& section,
+                           const std::wstring& key,
+                           const std::wstring& fallback) override;
+    bool StoreWrite(const std::wstring& app,
+                    const std::wstring& section,
+                    const std::wstring& key,
+                    const std::wstring& value) override;
     bool StoreDelete(const std::wstring& app, const std::wstring& section) override;
 
 private:

@@ -8,7 +8,9 @@
 namespace kelvaro {
 namespace {
 
-FORMATETC FileListFormat() { return {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
+FORMATETC FileListFormat() {
+    return {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+}
 
 bool IsFileListFormat(const FORMATETC* format) {
     return format && format->cfFormat == CF_HDROP && (format->tymed & TYMED_HGLOBAL) &&
@@ -171,7 +173,9 @@ HRESULT FileListDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
     return S_OK;
 }
 
-HRESULT FileListDataObject::QueryGetData(FORMATETC* format) { return IsFileListFormat(format) ? S_OK : DV_E_FORMATETC; }
+HRESULT FileListDataObject::QueryGetData(FORMATETC* format) {
+    return IsFileListFormat(format) ? S_OK : DV_E_FORMATETC;
+}
 
 HRESULT FileListDataObject::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) {
     if (out) out->ptd = nullptr;

@@ -11,7 +11,6 @@ class UniqueHandle {
     using Handle = typename Traits::Handle;
     static Handle Invalid() { return Traits::Invalid(); }
 
-
 public:
     UniqueHandle() = default;
     explicit UniqueHandle(Handle handle) : handle_(handle) {}
@@ -49,10 +48,18 @@ struct HandleTraits {
     static void Close(Handle h) { CloseFn(h); }
 };
 
-inline void CloseFind(HANDLE h) { FindClose(h); }
-inline void CloseKernelHandle(HANDLE h) { CloseHandle(h); }
-inline void CloseRegKey(HKEY h) { RegCloseKey(h); }
-inline void DestroyWindowHandle(HWND h) { DestroyWindow(h); }
+inline void CloseFind(HANDLE h) {
+    FindClose(h);
+}
+inline void CloseKernelHandle(HANDLE h) {
+    CloseHandle(h);
+}
+inline void CloseRegKey(HKEY h) {
+    RegCloseKey(h);
+}
+inline void DestroyWindowHandle(HWND h) {
+    DestroyWindow(h);
+}
 
 using UniqueFindHandle = UniqueHandle<HandleTraits<HANDLE, CloseFind, true>>;
 using UniqueFileHandle = UniqueHandle<HandleTraits<HANDLE, CloseKernelHandle, true>>;

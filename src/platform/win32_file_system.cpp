@@ -75,8 +75,7 @@ std::vector<std::wstring> Win32FileSystem::SubFolders(const std::wstring& dir) {
     if (!find) return names;
     do {
         const std::wstring name = data.cFileName;
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
-            names.push_back(name);
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..") names.push_back(name);
     } while (FindNextFileW(find.get(), &data));
     return names;
 }

@@ -34,7 +34,17 @@ private:
 }  // namespace
 
 Win32Clipboard::Win32Clipboard()
-    : owner_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
+    : owner_(CreateWindowExW(0,
+                             L"STATIC",
+                             L"",
+                             0,
+                             0,
+                             0,
+                             0,
+                             0,
+                             HWND_MESSAGE,
+                             nullptr,
+                             GetModuleHandleW(nullptr),
                              nullptr)) {}
 
 bool Win32Clipboard::SetText(const std::wstring& text) {
@@ -58,7 +68,9 @@ bool Win32Clipboard::SetText(const std::wstring& text) {
     return true;
 }
 
-void Win32Prompts::Notice(const std::wstring& text) { MessageBoxW(Owner(), text.c_str(), kAppTitle, MB_OK); }
+void Win32Prompts::Notice(const std::wstring& text) {
+    MessageBoxW(Owner(), text.c_str(), kAppTitle, MB_OK);
+}
 
 bool Win32Prompts::AskYesNo(const std::wstring& text) {
     return MessageBoxW(Owner(), text.c_str(), kAppTitle, MB_YESNO) == IDYES;
@@ -105,8 +117,8 @@ bool Win32Prompts::AskFont(FontChoice& font) {
     choose.lStructSize = sizeof(choose);
     choose.hwndOwner = Owner();
     choose.lpLogFont = &logFont;
-    choose.Flags = CF_SCREENFONTS | CF_NOVECTORFONTS | CF_TTONLY | CF_FORCEFONTEXIST | CF_LIMITSIZE |
-                   CF_INITTOLOGFONTSTRUCT;
+    choose.Flags =
+        CF_SCREENFONTS | CF_NOVECTORFONTS | CF_TTONLY | CF_FORCEFONTEXIST | CF_LIMITSIZE | CF_INITTOLOGFONTSTRUCT;
     choose.nSizeMin = 6;
     choose.nSizeMax = 72;
     if (!ChooseFontW(&choose)) return false;
@@ -117,11 +129,14 @@ bool Win32Prompts::AskFont(FontChoice& font) {
     return true;
 }
 
-std::wstring Win32Prompts::AskText(const std::wstring& prompt, const std::wstring& title,
+std::wstring Win32Prompts::AskText(const std::wstring& prompt,
+                                   const std::wstring& title,
                                    const std::wstring& proposed) {
     return InputBox(Owner(), prompt, title, proposed);
 }
 
-void Win32Prompts::ShowHelp(const std::wstring& helpFile) { WinHelpW(Owner(), helpFile.c_str(), HELP_FINDER, 0); }
+void Win32Prompts::ShowHelp(const std::wstring& helpFile) {
+    WinHelpW(Owner(), helpFile.c_str(), HELP_FINDER, 0);
+}
 
 }  // namespace kelvaro

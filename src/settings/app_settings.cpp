@@ -10,7 +10,9 @@ constexpr const wchar_t* kVersionProbeAbsent = L"0.00";
 
 }  // namespace
 
-std::wstring ReadText(ISettingsStore& store, const std::wstring& app, const std::wstring& key,
+std::wstring ReadText(ISettingsStore& store,
+                      const std::wstring& app,
+                      const std::wstring& key,
                       const std::wstring& fallback) {
     return store.StoreRead(app, kSectionName, key, fallback);
 }
@@ -67,6 +69,8 @@ void SettingsSave(ISettingsStore& store, const AppSettings& s) {
     store.StoreDelete(kOldAppName, L"");
 }
 
-void SettingsRemove(ISettingsStore& store) { store.StoreDelete(kAppName, kSectionName); }
+void SettingsRemove(ISettingsStore& store) {
+    store.StoreDelete(kAppName, kSectionName);
+}
 
 }  // namespace kelvaro

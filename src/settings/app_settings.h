@@ -45,7 +45,9 @@ void SettingsRemove(ISettingsStore& store);
 bool ReadFlag(ISettingsStore& store, const std::wstring& app, const std::wstring& key, bool fallback);
 int16_t ReadInteger(ISettingsStore& store, const std::wstring& app, const std::wstring& key, int16_t fallback);
 double ReadNumber(ISettingsStore& store, const std::wstring& app, const std::wstring& key, double fallback);
-std::wstring ReadText(ISettingsStore& store, const std::wstring& app, const std::wstring& key,
+std::wstring ReadText(ISettingsStore& store,
+                      const std::wstring& app,
+                      const std::wstring& key,
                       const std::wstring& fallback);
 void WriteText(ISettingsStore& store, const std::wstring& key, const std::wstring& value);
 

@@ -58,11 +58,17 @@ void DefaultDialog::SetFontData(HFONT font) {
     Layout();
 }
 
-void DefaultDialog::SetDirName(const std::wstring& path) { browser_.SetDirName(path); }
+void DefaultDialog::SetDirName(const std::wstring& path) {
+    browser_.SetDirName(path);
+}
 
-void DefaultDialog::RefreshForm() { browser_.RefreshForm(); }
+void DefaultDialog::RefreshForm() {
+    browser_.RefreshForm();
+}
 
-bool DefaultDialog::Yuko() const { return IsDlgButtonChecked(hwnd_, IDC_DEF_SWITCH) == BST_CHECKED; }
+bool DefaultDialog::Yuko() const {
+    return IsDlgButtonChecked(hwnd_, IDC_DEF_SWITCH) == BST_CHECKED;
+}
 
 void DefaultDialog::SetYuko(bool yuko) {
     CheckDlgButton(hwnd_, IDC_DEF_SWITCH, yuko ? BST_CHECKED : BST_UNCHECKED);

@@ -29,18 +29,19 @@ bool MenuMenteDialog::Load(HWND owner, const ScreenTwips& screen) {
     SetIcon(Control(IDC_MENTE_UP), IDI_UP);
     SetIcon(Control(IDC_MENTE_DOWN), IDI_DOWN);
     hints_.Create(hwnd_);
-    const std::pair<int, int16_t> hints[] = {{IDC_MENTE_NAME, 11006}, {IDC_MENTE_DELALL, 11012},
-                                             {IDC_MENTE_DEL, 11011},  {IDC_MENTE_DIR, 11007},
-                                             {IDC_MENTE_DOWN, 11010}, {IDC_MENTE_UP, 11009},
-                                             {IDCANCEL, 8046},        {IDOK, 8047},
-                                             {IDC_MENTE_LIST, 11008}};
+    const std::pair<int, int16_t> hints[] = {
+        {IDC_MENTE_NAME, 11006}, {IDC_MENTE_DELALL, 11012}, {IDC_MENTE_DEL, 11011}, {IDC_MENTE_DIR, 11007},
+        {IDC_MENTE_DOWN, 11010}, {IDC_MENTE_UP, 11009},     {IDCANCEL, 8046},       {IDOK, 8047},
+        {IDC_MENTE_LIST, 11008}};
     for (const auto& [id, number] : hints) hints_.Add(Control(id), ResAllText(number));
     SetToolTip(state_.settings.Tip);
     for (int i = 0; i < AliasEditor::kSlots; ++i) editor_.Set_Menu(i, L"", L"");
     return true;
 }
 
-void MenuMenteDialog::Unload() { DialogBase::Unload(services_.store, kPrefix, false); }
+void MenuMenteDialog::Unload() {
+    DialogBase::Unload(services_.store, kPrefix, false);
+}
 
 void MenuMenteDialog::OnActivate() {
     pblnOk = false;
@@ -70,8 +71,8 @@ void MenuMenteDialog::ShowSelectedDir() {
 
 void MenuMenteDialog::ControlEnabledSet() {
     const bool enabled = editor_.ControlsEnabled();
-    for (int id : {IDC_MENTE_DIR, IDC_MENTE_LIST, IDC_MENTE_UP, IDC_MENTE_DOWN, IDC_MENTE_DEL, IDC_MENTE_DELALL,
-                   IDC_MENTE_NAME})
+    for (int id :
+         {IDC_MENTE_DIR, IDC_MENTE_LIST, IDC_MENTE_UP, IDC_MENTE_DOWN, IDC_MENTE_DEL, IDC_MENTE_DELALL, IDC_MENTE_NAME})
         EnableWindow(Control(id), enabled);
     EnableWindow(Control(IDOK), TRUE);
     EnableWindow(Control(IDCANCEL), TRUE);

@@ -6,7 +6,9 @@
 namespace kelvaro {
 namespace {
 
-int CheckOf(bool flag) { return flag ? BST_CHECKED : BST_UNCHECKED; }
+int CheckOf(bool flag) {
+    return flag ? BST_CHECKED : BST_UNCHECKED;
+}
 
 }  // namespace
 
@@ -15,9 +17,9 @@ bool OptionDialog::Load(HWND owner, const ScreenTwips& screen) {
     RestorePosition(services_.store, L"Option_", {1000, 1000, 0, 0}, false, screen);
     SetWindowTextW(hwnd_, ResKelvaroText(8000).c_str());
     const std::pair<int, std::wstring> captions[] = {
-        {IDC_OPT_HIRA, ResKelvaroText(8039)},   {IDC_OPT_LOG, ResAllText(8060)}, {IDC_OPT_TIP, ResAllText(8058)},
-        {IDC_OPT_RESIZE, ResAllText(8056)},     {IDC_OPT_AUTO, ResKelvaroText(8038)},
-        {IDOK, ResAllText(8044)},               {IDC_OPT_INIT, ResAllText(8042)}, {IDCANCEL, ResAllText(8043)}};
+        {IDC_OPT_HIRA, ResKelvaroText(8039)}, {IDC_OPT_LOG, ResAllText(8060)},      {IDC_OPT_TIP, ResAllText(8058)},
+        {IDC_OPT_RESIZE, ResAllText(8056)},   {IDC_OPT_AUTO, ResKelvaroText(8038)}, {IDOK, ResAllText(8044)},
+        {IDC_OPT_INIT, ResAllText(8042)},     {IDCANCEL, ResAllText(8043)}};
     for (const auto& [id, text] : captions) SetDlgItemTextW(hwnd_, id, text.c_str());
     for (int i = 0; i < 7; ++i)
         SetDlgItemTextW(hwnd_, IDC_OPT_EXE0 + i, ResKelvaroText(static_cast<int16_t>(8050 + i)).c_str());
@@ -25,10 +27,9 @@ bool OptionDialog::Load(HWND owner, const ScreenTwips& screen) {
     hints_.Create(hwnd_);
     hints_.Add(Control(IDC_OPT_AUTO), ResKelvaroText(8041));
     hints_.Add(Control(IDC_OPT_HIRA), ResKelvaroText(8042));
-    for (int i = 0; i < 7; ++i)
-        hints_.Add(Control(IDC_OPT_EXE0 + i), ResKelvaroText(static_cast<int16_t>(8060 + i)));
-    const std::pair<int, int16_t> general[] = {{IDC_OPT_LOG, 8061}, {IDC_OPT_RESIZE, 8057}, {IDC_OPT_TIP, 8059},
-                                               {IDC_OPT_INIT, 8045}, {IDCANCEL, 8046},      {IDOK, 8047}};
+    for (int i = 0; i < 7; ++i) hints_.Add(Control(IDC_OPT_EXE0 + i), ResKelvaroText(static_cast<int16_t>(8060 + i)));
+    const std::pair<int, int16_t> general[] = {{IDC_OPT_LOG, 8061},  {IDC_OPT_RESIZE, 8057}, {IDC_OPT_TIP, 8059},
+                                               {IDC_OPT_INIT, 8045}, {IDCANCEL, 8046},       {IDOK, 8047}};
     for (const auto& [id, number] : general) hints_.Add(Control(id), ResAllText(number));
     SetToolTip(state_.settings.Tip);
     return true;

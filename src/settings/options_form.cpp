@@ -13,7 +13,9 @@ OptionsForm OptionsForm::FromSettings(const AppSettings& s) {
     return form;
 }
 
-OptionsForm OptionsForm::Initial() { return OptionsForm{}; }
+OptionsForm OptionsForm::Initial() {
+    return OptionsForm{};
+}
 
 bool OptionsForm::ToSettings(AppSettings& s) const {
     s.Auto = autoRun;

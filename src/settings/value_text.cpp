@@ -48,9 +48,13 @@ std::optional<bool> ParseFlag(const std::wstring& text) {
     return std::nullopt;
 }
 
-std::wstring FlagText(bool value) { return value ? L"True" : L"False"; }
+std::wstring FlagText(bool value) {
+    return value ? L"True" : L"False";
+}
 
-std::wstring IntegerText(int value) { return std::to_wstring(value); }
+std::wstring IntegerText(int value) {
+    return std::to_wstring(value);
+}
 
 std::wstring CoordinateText(double value) {
     wchar_t buffer[32];

@@ -29,8 +29,11 @@ void WriteRect(ISettingsStore& store, const std::wstring& prefix, const TwipsRec
 
 }  // namespace
 
-TwipsRect ReadTopLevelPosition(ISettingsStore& store, const std::wstring& prefix, const TwipsRect& defaults,
-                               bool withSize, const ScreenTwips& screen) {
+TwipsRect ReadTopLevelPosition(ISettingsStore& store,
+                               const std::wstring& prefix,
+                               const TwipsRect& defaults,
+                               bool withSize,
+                               const ScreenTwips& screen) {
     TwipsRect rect = ReadRect(store, prefix, defaults, withSize);
     if (rect.left < 0 || rect.left > screen.width) rect.left = kDefaultTwipsPosition;
     if (rect.top < 0 || rect.top > screen.height) rect.top = kDefaultTwipsPosition;

@@ -24,8 +24,11 @@ inline constexpr double kDefaultTwipsPosition = 1000;
 // A top-level window (main window or dialog): `prefix` such as L"Option_".
 // Left and Top come back inside the screen; Width and Height are read only
 // when `withSize` is set.
-TwipsRect ReadTopLevelPosition(ISettingsStore& store, const std::wstring& prefix, const TwipsRect& defaults,
-                               bool withSize, const ScreenTwips& screen);
+TwipsRect ReadTopLevelPosition(ISettingsStore& store,
+                               const std::wstring& prefix,
+                               const TwipsRect& defaults,
+                               bool withSize,
+                               const ScreenTwips& screen);
 void WriteTopLevelPosition(ISettingsStore& store, const std::wstring& prefix, const TwipsRect& rect, bool withSize);
 
 // The main window: the top-level rules, a minimum size, and its window state

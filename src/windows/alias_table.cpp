@@ -7,8 +7,12 @@
 namespace kelvaro {
 namespace {
 
-std::wstring NameKey(int slot) { return L"Dir_In_DirName" + std::to_wstring(slot); }
-std::wstring DirKey(int slot) { return L"Dir_In_DirDir" + std::to_wstring(slot); }
+std::wstring NameKey(int slot) {
+    return L"Dir_In_DirName" + std::to_wstring(slot);
+}
+std::wstring DirKey(int slot) {
+    return L"Dir_In_DirDir" + std::to_wstring(slot);
+}
 
 }  // namespace
 
@@ -47,7 +51,8 @@ AliasTable::AddResult AliasTable::Add(const std::wstring& name, const std::wstri
     return AddResult::Added;
 }
 
-void AliasTable::Assign(const std::array<std::wstring, kSlots>& names, const std::array<std::wstring, kSlots>& dirs,
+void AliasTable::Assign(const std::array<std::wstring, kSlots>& names,
+                        const std::array<std::wstring, kSlots>& dirs,
                         int last) {
     names_ = {};
     dirs_ = {};

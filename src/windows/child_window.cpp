@@ -16,9 +16,17 @@ constexpr UINT kFirstPopupId = kPopupSelectAll;
 
 }  // namespace
 
-ChildWindow::ChildWindow(AppState& state, Services& services, IChildHost& host, std::wstring prefix,
-                         int16_t caption, TwipsRect designed)
-    : state_(state), services_(services), host_(host), prefix_(std::move(prefix)), caption_(caption),
+ChildWindow::ChildWindow(AppState& state,
+                         Services& services,
+                         IChildHost& host,
+                         std::wstring prefix,
+                         int16_t caption,
+                         TwipsRect designed)
+    : state_(state),
+      services_(services),
+      host_(host),
+      prefix_(std::move(prefix)),
+      caption_(caption),
       designed_(designed) {}
 
 ChildWindow::~ChildWindow() {
@@ -92,19 +100,18 @@ void ChildWindow::Relayout() {
 }
 
 HWND ChildWindow::MakeListBox(DWORD style, int id) {
-    HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY |
-                                    LBS_NOINTEGRALHEIGHT | style,
-                                0, 0, 100, 100, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                GetModuleHandleW(nullptr), nullptr);
+    HWND list = CreateWindowExW(
+        WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | style, 0, 0, 100, 100,
+        hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     textControls_.push_back(list);
     return list;
 }
 
 HWND ChildWindow::MakeButton(const wchar_t* text, DWORD style, int id) {
-    HWND button = CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 32, 32, hwnd_,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                  nullptr);
+    HWND button =
+        CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 32, 32, hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     textControls_.push_back(button);
     return button;
 }
@@ -145,8 +152,7 @@ void ChildWindow::FillWithList(HWND list, double width, double height) {
     MoveTwips(list, 60, 60, w, h >= 1 ? h : HeightTwips(list));
 }
 
-void ChildWindow::FillWithListAndButtons(HWND list, std::initializer_list<HWND> buttons, double width,
-                                         double height) {
+void ChildWindow::FillWithListAndButtons(HWND list, std::initializer_list<HWND> buttons, double width, double height) {
     constexpr double kButtonWidth = 495, kButtonHeight = 375;
     const double w = static_cast<long>(width - 120);
     const double h = static_cast<long>(height - kButtonHeight - 180);

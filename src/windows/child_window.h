@@ -45,7 +45,11 @@ public:
 // shared menu bar (its own copy), a right-click menu, hints and font.
 class ChildWindow : public WindowBase {
 public:
-    ChildWindow(AppState& state, Services& services, IChildHost& host, std::wstring prefix, int16_t caption,
+    ChildWindow(AppState& state,
+                Services& services,
+                IChildHost& host,
+                std::wstring prefix,
+                int16_t caption,
                 TwipsRect designed);
     ~ChildWindow() override;
 

@@ -18,8 +18,11 @@ bool DialogBase::Load(HWND owner, int templateId) {
     return hwnd_ != nullptr;
 }
 
-void DialogBase::RestorePosition(ISettingsStore& store, const std::wstring& prefix, const TwipsRect& defaults,
-                                 bool withSize, const ScreenTwips& screen) {
+void DialogBase::RestorePosition(ISettingsStore& store,
+                                 const std::wstring& prefix,
+                                 const TwipsRect& defaults,
+                                 bool withSize,
+                                 const ScreenTwips& screen) {
     const TwipsRect rect = ReadTopLevelPosition(store, prefix, defaults, withSize, screen);
     const UINT dpi = WindowDpi(hwnd_);
     SetWindowPos(hwnd_, nullptr, TwipsToPixels(rect.left, dpi), TwipsToPixels(rect.top, dpi),

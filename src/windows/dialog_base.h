@@ -23,7 +23,10 @@ public:
     bool Load(HWND owner, int templateId);
     // Places it at its stored position (`prefix` such as L"Option_"): Left and
     // Top brought back on screen, Width and Height only when `withSize`.
-    void RestorePosition(ISettingsStore& store, const std::wstring& prefix, const TwipsRect& defaults, bool withSize,
+    void RestorePosition(ISettingsStore& store,
+                         const std::wstring& prefix,
+                         const TwipsRect& defaults,
+                         bool withSize,
                          const ScreenTwips& screen);
     // Writes the position (and size) and destroys the dialog: the program is ending.
     void Unload(ISettingsStore& store, const std::wstring& prefix, bool withSize);

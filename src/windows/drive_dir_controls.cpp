@@ -18,8 +18,7 @@ HICON SmallIconOf(const std::wstring& path, UINT flags, DWORD attributes) {
 // The two folder icons, asked for once.
 HICON FolderIcon(bool open) {
     static HICON closedIcon = SmallIconOf(L"folder", SHGFI_USEFILEATTRIBUTES, FILE_ATTRIBUTE_DIRECTORY);
-    static HICON openIcon =
-        SmallIconOf(L"folder", SHGFI_USEFILEATTRIBUTES | SHGFI_OPENICON, FILE_ATTRIBUTE_DIRECTORY);
+    static HICON openIcon = SmallIconOf(L"folder", SHGFI_USEFILEATTRIBUTES | SHGFI_OPENICON, FILE_ATTRIBUTE_DIRECTORY);
     return open ? openIcon : closedIcon;
 }
 
@@ -55,11 +54,10 @@ std::wstring DriveLabel(const std::wstring& root) {
 }  // namespace
 
 HWND DriveCombo::Create(HWND parent, int id) {
-    combo_ = CreateWindowExW(0, L"COMBOBOX", L"",
-                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
-                                 CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
-                             0, 0, 100, 300, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                             GetModuleHandleW(nullptr), nullptr);
+    combo_ = CreateWindowExW(
+        0, L"COMBOBOX", L"",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 0, 0,
+        100, 300, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     SetPropW(combo_, kComboOwner, this);
     SetPropW(combo_, L"Kelvaro2.DriveCombo.Proc",
              reinterpret_cast<HANDLE>(SetWindowLongPtrW(combo_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ComboProc))));

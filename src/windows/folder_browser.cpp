@@ -30,13 +30,21 @@ bool DirectoryListModel::SetPath(IFileSystem& fs, const std::wstring& path) {
     return true;
 }
 
-std::wstring FolderBrowser::DirName() const { return LongDirName(fs_, list_.Path()); }
+std::wstring FolderBrowser::DirName() const {
+    return LongDirName(fs_, list_.Path());
+}
 
-std::wstring FolderBrowser::Drive() const { return list_.Path().substr(0, 3); }
+std::wstring FolderBrowser::Drive() const {
+    return list_.Path().substr(0, 3);
+}
 
-std::wstring FolderBrowser::DirText() const { return DirNameAbbrev(LongDirName(fs_, list_.Path())); }
+std::wstring FolderBrowser::DirText() const {
+    return DirNameAbbrev(LongDirName(fs_, list_.Path()));
+}
 
-bool FolderBrowser::Show(const std::wstring& path) { return list_.SetPath(fs_, path); }
+bool FolderBrowser::Show(const std::wstring& path) {
+    return list_.SetPath(fs_, path);
+}
 
 void FolderBrowser::Changed(bool force) {
     if (onChange_) onChange_(list_.Path(), force);

@@ -29,7 +29,9 @@ void FolderChooser::RefreshForm() {
     Notify([](IListObserver& o) { o.OnReset(); });
 }
 
-std::wstring FolderChooser::DirName() const { return LongDirName(fs_, dirName_); }
+std::wstring FolderChooser::DirName() const {
+    return LongDirName(fs_, dirName_);
+}
 
 std::wstring FolderChooser::Base() const {
     return (!dirName_.empty() && dirName_.back() == L'\\') ? dirName_ : dirName_ + L"\\";
@@ -74,9 +76,13 @@ void FolderChooser::Add(TargetList& targets, bool selectedOnly) {
     }
 }
 
-void FolderChooser::AddSelected(TargetList& targets) { Add(targets, true); }
+void FolderChooser::AddSelected(TargetList& targets) {
+    Add(targets, true);
+}
 
-void FolderChooser::AddAll(TargetList& targets) { Add(targets, false); }
+void FolderChooser::AddAll(TargetList& targets) {
+    Add(targets, false);
+}
 
 void FolderChooser::AddAllSubfolders(TargetList& targets) {
     const std::wstring base = LongDirName(fs_, Base());

@@ -13,7 +13,9 @@ enum : UINT { kDriveId = 100, kDirId, kTextId, kListId, kAddId, kAddAllId, kAddA
 
 }  // namespace
 
-SourceFolderWindow::SourceFolderWindow(AppState& state, Services& services, IChildHost& host,
+SourceFolderWindow::SourceFolderWindow(AppState& state,
+                                       Services& services,
+                                       IChildHost& host,
                                        IAliasMaintenance& maintenance)
     : ChildWindow(state, services, host, L"InDir_", 1000, {0, 0, 4000, 2000}),
       maintenance_(maintenance),
@@ -57,9 +59,13 @@ void SourceFolderWindow::OnUnloading() {
     aliases_.Save(services_.store);
 }
 
-void SourceFolderWindow::SetDirName(const std::wstring& path) { browser_.SetDirName(path); }
+void SourceFolderWindow::SetDirName(const std::wstring& path) {
+    browser_.SetDirName(path);
+}
 
-void SourceFolderWindow::RefreshForm() { browser_.RefreshForm(); }
+void SourceFolderWindow::RefreshForm() {
+    browser_.RefreshForm();
+}
 
 void SourceFolderWindow::ShowBrowser() {
     if (!hwnd_) return;
@@ -144,7 +150,9 @@ FolderChooserWindow::FolderChooserWindow(AppState& state, Services& services, IC
       view_({[this] { return chooser_.Count(); }, [this](size_t i) { return chooser_.Name(i); },
              [this](size_t i) { return chooser_.Selected(i); }}) {}
 
-FolderChooserWindow::~FolderChooserWindow() { chooser_.SetObserver(nullptr); }
+FolderChooserWindow::~FolderChooserWindow() {
+    chooser_.SetObserver(nullptr);
+}
 
 void FolderChooserWindow::CreateControls() {
     list_ = MakeListBox(LBS_EXTENDEDSEL | LBS_WANTKEYBOARDINPUT, kListId);

@@ -32,8 +32,7 @@ HintSet::~HintSet() {
 
 void HintSet::RelayMouse(const MSG& msg) {
     if (!((msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) || msg.message == WM_NCMOUSEMOVE)) return;
-    for (HWND tooltip : LiveTooltips())
-        SendMessageW(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+    for (HWND tooltip : LiveTooltips()) SendMessageW(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
 }
 
 void HintSet::Create(HWND owner) {

@@ -13,7 +13,7 @@ public:
     virtual void OnInserted(size_t index) = 0;
     virtual void OnRemoved(size_t index) = 0;
     virtual void OnReplaced(size_t index) = 0;
-    virtual void OnReset() = 0;                    // anything may have changed
+    virtual void OnReset() = 0;                         // anything may have changed
     virtual void OnSelectionChanged(size_t index) = 0;  // kAll: every entry
     virtual void OnTopIndexChanged(size_t index) = 0;
 };

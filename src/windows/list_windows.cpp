@@ -105,7 +105,9 @@ HistoryWindow::HistoryWindow(AppState& state, Services& services, IChildHost& ho
       view_({[&state] { return state.history.Count(); }, [&state](size_t i) { return state.history.Line(i); }, {}},
             ListBoxView::Cursor::Last) {}
 
-HistoryWindow::~HistoryWindow() { state_.history.SetObserver(nullptr); }
+HistoryWindow::~HistoryWindow() {
+    state_.history.SetObserver(nullptr);
+}
 
 void HistoryWindow::CreateControls() {
     list_ = MakeListBox(0, kListId);
@@ -118,7 +120,9 @@ void HistoryWindow::Layout(double width, double height) {
     FillWithList(list_, width, height);
 }
 
-void HistoryWindow::FillPopup(HMENU popup) { AppendMenuW(popup, MF_STRING, kPopupClear, ResAllText(2008).c_str()); }
+void HistoryWindow::FillPopup(HMENU popup) {
+    AppendMenuW(popup, MF_STRING, kPopupClear, ResAllText(2008).c_str());
+}
 
 void HistoryWindow::OnPopupCommand(UINT id) {
     if (id == kPopupClear) state_.history.RefreshForm();
@@ -128,7 +132,9 @@ ChangedListWindow::ChangedListWindow(AppState& state, Services& services, IChild
     : ChildWindow(state, services, host, L"OutFile_", 6000, {4000, 4000, 4000, 2000}),
       view_({[&state] { return state.changed.Count(); }, [&state](size_t i) { return state.changed.Text(i); }, {}}) {}
 
-ChangedListWindow::~ChangedListWindow() { state_.changed.SetObserver(nullptr); }
+ChangedListWindow::~ChangedListWindow() {
+    state_.changed.SetObserver(nullptr);
+}
 
 void ChangedListWindow::CreateControls() {
     list_ = MakeListBox(LBS_EXTENDEDSEL, kListId);
@@ -172,8 +178,12 @@ void ChangedListWindow::Layout(double width, double height) {
     FillWithList(list_, width, height);
 }
 
-void ChangedListWindow::SelectAll() { SendMessageW(list_, LB_SETSEL, TRUE, static_cast<LPARAM>(-1)); }
-void ChangedListWindow::SelectClear() { SendMessageW(list_, LB_SETSEL, FALSE, static_cast<LPARAM>(-1)); }
+void ChangedListWindow::SelectAll() {
+    SendMessageW(list_, LB_SETSEL, TRUE, static_cast<LPARAM>(-1));
+}
+void ChangedListWindow::SelectClear() {
+    SendMessageW(list_, LB_SETSEL, FALSE, static_cast<LPARAM>(-1));
+}
 
 void ChangedListWindow::FillPopup(HMENU popup) {
     AppendMenuW(popup, MF_STRING, kPopupClear, ResAllText(2008).c_str());

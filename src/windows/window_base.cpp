@@ -15,8 +15,8 @@ LRESULT CALLBACK WindowBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         void* param = create->lpCreateParams;
-        if (create->dwExStyle & WS_EX_MDICHILD) param = reinterpret_cast<void*>(
-            reinterpret_cast<const MDICREATESTRUCTW*>(create->lpCreateParams)->lParam);
+        if (create->dwExStyle & WS_EX_MDICHILD)
+            param = reinterpret_cast<void*>(reinterpret_cast<const MDICREATESTRUCTW*>(create->lpCreateParams)->lParam);
         auto* self = static_cast<WindowBase*>(param);
         self->hwnd_ = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
@@ -24,7 +24,7 @@ LRESULT CALLBACK WindowBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     auto* self = reinterpret_cast<WindowBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) {
         return (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD) ? DefMDIChildProcW(hwnd, message, wParam, lParam)
-                                                                   : DefWindowProcW(hwnd, message, wParam, lParam);
+                                                                    : DefWindowProcW(hwnd, message, wParam, lParam);
     }
     LRESULT result = 0;
     try {
@@ -64,8 +64,12 @@ UINT WindowDpi(HWND hwnd) {
     return dpi ? dpi : 96;
 }
 
-int TwipsToPixels(double twips, UINT dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
+int TwipsToPixels(double twips, UINT dpi) {
+    return static_cast<int>(std::lround(twips * dpi / 1440.0));
+}
 
-double PixelsToTwips(int pixels, UINT dpi) { return pixels * 1440.0 / dpi; }
+double PixelsToTwips(int pixels, UINT dpi) {
+    return pixels * 1440.0 / dpi;
+}
 
 }  // namespace kelvaro

@@ -36,7 +36,9 @@ protected:
         ASSERT_TRUE(window->Create(SW_SHOWNORMAL));
         Pump();
     }
-    void Put(const std::wstring& key, const std::wstring& value) { store.StoreWrite(kAppName, kSectionName, key, value); }
+    void Put(const std::wstring& key, const std::wstring& value) {
+        store.StoreWrite(kAppName, kSectionName, key, value);
+    }
     std::wstring Get(const std::wstring& key) { return store.StoreRead(kAppName, kSectionName, key, L"<absent>"); }
     // Queued clicks run inside the dialog's modal loop, in order.
     static void Queue(HWND dialog, std::initializer_list<int> ids) {
@@ -64,7 +66,7 @@ TEST_F(DialogsTest, OptionsOpenWithOkDisabledAndCancelKeepsEverything) {
     window->mnuOption_Click();
     EXPECT_FALSE(Enabled(dialog.Control(IDOK)));
     EXPECT_EQ(IsDlgButtonChecked(dialog.Handle(), IDC_OPT_EXE0), BST_CHECKED);  // 9 shows as mode 0
-    EXPECT_FALSE(IsWindowVisible(dialog.Control(IDC_OPT_LOG)));  // no automatic run: hidden
+    EXPECT_FALSE(IsWindowVisible(dialog.Control(IDC_OPT_LOG)));                 // no automatic run: hidden
     wchar_t caption[32] = {};
     GetWindowTextW(dialog.Handle(), caption, 32);
     EXPECT_STREQ(caption, L"Option");
@@ -136,8 +138,8 @@ TEST_F(DialogsTest, SwitchingTheInitialFolderOffGreysItAndOkStoresIt) {
     window->mnuInDirDefault_Click();
     EXPECT_FALSE(state.settings.Dir_In_Yuko);
     EXPECT_EQ(state.settings.Dir_In, start);
-    for (HWND control : {dialog.Control(IDC_DEF_LABEL), dialog.DriveList(), dialog.DirList(),
-                         dialog.Control(IDC_DEF_DIRTEXT)})
+    for (HWND control :
+         {dialog.Control(IDC_DEF_LABEL), dialog.DriveList(), dialog.DirList(), dialog.Control(IDC_DEF_DIRTEXT)})
         EXPECT_FALSE(Enabled(control));
     // The browser keeps showing what it showed; the choice counts from the next start.
     SendMessageW(window->Handle(), WM_CLOSE, 0, 0);

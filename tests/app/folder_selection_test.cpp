@@ -20,14 +20,13 @@ namespace {
 
 using testing::DropQuit;
 using testing::FakeClipboard;
-using testing::ListLines;
-using testing::Pump;
 using testing::FakePrompts;
 using testing::FakeSettingsStore;
+using testing::ListLines;
+using testing::Pump;
 using testing::RemoveTree;
 using testing::TempDir;
 using Lines = std::vector<std::wstring>;
-
 
 std::wstring Text(HWND hwnd) {
     wchar_t text[512] = {};
@@ -51,7 +50,9 @@ protected:
         Pump();
         OleUninitialize();
     }
-    void Put(const std::wstring& key, const std::wstring& value) { store.StoreWrite(kAppName, kSectionName, key, value); }
+    void Put(const std::wstring& key, const std::wstring& value) {
+        store.StoreWrite(kAppName, kSectionName, key, value);
+    }
     void Open() {
         window = std::make_unique<MainWindow>(state, services);
         ASSERT_TRUE(window->Create(SW_SHOWNORMAL));
@@ -191,8 +192,8 @@ TEST_F(FolderSelectionTest, AliasesAddGoAndFallBackSilently) {
     Open();
     prompts.textAnswer = L"";
     SendMessageW(window->InDir().Handle(), WM_COMMAND, kPopupAliasAdd, 0);
-    EXPECT_EQ(prompts.textPrompts, Lines{L"フォルダエリアス名を入力してください\r" + work + L" | フォルダエリアス名入力 | " +
-                                         DirNameAbbrev(work)});
+    EXPECT_EQ(prompts.textPrompts, Lines{L"フォルダエリアス名を入力してください\r" + work +
+                                         L" | フォルダエリアス名入力 | " + DirNameAbbrev(work)});
     EXPECT_EQ(window->InDir().Aliases().Count(), 0);  // cancelled
     prompts.textAnswer = L"work";
     SendMessageW(window->InDir().Handle(), WM_COMMAND, kPopupAliasAdd, 0);
@@ -238,7 +239,8 @@ TEST_F(FolderSelectionTest, MaintenanceDialogDeletesAndTakesResultsOnlyOnOk) {
 
     // Delete the middle one: the one that moves up is selected. Then cancel.
     PostMessageW(list, LB_SETCURSEL, 1, 0);
-    PostMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDC_MENTE_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    PostMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDC_MENTE_LIST, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
     PostClicks(dialog.Handle(), {IDC_MENTE_DEL}, IDCANCEL);
     EXPECT_FALSE(window->Maintain(aliases));
     EXPECT_EQ(ListLines(list), (Lines{L"A", L"C"}));
@@ -250,7 +252,8 @@ TEST_F(FolderSelectionTest, MaintenanceDialogDeletesAndTakesResultsOnlyOnOk) {
 
     // Delete the last: the new last is selected; OK takes it.
     PostMessageW(list, LB_SETCURSEL, 2, 0);
-    PostMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDC_MENTE_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    PostMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDC_MENTE_LIST, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
     PostClicks(dialog.Handle(), {IDC_MENTE_DEL}, IDOK);
     EXPECT_TRUE(window->Maintain(aliases));
     EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 1);

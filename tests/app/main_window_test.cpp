@@ -22,13 +22,12 @@ namespace {
 
 using testing::DropQuit;
 using testing::FakeClipboard;
-using testing::ListLines;
-using testing::Pump;
 using testing::FakeFileSystem;
 using testing::FakePrompts;
 using testing::FakeSettingsStore;
+using testing::ListLines;
+using testing::Pump;
 using Lines = std::vector<std::wstring>;
-
 
 // The fixture's window works on `fs`, a fake unless a test swaps in the disk.
 class MainWindowTest : public ::testing::Test {
@@ -79,7 +78,10 @@ protected:
 // A store that fails every read: the first window that reads it cannot load.
 class FailingStore : public FakeSettingsStore {
 public:
-    std::wstring StoreRead(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&) override {
+    std::wstring StoreRead(const std::wstring&,
+                           const std::wstring&,
+                           const std::wstring&,
+                           const std::wstring&) override {
         throw std::runtime_error("registry");
     }
 };
@@ -421,9 +423,15 @@ TEST_F(MainWindowTest, PositionsAreSavedOnlyWhenTheRulesAllow) {
 }
 
 TEST_F(MainWindowTest, PositionsComeBackCorrected) {
-    for (const auto& [key, value] : {std::pair{L"Resize", L"False"}, {L"Main_Left", L"-500"}, {L"Main_Top", L"1500"},
-                                     {L"Main_Width", L"1500"}, {L"Main_Height", L"9000"}, {L"Status_Left", L"600"},
-                                     {L"Status_Top", L"300"}, {L"Status_Width", L"4500"}, {L"Status_Height", L"3000"}})
+    for (const auto& [key, value] : {std::pair{L"Resize", L"False"},
+                                     {L"Main_Left", L"-500"},
+                                     {L"Main_Top", L"1500"},
+                                     {L"Main_Width", L"1500"},
+                                     {L"Main_Height", L"9000"},
+                                     {L"Status_Left", L"600"},
+                                     {L"Status_Top", L"300"},
+                                     {L"Status_Width", L"4500"},
+                                     {L"Status_Height", L"3000"}})
         store.StoreWrite(kAppName, kSectionName, key, value);
     SettingsLoad(store, state.settings);
     Open();

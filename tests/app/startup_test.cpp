@@ -10,8 +10,8 @@
 namespace kelvaro {
 namespace {
 
-using testing::FakeFileSystem;
 using testing::FakeClipboard;
+using testing::FakeFileSystem;
 using testing::FakePrompts;
 using testing::FakeSettingsStore;
 using Names = std::vector<std::wstring>;

@@ -126,7 +126,9 @@ protected:
         store.StoreDelete(kAppName, L"");
         store.StoreDelete(kOldAppName, L"");
     }
-    void Put(const std::wstring& key, const std::wstring& value) { store.StoreWrite(kAppName, kSectionName, key, value); }
+    void Put(const std::wstring& key, const std::wstring& value) {
+        store.StoreWrite(kAppName, kSectionName, key, value);
+    }
     std::wstring Get(const std::wstring& app, const std::wstring& key) {
         return store.StoreRead(app, kSectionName, key, L"<absent>");
     }
@@ -148,7 +150,8 @@ TEST_F(EndToEnd, AutomaticRunRenamesWithoutAWindowAndCopiesTheHistory) {
     EXPECT_EQ(program.ExitCode(), 0u);
     EXPECT_EQ(dir.Listing(), L"MY PHOTOS|WORK|notes.txt");
     EXPECT_EQ(ClipboardText(), L"[ " + spaced + L" ]\r\n　フォルダ名を\r\n　[ MY PHOTOS ]\r\n　に変更しました\r\n[ " +
-                                   plain + L" ]\r\n　フォルダ名を\r\n　[ WORK ]\r\n　に変更しました\r\n全て終了しました\r\n");
+                                   plain +
+                                   L" ]\r\n　フォルダ名を\r\n　[ WORK ]\r\n　に変更しました\r\n全て終了しました\r\n");
     EXPECT_EQ(Get(kAppName, L"Version"), L"<absent>");  // an automatic run saves nothing
 }
 

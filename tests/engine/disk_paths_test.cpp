@@ -49,9 +49,9 @@ TEST(LongDirName, ResolvesEveryComponentAndStopsAtTheLimit) {
     std::wstring deep = L"C:";
     for (int i = 0; i < 255; ++i) deep += L"\\d";
     fs.AddDir(deep);
-    EXPECT_EQ(LongDirName(fs, deep), deep);                  // 256 parts
+    EXPECT_EQ(LongDirName(fs, deep), deep);  // 256 parts
     fs.AddDir(deep + L"\\d");
-    EXPECT_EQ(LongDirName(fs, deep + L"\\d"), L"");         // 257 parts
+    EXPECT_EQ(LongDirName(fs, deep + L"\\d"), L"");  // 257 parts
 }
 
 }  // namespace

@@ -36,8 +36,8 @@ TEST(PathPieces, LastDirNameNeedsABackslashAfterTheFirstCharacter) {
 
 TEST(CaseNames, KeepTheExcludedRangesAndMapEverythingElse) {
     EXPECT_EQ(UpperCaseName(L"\uFF44\uFF41\uFF54\uFF41photo"), L"\uFF44\uFF41\uFF54\uFF41PHOTO");  // ｄａｔａ stays
-    EXPECT_EQ(UpperCaseName(L"\u03B1\u03B2\u03B3"), L"\u03B1\u03B2\u03B3");                         // αβγ stays
-    EXPECT_EQ(UpperCaseName(L"\u0430\u044F"), L"\u0430\u044F");                                     // а я stay
+    EXPECT_EQ(UpperCaseName(L"\u03B1\u03B2\u03B3"), L"\u03B1\u03B2\u03B3");                        // αβγ stays
+    EXPECT_EQ(UpperCaseName(L"\u0430\u044F"), L"\u0430\u044F");                                    // а я stay
     EXPECT_EQ(UpperCaseName(L"\u00E9t\u00E9 2024"), L"\u00C9T\u00C9 2024");
     EXPECT_EQ(LowerCaseName(L"\uFF21\uFF22\uFF23 Photos"), L"\uFF21\uFF22\uFF23 photos");  // ＡＢＣ stays
     EXPECT_EQ(LowerCaseName(L"\u0391\u03A9\u0410\u042F"), L"\u0391\u03A9\u0410\u042F");
@@ -71,8 +71,9 @@ TEST(DirNameAbbrev, ShortensFiveOrMorePartsOnly) {
 TEST(StorableNames, RefuseWhatWindowsWouldNotStoreAsWritten) {
     for (const wchar_t* name : {L"ABC", L"a.b", L"CONSOLE", L"COM0", L"LPT10", L"\u5199\u771F", L".hidden"})
         EXPECT_TRUE(IsStorableName(name)) << name;
-    for (const wchar_t* name : {L"", L".", L"..", L"ABC.", L"ABC ", L"CON", L"con", L"Nul.txt", L"PRN", L"aux",
-                                L"COM1", L"com9.x", L"LPT1", L"lpt9", L"a?b", L"a*b", L"a<b", L"a|b", L"a:b", L"a\"b"})
+    for (const wchar_t* name :
+         {L"",     L".",      L"..",   L"ABC.", L"ABC ", L"CON", L"con", L"Nul.txt", L"PRN", L"aux",
+          L"COM1", L"com9.x", L"LPT1", L"lpt9", L"a?b",  L"a*b", L"a<b", L"a|b",     L"a:b", L"a\"b"})
         EXPECT_FALSE(IsStorableName(name)) << name;
 }
 

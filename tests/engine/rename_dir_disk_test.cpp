@@ -18,7 +18,9 @@ using Lines = std::vector<std::wstring>;
 
 class DiskRenameTest : public ::testing::Test {
 protected:
-    int16_t Rename(const std::wstring& path, int16_t mode) { return RenameDir({fs, history, changed, true}, path, mode); }
+    int16_t Rename(const std::wstring& path, int16_t mode) {
+        return RenameDir({fs, history, changed, true}, path, mode);
+    }
     Win32FileSystem fs;
     TempDir dir;
     RecordingSink history, changed;

@@ -34,8 +34,8 @@ TEST_F(RenameDirTest, RenamesThroughTheTemporarySibling) {
     EXPECT_EQ(Rename(L"C:\\Data\\2024\\Trip\\photos", 0), 0);
     EXPECT_EQ(moves, (Lines{L"C:\\Data\\2024\\Trip\\photos > C:\\Data\\2024\\Trip\\photos.Tmpぷよむ",
                             L"C:\\Data\\2024\\Trip\\photos.Tmpぷよむ > C:\\Data\\2024\\Trip\\PHOTOS"}));
-    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\...\\Trip\\photos ]", L"　フォルダ名を", L"　[ PHOTOS ]",
-                                    L"　に変更しました"}));
+    EXPECT_EQ(history.lines,
+              (Lines{L"[ C:\\Data\\...\\Trip\\photos ]", L"　フォルダ名を", L"　[ PHOTOS ]", L"　に変更しました"}));
     EXPECT_EQ(changed.lines, Lines{L"C:\\Data\\2024\\Trip\\PHOTOS"});
     EXPECT_EQ(fs.Stored(L"C:\\Data\\2024\\Trip\\photos"), L"C:\\Data\\2024\\Trip\\PHOTOS");
 }
@@ -47,10 +47,9 @@ TEST_F(RenameDirTest, SkipsWithoutTouchingTheDisk) {
     EXPECT_EQ(Rename(L"C:\\Data\\My Photos", 1), 1);
     EXPECT_EQ(Rename(L"C:\\Data\\longfoldername", 4), 1);
     EXPECT_EQ(Rename(L"C:\\Data\\DONE", 0), 0);
-    EXPECT_EQ(history.lines,
-              (Lines{L"[ C:\\Data\\My Photos ]", L"　変更してもＬＦＮの為変更しません", L"[ C:\\Data\\longfoldername ]",
-                     L"　８形式にしてもＬＦＮの為変更しません", L"[ C:\\Data\\DONE ]",
-                     L"　フォルダ名変更後と同一の為変更しません"}));
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\My Photos ]", L"　変更してもＬＦＮの為変更しません",
+                                    L"[ C:\\Data\\longfoldername ]", L"　８形式にしてもＬＦＮの為変更しません",
+                                    L"[ C:\\Data\\DONE ]", L"　フォルダ名変更後と同一の為変更しません"}));
     EXPECT_EQ(changed.lines, Lines{L"C:\\Data\\DONE"});  // already in form counts as done
     EXPECT_EQ(fs.moves, 0);
 }

@@ -15,11 +15,10 @@ struct Pair {
 };
 
 std::vector<Pair> SymbolPairs() {
-    return {{L".", L"．"}, {L"!", L"！"}, {L"#", L"＃"}, {L"$", L"＄"}, {L"&", L"＆"}, {L"'", L"\u2019"},
-            {L"(", L"（"}, {L")", L"）"}, {L"+", L"＋"}, {L",", L"，"}, {L"-", L"－"}, {L"=", L"＝"},
-            {L"[", L"［"}, {L"]", L"］"}, {L"^", L"＾"}, {L"_", L"＿"}, {L"`", L"｀"}, {L"{", L"｛"},
-            {L"}", L"｝"}, {L"~", L"\uFFE3"}, {L"｡", L"。"}, {L"｢", L"「"}, {L"｣", L"」"}, {L"､", L"、"},
-            {L"ﾞ", L"゛"}, {L"ﾟ", L"゜"}, {L" ", L"\u3000"}};
+    return {{L".", L"．"}, {L"!", L"！"}, {L"#", L"＃"}, {L"$", L"＄"}, {L"&", L"＆"}, {L"'", L"\u2019"}, {L"(", L"（"},
+            {L")", L"）"}, {L"+", L"＋"}, {L",", L"，"}, {L"-", L"－"}, {L"=", L"＝"}, {L"[", L"［"},     {L"]", L"］"},
+            {L"^", L"＾"}, {L"_", L"＿"}, {L"`", L"｀"}, {L"{", L"｛"}, {L"}", L"｝"}, {L"~", L"\uFFE3"}, {L"｡", L"。"},
+            {L"｢", L"「"}, {L"｣", L"」"}, {L"､", L"、"}, {L"ﾞ", L"゛"}, {L"ﾟ", L"゜"}, {L" ", L"\u3000"}};
 }
 
 // Half-width kana, katakana, hiragana, voiced katakana, voiced hiragana,
@@ -30,8 +29,10 @@ struct KanaRow {
 
 std::vector<KanaRow> KanaRows() {
     std::vector<KanaRow> rows = {
-        {{L"ｦ", L"ヲ", L"を", L"-", L"-", L"-", L"-"}}, {{L"ｰ", L"ー", L"-", L"-", L"-", L"-", L"-"}},
-        {{L"ｳ", L"ウ", L"う", L"ヴ", L"-", L"-", L"-"}}, {{L"ﾝ", L"ン", L"ん", L"-", L"-", L"-", L"-"}},
+        {{L"ｦ", L"ヲ", L"を", L"-", L"-", L"-", L"-"}},
+        {{L"ｰ", L"ー", L"-", L"-", L"-", L"-", L"-"}},
+        {{L"ｳ", L"ウ", L"う", L"ヴ", L"-", L"-", L"-"}},
+        {{L"ﾝ", L"ン", L"ん", L"-", L"-", L"-", L"-"}},
     };
     const std::wstring small = L"ｧｨｩｪｫｬｭｮｯ", smallF = L"ァィゥェォャュョッ", smallH = L"ぁぃぅぇぉゃゅょっ";
     const std::wstring plain = L"ｱｲｴｵﾅﾆﾇﾈﾉﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜ", plainF = L"アイエオナニヌネノマミムメモヤユヨラリルレロワ",
@@ -52,16 +53,20 @@ std::vector<KanaRow> KanaRows() {
     for (size_t i = 0; i < plain.size(); ++i)
         rows.push_back({{cell(plain[i]), cell(plainF[i]), cell(plainH[i]), L"-", L"-", L"-", L"-"}});
     for (size_t i = 0; i < voiced.size(); ++i)
-        rows.push_back({{cell(voiced[i]), cell(voicedF[i]), cell(voicedH[i]), cell(voicedVF[i]), cell(voicedVH[i]),
-                         L"-", L"-"}});
+        rows.push_back(
+            {{cell(voiced[i]), cell(voicedF[i]), cell(voicedH[i]), cell(voicedVF[i]), cell(voicedVH[i]), L"-", L"-"}});
     for (size_t i = 0; i < ha.size(); ++i)
-        rows.push_back({{cell(ha[i]), cell(haF[i]), cell(haH[i]), cell(haVF[i]), cell(haVH[i]), cell(haSF[i]),
-                         cell(haSH[i])}});
+        rows.push_back(
+            {{cell(ha[i]), cell(haF[i]), cell(haH[i]), cell(haVF[i]), cell(haVH[i]), cell(haSF[i]), cell(haSH[i])}});
     return rows;
 }
 
-std::wstring Full(const std::wstring& s) { return FullWidthString(s); }
-std::wstring Half(const std::wstring& s, bool hira = true) { return HalfWidthString(s, hira); }
+std::wstring Full(const std::wstring& s) {
+    return FullWidthString(s);
+}
+std::wstring Half(const std::wstring& s, bool hira = true) {
+    return HalfWidthString(s, hira);
+}
 
 TEST(WidthTables, LettersDigitsAndSymbolsConvertBothWays) {
     for (wchar_t c = L'0'; c <= L'9'; ++c) {
@@ -165,7 +170,8 @@ TEST(WidthConversion, NamesFromTheField) {
     EXPECT_EQ(Full(L"ヴ"), L"ヴ");
     EXPECT_EQ(Half(L"ヴ"), L"ｳﾞ");
     // Kana outside the table stay in both directions.
-    for (const wchar_t* c : {L"ゎ", L"ゐ", L"ゑ", L"ゔ", L"ゝ", L"ゞ", L"ヮ", L"ヰ", L"ヱ", L"ヵ", L"ヶ", L"ヽ", L"ヾ"}) {
+    for (const wchar_t* c :
+         {L"ゎ", L"ゐ", L"ゑ", L"ゔ", L"ゝ", L"ゞ", L"ヮ", L"ヰ", L"ヱ", L"ヵ", L"ヶ", L"ヽ", L"ヾ"}) {
         EXPECT_EQ(Half(c, true), c);
         EXPECT_EQ(Full(c), c);
     }

@@ -4,7 +4,9 @@
 
 namespace kelvaro::testing {
 
-FakeFileSystem::FakeFileSystem() { entries_[L"C:\\"] = L"C:\\"; }
+FakeFileSystem::FakeFileSystem() {
+    entries_[L"C:\\"] = L"C:\\";
+}
 
 std::wstring FakeFileSystem::Key(const std::wstring& path) {
     std::wstring key = path;
@@ -26,7 +28,9 @@ void FakeFileSystem::AddFile(const std::wstring& path) {
     files_.insert(Key(path));
 }
 
-bool FakeFileSystem::Exists(const std::wstring& path) const { return entries_.count(Key(path)) != 0; }
+bool FakeFileSystem::Exists(const std::wstring& path) const {
+    return entries_.count(Key(path)) != 0;
+}
 
 std::wstring FakeFileSystem::Stored(const std::wstring& path) const {
     const auto it = entries_.find(Key(path));
@@ -88,8 +92,8 @@ std::vector<std::wstring> FakeFileSystem::SubFolders(const std::wstring& dir) {
     std::wstring prefix = Key(dir);
     if (prefix.back() != L'\\') prefix += L'\\';
     for (const auto& [key, stored] : entries_) {
-        if (key.size() > prefix.size() && key.rfind(prefix, 0) == 0 && key.find(L'\\', prefix.size()) == std::wstring::npos &&
-            !files_.count(key))
+        if (key.size() > prefix.size() && key.rfind(prefix, 0) == 0 &&
+            key.find(L'\\', prefix.size()) == std::wstring::npos && !files_.count(key))
             names.push_back(stored.substr(stored.rfind(L'\\') + 1));
     }
     return names;

@@ -13,13 +13,17 @@ public:
     using Key = std::tuple<std::wstring, std::wstring, std::wstring>;
     std::map<Key, std::wstring> values;
 
-    std::wstring StoreRead(const std::wstring& app, const std::wstring& section, const std::wstring& key,
-                      const std::wstring& fallback) override {
+    std::wstring StoreRead(const std::wstring& app,
+                           const std::wstring& section,
+                           const std::wstring& key,
+                           const std::wstring& fallback) override {
         const auto it = values.find({app, section, key});
         return it == values.end() ? fallback : it->second;
     }
-    bool StoreWrite(const std::wstring& app, const std::wstring& section, const std::wstring& key,
-               const std::wstring& value) override {
+    bool StoreWrite(const std::wstring& app,
+                    const std::wstring& section,
+                    const std::wstring& key,
+                    const std::wstring& value) override {
         values[{app, section, key}] = value;
         return true;
     }

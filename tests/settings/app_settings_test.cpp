@@ -176,7 +176,7 @@ TEST(WindowPosition, EachWindowProbesTheOldLocationOnItsOwn) {
     Put(store, kOld, L"InDir_Top", L"400");
     Put(store, kCurrent, L"InDir_Left", L"1");
     Put(store, kCurrent, L"File_Left", L"-50");  // children are not clamped
-    Put(store, kOld, L"File_Top", L"777");      // no File_Left there: the old location is not used
+    Put(store, kOld, L"File_Top", L"777");       // no File_Left there: the old location is not used
     const TwipsRect designed{10, 20, 3000, 2000};
     const TwipsRect inDir = ReadChildPosition(store, L"InDir_", designed);
     EXPECT_EQ(inDir.left, 300);

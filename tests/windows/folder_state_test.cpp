@@ -18,7 +18,8 @@ TEST(AliasTable, AddsUpToTenWithDistinctNames) {
     AliasTable table;
     EXPECT_FALSE(table.CanMaintain());
     EXPECT_EQ(table.Add(L"", L"C:\\x"), AliasTable::AddResult::Empty);
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(table.Add(L"a" + std::to_wstring(i), L"C:\\x"), AliasTable::AddResult::Added);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(table.Add(L"a" + std::to_wstring(i), L"C:\\x"), AliasTable::AddResult::Added);
     EXPECT_FALSE(table.CanAdd());
     EXPECT_TRUE(table.CanMaintain());
     EXPECT_EQ(table.Add(L"new", L"C:\\x"), AliasTable::AddResult::Full);
@@ -58,7 +59,8 @@ protected:
     void Fill(const Names& names) {
         for (int i = 0; i < 10; ++i) {
             const bool used = static_cast<size_t>(i) < names.size();
-            editor.Set_Menu(i, used ? names[static_cast<size_t>(i)] : L"", used ? L"C:\\" + names[static_cast<size_t>(i)] : L"");
+            editor.Set_Menu(i, used ? names[static_cast<size_t>(i)] : L"",
+                            used ? L"C:\\" + names[static_cast<size_t>(i)] : L"");
         }
         editor.Activate();
     }

@@ -10,7 +10,9 @@ namespace {
 
 using testing::FakeFileSystem;
 
-std::wstring Folder(int i) { return L"C:\\Data\\f" + std::to_wstring(i); }
+std::wstring Folder(int i) {
+    return L"C:\\Data\\f" + std::to_wstring(i);
+}
 
 TEST(TargetList, HoldsAThousandDistinctFoldersAndSaysSoOnce) {
     int notices = 0;
@@ -41,8 +43,8 @@ TEST(TargetList, OutsideNamesAreCanonicalisedOrSkipped) {
     fs.AddDir(L"C:\\Data\\Photos");
     fs.AddFile(L"C:\\Data\\notes.txt");
     TargetList list;
-    for (const wchar_t* name : {L"", L"Data\\Photos", L"\\\\server\\share", L"C:\\Data\\Missing", L"C:\\Data\\notes.txt",
-                                L"C:\\Data\\*"})
+    for (const wchar_t* name :
+         {L"", L"Data\\Photos", L"\\\\server\\share", L"C:\\Data\\Missing", L"C:\\Data\\notes.txt", L"C:\\Data\\*"})
         EXPECT_TRUE(list.Gaibu_ListInAdd(fs, name)) << name;
     EXPECT_TRUE(list.Empty());
     EXPECT_TRUE(list.Gaibu_ListInAdd(fs, L"c:\\data\\photos"));
