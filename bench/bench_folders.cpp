@@ -11,10 +11,12 @@
 #include "app/main_window.h"
 #include "fakes/fake_services.h"
 #include "fakes/fake_settings_store.h"
+#include "fakes/gui.h"
 #include "fakes/temp_dir.h"
 #include "platform/win32_file_system.h"
 
 using namespace kelvaro;
+using kelvaro::testing::Pump;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -23,14 +25,6 @@ constexpr int kFolders = 1000;
 
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
 }
 
 // Counts the listings of the source folder the chooser asks for.

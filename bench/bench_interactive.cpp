@@ -15,10 +15,12 @@
 #include "app/startup.h"
 #include "fakes/fake_services.h"
 #include "fakes/fake_settings_store.h"
+#include "fakes/gui.h"
 #include "fakes/temp_dir.h"
 #include "platform/win32_file_system.h"
 
 using namespace kelvaro;
+using kelvaro::testing::Pump;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -35,14 +37,6 @@ LRESULT CALLBACK CountPaints(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
 }
 
 }  // namespace

@@ -151,18 +151,6 @@ bool DefaultDialog::OnCommand(UINT id, UINT code) {
     }
 }
 
-void DefaultDialog::MoveTwips(HWND control, double left, double top, double width, double height) {
-    const UINT dpi = WindowDpi(hwnd_);
-    MoveWindow(control, TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi),
-               TwipsToPixels(height, dpi), TRUE);
-}
-
-double DefaultDialog::HeightTwips(HWND control) const {
-    RECT r{};
-    GetWindowRect(control, &r);
-    return PixelsToTwips(r.bottom - r.top, WindowDpi(hwnd_));
-}
-
 void DefaultDialog::Layout() {
     if (!hwnd_ || !drive_.Handle()) return;
     RECT client{};
@@ -215,11 +203,7 @@ INT_PTR DefaultDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam
             HMENU popup = CreatePopupMenu();
             AppendMenuW(popup, MF_STRING, kPopupFromSource, ResKelvaroText(9005).c_str());
             AppendMenuW(popup, MF_STRING, kPopupFromTemp, ResKelvaroText(9007).c_str());
-            POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            if (pt.x == -1 && pt.y == -1) GetCursorPos(&pt);
-            const UINT id = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
-            DestroyMenu(popup);
-            if (id) OnCommand(id, 0);
+            if (const UINT id = TrackContextMenu(hwnd_, popup, lParam)) OnCommand(id, 0);
             return TRUE;
         }
         default:

@@ -50,8 +50,6 @@ private:
     void DirTextSet();
     void YukoEnabledSet();
     void Layout();
-    void MoveTwips(HWND control, double left, double top, double width, double height);
-    double HeightTwips(HWND control) const;
 
     AppState& state_;
     Services& services_;

@@ -124,24 +124,6 @@ HWND ChildWindow::MakePictureButton(int iconId, int id) {
     return button;
 }
 
-void ChildWindow::MoveTwips(HWND control, double left, double top, double width, double height) {
-    const UINT dpi = WindowDpi(hwnd_);
-    MoveWindow(control, TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi),
-               TwipsToPixels(height, dpi), TRUE);
-}
-
-double ChildWindow::HeightTwips(HWND control) const {
-    RECT r{};
-    GetWindowRect(control, &r);
-    return PixelsToTwips(r.bottom - r.top, WindowDpi(hwnd_));
-}
-
-double ChildWindow::WidthTwips(HWND control) const {
-    RECT r{};
-    GetWindowRect(control, &r);
-    return PixelsToTwips(r.right - r.left, WindowDpi(hwnd_));
-}
-
 void ChildWindow::AddHint(HWND control, int16_t catalogueNumber) {
     hints_.Add(control, ResKelvaroText(catalogueNumber));
 }
@@ -191,11 +173,7 @@ LRESULT ChildWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CONTEXTMENU: {
             HMENU popup = CreatePopupMenu();
             FillPopup(popup);
-            POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            if (pt.x == -1 && pt.y == -1) GetCursorPos(&pt);
-            const UINT id = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
-            DestroyMenu(popup);
-            if (id) OnPopupCommand(id);
+            if (const UINT id = TrackContextMenu(hwnd_, popup, lParam)) OnPopupCommand(id);
             return 0;
         }
         case WM_COMMAND:

@@ -94,9 +94,6 @@ protected:
     HWND MakeButton(const wchar_t* text, DWORD style, int id);
     // A button showing the icon resource `iconId` and no text.
     HWND MakePictureButton(int iconId, int id);
-    void MoveTwips(HWND control, double left, double top, double width, double height);
-    double HeightTwips(HWND control) const;
-    double WidthTwips(HWND control) const;
     void AddHint(HWND control, int16_t catalogueNumber);
     // The list takes the whole window but a 60-twip margin.
     void FillWithList(HWND list, double width, double height);

@@ -1,5 +1,7 @@
 #include "windows/window_base.h"
 
+#include <windowsx.h>
+
 #include <cmath>
 
 namespace kelvaro {
@@ -70,6 +72,32 @@ int TwipsToPixels(double twips, UINT dpi) {
 
 double PixelsToTwips(int pixels, UINT dpi) {
     return pixels * 1440.0 / dpi;
+}
+
+void MoveTwips(HWND control, double left, double top, double width, double height) {
+    const UINT dpi = WindowDpi(control);
+    MoveWindow(control, TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi),
+               TwipsToPixels(height, dpi), TRUE);
+}
+
+double HeightTwips(HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    return PixelsToTwips(r.bottom - r.top, WindowDpi(control));
+}
+
+double WidthTwips(HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    return PixelsToTwips(r.right - r.left, WindowDpi(control));
+}
+
+UINT TrackContextMenu(HWND owner, HMENU popup, LPARAM point) {
+    POINT pt{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+    if (pt.x == -1 && pt.y == -1) GetCursorPos(&pt);
+    const UINT id = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner, nullptr);
+    DestroyMenu(popup);
+    return id;
 }
 
 }  // namespace kelvaro
