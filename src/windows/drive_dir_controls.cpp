@@ -69,7 +69,10 @@ LRESULT CALLBACK DriveCombo::ComboProc(HWND combo, UINT message, WPARAM wParam, 
     auto proc = reinterpret_cast<WNDPROC>(GetPropW(combo, L"Kelvaro2.DriveCombo.Proc"));
     if (message == WM_KEYDOWN && wParam == VK_RETURN && self && self->onEnter &&
         !SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) {
-        self->onEnter();
+        try {
+            self->onEnter();
+        } catch (...) {
+        }
         return 0;
     }
     if (message == WM_GETDLGCODE && wParam == VK_RETURN) return DLGC_WANTALLKEYS;

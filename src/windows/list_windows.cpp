@@ -156,7 +156,11 @@ LRESULT CALLBACK ChangedListWindow::ListProc(HWND list, UINT message, WPARAM wPa
         auto* window = reinterpret_cast<ChangedListWindow*>(GetWindowLongPtrW(GetParent(list), GWLP_USERDATA));
         if (window && DragDetect(list, pt)) {
             ReleaseCapture();
-            DragFileListOut([window] { return window->SelectedPaths(); });
+            try {
+                DragFileListOut([window] { return window->SelectedPaths(); });
+            } catch (...) {
+                // A failed drag changes nothing.
+            }
         }
     }
     return result;
