@@ -247,6 +247,25 @@ TEST_F(MainWindowTest, AnActiveChildShowsItsOwnCopyOfTheMenuBar) {
     EXPECT_STREQ(caption, L"Log(&S)ave");
 }
 
+TEST_F(MainWindowTest, ADriveWithoutMediumLeavesTheBrowserWhereItWas) {
+    fs.AddDir(L"C:\\Data\\Sub");
+    fs.drives = {L"A:\\", L"C:\\"};
+    Open();
+    window->InDir().SetDirName(L"C:\\Data");
+    Pump();
+    const HWND combo = window->InDir().DriveList();
+    ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
+    SendMessageW(combo, CB_SETCURSEL, 0, 0);  // a: with nothing in it
+    SendMessageW(window->InDir().Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+    Pump();
+    EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(window->InDir().DirName(), L"C:\\Data");
+    EXPECT_EQ(ListLines(window->InFile().List()), Lines{L"Sub"});
+    EXPECT_TRUE(prompts.notices.empty());
+}
+
 TEST_F(MainWindowTest, ArrangesTheChildWindowsInTwoColumns) {
     Open();
     for (const SIZE size : {SIZE{800, 600}, SIZE{1100, 900}}) {

@@ -36,7 +36,8 @@ public:
     std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) override;
     std::wstring TempPath() override { return L"C:\\TEMP\\"; }
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
-    std::vector<std::wstring> Drives() override { return {L"C:\\"}; }
+    std::vector<std::wstring> Drives() override { return drives; }
+    std::vector<std::wstring> drives{L"C:\\"};  // the roots the drive list offers
     bool IsOrdinaryFile(const std::wstring& path) override { return files_.count(Key(path)) != 0; }
     bool WriteFileBytes(const std::wstring& path, const std::string& bytes) override {
         if (Exists(path) && !IsOrdinaryFile(path)) return false;
