@@ -476,7 +476,14 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnClose();
             return 0;
         case WM_ENDSESSION:
-            if (wParam) CloseSequence();
+            if (!wParam) return 0;
+            if (driver_.Running()) {
+                // Windows ends the process soon: stop after the folder in hand and keep the options.
+                driver_.Cancel();
+                SettingsSave(services_.store, state_.settings);
+            } else {
+                CloseSequence();
+            }
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
