@@ -89,12 +89,8 @@ bool MainWindow::Create(int show) {
             DestroyWindow(hwnd_);
             return false;
         }
-        SetFontData();
-        for (ChildWindow* child : children_) child->SetFontData(font_.Get());
-        about_.SetFontData(font_.Get());
-        default_.SetFontData(font_.Get());
-        option_.SetFontData(font_.Get());
-        mente_.SetFontData(font_.Get());
+        FontEveryWindow();
+        mente_.SetFontData(font_.Get());  // the alias dialog takes the font only here
         const MainPosition position = ReadMainPosition(services_.store, PrimaryScreenTwips());
         const UINT dpi = WindowDpi(hwnd_);
         MoveWindow(hwnd_, TwipsToPixels(position.rect.left, dpi), TwipsToPixels(position.rect.top, dpi),
@@ -357,6 +353,11 @@ void MainWindow::mnuFont_Click() {
     s.Font_Size = size;
     s.Font_Bold = font.bold;
     s.Font_Italic = font.italic;
+    FontEveryWindow();
+}
+
+// The main window, the child windows and the options, initial folder and about dialogs.
+void MainWindow::FontEveryWindow() {
     SetFontData();
     for (ChildWindow* child : children_) child->SetFontData(font_.Get());
     about_.SetFontData(font_.Get());

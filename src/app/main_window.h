@@ -85,6 +85,7 @@ private:
     void CreateControls();
     bool LoadDialogs();
     void PropagateTip(bool on);
+    void FontEveryWindow();
     void OnFirstActivate();
     void OnCommand(UINT id);
     void OnClose();
