@@ -421,6 +421,21 @@ void MainWindow::OnCommand(UINT id) {
     }
 }
 
+// Moved to a screen of another DPI: the buttons keep their size in twips,
+// the fonts are made anew, and everything is laid out again.
+void MainWindow::OnDpiChanged(const RECT& suggested) {
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    const UINT dpi = WindowDpi(hwnd_);
+    for (int i = 0; i < kModes; ++i)
+        MoveWindow(btnExe_[static_cast<size_t>(i)], TwipsToPixels(kExeLeft + kExeStep * i, dpi),
+                   TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kExeWidth, dpi), TwipsToPixels(kButtonHeight, dpi),
+                   TRUE);
+    MoveWindow(btnCancel_, 0, TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kCancelWidth, dpi),
+               TwipsToPixels(kButtonHeight, dpi), TRUE);
+    FontEveryWindow();
+}
+
 int16_t MainWindow::WindowState() const {
     if (IsIconic(hwnd_)) return 1;
     if (IsZoomed(hwnd_)) return 2;
@@ -475,6 +490,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_CLOSE:
             OnClose();
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_ENDSESSION:
             if (!wParam) return 0;

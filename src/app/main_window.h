@@ -86,6 +86,7 @@ private:
     bool LoadDialogs();
     void PropagateTip(bool on);
     void FontEveryWindow();
+    void OnDpiChanged(const RECT& suggested);
     void OnFirstActivate();
     void OnCommand(UINT id);
     void OnClose();

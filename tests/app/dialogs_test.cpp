@@ -176,6 +176,24 @@ TEST_F(DialogsTest, PositionsComeBackOnScreenAndAreWrittenAtClose) {
     DropQuit();
 }
 
+TEST_F(DialogsTest, FreeSpaceFollowsTheCaptionWhenAskedFor) {
+    Open();
+    DefaultDialog& dialog = window->Default();
+    dialog.pstr_lblDrive_Caption = L"Folder";
+    dialog.pblnDiskFreeOk = true;
+    dialog.pblnYukoMukouOk = false;
+    dialog.SetDirName(L"C:\\");
+    Queue(dialog.Handle(), {IDCANCEL});
+    dialog.ShowModal();
+    wchar_t label[128] = {};
+    GetDlgItemTextW(dialog.Handle(), IDC_DEF_LABEL, label, 128);
+    const std::wstring text = label;
+    EXPECT_EQ(text, L"Folder" + DriveFreeText(fs, L"C:\\"));
+    EXPECT_NE(text.find(L"M Free)"), std::wstring::npos);
+    EXPECT_FALSE(IsWindowVisible(dialog.Control(IDC_DEF_SWITCH)));  // no switch offered: forced on
+    EXPECT_TRUE(dialog.Yuko());
+}
+
 TEST_F(DialogsTest, AboutShowsTheProgramAndCloses) {
     Open();
     AboutDialog& about = window->About();

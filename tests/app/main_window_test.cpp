@@ -301,6 +301,23 @@ TEST_F(MainWindowTest, ArrangesTheChildWindowsInTwoColumns) {
     }
 }
 
+TEST_F(MainWindowTest, AnotherScreenDpiTakesTheSuggestedPlaceAndLaysOutAgain) {
+    Open();
+    RECT suggested{20, 30, 920, 730};
+    SendMessageW(window->Handle(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    RECT frame{};
+    GetWindowRect(window->Handle(), &frame);
+    EXPECT_EQ(frame.left, 20);
+    EXPECT_EQ(frame.right, 920);
+    RECT cancel{}, client{};
+    GetWindowRect(window->CancelButton(), &cancel);
+    MapWindowPoints(nullptr, window->Handle(), reinterpret_cast<POINT*>(&cancel), 2);
+    GetClientRect(window->Handle(), &client);
+    EXPECT_NEAR(client.right - cancel.right, 4, 1);  // 60 twips
+    EXPECT_EQ(cancel.right - cancel.left, TwipsToPixels(1335, 96));
+}
+
 TEST_F(MainWindowTest, HintsSwitchOffAndOn) {
     Open();
     EXPECT_EQ(window->HintOf(window->ExeButton(3)), L"フォルダ名を全てショートファイル名のフォルダ名に変換します");
