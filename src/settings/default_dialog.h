@@ -34,7 +34,6 @@ public:
     // Where the popup's first entry copies from: the source folder browser.
     std::function<std::wstring()> sourceFolder;
 
-    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
     HWND DriveList() const { return drive_.Handle(); }
     HWND DirList() const { return dir_.Handle(); }
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }

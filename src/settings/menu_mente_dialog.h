@@ -29,8 +29,6 @@ public:
     bool pblnOk = false;
     std::wstring pstr_Me_Caption;
 
-    // For tests: the controls by their names.
-    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
     std::wstring HintOf(int id) const { return hints_.CurrentText(Control(id)); }
 
 protected:

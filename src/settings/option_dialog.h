@@ -20,7 +20,6 @@ public:
     // Told when OK changed the hint setting, to pass it on to every window.
     std::function<void(bool)> onTipChanged;
 
-    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
     std::wstring HintOf(int id) const { return hints_.CurrentText(Control(id)); }
     OptionsForm Form() const;
 

@@ -19,6 +19,8 @@ public:
     DialogBase& operator=(const DialogBase&) = delete;
 
     HWND Handle() const { return hwnd_; }
+    // A control of the dialog by its resource number.
+    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
     // Creates the dialog hidden; false when the template cannot be loaded.
     bool Load(HWND owner, int templateId);
     // Places it at its stored position (`prefix` such as L"Option_"): Left and

@@ -184,7 +184,7 @@ void FolderChooserWindow::OnPopupCommand(UINT id) {
 }
 
 void FolderChooserWindow::TakeSelectionFromScreen() {
-    for (size_t i = 0; i < chooser_.Count(); ++i) chooser_.TakeSelection(i, SendMessageW(list_, LB_GETSEL, i, 0) > 0);
+    view_.TakeSelection([this](size_t i, bool selected) { chooser_.TakeSelection(i, selected); });
 }
 
 template <typename Operation>

@@ -24,6 +24,11 @@ void ListBoxView::Hold(bool held) {
     UpdateWindow(listBox_);
 }
 
+void ListBoxView::TakeSelection(const std::function<void(size_t, bool)>& take) const {
+    const size_t count = source_.count();
+    for (size_t i = 0; i < count; ++i) take(i, SendMessageW(listBox_, LB_GETSEL, i, 0) > 0);
+}
+
 bool ListBoxView::Multi() const {
     return (GetWindowLongW(listBox_, GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL)) != 0;
 }

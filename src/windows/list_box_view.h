@@ -24,6 +24,8 @@ public:
     // While held the list box takes changes without drawing them (drawing
     // each change costs far more than the change); releasing paints once.
     void Hold(bool held);
+    // Hands the selection the user made on screen back to the list, entry by entry.
+    void TakeSelection(const std::function<void(size_t index, bool selected)>& take) const;
 
     void OnInserted(size_t index) override;
     void OnRemoved(size_t index) override;

@@ -1,6 +1,5 @@
 #include "windows/list_windows.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
 
 #include "engine/catalog.h"
@@ -83,8 +82,7 @@ LRESULT TargetListWindow::OnListKey(UINT key, HWND) {
 }
 
 void TargetListWindow::TakeSelectionFromScreen() {
-    for (size_t i = 0; i < state_.targets.Count(); ++i)
-        state_.targets.TakeSelection(i, SendMessageW(list_, LB_GETSEL, i, 0) > 0);
+    view_.TakeSelection([this](size_t i, bool selected) { state_.targets.TakeSelection(i, selected); });
 }
 
 void TargetListWindow::OnControlCommand(UINT id, UINT code, HWND) {

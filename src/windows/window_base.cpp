@@ -86,12 +86,6 @@ double HeightTwips(HWND control) {
     return PixelsToTwips(r.bottom - r.top, WindowDpi(control));
 }
 
-double WidthTwips(HWND control) {
-    RECT r{};
-    GetWindowRect(control, &r);
-    return PixelsToTwips(r.right - r.left, WindowDpi(control));
-}
-
 UINT TrackContextMenu(HWND owner, HMENU popup, LPARAM point) {
     POINT pt{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
     if (pt.x == -1 && pt.y == -1) GetCursorPos(&pt);

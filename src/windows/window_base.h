@@ -32,7 +32,6 @@ double PixelsToTwips(int pixels, UINT dpi);
 // Places a control within its parent, in twips at the control's DPI.
 void MoveTwips(HWND control, double left, double top, double width, double height);
 double HeightTwips(HWND control);
-double WidthTwips(HWND control);
 // Opens `popup` at the point of a WM_CONTEXTMENU (the cursor for the keyboard)
 // and gives the command chosen, or 0; the menu is destroyed.
 UINT TrackContextMenu(HWND owner, HMENU popup, LPARAM point);
