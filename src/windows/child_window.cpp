@@ -30,8 +30,7 @@ ChildWindow::ChildWindow(AppState& state,
       designed_(designed) {}
 
 ChildWindow::~ChildWindow() {
-    if (menu_ && !IsMenu(menu_)) menu_ = nullptr;
-    if (menu_) DestroyMenu(menu_);
+    if (menu_ && IsMenu(menu_)) DestroyMenu(menu_);
 }
 
 bool ChildWindow::Load(HWND mdiClient) {
