@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/file_system.h"
+#include "engine/journal.h"
 #include "platform/services.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
@@ -15,6 +16,7 @@ struct Services {
     IFileSystem& fs;
     IClipboard& clipboard;
     IPrompts& prompts;
+    RenameJournal* journal = nullptr;  // absent in tests that do not look at it
 };
 
 // What the program holds while it runs: the settings record and the state

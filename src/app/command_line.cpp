@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <windows.h>
+
 namespace kelvaro {
 
 bool SplitCommandLine(const std::wstring& text, const std::function<bool(const std::wstring&)>& addOne) {
@@ -49,6 +51,10 @@ std::wstring ArgumentsText(const std::wstring& fullCommandLine) {
 
 bool IsRemovalRequest(const std::wstring& text) {
     return text.size() == 2 && text[0] == L'/' && (text[1] == L'U' || text[1] == L'u');
+}
+
+bool IsUndoRequest(const std::wstring& text) {
+    return text.size() == 5 && CompareStringOrdinal(text.c_str(), 5, L"/UNDO", 5, TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace kelvaro

@@ -23,5 +23,7 @@ std::wstring ArgumentsText(const std::wstring& fullCommandLine);
 
 // True for the settings-removal request: exactly "/U" in any case.
 bool IsRemovalRequest(const std::wstring& text);
+// True for the request to take the last run back: exactly "/UNDO" in any case.
+bool IsUndoRequest(const std::wstring& text);
 
 }  // namespace kelvaro

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "platform/registry_store.h"
 #include "platform/win32_file_system.h"
+#include "platform/win32_journal_store.h"
 #include "platform/win32_services.h"
 
 // Initialises OLE (drag and drop) for the life of the program.
@@ -34,7 +35,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     RegistryStore store;
     Win32Clipboard clipboard;
     Win32Prompts prompts(&owner);
-    Services services{store, fs, clipboard, prompts};
+    Win32JournalStore journalStore(Win32JournalStore::DefaultPath());
+    RenameJournal journal(journalStore);
+    Services services{store, fs, clipboard, prompts, &journal};
     AppState state(prompts);
 
     const std::wstring commandLine = ArgumentsText(GetCommandLineW());

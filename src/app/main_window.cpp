@@ -4,6 +4,7 @@
 
 #include "app/log_file.h"
 #include "engine/catalog.h"
+#include "engine/journal_actions.h"
 #include "engine/rename_dir.h"
 #include "resource.h"
 #include "settings/window_position.h"
@@ -40,11 +41,11 @@ ScreenTwips PrimaryScreenTwips() {
 MainWindow::MainWindow(AppState& state, Services& services)
     : state_(state),
       services_(services),
-      driver_(state,
-              *this,
-              [this](const std::wstring& path, int16_t mode) {
-                  return RenameDir({services_.fs, state_.history, state_.changed, state_.settings.Hira}, path, mode);
-              }),
+      driver_(
+          state,
+          *this,
+          [this](const std::wstring& path, int16_t mode) { return RenameDir(RenameWith(), path, mode); },
+          services.journal),
       inDir_(state, services, *this, *this),
       inFile_(state, services, *this),
       file_(state, services, *this),
@@ -57,6 +58,18 @@ MainWindow::MainWindow(AppState& state, Services& services)
       mente_(state, services) {
     option_.onTipChanged = [this](bool on) { PropagateTip(on); };
     default_.sourceFolder = [this] { return inDir_.DirName(); };
+}
+
+RenameServices MainWindow::RenameWith() {
+    return {services_.fs, state_.history, state_.changed, state_.settings.Hira, services_.journal};
+}
+
+bool MainWindow::CanUndo() {
+    return services_.journal && !driver_.Running() && kelvaro::CanUndo(*services_.journal);
+}
+
+void MainWindow::UndoLastRun() {
+    if (services_.journal) driver_.Undo(RenameWith());
 }
 
 MainWindow::~MainWindow() {

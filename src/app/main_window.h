@@ -54,6 +54,8 @@ public:
     void SetSourceFolder(const std::wstring& path) override;
     void FocusTargets() override;
     void HoldTargetPainting(bool held) override;
+    bool CanUndo() override;
+    void UndoLastRun() override;
     // IAliasMaintenance
     bool Maintain(AliasTable& aliases) override;
 
@@ -82,6 +84,7 @@ protected:
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    RenameServices RenameWith();
     void CreateControls();
     bool LoadDialogs();
     void PropagateTip(bool on);

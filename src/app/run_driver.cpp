@@ -3,12 +3,13 @@
 #include <utility>
 
 #include "engine/catalog.h"
+#include "engine/journal_actions.h"
 #include "engine/rename_dir.h"
 
 namespace kelvaro {
 
-RunDriver::RunDriver(AppState& state, IRunView& view, Renamer renamer)
-    : state_(state), view_(view), renamer_(std::move(renamer)) {}
+RunDriver::RunDriver(AppState& state, IRunView& view, Renamer renamer, RenameJournal* journal)
+    : state_(state), view_(view), renamer_(std::move(renamer)), journal_(journal) {}
 
 void RunDriver::Run(int16_t mode) {
     if (running_) return;
@@ -18,17 +19,37 @@ void RunDriver::Run(int16_t mode) {
     state_.history.RefreshForm();
     targets.SelectAll();
 
-    const size_t count = targets.Count();
-    for (size_t j = 0; j < count; ++j) {
-        targets.SetTopIndex(j);
-        view_.ShowEntry(j);
-        view_.ProcessPendingInput();
-        if (state_.blnCancel) break;
-        if (renamer_(targets.Text(j), mode) == kRenameDone) targets.SetSelected(j, false);
+    {
+        RecordedRun recorded(journal_, state_.history, RunKind::Run);
+        const size_t count = targets.Count();
+        for (size_t j = 0; j < count; ++j) {
+            targets.SetTopIndex(j);
+            view_.ShowEntry(j);
+            view_.ProcessPendingInput();
+            if (state_.blnCancel) break;
+            if (renamer_(targets.Text(j), mode) == kRenameDone) targets.SetSelected(j, false);
+        }
     }
 
     targets.RemoveWhere(false);
     targets.SelectClear();
+    state_.history.ListInAdd(ResAllText(state_.blnCancel ? 30 : 31));
+    state_.blnCancel = false;
+    view_.SetRunning(false);
+    running_ = false;
+    view_.RefreshFolders();
+    view_.BtnEnabledChange();
+}
+
+void RunDriver::Undo(const RenameServices& services) {
+    if (running_) return;
+    running_ = true;
+    view_.SetRunning(true);
+    state_.history.RefreshForm();
+    UndoLastRun(services, [this] {
+        view_.ProcessPendingInput();
+        return !state_.blnCancel;
+    });
     state_.history.ListInAdd(ResAllText(state_.blnCancel ? 30 : 31));
     state_.blnCancel = false;
     view_.SetRunning(false);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "engine/rename_dir.h"
 
 namespace kelvaro {
 
@@ -31,9 +32,11 @@ class RunDriver {
 public:
     using Renamer = std::function<int16_t(const std::wstring& path, int16_t mode)>;
 
-    RunDriver(AppState& state, IRunView& view, Renamer renamer);
+    RunDriver(AppState& state, IRunView& view, Renamer renamer, RenameJournal* journal = nullptr);
 
     void Run(int16_t mode);
+    // Takes the last run back, with the same freezing, Cancel and closing line.
+    void Undo(const RenameServices& services);
     void Cancel() { state_.blnCancel = true; }
     bool Running() const { return running_; }
 
@@ -41,6 +44,7 @@ private:
     AppState& state_;
     IRunView& view_;
     Renamer renamer_;
+    RenameJournal* journal_;
     bool running_ = false;
 };
 

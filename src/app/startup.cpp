@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "engine/catalog.h"
+#include "engine/journal_actions.h"
 #include "engine/rename_dir.h"
 
 namespace kelvaro {
@@ -11,13 +12,26 @@ std::wstring RemovalQuestion() {
 }
 
 void ListExecute(AppState& state, Services& services, int16_t mode) {
-    const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira};
+    const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
+    RecordedRun recorded(services.journal, state.history, RunKind::Run);
     const size_t count = state.targets.Count();
     for (size_t i = 0; i < count; ++i) {
         state.targets.SetTopIndex(i);
         RenameDir(rename, state.targets.Text(i), mode);
     }
     state.history.ListInAdd(ResAllText(31));
+}
+
+void UndoExecute(AppState& state, Services& services) {
+    state.settings.blnAutoRunning = true;
+    try {
+        const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
+        UndoLastRun(rename, nullptr);
+        state.history.ListInAdd(ResAllText(31));
+    } catch (...) {
+        // The history so far is still copied.
+    }
+    if (state.settings.AutoLog) LogCopy(state.history, services.clipboard);
 }
 
 bool AutoExecute(AppState& state, Services& services, const std::wstring& commandLine, bool* listTaken) {
@@ -49,6 +63,19 @@ StartupOutcome RunStartup(AppState& state, Services& services, const std::wstrin
     }
     try {
         SettingsLoad(services.store, state.settings);
+        state.history.RefreshForm();
+        // What a run cut short left behind is put right before anything else,
+        // and the history says so first.
+        if (services.journal) {
+            try {
+                RecoverInterrupted(services.fs, *services.journal, state.history);
+            } catch (...) {
+            }
+        }
+        if (IsUndoRequest(commandLine)) {
+            UndoExecute(state, services);
+            return StartupOutcome::Exit;
+        }
         // When the automatic run found no usable folder, its reading of the
         // command line stands: reading it again would only repeat the limit message.
         bool listTaken = false;
@@ -56,7 +83,6 @@ StartupOutcome RunStartup(AppState& state, Services& services, const std::wstrin
             return StartupOutcome::Exit;
         state.settings.blnAutoRunning = false;
         state.blnCancel = false;
-        state.history.RefreshForm();
         if (!commandLine.empty() && !listTaken) {
             try {
                 CmdLine_ListIn(state.targets, services.fs, commandLine);

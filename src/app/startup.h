@@ -20,6 +20,10 @@ void ListExecute(AppState& state, Services& services, int16_t mode);
 // line was put into the target list (which then holds its outcome).
 bool AutoExecute(AppState& state, Services& services, const std::wstring& commandLine, bool* listTaken = nullptr);
 
+// Takes the last run back without a window (the command line "/UNDO") and
+// copies the history to the clipboard when asked to.
+void UndoExecute(AppState& state, Services& services);
+
 // Everything between the start of the process and the main window: the
 // removal request, the settings, the automatic run, the command-line folders.
 StartupOutcome RunStartup(AppState& state, Services& services, const std::wstring& commandLine);

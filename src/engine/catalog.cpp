@@ -144,6 +144,28 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"　に変更しました";
         case 20005:
             return L"　８形式にしてもＬＦＮの為変更しません";
+        case 21000:
+            return L"変更を記録できない為、この実行は元に戻せません";
+        case 21001:
+            return L"　フォルダの場所を確認できません";
+        case 21002:
+            return L"中断された変更を元に戻しました";
+        case 21003:
+            return L"中断された変更のフォルダは一時的な名前のままです";
+        case 21004:
+            return L"中断された変更は完了していました";
+        case 21005:
+            return L"中断された変更のフォルダが見つかりません";
+        case 21006:
+            return L"直前の変更を元に戻す";
+        case 21007:
+            return L"直前の変更を元に戻します";
+        case 21008:
+            return L"元に戻す変更がありません";
+        case 21009:
+            return L"　変更後のフォルダが見つからない為戻しません";
+        case 21010:
+            return L"　元の名前のフォルダが既にある為戻しません";
         default:
             return {};
     }

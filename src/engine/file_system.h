@@ -22,6 +22,8 @@ public:
     virtual ~IFileSystem() = default;
     // Renames a folder; fails when `from` is missing or `to` exists.
     virtual bool MoveDir(const std::wstring& from, const std::wstring& to) = 0;
+    // True when a folder answers to `path`: one attribute query, no listing.
+    virtual bool IsFolder(const std::wstring& path) = 0;
     virtual std::wstring CurrentDir() = 0;
     virtual bool SetCurrentDir(const std::wstring& path) = 0;
     // The stored name of the entry `path` names (its long name, stored case).

@@ -15,6 +15,8 @@ constexpr int16_t kFailedLine = 20002;
 constexpr int16_t kRenamedLine = 20003;
 constexpr int16_t kRenamedToLine = 20004;
 constexpr int16_t kEightLongNameLine = 20005;
+constexpr int16_t kUnrecordedLine = 21000;
+constexpr int16_t kWhereUnknownLine = 21001;
 
 // True when `inner` is `outer` or lies below it (case-insensitive).
 bool IsSameOrBelow(const std::wstring& inner, const std::wstring& outer) {
@@ -45,7 +47,60 @@ private:
     bool moved_ = false;
 };
 
+// Where a rename that reported success put the folder, when not under `asked`:
+// the temporary name still, or a sibling whose name the system shortened.
+std::wstring FindMisplaced(IFileSystem& fs, const std::wstring& temp, const std::wstring& asked) {
+    if (fs.IsFolder(temp)) return temp;
+    const std::wstring parent = ParentWithSeparator(asked);
+    const std::wstring wanted = UpperCaseName(LastPathName(asked));
+    std::wstring best;
+    for (const auto& name : fs.SubFolders(parent)) {
+        const std::wstring upper = UpperCaseName(name);
+        if (upper.size() < wanted.size() && wanted.compare(0, upper.size(), upper) == 0 && name.size() > best.size())
+            best = name;
+    }
+    return best.empty() ? best : parent + best;
+}
+
 }  // namespace
+
+MoveOutcome MoveThroughTemp(IFileSystem& fs,
+                            RenameJournal* journal,
+                            const std::wstring& path,
+                            const std::wstring& newPath,
+                            uint32_t seq) {
+    const std::wstring temp = path + kTempSuffix;
+    if (journal) seq = journal->FolderBegin(path, temp, newPath, seq);
+    auto end = [&](MoveOutcome::Result result, JournalOutcome recorded, const std::wstring& where) {
+        if (journal) journal->FolderEnd(seq, recorded, where);
+        return MoveOutcome{result, result == MoveOutcome::Moved || result == MoveOutcome::Refused ? L"" : where};
+    };
+    if (!fs.MoveDir(path, temp)) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+    if (!fs.MoveDir(temp, newPath)) {
+        if (fs.MoveDir(temp, path)) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+        return end(MoveOutcome::LeftTemp, JournalOutcome::Temp, temp);
+    }
+    if (fs.IsFolder(newPath)) return end(MoveOutcome::Moved, JournalOutcome::New, newPath);
+    // The system said yes but stored something else: put the folder back.
+    const std::wstring where = FindMisplaced(fs, temp, newPath);
+    if (where.empty()) return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
+    if (fs.MoveDir(where, path) && fs.IsFolder(path)) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+    return end(MoveOutcome::Misplaced, JournalOutcome::Elsewhere, where);
+}
+
+void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome) {
+    history.ListInAdd(ResKelvaroText(kFailedLine));
+    if (outcome.result == MoveOutcome::Refused) return;
+    if (outcome.where.empty())
+        history.ListInAdd(ResKelvaroText(kWhereUnknownLine));
+    else
+        history.ListInAdd(L"\u3000[ " + LastPathName(outcome.where) + L" ]");
+}
+
+RecordedRun::RecordedRun(RenameJournal* journal, ILineSink& history, RunKind kind, const std::string& target)
+    : journal_(journal) {
+    if (journal_ && !journal_->BeginRun(kind, target)) history.ListInAdd(ResKelvaroText(kUnrecordedLine));
+}
 
 std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira) {
     switch (mode) {
@@ -94,14 +149,9 @@ int16_t RenameDir(const RenameServices& services, const std::wstring& path, int1
         return kRenameNotDone;
     }
 
-    const std::wstring temp = path + kTempSuffix;
-    if (!fs.MoveDir(path, temp)) {
-        history(ResKelvaroText(kFailedLine));
-        return kRenameNotDone;
-    }
-    if (!fs.MoveDir(temp, newPath)) {
-        history(ResKelvaroText(kFailedLine));
-        if (!fs.MoveDir(temp, path)) history(L"\u3000[ " + LastPathName(temp) + L" ]");
+    const MoveOutcome moved = MoveThroughTemp(fs, services.journal, path, newPath);
+    if (moved.result != MoveOutcome::Moved) {
+        WriteMoveFailure(services.history, moved);
         return kRenameNotDone;
     }
     history(ResKelvaroText(kRenamedLine));

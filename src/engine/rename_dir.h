@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/file_system.h"
+#include "engine/journal.h"
 
 namespace kelvaro {
 
@@ -17,7 +18,8 @@ struct RenameServices {
     IFileSystem& fs;
     ILineSink& history;
     ILineSink& changed;
-    bool hira;  // half-width conversion turns hiragana into katakana too
+    bool hira;                         // half-width conversion turns hiragana into katakana too
+    RenameJournal* journal = nullptr;  // records every rename when present
 };
 
 inline constexpr int16_t kRenameDone = 0;
@@ -25,6 +27,44 @@ inline constexpr int16_t kRenameNotDone = 1;
 
 // Appended to a folder's path to make the sibling it passes through.
 inline constexpr const wchar_t* kTempSuffix = L".Tmp\u3077\u3088\u3080";
+
+// How the move of one folder through its temporary sibling ended.
+struct MoveOutcome {
+    enum Result {
+        Moved,      // under the new name
+        Refused,    // under the old name: a rename was refused, or the folder was put back
+        LeftTemp,   // under the temporary name: the rename back was refused too
+        Misplaced,  // the system stored another name than asked and it could not be put back
+    } result = Refused;
+    std::wstring where;  // for LeftTemp and Misplaced: where the folder is (empty when unknown)
+};
+
+// Moves `path` to `newPath` through the temporary sibling, journaling the move
+// (under the number `seq` when given), and confirms that the folder is there
+// under the new path afterwards.
+MoveOutcome MoveThroughTemp(IFileSystem& fs,
+                            RenameJournal* journal,
+                            const std::wstring& path,
+                            const std::wstring& newPath,
+                            uint32_t seq = 0);
+
+// The history lines after a move that did not end under the new name.
+void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome);
+
+// A run in the journal, from construction to destruction. When the journal
+// cannot be written the history says once that the run cannot be taken back.
+class RecordedRun {
+public:
+    RecordedRun(RenameJournal* journal, ILineSink& history, RunKind kind, const std::string& target = {});
+    ~RecordedRun() {
+        if (journal_) journal_->EndRun();
+    }
+    RecordedRun(const RecordedRun&) = delete;
+    RecordedRun& operator=(const RecordedRun&) = delete;
+
+private:
+    RenameJournal* journal_;
+};
 
 // The folder's new path under `mode` (0-6), or empty text when none exists.
 std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira);

@@ -63,6 +63,8 @@ inline void DestroyWindowHandle(HWND h) {
 
 using UniqueFindHandle = UniqueHandle<HandleTraits<HANDLE, CloseFind, true>>;
 using UniqueFileHandle = UniqueHandle<HandleTraits<HANDLE, CloseKernelHandle, true>>;
+// Handles that are NULL when invalid (processes, threads, events).
+using UniqueKernelHandle = UniqueHandle<HandleTraits<HANDLE, CloseKernelHandle, false>>;
 using UniqueRegKey = UniqueHandle<HandleTraits<HKEY, CloseRegKey, false>>;
 using UniqueWindow = UniqueHandle<HandleTraits<HWND, DestroyWindowHandle, false>>;
 

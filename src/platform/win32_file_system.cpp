@@ -32,6 +32,12 @@ bool Win32FileSystem::MoveDir(const std::wstring& from, const std::wstring& to) 
     return MoveFileW(from.c_str(), to.c_str()) != FALSE;
 }
 
+bool Win32FileSystem::IsFolder(const std::wstring& path) {
+    if (path.empty()) return false;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 std::wstring Win32FileSystem::CurrentDir() {
     return QueryText([](wchar_t* b, DWORD n) { return GetCurrentDirectoryW(n, b); });
 }

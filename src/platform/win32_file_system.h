@@ -6,6 +6,7 @@ namespace kelvaro {
 class Win32FileSystem : public IFileSystem {
 public:
     bool MoveDir(const std::wstring& from, const std::wstring& to) override;
+    bool IsFolder(const std::wstring& path) override;
     std::wstring CurrentDir() override;
     bool SetCurrentDir(const std::wstring& path) override;
     std::optional<std::wstring> EntryName(const std::wstring& path) override;

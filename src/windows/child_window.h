@@ -20,6 +20,7 @@ enum PopupCommand : UINT {
     kPopupRefresh,
     kPopupAliasAdd,
     kPopupAliasMente,
+    kPopupUndo,
     kPopupAliasFirst = 41020,  // one per alias slot, 0 to 9
 };
 
@@ -38,6 +39,9 @@ public:
     virtual void FocusTargets() = 0;
     // Adds go to the target list in bulk: it draws once at the end.
     virtual void HoldTargetPainting(bool held) = 0;
+    // The last run can be taken back; and taking it back.
+    virtual bool CanUndo() { return false; }
+    virtual void UndoLastRun() {}
 };
 
 // The conventions every child window of the main window follows: loaded

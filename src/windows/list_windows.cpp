@@ -192,10 +192,15 @@ void ChangedListWindow::FillPopup(HMENU popup) {
     AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(1005).c_str());
     AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(2006).c_str());
     AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(2007).c_str());
+    AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(popup, MF_STRING | (host_.CanUndo() ? 0 : MF_GRAYED), kPopupUndo, ResKelvaroText(21006).c_str());
 }
 
 void ChangedListWindow::OnPopupCommand(UINT id) {
     switch (id) {
+        case kPopupUndo:
+            host_.UndoLastRun();
+            break;
         case kPopupClear:
             state_.changed.Clear();
             break;

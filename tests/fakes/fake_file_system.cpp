@@ -37,9 +37,10 @@ std::wstring FakeFileSystem::Stored(const std::wstring& path) const {
     return it == entries_.end() ? std::wstring() : it->second;
 }
 
-bool FakeFileSystem::MoveDir(const std::wstring& from, const std::wstring& to) {
+bool FakeFileSystem::MoveDir(const std::wstring& from, const std::wstring& asked) {
     ++moves;
-    if (allowMove && !allowMove(from, to)) return false;
+    if (allowMove && !allowMove(from, asked)) return false;
+    const std::wstring to = storedAs ? storedAs(asked) : asked;
     const std::wstring fromKey = Key(from), toKey = Key(to);
     if (!entries_.count(fromKey) || files_.count(fromKey)) return false;
     if (fromKey != toKey && entries_.count(toKey)) return false;

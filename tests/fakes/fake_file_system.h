@@ -29,6 +29,10 @@ public:
     int moves = 0;
 
     bool MoveDir(const std::wstring& from, const std::wstring& to) override;
+    bool IsFolder(const std::wstring& path) override { return Exists(path) && !files_.count(Key(path)); }
+    // The path a successful rename really stores, when a file system keeps
+    // another name than the one asked for.
+    std::function<std::wstring(const std::wstring& to)> storedAs;
     std::wstring CurrentDir() override { return current_; }
     bool SetCurrentDir(const std::wstring& path) override;
     std::optional<std::wstring> EntryName(const std::wstring& path) override;

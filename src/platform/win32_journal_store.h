@@ -1,0 +1,32 @@
+#pragma once
+#include <string>
+
+#include "engine/journal_store.h"
+#include "platform/unique_handle.h"
+
+namespace kelvaro {
+
+// The journal as a file, shared by every running copy of the program: records
+// are appended in one write each to a file opened for shared appending.
+class Win32JournalStore : public IJournalStore {
+public:
+    // The journal at `path`; its folder is created when the first record is written.
+    explicit Win32JournalStore(std::wstring path) : path_(std::move(path)) {}
+    // %LOCALAPPDATA%\Kelvaro2\journal.txt, or empty text when the folder is unknown.
+    static std::wstring DefaultPath();
+
+    std::optional<std::string> ReadAll() override;
+    bool Replace(const std::string& bytes) override;
+    bool OpenForAppend() override;
+    bool Append(const std::string& bytes) override;
+    void CloseAppend() override { append_.reset(); }
+    ProcessStamp Self() override;
+    bool IsAlive(const ProcessStamp& writer) override;
+    uint64_t Now() override;
+
+private:
+    std::wstring path_;
+    UniqueFileHandle append_;
+};
+
+}  // namespace kelvaro

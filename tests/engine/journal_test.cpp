@@ -1,0 +1,258 @@
+// The rename journal: its reader, recovery after a run cut short, and undo.
+#include "engine/journal.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/journal_actions.h"
+#include "fakes/fake_file_system.h"
+#include "fakes/fake_journal_store.h"
+#include "fakes/sinks.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::FakeFileSystem;
+using testing::FakeJournalStore;
+using testing::RecordingSink;
+using Lines = std::vector<std::wstring>;
+
+const std::wstring kTemp = L".Tmpぷよむ";
+
+std::string SomeRun(const std::string& id, int folders, bool closed = true) {
+    std::string bytes = RunRecord(id, RunKind::Run, {7, 8}, "");
+    for (int i = 1; i <= folders; ++i) {
+        const std::wstring old = L"C:\\写真\\d" + std::to_wstring(i);
+        bytes += FolderRecord(id, static_cast<uint32_t>(i), old, old + kTemp, old + L"X");
+        if (closed) bytes += DoneRecord(id, static_cast<uint32_t>(i), JournalOutcome::New, old + L"X");
+    }
+    return bytes;
+}
+
+TEST(JournalReader, SkipsWhatMakesNoSenseAndKeepsTheRest) {
+    const std::string good = SomeRun("r1", 2);
+    const auto runs = ParseJournal(good);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].writer, (ProcessStamp{7, 8}));
+    ASSERT_EQ(runs[0].folders.size(), 2u);
+    EXPECT_EQ(runs[0].folders[1].oldPath, L"C:\\写真\\d2");
+    EXPECT_EQ(runs[0].folders[1].tempPath, L"C:\\写真\\d2.Tmpぷよむ");
+    EXPECT_EQ(runs[0].folders[1].outcome, JournalOutcome::New);
+
+    EXPECT_TRUE(ParseJournal("").empty());
+    // A write cut short at any byte loses at most the record it cut.
+    for (size_t cut = 0; cut < good.size(); ++cut) {
+        const auto partial = ParseJournal(good.substr(0, cut));
+        size_t folders = 0, closed = 0;
+        for (const auto& run : partial)
+            for (const auto& folder : run.folders) {
+                ++folders;
+                closed += folder.outcome != JournalOutcome::Open;
+            }
+        EXPECT_LE(folders, 2u);
+        EXPECT_GE(folders + 1, closed);
+        if (cut > 0 && good[cut - 1] == '\n') EXPECT_FALSE(partial.empty());
+    }
+    // Garbage, a foreign encoding and a record glued to a cut one are skipped;
+    // whole records around them are used.
+    std::string utf16;
+    for (char c : good) utf16 += std::string{c, '\0'};
+    std::string sjis = FolderRecord("r1", 3, L"C:\\a", L"C:\\b", L"C:\\c");
+    sjis.replace(sjis.find("C:\\a"), 4, "C:\\\x8e\xca");
+    const std::string mixed = "\x01\xff garbage\n" + utf16 + "\n" + good.substr(30, 40) + sjis +
+                              "K2J1\tD\tr1\t1\tN\tC:\\x\t00000000\n" + SomeRun("r2", 1);
+    const auto parsed = ParseJournal(mixed);
+    ASSERT_EQ(parsed.size(), 1u);
+    EXPECT_EQ(parsed[0].id, "r2");
+    EXPECT_EQ(parsed[0].folders.size(), 1u);
+}
+
+TEST(JournalReader, TrimKeepsTheLastRunsAndEveryOpenOne) {
+    std::string bytes = SomeRun("open", 1, false);
+    for (int i = 0; i < 14; ++i) bytes += SomeRun("r" + std::to_string(i), 1);
+    bytes += "torn line without end";
+    const auto runs = ParseJournal(TrimJournal(bytes, 9));
+    ASSERT_EQ(runs.size(), 10u);
+    EXPECT_EQ(runs[0].id, "open");
+    EXPECT_EQ(runs[1].id, "r5");
+    EXPECT_EQ(runs.back().id, "r13");
+}
+
+class JournalTest : public ::testing::Test {
+protected:
+    RenameServices Services() { return {fs, history, changed, true, &journal}; }
+    int16_t Rename(const std::wstring& path, int16_t mode) {
+        RecordedRun run(&journal, history, RunKind::Run);
+        return RenameDir(Services(), path, mode);
+    }
+    // A run of `writer` that was cut short while renaming old to new.
+    void CutShort(const std::wstring& old, const std::wstring& newPath, uint32_t writer = 9) {
+        const std::string id = "cut" + std::to_string(++cuts);
+        store.bytes += RunRecord(id, RunKind::Run, {writer, 1}, "") + FolderRecord(id, 1, old, old + kTemp, newPath);
+    }
+    size_t Recover() { return RecoverInterrupted(fs, journal, history); }
+
+    FakeFileSystem fs;
+    FakeJournalStore store;
+    RenameJournal journal{store};
+    RecordingSink history, changed;
+    int cuts = 0;
+};
+
+TEST_F(JournalTest, EveryRenameIsRecordedBeforeAndAfter) {
+    fs.AddDir(L"C:\\D\\photos");
+    fs.AddDir(L"C:\\D\\WORK");
+    fs.AddDir(L"C:\\D\\ＡＢＣ");
+    fs.AddDir(L"C:\\D\\ABC");
+    EXPECT_EQ(Rename(L"C:\\D\\photos", 0), 0);
+    EXPECT_EQ(Rename(L"C:\\D\\WORK", 0), 0);  // in form: nothing to record
+    {
+        RecordedRun run(&journal, history, RunKind::Run);
+        EXPECT_EQ(RenameDir(Services(), L"C:\\D\\ＡＢＣ", 6), 1);  // refused, put back
+    }
+    const auto runs = ParseJournal(store.bytes);
+    ASSERT_EQ(runs.size(), 3u);
+    ASSERT_EQ(runs[0].folders.size(), 1u);
+    EXPECT_EQ(runs[0].folders[0].newPath, L"C:\\D\\PHOTOS");
+    EXPECT_EQ(runs[0].folders[0].outcome, JournalOutcome::New);
+    EXPECT_TRUE(runs[1].folders.empty());
+    ASSERT_EQ(runs[2].folders.size(), 1u);
+    EXPECT_EQ(runs[2].folders[0].outcome, JournalOutcome::Old);
+    EXPECT_FALSE(store.open);  // closed between runs, so that others may trim it
+}
+
+TEST_F(JournalTest, AnUnwritableJournalIsSaidOnceAndTheRunGoesOn) {
+    fs.AddDir(L"C:\\D\\a");
+    fs.AddDir(L"C:\\D\\b");
+    store.writable = false;
+    {
+        RecordedRun run(&journal, history, RunKind::Run);
+        EXPECT_EQ(RenameDir(Services(), L"C:\\D\\a", 0), 0);
+        EXPECT_EQ(RenameDir(Services(), L"C:\\D\\b", 0), 0);
+    }
+    EXPECT_EQ(history.lines.front(), L"変更を記録できない為、この実行は元に戻せません");
+    EXPECT_EQ(std::count(history.lines.begin(), history.lines.end(), history.lines.front()), 1);
+    EXPECT_EQ(fs.Stored(L"C:\\D\\B"), L"C:\\D\\B");
+    EXPECT_TRUE(store.bytes.empty());
+}
+
+TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
+    fs.AddDir(L"C:\\D\\" + std::wstring(20, L'あ'));
+    // The file system keeps only the first 17 characters of the new name.
+    fs.storedAs = [](const std::wstring& to) {
+        return to.find(L'ｱ') != std::wstring::npos ? to.substr(0, to.rfind(L'\\') + 18) : to;
+    };
+    EXPECT_EQ(Rename(L"C:\\D\\" + std::wstring(20, L'あ'), 5), 0);  // in form: untouched
+    EXPECT_EQ(Rename(L"C:\\D\\" + std::wstring(20, L'あ'), 6), 1);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), Lines{std::wstring(20, L'あ')});
+    EXPECT_EQ(history.lines.back(), L"　フォルダ名を変更できませんでした");
+    EXPECT_TRUE(changed.lines.size() == 1);
+    // When it cannot be put back, the history says where it is.
+    fs.allowMove = [](const std::wstring& from, const std::wstring&) { return from.find(L'ｱ') == std::wstring::npos; };
+    history.lines.clear();
+    EXPECT_EQ(Rename(L"C:\\D\\" + std::wstring(20, L'あ'), 6), 1);
+    EXPECT_EQ(history.lines.back(), L"　[ " + std::wstring(17, L'ｱ') + L" ]");
+    EXPECT_EQ(history.lines[history.lines.size() - 2], L"　フォルダ名を変更できませんでした");
+    EXPECT_EQ(ParseJournal(store.bytes).back().folders[0].outcome, JournalOutcome::Elsewhere);
+}
+
+TEST_F(JournalTest, RecoveryPutsBackWhatItCanAndReportsTheRest) {
+    fs.AddDir(L"C:\\D\\temp only" + kTemp);  // goes back to its old name
+    fs.AddDir(L"C:\\D\\taken" + kTemp);      // its old name is taken
+    fs.AddDir(L"C:\\D\\taken");
+    fs.AddDir(L"C:\\D\\NEW ONLY");      // the rename had finished
+    fs.AddDir(L"C:\\D\\old only");      // the rename had not begun
+    fs.AddDir(L"C:\\D\\busy" + kTemp);  // its writer still runs
+    CutShort(L"C:\\D\\temp only", L"C:\\D\\TEMP ONLY");
+    CutShort(L"C:\\D\\taken", L"C:\\D\\TAKEN");
+    CutShort(L"C:\\D\\new only", L"C:\\D\\NEW ONLY");
+    CutShort(L"C:\\D\\old only", L"C:\\D\\OLD ONLY");
+    CutShort(L"C:\\D\\gone", L"C:\\D\\GONE");
+    CutShort(L"C:\\D\\busy", L"C:\\D\\BUSY", 42);
+    store.alive = {42};
+    EXPECT_EQ(Recover(), 5u);
+    EXPECT_EQ(fs.Stored(L"C:\\D\\temp only"), L"C:\\D\\temp only");
+    EXPECT_TRUE(fs.Exists(L"C:\\D\\taken" + kTemp));
+    EXPECT_TRUE(fs.Exists(L"C:\\D\\busy" + kTemp));
+    EXPECT_EQ(history.lines,
+              (Lines{L"中断された変更を元に戻しました", L"　[ C:\\D\\temp only ]",
+                     L"中断された変更のフォルダは一時的な名前のままです", L"　[ C:\\D\\taken.Tmpぷよむ ]",
+                     L"中断された変更は完了していました", L"　[ C:\\D\\NEW ONLY ]",
+                     L"中断された変更のフォルダが見つかりません", L"　[ C:\\D\\gone ]"}));
+    // Each record is closed once: a second start finds nothing to do but the live run's.
+    history.lines.clear();
+    EXPECT_EQ(Recover(), 0u);
+    EXPECT_TRUE(history.lines.empty());
+    store.alive.clear();
+    EXPECT_EQ(Recover(), 1u);
+    EXPECT_EQ(fs.Stored(L"C:\\D\\busy"), L"C:\\D\\busy");
+    // A journal that cannot be read holds nothing to recover.
+    store.unreadable = true;
+    EXPECT_EQ(Recover(), 0u);
+}
+
+TEST_F(JournalTest, UndoSkipsWhatChangedSinceAndOverwritesNothing) {
+    for (auto name : {L"gone", L"taken", L"kept"}) fs.AddDir(L"C:\\D\\" + std::wstring(name));
+    {
+        RecordedRun run(&journal, history, RunKind::Run);
+        for (auto name : {L"gone", L"taken", L"kept"}) RenameDir(Services(), L"C:\\D\\" + std::wstring(name), 5);
+    }
+    fs.MoveDir(L"C:\\D\\ｇｏｎｅ", L"C:\\D\\elsewhere");
+    fs.AddDir(L"C:\\D\\taken");
+    history.lines.clear();
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 2u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"elsewhere", L"kept", L"taken", L"ｔａｋｅｎ"}));
+    EXPECT_EQ(history.lines,
+              (Lines{L"直前の変更を元に戻します", L"[ C:\\D\\ｋｅｐｔ ]", L"　フォルダ名を", L"　[ kept ]",
+                     L"　に変更しました", L"[ C:\\D\\ｔａｋｅｎ ]", L"　元の名前のフォルダが既にある為戻しません",
+                     L"[ C:\\D\\ｇｏｎｅ ]", L"　変更後のフォルダが見つからない為戻しません"}));
+}
+
+TEST_F(JournalTest, UndoGivesBackEverySpellingNewestFirstAndOnlyOnce) {
+    for (auto name : {L"Photos", L"mixed Case", L"abc"}) fs.AddDir(L"C:\\D\\" + std::wstring(name));
+    {
+        RecordedRun run(&journal, history, RunKind::Run);
+        for (auto name : {L"Photos", L"mixed Case", L"abc"}) RenameDir(Services(), L"C:\\D\\" + std::wstring(name), 0);
+    }
+    EXPECT_TRUE(CanUndo(journal));
+    Lines moves;
+    fs.allowMove = [&](const std::wstring& from, const std::wstring& to) {
+        moves.push_back(from.substr(5) + L">" + to.substr(5));
+        return true;
+    };
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"abc", L"mixed Case", L"Photos"}));
+    EXPECT_EQ(moves,
+              (Lines{L"ABC>ABC.Tmpぷよむ", L"ABC.Tmpぷよむ>abc", L"MIXED CASE>MIXED CASE.Tmpぷよむ",
+                     L"MIXED CASE.Tmpぷよむ>mixed Case", L"PHOTOS>PHOTOS.Tmpぷよむ", L"PHOTOS.Tmpぷよむ>Photos"}));
+    EXPECT_EQ(changed.lines.back(), L"C:\\D\\Photos");
+    // What was taken back is not taken back again, and an undo is not undone.
+    EXPECT_FALSE(CanUndo(journal));
+    history.lines.clear();
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
+    EXPECT_EQ(history.lines, Lines{L"元に戻す変更がありません"});
+}
+
+TEST_F(JournalTest, AnUndoCutShortIsRecoveredAndCanBeFinished) {
+    fs.AddDir(L"C:\\D\\one");
+    fs.AddDir(L"C:\\D\\two");
+    {
+        RecordedRun run(&journal, history, RunKind::Run);
+        RenameDir(Services(), L"C:\\D\\one", 0);
+        RenameDir(Services(), L"C:\\D\\two", 0);
+    }
+    history.lines.clear();
+    // An undo killed between the two renames of its first folder (the newest, TWO).
+    const std::string target = ParseJournal(store.bytes).back().id;
+    store.bytes += RunRecord("undo", RunKind::Undo, {9, 1}, target) +
+                   FolderRecord("undo", 2, L"C:\\D\\TWO", L"C:\\D\\TWO" + kTemp, L"C:\\D\\two");
+    fs.MoveDir(L"C:\\D\\TWO", L"C:\\D\\TWO" + kTemp);
+    Recover();
+    EXPECT_EQ(fs.Stored(L"C:\\D\\two"), L"C:\\D\\TWO");
+    EXPECT_EQ(history.lines.front(), L"中断された変更を元に戻しました");
+    EXPECT_TRUE(CanUndo(journal));
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"one", L"two"}));
+}
+
+}  // namespace
+}  // namespace kelvaro
