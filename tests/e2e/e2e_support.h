@@ -1,0 +1,151 @@
+#pragma once
+// What the end-to-end tests of the real Kelvaro2.exe share: starting it,
+// the clipboard, and a registry prepared for each test.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/temp_dir.h"
+#include "platform/registry_store.h"
+#include "settings/app_settings.h"
+
+namespace kelvaro::testing {
+
+inline std::wstring ProgramPath() {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    return path.substr(0, path.rfind(L'\\') + 1) + L"Kelvaro2.exe";
+}
+
+inline std::wstring ClipboardText() {
+    std::wstring text;
+    for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt) Sleep(25);
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+inline void SetClipboardSentinel(HWND owner) {
+    OpenClipboard(owner);
+    EmptyClipboard();
+    const wchar_t sentinel[] = L"sentinel";
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof(sentinel));
+    memcpy(GlobalLock(memory), sentinel, sizeof(sentinel));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+// A started Kelvaro2.exe; killed if a test leaves it running.
+class Program {
+public:
+    explicit Program(const std::wstring& arguments) {
+        std::wstring commandLine = L"\"" + ProgramPath() + L"\" " + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        started_ = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                  &info_) != FALSE;
+    }
+    ~Program() {
+        if (started_) {
+            if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+            CloseHandle(info_.hProcess);
+            CloseHandle(info_.hThread);
+        }
+    }
+    bool Started() const { return started_; }
+    // Ends the process at once, as a crash or the task manager would.
+    void Kill() {
+        TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, 10000);
+    }
+    // True when the process ended by itself within `ms`.
+    bool Ends(DWORD ms) const { return WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0; }
+    DWORD ExitCode() const {
+        DWORD code = 0;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return code;
+    }
+    // The first visible top-level window of the process with `className`, waiting up to `ms`.
+    HWND FindWindowOfClass(const wchar_t* className, DWORD ms) const {
+        struct Search {
+            DWORD pid;
+            const wchar_t* className;
+            HWND found;
+        } search{info_.dwProcessId, className, nullptr};
+        const auto deadline = GetTickCount64() + ms;
+        while (!search.found && GetTickCount64() < deadline) {
+            EnumWindows(
+                [](HWND hwnd, LPARAM param) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(param);
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(hwnd, &pid);
+                    wchar_t cls[64] = {};
+                    GetClassNameW(hwnd, cls, 64);
+                    if (pid == s->pid && IsWindowVisible(hwnd) && wcscmp(cls, s->className) == 0) {
+                        s->found = hwnd;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            if (!search.found) Sleep(50);
+        }
+        return search.found;
+    }
+
+private:
+    PROCESS_INFORMATION info_{};
+    bool started_ = false;
+};
+
+inline std::wstring WindowText(HWND hwnd) {
+    wchar_t text[256] = {};
+    GetWindowTextW(hwnd, text, 256);
+    return text;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearSettings();
+        DeleteFileW(JournalPath().c_str());
+        clipboardOwner_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        SetClipboardSentinel(clipboardOwner_);
+    }
+    void TearDown() override {
+        ClearSettings();
+        DestroyWindow(clipboardOwner_);
+    }
+    void ClearSettings() {
+        store.StoreDelete(kAppName, L"");
+        store.StoreDelete(kOldAppName, L"");
+    }
+    void Put(const std::wstring& key, const std::wstring& value) {
+        store.StoreWrite(kAppName, kSectionName, key, value);
+    }
+    std::wstring Get(const std::wstring& app, const std::wstring& key) {
+        return store.StoreRead(app, kSectionName, key, L"<absent>");
+    }
+
+    // The program's journal, in the test prefix's application data.
+    static std::wstring JournalPath() {
+        wchar_t folder[MAX_PATH] = {};
+        GetEnvironmentVariableW(L"LOCALAPPDATA", folder, MAX_PATH);
+        return std::wstring(folder) + L"\\Kelvaro2\\journal.txt";
+    }
+
+    RegistryStore store;  // the program's own location, in the test prefix
+    TempDir dir;
+    HWND clipboardOwner_ = nullptr;
+};
+
+}  // namespace kelvaro::testing
