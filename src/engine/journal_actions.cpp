@@ -1,7 +1,11 @@
 #include "engine/journal_actions.h"
 
+#include <windows.h>
+
 #include <algorithm>
+#include <map>
 #include <set>
+#include <unordered_map>
 
 #include "engine/catalog.h"
 #include "engine/path_text.h"
@@ -23,6 +27,37 @@ bool StoredAs(IFileSystem& fs, const std::wstring& path, const std::wstring& spe
     const auto name = fs.EntryName(path);
     return name && *name == LastPathName(spelled);
 }
+
+// The folders of each parent an undo touches, listed once and kept up to date
+// as it renames: a lookup per folder would scan the folder each time.
+class Listings {
+public:
+    explicit Listings(IFileSystem& fs) : fs_(fs) {}
+    // The stored name of the folder `path` names, case ignored; empty when none.
+    std::wstring Stored(const std::wstring& path) {
+        auto& names = Of(ParentWithSeparator(path));
+        const auto it = names.find(Key(LastPathName(path)));
+        return it == names.end() ? std::wstring() : it->second;
+    }
+    void Moved(const std::wstring& from, const std::wstring& to) {
+        Of(ParentWithSeparator(from)).erase(Key(LastPathName(from)));
+        Of(ParentWithSeparator(to))[Key(LastPathName(to))] = LastPathName(to);
+    }
+
+private:
+    static std::wstring Key(std::wstring name) {
+        if (!name.empty()) CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+        return name;
+    }
+    std::unordered_map<std::wstring, std::wstring>& Of(const std::wstring& parent) {
+        auto [it, added] = parents_.try_emplace(Key(parent));
+        if (added)
+            for (const auto& name : fs_.SubFolders(parent)) it->second[Key(name)] = name;
+        return it->second;
+    }
+    IFileSystem& fs_;
+    std::map<std::wstring, std::unordered_map<std::wstring, std::wstring>> parents_;
+};
 
 void Report(ILineSink& history, int16_t head, const std::vector<std::wstring>& paths) {
     if (paths.empty()) return;
@@ -115,6 +150,7 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
     history.ListInAdd(ResKelvaroText(kUndoHeadLine));
     RecordedRun recorded(journal, history, RunKind::Undo, plan.run);
     size_t notDone = 0;
+    Listings listings(services.fs);
     for (const JournalFolder& folder : plan.folders) {
         if (keepGoing && !keepGoing()) {
             notDone += static_cast<size_t>(&plan.folders.back() - &folder) + 1;
@@ -122,18 +158,20 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
         }
         const std::wstring& current = folder.newPath;
         history.ListInAdd(L"[ " + DirNameAbbrev(current) + L" ]");
-        if (!StoredAs(services.fs, current, current)) {
+        const std::wstring stored = listings.Stored(current);
+        if (stored != LastPathName(current)) {
             history.ListInAdd(ResKelvaroText(kUndoGoneLine));
             ++notDone;
             continue;
         }
         // The old name is taken unless it names this very folder (a change of case only).
-        if (const auto taken = services.fs.EntryName(folder.oldPath); taken && *taken != LastPathName(current)) {
+        if (const std::wstring taken = listings.Stored(folder.oldPath); !taken.empty() && taken != stored) {
             history.ListInAdd(ResKelvaroText(kUndoTakenLine));
             ++notDone;
             continue;
         }
         const MoveOutcome moved = MoveThroughTemp(services.fs, journal, current, folder.oldPath, folder.seq);
+        if (moved.result == MoveOutcome::Moved) listings.Moved(current, folder.oldPath);
         if (moved.result != MoveOutcome::Moved) {
             WriteMoveFailure(history, moved);
             ++notDone;
