@@ -146,6 +146,12 @@ void ChildWindow::FillWithListAndButtons(HWND list, std::initializer_list<HWND> 
     }
 }
 
+HMENU ChildWindow::BuildPopup() {
+    HMENU popup = CreatePopupMenu();
+    FillPopup(popup);
+    return popup;
+}
+
 LRESULT ChildWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SIZE:
@@ -170,8 +176,7 @@ LRESULT ChildWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         case WM_CONTEXTMENU: {
-            HMENU popup = CreatePopupMenu();
-            FillPopup(popup);
+            HMENU popup = BuildPopup();
             if (const UINT id = TrackContextMenu(hwnd_, popup, lParam)) OnPopupCommand(id);
             return 0;
         }

@@ -71,6 +71,9 @@ public:
     // Holds back (or releases and paints) the drawing of the window's list.
     virtual void HoldPainting(bool) {}
 
+    // The right-click menu as it would be shown now; the caller destroys it.
+    HMENU BuildPopup();
+
     TwipsRect PositionTwips() const;
     void PlaceTwips(const TwipsRect& rect);
 

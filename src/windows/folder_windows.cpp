@@ -87,12 +87,6 @@ void SourceFolderWindow::Layout(double width, double height) {
     MoveTwips(text_, 60, dirTop + dirHeight + 60, w, textHeight);
 }
 
-HMENU SourceFolderWindow::BuildPopup() {
-    HMENU popup = CreatePopupMenu();
-    FillPopup(popup);
-    return popup;
-}
-
 void SourceFolderWindow::FillPopup(HMENU popup) {
     AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(1005).c_str());
     AppendMenuW(popup, MF_STRING | (aliases_.CanAdd() ? 0 : MF_GRAYED), kPopupAliasAdd, ResAllText(1006).c_str());

@@ -30,7 +30,6 @@ public:
     HWND DirList() const { return dir_.Handle(); }
     HWND DirText() const { return text_; }
     // The right-click menu as it would open now.
-    HMENU BuildPopup();
 
 protected:
     const wchar_t* FormName() const override { return L"mdiinDir"; }

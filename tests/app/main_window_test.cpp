@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "fakes/fake_file_system.h"
+#include "fakes/fake_journal_store.h"
 #include "fakes/fake_services.h"
 #include "fakes/gui.h"
 #include "fakes/fake_settings_store.h"
@@ -39,7 +40,8 @@ protected:
         OleUninitialize();
     }
     void Open(IFileSystem* fileSystem = nullptr) {
-        services = std::make_unique<Services>(Services{store, fileSystem ? *fileSystem : fs, clipboard, prompts});
+        services =
+            std::make_unique<Services>(Services{store, fileSystem ? *fileSystem : fs, clipboard, prompts, journal});
         window = std::make_unique<MainWindow>(state, *services);
         ASSERT_TRUE(window->Create(SW_SHOWNORMAL));
         Pump();
@@ -71,6 +73,7 @@ protected:
     FakeClipboard clipboard;
     FakePrompts prompts;
     AppState state{prompts};
+    RenameJournal* journal = nullptr;
     std::unique_ptr<Services> services;
     std::unique_ptr<MainWindow> window;
 };
@@ -499,6 +502,40 @@ TEST_F(MainWindowTest, MaximisedCloseSavesOnlyTheState) {
     EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Main_Left", L"<absent>"), L"<absent>");
     EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"File_Left", L"<absent>"), L"<absent>");
     DropQuit();
+}
+
+}  // namespace
+}  // namespace kelvaro
+
+namespace kelvaro {
+namespace {
+
+// The last run taken back from the changed-folder list's popup menu.
+TEST_F(MainWindowTest, UndoFromTheChangedListPopup) {
+    testing::FakeJournalStore journalStore;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
+    Open();
+    auto undoItemState = [&] {
+        HMENU popup = window->Changed().BuildPopup();
+        const UINT itemState = GetMenuState(popup, kPopupUndo, MF_BYCOMMAND);
+        DestroyMenu(popup);
+        return itemState;
+    };
+    EXPECT_TRUE(undoItemState() & MF_GRAYED);
+    AddTargets({L"C:\\Data\\One", L"C:\\Data\\two"});
+    Click(window->ExeButton(0));
+    EXPECT_EQ(fs.SubFolders(L"C:\\Data"), (Lines{L"ONE", L"TWO"}));
+    EXPECT_FALSE(undoItemState() & MF_GRAYED);
+    SendMessageW(window->Changed().Handle(), WM_COMMAND, kPopupUndo, 0);
+    Pump();
+    EXPECT_EQ(fs.SubFolders(L"C:\\Data"), (Lines{L"One", L"two"}));
+    const Lines history = ListLines(window->History().List());
+    ASSERT_FALSE(history.empty());
+    EXPECT_EQ(history.front(), L"直前の変更を元に戻します");
+    EXPECT_EQ(history.back(), L"全て終了しました");
+    EXPECT_TRUE(undoItemState() & MF_GRAYED);
+    EXPECT_TRUE(IsWindowEnabled(window->Changed().Handle()));
 }
 
 }  // namespace
