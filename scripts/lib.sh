@@ -49,7 +49,26 @@ wine_env() {
 
 # Creates the prefix once, with the settings the program and tests rely on.
 ensure_prefix() {
-    [ -f "$WINEPREFIX/.kelvaro2-ready" ] && return 0
+    if [ ! -f "$WINEPREFIX/.kelvaro2-ready" ]; then
+        create_prefix
+    fi
+    ensure_prefix_fonts
+}
+
+# Debian's Wine 8 looks for its own fonts in "<data dir>/../fonts", a path it
+# cannot open, so the Marlett font of fonts-wine (/usr/share/wine/fonts) is
+# never loaded and every caption button shows the letters that stand for its
+# symbols ("0 1 r"). A copy in the prefix's Fonts folder is always loaded.
+# Checked on every start, so prefixes made before this fix get it too.
+ensure_prefix_fonts() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    [ -f "$fonts/marlett.ttf" ] && return 0
+    [ -f /usr/share/wine/fonts/marlett.ttf ] || { log "fonts-wine lacks marlett.ttf"; return 0; }
+    mkdir -p "$fonts"
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+}
+
+create_prefix() {
     log "creating the Wine prefix $WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true

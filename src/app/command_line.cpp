@@ -25,14 +25,15 @@ bool SplitCommandLine(const std::wstring& text, const std::function<bool(const s
     return true;
 }
 
-bool CmdLine_AddOne(TargetList& targets, IFileSystem& fs, const std::wstring& name) {
-    return !targets.Gaibu_ListInAdd(fs, name);
+bool CmdLine_AddOne(TargetList& targets, DirNameResolver& names, const std::wstring& name) {
+    return !targets.Gaibu_ListInAdd(names, name);
 }
 
 bool CmdLine_ListIn(TargetList& targets, IFileSystem& fs, const std::wstring& text) {
     targets.RefreshForm();
+    DirNameResolver names(fs);
     const bool whole =
-        SplitCommandLine(text, [&](const std::wstring& name) { return CmdLine_AddOne(targets, fs, name); });
+        SplitCommandLine(text, [&](const std::wstring& name) { return CmdLine_AddOne(targets, names, name); });
     if (!whole) targets.RefreshForm();
     return whole;
 }

@@ -13,7 +13,7 @@ namespace kelvaro {
 bool SplitCommandLine(const std::wstring& text, const std::function<bool(const std::wstring&)>& addOne);
 
 // Hands one name to the target list; true means stop (the list is full).
-bool CmdLine_AddOne(TargetList& targets, IFileSystem& fs, const std::wstring& name);
+bool CmdLine_AddOne(TargetList& targets, DirNameResolver& names, const std::wstring& name);
 // Puts the folders of a command line into the target list, whole or not at
 // all: when the scan stops early the list ends up empty.
 bool CmdLine_ListIn(TargetList& targets, IFileSystem& fs, const std::wstring& text);

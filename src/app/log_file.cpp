@@ -9,10 +9,14 @@ namespace kelvaro {
 std::string LogBytes(const HistoryLog& history) {
     const std::wstring text = history.Text();
     if (text.empty()) return {};
-    const int size =
-        WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    // A character code page 932 cannot hold becomes "?", never a look-alike:
+    // the best-fit mapping would turn Café into Cafe, the name of another folder.
+    const int size = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.c_str(), static_cast<int>(text.size()),
+                                         nullptr, 0, "?", nullptr);
+    if (size <= 0) return {};
     std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, "?",
+                        nullptr);
     return bytes;
 }
 

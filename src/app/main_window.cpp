@@ -28,14 +28,6 @@ double RoundHalfEven(double value) {
     return std::nearbyint(value);
 }
 
-ScreenTwips PrimaryScreenTwips() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return {PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), static_cast<UINT>(dpi)),
-            PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), static_cast<UINT>(dpi))};
-}
-
 }  // namespace
 
 MainWindow::MainWindow(AppState& state, Services& services)
@@ -104,7 +96,7 @@ bool MainWindow::Create(int show) {
         }
         FontEveryWindow();
         mente_.SetFontData(font_.Get());  // the alias dialog takes the font only here
-        const MainPosition position = ReadMainPosition(services_.store, PrimaryScreenTwips());
+        const MainPosition position = ReadMainPosition(services_.store, ScreenTwipsNow());
         const UINT dpi = WindowDpi(hwnd_);
         MoveWindow(hwnd_, TwipsToPixels(position.rect.left, dpi), TwipsToPixels(position.rect.top, dpi),
                    TwipsToPixels(position.rect.width, dpi), TwipsToPixels(position.rect.height, dpi), FALSE);
@@ -150,7 +142,7 @@ void MainWindow::CreateControls() {
 
 // The about box may fail to load without a word; the others end the program.
 bool MainWindow::LoadDialogs() {
-    const ScreenTwips screen = PrimaryScreenTwips();
+    const ScreenTwips screen = ScreenTwipsNow();
     about_.Load(hwnd_, screen);
     const std::pair<bool, const wchar_t*> loads[] = {
         {default_.Load(hwnd_, screen), L"Kelvaro2 frmDefault Form_Load ERR"},

@@ -16,10 +16,12 @@ std::wstring ToLowerDirName(const std::wstring& path) {
 std::wstring ToShortDirName(IFileSystem& fs, const std::wstring& path) {
     const std::wstring shortPath = fs.ShortPath(path);
     if (shortPath.empty()) return {};
-    const std::wstring newPath = ParentWithSeparator(path) + UpperCaseName(LastPathName(shortPath));
-    // A volume without 8.3 names hands the long name back: there is no short form.
-    if (!IsShortName(newPath)) return {};
-    return newPath;
+    const std::wstring name = UpperCaseName(LastPathName(shortPath));
+    // A volume without 8.3 names hands the long name back: there is no short
+    // form. Short names of double-byte characters (新しい~1, 写真) are real
+    // ones. A drive root has no name of its own and stays as it is.
+    if (!name.empty() && !IsCodePageShortName(name)) return {};
+    return ParentWithSeparator(path) + name;
 }
 
 std::wstring ToEightDirName(const std::wstring& path) {

@@ -1,5 +1,7 @@
 #include "engine/disk_paths.h"
 
+#include <windows.h>
+
 #include <cwchar>
 
 #include "engine/path_text.h"
@@ -15,9 +17,38 @@ bool HasDriveRoot(const std::wstring& path) {
     return path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
 }
 
+// Upper case one code unit at a time, as names are compared on disk.
+std::wstring FoldedName(const std::wstring& name) {
+    std::wstring key = name;
+    if (!key.empty()) CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    return key;
+}
+
+// A component that Windows looks up exactly as written: nothing it would trim
+// (a trailing dot or blank) and no character with a meaning of its own in a
+// lookup. Only such components, below only such components, are answered
+// from a listing.
+bool IsPlainComponent(const std::wstring& component) {
+    if (component.back() == L'.' || component.back() == L' ') return false;
+    for (wchar_t c : component)
+        if (c < 0x20 || c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'|') return false;
+    return true;
+}
+
+// Paths this long are left to the lookup, which alone knows whether the
+// system takes them.
+constexpr size_t kListableLength = 248;
+
 }  // namespace
 
 std::wstring LongDirName(IFileSystem& fs, const std::wstring& path) {
+    return DirNameResolver(fs).LongDirName(path);
+}
+
+std::wstring DirNameResolver::LongDirName(const std::wstring& given) {
+    std::wstring path = given;
+    for (auto& c : path)
+        if (c == L'/') c = L'\\';
     if (!HasDriveRoot(path)) return {};
     if (path.find_first_of(L"*?") != std::wstring::npos) return {};
     if (path.size() == 3) return std::wstring{UpperAscii(path[0]), L':', L'\\'};
@@ -25,19 +56,78 @@ std::wstring LongDirName(IFileSystem& fs, const std::wstring& path) {
     std::wstring result{UpperAscii(path[0]), L':'};
     size_t parts = 1;
     size_t start = 3;
+    bool plain = true;
     while (start < path.size()) {
         size_t end = path.find(L'\\', start);
         if (end == std::wstring::npos) end = path.size();
         const std::wstring component = path.substr(start, end - start);
         if (component.empty() || component == L"." || component == L"..") return {};
         if (++parts > 256) return {};
-        const auto name = fs.EntryName(path.substr(0, end));
+        plain = plain && IsPlainComponent(component);
+        const auto name = Lookup(result, path.substr(0, end), component, plain && end < kListableLength);
         if (!name || name->empty()) return {};
         result += L'\\';
         result += *name;
         start = end + 1;
     }
     return result;
+}
+
+std::optional<std::wstring> DirNameResolver::Lookup(const std::wstring& parent,
+                                                    const std::wstring& prefix,
+                                                    const std::wstring& component,
+                                                    bool listable) {
+    const auto known = looked_.find(prefix);
+    if (known != looked_.end()) return known->second;
+    if (listable) {
+        Folder& folder = folders_[parent];
+        const std::wstring folded = FoldedName(component);
+        if (!folder.listed && folder.firstAsked.empty()) {
+            folder.firstAsked = folded;
+        } else if (!folder.listed && folded != folder.firstAsked) {
+            folder.listed = true;
+            const std::wstring dir = parent.size() == 2 ? parent + L"\\" : parent;
+            if (auto entries = fs_.Entries(dir)) {
+                for (auto& entry : *entries) folder.names[FoldedName(entry.name)].push_back(std::move(entry));
+            }
+        }
+        if (folder.listed) {
+            if (const ListedEntry* entry = FromListing(folder, component, folded)) return looked_[prefix] = entry->name;
+        }
+    }
+    return looked_[prefix] = fs_.EntryName(prefix);
+}
+
+// The entry a lookup of `component` finds: the one spelled exactly so, or
+// the only one equal to it but for case. Anything else (a short name, an
+// ambiguous or unlisted name) is left to the lookup itself.
+const ListedEntry* DirNameResolver::FromListing(const Folder& folder,
+                                                const std::wstring& component,
+                                                const std::wstring& folded) {
+    const auto it = folder.names.find(folded);
+    if (it == folder.names.end()) return nullptr;
+    const ListedEntry* found = nullptr;
+    for (const auto& entry : it->second) {
+        if (entry.name == component) return &entry;
+        if (CompareStringOrdinal(entry.name.c_str(), static_cast<int>(entry.name.size()), component.c_str(),
+                                 static_cast<int>(component.size()), TRUE) != CSTR_EQUAL)
+            continue;
+        if (found) return nullptr;
+        found = &entry;
+    }
+    return found;
+}
+
+bool DirNameResolver::IsFolder(const std::wstring& canonical) {
+    const auto slash = canonical.rfind(L'\\');
+    if (slash != std::wstring::npos && slash + 1 < canonical.size()) {
+        const auto folder = folders_.find(canonical.substr(0, slash));
+        if (folder != folders_.end() && folder->second.listed) {
+            const std::wstring name = canonical.substr(slash + 1);
+            if (const ListedEntry* entry = FromListing(folder->second, name, FoldedName(name))) return entry->folder;
+        }
+    }
+    return DirExist(fs_, canonical);
 }
 
 bool DirExist(IFileSystem& fs, const std::wstring& path) {

@@ -6,6 +6,12 @@
 
 namespace kelvaro {
 
+// One entry of a folder listing: its stored name, and whether it is a folder.
+struct ListedEntry {
+    std::wstring name;
+    bool folder = false;
+};
+
 struct DiskFreeInfo {
     uint32_t sectorsPerCluster = 0;
     uint32_t bytesPerSector = 0;
@@ -34,6 +40,9 @@ public:
     virtual std::wstring TempPath() = 0;
     // Names of the subfolders of `dir`, in listing order.
     virtual std::vector<std::wstring> SubFolders(const std::wstring& dir) = 0;
+    // Every entry of `dir` (files and folders, without "." and "..") with its
+    // stored name, in listing order; nothing when `dir` cannot be listed.
+    virtual std::optional<std::vector<ListedEntry>> Entries(const std::wstring& dir) = 0;
     // Roots of the drives present, such as C:\.
     virtual std::vector<std::wstring> Drives() = 0;
     // True for an existing file that is neither a folder nor hidden nor a system file.

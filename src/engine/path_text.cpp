@@ -126,13 +126,35 @@ bool IsStorableName(const std::wstring& name) {
     while (!stem.empty() && stem.back() == L' ') stem.pop_back();
     for (auto& c : stem)
         if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-    static const std::array<const wchar_t*, 4> kPlain = {L"CON", L"PRN", L"AUX", L"NUL"};
+    static const std::array<const wchar_t*, 6> kPlain = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
     for (const wchar_t* device : kPlain)
         if (stem == device) return false;
+    // COM1-COM9 and LPT1-LPT9, and the ports Windows also accepts with a superscript 1, 2 or 3.
     if (stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) &&
-        InRange(stem[3], L'1', L'9'))
+        (InRange(stem[3], L'1', L'9') || stem[3] == 0x00B9 || stem[3] == 0x00B2 || stem[3] == 0x00B3))
         return false;
     return true;
+}
+
+bool IsCodePageShortName(const std::wstring& name) {
+    if (name.empty()) return false;
+    // Characters Windows never puts in a short name; the dot only as the one separator.
+    for (wchar_t c : name)
+        if (c <= 0x20 || std::wstring_view(L"\"*+,/:;<=>?[\\]|").find(c) != std::wstring_view::npos) return false;
+    const size_t dot = name.find(L'.');
+    if (dot != name.rfind(L'.')) return false;
+    const auto bytes = [](const std::wstring& part) -> int {
+        if (part.empty()) return 0;
+        BOOL lossy = FALSE;
+        const int size = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, part.c_str(), static_cast<int>(part.size()),
+                                             nullptr, 0, nullptr, &lossy);
+        return (size <= 0 || lossy) ? -1 : size;
+    };
+    const int base = bytes(name.substr(0, dot));
+    if (base < 1 || base > 8) return false;
+    if (dot == std::wstring::npos) return true;
+    const int ext = bytes(name.substr(dot + 1));
+    return ext >= 1 && ext <= 3;
 }
 
 }  // namespace kelvaro

@@ -20,6 +20,11 @@ std::wstring LowerCaseName(const std::wstring& name);
 
 bool IsShortNameChar(wchar_t ch);
 bool IsShortName(const std::wstring& path);
+// True when `name` is a valid 8.3 name by the byte rule of code page 932, as
+// a FAT volume or an NTFS volume stores short names on Japanese Windows: a
+// base of 1 to 8 bytes, at most one dot followed by 1 to 3 bytes, no blank and
+// none of the characters short names exclude. Double-byte characters count two.
+bool IsCodePageShortName(const std::wstring& name);
 
 // C:\Data\2024\Trip\photos -> C:\Data\...\Trip\photos
 std::wstring DirNameAbbrev(const std::wstring& path);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "platform/unique_handle.h"
 
@@ -84,6 +85,24 @@ std::vector<std::wstring> Win32FileSystem::SubFolders(const std::wstring& dir) {
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..") names.push_back(name);
     } while (FindNextFileW(find.get(), &data));
     return names;
+}
+
+std::optional<std::vector<ListedEntry>> Win32FileSystem::Entries(const std::wstring& dir) {
+    std::wstring pattern = dir;
+    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return std::nullopt;
+    std::vector<ListedEntry> entries;
+    do {
+        const std::wstring_view name = data.cFileName;
+        if (name != L"." && name != L"..")
+            entries.push_back({std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileW(find.get(), &data));
+    if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;  // a listing cut short answers nothing
+    return entries;
 }
 
 std::vector<std::wstring> Win32FileSystem::Drives() {

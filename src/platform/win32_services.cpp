@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/input_box.h"
+#include "settings/app_settings.h"
 
 namespace kelvaro {
 namespace {
@@ -119,8 +120,8 @@ bool Win32Prompts::AskFont(FontChoice& font) {
     choose.lpLogFont = &logFont;
     choose.Flags =
         CF_SCREENFONTS | CF_NOVECTORFONTS | CF_TTONLY | CF_FORCEFONTEXIST | CF_LIMITSIZE | CF_INITTOLOGFONTSTRUCT;
-    choose.nSizeMin = 6;
-    choose.nSizeMax = 72;
+    choose.nSizeMin = kFontSizeMin;
+    choose.nSizeMax = kFontSizeMax;
     if (!ChooseFontW(&choose)) return false;
     font.name = logFont.lfFaceName;
     font.points = choose.iPointSize / 10.0;

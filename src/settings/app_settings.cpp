@@ -50,6 +50,8 @@ void SettingsLoad(ISettingsStore& store, AppSettings& s) {
     s.Hira = ReadFlag(store, app, L"Hira", defaults.Hira);
     s.Font_Name = ReadText(store, app, L"Font_Name", defaults.Font_Name);
     s.Font_Size = ReadInteger(store, app, L"Font_Size", defaults.Font_Size);
+    // A size no one could choose would only make every window unusable (and be stored again).
+    if (s.Font_Size < kFontSizeMin || s.Font_Size > kFontSizeMax) s.Font_Size = defaults.Font_Size;
     s.Font_Bold = ReadFlag(store, app, L"Font_Bold", defaults.Font_Bold);
     s.Font_Italic = ReadFlag(store, app, L"Font_Italic", defaults.Font_Italic);
 }

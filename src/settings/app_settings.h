@@ -33,8 +33,13 @@ struct AppSettings {
     bool blnAutoRunning = false;
 };
 
+// The font sizes the font dialog offers, in points.
+inline constexpr int kFontSizeMin = 6;
+inline constexpr int kFontSizeMax = 72;
+
 // Fills the global options (not the three folder fields). A missing or
-// malformed value leaves the field at its default.
+// malformed value, and a font size the font dialog does not offer, leave the
+// field at its default.
 void SettingsLoad(ISettingsStore& store, AppSettings& settings);
 // Writes the version and the global options, then removes the old location.
 void SettingsSave(ISettingsStore& store, const AppSettings& settings);

@@ -1,5 +1,7 @@
 #include "settings/window_position.h"
 
+#include <algorithm>
+
 #include "settings/app_settings.h"
 #include "settings/value_text.h"
 
@@ -27,6 +29,30 @@ void WriteRect(ISettingsStore& store, const std::wstring& prefix, const TwipsRec
     }
 }
 
+double DesktopWidth(const ScreenTwips& screen) {
+    return std::max(screen.width, screen.virtualWidth);
+}
+
+double DesktopHeight(const ScreenTwips& screen) {
+    return std::max(screen.height, screen.virtualHeight);
+}
+
+// A size outside [least, desktop] gives the default.
+double SaneSize(double size, double least, double desktop, double fallback) {
+    return (size < least || size > desktop) ? fallback : size;
+}
+
+// The least size each resizable top-level window can be used at.
+TwipsRect LeastSize(const std::wstring& prefix) {
+    if (prefix == L"Main_") return {0, 0, 2000, 500};
+    return {0, 0, 3000, 3000};  // the initial folder dialog's lists and buttons
+}
+
+constexpr double kChildLeastWidth = 1500;
+constexpr double kChildLeastHeight = 900;
+// How much of a child window's caption must lie within the desktop's extent.
+constexpr double kReachTwips = 600;
+
 }  // namespace
 
 TwipsRect ReadTopLevelPosition(ISettingsStore& store,
@@ -37,6 +63,11 @@ TwipsRect ReadTopLevelPosition(ISettingsStore& store,
     TwipsRect rect = ReadRect(store, prefix, defaults, withSize);
     if (rect.left < 0 || rect.left > screen.width) rect.left = kDefaultTwipsPosition;
     if (rect.top < 0 || rect.top > screen.height) rect.top = kDefaultTwipsPosition;
+    if (withSize) {
+        const TwipsRect least = LeastSize(prefix);
+        rect.width = SaneSize(rect.width, least.width, DesktopWidth(screen), defaults.width);
+        rect.height = SaneSize(rect.height, least.height, DesktopHeight(screen), defaults.height);
+    }
     return rect;
 }
 
@@ -47,8 +78,6 @@ void WriteTopLevelPosition(ISettingsStore& store, const std::wstring& prefix, co
 MainPosition ReadMainPosition(ISettingsStore& store, const ScreenTwips& screen) {
     MainPosition position;
     position.rect = ReadTopLevelPosition(store, L"Main_", {1000, 1000, 8000, 8000}, true, screen);
-    if (position.rect.width < 2000) position.rect.width = 8000;
-    if (position.rect.height < 500) position.rect.height = 8000;
     const std::wstring app = ProbeWindowApp(store, L"Main_Left");
     position.windowState = ReadInteger(store, app, L"Main_WindowState", 0);
     return position;
@@ -59,8 +88,17 @@ void WriteMainPosition(ISettingsStore& store, const MainPosition& position) {
     if (position.windowState == 0) WriteRect(store, L"Main_", position.rect, true);
 }
 
-TwipsRect ReadChildPosition(ISettingsStore& store, const std::wstring& prefix, const TwipsRect& designed) {
-    return ReadRect(store, prefix, designed, true);
+TwipsRect ReadChildPosition(ISettingsStore& store,
+                            const std::wstring& prefix,
+                            const TwipsRect& designed,
+                            const ScreenTwips& screen) {
+    TwipsRect rect = ReadRect(store, prefix, designed, true);
+    const double width = DesktopWidth(screen), height = DesktopHeight(screen);
+    rect.width = SaneSize(rect.width, kChildLeastWidth, width, designed.width);
+    rect.height = SaneSize(rect.height, kChildLeastHeight, height, designed.height);
+    if (rect.left + rect.width < kReachTwips || rect.left > width - kReachTwips) rect.left = designed.left;
+    if (rect.top < 0 || rect.top > height - kReachTwips) rect.top = designed.top;
+    return rect;
 }
 
 void WriteChildPosition(ISettingsStore& store, const std::wstring& prefix, const TwipsRect& rect) {

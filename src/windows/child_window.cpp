@@ -47,7 +47,7 @@ bool ChildWindow::Load(HWND mdiClient) {
         hints_.Create(hwnd_);
         CreateControls();
         if (!state_.settings.blnAutoRunning && !state_.settings.Resize)
-            PlaceTwips(ReadChildPosition(services_.store, prefix_, PositionTwips()));
+            PlaceTwips(ReadChildPosition(services_.store, prefix_, PositionTwips(), ScreenTwipsNow()));
         SetToolTip(state_.settings.Tip);
         OnLoaded();
         return true;

@@ -21,12 +21,17 @@ bool TargetList::ListInAdd(const std::wstring& path) {
     return true;
 }
 
-bool TargetList::Gaibu_ListInAdd(IFileSystem& fs, const std::wstring& path) {
+bool TargetList::Gaibu_ListInAdd(DirNameResolver& names, const std::wstring& path) {
     if (path.empty()) return true;
-    const std::wstring canonical = LongDirName(fs, path);
+    const std::wstring canonical = names.LongDirName(path);
     if (canonical.empty()) return true;
-    if (!DirExist(fs, canonical)) return true;
+    if (!names.IsFolder(canonical)) return true;
     return ListInAdd(canonical);
+}
+
+bool TargetList::Gaibu_ListInAdd(IFileSystem& fs, const std::wstring& path) {
+    DirNameResolver names(fs);
+    return Gaibu_ListInAdd(names, path);
 }
 
 void TargetList::RefreshForm() {

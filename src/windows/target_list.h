@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/disk_paths.h"
 #include "engine/file_system.h"
 #include "windows/list_observer.h"
 
@@ -24,6 +25,8 @@ public:
     bool ListInAdd(const std::wstring& path);
     // For names from outside: canonicalises and checks the folder first;
     // unusable names are skipped (true). False only when the list is full.
+    // The names of one drop or one command line share one resolver.
+    bool Gaibu_ListInAdd(DirNameResolver& names, const std::wstring& path);
     bool Gaibu_ListInAdd(IFileSystem& fs, const std::wstring& path);
 
     void RefreshForm();  // empties the list

@@ -74,6 +74,15 @@ double PixelsToTwips(int pixels, UINT dpi) {
     return pixels * 1440.0 / dpi;
 }
 
+ScreenTwips ScreenTwipsNow() {
+    HDC screen = GetDC(nullptr);
+    const auto dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
+    ReleaseDC(nullptr, screen);
+    return {PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi), PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), dpi),
+            PixelsToTwips(GetSystemMetrics(SM_CXVIRTUALSCREEN), dpi),
+            PixelsToTwips(GetSystemMetrics(SM_CYVIRTUALSCREEN), dpi)};
+}
+
 void MoveTwips(HWND control, double left, double top, double width, double height) {
     const UINT dpi = WindowDpi(control);
     MoveWindow(control, TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi),

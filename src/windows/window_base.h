@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "settings/window_position.h"
+
 namespace kelvaro {
 
 // One C++ object per window: the static window procedure finds the object
@@ -29,6 +31,8 @@ protected:
 UINT WindowDpi(HWND hwnd);
 int TwipsToPixels(double twips, UINT dpi);
 double PixelsToTwips(int pixels, UINT dpi);
+// The primary screen and the whole desktop, in twips at the system DPI.
+ScreenTwips ScreenTwipsNow();
 // Places a control within its parent, in twips at the control's DPI.
 void MoveTwips(HWND control, double left, double top, double width, double height);
 double HeightTwips(HWND control);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "app/log_file.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_journal_store.h"
 #include "fakes/fake_services.h"
@@ -424,6 +425,13 @@ TEST_F(MainWindowTest, LogMenuCopiesAndSavesInCodePage932) {
     prompts.saveName = dir.Path() + L"\\empty.LOG";
     SendMessageW(window->Handle(), WM_COMMAND, kMenuLogSave, 0);
     EXPECT_EQ(GetFileAttributesW(prompts.saveName.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(LogBytes, WritesQuestionMarksForWhatCodePage932CannotHold) {
+    HistoryLog history;
+    history.ListInAdd(L"Caf\u00E9 \u00C0\u00C9\u00CE");  // no look-alikes: Cafe and AEI may be other folders
+    history.ListInAdd(L"\u5199\u771F\uFF21\u2460");      // 写真Ａ① are all in code page 932
+    EXPECT_EQ(LogBytes(history), "Caf? ???\r\n\x8e\xca\x90\x5e\x82\x60\x87\x40\r\n");
 }
 
 TEST_F(MainWindowTest, FontDialogStoresRoundedSizeOnlyOnChange) {

@@ -54,5 +54,60 @@ TEST(LongDirName, ResolvesEveryComponentAndStopsAtTheLimit) {
     EXPECT_EQ(LongDirName(fs, deep + L"\\d"), L"");  // 257 parts
 }
 
+TEST(LongDirName, TakesSlashAsASeparatorAndNeverAnotherFolder) {
+    FakeFileSystem fs;
+    fs.AddDir(L"C:\\t\\sl\\x\\y");
+    fs.AddDir(L"C:\\t\\sl\\y");
+    for (const wchar_t* given : {L"C:\\t\\sl\\x/y", L"c:/t/sl/x/y/", L"C:/T\\SL/X\\Y", L"C:\\t\\sl\\x\\y\\"})
+        EXPECT_EQ(LongDirName(fs, given), L"C:\\t\\sl\\x\\y") << given;
+    for (const wchar_t* given :
+         {L"C:\\t\\\\sl", L"C:/t//sl", L"C:\\t/\\sl\\y", L"C:\\t\\sl\\x//", L"C:t/sl", L"//t/sl"})
+        EXPECT_EQ(LongDirName(fs, given), L"") << given;
+    EXPECT_EQ(LongDirName(fs, L"c:/"), L"C:\\");
+}
+
+// One resolver for the names of one drop: the parent is listed once, and every
+// answer is the one LongDirName gives on its own.
+TEST(DirNameResolver, ListsEachFolderOnceAndAgreesWithLongDirName) {
+    FakeFileSystem fs;
+    fs.AddDir(L"C:\\Users\\Drop\\Mixed Case");
+    fs.AddDir(L"C:\\Users\\Drop\\写真");
+    fs.AddDir(L"C:\\Users\\Drop\\Program Files\\Sub");
+    fs.shortNames[L"C:\\Users\\Drop\\Program Files"] = L"C:\\Users\\Drop\\PROGRA~1";
+    fs.AddFile(L"C:\\Users\\Drop\\file.txt");
+    std::vector<std::wstring> batch;
+    for (int i = 0; i < 1000; ++i) {
+        fs.AddDir(L"C:\\Users\\Drop\\folder" + std::to_wstring(i));
+        batch.push_back(L"C:\\Users\\Drop\\FOLDER" + std::to_wstring(i));
+    }
+    const std::vector<std::wstring> odd = {
+        L"c:\\users\\drop\\mixed case", L"C:/Users/Drop/写真/",       L"C:\\Users\\Drop\\PROGRA~1",
+        L"C:\\Users\\Drop\\Missing",    L"C:\\Users\\Drop\\file.txt", L"C:\\Users\\Drop\\\\写真",
+        L"C:\\Users\\Drop\\..",         L"C:\\Users\\Drop\\写真.",    L"C:\\Users\\Drop\\Program Files\\Sub"};
+    batch.insert(batch.begin() + 500, odd.begin(), odd.end());
+
+    std::vector<std::wstring> alone;
+    for (const auto& path : batch) alone.push_back(LongDirName(fs, path));
+    const int lookupsAlone = fs.entryLookups;
+    EXPECT_TRUE(fs.listings.empty());  // a single name is looked up, never listed
+
+    fs.entryLookups = 0;
+    DirNameResolver resolver(fs);
+    for (size_t i = 0; i < batch.size(); ++i) EXPECT_EQ(resolver.LongDirName(batch[i]), alone[i]) << batch[i];
+    EXPECT_EQ(alone[0], L"C:\\Users\\Drop\\folder0");
+    EXPECT_EQ(alone[501], L"C:\\Users\\Drop\\写真");
+    EXPECT_EQ(alone[502], L"C:\\Users\\Drop\\Program Files");
+    EXPECT_EQ((std::map<std::wstring, int>{{L"C:\\Users\\Drop", 1}}), fs.listings);
+    EXPECT_LT(fs.entryLookups * 100, lookupsAlone);
+
+    // Whether a name is a folder comes from the same listing; without one the folder is entered.
+    EXPECT_TRUE(resolver.IsFolder(alone[0]));
+    EXPECT_FALSE(resolver.IsFolder(L"C:\\Users\\Drop\\file.txt"));
+    EXPECT_EQ(fs.dirChecks, 0);
+    EXPECT_TRUE(resolver.IsFolder(L"C:\\Users\\Drop\\Program Files\\Sub"));
+    EXPECT_FALSE(resolver.IsFolder(L"C:\\Users\\Drop\\Program Files\\Gone"));
+    EXPECT_GT(fs.dirChecks, 0);
+}
+
 }  // namespace
 }  // namespace kelvaro

@@ -60,6 +60,14 @@ TEST(ShortNames, FollowTheEightDotThreeRule) {
     EXPECT_FALSE(IsShortNameChar(L'.'));
 }
 
+TEST(ShortNames, CodePage932ByteRuleCountsDoubleByteCharactersTwice) {
+    for (const wchar_t* name : {L"新しい~1", L"写真", L"ABCDEFGH.XYZ", L"ﾃｽﾄﾃｽﾄﾃｽ", L"漢字.漢", L"A-B_C~1"})
+        EXPECT_TRUE(IsCodePageShortName(name)) << name;
+    for (const wchar_t* name :
+         {L"新しいフォルダー", L"漢字漢字漢", L"A.漢字", L"A B", L"A.B.C", L".A", L"A.", L"A+B", L"Café", L"A[1]", L""})
+        EXPECT_FALSE(IsCodePageShortName(name)) << name;
+}
+
 TEST(DirNameAbbrev, ShortensFiveOrMorePartsOnly) {
     EXPECT_EQ(DirNameAbbrev(L"C:\\Data\\2024\\Trip\\photos"), L"C:\\Data\\...\\Trip\\photos");
     EXPECT_EQ(DirNameAbbrev(L"C:\\Data\\Trip\\photos"), L"C:\\Data\\Trip\\photos");
@@ -69,11 +77,13 @@ TEST(DirNameAbbrev, ShortensFiveOrMorePartsOnly) {
 }
 
 TEST(StorableNames, RefuseWhatWindowsWouldNotStoreAsWritten) {
-    for (const wchar_t* name : {L"ABC", L"a.b", L"CONSOLE", L"COM0", L"LPT10", L"\u5199\u771F", L".hidden"})
+    for (const wchar_t* name : {L"ABC", L"a.b", L"CONSOLE", L"COM0", L"LPT10", L"\u5199\u771F", L".hidden", L"CONIN",
+                                L"COM\u2074", L"LPT\u00B9\u00B9"})
         EXPECT_TRUE(IsStorableName(name)) << name;
     for (const wchar_t* name :
-         {L"",     L".",      L"..",   L"ABC.", L"ABC ", L"CON", L"con", L"Nul.txt", L"PRN", L"aux",
-          L"COM1", L"com9.x", L"LPT1", L"lpt9", L"a?b",  L"a*b", L"a<b", L"a|b",     L"a:b", L"a\"b"})
+         {L"",    L".",    L"..",     L"ABC.",        L"ABC ",      L"CON",           L"con",       L"Nul.txt",  L"PRN",
+          L"aux", L"COM1", L"com9.x", L"LPT1",        L"lpt9",      L"a?b",           L"a*b",       L"a<b",      L"a|b",
+          L"a:b", L"a\"b", L"CONIN$", L"conout$.txt", L"COM\u00B9", L"com\u00B2.log", L"LPT\u00B3", L"lpt\u00B9"})
         EXPECT_FALSE(IsStorableName(name)) << name;
 }
 

@@ -114,6 +114,35 @@ TEST(DiskPaths, LongDirNameGivesTheStoredSpelling) {
     if (!shortPath.empty()) EXPECT_EQ(LongDirName(fs, shortPath), dir.Path() + L"\\Program Files");
 }
 
+// On the real disk the answers of a drop's resolver are those of LongDirName
+// and DirExist, name by name, whatever the spelling.
+TEST(DiskPaths, ResolverAgreesWithTheLookupOnTheDisk) {
+    Win32FileSystem fs;
+    TempDir dir;
+    dir.MakeDir(L"Program Files\\Sub");
+    dir.MakeDir(L"写真");
+    dir.MakeDir(L"abc");
+    dir.MakeFile(L"notes.txt");
+    const std::wstring base = dir.Path() + L"\\";
+    std::vector<std::wstring> names = {
+        base + L"ABC",    base + L"abc.",      base + L"abc ",    base + L"program files/sub",
+        base + L"写真\\", base + L"NOTES.TXT", base + L"Missing", base + L"abc\\..\\abc",
+        base + L"a<c"};
+    const std::wstring shortPath = fs.ShortPath(base + L"Program Files");
+    if (!shortPath.empty()) names.push_back(shortPath);
+    DirNameResolver resolver(fs);
+    for (const auto& name : names) {
+        const std::wstring alone = LongDirName(fs, name);
+        EXPECT_EQ(resolver.LongDirName(name), alone) << name;
+        if (!alone.empty()) EXPECT_EQ(resolver.IsFolder(alone), DirExist(fs, alone)) << name;
+    }
+    EXPECT_EQ(LongDirName(fs, base + L"program files/sub"), base + L"Program Files\\Sub");
+    const auto entries = fs.Entries(dir.Path());
+    ASSERT_TRUE(entries.has_value());
+    EXPECT_EQ(entries->size(), 4u);
+    EXPECT_FALSE(fs.Entries(base + L"Missing").has_value());
+}
+
 TEST(DiskPaths, DirExistLeavesTheCurrentDirectoryAlone) {
     Win32FileSystem fs;
     TempDir dir;

@@ -82,6 +82,24 @@ TEST_F(RenameDirTest, NoShortFormMeansNoRename) {
     EXPECT_EQ(fs.Stored(L"C:\\Data\\Long Folder Name"), L"C:\\Data\\Long Folder Name");
 }
 
+TEST_F(RenameDirTest, ShortNameModeTakesDoubleByteShortNames) {
+    // A FAT volume on Japanese Windows stores short names in code page 932.
+    fs.AddDir(L"C:\\Data\\新しいフォルダー");
+    fs.shortNames[L"C:\\Data\\新しいフォルダー"] = L"C:\\Data\\新しい~1";
+    fs.AddDir(L"C:\\Data\\写真");                 // its own short name
+    fs.AddDir(L"C:\\NoShort\\新しいフォルダー");  // handed back unchanged: no short form
+    EXPECT_EQ(Rename(L"C:\\Data\\新しいフォルダー", 3), 0);
+    EXPECT_EQ(Rename(L"C:\\Data\\写真", 3), 0);
+    EXPECT_EQ(Rename(L"C:\\NoShort\\新しいフォルダー", 3), 1);
+    EXPECT_EQ(Rename(L"C:\\", 3), 0);
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\新しいフォルダー ]", L"　フォルダ名を", L"　[ 新しい~1 ]",
+                                    L"　に変更しました", L"[ C:\\Data\\写真 ]",
+                                    L"　フォルダ名変更後と同一の為変更しません", L"[ C:\\NoShort\\新しいフォルダー ]",
+                                    kFailed, L"[ C:\\ ]", L"　フォルダ名変更後と同一の為変更しません"}));
+    EXPECT_EQ(fs.Stored(L"C:\\Data\\新しい~1"), L"C:\\Data\\新しい~1");
+    EXPECT_EQ(changed.lines, (Lines{L"C:\\Data\\新しい~1", L"C:\\Data\\写真", L"C:\\"}));
+}
+
 TEST_F(RenameDirTest, UnknownModeTouchesNothing) {
     fs.AddDir(L"C:\\Data\\photos");
     EXPECT_EQ(Rename(L"C:\\Data\\photos", 9), 1);

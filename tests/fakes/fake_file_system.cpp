@@ -62,6 +62,7 @@ bool FakeFileSystem::MoveDir(const std::wstring& from, const std::wstring& asked
 }
 
 bool FakeFileSystem::SetCurrentDir(const std::wstring& path) {
+    ++dirChecks;
     const std::wstring key = Key(path);
     if (!entries_.count(key) || files_.count(key)) return false;
     current_ = entries_[key];
@@ -69,6 +70,7 @@ bool FakeFileSystem::SetCurrentDir(const std::wstring& path) {
 }
 
 std::optional<std::wstring> FakeFileSystem::EntryName(const std::wstring& path) {
+    ++entryLookups;
     const auto it = entries_.find(Key(path));
     if (it != entries_.end()) return it->second.substr(it->second.rfind(L'\\') + 1);
     // A short spelling resolves to the long name it stands for.
@@ -98,6 +100,20 @@ std::vector<std::wstring> FakeFileSystem::SubFolders(const std::wstring& dir) {
             names.push_back(stored.substr(stored.rfind(L'\\') + 1));
     }
     return names;
+}
+
+std::optional<std::vector<ListedEntry>> FakeFileSystem::Entries(const std::wstring& dir) {
+    ++listings[dir];
+    const std::wstring key = Key(dir);
+    if (!entries_.count(key) || files_.count(key)) return std::nullopt;
+    std::vector<ListedEntry> entries;
+    const std::wstring prefix = key.back() == L'\\' ? key : key + L'\\';
+    for (const auto& [entry, stored] : entries_) {
+        if (entry.size() > prefix.size() && entry.rfind(prefix, 0) == 0 &&
+            entry.find(L'\\', prefix.size()) == std::wstring::npos)
+            entries.push_back({stored.substr(stored.rfind(L'\\') + 1), files_.count(entry) == 0});
+    }
+    return entries;
 }
 
 }  // namespace kelvaro::testing

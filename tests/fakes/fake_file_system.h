@@ -40,6 +40,10 @@ public:
     std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) override;
     std::wstring TempPath() override { return L"C:\\TEMP\\"; }
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
+    std::optional<std::vector<ListedEntry>> Entries(const std::wstring& dir) override;
+    int entryLookups = 0;                  // calls of EntryName
+    std::map<std::wstring, int> listings;  // calls of Entries by folder as asked
+    int dirChecks = 0;                     // calls of SetCurrentDir
     std::vector<std::wstring> Drives() override { return drives; }
     std::vector<std::wstring> drives{L"C:\\"};  // the roots the drive list offers
     bool IsOrdinaryFile(const std::wstring& path) override { return files_.count(Key(path)) != 0; }

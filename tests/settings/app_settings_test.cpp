@@ -178,13 +178,68 @@ TEST(WindowPosition, EachWindowProbesTheOldLocationOnItsOwn) {
     Put(store, kCurrent, L"File_Left", L"-50");  // children are not clamped
     Put(store, kOld, L"File_Top", L"777");       // no File_Left there: the old location is not used
     const TwipsRect designed{10, 20, 3000, 2000};
-    const TwipsRect inDir = ReadChildPosition(store, L"InDir_", designed);
+    const TwipsRect inDir = ReadChildPosition(store, L"InDir_", designed, {19200, 15360});
     EXPECT_EQ(inDir.left, 300);
     EXPECT_EQ(inDir.top, 400);
     EXPECT_EQ(inDir.width, 3000);
-    const TwipsRect file = ReadChildPosition(store, L"File_", designed);
+    const TwipsRect file = ReadChildPosition(store, L"File_", designed, {19200, 15360});
     EXPECT_EQ(file.left, -50);
     EXPECT_EQ(file.top, 20);
+}
+
+// Values no one could have set through the program count as absent.
+TEST(WindowPosition, AbsurdValuesGiveTheDefaults) {
+    FakeSettingsStore store;
+    for (const auto& [key, value] : {std::pair{L"Font_Size", L"32767"},
+                                     {L"Main_Width", L"1e300"},
+                                     {L"Main_Height", L"15361"},
+                                     {L"Default_Width", L"1e300"},
+                                     {L"Default_Height", L"2999"},
+                                     {L"Status_Left", L"-1e30"},
+                                     {L"Status_Top", L"1e30"},
+                                     {L"Status_Width", L"1e300"},
+                                     {L"Status_Height", L"899"},
+                                     {L"File_Left", L"18601"},
+                                     {L"File_Top", L"-1"},
+                                     {L"File_Width", L"1500"},
+                                     {L"File_Height", L"900"}})
+        Put(store, kCurrent, key, value);
+    AppSettings s;
+    SettingsLoad(store, s);
+    EXPECT_EQ(s.Font_Size, 10);
+    const ScreenTwips screen{19200, 15360};
+    const MainPosition main = ReadMainPosition(store, screen);
+    EXPECT_EQ(main.rect.width, 8000);
+    EXPECT_EQ(main.rect.height, 8000);
+    const TwipsRect dialog = ReadTopLevelPosition(store, L"Default_", {1000, 1000, 5000, 5000}, true, screen);
+    EXPECT_EQ(dialog.width, 5000);
+    EXPECT_EQ(dialog.height, 5000);
+    const TwipsRect designed{10, 20, 3000, 2000};
+    const TwipsRect status = ReadChildPosition(store, L"Status_", designed, screen);
+    EXPECT_EQ(status.left, 10);
+    EXPECT_EQ(status.top, 20);
+    EXPECT_EQ(status.width, 3000);
+    EXPECT_EQ(status.height, 2000);
+    const TwipsRect file = ReadChildPosition(store, L"File_", designed, screen);  // out of reach, least size kept
+    EXPECT_EQ(file.left, 10);
+    EXPECT_EQ(file.top, 20);
+    EXPECT_EQ(file.width, 1500);
+    EXPECT_EQ(file.height, 900);
+
+    // The edges of what the font dialog offers and of a two-screen desktop are kept.
+    Put(store, kCurrent, L"Font_Size", L"6");
+    SettingsLoad(store, s);
+    EXPECT_EQ(s.Font_Size, 6);
+    Put(store, kCurrent, L"Font_Size", L"72");
+    SettingsLoad(store, s);
+    EXPECT_EQ(s.Font_Size, 72);
+    Put(store, kCurrent, L"Font_Size", L"73");
+    SettingsLoad(store, s);
+    EXPECT_EQ(s.Font_Size, 10);
+    Put(store, kCurrent, L"Main_Width", L"38400");
+    Put(store, kCurrent, L"File_Left", L"30000");
+    EXPECT_EQ(ReadMainPosition(store, {19200, 15360, 38400, 15360}).rect.width, 38400);
+    EXPECT_EQ(ReadChildPosition(store, L"File_", designed, {19200, 15360, 38400, 15360}).left, 30000);
 }
 
 TEST(WindowPosition, MaximisedMainWindowStoresOnlyItsState) {
