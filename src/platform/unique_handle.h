@@ -66,4 +66,9 @@ using UniqueFileHandle = UniqueHandle<HandleTraits<HANDLE, CloseKernelHandle, tr
 using UniqueRegKey = UniqueHandle<HandleTraits<HKEY, CloseRegKey, false>>;
 using UniqueWindow = UniqueHandle<HandleTraits<HWND, DestroyWindowHandle, false>>;
 
+inline void DestroyAccelerators(HACCEL h) {
+    DestroyAcceleratorTable(h);
+}
+using UniqueAccelerators = UniqueHandle<HandleTraits<HACCEL, DestroyAccelerators, false>>;
+
 }  // namespace kelvaro
