@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/file_system.h"
+#include "platform/send_to.h"
 #include "platform/services.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
@@ -15,6 +16,7 @@ struct Services {
     IFileSystem& fs;
     IClipboard& clipboard;
     IPrompts& prompts;
+    ISendToLink* sendTo = nullptr;  // none: the options dialog offers no "Send to" button
 };
 
 // What the program holds while it runs: the settings record and the state

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "platform/registry_store.h"
+#include "platform/send_to.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_services.h"
 
@@ -34,7 +35,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     RegistryStore store;
     Win32Clipboard clipboard;
     Win32Prompts prompts(&owner);
-    Services services{store, fs, clipboard, prompts};
+    Win32SendToLink sendTo;
+    Services services{store, fs, clipboard, prompts, &sendTo};
     AppState state(prompts);
 
     const std::wstring commandLine = ArgumentsText(GetCommandLineW());
