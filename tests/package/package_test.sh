@@ -3,10 +3,12 @@
 # DISPLAY and a running wine server): install per user without a question,
 # find the program, the guide and the Start menu shortcut, rename a folder
 # with the installed program's automatic run, uninstall, and check that the
-# files and shortcuts are gone while the settings stay.
-# Usage: package_test.sh Kelvaro2-<version>-win64.msi
+# files and shortcuts are gone while the settings stay. Then an upgrade to a
+# later version keeps the "Send to" shortcut and leaves one entry.
+# Usage: package_test.sh Kelvaro2-<version>-win64.msi LATER-VERSION.msi
 set -uo pipefail
 msi=$1
+next=$2
 failures=0
 fail() {
     echo "FAILED: $*" >&2
@@ -25,10 +27,16 @@ shortcut="$roaming/Microsoft/Windows/Start Menu/Programs/Kelvaro2.lnk"
 send_to="$roaming/Microsoft/Windows/SendTo/Kelvaro2.lnk"
 work="$WINEPREFIX/drive_c/kelvaro2-package-test.$$"
 msi_win=$(winepath -w "$msi" 2>/dev/null)
+next_win=$(winepath -w "$next" 2>/dev/null)
+entries() { wine uninstaller --list </dev/null 2>/dev/null | tr -d '\r' | grep -c '|||Kelvaro2$'; }
 
 cleanup() {
     # Uninstalling what is not installed costs seconds: only after a failed check.
-    [ -e "$install_dir" ] && wine msiexec /x "$msi_win" /qn </dev/null >/dev/null 2>&1
+    if [ -e "$install_dir" ]; then
+        wine msiexec /x "$next_win" /qn </dev/null >/dev/null 2>&1
+        wine msiexec /x "$msi_win" /qn </dev/null >/dev/null 2>&1
+    fi
+    rm -f "$send_to"
     wine reg delete "$settings" /f </dev/null >/dev/null 2>&1
     rm -rf "$work"
 }
@@ -42,8 +50,7 @@ echo "installed in $((($(date +%s%N) - start) / 1000000)) ms"
 check_file "$install_dir/Kelvaro2.exe" "the program"
 check_file "$install_dir/KELVARO2.html" "the guide"
 check_file "$shortcut" "the Start menu shortcut"
-wine uninstaller --list </dev/null 2>/dev/null | tr -d '\r' | grep -q '|||Kelvaro2$' ||
-    fail "no Kelvaro2 in the list of installed apps"
+[ "$(entries)" = 1 ] || fail "not one Kelvaro2 in the list of installed apps"
 
 # The installed program renames a folder given on its command line without a window.
 mkdir -p "$work/my photos"
@@ -67,9 +74,22 @@ check_gone "$install_dir/KELVARO2.html" "the guide"
 check_gone "$install_dir" "the program folder"
 check_gone "$shortcut" "the Start menu shortcut"
 check_gone "$send_to" "the Send To shortcut"
-wine uninstaller --list </dev/null 2>/dev/null | tr -d '\r' | grep -q '|||Kelvaro2$' &&
-    fail "Kelvaro2 still in the list of installed apps"
+[ "$(entries)" = 0 ] || fail "Kelvaro2 still in the list of installed apps"
 wine reg query "$settings" /v AutoExe </dev/null >/dev/null 2>&1 || fail "the uninstaller removed the settings"
+
+# Upgrade: the later version replaces the earlier one and the "Send to" shortcut stays.
+wine msiexec /i "$msi_win" /qn </dev/null >/dev/null 2>&1 || fail "msiexec /i ended with $?"
+cp "$shortcut" "$send_to"
+wine msiexec /i "$next_win" /qn </dev/null >/dev/null 2>&1 || fail "the upgrade ended with $?"
+[ "$(entries)" = 1 ] || fail "after the upgrade, not one Kelvaro2 in the list of installed apps"
+check_file "$install_dir/Kelvaro2.exe" "the upgraded program"
+check_file "$install_dir/KELVARO2.html" "the upgraded guide"
+check_file "$shortcut" "the Start menu shortcut after the upgrade"
+check_file "$send_to" "the Send To shortcut after the upgrade"
+wine msiexec /x "$next_win" /qn </dev/null >/dev/null 2>&1 || fail "msiexec /x of the upgrade ended with $?"
+check_gone "$install_dir" "the upgraded program folder"
+check_gone "$send_to" "the Send To shortcut"
+[ "$(entries)" = 0 ] || fail "Kelvaro2 still in the list of installed apps after the upgrade's removal"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2
