@@ -50,6 +50,18 @@ echo "installed in $((($(date +%s%N) - start) / 1000000)) ms"
 check_file "$install_dir/Kelvaro2.exe" "the program"
 check_file "$install_dir/KELVARO2.html" "the guide"
 check_file "$shortcut" "the Start menu shortcut"
+
+# The guide reads on its own: no scripts, nothing fetched, every link inside it lands.
+guide="$install_dir/KELVARO2.html"
+if [ -f "$guide" ]; then
+    grep -qiE '<script|<link|<img|<iframe|src=|url\(' "$guide" && fail "the guide needs more than itself"
+    for target in $(grep -oE 'href="[^"]*"' "$guide" | sed 's/^href="//; s/"$//' | sort -u); do
+        case "$target" in
+        \#*) grep -q "id=\"${target#\#}\"" "$guide" || fail "the guide's link $target leads nowhere" ;;
+        *) fail "the guide links outside itself: $target" ;;
+        esac
+    done
+fi
 [ "$(entries)" = 1 ] || fail "not one Kelvaro2 in the list of installed apps"
 
 # The installed program renames a folder given on its command line without a window.
