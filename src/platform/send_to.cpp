@@ -5,6 +5,8 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <iterator>
+
 namespace kelvaro {
 namespace {
 
@@ -55,9 +57,10 @@ bool FileExists(const std::wstring& path) {
 
 }  // namespace
 
-std::wstring Win32SendToLink::LinkPath() {
+std::wstring Win32SendToLink::LinkPath(bool create) {
     PWSTR folder = nullptr;
-    const HRESULT hr = SHGetKnownFolderPath(FOLDERID_SendTo, KF_FLAG_CREATE, nullptr, &folder);
+    const HRESULT hr =
+        SHGetKnownFolderPath(FOLDERID_SendTo, create ? KF_FLAG_CREATE : KF_FLAG_DEFAULT, nullptr, &folder);
     std::wstring path = SUCCEEDED(hr) && folder ? folder : L"";
     CoTaskMemFree(folder);
     if (path.empty()) return path;
@@ -67,11 +70,21 @@ std::wstring Win32SendToLink::LinkPath() {
 
 bool Win32SendToLink::Exists() {
     const std::wstring link = LinkPath();
-    return !link.empty() && FileExists(link);
+    const std::wstring program = RunningProgram();
+    if (link.empty() || program.empty() || !FileExists(link)) return false;
+    ComScope com;
+    ComRef<IShellLinkW> shellLink;
+    ComRef<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.put())) ||
+        FAILED(shellLink->QueryInterface(IID_IPersistFile, file.put())) || FAILED(file->Load(link.c_str(), STGM_READ)))
+        return false;
+    wchar_t target[MAX_PATH * 4] = {};
+    if (FAILED(shellLink->GetPath(target, static_cast<int>(std::size(target)), nullptr, 0))) return false;
+    return CompareStringOrdinal(target, -1, program.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
 bool Win32SendToLink::Create() {
-    const std::wstring link = LinkPath();
+    const std::wstring link = LinkPath(true);
     const std::wstring program = RunningProgram();
     if (link.empty() || program.empty()) return false;
     ComScope com;

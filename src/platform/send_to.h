@@ -8,9 +8,11 @@ namespace kelvaro {
 class ISendToLink {
 public:
     virtual ~ISendToLink() = default;
+    // True when the shortcut is there and starts the running program (one
+    // left by a copy of the program in another folder does not count).
     virtual bool Exists() = 0;
-    // Makes the shortcut point at the running program; false, with nothing
-    // made, when it cannot be written.
+    // Makes the shortcut point at the running program, replacing one that
+    // points elsewhere; false, with nothing changed, when it cannot be written.
     virtual bool Create() = 0;
     // Removes the shortcut; false, with the shortcut left in place, when it
     // cannot be removed. A shortcut that is not there counts as removed.
@@ -25,7 +27,8 @@ public:
     bool Create() override;
     bool Remove() override;
     // The full path of the shortcut; empty when the shell names no folder.
-    static std::wstring LinkPath();
+    // `create` makes the Send To folder when it is missing.
+    static std::wstring LinkPath(bool create = false);
 };
 
 }  // namespace kelvaro

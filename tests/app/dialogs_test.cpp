@@ -154,21 +154,26 @@ TEST_F(DialogsTest, SendToShortcutPointsAtTheRunningProgram) {
     wchar_t folder[MAX_PATH] = {};
     ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_SENDTO, nullptr, SHGFP_TYPE_CURRENT, folder), S_OK);
     const std::wstring link = std::wstring(folder) + L"\\Kelvaro2.lnk";
-    DeleteFileW(link.c_str());
-    Win32SendToLink real;
-    services.sendTo = &real;
-    Open();
-    OptionDialog& dialog = window->Option();
-    Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
-    window->mnuOption_Click();
-    ASSERT_NE(GetFileAttributesW(link.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」から削除");
-
     IShellLinkW* shellLink = nullptr;
     ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                               reinterpret_cast<void**>(&shellLink)));
     IPersistFile* file = nullptr;
     ASSERT_HRESULT_SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
+    // A shortcut left by a copy of the program in another folder.
+    shellLink->SetPath(L"C:\\windows\\notepad.exe");
+    ASSERT_HRESULT_SUCCEEDED(file->Save(link.c_str(), TRUE));
+
+    Win32SendToLink real;
+    services.sendTo = &real;
+    Open();
+    OptionDialog& dialog = window->Option();
+    Queue(dialog.Handle(), {IDCANCEL});
+    window->mnuOption_Click();
+    EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」に登録");
+    Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
+    window->mnuOption_Click();
+    EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」から削除");
+
     EXPECT_HRESULT_SUCCEEDED(file->Load(link.c_str(), STGM_READ));
     wchar_t target[MAX_PATH] = {}, self[MAX_PATH] = {};
     EXPECT_HRESULT_SUCCEEDED(shellLink->GetPath(target, MAX_PATH, nullptr, 0));
