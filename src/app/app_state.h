@@ -1,6 +1,7 @@
 #pragma once
 #include "engine/file_system.h"
 #include "engine/journal.h"
+#include "platform/send_to.h"
 #include "platform/services.h"
 #include "settings/app_settings.h"
 #include "settings/settings_store.h"
@@ -17,6 +18,7 @@ struct Services {
     IClipboard& clipboard;
     IPrompts& prompts;
     RenameJournal* journal = nullptr;  // absent in tests that do not look at it
+    ISendToLink* sendTo = nullptr;  // none: the options dialog offers no "Send to" button
 };
 
 // What the program holds while it runs: the settings record and the state

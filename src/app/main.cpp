@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "platform/registry_store.h"
+#include "platform/send_to.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_journal_store.h"
 #include "platform/win32_services.h"
@@ -37,7 +38,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     Win32Prompts prompts(&owner);
     Win32JournalStore journalStore(Win32JournalStore::DefaultPath());
     RenameJournal journal(journalStore);
-    Services services{store, fs, clipboard, prompts, &journal};
+    Win32SendToLink sendTo;
+    Services services{store, fs, clipboard, prompts, &journal, &sendTo};
     AppState state(prompts);
 
     const std::wstring commandLine = ArgumentsText(GetCommandLineW());

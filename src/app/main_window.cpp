@@ -78,6 +78,9 @@ bool MainWindow::Create(int show) {
     RegisterClassOnce(kFrameClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                       LoadIconW(instance, MAKEINTRESOURCEW(IDI_KELVARO2)));
     menu_ = CreateSharedMenu();
+    // F1 anywhere in the program does what the Help item does.
+    ACCEL help{FVIRTKEY, VK_F1, static_cast<WORD>(kMenuHelp)};
+    accelerators_.reset(CreateAcceleratorTableW(&help, 1));
     CreateWindowExW(0, kFrameClass, ResKelvaroText(9999).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                     CW_USEDEFAULT, 640, 480, nullptr, menu_, instance, this);
     if (!hwnd_) return false;
@@ -274,7 +277,7 @@ void MainWindow::ProcessPendingInput() {
             break;
         }
         HintSet::RelayMouse(msg);
-        if (TranslateMDISysAccel(mdiClient_, &msg)) continue;
+        if (TranslateMDISysAccel(mdiClient_, &msg) || TranslateKeys(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -370,12 +373,30 @@ void MainWindow::FontEveryWindow() {
     default_.SetFontData(font_.Get());
 }
 
+// The old help file when one lies beside the program; otherwise the guide,
+// a web page, in the user's browser.
 void MainWindow::mnuHelp_Click() {
-    wchar_t module[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, module, MAX_PATH);
-    std::wstring folder = module;
-    folder.resize(folder.rfind(L'\\') + 1);
-    services_.prompts.ShowHelp(folder + L"KELVARO2.HLP");
+    std::wstring module(MAX_PATH, L'\0');
+    DWORD length = 0;
+    while ((length = GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size()))) == module.size())
+        module.resize(module.size() * 2);
+    module.resize(length);
+    const std::wstring folder = module.substr(0, module.rfind(L'\\') + 1);
+    const std::wstring helpFile = folder + L"KELVARO2.HLP";
+    if (services_.fs.IsOrdinaryFile(helpFile)) {
+        services_.prompts.ShowHelp(helpFile);
+        return;
+    }
+    const std::wstring guide = folder + L"KELVARO2.html";
+    if (!services_.fs.IsOrdinaryFile(guide)) {
+        services_.prompts.Notice(ResKelvaroText(23000) + L"\r\n" + guide);
+        return;
+    }
+    if (!services_.prompts.OpenDocument(guide)) services_.prompts.Notice(ResKelvaroText(23001) + L"\r\n" + guide);
+}
+
+bool MainWindow::TranslateKeys(MSG& msg) const {
+    return hwnd_ && accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_.get(), &msg);
 }
 
 void MainWindow::mnuLogCopy_Click() {
@@ -527,6 +548,7 @@ int RunMainLoop(const MainWindow& window) {
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         HintSet::RelayMouse(msg);
         if (window.MdiClient() && TranslateMDISysAccel(window.MdiClient(), &msg)) continue;
+        if (window.TranslateKeys(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

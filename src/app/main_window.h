@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/run_driver.h"
+#include "platform/unique_handle.h"
 #include "windows/font.h"
 #include "windows/hints.h"
 #include "settings/default_dialog.h"
@@ -59,6 +60,8 @@ public:
     // IAliasMaintenance
     bool Maintain(AliasTable& aliases) override;
 
+    // The program's keys (F1); true when `msg` was one and has been handled.
+    bool TranslateKeys(MSG& msg) const;
     // The layout of the child windows and of Cancel, for the current size.
     void Layout();
 
@@ -113,6 +116,7 @@ private:
     HWND btnCancel_ = nullptr;
     HWND mdiClient_ = nullptr;
     HMENU menu_ = nullptr;
+    UniqueAccelerators accelerators_;
     HintSet hints_;
     SettingsFont font_;
     std::chrono::steady_clock::time_point lastPaint_;

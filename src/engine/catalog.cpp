@@ -166,6 +166,20 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"　変更後のフォルダが見つからない為戻しません";
         case 21010:
             return L"　元の名前のフォルダが既にある為戻しません";
+        case 23000:
+            return L"ヘルプファイルが見つかりません。";
+        case 23001:
+            return L"ヘルプを表示できませんでした。";
+        case 23002:
+            return L"「送る」に登録";
+        case 23003:
+            return L"「送る」から削除";
+        case 23004:
+            return L"エクスプローラの「送る」メニューにこのプログラムを登録、または削除します";
+        case 23005:
+            return L"「送る」に登録できませんでした。";
+        case 23006:
+            return L"「送る」から削除できませんでした。";
         default:
             return {};
     }

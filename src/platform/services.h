@@ -45,6 +45,12 @@ public:
     }
     // Opens a help file at its contents.
     virtual void ShowHelp(const std::wstring& helpFile) { (void)helpFile; }
+    // Opens a document with the program the user has chosen for it (the
+    // browser for a web page); false when nothing could open it.
+    virtual bool OpenDocument(const std::wstring& path) {
+        (void)path;
+        return false;
+    }
 };
 
 // The title of every message box unless a window names another.

@@ -68,4 +68,9 @@ using UniqueKernelHandle = UniqueHandle<HandleTraits<HANDLE, CloseKernelHandle, 
 using UniqueRegKey = UniqueHandle<HandleTraits<HKEY, CloseRegKey, false>>;
 using UniqueWindow = UniqueHandle<HandleTraits<HWND, DestroyWindowHandle, false>>;
 
+inline void DestroyAccelerators(HACCEL h) {
+    DestroyAcceleratorTable(h);
+}
+using UniqueAccelerators = UniqueHandle<HandleTraits<HACCEL, DestroyAccelerators, false>>;
+
 }  // namespace kelvaro

@@ -1,6 +1,7 @@
 #include "platform/win32_services.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <cmath>
 #include <cstring>
@@ -138,6 +139,13 @@ std::wstring Win32Prompts::AskText(const std::wstring& prompt,
 
 void Win32Prompts::ShowHelp(const std::wstring& helpFile) {
     WinHelpW(Owner(), helpFile.c_str(), HELP_FINDER, 0);
+}
+
+bool Win32Prompts::OpenDocument(const std::wstring& path) {
+    // The shell starts the viewer and returns; it never waits for it to close.
+    const auto result =
+        reinterpret_cast<INT_PTR>(ShellExecuteW(Owner(), L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32;
 }
 
 }  // namespace kelvaro

@@ -26,6 +26,7 @@ public:
     bool AskFont(FontChoice& font) override;
     std::wstring AskText(const std::wstring& prompt, const std::wstring& title, const std::wstring& proposed) override;
     void ShowHelp(const std::wstring& helpFile) override;
+    bool OpenDocument(const std::wstring& path) override;
 
 private:
     HWND Owner() const { return owner_ ? *owner_ : nullptr; }

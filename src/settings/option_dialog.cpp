@@ -31,6 +31,10 @@ bool OptionDialog::Load(HWND owner, const ScreenTwips& screen) {
     const std::pair<int, int16_t> general[] = {{IDC_OPT_LOG, 8061},  {IDC_OPT_RESIZE, 8057}, {IDC_OPT_TIP, 8059},
                                                {IDC_OPT_INIT, 8045}, {IDCANCEL, 8046},       {IDOK, 8047}};
     for (const auto& [id, number] : general) hints_.Add(Control(id), ResAllText(number));
+    if (services_.sendTo)
+        hints_.Add(Control(IDC_OPT_SENDTO), ResKelvaroText(23004));
+    else
+        ShowWindow(Control(IDC_OPT_SENDTO), SW_HIDE);
     SetToolTip(state_.settings.Tip);
     return true;
 }
@@ -66,8 +70,24 @@ void OptionDialog::AutoVisible() {
     ShowWindow(Control(IDC_OPT_LOG), show);
 }
 
+void OptionDialog::ShowSendToState() {
+    if (!services_.sendTo) return;
+    SetDlgItemTextW(hwnd_, IDC_OPT_SENDTO, ResKelvaroText(services_.sendTo->Exists() ? 23003 : 23002).c_str());
+}
+
+// Takes effect at once, whatever OK or Cancel does afterwards: the shortcut is
+// a file in the user's profile, not one of the settings.
+void OptionDialog::ToggleSendTo() {
+    if (!services_.sendTo) return;
+    const bool present = services_.sendTo->Exists();
+    const bool done = present ? services_.sendTo->Remove() : services_.sendTo->Create();
+    if (!done) services_.prompts.Notice(ResKelvaroText(present ? 23006 : 23005));
+    ShowSendToState();
+}
+
 void OptionDialog::OnActivate() {
     Show(OptionsForm::FromSettings(state_.settings));
+    ShowSendToState();
     EnableWindow(Control(IDOK), FALSE);
 }
 
@@ -86,6 +106,9 @@ bool OptionDialog::OnCommand(UINT id, UINT code) {
         case IDC_OPT_INIT:
             EnableWindow(Control(IDOK), TRUE);
             Show(OptionsForm::Initial());
+            return true;
+        case IDC_OPT_SENDTO:
+            ToggleSendTo();
             return true;
         default:
             break;

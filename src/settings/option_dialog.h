@@ -30,6 +30,9 @@ protected:
 private:
     void Show(const OptionsForm& form);
     void AutoVisible();
+    // The "Send to" button: its caption tells what a click will do.
+    void ShowSendToState();
+    void ToggleSendTo();
 
     AppState& state_;
     Services& services_;

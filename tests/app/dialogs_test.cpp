@@ -1,10 +1,14 @@
 // The options, initial folder and about dialogs in the real main window.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+#include <shobjidl.h>
+
 #include <memory>
 
 #include "app/main_window.h"
 #include "engine/disk_paths.h"
+#include "fakes/fake_send_to.h"
 #include "fakes/fake_services.h"
 #include "fakes/fake_settings_store.h"
 #include "fakes/gui.h"
@@ -19,6 +23,7 @@ namespace {
 using testing::DropQuit;
 using testing::FakeClipboard;
 using testing::FakePrompts;
+using testing::FakeSendToLink;
 using testing::FakeSettingsStore;
 using testing::Pump;
 
@@ -50,10 +55,17 @@ protected:
     FakeSettingsStore store;
     FakeClipboard clipboard;
     FakePrompts prompts;
-    Services services{store, fs, clipboard, prompts};
+    FakeSendToLink sendTo;
+    Services services{store, fs, clipboard, prompts, nullptr, &sendTo};
     AppState state{prompts};
     std::unique_ptr<MainWindow> window;
 };
+
+std::wstring ItemText(HWND dialog, int id) {
+    wchar_t text[128] = {};
+    GetDlgItemTextW(dialog, id, text, 128);
+    return text;
+}
 
 TEST_F(DialogsTest, OptionsOpenWithOkDisabledAndCancelKeepsEverything) {
     Put(L"AutoExe", L"9");
@@ -104,6 +116,77 @@ TEST_F(DialogsTest, HintsOffClearEveryWindowButTheAboutBox) {
     window->mnuOption_Click();
     EXPECT_EQ(window->HintOf(window->ExeButton(0)), L"フォルダ名を全て大文字に変換します");
     EXPECT_EQ(window->MenuMente().HintOf(IDC_MENTE_LIST), L"フォルダエリアス登録一覧");
+}
+
+TEST_F(DialogsTest, SendToButtonActsAtOnceAndReportsARefusal) {
+    Open();
+    OptionDialog& dialog = window->Option();
+    EXPECT_EQ(dialog.HintOf(IDC_OPT_SENDTO),
+              L"エクスプローラの「送る」メニューにこのプログラムを登録、または削除します");
+    Queue(dialog.Handle(), {IDCANCEL});
+    window->mnuOption_Click();
+    EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」に登録");
+    // Cancel afterwards does not take the shortcut back; the options stay untouched.
+    Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
+    window->mnuOption_Click();
+    EXPECT_TRUE(sendTo.exists);
+    EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」から削除");
+    EXPECT_FALSE(Enabled(dialog.Control(IDOK)));
+    EXPECT_TRUE(prompts.notices.empty());
+
+    sendTo.refuse = true;
+    Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
+    window->mnuOption_Click();
+    ASSERT_EQ(prompts.notices.size(), 1u);
+    EXPECT_EQ(prompts.notices[0], L"「送る」から削除できませんでした。");
+    EXPECT_TRUE(sendTo.exists);
+    EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」から削除");
+
+    sendTo.exists = false;  // removed by hand in Explorer: the next opening says so
+    Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
+    window->mnuOption_Click();
+    EXPECT_EQ(prompts.notices.back(), L"「送る」に登録できませんでした。");
+    EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」に登録");
+}
+
+// The real shortcut in the test prefix's Send To folder.
+TEST_F(DialogsTest, SendToShortcutPointsAtTheRunningProgram) {
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_SENDTO, nullptr, SHGFP_TYPE_CURRENT, folder), S_OK);
+    const std::wstring link = std::wstring(folder) + L"\\Kelvaro2.lnk";
+    IShellLinkW* shellLink = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                              reinterpret_cast<void**>(&shellLink)));
+    IPersistFile* file = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
+    // A shortcut left by a copy of the program in another folder.
+    shellLink->SetPath(L"C:\\windows\\notepad.exe");
+    ASSERT_HRESULT_SUCCEEDED(file->Save(link.c_str(), TRUE));
+
+    Win32SendToLink real;
+    services.sendTo = &real;
+    Open();
+    OptionDialog& dialog = window->Option();
+    Queue(dialog.Handle(), {IDCANCEL});
+    window->mnuOption_Click();
+    EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」に登録");
+    Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
+    window->mnuOption_Click();
+    EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」から削除");
+
+    EXPECT_HRESULT_SUCCEEDED(file->Load(link.c_str(), STGM_READ));
+    wchar_t target[MAX_PATH] = {}, self[MAX_PATH] = {};
+    EXPECT_HRESULT_SUCCEEDED(shellLink->GetPath(target, MAX_PATH, nullptr, 0));
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    EXPECT_EQ(_wcsicmp(target, self), 0) << "the shortcut points at " << std::wstring(target);
+    file->Release();
+    shellLink->Release();
+
+    Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
+    window->mnuOption_Click();
+    EXPECT_EQ(GetFileAttributesW(link.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」に登録");
+    EXPECT_TRUE(prompts.notices.empty());
 }
 
 TEST_F(DialogsTest, InitialFolderFallsBackToTheCurrentFolderSilently) {

@@ -449,11 +449,44 @@ TEST_F(MainWindowTest, FontDialogStoresRoundedSizeOnlyOnChange) {
     EXPECT_TRUE(state.settings.Font_Bold);
 }
 
-TEST_F(MainWindowTest, HelpOpensTheFileBesideTheProgram) {
+std::wstring BesideTheProgram(const std::wstring& name) {
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    const std::wstring path = module;
+    return path.substr(0, path.rfind(L'\\') + 1) + name;
+}
+
+TEST_F(MainWindowTest, HelpOpensTheOldHelpFileOrElseTheGuide) {
     Open();
+    const std::wstring guide = BesideTheProgram(L"KELVARO2.html");
+    // Nothing beside the program: a message naming the guide, and no viewer started.
+    SendMessageW(window->Handle(), WM_COMMAND, kMenuHelp, 0);
+    ASSERT_EQ(prompts.notices.size(), 1u);
+    EXPECT_EQ(prompts.notices[0], L"ヘルプファイルが見つかりません。\r\n" + guide);
+    EXPECT_TRUE(prompts.documents.empty());
+    EXPECT_TRUE(prompts.helpFiles.empty());
+
+    // The guide alone goes to the browser; F1 does what the menu item does.
+    fs.AddFile(guide);
+    MSG f1{window->Targets().List(), WM_KEYDOWN, VK_F1, 0, 0, {}};
+    EXPECT_TRUE(window->TranslateKeys(f1));
+    ASSERT_EQ(prompts.documents.size(), 1u);
+    EXPECT_EQ(prompts.documents[0], guide);
+    MSG other{window->Targets().List(), WM_KEYDOWN, VK_F2, 0, 0, {}};
+    EXPECT_FALSE(window->TranslateKeys(other));
+
+    // A browser that cannot be started is reported.
+    prompts.documentOpens = false;
+    SendMessageW(window->Handle(), WM_COMMAND, kMenuHelp, 0);
+    ASSERT_EQ(prompts.notices.size(), 2u);
+    EXPECT_EQ(prompts.notices[1], L"ヘルプを表示できませんでした。\r\n" + guide);
+
+    // An old help file beside the program wins over the guide.
+    fs.AddFile(BesideTheProgram(L"KELVARO2.HLP"));
     SendMessageW(window->Handle(), WM_COMMAND, kMenuHelp, 0);
     ASSERT_EQ(prompts.helpFiles.size(), 1u);
-    EXPECT_EQ(prompts.helpFiles[0].substr(prompts.helpFiles[0].rfind(L'\\')), L"\\KELVARO2.HLP");
+    EXPECT_EQ(prompts.helpFiles[0], BesideTheProgram(L"KELVARO2.HLP"));
+    EXPECT_EQ(prompts.documents.size(), 2u);
 }
 
 TEST_F(MainWindowTest, PositionsAreSavedOnlyWhenTheRulesAllow) {

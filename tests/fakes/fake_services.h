@@ -36,6 +36,12 @@ public:
         return true;
     }
     void ShowHelp(const std::wstring& file) override { helpFiles.push_back(file); }
+    bool OpenDocument(const std::wstring& path) override {
+        documents.push_back(path);
+        return documentOpens;
+    }
+    std::vector<std::wstring> documents;
+    bool documentOpens = true;
     std::wstring AskText(const std::wstring& prompt, const std::wstring& title, const std::wstring& proposed) override {
         textPrompts.push_back(prompt + L" | " + title + L" | " + proposed);
         return textAnswer;

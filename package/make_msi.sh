@@ -1,0 +1,24 @@
+#!/bin/sh
+# Builds the installer with wixl, then adds what wixl cannot write:
+# the uninstaller removes Kelvaro2.lnk from the user's Send To folder, the
+# shortcut the options dialog makes on request.
+# Usage: make_msi.sh WIXL MSIBUILD WXS VERSION EXE GUIDE ICON OUTPUT.msi
+set -eu
+wixl=$1 msibuild=$2 wxs=$3 version=$4 exe=$5 guide=$6 icon=$7 output=$8
+# wixl takes the sources by names relative to the folder it runs in.
+stage="$output.stage"
+rm -rf "$stage"
+mkdir -p "$stage"
+cp "$wxs" "$stage/kelvaro2.wxs"
+cp "$exe" "$stage/Kelvaro2.exe"
+cp "$guide" "$stage/KELVARO2.html"
+cp "$icon" "$stage/kelvaro2.ico"
+(cd "$stage" && "$wixl" -a x64 -D Version="$version" -o kelvaro2.msi kelvaro2.wxs)
+"$msibuild" "$stage/kelvaro2.msi" -q "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('RemoveSendToLink', 'StartMenuShortcut', 'Kelvaro2.lnk', 'SendToFolder', 2)"
+# An upgrade installs the new version first and removes the old one after it
+# (wixl always schedules the removal first): the components the two share stay,
+# and with them the "Send to" shortcut, which the old version's removal would
+# otherwise delete.
+"$msibuild" "$stage/kelvaro2.msi" -q "UPDATE \`InstallExecuteSequence\` SET \`Sequence\` = 6610 WHERE \`Action\` = 'RemoveExistingProducts'"
+mv "$stage/kelvaro2.msi" "$output"
+rm -rf "$stage"

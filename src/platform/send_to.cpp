@@ -1,0 +1,115 @@
+#include "platform/send_to.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <iterator>
+
+namespace kelvaro {
+namespace {
+
+// Holds one COM interface pointer.
+template <typename T>
+class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() {
+        if (ptr_) ptr_->Release();
+    }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    T* operator->() const { return ptr_; }
+    T* get() const { return ptr_; }
+    void** put() { return reinterpret_cast<void**>(&ptr_); }
+
+private:
+    T* ptr_ = nullptr;
+};
+
+// COM for the duration of one call, when the thread has not started it yet.
+class ComScope {
+public:
+    ComScope() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComScope() {
+        if (initialised_) CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    bool initialised_;
+};
+
+std::wstring RunningProgram() {
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = 0;
+    while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size())
+        path.resize(path.size() * 2);
+    path.resize(length);
+    return path;
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+std::wstring Win32SendToLink::LinkPath(bool create) {
+    PWSTR folder = nullptr;
+    const HRESULT hr =
+        SHGetKnownFolderPath(FOLDERID_SendTo, create ? KF_FLAG_CREATE : KF_FLAG_DEFAULT, nullptr, &folder);
+    std::wstring path = SUCCEEDED(hr) && folder ? folder : L"";
+    CoTaskMemFree(folder);
+    if (path.empty()) return path;
+    if (path.back() != L'\\') path.push_back(L'\\');
+    return path + L"Kelvaro2.lnk";
+}
+
+bool Win32SendToLink::Exists() {
+    const std::wstring link = LinkPath();
+    const std::wstring program = RunningProgram();
+    if (link.empty() || program.empty() || !FileExists(link)) return false;
+    ComScope com;
+    ComRef<IShellLinkW> shellLink;
+    ComRef<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.put())) ||
+        FAILED(shellLink->QueryInterface(IID_IPersistFile, file.put())) || FAILED(file->Load(link.c_str(), STGM_READ)))
+        return false;
+    wchar_t target[MAX_PATH * 4] = {};
+    if (FAILED(shellLink->GetPath(target, static_cast<int>(std::size(target)), nullptr, 0))) return false;
+    return CompareStringOrdinal(target, -1, program.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+bool Win32SendToLink::Create() {
+    const std::wstring link = LinkPath(true);
+    const std::wstring program = RunningProgram();
+    if (link.empty() || program.empty()) return false;
+    ComScope com;
+    ComRef<IShellLinkW> shellLink;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.put())))
+        return false;
+    const std::wstring folder = program.substr(0, program.rfind(L'\\') + 1);
+    if (FAILED(shellLink->SetPath(program.c_str())) || FAILED(shellLink->SetWorkingDirectory(folder.c_str())))
+        return false;
+    shellLink->SetIconLocation(program.c_str(), 0);
+    shellLink->SetDescription(L"ケルヴァロ２");
+    ComRef<IPersistFile> file;
+    if (FAILED(shellLink->QueryInterface(IID_IPersistFile, file.put()))) return false;
+    const bool existed = FileExists(link);
+    if (SUCCEEDED(file->Save(link.c_str(), TRUE))) return true;
+    if (!existed) DeleteFileW(link.c_str());  // leave no half-written shortcut behind
+    return false;
+}
+
+bool Win32SendToLink::Remove() {
+    const std::wstring link = LinkPath();
+    if (link.empty()) return false;
+    if (DeleteFileW(link.c_str())) return true;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The installer in the Wine prefix of the tests (scripts/test sets WINEPREFIX,
+# DISPLAY and a running wine server): install per user without a question,
+# find the program, the guide and the Start menu shortcut, rename a folder
+# with the installed program's automatic run, uninstall, and check that the
+# files and shortcuts are gone while the settings stay. Then an upgrade to a
+# later version keeps the "Send to" shortcut and leaves one entry.
+# Usage: package_test.sh Kelvaro2-<version>-win64.msi LATER-VERSION.msi
+set -uo pipefail
+msi=$1
+next=$2
+failures=0
+fail() {
+    echo "FAILED: $*" >&2
+    failures=$((failures + 1))
+}
+check_file() { [ -f "$1" ] || fail "$2 missing: $1"; }
+check_gone() { [ ! -e "$1" ] || fail "$2 left behind: $1"; }
+win() { wine cmd /c "echo $1" </dev/null 2>/dev/null | tr -d '\r' | iconv -f cp932 -t utf-8; }
+unix() { winepath -u "$1" 2>/dev/null; }
+
+settings='HKCU\Software\VB and VBA Program Settings\Orlenk'"'"'s Soft\Kelvaro2'
+local_app=$(unix "$(win '%LOCALAPPDATA%')")
+roaming=$(unix "$(win '%APPDATA%')")
+install_dir="$local_app/Programs/Kelvaro2"
+shortcut="$roaming/Microsoft/Windows/Start Menu/Programs/Kelvaro2.lnk"
+send_to="$roaming/Microsoft/Windows/SendTo/Kelvaro2.lnk"
+work="$WINEPREFIX/drive_c/kelvaro2-package-test.$$"
+msi_win=$(winepath -w "$msi" 2>/dev/null)
+next_win=$(winepath -w "$next" 2>/dev/null)
+entries() { wine uninstaller --list </dev/null 2>/dev/null | tr -d '\r' | grep -c '|||Kelvaro2$'; }
+
+cleanup() {
+    # Uninstalling what is not installed costs seconds: only after a failed check.
+    if [ -e "$install_dir" ]; then
+        wine msiexec /x "$next_win" /qn </dev/null >/dev/null 2>&1
+        wine msiexec /x "$msi_win" /qn </dev/null >/dev/null 2>&1
+    fi
+    rm -f "$send_to"
+    wine reg delete "$settings" /f </dev/null >/dev/null 2>&1
+    rm -rf "$work"
+}
+trap cleanup EXIT
+cleanup
+
+# Install.
+start=$(date +%s%N)
+wine msiexec /i "$msi_win" /qn </dev/null >/dev/null 2>&1 || fail "msiexec /i ended with $?"
+echo "installed in $((($(date +%s%N) - start) / 1000000)) ms"
+check_file "$install_dir/Kelvaro2.exe" "the program"
+check_file "$install_dir/KELVARO2.html" "the guide"
+check_file "$shortcut" "the Start menu shortcut"
+
+# The guide reads on its own: no scripts, nothing fetched, every link inside it lands.
+guide="$install_dir/KELVARO2.html"
+if [ -f "$guide" ]; then
+    grep -qiE '<script|<link|<img|<iframe|src=|url\(' "$guide" && fail "the guide needs more than itself"
+    for target in $(grep -oE 'href="[^"]*"' "$guide" | sed 's/^href="//; s/"$//' | sort -u); do
+        case "$target" in
+        \#*) grep -q "id=\"${target#\#}\"" "$guide" || fail "the guide's link $target leads nowhere" ;;
+        *) fail "the guide links outside itself: $target" ;;
+        esac
+    done
+fi
+[ "$(entries)" = 1 ] || fail "not one Kelvaro2 in the list of installed apps"
+
+# The installed program renames a folder given on its command line without a window.
+mkdir -p "$work/my photos"
+for value in 'Auto True' 'AutoExe 0' 'AutoLog False'; do
+    set -- $value
+    wine reg add "$settings" /v "$1" /t REG_SZ /d "$2" /f </dev/null >/dev/null 2>&1 || fail "reg add $1"
+done
+timeout 60 wine "$install_dir/Kelvaro2.exe" "$(winepath -w "$work/my photos")" </dev/null >/dev/null 2>&1 ||
+    fail "the installed program ended with $?"
+names=$(ls "$work")
+[ "$names" = "MY PHOTOS" ] || fail "the folder is now named '$names', not 'MY PHOTOS'"
+
+# As if the options dialog had put the program into "Send to".
+mkdir -p "$(dirname "$send_to")"
+cp "$shortcut" "$send_to"
+
+# Uninstall.
+wine msiexec /x "$msi_win" /qn </dev/null >/dev/null 2>&1 || fail "msiexec /x ended with $?"
+check_gone "$install_dir/Kelvaro2.exe" "the program"
+check_gone "$install_dir/KELVARO2.html" "the guide"
+check_gone "$install_dir" "the program folder"
+check_gone "$shortcut" "the Start menu shortcut"
+check_gone "$send_to" "the Send To shortcut"
+[ "$(entries)" = 0 ] || fail "Kelvaro2 still in the list of installed apps"
+wine reg query "$settings" /v AutoExe </dev/null >/dev/null 2>&1 || fail "the uninstaller removed the settings"
+
+# Upgrade: the later version replaces the earlier one and the "Send to" shortcut stays.
+wine msiexec /i "$msi_win" /qn </dev/null >/dev/null 2>&1 || fail "msiexec /i ended with $?"
+cp "$shortcut" "$send_to"
+wine msiexec /i "$next_win" /qn </dev/null >/dev/null 2>&1 || fail "the upgrade ended with $?"
+[ "$(entries)" = 1 ] || fail "after the upgrade, not one Kelvaro2 in the list of installed apps"
+check_file "$install_dir/Kelvaro2.exe" "the upgraded program"
+check_file "$install_dir/KELVARO2.html" "the upgraded guide"
+check_file "$shortcut" "the Start menu shortcut after the upgrade"
+check_file "$send_to" "the Send To shortcut after the upgrade"
+wine msiexec /x "$next_win" /qn </dev/null >/dev/null 2>&1 || fail "msiexec /x of the upgrade ended with $?"
+check_gone "$install_dir" "the upgraded program folder"
+check_gone "$send_to" "the Send To shortcut"
+[ "$(entries)" = 0 ] || fail "Kelvaro2 still in the list of installed apps after the upgrade's removal"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+echo "package test passed"
