@@ -2,12 +2,19 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <atomic>
+#include <memory>
+
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/script_run.h"
 #include "app/startup.h"
 #include "platform/registry_store.h"
+#include "platform/win32_console.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_services.h"
+
+namespace {
 
 // Initialises OLE (drag and drop) for the life of the program.
 class OleScope {
@@ -23,8 +30,36 @@ private:
     bool ok_;
 };
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+// The clipboard's owner window is made only when something is copied.
+class LazyClipboard final : public kelvaro::IClipboard {
+public:
+    bool SetText(const std::wstring& text) override {
+        if (!clipboard_) clipboard_ = std::make_unique<kelvaro::Win32Clipboard>();
+        return clipboard_->SetText(text);
+    }
+
+private:
+    std::unique_ptr<kelvaro::Win32Clipboard> clipboard_;
+};
+
+int RunScriptLine(const kelvaro::ScriptCommand& command) {
     using namespace kelvaro;
+    Win32FileSystem fs;
+    RegistryStore store;
+    LazyClipboard clipboard;
+    Win32Console console;
+    std::atomic<bool> stop{false};
+    ConsoleStopScope stopScope(stop);
+    ScriptServices services{store, fs, clipboard, console, &stop};
+    return RunScript(command, services);
+}
+
+int RunProgram(int show) {
+    using namespace kelvaro;
+    const std::wstring commandLine = ArgumentsText(GetCommandLineW());
+    const ScriptCommand command = ParseScriptCommand(commandLine);
+    if (command.script) return RunScriptLine(command);
+
     OleScope ole;
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
@@ -37,11 +72,23 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     Services services{store, fs, clipboard, prompts};
     AppState state(prompts);
 
-    const std::wstring commandLine = ArgumentsText(GetCommandLineW());
     if (RunStartup(state, services, commandLine) == StartupOutcome::Exit) return 0;
 
     MainWindow window(state, services);
     if (!window.Create(show)) return 1;
     owner = window.Handle();
     return RunMainLoop(window);
+}
+
+}  // namespace
+
+// The program proper (window subsystem).
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+    return RunProgram(show);
+}
+
+// The console companion Kelvaro2.com: the same program, linked for the console
+// subsystem, so that cmd and PowerShell wait for it and see its exit code.
+int wmain() {
+    return RunProgram(SW_SHOWDEFAULT);
 }
