@@ -206,6 +206,8 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"（上位フォルダの変更後）";
         case 24040:
             return L"予定を表示しました（何も変更していません）";
+        case 24041:
+            return L"変更しません";
         default:
             return {};
     }

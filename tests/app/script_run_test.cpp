@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "app/command_line.h"
 #include "fakes/fake_console.h"
 #include "fakes/fake_file_system.h"
@@ -179,6 +181,18 @@ TEST_F(ScriptRunTest, LogFileAndUsage) {
     EXPECT_EQ(Run(L"/?"), kExitAllDone);
     EXPECT_EQ(console.out.size(), 9u);
     EXPECT_EQ(console.out[0].substr(0, 4), L"使い方:");
+}
+
+TEST(PlanLine, EveryStateHasItsOwnText) {
+    std::set<std::wstring> texts;
+    for (int state = 0; state <= static_cast<int>(PlanState::TooLong); ++state) {
+        const std::wstring line = PlanLine({L"C:\\a", L"", static_cast<PlanState>(state), false});
+        EXPECT_EQ(line.substr(line.find(L'\t')), L"\tC:\\a");
+        texts.insert(line);
+    }
+    EXPECT_EQ(texts.size(), 9u);
+    EXPECT_EQ(PlanLine({L"C:\\a\\b", L"C:\\A\\B", PlanState::Rename, true}),
+              L"変更\tC:\\a\\b\tC:\\A\\B（上位フォルダの変更後）");
 }
 
 TEST_F(ScriptRunTest, CtrlCStopsBeforeTheNextFolder) {
