@@ -101,13 +101,15 @@ protected:
 
 TEST_F(ScriptEndToEnd, ModeRenamesANameWithABlankAndPrintsTheHistory) {
     const std::wstring spaced = dir.MakeDir(L"my photos");
-    Outcome run = Run(L"/MODE:5 \"" + spaced + L"\"");
+    const std::wstring log = scratch.Path() + L"\\run log.txt";
+    Outcome run = Run(L"/MODE:5 /LOG:\"" + log + L"\" \"" + spaced + L"\"");
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(dir.Listing(), L"ｍｙ　ｐｈｏｔｏｓ");
     EXPECT_EQ(run.out,
               L"[ " + spaced +
                   L" ]\r\n　フォルダ名を\r\n　[ ｍｙ　ｐｈｏｔｏｓ ]\r\n　に変更しました\r\n全て終了しました\r\n");
     EXPECT_EQ(run.err, L"");
+    EXPECT_EQ(FromCodePage932(ReadAll(log)), run.out);
 
     // The console companion runs the same code; a folder not found gives 1.
     run = Run(L"/mode:6 \"" + dir.Path() + L"\\ｍｙ　ｐｈｏｔｏｓ\" " + dir.Path() + L"\\nowhere", L"Kelvaro2.com");
