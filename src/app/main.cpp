@@ -82,13 +82,15 @@ int RunProgram(int show) {
 
 }  // namespace
 
-// The program proper (window subsystem).
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
-    return RunProgram(show);
-}
-
+#ifdef KELVARO2_CONSOLE
 // The console companion Kelvaro2.com: the same program, linked for the console
 // subsystem, so that cmd and PowerShell wait for it and see its exit code.
 int wmain() {
     return RunProgram(SW_SHOWDEFAULT);
 }
+#else
+// The program proper (window subsystem).
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+    return RunProgram(show);
+}
+#endif
