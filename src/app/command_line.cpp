@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "engine/catalog.h"
+
 namespace kelvaro {
 
 bool SplitCommandLine(const std::wstring& text, const std::function<bool(const std::wstring&)>& addOne) {
@@ -56,6 +58,155 @@ bool IsRemovalRequest(const std::wstring& text) {
 
 bool IsUndoRequest(const std::wstring& text) {
     return text.size() == 5 && CompareStringOrdinal(text.c_str(), 5, L"/UNDO", 5, TRUE) == CSTR_EQUAL;
+}
+
+namespace {
+
+std::wstring AsciiUpper(std::wstring text) {
+    for (auto& c : text)
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    return text;
+}
+
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+    return text.compare(0, wcslen(prefix), prefix) == 0;
+}
+
+bool IsScriptSwitch(const std::wstring& token) {
+    const std::wstring upper = AsciiUpper(token);
+    return upper == L"/?" || upper == L"/DRYRUN" || StartsWith(upper, L"/MODE:") || StartsWith(upper, L"/LOG:");
+}
+
+// Reads one switch from `p`: up to the next blank outside double quotes,
+// with the quotes removed. False when a quote is left open.
+bool ReadSwitch(const std::wstring& text, size_t& p, std::wstring& token) {
+    bool quoted = false;
+    for (; p < text.size() && (quoted || text[p] != L' '); ++p) {
+        if (text[p] == L'"')
+            quoted = !quoted;
+        else
+            token += text[p];
+    }
+    return !quoted;
+}
+
+}  // namespace
+
+ScriptCommand ParseScriptCommand(const std::wstring& text) {
+    ScriptCommand command;
+    std::vector<std::wstring> switches;
+    bool quotesClosed = true;
+    size_t p = 0;
+    for (;;) {
+        while (p < text.size() && text[p] == L' ') ++p;
+        if (p >= text.size()) break;
+        // A switch, or a switch quoted as a whole ("/LOG:C:\My Logs\a.log").
+        const bool quotedSwitch = text[p] == L'"' && p + 1 < text.size() && text[p + 1] == L'/';
+        if (text[p] != L'/' && !quotedSwitch) break;
+        std::wstring token;
+        quotesClosed = ReadSwitch(text, p, token) && quotesClosed;
+        switches.push_back(std::move(token));
+    }
+    bool any = false;
+    for (const auto& token : switches) any = any || IsScriptSwitch(token);
+    if (!any) return command;
+    command.script = true;
+
+    auto fail = [&](int16_t number, const std::wstring& detail = {}) {
+        if (command.error.empty()) command.error = ResKelvaroText(number) + detail;
+    };
+    for (const auto& token : switches) {
+        const std::wstring upper = AsciiUpper(token);
+        if (upper == L"/?") {
+            command.usage = true;
+        } else if (StartsWith(upper, L"/MODE:")) {
+            const std::wstring value = token.substr(6);
+            if (command.mode >= 0)
+                fail(24018, token);
+            else if (value.size() == 1 && value[0] >= L'0' && value[0] <= L'6')
+                command.mode = static_cast<int16_t>(value[0] - L'0');
+            else
+                fail(24011, token);
+        } else if (upper == L"/DRYRUN") {
+            if (command.dryRun) fail(24018, token);
+            command.dryRun = true;
+        } else if (StartsWith(upper, L"/LOG:")) {
+            if (!command.logFile.empty()) fail(24018, token);
+            command.logFile = token.substr(5);
+            if (command.logFile.empty()) fail(24019);
+        } else {
+            fail(24010, token);
+        }
+    }
+    if (command.usage) {
+        command.error.clear();
+        return command;
+    }
+    if (!quotesClosed) fail(24016);
+    const bool whole = SplitCommandLine(text.substr(std::min(p, text.size())), [&](const std::wstring& name) {
+        command.names.push_back(name);
+        return false;
+    });
+    if (!whole) fail(24016);
+    for (const auto& name : command.names)
+        if (name.front() == L'/') fail(24015, name);
+    if (command.mode < 0) fail(24013);
+    if (command.names.empty()) fail(24014);
+    return command;
+}
+
+namespace {
+
+std::optional<std::wstring> Decode(UINT codePage, DWORD flags, const char* bytes, size_t size) {
+    if (size == 0) return std::wstring();
+    const int length = MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(size), nullptr, 0);
+    if (length <= 0) return std::nullopt;
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, flags, bytes, static_cast<int>(size), text.data(), length);
+    return text;
+}
+
+std::wstring DecodeUtf16(const std::string& bytes, bool bigEndian) {
+    std::wstring text;
+    text.reserve(bytes.size() / 2);
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        text += static_cast<wchar_t>(bigEndian ? (first << 8 | second) : (second << 8 | first));
+    }
+    return text;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::wstring>> ListFileNames(const std::string& bytes) {
+    auto starts = [&](const char* mark) { return bytes.compare(0, strlen(mark), mark) == 0; };
+    std::wstring text;
+    if (starts("\xFF\xFE")) {
+        text = DecodeUtf16(bytes, false);
+    } else if (starts("\xFE\xFF")) {
+        text = DecodeUtf16(bytes, true);
+    } else if (starts("\xEF\xBB\xBF")) {
+        text = Decode(CP_UTF8, 0, bytes.data() + 3, bytes.size() - 3).value_or(L"");
+    } else if (auto utf8 = Decode(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), bytes.size())) {
+        text = std::move(*utf8);
+    } else {
+        text = Decode(932, 0, bytes.data(), bytes.size()).value_or(L"");
+    }
+    if (text.find(L'\0') != std::wstring::npos) return std::nullopt;
+
+    std::vector<std::wstring> names;
+    size_t p = 0;
+    while (p < text.size()) {
+        size_t end = text.find_first_of(L"\r\n", p);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring name = text.substr(p, end - p);
+        p = end + 1;
+        if (name.find_first_not_of(L" \t") == std::wstring::npos) continue;
+        if (name.size() >= 2 && name.front() == L'"' && name.back() == L'"') name = name.substr(1, name.size() - 2);
+        if (!name.empty()) names.push_back(std::move(name));
+    }
+    return names;
 }
 
 }  // namespace kelvaro

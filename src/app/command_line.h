@@ -1,6 +1,9 @@
 #pragma once
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/file_system.h"
 #include "windows/target_list.h"
@@ -25,5 +28,29 @@ std::wstring ArgumentsText(const std::wstring& fullCommandLine);
 bool IsRemovalRequest(const std::wstring& text);
 // True for the request to take the last run back: exactly "/UNDO" in any case.
 bool IsUndoRequest(const std::wstring& text);
+
+// A command line for scripts: switches before the folder names, which may
+// include @listfile. Only a line that starts with at least one of the
+// switches /MODE:n, /DRYRUN, /LOG:file or /? is one; any other line is read
+// by CmdLine_ListIn exactly as before.
+struct ScriptCommand {
+    bool script = false;              // the line carries one of the switches
+    bool usage = false;               // /? : print the usage and nothing else
+    bool dryRun = false;              // /DRYRUN
+    int16_t mode = -1;                // /MODE:n, 0-6; -1 when absent
+    std::wstring logFile;             // /LOG:file
+    std::vector<std::wstring> names;  // folder names and @listfile entries, in order
+    std::wstring error;               // the one-line complaint about bad usage, or empty
+};
+
+// Reads the switches (a switch may hold a quoted part, as in /LOG:"C:\My Logs\a.log"),
+// then splits the rest into names by the usual grammar.
+ScriptCommand ParseScriptCommand(const std::wstring& text);
+
+// The names of a list file: one per line, blank lines skipped, a pair of
+// double quotes around a name removed. The bytes are UTF-16 or UTF-8 after a
+// byte-order mark, else UTF-8 when they are valid UTF-8, else code page 932.
+// Nothing when the text holds a NUL character (not a text file).
+std::optional<std::vector<std::wstring>> ListFileNames(const std::string& bytes);
 
 }  // namespace kelvaro

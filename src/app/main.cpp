@@ -2,14 +2,21 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <atomic>
+#include <memory>
+
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/script_run.h"
 #include "app/startup.h"
 #include "platform/registry_store.h"
 #include "platform/send_to.h"
+#include "platform/win32_console.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_journal_store.h"
 #include "platform/win32_services.h"
+
+namespace {
 
 // Initialises OLE (drag and drop) for the life of the program.
 class OleScope {
@@ -25,8 +32,38 @@ private:
     bool ok_;
 };
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+// The clipboard's owner window is made only when something is copied.
+class LazyClipboard final : public kelvaro::IClipboard {
+public:
+    bool SetText(const std::wstring& text) override {
+        if (!clipboard_) clipboard_ = std::make_unique<kelvaro::Win32Clipboard>();
+        return clipboard_->SetText(text);
+    }
+
+private:
+    std::unique_ptr<kelvaro::Win32Clipboard> clipboard_;
+};
+
+int RunScriptLine(const kelvaro::ScriptCommand& command) {
     using namespace kelvaro;
+    Win32FileSystem fs;
+    RegistryStore store;
+    LazyClipboard clipboard;
+    Win32Console console;
+    std::atomic<bool> stop{false};
+    ConsoleStopScope stopScope(stop);
+    Win32JournalStore journalStore(Win32JournalStore::DefaultPath());
+    RenameJournal journal(journalStore);
+    ScriptServices services{store, fs, clipboard, console, &stop, &journal};
+    return RunScript(command, services);
+}
+
+int RunProgram(int show) {
+    using namespace kelvaro;
+    const std::wstring commandLine = ArgumentsText(GetCommandLineW());
+    const ScriptCommand command = ParseScriptCommand(commandLine);
+    if (command.script) return RunScriptLine(command);
+
     OleScope ole;
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
@@ -42,7 +79,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     Services services{store, fs, clipboard, prompts, &journal, &sendTo};
     AppState state(prompts);
 
-    const std::wstring commandLine = ArgumentsText(GetCommandLineW());
     if (RunStartup(state, services, commandLine) == StartupOutcome::Exit) return 0;
 
     MainWindow window(state, services);
@@ -50,3 +86,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     owner = window.Handle();
     return RunMainLoop(window);
 }
+
+}  // namespace
+
+#ifdef KELVARO2_CONSOLE
+// The console companion Kelvaro2.com: the same program, linked for the console
+// subsystem, so that cmd and PowerShell wait for it and see its exit code.
+int wmain() {
+    return RunProgram(SW_SHOWDEFAULT);
+}
+#else
+// The program proper (window subsystem).
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+    return RunProgram(show);
+}
+#endif

@@ -11,15 +11,21 @@ std::wstring RemovalQuestion() {
     return std::wstring(kAppTitle) + ResKelvaroText(0) + ResAllText(20);
 }
 
-void ListExecute(AppState& state, Services& services, int16_t mode) {
+size_t ListExecute(AppState& state, Services& services, int16_t mode, const std::atomic<bool>* stop) {
     const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
     RecordedRun recorded(services.journal, state.history, RunKind::Run);
     const size_t count = state.targets.Count();
+    size_t notDone = 0;
     for (size_t i = 0; i < count; ++i) {
+        if (stop && stop->load()) {
+            state.history.ListInAdd(ResAllText(30));
+            return notDone + (count - i);
+        }
         state.targets.SetTopIndex(i);
-        RenameDir(rename, state.targets.Text(i), mode);
+        if (RenameDir(rename, state.targets.Text(i), mode) != kRenameDone) ++notDone;
     }
     state.history.ListInAdd(ResAllText(31));
+    return notDone;
 }
 
 void UndoExecute(AppState& state, Services& services) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -13,7 +15,10 @@ enum class StartupOutcome {
 
 // Renames every target once by `mode`, in list order, and writes the closing
 // line. Used by the automatic run: no yield, no Cancel, no removal of entries.
-void ListExecute(AppState& state, Services& services, int16_t mode);
+// When `stop` is given and turns true (Ctrl+C on a console), the walk ends
+// after the folder in hand with the stopped line instead. Returns how many
+// targets were not done (failed, skipped or not reached).
+size_t ListExecute(AppState& state, Services& services, int16_t mode, const std::atomic<bool>* stop = nullptr);
 
 // The automatic run over the command-line folders; true when a run took
 // place and the program is to end. `listTaken` tells whether the command

@@ -180,6 +180,70 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"「送る」に登録できませんでした。";
         case 23006:
             return L"「送る」から削除できませんでした。";
+        case 24000:
+            return L"使い方: Kelvaro2 /MODE:n [/DRYRUN] [/LOG:ファイル] フォルダ名 または @リストファイル ...";
+        case 24001:
+            return L"  /MODE:n       n 番のモードでフォルダ名を変更します（ウィンドウは出しません）";
+        case 24002:
+            return L"                0 大文字  1 LFN除  2 小文字  3 SFN  4 ８  5 全角  6 半角";
+        case 24003:
+            return L"  /DRYRUN       変更せず、フォルダごとの予定だけを表示します";
+        case 24004:
+            return L"  /LOG:ファイル 実行履歴をファイルにも保存します";
+        case 24005:
+            return L"  @ファイル     フォルダ名を１行に１つ書いたファイルから読みます";
+        case 24006:
+            return L"  /?            この説明を表示します";
+        case 24007:
+            return L"  スイッチはフォルダ名の前に置きます。空白を含む名前は \"\" で囲みます";
+        case 24008:
+            return L"終了コード: 0 全て変更済み  1 変更できなかったフォルダあり  2 指定の誤り（何も変更しません）";
+        case 24010:
+            return L"不明なスイッチです: ";
+        case 24011:
+            return L"モードは /MODE:0 ～ /MODE:6 で指定してください: ";
+        case 24012:
+            return L"リストファイルを読めません: ";
+        case 24013:
+            return L"/MODE:n でモードを指定してください";
+        case 24014:
+            return L"フォルダ名がありません";
+        case 24015:
+            return L"スイッチはフォルダ名の前に置いてください: ";
+        case 24016:
+            return L"引用符が閉じていません";
+        case 24017:
+            return L"ログファイルに書けません: ";
+        case 24018:
+            return L"同じスイッチが二度あります: ";
+        case 24019:
+            return L"/LOG: のあとにファイル名がありません";
+        case 24020:
+            return L"フォルダが見つかりません: ";
+        case 24030:
+            return L"変更";
+        case 24031:
+            return L"変更不要";
+        case 24032:
+            return L"LFNの為対象外";
+        case 24033:
+            return L"８形式なし";
+        case 24034:
+            return L"使えない名前";
+        case 24035:
+            return L"フォルダなし";
+        case 24036:
+            return L"同名あり";
+        case 24037:
+            return L"変更後が重複";
+        case 24038:
+            return L"パスが長すぎる";
+        case 24039:
+            return L"（上位フォルダの変更後）";
+        case 24040:
+            return L"予定を表示しました（何も変更していません）";
+        case 24041:
+            return L"変更しません";
         default:
             return {};
     }

@@ -49,6 +49,11 @@ public:
     virtual bool IsOrdinaryFile(const std::wstring& path) = 0;
     // Creates or truncates a file and writes `bytes` to it.
     virtual bool WriteFileBytes(const std::wstring& path, const std::string& bytes) = 0;
+    // The whole content of an ordinary file; nothing when it cannot be read.
+    virtual std::optional<std::string> ReadFileBytes(const std::wstring& path) {
+        (void)path;
+        return std::nullopt;
+    }
 };
 
 }  // namespace kelvaro

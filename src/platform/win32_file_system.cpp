@@ -134,4 +134,25 @@ bool Win32FileSystem::WriteFileBytes(const std::wstring& path, const std::string
     return true;
 }
 
+std::optional<std::string> Win32FileSystem::ReadFileBytes(const std::wstring& path) {
+    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    LARGE_INTEGER size{};
+    // A list of 1000 long paths is well below this; anything larger is not a list.
+    constexpr LONGLONG kLargest = 64LL << 20;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargest) return std::nullopt;
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    size_t read = 0;
+    while (read < bytes.size()) {
+        DWORD chunk = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - read, 1 << 20));
+        if (!ReadFile(file.get(), bytes.data() + read, want, &chunk, nullptr)) return std::nullopt;
+        if (chunk == 0) break;
+        read += chunk;
+    }
+    bytes.resize(read);
+    return bytes;
+}
+
 }  // namespace kelvaro

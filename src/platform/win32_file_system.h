@@ -18,6 +18,7 @@ public:
     std::vector<std::wstring> Drives() override;
     bool IsOrdinaryFile(const std::wstring& path) override;
     bool WriteFileBytes(const std::wstring& path, const std::string& bytes) override;
+    std::optional<std::string> ReadFileBytes(const std::wstring& path) override;
 };
 
 }  // namespace kelvaro

@@ -111,3 +111,39 @@ TEST(DirNameResolver, ListsEachFolderOnceAndAgreesWithLongDirName) {
 
 }  // namespace
 }  // namespace kelvaro
+
+namespace kelvaro {
+namespace {
+
+TEST(ExistingDirNames, AgreesWithLookingUpEachNameOnItsOwn) {
+    FakeFileSystem fs;
+    for (const wchar_t* dir : {L"C:\\Data\\Alpha", L"C:\\Data\\beta", L"C:\\Data\\ｶﾞｲﾄﾞ", L"C:\\Data\\my photos"})
+        fs.AddDir(dir);
+    fs.AddFile(L"C:\\Data\\notes.txt");
+    const std::vector<std::wstring> names{L"c:\\data\\Alpha",
+                                          L"C:\\Data\\alpha",
+                                          L"C:\\Data\\beta",
+                                          L"C:\\Data\\ｶﾞｲﾄﾞ",
+                                          L"C:\\Data\\my photos",
+                                          L"C:\\Data\\missing",
+                                          L"C:\\Data\\notes.txt",
+                                          L"C:\\Data\\beta\\",
+                                          L"C:\\Data\\..\\Data\\beta",
+                                          L"C:\\Data\\*",
+                                          L"C:\\Data",
+                                          L"C:\\",
+                                          L"Data\\beta",
+                                          L"C:\\Data\\Alpha"};
+    std::vector<std::wstring> expected;
+    for (const auto& name : names) {
+        std::wstring canonical = LongDirName(fs, name);
+        if (!canonical.empty() && !DirExist(fs, canonical)) canonical.clear();
+        expected.push_back(canonical);
+    }
+    EXPECT_EQ(ExistingDirNames(fs, names), expected);
+    EXPECT_EQ(expected[0], L"C:\\Data\\Alpha");
+    EXPECT_EQ(expected[6], L"");
+}
+
+}  // namespace
+}  // namespace kelvaro

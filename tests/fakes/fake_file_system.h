@@ -53,7 +53,12 @@ public:
         written[path] = bytes;
         return true;
     }
-    std::map<std::wstring, std::string> written;
+    std::optional<std::string> ReadFileBytes(const std::wstring& path) override {
+        const auto found = written.find(path);
+        if (found == written.end()) return std::nullopt;
+        return found->second;
+    }
+    std::map<std::wstring, std::string> written;  // also what ReadFileBytes finds
 
 private:
     static std::wstring Key(const std::wstring& path);

@@ -1,0 +1,88 @@
+#include "platform/win32_console.h"
+
+#include <utility>
+
+namespace kelvaro {
+
+void Win32Console::Open(Stream& stream, DWORD which) {
+    stream.opened = true;
+    const HANDLE inherited = GetStdHandle(which);
+    DWORD mode = 0;
+    if (inherited && inherited != INVALID_HANDLE_VALUE) {
+        if (GetConsoleMode(inherited, &mode)) {
+            stream.handle = inherited;
+            stream.console = true;
+            return;
+        }
+        if (GetFileType(inherited) != FILE_TYPE_UNKNOWN) stream.handle = inherited;
+    }
+    // A program of the window subsystem inherits no console: it borrows its
+    // parent's, if the parent has one. From Explorer there is none.
+    if (!attachTried_) {
+        attachTried_ = true;
+        if (!GetConsoleWindow()) AttachConsole(ATTACH_PARENT_PROCESS);
+    }
+    if (!stream.handle) {
+        stream.own.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!stream.own) return;
+        stream.handle = stream.own.get();
+        stream.console = GetConsoleMode(stream.handle, &mode) != FALSE;
+    }
+    if (!stream.console) {
+        // Redirected: the bytes a console program of this console would write.
+        stream.codePage = GetConsoleOutputCP();
+        if (stream.codePage == 0) stream.codePage = GetACP();
+    }
+}
+
+void Win32Console::Write(Stream& stream, DWORD which, const std::wstring& line) {
+    if (!stream.opened) Open(stream, which);
+    if (!stream.handle) return;
+    const std::wstring text = line + L"\r\n";
+    const int length = static_cast<int>(text.size());
+    DWORD done = 0;
+    if (stream.console) {
+        WriteConsoleW(stream.handle, text.c_str(), static_cast<DWORD>(length), &done, nullptr);
+        return;
+    }
+    const int size = WideCharToMultiByte(stream.codePage, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return;
+    std::string bytes(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(stream.codePage, 0, text.c_str(), length, bytes.data(), size, nullptr, nullptr);
+    WriteFile(stream.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+}
+
+namespace {
+
+std::atomic<bool>* g_stop = nullptr;
+HANDLE g_finished = nullptr;
+
+BOOL WINAPI OnConsoleControl(DWORD type) {
+    if (g_stop) g_stop->store(true);
+    // The process ends when this returns: let the folder in hand finish first.
+    if ((type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT || type == CTRL_SHUTDOWN_EVENT) && g_finished)
+        WaitForSingleObject(g_finished, 4000);
+    return TRUE;
+}
+
+}  // namespace
+
+ConsoleStopScope::ConsoleStopScope(std::atomic<bool>& stop) {
+    g_stop = &stop;
+    g_finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+ConsoleStopScope::~ConsoleStopScope() {
+    Finished();
+    SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+    g_stop = nullptr;
+    if (g_finished) CloseHandle(std::exchange(g_finished, nullptr));
+}
+
+void ConsoleStopScope::Finished() {
+    if (g_finished) SetEvent(g_finished);
+}
+
+}  // namespace kelvaro

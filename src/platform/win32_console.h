@@ -1,0 +1,51 @@
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+
+#include "platform/console.h"
+#include "platform/unique_handle.h"
+
+namespace kelvaro {
+
+// Writes to an inherited standard handle when there is one (a file, a pipe
+// or a console), otherwise to the console of the parent process (attached on
+// the first line). A console gets UTF-16 text; a file or a pipe gets bytes in
+// the console's output code page, or the system's code page without a console.
+class Win32Console final : public IConsole {
+public:
+    Win32Console() = default;
+    Win32Console(const Win32Console&) = delete;
+    Win32Console& operator=(const Win32Console&) = delete;
+
+    void Out(const std::wstring& line) override { Write(out_, STD_OUTPUT_HANDLE, line); }
+    void Error(const std::wstring& line) override { Write(error_, STD_ERROR_HANDLE, line); }
+
+private:
+    struct Stream {
+        bool opened = false;
+        HANDLE handle = nullptr;  // not owned unless it is `own`
+        UniqueFileHandle own;
+        bool console = false;
+        UINT codePage = 0;
+    };
+    void Open(Stream& stream, DWORD which);
+    void Write(Stream& stream, DWORD which, const std::wstring& line);
+
+    Stream out_, error_;
+    bool attachTried_ = false;
+};
+
+// While it lives, Ctrl+C, Ctrl+Break and closing the console set `stop`
+// instead of ending the process in the middle of a rename; closing the
+// console waits (briefly) for `Finished`.
+class ConsoleStopScope {
+public:
+    explicit ConsoleStopScope(std::atomic<bool>& stop);
+    ~ConsoleStopScope();
+    ConsoleStopScope(const ConsoleStopScope&) = delete;
+    ConsoleStopScope& operator=(const ConsoleStopScope&) = delete;
+    void Finished();
+};
+
+}  // namespace kelvaro

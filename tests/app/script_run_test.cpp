@@ -1,0 +1,206 @@
+#include "app/script_run.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/command_line.h"
+#include "fakes/fake_console.h"
+#include "fakes/fake_file_system.h"
+#include "fakes/fake_services.h"
+#include "fakes/fake_settings_store.h"
+#include "settings/app_settings.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::FakeClipboard;
+using testing::FakeConsole;
+using testing::FakeFileSystem;
+using testing::FakeSettingsStore;
+using Names = std::vector<std::wstring>;
+
+TEST(ScriptGrammar, OnlyTheNewSwitchesMakeAScriptLine) {
+    for (const wchar_t* old : {L"", L"a b", L"/U", L"/U D:\\Work", L"/X D:\\Work", L"\"C:\\A\" /MODE:5", L"@list"})
+        EXPECT_FALSE(ParseScriptCommand(old).script) << old;
+    const ScriptCommand c = ParseScriptCommand(L"  /mode:5 /DryRun \"/log:C:\\My Logs\\a.log\" \"C:\\a b\" D:\\c @x");
+    ASSERT_TRUE(c.script);
+    EXPECT_EQ(c.error, L"");
+    EXPECT_EQ(c.mode, 5);
+    EXPECT_TRUE(c.dryRun);
+    EXPECT_EQ(c.logFile, L"C:\\My Logs\\a.log");
+    EXPECT_EQ(c.names, (Names{L"C:\\a b", L"D:\\c", L"@x"}));
+    EXPECT_EQ(ParseScriptCommand(L"/LOG:\"C:\\My Logs\\b.log\" /MODE:0 x").logFile, L"C:\\My Logs\\b.log");
+}
+
+TEST(ScriptGrammar, BadUsageIsOneLine) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"/MODE:5 /X a", L"不明なスイッチです: /X"},
+        {L"/U /MODE:5 a", L"不明なスイッチです: /U"},
+        {L"/MODE:7 a", L"モードは /MODE:0 ～ /MODE:6 で指定してください: /MODE:7"},
+        {L"/MODE: a", L"モードは /MODE:0 ～ /MODE:6 で指定してください: /MODE:"},
+        {L"/MODE:55 a", L"モードは /MODE:0 ～ /MODE:6 で指定してください: /MODE:55"},
+        {L"/MODE:1 /MODE:2 a", L"同じスイッチが二度あります: /MODE:2"},
+        {L"/DRYRUN a", L"/MODE:n でモードを指定してください"},
+        {L"/MODE:1", L"フォルダ名がありません"},
+        {L"/MODE:1 a /DRYRUN", L"スイッチはフォルダ名の前に置いてください: /DRYRUN"},
+        {L"/MODE:1 a \"b", L"引用符が閉じていません"},
+        {L"/MODE:1 /LOG: a", L"/LOG: のあとにファイル名がありません"},
+    };
+    for (const auto& [line, error] : cases) EXPECT_EQ(ParseScriptCommand(line).error, error) << line;
+    const ScriptCommand usage = ParseScriptCommand(L"/? /X");
+    EXPECT_TRUE(usage.usage);
+    EXPECT_EQ(usage.error, L"");
+}
+
+TEST(ListFile, ReadsEveryEncodingAndSkipsBlankLines) {
+    const Names expected{L"C:\\データ 1", L"D:\\ｶﾅ"};
+    EXPECT_EQ(ListFileNames("\xEF\xBB\xBF"
+                            "C:\\\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF 1\r\n\r\nD:\\\xEF\xBD\xB6\xEF\xBE\x85\r\n"),
+              expected);
+    EXPECT_EQ(ListFileNames("C:\\\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF 1\n  \nD:\\\xEF\xBD\xB6\xEF\xBE\x85"), expected);
+    EXPECT_EQ(ListFileNames("C:\\\x83\x66\x81\x5B\x83\x5E 1\r\n\"D:\\\xB6\xC5\"\r\n"), expected);  // code page 932
+    std::string utf16le("\xFF\xFE", 2), utf16be("\xFE\xFF", 2);
+    for (wchar_t c : std::wstring(L"C:\\データ 1\r\nD:\\ｶﾅ\r\n")) {
+        utf16le += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        utf16be += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+    }
+    EXPECT_EQ(ListFileNames(utf16le), expected);
+    EXPECT_EQ(ListFileNames(utf16be), expected);
+    EXPECT_EQ(ListFileNames(""), Names{});
+    EXPECT_FALSE(ListFileNames(std::string("C:\\a\0b\r\n", 8)));  // a NUL would cut a path short
+}
+
+class ScriptRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs.AddDir(L"C:\\Work\\my photos");
+        fs.AddDir(L"C:\\Work\\ｶﾞｲﾄﾞ");
+        // Settings that must not matter: the mode comes from the command line.
+        store.StoreWrite(kAppName, kSectionName, L"Auto", L"False");
+        store.StoreWrite(kAppName, kSectionName, L"AutoExe", L"0");
+    }
+    int Run(const std::wstring& line) {
+        const ScriptCommand command = ParseScriptCommand(line);
+        EXPECT_TRUE(command.script);
+        ScriptServices services{store, fs, clipboard, console, &stop};
+        return RunScript(command, services);
+    }
+
+    FakeSettingsStore store;
+    FakeFileSystem fs;
+    FakeClipboard clipboard;
+    FakeConsole console;
+    std::atomic<bool> stop{false};
+};
+
+TEST_F(ScriptRunTest, RenamesByTheGivenModeAndEchoesTheHistory) {
+    EXPECT_EQ(Run(L"/MODE:5 \"C:\\Work\\my photos\" c:\\work\\ｶﾞｲﾄﾞ C:\\Work\\ｶﾞｲﾄﾞ"), kExitAllDone);
+    EXPECT_EQ(fs.Stored(L"C:\\Work\\ｍｙ　ｐｈｏｔｏｓ"), L"C:\\Work\\ｍｙ　ｐｈｏｔｏｓ");
+    EXPECT_EQ(fs.Stored(L"C:\\Work\\ガイド"), L"C:\\Work\\ガイド");
+    EXPECT_EQ(console.out, (Names{L"[ C:\\Work\\my photos ]", L"　フォルダ名を", L"　[ ｍｙ　ｐｈｏｔｏｓ ]",
+                                  L"　に変更しました", L"[ C:\\Work\\ｶﾞｲﾄﾞ ]", L"　フォルダ名を", L"　[ ガイド ]",
+                                  L"　に変更しました", L"全て終了しました"}));
+    EXPECT_EQ(console.errors, Names{});
+    EXPECT_EQ(clipboard.calls, 1);       // AutoLog is on by default
+    EXPECT_EQ(store.values.size(), 2u);  // nothing saved
+}
+
+TEST_F(ScriptRunTest, AFolderNotDoneOrNotFoundGivesOne) {
+    store.StoreWrite(kAppName, kSectionName, L"AutoLog", L"False");
+    fs.AddDir(L"C:\\Work\\ＭＹ　ＰＨＯＴＯＳ");
+    EXPECT_EQ(Run(L"/MODE:5 C:\\Work\\nowhere \"C:\\Work\\my photos\" C:\\Work\\ｶﾞｲﾄﾞ"), kExitNotAll);
+    EXPECT_EQ(console.out.front(), L"フォルダが見つかりません: C:\\Work\\nowhere");
+    EXPECT_EQ(fs.Stored(L"C:\\Work\\ガイド"), L"C:\\Work\\ガイド");  // the others are still renamed
+    EXPECT_EQ(clipboard.calls, 0);
+    console.out.clear();
+    EXPECT_EQ(Run(L"/MODE:6 C:\\Work\\ガイド"), kExitAllDone);
+    EXPECT_EQ(Run(L"/MODE:6 C:\\Work\\nowhere"), kExitNotAll);
+}
+
+TEST_F(ScriptRunTest, DryRunPrintsOneVerdictPerFolderAndTouchesNothing) {
+    fs.AddDir(L"C:\\Work\\UPPER");
+    fs.AddDir(L"C:\\Work\\a long name");
+    fs.AddDir(L"C:\\Work\\lower");
+    EXPECT_EQ(Run(L"/DRYRUN /MODE:1 /LOG:C:\\dry.log C:\\Work\\UPPER \"C:\\Work\\a long name\" C:\\Work\\lower"),
+              kExitNotAll);
+    EXPECT_EQ(fs.moves, 0);
+    EXPECT_EQ(console.out,
+              (Names{L"変更不要\tC:\\Work\\UPPER", L"LFNの為対象外\tC:\\Work\\a long name",
+                     L"変更\tC:\\Work\\lower\tC:\\Work\\LOWER", L"予定を表示しました（何も変更していません）"}));
+    EXPECT_EQ(clipboard.calls, 0);
+    EXPECT_FALSE(fs.written[L"C:\\dry.log"].empty());
+}
+
+TEST_F(ScriptRunTest, ListFilesJoinTheCommandLineNames) {
+    fs.WriteFileBytes(L"C:\\list.txt",
+                      "\xEF\xBB\xBF"
+                      "C:\\Work\\my photos\r\n\r\nc:\\work\\MY PHOTOS\r\n");
+    for (int i = 0; i < 3; ++i) fs.AddDir(L"C:\\Many\\d" + std::to_wstring(i));
+    fs.WriteFileBytes(L"C:\\more.txt", "C:\\Many\\d0\nC:\\Many\\d1\n");
+    EXPECT_EQ(Run(L"/MODE:0 @C:\\list.txt C:\\Many\\d2 @C:\\more.txt"), kExitAllDone);
+    EXPECT_EQ(fs.Stored(L"C:\\Work\\my photos"), L"C:\\Work\\MY PHOTOS");
+    EXPECT_EQ(fs.Stored(L"C:\\Many\\d1"), L"C:\\Many\\D1");
+    EXPECT_EQ(console.out[0], L"[ C:\\Work\\my photos ]");  // the duplicate is the same folder
+    EXPECT_EQ(console.out[4], L"[ C:\\Many\\d2 ]");
+}
+
+TEST_F(ScriptRunTest, BadUsageTouchesNothing) {
+    std::string many;
+    for (int i = 0; i < 1001; ++i) {
+        fs.AddDir(L"C:\\Many\\d" + std::to_wstring(i));
+        many += "C:\\Many\\d" + std::to_string(i) + "\r\n";
+    }
+    fs.WriteFileBytes(L"C:\\many.txt", many);
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"/MODE:0 C:\\Work\\ｶﾞｲﾄﾞ @C:\\none.txt", L"リストファイルを読めません: C:\\none.txt"},
+        {L"/MODE:0 C:\\Work\\ｶﾞｲﾄﾞ @", L"リストファイルを読めません: "},
+        {L"/MODE:0 C:\\Work\\ｶﾞｲﾄﾞ @C:\\many.txt", L"一度で実行できるフォルダ数は最大１０００までです。"},
+        {L"/MODE:0 /LOG:C:\\Work C:\\Work\\ｶﾞｲﾄﾞ", L"ログファイルに書けません: C:\\Work"},
+        {L"/MODE:9 C:\\Work\\ｶﾞｲﾄﾞ", L"モードは /MODE:0 ～ /MODE:6 で指定してください: /MODE:9"},
+    };
+    for (const auto& [line, error] : cases) {
+        console.errors.clear();
+        EXPECT_EQ(Run(line), kExitUsage) << line;
+        EXPECT_EQ(console.errors, Names{error}) << line;
+    }
+    EXPECT_EQ(fs.moves, 0);
+    EXPECT_EQ(console.out, Names{});
+    EXPECT_EQ(clipboard.calls, 0);
+}
+
+TEST_F(ScriptRunTest, LogFileAndUsage) {
+    fs.SetCurrentDir(L"C:\\Work");
+    EXPECT_EQ(Run(L"/MODE:5 /LOG:run.log C:\\Work\\ｶﾞｲﾄﾞ"), kExitAllDone);
+    EXPECT_EQ(
+        fs.written[L"C:\\Work\\run.log"],
+        "[ C:\\Work\\\xB6\xDE\xB2\xC4\xDE ]\r\n\x81\x40\x83\x74\x83\x48\x83\x8B\x83\x5F\x96\xBC\x82\xF0\r\n"
+        "\x81\x40[ \x83\x4B\x83\x43\x83\x68 ]\r\n\x81\x40\x82\xC9\x95\xCF\x8D\x58\x82\xB5\x82\xDC\x82\xB5\x82\xBD\r\n"
+        "\x91\x53\x82\xC4\x8F\x49\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\r\n");
+    console.out.clear();
+    EXPECT_EQ(Run(L"/?"), kExitAllDone);
+    EXPECT_EQ(console.out.size(), 9u);
+    EXPECT_EQ(console.out[0].substr(0, 4), L"使い方:");
+}
+
+TEST(PlanLine, EveryStateHasItsOwnText) {
+    std::set<std::wstring> texts;
+    for (int state = 0; state <= static_cast<int>(PlanState::TooLong); ++state) {
+        const std::wstring line = PlanLine({L"C:\\a", L"", static_cast<PlanState>(state), false});
+        EXPECT_EQ(line.substr(line.find(L'\t')), L"\tC:\\a");
+        texts.insert(line);
+    }
+    EXPECT_EQ(texts.size(), 9u);
+    EXPECT_EQ(PlanLine({L"C:\\a\\b", L"C:\\A\\B", PlanState::Rename, true}),
+              L"変更\tC:\\a\\b\tC:\\A\\B（上位フォルダの変更後）");
+}
+
+TEST_F(ScriptRunTest, CtrlCStopsBeforeTheNextFolder) {
+    stop = true;
+    EXPECT_EQ(Run(L"/MODE:5 C:\\Work\\ｶﾞｲﾄﾞ"), kExitNotAll);
+    EXPECT_EQ(fs.Stored(L"C:\\Work\\ｶﾞｲﾄﾞ"), L"C:\\Work\\ｶﾞｲﾄﾞ");
+    EXPECT_EQ(console.out, Names{L"中断しました"});
+}
+
+}  // namespace
+}  // namespace kelvaro
