@@ -144,6 +144,64 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"　に変更しました";
         case 20005:
             return L"　８形式にしてもＬＦＮの為変更しません";
+        case 22000:
+            return L"変更内容の確認";
+        case 22001:
+            return L"変更前";
+        case 22002:
+            return L"変更後";
+        case 22003:
+            return L"状態";
+        case 22004:
+            return L"実行";
+        case 22005:
+            return L"キャンセル";
+        case 22006:
+            return L"変更されないフォルダのみ表示";
+        case 22007:
+            return L"プレビュー";
+        case 22008:
+            return L"実行前に確認する";
+        case 22009:
+            return L"変換";
+        case 22010:
+            return L"変更します";
+        case 22011:
+            return L"変更後と同一の為変更しません";
+        case 22012:
+            return L"変更してもＬＦＮの為変更しません";
+        case 22013:
+            return L"８形式にしてもＬＦＮの為変更しません";
+        case 22014:
+            return L"変更できません（使用できない名前）";
+        case 22015:
+            return L"変更できません（フォルダがありません）";
+        case 22016:
+            return L"変更できません（同名のものが既にあります）";
+        case 22017:
+            return L"変更できません（対象同士で同名）";
+        case 22018:
+            return L"変更できません（パスが長すぎます）";
+        case 22019:
+            return L"　※上位フォルダの変更後の位置で実行";
+        case 22020:
+            return L"　※対象同士で同名あり";
+        case 22021:
+            return L"合計";
+        case 22022:
+            return L"件";
+        case 22030:
+            return L"変換方法を選ぶと、すぐに一覧を計算し直します";
+        case 22031:
+            return L"実行した場合の各フォルダの結果です";
+        case 22032:
+            return L"変更されないフォルダだけを一覧に表示します";
+        case 22033:
+            return L"選んだ変換方法で実行します";
+        case 22034:
+            return L"何も変更せずに閉じます";
+        case 22035:
+            return L"モードボタンを押した時、実行前に変更内容を確認します";
         default:
             return {};
     }

@@ -32,6 +32,9 @@ public:
     virtual std::wstring TempPath() = 0;
     // Names of the subfolders of `dir`, in listing order.
     virtual std::vector<std::wstring> SubFolders(const std::wstring& dir) = 0;
+    // Names of every entry of `dir`, files too, in listing order. (A file
+    // system that keeps no files may leave it to SubFolders.)
+    virtual std::vector<std::wstring> EntryNames(const std::wstring& dir) { return SubFolders(dir); }
     // Roots of the drives present, such as C:\.
     virtual std::vector<std::wstring> Drives() = 0;
     // True for an existing file that is neither a folder nor hidden nor a system file.

@@ -80,6 +80,22 @@ std::vector<std::wstring> Win32FileSystem::SubFolders(const std::wstring& dir) {
     return names;
 }
 
+std::vector<std::wstring> Win32FileSystem::EntryNames(const std::wstring& dir) {
+    std::vector<std::wstring> names;
+    std::wstring pattern = dir;
+    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return names;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(find.get(), &data));
+    return names;
+}
+
 std::vector<std::wstring> Win32FileSystem::Drives() {
     std::vector<std::wstring> roots;
     const DWORD mask = GetLogicalDrives();

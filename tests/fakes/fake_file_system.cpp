@@ -87,16 +87,25 @@ std::optional<DiskFreeInfo> FakeFileSystem::DiskFree(const std::wstring&) {
     return diskFree;
 }
 
-std::vector<std::wstring> FakeFileSystem::SubFolders(const std::wstring& dir) {
+std::vector<std::wstring> FakeFileSystem::Listing(const std::wstring& dir, bool withFiles) const {
     std::vector<std::wstring> names;
     std::wstring prefix = Key(dir);
     if (prefix.back() != L'\\') prefix += L'\\';
     for (const auto& [key, stored] : entries_) {
         if (key.size() > prefix.size() && key.rfind(prefix, 0) == 0 &&
-            key.find(L'\\', prefix.size()) == std::wstring::npos && !files_.count(key))
+            key.find(L'\\', prefix.size()) == std::wstring::npos && (withFiles || !files_.count(key)))
             names.push_back(stored.substr(stored.rfind(L'\\') + 1));
     }
     return names;
+}
+
+std::vector<std::wstring> FakeFileSystem::SubFolders(const std::wstring& dir) {
+    return Listing(dir, false);
+}
+
+std::vector<std::wstring> FakeFileSystem::EntryNames(const std::wstring& dir) {
+    ++listings;
+    return Listing(dir, true);
 }
 
 }  // namespace kelvaro::testing

@@ -36,6 +36,8 @@ public:
     std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) override;
     std::wstring TempPath() override { return L"C:\\TEMP\\"; }
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
+    std::vector<std::wstring> EntryNames(const std::wstring& dir) override;
+    int listings = 0;  // calls of EntryNames
     std::vector<std::wstring> Drives() override { return drives; }
     std::vector<std::wstring> drives{L"C:\\"};  // the roots the drive list offers
     bool IsOrdinaryFile(const std::wstring& path) override { return files_.count(Key(path)) != 0; }
@@ -48,6 +50,7 @@ public:
     std::map<std::wstring, std::string> written;
 
 private:
+    std::vector<std::wstring> Listing(const std::wstring& dir, bool withFiles) const;
     static std::wstring Key(const std::wstring& path);
     std::map<std::wstring, std::wstring> entries_;  // upper-cased path -> stored path
     std::set<std::wstring> files_;                  // upper-cased paths that are files
