@@ -14,6 +14,7 @@
 #include "settings/option_dialog.h"
 #include "windows/folder_windows.h"
 #include "windows/list_windows.h"
+#include "windows/preview_dialog.h"
 #include "windows/window_base.h"
 
 namespace kelvaro {
@@ -41,6 +42,8 @@ public:
     void mnuLogSave_Click();
     void BtnEnabledChange() override;
     void mnuInDirDefault_Click();
+    // The preview from the target list's popup: the last mode used preset.
+    void mnuPreview_Click();
 
     // IRunView
     void SetRunning(bool running) override;
@@ -54,6 +57,7 @@ public:
     void SetSourceFolder(const std::wstring& path) override;
     void FocusTargets() override;
     void HoldTargetPainting(bool held) override;
+    void ShowPreview() override { mnuPreview_Click(); }
     // IAliasMaintenance
     bool Maintain(AliasTable& aliases) override;
 
@@ -70,6 +74,7 @@ public:
     MenuMenteDialog& MenuMente() { return mente_; }
     OptionDialog& Option() { return option_; }
     DefaultDialog& Default() { return default_; }
+    PreviewDialog& Preview() { return preview_; }
     AboutDialog& About() { return about_; }
     TargetListWindow& Targets() { return file_; }
     HistoryWindow& History() { return status_; }
@@ -89,6 +94,8 @@ private:
     void OnDpiChanged(const RECT& suggested);
     void OnFirstActivate();
     void OnCommand(UINT id);
+    // The run of a mode button, by `mode`.
+    void RunMode(int16_t mode);
     void OnClose();
     void CloseSequence();
     int16_t WindowState() const;
@@ -106,6 +113,8 @@ private:
     DefaultDialog default_;
     OptionDialog option_;
     MenuMenteDialog mente_;
+    PreviewDialog preview_;
+    int16_t lastMode_ = -1;  // the mode of the last run; none yet
     std::array<HWND, kModes> btnExe_{};
     HWND btnCancel_ = nullptr;
     HWND mdiClient_ = nullptr;

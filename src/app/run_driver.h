@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "engine/rename_plan.h"
 
 namespace kelvaro {
 
@@ -26,7 +27,8 @@ public:
 
 // The run behind the mode buttons: walks the target list top to bottom,
 // renames each folder, lets Cancel stop between two folders, removes the
-// folders that were done and writes the closing line.
+// folders that were done and writes the closing line. A folder further down
+// the list that lies below a renamed one is handled under its new name.
 class RunDriver {
 public:
     using Renamer = std::function<int16_t(const std::wstring& path, int16_t mode)>;
@@ -34,6 +36,9 @@ public:
     RunDriver(AppState& state, IRunView& view, Renamer renamer);
 
     void Run(int16_t mode);
+    // The changed-folder list for the renamer: through it the run learns the
+    // new path of each folder done and follows the folders below it.
+    ILineSink& Changed() { return changed_; }
     void Cancel() { state_.blnCancel = true; }
     bool Running() const { return running_; }
 
@@ -41,6 +46,7 @@ private:
     AppState& state_;
     IRunView& view_;
     Renamer renamer_;
+    LastPathSink changed_;
     bool running_ = false;
 };
 

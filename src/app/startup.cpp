@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "engine/catalog.h"
 #include "engine/rename_dir.h"
+#include "engine/rename_plan.h"
 
 namespace kelvaro {
 
@@ -11,11 +12,16 @@ std::wstring RemovalQuestion() {
 }
 
 void ListExecute(AppState& state, Services& services, int16_t mode) {
-    const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira};
+    LastPathSink changed(state.changed);
+    const RenameServices rename{services.fs, state.history, changed, state.settings.Hira};
     const size_t count = state.targets.Count();
     for (size_t i = 0; i < count; ++i) {
         state.targets.SetTopIndex(i);
-        RenameDir(rename, state.targets.Text(i), mode);
+        const std::wstring path = state.targets.Text(i);
+        changed.Clear();
+        // A folder further down that lies below a renamed one is found under its new name.
+        if (RenameDir(rename, path, mode) == kRenameDone && !changed.Last().empty() && changed.Last() != path)
+            state.targets.FollowRenamed(i + 1, path, changed.Last());
     }
     state.history.ListInAdd(ResAllText(31));
 }

@@ -21,6 +21,7 @@ enum PopupCommand : UINT {
     kPopupAliasAdd,
     kPopupAliasMente,
     kPopupAliasFirst = 41020,  // one per alias slot, 0 to 9
+    kPopupPreview = 41700,
 };
 
 // What a child window asks of the main window.
@@ -38,6 +39,8 @@ public:
     virtual void FocusTargets() = 0;
     // Adds go to the target list in bulk: it draws once at the end.
     virtual void HoldTargetPainting(bool held) = 0;
+    // Shows what a run over the target list would do, and runs it on request.
+    virtual void ShowPreview() = 0;
 };
 
 // The conventions every child window of the main window follows: loaded
