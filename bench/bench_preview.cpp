@@ -31,26 +31,31 @@ double Best(Work work) {
     return best;
 }
 
+std::wstring FourDigits(int number, bool fullWidth) {
+    std::wstring digits;
+    for (int divisor = 1000; divisor >= 1; divisor /= 10)
+        digits += static_cast<wchar_t>((fullWidth ? 0xFF10 : L'0') + number / divisor % 10);
+    return digits;
+}
+
 }  // namespace
 
 int main() {
     const testing::TempDir dir;
     std::vector<std::wstring> paths;
-    // Short names, long names with a blank, half-width katakana: every mode renames some and keeps some.
+    // Short names, long names with a blank, half-width katakana with full-width
+    // digits: every mode renames some folders and keeps others.
     for (int i = 0; i < kFolders; ++i) {
-        wchar_t name[32];
-        if (i % 3 == 0)
-            swprintf(name, 32, L"\\f%04d", i);
-        else if (i % 3 == 1)
-            swprintf(name, 32, L"\\Photo %04d", i);
-        else
-            swprintf(name, 32, L"\\\uFF8C\uFF6B\uFF99\uFF80\uFF9E%04d", i);
-        paths.push_back(dir.Path() + name);
+        const std::wstring number = FourDigits(i, i % 3 == 2);
+        const std::wstring name = i % 3 == 0   ? L"f" + number
+                                  : i % 3 == 1 ? L"Photo " + number
+                                               : L"\uFF8C\uFF6B\uFF99\uFF80\uFF9E" + number;
+        paths.push_back(dir.Path() + L"\\" + name);
         CreateDirectoryW(paths.back().c_str(), nullptr);
     }
     Win32FileSystem fs;
     size_t listed = 0;
-    const double listing = Best([&] { listed = fs.EntryNames(dir.Path()).size(); });
+    const double listing = Best([&] { listed = fs.Entries(dir.Path()).size(); });
     std::printf("one listing of the parent (%zu entries): %.4f s\n", listed, listing);
     double slowest = 0;
     for (int16_t mode = 0; mode < 7; ++mode) {

@@ -15,6 +15,13 @@ struct DiskFreeInfo {
     uint64_t freeBytes = 0;
 };
 
+// One entry of a folder listing: its name, and its short (8.3) name, empty
+// when the name is its own short form or the volume keeps none.
+struct ListingEntry {
+    std::wstring name;
+    std::wstring shortName;
+};
+
 // Everything the program asks of the disk. One Win32 implementation; tests
 // substitute fakes that refuse on demand.
 class IFileSystem {
@@ -32,9 +39,13 @@ public:
     virtual std::wstring TempPath() = 0;
     // Names of the subfolders of `dir`, in listing order.
     virtual std::vector<std::wstring> SubFolders(const std::wstring& dir) = 0;
-    // Names of every entry of `dir`, files too, in listing order. (A file
-    // system that keeps no files may leave it to SubFolders.)
-    virtual std::vector<std::wstring> EntryNames(const std::wstring& dir) { return SubFolders(dir); }
+    // Every entry of `dir`, files too, in listing order, with its short name.
+    // (A file system that keeps neither files nor short names may leave it to SubFolders.)
+    virtual std::vector<ListingEntry> Entries(const std::wstring& dir) {
+        std::vector<ListingEntry> entries;
+        for (auto& name : SubFolders(dir)) entries.push_back({std::move(name), {}});
+        return entries;
+    }
     // Roots of the drives present, such as C:\.
     virtual std::vector<std::wstring> Drives() = 0;
     // True for an existing file that is neither a folder nor hidden nor a system file.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <unordered_map>
 
 #include "engine/catalog.h"
@@ -30,9 +31,61 @@ bool IsDriveRoot(const std::wstring& path) {
 }
 
 // One parent folder as the run meets it: every name in it (folded), with the
-// folder of the batch that holds it, or kNoEntry for anything else.
+// folder of the batch that holds it, or kNoEntry for anything else; and the
+// short spelling of each name, as the listing gave it.
 struct ParentFolder {
     std::unordered_map<std::wstring, size_t> holders;
+    std::unordered_map<std::wstring, std::wstring> shortNames;
+    std::optional<std::wstring> shortPath;  // of the parent itself, asked once
+};
+
+// The disk as the plan sees it: each parent folder listed once, and the short
+// names the mode-3 rule asks for answered from those listings (the short path
+// of the parent, asked once, and the short name of the entry). Nothing is
+// renamed, created or entered.
+class ListedFileSystem final : public IFileSystem {
+public:
+    explicit ListedFileSystem(IFileSystem& fs) : fs_(fs) {}
+
+    ParentFolder& Parent(const std::wstring& parent) {
+        auto [it, fresh] = parents_.try_emplace(Fold(parent));
+        if (fresh) {
+            for (const auto& entry : fs_.Entries(parent)) {
+                const std::wstring key = Fold(entry.name);
+                it->second.holders.emplace(key, kNoEntry);
+                it->second.shortNames.emplace(key, entry.shortName.empty() ? entry.name : entry.shortName);
+            }
+        }
+        return it->second;
+    }
+
+    std::wstring ShortPath(const std::wstring& path) override {
+        const std::wstring name = LastPathName(path);
+        if (name.empty()) return fs_.ShortPath(path);
+        const std::wstring parentPath = ParentDirName(path);
+        ParentFolder& parent = Parent(parentPath);
+        const auto it = parent.shortNames.find(Fold(name));
+        if (it == parent.shortNames.end()) return {};
+        if (!parent.shortPath) parent.shortPath = fs_.ShortPath(parentPath);
+        if (parent.shortPath->empty()) return {};
+        return *parent.shortPath + (parent.shortPath->back() == L'\\' ? L"" : L"\\") + it->second;
+    }
+
+    bool MoveDir(const std::wstring&, const std::wstring&) override { return false; }
+    std::wstring CurrentDir() override { return fs_.CurrentDir(); }
+    bool SetCurrentDir(const std::wstring&) override { return false; }
+    std::optional<std::wstring> EntryName(const std::wstring& path) override { return fs_.EntryName(path); }
+    std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) override { return fs_.DiskFree(root); }
+    std::wstring TempPath() override { return fs_.TempPath(); }
+    std::vector<std::wstring> SubFolders(const std::wstring& dir) override { return fs_.SubFolders(dir); }
+    std::vector<ListingEntry> Entries(const std::wstring& dir) override { return fs_.Entries(dir); }
+    std::vector<std::wstring> Drives() override { return fs_.Drives(); }
+    bool IsOrdinaryFile(const std::wstring& path) override { return fs_.IsOrdinaryFile(path); }
+    bool WriteFileBytes(const std::wstring&, const std::string&) override { return false; }
+
+private:
+    IFileSystem& fs_;
+    std::unordered_map<std::wstring, ParentFolder> parents_;
 };
 
 // Names the run refuses at the rename: a component over the limit, or a path
@@ -74,10 +127,10 @@ bool FollowRename(std::wstring& path, const std::wstring& from, const std::wstri
     return true;
 }
 
-std::vector<PlanEntry> PlanRun(IFileSystem& fs, const std::vector<std::wstring>& paths, int16_t mode, bool hira) {
+std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring>& paths, int16_t mode, bool hira) {
     const size_t count = paths.size();
     std::vector<PlanEntry> plan(count);
-    std::unordered_map<std::wstring, ParentFolder> parents;
+    ListedFileSystem fs(disk);
     std::vector<ParentFolder*> parentOf(count, nullptr);
     std::vector<std::wstring> nameKey(count);
     std::vector<bool> exists(count, false);
@@ -90,14 +143,11 @@ std::vector<PlanEntry> PlanRun(IFileSystem& fs, const std::vector<std::wstring>&
             exists[i] = IsDriveRoot(paths[i]);
             continue;
         }
-        const std::wstring parent = ParentDirName(paths[i]);
-        auto [it, fresh] = parents.try_emplace(Fold(parent));
-        if (fresh)
-            for (const auto& entry : fs.EntryNames(parent)) it->second.holders.emplace(Fold(entry), kNoEntry);
-        parentOf[i] = &it->second;
+        ParentFolder& parent = fs.Parent(ParentDirName(paths[i]));
+        parentOf[i] = &parent;
         nameKey[i] = Fold(name);
-        const auto holder = it->second.holders.find(nameKey[i]);
-        if (holder == it->second.holders.end()) continue;
+        const auto holder = parent.holders.find(nameKey[i]);
+        if (holder == parent.holders.end()) continue;
         exists[i] = true;
         if (holder->second == kNoEntry) holder->second = i;
     }

@@ -80,20 +80,21 @@ std::vector<std::wstring> Win32FileSystem::SubFolders(const std::wstring& dir) {
     return names;
 }
 
-std::vector<std::wstring> Win32FileSystem::EntryNames(const std::wstring& dir) {
-    std::vector<std::wstring> names;
+std::vector<ListingEntry> Win32FileSystem::Entries(const std::wstring& dir) {
+    std::vector<ListingEntry> entries;
     std::wstring pattern = dir;
     if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
     pattern += L'*';
     WIN32_FIND_DATAW data{};
-    UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+    // The standard level carries the short names too.
+    UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr,
                                            FIND_FIRST_EX_LARGE_FETCH));
-    if (!find) return names;
+    if (!find) return entries;
     do {
         const std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
+        if (name != L"." && name != L"..") entries.push_back({name, data.cAlternateFileName});
     } while (FindNextFileW(find.get(), &data));
-    return names;
+    return entries;
 }
 
 std::vector<std::wstring> Win32FileSystem::Drives() {

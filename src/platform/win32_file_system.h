@@ -13,7 +13,7 @@ public:
     std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) override;
     std::wstring TempPath() override;
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
-    std::vector<std::wstring> EntryNames(const std::wstring& dir) override;
+    std::vector<ListingEntry> Entries(const std::wstring& dir) override;
     std::vector<std::wstring> Drives() override;
     bool IsOrdinaryFile(const std::wstring& path) override;
     bool WriteFileBytes(const std::wstring& path, const std::string& bytes) override;

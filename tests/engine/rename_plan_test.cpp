@@ -61,6 +61,7 @@ TEST_F(RenamePlanTest, EachFolderOnItsOwnInEveryMode) {
     EXPECT_EQ(shortPlan[0].state, S::Unstorable);
     EXPECT_EQ(shortPlan[1].state, S::Rename);
     EXPECT_EQ(shortPlan[1].newPath, L"C:\\D\\SHORTO~1");
+    EXPECT_EQ(fs.shortLookups, 1);  // the parent's short path; the names come from its listing
     for (int16_t mode = 0; mode < 7; ++mode) EXPECT_EQ(States({L"C:\\D\\gone"}, mode), std::vector<S>{S::Missing});
 }
 

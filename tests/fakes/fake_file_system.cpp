@@ -77,6 +77,7 @@ std::optional<std::wstring> FakeFileSystem::EntryName(const std::wstring& path) 
 }
 
 std::wstring FakeFileSystem::ShortPath(const std::wstring& path) {
+    ++shortLookups;
     if (!Exists(path)) return {};
     const auto it = shortNames.find(Stored(path));
     return it == shortNames.end() ? Stored(path) : it->second;
@@ -103,9 +104,16 @@ std::vector<std::wstring> FakeFileSystem::SubFolders(const std::wstring& dir) {
     return Listing(dir, false);
 }
 
-std::vector<std::wstring> FakeFileSystem::EntryNames(const std::wstring& dir) {
+std::vector<ListingEntry> FakeFileSystem::Entries(const std::wstring& dir) {
     ++listings;
-    return Listing(dir, true);
+    std::vector<ListingEntry> entries;
+    const std::wstring parent = Stored(dir);
+    if (parent.empty()) return entries;
+    for (auto& name : Listing(dir, true)) {
+        const auto it = shortNames.find(parent + (parent.back() == L'\\' ? L"" : L"\\") + name);
+        entries.push_back({name, it == shortNames.end() ? L"" : it->second.substr(it->second.rfind(L'\\') + 1)});
+    }
+    return entries;
 }
 
 }  // namespace kelvaro::testing

@@ -36,8 +36,9 @@ public:
     std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) override;
     std::wstring TempPath() override { return L"C:\\TEMP\\"; }
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
-    std::vector<std::wstring> EntryNames(const std::wstring& dir) override;
-    int listings = 0;  // calls of EntryNames
+    std::vector<ListingEntry> Entries(const std::wstring& dir) override;
+    int listings = 0;      // calls of Entries
+    int shortLookups = 0;  // calls of ShortPath
     std::vector<std::wstring> Drives() override { return drives; }
     std::vector<std::wstring> drives{L"C:\\"};  // the roots the drive list offers
     bool IsOrdinaryFile(const std::wstring& path) override { return files_.count(Key(path)) != 0; }
