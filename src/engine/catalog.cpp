@@ -167,25 +167,25 @@ std::wstring ResKelvaroText(int16_t number) {
         case 22010:
             return L"変更します";
         case 22011:
-            return L"変更後と同一の為変更しません";
+            return L"同一の為変更しません";
         case 22012:
-            return L"変更してもＬＦＮの為変更しません";
+            return L"ＬＦＮの為変更しません";
         case 22013:
-            return L"８形式にしてもＬＦＮの為変更しません";
+            return L"８形式でもＬＦＮの為変更しません";
         case 22014:
-            return L"変更できません（使用できない名前）";
+            return L"変更不可（使えない名前）";
         case 22015:
-            return L"変更できません（フォルダがありません）";
+            return L"変更不可（フォルダなし）";
         case 22016:
-            return L"変更できません（同名のものが既にあります）";
+            return L"変更不可（同名あり）";
         case 22017:
-            return L"変更できません（対象同士で同名）";
+            return L"変更不可（対象同士で同名）";
         case 22018:
-            return L"変更できません（パスが長すぎます）";
+            return L"変更不可（パスが長すぎる）";
         case 22019:
-            return L"　※上位フォルダの変更後の位置で実行";
+            return L"　※上位フォルダの変更後";
         case 22020:
-            return L"　※対象同士で同名あり";
+            return L"　※対象同士で同名";
         case 22021:
             return L"合計";
         case 22022:

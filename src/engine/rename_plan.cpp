@@ -37,6 +37,9 @@ struct ParentFolder {
     std::unordered_map<std::wstring, size_t> holders;
     std::unordered_map<std::wstring, std::wstring> shortNames;
     std::optional<std::wstring> shortPath;  // of the parent itself, asked once
+    // Nothing came back (a folder that may be entered but not listed, or is
+    // gone): its folders are looked up one by one instead.
+    bool unlisted = false;
 };
 
 // The disk as the plan sees it: each parent folder listed once, and the short
@@ -55,6 +58,7 @@ public:
                 it->second.holders.emplace(key, kNoEntry);
                 it->second.shortNames.emplace(key, entry.shortName.empty() ? entry.name : entry.shortName);
             }
+            it->second.unlisted = it->second.holders.empty();
         }
         return it->second;
     }
@@ -64,6 +68,7 @@ public:
         if (name.empty()) return fs_.ShortPath(path);
         const std::wstring parentPath = ParentDirName(path);
         ParentFolder& parent = Parent(parentPath);
+        if (parent.unlisted) return fs_.ShortPath(path);
         const auto it = parent.shortNames.find(Fold(name));
         if (it == parent.shortNames.end()) return {};
         if (!parent.shortPath) parent.shortPath = fs_.ShortPath(parentPath);
@@ -146,6 +151,7 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring
         ParentFolder& parent = fs.Parent(ParentDirName(paths[i]));
         parentOf[i] = &parent;
         nameKey[i] = Fold(name);
+        if (parent.unlisted && disk.EntryName(paths[i])) parent.holders.emplace(nameKey[i], kNoEntry);
         const auto holder = parent.holders.find(nameKey[i]);
         if (holder == parent.holders.end()) continue;
         exists[i] = true;

@@ -14,7 +14,7 @@ constexpr int16_t kCaption = 22000;
 constexpr int16_t kFirstColumn = 22001;
 constexpr int16_t kRunText = 22004, kCancelText = 22005, kOnlyKeptText = 22006, kModeText = 22009;
 // Each column's share of the list's width, in percent.
-constexpr int kColumnShare[] = {45, 22, 33};
+constexpr int kColumnShare[] = {40, 22, 38};
 // Refused rows in dark red, kept ones in grey.
 constexpr COLORREF kRefusedColour = RGB(176, 0, 0), kKeptColour = RGB(96, 96, 96);
 

@@ -103,8 +103,8 @@ TEST_F(PreviewDialogTest, OpensFromThePopupRecomputesOnAModeAndEscTouchesNothing
     FromPopup();
     EXPECT_EQ(Dialog().State().Mode(), 1);
     ASSERT_EQ(Rows(), 3);  // photos will be renamed: not shown
-    EXPECT_EQ(Cell(Dialog().List(), 0, 2), L"変更後と同一の為変更しません");
-    EXPECT_EQ(Cell(Dialog().List(), 1, 2), L"変更してもＬＦＮの為変更しません");
+    EXPECT_EQ(Cell(Dialog().List(), 0, 2), L"同一の為変更しません");
+    EXPECT_EQ(Cell(Dialog().List(), 1, 2), L"ＬＦＮの為変更しません");
     wchar_t counts[256] = {};
     GetDlgItemTextW(Dialog().Handle(), IDC_PRE_COUNTS, counts, 256);
     EXPECT_EQ(std::wstring(counts).substr(0, 5), L"合計：4件");

@@ -101,6 +101,12 @@ TEST_F(RenamePlanTest, NamesTakenBySiblingsOutsideTheBatch) {
     EXPECT_EQ(fs.moves, 0);
 }
 
+TEST_F(RenamePlanTest, AFolderThatCannotBeListedIsAskedFolderByFolder) {
+    fs.AddDir(L"C:\\Locked\\photos");
+    fs.unlistable.insert(L"C:\\Locked");
+    EXPECT_EQ(States({L"C:\\Locked\\photos", L"C:\\Locked\\gone"}, 0), (std::vector<S>{S::Rename, S::Missing}));
+}
+
 TEST_F(RenamePlanTest, PathsTooLongForWindows) {
     const std::wstring deep = L"C:\\" + std::wstring(240, L'p');
     fs.AddDir(L"C:\\D\\" + std::wstring(250, L'a'));       // the temporary name would pass 255

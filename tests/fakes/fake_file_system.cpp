@@ -108,7 +108,7 @@ std::vector<ListingEntry> FakeFileSystem::Entries(const std::wstring& dir) {
     ++listings;
     std::vector<ListingEntry> entries;
     const std::wstring parent = Stored(dir);
-    if (parent.empty()) return entries;
+    if (parent.empty() || unlistable.count(dir)) return entries;
     for (auto& name : Listing(dir, true)) {
         const auto it = shortNames.find(parent + (parent.back() == L'\\' ? L"" : L"\\") + name);
         entries.push_back({name, it == shortNames.end() ? L"" : it->second.substr(it->second.rfind(L'\\') + 1)});

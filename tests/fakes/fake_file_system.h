@@ -37,8 +37,9 @@ public:
     std::wstring TempPath() override { return L"C:\\TEMP\\"; }
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
     std::vector<ListingEntry> Entries(const std::wstring& dir) override;
-    int listings = 0;      // calls of Entries
-    int shortLookups = 0;  // calls of ShortPath
+    std::set<std::wstring> unlistable;  // folders (as given) whose listing fails
+    int listings = 0;                   // calls of Entries
+    int shortLookups = 0;               // calls of ShortPath
     std::vector<std::wstring> Drives() override { return drives; }
     std::vector<std::wstring> drives{L"C:\\"};  // the roots the drive list offers
     bool IsOrdinaryFile(const std::wstring& path) override { return files_.count(Key(path)) != 0; }
