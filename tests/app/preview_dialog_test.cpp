@@ -15,6 +15,7 @@
 #include "fakes/gui.h"
 #include "resource.h"
 #include "settings/app_settings.h"
+#include "windows/window_base.h"
 
 namespace kelvaro {
 namespace {
@@ -152,6 +153,31 @@ TEST_F(PreviewDialogTest, ModeButtonsAskFirstOnlyWithTheOption) {
     SendMessageW(window->ExeButton(0), BM_CLICK, 0, 0);  // no preview: renamed at once
     Pump();
     EXPECT_EQ(fs.Stored(L"C:\\Data\\more"), L"C:\\Data\\MORE");
+}
+
+TEST_F(PreviewDialogTest, KeepsItsPlaceAndSizeAndTheListFollowsTheSize) {
+    for (const auto& [key, value] : {std::pair{L"Preview_Left", L"1500"},
+                                     {L"Preview_Top", L"1200"},
+                                     {L"Preview_Width", L"9000"},
+                                     {L"Preview_Height", L"7000"}})
+        store.StoreWrite(kAppName, kSectionName, key, value);
+    window = std::make_unique<MainWindow>(state, services);
+    ASSERT_TRUE(window->Create(SW_SHOWNORMAL));
+    Pump();
+    RECT box{}, list{};
+    GetWindowRect(Dialog().Handle(), &box);
+    const UINT dpi = WindowDpi(Dialog().Handle());
+    EXPECT_EQ(box.left, TwipsToPixels(1500, dpi));
+    EXPECT_EQ(box.right - box.left, TwipsToPixels(9000, dpi));
+    SetWindowPos(Dialog().Handle(), nullptr, 0, 0, TwipsToPixels(12000, dpi), TwipsToPixels(8000, dpi),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(Dialog().List(), &list);
+    GetWindowRect(Dialog().Handle(), &box);
+    EXPECT_GT(list.right - list.left, (box.right - box.left) * 9 / 10);
+    SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Preview_Width", L""), L"12000");
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Preview_Top", L""), L"1200");
+    testing::DropQuit();
 }
 
 }  // namespace
