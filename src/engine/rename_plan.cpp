@@ -93,14 +93,26 @@ private:
     std::unordered_map<std::wstring, ParentFolder> parents_;
 };
 
-// Names the run refuses at the rename: a component over the limit, or a path
-// (the temporary one included) that would not fit where the old one did.
+// Names the run refuses at the rename: a component over the limit, or, unless
+// Windows takes long paths, a path (the temporary one included) that would not
+// fit where the old one did.
 bool TooLongForWindows(const std::wstring& from, const std::wstring& to) {
     if (LastPathName(to).size() > kMaxComponent || LastPathName(from).size() + kTempLength > kMaxComponent) return true;
+    if (LongPathsEnabled()) return false;
     return from.size() <= kMaxPath && (to.size() > kMaxPath || from.size() + kTempLength > kMaxPath);
 }
 
 }  // namespace
+
+bool LongPathsEnabled() {
+    using Query = BOOLEAN(WINAPI*)();
+    static const bool enabled = [] {
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        const auto query = ntdll ? reinterpret_cast<Query>(GetProcAddress(ntdll, "RtlAreLongPathsEnabled")) : nullptr;
+        return query != nullptr && query() != FALSE;
+    }();
+    return enabled;
+}
 
 FolderVerdict JudgeFolder(IFileSystem& fs,
                           const std::wstring& path,

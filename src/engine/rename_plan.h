@@ -85,6 +85,10 @@ private:
     std::wstring last_;
 };
 
+// True when Windows lets this program (it declares itself long-path aware) use
+// paths beyond MAX_PATH: the system's setting, read once.
+bool LongPathsEnabled();
+
 // The short text of a state, as the preview shows it.
 std::wstring PlanStateText(PlanState state);
 
