@@ -35,6 +35,7 @@
 #define IDC_OPT_INIT 407
 #define IDC_OPT_EXE0 410  // to 416, one per conversion mode
 #define IDC_OPT_SENDTO 425
+#define IDC_OPT_CONFIRM 420
 
 // The initial folder dialog.
 #define IDD_DEFAULT 500
@@ -51,3 +52,11 @@
 #define IDC_ABOUT_TITLE 602
 #define IDC_ABOUT_NAME 603
 #define IDC_ABOUT_VERSION 604
+
+// The preview of a run.
+#define IDD_PREVIEW 700
+#define IDC_PRE_MODE_LABEL 701
+#define IDC_PRE_MODE 702
+#define IDC_PRE_LIST 703
+#define IDC_PRE_COUNTS 704
+#define IDC_PRE_ONLY_KEPT 705

@@ -47,13 +47,14 @@ MainWindow::MainWindow(AppState& state, Services& services)
       about_(services),
       default_(state, services),
       option_(state, services),
-      mente_(state, services) {
+      mente_(state, services),
+      preview_(state, services) {
     option_.onTipChanged = [this](bool on) { PropagateTip(on); };
     default_.sourceFolder = [this] { return inDir_.DirName(); };
 }
 
 RenameServices MainWindow::RenameWith() {
-    return {services_.fs, state_.history, state_.changed, state_.settings.Hira, services_.journal};
+    return {services_.fs, state_.history, driver_.Changed(), state_.settings.Hira, services_.journal};
 }
 
 bool MainWindow::CanUndo() {
@@ -150,7 +151,8 @@ bool MainWindow::LoadDialogs() {
     const std::pair<bool, const wchar_t*> loads[] = {
         {default_.Load(hwnd_, screen), L"Kelvaro2 frmDefault Form_Load ERR"},
         {option_.Load(hwnd_, screen), L"Kelvaro2 frmOption Form_Load ERR"},
-        {mente_.Load(hwnd_, screen), L"frmMenuMente Form_Load ERR"}};
+        {mente_.Load(hwnd_, screen), L"frmMenuMente Form_Load ERR"},
+        {preview_.Load(hwnd_, screen), L"Kelvaro2 frmPreview Form_Load ERR"}};
     for (const auto& [loaded, message] : loads) {
         if (!loaded) {
             services_.prompts.Notice(message);
@@ -164,6 +166,7 @@ void MainWindow::PropagateTip(bool on) {
     default_.SetToolTip(on);
     mente_.SetToolTip(on);
     option_.SetToolTip(on);
+    preview_.SetToolTip(on);
     SetToolTip(on);
     for (ChildWindow* child : children_) child->SetToolTip(on);
 }
@@ -371,6 +374,7 @@ void MainWindow::FontEveryWindow() {
     about_.SetFontData(font_.Get());
     option_.SetFontData(font_.Get());
     default_.SetFontData(font_.Get());
+    preview_.SetFontData(font_.Get());
 }
 
 // The old help file when one lies beside the program; otherwise the guide,
@@ -407,11 +411,25 @@ void MainWindow::mnuLogSave_Click() {
     LogSave(state_.history, services_.fs, services_.prompts);
 }
 
+void MainWindow::RunMode(int16_t mode) {
+    lastMode_ = mode;
+    driver_.Run(mode);
+    if (closeAfterRun_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void MainWindow::mnuPreview_Click() {
+    if (driver_.Running()) return;
+    const int16_t mode = lastMode_ >= 0 ? lastMode_ : state_.settings.AutoExe;
+    if (preview_.Ask(mode)) RunMode(preview_.pintMode);
+}
+
 void MainWindow::OnCommand(UINT id) {
     if (id >= kExeButtonId && id < kExeButtonId + kModes) {
         if (driver_.Running()) return;
-        driver_.Run(static_cast<int16_t>(id - kExeButtonId));
-        if (closeAfterRun_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+        const auto mode = static_cast<int16_t>(id - kExeButtonId);
+        // With the option on, the button shows the preview first and runs on 実行 only.
+        if (state_.settings.Confirm && !preview_.Ask(mode)) return;
+        RunMode(state_.settings.Confirm ? preview_.pintMode : mode);
         return;
     }
     switch (id) {
@@ -479,6 +497,7 @@ void MainWindow::CloseSequence() {
         default_.Unload();
         option_.Unload();
         mente_.Unload();
+        preview_.Unload();
         MainPosition position{{}, windowState};
         RECT r{};
         GetWindowRect(hwnd_, &r);

@@ -15,6 +15,7 @@
 #include "settings/option_dialog.h"
 #include "windows/folder_windows.h"
 #include "windows/list_windows.h"
+#include "windows/preview_dialog.h"
 #include "windows/window_base.h"
 
 namespace kelvaro {
@@ -42,6 +43,8 @@ public:
     void mnuLogSave_Click();
     void BtnEnabledChange() override;
     void mnuInDirDefault_Click();
+    // The preview from the target list's popup: the last mode used preset.
+    void mnuPreview_Click();
 
     // IRunView
     void SetRunning(bool running) override;
@@ -57,6 +60,7 @@ public:
     void HoldTargetPainting(bool held) override;
     bool CanUndo() override;
     void UndoLastRun() override;
+    void ShowPreview() override { mnuPreview_Click(); }
     // IAliasMaintenance
     bool Maintain(AliasTable& aliases) override;
 
@@ -75,6 +79,7 @@ public:
     MenuMenteDialog& MenuMente() { return mente_; }
     OptionDialog& Option() { return option_; }
     DefaultDialog& Default() { return default_; }
+    PreviewDialog& Preview() { return preview_; }
     AboutDialog& About() { return about_; }
     TargetListWindow& Targets() { return file_; }
     HistoryWindow& History() { return status_; }
@@ -95,6 +100,8 @@ private:
     void OnDpiChanged(const RECT& suggested);
     void OnFirstActivate();
     void OnCommand(UINT id);
+    // The run of a mode button, by `mode`.
+    void RunMode(int16_t mode);
     void OnClose();
     void CloseSequence();
     int16_t WindowState() const;
@@ -112,6 +119,8 @@ private:
     DefaultDialog default_;
     OptionDialog option_;
     MenuMenteDialog mente_;
+    PreviewDialog preview_;
+    int16_t lastMode_ = -1;  // the mode of the last run; none yet
     std::array<HWND, kModes> btnExe_{};
     HWND btnCancel_ = nullptr;
     HWND mdiClient_ = nullptr;

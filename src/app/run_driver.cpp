@@ -9,7 +9,7 @@
 namespace kelvaro {
 
 RunDriver::RunDriver(AppState& state, IRunView& view, Renamer renamer, RenameJournal* journal)
-    : state_(state), view_(view), renamer_(std::move(renamer)), journal_(journal) {}
+    : state_(state), view_(view), renamer_(std::move(renamer)), journal_(journal), changed_(state.changed) {}
 
 void RunDriver::Run(int16_t mode) {
     if (running_) return;
@@ -27,7 +27,12 @@ void RunDriver::Run(int16_t mode) {
             view_.ShowEntry(j);
             view_.ProcessPendingInput();
             if (state_.blnCancel) break;
-            if (renamer_(targets.Text(j), mode) == kRenameDone) targets.SetSelected(j, false);
+            const std::wstring path = targets.Text(j);
+            changed_.Clear();
+            if (renamer_(path, mode) != kRenameDone) continue;
+            targets.SetSelected(j, false);
+            if (!changed_.Last().empty() && changed_.Last() != path)
+                targets.FollowRenamed(j + 1, path, changed_.Last());
         }
     }
 

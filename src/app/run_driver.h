@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "engine/rename_dir.h"
+#include "engine/rename_plan.h"
 
 namespace kelvaro {
 
@@ -27,7 +28,8 @@ public:
 
 // The run behind the mode buttons: walks the target list top to bottom,
 // renames each folder, lets Cancel stop between two folders, removes the
-// folders that were done and writes the closing line.
+// folders that were done and writes the closing line. A folder further down
+// the list that lies below a renamed one is handled under its new name.
 class RunDriver {
 public:
     using Renamer = std::function<int16_t(const std::wstring& path, int16_t mode)>;
@@ -37,6 +39,9 @@ public:
     void Run(int16_t mode);
     // Takes the last run back, with the same freezing, Cancel and closing line.
     void Undo(const RenameServices& services);
+    // The changed-folder list for the renamer: through it the run learns the
+    // new path of each folder done and follows the folders below it.
+    ILineSink& Changed() { return changed_; }
     void Cancel() { state_.blnCancel = true; }
     bool Running() const { return running_; }
 
@@ -45,6 +50,7 @@ private:
     IRunView& view_;
     Renamer renamer_;
     RenameJournal* journal_;
+    LastPathSink changed_;
     bool running_ = false;
 };
 

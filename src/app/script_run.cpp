@@ -74,43 +74,15 @@ std::vector<std::wstring> ExpandNames(IFileSystem& fs, const std::vector<std::ws
 
 }  // namespace
 
-namespace {
-
-int16_t PlanStateText(PlanState state) {
-    switch (state) {
-        case PlanState::Rename:
-            return 24030;
-        case PlanState::InForm:
-            return 24031;
-        case PlanState::KeptLong:
-            return 24032;
-        case PlanState::KeptEightLong:
-            return 24033;
-        case PlanState::Unstorable:
-            return 24034;
-        case PlanState::Missing:
-            return 24035;
-        case PlanState::SiblingExists:
-            return 24036;
-        case PlanState::BatchClash:
-            return 24037;
-        case PlanState::TooLong:
-            return 24038;
-    }
-    return PlanDone(state) ? 24030 : 24041;
-}
-
-}  // namespace
-
 std::wstring PlanLine(const PlanEntry& entry) {
-    std::wstring line = ResKelvaroText(PlanStateText(entry.state));
+    std::wstring line = PlanStateText(entry.state);
     line += L'\t';
     line += entry.path;
     if (!entry.newPath.empty() && entry.newPath != entry.path) {
         line += L'\t';
         line += entry.newPath;
     }
-    if (entry.belowRenamed) line += ResKelvaroText(24039);
+    if (entry.belowRenamed) line += ResKelvaroText(22019);
     return line;
 }
 

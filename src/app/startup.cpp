@@ -4,6 +4,7 @@
 #include "engine/catalog.h"
 #include "engine/journal_actions.h"
 #include "engine/rename_dir.h"
+#include "engine/rename_plan.h"
 
 namespace kelvaro {
 
@@ -12,7 +13,8 @@ std::wstring RemovalQuestion() {
 }
 
 size_t ListExecute(AppState& state, Services& services, int16_t mode, const std::atomic<bool>* stop) {
-    const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
+    LastPathSink changed(state.changed);
+    const RenameServices rename{services.fs, state.history, changed, state.settings.Hira, services.journal};
     RecordedRun recorded(services.journal, state.history, RunKind::Run);
     const size_t count = state.targets.Count();
     size_t notDone = 0;
@@ -22,7 +24,13 @@ size_t ListExecute(AppState& state, Services& services, int16_t mode, const std:
             return notDone + (count - i);
         }
         state.targets.SetTopIndex(i);
-        if (RenameDir(rename, state.targets.Text(i), mode) != kRenameDone) ++notDone;
+        const std::wstring path = state.targets.Text(i);
+        changed.Clear();
+        // A folder further down that lies below a renamed one is found under its new name.
+        if (RenameDir(rename, path, mode) != kRenameDone)
+            ++notDone;
+        else if (!changed.Last().empty() && changed.Last() != path)
+            state.targets.FollowRenamed(i + 1, path, changed.Last());
     }
     state.history.ListInAdd(ResAllText(31));
     return notDone;

@@ -220,30 +220,66 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"/LOG: のあとにファイル名がありません";
         case 24020:
             return L"フォルダが見つかりません: ";
-        case 24030:
-            return L"変更";
-        case 24031:
-            return L"変更不要";
-        case 24032:
-            return L"LFNの為対象外";
-        case 24033:
-            return L"８形式なし";
-        case 24034:
-            return L"使えない名前";
-        case 24035:
-            return L"フォルダなし";
-        case 24036:
-            return L"同名あり";
-        case 24037:
-            return L"変更後が重複";
-        case 24038:
-            return L"パスが長すぎる";
-        case 24039:
-            return L"（上位フォルダの変更後）";
         case 24040:
             return L"予定を表示しました（何も変更していません）";
-        case 24041:
-            return L"変更しません";
+        case 22000:
+            return L"変更内容の確認";
+        case 22001:
+            return L"変更前";
+        case 22002:
+            return L"変更後";
+        case 22003:
+            return L"状態";
+        case 22004:
+            return L"実行";
+        case 22005:
+            return L"キャンセル";
+        case 22006:
+            return L"変更されないフォルダのみ表示";
+        case 22007:
+            return L"プレビュー";
+        case 22008:
+            return L"実行前に確認する";
+        case 22009:
+            return L"変換";
+        case 22010:
+            return L"変更します";
+        case 22011:
+            return L"同一の為変更しません";
+        case 22012:
+            return L"ＬＦＮの為変更しません";
+        case 22013:
+            return L"８形式でもＬＦＮの為変更しません";
+        case 22014:
+            return L"変更不可（使えない名前）";
+        case 22015:
+            return L"変更不可（フォルダなし）";
+        case 22016:
+            return L"変更不可（同名あり）";
+        case 22017:
+            return L"変更不可（対象同士で同名）";
+        case 22018:
+            return L"変更不可（パスが長すぎる）";
+        case 22019:
+            return L"　※上位フォルダの変更後";
+        case 22020:
+            return L"　※対象同士で同名";
+        case 22021:
+            return L"合計";
+        case 22022:
+            return L"件";
+        case 22030:
+            return L"変換方法を選ぶと、すぐに一覧を計算し直します";
+        case 22031:
+            return L"実行した場合の各フォルダの結果です";
+        case 22032:
+            return L"変更されないフォルダだけを一覧に表示します";
+        case 22033:
+            return L"選んだ変換方法で実行します";
+        case 22034:
+            return L"何も変更せずに閉じます";
+        case 22035:
+            return L"モードボタンを押した時、実行前に変更内容を確認します";
         default:
             return {};
     }

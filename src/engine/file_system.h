@@ -6,10 +6,12 @@
 
 namespace kelvaro {
 
-// One entry of a folder listing: its stored name, and whether it is a folder.
+// One entry of a folder listing: its stored name, whether it is a folder, and
+// its short name when the volume keeps one that differs.
 struct ListedEntry {
     std::wstring name;
     bool folder = false;
+    std::wstring shortName;
 };
 
 struct DiskFreeInfo {
@@ -21,6 +23,8 @@ struct DiskFreeInfo {
     uint64_t freeBytes = 0;
 };
 
+// One entry of a folder listing: its name, and its short (8.3) name, empty
+// when the name is its own short form or the volume keeps none.
 // Everything the program asks of the disk. One Win32 implementation; tests
 // substitute fakes that refuse on demand.
 class IFileSystem {

@@ -5,6 +5,7 @@
 #include "engine/catalog.h"
 #include "engine/converters.h"
 #include "engine/path_text.h"
+#include "engine/rename_plan.h"
 
 namespace kelvaro {
 namespace {
@@ -128,25 +129,25 @@ int16_t RenameDir(const RenameServices& services, const std::wstring& path, int1
     CurrentDirGuard guard(fs, path);
 
     history(L"[ " + DirNameAbbrev(path) + L" ]");
-    if (mode == 1 && !IsShortName(path)) {
-        history(ResKelvaroText(kLongNameLine));
-        return kRenameNotDone;
-    }
-    const std::wstring newPath = ConvertDirName(fs, path, mode, services.hira);
-    if (mode == 4 && newPath.empty()) {
-        history(ResKelvaroText(kEightLongNameLine));
-        return kRenameNotDone;
-    }
-    if (!newPath.empty() && newPath == path) {
-        history(ResKelvaroText(kUnchangedLine));
-        services.changed.ListInAdd(newPath);
-        return kRenameDone;
-    }
-    // A name Windows would store differently (or not at all) is refused before
-    // anything on disk is touched.
-    if (newPath.empty() || !IsStorableName(LastPathName(newPath))) {
-        history(ResKelvaroText(kFailedLine));
-        return kRenameNotDone;
+    // What the rules refuse is refused before anything on disk is touched.
+    const FolderVerdict verdict = JudgeFolder(fs, path, mode, services.hira);
+    const std::wstring& newPath = verdict.newPath;
+    switch (verdict.state) {
+        case PlanState::Rename:
+            break;
+        case PlanState::KeptLong:
+            history(ResKelvaroText(kLongNameLine));
+            return kRenameNotDone;
+        case PlanState::KeptEightLong:
+            history(ResKelvaroText(kEightLongNameLine));
+            return kRenameNotDone;
+        case PlanState::InForm:
+            history(ResKelvaroText(kUnchangedLine));
+            services.changed.ListInAdd(newPath);
+            return kRenameDone;
+        default:  // a name Windows would not store as written, or a folder that is gone
+            history(ResKelvaroText(kFailedLine));
+            return kRenameNotDone;
     }
 
     const MoveOutcome moved = MoveThroughTemp(fs, services.journal, path, newPath);

@@ -1,32 +1,225 @@
 #include "engine/rename_plan.h"
 
+#include <windows.h>
+
+#include <optional>
+#include <unordered_map>
+
+#include "engine/catalog.h"
 #include "engine/path_text.h"
 #include "engine/rename_dir.h"
 
 namespace kelvaro {
+namespace {
 
-// A first cut that judges each folder on its own; the batch checks follow.
-std::vector<PlanEntry> PlanRun(IFileSystem& fs, const std::vector<std::wstring>& paths, int16_t mode, bool hira) {
-    std::vector<PlanEntry> plan;
-    plan.reserve(paths.size());
-    for (const auto& path : paths) {
-        PlanEntry entry{path, {}, PlanState::Rename, false};
-        if (!fs.EntryName(path)) {
-            entry.state = PlanState::Missing;
-        } else if (mode == 1 && !IsShortName(path)) {
-            entry.state = PlanState::KeptLong;
-        } else {
-            entry.newPath = ConvertDirName(fs, path, mode, hira);
-            if (mode == 4 && entry.newPath.empty())
-                entry.state = PlanState::KeptEightLong;
-            else if (!entry.newPath.empty() && entry.newPath == path)
-                entry.state = PlanState::InForm;
-            else if (entry.newPath.empty() || !IsStorableName(LastPathName(entry.newPath)))
-                entry.state = PlanState::Unstorable;
+// Windows keeps a name to 255 characters and, without long paths, a path to
+// MAX_PATH less its terminating NUL.
+constexpr size_t kMaxComponent = 255;
+constexpr size_t kMaxPath = MAX_PATH - 1;
+const size_t kTempLength = std::wstring(kTempSuffix).size();
+
+constexpr int16_t kFirstStateText = 22010;
+
+// File names compare without regard to case on Windows volumes.
+std::wstring Fold(std::wstring text) {
+    if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+bool IsDriveRoot(const std::wstring& path) {
+    return path.size() == 3 && path[1] == L':' && path[2] == L'\\';
+}
+
+// One parent folder as the run meets it: every name in it (folded), with the
+// folder of the batch that holds it, or kNoEntry for anything else; and the
+// short spelling of each name, as the listing gave it.
+struct ParentFolder {
+    std::unordered_map<std::wstring, size_t> holders;
+    std::unordered_map<std::wstring, std::wstring> shortNames;
+    std::optional<std::wstring> shortPath;  // of the parent itself, asked once
+    // Nothing came back (a folder that may be entered but not listed, or is
+    // gone): its folders are looked up one by one instead.
+    bool unlisted = false;
+};
+
+// The disk as the plan sees it: each parent folder listed once, and the short
+// names the mode-3 rule asks for answered from those listings (the short path
+// of the parent, asked once, and the short name of the entry). Nothing is
+// renamed, created or entered.
+class ListedFileSystem final : public IFileSystem {
+public:
+    explicit ListedFileSystem(IFileSystem& fs) : fs_(fs) {}
+
+    ParentFolder& Parent(const std::wstring& parent) {
+        auto [it, fresh] = parents_.try_emplace(Fold(parent));
+        if (fresh) {
+            if (const auto entries = fs_.Entries(parent)) {
+                for (const auto& entry : *entries) {
+                    const std::wstring key = Fold(entry.name);
+                    it->second.holders.emplace(key, kNoEntry);
+                    it->second.shortNames.emplace(key, entry.shortName.empty() ? entry.name : entry.shortName);
+                }
+            }
+            it->second.unlisted = it->second.holders.empty();
         }
-        plan.push_back(std::move(entry));
+        return it->second;
+    }
+
+    std::wstring ShortPath(const std::wstring& path) override {
+        const std::wstring name = LastPathName(path);
+        if (name.empty()) return fs_.ShortPath(path);
+        const std::wstring parentPath = ParentDirName(path);
+        ParentFolder& parent = Parent(parentPath);
+        if (parent.unlisted) return fs_.ShortPath(path);
+        const auto it = parent.shortNames.find(Fold(name));
+        if (it == parent.shortNames.end()) return {};
+        if (!parent.shortPath) parent.shortPath = fs_.ShortPath(parentPath);
+        if (parent.shortPath->empty()) return {};
+        return *parent.shortPath + (parent.shortPath->back() == L'\\' ? L"" : L"\\") + it->second;
+    }
+
+    bool MoveDir(const std::wstring&, const std::wstring&) override { return false; }
+    bool IsFolder(const std::wstring& path) override { return fs_.IsFolder(path); }
+    std::wstring CurrentDir() override { return fs_.CurrentDir(); }
+    bool SetCurrentDir(const std::wstring&) override { return false; }
+    std::optional<std::wstring> EntryName(const std::wstring& path) override { return fs_.EntryName(path); }
+    std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) override { return fs_.DiskFree(root); }
+    std::wstring TempPath() override { return fs_.TempPath(); }
+    std::vector<std::wstring> SubFolders(const std::wstring& dir) override { return fs_.SubFolders(dir); }
+    std::optional<std::vector<ListedEntry>> Entries(const std::wstring& dir) override { return fs_.Entries(dir); }
+    std::vector<std::wstring> Drives() override { return fs_.Drives(); }
+    bool IsOrdinaryFile(const std::wstring& path) override { return fs_.IsOrdinaryFile(path); }
+    bool WriteFileBytes(const std::wstring&, const std::string&) override { return false; }
+
+private:
+    IFileSystem& fs_;
+    std::unordered_map<std::wstring, ParentFolder> parents_;
+};
+
+// Names the run refuses at the rename: a component over the limit, or, unless
+// Windows takes long paths, a path (the temporary one included) that would not
+// fit where the old one did.
+bool TooLongForWindows(const std::wstring& from, const std::wstring& to) {
+    if (LastPathName(to).size() > kMaxComponent || LastPathName(from).size() + kTempLength > kMaxComponent) return true;
+    if (LongPathsEnabled()) return false;
+    return from.size() <= kMaxPath && (to.size() > kMaxPath || from.size() + kTempLength > kMaxPath);
+}
+
+}  // namespace
+
+bool LongPathsEnabled() {
+    using Query = BOOLEAN(WINAPI*)();
+    static const bool enabled = [] {
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        const auto query = ntdll ? reinterpret_cast<Query>(GetProcAddress(ntdll, "RtlAreLongPathsEnabled")) : nullptr;
+        return query != nullptr && query() != FALSE;
+    }();
+    return enabled;
+}
+
+FolderVerdict JudgeFolder(IFileSystem& fs,
+                          const std::wstring& path,
+                          int16_t mode,
+                          bool hira,
+                          const std::function<bool()>& exists) {
+    if (mode == 1 && !IsShortName(path)) return {PlanState::KeptLong, {}};
+    FolderVerdict verdict{PlanState::Rename, ConvertDirName(fs, path, mode, hira)};
+    if (mode == 4 && verdict.newPath.empty())
+        verdict.state = PlanState::KeptEightLong;
+    else if (!verdict.newPath.empty() && verdict.newPath == path)
+        // A folder that is gone carries no name at all: it is not done.
+        verdict.state = exists() ? PlanState::InForm : PlanState::Missing;
+    else if (verdict.newPath.empty() || !IsStorableName(LastPathName(verdict.newPath)))
+        verdict.state = PlanState::Unstorable;
+    return verdict;
+}
+
+FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira) {
+    return JudgeFolder(fs, path, mode, hira, [&] { return IsDriveRoot(path) || fs.EntryName(path).has_value(); });
+}
+
+bool FollowRename(std::wstring& path, const std::wstring& from, const std::wstring& to) {
+    if (from.empty() || path.size() <= from.size() || path[from.size()] != L'\\') return false;
+    if (CompareStringOrdinal(path.c_str(), static_cast<int>(from.size()), from.c_str(), static_cast<int>(from.size()),
+                             TRUE) != CSTR_EQUAL)
+        return false;
+    path = to + path.substr(from.size());
+    return true;
+}
+
+std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring>& paths, int16_t mode, bool hira) {
+    const size_t count = paths.size();
+    std::vector<PlanEntry> plan(count);
+    ListedFileSystem fs(disk);
+    std::vector<ParentFolder*> parentOf(count, nullptr);
+    std::vector<std::wstring> nameKey(count);
+    std::vector<bool> exists(count, false);
+
+    // Each parent folder is listed once; every folder of the batch found there holds its name.
+    for (size_t i = 0; i < count; ++i) {
+        plan[i].path = paths[i];
+        const std::wstring name = LastPathName(paths[i]);
+        if (name.empty()) {
+            exists[i] = IsDriveRoot(paths[i]);
+            continue;
+        }
+        ParentFolder& parent = fs.Parent(ParentDirName(paths[i]));
+        parentOf[i] = &parent;
+        nameKey[i] = Fold(name);
+        if (parent.unlisted && disk.EntryName(paths[i])) parent.holders.emplace(nameKey[i], kNoEntry);
+        const auto holder = parent.holders.find(nameKey[i]);
+        if (holder == parent.holders.end()) continue;
+        exists[i] = true;
+        if (holder->second == kNoEntry) holder->second = i;
+    }
+
+    // Then the run, folder by folder: each rename frees one name and takes another,
+    // and the folders below a renamed one are followed to its new name.
+    std::vector<std::wstring> current = paths;
+    for (size_t i = 0; i < count; ++i) {
+        PlanEntry& entry = plan[i];
+        const FolderVerdict verdict = JudgeFolder(fs, paths[i], mode, hira, [&] { return exists[i]; });
+        entry.state = exists[i] ? verdict.state : PlanState::Missing;
+        entry.newPath = verdict.newPath;
+        if (current[i] != paths[i] && !entry.newPath.empty())
+            entry.newPath = ParentWithSeparator(current[i]) + LastPathName(entry.newPath);
+        if (entry.state != PlanState::Rename) continue;
+
+        const std::wstring& from = current[i];
+        if (TooLongForWindows(from, entry.newPath)) {
+            entry.state = PlanState::TooLong;
+            continue;
+        }
+        ParentFolder& parent = *parentOf[i];
+        if (parent.holders.count(Fold(LastPathName(from) + kTempSuffix))) {
+            entry.state = PlanState::SiblingExists;
+            continue;
+        }
+        // A change of case only keeps the folder's own name: no clash with itself.
+        const std::wstring newKey = Fold(LastPathName(entry.newPath));
+        if (newKey != nameKey[i]) {
+            const auto holder = parent.holders.find(newKey);
+            if (holder != parent.holders.end()) {
+                if (holder->second == kNoEntry) {
+                    entry.state = PlanState::SiblingExists;
+                } else {
+                    entry.state = PlanState::BatchClash;
+                    entry.clashWith = holder->second;
+                    if (plan[holder->second].clashWith == kNoEntry) plan[holder->second].clashWith = i;
+                }
+                continue;
+            }
+            parent.holders.erase(nameKey[i]);
+            parent.holders.emplace(newKey, i);
+        }
+        for (size_t k = i + 1; k < count; ++k)
+            if (FollowRename(current[k], from, entry.newPath)) plan[k].belowRenamed = true;
     }
     return plan;
+}
+
+std::wstring PlanStateText(PlanState state) {
+    return ResKelvaroText(static_cast<int16_t>(kFirstStateText + static_cast<int>(state)));
 }
 
 }  // namespace kelvaro

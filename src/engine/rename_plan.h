@@ -1,9 +1,12 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/file_system.h"
+#include "engine/rename_dir.h"
 
 namespace kelvaro {
 
@@ -20,21 +23,73 @@ enum class PlanState : uint8_t {
     TooLong,        // the new path is too long for Windows
 };
 
+inline constexpr size_t kPlanStates = 9;
+inline constexpr size_t kNoEntry = static_cast<size_t>(-1);
+
 struct PlanEntry {
     std::wstring path;     // the folder as the target list holds it
     std::wstring newPath;  // the path it is to have; empty when there is none
     PlanState state = PlanState::Rename;
-    // The folder lies below another folder of this batch that is renamed first.
+    // The folder lies below another folder of this batch that is renamed first;
+    // the run finds it under that folder's new name (newPath is already there).
     bool belowRenamed = false;
+    // The other folder of this batch in a clash over one name (on both of them).
+    size_t clashWith = kNoEntry;
 };
 
 // The verdict for every folder of a batch, in run order, by the rules the
-// run itself applies; touches the disk only through lookups.
+// run itself applies; touches the disk only through lookups (one listing per
+// parent folder, and the short names in mode 3).
 std::vector<PlanEntry> PlanRun(IFileSystem& fs, const std::vector<std::wstring>& paths, int16_t mode, bool hira);
 
 // True when the run would count the folder as done (renamed or in form).
 inline bool PlanDone(PlanState state) {
     return state == PlanState::Rename || state == PlanState::InForm;
 }
+
+// What the rules say of one folder before anything on disk is tried: Rename,
+// InForm, KeptLong, KeptEightLong, Unstorable, or Missing for a name already in
+// form whose folder is not there. RenameDir acts on it and PlanRun starts from
+// it, so the rules exist once. `exists` is asked only for a name in form.
+struct FolderVerdict {
+    PlanState state = PlanState::Rename;
+    std::wstring newPath;  // as the converter of the mode gives it
+};
+FolderVerdict JudgeFolder(IFileSystem& fs,
+                          const std::wstring& path,
+                          int16_t mode,
+                          bool hira,
+                          const std::function<bool()>& exists);
+// The same, asking the disk whether the folder exists.
+FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira);
+
+// After the folder `from` was renamed to `to`: when `path` lies below `from`,
+// rewrites it to the same place below `to` and gives true.
+bool FollowRename(std::wstring& path, const std::wstring& from, const std::wstring& to);
+
+// The changed-folder list as RenameDir sees it during a run: passes every
+// path on and keeps the last one, the new path of the folder just done, so
+// that the run can follow the folders below it.
+class LastPathSink : public ILineSink {
+public:
+    explicit LastPathSink(ILineSink& next) : next_(next) {}
+    void ListInAdd(const std::wstring& text) override {
+        last_ = text;
+        next_.ListInAdd(text);
+    }
+    void Clear() { last_.clear(); }
+    const std::wstring& Last() const { return last_; }
+
+private:
+    ILineSink& next_;
+    std::wstring last_;
+};
+
+// True when Windows lets this program (it declares itself long-path aware) use
+// paths beyond MAX_PATH: the system's setting, read once.
+bool LongPathsEnabled();
+
+// The short text of a state, as the preview shows it.
+std::wstring PlanStateText(PlanState state);
 
 }  // namespace kelvaro

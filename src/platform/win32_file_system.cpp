@@ -92,14 +92,15 @@ std::optional<std::vector<ListedEntry>> Win32FileSystem::Entries(const std::wstr
     if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
     pattern += L'*';
     WIN32_FIND_DATAW data{};
-    UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+    UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr,
                                            FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return std::nullopt;
     std::vector<ListedEntry> entries;
     do {
         const std::wstring_view name = data.cFileName;
         if (name != L"." && name != L"..")
-            entries.push_back({std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+            entries.push_back(
+                {std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, data.cAlternateFileName});
     } while (FindNextFileW(find.get(), &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;  // a listing cut short answers nothing
     return entries;

@@ -54,6 +54,7 @@ void SettingsLoad(ISettingsStore& store, AppSettings& s) {
     if (s.Font_Size < kFontSizeMin || s.Font_Size > kFontSizeMax) s.Font_Size = defaults.Font_Size;
     s.Font_Bold = ReadFlag(store, app, L"Font_Bold", defaults.Font_Bold);
     s.Font_Italic = ReadFlag(store, app, L"Font_Italic", defaults.Font_Italic);
+    s.Confirm = ReadFlag(store, app, L"Confirm", defaults.Confirm);
 }
 
 void SettingsSave(ISettingsStore& store, const AppSettings& s) {
@@ -68,6 +69,7 @@ void SettingsSave(ISettingsStore& store, const AppSettings& s) {
     WriteText(store, L"Font_Size", IntegerText(s.Font_Size));
     WriteText(store, L"Font_Bold", FlagText(s.Font_Bold));
     WriteText(store, L"Font_Italic", FlagText(s.Font_Italic));
+    WriteText(store, L"Confirm", FlagText(s.Confirm));
     store.StoreDelete(kOldAppName, L"");
 }
 

@@ -25,6 +25,8 @@ struct AppSettings {
     int16_t Font_Size = 10;
     bool Font_Bold = false;
     bool Font_Italic = false;
+    // A mode button shows what the run would do and asks before renaming.
+    bool Confirm = false;
     // Read and written by the source folder browser with its window.
     std::wstring Dir_In;
     bool Dir_In_Yuko = true;

@@ -17,9 +17,11 @@ bool OptionDialog::Load(HWND owner, const ScreenTwips& screen) {
     RestorePosition(services_.store, L"Option_", {1000, 1000, 0, 0}, false, screen);
     SetWindowTextW(hwnd_, ResKelvaroText(8000).c_str());
     const std::pair<int, std::wstring> captions[] = {
-        {IDC_OPT_HIRA, ResKelvaroText(8039)}, {IDC_OPT_LOG, ResAllText(8060)},      {IDC_OPT_TIP, ResAllText(8058)},
-        {IDC_OPT_RESIZE, ResAllText(8056)},   {IDC_OPT_AUTO, ResKelvaroText(8038)}, {IDOK, ResAllText(8044)},
-        {IDC_OPT_INIT, ResAllText(8042)},     {IDCANCEL, ResAllText(8043)}};
+        {IDC_OPT_HIRA, ResKelvaroText(8039)},    {IDC_OPT_LOG, ResAllText(8060)},
+        {IDC_OPT_TIP, ResAllText(8058)},         {IDC_OPT_RESIZE, ResAllText(8056)},
+        {IDC_OPT_AUTO, ResKelvaroText(8038)},    {IDOK, ResAllText(8044)},
+        {IDC_OPT_INIT, ResAllText(8042)},        {IDCANCEL, ResAllText(8043)},
+        {IDC_OPT_CONFIRM, ResKelvaroText(22008)}};
     for (const auto& [id, text] : captions) SetDlgItemTextW(hwnd_, id, text.c_str());
     for (int i = 0; i < 7; ++i)
         SetDlgItemTextW(hwnd_, IDC_OPT_EXE0 + i, ResKelvaroText(static_cast<int16_t>(8050 + i)).c_str());
@@ -27,6 +29,7 @@ bool OptionDialog::Load(HWND owner, const ScreenTwips& screen) {
     hints_.Create(hwnd_);
     hints_.Add(Control(IDC_OPT_AUTO), ResKelvaroText(8041));
     hints_.Add(Control(IDC_OPT_HIRA), ResKelvaroText(8042));
+    hints_.Add(Control(IDC_OPT_CONFIRM), ResKelvaroText(22035));
     for (int i = 0; i < 7; ++i) hints_.Add(Control(IDC_OPT_EXE0 + i), ResKelvaroText(static_cast<int16_t>(8060 + i)));
     const std::pair<int, int16_t> general[] = {{IDC_OPT_LOG, 8061},  {IDC_OPT_RESIZE, 8057}, {IDC_OPT_TIP, 8059},
                                                {IDC_OPT_INIT, 8045}, {IDCANCEL, 8046},       {IDOK, 8047}};
@@ -47,6 +50,7 @@ void OptionDialog::Show(const OptionsForm& form) {
     CheckDlgButton(hwnd_, IDC_OPT_HIRA, CheckOf(form.hira));
     CheckDlgButton(hwnd_, IDC_OPT_RESIZE, CheckOf(form.resize));
     CheckDlgButton(hwnd_, IDC_OPT_TIP, CheckOf(form.tip));
+    CheckDlgButton(hwnd_, IDC_OPT_CONFIRM, CheckOf(form.confirm));
 }
 
 OptionsForm OptionDialog::Form() const {
@@ -59,6 +63,7 @@ OptionsForm OptionDialog::Form() const {
     form.hira = IsDlgButtonChecked(hwnd_, IDC_OPT_HIRA) == BST_CHECKED;
     form.resize = IsDlgButtonChecked(hwnd_, IDC_OPT_RESIZE) == BST_CHECKED;
     form.tip = IsDlgButtonChecked(hwnd_, IDC_OPT_TIP) == BST_CHECKED;
+    form.confirm = IsDlgButtonChecked(hwnd_, IDC_OPT_CONFIRM) == BST_CHECKED;
     return form;
 }
 
@@ -115,7 +120,7 @@ bool OptionDialog::OnCommand(UINT id, UINT code) {
     }
     if (id == IDC_OPT_AUTO) AutoVisible();
     if (id == IDC_OPT_AUTO || id == IDC_OPT_HIRA || id == IDC_OPT_LOG || id == IDC_OPT_TIP || id == IDC_OPT_RESIZE ||
-        (id >= IDC_OPT_EXE0 && id < IDC_OPT_EXE0 + 7))
+        id == IDC_OPT_CONFIRM || (id >= IDC_OPT_EXE0 && id < IDC_OPT_EXE0 + 7))
         EnableWindow(Control(IDOK), TRUE);
     return true;
 }

@@ -10,6 +10,7 @@ OptionsForm OptionsForm::FromSettings(const AppSettings& s) {
     form.hira = s.Hira;
     form.resize = s.Resize;
     form.tip = s.Tip;
+    form.confirm = s.Confirm;
     return form;
 }
 
@@ -25,6 +26,7 @@ bool OptionsForm::ToSettings(AppSettings& s) const {
     const bool tipChanged = tip != s.Tip;
     s.Tip = tip;
     s.Resize = resize;
+    s.Confirm = confirm;
     return tipChanged;
 }
 

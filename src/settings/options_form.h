@@ -11,6 +11,7 @@ struct OptionsForm {
     bool hira = true;
     bool resize = true;
     bool tip = true;
+    bool confirm = false;  // ask before a mode button renames
 
     // The settings as the dialog opens with them (a mode outside 0-6 shows as 0).
     static OptionsForm FromSettings(const AppSettings& settings);

@@ -22,6 +22,7 @@ enum PopupCommand : UINT {
     kPopupAliasMente,
     kPopupUndo,
     kPopupAliasFirst = 41020,  // one per alias slot, 0 to 9
+    kPopupPreview = 41700,
 };
 
 // What a child window asks of the main window.
@@ -42,6 +43,8 @@ public:
     // The last run can be taken back; and taking it back.
     virtual bool CanUndo() { return false; }
     virtual void UndoLastRun() {}
+    // Shows what a run over the target list would do, and runs it on request.
+    virtual void ShowPreview() = 0;
 };
 
 // The conventions every child window of the main window follows: loaded

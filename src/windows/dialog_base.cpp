@@ -1,5 +1,6 @@
 #include "windows/dialog_base.h"
 
+#include "windows/hints.h"
 #include "windows/window_base.h"
 
 namespace kelvaro {
@@ -56,6 +57,7 @@ void DialogBase::ShowModal() {
     ShowWindow(hwnd_, SW_SHOW);
     MSG msg;
     while (shown_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        HintSet::RelayMouse(msg);
         if (!IsDialogMessageW(hwnd_, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);

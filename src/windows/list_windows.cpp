@@ -65,11 +65,14 @@ void TargetListWindow::FillPopup(HMENU popup) {
     AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(2006).c_str());
     AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(2007).c_str());
     AppendMenuW(popup, MF_STRING, kPopupSourceSame, ResKelvaroText(3007).c_str());
+    AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(popup, MF_STRING, kPopupPreview, ResKelvaroText(22007).c_str());
 }
 
 void TargetListWindow::OnPopupCommand(UINT id) {
     if (id == kPopupSelectAll) state_.targets.SelectAll();
     if (id == kPopupSelectClear) state_.targets.SelectClear();
+    if (id == kPopupPreview) host_.ShowPreview();
     if (id == kPopupSourceSame) {
         TakeSelectionFromScreen();
         const std::wstring first = state_.targets.FirstSelectedDir();

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "engine/disk_paths.h"
+#include "engine/rename_plan.h"
 
 namespace kelvaro {
 
@@ -74,6 +75,17 @@ void TargetList::RemoveWhere(bool selected) {
     for (auto it = firstRemoved; it != entries_.end(); ++it) texts_.erase(it->text);
     entries_.erase(firstRemoved, entries_.end());
     Notify([](IListObserver& o) { o.OnReset(); });
+}
+
+void TargetList::FollowRenamed(size_t first, const std::wstring& from, const std::wstring& to) {
+    for (size_t k = first; k < entries_.size(); ++k) {
+        std::wstring text = entries_[k].text;
+        if (!FollowRename(text, from, to)) continue;
+        texts_.erase(entries_[k].text);
+        entries_[k].text = text;
+        texts_.insert(text);
+        Notify([&](IListObserver& o) { o.OnReplaced(k); });
+    }
 }
 
 std::wstring TargetList::FirstSelectedDir() const {

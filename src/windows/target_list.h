@@ -43,6 +43,9 @@ public:
     void Remove(size_t index);
     // Removes every entry whose selection flag equals `selected`, keeping the order of the rest.
     void RemoveWhere(bool selected);
+    // After the folder `from` was renamed to `to`: the entries from `first` on
+    // that lie below it are rewritten to their place below `to`.
+    void FollowRenamed(size_t first, const std::wstring& from, const std::wstring& to);
     // The first selected entry's text, or empty text.
     std::wstring FirstSelectedDir() const;
 

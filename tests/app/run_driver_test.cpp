@@ -100,5 +100,22 @@ TEST_F(RunDriverTest, AllDoneEmptiesTheListAndDisablesTheButtons) {
     EXPECT_EQ(view.events.back(), L"buttons off");
 }
 
+TEST_F(RunDriverTest, AFolderBelowARenamedOneIsHandledUnderItsNewName) {
+    state.targets.RefreshForm();
+    for (const wchar_t* path : {L"C:\\a", L"C:\\a\\b", L"C:\\ab", L"C:\\x\\y"}) state.targets.ListInAdd(path);
+    RunDriver* driver = nullptr;
+    RunDriver run(state, view, [&](const std::wstring& path, int16_t) -> int16_t {
+        renamed.push_back(path);
+        if (path == L"C:\\x\\y") return 1;
+        driver->Changed().ListInAdd(path == L"C:\\a" ? L"C:\\A2" : path);  // the others keep their name
+        return 0;
+    });
+    driver = &run;
+    run.Run(0);
+    EXPECT_EQ(renamed, (Names{L"C:\\a", L"C:\\A2\\b", L"C:\\ab", L"C:\\x\\y"}));
+    EXPECT_EQ(Targets(), Names{L"C:\\x\\y"});
+    EXPECT_EQ(state.changed.Count(), 3u);  // passed on to the changed-folder list
+}
+
 }  // namespace
 }  // namespace kelvaro

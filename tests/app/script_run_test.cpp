@@ -126,8 +126,8 @@ TEST_F(ScriptRunTest, DryRunPrintsOneVerdictPerFolderAndTouchesNothing) {
               kExitNotAll);
     EXPECT_EQ(fs.moves, 0);
     EXPECT_EQ(console.out,
-              (Names{L"変更不要\tC:\\Work\\UPPER", L"LFNの為対象外\tC:\\Work\\a long name",
-                     L"変更\tC:\\Work\\lower\tC:\\Work\\LOWER", L"予定を表示しました（何も変更していません）"}));
+              (Names{L"同一の為変更しません\tC:\\Work\\UPPER", L"ＬＦＮの為変更しません\tC:\\Work\\a long name",
+                     L"変更します\tC:\\Work\\lower\tC:\\Work\\LOWER", L"予定を表示しました（何も変更していません）"}));
     EXPECT_EQ(clipboard.calls, 0);
     EXPECT_FALSE(fs.written[L"C:\\dry.log"].empty());
 }
@@ -192,7 +192,7 @@ TEST(PlanLine, EveryStateHasItsOwnText) {
     }
     EXPECT_EQ(texts.size(), 9u);
     EXPECT_EQ(PlanLine({L"C:\\a\\b", L"C:\\A\\B", PlanState::Rename, true}),
-              L"変更\tC:\\a\\b\tC:\\A\\B（上位フォルダの変更後）");
+              L"変更します\tC:\\a\\b\tC:\\A\\B　※上位フォルダの変更後");
 }
 
 TEST_F(ScriptRunTest, CtrlCStopsBeforeTheNextFolder) {

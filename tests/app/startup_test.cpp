@@ -117,6 +117,14 @@ TEST_F(StartupTest, AutomaticRunTriesEveryEntryOnceAndNeverLosesAFolder) {
     EXPECT_EQ(state.history.Line(4), L"全て終了しました");
 }
 
+TEST_F(StartupTest, AutomaticRunFindsAFolderBelowARenamedOneUnderItsNewName) {
+    SetAuto(true, 5);
+    fs.AddDir(L"C:\\Data\\ab\\cd");
+    EXPECT_EQ(Start(L"C:\\Data\\ab C:\\Data\\ab\\cd"), StartupOutcome::Exit);
+    EXPECT_EQ(fs.Stored(L"C:\\Data\\ａｂ\\ｃｄ"), L"C:\\Data\\ａｂ\\ｃｄ");
+    EXPECT_EQ(state.history.Line(4), L"[ C:\\Data\\ａｂ\\cd ]");
+}
+
 TEST_F(StartupTest, NoAcceptedNameMeansANormalStart) {
     SetAuto(true, 0);
     EXPECT_EQ(Start(L"C:\\Nowhere notafolder"), StartupOutcome::ShowMain);

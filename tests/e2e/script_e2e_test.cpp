@@ -126,8 +126,8 @@ TEST_F(ScriptEndToEnd, DryRunTouchesNothingAndPrintsOneVerdictPerFolder) {
                             L"\\a long name\"");
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_EQ(dir.Listing(), L"BETA|a long name|alpha");
-    EXPECT_EQ(run.out, L"変更\t" + dir.Path() + L"\\alpha\t" + dir.Path() + L"\\ALPHA\r\n変更不要\t" + dir.Path() +
-                           L"\\BETA\r\nLFNの為対象外\t" + dir.Path() +
+    EXPECT_EQ(run.out, L"変更します\t" + dir.Path() + L"\\alpha\t" + dir.Path() + L"\\ALPHA\r\n同一の為変更しません\t" + dir.Path() +
+                           L"\\BETA\r\nＬＦＮの為変更しません\t" + dir.Path() +
                            L"\\a long name\r\n予定を表示しました（何も変更していません）\r\n");
 }
 

@@ -164,6 +164,14 @@ TEST_F(RenameDirTest, MissingFolderFailsCleanly) {
     EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\Nowhere ]", kFailed}));
 }
 
+TEST_F(RenameDirTest, AMissingFolderWhoseNameIsInFormIsNotDone) {
+    fs.AddDir(L"C:\\Data\\OTHER");
+    EXPECT_EQ(Rename(L"C:\\Data\\NOWHERE", 0), 1);
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\NOWHERE ]", kFailed}));
+    EXPECT_TRUE(changed.lines.empty());
+    EXPECT_EQ(Rename(L"C:\\", 0), 0);  // a drive root is there, and in form
+}
+
 TEST_F(RenameDirTest, StepsOutOfTheFolderWhileRenamingIt) {
     fs.AddDir(L"C:\\Data\\photos\\2024");
     ASSERT_TRUE(fs.SetCurrentDir(L"C:\\Data\\photos\\2024"));

@@ -80,6 +80,7 @@ std::optional<std::wstring> FakeFileSystem::EntryName(const std::wstring& path) 
 }
 
 std::wstring FakeFileSystem::ShortPath(const std::wstring& path) {
+    ++shortLookups;
     if (!Exists(path)) return {};
     const auto it = shortNames.find(Stored(path));
     return it == shortNames.end() ? Stored(path) : it->second;
@@ -90,28 +91,34 @@ std::optional<DiskFreeInfo> FakeFileSystem::DiskFree(const std::wstring&) {
     return diskFree;
 }
 
-std::vector<std::wstring> FakeFileSystem::SubFolders(const std::wstring& dir) {
+std::vector<std::wstring> FakeFileSystem::Listing(const std::wstring& dir, bool withFiles) const {
     std::vector<std::wstring> names;
     std::wstring prefix = Key(dir);
     if (prefix.back() != L'\\') prefix += L'\\';
     for (const auto& [key, stored] : entries_) {
         if (key.size() > prefix.size() && key.rfind(prefix, 0) == 0 &&
-            key.find(L'\\', prefix.size()) == std::wstring::npos && !files_.count(key))
+            key.find(L'\\', prefix.size()) == std::wstring::npos && (withFiles || !files_.count(key)))
             names.push_back(stored.substr(stored.rfind(L'\\') + 1));
     }
     return names;
 }
 
+std::vector<std::wstring> FakeFileSystem::SubFolders(const std::wstring& dir) {
+    return Listing(dir, false);
+}
+
 std::optional<std::vector<ListedEntry>> FakeFileSystem::Entries(const std::wstring& dir) {
     ++listings[dir];
+    ++listingCalls;
     const std::wstring key = Key(dir);
-    if (!entries_.count(key) || files_.count(key)) return std::nullopt;
+    if (!entries_.count(key) || files_.count(key) || unlistable.count(dir)) return std::nullopt;
+    const std::wstring parent = Stored(dir);
     std::vector<ListedEntry> entries;
-    const std::wstring prefix = key.back() == L'\\' ? key : key + L'\\';
-    for (const auto& [entry, stored] : entries_) {
-        if (entry.size() > prefix.size() && entry.rfind(prefix, 0) == 0 &&
-            entry.find(L'\\', prefix.size()) == std::wstring::npos)
-            entries.push_back({stored.substr(stored.rfind(L'\\') + 1), files_.count(entry) == 0});
+    for (auto& name : Listing(dir, true)) {
+        const std::wstring path = parent + (parent.back() == L'\\' ? L"" : L"\\") + name;
+        const auto it = shortNames.find(path);
+        entries.push_back({name, !files_.count(Key(path)),
+                           it == shortNames.end() ? L"" : it->second.substr(it->second.rfind(L'\\') + 1)});
     }
     return entries;
 }

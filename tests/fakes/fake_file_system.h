@@ -43,7 +43,10 @@ public:
     std::optional<std::vector<ListedEntry>> Entries(const std::wstring& dir) override;
     int entryLookups = 0;                  // calls of EntryName
     std::map<std::wstring, int> listings;  // calls of Entries by folder as asked
+    int listingCalls = 0;                  // calls of Entries
     int dirChecks = 0;                     // calls of SetCurrentDir
+    std::set<std::wstring> unlistable;     // folders (as given) whose listing fails
+    int shortLookups = 0;                  // calls of ShortPath
     std::vector<std::wstring> Drives() override { return drives; }
     std::vector<std::wstring> drives{L"C:\\"};  // the roots the drive list offers
     bool IsOrdinaryFile(const std::wstring& path) override { return files_.count(Key(path)) != 0; }
@@ -61,6 +64,7 @@ public:
     std::map<std::wstring, std::string> written;  // also what ReadFileBytes finds
 
 private:
+    std::vector<std::wstring> Listing(const std::wstring& dir, bool withFiles) const;
     static std::wstring Key(const std::wstring& path);
     std::map<std::wstring, std::wstring> entries_;  // upper-cased path -> stored path
     std::set<std::wstring> files_;                  // upper-cased paths that are files

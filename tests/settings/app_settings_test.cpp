@@ -101,7 +101,8 @@ TEST(SettingsLoad, TakesOverTheOldLocationAndTheSaveRemovesIt) {
     EXPECT_EQ(Get(store, kCurrent, L"Font_Size"), L"12");
     EXPECT_EQ(Get(store, kCurrent, L"Font_Name"), L"ＭＳ 明朝");
     EXPECT_EQ(Get(store, kCurrent, L"Font_Italic"), L"False");
-    EXPECT_EQ(store.CountIn(kCurrent), 11u);
+    EXPECT_EQ(Get(store, kCurrent, L"Confirm"), L"False");
+    EXPECT_EQ(store.CountIn(kCurrent), 12u);
 
     AppSettings again;
     SettingsLoad(store, again);

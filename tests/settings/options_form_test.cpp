@@ -29,6 +29,7 @@ TEST(OptionsForm, InitialValuesAreModeZeroNotTheStoredDefault) {
     EXPECT_FALSE(init.autoRun);
     EXPECT_EQ(init.mode, 0);
     EXPECT_TRUE(init.log && init.hira && init.resize && init.tip);
+    EXPECT_FALSE(init.confirm);
 }
 
 TEST(OptionsForm, WritesEverythingAndTellsWhetherHintsChanged) {
@@ -38,7 +39,9 @@ TEST(OptionsForm, WritesEverythingAndTellsWhetherHintsChanged) {
     form.log = false;  // hidden in the dialog while the automatic run is off, written all the same
     form.mode = 3;
     form.resize = false;
+    form.confirm = true;
     EXPECT_FALSE(form.ToSettings(s));
+    EXPECT_TRUE(s.Confirm);
     EXPECT_FALSE(s.AutoLog);
     EXPECT_EQ(s.AutoExe, 3);
     EXPECT_FALSE(s.Resize);

@@ -1,0 +1,208 @@
+#include "windows/preview_dialog.h"
+
+#include <commctrl.h>
+
+#include "engine/catalog.h"
+#include "resource.h"
+#include "windows/window_base.h"
+
+namespace kelvaro {
+namespace {
+
+constexpr int kModes = 7;
+constexpr int16_t kCaption = 22000;
+constexpr int16_t kFirstColumn = 22001;
+constexpr int16_t kRunText = 22004, kCancelText = 22005, kOnlyKeptText = 22006, kModeText = 22009;
+// Each column's share of the list's width, in percent.
+constexpr int kColumnShare[] = {40, 22, 38};
+// Refused rows in dark red, kept ones in grey.
+constexpr COLORREF kRefusedColour = RGB(176, 0, 0), kKeptColour = RGB(96, 96, 96);
+
+}  // namespace
+
+HWND PreviewDialog::List() const {
+    return Control(IDC_PRE_LIST);
+}
+
+HWND PreviewDialog::ModeList() const {
+    return Control(IDC_PRE_MODE);
+}
+
+bool PreviewDialog::Load(HWND owner, const ScreenTwips& screen) {
+    if (!DialogBase::Load(owner, IDD_PREVIEW)) return false;
+    SetWindowTextW(hwnd_, ResKelvaroText(kCaption).c_str());
+    SetDlgItemTextW(hwnd_, IDC_PRE_MODE_LABEL, ResKelvaroText(kModeText).c_str());
+    SetDlgItemTextW(hwnd_, IDC_PRE_ONLY_KEPT, ResKelvaroText(kOnlyKeptText).c_str());
+    SetDlgItemTextW(hwnd_, IDOK, ResKelvaroText(kRunText).c_str());
+    SetDlgItemTextW(hwnd_, IDCANCEL, ResKelvaroText(kCancelText).c_str());
+    for (int i = 0; i < kModes; ++i)
+        SendMessageW(ModeList(), CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(ResKelvaroText(static_cast<int16_t>(10 + i)).c_str()));
+    const HWND list = List();
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    for (int c = 0; c < 3; ++c) {
+        std::wstring title = ResKelvaroText(static_cast<int16_t>(kFirstColumn + c));
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = title.data();
+        column.cx = 100;
+        ListView_InsertColumn(list, c, &column);
+    }
+    hints_.Create(hwnd_);
+    const std::pair<int, int16_t> hints[] = {
+        {IDC_PRE_MODE, 22030}, {IDC_PRE_LIST, 22031}, {IDC_PRE_ONLY_KEPT, 22032}, {IDOK, 22033}, {IDCANCEL, 22034}};
+    for (const auto& [id, number] : hints) hints_.Add(Control(id), ResKelvaroText(number));
+    SetToolTip(state_.settings.Tip);
+    RestorePosition(services_.store, L"Preview_", {1000, 1000, 9000, 6000}, true, screen);
+    Layout();
+    return true;
+}
+
+void PreviewDialog::SetFontData(HFONT font) {
+    ApplyFont(font);
+    Layout();
+}
+
+bool PreviewDialog::Ask(int16_t mode) {
+    pintMode = (mode >= 0 && mode < kModes) ? mode : 0;
+    ShowModal();
+    return pblnOk;
+}
+
+void PreviewDialog::OnActivate() {
+    pblnOk = false;
+    SetToolTip(state_.settings.Tip);
+    CheckDlgButton(hwnd_, IDC_PRE_ONLY_KEPT, BST_UNCHECKED);
+    model_.SetOnlyKept(false);
+    SendMessageW(ModeList(), CB_SETCURSEL, static_cast<WPARAM>(pintMode), 0);
+    Recompute(pintMode);
+    // Like the mode buttons, 実行 needs a folder to run over.
+    EnableWindow(Control(IDOK), state_.targets.Empty() ? FALSE : TRUE);
+    SetFocus(List());
+}
+
+void PreviewDialog::Recompute(int16_t mode) {
+    std::vector<std::wstring> paths;
+    paths.reserve(state_.targets.Count());
+    for (size_t i = 0; i < state_.targets.Count(); ++i) paths.push_back(state_.targets.Text(i));
+    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    model_.Compute(services_.fs, paths, mode, state_.settings.Hira);
+    SetCursor(previous);
+    ShowRows();
+}
+
+void PreviewDialog::ShowRows() {
+    const HWND list = List();
+    ListView_SetItemCountEx(list, static_cast<int>(model_.Rows().size()), 0);
+    InvalidateRect(list, nullptr, TRUE);
+    SetDlgItemTextW(hwnd_, IDC_PRE_COUNTS, model_.CountsText().c_str());
+}
+
+bool PreviewDialog::OnCommand(UINT id, UINT code) {
+    switch (id) {
+        case IDOK:
+            if (state_.targets.Empty()) return true;
+            pblnOk = true;
+            pintMode = model_.Mode();
+            Hide();
+            return true;
+        case IDCANCEL:
+            Hide();
+            return true;
+        case IDC_PRE_MODE:
+            if (code == CBN_SELCHANGE) {
+                const LRESULT chosen = SendMessageW(ModeList(), CB_GETCURSEL, 0, 0);
+                if (chosen >= 0 && chosen < kModes) Recompute(static_cast<int16_t>(chosen));
+            }
+            return true;
+        case IDC_PRE_ONLY_KEPT:
+            if (code == BN_CLICKED) {
+                model_.SetOnlyKept(IsDlgButtonChecked(hwnd_, IDC_PRE_ONLY_KEPT) == BST_CHECKED);
+                ShowRows();
+            }
+            return true;
+        default:
+            return false;
+    }
+}
+
+LRESULT PreviewDialog::OnListNotify(NMHDR& header) {
+    if (header.code == LVN_GETDISPINFOW) {
+        LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(header).item;
+        if (!(item.mask & LVIF_TEXT) || item.iItem < 0 || static_cast<size_t>(item.iItem) >= model_.Rows().size())
+            return 0;
+        const size_t entry = model_.Rows()[static_cast<size_t>(item.iItem)];
+        cell_ = item.iSubItem == 0   ? model_.Before(entry)
+                : item.iSubItem == 1 ? model_.After(entry)
+                                     : model_.StateText(entry);
+        if (item.pszText && item.cchTextMax > 0) lstrcpynW(item.pszText, cell_.c_str(), item.cchTextMax);
+        return 0;
+    }
+    if (header.code == NM_CUSTOMDRAW) {
+        auto& draw = reinterpret_cast<NMLVCUSTOMDRAW&>(header);
+        if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+        if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && draw.nmcd.dwItemSpec < model_.Rows().size()) {
+            const PlanState state = model_.Plan()[model_.Rows()[draw.nmcd.dwItemSpec]].state;
+            if (!PlanDone(state))
+                draw.clrText =
+                    (state == PlanState::KeptLong || state == PlanState::KeptEightLong) ? kKeptColour : kRefusedColour;
+        }
+        return CDRF_DODEFAULT;
+    }
+    return 0;
+}
+
+INT_PTR PreviewDialog::OnOtherMessage(UINT message, WPARAM, LPARAM lParam) {
+    switch (message) {
+        case WM_SIZE:
+            Layout();
+            return TRUE;
+        case WM_GETMINMAXINFO: {
+            const UINT dpi = WindowDpi(hwnd_);
+            auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
+            info.ptMinTrackSize = {TwipsToPixels(5400, dpi), TwipsToPixels(3600, dpi)};
+            return TRUE;
+        }
+        case WM_NOTIFY: {
+            auto& header = *reinterpret_cast<NMHDR*>(lParam);
+            if (header.idFrom != IDC_PRE_LIST) return FALSE;
+            SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, OnListNotify(header));
+            return TRUE;
+        }
+        default:
+            return FALSE;
+    }
+}
+
+// The mode selector on top, the list below it, then the counts, the switch and
+// the two buttons at the bottom right; the list takes what the window gains.
+void PreviewDialog::Layout() {
+    if (!hwnd_ || !List()) return;
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const UINT dpi = WindowDpi(hwnd_);
+    const double width = PixelsToTwips(client.right, dpi), height = PixelsToTwips(client.bottom, dpi);
+    const double margin = 120, gap = 90;
+    const double comboHeight = HeightTwips(ModeList()), buttonHeight = HeightTwips(Control(IDOK));
+    const double countsHeight = HeightTwips(Control(IDC_PRE_COUNTS)), buttonWidth = 1200;
+    MoveTwips(Control(IDC_PRE_MODE_LABEL), margin, margin + 45, 600, comboHeight - 45);
+    MoveTwips(ModeList(), margin + 660, margin, 1800, comboHeight);
+    const double buttonTop = height - margin - buttonHeight;
+    const double countsTop = buttonTop - gap - countsHeight;
+    const double listTop = margin + comboHeight + gap;
+    const double listWidth = width - 2 * margin, listHeight = countsTop - gap - listTop;
+    if (listWidth <= 0 || listHeight <= 0) return;
+    MoveTwips(List(), margin, listTop, listWidth, listHeight);
+    MoveTwips(Control(IDC_PRE_COUNTS), margin, countsTop, listWidth, countsHeight);
+    MoveTwips(Control(IDCANCEL), width - margin - buttonWidth, buttonTop, buttonWidth, buttonHeight);
+    MoveTwips(Control(IDOK), width - margin - gap - 2 * buttonWidth, buttonTop, buttonWidth, buttonHeight);
+    MoveTwips(Control(IDC_PRE_ONLY_KEPT), margin, buttonTop, std::max(0.0, listWidth - 2 * buttonWidth - 2 * gap),
+              buttonHeight);
+    RECT inner{};
+    GetClientRect(List(), &inner);
+    const int scroll = GetSystemMetrics(SM_CXVSCROLL);
+    const int usable = std::max<int>(0, inner.right - scroll);
+    for (int c = 0; c < 3; ++c) ListView_SetColumnWidth(List(), c, usable * kColumnShare[c] / 100);
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,55 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "app/app_state.h"
+#include "windows/dialog_base.h"
+#include "windows/hints.h"
+#include "windows/preview_state.h"
+
+namespace kelvaro {
+
+// The preview of a run ("変更内容の確認"): what the chosen mode would do with
+// every folder of the target list, recomputed whenever the mode changes.
+// 実行 closes it with pblnOk set and the mode in pintMode; キャンセル and Esc
+// close it touching nothing.
+class PreviewDialog final : public DialogBase {
+public:
+    PreviewDialog(AppState& state, Services& services) : state_(state), services_(services) {}
+
+    bool Load(HWND owner, const ScreenTwips& screen);
+    void Unload() { DialogBase::Unload(services_.store, L"Preview_", true); }
+    void SetToolTip(bool on) { hints_.SetToolTip(on); }
+    void SetFontData(HFONT font);
+
+    // Shows the plan of the target list by `mode`; true when 実行 was pressed,
+    // pintMode then holds the mode chosen.
+    bool Ask(int16_t mode);
+    bool pblnOk = false;
+    int16_t pintMode = 0;
+
+    const PreviewState& State() const { return model_; }
+    HWND List() const;
+    HWND ModeList() const;
+    std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
+
+protected:
+    void OnActivate() override;
+    bool OnCommand(UINT id, UINT code) override;
+    INT_PTR OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void Recompute(int16_t mode);
+    void ShowRows();
+    void Layout();
+    LRESULT OnListNotify(NMHDR& header);
+
+    AppState& state_;
+    Services& services_;
+    PreviewState model_;
+    HintSet hints_;
+    std::wstring cell_;  // the text handed to the list for one cell
+};
+
+}  // namespace kelvaro

@@ -1,0 +1,184 @@
+// The preview dialog in the real main window: reached from the target list's
+// popup and from the mode buttons, recomputed on a change of mode, touching
+// nothing on Esc and running on Enter.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/main_window.h"
+#include "fakes/fake_file_system.h"
+#include "fakes/fake_services.h"
+#include "fakes/fake_settings_store.h"
+#include "fakes/gui.h"
+#include "resource.h"
+#include "settings/app_settings.h"
+#include "windows/window_base.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::FakeClipboard;
+using testing::FakeFileSystem;
+using testing::FakePrompts;
+using testing::FakeSettingsStore;
+using testing::Pump;
+using Lines = std::vector<std::wstring>;
+
+std::wstring Cell(HWND list, int row, int column) {
+    wchar_t text[512] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 512;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+class PreviewDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        OleInitialize(nullptr);
+        window = std::make_unique<MainWindow>(state, services);
+        ASSERT_TRUE(window->Create(SW_SHOWNORMAL));
+        Pump();
+        for (const wchar_t* path :
+             {L"C:\\Data\\photos", L"C:\\Data\\DONE", L"C:\\Data\\My Photos", L"C:\\Data\\ＡＢＣ"}) {
+            fs.AddDir(path);
+            state.targets.Gaibu_ListInAdd(fs, path);
+        }
+        window->BtnEnabledChange();
+    }
+    void TearDown() override {
+        window.reset();
+        Pump();
+        OleUninitialize();
+    }
+    PreviewDialog& Dialog() { return window->Preview(); }
+    // Posted input runs inside the dialog's modal loop, in order.
+    void ChooseMode(int mode) {
+        const HWND combo = Dialog().ModeList();
+        PostMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(mode), 0);
+        PostMessageW(Dialog().Handle(), WM_COMMAND, MAKEWPARAM(IDC_PRE_MODE, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
+    }
+    void Key(UINT key) {
+        PostMessageW(Dialog().List(), WM_KEYDOWN, key, 0);
+        PostMessageW(Dialog().List(), WM_KEYUP, key, 0xC0000001);
+    }
+    void FromPopup() {
+        SendMessageW(window->Targets().Handle(), WM_COMMAND, kPopupPreview, 0);
+        Pump();
+    }
+    int Rows() { return static_cast<int>(SendMessageW(Dialog().List(), LVM_GETITEMCOUNT, 0, 0)); }
+
+    FakeSettingsStore store;
+    FakeFileSystem fs;
+    FakeClipboard clipboard;
+    FakePrompts prompts;
+    Services services{store, fs, clipboard, prompts};
+    AppState state{prompts};
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(PreviewDialogTest, OpensFromThePopupRecomputesOnAModeAndEscTouchesNothing) {
+    Key(VK_ESCAPE);
+    FromPopup();
+    EXPECT_FALSE(IsWindowVisible(Dialog().Handle()));
+    // Before any run the automatic mode (lower case) is preset.
+    EXPECT_EQ(SendMessageW(Dialog().ModeList(), CB_GETCURSEL, 0, 0), 2);
+    ASSERT_EQ(Rows(), 4);
+    EXPECT_EQ(Cell(Dialog().List(), 1, 0), L"C:\\Data\\DONE");
+    EXPECT_EQ(Cell(Dialog().List(), 1, 1), L"done");
+    EXPECT_EQ(Cell(Dialog().List(), 1, 2), L"変更します");
+    wchar_t caption[32] = {};
+    GetWindowTextW(Dialog().Handle(), caption, 32);
+    EXPECT_STREQ(caption, L"変更内容の確認");
+
+    // Upper case except long names, then only the folders that keep their name.
+    ChooseMode(1);
+    PostMessageW(GetDlgItem(Dialog().Handle(), IDC_PRE_ONLY_KEPT), BM_CLICK, 0, 0);
+    PostMessageW(GetDlgItem(Dialog().Handle(), IDCANCEL), BM_CLICK, 0, 0);
+    FromPopup();
+    EXPECT_EQ(Dialog().State().Mode(), 1);
+    ASSERT_EQ(Rows(), 3);  // photos will be renamed: not shown
+    EXPECT_EQ(Cell(Dialog().List(), 0, 2), L"同一の為変更しません");
+    EXPECT_EQ(Cell(Dialog().List(), 1, 2), L"ＬＦＮの為変更しません");
+    wchar_t counts[256] = {};
+    GetDlgItemTextW(Dialog().Handle(), IDC_PRE_COUNTS, counts, 256);
+    EXPECT_EQ(std::wstring(counts).substr(0, 5), L"合計：4件");
+
+    EXPECT_EQ(fs.moves, 0);
+    EXPECT_EQ(state.targets.Count(), 4u);
+    EXPECT_EQ(state.history.Count(), 0u);
+}
+
+TEST_F(PreviewDialogTest, EnterRunsTheChosenModeAndTheNextPreviewStartsFromIt) {
+    ChooseMode(6);
+    Key(VK_RETURN);
+    FromPopup();
+    EXPECT_EQ(fs.Stored(L"C:\\Data\\ABC"), L"C:\\Data\\ABC");  // half-width
+    EXPECT_EQ(state.history.Line(state.history.Count() - 1), L"全て終了しました");
+    EXPECT_TRUE(state.targets.Empty());  // the other three are in form in half-width
+    Key(VK_ESCAPE);
+    FromPopup();
+    EXPECT_EQ(SendMessageW(Dialog().ModeList(), CB_GETCURSEL, 0, 0), 6);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Dialog().Handle(), IDOK)));  // nothing to run
+}
+
+TEST_F(PreviewDialogTest, ModeButtonsAskFirstOnlyWithTheOption) {
+    // The option is a check box of the options dialog.
+    PostMessageW(GetDlgItem(window->Option().Handle(), IDC_OPT_CONFIRM), BM_CLICK, 0, 0);
+    PostMessageW(GetDlgItem(window->Option().Handle(), IDOK), BM_CLICK, 0, 0);
+    window->mnuOption_Click();
+    ASSERT_TRUE(state.settings.Confirm);
+
+    PostMessageW(GetDlgItem(Dialog().Handle(), IDCANCEL), BM_CLICK, 0, 0);
+    SendMessageW(window->ExeButton(0), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(Dialog().State().Mode(), 0);  // preset to the button's mode
+    EXPECT_EQ(fs.moves, 0);
+
+    PostMessageW(GetDlgItem(Dialog().Handle(), IDOK), BM_CLICK, 0, 0);
+    SendMessageW(window->ExeButton(0), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(fs.Stored(L"C:\\Data\\photos"), L"C:\\Data\\PHOTOS");
+
+    state.settings.Confirm = false;
+    fs.AddDir(L"C:\\Data\\more");
+    state.targets.Gaibu_ListInAdd(fs, L"C:\\Data\\more");
+    window->BtnEnabledChange();
+    SendMessageW(window->ExeButton(0), BM_CLICK, 0, 0);  // no preview: renamed at once
+    Pump();
+    EXPECT_EQ(fs.Stored(L"C:\\Data\\more"), L"C:\\Data\\MORE");
+}
+
+TEST_F(PreviewDialogTest, KeepsItsPlaceAndSizeAndTheListFollowsTheSize) {
+    for (const auto& [key, value] : {std::pair{L"Preview_Left", L"1500"},
+                                     {L"Preview_Top", L"1200"},
+                                     {L"Preview_Width", L"9000"},
+                                     {L"Preview_Height", L"7000"}})
+        store.StoreWrite(kAppName, kSectionName, key, value);
+    window = std::make_unique<MainWindow>(state, services);
+    ASSERT_TRUE(window->Create(SW_SHOWNORMAL));
+    Pump();
+    RECT box{}, list{};
+    GetWindowRect(Dialog().Handle(), &box);
+    const UINT dpi = WindowDpi(Dialog().Handle());
+    EXPECT_EQ(box.left, TwipsToPixels(1500, dpi));
+    EXPECT_EQ(box.right - box.left, TwipsToPixels(9000, dpi));
+    SetWindowPos(Dialog().Handle(), nullptr, 0, 0, TwipsToPixels(12000, dpi), TwipsToPixels(8000, dpi),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(Dialog().List(), &list);
+    GetWindowRect(Dialog().Handle(), &box);
+    EXPECT_GT(list.right - list.left, (box.right - box.left) * 9 / 10);
+    SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Preview_Width", L""), L"12000");
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Preview_Top", L""), L"1200");
+    testing::DropQuit();
+}
+
+}  // namespace
+}  // namespace kelvaro

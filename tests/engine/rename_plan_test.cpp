@@ -1,0 +1,174 @@
+// PlanRun against the in-memory file system: every state in the modes where
+// it occurs, and the run over the same batch ending as the plan said.
+#include "engine/rename_plan.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_file_system.h"
+#include "fakes/sinks.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::FakeFileSystem;
+using testing::RecordingSink;
+using Lines = std::vector<std::wstring>;
+using S = PlanState;
+
+class RenamePlanTest : public ::testing::Test {
+protected:
+    std::vector<PlanEntry> Plan(const Lines& paths, int16_t mode) { return PlanRun(fs, paths, mode, true); }
+    std::vector<S> States(const Lines& paths, int16_t mode) {
+        std::vector<S> states;
+        for (const auto& entry : Plan(paths, mode)) states.push_back(entry.state);
+        return states;
+    }
+    // The run over the batch, as the run driver walks it: RenameDir in order,
+    // folders below a renamed one followed to its new name.
+    std::vector<bool> Run(Lines paths, int16_t mode) {
+        RecordingSink history, changed;
+        LastPathSink last(changed);
+        std::vector<bool> done;
+        for (size_t i = 0; i < paths.size(); ++i) {
+            last.Clear();
+            done.push_back(RenameDir({fs, history, last, true}, paths[i], mode) == kRenameDone);
+            if (done.back() && !last.Last().empty() && last.Last() != paths[i])
+                for (size_t k = i + 1; k < paths.size(); ++k) FollowRename(paths[k], paths[i], last.Last());
+        }
+        return done;
+    }
+    FakeFileSystem fs;
+};
+
+TEST_F(RenamePlanTest, EachFolderOnItsOwnInEveryMode) {
+    for (const wchar_t* name : {L"photos", L"DONE", L"My Photos", L"longfoldername", L"ＡＢＣ．", L"ＣＯＮ",
+                                L"ｌｐｔ１", L"Long Name", L"Short One"})
+        fs.AddDir(std::wstring(L"C:\\D\\") + name);
+    fs.shortNames[L"C:\\D\\Short One"] = L"C:\\D\\shorto~1";
+    const auto plan = Plan({L"C:\\D\\photos", L"C:\\D\\DONE", L"C:\\D\\gone", L"C:\\D\\GONE"}, 0);
+    EXPECT_EQ(plan[0].state, S::Rename);
+    EXPECT_EQ(plan[0].newPath, L"C:\\D\\PHOTOS");
+    EXPECT_EQ(plan[1].state, S::InForm);
+    EXPECT_EQ(plan[2].state, S::Missing);
+    EXPECT_EQ(plan[3].state, S::Missing);  // in form, but nothing is there to be done
+    EXPECT_EQ(States({L"C:\\D\\My Photos", L"C:\\D\\photos"}, 1), (std::vector<S>{S::KeptLong, S::Rename}));
+    EXPECT_EQ(States({L"C:\\D\\longfoldername", L"C:\\D\\photos"}, 4), (std::vector<S>{S::KeptEightLong, S::Rename}));
+    // A trailing dot and device names (in any case, with an extension) are never stored.
+    EXPECT_EQ(States({L"C:\\D\\ＡＢＣ．", L"C:\\D\\ＣＯＮ", L"C:\\D\\ｌｐｔ１"}, 6),
+              (std::vector<S>{S::Unstorable, S::Unstorable, S::Unstorable}));
+    // No short form (the volume answers with the long name) against a short name.
+    const auto shortPlan = Plan({L"C:\\D\\Long Name", L"C:\\D\\Short One"}, 3);
+    EXPECT_EQ(shortPlan[0].state, S::Unstorable);
+    EXPECT_EQ(shortPlan[1].state, S::Rename);
+    EXPECT_EQ(shortPlan[1].newPath, L"C:\\D\\SHORTO~1");
+    EXPECT_EQ(fs.shortLookups, 1);  // the parent's short path; the names come from its listing
+    for (int16_t mode = 0; mode < 7; ++mode) EXPECT_EQ(States({L"C:\\D\\gone"}, mode), std::vector<S>{S::Missing});
+}
+
+TEST_F(RenamePlanTest, TwoFoldersOfTheBatchAfterOneNameAreBothMarked) {
+    // ＡＢＣ and ABC both half-width to ABC: ABC keeps its name, ＡＢＣ cannot take it.
+    fs.AddDir(L"C:\\D\\ＡＢＣ");
+    fs.AddDir(L"C:\\D\\ABC");
+    auto plan = Plan({L"C:\\D\\ＡＢＣ", L"C:\\D\\ABC"}, 6);
+    EXPECT_EQ(plan[0].state, S::BatchClash);
+    EXPECT_EQ(plan[0].clashWith, 1u);
+    EXPECT_EQ(plan[1].state, S::InForm);
+    EXPECT_EQ(plan[1].clashWith, 0u);
+    // Two that both change to one name: the first takes it, the second is refused.
+    fs.AddDir(L"C:\\E\\ａB");
+    fs.AddDir(L"C:\\E\\aＢ");
+    plan = Plan({L"C:\\E\\ａB", L"C:\\E\\aＢ"}, 5);
+    EXPECT_EQ(plan[0].state, S::Rename);
+    EXPECT_EQ(plan[0].clashWith, 1u);
+    EXPECT_EQ(plan[1].state, S::BatchClash);
+    EXPECT_EQ(plan[1].newPath, L"C:\\E\\ａＢ");
+    EXPECT_EQ(Run({L"C:\\E\\ａB", L"C:\\E\\aＢ"}, 5), (std::vector<bool>{true, false}));
+}
+
+TEST_F(RenamePlanTest, NamesTakenBySiblingsOutsideTheBatch) {
+    fs.AddDir(L"C:\\D\\ＤＡＴＡ");
+    fs.AddDir(L"C:\\D\\DATA");
+    fs.AddDir(L"C:\\D\\ＸＹ");
+    fs.AddFile(L"C:\\D\\XY");
+    fs.AddDir(L"C:\\D\\work");
+    fs.AddDir(L"C:\\D\\work.Tmpぷよむ");
+    fs.AddDir(L"C:\\D\\photos");
+    const Lines batch{L"C:\\D\\ＤＡＴＡ", L"C:\\D\\ＸＹ", L"C:\\D\\work", L"C:\\D\\photos"};
+    EXPECT_EQ(States(batch, 6), (std::vector<S>{S::SiblingExists, S::SiblingExists, S::InForm, S::InForm}));
+    // A change of case is no clash with the folder itself; the temporary name is.
+    EXPECT_EQ(States(batch, 0), (std::vector<S>{S::InForm, S::InForm, S::SiblingExists, S::Rename}));
+    EXPECT_EQ(fs.listingCalls, 2);  // one listing of the parent per plan
+    EXPECT_EQ(fs.moves, 0);
+}
+
+TEST_F(RenamePlanTest, AFolderThatCannotBeListedIsAskedFolderByFolder) {
+    fs.AddDir(L"C:\\Locked\\photos");
+    fs.unlistable.insert(L"C:\\Locked");
+    EXPECT_EQ(States({L"C:\\Locked\\photos", L"C:\\Locked\\gone"}, 0), (std::vector<S>{S::Rename, S::Missing}));
+}
+
+TEST_F(RenamePlanTest, PathsTooLongForWindows) {
+    const std::wstring deep = L"C:\\" + std::wstring(240, L'p');
+    fs.AddDir(L"C:\\D\\" + std::wstring(250, L'a'));       // the temporary name would pass 255
+    fs.AddDir(deep + L"\\abcdefghijklm");                  // the temporary path would pass 259
+    fs.AddDir(L"C:\\D\\" + std::wstring(130, L'\u30AC'));  // ガ x130 half-width: 260 characters
+    const std::wstring longer = L"C:\\" + std::wstring(250, L'q') + L"\\" + std::wstring(20, L'r');
+    fs.AddDir(longer + L"\\sub");  // already past 259: this volume takes long paths
+    EXPECT_EQ(States({L"C:\\D\\" + std::wstring(250, L'a'), deep + L"\\abcdefghijklm"}, 0),
+              (std::vector<S>{S::TooLong, LongPathsEnabled() ? S::Rename : S::TooLong}));
+    EXPECT_EQ(States({L"C:\\D\\" + std::wstring(130, L'\u30AC')}, 6), std::vector<S>{S::TooLong});
+    EXPECT_EQ(States({longer + L"\\sub"}, 0), std::vector<S>{S::Rename});
+}
+
+TEST_F(RenamePlanTest, FolderBelowARenamedOneIsFollowed) {
+    fs.AddDir(L"C:\\D\\ab\\cd");
+    fs.AddDir(L"C:\\D\\ef\\gh");
+    fs.AddDir(L"C:\\D\\ＫＬ\\mn");
+    const Lines batch{L"C:\\D\\ab", L"C:\\D\\ab\\cd", L"C:\\D\\ef\\gh",
+                      L"C:\\D\\ef", L"C:\\D\\ＫＬ",   L"C:\\D\\ＫＬ\\mn"};
+    const auto plan = Plan(batch, 5);  // full-width
+    EXPECT_EQ(plan[1].state, S::Rename);
+    EXPECT_TRUE(plan[1].belowRenamed);
+    EXPECT_EQ(plan[1].newPath, L"C:\\D\\ａｂ\\ｃｄ");
+    EXPECT_FALSE(plan[2].belowRenamed);  // handled before its parent
+    EXPECT_EQ(plan[4].state, S::InForm);
+    EXPECT_FALSE(plan[5].belowRenamed);  // its parent keeps its name
+    const auto done = Run(batch, 5);
+    for (size_t i = 0; i < batch.size(); ++i) EXPECT_EQ(done[i], PlanDone(plan[i].state)) << i;
+    EXPECT_EQ(fs.Stored(L"C:\\D\\ａｂ\\ｃｄ"), L"C:\\D\\ａｂ\\ｃｄ");
+    EXPECT_EQ(fs.Stored(L"C:\\D\\ｅｆ\\ｇｈ"), L"C:\\D\\ｅｆ\\ｇｈ");
+}
+
+TEST_F(RenamePlanTest, TheRunDoesWhatThePlanSaidInEveryMode) {
+    const Lines names{L"photos", L"PHOTOS2", L"My Photos", L"abc.de", L"ＤＡＴＡ",
+                      L"DATA",   L"ｶﾞｲﾄﾞ",   L"ガイド",    L"ＣＯＮ", L"sub"};
+    for (int16_t mode = 0; mode < 7; ++mode) {
+        fs = FakeFileSystem();
+        Lines batch;
+        for (const auto& name : names) {
+            fs.AddDir(L"C:\\T\\" + name);
+            batch.push_back(L"C:\\T\\" + name);
+        }
+        fs.AddDir(L"C:\\T\\sub\\inner");
+        batch.push_back(L"C:\\T\\sub\\inner");
+        batch.push_back(L"C:\\T\\vanished");
+        fs.shortNames[L"C:\\T\\My Photos"] = L"C:\\T\\MYPHOT~1";
+        const auto plan = Plan(batch, mode);
+        const auto done = Run(batch, mode);
+        for (size_t i = 0; i < batch.size(); ++i) {
+            EXPECT_EQ(done[i], PlanDone(plan[i].state)) << mode << L" " << batch[i];
+            if (plan[i].state == S::Rename) EXPECT_EQ(fs.Stored(plan[i].newPath), plan[i].newPath) << mode;
+        }
+    }
+}
+
+TEST(FollowRename, OnlyFoldersBelowTheRenamedOne) {
+    std::wstring path = L"C:\\D\\ab\\cd";
+    EXPECT_TRUE(FollowRename(path, L"C:\\D\\AB", L"C:\\D\\ａｂ"));
+    EXPECT_EQ(path, L"C:\\D\\ａｂ\\cd");
+    for (std::wstring other : {L"C:\\D\\abc", L"C:\\D\\ab", L"C:\\D\\a"})
+        EXPECT_FALSE(FollowRename(other, L"C:\\D\\ab", L"C:\\D\\x")) << other;
+}
+
+}  // namespace
+}  // namespace kelvaro
