@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/input_box.h"
+#include "platform/prompt_owner.h"
 
 namespace kelvaro {
 namespace {
@@ -66,6 +67,11 @@ bool Win32Clipboard::SetText(const std::wstring& text) {
         return false;
     }
     return true;
+}
+
+HWND Win32Prompts::Owner() const {
+    if (HWND dialog = PromptOwnerScope::Current()) return dialog;
+    return owner_ ? *owner_ : nullptr;
 }
 
 void Win32Prompts::Notice(const std::wstring& text) {

@@ -28,7 +28,8 @@ public:
     void ShowHelp(const std::wstring& helpFile) override;
 
 private:
-    HWND Owner() const { return owner_ ? *owner_ : nullptr; }
+    // The modal dialog shown at the moment, else the main window.
+    HWND Owner() const;
     HWND* owner_;
 };
 

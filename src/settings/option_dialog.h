@@ -16,7 +16,7 @@ public:
     bool Load(HWND owner, const ScreenTwips& screen);
     void Unload() { DialogBase::Unload(services_.store, L"Option_", false); }
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
-    void SetFontData(HFONT font) { ApplyFont(font); }
+    void SetFontData(HFONT font);
     // Told when OK changed the hint setting, to pass it on to every window.
     std::function<void(bool)> onTipChanged;
 
@@ -30,6 +30,8 @@ protected:
 private:
     void Show(const OptionsForm& form);
     void AutoVisible();
+    void Layout();
+    SIZE PlacePanel(HWND panel, int top);
 
     AppState& state_;
     Services& services_;
