@@ -77,27 +77,6 @@ protected:
         send();
         return first;
     }
-    // A window of this thread of the given class, not one of `known`.
-    static HWND ThreadWindow(const wchar_t* className, std::initializer_list<HWND> known = {}) {
-        struct Search {
-            const wchar_t* name;
-            std::initializer_list<HWND> known;
-            HWND found;
-        } search{className, known, nullptr};
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND hwnd, LPARAM lParam) {
-                auto& s = *reinterpret_cast<Search*>(lParam);
-                wchar_t name[64] = {};
-                GetClassNameW(hwnd, name, 64);
-                if (lstrcmpiW(name, s.name) != 0 || std::find(s.known.begin(), s.known.end(), hwnd) != s.known.end())
-                    return TRUE;
-                s.found = hwnd;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
     inline static std::function<void()> pending;
 
     static RECT RectIn(HWND dialog, HWND control) {
@@ -386,9 +365,6 @@ TEST_F(DialogsTest, AliasDialogKeepsItsPromptsHintsAndFocus) {
     Pump();
     MenuMenteDialog& dialog = main.MenuMente();
     HWND deleteAll = dialog.Control(IDC_MENTE_DELALL);
-    // The prompts are the dialogs of the thread other than these.
-    const std::initializer_list<HWND> dialogs{dialog.Handle(), main.Option().Handle(), main.Default().Handle(),
-                                              main.About().Handle()};
     AliasTable aliases;
     aliases.Add(L"A", L"C:\\a");
     aliases.Add(L"B", L"C:\\b");
@@ -399,8 +375,9 @@ TEST_F(DialogsTest, AliasDialogKeepsItsPromptsHintsAndFocus) {
     static int* relayCount;
     relayCount = &relayed;
     Later([&] {
-        HWND hints = ThreadWindow(TOOLTIPS_CLASSW);
-        while (hints && GetWindow(hints, GW_OWNER) != dialog.Handle()) hints = GetWindow(hints, GW_HWNDNEXT);
+        HWND hints = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
+        while (hints && GetWindow(hints, GW_OWNER) != dialog.Handle())
+            hints = FindWindowExW(nullptr, hints, TOOLTIPS_CLASSW, nullptr);
         SetWindowSubclass(
             hints,
             [](HWND h, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR button) -> LRESULT {
@@ -413,12 +390,12 @@ TEST_F(DialogsTest, AliasDialogKeepsItsPromptsHintsAndFocus) {
         PostMessageW(deleteAll, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
         PostMessageW(dialog.Control(IDC_MENTE_NAME), BM_CLICK, 0, 0);
         Later([&] {  // in the input box: the name of the other alias
-            HWND input = ThreadWindow(L"#32770", dialogs);
+            HWND input = FindWindowW(L"#32770", L"フォルダエリアス名の変更");
             inputOwner = GetWindow(input, GW_OWNER);
             SetDlgItemTextW(input, IDC_INPUT_ANSWER, L"B");
             PostMessageW(GetDlgItem(input, IDOK), BM_CLICK, 0, 0);
             Later([&] {  // in the message box about the duplicate
-                HWND notice = ThreadWindow(L"#32770", dialogs);
+                HWND notice = FindWindowW(L"#32770", L"Kelvaro2");
                 noticeOwner = GetWindow(notice, GW_OWNER);
                 PostMessageW(notice, WM_COMMAND, IDOK, 0);
                 Later([&] {  // back in the alias dialog
