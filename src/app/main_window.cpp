@@ -99,7 +99,6 @@ bool MainWindow::Create(int show) {
             return false;
         }
         FontEveryWindow();
-        mente_.SetFontData(font_.Get());  // the alias dialog takes the font only here
         const MainPosition position = ReadMainPosition(services_.store, ScreenTwipsNow());
         const UINT dpi = WindowDpi(hwnd_);
         MoveWindow(hwnd_, TwipsToPixels(position.rect.left, dpi), TwipsToPixels(position.rect.top, dpi),
@@ -184,6 +183,7 @@ void MainWindow::mnuAbout_Click() {
 }
 
 void MainWindow::mnuInDirDefault_Click() {
+    if (default_.Shown()) return;  // its settings belong to the one shown
     default_.pstr_lblDrive_Caption = ResKelvaroText(10000);
     default_.pstr_cbxDrive_Hint = ResKelvaroText(10020);
     default_.pblnYukoMukouOk = true;
@@ -309,6 +309,7 @@ void MainWindow::HoldTargetPainting(bool held) {
 }
 
 bool MainWindow::Maintain(AliasTable& aliases) {
+    if (mente_.Shown()) return false;  // its slots belong to the one shown
     for (int i = 0; i < AliasTable::kSlots; ++i) {
         const bool used = i <= aliases.Last();
         mente_.Set_Menu(i, used ? aliases.Name(i) : L"", used ? aliases.Dir(i) : L"");
@@ -367,7 +368,8 @@ void MainWindow::mnuFont_Click() {
     FontEveryWindow();
 }
 
-// The main window, the child windows and the options, initial folder and about dialogs.
+// The main window, the child windows and the four dialogs (the alias dialog
+// too: it would otherwise keep the start-up font until the next start).
 void MainWindow::FontEveryWindow() {
     SetFontData();
     for (ChildWindow* child : children_) child->SetFontData(font_.Get());
@@ -375,6 +377,7 @@ void MainWindow::FontEveryWindow() {
     option_.SetFontData(font_.Get());
     default_.SetFontData(font_.Get());
     preview_.SetFontData(font_.Get());
+    mente_.SetFontData(font_.Get());
 }
 
 // The old help file when one lies beside the program; otherwise the guide,

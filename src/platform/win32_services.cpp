@@ -8,6 +8,7 @@
 
 #include "platform/input_box.h"
 #include "settings/app_settings.h"
+#include "platform/prompt_owner.h"
 
 namespace kelvaro {
 namespace {
@@ -68,6 +69,11 @@ bool Win32Clipboard::SetText(const std::wstring& text) {
         return false;
     }
     return true;
+}
+
+HWND Win32Prompts::Owner() const {
+    if (HWND dialog = PromptOwnerScope::Current()) return dialog;
+    return owner_ ? *owner_ : nullptr;
 }
 
 void Win32Prompts::Notice(const std::wstring& text) {

@@ -29,7 +29,8 @@ public:
     bool OpenDocument(const std::wstring& path) override;
 
 private:
-    HWND Owner() const { return owner_ ? *owner_ : nullptr; }
+    // The modal dialog shown at the moment, else the main window.
+    HWND Owner() const;
     HWND* owner_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "engine/catalog.h"
 #include "engine/disk_paths.h"
 #include "engine/path_text.h"
@@ -40,8 +42,16 @@ bool DefaultDialog::Load(HWND owner, const ScreenTwips& screen) {
         hints_.Add(control, L"");
     hints_.SetText(Control(IDOK), ResAllText(8047));
     hints_.SetText(Control(IDCANCEL), ResAllText(8046));
+    ForwardContextMenu(Control(IDC_DEF_DIRTEXT));
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const auto& [kind, size] : {std::pair{ICON_SMALL, SM_CXSMICON}, std::pair{ICON_BIG, SM_CXICON}}) {
+        const int pixels = GetSystemMetricsForDpi(size, WindowDpi(hwnd_));
+        SendMessageW(hwnd_, WM_SETICON, kind,
+                     reinterpret_cast<LPARAM>(
+                         LoadImageW(instance, MAKEINTRESOURCEW(IDI_KELVARO2), IMAGE_ICON, pixels, pixels, LR_SHARED)));
+    }
     SetYuko(true);
-    Layout();
+    FitToFont();
     return true;
 }
 
@@ -55,7 +65,69 @@ void DefaultDialog::SetToolTip(bool on) {
 
 void DefaultDialog::SetFontData(HFONT font) {
     ApplyFont(font);
+    FitToFont();
+}
+
+// Rows of the lists as high as a line of the font (the icons need 16 pixels
+// and a little air), and a dialog large enough for what it shows.
+void DefaultDialog::FitToFont() {
+    const Metrics m = FontMetrics();
+    const int row = std::max(m.line + MulDiv(2, static_cast<int>(WindowDpi(hwnd_)), 96), kMinimumRow);
+    SendMessageW(dir_.Handle(), LB_SETITEMHEIGHT, 0, row);
+    SendMessageW(drive_.Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), row);
+    SendMessageW(drive_.Handle(), CB_SETITEMHEIGHT, 0, row);
     Layout();
+    GrowToMinimum();
+}
+
+// The smallest inner size at which nothing is cut off: the label's line, the
+// drive list, four folder rows, the text line and the buttons' panel.
+SIZE DefaultDialog::MinimumClient() const {
+    const Metrics m = FontMetrics();
+    const UINT dpi = WindowDpi(hwnd_);
+    const int edge = TwipsToPixels(60, dpi);
+    const int row = static_cast<int>(SendMessageW(dir_.Handle(), LB_GETITEMHEIGHT, 0, 0));
+    RECT drive{};
+    GetWindowRect(drive_.Handle(), &drive);
+    const int buttons = 2 * ClosingButtonWidth() + 3 * m.gap;
+    const int label = LabelLeft() + TextSize(Control(IDC_DEF_LABEL)).cx + edge;
+    const int height = LabelHeight() + (drive.bottom - drive.top) + 4 * row + TextHeight() + PanelHeight() +
+                       TwipsToPixels(300, dpi) + 4;
+    return {std::max({buttons, label, 10 * m.line}), height};
+}
+
+void DefaultDialog::GrowToMinimum() {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const SIZE minimum = MinimumClient();
+    if (client.right >= minimum.cx && client.bottom >= minimum.cy) return;
+    SetClientSize(std::max<int>(client.right, minimum.cx), std::max<int>(client.bottom, minimum.cy));
+}
+
+int DefaultDialog::LabelLeft() const {
+    const UINT dpi = WindowDpi(hwnd_);
+    if (!pblnYukoMukouOk) return TwipsToPixels(60, dpi);
+    RECT box{};
+    GetWindowRect(Control(IDC_DEF_SWITCH), &box);
+    return TwipsToPixels(60, dpi) + (box.right - box.left) + TwipsToPixels(60, dpi);
+}
+
+int DefaultDialog::LabelHeight() const {
+    const Metrics m = FontMetrics();
+    return std::max(m.line, m.check);
+}
+
+int DefaultDialog::TextHeight() const {
+    return FontMetrics().line + MulDiv(8, static_cast<int>(WindowDpi(hwnd_)), 96);
+}
+
+int DefaultDialog::PanelHeight() const {
+    const Metrics m = FontMetrics();
+    return m.button + 2 * m.gap;
+}
+
+int DefaultDialog::ClosingButtonWidth() const {
+    return std::max(ButtonSize(Control(IDOK)).cx, ButtonSize(Control(IDCANCEL)).cx);
 }
 
 void DefaultDialog::SetDirName(const std::wstring& path) {
@@ -94,22 +166,15 @@ void DefaultDialog::OnActivate() {
     pblnOk = false;
     SetToolTip(state_.settings.Tip);
     DirTextSet();
-    RECT box{};
-    GetWindowRect(Control(IDC_DEF_SWITCH), &box);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&box), 2);
-    RECT label{};
-    GetWindowRect(Control(IDC_DEF_LABEL), &label);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&label), 2);
-    const UINT dpi = WindowDpi(hwnd_);
-    int left = TwipsToPixels(60, dpi);
+    // The label starts right of the switch, or at the edge when no switch is offered.
     if (pblnYukoMukouOk) {
         ShowWindow(Control(IDC_DEF_SWITCH), SW_SHOW);
-        left = box.right + TwipsToPixels(60, dpi);
     } else {
         SetYuko(true);
         ShowWindow(Control(IDC_DEF_SWITCH), SW_HIDE);
     }
-    MoveWindow(Control(IDC_DEF_LABEL), left, label.top, label.right - label.left, label.bottom - label.top, TRUE);
+    Layout();
+    GrowToMinimum();
     EnableWindow(Control(IDOK), FALSE);
     showing_ = true;
 }
@@ -156,28 +221,33 @@ void DefaultDialog::Layout() {
     RECT client{};
     GetClientRect(hwnd_, &client);
     const UINT dpi = WindowDpi(hwnd_);
-    const double width = PixelsToTwips(client.right, dpi), height = PixelsToTwips(client.bottom, dpi);
-    const HWND panel = Control(IDC_DEF_PANEL), label = Control(IDC_DEF_LABEL), text = Control(IDC_DEF_DIRTEXT);
-    const double panelHeight = HeightTwips(panel), labelHeight = HeightTwips(label);
-    const double driveHeight = HeightTwips(drive_.Handle()), textHeight = HeightTwips(text);
+    const Metrics m = FontMetrics();
+    const int edge = TwipsToPixels(60, dpi);
+    // The switch and the label on the first line, as high as the font.
+    const int labelHeight = LabelHeight(), labelLeft = LabelLeft();
+    MoveWindow(Control(IDC_DEF_SWITCH), edge, edge, m.check + MulDiv(2, static_cast<int>(dpi), 96), labelHeight, TRUE);
+    MoveWindow(Control(IDC_DEF_LABEL), labelLeft, edge, std::max<int>(client.right - labelLeft - edge, 0), labelHeight,
+               TRUE);
     // The buttons' panel keeps the bottom edge, OK and Cancel at its right.
-    MoveTwips(panel, 0, height - panelHeight, width, panelHeight);
-    const double buttonWidth = 750, buttonHeight = HeightTwips(Control(IDOK));
-    const double buttonTop = height - panelHeight + (panelHeight - buttonHeight) / 2;
-    MoveTwips(Control(IDCANCEL), width - 60 - buttonWidth, buttonTop, buttonWidth, buttonHeight);
-    MoveTwips(Control(IDOK), width - 120 - 2 * buttonWidth, buttonTop, buttonWidth, buttonHeight);
+    const int panelHeight = PanelHeight(), buttonWidth = ClosingButtonWidth();
+    const int panelTop = client.bottom - panelHeight, buttonTop = panelTop + (panelHeight - m.button) / 2;
+    MoveWindow(Control(IDC_DEF_PANEL), 0, panelTop, client.right, panelHeight, TRUE);
+    MoveWindow(Control(IDCANCEL), client.right - edge - buttonWidth, buttonTop, buttonWidth, m.button, TRUE);
+    MoveWindow(Control(IDOK), client.right - 2 * (edge + buttonWidth), buttonTop, buttonWidth, m.button, TRUE);
 
+    const HWND text = Control(IDC_DEF_DIRTEXT);
+    const double width = PixelsToTwips(client.right, dpi), height = PixelsToTwips(client.bottom, dpi);
+    const double labelTwips = PixelsToTwips(labelHeight, dpi), textTwips = PixelsToTwips(TextHeight(), dpi);
+    const double driveHeight = HeightTwips(drive_.Handle());
     const double w = static_cast<long>(width - 120);
-    const double h = static_cast<long>(height - panelHeight - 300 - driveHeight - textHeight - labelHeight);
+    const double h =
+        static_cast<long>(height - PixelsToTwips(panelHeight, dpi) - 300 - driveHeight - textTwips - labelTwips);
     if (w <= 0) return;
-    RECT labelRect{};
-    GetWindowRect(label, &labelRect);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&labelRect), 2);
-    const double driveTop = PixelsToTwips(labelRect.top, dpi) + labelHeight + 60;
+    const double driveTop = 60 + labelTwips + 60;
     MoveTwips(drive_.Handle(), 60, driveTop, w, driveHeight);
     const double dirTop = driveTop + driveHeight + 60;
     MoveTwips(dir_.Handle(), 60, dirTop, w, h >= 1 ? h : HeightTwips(dir_.Handle()));
-    MoveTwips(text, 60, dirTop + h + 60, w, textHeight);
+    MoveTwips(text, 60, dirTop + h + 60, w, textTwips);
 }
 
 INT_PTR DefaultDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -186,18 +256,28 @@ INT_PTR DefaultDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam
             Layout();
             return TRUE;
         case WM_MEASUREITEM:
-            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = 18;
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = kMinimumRow;
             return TRUE;
+        case WM_GETMINMAXINFO: {
+            if (!drive_.Handle()) return FALSE;
+            const SIZE minimum = MinimumClient();
+            RECT r{0, 0, minimum.cx, minimum.cy};
+            AdjustWindowRectExForDpi(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                                     static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), WindowDpi(hwnd_));
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
+            return TRUE;
+        }
         case WM_DRAWITEM: {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             return (drive_.Draw(item) || dir_.Draw(item)) ? TRUE : FALSE;
         }
+        // A dialog procedure gives these answers itself, not through DWLP_MSGRESULT;
+        // left unanswered, the character would move the highlight to the first row.
         case WM_VKEYTOITEM:
-            if (reinterpret_cast<HWND>(lParam) == dir_.Handle()) {
-                SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, dir_.OnKey(LOWORD(wParam)));
-                return TRUE;
-            }
-            return FALSE;
+            return reinterpret_cast<HWND>(lParam) == dir_.Handle() ? dir_.OnKey(LOWORD(wParam)) : -1;
+        case WM_CHARTOITEM:
+            return DirectoryListBox::OnChar(static_cast<wchar_t>(LOWORD(wParam)));
         case WM_CONTEXTMENU: {
             if (reinterpret_cast<HWND>(wParam) == drive_.Handle()) return TRUE;
             HMENU popup = CreatePopupMenu();
@@ -217,7 +297,34 @@ bool AboutDialog::Load(HWND owner, const ScreenTwips& screen) {
     SetWindowTextW(hwnd_, ResKelvaroText(7000).c_str());
     SetDlgItemTextW(hwnd_, IDC_ABOUT_TITLE, ResKelvaroText(7001).c_str());
     SetDlgItemTextW(hwnd_, IDC_ABOUT_NAME, ResKelvaroText(9999).c_str());
+    Layout();
     return true;
+}
+
+void AboutDialog::SetFontData(HFONT font) {
+    ApplyFont(font);
+    Layout();
+}
+
+// The icon at the top left, the three lines beside it, Ok centred below.
+void AboutDialog::Layout() {
+    const Metrics m = FontMetrics();
+    const UINT dpi = WindowDpi(hwnd_);
+    const int icon = GetSystemMetricsForDpi(SM_CXICON, dpi);
+    MoveWindow(Control(IDC_ABOUT_ICON), m.margin, m.margin, icon, icon, TRUE);
+    const int left = 2 * m.margin + icon;
+    int top = m.margin, textWidth = 0;
+    for (int id : {IDC_ABOUT_TITLE, IDC_ABOUT_NAME, IDC_ABOUT_VERSION}) {
+        const SIZE size = TextSize(Control(id));
+        MoveWindow(Control(id), left, top, size.cx, m.line, TRUE);
+        textWidth = std::max<int>(textWidth, size.cx);
+        top += m.line + m.gap;
+    }
+    top = std::max(top - m.gap, m.margin + icon) + m.margin;
+    const SIZE ok = ButtonSize(Control(IDOK));
+    const int width = std::max<int>(left + textWidth, m.margin + ok.cx) + m.margin;
+    MoveWindow(Control(IDOK), (width - ok.cx) / 2, top, ok.cx, ok.cy, TRUE);
+    SetClientSize(width, top + ok.cy + m.margin);
 }
 
 bool AboutDialog::OnCommand(UINT id, UINT) {

@@ -48,7 +48,17 @@ protected:
 private:
     void DirTextSet();
     void YukoEnabledSet();
+    void FitToFont();
     void Layout();
+    SIZE MinimumClient() const;
+    void GrowToMinimum();
+    int LabelLeft() const;
+    int LabelHeight() const;
+    int TextHeight() const;
+    int PanelHeight() const;
+    int ClosingButtonWidth() const;
+
+    static constexpr int kMinimumRow = 18;
 
     AppState& state_;
     Services& services_;
@@ -66,12 +76,13 @@ public:
     // A failure to load is silent: the program goes on without the box.
     bool Load(HWND owner, const ScreenTwips& screen);
     void Unload() { DialogBase::Unload(services_.store, L"About_", false); }
-    void SetFontData(HFONT font) { ApplyFont(font); }
+    void SetFontData(HFONT font);
 
 protected:
     bool OnCommand(UINT id, UINT code) override;
 
 private:
+    void Layout();
     Services& services_;
 };
 

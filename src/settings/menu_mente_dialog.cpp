@@ -1,5 +1,7 @@
 #include "settings/menu_mente_dialog.h"
 
+#include <algorithm>
+
 #include "engine/catalog.h"
 #include "engine/path_text.h"
 #include "resource.h"
@@ -36,7 +38,43 @@ bool MenuMenteDialog::Load(HWND owner, const ScreenTwips& screen) {
     for (const auto& [id, number] : hints) hints_.Add(Control(id), ResAllText(number));
     SetToolTip(state_.settings.Tip);
     for (int i = 0; i < AliasEditor::kSlots; ++i) editor_.Set_Menu(i, L"", L"");
+    Layout();
     return true;
+}
+
+void MenuMenteDialog::SetFontData(HFONT font) {
+    ApplyFont(font);
+    Layout();
+}
+
+// The rename and delete buttons at the top, the folder's text below them, the
+// list with the two move buttons at its right, OK and Cancel at the bottom right.
+void MenuMenteDialog::Layout() {
+    const Metrics m = FontMetrics();
+    const SIZE picture{m.button + m.button / 4, m.button};
+    const SIZE name = ButtonSize(Control(IDC_MENTE_NAME));
+    const int closeWidth = std::max<int>(ButtonSize(Control(IDOK)).cx, ButtonSize(Control(IDCANCEL)).cx);
+    const int width =
+        std::max({24 * m.line, static_cast<int>(name.cx + 2 * (m.gap + picture.cx)), 2 * closeWidth + m.gap});
+
+    MoveWindow(Control(IDC_MENTE_NAME), m.margin, m.margin, name.cx, name.cy, TRUE);
+    MoveWindow(Control(IDC_MENTE_DELALL), m.margin + name.cx + m.gap, m.margin, picture.cx, picture.cy, TRUE);
+    MoveWindow(Control(IDC_MENTE_DEL), m.margin + name.cx + 2 * m.gap + picture.cx, m.margin, picture.cx, picture.cy,
+               TRUE);
+    int top = m.margin + m.button + m.gap;
+    const int textHeight = m.line + MulDiv(8, static_cast<int>(WindowDpi(hwnd_)), 96);
+    MoveWindow(Control(IDC_MENTE_DIR), m.margin, top, width, textHeight, TRUE);
+    top += textHeight + m.gap;
+    const int listWidth = width - 2 * (picture.cx + m.gap);
+    const int listHeight = 6 * m.line + MulDiv(6, static_cast<int>(WindowDpi(hwnd_)), 96);
+    MoveWindow(Control(IDC_MENTE_LIST), m.margin, top, listWidth, listHeight, TRUE);
+    MoveWindow(Control(IDC_MENTE_UP), m.margin + listWidth + m.gap, top, picture.cx, picture.cy, TRUE);
+    MoveWindow(Control(IDC_MENTE_DOWN), m.margin + listWidth + 2 * m.gap + picture.cx, top, picture.cx, picture.cy,
+               TRUE);
+    top += listHeight + m.margin;
+    MoveWindow(Control(IDCANCEL), m.margin + width - closeWidth, top, closeWidth, m.button, TRUE);
+    MoveWindow(Control(IDOK), m.margin + width - 2 * closeWidth - m.gap, top, closeWidth, m.button, TRUE);
+    SetClientSize(width + 2 * m.margin, top + m.button + m.margin);
 }
 
 void MenuMenteDialog::Unload() {
@@ -49,7 +87,7 @@ void MenuMenteDialog::OnActivate() {
     editor_.Activate();
     ShowList();
     ControlEnabledSet();
-    SetFocus(editor_.ControlsEnabled() ? Control(IDC_MENTE_LIST) : Control(IDCANCEL));
+    SetFocus(FocusTarget());
 }
 
 void MenuMenteDialog::ShowList() {
@@ -69,13 +107,22 @@ void MenuMenteDialog::ShowSelectedDir() {
     SetDlgItemTextW(hwnd_, IDC_MENTE_DIR, dir.empty() ? L"" : DirNameAbbrev(dir).c_str());
 }
 
+// A control that loses its enabled state also loses the focus: it goes where
+// the dialog puts it when it opens, so that keys keep working.
 void MenuMenteDialog::ControlEnabledSet() {
+    const HWND focus = GetFocus();
     const bool enabled = editor_.ControlsEnabled();
     for (int id :
          {IDC_MENTE_DIR, IDC_MENTE_LIST, IDC_MENTE_UP, IDC_MENTE_DOWN, IDC_MENTE_DEL, IDC_MENTE_DELALL, IDC_MENTE_NAME})
         EnableWindow(Control(id), enabled);
     EnableWindow(Control(IDOK), TRUE);
     EnableWindow(Control(IDCANCEL), TRUE);
+    if (focus && IsChild(hwnd_, focus) && !IsWindowEnabled(focus))
+        SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(FocusTarget()), TRUE);
+}
+
+HWND MenuMenteDialog::FocusTarget() const {
+    return editor_.ControlsEnabled() ? Control(IDC_MENTE_LIST) : Control(IDCANCEL);
 }
 
 bool MenuMenteDialog::OnCommand(UINT id, UINT code) {

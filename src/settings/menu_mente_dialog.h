@@ -24,7 +24,7 @@ public:
     void Get_Menu(int index, std::wstring& name, std::wstring& dir) const { editor_.Get_Menu(index, name, dir); }
     int MenuCount() const { return editor_.MenuCount(); }
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
-    void SetFontData(HFONT font) { ApplyFont(font); }
+    void SetFontData(HFONT font);
 
     bool pblnOk = false;
     std::wstring pstr_Me_Caption;
@@ -39,6 +39,8 @@ private:
     void ShowList();
     void ShowSelectedDir();
     void ControlEnabledSet();
+    HWND FocusTarget() const;
+    void Layout();
 
     AppState& state_;
     Services& services_;

@@ -1,13 +1,39 @@
 #include "settings/option_dialog.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "engine/catalog.h"
 #include "resource.h"
 
 namespace kelvaro {
 namespace {
 
+constexpr int kPanelColumns = 4;
+
 int CheckOf(bool flag) {
     return flag ? BST_CHECKED : BST_UNCHECKED;
+}
+
+bool Visible(HWND control) {
+    return (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+LONG_PTR ButtonType(HWND control) {
+    wchar_t name[16] = {};
+    GetClassNameW(control, name, 16);
+    if (lstrcmpiW(name, L"Button") != 0) return -1;
+    return GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
+}
+
+bool IsPushButton(HWND control) {
+    const LONG_PTR type = ButtonType(control);
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+bool IsOptionButton(HWND control) {
+    const LONG_PTR type = ButtonType(control);
+    return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
 }
 
 }  // namespace
@@ -39,7 +65,13 @@ bool OptionDialog::Load(HWND owner, const ScreenTwips& screen) {
     else
         ShowWindow(Control(IDC_OPT_SENDTO), SW_HIDE);
     SetToolTip(state_.settings.Tip);
+    Layout();
     return true;
+}
+
+void OptionDialog::SetFontData(HFONT font) {
+    ApplyFont(font);
+    Layout();
 }
 
 void OptionDialog::Show(const OptionsForm& form) {
@@ -73,6 +105,74 @@ void OptionDialog::AutoVisible() {
     ShowWindow(Control(IDC_OPT_PANEL), show);
     for (int i = 0; i < 7; ++i) ShowWindow(Control(IDC_OPT_EXE0 + i), show);
     ShowWindow(Control(IDC_OPT_LOG), show);
+    Layout();
+}
+
+// Top to bottom in the order of the controls, which is their Tab order,
+// leaving out the hidden ones: one row per control, the mode panel with its
+// option buttons in rows of four, and OK, 初期値 and Cancel in a row at the
+// bottom right. The dialog takes the size of what it shows.
+void OptionDialog::Layout() {
+    if (!hwnd_) return;
+    const Metrics m = FontMetrics();
+    std::vector<HWND> closing;
+    int top = m.margin, width = 0;
+    for (HWND control = GetWindow(hwnd_, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        if (!Visible(control) || IsOptionButton(control)) continue;  // option buttons go with their panel
+        const int id = GetDlgCtrlID(control);
+        if (id == IDOK || id == IDC_OPT_INIT || id == IDCANCEL) {
+            closing.push_back(control);
+            continue;
+        }
+        SIZE size{};
+        if (ButtonType(control) == BS_GROUPBOX) {
+            size = PlacePanel(control, top);
+        } else {
+            size = IsPushButton(control) ? ButtonSize(control) : CheckBoxSize(control);
+            MoveWindow(control, m.margin, top, size.cx, size.cy, TRUE);
+        }
+        width = std::max<int>(width, size.cx);
+        top += size.cy + m.gap;
+    }
+    int buttonWidth = 0;
+    for (HWND button : closing) buttonWidth = std::max<int>(buttonWidth, ButtonSize(button).cx);
+    const int count = static_cast<int>(closing.size());
+    const int rowWidth = count * buttonWidth + std::max(0, count - 1) * m.gap;
+    const int clientWidth = std::max(width, rowWidth) + 2 * m.margin;
+    top += m.gap;
+    int left = clientWidth - m.margin - rowWidth;
+    for (HWND button : closing) {
+        MoveWindow(button, left, top, buttonWidth, m.button, TRUE);
+        left += buttonWidth + m.gap;
+    }
+    SetClientSize(clientWidth, top + m.button + m.margin);
+}
+
+// The frame of a panel and the visible option buttons that follow it, in
+// columns of equal width; gives the frame's size.
+SIZE OptionDialog::PlacePanel(HWND panel, int top) {
+    const Metrics m = FontMetrics();
+    std::vector<HWND> members;
+    for (HWND c = GetWindow(panel, GW_HWNDNEXT); c && IsOptionButton(c); c = GetWindow(c, GW_HWNDNEXT))
+        if (Visible(c)) members.push_back(c);
+    SIZE cell{0, 0};
+    for (HWND member : members) {
+        const SIZE size = CheckBoxSize(member);
+        cell = {std::max(cell.cx, size.cx), std::max(cell.cy, size.cy)};
+    }
+    const int inset = 2 * m.gap;
+    const int columns = std::min<int>(kPanelColumns, static_cast<int>(members.size()));
+    const int rows = (static_cast<int>(members.size()) + kPanelColumns - 1) / kPanelColumns;
+    const int firstTop = top + m.line / 2 + inset;  // below the frame's top line
+    for (size_t i = 0; i < members.size(); ++i) {
+        const int column = static_cast<int>(i) % kPanelColumns, row = static_cast<int>(i) / kPanelColumns;
+        MoveWindow(members[i], m.margin + inset + column * (cell.cx + m.gap), firstTop + row * (cell.cy + m.gap),
+                   cell.cx, cell.cy, TRUE);
+    }
+    const SIZE frame{2 * inset + columns * cell.cx + std::max(0, columns - 1) * m.gap,
+                     firstTop - top + rows * cell.cy + std::max(0, rows - 1) * m.gap + inset};
+    MoveWindow(panel, m.margin, top, frame.cx, frame.cy, TRUE);
+    return frame;
 }
 
 void OptionDialog::ShowSendToState() {

@@ -16,7 +16,7 @@ public:
     bool Load(HWND owner, const ScreenTwips& screen);
     void Unload() { DialogBase::Unload(services_.store, L"Option_", false); }
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
-    void SetFontData(HFONT font) { ApplyFont(font); }
+    void SetFontData(HFONT font);
     // Told when OK changed the hint setting, to pass it on to every window.
     std::function<void(bool)> onTipChanged;
 
@@ -33,6 +33,8 @@ private:
     // The "Send to" button: its caption tells what a click will do.
     void ShowSendToState();
     void ToggleSendTo();
+    void Layout();
+    SIZE PlacePanel(HWND panel, int top);
 
     AppState& state_;
     Services& services_;

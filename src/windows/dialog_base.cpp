@@ -1,9 +1,42 @@
 #include "windows/dialog_base.h"
 
+#include <algorithm>
+
+#include "platform/prompt_owner.h"
 #include "windows/hints.h"
 #include "windows/window_base.h"
 
 namespace kelvaro {
+namespace {
+
+// A screen device context with a font selected, for measuring text.
+class MeasuringDc {
+public:
+    MeasuringDc(HWND window, HFONT font) : window_(window), dc_(GetDC(window)) {
+        if (dc_ && font) previous_ = SelectObject(dc_, font);
+    }
+    ~MeasuringDc() {
+        if (!dc_) return;
+        if (previous_) SelectObject(dc_, previous_);
+        ReleaseDC(window_, dc_);
+    }
+    MeasuringDc(const MeasuringDc&) = delete;
+    MeasuringDc& operator=(const MeasuringDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+    HGDIOBJ previous_ = nullptr;
+};
+
+std::wstring TextOf(HWND control) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+}  // namespace
 
 DialogBase::~DialogBase() {
     if (hwnd_ && IsWindow(hwnd_)) {
@@ -44,16 +77,18 @@ void DialogBase::Unload(ISettingsStore& store, const std::wstring& prefix, bool 
 }
 
 void DialogBase::ApplyFont(HFONT font) {
+    font_ = font;
     for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void DialogBase::ShowModal() {
-    if (!hwnd_) return;
+    if (!hwnd_ || shown_) return;
     OnActivate();
     const bool ownerWasEnabled = owner_ && IsWindowEnabled(owner_);
     if (owner_) EnableWindow(owner_, FALSE);
     shown_ = true;
+    const PromptOwnerScope prompts(hwnd_);
     ShowWindow(hwnd_, SW_SHOW);
     MSG msg;
     while (shown_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -74,6 +109,54 @@ void DialogBase::Hide() {
     shown_ = false;
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
     PostMessageW(hwnd_, WM_NULL, 0, 0);  // wake the modal loop
+}
+
+HFONT DialogBase::Font() const {
+    return font_ ? font_ : reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+}
+
+DialogBase::Metrics DialogBase::FontMetrics() const {
+    TEXTMETRICW tm{};
+    {
+        const MeasuringDc dc(hwnd_, Font());
+        GetTextMetricsW(dc.get(), &tm);
+    }
+    const UINT dpi = WindowDpi(hwnd_);
+    Metrics m;
+    m.line = std::max<int>(tm.tmHeight, MulDiv(8, static_cast<int>(dpi), 96));
+    m.check = GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi);
+    m.margin = MulDiv(8, static_cast<int>(dpi), 96) + m.line / 4;
+    m.gap = MulDiv(3, static_cast<int>(dpi), 96) + m.line / 4;
+    m.button = m.line + MulDiv(10, static_cast<int>(dpi), 96);
+    return m;
+}
+
+SIZE DialogBase::TextSize(HWND control) const {
+    const std::wstring text = TextOf(control);
+    RECT r{};
+    const MeasuringDc dc(hwnd_, Font());
+    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_CALCRECT);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+SIZE DialogBase::CheckBoxSize(HWND control) const {
+    const Metrics m = FontMetrics();
+    const SIZE text = TextSize(control);
+    // The box, a gap, the caption and room for the focus rectangle.
+    return {m.check + m.line / 2 + text.cx + MulDiv(4, static_cast<int>(WindowDpi(hwnd_)), 96),
+            std::max(m.line, m.check) + MulDiv(4, static_cast<int>(WindowDpi(hwnd_)), 96)};
+}
+
+SIZE DialogBase::ButtonSize(HWND control) const {
+    const Metrics m = FontMetrics();
+    return {std::max<LONG>(TextSize(control).cx + 2 * m.line, 4 * m.line), m.button};
+}
+
+void DialogBase::SetClientSize(int width, int height) {
+    RECT r{0, 0, width, height};
+    AdjustWindowRectExForDpi(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), WindowDpi(hwnd_));
+    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

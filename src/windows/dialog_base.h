@@ -34,9 +34,12 @@ public:
     void Unload(ISettingsStore& store, const std::wstring& prefix, bool withSize);
     // Applies a font to every control of the dialog.
     void ApplyFont(HFONT font);
-    // Shows it, with its owner disabled, until it is hidden again.
+    // Shows it, with its owner disabled, until it is hidden again; the
+    // message and input boxes it opens meanwhile belong to it. Does nothing
+    // while it is shown already.
     void ShowModal();
     void Hide();
+    bool Shown() const { return shown_; }
 
 protected:
     virtual void OnInit() {}
@@ -44,11 +47,31 @@ protected:
     virtual bool OnCommand(UINT id, UINT code) = 0;
     virtual INT_PTR OnOtherMessage(UINT, WPARAM, LPARAM) { return FALSE; }
 
+    // Sizes in pixels that follow the font the controls show, so that the
+    // layout grows with the font the user chose.
+    struct Metrics {
+        int line = 0;    // height of a line of text
+        int margin = 0;  // between the controls and the dialog's edge
+        int gap = 0;     // between two controls
+        int check = 0;   // the box of a check box or option button
+        int button = 0;  // height of a push button
+    };
+    Metrics FontMetrics() const;
+    // The control's text in that font.
+    SIZE TextSize(HWND control) const;
+    // A check box or option button with its caption, a push button with its caption.
+    SIZE CheckBoxSize(HWND control) const;
+    SIZE ButtonSize(HWND control) const;
+    // Gives the dialog this inner size, keeping its place.
+    void SetClientSize(int width, int height);
+
     HWND hwnd_ = nullptr;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HFONT Font() const;
     HWND owner_ = nullptr;
+    HFONT font_ = nullptr;
     bool shown_ = false;
 };
 

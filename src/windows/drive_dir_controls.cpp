@@ -1,5 +1,6 @@
 #include "windows/drive_dir_controls.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 namespace kelvaro {
@@ -22,20 +23,49 @@ HICON FolderIcon(bool open) {
     return open ? openIcon : closedIcon;
 }
 
+// A disabled control shows its rows in the system's disabled colours: grey
+// text and icons, and no highlight on the current row.
 void DrawRow(const DRAWITEMSTRUCT& item, HICON icon, int indent, const std::wstring& text) {
-    const bool selected = item.itemState & ODS_SELECTED;
+    const bool disabled = (item.itemState & ODS_DISABLED) || !IsWindowEnabled(item.hwndItem);
+    const bool selected = (item.itemState & ODS_SELECTED) && !disabled;
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     const int height = item.rcItem.bottom - item.rcItem.top;
     int x = item.rcItem.left + 2 + indent;
-    if (icon) DrawIconEx(item.hDC, x, item.rcItem.top + (height - 16) / 2, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    const int iconTop = item.rcItem.top + (height - 16) / 2;
+    if (icon && disabled)
+        DrawStateW(item.hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, iconTop, 16, 16,
+                   DST_ICON | DSS_DISABLED);
+    else if (icon)
+        DrawIconEx(item.hDC, x, iconTop, icon, 16, 16, 0, nullptr, DI_NORMAL);
     x += 20;
     SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    SetTextColor(item.hDC, GetSysColor(disabled ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     RECT text_rect = item.rcItem;
     text_rect.left = x;
     DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &text_rect,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
+    if ((item.itemState & ODS_FOCUS) && !disabled) DrawFocusRect(item.hDC, &item.rcItem);
+}
+
+// The folder list takes Enter (and the arrow keys) itself instead of leaving
+// Enter to the dialog's default button.
+LRESULT CALLBACK DirListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+    if (message == WM_GETDLGCODE) {
+        const auto* msg = reinterpret_cast<const MSG*>(lParam);
+        const LRESULT code = DefSubclassProc(list, message, wParam, lParam) | DLGC_WANTARROWS;
+        const bool enter = msg ? (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) : wParam == VK_RETURN;
+        return enter ? code | DLGC_WANTALLKEYS : code;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(list, DirListProc, id);
+    return DefSubclassProc(list, message, wParam, lParam);
+}
+
+LRESULT CALLBACK
+ForwardContextMenuProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+    if (message == WM_CONTEXTMENU)
+        return SendMessageW(GetParent(control), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), lParam);
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(control, ForwardContextMenuProc, id);
+    return DefSubclassProc(control, message, wParam, lParam);
 }
 
 std::wstring DriveLabel(const std::wstring& root) {
@@ -136,6 +166,7 @@ HWND DirectoryListBox::Create(HWND parent, int id) {
                                 LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_WANTKEYBOARDINPUT,
                             0, 0, 100, 100, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleW(nullptr), nullptr);
+    SetWindowSubclass(list_, DirListProc, 1, 0);
     return list_;
 }
 
@@ -174,6 +205,14 @@ LRESULT DirectoryListBox::OnKey(UINT key) {
         return -2;
     }
     return -1;
+}
+
+LRESULT DirectoryListBox::OnChar(wchar_t character) {
+    return character == L'\r' || character == L'\b' ? -2 : -1;
+}
+
+void ForwardContextMenu(HWND control) {
+    SetWindowSubclass(control, ForwardContextMenuProc, 1, 0);
 }
 
 }  // namespace kelvaro

@@ -41,6 +41,9 @@ public:
     bool Draw(const DRAWITEMSTRUCT& item) const;
     // WM_VKEYTOITEM from the list: Enter and Backspace are taken here.
     LRESULT OnKey(UINT key);
+    // WM_CHARTOITEM from the list: the characters of those two keys are
+    // swallowed, any other finds a folder by its first letters.
+    static LRESULT OnChar(wchar_t character);
 
     std::function<void(size_t index)> onOpen;
     std::function<void(size_t index)> onOpenAbove;
@@ -49,5 +52,9 @@ private:
     HWND list_ = nullptr;
     std::vector<DirEntry> entries_;
 };
+
+// The right mouse button on `control` (a folder's text field) opens the
+// window's own right-click menu instead of the control's built-in one.
+void ForwardContextMenu(HWND control);
 
 }  // namespace kelvaro

@@ -30,6 +30,7 @@ void SourceFolderWindow::CreateControls() {
     text_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | ES_READONLY, 0, 0,
                             100, 24, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextId)),
                             GetModuleHandleW(nullptr), nullptr);
+    ForwardContextMenu(text_);
     textControls_.insert(textControls_.end(), {drive_.Handle(), dir_.Handle(), text_});
     AddHint(drive_.Handle(), 1001);
     AddHint(dir_.Handle(), 1002);

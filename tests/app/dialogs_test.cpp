@@ -1,10 +1,17 @@
-// The options, initial folder and about dialogs in the real main window.
+// The options, initial folder, alias and about dialogs in the real main window.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <climits>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/main_window.h"
 #include "engine/disk_paths.h"
@@ -14,6 +21,7 @@
 #include "fakes/gui.h"
 #include "fakes/temp_dir.h"
 #include "platform/win32_file_system.h"
+#include "platform/win32_services.h"
 #include "resource.h"
 #include "settings/app_settings.h"
 
@@ -50,6 +58,99 @@ protected:
         for (int id : ids) PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
     }
     bool Enabled(HWND control) const { return IsWindowEnabled(control) != FALSE; }
+    // Runs `step` from the modal loop running then, after the messages queued before it.
+    static void Later(std::function<void()> step) {
+        pending = std::move(step);
+        SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            const std::function<void()> run = std::move(pending);
+            pending = nullptr;
+            if (run) run();
+        });
+    }
+    // The first entry of the popup menu that opens when `send` runs; the menu is closed.
+    static std::wstring PopupOpenedBy(const std::function<void()>& send) {
+        static std::wstring first;
+        first = L"<no menu>";
+        Later([] {
+            HWND menuWindow = FindWindowW(L"#32768", nullptr);
+            auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+            wchar_t text[128] = {};
+            if (menu && GetMenuStringW(menu, 0, text, 128, MF_BYPOSITION)) first = text;
+            EndMenu();
+        });
+        send();
+        return first;
+    }
+    inline static std::function<void()> pending;
+
+    static RECT RectIn(HWND dialog, HWND control) {
+        RECT r{};
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    static bool Contains(const RECT& outer, const RECT& inner) {
+        return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+               inner.bottom <= outer.bottom;
+    }
+    // Every control the dialog shows lies inside it, has room for its text in
+    // its own font, and overlaps no other unless one holds the other (a panel).
+    static void ExpectFits(HWND dialog) {
+        RECT client{};
+        GetClientRect(dialog, &client);
+        std::vector<RECT> placed;
+        for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            const LONG_PTR style = GetWindowLongPtrW(c, GWL_STYLE);
+            if (!(style & WS_VISIBLE)) continue;
+            const RECT r = RectIn(dialog, c);
+            const int id = GetDlgCtrlID(c);
+            EXPECT_TRUE(Contains(client, r)) << id;
+            for (const RECT& other : placed) {
+                RECT overlap{};
+                if (IntersectRect(&overlap, &r, &other)) EXPECT_TRUE(Contains(r, other) || Contains(other, r)) << id;
+            }
+            placed.push_back(r);
+            wchar_t name[32] = {}, text[256] = {};
+            GetClassNameW(c, name, 32);
+            GetWindowTextW(c, text, 256);
+            HDC dc = GetDC(c);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)));
+            TEXTMETRICW tm{};
+            GetTextMetricsW(dc, &tm);
+            RECT extent{};
+            DrawTextW(dc, text, -1, &extent, DT_SINGLELINE | DT_CALCRECT);
+            SelectObject(dc, old);
+            ReleaseDC(c, dc);
+            const bool button = lstrcmpiW(name, L"Button") == 0, picture = style & (BS_ICON | BS_BITMAP);
+            const LONG_PTR type = style & BS_TYPEMASK;
+            const bool boxed = button && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON && type != BS_GROUPBOX;
+            if (text[0] && !(lstrcmpiW(name, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON))
+                EXPECT_GE(r.right - r.left, extent.right + (boxed ? GetSystemMetrics(SM_CXMENUCHECK) : 0)) << id;
+            if (text[0] || !button || !picture) EXPECT_GE(r.bottom - r.top, tm.tmHeight) << id;
+            if (lstrcmpiW(name, L"ListBox") == 0) EXPECT_GE(SendMessageW(c, LB_GETITEMHEIGHT, 0, 0), tm.tmHeight) << id;
+            if (lstrcmpiW(name, L"ComboBox") == 0)
+                EXPECT_GE(SendMessageW(c, CB_GETITEMHEIGHT, 0, 0), tm.tmHeight) << id;
+        }
+    }
+    // The options' rows follow their Tab order top to bottom, without a band
+    // between two of them; the closing buttons below the last.
+    static void ExpectRowsInTabOrder(HWND dialog) {
+        int bottom = 0, buttonsTop = INT_MAX;
+        for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            const int id = GetDlgCtrlID(c);
+            if (!IsWindowVisible(c) || (id >= IDC_OPT_EXE0 && id <= IDC_OPT_EXE0 + 6)) continue;
+            const RECT r = RectIn(dialog, c);
+            if (id == IDOK || id == IDCANCEL || id == IDC_OPT_INIT) {
+                buttonsTop = std::min<int>(buttonsTop, r.top);
+                continue;
+            }
+            EXPECT_GE(r.top, bottom) << id;
+            if (bottom) EXPECT_LT(r.top - bottom, r.bottom - r.top) << id;
+            bottom = r.bottom;
+        }
+        EXPECT_GE(buttonsTop, bottom);
+    }
 
     Win32FileSystem fs;
     FakeSettingsStore store;
@@ -291,6 +392,141 @@ TEST_F(DialogsTest, AboutShowsTheProgramAndCloses) {
     EXPECT_STREQ(text, L"Ver.1.02");
     GetDlgItemTextW(about.Handle(), IDOK, text, 64);
     EXPECT_STREQ(text, L"Ok");
+}
+
+TEST_F(DialogsTest, InitialFolderKeepsEnterAndTheRightButtonForItself) {
+    testing::TempDir dir;
+    const std::wstring start = dir.MakeDir(L"start");
+    const std::wstring sub = dir.MakeDir(L"start\\sub");
+    Open();
+    state.settings.Dir_In = start;
+    DefaultDialog& dialog = window->Default();
+    std::wstring opened, highlighted, textMenu;
+    bool stillShown = false;
+    Later([&] {
+        // Enter on a highlighted folder opens it; the dialog stays.
+        const auto index = SendMessageW(dialog.DirList(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                        reinterpret_cast<LPARAM>(L"sub"));
+        SendMessageW(dialog.DirList(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SetFocus(dialog.DirList());
+        PostMessageW(dialog.DirList(), WM_KEYDOWN, VK_RETURN, 0);
+        Later([&] {
+            opened = dialog.DirName();
+            const auto current = SendMessageW(dialog.DirList(), LB_GETCURSEL, 0, 0);
+            highlighted = current >= 0 ? testing::ListLines(dialog.DirList())[static_cast<size_t>(current)] : L"";
+            stillShown = IsWindowVisible(dialog.Handle()) != FALSE;
+            HWND text = dialog.Control(IDC_DEF_DIRTEXT);
+            textMenu = PopupOpenedBy([&] { SendMessageW(text, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(text), -1); });
+            PostMessageW(dialog.Control(IDCANCEL), BM_CLICK, 0, 0);
+        });
+    });
+    window->mnuInDirDefault_Click();
+    EXPECT_TRUE(stillShown);
+    EXPECT_EQ(opened, sub);
+    EXPECT_EQ(highlighted, L"sub");           // the Enter key's character does not move the highlight
+    EXPECT_EQ(state.settings.Dir_In, start);  // closed by Cancel
+    EXPECT_EQ(textMenu, L"現在の変更フォルダ格納フォルダからコピー");
+    EXPECT_NE(SendMessageW(dialog.Handle(), WM_GETICON, ICON_SMALL, 0), 0);
+    // The browser's folder text opens the browser's menu too.
+    HWND browserText = window->InDir().DirText();
+    EXPECT_EQ(
+        PopupOpenedBy([&] { SendMessageW(browserText, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(browserText), -1); }),
+        L"リフレッシュ");
+}
+
+// With the system's own message and input boxes: they belong to the alias
+// dialog, which stays in front of a disabled main window; hints reach its
+// buttons; focus survives "delete all".
+TEST_F(DialogsTest, AliasDialogKeepsItsPromptsHintsAndFocus) {
+    HWND owner = nullptr;
+    Win32Prompts realPrompts(&owner);
+    Services live{store, fs, clipboard, realPrompts};
+    AppState liveState{realPrompts};
+    SettingsLoad(store, liveState.settings);
+    MainWindow main(liveState, live);
+    ASSERT_TRUE(main.Create(SW_SHOWNORMAL));
+    owner = main.Handle();
+    Pump();
+    MenuMenteDialog& dialog = main.MenuMente();
+    HWND deleteAll = dialog.Control(IDC_MENTE_DELALL);
+    AliasTable aliases;
+    aliases.Add(L"A", L"C:\\a");
+    aliases.Add(L"B", L"C:\\b");
+
+    HWND inputOwner = nullptr, noticeOwner = nullptr, activeAfter = nullptr, focusAfterDelete = nullptr;
+    bool mainEnabledAfter = true, secondOpened = true;
+    int relayed = 0;
+    static int* relayCount;
+    relayCount = &relayed;
+    Later([&] {
+        HWND hints = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
+        while (hints && GetWindow(hints, GW_OWNER) != dialog.Handle())
+            hints = FindWindowExW(nullptr, hints, TOOLTIPS_CLASSW, nullptr);
+        SetWindowSubclass(
+            hints,
+            [](HWND h, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR button) -> LRESULT {
+                if (message == TTM_RELAYEVENT &&
+                    reinterpret_cast<const MSG*>(l)->hwnd == reinterpret_cast<HWND>(button))
+                    ++*relayCount;
+                return DefSubclassProc(h, message, w, l);
+            },
+            1, reinterpret_cast<DWORD_PTR>(deleteAll));
+        PostMessageW(deleteAll, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+        PostMessageW(dialog.Control(IDC_MENTE_NAME), BM_CLICK, 0, 0);
+        Later([&] {  // in the input box: the name of the other alias
+            HWND input = FindWindowW(L"#32770", L"フォルダエリアス名の変更");
+            inputOwner = GetWindow(input, GW_OWNER);
+            SetDlgItemTextW(input, IDC_INPUT_ANSWER, L"B");
+            PostMessageW(GetDlgItem(input, IDOK), BM_CLICK, 0, 0);
+            Later([&] {  // in the message box about the duplicate
+                HWND notice = FindWindowW(L"#32770", L"Kelvaro2");
+                noticeOwner = GetWindow(notice, GW_OWNER);
+                PostMessageW(notice, WM_COMMAND, IDOK, 0);
+                Later([&] {  // back in the alias dialog
+                    mainEnabledAfter = IsWindowEnabled(main.Handle()) != FALSE;
+                    activeAfter = GetActiveWindow();
+                    SetFocus(deleteAll);
+                    SendMessageW(deleteAll, BM_CLICK, 0, 0);
+                    focusAfterDelete = GetFocus();
+                    PostMessageW(dialog.Control(IDCANCEL), BM_CLICK, 0, 0);
+                    secondOpened = main.Maintain(aliases);  // returns at once; the Cancel above closes the first
+                });
+            });
+        });
+    });
+    EXPECT_FALSE(main.Maintain(aliases));
+    EXPECT_EQ(relayed, 1);
+    EXPECT_EQ(inputOwner, dialog.Handle());
+    EXPECT_EQ(noticeOwner, dialog.Handle());
+    EXPECT_FALSE(mainEnabledAfter);
+    EXPECT_EQ(activeAfter, dialog.Handle());
+    EXPECT_FALSE(secondOpened);
+    EXPECT_EQ(focusAfterDelete, dialog.Control(IDCANCEL));
+    EXPECT_TRUE(Enabled(main.Handle()));  // the dialog closed: the main window is usable again
+    EXPECT_EQ(aliases.Name(1), L"B");     // Cancel: the table is unchanged
+}
+
+TEST_F(DialogsTest, DialogsGrowWithTheFontAndOptionsFollowTheirTabOrder) {
+    Open();
+    OptionDialog& options = window->Option();
+    Later([&] {
+        ExpectRowsInTabOrder(options.Handle());  // automatic run off: the panel and the clipboard switch hidden
+        SendMessageW(options.Control(IDC_OPT_AUTO), BM_CLICK, 0, 0);
+        ExpectRowsInTabOrder(options.Handle());
+        ExpectFits(options.Handle());
+        PostMessageW(options.Control(IDCANCEL), BM_CLICK, 0, 0);
+    });
+    window->mnuOption_Click();
+
+    const FontChoice large{state.settings.Font_Name, 20, false, false};
+    prompts.fontAnswer = &large;
+    window->mnuFont_Click();
+    ASSERT_EQ(state.settings.Font_Size, 20);
+    for (HWND dialog :
+         {options.Handle(), window->About().Handle(), window->Default().Handle(), window->MenuMente().Handle()}) {
+        SCOPED_TRACE(dialog);
+        ExpectFits(dialog);
+    }
 }
 
 }  // namespace
