@@ -178,6 +178,7 @@ SIZE OptionDialog::PlacePanel(HWND panel, int top) {
 void OptionDialog::ShowSendToState() {
     if (!services_.sendTo) return;
     SetDlgItemTextW(hwnd_, IDC_OPT_SENDTO, ResKelvaroText(services_.sendTo->Exists() ? 23003 : 23002).c_str());
+    Layout();  // the button takes the width of its caption
 }
 
 // Takes effect at once, whatever OK or Cancel does afterwards: the shortcut is

@@ -232,6 +232,7 @@ TEST_F(DialogsTest, SendToButtonActsAtOnceAndReportsARefusal) {
     window->mnuOption_Click();
     EXPECT_TRUE(sendTo.exists);
     EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」から削除");
+    ExpectFits(dialog.Handle());  // the button grew with its longer caption
     EXPECT_FALSE(Enabled(dialog.Control(IDOK)));
     EXPECT_TRUE(prompts.notices.empty());
 
