@@ -7,6 +7,7 @@
 #include <string>
 
 #include "e2e/e2e_support.h"
+#include "engine/journal.h"
 
 namespace kelvaro {
 namespace {
@@ -129,6 +130,27 @@ TEST_F(JournalEndToEnd, AKilledRunLosesNoFolder) {
         "%d folders lost\n",
         kills, recovered, lost);
     RemoveTree(root);
+}
+
+// Two "Send to" clicks in a row: two copies run at once and append to one
+// journal; every record of both stays whole and in its run.
+TEST_F(JournalEndToEnd, TwoCopiesAtOnceKeepTheirRecordsWhole) {
+    std::wstring names[2];
+    for (int copy = 0; copy < 2; ++copy)
+        for (int i = 0; i < 150; ++i)
+            names[copy] += dir.MakeDir(L"c" + std::to_wstring(copy) + L"d" + std::to_wstring(i)) + L" ";
+    {
+        Program first(names[0]), second(names[1]);
+        ASSERT_TRUE(first.Ends(60000));
+        ASSERT_TRUE(second.Ends(60000));
+    }
+    const auto runs = ParseJournal(ReadShared(JournalPath()));
+    ASSERT_EQ(runs.size(), 2u);
+    for (const auto& run : runs) {
+        EXPECT_EQ(run.folders.size(), 150u);
+        for (const auto& folder : run.folders) EXPECT_EQ(folder.outcome, JournalOutcome::New) << run.id;
+    }
+    EXPECT_EQ(dir.Listing().find(L'c'), std::wstring::npos);  // every folder upper case
 }
 
 TEST_F(JournalEndToEnd, UndoGivesBackEveryOriginalSpelling) {
