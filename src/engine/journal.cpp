@@ -169,13 +169,22 @@ std::vector<JournalRun> ParseJournal(const std::string& bytes) {
 }
 
 std::string TrimJournal(const std::string& bytes, size_t keep) {
-    const std::vector<JournalRun> runs = ParseJournal(bytes);
-    std::set<std::string, std::less<>> kept;
-    for (size_t i = 0; i < runs.size(); ++i) {
-        bool open = false;
-        for (const auto& folder : runs[i].folders) open = open || folder.outcome == JournalOutcome::Open;
-        if (open || i + keep >= runs.size()) kept.insert(runs[i].id);
-    }
+    // Only the run names and the open folders matter here: no path is decoded.
+    std::vector<std::string_view> order;
+    std::map<std::string_view, std::set<std::string_view>, std::less<>> open;
+    ForEachRecord(bytes, [&](std::string_view, const std::vector<std::string_view>& f) {
+        if (f[1] == "R" && !open.count(f[2])) {
+            order.push_back(f[2]);
+            open[f[2]];
+        } else if (const auto run = open.find(f[2]); run != open.end() && f.size() > 3) {
+            if (f[1] == "F") run->second.insert(f[3]);
+            if (f[1] == "D") run->second.erase(f[3]);
+        }
+    });
+    if (order.size() <= keep) return bytes;
+    std::set<std::string_view, std::less<>> kept;
+    for (size_t i = 0; i < order.size(); ++i)
+        if (!open[order[i]].empty() || i + keep >= order.size()) kept.insert(order[i]);
     std::string result;
     result.reserve(bytes.size());
     ForEachRecord(bytes, [&](std::string_view line, const std::vector<std::string_view>& f) {
@@ -190,9 +199,11 @@ std::string TrimJournal(const std::string& bytes, size_t keep) {
 bool RenameJournal::BeginRun(RunKind kind, const std::string& target) {
     EndRun();
     // The new run makes the tenth: keep nine before it.
+    bool torn = false;
     if (const auto bytes = store_.ReadAll()) {
         const std::string trimmed = TrimJournal(*bytes, kJournalRuns - 1);
-        if (trimmed.size() != bytes->size()) store_.Replace(trimmed);
+        const bool replaced = trimmed.size() != bytes->size() && store_.Replace(trimmed);
+        torn = !replaced && !bytes->empty() && bytes->back() != '\n';
     }
     if (!store_.OpenForAppend()) return false;
     appending_ = true;
@@ -200,7 +211,9 @@ bool RenameJournal::BeginRun(RunKind kind, const std::string& target) {
     const uint64_t now = store_.Now();
     run_ = std::to_string(now) + "-" + std::to_string(self.pid);
     next_ = 0;
-    recording_ = store_.Append(RunRecord(run_, kind, self, target));
+    // A line a killed writer left half-written is ended first, so that the
+    // run record is not glued to it.
+    recording_ = store_.Append((torn ? "\n" : "") + RunRecord(run_, kind, self, target));
     if (!recording_) EndRun();
     return recording_;
 }

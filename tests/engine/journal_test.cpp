@@ -120,6 +120,15 @@ TEST_F(JournalTest, EveryRenameIsRecordedBeforeAndAfter) {
     EXPECT_FALSE(store.open);  // closed between runs, so that others may trim it
 }
 
+TEST_F(JournalTest, ARunAfterAHalfWrittenLineIsRecordedWhole) {
+    store.bytes = SomeRun("r1", 1) + "K2J1\tF\tr1\t2\tC:\\hal";
+    ASSERT_TRUE(journal.BeginRun(RunKind::Run));
+    journal.EndRun();
+    const auto runs = ParseJournal(store.bytes);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].folders.size(), 1u);
+}
+
 TEST_F(JournalTest, AnUnwritableJournalIsSaidOnceAndTheRunGoesOn) {
     fs.AddDir(L"C:\\D\\a");
     fs.AddDir(L"C:\\D\\b");
