@@ -168,19 +168,41 @@ std::vector<JournalRun> ParseJournal(const std::string& bytes) {
     return runs;
 }
 
-std::string TrimJournal(const std::string& bytes, size_t keep) {
-    // Only the run names and the open folders matter here: no path is decoded.
+namespace {
+
+// The runs in the order of their run records, and the folders of each that
+// are still open. Only names are read: no path is decoded.
+struct RunIndex {
     std::vector<std::string_view> order;
     std::map<std::string_view, std::set<std::string_view>, std::less<>> open;
+};
+
+RunIndex IndexRuns(const std::string& bytes) {
+    RunIndex index;
     ForEachRecord(bytes, [&](std::string_view, const std::vector<std::string_view>& f) {
-        if (f[1] == "R" && !open.count(f[2])) {
-            order.push_back(f[2]);
-            open[f[2]];
-        } else if (const auto run = open.find(f[2]); run != open.end() && f.size() > 3) {
+        if (f[1] == "R" && !index.open.count(f[2])) {
+            index.order.push_back(f[2]);
+            index.open[f[2]];
+        } else if (const auto run = index.open.find(f[2]); run != index.open.end() && f.size() > 3) {
             if (f[1] == "F") run->second.insert(f[3]);
             if (f[1] == "D") run->second.erase(f[3]);
         }
     });
+    return index;
+}
+
+}  // namespace
+
+bool HasOpenFolders(const std::string& bytes) {
+    for (const auto& [run, folders] : IndexRuns(bytes).open)
+        if (!folders.empty()) return true;
+    return false;
+}
+
+std::string TrimJournal(const std::string& bytes, size_t keep) {
+    RunIndex index = IndexRuns(bytes);
+    auto& order = index.order;
+    auto& open = index.open;
     if (order.size() <= keep) return bytes;
     std::set<std::string_view, std::less<>> kept;
     for (size_t i = 0; i < order.size(); ++i)

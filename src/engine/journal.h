@@ -36,6 +36,8 @@ struct JournalRun {
 
 // The runs a journal holds, oldest first; lines that make no sense are skipped.
 std::vector<JournalRun> ParseJournal(const std::string& bytes);
+// True when some folder record of the journal has no outcome.
+bool HasOpenFolders(const std::string& bytes);
 // The journal without the runs before the last `keep` ones; runs with folders
 // still open are kept whatever their age.
 std::string TrimJournal(const std::string& bytes, size_t keep);

@@ -72,7 +72,10 @@ size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& hi
     const ProcessStamp self = store.Self();
     std::vector<std::wstring> recovered, leftTemp, completed, lost;
     size_t looked = 0;
-    for (const JournalRun& run : journal.Runs()) {
+    // Every start comes here: a journal without open folders is not decoded.
+    const auto bytes = store.ReadAll();
+    if (!bytes || !HasOpenFolders(*bytes)) return 0;
+    for (const JournalRun& run : ParseJournal(*bytes)) {
         bool alive = false, asked = false;
         for (const JournalFolder& folder : run.folders) {
             if (folder.outcome != JournalOutcome::Open) continue;
