@@ -11,12 +11,25 @@ namespace kelvaro {
 RunDriver::RunDriver(AppState& state, IRunView& view, Renamer renamer, RenameJournal* journal)
     : state_(state), view_(view), renamer_(std::move(renamer)), journal_(journal), changed_(state.changed) {}
 
-void RunDriver::Run(int16_t mode) {
-    if (running_) return;
+void RunDriver::Start() {
     running_ = true;
-    TargetList& targets = state_.targets;
     view_.SetRunning(true);
     state_.history.RefreshForm();
+}
+
+void RunDriver::Finish() {
+    state_.history.ListInAdd(ResAllText(state_.blnCancel ? 30 : 31));
+    state_.blnCancel = false;
+    view_.SetRunning(false);
+    running_ = false;
+    view_.RefreshFolders();
+    view_.BtnEnabledChange();
+}
+
+void RunDriver::Run(int16_t mode) {
+    if (running_) return;
+    Start();
+    TargetList& targets = state_.targets;
     targets.SelectAll();
 
     {
@@ -38,29 +51,17 @@ void RunDriver::Run(int16_t mode) {
 
     targets.RemoveWhere(false);
     targets.SelectClear();
-    state_.history.ListInAdd(ResAllText(state_.blnCancel ? 30 : 31));
-    state_.blnCancel = false;
-    view_.SetRunning(false);
-    running_ = false;
-    view_.RefreshFolders();
-    view_.BtnEnabledChange();
+    Finish();
 }
 
 void RunDriver::Undo(const RenameServices& services) {
     if (running_) return;
-    running_ = true;
-    view_.SetRunning(true);
-    state_.history.RefreshForm();
+    Start();
     UndoLastRun(services, [this] {
         view_.ProcessPendingInput();
         return !state_.blnCancel;
     });
-    state_.history.ListInAdd(ResAllText(state_.blnCancel ? 30 : 31));
-    state_.blnCancel = false;
-    view_.SetRunning(false);
-    running_ = false;
-    view_.RefreshFolders();
-    view_.BtnEnabledChange();
+    Finish();
 }
 
 }  // namespace kelvaro

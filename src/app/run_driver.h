@@ -46,6 +46,10 @@ public:
     bool Running() const { return running_; }
 
 private:
+    // Freezes the windows and empties the history; writes the closing line and gives the windows back.
+    void Start();
+    void Finish();
+
     AppState& state_;
     IRunView& view_;
     Renamer renamer_;
