@@ -2,15 +2,16 @@
 # Builds the installer with wixl, then adds what wixl cannot write:
 # the uninstaller removes Kelvaro2.lnk from the user's Send To folder, the
 # shortcut the options dialog makes on request.
-# Usage: make_msi.sh WIXL MSIBUILD WXS VERSION EXE GUIDE ICON OUTPUT.msi
+# Usage: make_msi.sh WIXL MSIBUILD WXS VERSION EXE COM GUIDE ICON OUTPUT.msi
 set -eu
-wixl=$1 msibuild=$2 wxs=$3 version=$4 exe=$5 guide=$6 icon=$7 output=$8
+wixl=$1 msibuild=$2 wxs=$3 version=$4 exe=$5 com=$6 guide=$7 icon=$8 output=$9
 # wixl takes the sources by names relative to the folder it runs in.
 stage="$output.stage"
 rm -rf "$stage"
 mkdir -p "$stage"
 cp "$wxs" "$stage/kelvaro2.wxs"
 cp "$exe" "$stage/Kelvaro2.exe"
+cp "$com" "$stage/Kelvaro2.com"
 cp "$guide" "$stage/KELVARO2.html"
 cp "$icon" "$stage/kelvaro2.ico"
 (cd "$stage" && "$wixl" -a x64 -D Version="$version" -o kelvaro2.msi kelvaro2.wxs)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installer in the Wine prefix of the tests (scripts/test sets WINEPREFIX,
 # DISPLAY and a running wine server): install per user without a question,
-# find the program, the guide and the Start menu shortcut, rename a folder
+# find the program, its console companion, the guide and the Start menu
+# shortcut, ask the console companion for its usage, rename a folder
 # with the installed program's automatic run, uninstall, and check that the
 # files and shortcuts are gone while the settings stay. Then an upgrade to a
 # later version keeps the "Send to" shortcut and leaves one entry.
@@ -48,6 +49,7 @@ start=$(date +%s%N)
 wine msiexec /i "$msi_win" /qn </dev/null >/dev/null 2>&1 || fail "msiexec /i ended with $?"
 echo "installed in $((($(date +%s%N) - start) / 1000000)) ms"
 check_file "$install_dir/Kelvaro2.exe" "the program"
+check_file "$install_dir/Kelvaro2.com" "the console companion"
 check_file "$install_dir/KELVARO2.html" "the guide"
 check_file "$shortcut" "the Start menu shortcut"
 
@@ -75,6 +77,12 @@ timeout 60 wine "$install_dir/Kelvaro2.exe" "$(winepath -w "$work/my photos")" <
 names=$(ls "$work")
 [ "$names" = "MY PHOTOS" ] || fail "the folder is now named '$names', not 'MY PHOTOS'"
 
+# The installed console companion answers on the console and ends with 0.
+usage=$(timeout 60 wine "$install_dir/Kelvaro2.com" '/?' </dev/null 2>/dev/null)
+status=$?
+[ "$status" = 0 ] || fail "the installed Kelvaro2.com /? ended with $status"
+grep -q '/MODE:n' <<<"$usage" || fail "the installed Kelvaro2.com /? printed no usage"
+
 # As if the options dialog had put the program into "Send to".
 mkdir -p "$(dirname "$send_to")"
 cp "$shortcut" "$send_to"
@@ -82,6 +90,7 @@ cp "$shortcut" "$send_to"
 # Uninstall.
 wine msiexec /x "$msi_win" /qn </dev/null >/dev/null 2>&1 || fail "msiexec /x ended with $?"
 check_gone "$install_dir/Kelvaro2.exe" "the program"
+check_gone "$install_dir/Kelvaro2.com" "the console companion"
 check_gone "$install_dir/KELVARO2.html" "the guide"
 check_gone "$install_dir" "the program folder"
 check_gone "$shortcut" "the Start menu shortcut"
@@ -95,6 +104,7 @@ cp "$shortcut" "$send_to"
 wine msiexec /i "$next_win" /qn </dev/null >/dev/null 2>&1 || fail "the upgrade ended with $?"
 [ "$(entries)" = 1 ] || fail "after the upgrade, not one Kelvaro2 in the list of installed apps"
 check_file "$install_dir/Kelvaro2.exe" "the upgraded program"
+check_file "$install_dir/Kelvaro2.com" "the upgraded console companion"
 check_file "$install_dir/KELVARO2.html" "the upgraded guide"
 check_file "$shortcut" "the Start menu shortcut after the upgrade"
 check_file "$send_to" "the Send To shortcut after the upgrade"
