@@ -1,5 +1,6 @@
 #include "app/run_driver.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "engine/catalog.h"
@@ -19,7 +20,9 @@ void RunDriver::Run(int16_t mode) {
     targets.SelectAll();
 
     const size_t count = targets.Count();
+    size_t top = 0;  // the entry shown at the top last
     for (size_t j = 0; j < count; ++j) {
+        top = j;
         targets.SetTopIndex(j);
         view_.ShowEntry(j);
         view_.ProcessPendingInput();
@@ -27,8 +30,14 @@ void RunDriver::Run(int16_t mode) {
         if (renamer_(targets.Text(j), mode) == kRenameDone) targets.SetSelected(j, false);
     }
 
+    // That entry stays at the top once the done ones above it are gone: after
+    // Cancel it is the first folder the run left untouched.
+    size_t topAfter = 0;
+    for (size_t i = 0; i < top; ++i)
+        if (targets.Selected(i)) ++topAfter;
     targets.RemoveWhere(false);
     targets.SelectClear();
+    if (!targets.Empty()) targets.SetTopIndex(std::min(topAfter, targets.Count() - 1));
     state_.history.ListInAdd(ResAllText(state_.blnCancel ? 30 : 31));
     state_.blnCancel = false;
     view_.SetRunning(false);
