@@ -59,6 +59,8 @@ public:
 
     // The layout of the child windows and of Cancel, for the current size.
     void Layout();
+    // The keys the message loop hands the child windows' controls (Tab, Enter on a button).
+    bool TranslateKeys(const MSG& msg) const { return TranslateChildKeys(mdiClient_, msg); }
 
     HWND MdiClient() const { return mdiClient_; }
     HWND ExeButton(int mode) const { return btnExe_[static_cast<size_t>(mode)]; }
@@ -83,6 +85,8 @@ protected:
 
 private:
     void CreateControls();
+    void Arrange(bool unplacedOnly);
+    void PlaceButtons();
     bool LoadDialogs();
     void PropagateTip(bool on);
     void FontEveryWindow();
@@ -112,6 +116,7 @@ private:
     HMENU menu_ = nullptr;
     HintSet hints_;
     SettingsFont font_;
+    int panelPixels_ = 0;
     std::chrono::steady_clock::time_point lastPaint_;
     bool activated_ = false;
     bool closeAfterRun_ = false;

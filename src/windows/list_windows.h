@@ -46,6 +46,7 @@ public:
 protected:
     const wchar_t* FormName() const override { return L"mdiStatus"; }
     void CreateControls() override;
+    void OnFontChanged() override { view_.OnFontChanged(); }
     void Layout(double width, double height) override;
     void FillPopup(HMENU popup) override;
     void OnPopupCommand(UINT id) override;
@@ -68,19 +69,32 @@ public:
     std::vector<std::wstring> SelectedPaths() const;
     // A new data object offering the selected entries as a file list.
     IDataObject* MakeDragData();
+    // Drags the names out; the shell's drag loop unless a test puts another here.
+    std::function<void(const FileListDataObject::Provider&)> startDrag = [](const auto& names) {
+        DragFileListOut(names);
+    };
 
 protected:
     const wchar_t* FormName() const override { return L"mdiOutFile"; }
     void CreateControls() override;
+    void OnFontChanged() override { view_.OnFontChanged(); }
     void Layout(double width, double height) override;
     void FillPopup(HMENU popup) override;
     void OnPopupCommand(UINT id) override;
 
 private:
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+    // The left button on the list: true when the message was taken here.
+    bool OnListMouse(UINT message, WPARAM wParam, LPARAM lParam);
 
     ListBoxView view_;
     HWND list_ = nullptr;
+    struct Press {
+        bool held = false;           // pressed, neither released nor dragged yet
+        bool clickDeferred = false;  // on a selected entry: the list sees the click at the release
+        WPARAM keys = 0;
+        LPARAM point = 0;
+    } press_;
 };
 
 }  // namespace kelvaro

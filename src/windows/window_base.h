@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 namespace kelvaro {
 
 // One C++ object per window: the static window procedure finds the object
@@ -32,6 +34,8 @@ double PixelsToTwips(int pixels, UINT dpi);
 // Places a control within its parent, in twips at the control's DPI.
 void MoveTwips(HWND control, double left, double top, double width, double height);
 double HeightTwips(HWND control);
+// The size in pixels of `text` (or, when empty, of one line) in the font of `control`.
+SIZE TextSize(HWND control, const std::wstring& text);
 // Opens `popup` at the point of a WM_CONTEXTMENU (the cursor for the keyboard)
 // and gives the command chosen, or 0; the menu is destroyed.
 UINT TrackContextMenu(HWND owner, HMENU popup, LPARAM point);
