@@ -261,8 +261,16 @@ void MainWindow::Arrange(bool unplacedOnly) {
     const double h = RoundHalfEven(PixelsToTwips(inner.bottom, dpi) / 3);
     const std::array<TwipsRect, 5> rects{TwipsRect{0, 0, w, h}, TwipsRect{0, h, w, h}, TwipsRect{0, 2 * h, w, h},
                                          TwipsRect{w, 0, w, 2 * h}, TwipsRect{w, 2 * h, w, h}};
-    for (size_t i = 0; i < children_.size(); ++i)
-        if (!unplacedOnly || children_[i]->Unplaced()) children_[i]->PlaceTwips(rects[i]);
+    for (size_t i = 0; i < children_.size(); ++i) {
+        if (unplacedOnly && !children_[i]->Unplaced()) continue;
+        // Whole pixels: the rounding must not push a window a pixel past the
+        // edge, where the client area would show its scroll bars.
+        const TwipsRect& r = rects[i];
+        const int left = TwipsToPixels(r.left, dpi), top = TwipsToPixels(r.top, dpi);
+        const int width = std::min(TwipsToPixels(r.width, dpi), static_cast<int>(inner.right) - left);
+        const int height = std::min(TwipsToPixels(r.height, dpi), static_cast<int>(inner.bottom) - top);
+        MoveWindow(children_[i]->Handle(), left, top, std::max(0, width), std::max(0, height), TRUE);
+    }
 }
 
 void MainWindow::BtnEnabledChange() {

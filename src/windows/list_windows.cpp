@@ -149,8 +149,8 @@ void ChangedListWindow::CreateControls() {
 
 // Dragging out: a press on an entry that is already selected keeps the
 // selection, so that a drag carries every selected entry; released without a
-// drag, it was a click and selects that entry alone, as the list would have.
-// A press elsewhere selects as usual. Moves while the button is held do not
+// drag, it was a click and selects that entry alone. A plain press on another
+// entry selects it alone at once; with Shift or Ctrl the list selects as usual. Moves while the button is held do not
 // reach the list (they would extend the selection); one beyond the drag
 // distance starts the drag. (A plain window-procedure subclass: the
 // common-controls one costs too much per message under Wine.)
@@ -171,12 +171,14 @@ bool ChangedListWindow::OnListMouse(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_LBUTTONDOWN: {
             if (SendMessageW(list_, LB_GETCOUNT, 0, 0) <= 0) return false;
             const LRESULT hit = SendMessageW(list_, LB_ITEMFROMPOINT, 0, lParam);
-            press_.clickDeferred = HIWORD(hit) == 0 && !(wParam & (MK_SHIFT | MK_CONTROL)) &&
-                                   SendMessageW(list_, LB_GETSEL, LOWORD(hit), 0) > 0;
-            if (press_.clickDeferred)
+            const bool plain = HIWORD(hit) == 0 && !(wParam & (MK_SHIFT | MK_CONTROL));
+            press_.clickDeferred = plain && SendMessageW(list_, LB_GETSEL, LOWORD(hit), 0) > 0;
+            if (plain) {
                 SetFocus(list_);
-            else
-                CallWindowProcW(listBoxProc, list_, message, wParam, lParam);
+                if (!press_.clickDeferred) SelectOnly(LOWORD(hit));
+            } else {
+                CallWindowProcW(listBoxProc, list_, message, wParam, lParam);  // Shift and Ctrl as the list knows them
+            }
             press_.held = true;
             press_.keys = wParam;
             press_.point = lParam;
@@ -197,16 +199,22 @@ bool ChangedListWindow::OnListMouse(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_LBUTTONUP:
             if (!press_.held) return false;
             press_.held = false;
-            if (!press_.clickDeferred) return false;  // the list ends its own press
-            CallWindowProcW(listBoxProc, list_, WM_LBUTTONDOWN, press_.keys, press_.point);
-            CallWindowProcW(listBoxProc, list_, WM_LBUTTONUP, wParam, lParam);
-            return true;
+            ReleaseCapture();
+            if (press_.clickDeferred) SelectOnly(LOWORD(SendMessageW(list_, LB_ITEMFROMPOINT, 0, press_.point)));
+            return false;  // the list ends a press of its own
         case WM_CAPTURECHANGED:
             press_.held = false;
             return false;
         default:
             return false;
     }
+}
+
+void ChangedListWindow::SelectOnly(size_t index) {
+    SendMessageW(list_, LB_SETSEL, FALSE, static_cast<LPARAM>(-1));
+    SendMessageW(list_, LB_SETSEL, TRUE, static_cast<LPARAM>(index));
+    SendMessageW(list_, LB_SETANCHORINDEX, index, 0);
+    SendMessageW(list_, LB_SETCARETINDEX, index, FALSE);
 }
 
 std::vector<std::wstring> ChangedListWindow::SelectedPaths() const {

@@ -86,6 +86,8 @@ private:
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
     // The left button on the list: true when the message was taken here.
     bool OnListMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    // What a plain click on an entry does: that entry alone is selected.
+    void SelectOnly(size_t index);
 
     ListBoxView view_;
     HWND list_ = nullptr;
