@@ -376,6 +376,9 @@ void MainWindow::OnFirstActivate() {
         if (!state_.settings.Resize) Arrange(true);
         for (ChildWindow* child : children_) ShowWindow(child->Handle(), SW_SHOWNOACTIVATE);
         BtnEnabledChange();
+        // The browser is the active child window: its caption, its copy of the
+        // menu bar (greyed during a run) and the focus on its drive list agree.
+        SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(inDir_.Handle()), 0);
         SetFocus(inDir_.DriveList());
     } catch (...) {
         services_.prompts.Notice(L"Kelvaro2 frmKelvaro MDIForm_Activate ERR");

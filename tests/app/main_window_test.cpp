@@ -155,6 +155,8 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
             // In the middle of a run: everything but Cancel is off, the menus of the children too.
             EXPECT_TRUE(ModeButtonsDisabled());
             EXPECT_TRUE(IsWindowEnabled(window->CancelButton()));
+            // The bar shown is the active child's copy, greyed too.
+            EXPECT_EQ(GetMenu(window->Handle()), window->InDir().Menu());
             for (ChildWindow* child : window->Children()) {
                 EXPECT_FALSE(IsWindowEnabled(child->Handle()));
                 for (UINT item = 0; item < 7; ++item)
