@@ -150,10 +150,11 @@ void ChangedListWindow::CreateControls() {
 // Dragging out: a press on an entry that is already selected keeps the
 // selection, so that a drag carries every selected entry; released without a
 // drag, it was a click and selects that entry alone. A plain press on another
-// entry selects it alone at once; with Shift or Ctrl the list selects as usual. Moves while the button is held do not
-// reach the list (they would extend the selection); one beyond the drag
-// distance starts the drag. (A plain window-procedure subclass: the
-// common-controls one costs too much per message under Wine.)
+// entry selects it alone at once; with Shift or Ctrl the list selects as usual.
+// Moves while the button is held do not reach the list (they would extend the
+// selection); one beyond the drag distance starts the drag. (A plain
+// window-procedure subclass: the common-controls one costs too much per
+// message under Wine.)
 LRESULT CALLBACK ChangedListWindow::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* window = reinterpret_cast<ChangedListWindow*>(GetWindowLongPtrW(GetParent(list), GWLP_USERDATA));
     if (window) {
@@ -180,7 +181,6 @@ bool ChangedListWindow::OnListMouse(UINT message, WPARAM wParam, LPARAM lParam) 
                 CallWindowProcW(listBoxProc, list_, message, wParam, lParam);  // Shift and Ctrl as the list knows them
             }
             press_.held = true;
-            press_.keys = wParam;
             press_.point = lParam;
             SetCapture(list_);
             return true;

@@ -94,7 +94,6 @@ private:
     struct Press {
         bool held = false;           // pressed, neither released nor dragged yet
         bool clickDeferred = false;  // on a selected entry: the list sees the click at the release
-        WPARAM keys = 0;
         LPARAM point = 0;
     } press_;
 };
