@@ -6,17 +6,20 @@ ListBoxView::~ListBoxView() {
     if (measureDc_) DeleteDC(measureDc_);
 }
 
-void ListBoxView::Widen(const std::wstring& text) {
-    if (!trackWidth_) return;
+// The list's font is asked for once and kept selected for measuring: asking
+// for it with every line would cost more than the measuring.
+void ListBoxView::SelectMeasureFont() {
     if (!measureDc_) measureDc_ = CreateCompatibleDC(nullptr);
     if (!measureDc_) return;
     const auto font = reinterpret_cast<HFONT>(SendMessageW(listBox_, WM_GETFONT, 0, 0));
-    if (font != measureFont_ || !measureFont_) {
-        SelectObject(measureDc_, font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
-        measureFont_ = font;
-    }
+    SelectObject(measureDc_, font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+}
+
+void ListBoxView::Widen(const std::wstring& text) {
+    if (!trackWidth_) return;
+    if (!measureDc_) SelectMeasureFont();
     SIZE size{};
-    GetTextExtentPoint32W(measureDc_, text.c_str(), static_cast<int>(text.size()), &size);
+    if (!measureDc_ || !GetTextExtentPoint32W(measureDc_, text.c_str(), static_cast<int>(text.size()), &size)) return;
     constexpr int kMargin = 8;  // the list's own text margins
     if (size.cx + kMargin <= widest_) return;
     widest_ = size.cx + kMargin;
@@ -25,9 +28,7 @@ void ListBoxView::Widen(const std::wstring& text) {
 
 void ListBoxView::OnFontChanged() {
     if (!listBox_ || !trackWidth_) return;
-    // Let go of the old font before it is deleted.
-    if (measureDc_) SelectObject(measureDc_, GetStockObject(SYSTEM_FONT));
-    measureFont_ = nullptr;
+    SelectMeasureFont();
     widest_ = 0;
     const size_t count = source_.count();
     for (size_t i = 0; i < count; ++i) Widen(source_.text(i));

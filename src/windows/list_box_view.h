@@ -45,6 +45,7 @@ private:
     bool Multi() const;
     void FollowCursor();
     void Widen(const std::wstring& text);
+    void SelectMeasureFont();
 
     Source source_;
     Cursor cursor_;
@@ -54,7 +55,6 @@ private:
     bool trackWidth_ = false;
     int widest_ = 0;           // pixels, the longest line and a margin
     HDC measureDc_ = nullptr;  // holds the list's font for measuring
-    HFONT measureFont_ = nullptr;
 };
 
 }  // namespace kelvaro
