@@ -285,10 +285,12 @@ void MainWindow::SetRunning(bool running) {
         for (ChildWindow* child : children_) child->Menu_Enabled(false);
         inFile_.SelectClear();
         EnableWindow(btnCancel_, TRUE);
+        for (ChildWindow* child : children_) child->OnRunning(true);
         for (ChildWindow* child : children_) child->HoldPainting(true);
         lastPaint_ = std::chrono::steady_clock::now();
         return;
     }
+    for (ChildWindow* child : children_) child->OnRunning(false);
     for (ChildWindow* child : children_) child->HoldPainting(false);
     EnableWindow(btnCancel_, FALSE);
     for (ChildWindow* child : children_) EnableWindow(child->Handle(), TRUE);

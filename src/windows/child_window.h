@@ -66,6 +66,8 @@ public:
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
     // Holds back (or releases and paints) the drawing of the window's list.
     virtual void HoldPainting(bool) {}
+    // A run starts (true) or has ended.
+    virtual void OnRunning(bool) {}
 
     TwipsRect PositionTwips() const;
     void PlaceTwips(const TwipsRect& rect);

@@ -23,7 +23,17 @@ void ListBoxView::Widen(const std::wstring& text) {
     constexpr int kMargin = 8;  // the list's own text margins
     if (size.cx + kMargin <= widest_) return;
     widest_ = size.cx + kMargin;
-    SendMessageW(listBox_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_), 0);
+    ApplyWidth();
+}
+
+void ListBoxView::ApplyWidth() {
+    SendMessageW(listBox_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widthSuspended_ ? 0 : widest_), 0);
+}
+
+void ListBoxView::SuspendWidth(bool suspended) {
+    if (!listBox_ || !trackWidth_ || suspended == widthSuspended_) return;
+    widthSuspended_ = suspended;
+    ApplyWidth();
 }
 
 void ListBoxView::OnFontChanged() {
@@ -32,7 +42,7 @@ void ListBoxView::OnFontChanged() {
     widest_ = 0;
     const size_t count = source_.count();
     for (size_t i = 0; i < count; ++i) Widen(source_.text(i));
-    SendMessageW(listBox_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_), 0);
+    ApplyWidth();
 }
 
 void ListBoxView::Attach(HWND listBox) {
@@ -107,7 +117,7 @@ void ListBoxView::OnReset() {
         if (source_.selected && Multi() && source_.selected(i)) SendMessageW(listBox_, LB_SETSEL, TRUE, i);
         Widen(source_.text(i));
     }
-    if (trackWidth_ && widest_ == 0) SendMessageW(listBox_, LB_SETHORIZONTALEXTENT, 0, 0);
+    if (trackWidth_ && widest_ == 0) ApplyWidth();
     FollowCursor();
     if (!wasHeld) Hold(false);
 }

@@ -27,6 +27,10 @@ public:
     // line is measured once, and every line again only when the font changes.
     void TrackWidth() { trackWidth_ = true; }
     void OnFontChanged();
+    // While set, the widths are still kept but the scroll bar stays away: a
+    // visible one makes every repaint of a run far slower under Wine, and the
+    // list takes no input during a run anyway. Clearing it shows the bar.
+    void SuspendWidth(bool suspended);
     HWND Handle() const { return listBox_; }
     // While held the list box takes changes without drawing them (drawing
     // each change costs far more than the change); releasing paints once.
@@ -46,6 +50,7 @@ private:
     void FollowCursor();
     void Widen(const std::wstring& text);
     void SelectMeasureFont();
+    void ApplyWidth();
 
     Source source_;
     Cursor cursor_;
@@ -53,6 +58,7 @@ private:
     bool held_ = false;
     size_t pendingTop_ = kAll;  // a scroll asked for while held
     bool trackWidth_ = false;
+    bool widthSuspended_ = false;
     int widest_ = 0;           // pixels, the longest line and a margin
     HDC measureDc_ = nullptr;  // holds the list's font for measuring
 };

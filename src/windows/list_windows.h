@@ -41,6 +41,7 @@ public:
     HistoryWindow(AppState& state, Services& services, IChildHost& host);
     ~HistoryWindow() override;
     void HoldPainting(bool held) override { view_.Hold(held); }
+    void OnRunning(bool running) override { view_.SuspendWidth(running); }
     HWND List() const { return list_; }
 
 protected:
@@ -62,6 +63,7 @@ public:
     ChangedListWindow(AppState& state, Services& services, IChildHost& host);
     ~ChangedListWindow() override;
     void HoldPainting(bool held) override { view_.Hold(held); }
+    void OnRunning(bool running) override { view_.SuspendWidth(running); }
     HWND List() const { return list_; }
     void SelectAll();
     void SelectClear();

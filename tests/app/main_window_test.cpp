@@ -156,6 +156,8 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
             EXPECT_TRUE(IsWindowEnabled(window->CancelButton()));
             // The bar shown is the active child's copy, greyed too.
             EXPECT_EQ(GetMenu(window->Handle()), window->InDir().Menu());
+            // No sideways scroll bar while the history cannot be used.
+            EXPECT_EQ(SendMessageW(window->History().List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
             for (ChildWindow* child : window->Children()) {
                 EXPECT_FALSE(IsWindowEnabled(child->Handle()));
                 for (UINT item = 0; item < 7; ++item)
@@ -168,6 +170,7 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
     Click(window->ExeButton(0));
     EXPECT_EQ(ListLines(window->Targets().List()), (Lines{L"C:\\D\\b", L"C:\\D\\c", L"C:\\D\\d", L"C:\\D\\e"}));
     EXPECT_EQ(ListLines(window->History().List()).back(), L"中断しました");
+    EXPECT_GT(SendMessageW(window->History().List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
     EXPECT_FALSE(state.blnCancel);
     EXPECT_TRUE(ModeButtonsEnabled());
     for (ChildWindow* child : window->Children())
