@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/log_file.h"
@@ -203,7 +204,38 @@ void MainWindow::SetFontData() {
     HFONT font = font_.Create(state_.settings, WindowDpi(hwnd_));
     for (HWND button : btnExe_) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     SendMessageW(btnCancel_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    PlaceButtons();
     Layout();
+}
+
+// The buttons keep their designed size unless their captions need more in the
+// font chosen; the mode buttons keep their spacing, and the panel grows with them.
+void MainWindow::PlaceButtons() {
+    const UINT dpi = WindowDpi(hwnd_);
+    const int padding = TwipsToPixels(240, dpi);
+    auto captionSize = [](HWND button) {
+        wchar_t text[64] = {};
+        GetWindowTextW(button, text, 64);
+        return TextSize(button, text);
+    };
+    int width = TwipsToPixels(kExeWidth, dpi), height = TwipsToPixels(kButtonHeight, dpi);
+    for (HWND button : btnExe_) {
+        const SIZE caption = captionSize(button);
+        width = std::max<int>(width, caption.cx + padding);
+        height = std::max<int>(height, caption.cy + padding / 2);
+    }
+    const SIZE cancelCaption = captionSize(btnCancel_);
+    height = std::max<int>(height, cancelCaption.cy + padding / 2);
+    const int cancelWidth = std::max<int>(TwipsToPixels(kCancelWidth, dpi), cancelCaption.cx + padding);
+    const int top = TwipsToPixels(kButtonTop, dpi), gap = TwipsToPixels(kExeStep - kExeWidth, dpi);
+    for (int i = 0; i < kModes; ++i)
+        MoveWindow(btnExe_[static_cast<size_t>(i)], TwipsToPixels(kExeLeft, dpi) + i * (width + gap), top, width,
+                   height, TRUE);
+    RECT cancel{};
+    GetWindowRect(btnCancel_, &cancel);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&cancel), 2);
+    MoveWindow(btnCancel_, cancel.left, top, cancelWidth, height, TRUE);
+    panelPixels_ = std::max(TwipsToPixels(kPanelHeight, dpi), top + height + TwipsToPixels(kButtonTop, dpi));
 }
 
 void MainWindow::Layout() {
@@ -211,22 +243,10 @@ void MainWindow::Layout() {
     RECT frame{};
     GetClientRect(hwnd_, &frame);
     const UINT dpi = WindowDpi(hwnd_);
-    const int panel = TwipsToPixels(kPanelHeight, dpi);
+    const int panel = panelPixels_ ? panelPixels_ : TwipsToPixels(kPanelHeight, dpi);
     MoveWindow(mdiClient_, 0, panel, frame.right, std::max<int>(0, frame.bottom - panel), TRUE);
 
-    if (state_.settings.Resize) {
-        // Measured without scroll bars: once the windows are arranged they fit.
-        ShowScrollBar(mdiClient_, SB_BOTH, FALSE);
-        RECT inner{};
-        GetClientRect(mdiClient_, &inner);
-        const double w = RoundHalfEven(PixelsToTwips(inner.right, dpi) / 2);
-        const double h = RoundHalfEven(PixelsToTwips(inner.bottom, dpi) / 3);
-        inDir_.PlaceTwips({0, 0, w, h});
-        inFile_.PlaceTwips({0, h, w, h});
-        file_.PlaceTwips({0, 2 * h, w, h});
-        status_.PlaceTwips({w, 0, w, 2 * h});
-        outFile_.PlaceTwips({w, 2 * h, w, h});
-    }
+    if (state_.settings.Resize) Arrange(false);
 
     RECT cancel{};
     GetWindowRect(btnCancel_, &cancel);
@@ -236,6 +256,31 @@ void MainWindow::Layout() {
         MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&cancel), 2);
         MoveWindow(btnCancel_, TwipsToPixels(x, dpi), cancel.top, cancel.right - cancel.left,
                    cancel.bottom - cancel.top, TRUE);
+    }
+}
+
+// The two columns: three equal windows on the left, the history over two
+// thirds of the right and the changed folders below it. `unplacedOnly`: only
+// the child windows that have no position of their own.
+void MainWindow::Arrange(bool unplacedOnly) {
+    // Measured without scroll bars: once the windows are arranged they fit.
+    ShowScrollBar(mdiClient_, SB_BOTH, FALSE);
+    RECT inner{};
+    GetClientRect(mdiClient_, &inner);
+    const UINT dpi = WindowDpi(hwnd_);
+    const double w = RoundHalfEven(PixelsToTwips(inner.right, dpi) / 2);
+    const double h = RoundHalfEven(PixelsToTwips(inner.bottom, dpi) / 3);
+    const std::array<TwipsRect, 5> rects{TwipsRect{0, 0, w, h}, TwipsRect{0, h, w, h}, TwipsRect{0, 2 * h, w, h},
+                                         TwipsRect{w, 0, w, 2 * h}, TwipsRect{w, 2 * h, w, h}};
+    for (size_t i = 0; i < children_.size(); ++i) {
+        if (unplacedOnly && !children_[i]->Unplaced()) continue;
+        // Whole pixels: the rounding must not push a window a pixel past the
+        // edge, where the client area would show its scroll bars.
+        const TwipsRect& r = rects[i];
+        const int left = TwipsToPixels(r.left, dpi), top = TwipsToPixels(r.top, dpi);
+        const int width = std::min(TwipsToPixels(r.width, dpi), static_cast<int>(inner.right) - left);
+        const int height = std::min(TwipsToPixels(r.height, dpi), static_cast<int>(inner.bottom) - top);
+        MoveWindow(children_[i]->Handle(), left, top, std::max(0, width), std::max(0, height), TRUE);
     }
 }
 
@@ -251,10 +296,12 @@ void MainWindow::SetRunning(bool running) {
         for (ChildWindow* child : children_) child->Menu_Enabled(false);
         inFile_.SelectClear();
         EnableWindow(btnCancel_, TRUE);
+        for (ChildWindow* child : children_) child->OnRunning(true);
         for (ChildWindow* child : children_) child->HoldPainting(true);
         lastPaint_ = std::chrono::steady_clock::now();
         return;
     }
+    for (ChildWindow* child : children_) child->OnRunning(false);
     for (ChildWindow* child : children_) child->HoldPainting(false);
     EnableWindow(btnCancel_, FALSE);
     for (ChildWindow* child : children_) EnableWindow(child->Handle(), TRUE);
@@ -340,8 +387,12 @@ void MainWindow::OnFirstActivate() {
     activated_ = true;
     try {
         Layout();
+        if (!state_.settings.Resize) Arrange(true);
         for (ChildWindow* child : children_) ShowWindow(child->Handle(), SW_SHOWNOACTIVATE);
         BtnEnabledChange();
+        // The browser is the active child window: its caption, its copy of the
+        // menu bar (greyed during a run) and the focus on its drive list agree.
+        SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(inDir_.Handle()), 0);
         SetFocus(inDir_.DriveList());
     } catch (...) {
         services_.prompts.Notice(L"Kelvaro2 frmKelvaro MDIForm_Activate ERR");
@@ -468,18 +519,11 @@ void MainWindow::OnCommand(UINT id) {
     }
 }
 
-// Moved to a screen of another DPI: the buttons keep their size in twips,
+// Moved to a screen of another DPI: the buttons keep their size in twips (PlaceButtons),
 // the fonts are made anew, and everything is laid out again.
 void MainWindow::OnDpiChanged(const RECT& suggested) {
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    const UINT dpi = WindowDpi(hwnd_);
-    for (int i = 0; i < kModes; ++i)
-        MoveWindow(btnExe_[static_cast<size_t>(i)], TwipsToPixels(kExeLeft + kExeStep * i, dpi),
-                   TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kExeWidth, dpi), TwipsToPixels(kButtonHeight, dpi),
-                   TRUE);
-    MoveWindow(btnCancel_, 0, TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kCancelWidth, dpi),
-               TwipsToPixels(kButtonHeight, dpi), TRUE);
     FontEveryWindow();
 }
 

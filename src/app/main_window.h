@@ -68,6 +68,8 @@ public:
     bool TranslateKeys(MSG& msg) const;
     // The layout of the child windows and of Cancel, for the current size.
     void Layout();
+    // The keys the message loop hands the child windows' controls (Tab, Enter on a button).
+    bool TranslateKeys(const MSG& msg) const { return TranslateChildKeys(mdiClient_, msg); }
 
     HWND MdiClient() const { return mdiClient_; }
     HWND ExeButton(int mode) const { return btnExe_[static_cast<size_t>(mode)]; }
@@ -94,6 +96,8 @@ protected:
 private:
     RenameServices RenameWith();
     void CreateControls();
+    void Arrange(bool unplacedOnly);
+    void PlaceButtons();
     bool LoadDialogs();
     void PropagateTip(bool on);
     void FontEveryWindow();
@@ -128,6 +132,7 @@ private:
     UniqueAccelerators accelerators_;
     HintSet hints_;
     SettingsFont font_;
+    int panelPixels_ = 0;
     std::chrono::steady_clock::time_point lastPaint_;
     bool activated_ = false;
     bool closeAfterRun_ = false;

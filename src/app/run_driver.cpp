@@ -1,5 +1,6 @@
 #include "app/run_driver.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "engine/catalog.h"
@@ -32,10 +33,12 @@ void RunDriver::Run(int16_t mode) {
     TargetList& targets = state_.targets;
     targets.SelectAll();
 
+    size_t top = 0;  // the entry shown at the top last
     {
         RecordedRun recorded(journal_, state_.history, RunKind::Run);
         const size_t count = targets.Count();
         for (size_t j = 0; j < count; ++j) {
+            top = j;
             targets.SetTopIndex(j);
             view_.ShowEntry(j);
             view_.ProcessPendingInput();
@@ -49,8 +52,14 @@ void RunDriver::Run(int16_t mode) {
         }
     }
 
+    // That entry stays at the top once the done ones above it are gone: after
+    // Cancel it is the first folder the run left untouched.
+    size_t topAfter = 0;
+    for (size_t i = 0; i < top; ++i)
+        if (targets.Selected(i)) ++topAfter;
     targets.RemoveWhere(false);
     targets.SelectClear();
+    if (!targets.Empty()) targets.SetTopIndex(std::min(topAfter, targets.Count() - 1));
     Finish();
 }
 

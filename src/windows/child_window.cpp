@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "engine/catalog.h"
+#include "settings/app_settings.h"
 #include "windows/shared_menu.h"
 
 namespace kelvaro {
@@ -13,6 +14,11 @@ namespace {
 
 constexpr const wchar_t* kChildClass = L"Kelvaro2Child";
 constexpr UINT kFirstPopupId = kPopupSelectAll;
+
+bool IsClass(HWND control, const wchar_t* name) {
+    wchar_t className[32] = {};
+    return GetClassNameW(control, className, 32) && _wcsicmp(className, name) == 0;
+}
 
 }  // namespace
 
@@ -46,8 +52,12 @@ bool ChildWindow::Load(HWND mdiClient) {
         menu_ = CreateSharedMenu();
         hints_.Create(hwnd_);
         CreateControls();
-        if (!state_.settings.blnAutoRunning && !state_.settings.Resize)
-            PlaceTwips(ReadChildPosition(services_.store, prefix_, PositionTwips(), ScreenTwipsNow()));
+        if (!state_.settings.blnAutoRunning && !state_.settings.Resize) {
+            // Never placed by the user: the main window arranges it once it knows its own size.
+            const std::wstring left = prefix_ + L"Left";
+            unplaced_ = ReadText(services_.store, ProbeWindowApp(services_.store, left), left, L"\x01") == L"\x01";
+            if (!unplaced_) PlaceTwips(ReadChildPosition(services_.store, prefix_, PositionTwips(), ScreenTwipsNow()));
+        }
         SetToolTip(state_.settings.Tip);
         OnLoaded();
         return true;
@@ -67,6 +77,7 @@ void ChildWindow::Unload(bool mainWindowNormal) {
 
 void ChildWindow::SetFontData(HFONT font) {
     for (HWND control : textControls_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    OnFontChanged();
     Relayout();
 }
 
@@ -96,6 +107,9 @@ void ChildWindow::Relayout() {
     GetClientRect(hwnd_, &client);
     const UINT dpi = WindowDpi(hwnd_);
     Layout(PixelsToTwips(client.right, dpi), PixelsToTwips(client.bottom, dpi));
+    // Controls moved together with the window are drawn anew, not left as
+    // the blank squares the move may have copied.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 HWND ChildWindow::MakeListBox(DWORD style, int id) {
@@ -152,8 +166,36 @@ HMENU ChildWindow::BuildPopup() {
     return popup;
 }
 
+bool TranslateChildKeys(HWND mdiClient, const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || (msg.wParam != VK_TAB && msg.wParam != VK_RETURN)) return false;
+    if (!mdiClient || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+    HWND child = msg.hwnd;
+    while (child && GetParent(child) != mdiClient) child = GetParent(child);
+    if (!child || !IsWindowEnabled(child)) return false;
+    HWND control = msg.hwnd == child ? nullptr : msg.hwnd;
+    if (msg.wParam == VK_RETURN) {
+        if (!control || !IsClass(control, L"BUTTON")) return false;
+        SendMessageW(control, BM_CLICK, 0, 0);
+        return true;
+    }
+    if (control && IsClass(control, L"COMBOBOX")) SendMessageW(control, CB_SHOWDROPDOWN, FALSE, 0);
+    HWND next = GetNextDlgTabItem(child, control, GetKeyState(VK_SHIFT) < 0);
+    if (!next) return false;
+    SetFocus(next);
+    // Moved by keyboard: focus rectangles are drawn from now on.
+    SendMessageW(GetAncestor(child, GA_ROOT), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    return true;
+}
+
 LRESULT ChildWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_SETFOCUS: {
+            // The window itself takes no keys: its first control does.
+            const LRESULT result = Default(message, wParam, lParam);
+            if (GetFocus() == hwnd_)
+                if (HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE)) SetFocus(first);
+            return result;
+        }
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) Relayout();
             break;  // the MDI child procedure needs WM_SIZE too

@@ -73,12 +73,17 @@ public:
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
     // Holds back (or releases and paints) the drawing of the window's list.
     virtual void HoldPainting(bool) {}
+    // A run starts (true) or has ended.
+    virtual void OnRunning(bool) {}
 
     // The right-click menu as it would be shown now; the caller destroys it.
     HMENU BuildPopup();
 
     TwipsRect PositionTwips() const;
     void PlaceTwips(const TwipsRect& rect);
+    // True when the main window does not arrange the child windows and no
+    // position of this one is stored.
+    bool Unplaced() const { return unplaced_; }
 
 protected:
     // The form's name in the load-failure message.
@@ -96,6 +101,8 @@ protected:
     // automatic run is not in progress).
     virtual void OnLoaded() {}
     virtual void OnUnloading() {}
+    // The controls have the new font; the layout follows.
+    virtual void OnFontChanged() {}
 
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -124,6 +131,13 @@ private:
     TwipsRect designed_;
     HMENU menu_ = nullptr;
     HintSet hints_;
+    bool unplaced_ = false;
 };
+
+// The keyboard interface of the child windows' controls, for the message
+// loop: Tab and Shift+Tab move between the controls of the child window that
+// holds the focus, and Enter presses a focused button (Space does so itself).
+// True when the message was handled.
+bool TranslateChildKeys(HWND mdiClient, const MSG& msg);
 
 }  // namespace kelvaro

@@ -3,11 +3,21 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
+#include "windows/window_base.h"
+
 namespace kelvaro {
 namespace {
 
 constexpr const wchar_t* kComboOwner = L"Kelvaro2.DriveCombo";
 constexpr int kIndentPixels = 12;
+constexpr int kMinRowPixels = 18;  // a 16-pixel icon and a margin
+
+// A row holds its icon and a line of text in the control's font.
+int RowHeight(HWND control) {
+    return std::max(kMinRowPixels, static_cast<int>(TextSize(control, L"").cy) + 2);
+}
 
 HICON SmallIconOf(const std::wstring& path, UINT flags, DWORD attributes) {
     SHFILEINFOW info{};
@@ -133,6 +143,12 @@ void DriveCombo::Select(const std::wstring& root) {
     }
 }
 
+void DriveCombo::FitToFont() const {
+    const int height = RowHeight(combo_);
+    SendMessageW(combo_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
+    SendMessageW(combo_, CB_SETITEMHEIGHT, 0, height);
+}
+
 std::wstring DriveCombo::SelectedRoot() const {
     const LRESULT index = combo_ ? SendMessageW(combo_, CB_GETCURSEL, 0, 0) : CB_ERR;
     if (index == CB_ERR || static_cast<size_t>(index) >= roots_.size()) return {};
@@ -180,6 +196,25 @@ void DirectoryListBox::Show(const DirectoryListModel& model) {
     SendMessageW(list_, LB_SETCURSEL, model.CurrentIndex(), 0);
     SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);
+}
+
+void DirectoryListBox::FitToFont() const {
+    SendMessageW(list_, LB_SETITEMHEIGHT, 0, RowHeight(list_));
+    InvalidateRect(list_, nullptr, TRUE);
+}
+
+void DirectoryListBox::KeepHighlightedInView() const {
+    const LRESULT index = SendMessageW(list_, LB_GETCURSEL, 0, 0);
+    const LRESULT rowHeight = SendMessageW(list_, LB_GETITEMHEIGHT, 0, 0);
+    RECT client{};
+    GetClientRect(list_, &client);
+    if (index == LB_ERR || rowHeight <= 0) return;
+    const LRESULT rows = std::max<LRESULT>(1, client.bottom / rowHeight);
+    const LRESULT top = SendMessageW(list_, LB_GETTOPINDEX, 0, 0);
+    if (index < top)
+        SendMessageW(list_, LB_SETTOPINDEX, index, 0);
+    else if (index >= top + rows)
+        SendMessageW(list_, LB_SETTOPINDEX, index - rows + 1, 0);
 }
 
 size_t DirectoryListBox::Highlighted() const {

@@ -18,6 +18,8 @@ public:
     void Fill(const std::vector<std::wstring>& roots);
     void Select(const std::wstring& root);
     std::wstring SelectedRoot() const;
+    // Rows as high as the control's font needs (after WM_SETFONT).
+    void FitToFont() const;
     // The parent hands WM_MEASUREITEM / WM_DRAWITEM of this control here.
     bool Draw(const DRAWITEMSTRUCT& item) const;
     std::function<void()> onEnter;
@@ -38,6 +40,10 @@ public:
     HWND Handle() const { return list_; }
     void Show(const DirectoryListModel& model);
     size_t Highlighted() const;
+    // Rows as high as the control's font needs (after WM_SETFONT).
+    void FitToFont() const;
+    // Scrolls the highlighted entry into view, as after the list changed size.
+    void KeepHighlightedInView() const;
     bool Draw(const DRAWITEMSTRUCT& item) const;
     // WM_VKEYTOITEM from the list: Enter and Backspace are taken here.
     LRESULT OnKey(UINT key);

@@ -53,7 +53,9 @@ void FolderBrowser::Changed(bool force) {
 void FolderBrowser::SetDirName(const std::wstring& path) {
     drives_ = fs_.Drives();
     if (!Show(path)) Show(fs_.CurrentDir());
-    Changed(false);
+    // Asked for explicitly (an alias, the target list, a double click): the
+    // chooser lists the folder anew even when it already shows it.
+    Changed(true);
 }
 
 void FolderBrowser::RefreshForm() {

@@ -1,5 +1,7 @@
 #include "windows/folder_windows.h"
 
+#include <algorithm>
+
 #include "engine/catalog.h"
 #include "engine/disk_paths.h"
 #include "engine/path_text.h"
@@ -27,9 +29,9 @@ SourceFolderWindow::SourceFolderWindow(AppState& state,
 void SourceFolderWindow::CreateControls() {
     drive_.Create(hwnd_, kDriveId);
     dir_.Create(hwnd_, kDirId);
-    text_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | ES_READONLY, 0, 0,
-                            100, 24, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextId)),
-                            GetModuleHandleW(nullptr), nullptr);
+    text_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY, 0, 0, 100, 24, hwnd_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextId)), GetModuleHandleW(nullptr), nullptr);
     ForwardContextMenu(text_);
     textControls_.insert(textControls_.end(), {drive_.Handle(), dir_.Handle(), text_});
     AddHint(drive_.Handle(), 1001);
@@ -60,6 +62,17 @@ void SourceFolderWindow::OnUnloading() {
     aliases_.Save(services_.store);
 }
 
+void SourceFolderWindow::OnFontChanged() {
+    drive_.FitToFont();
+    dir_.FitToFont();
+    // The text field is one line of the font high, with room for its edge.
+    constexpr int kMinTextPixels = 24;
+    RECT r{};
+    GetWindowRect(text_, &r);
+    const int height = std::max(kMinTextPixels, static_cast<int>(TextSize(text_, L"").cy) + 8);
+    SetWindowPos(text_, nullptr, 0, 0, r.right - r.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void SourceFolderWindow::SetDirName(const std::wstring& path) {
     browser_.SetDirName(path);
 }
@@ -86,6 +99,7 @@ void SourceFolderWindow::Layout(double width, double height) {
     const double dirHeight = h >= 1 ? h : HeightTwips(dir_.Handle());
     MoveTwips(dir_.Handle(), 60, dirTop, w, dirHeight);
     MoveTwips(text_, 60, dirTop + dirHeight + 60, w, textHeight);
+    dir_.KeepHighlightedInView();
 }
 
 void SourceFolderWindow::FillPopup(HMENU popup) {

@@ -41,6 +41,7 @@ protected:
     LRESULT OnListKey(UINT key, HWND list) override;
     void OnLoaded() override;
     void OnUnloading() override;
+    void OnFontChanged() override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

@@ -2,6 +2,49 @@
 
 namespace kelvaro {
 
+ListBoxView::~ListBoxView() {
+    if (measureDc_) DeleteDC(measureDc_);
+}
+
+// The list's font is asked for once and kept selected for measuring: asking
+// for it with every line would cost more than the measuring.
+void ListBoxView::SelectMeasureFont() {
+    if (!measureDc_) measureDc_ = CreateCompatibleDC(nullptr);
+    if (!measureDc_) return;
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(listBox_, WM_GETFONT, 0, 0));
+    SelectObject(measureDc_, font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+}
+
+void ListBoxView::Widen(const std::wstring& text) {
+    if (!trackWidth_) return;
+    if (!measureDc_) SelectMeasureFont();
+    SIZE size{};
+    if (!measureDc_ || !GetTextExtentPoint32W(measureDc_, text.c_str(), static_cast<int>(text.size()), &size)) return;
+    constexpr int kMargin = 8;  // the list's own text margins
+    if (size.cx + kMargin <= widest_) return;
+    widest_ = size.cx + kMargin;
+    ApplyWidth();
+}
+
+void ListBoxView::ApplyWidth() {
+    SendMessageW(listBox_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widthSuspended_ ? 0 : widest_), 0);
+}
+
+void ListBoxView::SuspendWidth(bool suspended) {
+    if (!listBox_ || !trackWidth_ || suspended == widthSuspended_) return;
+    widthSuspended_ = suspended;
+    ApplyWidth();
+}
+
+void ListBoxView::OnFontChanged() {
+    if (!listBox_ || !trackWidth_) return;
+    SelectMeasureFont();
+    widest_ = 0;
+    const size_t count = source_.count();
+    for (size_t i = 0; i < count; ++i) Widen(source_.text(i));
+    ApplyWidth();
+}
+
 void ListBoxView::Attach(HWND listBox) {
     listBox_ = listBox;
     OnReset();
@@ -41,8 +84,10 @@ void ListBoxView::FollowCursor() {
 
 void ListBoxView::OnInserted(size_t index) {
     if (!listBox_) return;
-    SendMessageW(listBox_, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(source_.text(index).c_str()));
+    const std::wstring& text = source_.text(index);
+    SendMessageW(listBox_, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str()));
     if (source_.selected && Multi() && source_.selected(index)) SendMessageW(listBox_, LB_SETSEL, TRUE, index);
+    Widen(text);
     FollowCursor();
 }
 
@@ -56,6 +101,7 @@ void ListBoxView::OnReplaced(size_t index) {
     SendMessageW(listBox_, LB_DELETESTRING, index, 0);
     SendMessageW(listBox_, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(source_.text(index).c_str()));
     if (wasSelected) SendMessageW(listBox_, LB_SETSEL, TRUE, index);
+    Widen(source_.text(index));
 }
 
 void ListBoxView::OnReset() {
@@ -64,11 +110,14 @@ void ListBoxView::OnReset() {
     Hold(true);
     pendingTop_ = kAll;
     SendMessageW(listBox_, LB_RESETCONTENT, 0, 0);
+    widest_ = 0;
     const size_t count = source_.count();
     for (size_t i = 0; i < count; ++i) {
         SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(source_.text(i).c_str()));
         if (source_.selected && Multi() && source_.selected(i)) SendMessageW(listBox_, LB_SETSEL, TRUE, i);
+        Widen(source_.text(i));
     }
+    if (trackWidth_ && widest_ == 0) ApplyWidth();
     FollowCursor();
     if (!wasHeld) Hold(false);
 }

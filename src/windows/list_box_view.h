@@ -19,7 +19,18 @@ public:
     enum class Cursor { None, Last };  // Last: the newest line stays current and visible
 
     ListBoxView(Source source, Cursor cursor = Cursor::None) : source_(std::move(source)), cursor_(cursor) {}
+    ~ListBoxView() override;
+    ListBoxView(const ListBoxView&) = delete;
+    ListBoxView& operator=(const ListBoxView&) = delete;
     void Attach(HWND listBox);
+    // The horizontal scroll bar reaches as far as the longest line: each new
+    // line is measured once, and every line again only when the font changes.
+    void TrackWidth() { trackWidth_ = true; }
+    void OnFontChanged();
+    // While set, the widths are still kept but the scroll bar stays away: a
+    // visible one makes every repaint of a run far slower under Wine, and the
+    // list takes no input during a run anyway. Clearing it shows the bar.
+    void SuspendWidth(bool suspended);
     HWND Handle() const { return listBox_; }
     // While held the list box takes changes without drawing them (drawing
     // each change costs far more than the change); releasing paints once.
@@ -37,12 +48,19 @@ public:
 private:
     bool Multi() const;
     void FollowCursor();
+    void Widen(const std::wstring& text);
+    void SelectMeasureFont();
+    void ApplyWidth();
 
     Source source_;
     Cursor cursor_;
     HWND listBox_ = nullptr;
     bool held_ = false;
     size_t pendingTop_ = kAll;  // a scroll asked for while held
+    bool trackWidth_ = false;
+    bool widthSuspended_ = false;
+    int widest_ = 0;           // pixels, the longest line and a margin
+    HDC measureDc_ = nullptr;  // holds the list's font for measuring
 };
 
 }  // namespace kelvaro

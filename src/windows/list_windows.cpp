@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <cstdlib>
+
 #include "engine/catalog.h"
 #include "engine/path_text.h"
 #include "resource.h"
@@ -112,8 +114,9 @@ HistoryWindow::~HistoryWindow() {
 }
 
 void HistoryWindow::CreateControls() {
-    list_ = MakeListBox(0, kListId);
+    list_ = MakeListBox(WS_HSCROLL, kListId);
     AddHint(list_, 5001);
+    view_.TrackWidth();
     view_.Attach(list_);
     state_.history.SetObserver(&view_);
 }
@@ -139,33 +142,83 @@ ChangedListWindow::~ChangedListWindow() {
 }
 
 void ChangedListWindow::CreateControls() {
-    list_ = MakeListBox(LBS_EXTENDEDSEL, kListId);
+    list_ = MakeListBox(LBS_EXTENDEDSEL | WS_HSCROLL, kListId);
     AddHint(list_, 6001);
+    view_.TrackWidth();
     view_.Attach(list_);
     state_.changed.SetObserver(&view_);
     listBoxProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChangedListWindow::ListProc)));
 }
 
-// A press of the left button selects as usual; moving on with the button
-// held drags the selected folders out. (A plain window-procedure subclass:
-// the common-controls one costs too much per message under Wine.)
+// Dragging out: a press on an entry that is already selected keeps the
+// selection, so that a drag carries every selected entry; released without a
+// drag, it was a click and selects that entry alone. A plain press on another
+// entry selects it alone at once; with Shift or Ctrl the list selects as usual.
+// Moves while the button is held do not reach the list (they would extend the
+// selection); one beyond the drag distance starts the drag. (A plain
+// window-procedure subclass: the common-controls one costs too much per
+// message under Wine.)
 LRESULT CALLBACK ChangedListWindow::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = CallWindowProcW(listBoxProc, list, message, wParam, lParam);
-    if (message == WM_LBUTTONDOWN && SendMessageW(list, LB_GETCOUNT, 0, 0) > 0) {
-        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        ClientToScreen(list, &pt);
-        auto* window = reinterpret_cast<ChangedListWindow*>(GetWindowLongPtrW(GetParent(list), GWLP_USERDATA));
-        if (window && DragDetect(list, pt)) {
-            ReleaseCapture();
-            try {
-                DragFileListOut([window] { return window->SelectedPaths(); });
-            } catch (...) {
-                // A failed drag changes nothing.
-            }
+    auto* window = reinterpret_cast<ChangedListWindow*>(GetWindowLongPtrW(GetParent(list), GWLP_USERDATA));
+    if (window) {
+        try {
+            if (window->OnListMouse(message, wParam, lParam)) return 0;
+        } catch (...) {
+            // A failed drag changes nothing.
         }
     }
-    return result;
+    return CallWindowProcW(listBoxProc, list, message, wParam, lParam);
+}
+
+bool ChangedListWindow::OnListMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_LBUTTONDOWN: {
+            if (SendMessageW(list_, LB_GETCOUNT, 0, 0) <= 0) return false;
+            const LRESULT hit = SendMessageW(list_, LB_ITEMFROMPOINT, 0, lParam);
+            const bool plain = HIWORD(hit) == 0 && !(wParam & (MK_SHIFT | MK_CONTROL));
+            press_.clickDeferred = plain && SendMessageW(list_, LB_GETSEL, LOWORD(hit), 0) > 0;
+            if (plain) {
+                SetFocus(list_);
+                if (!press_.clickDeferred) SelectOnly(LOWORD(hit));
+            } else {
+                CallWindowProcW(listBoxProc, list_, message, wParam, lParam);  // Shift and Ctrl as the list knows them
+            }
+            press_.held = true;
+            press_.point = lParam;
+            SetCapture(list_);
+            return true;
+        }
+        case WM_MOUSEMOVE: {
+            if (!press_.held) return false;
+            const int dx = GET_X_LPARAM(lParam) - GET_X_LPARAM(press_.point);
+            const int dy = GET_Y_LPARAM(lParam) - GET_Y_LPARAM(press_.point);
+            if (std::abs(dx) > GetSystemMetrics(SM_CXDRAG) || std::abs(dy) > GetSystemMetrics(SM_CYDRAG)) {
+                press_.held = false;
+                ReleaseCapture();
+                startDrag([this] { return SelectedPaths(); });
+            }
+            return true;
+        }
+        case WM_LBUTTONUP:
+            if (!press_.held) return false;
+            press_.held = false;
+            ReleaseCapture();
+            if (press_.clickDeferred) SelectOnly(LOWORD(SendMessageW(list_, LB_ITEMFROMPOINT, 0, press_.point)));
+            return false;  // the list ends a press of its own
+        case WM_CAPTURECHANGED:
+            press_.held = false;
+            return false;
+        default:
+            return false;
+    }
+}
+
+void ChangedListWindow::SelectOnly(size_t index) {
+    SendMessageW(list_, LB_SETSEL, FALSE, static_cast<LPARAM>(-1));
+    SendMessageW(list_, LB_SETSEL, TRUE, static_cast<LPARAM>(index));
+    SendMessageW(list_, LB_SETANCHORINDEX, index, 0);
+    SendMessageW(list_, LB_SETCARETINDEX, index, FALSE);
 }
 
 std::vector<std::wstring> ChangedListWindow::SelectedPaths() const {

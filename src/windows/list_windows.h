@@ -41,11 +41,13 @@ public:
     HistoryWindow(AppState& state, Services& services, IChildHost& host);
     ~HistoryWindow() override;
     void HoldPainting(bool held) override { view_.Hold(held); }
+    void OnRunning(bool running) override { view_.SuspendWidth(running); }
     HWND List() const { return list_; }
 
 protected:
     const wchar_t* FormName() const override { return L"mdiStatus"; }
     void CreateControls() override;
+    void OnFontChanged() override { view_.OnFontChanged(); }
     void Layout(double width, double height) override;
     void FillPopup(HMENU popup) override;
     void OnPopupCommand(UINT id) override;
@@ -61,6 +63,7 @@ public:
     ChangedListWindow(AppState& state, Services& services, IChildHost& host);
     ~ChangedListWindow() override;
     void HoldPainting(bool held) override { view_.Hold(held); }
+    void OnRunning(bool running) override { view_.SuspendWidth(running); }
     HWND List() const { return list_; }
     void SelectAll();
     void SelectClear();
@@ -68,19 +71,33 @@ public:
     std::vector<std::wstring> SelectedPaths() const;
     // A new data object offering the selected entries as a file list.
     IDataObject* MakeDragData();
+    // Drags the names out; the shell's drag loop unless a test puts another here.
+    std::function<void(const FileListDataObject::Provider&)> startDrag = [](const auto& names) {
+        DragFileListOut(names);
+    };
 
 protected:
     const wchar_t* FormName() const override { return L"mdiOutFile"; }
     void CreateControls() override;
+    void OnFontChanged() override { view_.OnFontChanged(); }
     void Layout(double width, double height) override;
     void FillPopup(HMENU popup) override;
     void OnPopupCommand(UINT id) override;
 
 private:
     static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+    // The left button on the list: true when the message was taken here.
+    bool OnListMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    // What a plain click on an entry does: that entry alone is selected.
+    void SelectOnly(size_t index);
 
     ListBoxView view_;
     HWND list_ = nullptr;
+    struct Press {
+        bool held = false;           // pressed, neither released nor dragged yet
+        bool clickDeferred = false;  // on a selected entry: the list sees the click at the release
+        LPARAM point = 0;
+    } press_;
 };
 
 }  // namespace kelvaro

@@ -20,7 +20,16 @@ HMENU CreateSharedMenu() {
 }
 
 void EnableTopItems(HMENU menu, bool enabled) {
-    for (UINT i = 0; i < 7; ++i) EnableMenuItem(menu, i, MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
+    // A maximised child window puts its system menu in front of the items and
+    // its buttons behind them, all without text: only the items with a caption change.
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_STRING;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info) || info.cch == 0) continue;
+        EnableMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
+    }
 }
 
 }  // namespace kelvaro

@@ -95,6 +95,24 @@ double HeightTwips(HWND control) {
     return PixelsToTwips(r.bottom - r.top, WindowDpi(control));
 }
 
+SIZE TextSize(HWND control, const std::wstring& text) {
+    SIZE size{};
+    HDC dc = GetDC(control);
+    if (!dc) return size;
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    if (text.empty()) {
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        size.cy = metrics.tmHeight;
+    } else {
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return size;
+}
+
 UINT TrackContextMenu(HWND owner, HMENU popup, LPARAM point) {
     POINT pt{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
     if (pt.x == -1 && pt.y == -1) GetCursorPos(&pt);

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
 #include "settings/window_position.h"
 
 namespace kelvaro {
@@ -36,6 +37,8 @@ ScreenTwips ScreenTwipsNow();
 // Places a control within its parent, in twips at the control's DPI.
 void MoveTwips(HWND control, double left, double top, double width, double height);
 double HeightTwips(HWND control);
+// The size in pixels of `text` (or, when empty, of one line) in the font of `control`.
+SIZE TextSize(HWND control, const std::wstring& text);
 // Opens `popup` at the point of a WM_CONTEXTMENU (the cursor for the keyboard)
 // and gives the command chosen, or 0; the menu is destroyed.
 UINT TrackContextMenu(HWND owner, HMENU popup, LPARAM point);

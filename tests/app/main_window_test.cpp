@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <stdexcept>
@@ -62,6 +63,17 @@ protected:
         for (int i = 0; i < MainWindow::kModes; ++i)
             if (!IsWindowEnabled(window->ExeButton(i))) return false;
         return true;
+    }
+    // A key as the message loop would see it for the control that has the focus.
+    bool Key(WPARAM key) {
+        const MSG msg{GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
+        return window->TranslateKeys(msg);
+    }
+    static RECT RectIn(HWND control, HWND parent) {
+        RECT r{};
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+        return r;
     }
     bool ModeButtonsDisabled() const {
         for (int i = 0; i < MainWindow::kModes; ++i)
@@ -146,6 +158,10 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
             // In the middle of a run: everything but Cancel is off, the menus of the children too.
             EXPECT_TRUE(ModeButtonsDisabled());
             EXPECT_TRUE(IsWindowEnabled(window->CancelButton()));
+            // The bar shown is the active child's copy, greyed too.
+            EXPECT_EQ(GetMenu(window->Handle()), window->InDir().Menu());
+            // No sideways scroll bar while the history cannot be used.
+            EXPECT_EQ(SendMessageW(window->History().List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
             for (ChildWindow* child : window->Children()) {
                 EXPECT_FALSE(IsWindowEnabled(child->Handle()));
                 for (UINT item = 0; item < 7; ++item)
@@ -158,6 +174,7 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
     Click(window->ExeButton(0));
     EXPECT_EQ(ListLines(window->Targets().List()), (Lines{L"C:\\D\\b", L"C:\\D\\c", L"C:\\D\\d", L"C:\\D\\e"}));
     EXPECT_EQ(ListLines(window->History().List()).back(), L"中断しました");
+    EXPECT_GT(SendMessageW(window->History().List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
     EXPECT_FALSE(state.blnCancel);
     EXPECT_TRUE(ModeButtonsEnabled());
     for (ChildWindow* child : window->Children())
@@ -249,6 +266,21 @@ TEST_F(MainWindowTest, AnActiveChildShowsItsOwnCopyOfTheMenuBar) {
     EXPECT_STREQ(caption, L"E(&x)it");
     GetMenuStringW(GetSubMenu(window->History().Menu(), 2), 1, caption, 32, MF_BYPOSITION);
     EXPECT_STREQ(caption, L"Log(&S)ave");
+
+    // Maximised, the child's buttons join the bar; its seven items still go grey together.
+    SendMessageW(window->MdiClient(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(window->History().Handle()), 0);
+    Pump();
+    const HMENU bar = GetMenu(window->Handle());
+    window->History().Menu_Enabled(false);
+    int greyed = 0;
+    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+        if (!GetMenuStringW(bar, static_cast<UINT>(i), caption, 32, MF_BYPOSITION)) continue;
+        EXPECT_TRUE(GetMenuState(bar, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED) << i;
+        ++greyed;
+    }
+    EXPECT_EQ(greyed, 7);
+    window->History().Menu_Enabled(true);
+    SendMessageW(window->MdiClient(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(window->History().Handle()), 0);
 }
 
 TEST_F(MainWindowTest, ADriveWithoutMediumLeavesTheBrowserWhereItWas) {
@@ -268,6 +300,24 @@ TEST_F(MainWindowTest, ADriveWithoutMediumLeavesTheBrowserWhereItWas) {
     EXPECT_EQ(window->InDir().DirName(), L"C:\\Data");
     EXPECT_EQ(ListLines(window->InFile().List()), Lines{L"Sub"});
     EXPECT_TRUE(prompts.notices.empty());
+}
+
+TEST_F(MainWindowTest, TheCurrentFolderStaysInViewWhenTheListShrinks) {
+    fs.AddDir(L"C:\\a\\b\\c\\d\\e\\f\\g\\h\\i\\sub");
+    Open();
+    const HWND list = window->InDir().DirList();
+    window->InDir().SetDirName(L"C:\\a\\b\\c\\d\\e\\f\\g\\h\\i");
+    for (const int height : {900, 420}) {
+        SetWindowPos(window->Handle(), nullptr, 0, 0, 800, height, SWP_NOZORDER | SWP_NOMOVE);
+        Pump();
+        RECT client{};
+        GetClientRect(list, &client);
+        const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+        const LRESULT rows = client.bottom / SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
+        EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 9);
+        EXPECT_LE(top, 9) << height;
+        EXPECT_LT(9, top + std::max<LRESULT>(rows, 1)) << height;
+    }
 }
 
 TEST_F(MainWindowTest, ArrangesTheChildWindowsInTwoColumns) {
@@ -320,6 +370,178 @@ TEST_F(MainWindowTest, AnotherScreenDpiTakesTheSuggestedPlaceAndLaysOutAgain) {
     GetClientRect(window->Handle(), &client);
     EXPECT_NEAR(client.right - cancel.right, 4, 1);  // 60 twips
     EXPECT_EQ(cancel.right - cancel.left, TwipsToPixels(1335, 96));
+}
+
+TEST_F(MainWindowTest, AfterCancelTheFirstUntouchedFolderIsAtTheTopOfTheList) {
+    Open();
+    Lines paths;
+    for (int i = 10; i < 50; ++i) paths.push_back(L"C:\\D\\f" + std::to_wstring(i));
+    AddTargets(paths);
+    fs.allowMove = [&](const std::wstring& from, const std::wstring&) {
+        if (from == L"C:\\D\\f19") PostMessageW(window->CancelButton(), BM_CLICK, 0, 0);
+        return from != L"C:\\D\\f11";
+    };
+    Click(window->ExeButton(0));
+    const Lines left = ListLines(window->Targets().List());
+    ASSERT_EQ(left.size(), 31u);
+    EXPECT_EQ(left[1], L"C:\\D\\f20");
+    EXPECT_EQ(SendMessageW(window->Targets().List(), LB_GETTOPINDEX, 0, 0), 1);
+}
+
+// Tab and Shift+Tab go round the controls of one child window; Enter and
+// Space press a picture button that has the focus.
+TEST_F(MainWindowTest, KeyboardReachesEveryControlOfAChildWindow) {
+    Open();
+    AddTargets({L"C:\\D\\a", L"C:\\D\\b"});
+    TargetListWindow& targets = window->Targets();
+    SetFocus(targets.List());
+    EXPECT_TRUE(Key(VK_TAB));
+    EXPECT_EQ(GetFocus(), targets.DeleteButton());
+    Key(VK_TAB);
+    EXPECT_EQ(GetFocus(), targets.DeleteAllButton());
+    Key(VK_TAB);
+    EXPECT_EQ(GetFocus(), targets.List());
+
+    SetFocus(window->InDir().DriveList());
+    Key(VK_TAB);
+    EXPECT_EQ(GetFocus(), window->InDir().DirList());
+    Key(VK_TAB);
+    EXPECT_EQ(GetFocus(), window->InDir().DirText());
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    Key(VK_TAB);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(GetFocus(), window->InDir().DirList());
+
+    // Activating a child window puts the focus on its first control.
+    SendMessageW(window->MdiClient(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window->History().Handle()), 0);
+    SetFocus(window->History().Handle());
+    EXPECT_EQ(GetFocus(), window->History().List());
+
+    SetFocus(targets.DeleteAllButton());
+    EXPECT_TRUE(Key(VK_RETURN));
+    Pump();
+    EXPECT_TRUE(ListLines(targets.List()).empty());
+    SetFocus(targets.List());
+    EXPECT_FALSE(Key(VK_RETURN));  // the list's own Enter goes on to the history
+}
+
+TEST_F(MainWindowTest, DragFromTheChangedListCarriesEverySelectedEntry) {
+    Open();
+    for (const wchar_t* path : {L"C:\\A", L"C:\\B", L"C:\\C"}) state.changed.ListInAdd(path);
+    const HWND list = window->Changed().List();
+    SendMessageW(list, LB_SETSEL, TRUE, 0);
+    SendMessageW(list, LB_SETSEL, TRUE, 2);
+    Lines dragged;
+    int drags = 0;
+    window->Changed().startDrag = [&](const FileListDataObject::Provider& names) {
+        ++drags;
+        dragged = names();
+    };
+    RECT item{};
+    SendMessageW(list, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item));
+    const int x = (item.left + item.right) / 2, y = (item.top + item.bottom) / 2;
+    // Pressed on a selected entry and moved: both selected entries go.
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    EXPECT_EQ(SendMessageW(list, LB_GETSELCOUNT, 0, 0), 2);
+    SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 1, y));
+    EXPECT_EQ(drags, 0);  // within the drag distance
+    SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 40, y + 40));
+    EXPECT_EQ(dragged, (Lines{L"C:\\A", L"C:\\C"}));
+    EXPECT_EQ(SendMessageW(list, LB_GETSELCOUNT, 0, 0), 2);
+    // Pressed and released without moving: a click, that entry alone is selected.
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    EXPECT_EQ(drags, 1);
+    EXPECT_EQ(SendMessageW(list, LB_GETSELCOUNT, 0, 0), 1);
+    EXPECT_GT(SendMessageW(list, LB_GETSEL, 2, 0), 0);
+    // Pressed on an unselected entry: it is selected at once and dragged alone.
+    SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(item.left + 5, item.top + 2));
+    SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(item.left + 45, item.top + 40));
+    EXPECT_EQ(dragged, Lines{L"C:\\A"});
+    EXPECT_EQ(state.changed.Count(), 3u);
+}
+
+// The history and the changed-folder list scroll sideways as far as their
+// longest line; a larger font measures every line again.
+TEST_F(MainWindowTest, LongLinesWidenTheHistoryAndTheChangedFolders) {
+    Open();
+    const std::wstring longPath = L"C:\\" + std::wstring(200, L'x');
+    for (const std::wstring& line : {std::wstring(L"C:\\a"), longPath, std::wstring(L"C:\\b")}) {
+        state.history.ListInAdd(line);
+        state.changed.ListInAdd(line);
+    }
+    for (const HWND list : {window->History().List(), window->Changed().List()}) {
+        const LRESULT extent = SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0);
+        EXPECT_GE(extent, TextSize(list, longPath).cx);
+        EXPECT_LT(extent, TextSize(list, longPath).cx + 20);
+    }
+    const HWND history = window->History().List();
+    const LRESULT before = SendMessageW(history, LB_GETHORIZONTALEXTENT, 0, 0);
+    const FontChoice larger{L"ＭＳ 明朝", 20, false, false};
+    prompts.fontAnswer = &larger;
+    SendMessageW(window->Handle(), WM_COMMAND, kMenuFont, 0);
+    EXPECT_GT(SendMessageW(history, LB_GETHORIZONTALEXTENT, 0, 0), before);
+    SendMessageW(window->History().Handle(), WM_COMMAND, kPopupClear, 0);
+    EXPECT_EQ(SendMessageW(history, LB_GETHORIZONTALEXTENT, 0, 0), 0);
+}
+
+// With a 20-point font rows, the folder text field and the mode buttons grow
+// with the text; the buttons neither overlap nor reach into the child windows.
+TEST_F(MainWindowTest, ALargeFontGrowsRowsTextFieldAndButtons) {
+    fs.AddDir(L"C:\\Data\\Sub");
+    Open();
+    SetWindowPos(window->Handle(), nullptr, 0, 0, 1200, 800, SWP_NOZORDER | SWP_NOMOVE);
+    window->InDir().SetDirName(L"C:\\Data");
+    const FontChoice large{L"ＭＳ 明朝", 20, false, false};
+    prompts.fontAnswer = &large;
+    SendMessageW(window->Handle(), WM_COMMAND, kMenuFont, 0);
+    Pump();
+    const HWND dirList = window->InDir().DirList(), text = window->InDir().DirText();
+    const LONG line = TextSize(dirList, L"").cy;
+    EXPECT_GT(line, 20);
+    EXPECT_GE(SendMessageW(dirList, LB_GETITEMHEIGHT, 0, 0), line);
+    EXPECT_GE(SendMessageW(window->InDir().DriveList(), CB_GETITEMHEIGHT, 0, 0), line);
+    RECT field{};
+    GetClientRect(text, &field);
+    EXPECT_GE(field.bottom, TextSize(text, L"").cy);
+    const RECT dirRect = RectIn(dirList, window->InDir().Handle()), textRect = RectIn(text, window->InDir().Handle());
+    EXPECT_LE(dirRect.bottom, textRect.top);
+    const RECT client = RectIn(window->MdiClient(), window->Handle());
+    RECT previous{};
+    for (int i = 0; i < MainWindow::kModes; ++i) {
+        const HWND button = window->ExeButton(i);
+        wchar_t caption[16] = {};
+        GetWindowTextW(button, caption, 16);
+        const RECT r = RectIn(button, window->Handle());
+        EXPECT_GT(r.right - r.left, TextSize(button, caption).cx) << i;
+        EXPECT_GT(r.bottom - r.top, TextSize(button, caption).cy) << i;
+        EXPECT_LE(r.bottom, client.top);
+        if (i > 0) {
+            EXPECT_LT(previous.right, r.left);
+        }
+        previous = r;
+    }
+    EXPECT_LT(previous.right, RectIn(window->CancelButton(), window->Handle()).left);
+}
+
+TEST_F(MainWindowTest, NotArrangedAndNothingStoredTheChildWindowsFitTheMainWindow) {
+    store.StoreWrite(kAppName, kSectionName, L"Resize", L"False");
+    SettingsLoad(store, state.settings);
+    Open();
+    RECT client{};
+    GetClientRect(window->MdiClient(), &client);
+    EXPECT_FALSE(GetWindowLongW(window->MdiClient(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+    for (ChildWindow* child : window->Children()) {
+        const RECT r = RectIn(child->Handle(), window->MdiClient());
+        EXPECT_GE(r.left, 0);
+        EXPECT_LE(r.right, client.right);
+        EXPECT_LE(r.bottom, client.bottom);
+    }
 }
 
 TEST_F(MainWindowTest, HintsSwitchOffAndOn) {

@@ -82,8 +82,17 @@ TEST_F(RunDriverTest, CancelStopsBeforeTheNextFolder) {
     Driver().Run(0);
     EXPECT_EQ(renamed, Names{L"C:\\f1 0"});
     EXPECT_EQ(Targets(), (Names{L"C:\\f2", L"C:\\f3", L"C:\\f4", L"C:\\f5"}));
+    EXPECT_EQ(state.targets.TopIndex(), 0u);  // the first folder left untouched
     EXPECT_EQ(state.history.Line(state.history.Count() - 1), L"中断しました");
     EXPECT_FALSE(state.blnCancel);
+}
+
+TEST_F(RunDriverTest, AfterCancelTheFirstUntouchedFolderIsAtTheTop) {
+    view.cancelAtYield = 4;  // while the third folder is being handled
+    refused = {L"C:\\f2"};
+    Driver().Run(0);
+    EXPECT_EQ(Targets(), (Names{L"C:\\f2", L"C:\\f4", L"C:\\f5"}));
+    EXPECT_EQ(state.targets.TopIndex(), 1u);
 }
 
 TEST_F(RunDriverTest, CancelBeforeTheFirstFolderKeepsEverything) {

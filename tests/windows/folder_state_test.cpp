@@ -247,6 +247,21 @@ TEST(FolderBrowser, ShowsTheChainAndFallsBackToTheCurrentFolder) {
     EXPECT_EQ(browser.DirName(), L"C:\\Home");
 }
 
+// An alias or a refresh naming the folder already shown lists the chooser anew.
+TEST(FolderBrowser, ShowingTheSameFolderAgainRelistsTheChooser) {
+    FakeFileSystem fs;
+    fs.AddDir(L"C:\\Work\\A");
+    FolderChooser chooser(fs);
+    FolderBrowser browser(fs, [&](const std::wstring& path, bool force) { chooser.SetDirName(path, force); });
+    browser.SetDirName(L"C:\\Work");
+    fs.AddDir(L"C:\\Work\\B");
+    browser.SetDirName(L"C:\\Work");
+    EXPECT_EQ(chooser.Count(), 2u);
+    fs.AddDir(L"C:\\Work\\C");
+    browser.RefreshForm();
+    EXPECT_EQ(chooser.Count(), 3u);
+}
+
 TEST(FolderBrowser, RefreshFindsTheNearestFolderLeft) {
     FakeFileSystem fs;
     fs.AddDir(L"C:\\Data\\photos");
