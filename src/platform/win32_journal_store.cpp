@@ -68,10 +68,26 @@ bool Win32JournalStore::OpenForAppend() {
     if (path_.empty()) return false;
     const size_t slash = path_.rfind(L'\\');
     if (slash != std::wstring::npos) CreateDirectoryW(path_.substr(0, slash).c_str(), nullptr);
-    append_.reset(CreateFileW(path_.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+    // Read access too: Windows locks a range only for a handle that may read or write.
+    append_.reset(CreateFileW(path_.c_str(), GENERIC_READ | FILE_APPEND_DATA | SYNCHRONIZE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    return static_cast<bool>(append_);
+    if (!append_) return false;
+    // Windows appends each write whole, but Wine finds the end and writes
+    // there in two steps, so two copies of the program appending at the same
+    // moment could overwrite each other's records. The copy that is recording
+    // holds a lock on a byte far beyond any journal's end until it closes the
+    // journal: the runs of two copies take turns. A copy that does not get
+    // the turn within two minutes records all the same.
+    OVERLAPPED turn{};
+    turn.Offset = 0xFFFFFFFE;
+    turn.OffsetHigh = 0x7FFFFFFF;
+    for (int attempt = 0; attempt < 2400; ++attempt) {
+        if (LockFileEx(append_.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn)) break;
+        if (GetLastError() != ERROR_LOCK_VIOLATION && GetLastError() != ERROR_IO_PENDING) break;
+        Sleep(50);
+    }
+    return true;
 }
 
 bool Win32JournalStore::Append(const std::string& bytes) {

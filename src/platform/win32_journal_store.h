@@ -7,7 +7,8 @@
 namespace kelvaro {
 
 // The journal as a file, shared by every running copy of the program: records
-// are appended in one write each to a file opened for shared appending.
+// are appended in one write each to a file opened for shared appending, and
+// the copies that record take turns (see OpenForAppend).
 class Win32JournalStore : public IJournalStore {
 public:
     // The journal at `path`; its folder is created when the first record is written.
@@ -19,7 +20,7 @@ public:
     bool Replace(const std::string& bytes) override;
     bool OpenForAppend() override;
     bool Append(const std::string& bytes) override;
-    void CloseAppend() override { append_.reset(); }
+    void CloseAppend() override { append_.reset(); }  // closing gives the turn up
     ProcessStamp Self() override;
     bool IsAlive(const ProcessStamp& writer) override;
     uint64_t Now() override;

@@ -68,14 +68,11 @@ void DefaultDialog::SetFontData(HFONT font) {
     FitToFont();
 }
 
-// Rows of the lists as high as a line of the font (the icons need 16 pixels
-// and a little air), and a dialog large enough for what it shows.
+// Rows of the lists as high as a line of the font, and a dialog large enough
+// for what it shows.
 void DefaultDialog::FitToFont() {
-    const Metrics m = FontMetrics();
-    const int row = std::max(m.line + MulDiv(2, static_cast<int>(WindowDpi(hwnd_)), 96), kMinimumRow);
-    SendMessageW(dir_.Handle(), LB_SETITEMHEIGHT, 0, row);
-    SendMessageW(drive_.Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), row);
-    SendMessageW(drive_.Handle(), CB_SETITEMHEIGHT, 0, row);
+    drive_.FitToFont();
+    dir_.FitToFont();
     Layout();
     GrowToMinimum();
 }
