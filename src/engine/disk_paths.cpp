@@ -4,7 +4,6 @@
 
 #include <cwchar>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "engine/path_text.h"
 
@@ -142,48 +141,12 @@ bool DirExist(IFileSystem& fs, const std::wstring& path) {
 }
 
 std::vector<std::wstring> ExistingDirNames(IFileSystem& fs, const std::vector<std::wstring>& names) {
-    // A listing pays off only for a folder named as the parent of several names.
-    constexpr size_t kListFrom = 8;
-    auto parentOf = [](const std::wstring& name) -> std::wstring {
-        const size_t slash = name.rfind(L'\\');
-        if (!HasDriveRoot(name) || slash == std::wstring::npos || slash < 2 || slash + 1 >= name.size()) return {};
-        return slash == 2 ? name.substr(0, 3) : name.substr(0, slash);
-    };
-    struct Parent {
-        size_t names = 0;
-        bool listed = false;
-        std::wstring canonical;
-        std::unordered_set<std::wstring> subFolders;
-    };
-    std::unordered_map<std::wstring, Parent> parents;
-    for (const auto& name : names) {
-        const std::wstring parent = parentOf(name);
-        if (!parent.empty()) ++parents[parent].names;
-    }
-
+    DirNameResolver resolver(fs);
     std::vector<std::wstring> result;
     result.reserve(names.size());
     for (const auto& name : names) {
-        const std::wstring parentText = parentOf(name);
-        const auto found = parentText.empty() ? parents.end() : parents.find(parentText);
-        if (found != parents.end() && found->second.names >= kListFrom) {
-            Parent& parent = found->second;
-            if (!parent.listed) {
-                parent.listed = true;
-                parent.canonical = LongDirName(fs, parentText);
-                if (!parent.canonical.empty())
-                    for (auto& sub : fs.SubFolders(parent.canonical)) parent.subFolders.insert(std::move(sub));
-            }
-            const std::wstring last = name.substr(name.rfind(L'\\') + 1);
-            if (!parent.canonical.empty() && parent.subFolders.count(last)) {
-                std::wstring path = parent.canonical;
-                if (path.back() != L'\\') path += L'\\';
-                result.push_back(path + last);
-                continue;
-            }
-        }
-        std::wstring canonical = LongDirName(fs, name);
-        if (!canonical.empty() && !DirExist(fs, canonical)) canonical.clear();
+        std::wstring canonical = resolver.LongDirName(name);
+        if (!canonical.empty() && !resolver.IsFolder(canonical)) canonical.clear();
         result.push_back(std::move(canonical));
     }
     return result;

@@ -50,10 +50,8 @@ private:
 // True when `path` can be made the current directory; the current directory
 // is left as it was.
 bool DirExist(IFileSystem& fs, const std::wstring& path);
-// For each of many names, the canonical path of the existing folder it names
-// (LongDirName, then DirExist), or empty text. Names below a folder that holds
-// several of them are looked up in one listing of that folder when spelled
-// exactly as listed; every other name is looked up on its own.
+// For each of many names, the canonical path of the existing folder it names,
+// or empty text: one DirNameResolver for the whole batch.
 std::vector<std::wstring> ExistingDirNames(IFileSystem& fs, const std::vector<std::wstring>& names);
 std::wstring TempDirName(IFileSystem& fs);
 // " (1,177.4M Free)" for the drive of `path`, or empty text.
