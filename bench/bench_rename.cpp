@@ -15,8 +15,8 @@
 #include "fakes/temp_dir.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_journal_store.h"
-#include "windows/changed_list.h"
-#include "windows/history_log.h"
+#include "model/changed_list.h"
+#include "model/history_log.h"
 
 using namespace kelvaro;
 

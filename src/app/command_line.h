@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_system.h"
-#include "windows/target_list.h"
+#include "ports/file_system.h"
+#include "model/target_list.h"
 
 namespace kelvaro {
 

@@ -1,9 +1,9 @@
 #pragma once
 #include <string>
 
-#include "engine/file_system.h"
-#include "platform/services.h"
-#include "windows/history_log.h"
+#include "ports/file_system.h"
+#include "ports/services.h"
+#include "model/history_log.h"
 
 namespace kelvaro {
 

@@ -10,7 +10,7 @@
 #include "app/script_run.h"
 #include "app/startup.h"
 #include "platform/registry_store.h"
-#include "platform/send_to.h"
+#include "ports/send_to.h"
 #include "platform/win32_console.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_journal_store.h"

@@ -5,14 +5,14 @@
 #include <chrono>
 #include <memory>
 
-#include "app/app_state.h"
-#include "app/run_driver.h"
+#include "model/app_state.h"
+#include "model/run_driver.h"
 #include "platform/unique_handle.h"
 #include "windows/font.h"
 #include "windows/hints.h"
-#include "settings/default_dialog.h"
-#include "settings/menu_mente_dialog.h"
-#include "settings/option_dialog.h"
+#include "windows/default_dialog.h"
+#include "windows/menu_mente_dialog.h"
+#include "windows/option_dialog.h"
 #include "windows/folder_windows.h"
 #include "windows/list_windows.h"
 #include "windows/preview_dialog.h"

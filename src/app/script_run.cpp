@@ -2,7 +2,7 @@
 
 #include "engine/journal_actions.h"
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 #include "app/log_file.h"
 #include "app/startup.h"
 #include "engine/catalog.h"

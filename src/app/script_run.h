@@ -2,12 +2,12 @@
 #include <atomic>
 
 #include "app/command_line.h"
-#include "engine/file_system.h"
+#include "ports/file_system.h"
 #include "engine/journal.h"
 #include "engine/rename_plan.h"
-#include "platform/console.h"
-#include "platform/services.h"
-#include "settings/settings_store.h"
+#include "ports/console.h"
+#include "ports/services.h"
+#include "ports/settings_store.h"
 
 namespace kelvaro {
 

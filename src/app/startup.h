@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 
 namespace kelvaro {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "engine/file_system.h"
+#include "ports/file_system.h"
 
 namespace kelvaro {
 

@@ -4,7 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/file_system.h"
+#include "ports/file_system.h"
 
 namespace kelvaro {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/journal_store.h"
+#include "ports/journal_store.h"
 
 namespace kelvaro {
 

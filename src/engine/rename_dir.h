@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/file_system.h"
+#include "ports/file_system.h"
 #include "engine/journal.h"
 
 namespace kelvaro {

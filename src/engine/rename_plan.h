@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_system.h"
+#include "ports/file_system.h"
 #include "engine/rename_dir.h"
 
 namespace kelvaro {

@@ -1,4 +1,4 @@
-#include "windows/alias_table.h"
+#include "model/alias_table.h"
 
 #include <utility>
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/settings_store.h"
+#include "ports/settings_store.h"
 
 namespace kelvaro {
 

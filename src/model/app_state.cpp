@@ -1,4 +1,4 @@
-#include "app/app_state.h"
+#include "model/app_state.h"
 
 #include "engine/catalog.h"
 

@@ -1,13 +1,13 @@
 #pragma once
-#include "engine/file_system.h"
+#include "ports/file_system.h"
 #include "engine/journal.h"
-#include "platform/send_to.h"
-#include "platform/services.h"
+#include "ports/send_to.h"
+#include "ports/services.h"
 #include "settings/app_settings.h"
-#include "settings/settings_store.h"
-#include "windows/changed_list.h"
-#include "windows/history_log.h"
-#include "windows/target_list.h"
+#include "ports/settings_store.h"
+#include "model/changed_list.h"
+#include "model/history_log.h"
+#include "model/target_list.h"
 
 namespace kelvaro {
 

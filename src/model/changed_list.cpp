@@ -1,4 +1,4 @@
-#include "windows/changed_list.h"
+#include "model/changed_list.h"
 
 #include "engine/disk_paths.h"
 #include "engine/path_text.h"

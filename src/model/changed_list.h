@@ -4,9 +4,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/file_system.h"
+#include "ports/file_system.h"
 #include "engine/rename_dir.h"
-#include "windows/list_observer.h"
+#include "model/list_observer.h"
 
 namespace kelvaro {
 

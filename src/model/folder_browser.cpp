@@ -1,4 +1,4 @@
-#include "windows/folder_browser.h"
+#include "model/folder_browser.h"
 
 #include "engine/disk_paths.h"
 #include "engine/path_text.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_system.h"
+#include "ports/file_system.h"
 
 namespace kelvaro {
 

@@ -1,4 +1,4 @@
-#include "windows/folder_chooser.h"
+#include "model/folder_chooser.h"
 
 #include <unordered_map>
 

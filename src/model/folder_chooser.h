@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_system.h"
-#include "windows/list_observer.h"
-#include "windows/target_list.h"
+#include "ports/file_system.h"
+#include "model/list_observer.h"
+#include "model/target_list.h"
 
 namespace kelvaro {
 

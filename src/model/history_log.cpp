@@ -1,4 +1,4 @@
-#include "windows/history_log.h"
+#include "model/history_log.h"
 
 namespace kelvaro {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/rename_dir.h"
-#include "windows/list_observer.h"
+#include "model/list_observer.h"
 
 namespace kelvaro {
 

@@ -1,4 +1,4 @@
-#include "settings/options_form.h"
+#include "model/options_form.h"
 
 namespace kelvaro {
 

@@ -1,4 +1,4 @@
-#include "windows/preview_state.h"
+#include "model/preview_state.h"
 
 #include "engine/catalog.h"
 #include "engine/path_text.h"

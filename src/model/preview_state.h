@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_system.h"
+#include "ports/file_system.h"
 #include "engine/rename_plan.h"
 
 namespace kelvaro {

@@ -1,4 +1,4 @@
-#include "app/run_driver.h"
+#include "model/run_driver.h"
 
 #include <algorithm>
 #include <utility>

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 #include "engine/rename_dir.h"
 #include "engine/rename_plan.h"
 

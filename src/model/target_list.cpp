@@ -1,4 +1,4 @@
-#include "windows/target_list.h"
+#include "model/target_list.h"
 
 #include <algorithm>
 #include <utility>

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/disk_paths.h"
-#include "engine/file_system.h"
-#include "windows/list_observer.h"
+#include "ports/file_system.h"
+#include "model/list_observer.h"
 
 namespace kelvaro {
 

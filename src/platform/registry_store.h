@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "settings/settings_store.h"
+#include "ports/settings_store.h"
 
 namespace kelvaro {
 

@@ -3,7 +3,7 @@
 
 #include <atomic>
 
-#include "platform/console.h"
+#include "ports/console.h"
 #include "platform/unique_handle.h"
 
 namespace kelvaro {

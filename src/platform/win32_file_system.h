@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/file_system.h"
+#include "ports/file_system.h"
 
 namespace kelvaro {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "engine/journal_store.h"
+#include "ports/journal_store.h"
 #include "platform/unique_handle.h"
 
 namespace kelvaro {

@@ -1,4 +1,4 @@
-#include "platform/send_to.h"
+#include "ports/send_to.h"
 
 #include <windows.h>
 #include <objbase.h>

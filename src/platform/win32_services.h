@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "platform/services.h"
+#include "ports/services.h"
 #include "platform/unique_handle.h"
 
 namespace kelvaro {

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/settings_store.h"
+#include "ports/settings_store.h"
 
 namespace kelvaro {
 

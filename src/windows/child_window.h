@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 #include "settings/window_position.h"
 #include "windows/hints.h"
 #include "windows/window_base.h"

@@ -1,4 +1,4 @@
-#include "settings/default_dialog.h"
+#include "windows/default_dialog.h"
 
 #include <windowsx.h>
 

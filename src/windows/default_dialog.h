@@ -2,10 +2,10 @@
 #include <functional>
 #include <string>
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 #include "windows/dialog_base.h"
 #include "windows/drive_dir_controls.h"
-#include "windows/folder_browser.h"
+#include "model/folder_browser.h"
 #include "windows/hints.h"
 
 namespace kelvaro {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "settings/settings_store.h"
+#include "ports/settings_store.h"
 #include "settings/window_position.h"
 
 namespace kelvaro {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "windows/folder_browser.h"
+#include "model/folder_browser.h"
 
 namespace kelvaro {
 

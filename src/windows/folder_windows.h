@@ -1,9 +1,9 @@
 #pragma once
-#include "windows/alias_table.h"
+#include "model/alias_table.h"
 #include "windows/child_window.h"
 #include "windows/drive_dir_controls.h"
-#include "windows/folder_browser.h"
-#include "windows/folder_chooser.h"
+#include "model/folder_browser.h"
+#include "model/folder_chooser.h"
 #include "windows/list_box_view.h"
 
 namespace kelvaro {

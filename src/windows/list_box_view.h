@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "windows/list_observer.h"
+#include "model/list_observer.h"
 
 namespace kelvaro {
 

@@ -1,4 +1,4 @@
-#include "settings/menu_mente_dialog.h"
+#include "windows/menu_mente_dialog.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #pragma once
 #include <string>
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 #include "settings/window_position.h"
-#include "windows/alias_table.h"
+#include "model/alias_table.h"
 #include "windows/dialog_base.h"
 #include "windows/hints.h"
 

@@ -1,4 +1,4 @@
-#include "settings/option_dialog.h"
+#include "windows/option_dialog.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,8 +1,8 @@
 #pragma once
 #include <functional>
 
-#include "app/app_state.h"
-#include "settings/options_form.h"
+#include "model/app_state.h"
+#include "model/options_form.h"
 #include "windows/dialog_base.h"
 #include "windows/hints.h"
 

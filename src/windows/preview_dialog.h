@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
-#include "app/app_state.h"
+#include "model/app_state.h"
 #include "windows/dialog_base.h"
 #include "windows/hints.h"
-#include "windows/preview_state.h"
+#include "model/preview_state.h"
 
 namespace kelvaro {
 

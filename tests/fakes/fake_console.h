@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/console.h"
+#include "ports/console.h"
 
 namespace kelvaro::testing {
 

@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "engine/file_system.h"
+#include "ports/file_system.h"
 
 namespace kelvaro::testing {
 

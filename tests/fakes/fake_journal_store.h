@@ -2,7 +2,7 @@
 #include <set>
 #include <string>
 
-#include "engine/journal_store.h"
+#include "ports/journal_store.h"
 
 namespace kelvaro::testing {
 

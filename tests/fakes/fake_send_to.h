@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/send_to.h"
+#include "ports/send_to.h"
 
 namespace kelvaro::testing {
 

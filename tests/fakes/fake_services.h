@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "ports/services.h"
 
 namespace kelvaro::testing {
 

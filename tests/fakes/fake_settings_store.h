@@ -3,7 +3,7 @@
 #include <string>
 #include <tuple>
 
-#include "settings/settings_store.h"
+#include "ports/settings_store.h"
 
 namespace kelvaro::testing {
 

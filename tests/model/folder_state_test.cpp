@@ -3,9 +3,9 @@
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_settings_store.h"
 #include "settings/app_settings.h"
-#include "windows/alias_table.h"
-#include "windows/folder_browser.h"
-#include "windows/folder_chooser.h"
+#include "model/alias_table.h"
+#include "model/folder_browser.h"
+#include "model/folder_chooser.h"
 
 namespace kelvaro {
 namespace {

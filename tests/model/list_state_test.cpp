@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_file_system.h"
-#include "windows/changed_list.h"
-#include "windows/history_log.h"
-#include "windows/target_list.h"
+#include "model/changed_list.h"
+#include "model/history_log.h"
+#include "model/target_list.h"
 
 namespace kelvaro {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/run_driver.h"
+#include "model/run_driver.h"
 #include "engine/path_text.h"
 #include "engine/rename_plan.h"
 #include "fakes/fake_services.h"

@@ -1,6 +1,6 @@
 // What the preview shows of a plan: the row texts, the notes on followed and
 // clashing folders, the counts, and the switch to the folders that keep their name.
-#include "windows/preview_state.h"
+#include "model/preview_state.h"
 
 #include <gtest/gtest.h>
 
