@@ -3,9 +3,8 @@
 #include <windows.h>
 
 #include "engine/catalog.h"
-#include "engine/converters.h"
+#include "engine/folder_rules.h"
 #include "engine/path_text.h"
-#include "engine/rename_plan.h"
 
 namespace kelvaro {
 namespace {
@@ -101,26 +100,6 @@ void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome) {
 RecordedRun::RecordedRun(RenameJournal* journal, ILineSink& history, RunKind kind, const std::string& target)
     : journal_(journal) {
     if (journal_ && !journal_->BeginRun(kind, target)) history.ListInAdd(ResKelvaroText(kUnrecordedLine));
-}
-
-std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira) {
-    switch (mode) {
-        case 0:
-        case 1:
-            return ToUpperDirName(path);
-        case 2:
-            return ToLowerDirName(path);
-        case 3:
-            return ToShortDirName(fs, path);
-        case 4:
-            return ToEightDirName(path);
-        case 5:
-            return ToFullWidthDirName(path);
-        case 6:
-            return ToHalfWidthDirName(path, hira);
-        default:
-            return {};
-    }
 }
 
 int16_t RenameDir(const RenameServices& services, const std::wstring& path, int16_t mode) {

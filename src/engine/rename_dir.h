@@ -66,9 +66,6 @@ private:
     RenameJournal* journal_;
 };
 
-// The folder's new path under `mode` (0-6), or empty text when none exists.
-std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira);
-
 // Renames one folder by `mode` through its temporary sibling, writes the
 // outcome to the history and lists done folders. Returns kRenameDone or
 // kRenameNotDone. The folder always ends under its old, new or temporary

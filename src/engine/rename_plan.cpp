@@ -26,10 +26,6 @@ std::wstring Fold(std::wstring text) {
     return text;
 }
 
-bool IsDriveRoot(const std::wstring& path) {
-    return path.size() == 3 && path[1] == L':' && path[2] == L'\\';
-}
-
 // One parent folder as the run meets it: every name in it (folded), with the
 // folder of the batch that holds it, or kNoEntry for anything else; and the
 // short spelling of each name, as the listing gave it.
@@ -85,6 +81,7 @@ public:
     std::optional<std::wstring> EntryName(const std::wstring& path) override { return fs_.EntryName(path); }
     std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) override { return fs_.DiskFree(root); }
     std::wstring TempPath() override { return fs_.TempPath(); }
+    bool LongPathsEnabled() override { return fs_.LongPathsEnabled(); }
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override { return fs_.SubFolders(dir); }
     std::optional<std::vector<ListedEntry>> Entries(const std::wstring& dir) override { return fs_.Entries(dir); }
     std::vector<std::wstring> Drives() override { return fs_.Drives(); }
@@ -98,45 +95,14 @@ private:
 
 // Names the run refuses at the rename: a component over the limit, or, unless
 // Windows takes long paths, a path (the temporary one included) that would not
-// fit where the old one did.
-bool TooLongForWindows(const std::wstring& from, const std::wstring& to) {
+// fit where the old one did. `longPaths`: Windows takes paths beyond MAX_PATH.
+bool TooLongForWindows(const std::wstring& from, const std::wstring& to, bool longPaths) {
     if (LastPathName(to).size() > kMaxComponent || LastPathName(from).size() + kTempLength > kMaxComponent) return true;
-    if (LongPathsEnabled()) return false;
+    if (longPaths) return false;
     return from.size() <= kMaxPath && (to.size() > kMaxPath || from.size() + kTempLength > kMaxPath);
 }
 
 }  // namespace
-
-bool LongPathsEnabled() {
-    using Query = BOOLEAN(WINAPI*)();
-    static const bool enabled = [] {
-        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-        const auto query = ntdll ? reinterpret_cast<Query>(GetProcAddress(ntdll, "RtlAreLongPathsEnabled")) : nullptr;
-        return query != nullptr && query() != FALSE;
-    }();
-    return enabled;
-}
-
-FolderVerdict JudgeFolder(IFileSystem& fs,
-                          const std::wstring& path,
-                          int16_t mode,
-                          bool hira,
-                          const std::function<bool()>& exists) {
-    if (mode == 1 && !IsShortName(path)) return {PlanState::KeptLong, {}};
-    FolderVerdict verdict{PlanState::Rename, ConvertDirName(fs, path, mode, hira)};
-    if (mode == 4 && verdict.newPath.empty())
-        verdict.state = PlanState::KeptEightLong;
-    else if (!verdict.newPath.empty() && verdict.newPath == path)
-        // A folder that is gone carries no name at all: it is not done.
-        verdict.state = exists() ? PlanState::InForm : PlanState::Missing;
-    else if (verdict.newPath.empty() || !IsStorableName(LastPathName(verdict.newPath)))
-        verdict.state = PlanState::Unstorable;
-    return verdict;
-}
-
-FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira) {
-    return JudgeFolder(fs, path, mode, hira, [&] { return IsDriveRoot(path) || fs.EntryName(path).has_value(); });
-}
 
 bool FollowRename(std::wstring& path, const std::wstring& from, const std::wstring& to) {
     if (from.empty() || path.size() <= from.size() || path[from.size()] != L'\\') return false;
@@ -151,6 +117,7 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring
     const size_t count = paths.size();
     std::vector<PlanEntry> plan(count);
     ListedFileSystem fs(disk);
+    const bool longPaths = disk.LongPathsEnabled();
     std::vector<ParentFolder*> parentOf(count, nullptr);
     std::vector<std::wstring> nameKey(count);
     std::vector<bool> exists(count, false);
@@ -186,7 +153,7 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring
         if (entry.state != PlanState::Rename) continue;
 
         const std::wstring& from = current[i];
-        if (TooLongForWindows(from, entry.newPath)) {
+        if (TooLongForWindows(from, entry.newPath, longPaths)) {
             entry.state = PlanState::TooLong;
             continue;
         }

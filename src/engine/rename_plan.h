@@ -5,25 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "ports/file_system.h"
+#include "engine/folder_rules.h"
 #include "engine/rename_dir.h"
+#include "ports/file_system.h"
 
 namespace kelvaro {
 
-// What a run would do with one folder of a batch.
-enum class PlanState : uint8_t {
-    Rename,         // will be renamed
-    InForm,         // already carries the wanted name (counts as done)
-    KeptLong,       // mode 1: a long name is left alone
-    KeptEightLong,  // mode 4: no eight-character form
-    Unstorable,     // the new name is one Windows would not store as written
-    Missing,        // the folder no longer exists
-    SiblingExists,  // an existing sibling already has the new name
-    BatchClash,     // another folder of this batch would get the same new path
-    TooLong,        // the new path is too long for Windows
-};
-
-inline constexpr size_t kPlanStates = 9;
 inline constexpr size_t kNoEntry = static_cast<size_t>(-1);
 
 struct PlanEntry {
@@ -47,22 +34,6 @@ inline bool PlanDone(PlanState state) {
     return state == PlanState::Rename || state == PlanState::InForm;
 }
 
-// What the rules say of one folder before anything on disk is tried: Rename,
-// InForm, KeptLong, KeptEightLong, Unstorable, or Missing for a name already in
-// form whose folder is not there. RenameDir acts on it and PlanRun starts from
-// it, so the rules exist once. `exists` is asked only for a name in form.
-struct FolderVerdict {
-    PlanState state = PlanState::Rename;
-    std::wstring newPath;  // as the converter of the mode gives it
-};
-FolderVerdict JudgeFolder(IFileSystem& fs,
-                          const std::wstring& path,
-                          int16_t mode,
-                          bool hira,
-                          const std::function<bool()>& exists);
-// The same, asking the disk whether the folder exists.
-FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira);
-
 // After the folder `from` was renamed to `to`: when `path` lies below `from`,
 // rewrites it to the same place below `to` and gives true.
 bool FollowRename(std::wstring& path, const std::wstring& from, const std::wstring& to);
@@ -84,10 +55,6 @@ private:
     ILineSink& next_;
     std::wstring last_;
 };
-
-// True when Windows lets this program (it declares itself long-path aware) use
-// paths beyond MAX_PATH: the system's setting, read once.
-bool LongPathsEnabled();
 
 // The short text of a state, as the preview shows it.
 std::wstring PlanStateText(PlanState state);

@@ -71,6 +71,16 @@ std::wstring Win32FileSystem::TempPath() {
     return QueryText([](wchar_t* b, DWORD n) { return GetTempPathW(n, b); });
 }
 
+bool Win32FileSystem::LongPathsEnabled() {
+    using Query = BOOLEAN(WINAPI*)();
+    static const bool enabled = [] {
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        const auto query = ntdll ? reinterpret_cast<Query>(GetProcAddress(ntdll, "RtlAreLongPathsEnabled")) : nullptr;
+        return query != nullptr && query() != FALSE;
+    }();
+    return enabled;
+}
+
 std::vector<std::wstring> Win32FileSystem::SubFolders(const std::wstring& dir) {
     std::vector<std::wstring> names;
     std::wstring pattern = dir;

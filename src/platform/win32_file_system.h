@@ -13,6 +13,8 @@ public:
     std::wstring ShortPath(const std::wstring& path) override;
     std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) override;
     std::wstring TempPath() override;
+    // The system's setting, read once.
+    bool LongPathsEnabled() override;
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
     std::optional<std::vector<ListedEntry>> Entries(const std::wstring& dir) override;
     std::vector<std::wstring> Drives() override;

@@ -47,6 +47,9 @@ public:
     // Every entry of `dir` (files and folders, without "." and "..") with its
     // stored name, in listing order; nothing when `dir` cannot be listed.
     virtual std::optional<std::vector<ListedEntry>> Entries(const std::wstring& dir) = 0;
+    // True when Windows lets this program (it declares itself long-path aware)
+    // use paths beyond MAX_PATH.
+    virtual bool LongPathsEnabled() = 0;
     // Roots of the drives present, such as C:\.
     virtual std::vector<std::wstring> Drives() = 0;
     // True for an existing file that is neither a folder nor hidden nor a system file.

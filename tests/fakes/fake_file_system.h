@@ -26,6 +26,7 @@ public:
     std::map<std::wstring, std::wstring> shortNames;  // stored path -> short path
     DiskFreeInfo diskFree{8, 512, 1000, 2000, 0};
     bool diskReady = true;
+    bool longPaths = false;
     int moves = 0;
 
     bool MoveDir(const std::wstring& from, const std::wstring& to) override;
@@ -39,6 +40,7 @@ public:
     std::wstring ShortPath(const std::wstring& path) override;
     std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) override;
     std::wstring TempPath() override { return L"C:\\TEMP\\"; }
+    bool LongPathsEnabled() override { return longPaths; }
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
     std::optional<std::vector<ListedEntry>> Entries(const std::wstring& dir) override;
     int entryLookups = 0;                  // calls of EntryName
