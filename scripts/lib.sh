@@ -6,7 +6,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 PACKAGES=(wine wine64 fonts-wine g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev xvfb xauth locales
           fonts-ipafont fonts-ipaexfont googletest cmake make
-          cmark-gfm wixl msitools zip)
+          cmark-gfm wixl msitools zip python3)
 
 log() { printf '[kelvaro2] %s\n' "$*" >&2; }
 
