@@ -10,10 +10,11 @@
 #include "app/script_run.h"
 #include "app/startup.h"
 #include "platform/registry_store.h"
-#include "ports/send_to.h"
+#include "platform/user_locations.h"
 #include "platform/win32_console.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_journal_store.h"
+#include "platform/win32_send_to.h"
 #include "platform/win32_services.h"
 
 namespace {
@@ -46,13 +47,14 @@ private:
 
 int RunScriptLine(const kelvaro::ScriptCommand& command) {
     using namespace kelvaro;
+    const UserLocations locations = ProgramUserLocations();
     Win32FileSystem fs;
-    RegistryStore store;
+    RegistryStore store(locations.registryRoot, locations.registryBase);
     LazyClipboard clipboard;
     Win32Console console;
     std::atomic<bool> stop{false};
     ConsoleStopScope stopScope(stop);
-    Win32JournalStore journalStore(Win32JournalStore::DefaultPath());
+    Win32JournalStore journalStore(locations.journalFile);
     RenameJournal journal(journalStore);
     ScriptServices services{store, fs, clipboard, console, &stop, &journal};
     return RunScript(command, services);
@@ -69,13 +71,14 @@ int RunProgram(int show) {
     InitCommonControlsEx(&controls);
 
     HWND owner = nullptr;
+    const UserLocations locations = ProgramUserLocations();
     Win32FileSystem fs;
-    RegistryStore store;
+    RegistryStore store(locations.registryRoot, locations.registryBase);
     Win32Clipboard clipboard;
     Win32Prompts prompts(&owner);
-    Win32JournalStore journalStore(Win32JournalStore::DefaultPath());
+    Win32JournalStore journalStore(locations.journalFile);
     RenameJournal journal(journalStore);
-    Win32SendToLink sendTo;
+    Win32SendToLink sendTo(locations.sendToFolder);
     Services services{store, fs, clipboard, prompts, &journal, &sendTo};
     AppState state(prompts);
 

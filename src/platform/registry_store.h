@@ -12,7 +12,8 @@ inline constexpr const wchar_t* kSettingsRootPath = L"Software\\VB and VBA Progr
 // String values under <root>\<base>\<application>\<section>.
 class RegistryStore final : public ISettingsStore {
 public:
-    explicit RegistryStore(HKEY root = HKEY_CURRENT_USER, std::wstring base = kSettingsRootPath);
+    // The program passes the user's own (UserLocations); tests a key of their own.
+    RegistryStore(HKEY root, std::wstring base);
 
     std::wstring StoreRead(const std::wstring& app,
                            const std::wstring& section,

@@ -1,7 +1,6 @@
 #include "platform/win32_journal_store.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 namespace kelvaro {
 namespace {
@@ -23,15 +22,6 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 }
 
 }  // namespace
-
-std::wstring Win32JournalStore::DefaultPath() {
-    PWSTR folder = nullptr;
-    std::wstring path;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &folder)) && folder)
-        path = std::wstring(folder) + L"\\Kelvaro2\\journal.txt";
-    CoTaskMemFree(folder);
-    return path;
-}
 
 std::optional<std::string> Win32JournalStore::ReadAll() {
     if (path_.empty()) return std::nullopt;

@@ -13,8 +13,6 @@ class Win32JournalStore : public IJournalStore {
 public:
     // The journal at `path`; its folder is created when the first record is written.
     explicit Win32JournalStore(std::wstring path) : path_(std::move(path)) {}
-    // %LOCALAPPDATA%\Kelvaro2\journal.txt, or empty text when the folder is unknown.
-    static std::wstring DefaultPath();
 
     std::optional<std::string> ReadAll() override;
     bool Replace(const std::string& bytes) override;

@@ -1,4 +1,4 @@
-#include "ports/send_to.h"
+#include "platform/win32_send_to.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -57,15 +57,16 @@ bool FileExists(const std::wstring& path) {
 
 }  // namespace
 
-std::wstring Win32SendToLink::LinkPath(bool create) {
-    PWSTR folder = nullptr;
-    const HRESULT hr =
-        SHGetKnownFolderPath(FOLDERID_SendTo, create ? KF_FLAG_CREATE : KF_FLAG_DEFAULT, nullptr, &folder);
-    std::wstring path = SUCCEEDED(hr) && folder ? folder : L"";
-    CoTaskMemFree(folder);
-    if (path.empty()) return path;
-    if (path.back() != L'\\') path.push_back(L'\\');
-    return path + L"Kelvaro2.lnk";
+std::wstring Win32SendToLink::LinkPath(bool create) const {
+    if (folder_.empty()) return {};
+    if (create) {
+        const int made = SHCreateDirectoryExW(nullptr, folder_.c_str(), nullptr);
+        if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS) return {};
+    } else {
+        const DWORD attributes = GetFileAttributesW(folder_.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    }
+    return folder_ + (folder_.back() == L'\\' ? L"" : L"\\") + L"Kelvaro2.lnk";
 }
 
 bool Win32SendToLink::Exists() {

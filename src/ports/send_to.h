@@ -19,16 +19,4 @@ public:
     virtual bool Remove() = 0;
 };
 
-// The shortcut made through the shell's own link objects, in the Send To
-// folder the shell names for the current user.
-class Win32SendToLink final : public ISendToLink {
-public:
-    bool Exists() override;
-    bool Create() override;
-    bool Remove() override;
-    // The full path of the shortcut; empty when the shell names no folder.
-    // `create` makes the Send To folder when it is missing.
-    static std::wstring LinkPath(bool create = false);
-};
-
 }  // namespace kelvaro

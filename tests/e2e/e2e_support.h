@@ -9,6 +9,7 @@
 
 #include "fakes/temp_dir.h"
 #include "platform/registry_store.h"
+#include "platform/user_locations.h"
 #include "settings/app_settings.h"
 
 namespace kelvaro::testing {
@@ -44,6 +45,32 @@ inline void SetClipboardSentinel(HWND owner) {
     CloseClipboard();
 }
 
+// The settings key, journal and "Send to" folder of every program a test
+// starts: below a fresh folder that the started programs are named through
+// kTestRootVariable (they inherit it), never the user's own.
+class IsolatedLocations {
+public:
+    IsolatedLocations()
+        : locations(TestUserLocations(root.Path())), store(locations.registryRoot, locations.registryBase) {
+        SetEnvironmentVariableW(kTestRootVariable, root.Path().c_str());
+    }
+    ~IsolatedLocations() {
+        RegDeleteTreeW(locations.registryRoot, locations.registryBase.c_str());
+        RegDeleteKeyW(locations.registryRoot, L"Software\\Kelvaro2 Tests");  // removed once empty
+    }
+    IsolatedLocations(const IsolatedLocations&) = delete;
+    IsolatedLocations& operator=(const IsolatedLocations&) = delete;
+
+    TempDir root;
+    UserLocations locations;
+    RegistryStore store;  // where the started programs keep their settings
+};
+
+// True when programs started now keep their data below a test root.
+inline bool Isolated() {
+    return GetEnvironmentVariableW(kTestRootVariable, nullptr, 0) > 1;
+}
+
 // A started Kelvaro2.exe; killed if a test leaves it running.
 class Program {
 public:
@@ -51,8 +78,8 @@ public:
         std::wstring commandLine = L"\"" + ProgramPath() + L"\" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
-        started_ = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                  &info_) != FALSE;
+        started_ = Isolated() && CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                                nullptr, &startup, &info_) != FALSE;
     }
     ~Program() {
         if (started_) {
@@ -117,7 +144,6 @@ class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearSettings();
-        DeleteFileW(JournalPath().c_str());
         clipboardOwner_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         SetClipboardSentinel(clipboardOwner_);
     }
@@ -136,14 +162,11 @@ protected:
         return store.StoreRead(app, kSectionName, key, L"<absent>");
     }
 
-    // The program's journal, in the test prefix's application data.
-    static std::wstring JournalPath() {
-        wchar_t folder[MAX_PATH] = {};
-        GetEnvironmentVariableW(L"LOCALAPPDATA", folder, MAX_PATH);
-        return std::wstring(folder) + L"\\Kelvaro2\\journal.txt";
-    }
+    // The journal of the programs this test starts.
+    const std::wstring& JournalPath() const { return isolated.locations.journalFile; }
 
-    RegistryStore store;  // the program's own location, in the test prefix
+    IsolatedLocations isolated;
+    RegistryStore& store = isolated.store;
     TempDir dir;
     HWND clipboardOwner_ = nullptr;
 };

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/e2e_support.h"
 #include "fakes/temp_dir.h"
 #include "platform/registry_store.h"
 #include "settings/app_settings.h"
@@ -64,7 +65,8 @@ Outcome RunRedirected(const std::wstring& exe, const std::wstring& arguments, co
     PROCESS_INFORMATION info{};
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     Outcome outcome;
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+    if (testing::Isolated() &&
+        CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
         if (WaitForSingleObject(info.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 99);
         GetExitCodeProcess(info.hProcess, &outcome.exitCode);
         CloseHandle(info.hProcess);
@@ -94,7 +96,8 @@ protected:
         return RunRedirected(BesideTests(exe), arguments, scratch.Path());
     }
 
-    RegistryStore store;
+    testing::IsolatedLocations isolated;
+    RegistryStore& store = isolated.store;
     TempDir dir;      // the folders renamed
     TempDir scratch;  // the captured output
 };

@@ -21,6 +21,7 @@
 #include "fakes/gui.h"
 #include "fakes/temp_dir.h"
 #include "platform/win32_file_system.h"
+#include "platform/win32_send_to.h"
 #include "platform/win32_services.h"
 #include "resource.h"
 #include "settings/app_settings.h"
@@ -251,11 +252,10 @@ TEST_F(DialogsTest, SendToButtonActsAtOnceAndReportsARefusal) {
     EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」に登録");
 }
 
-// The real shortcut in the test prefix's Send To folder.
+// A real shortcut, in a Send To folder of the test's own.
 TEST_F(DialogsTest, SendToShortcutPointsAtTheRunningProgram) {
-    wchar_t folder[MAX_PATH] = {};
-    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_SENDTO, nullptr, SHGFP_TYPE_CURRENT, folder), S_OK);
-    const std::wstring link = std::wstring(folder) + L"\\Kelvaro2.lnk";
+    testing::TempDir folder;
+    const std::wstring link = folder.MakeDir(L"SendTo") + L"\\Kelvaro2.lnk";
     IShellLinkW* shellLink = nullptr;
     ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                               reinterpret_cast<void**>(&shellLink)));
@@ -265,7 +265,7 @@ TEST_F(DialogsTest, SendToShortcutPointsAtTheRunningProgram) {
     shellLink->SetPath(L"C:\\windows\\notepad.exe");
     ASSERT_HRESULT_SUCCEEDED(file->Save(link.c_str(), TRUE));
 
-    Win32SendToLink real;
+    Win32SendToLink real(folder.Path() + L"\\SendTo");
     services.sendTo = &real;
     Open();
     OptionDialog& dialog = window->Option();
