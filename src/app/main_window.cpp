@@ -1,33 +1,20 @@
 #include "app/main_window.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "app/log_file.h"
 #include "engine/catalog.h"
 #include "engine/journal_actions.h"
 #include "engine/rename_dir.h"
+#include "model/menu_actions.h"
 #include "resource.h"
 #include "settings/window_position.h"
-#include "windows/shared_menu.h"
 
 namespace kelvaro {
 namespace {
 
 constexpr const wchar_t* kFrameClass = L"Kelvaro2Frame";
-constexpr UINT kExeButtonId = 1000;
-constexpr UINT kCancelButtonId = 1010;
 constexpr UINT kFirstChildId = 50000;
-
-// Twips of the button panel and its buttons.
-constexpr double kPanelHeight = 615;
-constexpr double kButtonTop = 120, kButtonHeight = 375;
-constexpr double kExeWidth = 855, kExeLeft = 120, kExeStep = 960;
-constexpr double kCancelWidth = 1335;
-
-double RoundHalfEven(double value) {
-    return std::nearbyint(value);
-}
 
 }  // namespace
 
@@ -105,7 +92,7 @@ bool MainWindow::Create(int show) {
         MoveWindow(hwnd_, TwipsToPixels(position.rect.left, dpi), TwipsToPixels(position.rect.top, dpi),
                    TwipsToPixels(position.rect.width, dpi), TwipsToPixels(position.rect.height, dpi), FALSE);
         state_.blnCancel = false;
-        EnableWindow(btnCancel_, FALSE);
+        buttons_.EnableCancel(false);
         activated_ = false;
         const int command = position.windowState == 1   ? SW_SHOWMINIMIZED
                             : position.windowState == 2 ? SW_SHOWMAXIMIZED
@@ -122,26 +109,13 @@ bool MainWindow::Create(int show) {
 
 void MainWindow::CreateControls() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const UINT dpi = WindowDpi(hwnd_);
-    for (int i = 0; i < kModes; ++i) {
-        btnExe_[static_cast<size_t>(i)] = CreateWindowExW(
-            0, L"BUTTON", ResKelvaroText(static_cast<int16_t>(10 + i)).c_str(),
-            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, TwipsToPixels(kExeLeft + kExeStep * i, dpi),
-            TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kExeWidth, dpi), TwipsToPixels(kButtonHeight, dpi), hwnd_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kExeButtonId + i)), instance, nullptr);
-    }
-    btnCancel_ = CreateWindowExW(0, L"BUTTON", ResAllText(5).c_str(),
-                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, TwipsToPixels(kButtonTop, dpi),
-                                 TwipsToPixels(kCancelWidth, dpi), TwipsToPixels(kButtonHeight, dpi), hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelButtonId)), instance, nullptr);
+    buttons_.Create(hwnd_);
     CLIENTCREATESTRUCT client{nullptr, kFirstChildId};
     mdiClient_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
                                  WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 100, 100,
                                  hwnd_, nullptr, instance, &client);
     hints_.Create(hwnd_);
-    for (int i = 0; i < kModes; ++i)
-        hints_.Add(btnExe_[static_cast<size_t>(i)], ResKelvaroText(static_cast<int16_t>(20 + i)));
-    hints_.Add(btnCancel_, ResAllText(10));
+    buttons_.AddHints(hints_);
 }
 
 // The about box may fail to load without a word; the others end the program.
@@ -184,118 +158,36 @@ void MainWindow::mnuAbout_Click() {
 }
 
 void MainWindow::mnuInDirDefault_Click() {
-    if (default_.Shown()) return;  // its settings belong to the one shown
-    default_.pstr_lblDrive_Caption = ResKelvaroText(10000);
-    default_.pstr_cbxDrive_Hint = ResKelvaroText(10020);
-    default_.pblnYukoMukouOk = true;
-    default_.pblnDiskFreeOk = false;
-    default_.pstr_drvDrive_Hint = ResKelvaroText(10021);
-    default_.pstr_dlbDir_Hint = ResKelvaroText(10022);
-    default_.pstr_txtDir_Hint = ResKelvaroText(10023);
-    default_.SetDirName(state_.settings.Dir_In);
-    default_.SetYuko(state_.settings.Dir_In_Yuko);
-    default_.ShowModal();
-    if (!default_.pblnOk) return;
-    state_.settings.Dir_In = default_.DirName();
-    state_.settings.Dir_In_Yuko = default_.Yuko();
+    default_.EditInitialFolder(state_.settings);
 }
 
 void MainWindow::SetFontData() {
-    HFONT font = font_.Create(state_.settings, WindowDpi(hwnd_));
-    for (HWND button : btnExe_) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    SendMessageW(btnCancel_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    PlaceButtons();
+    panelPixels_ = buttons_.SetFont(font_.Create(state_.settings, WindowDpi(hwnd_)));
     Layout();
-}
-
-// The buttons keep their designed size unless their captions need more in the
-// font chosen; the mode buttons keep their spacing, and the panel grows with them.
-void MainWindow::PlaceButtons() {
-    const UINT dpi = WindowDpi(hwnd_);
-    const int padding = TwipsToPixels(240, dpi);
-    auto captionSize = [](HWND button) {
-        wchar_t text[64] = {};
-        GetWindowTextW(button, text, 64);
-        return TextSize(button, text);
-    };
-    int width = TwipsToPixels(kExeWidth, dpi), height = TwipsToPixels(kButtonHeight, dpi);
-    for (HWND button : btnExe_) {
-        const SIZE caption = captionSize(button);
-        width = std::max<int>(width, caption.cx + padding);
-        height = std::max<int>(height, caption.cy + padding / 2);
-    }
-    const SIZE cancelCaption = captionSize(btnCancel_);
-    height = std::max<int>(height, cancelCaption.cy + padding / 2);
-    const int cancelWidth = std::max<int>(TwipsToPixels(kCancelWidth, dpi), cancelCaption.cx + padding);
-    const int top = TwipsToPixels(kButtonTop, dpi), gap = TwipsToPixels(kExeStep - kExeWidth, dpi);
-    for (int i = 0; i < kModes; ++i)
-        MoveWindow(btnExe_[static_cast<size_t>(i)], TwipsToPixels(kExeLeft, dpi) + i * (width + gap), top, width,
-                   height, TRUE);
-    RECT cancel{};
-    GetWindowRect(btnCancel_, &cancel);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&cancel), 2);
-    MoveWindow(btnCancel_, cancel.left, top, cancelWidth, height, TRUE);
-    panelPixels_ = std::max(TwipsToPixels(kPanelHeight, dpi), top + height + TwipsToPixels(kButtonTop, dpi));
 }
 
 void MainWindow::Layout() {
     if (!mdiClient_) return;
     RECT frame{};
     GetClientRect(hwnd_, &frame);
-    const UINT dpi = WindowDpi(hwnd_);
-    const int panel = panelPixels_ ? panelPixels_ : TwipsToPixels(kPanelHeight, dpi);
+    const int panel = panelPixels_ ? panelPixels_ : buttons_.DefaultPanelHeight();
     MoveWindow(mdiClient_, 0, panel, frame.right, std::max<int>(0, frame.bottom - panel), TRUE);
 
-    if (state_.settings.Resize) Arrange(false);
-
-    RECT cancel{};
-    GetWindowRect(btnCancel_, &cancel);
-    const double x =
-        RoundHalfEven(PixelsToTwips(frame.right, dpi) - 60 - PixelsToTwips(cancel.right - cancel.left, dpi));
-    if (x > 0) {
-        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&cancel), 2);
-        MoveWindow(btnCancel_, TwipsToPixels(x, dpi), cancel.top, cancel.right - cancel.left,
-                   cancel.bottom - cancel.top, TRUE);
-    }
-}
-
-// The two columns: three equal windows on the left, the history over two
-// thirds of the right and the changed folders below it. `unplacedOnly`: only
-// the child windows that have no position of their own.
-void MainWindow::Arrange(bool unplacedOnly) {
-    // Measured without scroll bars: once the windows are arranged they fit.
-    ShowScrollBar(mdiClient_, SB_BOTH, FALSE);
-    RECT inner{};
-    GetClientRect(mdiClient_, &inner);
-    const UINT dpi = WindowDpi(hwnd_);
-    const double w = RoundHalfEven(PixelsToTwips(inner.right, dpi) / 2);
-    const double h = RoundHalfEven(PixelsToTwips(inner.bottom, dpi) / 3);
-    const std::array<TwipsRect, 5> rects{TwipsRect{0, 0, w, h}, TwipsRect{0, h, w, h}, TwipsRect{0, 2 * h, w, h},
-                                         TwipsRect{w, 0, w, 2 * h}, TwipsRect{w, 2 * h, w, h}};
-    for (size_t i = 0; i < children_.size(); ++i) {
-        if (unplacedOnly && !children_[i]->Unplaced()) continue;
-        // Whole pixels: the rounding must not push a window a pixel past the
-        // edge, where the client area would show its scroll bars.
-        const TwipsRect& r = rects[i];
-        const int left = TwipsToPixels(r.left, dpi), top = TwipsToPixels(r.top, dpi);
-        const int width = std::min(TwipsToPixels(r.width, dpi), static_cast<int>(inner.right) - left);
-        const int height = std::min(TwipsToPixels(r.height, dpi), static_cast<int>(inner.bottom) - top);
-        MoveWindow(children_[i]->Handle(), left, top, std::max(0, width), std::max(0, height), TRUE);
-    }
+    if (state_.settings.Resize) ArrangeChildren(mdiClient_, children_, false);
+    buttons_.PlaceCancel(frame.right);
 }
 
 void MainWindow::BtnEnabledChange() {
-    const bool enabled = !state_.targets.Empty();
-    for (HWND button : btnExe_) EnableWindow(button, enabled);
+    buttons_.EnableModes(!state_.targets.Empty());
 }
 
 void MainWindow::SetRunning(bool running) {
     if (running) {
-        for (HWND button : btnExe_) EnableWindow(button, FALSE);
+        buttons_.EnableModes(false);
         for (ChildWindow* child : children_) EnableWindow(child->Handle(), FALSE);
         for (ChildWindow* child : children_) child->Menu_Enabled(false);
         inFile_.SelectClear();
-        EnableWindow(btnCancel_, TRUE);
+        buttons_.EnableCancel(true);
         for (ChildWindow* child : children_) child->OnRunning(true);
         for (ChildWindow* child : children_) child->HoldPainting(true);
         lastPaint_ = std::chrono::steady_clock::now();
@@ -303,7 +195,7 @@ void MainWindow::SetRunning(bool running) {
     }
     for (ChildWindow* child : children_) child->OnRunning(false);
     for (ChildWindow* child : children_) child->HoldPainting(false);
-    EnableWindow(btnCancel_, FALSE);
+    buttons_.EnableCancel(false);
     for (ChildWindow* child : children_) EnableWindow(child->Handle(), TRUE);
     for (ChildWindow* child : children_) child->Menu_Enabled(true);
 }
@@ -356,19 +248,7 @@ void MainWindow::HoldTargetPainting(bool held) {
 }
 
 bool MainWindow::Maintain(AliasTable& aliases) {
-    if (mente_.Shown()) return false;  // its slots belong to the one shown
-    for (int i = 0; i < AliasTable::kSlots; ++i) {
-        const bool used = i <= aliases.Last();
-        mente_.Set_Menu(i, used ? aliases.Name(i) : L"", used ? aliases.Dir(i) : L"");
-    }
-    mente_.pstr_Me_Caption = ResKelvaroText(1000);
-    mente_.ShowModal();
-    if (!mente_.pblnOk) return false;
-    std::array<std::wstring, AliasTable::kSlots> names{}, dirs{};
-    const int last = mente_.MenuCount();
-    for (int i = 0; i <= last; ++i) mente_.Get_Menu(i, names[static_cast<size_t>(i)], dirs[static_cast<size_t>(i)]);
-    aliases.Assign(names, dirs, last);
-    return true;
+    return mente_.EditAliases(aliases);
 }
 
 void MainWindow::FocusHistory() {
@@ -387,7 +267,7 @@ void MainWindow::OnFirstActivate() {
     activated_ = true;
     try {
         Layout();
-        if (!state_.settings.Resize) Arrange(true);
+        if (!state_.settings.Resize) ArrangeChildren(mdiClient_, children_, true);
         for (ChildWindow* child : children_) ShowWindow(child->Handle(), SW_SHOWNOACTIVATE);
         BtnEnabledChange();
         // The browser is the active child window: its caption, its copy of the
@@ -405,18 +285,7 @@ void MainWindow::mnuExit_Click() {
 }
 
 void MainWindow::mnuFont_Click() {
-    AppSettings& s = state_.settings;
-    FontChoice font{s.Font_Name, static_cast<double>(s.Font_Size), s.Font_Bold, s.Font_Italic};
-    if (!services_.prompts.AskFont(font)) return;
-    const auto size = static_cast<int16_t>(std::nearbyint(font.points));
-    if (font.name == s.Font_Name && font.points == s.Font_Size && font.bold == s.Font_Bold &&
-        font.italic == s.Font_Italic)
-        return;
-    s.Font_Name = font.name;
-    s.Font_Size = size;
-    s.Font_Bold = font.bold;
-    s.Font_Italic = font.italic;
-    FontEveryWindow();
+    if (ChooseSettingsFont(state_.settings, services_.prompts)) FontEveryWindow();
 }
 
 // The main window, the child windows and the four dialogs (the alias dialog
@@ -431,26 +300,8 @@ void MainWindow::FontEveryWindow() {
     mente_.SetFontData(font_.Get());
 }
 
-// The old help file when one lies beside the program; otherwise the guide,
-// a web page, in the user's browser.
 void MainWindow::mnuHelp_Click() {
-    std::wstring module(MAX_PATH, L'\0');
-    DWORD length = 0;
-    while ((length = GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size()))) == module.size())
-        module.resize(module.size() * 2);
-    module.resize(length);
-    const std::wstring folder = module.substr(0, module.rfind(L'\\') + 1);
-    const std::wstring helpFile = folder + L"KELVARO2.HLP";
-    if (services_.fs.IsOrdinaryFile(helpFile)) {
-        services_.prompts.ShowHelp(helpFile);
-        return;
-    }
-    const std::wstring guide = folder + L"KELVARO2.html";
-    if (!services_.fs.IsOrdinaryFile(guide)) {
-        services_.prompts.Notice(ResKelvaroText(23000) + L"\r\n" + guide);
-        return;
-    }
-    if (!services_.prompts.OpenDocument(guide)) services_.prompts.Notice(ResKelvaroText(23001) + L"\r\n" + guide);
+    OpenHelp(services_.fs, services_.prompts);
 }
 
 bool MainWindow::TranslateKeys(MSG& msg) const {
@@ -478,44 +329,16 @@ void MainWindow::mnuPreview_Click() {
 }
 
 void MainWindow::OnCommand(UINT id) {
-    if (id >= kExeButtonId && id < kExeButtonId + kModes) {
+    if (id >= ModeButtons::kFirstModeId && id < ModeButtons::kFirstModeId + kModes) {
         if (driver_.Running()) return;
-        const auto mode = static_cast<int16_t>(id - kExeButtonId);
+        const auto mode = static_cast<int16_t>(id - ModeButtons::kFirstModeId);
         // With the option on, the button shows the preview first and runs on 実行 only.
         if (state_.settings.Confirm && !preview_.Ask(mode)) return;
         RunMode(state_.settings.Confirm ? preview_.pintMode : mode);
-        return;
-    }
-    switch (id) {
-        case kCancelButtonId:
-            driver_.Cancel();
-            break;
-        case kMenuExit:
-            mnuExit_Click();
-            break;
-        case kMenuFont:
-            mnuFont_Click();
-            break;
-        case kMenuLogCopy:
-            mnuLogCopy_Click();
-            break;
-        case kMenuLogSave:
-            mnuLogSave_Click();
-            break;
-        case kMenuInDirDefault:
-            mnuInDirDefault_Click();
-            break;
-        case kMenuOption:
-            mnuOption_Click();
-            break;
-        case kMenuHelp:
-            mnuHelp_Click();
-            break;
-        case kMenuAbout:
-            mnuAbout_Click();
-            break;
-        default:
-            break;
+    } else if (id == ModeButtons::kCancelId) {
+        driver_.Cancel();
+    } else {
+        OnSharedMenu(id, *this);
     }
 }
 

@@ -15,16 +15,22 @@
 #include "windows/option_dialog.h"
 #include "windows/folder_windows.h"
 #include "windows/list_windows.h"
+#include "windows/mode_buttons.h"
 #include "windows/preview_dialog.h"
+#include "windows/shared_menu.h"
 #include "windows/window_base.h"
 
 namespace kelvaro {
 
 // frmKelvaro: the MDI frame with the seven mode buttons and Cancel above the
 // five child windows, the shared menu bar, and the run behind the buttons.
-class MainWindow final : public WindowBase, public IRunView, public IChildHost, public IAliasMaintenance {
+class MainWindow final : public WindowBase,
+                         public IRunView,
+                         public IChildHost,
+                         public IAliasMaintenance,
+                         public ISharedMenuActions {
 public:
-    static constexpr int kModes = 7;
+    static constexpr int kModes = ModeButtons::kModes;
 
     MainWindow(AppState& state, Services& services);
     ~MainWindow() override;
@@ -34,15 +40,15 @@ public:
 
     void SetToolTip(bool on);
     void SetFontData();
-    void mnuOption_Click();
-    void mnuAbout_Click();
-    void mnuExit_Click();
-    void mnuFont_Click();
-    void mnuHelp_Click();
-    void mnuLogCopy_Click();
-    void mnuLogSave_Click();
+    void mnuOption_Click() override;
+    void mnuAbout_Click() override;
+    void mnuExit_Click() override;
+    void mnuFont_Click() override;
+    void mnuHelp_Click() override;
+    void mnuLogCopy_Click() override;
+    void mnuLogSave_Click() override;
     void BtnEnabledChange() override;
-    void mnuInDirDefault_Click();
+    void mnuInDirDefault_Click() override;
     // The preview from the target list's popup: the last mode used preset.
     void mnuPreview_Click();
 
@@ -72,8 +78,8 @@ public:
     bool TranslateKeys(const MSG& msg) const { return TranslateChildKeys(mdiClient_, msg); }
 
     HWND MdiClient() const { return mdiClient_; }
-    HWND ExeButton(int mode) const { return btnExe_[static_cast<size_t>(mode)]; }
-    HWND CancelButton() const { return btnCancel_; }
+    HWND ExeButton(int mode) const { return buttons_.Mode(mode); }
+    HWND CancelButton() const { return buttons_.Cancel(); }
     HMENU FrameMenu() const { return menu_; }
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
     SourceFolderWindow& InDir() { return inDir_; }
@@ -96,8 +102,6 @@ protected:
 private:
     RenameServices RenameWith();
     void CreateControls();
-    void Arrange(bool unplacedOnly);
-    void PlaceButtons();
     bool LoadDialogs();
     void PropagateTip(bool on);
     void FontEveryWindow();
@@ -125,8 +129,7 @@ private:
     MenuMenteDialog mente_;
     PreviewDialog preview_;
     int16_t lastMode_ = -1;  // the mode of the last run; none yet
-    std::array<HWND, kModes> btnExe_{};
-    HWND btnCancel_ = nullptr;
+    ModeButtons buttons_;
     HWND mdiClient_ = nullptr;
     HMENU menu_ = nullptr;
     UniqueAccelerators accelerators_;

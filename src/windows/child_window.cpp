@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 #include "engine/catalog.h"
@@ -240,6 +241,28 @@ LRESULT ChildWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT ChildWindow::Default(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefMDIChildProcW(hwnd_, message, wParam, lParam);
+}
+
+void ArrangeChildren(HWND mdiClient, const std::array<ChildWindow*, 5>& children, bool unplacedOnly) {
+    // Measured without scroll bars: once the windows are arranged they fit.
+    ShowScrollBar(mdiClient, SB_BOTH, FALSE);
+    RECT inner{};
+    GetClientRect(mdiClient, &inner);
+    const UINT dpi = WindowDpi(mdiClient);
+    const double w = std::nearbyint(PixelsToTwips(inner.right, dpi) / 2);
+    const double h = std::nearbyint(PixelsToTwips(inner.bottom, dpi) / 3);
+    const std::array<TwipsRect, 5> rects{TwipsRect{0, 0, w, h}, TwipsRect{0, h, w, h}, TwipsRect{0, 2 * h, w, h},
+                                         TwipsRect{w, 0, w, 2 * h}, TwipsRect{w, 2 * h, w, h}};
+    for (size_t i = 0; i < children.size(); ++i) {
+        if (unplacedOnly && !children[i]->Unplaced()) continue;
+        // Whole pixels: the rounding must not push a window a pixel past the
+        // edge, where the client area would show its scroll bars.
+        const TwipsRect& r = rects[i];
+        const int left = TwipsToPixels(r.left, dpi), top = TwipsToPixels(r.top, dpi);
+        const int width = std::min(TwipsToPixels(r.width, dpi), static_cast<int>(inner.right) - left);
+        const int height = std::min(TwipsToPixels(r.height, dpi), static_cast<int>(inner.bottom) - top);
+        MoveWindow(children[i]->Handle(), left, top, std::max(0, width), std::max(0, height), TRUE);
+    }
 }
 
 }  // namespace kelvaro

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -139,5 +140,10 @@ private:
 // holds the focus, and Enter presses a focused button (Space does so itself).
 // True when the message was handled.
 bool TranslateChildKeys(HWND mdiClient, const MSG& msg);
+
+// The default arrangement in two columns: three equal windows on the left, the
+// history over two thirds of the right and the changed folders below it, in
+// the order of `children`. `unplacedOnly`: only the windows without a position of their own.
+void ArrangeChildren(HWND mdiClient, const std::array<ChildWindow*, 5>& children, bool unplacedOnly);
 
 }  // namespace kelvaro

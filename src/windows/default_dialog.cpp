@@ -330,4 +330,21 @@ bool AboutDialog::OnCommand(UINT id, UINT) {
     return true;
 }
 
+void DefaultDialog::EditInitialFolder(AppSettings& settings) {
+    if (Shown()) return;  // its settings belong to the one shown
+    pstr_lblDrive_Caption = ResKelvaroText(10000);
+    pstr_cbxDrive_Hint = ResKelvaroText(10020);
+    pblnYukoMukouOk = true;
+    pblnDiskFreeOk = false;
+    pstr_drvDrive_Hint = ResKelvaroText(10021);
+    pstr_dlbDir_Hint = ResKelvaroText(10022);
+    pstr_txtDir_Hint = ResKelvaroText(10023);
+    SetDirName(settings.Dir_In);
+    SetYuko(settings.Dir_In_Yuko);
+    ShowModal();
+    if (!pblnOk) return;
+    settings.Dir_In = DirName();
+    settings.Dir_In_Yuko = Yuko();
+}
+
 }  // namespace kelvaro

@@ -30,6 +30,9 @@ public:
     void SetDirName(const std::wstring& path);
     bool Yuko() const;
     void SetYuko(bool yuko);
+    // The initial folder of the source folder window: shown with the settings' folder and
+    // switch, which take what it holds on OK. Nothing happens while it is already shown.
+    void EditInitialFolder(AppSettings& settings);
     void RefreshForm();
     // Where the popup's first entry copies from: the source folder browser.
     std::function<std::wstring()> sourceFolder;

@@ -1,6 +1,7 @@
 #include "windows/menu_mente_dialog.h"
 
 #include <algorithm>
+#include <array>
 
 #include "engine/catalog.h"
 #include "engine/path_text.h"
@@ -171,6 +172,22 @@ bool MenuMenteDialog::OnCommand(UINT id, UINT code) {
         default:
             return false;
     }
+}
+
+bool MenuMenteDialog::EditAliases(AliasTable& aliases) {
+    if (Shown()) return false;  // its slots belong to the one shown
+    for (int i = 0; i < AliasTable::kSlots; ++i) {
+        const bool used = i <= aliases.Last();
+        Set_Menu(i, used ? aliases.Name(i) : L"", used ? aliases.Dir(i) : L"");
+    }
+    pstr_Me_Caption = ResKelvaroText(1000);
+    ShowModal();
+    if (!pblnOk) return false;
+    std::array<std::wstring, AliasTable::kSlots> names{}, dirs{};
+    const int last = MenuCount();
+    for (int i = 0; i <= last; ++i) Get_Menu(i, names[static_cast<size_t>(i)], dirs[static_cast<size_t>(i)]);
+    aliases.Assign(names, dirs, last);
+    return true;
 }
 
 }  // namespace kelvaro

@@ -23,6 +23,9 @@ public:
     void Set_Menu(int index, const std::wstring& name, const std::wstring& dir) { editor_.Set_Menu(index, name, dir); }
     void Get_Menu(int index, std::wstring& name, std::wstring& dir) const { editor_.Get_Menu(index, name, dir); }
     int MenuCount() const { return editor_.MenuCount(); }
+    // Shows the dialog with `aliases`; on OK they take what it holds. False when
+    // cancelled, or when it is already shown.
+    bool EditAliases(AliasTable& aliases);
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
     void SetFontData(HFONT font);
 

@@ -32,4 +32,35 @@ void EnableTopItems(HMENU menu, bool enabled) {
     }
 }
 
+bool OnSharedMenu(UINT id, ISharedMenuActions& actions) {
+    switch (id) {
+        case kMenuExit:
+            actions.mnuExit_Click();
+            return true;
+        case kMenuFont:
+            actions.mnuFont_Click();
+            return true;
+        case kMenuLogCopy:
+            actions.mnuLogCopy_Click();
+            return true;
+        case kMenuLogSave:
+            actions.mnuLogSave_Click();
+            return true;
+        case kMenuInDirDefault:
+            actions.mnuInDirDefault_Click();
+            return true;
+        case kMenuOption:
+            actions.mnuOption_Click();
+            return true;
+        case kMenuHelp:
+            actions.mnuHelp_Click();
+            return true;
+        case kMenuAbout:
+            actions.mnuAbout_Click();
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace kelvaro
