@@ -13,6 +13,7 @@
 #include "engine/converters.h"
 #include "engine/rename_dir.h"
 #include "fakes/temp_dir.h"
+#include "platform/user_locations.h"
 
 using namespace kelvaro;
 using Clock = std::chrono::steady_clock;
@@ -85,6 +86,8 @@ double BarePass(std::vector<std::wstring>& paths, bool upper) {
 
 int main() {
     const testing::TempDir dir, scratch;
+    // The program keeps its journal and settings below the scratch folder, not the user's.
+    SetEnvironmentVariableW(kTestRootVariable, scratch.Path().c_str());
     std::vector<std::wstring> paths;
     for (int i = 0; i < kFolders; ++i) {
         wchar_t name[32];
