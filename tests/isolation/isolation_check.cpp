@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry_store.h"
 #include "platform/user_locations.h"
 #include "settings/app_settings.h"
 
