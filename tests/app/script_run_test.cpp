@@ -21,13 +21,18 @@ using testing::FakeSettingsStore;
 using Names = std::vector<std::wstring>;
 
 TEST(ScriptGrammar, OnlyTheNewSwitchesMakeAScriptLine) {
-    for (const wchar_t* old : {L"", L"a b", L"/U", L"/U D:\\Work", L"/undo", L"\"C:\\A\" /MODE:5", L"@list"})
+    for (const wchar_t* old : {L"", L"a b", L"/U", L"/U D:\\Work", L"\"C:\\A\" /MODE:5", L"@list"})
         EXPECT_FALSE(ParseScriptCommand(old).script) << old;
     // Any other line starting with a switch is strict: a typo never becomes a folder name.
     for (const wchar_t* typo : {L"/X D:\\Work", L"/MODE 6 D:\\Work", L"-MODE:2 D:\\Work", L"\"/LOG:C:\\a b\" D:\\x"})
         EXPECT_FALSE(ParseScriptCommand(typo).error.empty()) << typo;
     for (const wchar_t* help : {L"-?", L"/h", L"/HELP D:\\Work", L"--help"})
         EXPECT_TRUE(ParseScriptCommand(help).usage);
+    const ScriptCommand undo = ParseScriptCommand(L"/undo /TSV /utf8 /CLIP /LOG:u.log");
+    EXPECT_TRUE(undo.undo && undo.tsv && undo.utf8 && undo.clip);
+    EXPECT_EQ(undo.error, L"");
+    for (const wchar_t* mixed : {L"/UNDO /MODE:1", L"/UNDO /DRYRUN", L"/UNDO C:\\a", L"/TSV /TSV /MODE:1 a"})
+        EXPECT_FALSE(ParseScriptCommand(mixed).error.empty()) << mixed;
     const ScriptCommand c = ParseScriptCommand(L"  /mode:5 /DryRun \"/log:C:\\My Logs\\a.log\" \"C:\\a b\" D:\\c @x");
     ASSERT_TRUE(c.script);
     EXPECT_EQ(c.error, L"");
@@ -88,7 +93,7 @@ protected:
     int Run(const std::wstring& line) {
         const ScriptCommand command = ParseScriptCommand(line);
         EXPECT_TRUE(command.script);
-        ScriptServices services{store, fs, clipboard, console, &stop};
+        ScriptServices services{store, fs, clipboard, console, &stop, nullptr, {L"C:\\Own\\"}};
         return RunScript(command, services);
     }
 
@@ -107,7 +112,9 @@ TEST_F(ScriptRunTest, RenamesByTheGivenModeAndEchoesTheHistory) {
                                   L"　に変更しました", L"[ C:\\Work\\ｶﾞｲﾄﾞ ]", L"　フォルダ名を", L"　[ ガイド ]",
                                   L"　に変更しました", L"全て終了しました"}));
     EXPECT_EQ(console.errors, Names{});
-    EXPECT_EQ(clipboard.calls, 1);       // AutoLog is on by default
+    EXPECT_EQ(clipboard.calls, 0);  // the clipboard is left alone, AutoLog (on by default) or not
+    EXPECT_EQ(Run(L"/MODE:5 /CLIP C:\\Work\\ｍｙ　ｐｈｏｔｏｓ"), kExitAllDone);
+    EXPECT_EQ(clipboard.calls, 1);
     EXPECT_EQ(store.values.size(), 2u);  // nothing saved
 }
 
@@ -185,7 +192,7 @@ TEST_F(ScriptRunTest, LogFileAndUsage) {
         "\x91\x53\x82\xC4\x8F\x49\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\r\n");
     console.out.clear();
     EXPECT_EQ(Run(L"/?"), kExitAllDone);
-    EXPECT_EQ(console.out.size(), 9u);
+    EXPECT_EQ(console.out.size(), 19u);
     EXPECT_EQ(console.out[0].substr(0, 4), L"使い方:");
 }
 
@@ -198,7 +205,9 @@ TEST(PlanLine, EveryStateHasItsOwnText) {
     }
     EXPECT_EQ(texts.size(), 9u);
     EXPECT_EQ(PlanLine({L"C:\\a\\b", L"C:\\A\\B", PlanState::Rename, true}),
-              L"変更します\tC:\\a\\b\tC:\\A\\B　※上位フォルダの変更後");
+              L"変更します\tC:\\a\\b\tC:\\A\\B\t上位フォルダの変更後");  // a note is a field of its own
+    EXPECT_EQ(PlanLine({L"C:\\a\\B", L"C:\\a\\B", PlanState::InForm, true}),
+              L"同一の為変更しません\tC:\\a\\B\t\t上位フォルダの変更後");
 }
 
 TEST_F(ScriptRunTest, CtrlCStopsBeforeTheNextFolder) {
