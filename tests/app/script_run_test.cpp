@@ -5,6 +5,7 @@
 #include <set>
 
 #include "app/command_line.h"
+#include "app/script_names.h"
 #include "fakes/fake_console.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_services.h"
@@ -208,6 +209,44 @@ TEST(PlanLine, EveryStateHasItsOwnText) {
               L"変更します\tC:\\a\\b\tC:\\A\\B\t上位フォルダの変更後");  // a note is a field of its own
     EXPECT_EQ(PlanLine({L"C:\\a\\B", L"C:\\a\\B", PlanState::InForm, true}),
               L"同一の為変更しません\tC:\\a\\B\t\t上位フォルダの変更後");
+}
+
+TEST_F(ScriptRunTest, NamesAsAScriptWritesThem) {
+    for (const wchar_t* name : {L"C:\\Work\\2023-01", L"C:\\Work\\2023-12", L"C:\\Work\\2023-123", L"C:\\Old\\x"})
+        fs.AddDir(name);
+    fs.SetCurrentDir(L"C:\\Work\\my photos");
+    fs.WriteFileBytes(L"C:\\Work\\list.txt", "..\\2023-??\r\n");
+    std::wstring error;
+    const auto names =
+        ExpandNames(fs, {L"..\\..\\Old\\.\\x", L"@..\\list.txt", L"C:\\Work\\*photo*", L"C:\\Work\\none?"}, error);
+    EXPECT_EQ(error, L"");
+    ASSERT_EQ(names.size(), 4u);
+    EXPECT_EQ(names[0].paths, Names{L"C:\\Old\\x"});
+    EXPECT_EQ(names[1].paths, (Names{L"C:\\Work\\2023-01", L"C:\\Work\\2023-12"}));  // in name order
+    EXPECT_EQ(names[2].paths, Names{L"C:\\Work\\my photos"});
+    EXPECT_EQ(names[3].paths, Names{});  // reported as not found by the run
+    EXPECT_TRUE(WildcardMatch(L"a*b?c", L"AxxBzc"));
+    EXPECT_FALSE(WildcardMatch(L"a*b?c", L"abc"));
+}
+
+TEST_F(ScriptRunTest, TsvCodesTellWhatTheRunDid) {
+    fs.AddDir(L"C:\\Work\\GUIDE");
+    fs.AddDir(L"C:\\Work\\locked");
+    fs.allowMove = [](const std::wstring& from, const std::wstring&) { return from != L"C:\\Work\\locked"; };
+    EXPECT_EQ(Run(L"/TSV /MODE:0 C:\\Work\\GUIDE C:\\Work\\gone C:\\Work\\locked \"C:\\Work\\my photos\""),
+              kExitNotAll);
+    ASSERT_EQ(console.out.size(), 5u);
+    EXPECT_EQ(console.out[0], L"code\tpath\tnew_path\treason\tnote");
+    EXPECT_EQ(console.out[1], L"SAME\tC:\\Work\\GUIDE\tC:\\Work\\GUIDE\t同一の為変更しません\t");
+    EXPECT_EQ(console.out[2], L"NOT_FOUND\tC:\\Work\\gone\t\t変更不可（フォルダなし）\t");
+    EXPECT_EQ(console.out[3].rfind(L"FAILED\tC:\\Work\\locked\tC:\\Work\\LOCKED\tフォルダ名を", 0),
+              0u);  // the history's reason
+    EXPECT_EQ(console.out[4], L"RENAMED\tC:\\Work\\my photos\tC:\\Work\\MY PHOTOS\t\t");
+    EXPECT_EQ(console.errors, Names{L"全て終了しました"});
+    console.out.clear();
+    stop = true;
+    EXPECT_EQ(Run(L"/TSV /MODE:2 C:\\Work\\GUIDE"), kExitNotAll);
+    EXPECT_EQ(console.out.back(), L"NOT_RUN\tC:\\Work\\GUIDE\tC:\\Work\\guide\t中断しました\t");
 }
 
 TEST_F(ScriptRunTest, CtrlCStopsBeforeTheNextFolder) {
