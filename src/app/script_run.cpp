@@ -351,11 +351,12 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         state.history.SetObserver(nullptr);
         // With /TSV the output holds folders only; the closing line goes with the other messages.
         if (command.tsv && state.history.Count() > 0) console.Error(state.history.Line(state.history.Count() - 1));
-        if (command.clip) LogCopy(state.history, services.clipboard);
+        // The clipboard, when asked for, gets what the log file gets.
+        const std::wstring text = LogText(recovery.lines, state.history);
+        if (command.clip) services.clipboard.SetText(text);
 
         int code = notDone == 0 ? kExitAllDone : kExitNotAll;
-        if (!logFile.empty() &&
-            !fs.WriteFileBytes(logFile, LogTextBytes(LogText(recovery.lines, state.history), command.utf8))) {
+        if (!logFile.empty() && !fs.WriteFileBytes(logFile, LogTextBytes(text, command.utf8))) {
             console.Error(ResKelvaroText(24017) + logFile);
             code = kExitNotAll;
         }
