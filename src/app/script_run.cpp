@@ -193,7 +193,8 @@ std::optional<size_t> RunFolders(const ScriptCommand& command,
             if (!PlanDone(plan[i].state)) ++notDone;
             reportUpTo(i, PlanFolderLine(plan[i]));
         }
-        reportUpTo(kNoEntry, {});
+        for (; next < items.size(); ++next)  // the names after the last folder that answered nothing
+            if (items[next].target == kNoEntry) report.Line(NotFoundLine(items[next].missing));
         state.history.ListInAdd(ResKelvaroText(24040));
         return notDone;
     }

@@ -244,6 +244,12 @@ TEST_F(ScriptRunTest, TsvCodesTellWhatTheRunDid) {
     EXPECT_EQ(console.out[4], L"RENAMED\tC:\\Work\\my photos\tC:\\Work\\MY PHOTOS\t\t");
     EXPECT_EQ(console.errors, Names{L"全て終了しました"});
     console.out.clear();
+    EXPECT_EQ(Run(L"/TSV /DRYRUN /MODE:0 C:\\Work\\nowhere? C:\\Work\\GUIDE C:\\Work\\gone"), kExitNotAll);
+    EXPECT_EQ(console.out, (Names{L"code\tpath\tnew_path\treason\tnote",
+                                  L"NOT_FOUND\tC:\\Work\\nowhere?\t\t変更不可（フォルダなし）\t",
+                                  L"SAME\tC:\\Work\\GUIDE\tC:\\Work\\GUIDE\t同一の為変更しません\t",
+                                  L"NOT_FOUND\tC:\\Work\\gone\t\t変更不可（フォルダなし）\t"}));
+    console.out.clear();
     stop = true;
     EXPECT_EQ(Run(L"/TSV /MODE:2 C:\\Work\\GUIDE"), kExitNotAll);
     EXPECT_EQ(console.out.back(), L"NOT_RUN\tC:\\Work\\GUIDE\tC:\\Work\\guide\t中断しました\t");
