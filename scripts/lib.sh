@@ -83,14 +83,15 @@ ensure_prefix_fonts() {
 # the debugger back when it updates a prefix.)
 ensure_prefix_crash_exit() {
     if grep -q '^"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" 2>/dev/null &&
-        ! awk '/^\[/ { section = index($0, "\\\\AeDebug]") > 0 } section && /^"Debugger"=/ { found = 1 }
-               END { exit !found }' "$WINEPREFIX/system.reg"; then
+        awk '/^\[/ { section = index($0, "\\\\AeDebug]") > 0 } section && /^"Debugger"=""$/ { found = 1 }
+             END { exit !found }' "$WINEPREFIX/system.reg"; then
         return 0
     fi
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
+    # An empty debugger command: Wine starts winedbg when the value is missing.
     local aedebug='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
     wine reg add "$aedebug" /v Auto /t REG_SZ /d 1 /f >/dev/null 2>&1 </dev/null
-    wine reg delete "$aedebug" /v Debugger /f >/dev/null 2>&1 </dev/null
+    wine reg add "$aedebug" /v Debugger /t REG_SZ /d '' /f >/dev/null 2>&1 </dev/null
 }
 
 create_prefix() {
