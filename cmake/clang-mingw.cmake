@@ -13,9 +13,9 @@ set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 
 set(KELVARO_MINGW_GCC /usr/lib/gcc/x86_64-w64-mingw32/12-posix)
 set(CMAKE_CXX_FLAGS_INIT "-isystem ${KELVARO_MINGW_GCC}/include/c++ -isystem ${KELVARO_MINGW_GCC}/include/c++/x86_64-w64-mingw32")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -L${KELVARO_MINGW_GCC}")
-# libstdc++ of the posix flavour needs winpthread, which clang does not add.
-set(CMAKE_CXX_STANDARD_LIBRARIES_INIT "-lpthread")
+# libstdc++ of the posix flavour needs winpthread, which clang does not add
+# (lld finds archive members in any order, so it may stand first).
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -L${KELVARO_MINGW_GCC} -lpthread")
 
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
