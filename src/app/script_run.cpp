@@ -83,6 +83,7 @@ std::wstring PlanLine(const PlanEntry& entry) {
         line += entry.newPath;
     }
     if (entry.belowRenamed) line += ResKelvaroText(22019);
+    line += LengthLimitText(entry.limit);
     return line;
 }
 

@@ -280,6 +280,20 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"何も変更せずに閉じます";
         case 22035:
             return L"モードボタンを押した時、実行前に変更内容を確認します";
+        // Short names a drive does not keep, and the length limits of a rename.
+        case 27000:
+            return L"　このドライブには短い名前が無い為変更しません";
+        case 27001:
+            return L"短い名前が無い為変更しません";
+        case 27002:
+            return L"　※一時的な名前を付けると２５５文字を超えます";
+        case 27003:
+            return L"　※一時的な名前を付けるとパスが２５９文字を超えます";
+        case 27004:
+            return L"　※一時的な名前を付けると２５５バイトを超えます（Linux のファイルシステム）";
+        // The clipboard held by another program.
+        case 27005:
+            return L"実行履歴をクリップボードにコピーできませんでした";
         default:
             return {};
     }
