@@ -106,6 +106,13 @@ TEST_F(ScriptRunTest, RenamesByTheGivenModeAndEchoesTheHistory) {
     EXPECT_EQ(store.values.size(), 2u);  // nothing saved
 }
 
+TEST_F(ScriptRunTest, AClipboardThatCannotBeHadIsSaidOnTheConsole) {
+    clipboard.refuse = true;
+    EXPECT_EQ(Run(L"/MODE:5 \"C:\\Work\\my photos\""), kExitAllDone);
+    EXPECT_EQ(console.out.back(), L"実行履歴をクリップボードにコピーできませんでした");
+    EXPECT_EQ(console.out[console.out.size() - 2], L"全て終了しました");
+}
+
 TEST_F(ScriptRunTest, AFolderNotDoneOrNotFoundGivesOne) {
     store.StoreWrite(kAppName, kSectionName, L"AutoLog", L"False");
     fs.AddDir(L"C:\\Work\\ＭＹ　ＰＨＯＴＯＳ");
