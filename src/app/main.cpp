@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/script_run.h"
 #include "app/startup.h"
+#include "platform/process_setup.h"
 #include "platform/registry_store.h"
 #include "platform/send_to.h"
 #include "platform/win32_console.h"
@@ -51,7 +52,7 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
     LazyClipboard clipboard;
     Win32Console console;
     std::atomic<bool> stop{false};
-    ConsoleStopScope stopScope(stop);
+    ConsoleStopScope stopScope(console, stop);
     Win32JournalStore journalStore(Win32JournalStore::DefaultPath());
     RenameJournal journal(journalStore);
     ScriptServices services{store, fs, clipboard, console, &stop, &journal};
@@ -60,6 +61,7 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
 
 int RunProgram(int show) {
     using namespace kelvaro;
+    QuietSystemErrorBoxes();
     const std::wstring commandLine = ArgumentsText(GetCommandLineW());
     const ScriptCommand command = ParseScriptCommand(commandLine);
     if (command.script) return RunScriptLine(command);
