@@ -280,6 +280,9 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"何も変更せずに閉じます";
         case 22035:
             return L"モードボタンを押した時、実行前に変更内容を確認します";
+        // The command line for scripts: hints, machine-readable output, undo and the clipboard.
+        case 25000:
+            return L"使い方は Kelvaro2 /? で表示します";
         // Short names a drive does not keep, and the length limits of a rename.
         case 27000:
             return L"　このドライブには短い名前が無い為変更しません";
@@ -291,7 +294,7 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"　※一時的な名前を付けるとパスが２５９文字を超えます";
         case 27004:
             return L"　※一時的な名前を付けると２５５バイトを超えます（Linux のファイルシステム）";
-        // The clipboard held by another program.
+        // A copy of the history that the clipboard did not take.
         case 27005:
             return L"実行履歴をクリップボードにコピーできませんでした";
         default:
