@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/script_run.h"
 #include "app/startup.h"
+#include "platform/process_setup.h"
 #include "platform/registry_store.h"
 #include "platform/user_locations.h"
 #include "platform/win32_console.h"
@@ -74,7 +75,7 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
     Win32Console console(command.utf8);
     KeptConsole kept(console);
     std::atomic<bool> stop{false};
-    ConsoleStopScope stopScope(stop);
+    ConsoleStopScope stopScope(console, stop);
     const std::wstring& journalPath = locations.journalFile;
     Win32JournalStore journalStore(journalPath);
     RenameJournal journal(journalStore);
@@ -96,6 +97,7 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
 
 int RunProgram(int show) {
     using namespace kelvaro;
+    QuietSystemErrorBoxes();
     const std::wstring commandLine = ArgumentsText(GetCommandLineW());
     const ScriptCommand command = ParseScriptCommand(commandLine);
     if (command.script) return RunScriptLine(command);

@@ -294,7 +294,8 @@ std::wstring ResKelvaroText(int16_t number) {
         case 25005:
             return L"―― 今回の実行 ――";
         case 25010:
-            return L"使い方: Kelvaro2 /MODE:n [/DRYRUN] [/TSV] [/UTF8] [/CLIP] [/LOG:ファイル] フォルダ名 または @リストファイル ...";
+            return L"使い方: Kelvaro2 /MODE:n [/DRYRUN] [/TSV] [/UTF8] [/CLIP] [/LOG:ファイル] フォルダ名 または "
+                   L"@リストファイル ...";
         case 25011:
             return L"        Kelvaro2 /UNDO [/TSV] [/UTF8] [/CLIP] [/LOG:ファイル]";
         case 25012:
@@ -315,6 +316,20 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"  フォルダ名は相対パスでもよく、最後の部分に * と ? を使えます";
         case 25020:
             return L"詳しくは Kelvaro2.exe と同じフォルダの KELVARO2.html をご覧ください";
+        // Short names a drive does not keep, and the length limits of a rename.
+        case 27000:
+            return L"　このドライブには短い名前が無い為変更しません";
+        case 27001:
+            return L"短い名前が無い為変更しません";
+        case 27002:
+            return L"　※一時的な名前を付けると２５５文字を超えます";
+        case 27003:
+            return L"　※一時的な名前を付けるとパスが２５９文字を超えます";
+        case 27004:
+            return L"　※一時的な名前を付けると２５５バイトを超えます（Linux のファイルシステム）";
+        // A copy of the history that the clipboard did not take.
+        case 27005:
+            return L"実行履歴をクリップボードにコピーできませんでした";
         default:
             return {};
     }

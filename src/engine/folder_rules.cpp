@@ -1,9 +1,68 @@
 #include "engine/folder_rules.h"
 
+#include <windows.h>
+
+#include "engine/catalog.h"
 #include "engine/converters.h"
 #include "engine/path_text.h"
 
 namespace kelvaro {
+namespace {
+
+// Windows keeps a name to 255 characters and, without long paths, a path to
+// MAX_PATH less its terminating NUL.
+constexpr size_t kMaxComponent = 255;
+constexpr size_t kMaxPath = MAX_PATH - 1;
+const size_t kTempLength = std::wstring(kTempSuffix).size();
+
+constexpr int16_t kNameCharsText = 27002;
+constexpr int16_t kPathCharsText = 27003;
+constexpr int16_t kNameBytesText = 27004;
+
+// A volume without 8.3 names (NTFS with their creation off, exFAT, ReFS)
+// hands a folder's long name back as its short form.
+bool HasNoShortName(IFileSystem& fs, const std::wstring& path) {
+    const std::wstring name = LastPathName(path);
+    const std::wstring shortName = LastPathName(fs.ShortPath(path));
+    return !name.empty() && CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), shortName.c_str(),
+                                                 static_cast<int>(shortName.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The UTF-8 length of a name, as Linux stores it: a surrogate pair is one
+// four-byte character, a lone surrogate three bytes like any other.
+size_t Utf8Bytes(const std::wstring& name) {
+    size_t bytes = 0;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const wchar_t c = name[i];
+        if (c < 0x80) {
+            bytes += 1;
+        } else if (c < 0x800) {
+            bytes += 2;
+        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
+                   name[i + 1] <= 0xDFFF) {
+            bytes += 4;
+            ++i;
+        } else {
+            bytes += 3;
+        }
+    }
+    return bytes;
+}
+
+bool NameTooLong(const std::wstring& path, bool utf8Names, LengthLimit& limit) {
+    const std::wstring name = LastPathName(path) + kTempSuffix;
+    if (name.size() > kMaxComponent) {
+        limit = LengthLimit::NameChars;
+        return true;
+    }
+    if (utf8Names && Utf8Bytes(name) > kMaxComponent) {
+        limit = LengthLimit::NameBytes;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 bool IsDriveRoot(const std::wstring& path) {
     return path.size() == 3 && path[1] == L':' && path[2] == L'\\';
@@ -29,6 +88,15 @@ std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t m
     }
 }
 
+LengthLimit ExceededLimit(const std::wstring& from, const std::wstring& to, bool utf8Names, bool longPaths) {
+    LengthLimit limit = LengthLimit::None;
+    if (NameTooLong(from, utf8Names, limit) || NameTooLong(to, utf8Names, limit)) return limit;
+    // A path already past the limit shows that this volume takes long paths.
+    if (longPaths || from.size() > kMaxPath) return LengthLimit::None;
+    if (from.size() + kTempLength > kMaxPath || to.size() + kTempLength > kMaxPath) return LengthLimit::PathChars;
+    return LengthLimit::None;
+}
+
 FolderVerdict JudgeFolder(IFileSystem& fs,
                           const std::wstring& path,
                           int16_t mode,
@@ -41,13 +109,31 @@ FolderVerdict JudgeFolder(IFileSystem& fs,
     else if (!verdict.newPath.empty() && verdict.newPath == path)
         // A folder that is gone carries no name at all: it is not done.
         verdict.state = exists() ? PlanState::InForm : PlanState::Missing;
+    else if (verdict.newPath.empty() && mode == 3 && HasNoShortName(fs, path))
+        verdict.state = PlanState::NoShortName;
     else if (verdict.newPath.empty() || !IsStorableName(LastPathName(verdict.newPath)))
         verdict.state = PlanState::Unstorable;
+    else if ((verdict.limit = ExceededLimit(path, verdict.newPath, fs.StoresNamesAsUtf8(), fs.LongPathsEnabled())) !=
+             LengthLimit::None)
+        verdict.state = PlanState::TooLong;
     return verdict;
 }
 
 FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira) {
     return JudgeFolder(fs, path, mode, hira, [&] { return IsDriveRoot(path) || fs.EntryName(path).has_value(); });
+}
+
+std::wstring LengthLimitText(LengthLimit limit) {
+    switch (limit) {
+        case LengthLimit::NameChars:
+            return ResKelvaroText(kNameCharsText);
+        case LengthLimit::PathChars:
+            return ResKelvaroText(kPathCharsText);
+        case LengthLimit::NameBytes:
+            return ResKelvaroText(kNameBytesText);
+        default:
+            return {};
+    }
 }
 
 }  // namespace kelvaro

@@ -8,6 +8,9 @@
 
 namespace kelvaro {
 
+// Appended to a folder's path to make the sibling it passes through.
+inline constexpr const wchar_t* kTempSuffix = L".Tmp\u3077\u3088\u3080";
+
 // What a run would do with one folder of a batch.
 enum class PlanState : uint8_t {
     Rename,         // will be renamed
@@ -19,20 +22,38 @@ enum class PlanState : uint8_t {
     SiblingExists,  // an existing sibling already has the new name
     BatchClash,     // another folder of this batch would get the same new path
     TooLong,        // the new path is too long for Windows
+    NoShortName,    // mode 3: the volume keeps no short name for the folder
 };
 
-inline constexpr size_t kPlanStates = 9;
+inline constexpr size_t kPlanStates = 10;
+
+// The limit a TooLong rename would pass.
+enum class LengthLimit : uint8_t {
+    None,
+    NameChars,  // a name (or one with the temporary suffix) over 255 characters
+    PathChars,  // a path (or one with the temporary suffix) over MAX_PATH
+    NameBytes,  // a name (or one with the temporary suffix) over 255 UTF-8 bytes
+};
 
 // The folder's new path under `mode` (0-6), or empty text when none exists.
 std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira);
 
+// The length limits every rename is held to: the old and the new name, each
+// with the temporary suffix (the run passes through the one, an undo through
+// the other), must fit in a name and, unless Windows takes long paths, in a
+// path. Where names are stored as UTF-8 a name holds 255 bytes.
+// `longPaths`: Windows takes paths beyond MAX_PATH (the file system says).
+LengthLimit ExceededLimit(const std::wstring& from, const std::wstring& to, bool utf8Names, bool longPaths);
+
 // What the rules say of one folder before anything on disk is tried: Rename,
-// InForm, KeptLong, KeptEightLong, Unstorable, or Missing for a name already in
-// form whose folder is not there. RenameDir acts on it and PlanRun starts from
-// it, so the rules exist once. `exists` is asked only for a name in form.
+// InForm, KeptLong, KeptEightLong, Unstorable, NoShortName, TooLong, or Missing
+// for a name already in form whose folder is not there. RenameDir acts on it
+// and PlanRun starts from it, so the rules exist once. `exists` is asked only
+// for a name in form.
 struct FolderVerdict {
     PlanState state = PlanState::Rename;
     std::wstring newPath;  // as the converter of the mode gives it
+    LengthLimit limit = LengthLimit::None;
 };
 FolderVerdict JudgeFolder(IFileSystem& fs,
                           const std::wstring& path,
@@ -41,6 +62,9 @@ FolderVerdict JudgeFolder(IFileSystem& fs,
                           const std::function<bool()>& exists);
 // The same, asking the disk whether the folder exists.
 FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira);
+
+// Why a rename is too long, as a note after the state or a history line.
+std::wstring LengthLimitText(LengthLimit limit);
 
 // True for a drive's root folder written as "C:\".
 bool IsDriveRoot(const std::wstring& path);

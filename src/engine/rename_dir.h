@@ -2,8 +2,9 @@
 #include <cstdint>
 #include <string>
 
-#include "ports/file_system.h"
+#include "engine/folder_rules.h"
 #include "engine/journal.h"
+#include "ports/file_system.h"
 
 namespace kelvaro {
 
@@ -24,9 +25,6 @@ struct RenameServices {
 
 inline constexpr int16_t kRenameDone = 0;
 inline constexpr int16_t kRenameNotDone = 1;
-
-// Appended to a folder's path to make the sibling it passes through.
-inline constexpr const wchar_t* kTempSuffix = L".Tmp\u3077\u3088\u3080";
 
 // How the move of one folder through its temporary sibling ended.
 struct MoveOutcome {

@@ -6,19 +6,15 @@
 #include <unordered_map>
 
 #include "engine/catalog.h"
+#include "engine/folder_rules.h"
 #include "engine/path_text.h"
 #include "engine/rename_dir.h"
 
 namespace kelvaro {
 namespace {
 
-// Windows keeps a name to 255 characters and, without long paths, a path to
-// MAX_PATH less its terminating NUL.
-constexpr size_t kMaxComponent = 255;
-constexpr size_t kMaxPath = MAX_PATH - 1;
-const size_t kTempLength = std::wstring(kTempSuffix).size();
-
 constexpr int16_t kFirstStateText = 22010;
+constexpr int16_t kNoShortNameText = 27001;
 
 // File names compare without regard to case on Windows volumes.
 std::wstring Fold(std::wstring text) {
@@ -81,26 +77,18 @@ public:
     std::optional<std::wstring> EntryName(const std::wstring& path) override { return fs_.EntryName(path); }
     std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) override { return fs_.DiskFree(root); }
     std::wstring TempPath() override { return fs_.TempPath(); }
-    bool LongPathsEnabled() override { return fs_.LongPathsEnabled(); }
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override { return fs_.SubFolders(dir); }
     std::optional<std::vector<ListedEntry>> Entries(const std::wstring& dir) override { return fs_.Entries(dir); }
     std::vector<std::wstring> Drives() override { return fs_.Drives(); }
     bool IsOrdinaryFile(const std::wstring& path) override { return fs_.IsOrdinaryFile(path); }
     bool WriteFileBytes(const std::wstring&, const std::string&) override { return false; }
+    bool StoresNamesAsUtf8() const override { return fs_.StoresNamesAsUtf8(); }
+    bool LongPathsEnabled() override { return fs_.LongPathsEnabled(); }
 
 private:
     IFileSystem& fs_;
     std::unordered_map<std::wstring, ParentFolder> parents_;
 };
-
-// Names the run refuses at the rename: a component over the limit, or, unless
-// Windows takes long paths, a path (the temporary one included) that would not
-// fit where the old one did. `longPaths`: Windows takes paths beyond MAX_PATH.
-bool TooLongForWindows(const std::wstring& from, const std::wstring& to, bool longPaths) {
-    if (LastPathName(to).size() > kMaxComponent || LastPathName(from).size() + kTempLength > kMaxComponent) return true;
-    if (longPaths) return false;
-    return from.size() <= kMaxPath && (to.size() > kMaxPath || from.size() + kTempLength > kMaxPath);
-}
 
 }  // namespace
 
@@ -117,7 +105,6 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring
     const size_t count = paths.size();
     std::vector<PlanEntry> plan(count);
     ListedFileSystem fs(disk);
-    const bool longPaths = disk.LongPathsEnabled();
     std::vector<ParentFolder*> parentOf(count, nullptr);
     std::vector<std::wstring> nameKey(count);
     std::vector<bool> exists(count, false);
@@ -148,15 +135,18 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring
         const FolderVerdict verdict = JudgeFolder(fs, paths[i], mode, hira, [&] { return exists[i]; });
         entry.state = exists[i] ? verdict.state : PlanState::Missing;
         entry.newPath = verdict.newPath;
-        if (current[i] != paths[i] && !entry.newPath.empty())
-            entry.newPath = ParentWithSeparator(current[i]) + LastPathName(entry.newPath);
+        entry.limit = verdict.limit;
+        const std::wstring& from = current[i];
+        if (from != paths[i] && !entry.newPath.empty()) {
+            // Below a renamed folder the lengths are those of the new place.
+            entry.newPath = ParentWithSeparator(from) + LastPathName(entry.newPath);
+            if (entry.state == PlanState::Rename || entry.state == PlanState::TooLong) {
+                entry.limit = ExceededLimit(from, entry.newPath, fs.StoresNamesAsUtf8(), fs.LongPathsEnabled());
+                entry.state = entry.limit == LengthLimit::None ? PlanState::Rename : PlanState::TooLong;
+            }
+        }
         if (entry.state != PlanState::Rename) continue;
 
-        const std::wstring& from = current[i];
-        if (TooLongForWindows(from, entry.newPath, longPaths)) {
-            entry.state = PlanState::TooLong;
-            continue;
-        }
         ParentFolder& parent = *parentOf[i];
         if (parent.holders.count(Fold(LastPathName(from) + kTempSuffix))) {
             entry.state = PlanState::SiblingExists;
@@ -186,6 +176,7 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring
 }
 
 std::wstring PlanStateText(PlanState state) {
+    if (state == PlanState::NoShortName) return ResKelvaroText(kNoShortNameText);
     return ResKelvaroText(static_cast<int16_t>(kFirstStateText + static_cast<int>(state)));
 }
 

@@ -22,6 +22,7 @@ struct PlanEntry {
     bool belowRenamed = false;
     // The other folder of this batch in a clash over one name (on both of them).
     size_t clashWith = kNoEntry;
+    LengthLimit limit = LengthLimit::None;  // for TooLong: which limit
 };
 
 // The verdict for every folder of a batch, in run order, by the rules the

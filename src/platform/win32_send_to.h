@@ -5,6 +5,11 @@
 
 namespace kelvaro {
 
+// The program a "Send to" shortcut starts for the running `program`: itself,
+// or for the console companion (X.com) the window program beside it (X.exe),
+// so that a "Send to" never opens a console window.
+std::wstring SendToTarget(const std::wstring& program);
+
 // The shortcut made through the shell's own link objects, in the Send To
 // folder it is given (the user's, from UserLocations).
 class Win32SendToLink final : public ISendToLink {
