@@ -280,6 +280,11 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"何も変更せずに閉じます";
         case 22035:
             return L"モードボタンを押した時、実行前に変更内容を確認します";
+        // Why a rename was refused, under the failure line.
+        case 26050:
+            return L"　新しい名前がそのとおりに保存されませんでした";
+        case 26051:
+            return L"　エラー番号: ";
         default:
             return {};
     }

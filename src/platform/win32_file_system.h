@@ -1,11 +1,19 @@
 #pragma once
+#include <functional>
+
 #include "engine/file_system.h"
 
 namespace kelvaro {
 
 class Win32FileSystem : public IFileSystem {
 public:
-    bool MoveDir(const std::wstring& from, const std::wstring& to) override;
+    // Waits `ms` milliseconds before a folder in use is tried again; false
+    // stops waiting and the rename gives up. Sleeps unless told otherwise.
+    using RetryPause = std::function<bool(unsigned ms)>;
+    void SetRetryPause(RetryPause pause) { pause_ = std::move(pause); }
+
+    MoveResult MoveDir(const std::wstring& from, const std::wstring& to) override;
+    std::wstring ErrorText(uint32_t error) override;
     bool IsFolder(const std::wstring& path) override;
     std::wstring CurrentDir() override;
     bool SetCurrentDir(const std::wstring& path) override;
@@ -19,6 +27,13 @@ public:
     bool IsOrdinaryFile(const std::wstring& path) override;
     bool WriteFileBytes(const std::wstring& path, const std::string& bytes) override;
     std::optional<std::string> ReadFileBytes(const std::wstring& path) override;
+
+    // The pauses between the tries of a rename that meets a folder in use:
+    // growing, about two seconds in all.
+    static constexpr unsigned kInUsePauses[] = {50, 100, 200, 300, 400, 450, 500};
+
+private:
+    RetryPause pause_;
 };
 
 }  // namespace kelvaro

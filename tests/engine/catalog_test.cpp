@@ -13,7 +13,7 @@ int CountEntries(std::wstring (*catalog)(int16_t)) {
 }
 
 TEST(Catalog, HoldsEveryNumberAndNothingElse) {
-    EXPECT_EQ(CountEntries(ResKelvaroText), 137);
+    EXPECT_EQ(CountEntries(ResKelvaroText), 139);
     EXPECT_EQ(CountEntries(ResAllText), 44);
     EXPECT_EQ(ResKelvaroText(0), L"");
     EXPECT_EQ(ResKelvaroText(17), L"");

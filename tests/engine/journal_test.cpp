@@ -153,14 +153,16 @@ TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
     EXPECT_EQ(Rename(L"C:\\D\\" + std::wstring(20, L'あ'), 5), 0);  // in form: untouched
     EXPECT_EQ(Rename(L"C:\\D\\" + std::wstring(20, L'あ'), 6), 1);
     EXPECT_EQ(fs.SubFolders(L"C:\\D"), Lines{std::wstring(20, L'あ')});
-    EXPECT_EQ(history.lines.back(), L"　フォルダ名を変更できませんでした");
+    EXPECT_EQ(history.lines.back(), L"　新しい名前がそのとおりに保存されませんでした");
+    EXPECT_EQ(history.lines[history.lines.size() - 2], L"　フォルダ名を変更できませんでした");
     EXPECT_TRUE(changed.lines.size() == 1);
     // When it cannot be put back, the history says where it is.
     fs.allowMove = [](const std::wstring& from, const std::wstring&) { return from.find(L'ｱ') == std::wstring::npos; };
     history.lines.clear();
     EXPECT_EQ(Rename(L"C:\\D\\" + std::wstring(20, L'あ'), 6), 1);
     EXPECT_EQ(history.lines.back(), L"　[ " + std::wstring(17, L'ｱ') + L" ]");
-    EXPECT_EQ(history.lines[history.lines.size() - 2], L"　フォルダ名を変更できませんでした");
+    EXPECT_EQ(history.lines[history.lines.size() - 4], L"　フォルダ名を変更できませんでした");
+    EXPECT_EQ(history.lines[history.lines.size() - 2], L"　error 5");
     EXPECT_EQ(ParseJournal(store.bytes).back().folders[0].outcome, JournalOutcome::Elsewhere);
 }
 

@@ -50,7 +50,8 @@ TEST_F(DiskRenameTest, SiblingConflictRestoresTheOldName) {
     const std::wstring path = dir.MakeDir(L"ＤＡＴＡ\\inner");
     dir.MakeDir(L"DATA");
     EXPECT_EQ(Rename(dir.Path() + L"\\ＤＡＴＡ", 6), 1);
-    EXPECT_EQ(history.lines.back(), L"　フォルダ名を変更できませんでした");
+    EXPECT_EQ(history.lines.back(), L"　" + fs.ErrorText(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(history.lines[1], L"　フォルダ名を変更できませんでした");
     EXPECT_EQ(dir.Listing(), L"DATA|ＤＡＴＡ");
     EXPECT_EQ(dir.Listing(L"ＤＡＴＡ"), L"inner");
     EXPECT_TRUE(changed.lines.empty());
@@ -59,7 +60,8 @@ TEST_F(DiskRenameTest, SiblingConflictRestoresTheOldName) {
 TEST_F(DiskRenameTest, MissingFolderChangesNothing) {
     dir.MakeDir(L"other");
     EXPECT_EQ(Rename(dir.Path() + L"\\gone", 0), 1);
-    EXPECT_EQ(history.lines.back(), L"　フォルダ名を変更できませんでした");
+    EXPECT_EQ(history.lines.back(), L"　" + fs.ErrorText(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(history.lines[1], L"　フォルダ名を変更できませんでした");
     EXPECT_EQ(dir.Listing(), L"other");
 }
 

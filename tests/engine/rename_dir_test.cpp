@@ -127,7 +127,7 @@ TEST_F(RenameDirTest, FirstRenameRefusedLeavesTheFolderAlone) {
     fs.AddDir(L"C:\\Data\\photos");
     fs.allowMove = [](const std::wstring&, const std::wstring&) { return false; };
     EXPECT_EQ(Rename(L"C:\\Data\\photos", 0), 1);
-    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed}));
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed, L"　error 5"}));
     EXPECT_EQ(fs.Stored(L"C:\\Data\\photos"), L"C:\\Data\\photos");
     EXPECT_TRUE(changed.lines.empty());
 }
@@ -137,7 +137,7 @@ TEST_F(RenameDirTest, SecondRenameRefusedRestoresTheOldName) {
     fs.AddDir(L"C:\\Data\\DATA2");
     fs.allowMove = [](const std::wstring&, const std::wstring& to) { return to != L"C:\\Data\\DATA"; };
     EXPECT_EQ(Rename(L"C:\\Data\\ＤＡＴＡ", 6), 1);
-    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\ＤＡＴＡ ]", kFailed}));
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\ＤＡＴＡ ]", kFailed, L"　error 5"}));
     EXPECT_EQ(fs.Stored(L"C:\\Data\\ＤＡＴＡ"), L"C:\\Data\\ＤＡＴＡ");
     EXPECT_FALSE(fs.Exists(L"C:\\Data\\ＤＡＴＡ.Tmpぷよむ"));
 }
@@ -154,14 +154,14 @@ TEST_F(RenameDirTest, WhenEvenTheWayBackIsRefusedTheHistoryNamesTheTemporaryFold
     fs.AddDir(L"C:\\Data\\photos");
     fs.allowMove = [](const std::wstring& from, const std::wstring&) { return from == L"C:\\Data\\photos"; };
     EXPECT_EQ(Rename(L"C:\\Data\\photos", 0), 1);
-    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed, L"　[ photos.Tmpぷよむ ]"}));
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed, L"　error 5", L"　[ photos.Tmpぷよむ ]"}));
     EXPECT_TRUE(fs.Exists(L"C:\\Data\\photos.Tmpぷよむ"));
     EXPECT_TRUE(changed.lines.empty());
 }
 
 TEST_F(RenameDirTest, MissingFolderFailsCleanly) {
     EXPECT_EQ(Rename(L"C:\\Data\\Nowhere", 2), 1);
-    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\Nowhere ]", kFailed}));
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\Nowhere ]", kFailed, L"　error 3"}));
 }
 
 TEST_F(RenameDirTest, AMissingFolderWhoseNameIsInFormIsNotDone) {
