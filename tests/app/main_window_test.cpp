@@ -181,6 +181,20 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
         EXPECT_FALSE(GetMenuState(child->Menu(), 0, MF_BYPOSITION) & MF_GRAYED);
 }
 
+TEST_F(MainWindowTest, CancelEndsTheWaitForAFolderInUse) {
+    Open();
+    AddTargets({L"C:\\D\\a", L"C:\\D\\b"});
+    fs.allowMove = [&](const std::wstring&, const std::wstring&) {
+        PostMessageW(window->CancelButton(), BM_CLICK, 0, 0);
+        const ULONGLONG start = GetTickCount64();
+        EXPECT_FALSE(window->PauseForRetry(5000));
+        EXPECT_LT(GetTickCount64() - start, 1000u);
+        return false;
+    };
+    Click(window->ExeButton(0));
+    EXPECT_EQ(ListLines(window->Targets().List()), (Lines{L"C:\\D\\a", L"C:\\D\\b"}));
+}
+
 TEST_F(MainWindowTest, AllDoneLeavesTheModeButtonsOff) {
     Open();
     AddTargets({L"C:\\D\\a", L"C:\\D\\B"});

@@ -166,6 +166,21 @@ TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
     EXPECT_EQ(ParseJournal(store.bytes).back().folders[0].outcome, JournalOutcome::Elsewhere);
 }
 
+TEST_F(JournalTest, AFolderLeftUnderItsTemporaryNameIsTriedAgainAtTheNextStart) {
+    fs.AddDir(L"C:\\D\\photos");
+    // In use after the first rename: the second one and the way back are refused, then at one start more.
+    fs.moveError = [](const std::wstring& from, const std::wstring&) { return from == L"C:\\D\\photos" ? 0u : 32u; };
+    EXPECT_EQ(Rename(L"C:\\D\\photos", 0), 1);
+    EXPECT_EQ(ParseJournal(store.bytes).back().folders[0].outcome, JournalOutcome::Open);
+    history.lines.clear();
+    EXPECT_EQ(Recover(), 1u);
+    EXPECT_EQ(history.lines, (Lines{L"中断された変更のフォルダは一時的な名前のままです",
+                                    L"　[ C:\\D\\photos.Tmpぷよむ ]", L"　error 32"}));
+    fs.moveError = nullptr;
+    EXPECT_EQ(Recover(), 1u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), Lines{L"photos"});
+}
+
 TEST_F(JournalTest, RecoveryPutsBackWhatItCanAndReportsTheRest) {
     fs.AddDir(L"C:\\D\\temp only" + kTemp);  // goes back to its old name
     fs.AddDir(L"C:\\D\\taken" + kTemp);      // its old name is taken

@@ -159,6 +159,28 @@ TEST_F(RenameDirTest, WhenEvenTheWayBackIsRefusedTheHistoryNamesTheTemporaryFold
     EXPECT_TRUE(changed.lines.empty());
 }
 
+TEST_F(RenameDirTest, EveryRefusalSaysWhyUnderTheFailureLine) {
+    fs.AddDir(L"C:\\Data\\photos");
+    for (const uint32_t error : {5u, 32u, 33u, 2u, 183u, 1234u}) {
+        for (const wchar_t* refused : {L"C:\\Data\\photos.Tmpぷよむ", L"C:\\Data\\PHOTOS"}) {
+            history.lines.clear();
+            fs.moveError = [&](const std::wstring&, const std::wstring& to) { return to == refused ? error : 0u; };
+            EXPECT_EQ(Rename(L"C:\\Data\\photos", 0), 1);
+            EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed, L"　error " + std::to_wstring(error)}));
+            EXPECT_EQ(fs.SubFolders(L"C:\\Data"), Lines{L"photos"});
+        }
+    }
+}
+
+TEST_F(RenameDirTest, ANameStoredOtherwiseIsCaughtAndPutBack) {
+    fs.AddDir(L"C:\\Data\\photos");
+    fs.storedAs = [](const std::wstring& to) { return to == L"C:\\Data\\PHOTOS" ? L"C:\\Data\\Photo" : to; };
+    EXPECT_EQ(Rename(L"C:\\Data\\photos", 0), 1);
+    EXPECT_EQ(history.lines,
+              (Lines{L"[ C:\\Data\\photos ]", kFailed, L"　新しい名前がそのとおりに保存されませんでした"}));
+    EXPECT_EQ(fs.SubFolders(L"C:\\Data"), Lines{L"photos"});
+}
+
 TEST_F(RenameDirTest, MissingFolderFailsCleanly) {
     EXPECT_EQ(Rename(L"C:\\Data\\Nowhere", 2), 1);
     EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\Nowhere ]", kFailed, L"　error 3"}));
