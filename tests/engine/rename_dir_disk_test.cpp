@@ -119,6 +119,7 @@ TEST_F(DiskRenameTest, AFolderInUseIsTriedAgainUntilReleasedOrCancelled) {
     }
     EXPECT_EQ(std::accumulate(pauses.begin(), pauses.end(), 0u), 2000u);  // growing: 50, 100, 200...
     EXPECT_EQ(history.lines.back(), L"　" + fs.ErrorText(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(FailureReason(fs, 0x20001234u), L"　エラー番号: 536875572");  // a code the system has no words for
 }
 
 // A file or a device that answers to a folder's name is never renamed.
