@@ -60,7 +60,8 @@ DWORD RenameFolder(const std::wstring& from, const std::wstring& to) {
         !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return ERROR_PATH_NOT_FOUND;
     const size_t nameBytes = to.size() * sizeof(wchar_t);
-    std::vector<std::byte> buffer(offsetof(FILE_RENAME_INFO, FileName) + nameBytes + sizeof(wchar_t));
+    std::vector<std::byte> buffer(
+        std::max(sizeof(FILE_RENAME_INFO), offsetof(FILE_RENAME_INFO, FileName) + nameBytes + sizeof(wchar_t)));
     auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
     rename->ReplaceIfExists = FALSE;
     rename->RootDirectory = nullptr;
