@@ -74,18 +74,14 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
     KeptConsole kept(console);
     std::atomic<bool> stop{false};
     ConsoleStopScope stopScope(stop);
-<<<<<<< HEAD
     // Ctrl+C also ends the wait for a folder in use.
     fs.SetRetryPause([&stop](unsigned ms) {
         constexpr unsigned kSlice = 20;
         for (unsigned waited = 0; waited < ms && !stop.load(); waited += kSlice) Sleep(std::min(kSlice, ms - waited));
         return !stop.load();
     });
-    Win32JournalStore journalStore(Win32JournalStore::DefaultPath());
-=======
     const std::wstring journalPath = Win32JournalStore::DefaultPath();
     Win32JournalStore journalStore(journalPath);
->>>>>>> main
     RenameJournal journal(journalStore);
     ScriptServices services{store, fs, clipboard, kept, &stop, &journal, {}};
     // A log file must not replace the journal (or anything beside it) nor the program's own files.
