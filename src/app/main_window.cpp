@@ -333,6 +333,17 @@ void MainWindow::ProcessPendingInput() {
     }
 }
 
+bool MainWindow::PauseForRetry(unsigned ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (;;) {
+        ProcessPendingInput();
+        if (state_.blnCancel) return false;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) return true;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    }
+}
+
 // The browser re-reads its folder and has the chooser list it anew, once.
 void MainWindow::RefreshFolders() {
     inDir_.RefreshForm();

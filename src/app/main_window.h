@@ -51,6 +51,9 @@ public:
     void ShowEntry(size_t index) override;
     void ProcessPendingInput() override;
     void RefreshFolders() override;
+    // Waits `ms` milliseconds before a folder in use is tried again, handling
+    // input meanwhile; false as soon as Cancel was pressed.
+    bool PauseForRetry(unsigned ms);
     // IChildHost
     void FocusHistory() override;
     void RestoreFrameMenu() override;

@@ -316,6 +316,11 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"  フォルダ名は相対パスでもよく、最後の部分に * と ? を使えます";
         case 25020:
             return L"詳しくは Kelvaro2.exe と同じフォルダの KELVARO2.html をご覧ください";
+        // Why a rename was refused, under the failure line.
+        case 26050:
+            return L"　新しい名前がそのとおりに保存されませんでした";
+        case 26051:
+            return L"　エラー番号: ";
         // Short names a drive does not keep, and the length limits of a rename.
         case 27000:
             return L"　このドライブには短い名前が無い為変更しません";

@@ -59,10 +59,16 @@ private:
     std::map<std::wstring, std::unordered_map<std::wstring, std::wstring>> parents_;
 };
 
-void Report(ILineSink& history, int16_t head, const std::vector<std::wstring>& paths) {
+void Report(ILineSink& history,
+            int16_t head,
+            const std::vector<std::wstring>& paths,
+            const std::map<size_t, std::wstring>& reasons = {}) {
     if (paths.empty()) return;
     history.ListInAdd(ResKelvaroText(head));
-    for (const auto& path : paths) history.ListInAdd(L"\u3000[ " + path + L" ]");
+    for (size_t i = 0; i < paths.size(); ++i) {
+        history.ListInAdd(L"\u3000[ " + paths[i] + L" ]");
+        if (const auto reason = reasons.find(i); reason != reasons.end()) history.ListInAdd(reason->second);
+    }
 }
 
 }  // namespace
@@ -71,6 +77,7 @@ size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& hi
     IJournalStore& store = journal.Store();
     const ProcessStamp self = store.Self();
     std::vector<std::wstring> recovered, leftTemp, completed, lost;
+    std::map<size_t, std::wstring> leftTempWhy;  // the system's reason under a folder of leftTemp
     size_t looked = 0;
     // Every start comes here: a journal without open folders is not decoded.
     const auto bytes = store.ReadAll();
@@ -89,13 +96,21 @@ size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& hi
                 journal.Close(run.id, folder.seq, outcome, where);
             };
             if (fs.IsFolder(folder.tempPath)) {
-                if (!fs.EntryName(folder.oldPath) && fs.MoveDir(folder.tempPath, folder.oldPath) &&
-                    fs.IsFolder(folder.oldPath)) {
+                const bool taken = fs.EntryName(folder.oldPath).has_value();
+                const MoveResult back =
+                    taken ? MoveResult{ERROR_ALREADY_EXISTS} : fs.MoveDir(folder.tempPath, folder.oldPath);
+                if (back && StoredAs(fs, folder.oldPath, folder.oldPath)) {
                     close(JournalOutcome::Old, folder.oldPath);
                     recovered.push_back(folder.oldPath);
+                } else if (back) {
+                    close(JournalOutcome::Unknown, L"");  // the system stored another name
+                    lost.push_back(folder.oldPath);
                 } else {
-                    close(JournalOutcome::Temp, folder.tempPath);
                     leftTemp.push_back(folder.tempPath);
+                    if (taken)
+                        close(JournalOutcome::Temp, folder.tempPath);
+                    else  // refused by the system: the record stays open and the next start tries again
+                        leftTempWhy[leftTemp.size() - 1] = FailureReason(fs, back.error);
                 }
             } else if (StoredAs(fs, folder.oldPath, folder.oldPath)) {
                 close(JournalOutcome::Old, folder.oldPath);  // cut short before it was touched
@@ -110,7 +125,7 @@ size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& hi
     }
     journal.EndRun();
     Report(history, kRecoveredLine, recovered);
-    Report(history, kLeftTempLine, leftTemp);
+    Report(history, kLeftTempLine, leftTemp, leftTempWhy);
     Report(history, kCompletedLine, completed);
     Report(history, kLostLine, lost);
     return looked;

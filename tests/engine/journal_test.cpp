@@ -153,7 +153,8 @@ TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
     EXPECT_EQ(Rename(L"C:\\D\\" + std::wstring(20, L'あ'), 5), 0);  // in form: untouched
     EXPECT_EQ(Rename(L"C:\\D\\" + std::wstring(20, L'あ'), 6), 1);
     EXPECT_EQ(fs.SubFolders(L"C:\\D"), Lines{std::wstring(20, L'あ')});
-    EXPECT_EQ(history.lines.back(), L"　フォルダ名を変更できませんでした");
+    EXPECT_EQ(history.lines.back(), L"　新しい名前がそのとおりに保存されませんでした");
+    EXPECT_EQ(history.lines[history.lines.size() - 2], L"　フォルダ名を変更できませんでした");
     EXPECT_TRUE(changed.lines.size() == 1);
     // When it cannot be put back, the history says where it is.
     fs.allowMove = [](const std::wstring& from, const std::wstring&) { return from.find(L'ｱ') == std::wstring::npos; };
@@ -161,11 +162,28 @@ TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
     EXPECT_EQ(Rename(L"C:\\D\\" + std::wstring(20, L'あ'), 6), 1);
     ASSERT_GE(history.lines.size(), 2u);
     EXPECT_EQ(history.lines.back(), L"　[ " + std::wstring(17, L'ｱ') + L" ]");
-    EXPECT_EQ(history.lines[history.lines.size() - 2], L"　フォルダ名を変更できませんでした");
+    ASSERT_GE(history.lines.size(), 4u);
+    EXPECT_EQ(history.lines[history.lines.size() - 4], L"　フォルダ名を変更できませんでした");
+    EXPECT_EQ(history.lines[history.lines.size() - 2], L"　error 5");
     const auto runs = ParseJournal(store.bytes);
     ASSERT_FALSE(runs.empty());
     ASSERT_FALSE(runs.back().folders.empty());
     EXPECT_EQ(runs.back().folders[0].outcome, JournalOutcome::Elsewhere);
+}
+
+TEST_F(JournalTest, AFolderLeftUnderItsTemporaryNameIsTriedAgainAtTheNextStart) {
+    fs.AddDir(L"C:\\D\\photos");
+    // In use after the first rename: the second one and the way back are refused, then at one start more.
+    fs.moveError = [](const std::wstring& from, const std::wstring&) { return from == L"C:\\D\\photos" ? 0u : 32u; };
+    EXPECT_EQ(Rename(L"C:\\D\\photos", 0), 1);
+    EXPECT_EQ(ParseJournal(store.bytes).back().folders[0].outcome, JournalOutcome::Open);
+    history.lines.clear();
+    EXPECT_EQ(Recover(), 1u);
+    EXPECT_EQ(history.lines, (Lines{L"中断された変更のフォルダは一時的な名前のままです",
+                                    L"　[ C:\\D\\photos.Tmpぷよむ ]", L"　error 32"}));
+    fs.moveError = nullptr;
+    EXPECT_EQ(Recover(), 1u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), Lines{L"photos"});
 }
 
 TEST_F(JournalTest, RecoveryPutsBackWhatItCanAndReportsTheRest) {
