@@ -154,6 +154,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         state.history.SetObserver(nullptr);
 
         int code = notDone == 0 ? kExitAllDone : kExitNotAll;
+        if (services.journal && services.journal->Failed()) code = kExitNotAll;  // a record was lost
         if (!logFile.empty() && !services.fs.WriteFileBytes(logFile, LogBytes(state.history))) {
             console.Error(ResKelvaroText(24017) + logFile);
             code = kExitNotAll;

@@ -18,6 +18,7 @@ constexpr int16_t kRenamedToLine = 20004;
 constexpr int16_t kEightLongNameLine = 20005;
 constexpr int16_t kUnrecordedLine = 21000;
 constexpr int16_t kWhereUnknownLine = 21001;
+constexpr int16_t kNotRecordedLine = 26000;
 
 // True when `inner` is `outer` or lies below it (case-insensitive).
 bool IsSameOrBelow(const std::wstring& inner, const std::wstring& outer) {
@@ -71,7 +72,11 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
                             const std::wstring& newPath,
                             uint32_t seq) {
     const std::wstring temp = path + kTempSuffix;
-    if (journal) seq = journal->FolderBegin(path, temp, newPath, seq);
+    if (journal) {
+        seq = journal->FolderBegin(path, temp, newPath, seq);
+        // A folder whose move could not be recorded is not moved: a cut now would lose it.
+        if (journal->Failed()) return MoveOutcome{MoveOutcome::Unrecorded, L""};
+    }
     auto end = [&](MoveOutcome::Result result, JournalOutcome recorded, const std::wstring& where) {
         if (journal) journal->FolderEnd(seq, recorded, where);
         return MoveOutcome{result, result == MoveOutcome::Moved || result == MoveOutcome::Refused ? L"" : where};
@@ -91,7 +96,8 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
 
 void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome) {
     history.ListInAdd(ResKelvaroText(kFailedLine));
-    if (outcome.result == MoveOutcome::Refused) return;
+    if (outcome.result == MoveOutcome::Unrecorded) history.ListInAdd(ResKelvaroText(kNotRecordedLine));
+    if (outcome.result == MoveOutcome::Refused || outcome.result == MoveOutcome::Unrecorded) return;
     if (outcome.where.empty())
         history.ListInAdd(ResKelvaroText(kWhereUnknownLine));
     else
