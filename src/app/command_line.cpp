@@ -72,9 +72,14 @@ bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
     return text.compare(0, wcslen(prefix), prefix) == 0;
 }
 
-bool IsScriptSwitch(const std::wstring& token) {
-    const std::wstring upper = AsciiUpper(token);
-    return upper == L"/?" || upper == L"/DRYRUN" || StartsWith(upper, L"/MODE:") || StartsWith(upper, L"/LOG:");
+// The spellings of a request for help that console tools commonly accept.
+bool IsHelpSwitch(const std::wstring& upper) {
+    return upper == L"/?" || upper == L"-?" || upper == L"/H" || upper == L"/HELP" || upper == L"--HELP" ||
+           upper == L"-H";
+}
+
+bool IsSwitchStart(wchar_t c) {
+    return c == L'/' || c == L'-';
 }
 
 // Reads one switch from `p`: up to the next blank outside double quotes,
@@ -101,15 +106,17 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
         while (p < text.size() && text[p] == L' ') ++p;
         if (p >= text.size()) break;
         // A switch, or a switch quoted as a whole ("/LOG:C:\My Logs\a.log").
-        const bool quotedSwitch = text[p] == L'"' && p + 1 < text.size() && text[p + 1] == L'/';
-        if (text[p] != L'/' && !quotedSwitch) break;
+        const bool quotedSwitch = text[p] == L'"' && p + 1 < text.size() && IsSwitchStart(text[p + 1]);
+        if (!IsSwitchStart(text[p]) && !quotedSwitch) break;
         std::wstring token;
         quotesClosed = ReadSwitch(text, p, token) && quotesClosed;
         switches.push_back(std::move(token));
     }
-    bool any = false;
-    for (const auto& token : switches) any = any || IsScriptSwitch(token);
-    if (!any) return command;
+    // No switch, or the old "/U" followed by folder names: the line is read as
+    // before. Any other line that starts with a switch is read strictly, so a
+    // mistyped switch is an error instead of a folder name.
+    if (switches.empty() || (switches.size() == 1 && AsciiUpper(switches[0]) == L"/U") || IsUndoRequest(text))
+        return command;
     command.script = true;
 
     auto fail = [&](int16_t number, const std::wstring& detail = {}) {
@@ -117,7 +124,7 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
     };
     for (const auto& token : switches) {
         const std::wstring upper = AsciiUpper(token);
-        if (upper == L"/?") {
+        if (IsHelpSwitch(upper)) {
             command.usage = true;
         } else if (StartsWith(upper, L"/MODE:")) {
             const std::wstring value = token.substr(6);
@@ -149,7 +156,7 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
     });
     if (!whole) fail(24016);
     for (const auto& name : command.names)
-        if (name.front() == L'/') fail(24015, name);
+        if (IsSwitchStart(name.front())) fail(24015, name);
     if (command.mode < 0) fail(24013);
     if (command.names.empty()) fail(24014);
     return command;

@@ -30,12 +30,13 @@ bool IsRemovalRequest(const std::wstring& text);
 bool IsUndoRequest(const std::wstring& text);
 
 // A command line for scripts: switches before the folder names, which may
-// include @listfile. Only a line that starts with at least one of the
-// switches /MODE:n, /DRYRUN, /LOG:file or /? is one; any other line is read
-// by CmdLine_ListIn exactly as before.
+// include @listfile. Every line whose first word begins with "/" or "-" is
+// one (a folder name is a full path and never does), except "/U" and "/UNDO"
+// as they always were; a line of folder names is read by CmdLine_ListIn
+// exactly as before. An unknown switch is bad usage, never a folder name.
 struct ScriptCommand {
     bool script = false;              // the line carries one of the switches
-    bool usage = false;               // /? : print the usage and nothing else
+    bool usage = false;               // /? (also -?, /H, /HELP, --HELP): print the usage and nothing else
     bool dryRun = false;              // /DRYRUN
     int16_t mode = -1;                // /MODE:n, 0-6; -1 when absent
     std::wstring logFile;             // /LOG:file

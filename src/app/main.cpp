@@ -44,18 +44,44 @@ private:
     std::unique_ptr<kelvaro::Win32Clipboard> clipboard_;
 };
 
+// Passes every line on and keeps what a message box shows when nobody sees
+// the console: the complaint about bad usage, or the usage itself.
+class KeptConsole final : public kelvaro::IConsole {
+public:
+    explicit KeptConsole(kelvaro::IConsole& inner) : inner_(inner) {}
+    void Out(const std::wstring& line) override {
+        inner_.Out(line);
+        if (kept_.size() < 4096) kept_ += line + L"\r\n";
+    }
+    void Error(const std::wstring& line) override {
+        inner_.Error(line);
+        if (kept_.size() < 4096) kept_ += line + L"\r\n";
+    }
+    const std::wstring& Kept() const { return kept_; }
+
+private:
+    kelvaro::IConsole& inner_;
+    std::wstring kept_;
+};
+
 int RunScriptLine(const kelvaro::ScriptCommand& command) {
     using namespace kelvaro;
     Win32FileSystem fs;
     RegistryStore store;
     LazyClipboard clipboard;
     Win32Console console;
+    KeptConsole kept(console);
     std::atomic<bool> stop{false};
     ConsoleStopScope stopScope(stop);
     Win32JournalStore journalStore(Win32JournalStore::DefaultPath());
     RenameJournal journal(journalStore);
-    ScriptServices services{store, fs, clipboard, console, &stop, &journal};
-    return RunScript(command, services);
+    ScriptServices services{store, fs, clipboard, kept, &stop, &journal};
+    const int code = RunScript(command, services);
+    // Started without a console (a "Send to" shortcut someone edited), bad
+    // usage and the usage are told in a message box instead.
+    if ((command.usage || !command.error.empty()) && !console.Present())
+        MessageBoxW(nullptr, kept.Kept().c_str(), kAppTitle, MB_OK);
+    return code;
 }
 
 int RunProgram(int show) {

@@ -94,6 +94,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
     }
     if (!command.error.empty()) {
         console.Error(command.error);
+        console.Error(ResKelvaroText(25000));
         return kExitUsage;
     }
     try {

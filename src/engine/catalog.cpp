@@ -280,6 +280,9 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"何も変更せずに閉じます";
         case 22035:
             return L"モードボタンを押した時、実行前に変更内容を確認します";
+        // The command line for scripts: hints, machine-readable output, undo and the clipboard.
+        case 25000:
+            return L"使い方は Kelvaro2 /? で表示します";
         // The journal: records that cannot be written, drives to wait for, damage.
         case 26000:
             return L"　変更を記録できない為、変更しませんでした";

@@ -20,6 +20,11 @@ public:
 
     void Out(const std::wstring& line) override { Write(out_, STD_OUTPUT_HANDLE, line); }
     void Error(const std::wstring& line) override { Write(error_, STD_ERROR_HANDLE, line); }
+    // True when error lines reach anything: false when started from Explorer.
+    bool Present() {
+        if (!error_.opened) Open(error_, STD_ERROR_HANDLE);
+        return error_.handle != nullptr;
+    }
 
 private:
     struct Stream {

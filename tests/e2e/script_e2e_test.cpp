@@ -126,8 +126,8 @@ TEST_F(ScriptEndToEnd, DryRunTouchesNothingAndPrintsOneVerdictPerFolder) {
                             L"\\a long name\"");
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_EQ(dir.Listing(), L"BETA|a long name|alpha");
-    EXPECT_EQ(run.out, L"変更します\t" + dir.Path() + L"\\alpha\t" + dir.Path() + L"\\ALPHA\r\n同一の為変更しません\t" + dir.Path() +
-                           L"\\BETA\r\nＬＦＮの為変更しません\t" + dir.Path() +
+    EXPECT_EQ(run.out, L"変更します\t" + dir.Path() + L"\\alpha\t" + dir.Path() + L"\\ALPHA\r\n同一の為変更しません\t" +
+                           dir.Path() + L"\\BETA\r\nＬＦＮの為変更しません\t" + dir.Path() +
                            L"\\a long name\r\n予定を表示しました（何も変更していません）\r\n");
 }
 
@@ -161,8 +161,9 @@ TEST_F(ScriptEndToEnd, BadUsageExitsTwoAndTouchesNothing) {
     dir.MakeDir(L"keep");
     const std::wstring keep = dir.Path() + L"\\keep";
     const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"/MODE:0 /BOGUS " + keep, L"不明なスイッチです: /BOGUS"},
-        {L"/MODE:7 " + keep, L"モードは /MODE:0 ～ /MODE:6 で指定してください: /MODE:7"},
+        {L"/MODE:0 /BOGUS " + keep, L"不明なスイッチです: /BOGUS\r\n使い方は Kelvaro2 /? で表示します"},
+        {L"/MODE:7 " + keep,
+         L"モードは /MODE:0 ～ /MODE:6 で指定してください: /MODE:7\r\n使い方は Kelvaro2 /? で表示します"},
         {L"/MODE:0 " + keep + L" @" + dir.Path() + L"\\missing.txt",
          L"リストファイルを読めません: " + dir.Path() + L"\\missing.txt"},
     };
@@ -171,6 +172,29 @@ TEST_F(ScriptEndToEnd, BadUsageExitsTwoAndTouchesNothing) {
         EXPECT_EQ(run.exitCode, 2u) << arguments;
         EXPECT_EQ(run.err, error + L"\r\n") << arguments;
         EXPECT_EQ(run.out, L"") << arguments;
+    }
+    EXPECT_EQ(dir.Listing(), L"keep");
+}
+
+TEST_F(ScriptEndToEnd, AMistypedSwitchIsNeverAFolderNameEvenWithTheAutomaticRunOn) {
+    Put(L"Auto", L"True");
+    Put(L"AutoExe", L"0");
+    const std::wstring keep = dir.MakeDir(L"keep");
+    const std::pair<std::wstring, std::wstring> mistyped[] = {
+        {L"/MODE 6 ", L"/MODE"}, {L"/MOD:2 ", L"/MOD:2"}, {L"/DRY /MODE=2 ", L"/DRY"}, {L"-MODE:2 ", L"-MODE:2"}};
+    for (const auto& [switches, culprit] : mistyped) {
+        const Outcome run = Run(switches + keep, L"Kelvaro2.com");
+        EXPECT_EQ(run.exitCode, 2u) << switches;
+        EXPECT_EQ(run.err, L"不明なスイッチです: " + culprit + L"\r\n使い方は Kelvaro2 /? で表示します\r\n")
+            << switches;
+        EXPECT_EQ(run.out, L"") << switches;
+    }
+    // The usual ways of asking for help show the usage and touch nothing.
+    for (const wchar_t* help : {L"/h ", L"/help ", L"--help ", L"-? "}) {
+        const Outcome run = Run(help + keep, L"Kelvaro2.com");
+        EXPECT_EQ(run.exitCode, 0u) << help;
+        EXPECT_EQ(run.out.substr(0, 4), L"使い方:") << help;
+        EXPECT_EQ(run.err, L"") << help;
     }
     EXPECT_EQ(dir.Listing(), L"keep");
 }
