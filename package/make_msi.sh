@@ -1,7 +1,11 @@
 #!/bin/sh
 # Builds the installer with wixl, then adds what wixl cannot write:
 # the uninstaller removes Kelvaro2.lnk from the user's Send To folder, the
-# shortcut the options dialog makes on request.
+# shortcut the options dialog makes on request, and the user's Programs
+# folder when it is left empty; the two programs carry their
+# file versions (read from the programs themselves), without which an upgrade
+# would keep the old, versioned files; the summary information names the
+# package's language, Japanese, as its properties do.
 # Usage: make_msi.sh WIXL MSIBUILD WXS VERSION EXE COM GUIDE ICON OUTPUT.msi
 set -eu
 wixl=$1 msibuild=$2 wxs=$3 version=$4 exe=$5 com=$6 guide=$7 icon=$8 output=$9
@@ -16,10 +20,22 @@ cp "$guide" "$stage/KELVARO2.html"
 cp "$icon" "$stage/kelvaro2.ico"
 (cd "$stage" && "$wixl" -a x64 -D Version="$version" -o kelvaro2.msi kelvaro2.wxs)
 "$msibuild" "$stage/kelvaro2.msi" -q "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('RemoveSendToLink', 'StartMenuShortcut', 'Kelvaro2.lnk', 'SendToFolder', 2)"
+# wixl ignores RemoveFolder's Directory: the user's Programs folder goes at
+# uninstall when nothing else is left in it.
+"$msibuild" "$stage/kelvaro2.msi" -q "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`DirProperty\`, \`InstallMode\`) VALUES ('RemoveUserPrograms', 'Program', 'UserPrograms', 2)"
 # An upgrade installs the new version first and removes the old one after it
 # (wixl always schedules the removal first): the components the two share stay,
 # and with them the "Send to" shortcut, which the old version's removal would
 # otherwise delete.
 "$msibuild" "$stage/kelvaro2.msi" -q "UPDATE \`InstallExecuteSequence\` SET \`Sequence\` = 6610 WHERE \`Action\` = 'RemoveExistingProducts'"
+here=$(dirname "$0")
+for program in Kelvaro2.exe Kelvaro2.com; do
+    file_version=$(sh "$here/file_version.sh" "$stage/$program")
+    "$msibuild" "$stage/kelvaro2.msi" -q "UPDATE \`File\` SET \`Version\` = '$file_version', \`Language\` = '1041' WHERE \`File\` = '$program'"
+done
+msiinfo=$(dirname "$msibuild")/msiinfo
+summary=$("$msiinfo" suminfo "$stage/kelvaro2.msi")
+field() { printf '%s\n' "$summary" | sed -n "s/^$1: //p"; }
+"$msibuild" "$stage/kelvaro2.msi" -s "$(field Subject)" "$(field Author)" "x64;1041" "$(field 'Revision number (UUID)')"
 mv "$stage/kelvaro2.msi" "$output"
 rm -rf "$stage"

@@ -3,12 +3,18 @@
 # is never touched: every Wine call runs in a prefix inside build/.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD="$ROOT/build"
+# The configure preset of CMakePresets.json: mingw (the default) or clang,
+# which builds the same program with Debian's clang into build-clang/.
+PRESET="${KELVARO2_PRESET:-mingw}"
+if [ "$PRESET" = mingw ]; then BUILD="$ROOT/build"; else BUILD="$ROOT/build-$PRESET"; fi
 PACKAGES=(wine wine64 fonts-wine g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev xvfb xauth locales
           fonts-ipafont fonts-ipaexfont googletest cmake make
           cmark-gfm wixl msitools zip)
 
 log() { printf '[kelvaro2] %s\n' "$*" >&2; }
+
+# The second compiler, for the clang preset only.
+[ "$PRESET" = clang ] && PACKAGES+=(clang lld)
 
 ensure_packages() {
     local missing=()
@@ -36,7 +42,7 @@ ensure_locale() {
 
 build_all() {
     if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-        cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+        (cd "$ROOT" && cmake --preset "$PRESET" >/dev/null)
     fi
     cmake --build "$BUILD" -j"$(nproc)" "$@"
 }
@@ -54,6 +60,7 @@ ensure_prefix() {
         create_prefix
     fi
     ensure_prefix_fonts
+    ensure_prefix_crash_exit
 }
 
 # Debian's Wine 8 looks for its own fonts in "<data dir>/../fonts", a path it
@@ -69,6 +76,24 @@ ensure_prefix_fonts() {
     cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 }
 
+# A program that crashes ends at once: no crash dialog, which nobody can answer
+# here, and no debugger, which stays alive after the crash and keeps a test
+# waiting until its time-out. Checked on every start, so older prefixes get it.
+# (Read from the registry files, without starting Wine: Wine's own setup puts
+# the debugger back when it updates a prefix.)
+ensure_prefix_crash_exit() {
+    if grep -q '^"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" 2>/dev/null &&
+        awk '/^\[/ { section = index($0, "\\\\AeDebug]") > 0 } section && /^"Debugger"=""$/ { found = 1 }
+             END { exit !found }' "$WINEPREFIX/system.reg"; then
+        return 0
+    fi
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
+    # An empty debugger command: Wine starts winedbg when the value is missing.
+    local aedebug='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
+    wine reg add "$aedebug" /v Auto /t REG_SZ /d 1 /f >/dev/null 2>&1 </dev/null
+    wine reg add "$aedebug" /v Debugger /t REG_SZ /d '' /f >/dev/null 2>&1 </dev/null
+}
+
 create_prefix() {
     log "creating the Wine prefix $WINEPREFIX"
     mkdir -p "$WINEPREFIX"
@@ -77,6 +102,12 @@ create_prefix() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ 明朝' /t REG_SZ /d IPAMincho /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
+    ensure_prefix_fonts
+    ensure_prefix_crash_exit
+    # The first program of a prefix that loads the window libraries builds its
+    # font cache, which takes seconds with the IPA fonts: done here, once, so
+    # that the first window test does not spend its time limit on it.
+    wine regedit /E 'C:\windows\temp\kelvaro2-fonts.reg' 'HKEY_CURRENT_USER\Software\Wine\Fonts' >/dev/null 2>&1 </dev/null || true
     wineserver -w
     touch "$WINEPREFIX/.kelvaro2-ready"
 }

@@ -115,8 +115,7 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
     // No switch, or the old "/U" followed by folder names: the line is read as
     // before. Any other line that starts with a switch is read strictly, so a
     // mistyped switch is an error instead of a folder name.
-    if (switches.empty() || (switches.size() == 1 && AsciiUpper(switches[0]) == L"/U") || IsUndoRequest(text))
-        return command;
+    if (switches.empty() || (switches.size() == 1 && AsciiUpper(switches[0]) == L"/U")) return command;
     command.script = true;
 
     auto fail = [&](int16_t number, const std::wstring& detail = {}) {
@@ -134,9 +133,15 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
                 command.mode = static_cast<int16_t>(value[0] - L'0');
             else
                 fail(24011, token);
-        } else if (upper == L"/DRYRUN") {
-            if (command.dryRun) fail(24018, token);
-            command.dryRun = true;
+        } else if (upper == L"/DRYRUN" || upper == L"/UNDO" || upper == L"/TSV" || upper == L"/UTF8" ||
+                   upper == L"/CLIP") {
+            bool& flag = upper == L"/DRYRUN" ? command.dryRun
+                         : upper == L"/UNDO" ? command.undo
+                         : upper == L"/TSV"  ? command.tsv
+                         : upper == L"/UTF8" ? command.utf8
+                                             : command.clip;
+            if (flag) fail(24018, token);
+            flag = true;
         } else if (StartsWith(upper, L"/LOG:")) {
             if (!command.logFile.empty()) fail(24018, token);
             command.logFile = token.substr(5);
@@ -157,6 +162,11 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
     if (!whole) fail(24016);
     for (const auto& name : command.names)
         if (IsSwitchStart(name.front())) fail(24015, name);
+    if (command.undo) {
+        // The undo takes back what the journal says, nothing named here.
+        if (command.mode >= 0 || command.dryRun || !command.names.empty()) fail(25002);
+        return command;
+    }
     if (command.mode < 0) fail(24013);
     if (command.names.empty()) fail(24014);
     return command;

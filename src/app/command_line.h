@@ -31,13 +31,17 @@ bool IsUndoRequest(const std::wstring& text);
 
 // A command line for scripts: switches before the folder names, which may
 // include @listfile. Every line whose first word begins with "/" or "-" is
-// one (a folder name is a full path and never does), except "/U" and "/UNDO"
-// as they always were; a line of folder names is read by CmdLine_ListIn
-// exactly as before. An unknown switch is bad usage, never a folder name.
+// one (a folder name never does), except "/U" followed by folder names, read
+// as it always was; a line of folder names is read by CmdLine_ListIn exactly
+// as before. An unknown switch is bad usage, never a folder name.
 struct ScriptCommand {
     bool script = false;              // the line carries one of the switches
     bool usage = false;               // /? (also -?, /H, /HELP, --HELP): print the usage and nothing else
     bool dryRun = false;              // /DRYRUN
+    bool undo = false;                // /UNDO: take the last run back
+    bool tsv = false;                 // /TSV: one tab-separated line per folder, after a header
+    bool utf8 = false;                // /UTF8: output and log file in UTF-8
+    bool clip = false;                // /CLIP: the history to the clipboard as well
     int16_t mode = -1;                // /MODE:n, 0-6; -1 when absent
     std::wstring logFile;             // /LOG:file
     std::vector<std::wstring> names;  // folder names and @listfile entries, in order

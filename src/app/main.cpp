@@ -69,13 +69,21 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
     Win32FileSystem fs;
     RegistryStore store;
     LazyClipboard clipboard;
-    Win32Console console;
+    Win32Console console(command.utf8);
     KeptConsole kept(console);
     std::atomic<bool> stop{false};
     ConsoleStopScope stopScope(stop);
-    Win32JournalStore journalStore(Win32JournalStore::DefaultPath());
+    const std::wstring journalPath = Win32JournalStore::DefaultPath();
+    Win32JournalStore journalStore(journalPath);
     RenameJournal journal(journalStore);
-    ScriptServices services{store, fs, clipboard, kept, &stop, &journal};
+    ScriptServices services{store, fs, clipboard, kept, &stop, &journal, {}};
+    // A log file must not replace the journal (or anything beside it) nor the program's own files.
+    services.ownFiles.push_back(journalPath.substr(0, journalPath.find_last_of(L'\\') + 1));
+    wchar_t self[MAX_PATH * 4] = {};
+    const std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH * 4));
+    const std::wstring folder = program.substr(0, program.find_last_of(L'\\') + 1);
+    for (const wchar_t* name : {L"Kelvaro2.exe", L"Kelvaro2.com", L"KELVARO2.html"})
+        services.ownFiles.push_back(folder + name);
     const int code = RunScript(command, services);
     // Started without a console (a "Send to" shortcut someone edited), bad
     // usage and the usage are told in a message box instead.

@@ -23,6 +23,9 @@ struct ScriptServices {
     IConsole& console;
     const std::atomic<bool>* stop = nullptr;  // Ctrl+C: end after the folder in hand
     RenameJournal* journal = nullptr;
+    // Files the program keeps (the journal's folder, ending in "\\", stands for all
+    // in it): a log file there would replace them.
+    std::vector<std::wstring> ownFiles;
 };
 
 // Runs a command line for scripts without any window: the usage, or the
@@ -31,7 +34,8 @@ struct ScriptServices {
 // dry run's verdicts. Returns the exit code.
 int RunScript(const ScriptCommand& command, ScriptServices& services);
 
-// The line a dry run prints for one folder of the batch.
+// The line a dry run prints for one folder of the batch: state, path, and
+// when there is one the new path, then each note, separated by tabs.
 std::wstring PlanLine(const PlanEntry& entry);
 
 }  // namespace kelvaro

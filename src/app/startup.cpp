@@ -12,7 +12,11 @@ std::wstring RemovalQuestion() {
     return std::wstring(kAppTitle) + ResKelvaroText(0) + ResAllText(20);
 }
 
-size_t ListExecute(AppState& state, Services& services, int16_t mode, const std::atomic<bool>* stop) {
+size_t ListExecute(AppState& state,
+                   Services& services,
+                   int16_t mode,
+                   const std::atomic<bool>* stop,
+                   const FolderDone& folderDone) {
     LastPathSink changed(state.changed);
     const RenameServices rename{services.fs, state.history, changed, state.settings.Hira, services.journal};
     RecordedRun recorded(services.journal, state.history, RunKind::Run);
@@ -27,10 +31,12 @@ size_t ListExecute(AppState& state, Services& services, int16_t mode, const std:
         const std::wstring path = state.targets.Text(i);
         changed.Clear();
         // A folder further down that lies below a renamed one is found under its new name.
-        if (RenameDir(rename, path, mode) != kRenameDone)
+        const int16_t result = RenameDir(rename, path, mode);
+        if (result != kRenameDone)
             ++notDone;
         else if (!changed.Last().empty() && changed.Last() != path)
             state.targets.FollowRenamed(i + 1, path, changed.Last());
+        if (folderDone) folderDone(i, result, result == kRenameDone && !changed.Last().empty() ? changed.Last() : path);
         // A record that cannot be written ends the run.
         if (services.journal && services.journal->Failed()) {
             state.history.ListInAdd(ResKelvaroText(26001));

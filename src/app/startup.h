@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/app_state.h"
@@ -18,7 +19,14 @@ enum class StartupOutcome {
 // When `stop` is given and turns true (Ctrl+C on a console), the walk ends
 // after the folder in hand with the stopped line instead. Returns how many
 // targets were not done (failed, skipped or not reached).
-size_t ListExecute(AppState& state, Services& services, int16_t mode, const std::atomic<bool>* stop = nullptr);
+// `folderDone`, when given, hears of each folder tried: its index, the
+// RenameDir result and the path it has now.
+using FolderDone = std::function<void(size_t index, int16_t result, const std::wstring& now)>;
+size_t ListExecute(AppState& state,
+                   Services& services,
+                   int16_t mode,
+                   const std::atomic<bool>* stop = nullptr,
+                   const FolderDone& folderDone = {});
 
 // The automatic run over the command-line folders; true when a run took
 // place and the program is to end. `listTaken` tells whether the command

@@ -283,6 +283,39 @@ std::wstring ResKelvaroText(int16_t number) {
         // The command line for scripts: hints, machine-readable output, undo and the clipboard.
         case 25000:
             return L"使い方は Kelvaro2 /? で表示します";
+        case 25001:
+            return L"リストファイルにフォルダ名がありません: ";
+        case 25002:
+            return L"/UNDO には /MODE、/DRYRUN、フォルダ名を付けられません";
+        case 25003:
+            return L"プログラムが使うファイルにはログを書けません: ";
+        case 25004:
+            return L"―― 以前の実行の後始末 ――";
+        case 25005:
+            return L"―― 今回の実行 ――";
+        case 25010:
+            return L"使い方: Kelvaro2 /MODE:n [/DRYRUN] [/TSV] [/UTF8] [/CLIP] [/LOG:ファイル] フォルダ名 または "
+                   L"@リストファイル ...";
+        case 25011:
+            return L"        Kelvaro2 /UNDO [/TSV] [/UTF8] [/CLIP] [/LOG:ファイル]";
+        case 25012:
+            return L"        Kelvaro2 /U";
+        case 25013:
+            return L"  /TSV          フォルダごとに１行をタブ区切りで出力します（１行目は項目名）";
+        case 25014:
+            return L"                項目: code path new_path reason note（code は RENAMED、FAILED などの英字）";
+        case 25015:
+            return L"  /UTF8         出力とログファイルを UTF-8 で書きます";
+        case 25016:
+            return L"  /CLIP         実行履歴をクリップボードにもコピーします";
+        case 25017:
+            return L"  /UNDO         直前の変更を元に戻します";
+        case 25018:
+            return L"  /U            保存した設定を削除します";
+        case 25019:
+            return L"  フォルダ名は相対パスでもよく、最後の部分に * と ? を使えます";
+        case 25020:
+            return L"詳しくは Kelvaro2.exe と同じフォルダの KELVARO2.html をご覧ください";
         // The journal: records that cannot be written, drives to wait for, damage.
         case 26000:
             return L"　変更を記録できない為、変更しませんでした";

@@ -31,7 +31,7 @@ void Win32Console::Open(Stream& stream, DWORD which) {
     }
     if (!stream.console) {
         // Redirected: the bytes a console program of this console would write.
-        stream.codePage = GetConsoleOutputCP();
+        stream.codePage = utf8_ ? CP_UTF8 : GetConsoleOutputCP();
         if (stream.codePage == 0) stream.codePage = GetACP();
     }
 }
@@ -46,10 +46,15 @@ void Win32Console::Write(Stream& stream, DWORD which, const std::wstring& line) 
         WriteConsoleW(stream.handle, text.c_str(), static_cast<DWORD>(length), &done, nullptr);
         return;
     }
-    const int size = WideCharToMultiByte(stream.codePage, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
+    // No best-fit look-alikes: Café written as Cafe would name another folder.
+    // UTF-8 (and the other code pages that refuse the flag) hold every character anyway.
+    const bool exact = stream.codePage != CP_UTF8 && stream.codePage != CP_UTF7 && stream.codePage < 50000;
+    const DWORD flags = exact ? WC_NO_BEST_FIT_CHARS : 0;
+    const char* fallback = exact ? "?" : nullptr;
+    const int size = WideCharToMultiByte(stream.codePage, flags, text.c_str(), length, nullptr, 0, fallback, nullptr);
     if (size <= 0) return;
     std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(stream.codePage, 0, text.c_str(), length, bytes.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(stream.codePage, flags, text.c_str(), length, bytes.data(), size, fallback, nullptr);
     WriteFile(stream.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
 }
 

@@ -10,11 +10,12 @@ namespace kelvaro {
 
 // Writes to an inherited standard handle when there is one (a file, a pipe
 // or a console), otherwise to the console of the parent process (attached on
-// the first line). A console gets UTF-16 text; a file or a pipe gets bytes in
-// the console's output code page, or the system's code page without a console.
+// the first line). A console gets UTF-16 text; a file or a pipe gets UTF-8
+// when asked for, else bytes in the console's output code page, or the
+// system's code page without a console, with "?" for what that cannot hold.
 class Win32Console final : public IConsole {
 public:
-    Win32Console() = default;
+    explicit Win32Console(bool utf8 = false) : utf8_(utf8) {}
     Win32Console(const Win32Console&) = delete;
     Win32Console& operator=(const Win32Console&) = delete;
 
@@ -39,6 +40,7 @@ private:
 
     Stream out_, error_;
     bool attachTried_ = false;
+    bool utf8_ = false;
 };
 
 // While it lives, Ctrl+C, Ctrl+Break and closing the console set `stop`

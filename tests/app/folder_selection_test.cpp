@@ -277,8 +277,12 @@ TEST_F(FolderSelectionTest, MaintenanceDialogDeletesAndTakesResultsOnlyOnOk) {
 TEST(InputBox, ReturnsTheAnswerOrNothingOnCancel) {
     static const wchar_t* typed = nullptr;
     static int closeWith = IDOK;
-    // Answers the box from a thread timer inside its modal loop.
+    // Answers the box from a thread timer inside its modal loop; the timer
+    // stays until the box is up (the first box of a process can take longer
+    // than one tick to appear).
+    static bool answered = false;
     auto answer = [](HWND, UINT, UINT_PTR timer, DWORD) {
+        answered = false;
         EnumThreadWindows(
             GetCurrentThreadId(),
             [](HWND hwnd, LPARAM) -> BOOL {
@@ -287,10 +291,11 @@ TEST(InputBox, ReturnsTheAnswerOrNothingOnCancel) {
                 if (wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
                 if (typed) SetDlgItemTextW(hwnd, IDC_INPUT_ANSWER, typed);
                 PostMessageW(hwnd, WM_COMMAND, closeWith, 0);
+                answered = true;
                 return FALSE;
             },
             0);
-        KillTimer(nullptr, timer);
+        if (answered) KillTimer(nullptr, timer);
     };
     typed = L"名前";
     SetTimer(nullptr, 0, 50, answer);

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "app/command_line.h"
+#include "app/script_names.h"
 #include "fakes/fake_console.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_journal_store.h"
@@ -22,13 +23,18 @@ using testing::FakeSettingsStore;
 using Names = std::vector<std::wstring>;
 
 TEST(ScriptGrammar, OnlyTheNewSwitchesMakeAScriptLine) {
-    for (const wchar_t* old : {L"", L"a b", L"/U", L"/U D:\\Work", L"/undo", L"\"C:\\A\" /MODE:5", L"@list"})
+    for (const wchar_t* old : {L"", L"a b", L"/U", L"/U D:\\Work", L"\"C:\\A\" /MODE:5", L"@list"})
         EXPECT_FALSE(ParseScriptCommand(old).script) << old;
     // Any other line starting with a switch is strict: a typo never becomes a folder name.
     for (const wchar_t* typo : {L"/X D:\\Work", L"/MODE 6 D:\\Work", L"-MODE:2 D:\\Work", L"\"/LOG:C:\\a b\" D:\\x"})
         EXPECT_FALSE(ParseScriptCommand(typo).error.empty()) << typo;
     for (const wchar_t* help : {L"-?", L"/h", L"/HELP D:\\Work", L"--help"})
         EXPECT_TRUE(ParseScriptCommand(help).usage);
+    const ScriptCommand undo = ParseScriptCommand(L"/undo /TSV /utf8 /CLIP /LOG:u.log");
+    EXPECT_TRUE(undo.undo && undo.tsv && undo.utf8 && undo.clip);
+    EXPECT_EQ(undo.error, L"");
+    for (const wchar_t* mixed : {L"/UNDO /MODE:1", L"/UNDO /DRYRUN", L"/UNDO C:\\a", L"/TSV /TSV /MODE:1 a"})
+        EXPECT_FALSE(ParseScriptCommand(mixed).error.empty()) << mixed;
     const ScriptCommand c = ParseScriptCommand(L"  /mode:5 /DryRun \"/log:C:\\My Logs\\a.log\" \"C:\\a b\" D:\\c @x");
     ASSERT_TRUE(c.script);
     EXPECT_EQ(c.error, L"");
@@ -89,7 +95,7 @@ protected:
     int Run(const std::wstring& line) {
         const ScriptCommand command = ParseScriptCommand(line);
         EXPECT_TRUE(command.script);
-        ScriptServices services{store, fs, clipboard, console, &stop, journal};
+        ScriptServices services{store, fs, clipboard, console, &stop, journal, {L"C:\\Own\\"}};
         return RunScript(command, services);
     }
 
@@ -109,7 +115,9 @@ TEST_F(ScriptRunTest, RenamesByTheGivenModeAndEchoesTheHistory) {
                                   L"　に変更しました", L"[ C:\\Work\\ｶﾞｲﾄﾞ ]", L"　フォルダ名を", L"　[ ガイド ]",
                                   L"　に変更しました", L"全て終了しました"}));
     EXPECT_EQ(console.errors, Names{});
-    EXPECT_EQ(clipboard.calls, 1);       // AutoLog is on by default
+    EXPECT_EQ(clipboard.calls, 0);  // the clipboard is left alone, AutoLog (on by default) or not
+    EXPECT_EQ(Run(L"/MODE:5 /CLIP C:\\Work\\ｍｙ　ｐｈｏｔｏｓ"), kExitAllDone);
+    EXPECT_EQ(clipboard.calls, 1);
     EXPECT_EQ(store.values.size(), 2u);  // nothing saved
 }
 
@@ -203,7 +211,7 @@ TEST_F(ScriptRunTest, LogFileAndUsage) {
         "\x91\x53\x82\xC4\x8F\x49\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\r\n");
     console.out.clear();
     EXPECT_EQ(Run(L"/?"), kExitAllDone);
-    EXPECT_EQ(console.out.size(), 9u);
+    EXPECT_EQ(console.out.size(), 19u);
     EXPECT_EQ(console.out[0].substr(0, 4), L"使い方:");
 }
 
@@ -216,7 +224,53 @@ TEST(PlanLine, EveryStateHasItsOwnText) {
     }
     EXPECT_EQ(texts.size(), 9u);
     EXPECT_EQ(PlanLine({L"C:\\a\\b", L"C:\\A\\B", PlanState::Rename, true}),
-              L"変更します\tC:\\a\\b\tC:\\A\\B　※上位フォルダの変更後");
+              L"変更します\tC:\\a\\b\tC:\\A\\B\t上位フォルダの変更後");  // a note is a field of its own
+    EXPECT_EQ(PlanLine({L"C:\\a\\B", L"C:\\a\\B", PlanState::InForm, true}),
+              L"同一の為変更しません\tC:\\a\\B\t\t上位フォルダの変更後");
+}
+
+TEST_F(ScriptRunTest, NamesAsAScriptWritesThem) {
+    for (const wchar_t* name : {L"C:\\Work\\2023-01", L"C:\\Work\\2023-12", L"C:\\Work\\2023-123", L"C:\\Old\\x"})
+        fs.AddDir(name);
+    fs.SetCurrentDir(L"C:\\Work\\my photos");
+    fs.WriteFileBytes(L"C:\\Work\\list.txt", "..\\2023-??\r\n");
+    std::wstring error;
+    const auto names =
+        ExpandNames(fs, {L"..\\..\\Old\\.\\x", L"@..\\list.txt", L"C:\\Work\\*photo*", L"C:\\Work\\none?"}, error);
+    EXPECT_EQ(error, L"");
+    ASSERT_EQ(names.size(), 4u);
+    EXPECT_EQ(names[0].paths, Names{L"C:\\Old\\x"});
+    EXPECT_EQ(names[1].paths, (Names{L"C:\\Work\\2023-01", L"C:\\Work\\2023-12"}));  // in name order
+    EXPECT_EQ(names[2].paths, Names{L"C:\\Work\\my photos"});
+    EXPECT_EQ(names[3].paths, Names{});  // reported as not found by the run
+    EXPECT_TRUE(WildcardMatch(L"a*b?c", L"AxxBzc"));
+    EXPECT_FALSE(WildcardMatch(L"a*b?c", L"abc"));
+}
+
+TEST_F(ScriptRunTest, TsvCodesTellWhatTheRunDid) {
+    fs.AddDir(L"C:\\Work\\GUIDE");
+    fs.AddDir(L"C:\\Work\\locked");
+    fs.allowMove = [](const std::wstring& from, const std::wstring&) { return from != L"C:\\Work\\locked"; };
+    EXPECT_EQ(Run(L"/TSV /MODE:0 C:\\Work\\GUIDE C:\\Work\\gone C:\\Work\\locked \"C:\\Work\\my photos\""),
+              kExitNotAll);
+    ASSERT_EQ(console.out.size(), 5u);
+    EXPECT_EQ(console.out[0], L"code\tpath\tnew_path\treason\tnote");
+    EXPECT_EQ(console.out[1], L"SAME\tC:\\Work\\GUIDE\tC:\\Work\\GUIDE\t同一の為変更しません\t");
+    EXPECT_EQ(console.out[2], L"NOT_FOUND\tC:\\Work\\gone\t\t変更不可（フォルダなし）\t");
+    EXPECT_EQ(console.out[3].rfind(L"FAILED\tC:\\Work\\locked\tC:\\Work\\LOCKED\tフォルダ名を", 0),
+              0u);  // the history's reason
+    EXPECT_EQ(console.out[4], L"RENAMED\tC:\\Work\\my photos\tC:\\Work\\MY PHOTOS\t\t");
+    EXPECT_EQ(console.errors, Names{L"全て終了しました"});
+    console.out.clear();
+    EXPECT_EQ(Run(L"/TSV /DRYRUN /MODE:0 C:\\Work\\nowhere? C:\\Work\\GUIDE C:\\Work\\gone"), kExitNotAll);
+    EXPECT_EQ(console.out, (Names{L"code\tpath\tnew_path\treason\tnote",
+                                  L"NOT_FOUND\tC:\\Work\\nowhere?\t\t変更不可（フォルダなし）\t",
+                                  L"SAME\tC:\\Work\\GUIDE\tC:\\Work\\GUIDE\t同一の為変更しません\t",
+                                  L"NOT_FOUND\tC:\\Work\\gone\t\t変更不可（フォルダなし）\t"}));
+    console.out.clear();
+    stop = true;
+    EXPECT_EQ(Run(L"/TSV /MODE:2 C:\\Work\\GUIDE"), kExitNotAll);
+    EXPECT_EQ(console.out.back(), L"NOT_RUN\tC:\\Work\\GUIDE\tC:\\Work\\guide\t中断しました\t");
 }
 
 TEST_F(ScriptRunTest, CtrlCStopsBeforeTheNextFolder) {

@@ -10,6 +10,9 @@
 
 #include "fakes/temp_dir.h"
 #include "platform/registry_store.h"
+#include "e2e/e2e_support.h"
+#include "engine/journal.h"
+#include "engine/rename_dir.h"
 #include "settings/app_settings.h"
 
 namespace kelvaro {
@@ -47,11 +50,15 @@ std::string ReadAll(const std::wstring& path) {
 struct Outcome {
     DWORD exitCode = 0xFFFFFFFF;
     std::wstring out, err;  // decoded from code page 932
+    std::string outBytes;   // as written
 };
 
 // Starts `exe` with the exact command line and its standard output and error
 // going to files, and waits for it to end.
-Outcome RunRedirected(const std::wstring& exe, const std::wstring& arguments, const std::wstring& scratch) {
+Outcome RunRedirected(const std::wstring& exe,
+                      const std::wstring& arguments,
+                      const std::wstring& scratch,
+                      const wchar_t* currentDir = nullptr) {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     const std::wstring outName = scratch + L"\\out.txt", errName = scratch + L"\\err.txt";
     HANDLE out = CreateFileW(outName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
@@ -64,7 +71,7 @@ Outcome RunRedirected(const std::wstring& exe, const std::wstring& arguments, co
     PROCESS_INFORMATION info{};
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     Outcome outcome;
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, currentDir, &startup, &info)) {
         if (WaitForSingleObject(info.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 99);
         GetExitCodeProcess(info.hProcess, &outcome.exitCode);
         CloseHandle(info.hProcess);
@@ -72,7 +79,8 @@ Outcome RunRedirected(const std::wstring& exe, const std::wstring& arguments, co
     }
     CloseHandle(out);
     CloseHandle(err);
-    outcome.out = FromCodePage932(ReadAll(outName));
+    outcome.outBytes = ReadAll(outName);
+    outcome.out = FromCodePage932(outcome.outBytes);
     outcome.err = FromCodePage932(ReadAll(errName));
     return outcome;
 }
@@ -90,8 +98,12 @@ protected:
     void Put(const std::wstring& key, const std::wstring& value) {
         store.StoreWrite(kAppName, kSectionName, key, value);
     }
-    Outcome Run(const std::wstring& arguments, const wchar_t* exe = L"Kelvaro2.exe") {
-        return RunRedirected(BesideTests(exe), arguments, scratch.Path());
+    Outcome Run(const std::wstring& arguments, const wchar_t* exe = L"Kelvaro2.exe", const wchar_t* cwd = nullptr) {
+        return RunRedirected(BesideTests(exe), arguments, scratch.Path(), cwd);
+    }
+    // Scripts go through the console companion, as cmd and PowerShell start it.
+    Outcome Com(const std::wstring& arguments, const wchar_t* cwd = nullptr) {
+        return Run(arguments, L"Kelvaro2.com", cwd);
     }
 
     RegistryStore store;
@@ -197,6 +209,129 @@ TEST_F(ScriptEndToEnd, AMistypedSwitchIsNeverAFolderNameEvenWithTheAutomaticRunO
         EXPECT_EQ(run.err, L"") << help;
     }
     EXPECT_EQ(dir.Listing(), L"keep");
+}
+
+// /TSV: a header, then one line per folder in the order named, with a fixed
+// code; relative names and patterns resolve in the current folder; notes are
+// fields, also in the plain dry run.
+TEST_F(ScriptEndToEnd, TsvTellsEachFolderInFieldsAProgramCanRead) {
+    const std::wstring d = dir.Path();
+    for (const wchar_t* name : {L"day1", L"day2", L"DAY3", L"top", L"top\\inner", L"other"}) dir.MakeDir(name);
+    Outcome run = Com(L"/DRYRUN /MODE:0 top top\\inner", d.c_str());
+    EXPECT_EQ(run.out, L"変更します\t" + d + L"\\top\t" + d + L"\\TOP\r\n変更します\t" + d + L"\\top\\inner\t" + d +
+                           L"\\TOP\\INNER\t上位フォルダの変更後\r\n予定を表示しました（何も変更していません）\r\n");
+
+    run = Com(L"/TSV /MODE:0 day? nothing* ..\\" + d.substr(d.rfind(L'\\') + 1) + L"\\other", d.c_str());
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(run.out,
+              L"code\tpath\tnew_path\treason\tnote\r\n"
+              L"RENAMED\t" +
+                  d + L"\\day1\t" + d +
+                  L"\\DAY1\t\t\r\n"
+                  L"RENAMED\t" +
+                  d + L"\\day2\t" + d +
+                  L"\\DAY2\t\t\r\n"
+                  L"SAME\t" +
+                  d + L"\\DAY3\t" + d +
+                  L"\\DAY3\t同一の為変更しません\t\r\n"
+                  L"NOT_FOUND\tnothing*\t\t変更不可（フォルダなし）\t\r\n"
+                  L"RENAMED\t" +
+                  d + L"\\other\t" + d + L"\\OTHER\t\t\r\n");
+    EXPECT_EQ(run.err, L"全て終了しました\r\n");  // the closing line is no folder's
+    EXPECT_EQ(dir.Listing(), L"DAY1|DAY2|DAY3|OTHER|top");
+
+    // The usage tells the whole command line.
+    run = Com(L"/?");
+    for (const wchar_t* part : {L"/UNDO", L"/TSV", L"/UTF8", L"/CLIP", L"/U ", L"KELVARO2.html", L"終了コード"})
+        EXPECT_NE(run.out.find(part), std::wstring::npos) << part;
+}
+
+// Without /UTF8 no character turns into a look-alike; with it every name is kept.
+TEST_F(ScriptEndToEnd, NoNameChangesOnTheWayOut) {
+    const std::wstring cafe = dir.MakeDir(L"Caf\u00e9"), kanji = dir.MakeDir(L"\U00020BB7野家");
+    const std::wstring log = scratch.Path() + L"\\u.log";
+    Outcome run = Com(L"/DRYRUN /MODE:0 " + cafe + L" " + kanji);
+    EXPECT_NE(run.out.find(dir.Path() + L"\\CAF?"), std::wstring::npos) << run.out;
+    EXPECT_EQ(run.out.find(L"\\CAFE"), std::wstring::npos);
+    run = Com(L"/DRYRUN /UTF8 /LOG:" + log + L" /MODE:0 " + cafe + L" " + kanji);
+    const std::string utf8 = "\xF0\xA0\xAE\xB7\xE9\x87\x8E\xE5\xAE\xB6", cafeUpper = "CAF\xC3\x89";
+    EXPECT_NE(run.outBytes.find(cafeUpper), std::string::npos);
+    EXPECT_NE(run.outBytes.find(utf8), std::string::npos);
+    const std::string logBytes = ReadAll(log);
+    EXPECT_EQ(logBytes.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(logBytes.find(utf8), std::string::npos);
+}
+
+// /UNDO reports like a run; the clipboard changes only with /CLIP.
+TEST_F(ScriptEndToEnd, UndoReportsLikeARunAndScriptsLeaveTheClipboardAlone) {
+    Put(L"AutoLog", L"True");
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    testing::SetClipboardSentinel(owner);
+    const std::wstring folder = dir.MakeDir(L"undo me");
+    Outcome run = Com(L"/MODE:0 \"" + folder + L"\"");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(testing::ClipboardText(), L"sentinel");
+    const std::wstring log = scratch.Path() + L"\\undo.log";
+    run = Com(L"/UNDO /TSV /CLIP /LOG:" + log);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.out,
+              L"code\tpath\tnew_path\treason\tnote\r\nUNDONE\t" + dir.Path() + L"\\UNDO ME\t" + folder + L"\t\t\r\n");
+    EXPECT_EQ(dir.Listing(), L"undo me");
+    EXPECT_NE(testing::ClipboardText().find(L"[ " + dir.Path() + L"\\UNDO ME ]"), std::wstring::npos);
+    EXPECT_NE(FromCodePage932(ReadAll(log)).find(L"[ " + dir.Path() + L"\\UNDO ME ]"), std::wstring::npos);
+    run = Com(L"/UNDO");
+    EXPECT_EQ(run.exitCode, 1u);  // nothing left to take back
+    EXPECT_NE(run.out, L"");
+    DestroyWindow(owner);
+}
+
+// What a killed run left is put right and told on stderr and under its own
+// heading in the log; a line with bad usage touches nothing, not even that.
+TEST_F(ScriptEndToEnd, RecoveryIsToldApartAndBadUsageComesFirst) {
+    const std::wstring left = dir.MakeDir(L"left"), other = dir.MakeDir(L"other");
+    ASSERT_TRUE(MoveFileW(left.c_str(), (left + kTempSuffix).c_str()));
+    wchar_t appData[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"LOCALAPPDATA", appData, MAX_PATH);
+    const std::wstring journal = std::wstring(appData) + L"\\Kelvaro2\\journal.txt";
+    CreateDirectoryW((std::wstring(appData) + L"\\Kelvaro2").c_str(), nullptr);
+    const std::string cut = RunRecord("cutshort", RunKind::Run, {9, 1}, "") +
+                            FolderRecord("cutshort", 1, left, left + kTempSuffix, dir.Path() + L"\\LEFT");
+    HANDLE file = CreateFileW(journal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, cut.data(), static_cast<DWORD>(cut.size()), &written, nullptr);
+    CloseHandle(file);
+
+    const std::wstring empty = scratch.Path() + L"\\empty.txt";
+    CloseHandle(CreateFileW(empty.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    std::string missing;
+    for (int i = 0; i < 1001; ++i) missing += "C:\\nowhere\\" + std::to_string(i) + "\r\n";
+    const std::wstring many = scratch.Path() + L"\\many.txt";
+    file = CreateFileW(many.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    WriteFile(file, missing.data(), static_cast<DWORD>(missing.size()), &written, nullptr);
+    CloseHandle(file);
+    const std::pair<std::wstring, std::wstring> bad[] = {
+        {L"/MODE:0 /LOG:" + journal + L" " + other, L"プログラムが使うファイルにはログを書けません: " + journal},
+        {L"/MODE:0 @" + empty, L"リストファイルにフォルダ名がありません: " + empty},
+        {L"/MODE:0 @" + many, L"一度で実行できるフォルダ数は最大１０００までです。"},
+    };
+    for (const auto& [arguments, error] : bad) {
+        const Outcome run = Com(arguments);
+        EXPECT_EQ(run.exitCode, 2u) << arguments;
+        EXPECT_EQ(run.err, error + L"\r\n") << arguments;
+    }
+    EXPECT_EQ(ReadAll(journal), cut);  // not replaced by a log, and recovery has not run
+    EXPECT_EQ(dir.Listing(), L"left" + std::wstring(kTempSuffix) + L"|other");
+
+    const std::wstring log = scratch.Path() + L"\\run.log";
+    const Outcome run = Com(L"/TSV /MODE:0 /LOG:" + log + L" " + other);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(dir.Listing(), L"OTHER|left");
+    EXPECT_EQ(run.out,
+              L"code\tpath\tnew_path\treason\tnote\r\nRENAMED\t" + other + L"\t" + dir.Path() + L"\\OTHER\t\t\r\n");
+    EXPECT_NE(run.err.find(L"left"), std::wstring::npos) << run.err;
+    const std::wstring logText = FromCodePage932(ReadAll(log));
+    EXPECT_EQ(logText.find(L"―― 以前の実行の後始末 ――\r\n"), 0u) << logText;
+    EXPECT_NE(logText.find(L"―― 今回の実行 ――\r\n[ " + other + L" ]"), std::wstring::npos) << logText;
 }
 
 TEST_F(ScriptEndToEnd, WithoutSwitchesTheAutomaticRunIsAsBefore) {

@@ -203,9 +203,13 @@ TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
     fs.allowMove = [](const std::wstring& from, const std::wstring&) { return from.find(L'ｱ') == std::wstring::npos; };
     history.lines.clear();
     EXPECT_EQ(Rename(L"C:\\D\\" + std::wstring(20, L'あ'), 6), 1);
+    ASSERT_GE(history.lines.size(), 2u);
     EXPECT_EQ(history.lines.back(), L"　[ " + std::wstring(17, L'ｱ') + L" ]");
     EXPECT_EQ(history.lines[history.lines.size() - 2], L"　フォルダ名を変更できませんでした");
-    EXPECT_EQ(ParseJournal(store.bytes).back().folders[0].outcome, JournalOutcome::Elsewhere);
+    const auto runs = ParseJournal(store.bytes);
+    ASSERT_FALSE(runs.empty());
+    ASSERT_FALSE(runs.back().folders.empty());
+    EXPECT_EQ(runs.back().folders[0].outcome, JournalOutcome::Elsewhere);
 }
 
 TEST_F(JournalTest, RecoveryPutsBackWhatItCanAndReportsTheRest) {

@@ -5,11 +5,15 @@
 # shortcut, ask the console companion for its usage, rename a folder
 # with the installed program's automatic run, uninstall, and check that the
 # files and shortcuts are gone while the settings stay. Then an upgrade to a
-# later version keeps the "Send to" shortcut and leaves one entry.
-# Usage: package_test.sh Kelvaro2-<version>-win64.msi LATER-VERSION.msi
+# later version puts the later program in place, keeps the "Send to" shortcut
+# and leaves one entry.
+# Usage: package_test.sh Kelvaro2-<version>-win64.msi LATER-VERSION.msi VERSION LATER-VERSION
+# (the versions as the programs' version resources give them: a.b.c.d)
 set -uo pipefail
 msi=$1
 next=$2
+version=$3
+next_version=$4
 failures=0
 fail() {
     echo "FAILED: $*" >&2
@@ -17,6 +21,11 @@ fail() {
 }
 check_file() { [ -f "$1" ] || fail "$2 missing: $1"; }
 check_gone() { [ ! -e "$1" ] || fail "$2 left behind: $1"; }
+check_version() {
+    local found
+    found=$(sh "$(dirname "$0")/../../package/file_version.sh" "$1") || found="none"
+    [ "$found" = "$2" ] || fail "$3 is version $found, not $2"
+}
 win() { wine cmd /c "echo $1" </dev/null 2>/dev/null | tr -d '\r' | iconv -f cp932 -t utf-8; }
 unix() { winepath -u "$1" 2>/dev/null; }
 
@@ -44,6 +53,22 @@ cleanup() {
 trap cleanup EXIT
 cleanup
 
+# What Windows Installer's validation asks of a per-user package: components
+# keyed by values under HKCU, the folders it makes removed when left empty,
+# Japanese as its language; versioned programs. Checked in the package: Wine's
+# msiexec tries to remove Programs while the program folder in it is still
+# there, so only Windows really removes it.
+table() { msiinfo export "$msi" "$1" | tr -d '\r'; }
+hkcu_values=$(table Registry | awk -F'\t' 'NR > 3 && $2 == 1 { print $1 }')
+for key_path in $(table Component | awk -F'\t' 'NR > 3 { print $6 }'); do
+    grep -qx "$key_path" <<<"$hkcu_values" || fail "a component is keyed by $key_path, not by a value under HKCU"
+done
+table RemoveFile | grep -qP '^\w+\tProgram\t\tUserPrograms\t2' || fail "the Programs folder stays at uninstall"
+msiinfo suminfo "$msi" | tr -d '\r' | grep -qx 'Template: x64;1041' || fail "the package's summary does not say Japanese"
+for program in Kelvaro2.exe Kelvaro2.com; do
+    table File | grep -qP "^$program\t.*\t$version\t1041\t" || fail "$program has no version in the package"
+done
+
 # Install.
 start=$(date +%s%N)
 wine msiexec /i "$msi_win" /qn </dev/null >/dev/null 2>&1 || fail "msiexec /i ended with $?"
@@ -52,6 +77,7 @@ check_file "$install_dir/Kelvaro2.exe" "the program"
 check_file "$install_dir/Kelvaro2.com" "the console companion"
 check_file "$install_dir/KELVARO2.html" "the guide"
 check_file "$shortcut" "the Start menu shortcut"
+check_version "$install_dir/Kelvaro2.exe" "$version" "the installed program"
 
 # The guide reads on its own: no scripts, nothing fetched, every link inside it lands.
 guide="$install_dir/KELVARO2.html"
@@ -105,6 +131,8 @@ wine msiexec /i "$next_win" /qn </dev/null >/dev/null 2>&1 || fail "the upgrade 
 [ "$(entries)" = 1 ] || fail "after the upgrade, not one Kelvaro2 in the list of installed apps"
 check_file "$install_dir/Kelvaro2.exe" "the upgraded program"
 check_file "$install_dir/Kelvaro2.com" "the upgraded console companion"
+check_version "$install_dir/Kelvaro2.exe" "$next_version" "the upgraded program"
+check_version "$install_dir/Kelvaro2.com" "$next_version" "the upgraded console companion"
 check_file "$install_dir/KELVARO2.html" "the upgraded guide"
 check_file "$shortcut" "the Start menu shortcut after the upgrade"
 check_file "$send_to" "the Send To shortcut after the upgrade"

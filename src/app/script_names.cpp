@@ -1,0 +1,162 @@
+#include "app/script_names.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <set>
+
+#include "app/command_line.h"
+#include "engine/catalog.h"
+#include "windows/target_list.h"
+
+namespace kelvaro {
+
+namespace {
+
+bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// Folds "." and ".." steps of a full path; the root ("C:" or "\\server\share") stays.
+std::wstring FoldSteps(const std::wstring& path) {
+    size_t rootEnd = 2;
+    if (path.compare(0, 2, L"\\\\") == 0) {
+        rootEnd = path.find(L'\\', 2);
+        rootEnd = rootEnd == std::wstring::npos ? path.size() : path.find(L'\\', rootEnd + 1);
+        if (rootEnd == std::wstring::npos) return path;
+    }
+    std::vector<std::wstring> parts;
+    size_t p = rootEnd;
+    while (p < path.size()) {
+        while (p < path.size() && IsSeparator(path[p])) ++p;
+        size_t end = p;
+        while (end < path.size() && !IsSeparator(path[end])) ++end;
+        const std::wstring part = path.substr(p, end - p);
+        if (part == L"..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != L".") {
+            parts.push_back(part);
+        }
+        p = end;
+    }
+    std::wstring folded = path.substr(0, rootEnd);
+    for (const auto& part : parts) folded += L'\\' + part;
+    if (parts.empty()) folded += L'\\';
+    return folded;
+}
+
+}  // namespace
+
+std::wstring FullFileName(IFileSystem& fs, const std::wstring& name) {
+    const bool drive = name.size() >= 2 && name[1] == L':';
+    if (drive && name.size() >= 3 && IsSeparator(name[2]))
+        return name.find(L"\\.") == std::wstring::npos ? name : FoldSteps(name);
+    if (name.compare(0, 2, L"\\\\") == 0) return name;
+    std::wstring dir = fs.CurrentDir();
+    if (drive) {
+        // "D:photos": relative to the current folder of that drive, taken here as its root
+        // unless it is the current drive.
+        if (dir.size() < 2 || !SameText(dir.substr(0, 2), name.substr(0, 2))) dir = name.substr(0, 2) + L'\\';
+        return FoldSteps(dir + L'\\' + name.substr(2));
+    }
+    if (!name.empty() && IsSeparator(name[0])) return FoldSteps(dir.substr(0, 2) + name);
+    return FoldSteps(dir + L'\\' + name);
+}
+
+bool HasWildcard(const std::wstring& name) {
+    const size_t last = name.find_last_of(L"\\/");
+    return name.find_first_of(L"*?", last == std::wstring::npos ? 0 : last + 1) != std::wstring::npos;
+}
+
+bool WildcardMatch(const std::wstring& pattern, const std::wstring& name) {
+    // The classic greedy walk with one back-up point for the last "*".
+    size_t p = 0, n = 0, star = std::wstring::npos, mark = 0;
+    auto same = [](wchar_t a, wchar_t b) { return a == b || CompareStringOrdinal(&a, 1, &b, 1, TRUE) == CSTR_EQUAL; };
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == L'?' || (pattern[p] != L'*' && same(pattern[p], name[n])))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            mark = n;
+        } else if (star != std::wstring::npos) {
+            p = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    return p == pattern.size();
+}
+
+std::vector<ScriptName> ExpandNames(IFileSystem& fs, const std::vector<std::wstring>& given, std::wstring& error) {
+    std::vector<std::wstring> names;
+    for (const auto& name : given) {
+        if (name.front() != L'@') {
+            names.push_back(name);
+            continue;
+        }
+        const std::wstring file = name.substr(1);
+        std::optional<std::vector<std::wstring>> lines;
+        if (!file.empty())
+            if (auto bytes = fs.ReadFileBytes(FullFileName(fs, file))) lines = ListFileNames(*bytes);
+        if (!lines) {
+            error = ResKelvaroText(24012) + file;
+            return {};
+        }
+        // A list that yields nothing is as wrong as a line without names.
+        if (lines->empty()) {
+            error = ResKelvaroText(25001) + file;
+            return {};
+        }
+        names.insert(names.end(), lines->begin(), lines->end());
+    }
+
+    // Every name counts toward the limit, folder or not, before any lookup:
+    // a run of a million missing names is refused at once.
+    std::vector<ScriptName> expanded;
+    std::set<std::wstring> distinct;
+    auto over = [&](const std::wstring& path) {
+        std::wstring key = path;
+        CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+        distinct.insert(std::move(key));
+        return distinct.size() > TargetList::kCapacity;
+    };
+    for (const auto& name : names) {
+        ScriptName entry{name, {}};
+        const std::wstring full = FullFileName(fs, name);
+        if (!HasWildcard(full)) {
+            entry.paths.push_back(full);
+        } else {
+            const size_t last = full.find_last_of(L'\\');
+            const std::wstring parent = full.substr(0, last), pattern = full.substr(last + 1);
+            std::vector<std::wstring> matches;
+            for (const auto& sub : fs.SubFolders(parent.size() == 2 ? parent + L'\\' : parent))
+                if (WildcardMatch(pattern, sub)) matches.push_back(sub);
+            std::sort(matches.begin(), matches.end(), [](const std::wstring& a, const std::wstring& b) {
+                return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                            static_cast<int>(b.size()), TRUE) == CSTR_LESS_THAN;
+            });
+            for (const auto& match : matches) entry.paths.push_back(parent + L'\\' + match);
+        }
+        for (const auto& path : entry.paths)
+            if (over(path)) {
+                error = ResKelvaroText(3100);
+                return {};
+            }
+        if (entry.paths.empty() && over(full)) {
+            error = ResKelvaroText(3100);
+            return {};
+        }
+        expanded.push_back(std::move(entry));
+    }
+    return expanded;
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,60 @@
+#include "app/script_output.h"
+
+#include <array>
+#include <cstring>
+
+#include "engine/catalog.h"
+
+namespace kelvaro {
+
+namespace {
+
+constexpr std::array<const char*, 14> kCodeNames = {"RENAME",    "SAME",    "KEEP_LONG", "KEEP_LONG8", "BAD_NAME",
+                                                    "NOT_FOUND", "EXISTS",  "CLASH",     "TOO_LONG",   "RENAMED",
+                                                    "FAILED",    "NOT_RUN", "UNDONE",    "SKIPPED"};
+
+std::wstring Field(const std::wstring& text) {
+    std::wstring field = text;
+    for (auto& c : field)
+        if (c == L'\t' || c == L'\r' || c == L'\n') c = L' ';
+    return field;
+}
+
+// A note as a field of its own: without the leading blank and mark the history puts before it.
+std::wstring NoteText(int16_t number) {
+    const std::wstring text = ResKelvaroText(number);
+    const size_t start = text.find_first_not_of(L"\u3000\u203B");
+    return start == std::wstring::npos ? text : text.substr(start);
+}
+
+}  // namespace
+
+const char* FolderCodeName(FolderCode code) {
+    return kCodeNames.at(static_cast<size_t>(code));
+}
+
+FolderCode CodeOf(PlanState state) {
+    // The plan's states come first in FolderCode, in the same order.
+    return static_cast<FolderCode>(static_cast<uint8_t>(state));
+}
+
+std::vector<std::wstring> PlanNotes(const PlanEntry& entry) {
+    std::vector<std::wstring> notes;
+    if (entry.belowRenamed) notes.push_back(NoteText(22019));
+    if (entry.clashWith != kNoEntry && entry.state != PlanState::BatchClash) notes.push_back(NoteText(22020));
+    return notes;
+}
+
+std::wstring TsvHeader() {
+    return L"code\tpath\tnew_path\treason\tnote";
+}
+
+std::wstring TsvLine(const FolderLine& line) {
+    const char* code = FolderCodeName(line.code);
+    std::wstring text(code, code + strlen(code));
+    text += L'\t' + Field(line.path) + L'\t' + Field(line.newPath) + L'\t' + Field(line.reason) + L'\t';
+    for (size_t i = 0; i < line.notes.size(); ++i) text += (i ? L"; " : L"") + Field(line.notes[i]);
+    return text;
+}
+
+}  // namespace kelvaro
