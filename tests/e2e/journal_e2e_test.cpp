@@ -272,7 +272,7 @@ TEST_F(JournalEndToEnd, UndoRefusesAJournalWhoseNewestRunIsDamaged) {
     std::string bytes = ReadShared(JournalPath());
     bytes[bytes.rfind("K2J1\tR\t") + 8] ^= 1;
     WriteWhole(JournalPath(), bytes);
-    ASSERT_TRUE(Program(L"/UNDO").Ends(30000));
+    ASSERT_TRUE(Program(L"/UNDO /CLIP").Ends(30000));
     EXPECT_EQ(dir.Listing(), L"FIRST|SECOND");
     EXPECT_EQ(ClipboardText(),
               L"記録が壊れている為、元に戻す変更を特定できません\r\n壊れた記録を読み飛ばしました: 3 行\r\n"
