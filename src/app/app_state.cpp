@@ -6,8 +6,9 @@ namespace kelvaro {
 
 AppState::AppState(IPrompts& prompts) : targets([&prompts] { prompts.Notice(ResKelvaroText(3100)); }) {}
 
-void LogCopy(const HistoryLog& history, IClipboard& clipboard) {
-    clipboard.SetText(history.Text());
+void LogCopy(HistoryLog& history, IClipboard& clipboard) {
+    constexpr int16_t kNotCopiedLine = 27005;
+    if (!clipboard.SetText(history.Text())) history.ListInAdd(ResKelvaroText(kNotCopiedLine));
 }
 
 }  // namespace kelvaro

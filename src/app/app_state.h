@@ -34,7 +34,8 @@ struct AppState {
 };
 
 // Puts the whole history on the clipboard (every line ended by CR LF); an
-// empty history leaves the clipboard empty.
-void LogCopy(const HistoryLog& history, IClipboard& clipboard);
+// empty history leaves the clipboard empty. When the clipboard cannot be
+// had, the history says so (and with it the console of a command-line run).
+void LogCopy(HistoryLog& history, IClipboard& clipboard);
 
 }  // namespace kelvaro

@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/script_run.h"
 #include "app/startup.h"
+#include "platform/process_setup.h"
 #include "platform/registry_store.h"
 #include "platform/send_to.h"
 #include "platform/win32_console.h"
@@ -72,7 +73,7 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
     Win32Console console(command.utf8);
     KeptConsole kept(console);
     std::atomic<bool> stop{false};
-    ConsoleStopScope stopScope(stop);
+    ConsoleStopScope stopScope(console, stop);
     const std::wstring journalPath = Win32JournalStore::DefaultPath();
     Win32JournalStore journalStore(journalPath);
     RenameJournal journal(journalStore);
@@ -94,6 +95,7 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
 
 int RunProgram(int show) {
     using namespace kelvaro;
+    QuietSystemErrorBoxes();
     const std::wstring commandLine = ArgumentsText(GetCommandLineW());
     const ScriptCommand command = ParseScriptCommand(commandLine);
     if (command.script) return RunScriptLine(command);

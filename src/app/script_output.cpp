@@ -9,9 +9,9 @@ namespace kelvaro {
 
 namespace {
 
-constexpr std::array<const char*, 14> kCodeNames = {"RENAME",    "SAME",    "KEEP_LONG", "KEEP_LONG8", "BAD_NAME",
+constexpr std::array<const char*, 15> kCodeNames = {"RENAME",    "SAME",    "KEEP_LONG", "KEEP_LONG8", "BAD_NAME",
                                                     "NOT_FOUND", "EXISTS",  "CLASH",     "TOO_LONG",   "RENAMED",
-                                                    "FAILED",    "NOT_RUN", "UNDONE",    "SKIPPED"};
+                                                    "FAILED",    "NOT_RUN", "UNDONE",    "SKIPPED",    "NO_SHORT"};
 
 std::wstring Field(const std::wstring& text) {
     std::wstring field = text;
@@ -21,10 +21,13 @@ std::wstring Field(const std::wstring& text) {
 }
 
 // A note as a field of its own: without the leading blank and mark the history puts before it.
-std::wstring NoteText(int16_t number) {
-    const std::wstring text = ResKelvaroText(number);
+std::wstring Unmarked(const std::wstring& text) {
     const size_t start = text.find_first_not_of(L"\u3000\u203B");
     return start == std::wstring::npos ? text : text.substr(start);
+}
+
+std::wstring NoteText(int16_t number) {
+    return Unmarked(ResKelvaroText(number));
 }
 
 }  // namespace
@@ -34,12 +37,14 @@ const char* FolderCodeName(FolderCode code) {
 }
 
 FolderCode CodeOf(PlanState state) {
-    // The plan's states come first in FolderCode, in the same order.
+    // The plan's states come first in FolderCode, in the same order; a later one keeps the codes after them.
+    if (state == PlanState::NoShortName) return FolderCode::NoShort;
     return static_cast<FolderCode>(static_cast<uint8_t>(state));
 }
 
 std::vector<std::wstring> PlanNotes(const PlanEntry& entry) {
     std::vector<std::wstring> notes;
+    if (entry.limit != LengthLimit::None) notes.push_back(Unmarked(LengthLimitText(entry.limit)));
     if (entry.belowRenamed) notes.push_back(NoteText(22019));
     if (entry.clashWith != kNoEntry && entry.state != PlanState::BatchClash) notes.push_back(NoteText(22020));
     return notes;

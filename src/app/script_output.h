@@ -23,6 +23,7 @@ enum class FolderCode : uint8_t {
     NotRun,     // NOT_RUN    the run was stopped before it
     Undone,     // UNDONE     the undo took it back
     Skipped,    // SKIPPED    the undo left it as it is
+    NoShort,    // NO_SHORT   mode 3: the drive keeps no short name for it
 };
 
 // The fixed ASCII code of a state, as printed in the first field.

@@ -354,8 +354,13 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         // With /TSV the output holds folders only; the closing line goes with the other messages.
         if (command.tsv && state.history.Count() > 0) console.Error(state.history.Line(state.history.Count() - 1));
         // The clipboard, when asked for, gets what the log file gets.
-        const std::wstring text = LogText(recovery.lines, state.history);
-        if (command.clip) services.clipboard.SetText(text);
+        std::wstring text = LogText(recovery.lines, state.history);
+        if (command.clip && !services.clipboard.SetText(text)) {
+            // Said where it is seen: the console and the log.
+            constexpr int16_t kNotCopiedLine = 27005;
+            console.Error(ResKelvaroText(kNotCopiedLine));
+            text += ResKelvaroText(kNotCopiedLine) + L"\r\n";
+        }
 
         int code = notDone == 0 ? kExitAllDone : kExitNotAll;
         if (services.journal && services.journal->Failed()) code = kExitNotAll;  // a record was lost

@@ -333,6 +333,20 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"　これから先の実行は、元に戻せます";
         case 26007:
             return L"記録を読めない為、元に戻せません";
+        // Short names a drive does not keep, and the length limits of a rename.
+        case 27000:
+            return L"　このドライブには短い名前が無い為変更しません";
+        case 27001:
+            return L"短い名前が無い為変更しません";
+        case 27002:
+            return L"　※一時的な名前を付けると２５５文字を超えます";
+        case 27003:
+            return L"　※一時的な名前を付けるとパスが２５９文字を超えます";
+        case 27004:
+            return L"　※一時的な名前を付けると２５５バイトを超えます（Linux のファイルシステム）";
+        // A copy of the history that the clipboard did not take.
+        case 27005:
+            return L"実行履歴をクリップボードにコピーできませんでした";
         default:
             return {};
     }

@@ -53,6 +53,9 @@ public:
     virtual bool IsOrdinaryFile(const std::wstring& path) = 0;
     // Creates or truncates a file and writes `bytes` to it.
     virtual bool WriteFileBytes(const std::wstring& path, const std::string& bytes) = 0;
+    // True when names are stored as UTF-8 bytes, at most 255 of them (Wine on
+    // a Linux file system), rather than as up to 255 UTF-16 code units.
+    virtual bool StoresNamesAsUtf8() const { return false; }
     // The whole content of an ordinary file; nothing when it cannot be read.
     virtual std::optional<std::string> ReadFileBytes(const std::wstring& path) {
         (void)path;

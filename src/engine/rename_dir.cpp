@@ -19,6 +19,7 @@ constexpr int16_t kEightLongNameLine = 20005;
 constexpr int16_t kUnrecordedLine = 21000;
 constexpr int16_t kWhereUnknownLine = 21001;
 constexpr int16_t kNotRecordedLine = 26000;
+constexpr int16_t kNoShortNameLine = 27000;
 
 // True when `inner` is `outer` or lies below it (case-insensitive).
 bool IsSameOrBelow(const std::wstring& inner, const std::wstring& outer) {
@@ -151,6 +152,13 @@ int16_t RenameDir(const RenameServices& services, const std::wstring& path, int1
             history(ResKelvaroText(kUnchangedLine));
             services.changed.ListInAdd(newPath);
             return kRenameDone;
+        case PlanState::NoShortName:
+            history(ResKelvaroText(kNoShortNameLine));
+            return kRenameNotDone;
+        case PlanState::TooLong:
+            history(ResKelvaroText(kFailedLine));
+            history(LengthLimitText(verdict.limit));
+            return kRenameNotDone;
         default:  // a name Windows would not store as written, or a folder that is gone
             history(ResKelvaroText(kFailedLine));
             return kRenameNotDone;

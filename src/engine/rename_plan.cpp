@@ -19,6 +19,10 @@ constexpr size_t kMaxPath = MAX_PATH - 1;
 const size_t kTempLength = std::wstring(kTempSuffix).size();
 
 constexpr int16_t kFirstStateText = 22010;
+constexpr int16_t kNoShortNameText = 27001;
+constexpr int16_t kNameCharsText = 27002;
+constexpr int16_t kPathCharsText = 27003;
+constexpr int16_t kNameBytesText = 27004;
 
 // File names compare without regard to case on Windows volumes.
 std::wstring Fold(std::wstring text) {
@@ -28,6 +32,15 @@ std::wstring Fold(std::wstring text) {
 
 bool IsDriveRoot(const std::wstring& path) {
     return path.size() == 3 && path[1] == L':' && path[2] == L'\\';
+}
+
+// A volume without 8.3 names (NTFS with their creation off, exFAT, ReFS)
+// hands a folder's long name back as its short form.
+bool HasNoShortName(IFileSystem& fs, const std::wstring& path) {
+    const std::wstring name = LastPathName(path);
+    const std::wstring shortName = LastPathName(fs.ShortPath(path));
+    return !name.empty() && CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), shortName.c_str(),
+                                                 static_cast<int>(shortName.size()), TRUE) == CSTR_EQUAL;
 }
 
 // One parent folder as the run meets it: every name in it (folded), with the
@@ -90,22 +103,57 @@ public:
     std::vector<std::wstring> Drives() override { return fs_.Drives(); }
     bool IsOrdinaryFile(const std::wstring& path) override { return fs_.IsOrdinaryFile(path); }
     bool WriteFileBytes(const std::wstring&, const std::string&) override { return false; }
+    bool StoresNamesAsUtf8() const override { return fs_.StoresNamesAsUtf8(); }
 
 private:
     IFileSystem& fs_;
     std::unordered_map<std::wstring, ParentFolder> parents_;
 };
 
-// Names the run refuses at the rename: a component over the limit, or, unless
-// Windows takes long paths, a path (the temporary one included) that would not
-// fit where the old one did.
-bool TooLongForWindows(const std::wstring& from, const std::wstring& to) {
-    if (LastPathName(to).size() > kMaxComponent || LastPathName(from).size() + kTempLength > kMaxComponent) return true;
-    if (LongPathsEnabled()) return false;
-    return from.size() <= kMaxPath && (to.size() > kMaxPath || from.size() + kTempLength > kMaxPath);
+// The UTF-8 length of a name, as Linux stores it: a surrogate pair is one
+// four-byte character, a lone surrogate three bytes like any other.
+size_t Utf8Bytes(const std::wstring& name) {
+    size_t bytes = 0;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const wchar_t c = name[i];
+        if (c < 0x80) {
+            bytes += 1;
+        } else if (c < 0x800) {
+            bytes += 2;
+        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
+                   name[i + 1] <= 0xDFFF) {
+            bytes += 4;
+            ++i;
+        } else {
+            bytes += 3;
+        }
+    }
+    return bytes;
+}
+
+bool NameTooLong(const std::wstring& path, bool utf8Names, LengthLimit& limit) {
+    const std::wstring name = LastPathName(path) + kTempSuffix;
+    if (name.size() > kMaxComponent) {
+        limit = LengthLimit::NameChars;
+        return true;
+    }
+    if (utf8Names && Utf8Bytes(name) > kMaxComponent) {
+        limit = LengthLimit::NameBytes;
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
+
+LengthLimit ExceededLimit(const std::wstring& from, const std::wstring& to, bool utf8Names) {
+    LengthLimit limit = LengthLimit::None;
+    if (NameTooLong(from, utf8Names, limit) || NameTooLong(to, utf8Names, limit)) return limit;
+    // A path already past the limit shows that this volume takes long paths.
+    if (LongPathsEnabled() || from.size() > kMaxPath) return LengthLimit::None;
+    if (from.size() + kTempLength > kMaxPath || to.size() + kTempLength > kMaxPath) return LengthLimit::PathChars;
+    return LengthLimit::None;
+}
 
 bool LongPathsEnabled() {
     using Query = BOOLEAN(WINAPI*)();
@@ -129,8 +177,12 @@ FolderVerdict JudgeFolder(IFileSystem& fs,
     else if (!verdict.newPath.empty() && verdict.newPath == path)
         // A folder that is gone carries no name at all: it is not done.
         verdict.state = exists() ? PlanState::InForm : PlanState::Missing;
+    else if (verdict.newPath.empty() && mode == 3 && HasNoShortName(fs, path))
+        verdict.state = PlanState::NoShortName;
     else if (verdict.newPath.empty() || !IsStorableName(LastPathName(verdict.newPath)))
         verdict.state = PlanState::Unstorable;
+    else if ((verdict.limit = ExceededLimit(path, verdict.newPath, fs.StoresNamesAsUtf8())) != LengthLimit::None)
+        verdict.state = PlanState::TooLong;
     return verdict;
 }
 
@@ -181,15 +233,18 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring
         const FolderVerdict verdict = JudgeFolder(fs, paths[i], mode, hira, [&] { return exists[i]; });
         entry.state = exists[i] ? verdict.state : PlanState::Missing;
         entry.newPath = verdict.newPath;
-        if (current[i] != paths[i] && !entry.newPath.empty())
-            entry.newPath = ParentWithSeparator(current[i]) + LastPathName(entry.newPath);
+        entry.limit = verdict.limit;
+        const std::wstring& from = current[i];
+        if (from != paths[i] && !entry.newPath.empty()) {
+            // Below a renamed folder the lengths are those of the new place.
+            entry.newPath = ParentWithSeparator(from) + LastPathName(entry.newPath);
+            if (entry.state == PlanState::Rename || entry.state == PlanState::TooLong) {
+                entry.limit = ExceededLimit(from, entry.newPath, fs.StoresNamesAsUtf8());
+                entry.state = entry.limit == LengthLimit::None ? PlanState::Rename : PlanState::TooLong;
+            }
+        }
         if (entry.state != PlanState::Rename) continue;
 
-        const std::wstring& from = current[i];
-        if (TooLongForWindows(from, entry.newPath)) {
-            entry.state = PlanState::TooLong;
-            continue;
-        }
         ParentFolder& parent = *parentOf[i];
         if (parent.holders.count(Fold(LastPathName(from) + kTempSuffix))) {
             entry.state = PlanState::SiblingExists;
@@ -219,7 +274,21 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring
 }
 
 std::wstring PlanStateText(PlanState state) {
+    if (state == PlanState::NoShortName) return ResKelvaroText(kNoShortNameText);
     return ResKelvaroText(static_cast<int16_t>(kFirstStateText + static_cast<int>(state)));
+}
+
+std::wstring LengthLimitText(LengthLimit limit) {
+    switch (limit) {
+        case LengthLimit::NameChars:
+            return ResKelvaroText(kNameCharsText);
+        case LengthLimit::PathChars:
+            return ResKelvaroText(kPathCharsText);
+        case LengthLimit::NameBytes:
+            return ResKelvaroText(kNameBytesText);
+        default:
+            return {};
+    }
 }
 
 }  // namespace kelvaro

@@ -21,9 +21,18 @@ enum class PlanState : uint8_t {
     SiblingExists,  // an existing sibling already has the new name
     BatchClash,     // another folder of this batch would get the same new path
     TooLong,        // the new path is too long for Windows
+    NoShortName,    // mode 3: the volume keeps no short name for the folder
 };
 
-inline constexpr size_t kPlanStates = 9;
+inline constexpr size_t kPlanStates = 10;
+
+// The limit a TooLong rename would pass.
+enum class LengthLimit : uint8_t {
+    None,
+    NameChars,  // a name (or one with the temporary suffix) over 255 characters
+    PathChars,  // a path (or one with the temporary suffix) over MAX_PATH
+    NameBytes,  // a name (or one with the temporary suffix) over 255 UTF-8 bytes
+};
 inline constexpr size_t kNoEntry = static_cast<size_t>(-1);
 
 struct PlanEntry {
@@ -35,6 +44,7 @@ struct PlanEntry {
     bool belowRenamed = false;
     // The other folder of this batch in a clash over one name (on both of them).
     size_t clashWith = kNoEntry;
+    LengthLimit limit = LengthLimit::None;  // for TooLong: which limit
 };
 
 // The verdict for every folder of a batch, in run order, by the rules the
@@ -47,13 +57,21 @@ inline bool PlanDone(PlanState state) {
     return state == PlanState::Rename || state == PlanState::InForm;
 }
 
+// The length limits every rename is held to: the old and the new name, each
+// with the temporary suffix (the run passes through the one, an undo through
+// the other), must fit in a name and, unless Windows takes long paths, in a
+// path. Where names are stored as UTF-8 a name holds 255 bytes.
+LengthLimit ExceededLimit(const std::wstring& from, const std::wstring& to, bool utf8Names);
+
 // What the rules say of one folder before anything on disk is tried: Rename,
-// InForm, KeptLong, KeptEightLong, Unstorable, or Missing for a name already in
-// form whose folder is not there. RenameDir acts on it and PlanRun starts from
-// it, so the rules exist once. `exists` is asked only for a name in form.
+// InForm, KeptLong, KeptEightLong, Unstorable, NoShortName, TooLong, or Missing
+// for a name already in form whose folder is not there. RenameDir acts on it
+// and PlanRun starts from it, so the rules exist once. `exists` is asked only
+// for a name in form.
 struct FolderVerdict {
     PlanState state = PlanState::Rename;
     std::wstring newPath;  // as the converter of the mode gives it
+    LengthLimit limit = LengthLimit::None;
 };
 FolderVerdict JudgeFolder(IFileSystem& fs,
                           const std::wstring& path,
@@ -91,5 +109,7 @@ bool LongPathsEnabled();
 
 // The short text of a state, as the preview shows it.
 std::wstring PlanStateText(PlanState state);
+// Why a rename is too long, as a note after the state or a history line.
+std::wstring LengthLimitText(LengthLimit limit);
 
 }  // namespace kelvaro

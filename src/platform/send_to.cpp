@@ -42,13 +42,15 @@ private:
     bool initialised_;
 };
 
+// The program the shortcut starts: the running one, or the window program
+// beside it when the console companion runs.
 std::wstring RunningProgram() {
     std::wstring path(MAX_PATH, L'\0');
     DWORD length = 0;
     while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size())
         path.resize(path.size() * 2);
     path.resize(length);
-    return path;
+    return SendToTarget(path);
 }
 
 bool FileExists(const std::wstring& path) {
@@ -56,6 +58,14 @@ bool FileExists(const std::wstring& path) {
 }
 
 }  // namespace
+
+std::wstring SendToTarget(const std::wstring& program) {
+    constexpr size_t kExtension = 4;
+    if (program.size() <= kExtension || CompareStringOrdinal(program.c_str() + program.size() - kExtension, kExtension,
+                                                             L".com", kExtension, TRUE) != CSTR_EQUAL)
+        return program;
+    return program.substr(0, program.size() - kExtension) + L".exe";
+}
 
 std::wstring Win32SendToLink::LinkPath(bool create) {
     PWSTR folder = nullptr;

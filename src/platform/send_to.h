@@ -19,6 +19,11 @@ public:
     virtual bool Remove() = 0;
 };
 
+// The program a "Send to" shortcut starts for the running `program`: itself,
+// or for the console companion (X.com) the window program beside it (X.exe),
+// so that a "Send to" never opens a console window.
+std::wstring SendToTarget(const std::wstring& program);
+
 // The shortcut made through the shell's own link objects, in the Send To
 // folder the shell names for the current user.
 class Win32SendToLink final : public ISendToLink {

@@ -36,8 +36,7 @@ void Win32Console::Open(Stream& stream, DWORD which) {
     }
 }
 
-void Win32Console::Write(Stream& stream, DWORD which, const std::wstring& line) {
-    if (!stream.opened) Open(stream, which);
+void Win32Console::Write(Stream& stream, DWORD, const std::wstring& line) {
     if (!stream.handle) return;
     const std::wstring text = line + L"\r\n";
     const int length = static_cast<int>(text.size());
@@ -73,7 +72,7 @@ BOOL WINAPI OnConsoleControl(DWORD type) {
 
 }  // namespace
 
-ConsoleStopScope::ConsoleStopScope(std::atomic<bool>& stop) {
+ConsoleStopScope::ConsoleStopScope(const Win32Console&, std::atomic<bool>& stop) {
     g_stop = &stop;
     g_finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);

@@ -9,13 +9,16 @@
 namespace kelvaro {
 
 // Writes to an inherited standard handle when there is one (a file, a pipe
-// or a console), otherwise to the console of the parent process (attached on
-// the first line). A console gets UTF-16 text; a file or a pipe gets UTF-8
+// or a console), otherwise to the console of the parent process (attached at
+// construction). A console gets UTF-16 text; a file or a pipe gets UTF-8
 // when asked for, else bytes in the console's output code page, or the
 // system's code page without a console, with "?" for what that cannot hold.
 class Win32Console final : public IConsole {
 public:
-    explicit Win32Console(bool utf8 = false) : utf8_(utf8) {}
+    explicit Win32Console(bool utf8 = false) : utf8_(utf8) {
+        Open(out_, STD_OUTPUT_HANDLE);
+        Open(error_, STD_ERROR_HANDLE);
+    }
     Win32Console(const Win32Console&) = delete;
     Win32Console& operator=(const Win32Console&) = delete;
 
@@ -45,10 +48,12 @@ private:
 
 // While it lives, Ctrl+C, Ctrl+Break and closing the console set `stop`
 // instead of ending the process in the middle of a rename; closing the
-// console waits (briefly) for `Finished`.
+// console waits (briefly) for `Finished`. Attaching to a console drops the
+// handlers registered before, so the scope takes the console it guards, which
+// has attached already.
 class ConsoleStopScope {
 public:
-    explicit ConsoleStopScope(std::atomic<bool>& stop);
+    ConsoleStopScope(const Win32Console& attached, std::atomic<bool>& stop);
     ~ConsoleStopScope();
     ConsoleStopScope(const ConsoleStopScope&) = delete;
     ConsoleStopScope& operator=(const ConsoleStopScope&) = delete;

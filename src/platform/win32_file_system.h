@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/file_system.h"
+#include "platform/process_setup.h"
 
 namespace kelvaro {
 
@@ -19,6 +20,11 @@ public:
     bool IsOrdinaryFile(const std::wstring& path) override;
     bool WriteFileBytes(const std::wstring& path, const std::string& bytes) override;
     std::optional<std::string> ReadFileBytes(const std::wstring& path) override;
+    bool StoresNamesAsUtf8() const override { return utf8Names; }
+
+    // Under Wine the folders lie on a Linux file system (Z: is its root, C: a
+    // folder of it), which stores a name as at most 255 UTF-8 bytes.
+    bool utf8Names = RunningUnderWine();
 };
 
 }  // namespace kelvaro

@@ -17,10 +17,12 @@ namespace {
 class OpenClipboardScope {
 public:
     explicit OpenClipboardScope(HWND owner) {
-        // Another program may hold the clipboard for a moment.
-        for (int attempt = 0; attempt < 10 && !open_; ++attempt) {
+        // Another program may hold the clipboard for a moment: about a second.
+        constexpr int kAttempts = 20;
+        constexpr DWORD kPause = 50;
+        for (int attempt = 0; attempt < kAttempts && !open_; ++attempt) {
             open_ = OpenClipboard(owner) != FALSE;
-            if (!open_) Sleep(20);
+            if (!open_ && attempt + 1 < kAttempts) Sleep(kPause);
         }
     }
     ~OpenClipboardScope() {

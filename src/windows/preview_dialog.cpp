@@ -144,8 +144,10 @@ LRESULT PreviewDialog::OnListNotify(NMHDR& header) {
         if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && draw.nmcd.dwItemSpec < model_.Rows().size()) {
             const PlanState state = model_.Plan()[model_.Rows()[draw.nmcd.dwItemSpec]].state;
             if (!PlanDone(state))
-                draw.clrText =
-                    (state == PlanState::KeptLong || state == PlanState::KeptEightLong) ? kKeptColour : kRefusedColour;
+                draw.clrText = (state == PlanState::KeptLong || state == PlanState::KeptEightLong ||
+                                state == PlanState::NoShortName)
+                                   ? kKeptColour
+                                   : kRefusedColour;
         }
         return CDRF_DODEFAULT;
     }

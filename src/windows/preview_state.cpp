@@ -45,6 +45,7 @@ std::wstring PreviewState::After(size_t entry) const {
 std::wstring PreviewState::StateText(size_t entry) const {
     const PlanEntry& e = plan_[entry];
     std::wstring text = PlanStateText(e.state);
+    text += LengthLimitText(e.limit);
     if (e.belowRenamed) text += ResKelvaroText(kBelowRenamedNote);
     if (e.clashWith != kNoEntry && e.state != PlanState::BatchClash) text += ResKelvaroText(kClashNote);
     return text;

@@ -121,6 +121,15 @@ TEST_F(ScriptRunTest, RenamesByTheGivenModeAndEchoesTheHistory) {
     EXPECT_EQ(store.values.size(), 2u);  // nothing saved
 }
 
+TEST_F(ScriptRunTest, AClipboardThatCannotBeHadIsSaidOnTheConsole) {
+    clipboard.refuse = true;
+    EXPECT_EQ(Run(L"/MODE:5 /CLIP /LOG:C:\\run.log \"C:\\Work\\my photos\""), kExitAllDone);
+    EXPECT_EQ(console.errors, Names{L"実行履歴をクリップボードにコピーできませんでした"});
+    EXPECT_EQ(console.out.back(), L"全て終了しました");
+    const std::string log = fs.written[L"C:\\run.log"];
+    EXPECT_EQ(log.substr(log.size() - 10), "\x82\xf1\x82\xc5\x82\xb5\x82\xbd\r\n");  // ...んでした in code page 932
+}
+
 TEST_F(ScriptRunTest, AFolderNotDoneOrNotFoundGivesOne) {
     store.StoreWrite(kAppName, kSectionName, L"AutoLog", L"False");
     fs.AddDir(L"C:\\Work\\ＭＹ　ＰＨＯＴＯＳ");
@@ -271,6 +280,21 @@ TEST_F(ScriptRunTest, TsvCodesTellWhatTheRunDid) {
     stop = true;
     EXPECT_EQ(Run(L"/TSV /MODE:2 C:\\Work\\GUIDE"), kExitNotAll);
     EXPECT_EQ(console.out.back(), L"NOT_RUN\tC:\\Work\\GUIDE\tC:\\Work\\guide\t中断しました\t");
+}
+
+// A drive without short names and a name too long have codes and notes of their own.
+TEST_F(ScriptRunTest, TsvTellsNoShortNameAndTheLimitATooLongNamePasses) {
+    const std::wstring longName = L"C:\\Work\\" + std::wstring(81, L'b');
+    fs.AddDir(longName);
+    fs.utf8Names = true;
+    EXPECT_EQ(Run(L"/TSV /DRYRUN /MODE:3 \"C:\\Work\\my photos\""), kExitNotAll);
+    EXPECT_EQ(console.out.back(), L"NO_SHORT\tC:\\Work\\my photos\t\t短い名前が無い為変更しません\t");
+    console.out.clear();
+    EXPECT_EQ(Run(L"/TSV /DRYRUN /MODE:5 " + longName), kExitNotAll);
+    EXPECT_EQ(
+        console.out.back(),
+        L"TOO_LONG\t" + longName + L"\tC:\\Work\\" + std::wstring(81, L'ｂ') +
+            L"\t変更不可（パスが長すぎる）\t一時的な名前を付けると２５５バイトを超えます（Linux のファイルシステム）");
 }
 
 TEST_F(ScriptRunTest, CtrlCStopsBeforeTheNextFolder) {

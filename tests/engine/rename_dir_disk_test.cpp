@@ -56,6 +56,19 @@ TEST_F(DiskRenameTest, SiblingConflictRestoresTheOldName) {
     EXPECT_TRUE(changed.lines.empty());
 }
 
+// Linux keeps 255 bytes of a name: 81 full-width letters and the temporary
+// suffix would not fit, so the folder is left as it is and the run says why.
+TEST_F(DiskRenameTest, UnderWineANameHoldsTwoHundredFiftyFiveBytes) {
+    ASSERT_TRUE(fs.StoresNamesAsUtf8());
+    const std::wstring fits = dir.MakeDir(std::wstring(80, L'a'));
+    const std::wstring over = dir.MakeDir(std::wstring(81, L'b'));
+    EXPECT_EQ(Rename(over, 5), 1);
+    EXPECT_EQ(history.lines.back(), L"　※一時的な名前を付けると２５５バイトを超えます（Linux のファイルシステム）");
+    EXPECT_EQ(dir.StoredName(std::wstring(81, L'b')), std::wstring(81, L'b'));
+    EXPECT_EQ(Rename(fits, 5), 0);
+    EXPECT_EQ(dir.StoredName(std::wstring(80, L'ａ')), std::wstring(80, L'ａ'));
+}
+
 TEST_F(DiskRenameTest, MissingFolderChangesNothing) {
     dir.MakeDir(L"other");
     EXPECT_EQ(Rename(dir.Path() + L"\\gone", 0), 1);

@@ -72,12 +72,13 @@ TEST_F(RenameDirTest, ShortNameModeUsesTheVolumesShortName) {
 }
 
 TEST_F(RenameDirTest, NoShortFormMeansNoRename) {
-    // A volume without 8.3 names answers with the long name itself.
+    // A volume without 8.3 names answers with the long name itself, and the history says so.
+    const std::wstring kNoShort = L"　このドライブには短い名前が無い為変更しません";
     fs.AddDir(L"C:\\Data\\Long Folder Name");
     EXPECT_EQ(Rename(L"C:\\Data\\Long Folder Name", 3), 1);
     // And a folder that has vanished has no short form at all.
     EXPECT_EQ(Rename(L"C:\\Data\\Gone", 3), 1);
-    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\Long Folder Name ]", kFailed, L"[ C:\\Data\\Gone ]", kFailed}));
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\Long Folder Name ]", kNoShort, L"[ C:\\Data\\Gone ]", kFailed}));
     EXPECT_EQ(fs.moves, 0);
     EXPECT_EQ(fs.Stored(L"C:\\Data\\Long Folder Name"), L"C:\\Data\\Long Folder Name");
 }
@@ -92,10 +93,11 @@ TEST_F(RenameDirTest, ShortNameModeTakesDoubleByteShortNames) {
     EXPECT_EQ(Rename(L"C:\\Data\\写真", 3), 0);
     EXPECT_EQ(Rename(L"C:\\NoShort\\新しいフォルダー", 3), 1);
     EXPECT_EQ(Rename(L"C:\\", 3), 0);
-    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\新しいフォルダー ]", L"　フォルダ名を", L"　[ 新しい~1 ]",
-                                    L"　に変更しました", L"[ C:\\Data\\写真 ]",
-                                    L"　フォルダ名変更後と同一の為変更しません", L"[ C:\\NoShort\\新しいフォルダー ]",
-                                    kFailed, L"[ C:\\ ]", L"　フォルダ名変更後と同一の為変更しません"}));
+    EXPECT_EQ(history.lines,
+              (Lines{L"[ C:\\Data\\新しいフォルダー ]", L"　フォルダ名を", L"　[ 新しい~1 ]", L"　に変更しました",
+                     L"[ C:\\Data\\写真 ]", L"　フォルダ名変更後と同一の為変更しません",
+                     L"[ C:\\NoShort\\新しいフォルダー ]", L"　このドライブには短い名前が無い為変更しません",
+                     L"[ C:\\ ]", L"　フォルダ名変更後と同一の為変更しません"}));
     EXPECT_EQ(fs.Stored(L"C:\\Data\\新しい~1"), L"C:\\Data\\新しい~1");
     EXPECT_EQ(changed.lines, (Lines{L"C:\\Data\\新しい~1", L"C:\\Data\\写真", L"C:\\"}));
 }

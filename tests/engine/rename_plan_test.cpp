@@ -58,10 +58,11 @@ TEST_F(RenamePlanTest, EachFolderOnItsOwnInEveryMode) {
               (std::vector<S>{S::Unstorable, S::Unstorable, S::Unstorable}));
     // No short form (the volume answers with the long name) against a short name.
     const auto shortPlan = Plan({L"C:\\D\\Long Name", L"C:\\D\\Short One"}, 3);
-    EXPECT_EQ(shortPlan[0].state, S::Unstorable);
+    EXPECT_EQ(shortPlan[0].state, S::NoShortName);
     EXPECT_EQ(shortPlan[1].state, S::Rename);
     EXPECT_EQ(shortPlan[1].newPath, L"C:\\D\\SHORTO~1");
     EXPECT_EQ(fs.shortLookups, 1);  // the parent's short path; the names come from its listing
+    EXPECT_EQ(PlanStateText(S::NoShortName), L"短い名前が無い為変更しません");
     for (int16_t mode = 0; mode < 7; ++mode) EXPECT_EQ(States({L"C:\\D\\gone"}, mode), std::vector<S>{S::Missing});
 }
 
@@ -118,6 +119,49 @@ TEST_F(RenamePlanTest, PathsTooLongForWindows) {
               (std::vector<S>{S::TooLong, LongPathsEnabled() ? S::Rename : S::TooLong}));
     EXPECT_EQ(States({L"C:\\D\\" + std::wstring(130, L'\u30AC')}, 6), std::vector<S>{S::TooLong});
     EXPECT_EQ(States({longer + L"\\sub"}, 0), std::vector<S>{S::Rename});
+}
+
+// A folder the plan calls too long is one the run leaves alone, saying why;
+// the limits are those of the place the folder is in when its turn comes.
+TEST_F(RenamePlanTest, TheRunRefusesWhatThePlanCallsTooLong) {
+    const std::wstring deep = L"C:\\" + std::wstring(240, L'p') + L"\\";
+    Lines batch;
+    for (size_t length = 255; length <= 259; ++length) batch.push_back(deep + std::wstring(length - deep.size(), L'x'));
+    batch.push_back(L"C:\\D\\" + std::wstring(249, L'n'));  // 256 with the temporary suffix
+    batch.push_back(L"C:\\E\\ｶﾞｶﾞ");                        // 253 characters below it, 251 once it is ガガ
+    batch.push_back(L"C:\\E\\ｶﾞｶﾞ\\" + std::wstring(243, L'y'));
+    for (const auto& path : batch) fs.AddDir(path);
+    const auto plan = Plan(batch, 5);
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(plan[i].state, LongPathsEnabled() ? S::Rename : S::TooLong) << batch[i].size();
+    EXPECT_EQ(plan[5].limit, LengthLimit::NameChars);
+    EXPECT_EQ(plan[7].state, S::Rename);
+    EXPECT_TRUE(plan[7].belowRenamed);
+
+    for (size_t i = 0; i < batch.size(); ++i) {
+        RecordingSink history, changed;
+        const int moves = fs.moves;
+        std::wstring path = batch[i];
+        if (i == 7) path = L"C:\\E\\ガガ\\" + std::wstring(243, L'y');
+        const bool done = RenameDir({fs, history, changed, true}, path, 5) == kRenameDone;
+        EXPECT_EQ(done, PlanDone(plan[i].state)) << i;
+        if (plan[i].state != S::TooLong) continue;
+        EXPECT_EQ(fs.moves, moves) << i;
+        EXPECT_EQ(history.lines.back(), LengthLimitText(plan[i].limit)) << i;
+    }
+    EXPECT_EQ(LengthLimitText(LengthLimit::PathChars), L"　※一時的な名前を付けるとパスが２５９文字を超えます");
+}
+
+// Where names are UTF-8 bytes (Wine on Linux), the new name and the old one,
+// each with the 13 bytes of the temporary suffix, hold at most 255 bytes.
+TEST_F(RenamePlanTest, NamesCountedInBytesWhereTheSystemStoresUtf8) {
+    const Lines batch{L"C:\\D\\" + std::wstring(80, L'a'), L"C:\\D\\" + std::wstring(81, L'b')};
+    const std::wstring wide = L"C:\\D\\" + std::wstring(81, L'ｃ');  // 243 bytes: its temporary name is too long
+    for (const auto& path : {batch[0], batch[1], wide}) fs.AddDir(path);
+    EXPECT_EQ(States({batch[0], batch[1], wide}, 6), (std::vector<S>{S::InForm, S::InForm, S::Rename}));
+    fs.utf8Names = true;
+    EXPECT_EQ(States(batch, 5), (std::vector<S>{S::Rename, S::TooLong}));
+    EXPECT_EQ(States({wide}, 6), std::vector<S>{S::TooLong});
 }
 
 TEST_F(RenamePlanTest, FolderBelowARenamedOneIsFollowed) {

@@ -62,6 +62,8 @@ public:
         return found->second;
     }
     std::map<std::wstring, std::string> written;  // also what ReadFileBytes finds
+    bool StoresNamesAsUtf8() const override { return utf8Names; }
+    bool utf8Names = false;  // names limited to 255 UTF-8 bytes, as under Wine on Linux
 
 private:
     std::vector<std::wstring> Listing(const std::wstring& dir, bool withFiles) const;

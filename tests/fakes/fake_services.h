@@ -9,12 +9,14 @@ namespace kelvaro::testing {
 class FakeClipboard : public IClipboard {
 public:
     bool SetText(const std::wstring& t) override {
-        text = t;
         ++calls;
+        if (refuse) return false;
+        text = t;
         return true;
     }
     std::wstring text = L"<untouched>";
     int calls = 0;
+    bool refuse = false;  // another program holds the clipboard
 };
 
 // Answers every question as told and records what was asked.
