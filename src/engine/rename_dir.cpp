@@ -20,6 +20,7 @@ constexpr int16_t kRenamedToLine = 20004;
 constexpr int16_t kEightLongNameLine = 20005;
 constexpr int16_t kUnrecordedLine = 21000;
 constexpr int16_t kWhereUnknownLine = 21001;
+constexpr int16_t kNotRecordedLine = 26000;
 constexpr int16_t kNoShortNameLine = 27000;
 constexpr int16_t kStoredOtherLine = 26050;
 constexpr int16_t kErrorNumberLine = 26051;
@@ -87,7 +88,11 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
                             const std::wstring& newPath,
                             uint32_t seq) {
     const std::wstring temp = path + kTempSuffix;
-    if (journal) seq = journal->FolderBegin(path, temp, newPath, seq);
+    if (journal) {
+        seq = journal->FolderBegin(path, temp, newPath, seq);
+        // A folder whose move could not be recorded is not moved: a cut now would lose it.
+        if (journal->Failed()) return MoveOutcome{MoveOutcome::Unrecorded, L"", {}};
+    }
     MoveOutcome outcome;
     auto end = [&](MoveOutcome::Result result, JournalOutcome recorded, const std::wstring& where) {
         // Left under the temporary name, the record stays open for recovery.
@@ -131,7 +136,8 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
 void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome) {
     history.ListInAdd(ResKelvaroText(kFailedLine));
     for (const auto& reason : outcome.reasons) history.ListInAdd(reason);
-    if (outcome.result == MoveOutcome::Refused) return;
+    if (outcome.result == MoveOutcome::Unrecorded) history.ListInAdd(ResKelvaroText(kNotRecordedLine));
+    if (outcome.result == MoveOutcome::Refused || outcome.result == MoveOutcome::Unrecorded) return;
     if (outcome.where.empty())
         history.ListInAdd(ResKelvaroText(kWhereUnknownLine));
     else

@@ -36,6 +36,8 @@ struct MoveOutcome {
         Refused,    // under the old name: a rename was refused, or the folder was put back
         LeftTemp,   // under the temporary name: the rename back was refused too
         Misplaced,  // the system stored another name than asked and it could not be put back
+        // Untouched: the journal could not record the move beforehand.
+        Unrecorded,
     } result = Refused;
     std::wstring where;  // for LeftTemp and Misplaced: where the folder is (empty when unknown)
     // Why, as history lines under the failure line: the system's message for
