@@ -2,6 +2,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 
@@ -76,6 +77,12 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
     KeptConsole kept(console);
     std::atomic<bool> stop{false};
     ConsoleStopScope stopScope(console, stop);
+    // Ctrl+C also ends the wait for a folder in use.
+    fs.SetRetryPause([&stop](unsigned ms) {
+        constexpr unsigned kSlice = 20;
+        for (unsigned waited = 0; waited < ms && !stop.load(); waited += kSlice) Sleep(std::min(kSlice, ms - waited));
+        return !stop.load();
+    });
     const std::wstring& journalPath = locations.journalFile;
     Win32JournalStore journalStore(journalPath);
     RenameJournal journal(journalStore);
@@ -123,6 +130,7 @@ int RunProgram(int show) {
     MainWindow window(state, services);
     if (!window.Create(show)) return 1;
     owner = window.Handle();
+    fs.SetRetryPause([&window](unsigned ms) { return window.PauseForRetry(ms); });
     return RunMainLoop(window);
 }
 

@@ -225,6 +225,17 @@ void MainWindow::ProcessPendingInput() {
     }
 }
 
+bool MainWindow::PauseForRetry(unsigned ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (;;) {
+        ProcessPendingInput();
+        if (state_.blnCancel) return false;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) return true;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    }
+}
+
 // The browser re-reads its folder and has the chooser list it anew, once.
 void MainWindow::RefreshFolders() {
     inDir_.RefreshForm();
@@ -350,17 +361,11 @@ void MainWindow::OnDpiChanged(const RECT& suggested) {
     FontEveryWindow();
 }
 
-int16_t MainWindow::WindowState() const {
-    if (IsIconic(hwnd_)) return 1;
-    if (IsZoomed(hwnd_)) return 2;
-    return 0;
-}
-
 void MainWindow::CloseSequence() {
     if (closed_) return;
     closed_ = true;
     try {
-        const int16_t windowState = WindowState();
+        const int16_t windowState = ShowStateOf(hwnd_);
         SendMessageW(mdiClient_, WM_MDISETMENU, reinterpret_cast<WPARAM>(menu_), 0);
         for (ChildWindow* child : children_) child->Unload(windowState == 0);
         about_.Unload();
@@ -368,13 +373,7 @@ void MainWindow::CloseSequence() {
         option_.Unload();
         mente_.Unload();
         preview_.Unload();
-        MainPosition position{{}, windowState};
-        RECT r{};
-        GetWindowRect(hwnd_, &r);
-        const UINT dpi = WindowDpi(hwnd_);
-        position.rect = {PixelsToTwips(r.left, dpi), PixelsToTwips(r.top, dpi), PixelsToTwips(r.right - r.left, dpi),
-                         PixelsToTwips(r.bottom - r.top, dpi)};
-        WriteMainPosition(services_.store, position);
+        WriteMainPosition(services_.store, MainPosition{WindowRectTwips(hwnd_), windowState});
         SettingsSave(services_.store, state_.settings);
     } catch (...) {
         // The program closes all the same.

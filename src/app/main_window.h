@@ -57,6 +57,9 @@ public:
     void ShowEntry(size_t index) override;
     void ProcessPendingInput() override;
     void RefreshFolders() override;
+    // Waits `ms` milliseconds before a folder in use is tried again, handling
+    // input meanwhile; false as soon as Cancel was pressed.
+    bool PauseForRetry(unsigned ms);
     // IChildHost
     void FocusHistory() override;
     void RestoreFrameMenu() override;
@@ -112,7 +115,6 @@ private:
     void RunMode(int16_t mode);
     void OnClose();
     void CloseSequence();
-    int16_t WindowState() const;
 
     AppState& state_;
     Services& services_;

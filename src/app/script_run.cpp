@@ -239,7 +239,8 @@ size_t RunUndo(AppState& state, Services& services, const std::atomic<bool>* sto
     const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
     const size_t mark = state.history.Count();
     const size_t notDone = UndoLastRun(rename, [&] { return !(stop && stop->load()); });
-    state.history.ListInAdd(ResAllText(stop && stop->load() ? 30 : 31));
+    const bool stopped = (stop && stop->load()) || services.journal->Failed();
+    state.history.ListInAdd(ResAllText(stopped ? 30 : 31));
     if (plan.folders.empty()) return 1;
 
     // Each folder's lines begin with its heading, in the plan's order.
@@ -362,6 +363,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         }
 
         int code = notDone == 0 ? kExitAllDone : kExitNotAll;
+        if (services.journal && services.journal->Failed()) code = kExitNotAll;  // a record was lost
         if (!logFile.empty() && !fs.WriteFileBytes(logFile, LogTextBytes(text, command.utf8))) {
             console.Error(ResKelvaroText(24017) + logFile);
             code = kExitNotAll;

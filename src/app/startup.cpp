@@ -37,6 +37,12 @@ size_t ListExecute(AppState& state,
         else if (!changed.Last().empty() && changed.Last() != path)
             state.targets.FollowRenamed(i + 1, path, changed.Last());
         if (folderDone) folderDone(i, result, result == kRenameDone && !changed.Last().empty() ? changed.Last() : path);
+        // A record that cannot be written ends the run.
+        if (services.journal && services.journal->Failed()) {
+            state.history.ListInAdd(ResKelvaroText(26001));
+            state.history.ListInAdd(ResAllText(30));
+            return notDone + (count - i - 1);
+        }
     }
     state.history.ListInAdd(ResAllText(31));
     return notDone;
@@ -47,7 +53,7 @@ void UndoExecute(AppState& state, Services& services) {
     try {
         const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
         UndoLastRun(rename, nullptr);
-        state.history.ListInAdd(ResAllText(31));
+        state.history.ListInAdd(ResAllText(services.journal && services.journal->Failed() ? 30 : 31));
     } catch (...) {
         // The history so far is still copied.
     }

@@ -316,6 +316,28 @@ std::wstring ResKelvaroText(int16_t number) {
             return L"  フォルダ名は相対パスでもよく、最後の部分に * と ? を使えます";
         case 25020:
             return L"詳しくは Kelvaro2.exe と同じフォルダの KELVARO2.html をご覧ください";
+        // The journal: records that cannot be written, drives to wait for, damage.
+        case 26000:
+            return L"　変更を記録できない為、変更しませんでした";
+        case 26001:
+            return L"変更を記録できなくなった為、残りのフォルダは変更しません";
+        case 26002:
+            return L"ドライブが見つからない為、中断された変更の確認を次の起動まで待ちます";
+        case 26003:
+            return L"記録が壊れている為、元に戻す変更を特定できません";
+        case 26004:
+            return L"壊れた記録を読み飛ばしました: ";
+        case 26005:
+            return L" 行";
+        case 26006:
+            return L"　これから先の実行は、元に戻せます";
+        case 26007:
+            return L"記録を読めない為、元に戻せません";
+        // Why a rename was refused, under the failure line.
+        case 26050:
+            return L"　新しい名前がそのとおりに保存されませんでした";
+        case 26051:
+            return L"　エラー番号: ";
         // Short names a drive does not keep, and the length limits of a rename.
         case 27000:
             return L"　このドライブには短い名前が無い為変更しません";

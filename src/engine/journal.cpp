@@ -6,6 +6,8 @@
 #include <map>
 #include <set>
 
+#include "engine/folder_rules.h"
+
 namespace kelvaro {
 namespace {
 
@@ -19,8 +21,15 @@ namespace {
 // digits. Paths cannot hold TAB or LF (Windows forbids control characters in
 // names), so no escaping is needed. A line without its LF (a write cut short),
 // with a wrong sum, or that is not UTF-8 is skipped; so is a record of a run
-// whose run record is gone. A run's folders are numbered from 1; an undo uses
-// the numbers of the folders it takes back.
+// whose run record is gone, and so is a folder record whose temporary path is
+// not its old path plus the temporary suffix, or whose new path lies in
+// another folder. A run's folders are numbered from 1; an undo uses the
+// numbers of the folders it takes back.
+//
+//   K2J1 TAB C TAB - TAB sum                                              the line before was cut short
+//
+// is written by the writer that finds the journal ending in a line without
+// its LF (a writer killed in the middle of a record).
 constexpr std::string_view kMagic = "K2J1";
 
 uint32_t Fnv1a(std::string_view bytes) {
@@ -89,16 +98,51 @@ std::vector<std::string_view> OpenSeal(std::string_view line) {
     return fields;
 }
 
-// Calls `each(line, fields)` for every whole, sealed line.
+// Calls `each(line, fields)` for every whole line; `fields` is empty when the
+// line is not sealed.
 template <typename Each>
-void ForEachRecord(const std::string& bytes, Each each) {
+void ForEachLine(const std::string& bytes, Each each) {
     size_t start = 0;
     for (size_t end = bytes.find('\n'); end != std::string::npos; end = bytes.find('\n', start)) {
         const std::string_view line(bytes.data() + start, end - start);
         start = end + 1;
-        const auto fields = OpenSeal(line);
-        if (!fields.empty()) each(line, fields);
+        each(line, OpenSeal(line));
     }
+}
+
+// Calls `each(line, fields)` for every whole, sealed line.
+template <typename Each>
+void ForEachRecord(const std::string& bytes, Each each) {
+    ForEachLine(bytes, [&](std::string_view line, const std::vector<std::string_view>& fields) {
+        if (!fields.empty()) each(line, fields);
+    });
+}
+
+bool HasDotPart(std::string_view path) {
+    for (size_t at = path.find("\\."); at != std::string_view::npos; at = path.find("\\.", at + 1)) {
+        const std::string_view rest = path.substr(at + 2);
+        if (rest.empty() || rest[0] == '\\' || (rest[0] == '.' && (rest.size() == 1 || rest[1] == '\\'))) return true;
+    }
+    return false;
+}
+
+// True when old, temporary and new path (UTF-8) are what a run of this
+// program writes: the temporary path is the old one plus the suffix, the new
+// one a sibling of the old one, all of them full paths without "." or "..".
+bool PlausibleMove(std::string_view old, std::string_view temp, std::string_view fresh) {
+    static const std::string suffix = Utf8(kTempSuffix);
+    if (temp.size() != old.size() + suffix.size() || temp.substr(0, old.size()) != old ||
+        temp.substr(old.size()) != suffix)
+        return false;
+    const bool full = (old.size() > 3 && old[1] == ':' && old[2] == '\\') || old.substr(0, 2) == "\\\\";
+    const size_t slash = old.rfind('\\');
+    if (!full || slash == std::string_view::npos || slash + 1 == old.size()) return false;
+    if (fresh.size() <= slash + 1 || fresh.substr(0, slash + 1) != old.substr(0, slash + 1) ||
+        fresh.find('\\', slash + 1) != std::string_view::npos)
+        return false;
+    for (std::string_view path : {old, fresh})
+        if (path.find('/') != std::string_view::npos || HasDotPart(path)) return false;
+    return true;
 }
 
 bool IsOutcome(char c) {
@@ -126,45 +170,69 @@ std::string DoneRecord(const std::string& run, uint32_t seq, JournalOutcome outc
                 "\t" + Utf8(where));
 }
 
-std::vector<JournalRun> ParseJournal(const std::string& bytes) {
+std::string CutRecord() {
+    return Seal(std::string(kMagic) + "\tC\t-");
+}
+
+std::vector<JournalRun> ParseJournal(const std::string& bytes, JournalDamage* damage) {
     std::vector<JournalRun> runs;
     std::map<std::string, size_t, std::less<>> runIndex;
     std::map<std::pair<size_t, uint32_t>, size_t> folderIndex;
-    ForEachRecord(bytes, [&](std::string_view, const std::vector<std::string_view>& f) {
+    // True when the record was taken in.
+    auto take = [&](const std::vector<std::string_view>& f) {
         const std::string_view type = f[1];
         if (type == "R" && f.size() == 7) {
             JournalRun run;
             run.id = std::string(f[2]);
-            if (runIndex.count(run.id) || run.id.empty() || f[3].size() != 1) return;
-            if (f[3][0] != 'R' && f[3][0] != 'U') return;
+            if (runIndex.count(run.id) || run.id.empty() || f[3].size() != 1) return false;
+            if (f[3][0] != 'R' && f[3][0] != 'U') return false;
             run.kind = static_cast<RunKind>(f[3][0]);
-            if (!ParseNumber(f[4], run.writer.pid) || !ParseNumber(f[5], run.writer.started)) return;
+            if (!ParseNumber(f[4], run.writer.pid) || !ParseNumber(f[5], run.writer.started)) return false;
             run.target = std::string(f[6]);
             runIndex.emplace(run.id, runs.size());
             runs.push_back(std::move(run));
-            return;
+            return true;
         }
         const auto owner = runIndex.find(f[2]);
         uint32_t seq = 0;
-        if (owner == runIndex.end() || f.size() < 4 || !ParseNumber(f[3], seq) || seq == 0) return;
+        if (owner == runIndex.end() || f.size() < 4 || !ParseNumber(f[3], seq) || seq == 0) return false;
         JournalRun& run = runs[owner->second];
         if (type == "F" && f.size() == 7) {
             JournalFolder folder;
             folder.seq = seq;
-            if (!Wide(f[4], folder.oldPath) || !Wide(f[5], folder.tempPath) || !Wide(f[6], folder.newPath)) return;
-            if (folder.oldPath.empty() || folder.tempPath.empty() || folder.newPath.empty()) return;
-            if (!folderIndex.emplace(std::make_pair(owner->second, seq), run.folders.size()).second) return;
+            if (!PlausibleMove(f[4], f[5], f[6])) return false;
+            if (!Wide(f[4], folder.oldPath) || !Wide(f[5], folder.tempPath) || !Wide(f[6], folder.newPath))
+                return false;
+            if (!folderIndex.emplace(std::make_pair(owner->second, seq), run.folders.size()).second) return false;
             run.folders.push_back(std::move(folder));
-        } else if (type == "D" && f.size() == 6) {
+            return true;
+        }
+        if (type == "D" && f.size() == 6) {
             const auto it = folderIndex.find({owner->second, seq});
-            if (it == folderIndex.end() || f[4].size() != 1 || !IsOutcome(f[4][0])) return;
+            if (it == folderIndex.end() || f[4].size() != 1 || !IsOutcome(f[4][0])) return false;
             JournalFolder& folder = run.folders[it->second];
             std::wstring where;
-            if (!Wide(f[5], where)) return;
+            if (!Wide(f[5], where)) return false;
             folder.outcome = static_cast<JournalOutcome>(f[4][0]);
             folder.where = std::move(where);
+            return true;
         }
+        return false;
+    };
+    JournalDamage found;
+    bool cutBefore = false;  // the line before was not sealed: cut short, unless no cut record follows
+    auto count = [&] {
+        ++found.lines;
+        found.runsBefore = runs.size();
+    };
+    ForEachLine(bytes, [&](std::string_view, const std::vector<std::string_view>& f) {
+        const bool cutRecord = !f.empty() && f[1] == "C";
+        if (cutBefore && !cutRecord) count();
+        cutBefore = f.empty();
+        if (!f.empty() && !cutRecord && !take(f)) count();
     });
+    if (cutBefore) count();
+    if (damage) *damage = found;
     return runs;
 }
 
@@ -173,6 +241,7 @@ namespace {
 // The runs in the order of their run records, and the folders of each that
 // are still open. Only names are read: no path is decoded.
 struct RunIndex {
+    bool implausible = false;  // some folder record no run of this program could have written
     std::vector<std::string_view> order;
     std::map<std::string_view, std::set<std::string_view>, std::less<>> open;
 };
@@ -184,7 +253,12 @@ RunIndex IndexRuns(const std::string& bytes) {
             index.order.push_back(f[2]);
             index.open[f[2]];
         } else if (const auto run = index.open.find(f[2]); run != index.open.end() && f.size() > 3) {
-            if (f[1] == "F") run->second.insert(f[3]);
+            if (f[1] == "F" && f.size() == 7) {
+                if (PlausibleMove(f[4], f[5], f[6]))
+                    run->second.insert(f[3]);
+                else
+                    index.implausible = true;
+            }
             if (f[1] == "D") run->second.erase(f[3]);
         }
     });
@@ -194,7 +268,9 @@ RunIndex IndexRuns(const std::string& bytes) {
 }  // namespace
 
 bool HasOpenFolders(const std::string& bytes) {
-    for (const auto& [run, folders] : IndexRuns(bytes).open)
+    const RunIndex index = IndexRuns(bytes);
+    if (index.implausible) return true;  // to be looked at and reported
+    for (const auto& [run, folders] : index.open)
         if (!folders.empty()) return true;
     return false;
 }
@@ -218,24 +294,39 @@ std::string TrimJournal(const std::string& bytes, size_t keep) {
     return result;
 }
 
-bool RenameJournal::BeginRun(RunKind kind, const std::string& target) {
-    EndRun();
-    // The new run makes the tenth: keep nine before it.
-    bool torn = false;
-    if (const auto bytes = store_.ReadAll()) {
-        const std::string trimmed = TrimJournal(*bytes, kJournalRuns - 1);
-        const bool replaced = trimmed.size() != bytes->size() && store_.Replace(trimmed);
-        torn = !replaced && !bytes->empty() && bytes->back() != '\n';
+bool RenameJournal::TakeTurn(std::optional<std::string>* bytes) {
+    failed_ = false;
+    if (!appending_) {
+        if (!store_.OpenForAppend()) return false;
+        appending_ = true;
     }
-    if (!store_.OpenForAppend()) return false;
-    appending_ = true;
+    auto read = store_.ReadAll();
+    // A line a killed writer left half-written is ended and marked first, so
+    // that the next record is not glued to it and the line is not taken for damage.
+    if (read && !read->empty() && read->back() != '\n') {
+        const std::string cut = "\n" + CutRecord();
+        if (store_.Append(cut)) *read += cut;
+    }
+    if (bytes) *bytes = std::move(read);
+    return true;
+}
+
+bool RenameJournal::BeginRun(RunKind kind, const std::string& target) {
+    recording_ = false;
+    // The journal is read, trimmed and swapped under the turn, so that no
+    // other copy's records are lost to a stale view.
+    std::optional<std::string> bytes;
+    if (!TakeTurn(&bytes)) return false;
+    if (bytes) {
+        // The new run makes the tenth: keep nine before it.
+        const std::string trimmed = TrimJournal(*bytes, kJournalRuns - 1);
+        if (trimmed.size() != bytes->size()) store_.Replace(trimmed);
+    }
     const ProcessStamp self = store_.Self();
     const uint64_t now = store_.Now();
     run_ = std::to_string(now) + "-" + std::to_string(self.pid);
     next_ = 0;
-    // A line a killed writer left half-written is ended first, so that the
-    // run record is not glued to it.
-    recording_ = store_.Append((torn ? "\n" : "") + RunRecord(run_, kind, self, target));
+    recording_ = store_.Append(RunRecord(run_, kind, self, target));
     if (!recording_) EndRun();
     return recording_;
 }
@@ -250,21 +341,19 @@ uint32_t RenameJournal::FolderBegin(const std::wstring& oldPath,
                                     const std::wstring& tempPath,
                                     const std::wstring& newPath,
                                     uint32_t seq) {
-    if (!recording_) return 0;
+    if (!recording_ || failed_) return 0;
     if (seq == 0) seq = ++next_;
-    store_.Append(FolderRecord(run_, seq, oldPath, tempPath, newPath));
-    return seq;
+    if (store_.Append(FolderRecord(run_, seq, oldPath, tempPath, newPath))) return seq;
+    failed_ = true;
+    return 0;
 }
 
 void RenameJournal::FolderEnd(uint32_t seq, JournalOutcome outcome, const std::wstring& where) {
-    if (recording_ && seq != 0) store_.Append(DoneRecord(run_, seq, outcome, where));
+    if (recording_ && seq != 0 && !store_.Append(DoneRecord(run_, seq, outcome, where))) failed_ = true;
 }
 
 void RenameJournal::Close(const std::string& run, uint32_t seq, JournalOutcome outcome, const std::wstring& where) {
-    if (!appending_) {
-        if (!store_.OpenForAppend()) return;
-        appending_ = true;
-    }
+    if (!appending_ && !TakeTurn()) return;
     store_.Append(DoneRecord(run, seq, outcome, where));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,9 +35,23 @@ struct JournalRun {
     std::vector<JournalFolder> folders;
 };
 
-// The runs a journal holds, oldest first; lines that make no sense are skipped.
-std::vector<JournalRun> ParseJournal(const std::string& bytes);
-// True when some folder record of the journal has no outcome.
+// The lines a reading of the journal skipped as damaged: not a sealed record,
+// a record of a run whose run record is gone, or a folder record that no run
+// of this program could have written. The line a killed writer left cut short
+// is not damage: the next writer marks it.
+struct JournalDamage {
+    size_t lines = 0;
+    // How many runs stand before the last damaged line.
+    size_t runsBefore = 0;
+    // True when some damaged line stands after the run record of run `index`.
+    bool After(size_t index) const { return lines > 0 && runsBefore > index; }
+};
+
+// The runs a journal holds, oldest first; lines that make no sense are skipped
+// (and counted in `damage` when given).
+std::vector<JournalRun> ParseJournal(const std::string& bytes, JournalDamage* damage = nullptr);
+// True when some folder record of the journal has no outcome, or is one that
+// no run of this program could have written.
 bool HasOpenFolders(const std::string& bytes);
 // The journal without the runs before the last `keep` ones; runs with folders
 // still open are kept whatever their age.
@@ -50,13 +65,16 @@ std::string FolderRecord(const std::string& run,
                          const std::wstring& tempPath,
                          const std::wstring& newPath);
 std::string DoneRecord(const std::string& run, uint32_t seq, JournalOutcome outcome, const std::wstring& where);
+// Written by the next writer after a line a killed writer left cut short.
+std::string CutRecord();
 
 // The runs whose records a journal keeps when a new run starts.
 inline constexpr size_t kJournalRuns = 10;
 
 // Records every rename of the program's runs, so that a run cut short can be
 // put right at the next start and the last run can be taken back. A journal
-// that cannot be written records nothing and never stops a run.
+// that cannot be written when a run starts records nothing and the run goes
+// on; a record that cannot be written during a run stops it (see Failed).
 class RenameJournal {
 public:
     explicit RenameJournal(IJournalStore& store) : store_(store) {}
@@ -64,13 +82,24 @@ public:
     RenameJournal& operator=(const RenameJournal&) = delete;
     ~RenameJournal() { EndRun(); }
 
-    // Starts a run: drops the oldest runs and writes the run's record. False
-    // when the journal cannot be written; the run then goes unrecorded.
+    // Takes the journal's turn: until EndRun no other copy of the program
+    // writes to it, and a line a killed writer left cut short is marked.
+    // `bytes` gets the journal as read under the turn. False when the journal
+    // cannot be written.
+    bool TakeTurn(std::optional<std::string>* bytes = nullptr);
+    // Starts a run under the turn (taken here unless held): drops the oldest
+    // runs and writes the run's record. False when the journal cannot be
+    // written; the run then goes unrecorded.
     bool BeginRun(RunKind kind, const std::string& target = {});
+    // Gives the turn up.
     void EndRun();
     bool Recording() const { return recording_; }
+    // True once a record of the current run could not be written: no folder
+    // is renamed after that, and the run is to stop.
+    bool Failed() const { return failed_; }
 
-    // Before the first rename of a folder; gives the folder's number in the run.
+    // Before the first rename of a folder; gives the folder's number in the
+    // run, or 0 when the record could not be written (see Failed).
     uint32_t FolderBegin(const std::wstring& oldPath,
                          const std::wstring& tempPath,
                          const std::wstring& newPath,
@@ -88,6 +117,7 @@ private:
     uint32_t next_ = 0;
     bool recording_ = false;
     bool appending_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace kelvaro

@@ -21,6 +21,13 @@ constexpr int16_t kUndoHeadLine = 21007;
 constexpr int16_t kNothingToUndoLine = 21008;
 constexpr int16_t kUndoGoneLine = 21009;
 constexpr int16_t kUndoTakenLine = 21010;
+constexpr int16_t kUnrecordedStopLine = 26001;
+constexpr int16_t kWaitingDriveLine = 26002;
+constexpr int16_t kDamagedUndoLine = 26003;
+constexpr int16_t kSkippedLine = 26004;
+constexpr int16_t kSkippedUnitLine = 26005;
+constexpr int16_t kLaterRunsLine = 26006;
+constexpr int16_t kUnreadableLine = 26007;
 
 // True when the entry `path` names is stored exactly under the last component of `spelled`.
 bool StoredAs(IFileSystem& fs, const std::wstring& path, const std::wstring& spelled) {
@@ -59,10 +66,47 @@ private:
     std::map<std::wstring, std::unordered_map<std::wstring, std::wstring>> parents_;
 };
 
-void Report(ILineSink& history, int16_t head, const std::vector<std::wstring>& paths) {
+void Report(ILineSink& history,
+            int16_t head,
+            const std::vector<std::wstring>& paths,
+            const std::map<size_t, std::wstring>& reasons = {}) {
     if (paths.empty()) return;
     history.ListInAdd(ResKelvaroText(head));
-    for (const auto& path : paths) history.ListInAdd(L"\u3000[ " + path + L" ]");
+    for (size_t i = 0; i < paths.size(); ++i) {
+        history.ListInAdd(L"\u3000[ " + paths[i] + L" ]");
+        if (const auto reason = reasons.find(i); reason != reasons.end()) history.ListInAdd(reason->second);
+    }
+}
+
+void ReportDamage(ILineSink& history, const JournalDamage& damage) {
+    if (damage.lines > 0)
+        history.ListInAdd(ResKelvaroText(kSkippedLine) + std::to_wstring(damage.lines) +
+                          ResKelvaroText(kSkippedUnitLine));
+}
+
+// The root of the drive or network share `path` lies on (C:\, \\server\share\).
+std::wstring VolumeRoot(const std::wstring& path) {
+    if (path.compare(0, 2, L"\\\\") == 0) {
+        const size_t server = path.find(L'\\', 2);
+        const size_t share = server == std::wstring::npos ? server : path.find(L'\\', server + 1);
+        return share == std::wstring::npos ? path + L"\\" : path.substr(0, share + 1);
+    }
+    return path.substr(0, 3);
+}
+
+// True when some folder of `runs` is open, its writer no longer runs and its drive is there.
+bool AnyToPutRight(IJournalStore& store, IFileSystem& fs, const std::vector<JournalRun>& runs) {
+    const ProcessStamp self = store.Self();
+    for (const JournalRun& run : runs) {
+        bool asked = false;
+        for (const JournalFolder& folder : run.folders) {
+            if (folder.outcome != JournalOutcome::Open) continue;
+            if (!asked && !(run.writer == self) && store.IsAlive(run.writer)) break;
+            asked = true;
+            if (fs.IsFolder(VolumeRoot(folder.oldPath))) return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -70,12 +114,20 @@ void Report(ILineSink& history, int16_t head, const std::vector<std::wstring>& p
 size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& history) {
     IJournalStore& store = journal.Store();
     const ProcessStamp self = store.Self();
-    std::vector<std::wstring> recovered, leftTemp, completed, lost;
+    std::vector<std::wstring> recovered, leftTemp, completed, lost, waiting;
+    std::map<size_t, std::wstring> leftTempWhy;  // the system's reason under a folder of leftTemp
     size_t looked = 0;
     // Every start comes here: a journal without open folders is not decoded.
-    const auto bytes = store.ReadAll();
+    auto bytes = store.ReadAll();
     if (!bytes || !HasOpenFolders(*bytes)) return 0;
-    for (const JournalRun& run : ParseJournal(*bytes)) {
+    JournalDamage damage;
+    auto runs = ParseJournal(*bytes, &damage);
+    // What a live copy is renaming is its own affair; what the others left is
+    // looked at under the turn, so that two copies starting together do not
+    // both put the same folder right.
+    if (std::optional<std::string> turn; AnyToPutRight(store, fs, runs) && journal.TakeTurn(&turn) && turn)
+        runs = ParseJournal(*turn, &damage);
+    for (const JournalRun& run : runs) {
         bool alive = false, asked = false;
         for (const JournalFolder& folder : run.folders) {
             if (folder.outcome != JournalOutcome::Open) continue;
@@ -84,18 +136,31 @@ size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& hi
                 alive = !(run.writer == self) && store.IsAlive(run.writer);
             }
             if (alive) break;
+            // A drive or share that is not there now may come back: the record stays open.
+            if (const std::wstring root = VolumeRoot(folder.oldPath); !fs.IsFolder(root)) {
+                if (std::find(waiting.begin(), waiting.end(), root) == waiting.end()) waiting.push_back(root);
+                continue;
+            }
             ++looked;
             auto close = [&](JournalOutcome outcome, const std::wstring& where) {
                 journal.Close(run.id, folder.seq, outcome, where);
             };
             if (fs.IsFolder(folder.tempPath)) {
-                if (!fs.EntryName(folder.oldPath) && fs.MoveDir(folder.tempPath, folder.oldPath) &&
-                    fs.IsFolder(folder.oldPath)) {
+                const bool taken = fs.EntryName(folder.oldPath).has_value();
+                const MoveResult back =
+                    taken ? MoveResult{ERROR_ALREADY_EXISTS} : fs.MoveDir(folder.tempPath, folder.oldPath);
+                if (back && StoredAs(fs, folder.oldPath, folder.oldPath)) {
                     close(JournalOutcome::Old, folder.oldPath);
                     recovered.push_back(folder.oldPath);
+                } else if (back) {
+                    close(JournalOutcome::Unknown, L"");  // the system stored another name
+                    lost.push_back(folder.oldPath);
                 } else {
-                    close(JournalOutcome::Temp, folder.tempPath);
                     leftTemp.push_back(folder.tempPath);
+                    if (taken)
+                        close(JournalOutcome::Temp, folder.tempPath);
+                    else  // refused by the system: the record stays open and the next start tries again
+                        leftTempWhy[leftTemp.size() - 1] = FailureReason(fs, back.error);
                 }
             } else if (StoredAs(fs, folder.oldPath, folder.oldPath)) {
                 close(JournalOutcome::Old, folder.oldPath);  // cut short before it was touched
@@ -110,9 +175,11 @@ size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& hi
     }
     journal.EndRun();
     Report(history, kRecoveredLine, recovered);
-    Report(history, kLeftTempLine, leftTemp);
+    Report(history, kLeftTempLine, leftTemp, leftTempWhy);
     Report(history, kCompletedLine, completed);
     Report(history, kLostLine, lost);
+    Report(history, kWaitingDriveLine, waiting);
+    ReportDamage(history, damage);
     return looked;
 }
 
@@ -129,7 +196,7 @@ UndoPlan PlanUndo(const std::vector<JournalRun>& runs) {
             if (undo.kind == RunKind::Undo && undo.target == run->id)
                 for (const auto& folder : undo.folders)
                     if (folder.outcome == JournalOutcome::New) restored.insert(folder.seq);
-        UndoPlan plan{run->id, {}};
+        UndoPlan plan{run->id, {}, static_cast<size_t>(runs.rend() - run) - 1};
         for (auto folder = renamed.rbegin(); folder != renamed.rend(); ++folder)
             if (!restored.count(folder->seq)) plan.folders.push_back(*folder);
         return plan;
@@ -145,12 +212,33 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
     ILineSink& history = services.history;
     RenameJournal* journal = services.journal;
     if (!journal) return 0;
-    const UndoPlan plan = PlanUndo(journal->Runs());
+    // Planned under the turn: no other copy's run slips in between.
+    std::optional<std::string> bytes;
+    if (!journal->TakeTurn(&bytes)) bytes = journal->Store().ReadAll();
+    if (!bytes) {
+        journal->EndRun();
+        history.ListInAdd(ResKelvaroText(kUnreadableLine));
+        return 0;
+    }
+    JournalDamage damage;
+    const std::vector<JournalRun> runs = ParseJournal(*bytes, &damage);
+    const UndoPlan plan = PlanUndo(runs);
+    // Only a run known to be the newest is taken back: damaged lines after it
+    // may be a newer run's records.
+    if (damage.lines > 0 && (plan.folders.empty() || damage.After(plan.index))) {
+        journal->EndRun();
+        history.ListInAdd(ResKelvaroText(kDamagedUndoLine));
+        ReportDamage(history, damage);
+        history.ListInAdd(ResKelvaroText(kLaterRunsLine));
+        return plan.folders.size();
+    }
     if (plan.folders.empty()) {
+        journal->EndRun();
         history.ListInAdd(ResKelvaroText(kNothingToUndoLine));
         return 0;
     }
     history.ListInAdd(ResKelvaroText(kUndoHeadLine));
+    ReportDamage(history, damage);
     RecordedRun recorded(journal, history, RunKind::Undo, plan.run);
     size_t notDone = 0;
     Listings listings(services.fs);
@@ -178,12 +266,17 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
         if (moved.result != MoveOutcome::Moved) {
             WriteMoveFailure(history, moved);
             ++notDone;
-            continue;
+        } else {
+            history.ListInAdd(ResKelvaroText(20003));
+            history.ListInAdd(L"\u3000[ " + LastPathName(folder.oldPath) + L" ]");
+            history.ListInAdd(ResKelvaroText(20004));
+            services.changed.ListInAdd(folder.oldPath);
         }
-        history.ListInAdd(ResKelvaroText(20003));
-        history.ListInAdd(L"\u3000[ " + LastPathName(folder.oldPath) + L" ]");
-        history.ListInAdd(ResKelvaroText(20004));
-        services.changed.ListInAdd(folder.oldPath);
+        if (journal->Failed()) {
+            history.ListInAdd(ResKelvaroText(kUnrecordedStopLine));
+            notDone += static_cast<size_t>(&plan.folders.back() - &folder);
+            break;
+        }
     }
     return notDone;
 }

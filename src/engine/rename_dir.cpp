@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "engine/catalog.h"
 #include "engine/folder_rules.h"
 #include "engine/path_text.h"
@@ -17,7 +19,10 @@ constexpr int16_t kRenamedToLine = 20004;
 constexpr int16_t kEightLongNameLine = 20005;
 constexpr int16_t kUnrecordedLine = 21000;
 constexpr int16_t kWhereUnknownLine = 21001;
+constexpr int16_t kNotRecordedLine = 26000;
 constexpr int16_t kNoShortNameLine = 27000;
+constexpr int16_t kStoredOtherLine = 26050;
+constexpr int16_t kErrorNumberLine = 26051;
 
 // True when `inner` is `outer` or lies below it (case-insensitive).
 bool IsSameOrBelow(const std::wstring& inner, const std::wstring& outer) {
@@ -49,10 +54,15 @@ private:
 };
 
 // Where a rename that reported success put the folder, when not under `asked`:
-// the temporary name still, or a sibling whose name the system shortened.
-std::wstring FindMisplaced(IFileSystem& fs, const std::wstring& temp, const std::wstring& asked) {
+// the temporary name still, the entry a lookup of `asked` found, or a sibling
+// whose name the system shortened (a lookup of the long name may find nothing).
+std::wstring FindMisplaced(IFileSystem& fs,
+                           const std::wstring& temp,
+                           const std::wstring& asked,
+                           const std::optional<std::wstring>& found) {
     if (fs.IsFolder(temp)) return temp;
     const std::wstring parent = ParentWithSeparator(asked);
+    if (found) return parent + *found;
     const std::wstring wanted = UpperCaseName(LastPathName(asked));
     std::wstring best;
     for (const auto& name : fs.SubFolders(parent)) {
@@ -65,33 +75,68 @@ std::wstring FindMisplaced(IFileSystem& fs, const std::wstring& temp, const std:
 
 }  // namespace
 
+std::wstring FailureReason(IFileSystem& fs, uint32_t error) {
+    const std::wstring text = fs.ErrorText(error);
+    if (!text.empty()) return L"\u3000" + text;
+    return ResKelvaroText(kErrorNumberLine) + std::to_wstring(error);
+}
+
 MoveOutcome MoveThroughTemp(IFileSystem& fs,
                             RenameJournal* journal,
                             const std::wstring& path,
                             const std::wstring& newPath,
                             uint32_t seq) {
     const std::wstring temp = path + kTempSuffix;
-    if (journal) seq = journal->FolderBegin(path, temp, newPath, seq);
+    if (journal) {
+        seq = journal->FolderBegin(path, temp, newPath, seq);
+        // A folder whose move could not be recorded is not moved: a cut now would lose it.
+        if (journal->Failed()) return MoveOutcome{MoveOutcome::Unrecorded, L"", {}};
+    }
+    MoveOutcome outcome;
     auto end = [&](MoveOutcome::Result result, JournalOutcome recorded, const std::wstring& where) {
-        if (journal) journal->FolderEnd(seq, recorded, where);
-        return MoveOutcome{result, result == MoveOutcome::Moved || result == MoveOutcome::Refused ? L"" : where};
+        // Left under the temporary name, the record stays open for recovery.
+        if (journal && result != MoveOutcome::LeftTemp) journal->FolderEnd(seq, recorded, where);
+        outcome.result = result;
+        if (result == MoveOutcome::LeftTemp || result == MoveOutcome::Misplaced) outcome.where = where;
+        return outcome;
     };
-    if (!fs.MoveDir(path, temp)) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
-    if (!fs.MoveDir(temp, newPath)) {
-        if (fs.MoveDir(temp, path)) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+    auto refused = [&](const MoveResult& move) {
+        std::wstring reason = FailureReason(fs, move.error);
+        if (outcome.reasons.empty() || outcome.reasons.back() != reason) outcome.reasons.push_back(std::move(reason));
+    };
+    auto storedAs = [&](const std::wstring& asked, const std::optional<std::wstring>& name) {
+        return name && *name == LastPathName(asked);
+    };
+
+    if (const MoveResult first = fs.MoveDir(path, temp); !first) {
+        refused(first);
+        return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+    }
+    if (const MoveResult second = fs.MoveDir(temp, newPath); !second) {
+        refused(second);
+        const MoveResult back = fs.MoveDir(temp, path);
+        if (back) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+        refused(back);
         return end(MoveOutcome::LeftTemp, JournalOutcome::Temp, temp);
     }
-    if (fs.IsFolder(newPath)) return end(MoveOutcome::Moved, JournalOutcome::New, newPath);
-    // The system said yes but stored something else: put the folder back.
-    const std::wstring where = FindMisplaced(fs, temp, newPath);
+    // The name the system stored, character for character.
+    const auto stored = fs.EntryName(newPath);
+    if (storedAs(newPath, stored)) return end(MoveOutcome::Moved, JournalOutcome::New, newPath);
+    outcome.reasons.push_back(ResKelvaroText(kStoredOtherLine));
+    const std::wstring where = FindMisplaced(fs, temp, newPath, stored);
     if (where.empty()) return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
-    if (fs.MoveDir(where, path) && fs.IsFolder(path)) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+    if (where != temp && storedAs(path, stored)) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+    const MoveResult back = fs.MoveDir(where, path);
+    if (back) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+    refused(back);
     return end(MoveOutcome::Misplaced, JournalOutcome::Elsewhere, where);
 }
 
 void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome) {
     history.ListInAdd(ResKelvaroText(kFailedLine));
-    if (outcome.result == MoveOutcome::Refused) return;
+    for (const auto& reason : outcome.reasons) history.ListInAdd(reason);
+    if (outcome.result == MoveOutcome::Unrecorded) history.ListInAdd(ResKelvaroText(kNotRecordedLine));
+    if (outcome.result == MoveOutcome::Refused || outcome.result == MoveOutcome::Unrecorded) return;
     if (outcome.where.empty())
         history.ListInAdd(ResKelvaroText(kWhereUnknownLine));
     else

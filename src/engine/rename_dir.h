@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/folder_rules.h"
 #include "engine/journal.h"
@@ -33,13 +34,21 @@ struct MoveOutcome {
         Refused,    // under the old name: a rename was refused, or the folder was put back
         LeftTemp,   // under the temporary name: the rename back was refused too
         Misplaced,  // the system stored another name than asked and it could not be put back
+        // Untouched: the journal could not record the move beforehand.
+        Unrecorded,
     } result = Refused;
     std::wstring where;  // for LeftTemp and Misplaced: where the folder is (empty when unknown)
+    // Why, as history lines under the failure line: the system's message for
+    // each refused rename, or that the system stored another name.
+    std::vector<std::wstring> reasons;
 };
 
 // Moves `path` to `newPath` through the temporary sibling, journaling the move
-// (under the number `seq` when given), and confirms that the folder is there
-// under the new path afterwards.
+// (under the number `seq` when given), and reads back the name the system
+// stored: anything but the new name exactly (a name cut short, a case the
+// system kept, another spelling) puts the folder back. A folder left under
+// its temporary name keeps its journal record open, so that recovery at the
+// next start tries again.
 MoveOutcome MoveThroughTemp(IFileSystem& fs,
                             RenameJournal* journal,
                             const std::wstring& path,
@@ -48,6 +57,10 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
 
 // The history lines after a move that did not end under the new name.
 void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome);
+
+// The history line that says why a rename was refused: the system's message
+// for `error`, or its number when the system has no words for it.
+std::wstring FailureReason(IFileSystem& fs, uint32_t error);
 
 // A run in the journal, from construction to destruction. When the journal
 // cannot be written the history says once that the run cannot be taken back.

@@ -70,7 +70,7 @@ public:
         return *parent.shortPath + (parent.shortPath->back() == L'\\' ? L"" : L"\\") + it->second;
     }
 
-    bool MoveDir(const std::wstring&, const std::wstring&) override { return false; }
+    MoveResult MoveDir(const std::wstring&, const std::wstring&) override { return {ERROR_ACCESS_DENIED}; }
     bool IsFolder(const std::wstring& path) override { return fs_.IsFolder(path); }
     std::wstring CurrentDir() override { return fs_.CurrentDir(); }
     bool SetCurrentDir(const std::wstring&) override { return false; }

@@ -19,7 +19,8 @@ void RunDriver::Start() {
 }
 
 void RunDriver::Finish() {
-    state_.history.ListInAdd(ResAllText(state_.blnCancel ? 30 : 31));
+    const bool stopped = state_.blnCancel || (journal_ && journal_->Failed());
+    state_.history.ListInAdd(ResAllText(stopped ? 30 : 31));
     state_.blnCancel = false;
     view_.SetRunning(false);
     running_ = false;
@@ -45,10 +46,15 @@ void RunDriver::Run(int16_t mode) {
             if (state_.blnCancel) break;
             const std::wstring path = targets.Text(j);
             changed_.Clear();
-            if (renamer_(path, mode) != kRenameDone) continue;
-            targets.SetSelected(j, false);
-            if (!changed_.Last().empty() && changed_.Last() != path)
+            const bool done = renamer_(path, mode) == kRenameDone;
+            if (done) targets.SetSelected(j, false);
+            if (done && !changed_.Last().empty() && changed_.Last() != path)
                 targets.FollowRenamed(j + 1, path, changed_.Last());
+            // A record that cannot be written ends the run: the rest stays in the list.
+            if (journal_ && journal_->Failed()) {
+                state_.history.ListInAdd(ResKelvaroText(26001));
+                break;
+            }
         }
     }
 

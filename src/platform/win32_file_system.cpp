@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <string_view>
+#include <vector>
 
 #include "platform/unique_handle.h"
 
@@ -26,15 +28,82 @@ std::wstring QueryText(Query query) {
     return {};
 }
 
+// True when the system takes `path` for a device (NUL, COM1, nul.txt...): its
+// own rule, which differs between versions of Windows, and under Wine, which
+// answers attribute queries and lookups for such names as if a file were there.
+bool IsDeviceName(const std::wstring& path) {
+    using Query = ULONG(NTAPI*)(PCWSTR);
+    static const Query query = [] {
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        return ntdll ? reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlIsDosDeviceName_U")))
+                     : nullptr;
+    }();
+    return query && !path.empty() && query(path.c_str()) != 0;
+}
+
+// Errors of a folder that something holds open: an editor, Explorer, the
+// indexer or a virus scanner usually lets go within a second or two.
+bool InUse(DWORD error) {
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// One try: opens the folder itself, makes sure it is one, and renames that
+// very object, so that a file or device that took its name is never moved.
+DWORD RenameFolder(const std::wstring& from, const std::wstring& to) {
+    if (IsDeviceName(from)) return ERROR_PATH_NOT_FOUND;
+    UniqueFileHandle folder(CreateFileW(from.c_str(), DELETE | SYNCHRONIZE | FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!folder) return GetLastError();
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(folder.get(), FileBasicInfo, &basic, sizeof(basic)) ||
+        !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return ERROR_PATH_NOT_FOUND;
+    const size_t nameBytes = to.size() * sizeof(wchar_t);
+    std::vector<std::byte> buffer(
+        std::max(sizeof(FILE_RENAME_INFO), offsetof(FILE_RENAME_INFO, FileName) + nameBytes + sizeof(wchar_t)));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::copy(to.begin(), to.end(), rename->FileName);
+    if (!SetFileInformationByHandle(folder.get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())))
+        return GetLastError();
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
-bool Win32FileSystem::MoveDir(const std::wstring& from, const std::wstring& to) {
-    if (from.empty() || to.empty()) return false;
-    return MoveFileW(from.c_str(), to.c_str()) != FALSE;
+MoveResult Win32FileSystem::MoveDir(const std::wstring& from, const std::wstring& to) {
+    if (from.empty() || to.empty()) return {ERROR_INVALID_NAME};
+    DWORD error = RenameFolder(from, to);
+    for (const unsigned pause : kInUsePauses) {
+        if (!InUse(error)) break;
+        if (!pause_)
+            Sleep(pause);
+        else if (!pause_(pause))
+            break;
+        error = RenameFolder(from, to);
+    }
+    return {error};
+}
+
+std::wstring Win32FileSystem::ErrorText(uint32_t error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
+    LocalFree(buffer);
+    // One line: the message's own line breaks become blanks, the last ones go.
+    for (auto& c : text)
+        if (c == L'\r' || c == L'\n') c = L' ';
+    while (!text.empty() && (text.back() == L' ' || text.back() == L'\u3000')) text.pop_back();
+    return text;
 }
 
 bool Win32FileSystem::IsFolder(const std::wstring& path) {
-    if (path.empty()) return false;
+    if (path.empty() || IsDeviceName(path)) return false;
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
@@ -44,10 +113,11 @@ std::wstring Win32FileSystem::CurrentDir() {
 }
 
 bool Win32FileSystem::SetCurrentDir(const std::wstring& path) {
-    return !path.empty() && SetCurrentDirectoryW(path.c_str()) != FALSE;
+    return !path.empty() && !IsDeviceName(path) && SetCurrentDirectoryW(path.c_str()) != FALSE;
 }
 
 std::optional<std::wstring> Win32FileSystem::EntryName(const std::wstring& path) {
+    if (IsDeviceName(path)) return std::nullopt;
     WIN32_FIND_DATAW data{};
     UniqueFindHandle find(FindFirstFileW(path.c_str(), &data));
     if (!find) return std::nullopt;

@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include "platform/process_setup.h"
 #include "ports/file_system.h"
 
@@ -6,7 +8,13 @@ namespace kelvaro {
 
 class Win32FileSystem : public IFileSystem {
 public:
-    bool MoveDir(const std::wstring& from, const std::wstring& to) override;
+    // Waits `ms` milliseconds before a folder in use is tried again; false
+    // stops waiting and the rename gives up. Sleeps unless told otherwise.
+    using RetryPause = std::function<bool(unsigned ms)>;
+    void SetRetryPause(RetryPause pause) { pause_ = std::move(pause); }
+
+    MoveResult MoveDir(const std::wstring& from, const std::wstring& to) override;
+    std::wstring ErrorText(uint32_t error) override;
     bool IsFolder(const std::wstring& path) override;
     std::wstring CurrentDir() override;
     bool SetCurrentDir(const std::wstring& path) override;
@@ -27,6 +35,13 @@ public:
     // Under Wine the folders lie on a Linux file system (Z: is its root, C: a
     // folder of it), which stores a name as at most 255 UTF-8 bytes.
     bool utf8Names = RunningUnderWine();
+
+    // The pauses between the tries of a rename that meets a folder in use:
+    // growing, about two seconds in all.
+    static constexpr unsigned kInUsePauses[] = {50, 100, 200, 300, 400, 450, 500};
+
+private:
+    RetryPause pause_;
 };
 
 }  // namespace kelvaro

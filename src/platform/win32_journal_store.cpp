@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
 namespace kelvaro {
 namespace {
 
@@ -22,6 +24,13 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 }
 
 }  // namespace
+
+Win32JournalStore::Win32JournalStore(std::wstring path) : path_(std::move(path)) {
+    // A journal on a full disk, for the tests of the program: the size the
+    // journal may not pass, in bytes.
+    wchar_t limit[24] = {};
+    if (GetEnvironmentVariableW(L"KELVARO2_JOURNAL_LIMIT", limit, 24) > 0) limit_ = wcstoull(limit, nullptr, 10);
+}
 
 std::optional<std::string> Win32JournalStore::ReadAll() {
     if (path_.empty()) return std::nullopt;
@@ -45,43 +54,73 @@ std::optional<std::string> Win32JournalStore::ReadAll() {
 
 bool Win32JournalStore::Replace(const std::string& bytes) {
     if (path_.empty()) return false;
-    // No sharing: while another copy of the program has the journal open for
-    // its run, the journal stays as it is.
-    UniqueFileHandle file(CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    return SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == 0 && WriteAll(file.get(), bytes) &&
-           SetEndOfFile(file.get());
+    // Written beside the journal and swapped in whole: a reader sees the old
+    // journal or the new one, never a mixture, and a cut leaves the old one.
+    const std::wstring fresh = path_ + L".new";
+    {
+        UniqueFileHandle file(
+            CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
+        if (!WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) {
+            file.reset();
+            DeleteFileW(fresh.c_str());
+            return false;
+        }
+    }
+    const bool appending = static_cast<bool>(append_);
+    append_.reset();
+    const bool swapped =
+        MoveFileExW(fresh.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (!swapped) DeleteFileW(fresh.c_str());  // a reader has it open: trimmed another time
+    if (appending) OpenJournal();
+    return swapped;
+}
+
+bool Win32JournalStore::OpenJournal() {
+    append_.reset(CreateFileW(path_.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(append_);
 }
 
 bool Win32JournalStore::OpenForAppend() {
     if (path_.empty()) return false;
+    CloseAppend();
     const size_t slash = path_.rfind(L'\\');
     if (slash != std::wstring::npos) CreateDirectoryW(path_.substr(0, slash).c_str(), nullptr);
-    // Read access too: Windows locks a range only for a handle that may read or write.
-    append_.reset(CreateFileW(path_.c_str(), GENERIC_READ | FILE_APPEND_DATA | SYNCHRONIZE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!append_) return false;
     // Windows appends each write whole, but Wine finds the end and writes
-    // there in two steps, so two copies of the program appending at the same
-    // moment could overwrite each other's records. The copy that is recording
-    // holds a lock on a byte far beyond any journal's end until it closes the
-    // journal: the runs of two copies take turns. A copy that does not get
-    // the turn within two minutes records all the same.
-    OVERLAPPED turn{};
-    turn.Offset = 0xFFFFFFFE;
-    turn.OffsetHigh = 0x7FFFFFFF;
-    for (int attempt = 0; attempt < 2400; ++attempt) {
-        if (LockFileEx(append_.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn)) break;
-        if (GetLastError() != ERROR_LOCK_VIOLATION && GetLastError() != ERROR_IO_PENDING) break;
-        Sleep(50);
+    // there in two steps, and a trim swaps the journal file: the copies of
+    // the program take turns, by a lock on a file of its own beside the
+    // journal (the journal file itself is swapped). The turn is held from
+    // the first record of a run to the last. A copy that does not get the
+    // turn within two minutes records all the same.
+    turn_.reset(CreateFileW((path_ + L".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (turn_) {
+        OVERLAPPED turn{};
+        for (int attempt = 0; attempt < 2400; ++attempt) {
+            if (LockFileEx(turn_.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn)) break;
+            if (GetLastError() != ERROR_LOCK_VIOLATION && GetLastError() != ERROR_IO_PENDING) break;
+            Sleep(50);
+        }
     }
-    return true;
+    return OpenJournal();
+}
+
+void Win32JournalStore::CloseAppend() {
+    append_.reset();
+    turn_.reset();  // closing gives the turn up
 }
 
 bool Win32JournalStore::Append(const std::string& bytes) {
-    return append_ && WriteAll(append_.get(), bytes);
+    if (!append_) return false;
+    if (limit_ != 0) {
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(append_.get(), &size) || static_cast<uint64_t>(size.QuadPart) + bytes.size() > limit_)
+            return false;
+    }
+    return WriteAll(append_.get(), bytes);
 }
 
 ProcessStamp Win32JournalStore::Self() {

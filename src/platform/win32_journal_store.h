@@ -8,24 +8,29 @@ namespace kelvaro {
 
 // The journal as a file, shared by every running copy of the program: records
 // are appended in one write each to a file opened for shared appending, and
-// the copies that record take turns (see OpenForAppend).
+// the copies that record take turns (see OpenForAppend). A trimmed journal is
+// written beside the file and swapped in whole.
 class Win32JournalStore : public IJournalStore {
 public:
     // The journal at `path`; its folder is created when the first record is written.
-    explicit Win32JournalStore(std::wstring path) : path_(std::move(path)) {}
+    explicit Win32JournalStore(std::wstring path);
 
     std::optional<std::string> ReadAll() override;
     bool Replace(const std::string& bytes) override;
     bool OpenForAppend() override;
     bool Append(const std::string& bytes) override;
-    void CloseAppend() override { append_.reset(); }  // closing gives the turn up
+    void CloseAppend() override;
     ProcessStamp Self() override;
     bool IsAlive(const ProcessStamp& writer) override;
     uint64_t Now() override;
 
 private:
+    bool OpenJournal();
+
     std::wstring path_;
-    UniqueFileHandle append_;
+    UniqueFileHandle turn_;    // the lock file beside the journal, locked while the turn is ours
+    UniqueFileHandle append_;  // the journal, opened for appending
+    uint64_t limit_ = 0;       // the size the journal may not pass; 0: none
 };
 
 }  // namespace kelvaro

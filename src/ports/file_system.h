@@ -23,16 +23,29 @@ struct DiskFreeInfo {
     uint64_t freeBytes = 0;
 };
 
-// One entry of a folder listing: its name, and its short (8.3) name, empty
-// when the name is its own short form or the volume keeps none.
+// How a rename ended: the system's error code, 0 when the rename was done.
+struct MoveResult {
+    uint32_t error = 0;
+    explicit operator bool() const { return error == 0; }
+};
+
 // Everything the program asks of the disk. One Win32 implementation; tests
 // substitute fakes that refuse on demand.
 class IFileSystem {
 public:
     virtual ~IFileSystem() = default;
-    // Renames a folder; fails when `from` is missing or `to` exists.
-    virtual bool MoveDir(const std::wstring& from, const std::wstring& to) = 0;
+    // Renames the folder `from`; fails when no folder answers to `from` (a file
+    // or a device is never renamed) or when `to` exists. A folder in use is
+    // tried again for a moment before the rename gives up.
+    virtual MoveResult MoveDir(const std::wstring& from, const std::wstring& to) = 0;
+    // The system's own words for an error code, in the user's language; empty
+    // when it has none.
+    virtual std::wstring ErrorText(uint32_t error) {
+        (void)error;
+        return {};
+    }
     // True when a folder answers to `path`: one attribute query, no listing.
+    // A device name (NUL, COM1, nul.txt...) never names a folder.
     virtual bool IsFolder(const std::wstring& path) = 0;
     virtual std::wstring CurrentDir() = 0;
     virtual bool SetCurrentDir(const std::wstring& path) = 0;

@@ -121,4 +121,18 @@ UINT TrackContextMenu(HWND owner, HMENU popup, LPARAM point) {
     return id;
 }
 
+TwipsRect WindowRectTwips(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    const UINT dpi = WindowDpi(window);
+    return {PixelsToTwips(r.left, dpi), PixelsToTwips(r.top, dpi), PixelsToTwips(r.right - r.left, dpi),
+            PixelsToTwips(r.bottom - r.top, dpi)};
+}
+
+int16_t ShowStateOf(HWND window) {
+    if (IsIconic(window)) return 1;
+    if (IsZoomed(window)) return 2;
+    return 0;
+}
+
 }  // namespace kelvaro

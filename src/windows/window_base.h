@@ -37,6 +37,10 @@ ScreenTwips ScreenTwipsNow();
 // Places a control within its parent, in twips at the control's DPI.
 void MoveTwips(HWND control, double left, double top, double width, double height);
 double HeightTwips(HWND control);
+// A top-level window's place on the screen, in twips at its DPI.
+TwipsRect WindowRectTwips(HWND window);
+// 0 for a window shown normally, 1 minimised, 2 maximised.
+int16_t ShowStateOf(HWND window);
 // The size in pixels of `text` (or, when empty, of one line) in the font of `control`.
 SIZE TextSize(HWND control, const std::wstring& text);
 // Opens `popup` at the point of a WM_CONTEXTMENU (the cursor for the keyboard)

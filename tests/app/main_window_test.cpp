@@ -136,8 +136,8 @@ TEST_F(MainWindowTest, RunOverThreeFoldersWhereTheSecondIsRefused) {
     Click(window->ExeButton(0));
     EXPECT_EQ(ListLines(window->History().List()),
               (Lines{L"[ C:\\Data\\one ]", L"　フォルダ名を", L"　[ ONE ]", L"　に変更しました", L"[ C:\\Data\\two ]",
-                     L"　フォルダ名を変更できませんでした", L"[ C:\\Data\\three ]", L"　フォルダ名を", L"　[ THREE ]",
-                     L"　に変更しました", L"全て終了しました"}));
+                     L"　フォルダ名を変更できませんでした", L"　error 5", L"[ C:\\Data\\three ]", L"　フォルダ名を",
+                     L"　[ THREE ]", L"　に変更しました", L"全て終了しました"}));
     EXPECT_EQ(ListLines(window->Targets().List()), Lines{L"C:\\Data\\two"});
     EXPECT_EQ(SendMessageW(window->Targets().List(), LB_GETSEL, 0, 0), 0);
     EXPECT_EQ(ListLines(window->Changed().List()), (Lines{L"C:\\Data\\ONE", L"C:\\Data\\THREE"}));
@@ -145,7 +145,7 @@ TEST_F(MainWindowTest, RunOverThreeFoldersWhereTheSecondIsRefused) {
     EXPECT_FALSE(IsWindowEnabled(window->CancelButton()));
     for (ChildWindow* child : window->Children()) EXPECT_TRUE(IsWindowEnabled(child->Handle()));
     // The newest history line is the current one.
-    EXPECT_EQ(SendMessageW(window->History().List(), LB_GETCURSEL, 0, 0), 10);
+    EXPECT_EQ(SendMessageW(window->History().List(), LB_GETCURSEL, 0, 0), 11);
 }
 
 TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
@@ -179,6 +179,20 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
     EXPECT_TRUE(ModeButtonsEnabled());
     for (ChildWindow* child : window->Children())
         EXPECT_FALSE(GetMenuState(child->Menu(), 0, MF_BYPOSITION) & MF_GRAYED);
+}
+
+TEST_F(MainWindowTest, CancelEndsTheWaitForAFolderInUse) {
+    Open();
+    AddTargets({L"C:\\D\\a", L"C:\\D\\b"});
+    fs.allowMove = [&](const std::wstring&, const std::wstring&) {
+        PostMessageW(window->CancelButton(), BM_CLICK, 0, 0);
+        const ULONGLONG start = GetTickCount64();
+        EXPECT_FALSE(window->PauseForRetry(5000));
+        EXPECT_LT(GetTickCount64() - start, 1000u);
+        return false;
+    };
+    Click(window->ExeButton(0));
+    EXPECT_EQ(ListLines(window->Targets().List()), (Lines{L"C:\\D\\a", L"C:\\D\\b"}));
 }
 
 TEST_F(MainWindowTest, AllDoneLeavesTheModeButtonsOff) {

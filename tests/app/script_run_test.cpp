@@ -8,6 +8,7 @@
 #include "app/script_names.h"
 #include "fakes/fake_console.h"
 #include "fakes/fake_file_system.h"
+#include "fakes/fake_journal_store.h"
 #include "fakes/fake_services.h"
 #include "fakes/fake_settings_store.h"
 #include "settings/app_settings.h"
@@ -94,7 +95,7 @@ protected:
     int Run(const std::wstring& line) {
         const ScriptCommand command = ParseScriptCommand(line);
         EXPECT_TRUE(command.script);
-        ScriptServices services{store, fs, clipboard, console, &stop, nullptr, {L"C:\\Own\\"}};
+        ScriptServices services{store, fs, clipboard, console, &stop, journal, {L"C:\\Own\\"}};
         return RunScript(command, services);
     }
 
@@ -103,6 +104,7 @@ protected:
     FakeClipboard clipboard;
     FakeConsole console;
     std::atomic<bool> stop{false};
+    RenameJournal* journal = nullptr;
 };
 
 TEST_F(ScriptRunTest, RenamesByTheGivenModeAndEchoesTheHistory) {
@@ -152,6 +154,22 @@ TEST_F(ScriptRunTest, DryRunPrintsOneVerdictPerFolderAndTouchesNothing) {
                      L"変更します\tC:\\Work\\lower\tC:\\Work\\LOWER", L"予定を表示しました（何も変更していません）"}));
     EXPECT_EQ(clipboard.calls, 0);
     EXPECT_FALSE(fs.written[L"C:\\dry.log"].empty());
+}
+
+// A dry run moves nothing, also what an interrupted run left under its temporary name.
+TEST_F(ScriptRunTest, DryRunLeavesAnInterruptedRunAsItIs) {
+    const std::wstring temp = L"C:\\Work\\cut.Tmp\u3077\u3088\u3080";
+    fs.AddDir(temp);
+    testing::FakeJournalStore journalStore;
+    journalStore.bytes =
+        RunRecord("cut", RunKind::Run, {9, 1}, "") + FolderRecord("cut", 1, L"C:\\Work\\cut", temp, L"C:\\Work\\CUT");
+    const std::string before = journalStore.bytes;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
+    EXPECT_EQ(Run(L"/DRYRUN /MODE:0 \"C:\\Work\\my photos\""), kExitAllDone);
+    EXPECT_EQ(fs.moves, 0);
+    EXPECT_TRUE(fs.Exists(temp));
+    EXPECT_EQ(journalStore.bytes, before);
 }
 
 TEST_F(ScriptRunTest, ListFilesJoinTheCommandLineNames) {

@@ -113,8 +113,9 @@ TEST_F(StartupTest, AutomaticRunTriesEveryEntryOnceAndNeverLosesAFolder) {
     EXPECT_EQ(Start(L"C:\\Data\\ＤＡＴＡ C:\\Data\\ＡＢＣ．"), StartupOutcome::Exit);
     EXPECT_TRUE(fs.Exists(L"C:\\Data\\ＤＡＴＡ"));
     EXPECT_EQ(fs.Stored(L"C:\\Data\\ＡＢＣ．"), L"C:\\Data\\ＡＢＣ．");
-    EXPECT_EQ(state.history.Count(), 5u);
-    EXPECT_EQ(state.history.Line(4), L"全て終了しました");
+    EXPECT_EQ(state.history.Count(), 6u);
+    EXPECT_EQ(state.history.Line(2), L"　error 183");  // the sibling DATA
+    EXPECT_EQ(state.history.Line(5), L"全て終了しました");
 }
 
 TEST_F(StartupTest, AutomaticRunFindsAFolderBelowARenamedOneUnderItsNewName) {

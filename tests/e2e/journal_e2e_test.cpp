@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "e2e/e2e_support.h"
@@ -18,12 +19,50 @@ std::string ReadShared(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
-    std::string bytes(1 << 20, '\0');
+    std::string bytes;
+    char buffer[65536];
     DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read) bytes.append(buffer, read);
     CloseHandle(file);
-    bytes.resize(read);
     return bytes;
+}
+
+void WriteWhole(const std::wstring& path, const std::string& bytes) {
+    CreateDirectoryW(path.substr(0, path.rfind(L'\\')).c_str(), nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::wstring FromCodePage932(const std::string& bytes) {
+    if (bytes.empty()) return {};
+    const int length = MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+    return text;
+}
+
+// Runs Kelvaro2.com with `arguments` and its output going to `out`; gives its exit code.
+DWORD RunConsole(const std::wstring& arguments, const std::wstring& out) {
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE file = CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = file;
+    PROCESS_INFORMATION info{};
+    const std::wstring exe = ProgramPath();
+    std::wstring commandLine = L"\"" + exe.substr(0, exe.size() - 4) + L".com\" " + arguments;
+    DWORD code = 0xFFFFFFFF;
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+        if (WaitForSingleObject(info.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 99);
+        GetExitCodeProcess(info.hProcess, &code);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+    CloseHandle(file);
+    return code;
 }
 
 size_t Count(const std::string& text, const std::string& what) {
@@ -153,6 +192,104 @@ TEST_F(JournalEndToEnd, TwoCopiesAtOnceKeepTheirRecordsWhole) {
         for (const auto& folder : run.folders) EXPECT_EQ(folder.outcome, JournalOutcome::New) << run.id;
     }
     EXPECT_EQ(dir.Listing().find(L'c'), std::wstring::npos);  // every folder upper case
+}
+
+// Two copies starting together against a journal of ten runs of 1000
+// folders: every start trims it, and neither copy's records are lost.
+TEST_F(JournalEndToEnd, TwoCopiesStartingOnAFullJournalLoseNoRecord) {
+    std::string full;
+    for (int run = 0; run < 10; ++run) {
+        const std::string id = "old" + std::to_string(run);
+        full += RunRecord(id, RunKind::Run, {1, 1}, "");
+        for (uint32_t i = 1; i <= 1000; ++i) {
+            const std::wstring old = dir.Path() + L"\\gone" + std::to_wstring(i);
+            full += FolderRecord(id, i, old, old + L".Tmp\u3077\u3088\u3080", old + L"X") +
+                    DoneRecord(id, i, JournalOutcome::New, old + L"X");
+        }
+    }
+    WriteWhole(JournalPath(), full);
+    for (int round = 0; round < 3; ++round) {
+        std::wstring names[2];
+        for (int copy = 0; copy < 2; ++copy)
+            for (int i = 0; i < 20; ++i)
+                names[copy] += dir.MakeDir(L"r" + std::to_wstring(round) + L"c" + std::to_wstring(copy) + L"d" +
+                                           std::to_wstring(i)) +
+                               L" ";
+        {
+            Program first(names[0]), second(names[1]);
+            ASSERT_TRUE(first.Ends(60000));
+            ASSERT_TRUE(second.Ends(60000));
+        }
+        JournalDamage damage;
+        const auto runs = ParseJournal(ReadShared(JournalPath()), &damage);
+        EXPECT_EQ(damage.lines, 0u) << "round " << round;
+        ASSERT_EQ(runs.size(), 10u) << "round " << round;
+        for (size_t run = runs.size() - 2; run < runs.size(); ++run) {
+            EXPECT_EQ(runs[run].folders.size(), 20u) << "round " << round;
+            for (const auto& folder : runs[run].folders)
+                EXPECT_EQ(folder.outcome, JournalOutcome::New) << "round " << round;
+        }
+    }
+    EXPECT_EQ(dir.Listing().find(L'r'), std::wstring::npos);  // every folder upper case
+}
+
+// The journal's disk fills up during a run: the folder whose record cannot
+// be written stays as it is, the run stops and says why, and every folder
+// renamed has its record.
+TEST_F(JournalEndToEnd, AJournalThatFillsUpStopsTheRun) {
+    std::wstring names;
+    for (int i = 0; i < 30; ++i) names += dir.MakeDir(L"full" + std::to_wstring(i)) + L" ";
+    const std::wstring log = dir.Path() + L"\\full.log";
+    SetEnvironmentVariableW(L"KELVARO2_JOURNAL_LIMIT", L"3000");
+    const DWORD code = RunConsole(L"/MODE:0 /LOG:" + log + L" " + names, dir.Path() + L"\\out.txt");
+    SetEnvironmentVariableW(L"KELVARO2_JOURNAL_LIMIT", nullptr);
+    EXPECT_EQ(code, 1u);
+    const std::wstring history = FromCodePage932(ReadShared(log));
+    EXPECT_NE(history.find(L"\r\n変更を記録できなくなった為、残りのフォルダは変更しません\r\n中断しました\r\n"),
+              std::wstring::npos)
+        << history;
+    const auto runs = ParseJournal(ReadShared(JournalPath()));
+    ASSERT_EQ(runs.size(), 1u);
+    size_t renamed = 0;
+    for (int i = 0; i < 30; ++i) {
+        const std::wstring name = L"FULL" + std::to_wstring(i);
+        if (dir.StoredName(name) != name) continue;
+        ++renamed;
+        const auto& folders = runs[0].folders;
+        EXPECT_TRUE(std::any_of(folders.begin(), folders.end(), [&](const JournalFolder& folder) {
+            return folder.newPath == dir.Path() + L"\\" + name;
+        })) << name;
+    }
+    EXPECT_GT(renamed, 0u);
+    EXPECT_LT(renamed, 30u);
+    EXPECT_EQ(dir.Listing().find(L".Tmp"), std::wstring::npos);
+}
+
+// One damaged byte in the newest run's record: /UNDO takes back nothing and says why.
+TEST_F(JournalEndToEnd, UndoRefusesAJournalWhoseNewestRunIsDamaged) {
+    ASSERT_TRUE(Program(L"\"" + dir.MakeDir(L"first") + L"\"").Ends(30000));
+    ASSERT_TRUE(Program(L"\"" + dir.MakeDir(L"second") + L"\"").Ends(30000));
+    std::string bytes = ReadShared(JournalPath());
+    bytes[bytes.rfind("K2J1\tR\t") + 8] ^= 1;
+    WriteWhole(JournalPath(), bytes);
+    ASSERT_TRUE(Program(L"/UNDO /CLIP").Ends(30000));
+    EXPECT_EQ(dir.Listing(), L"FIRST|SECOND");
+    EXPECT_EQ(ClipboardText(),
+              L"記録が壊れている為、元に戻す変更を特定できません\r\n壊れた記録を読み飛ばしました: 3 行\r\n"
+              L"　これから先の実行は、元に戻せます\r\n全て終了しました\r\n");
+}
+
+// A dry run after an interrupted run: the folder stays under its temporary
+// name and the journal is not written.
+TEST_F(JournalEndToEnd, ADryRunLeavesAnInterruptedRunAsItIs) {
+    const std::wstring old = dir.Path() + L"\\cut", temp = old + L".Tmp\u3077\u3088\u3080";
+    dir.MakeDir(L"cut.Tmp\u3077\u3088\u3080");
+    const std::string journal =
+        RunRecord("cut", RunKind::Run, {1, 1}, "") + FolderRecord("cut", 1, old, temp, dir.Path() + L"\\CUT");
+    WriteWhole(JournalPath(), journal);
+    EXPECT_EQ(RunConsole(L"/DRYRUN /MODE:0 \"" + dir.MakeDir(L"other") + L"\"", dir.Path() + L"\\out.txt"), 0u);
+    EXPECT_EQ(dir.Listing(), L"cut.Tmpぷよむ|other|out.txt");
+    EXPECT_EQ(ReadShared(JournalPath()), journal);
 }
 
 TEST_F(JournalEndToEnd, UndoGivesBackEveryOriginalSpelling) {

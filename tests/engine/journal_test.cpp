@@ -7,6 +7,8 @@
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_journal_store.h"
 #include "fakes/sinks.h"
+#include "fakes/temp_dir.h"
+#include "platform/win32_journal_store.h"
 
 namespace kelvaro {
 namespace {
@@ -64,6 +66,21 @@ TEST(JournalReader, SkipsWhatMakesNoSenseAndKeepsTheRest) {
     ASSERT_EQ(parsed.size(), 1u);
     EXPECT_EQ(parsed[0].id, "r2");
     EXPECT_EQ(parsed[0].folders.size(), 1u);
+}
+
+// A record whose sum does not match is skipped, and counted as damage.
+TEST(JournalReader, ARecordWithAWrongSumIsSkipped) {
+    std::string bytes = SomeRun("r1", 2);
+    // One byte of folder 1's new path and of folder 2's outcome changed, the sums left as they were.
+    bytes[bytes.find("d1X") + 2] = 'Y';
+    bytes[bytes.rfind("\tN\t") + 1] = 'O';
+    JournalDamage damage;
+    const auto runs = ParseJournal(bytes, &damage);
+    ASSERT_EQ(runs.size(), 1u);
+    ASSERT_EQ(runs[0].folders.size(), 1u);
+    EXPECT_EQ(runs[0].folders[0].seq, 2u);
+    EXPECT_EQ(runs[0].folders[0].outcome, JournalOutcome::Open);
+    EXPECT_EQ(damage.lines, 3u);  // with the outcome of the folder whose record was skipped
 }
 
 TEST(JournalReader, TrimKeepsTheLastRunsAndEveryOpenOne) {
@@ -124,9 +141,11 @@ TEST_F(JournalTest, ARunAfterAHalfWrittenLineIsRecordedWhole) {
     store.bytes = SomeRun("r1", 1) + "K2J1\tF\tr1\t2\tC:\\hal";
     ASSERT_TRUE(journal.BeginRun(RunKind::Run));
     journal.EndRun();
-    const auto runs = ParseJournal(store.bytes);
+    JournalDamage damage;
+    const auto runs = ParseJournal(store.bytes, &damage);
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_EQ(runs[0].folders.size(), 1u);
+    EXPECT_EQ(damage.lines, 0u);  // a cut left by a killed writer is no damage
 }
 
 TEST_F(JournalTest, AnUnwritableJournalIsSaidOnceAndTheRunGoesOn) {
@@ -144,6 +163,31 @@ TEST_F(JournalTest, AnUnwritableJournalIsSaidOnceAndTheRunGoesOn) {
     EXPECT_TRUE(store.bytes.empty());
 }
 
+// The record before a folder's first rename cannot be written: the folder
+// stays as it is. One after a rename that cannot be written fails the run too.
+TEST_F(JournalTest, AFolderWhoseRecordCannotBeWrittenIsNotRenamed) {
+    for (auto name : {L"a", L"b", L"c"}) fs.AddDir(L"C:\\D\\" + std::wstring(name));
+    {
+        RecordedRun run(&journal, history, RunKind::Run);
+        EXPECT_EQ(RenameDir(Services(), L"C:\\D\\a", 0), 0);
+        store.limit = store.bytes.size() + 10;
+        history.lines.clear();
+        EXPECT_EQ(RenameDir(Services(), L"C:\\D\\b", 0), 1);
+        EXPECT_TRUE(journal.Failed());
+    }
+    EXPECT_EQ(fs.Stored(L"C:\\D\\b"), L"C:\\D\\b");
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\D\\b ]", L"　フォルダ名を変更できませんでした",
+                                    L"　変更を記録できない為、変更しませんでした"}));
+    store.limit = std::string::npos;
+    RecordedRun run(&journal, history, RunKind::Run);
+    EXPECT_FALSE(journal.Failed());
+    const std::string id = ParseJournal(store.bytes).back().id;
+    store.limit = store.bytes.size() + FolderRecord(id, 1, L"C:\\D\\c", L"C:\\D\\c" + kTemp, L"C:\\D\\C").size();
+    EXPECT_EQ(RenameDir(Services(), L"C:\\D\\c", 0), 0);
+    EXPECT_EQ(fs.Stored(L"C:\\D\\c"), L"C:\\D\\C");
+    EXPECT_TRUE(journal.Failed());
+}
+
 TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
     fs.AddDir(L"C:\\D\\" + std::wstring(20, L'あ'));
     // The file system keeps only the first 17 characters of the new name.
@@ -153,7 +197,8 @@ TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
     EXPECT_EQ(Rename(L"C:\\D\\" + std::wstring(20, L'あ'), 5), 0);  // in form: untouched
     EXPECT_EQ(Rename(L"C:\\D\\" + std::wstring(20, L'あ'), 6), 1);
     EXPECT_EQ(fs.SubFolders(L"C:\\D"), Lines{std::wstring(20, L'あ')});
-    EXPECT_EQ(history.lines.back(), L"　フォルダ名を変更できませんでした");
+    EXPECT_EQ(history.lines.back(), L"　新しい名前がそのとおりに保存されませんでした");
+    EXPECT_EQ(history.lines[history.lines.size() - 2], L"　フォルダ名を変更できませんでした");
     EXPECT_TRUE(changed.lines.size() == 1);
     // When it cannot be put back, the history says where it is.
     fs.allowMove = [](const std::wstring& from, const std::wstring&) { return from.find(L'ｱ') == std::wstring::npos; };
@@ -161,11 +206,28 @@ TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
     EXPECT_EQ(Rename(L"C:\\D\\" + std::wstring(20, L'あ'), 6), 1);
     ASSERT_GE(history.lines.size(), 2u);
     EXPECT_EQ(history.lines.back(), L"　[ " + std::wstring(17, L'ｱ') + L" ]");
-    EXPECT_EQ(history.lines[history.lines.size() - 2], L"　フォルダ名を変更できませんでした");
+    ASSERT_GE(history.lines.size(), 4u);
+    EXPECT_EQ(history.lines[history.lines.size() - 4], L"　フォルダ名を変更できませんでした");
+    EXPECT_EQ(history.lines[history.lines.size() - 2], L"　error 5");
     const auto runs = ParseJournal(store.bytes);
     ASSERT_FALSE(runs.empty());
     ASSERT_FALSE(runs.back().folders.empty());
     EXPECT_EQ(runs.back().folders[0].outcome, JournalOutcome::Elsewhere);
+}
+
+TEST_F(JournalTest, AFolderLeftUnderItsTemporaryNameIsTriedAgainAtTheNextStart) {
+    fs.AddDir(L"C:\\D\\photos");
+    // In use after the first rename: the second one and the way back are refused, then at one start more.
+    fs.moveError = [](const std::wstring& from, const std::wstring&) { return from == L"C:\\D\\photos" ? 0u : 32u; };
+    EXPECT_EQ(Rename(L"C:\\D\\photos", 0), 1);
+    EXPECT_EQ(ParseJournal(store.bytes).back().folders[0].outcome, JournalOutcome::Open);
+    history.lines.clear();
+    EXPECT_EQ(Recover(), 1u);
+    EXPECT_EQ(history.lines, (Lines{L"中断された変更のフォルダは一時的な名前のままです",
+                                    L"　[ C:\\D\\photos.Tmpぷよむ ]", L"　error 32"}));
+    fs.moveError = nullptr;
+    EXPECT_EQ(Recover(), 1u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), Lines{L"photos"});
 }
 
 TEST_F(JournalTest, RecoveryPutsBackWhatItCanAndReportsTheRest) {
@@ -201,6 +263,63 @@ TEST_F(JournalTest, RecoveryPutsBackWhatItCanAndReportsTheRest) {
     // A journal that cannot be read holds nothing to recover.
     store.unreadable = true;
     EXPECT_EQ(Recover(), 0u);
+}
+
+// A folder on a drive or share that is not there is looked at again once it is back.
+TEST_F(JournalTest, RecoveryWaitsForADriveThatIsNotThere) {
+    CutShort(L"D:\\x\\one", L"D:\\x\\ONE");
+    CutShort(L"D:\\x\\two", L"D:\\x\\TWO");
+    CutShort(L"\\\\srv\\share\\three", L"\\\\srv\\share\\THREE");
+    const Lines waiting{L"ドライブが見つからない為、中断された変更の確認を次の起動まで待ちます", L"　[ D:\\ ]",
+                        L"　[ \\\\srv\\share\\ ]"};
+    EXPECT_EQ(Recover(), 0u);
+    EXPECT_EQ(history.lines, waiting);
+    fs.AddDir(L"D:\\x\\one" + kTemp);
+    fs.AddDir(L"D:\\x\\TWO");
+    history.lines.clear();
+    EXPECT_EQ(Recover(), 2u);
+    EXPECT_EQ(fs.Stored(L"D:\\x\\one"), L"D:\\x\\one");
+    EXPECT_EQ(history.lines, (Lines{L"中断された変更を元に戻しました", L"　[ D:\\x\\one ]",
+                                    L"中断された変更は完了していました", L"　[ D:\\x\\TWO ]", waiting[0], waiting[2]}));
+}
+
+// Recovery moves only what a run could have left: a temporary path that is
+// not the old one plus the suffix, or a new path in another folder, is damage.
+TEST_F(JournalTest, RecoveryMovesOnlyWhatARunCouldHaveLeft) {
+    fs.AddDir(L"C:\\Windows");
+    fs.AddDir(L"C:\\D\\y" + kTemp);
+    store.bytes = RunRecord("crafted", RunKind::Run, {9, 1}, "") +
+                  FolderRecord("crafted", 1, L"C:\\D\\x", L"C:\\Windows", L"C:\\D\\X") +
+                  FolderRecord("crafted", 2, L"C:\\D\\y", L"C:\\D\\y" + kTemp, L"C:\\E\\Y") +
+                  FolderRecord("crafted", 3, L"C:\\D\\..\\z", L"C:\\D\\..\\z" + kTemp, L"C:\\D\\..\\Z");
+    EXPECT_EQ(Recover(), 0u);
+    EXPECT_TRUE(fs.Exists(L"C:\\Windows"));
+    EXPECT_TRUE(fs.Exists(L"C:\\D\\y" + kTemp));
+    EXPECT_EQ(history.lines, Lines{L"壊れた記録を読み飛ばしました: 3 行"});
+}
+
+// Undo takes back only a run it knows to be the newest.
+TEST_F(JournalTest, UndoRefusesWhenDamageMayHideTheNewestRun) {
+    for (auto name : {L"a", L"b", L"c"}) fs.AddDir(L"C:\\D\\" + std::wstring(name));
+    Rename(L"C:\\D\\a", 0);
+    Rename(L"C:\\D\\b", 0);
+    store.bytes[store.bytes.rfind("K2J1\tR\t") + 8] ^= 1;  // one byte of the newest run's run record
+    history.lines.clear();
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 1u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"A", L"B", L"c"}));
+    EXPECT_EQ(history.lines, (Lines{L"記録が壊れている為、元に戻す変更を特定できません",
+                                    L"壊れた記録を読み飛ばしました: 3 行", L"　これから先の実行は、元に戻せます"}));
+    // A run after the damage is taken back, and the skipped lines are told.
+    Rename(L"C:\\D\\c", 0);
+    history.lines.clear();
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"A", L"B", L"c"}));
+    EXPECT_EQ(history.lines[1], L"壊れた記録を読み飛ばしました: 3 行");
+    // A journal that cannot be read is not taken for one without runs.
+    store.unreadable = true;
+    history.lines.clear();
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
+    EXPECT_EQ(history.lines, Lines{L"記録を読めない為、元に戻せません"});
 }
 
 TEST_F(JournalTest, UndoSkipsWhatChangedSinceAndOverwritesNothing) {
@@ -265,6 +384,25 @@ TEST_F(JournalTest, AnUndoCutShortIsRecoveredAndCanBeFinished) {
     EXPECT_TRUE(CanUndo(journal));
     EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
     EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"one", L"two"}));
+}
+
+// The real journal file: twelve runs leave exactly the lines of the last ten.
+TEST(Win32Journal, TwelveRunsLeaveExactlyTheLinesOfTheLastTen) {
+    testing::TempDir dir;
+    Win32JournalStore store(dir.Path() + L"\\journal.txt");
+    RenameJournal journal(store);
+    std::vector<std::string> runs;
+    for (int i = 0; i < 12; ++i) {
+        ASSERT_TRUE(journal.BeginRun(RunKind::Run));
+        const std::wstring old = dir.Path() + L"\\d" + std::to_wstring(i);
+        journal.FolderEnd(journal.FolderBegin(old, old + kTemp, old + L"X"), JournalOutcome::New, old + L"X");
+        journal.EndRun();
+        const std::string bytes = store.ReadAll().value_or("");
+        runs.push_back(bytes.substr(bytes.rfind("K2J1\tR\t")));
+    }
+    std::string last10;
+    for (size_t i = 2; i < runs.size(); ++i) last10 += runs[i];
+    EXPECT_EQ(store.ReadAll().value_or(""), last10);
 }
 
 }  // namespace

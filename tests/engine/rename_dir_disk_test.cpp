@@ -2,11 +2,15 @@
 // folder on C:). Names are checked on disk, never by return values alone.
 #include <gtest/gtest.h>
 
+#include <numeric>
+
+#include "engine/converters.h"
 #include "engine/disk_paths.h"
 #include "engine/path_text.h"
 #include "engine/rename_dir.h"
 #include "fakes/sinks.h"
 #include "fakes/temp_dir.h"
+#include "platform/unique_handle.h"
 #include "platform/win32_file_system.h"
 
 namespace kelvaro {
@@ -50,7 +54,8 @@ TEST_F(DiskRenameTest, SiblingConflictRestoresTheOldName) {
     const std::wstring path = dir.MakeDir(L"ＤＡＴＡ\\inner");
     dir.MakeDir(L"DATA");
     EXPECT_EQ(Rename(dir.Path() + L"\\ＤＡＴＡ", 6), 1);
-    EXPECT_EQ(history.lines.back(), L"　フォルダ名を変更できませんでした");
+    EXPECT_EQ(history.lines.back(), L"　" + fs.ErrorText(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(history.lines[1], L"　フォルダ名を変更できませんでした");
     EXPECT_EQ(dir.Listing(), L"DATA|ＤＡＴＡ");
     EXPECT_EQ(dir.Listing(L"ＤＡＴＡ"), L"inner");
     EXPECT_TRUE(changed.lines.empty());
@@ -72,7 +77,8 @@ TEST_F(DiskRenameTest, UnderWineANameHoldsTwoHundredFiftyFiveBytes) {
 TEST_F(DiskRenameTest, MissingFolderChangesNothing) {
     dir.MakeDir(L"other");
     EXPECT_EQ(Rename(dir.Path() + L"\\gone", 0), 1);
-    EXPECT_EQ(history.lines.back(), L"　フォルダ名を変更できませんでした");
+    EXPECT_EQ(history.lines.back(), L"　" + fs.ErrorText(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(history.lines[1], L"　フォルダ名を変更できませんでした");
     EXPECT_EQ(dir.Listing(), L"other");
 }
 
@@ -102,6 +108,53 @@ TEST_F(DiskRenameTest, CurrentDirectoryInsideTheFolderDoesNotBlockTheRename) {
     EXPECT_EQ(Rename(dir.Path() + L"\\work", 0), 0);
     EXPECT_EQ(dir.Listing(), L"WORK");
     SetCurrentDirectoryW(L"C:\\");
+}
+
+// Wine refuses to open a folder that another handle holds without sharing its deletion.
+TEST_F(DiskRenameTest, AFolderInUseIsTriedAgainUntilReleasedOrCancelled) {
+    const std::wstring path = dir.MakeDir(L"busy");
+    UniqueFileHandle holder;
+    std::vector<unsigned> pauses;  // counted, not slept
+    size_t releaseAt = 0;          // 0: never, 1: Cancel at the first pause
+    fs.SetRetryPause([&](unsigned ms) {
+        pauses.push_back(ms);
+        if (pauses.size() == releaseAt) holder.reset();
+        return releaseAt != 1;
+    });
+    for (const size_t release : {3, 1, 0}) {
+        releaseAt = release;
+        pauses.clear();
+        holder.reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        EXPECT_EQ(Rename(path, 0), release == 3 ? 0 : 1);
+        EXPECT_EQ(pauses.size(), release == 0 ? 7u : release);
+        if (release == 3) ASSERT_TRUE(fs.MoveDir(dir.Path() + L"\\BUSY", path));
+    }
+    EXPECT_EQ(std::accumulate(pauses.begin(), pauses.end(), 0u), 2000u);  // growing: 50, 100, 200...
+    EXPECT_EQ(history.lines.back(), L"　" + fs.ErrorText(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(FailureReason(fs, 0x20001234u), L"　エラー番号: 536875572");  // a code the system has no words for
+}
+
+// A file or a device that answers to a folder's name is never renamed.
+TEST_F(DiskRenameTest, OnlyAFolderIsRenamed) {
+    const std::wstring file = dir.MakeFile(L"photos");
+    EXPECT_EQ(Rename(file, 0), 1);
+    EXPECT_EQ(history.lines.back(), L"　" + fs.ErrorText(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(dir.Listing(), L"photos");
+    for (const wchar_t* device : {L"\\nul", L"\\COM1", L"\\nul.txt", L"\\Aux .a"}) {
+        EXPECT_EQ(LongDirName(fs, dir.Path() + device), L"") << device;
+        EXPECT_FALSE(DirExist(fs, dir.Path() + device)) << device;
+        EXPECT_FALSE(fs.MoveDir(dir.Path() + device, dir.Path() + L"\\x")) << device;
+    }
+}
+
+// Linux keeps 255 bytes of a name: Wine stores 85 of 100 full-width characters.
+TEST_F(DiskRenameTest, ANameTheSystemCutShortIsPutBack) {
+    const std::wstring path = dir.MakeDir(std::wstring(100, L'a'));
+    const MoveOutcome moved = MoveThroughTemp(fs, nullptr, path, ToFullWidthDirName(path));
+    EXPECT_EQ(moved.result, MoveOutcome::Refused);
+    EXPECT_EQ(moved.reasons, Lines{L"　新しい名前がそのとおりに保存されませんでした"});
+    EXPECT_EQ(dir.Listing(), std::wstring(100, L'a'));
 }
 
 TEST(DiskPaths, LongDirNameGivesTheStoredSpelling) {

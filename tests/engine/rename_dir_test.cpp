@@ -129,7 +129,7 @@ TEST_F(RenameDirTest, FirstRenameRefusedLeavesTheFolderAlone) {
     fs.AddDir(L"C:\\Data\\photos");
     fs.allowMove = [](const std::wstring&, const std::wstring&) { return false; };
     EXPECT_EQ(Rename(L"C:\\Data\\photos", 0), 1);
-    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed}));
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed, L"　error 5"}));
     EXPECT_EQ(fs.Stored(L"C:\\Data\\photos"), L"C:\\Data\\photos");
     EXPECT_TRUE(changed.lines.empty());
 }
@@ -139,7 +139,7 @@ TEST_F(RenameDirTest, SecondRenameRefusedRestoresTheOldName) {
     fs.AddDir(L"C:\\Data\\DATA2");
     fs.allowMove = [](const std::wstring&, const std::wstring& to) { return to != L"C:\\Data\\DATA"; };
     EXPECT_EQ(Rename(L"C:\\Data\\ＤＡＴＡ", 6), 1);
-    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\ＤＡＴＡ ]", kFailed}));
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\ＤＡＴＡ ]", kFailed, L"　error 5"}));
     EXPECT_EQ(fs.Stored(L"C:\\Data\\ＤＡＴＡ"), L"C:\\Data\\ＤＡＴＡ");
     EXPECT_FALSE(fs.Exists(L"C:\\Data\\ＤＡＴＡ.Tmpぷよむ"));
 }
@@ -156,14 +156,36 @@ TEST_F(RenameDirTest, WhenEvenTheWayBackIsRefusedTheHistoryNamesTheTemporaryFold
     fs.AddDir(L"C:\\Data\\photos");
     fs.allowMove = [](const std::wstring& from, const std::wstring&) { return from == L"C:\\Data\\photos"; };
     EXPECT_EQ(Rename(L"C:\\Data\\photos", 0), 1);
-    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed, L"　[ photos.Tmpぷよむ ]"}));
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed, L"　error 5", L"　[ photos.Tmpぷよむ ]"}));
     EXPECT_TRUE(fs.Exists(L"C:\\Data\\photos.Tmpぷよむ"));
     EXPECT_TRUE(changed.lines.empty());
 }
 
+TEST_F(RenameDirTest, EveryRefusalSaysWhyUnderTheFailureLine) {
+    fs.AddDir(L"C:\\Data\\photos");
+    for (const uint32_t error : {5u, 32u, 33u, 2u, 183u, 1234u}) {
+        for (const wchar_t* refused : {L"C:\\Data\\photos.Tmpぷよむ", L"C:\\Data\\PHOTOS"}) {
+            history.lines.clear();
+            fs.moveError = [&](const std::wstring&, const std::wstring& to) { return to == refused ? error : 0u; };
+            EXPECT_EQ(Rename(L"C:\\Data\\photos", 0), 1);
+            EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed, L"　error " + std::to_wstring(error)}));
+            EXPECT_EQ(fs.SubFolders(L"C:\\Data"), Lines{L"photos"});
+        }
+    }
+}
+
+TEST_F(RenameDirTest, ANameStoredOtherwiseIsCaughtAndPutBack) {
+    fs.AddDir(L"C:\\Data\\photos");
+    fs.storedAs = [](const std::wstring& to) { return to == L"C:\\Data\\PHOTOS" ? L"C:\\Data\\Photo" : to; };
+    EXPECT_EQ(Rename(L"C:\\Data\\photos", 0), 1);
+    EXPECT_EQ(history.lines,
+              (Lines{L"[ C:\\Data\\photos ]", kFailed, L"　新しい名前がそのとおりに保存されませんでした"}));
+    EXPECT_EQ(fs.SubFolders(L"C:\\Data"), Lines{L"photos"});
+}
+
 TEST_F(RenameDirTest, MissingFolderFailsCleanly) {
     EXPECT_EQ(Rename(L"C:\\Data\\Nowhere", 2), 1);
-    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\Nowhere ]", kFailed}));
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\Nowhere ]", kFailed, L"　error 3"}));
 }
 
 TEST_F(RenameDirTest, AMissingFolderWhoseNameIsInFormIsNotDone) {

@@ -37,15 +37,19 @@ std::wstring FakeFileSystem::Stored(const std::wstring& path) const {
     return it == entries_.end() ? std::wstring() : it->second;
 }
 
-bool FakeFileSystem::MoveDir(const std::wstring& from, const std::wstring& asked) {
+MoveResult FakeFileSystem::MoveDir(const std::wstring& from, const std::wstring& asked) {
     ++moves;
-    if (allowMove && !allowMove(from, asked)) return false;
+    if (moveError)
+        if (const uint32_t error = moveError(from, asked)) return {error};
+    if (allowMove && !allowMove(from, asked)) return {ERROR_ACCESS_DENIED};
     const std::wstring to = storedAs ? storedAs(asked) : asked;
     const std::wstring fromKey = Key(from), toKey = Key(to);
-    if (!entries_.count(fromKey) || files_.count(fromKey)) return false;
-    if (fromKey != toKey && entries_.count(toKey)) return false;
+    // Only a folder is renamed, as the system's rename of an opened folder does.
+    if (!entries_.count(fromKey) || files_.count(fromKey)) return {ERROR_PATH_NOT_FOUND};
+    if (fromKey != toKey && entries_.count(toKey)) return {ERROR_ALREADY_EXISTS};
     const auto slash = to.rfind(L'\\');
-    if (slash == std::wstring::npos || !entries_.count(Key(to.substr(0, slash == 2 ? 3 : slash)))) return false;
+    if (slash == std::wstring::npos || !entries_.count(Key(to.substr(0, slash == 2 ? 3 : slash))))
+        return {ERROR_PATH_NOT_FOUND};
     // Move the folder and everything below it.
     std::map<std::wstring, std::wstring> moved;
     for (auto it = entries_.begin(); it != entries_.end();) {
@@ -58,7 +62,7 @@ bool FakeFileSystem::MoveDir(const std::wstring& from, const std::wstring& asked
         }
     }
     entries_.insert(moved.begin(), moved.end());
-    return true;
+    return {};
 }
 
 bool FakeFileSystem::SetCurrentDir(const std::wstring& path) {

@@ -21,15 +21,19 @@ public:
     // The stored spelling of an existing entry, or empty text.
     std::wstring Stored(const std::wstring& path) const;
 
-    // Called before each rename; returning false refuses it.
+    // Called before each rename; returning false refuses it (access denied).
     std::function<bool(const std::wstring& from, const std::wstring& to)> allowMove;
+    // Called before each rename; a code other than 0 refuses it with that error.
+    std::function<uint32_t(const std::wstring& from, const std::wstring& to)> moveError;
     std::map<std::wstring, std::wstring> shortNames;  // stored path -> short path
     DiskFreeInfo diskFree{8, 512, 1000, 2000, 0};
     bool diskReady = true;
     bool longPaths = false;
     int moves = 0;
 
-    bool MoveDir(const std::wstring& from, const std::wstring& to) override;
+    MoveResult MoveDir(const std::wstring& from, const std::wstring& to) override;
+    // "error N": the fake system's words for every code.
+    std::wstring ErrorText(uint32_t error) override { return L"error " + std::to_wstring(error); }
     bool IsFolder(const std::wstring& path) override { return Exists(path) && !files_.count(Key(path)); }
     // The path a successful rename really stores, when a file system keeps
     // another name than the one asked for.

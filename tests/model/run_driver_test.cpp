@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_file_system.h"
+#include "fakes/fake_journal_store.h"
 
 namespace kelvaro {
 namespace {
@@ -75,6 +76,24 @@ TEST_F(RunDriverTest, KeepsOnlyTheFoldersThatWereNotDone) {
     EXPECT_EQ(view.events[1], L"show 0");
     EXPECT_EQ(view.events[2], L"yield");
     EXPECT_EQ(Names(view.events.end() - 3, view.events.end()), (Names{L"enable", L"refresh", L"buttons on"}));
+}
+
+// A record that cannot be written ends the run; the rest stays in the list.
+TEST_F(RunDriverTest, ARecordThatCannotBeWrittenStopsTheRun) {
+    testing::FakeJournalStore store;
+    RenameJournal journal(store);
+    RunDriver driver(
+        state, view,
+        [&](const std::wstring& path, int16_t) -> int16_t {
+            if (path == L"C:\\f3") store.limit = 0;  // the disk is full
+            return journal.FolderBegin(path, path + kTempSuffix, path + L"X") != 0 ? 0 : 1;
+        },
+        &journal);
+    driver.Run(0);
+    EXPECT_EQ(Targets(), (Names{L"C:\\f3", L"C:\\f4", L"C:\\f5"}));
+    const size_t count = state.history.Count();
+    EXPECT_EQ(state.history.Line(count - 2), L"変更を記録できなくなった為、残りのフォルダは変更しません");
+    EXPECT_EQ(state.history.Line(count - 1), L"中断しました");
 }
 
 TEST_F(RunDriverTest, CancelStopsBeforeTheNextFolder) {
