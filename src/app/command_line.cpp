@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/catalog.h"
+#include "engine/folder_rules.h"
 
 namespace kelvaro {
 
@@ -129,7 +130,7 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
             const std::wstring value = token.substr(6);
             if (command.mode >= 0)
                 fail(24018, token);
-            else if (value.size() == 1 && value[0] >= L'0' && value[0] <= L'6')
+            else if (value.size() == 1 && value[0] >= L'0' && value[0] < L'0' + kModeCount)
                 command.mode = static_cast<int16_t>(value[0] - L'0');
             else
                 fail(24011, token);

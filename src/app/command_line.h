@@ -42,7 +42,7 @@ struct ScriptCommand {
     bool tsv = false;                 // /TSV: one tab-separated line per folder, after a header
     bool utf8 = false;                // /UTF8: output and log file in UTF-8
     bool clip = false;                // /CLIP: the history to the clipboard as well
-    int16_t mode = -1;                // /MODE:n, 0-6; -1 when absent
+    int16_t mode = -1;                // /MODE:n, 0-7; -1 when absent
     std::wstring logFile;             // /LOG:file
     std::vector<std::wstring> names;  // folder names and @listfile entries, in order
     std::wstring error;               // the one-line complaint about bad usage, or empty

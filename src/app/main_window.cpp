@@ -87,8 +87,11 @@ bool MainWindow::Create(int show) {
             return false;
         }
         FontEveryWindow();
-        const MainPosition position = ReadMainPosition(services_.store, ScreenTwipsNow());
         const UINT dpi = WindowDpi(hwnd_);
+        RECT frame{0, 0, buttons_.PanelWidth(), 0};
+        AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, TRUE, 0, dpi);
+        const MainPosition position =
+            ReadMainPosition(services_.store, ScreenTwipsNow(), PixelsToTwips(frame.right - frame.left, dpi));
         MoveWindow(hwnd_, TwipsToPixels(position.rect.left, dpi), TwipsToPixels(position.rect.top, dpi),
                    TwipsToPixels(position.rect.width, dpi), TwipsToPixels(position.rect.height, dpi), FALSE);
         state_.blnCancel = false;

@@ -185,7 +185,7 @@ std::wstring ResKelvaroText(int16_t number) {
         case 24001:
             return L"  /MODE:n       n 番のモードでフォルダ名を変更します（ウィンドウは出しません）";
         case 24002:
-            return L"                0 大文字  1 LFN除  2 小文字  3 SFN  4 ８  5 全角  6 半角";
+            return L"                0 大文字  1 LFN除  2 小文字  3 SFN  4 ８  5 全角  6 半角  7 標準";
         case 24003:
             return L"  /DRYRUN       変更せず、フォルダごとの予定だけを表示します";
         case 24004:
@@ -201,7 +201,7 @@ std::wstring ResKelvaroText(int16_t number) {
         case 24010:
             return L"不明なスイッチです: ";
         case 24011:
-            return L"モードは /MODE:0 ～ /MODE:6 で指定してください: ";
+            return L"モードは /MODE:0 ～ /MODE:7 で指定してください: ";
         case 24012:
             return L"リストファイルを読めません: ";
         case 24013:
@@ -352,6 +352,15 @@ std::wstring ResKelvaroText(int16_t number) {
         // A copy of the history that the clipboard did not take.
         case 27005:
             return L"実行履歴をクリップボードにコピーできませんでした";
+        // The eighth mode, 標準: button caption and hint, automatic-run choice and hint.
+        case 28000:
+            return L"標準";
+        case 28001:
+            return L"フォルダ名の英数字と記号を半角に、カタカナを全角に揃えます";
+        case 28002:
+            return L"標準";
+        case 28003:
+            return L"自動的にフォルダ名を標準の形に変更します";
         default:
             return {};
     }
@@ -450,6 +459,23 @@ std::wstring ResAllText(int16_t number) {
         default:
             return {};
     }
+}
+
+// Modes 0 to 6 keep their old numbers; the eighth mode came later.
+std::wstring ModeCaption(int mode) {
+    return ResKelvaroText(static_cast<int16_t>(mode < 7 ? 10 + mode : 28000));
+}
+
+std::wstring ModeHint(int mode) {
+    return ResKelvaroText(static_cast<int16_t>(mode < 7 ? 20 + mode : 28001));
+}
+
+std::wstring ModeOptionCaption(int mode) {
+    return ResKelvaroText(static_cast<int16_t>(mode < 7 ? 8050 + mode : 28002));
+}
+
+std::wstring ModeOptionHint(int mode) {
+    return ResKelvaroText(static_cast<int16_t>(mode < 7 ? 8060 + mode : 28003));
 }
 
 }  // namespace kelvaro

@@ -6,11 +6,11 @@
 namespace kelvaro {
 
 std::wstring ToUpperDirName(const std::wstring& path) {
-    return ParentWithSeparator(path) + UpperCaseName(LastPathName(path));
+    return ParentWithSeparator(path) + UpperCaseName(ComposeKana(LastPathName(path)));
 }
 
 std::wstring ToLowerDirName(const std::wstring& path) {
-    return ParentWithSeparator(path) + LowerCaseName(LastPathName(path));
+    return ParentWithSeparator(path) + LowerCaseName(ComposeKana(LastPathName(path)));
 }
 
 std::wstring ToShortDirName(IFileSystem& fs, const std::wstring& path) {
@@ -30,11 +30,15 @@ std::wstring ToEightDirName(const std::wstring& path) {
 }
 
 std::wstring ToFullWidthDirName(const std::wstring& path) {
-    return ParentWithSeparator(path) + FullWidthString(LastPathName(path));
+    return ParentWithSeparator(path) + FullWidthString(ComposeKana(LastPathName(path)));
 }
 
 std::wstring ToHalfWidthDirName(const std::wstring& path, bool hira) {
-    return ParentWithSeparator(path) + HalfWidthString(LastPathName(path), hira);
+    return ParentWithSeparator(path) + HalfWidthString(ComposeKana(LastPathName(path)), hira);
+}
+
+std::wstring ToStandardDirName(const std::wstring& path) {
+    return ParentWithSeparator(path) + StandardString(LastPathName(path));
 }
 
 }  // namespace kelvaro

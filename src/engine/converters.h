@@ -6,7 +6,9 @@
 namespace kelvaro {
 
 // Each converter takes a folder's full path and returns the path the folder
-// is to have: the same parent, the last component converted.
+// is to have: the same parent, the last component converted. Those that work
+// on the name's text read a kana followed by a combining voiced or
+// semi-voiced mark as the composed kana.
 std::wstring ToUpperDirName(const std::wstring& path);
 std::wstring ToLowerDirName(const std::wstring& path);
 // Empty when the volume holds no 8.3 spelling of the folder's name.
@@ -15,5 +17,6 @@ std::wstring ToShortDirName(IFileSystem& fs, const std::wstring& path);
 std::wstring ToEightDirName(const std::wstring& path);
 std::wstring ToFullWidthDirName(const std::wstring& path);
 std::wstring ToHalfWidthDirName(const std::wstring& path, bool hira);
+std::wstring ToStandardDirName(const std::wstring& path);
 
 }  // namespace kelvaro

@@ -83,6 +83,8 @@ std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t m
             return ToFullWidthDirName(path);
         case 6:
             return ToHalfWidthDirName(path, hira);
+        case 7:
+            return ToStandardDirName(path);
         default:
             return {};
     }

@@ -11,6 +11,11 @@ namespace kelvaro {
 // Appended to a folder's path to make the sibling it passes through.
 inline constexpr const wchar_t* kTempSuffix = L".Tmp\u3077\u3088\u3080";
 
+// The conversion modes: 0 upper case, 1 upper case except long names, 2 lower
+// case, 3 short name, 4 eight-character form, 5 full-width, 6 half-width,
+// 7 the usual form (標準).
+inline constexpr int kModeCount = 8;
+
 // What a run would do with one folder of a batch.
 enum class PlanState : uint8_t {
     Rename,         // will be renamed
@@ -35,7 +40,7 @@ enum class LengthLimit : uint8_t {
     NameBytes,  // a name (or one with the temporary suffix) over 255 UTF-8 bytes
 };
 
-// The folder's new path under `mode` (0-6), or empty text when none exists.
+// The folder's new path under `mode` (0 to kModeCount - 1), or empty text when none exists.
 std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira);
 
 // The length limits every rename is held to: the old and the new name, each

@@ -3,11 +3,29 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "engine/path_text.h"
+
 namespace kelvaro {
 namespace {
 
 constexpr wchar_t kVoicedMark = 0xFF9E;      // ﾞ
 constexpr wchar_t kSemiVoicedMark = 0xFF9F;  // ﾟ
+constexpr wchar_t kCombiningVoiced = 0x3099;
+constexpr wchar_t kCombiningSemiVoiced = 0x309A;
+constexpr wchar_t kIdeographicSpace = 0x3000;
+
+// Full-width kana that take a combining mark, each followed by its composed
+// form (the composed forms of Unicode's canonical composition).
+constexpr std::wstring_view kVoicedPairs =
+    L"かがきぎくぐけげこごさざしじすずせぜそぞただちぢつづてでとどはばひびふぶへべほぼうゔゝゞ"
+    L"カガキギクグケゲコゴサザシジスズセゼソゾタダチヂツヅテデトドハバヒビフブヘベホボウヴワヷヰヸヱヹヲヺヽヾ";
+constexpr std::wstring_view kSemiVoicedPairs = L"はぱひぴふぷへぺほぽハパヒピフプヘペホポ";
+
+// Full-width forms of ASCII symbols that only the usual form turns half-width
+// (the width tables keep them in both directions).
+constexpr std::wstring_view kStandardOnlyFull = L"\uFF05\uFF1B\uFF20";  // ％；＠
+constexpr std::wstring_view kStandardOnlyHalf = L"%;@";
+constexpr wchar_t kHalfMiddleDot = 0xFF65, kMiddleDot = 0x30FB;  // ･ ・
 
 // Half-width and full-width symbols, pairwise.
 constexpr std::wstring_view kSymbolHalf = L".!#$&'()+,-=[]^_`{}~\uFF61\uFF62\uFF63\uFF64\uFF9E\uFF9F ";
@@ -64,7 +82,57 @@ const HalfTables& Half() {
     return tables;
 }
 
+wchar_t ComposedWith(wchar_t kana, wchar_t mark) {
+    const std::wstring_view pairs = mark == kCombiningVoiced ? kVoicedPairs : kSemiVoicedPairs;
+    for (size_t i = 0; i + 1 < pairs.size(); i += 2)
+        if (pairs[i] == kana) return pairs[i + 1];
+    return 0;
+}
+
+bool IsHalfKana(wchar_t c) {
+    return InRange(c, kKanaFirst, kKanaFirst + 55);
+}
+
+// The half-width mark that joins the half-width kana `c`, or 0.
+wchar_t HalfMarkFor(wchar_t c, wchar_t mark) {
+    if (!IsHalfKana(c)) return 0;
+    const size_t row = c - kKanaFirst;
+    if (mark == kCombiningVoiced && kVoicedKatakana[row] != kNoForm) return kVoicedMark;
+    if (mark == kCombiningSemiVoiced && kSemiVoicedKatakana[row] != kNoForm) return kSemiVoicedMark;
+    return 0;
+}
+
+// Every full-width space a blank, or only those before the trailing ones.
+std::wstring SpacesToBlanks(const std::wstring& name, bool trailingToo) {
+    std::wstring result = name;
+    size_t end = result.size();
+    if (!trailingToo)
+        while (end > 0 && result[end - 1] == kIdeographicSpace) --end;
+    for (size_t i = 0; i < end; ++i)
+        if (result[i] == kIdeographicSpace) result[i] = L' ';
+    return result;
+}
+
 }  // namespace
+
+std::wstring ComposeKana(const std::wstring& name) {
+    std::wstring result;
+    result.reserve(name.size());
+    for (wchar_t c : name) {
+        if ((c == kCombiningVoiced || c == kCombiningSemiVoiced) && !result.empty()) {
+            if (const wchar_t composed = ComposedWith(result.back(), c)) {
+                result.back() = composed;
+                continue;
+            }
+            if (const wchar_t half = HalfMarkFor(result.back(), c)) {
+                result += half;
+                continue;
+            }
+        }
+        result += c;
+    }
+    return result;
+}
 
 std::wstring FullWidthChar(wchar_t c, const std::wstring& next, bool& consumed) {
     consumed = false;
@@ -114,6 +182,38 @@ std::wstring HalfWidthString(const std::wstring& name, bool hira) {
     std::wstring result;
     result.reserve(name.size() * 2);
     for (wchar_t c : name) result += HalfWidthChar(c, hira);
+    return result;
+}
+
+std::wstring StandardString(const std::wstring& name) {
+    const std::wstring composed = ComposeKana(name);
+    std::wstring result;
+    result.reserve(composed.size());
+    for (size_t i = 0; i < composed.size(); ++i) {
+        const wchar_t c = composed[i];
+        if (IsHalfKana(c) || c == kVoicedMark || c == kSemiVoicedMark || InRange(c, 0xFF61, 0xFF64)) {
+            const std::wstring next = i + 1 < composed.size() ? std::wstring(1, composed[i + 1]) : std::wstring();
+            bool consumed = false;
+            result += FullWidthChar(c, next, consumed);
+            if (consumed) ++i;
+        } else if (c == kHalfMiddleDot) {
+            result += kMiddleDot;
+        } else if (const auto pos = kStandardOnlyFull.find(c); pos != std::wstring_view::npos) {
+            result += kStandardOnlyHalf[pos];
+        } else if (c == kIdeographicSpace) {
+            result += c;  // decided below, for the whole name
+        } else {
+            // Letters, digits and the symbols of the width table; a full-width
+            // katakana or a hiragana stays what it is.
+            const std::wstring half = HalfWidthChar(c, false);
+            const bool ascii = half.size() == 1 && half[0] < 0x80;
+            result += ascii ? half : std::wstring(1, c);
+        }
+    }
+    for (const bool trailingToo : {true, false}) {
+        const std::wstring blanks = SpacesToBlanks(result, trailingToo);
+        if (IsStorableName(blanks)) return blanks;
+    }
     return result;
 }
 

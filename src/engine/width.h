@@ -11,7 +11,17 @@ std::wstring FullWidthChar(wchar_t c, const std::wstring& next, bool& consumed);
 // with `hira` set, hiragana become half-width katakana too.
 std::wstring HalfWidthChar(wchar_t c, bool hira);
 
+// Joins a kana and a following combining voiced or semi-voiced mark
+// (U+3099, U+309A), as names copied from a Mac spell them, into the composed
+// kana: カ + U+3099 gives ガ, and a half-width ｶ + U+3099 gives ｶﾞ. A mark
+// that nothing takes is kept.
+std::wstring ComposeKana(const std::wstring& name);
+
 std::wstring FullWidthString(const std::wstring& name);
 std::wstring HalfWidthString(const std::wstring& name, bool hira);
+// The usual form: letters, digits and ASCII symbols half-width, katakana
+// full-width, kana composed, the full-width space a blank where the name stays
+// storable; hiragana, kanji and case as they are.
+std::wstring StandardString(const std::wstring& name);
 
 }  // namespace kelvaro

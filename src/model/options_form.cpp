@@ -1,11 +1,13 @@
 #include "model/options_form.h"
 
+#include "engine/folder_rules.h"
+
 namespace kelvaro {
 
 OptionsForm OptionsForm::FromSettings(const AppSettings& s) {
     OptionsForm form;
     form.autoRun = s.Auto;
-    form.mode = (s.AutoExe >= 0 && s.AutoExe <= 6) ? s.AutoExe : 0;
+    form.mode = (s.AutoExe >= 0 && s.AutoExe < kModeCount) ? s.AutoExe : 0;
     form.log = s.AutoLog;
     form.hira = s.Hira;
     form.resize = s.Resize;
@@ -20,7 +22,7 @@ OptionsForm OptionsForm::Initial() {
 
 bool OptionsForm::ToSettings(AppSettings& s) const {
     s.Auto = autoRun;
-    if (mode >= 0 && mode <= 6) s.AutoExe = static_cast<int16_t>(mode);
+    if (mode >= 0 && mode < kModeCount) s.AutoExe = static_cast<int16_t>(mode);
     s.AutoLog = log;
     s.Hira = hira;
     const bool tipChanged = tip != s.Tip;

@@ -6,14 +6,14 @@ namespace kelvaro {
 // What the options dialog shows: the six options it edits.
 struct OptionsForm {
     bool autoRun = false;
-    int mode = 0;  // the selected automatic-run mode, 0 to 6
+    int mode = 0;  // the selected automatic-run mode, 0 to 7
     bool log = true;
     bool hira = true;
     bool resize = true;
     bool tip = true;
     bool confirm = false;  // ask before a mode button renames
 
-    // The settings as the dialog opens with them (a mode outside 0-6 shows as 0).
+    // The settings as the dialog opens with them (a mode outside 0-7 shows as 0).
     static OptionsForm FromSettings(const AppSettings& settings);
     // The initial values: no automatic run, mode 0, every other box checked.
     static OptionsForm Initial();

@@ -75,9 +75,10 @@ void WriteTopLevelPosition(ISettingsStore& store, const std::wstring& prefix, co
     WriteRect(store, prefix, rect, withSize);
 }
 
-MainPosition ReadMainPosition(ISettingsStore& store, const ScreenTwips& screen) {
+MainPosition ReadMainPosition(ISettingsStore& store, const ScreenTwips& screen, double defaultWidth) {
     MainPosition position;
-    position.rect = ReadTopLevelPosition(store, L"Main_", {1000, 1000, 8000, 8000}, true, screen);
+    const double width = std::min(std::max(defaultWidth, kMainDefaultWidth), DesktopWidth(screen));
+    position.rect = ReadTopLevelPosition(store, L"Main_", {1000, 1000, width, 8000}, true, screen);
     const std::wstring app = ProbeWindowApp(store, L"Main_Left");
     position.windowState = ReadInteger(store, app, L"Main_WindowState", 0);
     return position;

@@ -42,7 +42,12 @@ struct MainPosition {
     TwipsRect rect;
     int16_t windowState = 0;
 };
-MainPosition ReadMainPosition(ISettingsStore& store, const ScreenTwips& screen);
+// Without a stored width the window is `defaultWidth` wide (what its buttons
+// need), at least kMainDefaultWidth and at most the desktop.
+inline constexpr double kMainDefaultWidth = 8000;
+MainPosition ReadMainPosition(ISettingsStore& store,
+                              const ScreenTwips& screen,
+                              double defaultWidth = kMainDefaultWidth);
 // The coordinates are written only for a normal window; the state always.
 void WriteMainPosition(ISettingsStore& store, const MainPosition& position);
 

@@ -32,11 +32,11 @@ void ModeButtons::Create(HWND parent) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const UINT dpi = WindowDpi(parent);
     for (int i = 0; i < kModes; ++i) {
-        modes_[static_cast<size_t>(i)] = CreateWindowExW(
-            0, L"BUTTON", ResKelvaroText(static_cast<int16_t>(10 + i)).c_str(),
-            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, TwipsToPixels(kExeLeft + kExeStep * i, dpi),
-            TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kExeWidth, dpi), TwipsToPixels(kButtonHeight, dpi), parent,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstModeId + i)), instance, nullptr);
+        modes_[static_cast<size_t>(i)] =
+            CreateWindowExW(0, L"BUTTON", ModeCaption(i).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                            TwipsToPixels(kExeLeft + kExeStep * i, dpi), TwipsToPixels(kButtonTop, dpi),
+                            TwipsToPixels(kExeWidth, dpi), TwipsToPixels(kButtonHeight, dpi), parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstModeId + i)), instance, nullptr);
     }
     cancel_ = CreateWindowExW(0, L"BUTTON", ResAllText(5).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
                               0, TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kCancelWidth, dpi),
@@ -45,8 +45,7 @@ void ModeButtons::Create(HWND parent) {
 }
 
 void ModeButtons::AddHints(HintSet& hints) const {
-    for (int i = 0; i < kModes; ++i)
-        hints.Add(modes_[static_cast<size_t>(i)], ResKelvaroText(static_cast<int16_t>(20 + i)));
+    for (int i = 0; i < kModes; ++i) hints.Add(modes_[static_cast<size_t>(i)], ModeHint(i));
     hints.Add(cancel_, ResAllText(10));
 }
 
@@ -77,16 +76,28 @@ int ModeButtons::SetFont(HFONT font) {
     return std::max(TwipsToPixels(kPanelHeight, dpi), top + height + TwipsToPixels(kButtonTop, dpi));
 }
 
+// Cancel's least left edge: one gap after the last mode button.
+int ModeButtons::CancelLeast() const {
+    RECT last{};
+    GetWindowRect(modes_.back(), &last);
+    MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&last), 2);
+    return last.right + TwipsToPixels(kExeStep - kExeWidth, WindowDpi(parent_));
+}
+
 void ModeButtons::PlaceCancel(int width) {
     const UINT dpi = WindowDpi(parent_);
     RECT cancel{};
     GetWindowRect(cancel_, &cancel);
     const double x = RoundHalfEven(PixelsToTwips(width, dpi) - 60 - PixelsToTwips(cancel.right - cancel.left, dpi));
-    if (x > 0) {
-        MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&cancel), 2);
-        MoveWindow(cancel_, TwipsToPixels(x, dpi), cancel.top, cancel.right - cancel.left, cancel.bottom - cancel.top,
-                   TRUE);
-    }
+    MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&cancel), 2);
+    const int left = std::max(x > 0 ? TwipsToPixels(x, dpi) : 0, CancelLeast());
+    MoveWindow(cancel_, left, cancel.top, cancel.right - cancel.left, cancel.bottom - cancel.top, TRUE);
+}
+
+int ModeButtons::PanelWidth() const {
+    RECT cancel{};
+    GetWindowRect(cancel_, &cancel);
+    return CancelLeast() + (cancel.right - cancel.left) + TwipsToPixels(60, WindowDpi(parent_));
 }
 
 void ModeButtons::EnableModes(bool enabled) {

@@ -3,15 +3,16 @@
 
 #include <array>
 
+#include "engine/folder_rules.h"
 #include "windows/hints.h"
 
 namespace kelvaro {
 
-// The panel above the child windows: the seven mode buttons from the left and
+// The panel above the child windows: the eight mode buttons from the left and
 // Cancel at the right edge, each with its hint.
 class ModeButtons {
 public:
-    static constexpr int kModes = 7;
+    static constexpr int kModes = kModeCount;
     static constexpr UINT kFirstModeId = 1000;
     static constexpr UINT kCancelId = 1010;
 
@@ -21,8 +22,11 @@ public:
     // Gives the buttons `font` and sizes them to their captions; returns the
     // height of the panel in pixels.
     int SetFont(HFONT font);
-    // Keeps Cancel at the right edge of a client area `width` pixels wide.
+    // Keeps Cancel at the right edge of a client area `width` pixels wide, but
+    // never over the mode buttons.
     void PlaceCancel(int width);
+    // The client width in pixels that shows every button without overlap.
+    int PanelWidth() const;
     void EnableModes(bool enabled);
     void EnableCancel(bool enabled) { EnableWindow(cancel_, enabled); }
     // The default height of the panel, before any font is set.
@@ -32,6 +36,8 @@ public:
     HWND Cancel() const { return cancel_; }
 
 private:
+    int CancelLeast() const;
+
     HWND parent_ = nullptr;
     std::array<HWND, kModes> modes_{};
     HWND cancel_ = nullptr;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/catalog.h"
+#include "engine/folder_rules.h"
 #include "resource.h"
 
 namespace kelvaro {
@@ -49,14 +50,13 @@ bool OptionDialog::Load(HWND owner, const ScreenTwips& screen) {
         {IDC_OPT_INIT, ResAllText(8042)},        {IDCANCEL, ResAllText(8043)},
         {IDC_OPT_CONFIRM, ResKelvaroText(22008)}};
     for (const auto& [id, text] : captions) SetDlgItemTextW(hwnd_, id, text.c_str());
-    for (int i = 0; i < 7; ++i)
-        SetDlgItemTextW(hwnd_, IDC_OPT_EXE0 + i, ResKelvaroText(static_cast<int16_t>(8050 + i)).c_str());
+    for (int i = 0; i < kModeCount; ++i) SetDlgItemTextW(hwnd_, IDC_OPT_EXE0 + i, ModeOptionCaption(i).c_str());
 
     hints_.Create(hwnd_);
     hints_.Add(Control(IDC_OPT_AUTO), ResKelvaroText(8041));
     hints_.Add(Control(IDC_OPT_HIRA), ResKelvaroText(8042));
     hints_.Add(Control(IDC_OPT_CONFIRM), ResKelvaroText(22035));
-    for (int i = 0; i < 7; ++i) hints_.Add(Control(IDC_OPT_EXE0 + i), ResKelvaroText(static_cast<int16_t>(8060 + i)));
+    for (int i = 0; i < kModeCount; ++i) hints_.Add(Control(IDC_OPT_EXE0 + i), ModeOptionHint(i));
     const std::pair<int, int16_t> general[] = {{IDC_OPT_LOG, 8061},  {IDC_OPT_RESIZE, 8057}, {IDC_OPT_TIP, 8059},
                                                {IDC_OPT_INIT, 8045}, {IDCANCEL, 8046},       {IDOK, 8047}};
     for (const auto& [id, number] : general) hints_.Add(Control(id), ResAllText(number));
@@ -77,7 +77,7 @@ void OptionDialog::SetFontData(HFONT font) {
 void OptionDialog::Show(const OptionsForm& form) {
     CheckDlgButton(hwnd_, IDC_OPT_AUTO, CheckOf(form.autoRun));
     AutoVisible();
-    CheckRadioButton(hwnd_, IDC_OPT_EXE0, IDC_OPT_EXE0 + 6, IDC_OPT_EXE0 + form.mode);
+    CheckRadioButton(hwnd_, IDC_OPT_EXE0, IDC_OPT_EXE0 + kModeCount - 1, IDC_OPT_EXE0 + form.mode);
     CheckDlgButton(hwnd_, IDC_OPT_LOG, CheckOf(form.log));
     CheckDlgButton(hwnd_, IDC_OPT_HIRA, CheckOf(form.hira));
     CheckDlgButton(hwnd_, IDC_OPT_RESIZE, CheckOf(form.resize));
@@ -89,7 +89,7 @@ OptionsForm OptionDialog::Form() const {
     OptionsForm form;
     form.autoRun = IsDlgButtonChecked(hwnd_, IDC_OPT_AUTO) == BST_CHECKED;
     form.mode = -1;
-    for (int i = 0; i < 7 && form.mode < 0; ++i)
+    for (int i = 0; i < kModeCount && form.mode < 0; ++i)
         if (IsDlgButtonChecked(hwnd_, IDC_OPT_EXE0 + i) == BST_CHECKED) form.mode = i;
     form.log = IsDlgButtonChecked(hwnd_, IDC_OPT_LOG) == BST_CHECKED;
     form.hira = IsDlgButtonChecked(hwnd_, IDC_OPT_HIRA) == BST_CHECKED;
@@ -103,7 +103,7 @@ OptionsForm OptionDialog::Form() const {
 void OptionDialog::AutoVisible() {
     const int show = IsDlgButtonChecked(hwnd_, IDC_OPT_AUTO) == BST_CHECKED ? SW_SHOW : SW_HIDE;
     ShowWindow(Control(IDC_OPT_PANEL), show);
-    for (int i = 0; i < 7; ++i) ShowWindow(Control(IDC_OPT_EXE0 + i), show);
+    for (int i = 0; i < kModeCount; ++i) ShowWindow(Control(IDC_OPT_EXE0 + i), show);
     ShowWindow(Control(IDC_OPT_LOG), show);
     Layout();
 }
@@ -221,7 +221,7 @@ bool OptionDialog::OnCommand(UINT id, UINT code) {
     }
     if (id == IDC_OPT_AUTO) AutoVisible();
     if (id == IDC_OPT_AUTO || id == IDC_OPT_HIRA || id == IDC_OPT_LOG || id == IDC_OPT_TIP || id == IDC_OPT_RESIZE ||
-        id == IDC_OPT_CONFIRM || (id >= IDC_OPT_EXE0 && id < IDC_OPT_EXE0 + 7))
+        id == IDC_OPT_CONFIRM || (id >= IDC_OPT_EXE0 && id < IDC_OPT_EXE0 + kModeCount))
         EnableWindow(Control(IDOK), TRUE);
     return true;
 }

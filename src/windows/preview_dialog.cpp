@@ -3,13 +3,14 @@
 #include <commctrl.h>
 
 #include "engine/catalog.h"
+#include "engine/folder_rules.h"
 #include "resource.h"
 #include "windows/window_base.h"
 
 namespace kelvaro {
 namespace {
 
-constexpr int kModes = 7;
+constexpr int kModes = kModeCount;
 constexpr int16_t kCaption = 22000;
 constexpr int16_t kFirstColumn = 22001;
 constexpr int16_t kRunText = 22004, kCancelText = 22005, kOnlyKeptText = 22006, kModeText = 22009;
@@ -36,8 +37,7 @@ bool PreviewDialog::Load(HWND owner, const ScreenTwips& screen) {
     SetDlgItemTextW(hwnd_, IDOK, ResKelvaroText(kRunText).c_str());
     SetDlgItemTextW(hwnd_, IDCANCEL, ResKelvaroText(kCancelText).c_str());
     for (int i = 0; i < kModes; ++i)
-        SendMessageW(ModeList(), CB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(ResKelvaroText(static_cast<int16_t>(10 + i)).c_str()));
+        SendMessageW(ModeList(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ModeCaption(i).c_str()));
     const HWND list = List();
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     for (int c = 0; c < 3; ++c) {

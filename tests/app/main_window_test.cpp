@@ -112,6 +112,29 @@ TEST_F(MainWindowTest, AChildWindowThatCannotLoadEndsTheProgramWithItsMessage) {
     DropQuit();
 }
 
+// At the default size the eight mode buttons and Cancel stand side by side;
+// a window made narrower pushes Cancel past the edge rather than over 標準.
+TEST_F(MainWindowTest, EightModeButtonsAndCancelNeverOverlap) {
+    Open();
+    wchar_t text[64];
+    GetWindowTextW(window->ExeButton(7), text, 64);
+    EXPECT_STREQ(text, L"標準");
+    RECT client{};
+    GetClientRect(window->Handle(), &client);
+    const auto check = [&] {
+        for (int i = 0; i + 1 < MainWindow::kModes; ++i)
+            EXPECT_LT(RectIn(window->ExeButton(i), window->Handle()).right,
+                      RectIn(window->ExeButton(i + 1), window->Handle()).left);
+        EXPECT_LT(RectIn(window->ExeButton(MainWindow::kModes - 1), window->Handle()).right,
+                  RectIn(window->CancelButton(), window->Handle()).left);
+    };
+    check();
+    EXPECT_LE(RectIn(window->CancelButton(), window->Handle()).right, client.right);
+    SetWindowPos(window->Handle(), nullptr, 0, 0, 300, 400, SWP_NOZORDER | SWP_NOMOVE);
+    Pump();
+    check();
+}
+
 TEST_F(MainWindowTest, StartsWithTheModeButtonsOffAndCaptionsSet) {
     Open();
     EXPECT_TRUE(ModeButtonsDisabled());
@@ -756,7 +779,10 @@ TEST_F(MainWindowTest, PositionsComeBackCorrected) {
     const UINT dpi = WindowDpi(window->Handle());
     EXPECT_EQ(frame.left, TwipsToPixels(1000, dpi));
     EXPECT_EQ(frame.top, TwipsToPixels(1500, dpi));
-    EXPECT_EQ(frame.right - frame.left, TwipsToPixels(8000, dpi));
+    // The default width: at least 8000 twips, and every button in view.
+    EXPECT_GE(frame.right - frame.left, TwipsToPixels(8000, dpi));
+    EXPECT_LE(RectIn(window->ExeButton(MainWindow::kModes - 1), window->Handle()).right,
+              RectIn(window->CancelButton(), window->Handle()).left);
     EXPECT_EQ(frame.bottom - frame.top, TwipsToPixels(9000, dpi));
     const TwipsRect status = window->History().PositionTwips();
     EXPECT_NEAR(status.left, 600, 15);

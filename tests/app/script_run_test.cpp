@@ -49,9 +49,9 @@ TEST(ScriptGrammar, BadUsageIsOneLine) {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"/MODE:5 /X a", L"不明なスイッチです: /X"},
         {L"/U /MODE:5 a", L"不明なスイッチです: /U"},
-        {L"/MODE:7 a", L"モードは /MODE:0 ～ /MODE:6 で指定してください: /MODE:7"},
-        {L"/MODE: a", L"モードは /MODE:0 ～ /MODE:6 で指定してください: /MODE:"},
-        {L"/MODE:55 a", L"モードは /MODE:0 ～ /MODE:6 で指定してください: /MODE:55"},
+        {L"/MODE:8 a", L"モードは /MODE:0 ～ /MODE:7 で指定してください: /MODE:8"},
+        {L"/MODE: a", L"モードは /MODE:0 ～ /MODE:7 で指定してください: /MODE:"},
+        {L"/MODE:55 a", L"モードは /MODE:0 ～ /MODE:7 で指定してください: /MODE:55"},
         {L"/MODE:1 /MODE:2 a", L"同じスイッチが二度あります: /MODE:2"},
         {L"/DRYRUN a", L"/MODE:n でモードを指定してください"},
         {L"/MODE:1", L"フォルダ名がありません"},
@@ -197,7 +197,7 @@ TEST_F(ScriptRunTest, BadUsageTouchesNothing) {
         {L"/MODE:0 C:\\Work\\ｶﾞｲﾄﾞ @", L"リストファイルを読めません: "},
         {L"/MODE:0 C:\\Work\\ｶﾞｲﾄﾞ @C:\\many.txt", L"一度で実行できるフォルダ数は最大１０００までです。"},
         {L"/MODE:0 /LOG:C:\\Work C:\\Work\\ｶﾞｲﾄﾞ", L"ログファイルに書けません: C:\\Work"},
-        {L"/MODE:9 C:\\Work\\ｶﾞｲﾄﾞ", L"モードは /MODE:0 ～ /MODE:6 で指定してください: /MODE:9"},
+        {L"/MODE:9 C:\\Work\\ｶﾞｲﾄﾞ", L"モードは /MODE:0 ～ /MODE:7 で指定してください: /MODE:9"},
     };
     for (const auto& [line, error] : cases) {
         console.errors.clear();

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "engine/converters.h"
+#include "engine/folder_rules.h"
+#include "fakes/fake_file_system.h"
 
 namespace kelvaro {
 namespace {
@@ -175,6 +177,88 @@ TEST(WidthConversion, NamesFromTheField) {
         EXPECT_EQ(Half(c, true), c);
         EXPECT_EQ(Full(c), c);
     }
+}
+
+// A name copied from a Mac: each mode reads a kana and its combining mark as
+// the composed kana; a mark nothing takes stays. Mode 3 asks the volume for
+// its short name and has no text rule (left out).
+TEST(DecomposedKana, EveryModeReadsTheComposedKana) {
+    const std::wstring ga = L"カ\u3099イト\u3099";  // ガイド
+    struct Case {
+        std::wstring name;
+        const wchar_t* byMode[8];  // nullptr: mode 3
+    };
+    const Case cases[] = {
+        {ga, {L"ガイド", L"ガイド", L"ガイド", nullptr, L"", L"ガイド", L"ｶﾞｲﾄﾞ", L"ガイド"}},
+        {L"は\u309Aん", {L"ぱん", L"ぱん", L"ぱん", nullptr, L"", L"ぱん", L"ﾊﾟﾝ", L"ぱん"}},
+        {L"ウ\u3099ァ", {L"ヴァ", L"ヴァ", L"ヴァ", nullptr, L"", L"ヴァ", L"ｳﾞｧ", L"ヴァ"}},
+        {L"ｶ\u3099ｲ", {L"ｶﾞｲ", L"ｶﾞｲ", L"ｶﾞｲ", nullptr, L"", L"ガイ", L"ｶﾞｲ", L"ガイ"}},
+        {L"ﾊ\u309A", {L"ﾊﾟ", L"ﾊﾟ", L"ﾊﾟ", nullptr, L"", L"パ", L"ﾊﾟ", L"パ"}},
+        // Nothing to combine with: kept after whatever the mode does to the rest.
+        {L"\u3099a", {L"\u3099A", L"\u3099A", L"\u3099a", nullptr, L"", L"\u3099ａ", L"\u3099a", L"\u3099a"}},
+        {L"ナ\u3099ｱ\u309A",
+         {L"ナ\u3099ｱ\u309A", L"ナ\u3099ｱ\u309A", L"ナ\u3099ｱ\u309A", nullptr, L"", L"ナ\u3099ア\u309A",
+          L"ﾅ\u3099ｱ\u309A", L"ナ\u3099ア\u309A"}},
+        // The spacing mark joins only where the tables join it.
+        {L"カ゛", {L"カ゛", L"カ゛", L"カ゛", nullptr, L"", L"カ゛", L"ｶﾞ", L"カ゛"}},
+    };
+    testing::FakeFileSystem fs;
+    for (const Case& c : cases) {
+        for (int16_t mode = 0; mode < kModeCount; ++mode) {
+            if (!c.byMode[mode]) continue;
+            const std::wstring want = *c.byMode[mode] ? L"C:\\Mac\\" + std::wstring(c.byMode[mode]) : L"";
+            EXPECT_EQ(ConvertDirName(fs, L"C:\\Mac\\" + c.name, mode, true), want) << c.name << " mode " << mode;
+        }
+    }
+    // Modes 1 and 4 leave a kana name alone before converting it.
+    EXPECT_EQ(JudgeFolder(fs, L"C:\\Mac\\" + ga, 1, true).state, PlanState::KeptLong);
+    EXPECT_EQ(JudgeFolder(fs, L"C:\\Mac\\" + ga, 4, true).state, PlanState::KeptEightLong);
+}
+
+std::wstring Standard(const std::wstring& s) {
+    return StandardString(s);
+}
+
+TEST(StandardForm, TheWholeTable) {
+    // Letters and digits half-width, case kept.
+    for (wchar_t c = 0; c < 10; ++c)
+        EXPECT_EQ(Standard(std::wstring(1, static_cast<wchar_t>(0xFF10 + c))), std::wstring(1, L'0' + c));
+    for (wchar_t c = 0; c < 26; ++c) {
+        EXPECT_EQ(Standard(std::wstring(1, static_cast<wchar_t>(0xFF41 + c))), std::wstring(1, L'a' + c));
+        EXPECT_EQ(Standard(std::wstring(1, static_cast<wchar_t>(0xFF21 + c))), std::wstring(1, L'A' + c));
+        EXPECT_EQ(Standard(std::wstring(1, L'a' + c)), std::wstring(1, L'a' + c));
+    }
+    // ASCII symbols half-width; the Japanese punctuation and marks full-width.
+    for (const auto& pair : SymbolPairs()) {
+        if (pair.half == L" ") continue;
+        const std::wstring& want = pair.half[0] < 0x80 ? pair.half : pair.full;
+        EXPECT_EQ(Standard(pair.half), want) << pair.half;
+        EXPECT_EQ(Standard(pair.full), want) << pair.full;
+    }
+    EXPECT_EQ(Standard(L"％；＠･"), L"%;@・");
+    for (const wchar_t* kept : {L"～", L"＊", L"＼", L"？", L"写真", L"ゔゝヵ", L"αβ"}) EXPECT_EQ(Standard(kept), kept);
+    // Katakana full-width with their marks joined, hiragana as they are.
+    for (const auto& row : KanaRows()) {
+        const std::wstring k = row.cells[0], f = row.cells[1];
+        EXPECT_EQ(Standard(k), f) << k;
+        EXPECT_EQ(Standard(f), f) << f;
+        for (int i : {2, 4, 6})
+            if (std::wstring(row.cells[i]) != L"-") {
+                EXPECT_EQ(Standard(row.cells[i]), row.cells[i]);
+            }
+        if (std::wstring(row.cells[3]) != L"-") {
+            EXPECT_EQ(Standard(k + L"ﾞ"), row.cells[3]) << k;
+        }
+        if (std::wstring(row.cells[5]) != L"-") {
+            EXPECT_EQ(Standard(k + L"ﾟ"), row.cells[5]) << k;
+        }
+    }
+    // The full-width space becomes a blank only where the name stays storable.
+    const std::pair<const wchar_t*, const wchar_t*> spaces[] = {
+        {L"旅行　２０２４", L"旅行 2024"}, {L"写真　", L"写真　"}, {L"Ａ　Ｂ　", L"A B　"},
+        {L"ＣＯＮ　", L"CON　"},           {L"　", L"　"},         {L"　a", L" a"}};
+    for (const auto& [name, want] : spaces) EXPECT_EQ(Standard(name), want) << name;
+    EXPECT_EQ(ToStandardDirName(L"C:\\Data\\ﾌｫﾙﾀﾞ　Ｎｏ．２（ｺﾋﾟｰ）"), L"C:\\Data\\フォルダ No.2(コピー)");
 }
 
 }  // namespace

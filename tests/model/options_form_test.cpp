@@ -16,7 +16,9 @@ TEST(OptionsForm, OpensWithTheStoredValuesAndModeZeroForStrangeModes) {
     EXPECT_EQ(form.mode, 5);
     EXPECT_FALSE(form.log);
     EXPECT_FALSE(form.tip);
-    for (int16_t strange : {int16_t{9}, int16_t{-1}}) {
+    s.AutoExe = 7;
+    EXPECT_EQ(OptionsForm::FromSettings(s).mode, 7);
+    for (int16_t strange : {int16_t{8}, int16_t{-1}}) {
         s.AutoExe = strange;
         EXPECT_EQ(OptionsForm::FromSettings(s).mode, 0);
         OptionsForm::FromSettings(s).ToSettings(s);

@@ -198,6 +198,22 @@ TEST_F(DialogsTest, OptionsOkWritesTheHiddenValuesToo) {
     EXPECT_EQ(dialog.HintOf(IDC_OPT_EXE0 + 6), L"自動的にフォルダ名を半角に変更します");
 }
 
+// An older stored mode opens checked; the eighth mode is offered and stored as 7.
+TEST_F(DialogsTest, OptionsOfferTheEighthMode) {
+    state.settings.Auto = true;
+    state.settings.AutoExe = 6;
+    Open();
+    OptionDialog& dialog = window->Option();
+    Queue(dialog.Handle(), {IDC_OPT_EXE0 + 7, IDOK});
+    window->mnuOption_Click();
+    EXPECT_EQ(state.settings.AutoExe, 7);
+    wchar_t caption[32] = {};
+    GetDlgItemTextW(dialog.Handle(), IDC_OPT_EXE0 + 7, caption, 32);
+    EXPECT_STREQ(caption, L"標準");
+    EXPECT_EQ(dialog.HintOf(IDC_OPT_EXE0 + 7), L"自動的にフォルダ名を標準の形に変更します");
+    EXPECT_EQ(IsDlgButtonChecked(dialog.Handle(), IDC_OPT_EXE0 + 6), BST_UNCHECKED);
+}
+
 TEST_F(DialogsTest, HintsOffClearEveryWindowButTheAboutBox) {
     Open();
     OptionDialog& dialog = window->Option();
