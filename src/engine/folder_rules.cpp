@@ -5,6 +5,7 @@
 #include "engine/catalog.h"
 #include "engine/converters.h"
 #include "engine/path_text.h"
+#include "engine/width.h"
 
 namespace kelvaro {
 namespace {
@@ -104,7 +105,8 @@ FolderVerdict JudgeFolder(IFileSystem& fs,
                           int16_t mode,
                           bool hira,
                           const std::function<bool()>& exists) {
-    if (mode == 1 && !IsShortName(path)) return {PlanState::KeptLong, {}};
+    // Composing never crosses a backslash: the name is judged as mode 1 converts it.
+    if (mode == 1 && !IsShortName(ComposeKana(path))) return {PlanState::KeptLong, {}};
     FolderVerdict verdict{PlanState::Rename, ConvertDirName(fs, path, mode, hira)};
     if (mode == 4 && verdict.newPath.empty())
         verdict.state = PlanState::KeptEightLong;

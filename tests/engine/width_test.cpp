@@ -192,8 +192,8 @@ TEST(DecomposedKana, EveryModeReadsTheComposedKana) {
         {ga, {L"ガイド", L"ガイド", L"ガイド", nullptr, L"", L"ガイド", L"ｶﾞｲﾄﾞ", L"ガイド"}},
         {L"は\u309Aん", {L"ぱん", L"ぱん", L"ぱん", nullptr, L"", L"ぱん", L"ﾊﾟﾝ", L"ぱん"}},
         {L"ウ\u3099ァ", {L"ヴァ", L"ヴァ", L"ヴァ", nullptr, L"", L"ヴァ", L"ｳﾞｧ", L"ヴァ"}},
-        {L"ｶ\u3099ｲ", {L"ｶﾞｲ", L"ｶﾞｲ", L"ｶﾞｲ", nullptr, L"", L"ガイ", L"ｶﾞｲ", L"ガイ"}},
-        {L"ﾊ\u309A", {L"ﾊﾟ", L"ﾊﾟ", L"ﾊﾟ", nullptr, L"", L"パ", L"ﾊﾟ", L"パ"}},
+        {L"ｶ\u3099ｲ", {L"ｶﾞｲ", L"ｶﾞｲ", L"ｶﾞｲ", nullptr, L"ｶﾞｲ", L"ガイ", L"ｶﾞｲ", L"ガイ"}},
+        {L"ﾊ\u309A", {L"ﾊﾟ", L"ﾊﾟ", L"ﾊﾟ", nullptr, L"ﾊﾟ", L"パ", L"ﾊﾟ", L"パ"}},
         // Nothing to combine with: kept after whatever the mode does to the rest.
         {L"\u3099a", {L"\u3099A", L"\u3099A", L"\u3099a", nullptr, L"", L"\u3099ａ", L"\u3099a", L"\u3099a"}},
         {L"ナ\u3099ｱ\u309A",
@@ -213,6 +213,8 @@ TEST(DecomposedKana, EveryModeReadsTheComposedKana) {
     // Modes 1 and 4 leave a kana name alone before converting it.
     EXPECT_EQ(JudgeFolder(fs, L"C:\\Mac\\" + ga, 1, true).state, PlanState::KeptLong);
     EXPECT_EQ(JudgeFolder(fs, L"C:\\Mac\\" + ga, 4, true).state, PlanState::KeptEightLong);
+    // Half-width kana make a short name once their marks are joined.
+    EXPECT_EQ(JudgeFolder(fs, L"C:\\Mac\\ｶ\u3099ｲ", 1, true, [] { return true; }).newPath, L"C:\\Mac\\ｶﾞｲ");
 }
 
 std::wstring Standard(const std::wstring& s) {
