@@ -83,8 +83,8 @@ void MenuMenteDialog::Unload() {
 }
 
 void MenuMenteDialog::OnActivate() {
-    pblnOk = false;
-    SetWindowTextW(hwnd_, (pstr_Me_Caption + ResAllText(11000)).c_str());
+    ok_ = false;
+    SetWindowTextW(hwnd_, (ResKelvaroText(1000) + ResAllText(11000)).c_str());
     editor_.Activate();
     ShowList();
     ControlEnabledSet();
@@ -163,7 +163,7 @@ bool MenuMenteDialog::OnCommand(UINT id, UINT code) {
             ControlEnabledSet();
             return true;
         case IDOK:
-            pblnOk = true;
+            ok_ = true;
             Hide();
             return true;
         case IDCANCEL:
@@ -174,20 +174,20 @@ bool MenuMenteDialog::OnCommand(UINT id, UINT code) {
     }
 }
 
-bool MenuMenteDialog::EditAliases(AliasTable& aliases) {
-    if (Shown()) return false;  // its slots belong to the one shown
+std::optional<AliasTable> MenuMenteDialog::Ask(const AliasTable& aliases) {
+    if (Shown()) return std::nullopt;  // its slots belong to the one shown
     for (int i = 0; i < AliasTable::kSlots; ++i) {
         const bool used = i <= aliases.Last();
         Set_Menu(i, used ? aliases.Name(i) : L"", used ? aliases.Dir(i) : L"");
     }
-    pstr_Me_Caption = ResKelvaroText(1000);
     ShowModal();
-    if (!pblnOk) return false;
+    if (!ok_) return std::nullopt;
     std::array<std::wstring, AliasTable::kSlots> names{}, dirs{};
     const int last = MenuCount();
     for (int i = 0; i <= last; ++i) Get_Menu(i, names[static_cast<size_t>(i)], dirs[static_cast<size_t>(i)]);
-    aliases.Assign(names, dirs, last);
-    return true;
+    AliasTable edited;
+    edited.Assign(names, dirs, last);
+    return edited;
 }
 
 }  // namespace kelvaro

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "model/app_state.h"
@@ -23,14 +24,11 @@ public:
     void Set_Menu(int index, const std::wstring& name, const std::wstring& dir) { editor_.Set_Menu(index, name, dir); }
     void Get_Menu(int index, std::wstring& name, std::wstring& dir) const { editor_.Get_Menu(index, name, dir); }
     int MenuCount() const { return editor_.MenuCount(); }
-    // Shows the dialog with `aliases`; on OK they take what it holds. False when
-    // cancelled, or when it is already shown.
-    bool EditAliases(AliasTable& aliases);
+    // Shows the dialog with `aliases`; on OK the table it holds then, nothing
+    // when cancelled or when it is already shown.
+    std::optional<AliasTable> Ask(const AliasTable& aliases);
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
     void SetFontData(HFONT font);
-
-    bool pblnOk = false;
-    std::wstring pstr_Me_Caption;
 
     std::wstring HintOf(int id) const { return hints_.CurrentText(Control(id)); }
 
@@ -49,6 +47,7 @@ private:
     Services& services_;
     AliasEditor editor_;
     HintSet hints_;
+    bool ok_ = false;
 };
 
 }  // namespace kelvaro
