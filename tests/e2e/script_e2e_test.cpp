@@ -176,8 +176,8 @@ TEST_F(ScriptEndToEnd, BadUsageExitsTwoAndTouchesNothing) {
     const std::wstring keep = dir.Path() + L"\\keep";
     const std::pair<std::wstring, std::wstring> cases[] = {
         {L"/MODE:0 /BOGUS " + keep, L"不明なスイッチです: /BOGUS\r\n使い方は Kelvaro2 /? で表示します"},
-        {L"/MODE:7 " + keep,
-         L"モードは /MODE:0 ～ /MODE:6 で指定してください: /MODE:7\r\n使い方は Kelvaro2 /? で表示します"},
+        {L"/MODE:8 " + keep,
+         L"モードは /MODE:0 ～ /MODE:7 で指定してください: /MODE:8\r\n使い方は Kelvaro2 /? で表示します"},
         {L"/MODE:0 " + keep + L" @" + dir.Path() + L"\\missing.txt",
          L"リストファイルを読めません: " + dir.Path() + L"\\missing.txt"},
     };

@@ -15,6 +15,7 @@
 
 #include "app/main_window.h"
 #include "engine/disk_paths.h"
+#include "engine/folder_rules.h"
 #include "fakes/fake_send_to.h"
 #include "fakes/fake_services.h"
 #include "fakes/fake_settings_store.h"
@@ -140,7 +141,7 @@ protected:
         int bottom = 0, buttonsTop = INT_MAX;
         for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
             const int id = GetDlgCtrlID(c);
-            if (!IsWindowVisible(c) || (id >= IDC_OPT_EXE0 && id <= IDC_OPT_EXE0 + 6)) continue;
+            if (!IsWindowVisible(c) || (id >= IDC_OPT_EXE0 && id < IDC_OPT_EXE0 + kModeCount)) continue;
             const RECT r = RectIn(dialog, c);
             if (id == IDOK || id == IDCANCEL || id == IDC_OPT_INIT) {
                 buttonsTop = std::min<int>(buttonsTop, r.top);
@@ -200,8 +201,8 @@ TEST_F(DialogsTest, OptionsOkWritesTheHiddenValuesToo) {
 
 // An older stored mode opens checked; the eighth mode is offered and stored as 7.
 TEST_F(DialogsTest, OptionsOfferTheEighthMode) {
-    state.settings.Auto = true;
-    state.settings.AutoExe = 6;
+    Put(L"Auto", L"True");
+    Put(L"AutoExe", L"6");
     Open();
     OptionDialog& dialog = window->Option();
     Queue(dialog.Handle(), {IDC_OPT_EXE0 + 7, IDOK});
