@@ -118,7 +118,7 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
     if (switches.empty() || (switches.size() == 1 && AsciiUpper(switches[0]) == L"/U")) return command;
     command.script = true;
 
-    auto fail = [&](int16_t number, const std::wstring& detail = {}) {
+    auto fail = [&](KText number, const std::wstring& detail = {}) {
         if (command.error.empty()) command.error = ResKelvaroText(number) + detail;
     };
     for (const auto& token : switches) {

@@ -70,8 +70,8 @@ bool MainWindow::Create(int show) {
     // F1 anywhere in the program does what the Help item does.
     ACCEL help{FVIRTKEY, VK_F1, static_cast<WORD>(kMenuHelp)};
     accelerators_.reset(CreateAcceleratorTableW(&help, 1));
-    CreateWindowExW(0, kFrameClass, ResKelvaroText(9999).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                    CW_USEDEFAULT, 640, 480, nullptr, menu_, instance, this);
+    CreateWindowExW(0, kFrameClass, ResKelvaroText(KText::ProgramTitle).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                    CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, menu_, instance, this);
     if (!hwnd_) return false;
     try {
         CreateControls();

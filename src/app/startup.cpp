@@ -9,7 +9,7 @@
 namespace kelvaro {
 
 std::wstring RemovalQuestion() {
-    return std::wstring(kAppTitle) + ResKelvaroText(0) + ResAllText(20);
+    return std::wstring(kAppTitle) + ResAllText(AText::RemoveSettingsQuestion);
 }
 
 size_t ListExecute(AppState& state,
@@ -24,7 +24,7 @@ size_t ListExecute(AppState& state,
     size_t notDone = 0;
     for (size_t i = 0; i < count; ++i) {
         if (stop && stop->load()) {
-            state.history.ListInAdd(ResAllText(30));
+            state.history.ListInAdd(ResAllText(AText::StoppedLine));
             return notDone + (count - i);
         }
         state.targets.SetTopIndex(i);
@@ -39,12 +39,12 @@ size_t ListExecute(AppState& state,
         if (folderDone) folderDone(i, result, result == kRenameDone && !changed.Last().empty() ? changed.Last() : path);
         // A record that cannot be written ends the run.
         if (services.journal && services.journal->Failed()) {
-            state.history.ListInAdd(ResKelvaroText(26001));
-            state.history.ListInAdd(ResAllText(30));
+            state.history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
+            state.history.ListInAdd(ResAllText(AText::StoppedLine));
             return notDone + (count - i - 1);
         }
     }
-    state.history.ListInAdd(ResAllText(31));
+    state.history.ListInAdd(ResAllText(AText::AllFinishedLine));
     return notDone;
 }
 
@@ -53,7 +53,8 @@ void UndoExecute(AppState& state, Services& services) {
     try {
         const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
         UndoLastRun(rename, nullptr);
-        state.history.ListInAdd(ResAllText(services.journal && services.journal->Failed() ? 30 : 31));
+        state.history.ListInAdd(
+            ResAllText(services.journal && services.journal->Failed() ? AText::StoppedLine : AText::AllFinishedLine));
     } catch (...) {
         // The history so far is still copied.
     }

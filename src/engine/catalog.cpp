@@ -1,11 +1,11 @@
 // The two compiled-in message catalogues: every caption, hint, prompt and history line
-// that the program sets at run time. Numbers without an entry give empty text.
+// that the program sets at run time, by catalogue number (the names are in catalog.h).
 #include "engine/catalog.h"
 
 namespace kelvaro {
 
-std::wstring ResKelvaroText(int16_t number) {
-    switch (number) {
+std::wstring ResKelvaroText(KText text) {
+    switch (static_cast<int16_t>(text)) {
         case 10:
             return L"大文字";
         case 11:
@@ -357,8 +357,8 @@ std::wstring ResKelvaroText(int16_t number) {
     }
 }
 
-std::wstring ResAllText(int16_t number) {
-    switch (number) {
+std::wstring ResAllText(AText text) {
+    switch (static_cast<int16_t>(text)) {
         case 5:
             return L"ｷｬﾝｾﾙ";
         case 10:

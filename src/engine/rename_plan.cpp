@@ -13,9 +13,6 @@
 namespace kelvaro {
 namespace {
 
-constexpr int16_t kFirstStateText = 22010;
-constexpr int16_t kNoShortNameText = 27001;
-
 // File names compare without regard to case on Windows volumes.
 std::wstring Fold(std::wstring text) {
     if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
@@ -176,8 +173,8 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring
 }
 
 std::wstring PlanStateText(PlanState state) {
-    if (state == PlanState::NoShortName) return ResKelvaroText(kNoShortNameText);
-    return ResKelvaroText(static_cast<int16_t>(kFirstStateText + static_cast<int>(state)));
+    if (state == PlanState::NoShortName) return ResKelvaroText(KText::NoShortNameState);
+    return ResKelvaroText(NthText(KText::WillRenameState, static_cast<int>(state)));
 }
 
 }  // namespace kelvaro

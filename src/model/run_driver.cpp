@@ -20,7 +20,7 @@ void RunDriver::Start() {
 
 void RunDriver::Finish() {
     const bool stopped = state_.blnCancel || (journal_ && journal_->Failed());
-    state_.history.ListInAdd(ResAllText(stopped ? 30 : 31));
+    state_.history.ListInAdd(ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
     state_.blnCancel = false;
     view_.SetRunning(false);
     running_ = false;
@@ -52,7 +52,7 @@ void RunDriver::Run(int16_t mode) {
                 targets.FollowRenamed(j + 1, path, changed_.Last());
             // A record that cannot be written ends the run: the rest stays in the list.
             if (journal_ && journal_->Failed()) {
-                state_.history.ListInAdd(ResKelvaroText(26001));
+                state_.history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
                 break;
             }
         }

@@ -27,7 +27,7 @@ ChildWindow::ChildWindow(AppState& state,
                          Services& services,
                          IChildHost& host,
                          std::wstring prefix,
-                         int16_t caption,
+                         KText caption,
                          TwipsRect designed)
     : state_(state),
       services_(services),
@@ -138,8 +138,8 @@ HWND ChildWindow::MakePictureButton(int iconId, int id) {
     return button;
 }
 
-void ChildWindow::AddHint(HWND control, int16_t catalogueNumber) {
-    hints_.Add(control, ResKelvaroText(catalogueNumber));
+void ChildWindow::AddHint(HWND control, KText hint) {
+    hints_.Add(control, ResKelvaroText(hint));
 }
 
 void ChildWindow::FillWithList(HWND list, double width, double height) {

@@ -33,15 +33,15 @@ bool DefaultDialog::Load(HWND owner, const ScreenTwips& screen) {
     SetWindowPos(drive_.Handle(), Control(IDC_DEF_SWITCH), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(dir_.Handle(), drive_.Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     RestorePosition(services_.store, L"Default_", {1000, 1000, 5000, 5000}, true, screen);
-    SetWindowTextW(hwnd_, ResKelvaroText(9000).c_str());
-    SetDlgItemTextW(hwnd_, IDOK, ResAllText(8044).c_str());
-    SetDlgItemTextW(hwnd_, IDCANCEL, ResAllText(8043).c_str());
+    SetWindowTextW(hwnd_, ResKelvaroText(KText::InitialFolderCaption).c_str());
+    SetDlgItemTextW(hwnd_, IDOK, ResAllText(AText::OptionOkButton).c_str());
+    SetDlgItemTextW(hwnd_, IDCANCEL, ResAllText(AText::OptionCancelButton).c_str());
     hints_.Create(hwnd_);
     for (HWND control : {Control(IDC_DEF_SWITCH), drive_.Handle(), dir_.Handle(), Control(IDC_DEF_DIRTEXT),
                          Control(IDOK), Control(IDCANCEL)})
         hints_.Add(control, L"");
-    hints_.SetText(Control(IDOK), ResAllText(8047));
-    hints_.SetText(Control(IDCANCEL), ResAllText(8046));
+    hints_.SetText(Control(IDOK), ResAllText(AText::OptionOkHint));
+    hints_.SetText(Control(IDCANCEL), ResAllText(AText::OptionCancelHint));
     ForwardContextMenu(Control(IDC_DEF_DIRTEXT));
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     for (const auto& [kind, size] : {std::pair{ICON_SMALL, SM_CXSMICON}, std::pair{ICON_BIG, SM_CXICON}}) {
@@ -278,8 +278,8 @@ INT_PTR DefaultDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam
         case WM_CONTEXTMENU: {
             if (reinterpret_cast<HWND>(wParam) == drive_.Handle()) return TRUE;
             HMENU popup = CreatePopupMenu();
-            AppendMenuW(popup, MF_STRING, kPopupFromSource, ResKelvaroText(9005).c_str());
-            AppendMenuW(popup, MF_STRING, kPopupFromTemp, ResKelvaroText(9007).c_str());
+            AppendMenuW(popup, MF_STRING, kPopupFromSource, ResKelvaroText(KText::CopyFromCurrentFolder).c_str());
+            AppendMenuW(popup, MF_STRING, kPopupFromTemp, ResKelvaroText(KText::CopyFromTempFolder).c_str());
             if (const UINT id = TrackContextMenu(hwnd_, popup, lParam)) OnCommand(id, 0);
             return TRUE;
         }
@@ -291,9 +291,9 @@ INT_PTR DefaultDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam
 bool AboutDialog::Load(HWND owner, const ScreenTwips& screen) {
     if (!DialogBase::Load(owner, IDD_ABOUT)) return false;
     RestorePosition(services_.store, L"About_", {1000, 1000, 0, 0}, false, screen);
-    SetWindowTextW(hwnd_, ResKelvaroText(7000).c_str());
-    SetDlgItemTextW(hwnd_, IDC_ABOUT_TITLE, ResKelvaroText(7001).c_str());
-    SetDlgItemTextW(hwnd_, IDC_ABOUT_NAME, ResKelvaroText(9999).c_str());
+    SetWindowTextW(hwnd_, ResKelvaroText(KText::AboutCaption).c_str());
+    SetDlgItemTextW(hwnd_, IDC_ABOUT_TITLE, ResKelvaroText(KText::ProgramNameKana).c_str());
+    SetDlgItemTextW(hwnd_, IDC_ABOUT_NAME, ResKelvaroText(KText::ProgramTitle).c_str());
     Layout();
     return true;
 }
@@ -332,13 +332,13 @@ bool AboutDialog::OnCommand(UINT id, UINT) {
 
 void DefaultDialog::EditInitialFolder(AppSettings& settings) {
     if (Shown()) return;  // its settings belong to the one shown
-    pstr_lblDrive_Caption = ResKelvaroText(10000);
-    pstr_cbxDrive_Hint = ResKelvaroText(10020);
+    pstr_lblDrive_Caption = ResKelvaroText(KText::InitialFolderLabel);
+    pstr_cbxDrive_Hint = ResKelvaroText(KText::ReturnToLastFolderHint);
     pblnYukoMukouOk = true;
     pblnDiskFreeOk = false;
-    pstr_drvDrive_Hint = ResKelvaroText(10021);
-    pstr_dlbDir_Hint = ResKelvaroText(10022);
-    pstr_txtDir_Hint = ResKelvaroText(10023);
+    pstr_drvDrive_Hint = ResKelvaroText(KText::InitialDriveHint);
+    pstr_dlbDir_Hint = ResKelvaroText(KText::InitialFolderHint);
+    pstr_txtDir_Hint = ResKelvaroText(KText::InitialFolderNameHint);
     SetDirName(settings.Dir_In);
     SetYuko(settings.Dir_In_Yuko);
     ShowModal();

@@ -24,18 +24,20 @@ void SetIcon(HWND button, int iconId) {
 bool MenuMenteDialog::Load(HWND owner, const ScreenTwips& screen) {
     if (!DialogBase::Load(owner, IDD_MENU_MENTE)) return false;
     RestorePosition(services_.store, kPrefix, {1000, 1000, 0, 0}, false, screen);
-    SetDlgItemTextW(hwnd_, IDOK, ResAllText(8044).c_str());
-    SetDlgItemTextW(hwnd_, IDCANCEL, ResAllText(8043).c_str());
-    SetDlgItemTextW(hwnd_, IDC_MENTE_NAME, ResAllText(11003).c_str());
+    SetDlgItemTextW(hwnd_, IDOK, ResAllText(AText::OptionOkButton).c_str());
+    SetDlgItemTextW(hwnd_, IDCANCEL, ResAllText(AText::OptionCancelButton).c_str());
+    SetDlgItemTextW(hwnd_, IDC_MENTE_NAME, ResAllText(AText::RenameAliasButton).c_str());
     SetIcon(Control(IDC_MENTE_DELALL), IDI_DELETE_ALL);
     SetIcon(Control(IDC_MENTE_DEL), IDI_DELETE);
     SetIcon(Control(IDC_MENTE_UP), IDI_UP);
     SetIcon(Control(IDC_MENTE_DOWN), IDI_DOWN);
     hints_.Create(hwnd_);
-    const std::pair<int, int16_t> hints[] = {
-        {IDC_MENTE_NAME, 11006}, {IDC_MENTE_DELALL, 11012}, {IDC_MENTE_DEL, 11011}, {IDC_MENTE_DIR, 11007},
-        {IDC_MENTE_DOWN, 11010}, {IDC_MENTE_UP, 11009},     {IDCANCEL, 8046},       {IDOK, 8047},
-        {IDC_MENTE_LIST, 11008}};
+    const std::pair<int, AText> hints[] = {
+        {IDC_MENTE_NAME, AText::RenameAliasHint},   {IDC_MENTE_DELALL, AText::DeleteAllAliasesHint},
+        {IDC_MENTE_DEL, AText::DeleteAliasHint},    {IDC_MENTE_DIR, AText::AliasFolderHint},
+        {IDC_MENTE_DOWN, AText::MoveAliasDownHint}, {IDC_MENTE_UP, AText::MoveAliasUpHint},
+        {IDCANCEL, AText::OptionCancelHint},        {IDOK, AText::OptionOkHint},
+        {IDC_MENTE_LIST, AText::AliasListHint}};
     for (const auto& [id, number] : hints) hints_.Add(Control(id), ResAllText(number));
     SetToolTip(state_.settings.Tip);
     for (int i = 0; i < AliasEditor::kSlots; ++i) editor_.Set_Menu(i, L"", L"");
@@ -84,7 +86,7 @@ void MenuMenteDialog::Unload() {
 
 void MenuMenteDialog::OnActivate() {
     pblnOk = false;
-    SetWindowTextW(hwnd_, (pstr_Me_Caption + ResAllText(11000)).c_str());
+    SetWindowTextW(hwnd_, (pstr_Me_Caption + ResAllText(AText::AliasDialogCaptionTail)).c_str());
     editor_.Activate();
     ShowList();
     ControlEnabledSet();
@@ -138,9 +140,10 @@ bool MenuMenteDialog::OnCommand(UINT id, UINT code) {
             if (editor_.Selected() < 0) return true;
             std::wstring name, dir;
             editor_.Get_Menu(editor_.Selected(), name, dir);
-            const std::wstring answer = services_.prompts.AskText(ResAllText(11101), ResAllText(11102), name);
+            const std::wstring answer = services_.prompts.AskText(ResAllText(AText::NewAliasNamePrompt),
+                                                                  ResAllText(AText::RenameAliasTitle), name);
             if (editor_.Rename(answer) == AliasEditor::RenameResult::Duplicate)
-                services_.prompts.Notice(ResAllText(11103));
+                services_.prompts.Notice(ResAllText(AText::AliasRenameTaken));
             ShowList();
             return true;
         }
@@ -180,7 +183,7 @@ bool MenuMenteDialog::EditAliases(AliasTable& aliases) {
         const bool used = i <= aliases.Last();
         Set_Menu(i, used ? aliases.Name(i) : L"", used ? aliases.Dir(i) : L"");
     }
-    pstr_Me_Caption = ResKelvaroText(1000);
+    pstr_Me_Caption = ResKelvaroText(KText::FolderWindowCaption);
     ShowModal();
     if (!pblnOk) return false;
     std::array<std::wstring, AliasTable::kSlots> names{}, dirs{};

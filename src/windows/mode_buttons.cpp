@@ -33,21 +33,21 @@ void ModeButtons::Create(HWND parent) {
     const UINT dpi = WindowDpi(parent);
     for (int i = 0; i < kModes; ++i) {
         modes_[static_cast<size_t>(i)] = CreateWindowExW(
-            0, L"BUTTON", ResKelvaroText(static_cast<int16_t>(10 + i)).c_str(),
+            0, L"BUTTON", ResKelvaroText(NthText(KText::UpperButton, i)).c_str(),
             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, TwipsToPixels(kExeLeft + kExeStep * i, dpi),
             TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kExeWidth, dpi), TwipsToPixels(kButtonHeight, dpi), parent,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstModeId + i)), instance, nullptr);
     }
-    cancel_ = CreateWindowExW(0, L"BUTTON", ResAllText(5).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                              0, TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kCancelWidth, dpi),
-                              TwipsToPixels(kButtonHeight, dpi), parent,
+    cancel_ = CreateWindowExW(0, L"BUTTON", ResAllText(AText::CancelButton).c_str(),
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, TwipsToPixels(kButtonTop, dpi),
+                              TwipsToPixels(kCancelWidth, dpi), TwipsToPixels(kButtonHeight, dpi), parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)), instance, nullptr);
 }
 
 void ModeButtons::AddHints(HintSet& hints) const {
     for (int i = 0; i < kModes; ++i)
-        hints.Add(modes_[static_cast<size_t>(i)], ResKelvaroText(static_cast<int16_t>(20 + i)));
-    hints.Add(cancel_, ResAllText(10));
+        hints.Add(modes_[static_cast<size_t>(i)], ResKelvaroText(NthText(KText::UpperHint, i)));
+    hints.Add(cancel_, ResAllText(AText::StopHint));
 }
 
 // The buttons keep their designed size unless their captions need more in the

@@ -10,9 +10,6 @@ namespace kelvaro {
 namespace {
 
 constexpr int kModes = 7;
-constexpr int16_t kCaption = 22000;
-constexpr int16_t kFirstColumn = 22001;
-constexpr int16_t kRunText = 22004, kCancelText = 22005, kOnlyKeptText = 22006, kModeText = 22009;
 // Each column's share of the list's width, in percent.
 constexpr int kColumnShare[] = {40, 22, 38};
 // Refused rows in dark red, kept ones in grey.
@@ -30,18 +27,18 @@ HWND PreviewDialog::ModeList() const {
 
 bool PreviewDialog::Load(HWND owner, const ScreenTwips& screen) {
     if (!DialogBase::Load(owner, IDD_PREVIEW)) return false;
-    SetWindowTextW(hwnd_, ResKelvaroText(kCaption).c_str());
-    SetDlgItemTextW(hwnd_, IDC_PRE_MODE_LABEL, ResKelvaroText(kModeText).c_str());
-    SetDlgItemTextW(hwnd_, IDC_PRE_ONLY_KEPT, ResKelvaroText(kOnlyKeptText).c_str());
-    SetDlgItemTextW(hwnd_, IDOK, ResKelvaroText(kRunText).c_str());
-    SetDlgItemTextW(hwnd_, IDCANCEL, ResKelvaroText(kCancelText).c_str());
+    SetWindowTextW(hwnd_, ResKelvaroText(KText::PreviewCaption).c_str());
+    SetDlgItemTextW(hwnd_, IDC_PRE_MODE_LABEL, ResKelvaroText(KText::PreviewModeLabel).c_str());
+    SetDlgItemTextW(hwnd_, IDC_PRE_ONLY_KEPT, ResKelvaroText(KText::PreviewOnlyKept).c_str());
+    SetDlgItemTextW(hwnd_, IDOK, ResKelvaroText(KText::PreviewRun).c_str());
+    SetDlgItemTextW(hwnd_, IDCANCEL, ResKelvaroText(KText::PreviewCancel).c_str());
     for (int i = 0; i < kModes; ++i)
         SendMessageW(ModeList(), CB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(ResKelvaroText(static_cast<int16_t>(10 + i)).c_str()));
+                     reinterpret_cast<LPARAM>(ResKelvaroText(NthText(KText::UpperButton, i)).c_str()));
     const HWND list = List();
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     for (int c = 0; c < 3; ++c) {
-        std::wstring title = ResKelvaroText(static_cast<int16_t>(kFirstColumn + c));
+        std::wstring title = ResKelvaroText(NthText(KText::PreviewBeforeColumn, c));
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.pszText = title.data();
@@ -49,8 +46,11 @@ bool PreviewDialog::Load(HWND owner, const ScreenTwips& screen) {
         ListView_InsertColumn(list, c, &column);
     }
     hints_.Create(hwnd_);
-    const std::pair<int, int16_t> hints[] = {
-        {IDC_PRE_MODE, 22030}, {IDC_PRE_LIST, 22031}, {IDC_PRE_ONLY_KEPT, 22032}, {IDOK, 22033}, {IDCANCEL, 22034}};
+    const std::pair<int, KText> hints[] = {{IDC_PRE_MODE, KText::PreviewModeHint},
+                                           {IDC_PRE_LIST, KText::PreviewListHint},
+                                           {IDC_PRE_ONLY_KEPT, KText::PreviewOnlyKeptHint},
+                                           {IDOK, KText::PreviewRunHint},
+                                           {IDCANCEL, KText::PreviewCancelHint}};
     for (const auto& [id, number] : hints) hints_.Add(Control(id), ResKelvaroText(number));
     SetToolTip(state_.settings.Tip);
     RestorePosition(services_.store, L"Preview_", {1000, 1000, 9000, 6000}, true, screen);
