@@ -13,12 +13,6 @@
 namespace kelvaro {
 namespace {
 
-constexpr int16_t kRecoveredLine = 21002;
-constexpr int16_t kLeftTempLine = 21003;
-constexpr int16_t kCompletedLine = 21004;
-constexpr int16_t kLostLine = 21005;
-constexpr int16_t kWaitingDriveLine = 26002;
-
 // True when the entry `path` names is stored exactly under the last component of `spelled`.
 bool StoredAs(IFileSystem& fs, const std::wstring& path, const std::wstring& spelled) {
     const auto name = fs.EntryName(path);
@@ -164,11 +158,11 @@ size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& hi
         }
     }
     journal.EndRun();
-    Report(history, kRecoveredLine, recovered);
-    Report(history, kLeftTempLine, leftTemp, leftTempWhy);
-    Report(history, kCompletedLine, completed);
-    Report(history, kLostLine, lost);
-    Report(history, kWaitingDriveLine, waiting);
+    Report(history, KText::RecoveredLine, recovered);
+    Report(history, KText::LeftUnderTempLine, leftTemp, leftTempWhy);
+    Report(history, KText::CompletedLine, completed);
+    Report(history, KText::RecoveryLostLine, lost);
+    Report(history, KText::WaitingForDriveLine, waiting);
     ReportDamage(history, damage);
     return looked;
 }
