@@ -336,7 +336,7 @@ void MainWindow::RunMode(int16_t mode) {
 void MainWindow::mnuPreview_Click() {
     if (driver_.Running()) return;
     const int16_t mode = lastMode_ >= 0 ? lastMode_ : state_.settings.AutoExe;
-    if (preview_.Ask(mode)) RunMode(preview_.pintMode);
+    if (preview_.Ask(mode)) RunMode(preview_.chosenMode);
 }
 
 void MainWindow::OnCommand(UINT id) {
@@ -345,7 +345,7 @@ void MainWindow::OnCommand(UINT id) {
         const auto mode = static_cast<int16_t>(id - ModeButtons::kFirstModeId);
         // With the option on, the button shows the preview first and runs on 実行 only.
         if (state_.settings.Confirm && !preview_.Ask(mode)) return;
-        RunMode(state_.settings.Confirm ? preview_.pintMode : mode);
+        RunMode(state_.settings.Confirm ? preview_.chosenMode : mode);
     } else if (id == ModeButtons::kCancelId) {
         driver_.Cancel();
     } else {

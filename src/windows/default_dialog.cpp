@@ -56,10 +56,10 @@ bool DefaultDialog::Load(HWND owner, const ScreenTwips& screen) {
 }
 
 void DefaultDialog::SetToolTip(bool on) {
-    hints_.SetText(Control(IDC_DEF_SWITCH), pstr_cbxDrive_Hint);
-    hints_.SetText(drive_.Handle(), pstr_drvDrive_Hint);
-    hints_.SetText(dir_.Handle(), pstr_dlbDir_Hint);
-    hints_.SetText(Control(IDC_DEF_DIRTEXT), pstr_txtDir_Hint);
+    hints_.SetText(Control(IDC_DEF_SWITCH), driveComboHint);
+    hints_.SetText(drive_.Handle(), driveListHint);
+    hints_.SetText(dir_.Handle(), dirListHint);
+    hints_.SetText(Control(IDC_DEF_DIRTEXT), dirTextHint);
     hints_.SetToolTip(on);
 }
 
@@ -103,7 +103,7 @@ void DefaultDialog::GrowToMinimum() {
 
 int DefaultDialog::LabelLeft() const {
     const UINT dpi = WindowDpi(hwnd_);
-    if (!pblnYukoMukouOk) return TwipsToPixels(60, dpi);
+    if (!offersSwitch) return TwipsToPixels(60, dpi);
     RECT box{};
     GetWindowRect(Control(IDC_DEF_SWITCH), &box);
     return TwipsToPixels(60, dpi) + (box.right - box.left) + TwipsToPixels(60, dpi);
@@ -151,20 +151,20 @@ void DefaultDialog::YukoEnabledSet() {
 }
 
 void DefaultDialog::DirTextSet() {
-    std::wstring label = pstr_lblDrive_Caption;
+    std::wstring label = driveLabelText;
     const std::wstring dir = LongDirName(services_.fs, browser_.List().Path());
     SetDlgItemTextW(hwnd_, IDC_DEF_DIRTEXT, DirNameAbbrev(dir).c_str());
-    if (pblnDiskFreeOk) label += DriveFreeText(services_.fs, dir);
+    if (showsFreeSpace) label += DriveFreeText(services_.fs, dir);
     SetDlgItemTextW(hwnd_, IDC_DEF_LABEL, label.c_str());
 }
 
 void DefaultDialog::OnActivate() {
     showing_ = false;
-    pblnOk = false;
+    accepted = false;
     SetToolTip(state_.settings.Tip);
     DirTextSet();
     // The label starts right of the switch, or at the edge when no switch is offered.
-    if (pblnYukoMukouOk) {
+    if (offersSwitch) {
         ShowWindow(Control(IDC_DEF_SWITCH), SW_SHOW);
     } else {
         SetYuko(true);
@@ -179,7 +179,7 @@ void DefaultDialog::OnActivate() {
 bool DefaultDialog::OnCommand(UINT id, UINT code) {
     switch (id) {
         case IDOK:
-            pblnOk = true;
+            accepted = true;
             showing_ = false;
             Hide();
             return true;
@@ -332,17 +332,17 @@ bool AboutDialog::OnCommand(UINT id, UINT) {
 
 void DefaultDialog::EditInitialFolder(AppSettings& settings) {
     if (Shown()) return;  // its settings belong to the one shown
-    pstr_lblDrive_Caption = ResKelvaroText(KText::InitialFolderLabel);
-    pstr_cbxDrive_Hint = ResKelvaroText(KText::ReturnToLastFolderHint);
-    pblnYukoMukouOk = true;
-    pblnDiskFreeOk = false;
-    pstr_drvDrive_Hint = ResKelvaroText(KText::InitialDriveHint);
-    pstr_dlbDir_Hint = ResKelvaroText(KText::InitialFolderHint);
-    pstr_txtDir_Hint = ResKelvaroText(KText::InitialFolderNameHint);
+    driveLabelText = ResKelvaroText(KText::InitialFolderLabel);
+    driveComboHint = ResKelvaroText(KText::ReturnToLastFolderHint);
+    offersSwitch = true;
+    showsFreeSpace = false;
+    driveListHint = ResKelvaroText(KText::InitialDriveHint);
+    dirListHint = ResKelvaroText(KText::InitialFolderHint);
+    dirTextHint = ResKelvaroText(KText::InitialFolderNameHint);
     SetDirName(settings.Dir_In);
     SetYuko(settings.Dir_In_Yuko);
     ShowModal();
-    if (!pblnOk) return;
+    if (!accepted) return;
     settings.Dir_In = DirName();
     settings.Dir_In_Yuko = Yuko();
 }

@@ -21,10 +21,10 @@ public:
     void SetToolTip(bool on);
     void SetFontData(HFONT font);
 
-    bool pblnOk = false;
-    std::wstring pstr_lblDrive_Caption, pstr_cbxDrive_Hint, pstr_drvDrive_Hint, pstr_dlbDir_Hint, pstr_txtDir_Hint;
-    bool pblnYukoMukouOk = true;
-    bool pblnDiskFreeOk = true;
+    bool accepted = false;
+    std::wstring driveLabelText, driveComboHint, driveListHint, dirListHint, dirTextHint;
+    bool offersSwitch = true;
+    bool showsFreeSpace = true;
 
     std::wstring DirName() const { return browser_.DirName(); }
     void SetDirName(const std::wstring& path);

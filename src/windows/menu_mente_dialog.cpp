@@ -85,8 +85,8 @@ void MenuMenteDialog::Unload() {
 }
 
 void MenuMenteDialog::OnActivate() {
-    pblnOk = false;
-    SetWindowTextW(hwnd_, (pstr_Me_Caption + ResAllText(AText::AliasDialogCaptionTail)).c_str());
+    accepted = false;
+    SetWindowTextW(hwnd_, (captionHead + ResAllText(AText::AliasDialogCaptionTail)).c_str());
     editor_.Activate();
     ShowList();
     ControlEnabledSet();
@@ -166,7 +166,7 @@ bool MenuMenteDialog::OnCommand(UINT id, UINT code) {
             ControlEnabledSet();
             return true;
         case IDOK:
-            pblnOk = true;
+            accepted = true;
             Hide();
             return true;
         case IDCANCEL:
@@ -183,9 +183,9 @@ bool MenuMenteDialog::EditAliases(AliasTable& aliases) {
         const bool used = i <= aliases.Last();
         Set_Menu(i, used ? aliases.Name(i) : L"", used ? aliases.Dir(i) : L"");
     }
-    pstr_Me_Caption = ResKelvaroText(KText::FolderWindowCaption);
+    captionHead = ResKelvaroText(KText::FolderWindowCaption);
     ShowModal();
-    if (!pblnOk) return false;
+    if (!accepted) return false;
     std::array<std::wstring, AliasTable::kSlots> names{}, dirs{};
     const int last = MenuCount();
     for (int i = 0; i <= last; ++i) Get_Menu(i, names[static_cast<size_t>(i)], dirs[static_cast<size_t>(i)]);

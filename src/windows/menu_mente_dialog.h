@@ -29,8 +29,8 @@ public:
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
     void SetFontData(HFONT font);
 
-    bool pblnOk = false;
-    std::wstring pstr_Me_Caption;
+    bool accepted = false;
+    std::wstring captionHead;
 
     std::wstring HintOf(int id) const { return hints_.CurrentText(Control(id)); }
 

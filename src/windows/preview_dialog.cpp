@@ -64,18 +64,18 @@ void PreviewDialog::SetFontData(HFONT font) {
 }
 
 bool PreviewDialog::Ask(int16_t mode) {
-    pintMode = (mode >= 0 && mode < kModes) ? mode : 0;
+    chosenMode = (mode >= 0 && mode < kModes) ? mode : 0;
     ShowModal();
-    return pblnOk;
+    return accepted;
 }
 
 void PreviewDialog::OnActivate() {
-    pblnOk = false;
+    accepted = false;
     SetToolTip(state_.settings.Tip);
     CheckDlgButton(hwnd_, IDC_PRE_ONLY_KEPT, BST_UNCHECKED);
     model_.SetOnlyKept(false);
-    SendMessageW(ModeList(), CB_SETCURSEL, static_cast<WPARAM>(pintMode), 0);
-    Recompute(pintMode);
+    SendMessageW(ModeList(), CB_SETCURSEL, static_cast<WPARAM>(chosenMode), 0);
+    Recompute(chosenMode);
     // Like the mode buttons, 実行 needs a folder to run over.
     EnableWindow(Control(IDOK), state_.targets.Empty() ? FALSE : TRUE);
     SetFocus(List());
@@ -102,8 +102,8 @@ bool PreviewDialog::OnCommand(UINT id, UINT code) {
     switch (id) {
         case IDOK:
             if (state_.targets.Empty()) return true;
-            pblnOk = true;
-            pintMode = model_.Mode();
+            accepted = true;
+            chosenMode = model_.Mode();
             Hide();
             return true;
         case IDCANCEL:

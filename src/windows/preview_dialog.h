@@ -12,7 +12,7 @@ namespace kelvaro {
 
 // The preview of a run ("変更内容の確認"): what the chosen mode would do with
 // every folder of the target list, recomputed whenever the mode changes.
-// 実行 closes it with pblnOk set and the mode in pintMode; キャンセル and Esc
+// 実行 closes it with accepted set and the mode in chosenMode; キャンセル and Esc
 // close it touching nothing.
 class PreviewDialog final : public DialogBase {
 public:
@@ -24,10 +24,10 @@ public:
     void SetFontData(HFONT font);
 
     // Shows the plan of the target list by `mode`; true when 実行 was pressed,
-    // pintMode then holds the mode chosen.
+    // chosenMode then holds the mode chosen.
     bool Ask(int16_t mode);
-    bool pblnOk = false;
-    int16_t pintMode = 0;
+    bool accepted = false;
+    int16_t chosenMode = 0;
 
     const PreviewState& State() const { return model_; }
     HWND List() const;

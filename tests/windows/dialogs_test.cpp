@@ -364,9 +364,9 @@ TEST_F(DialogsTest, PositionsComeBackOnScreenAndAreWrittenAtClose) {
 TEST_F(DialogsTest, FreeSpaceFollowsTheCaptionWhenAskedFor) {
     Open();
     DefaultDialog& dialog = window->Default();
-    dialog.pstr_lblDrive_Caption = L"Folder";
-    dialog.pblnDiskFreeOk = true;
-    dialog.pblnYukoMukouOk = false;
+    dialog.driveLabelText = L"Folder";
+    dialog.showsFreeSpace = true;
+    dialog.offersSwitch = false;
     dialog.SetDirName(L"C:\\");
     Queue(dialog.Handle(), {IDCANCEL});
     dialog.ShowModal();
