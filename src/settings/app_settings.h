@@ -29,7 +29,7 @@ struct AppSettings {
     bool Confirm = false;
     // Read and written by the source folder browser with its window.
     std::wstring Dir_In;
-    bool Dir_In_Yuko = true;
+    bool Dir_In_Enabled = true;
     std::wstring OldDir_In;
     // Never stored: true while the automatic run is in progress.
     bool blnAutoRunning = false;

@@ -50,7 +50,7 @@ bool DefaultDialog::Load(HWND owner, const ScreenTwips& screen) {
                      reinterpret_cast<LPARAM>(
                          LoadImageW(instance, MAKEINTRESOURCEW(IDI_KELVARO2), IMAGE_ICON, pixels, pixels, LR_SHARED)));
     }
-    SetYuko(true);
+    SetSwitchOn(true);
     FitToFont();
     return true;
 }
@@ -135,17 +135,17 @@ void DefaultDialog::RefreshForm() {
     browser_.RefreshForm();
 }
 
-bool DefaultDialog::Yuko() const {
+bool DefaultDialog::SwitchOn() const {
     return IsDlgButtonChecked(hwnd_, IDC_DEF_SWITCH) == BST_CHECKED;
 }
 
-void DefaultDialog::SetYuko(bool yuko) {
-    CheckDlgButton(hwnd_, IDC_DEF_SWITCH, yuko ? BST_CHECKED : BST_UNCHECKED);
-    YukoEnabledSet();
+void DefaultDialog::SetSwitchOn(bool on) {
+    CheckDlgButton(hwnd_, IDC_DEF_SWITCH, on ? BST_CHECKED : BST_UNCHECKED);
+    EnableBySwitch();
 }
 
-void DefaultDialog::YukoEnabledSet() {
-    const BOOL enabled = Yuko() ? TRUE : FALSE;
+void DefaultDialog::EnableBySwitch() {
+    const BOOL enabled = SwitchOn() ? TRUE : FALSE;
     for (HWND control : {Control(IDC_DEF_LABEL), drive_.Handle(), dir_.Handle(), Control(IDC_DEF_DIRTEXT)})
         EnableWindow(control, enabled);
 }
@@ -167,7 +167,7 @@ void DefaultDialog::OnActivate() {
     if (offersSwitch) {
         ShowWindow(Control(IDC_DEF_SWITCH), SW_SHOW);
     } else {
-        SetYuko(true);
+        SetSwitchOn(true);
         ShowWindow(Control(IDC_DEF_SWITCH), SW_HIDE);
     }
     Layout();
@@ -190,7 +190,7 @@ bool DefaultDialog::OnCommand(UINT id, UINT code) {
         case IDC_DEF_SWITCH:
             if (code == BN_CLICKED) {
                 EnableWindow(Control(IDOK), TRUE);
-                YukoEnabledSet();
+                EnableBySwitch();
             }
             return true;
         case IDC_DEF_DRIVE:
@@ -340,11 +340,11 @@ void DefaultDialog::EditInitialFolder(AppSettings& settings) {
     dirListHint = ResKelvaroText(KText::InitialFolderHint);
     dirTextHint = ResKelvaroText(KText::InitialFolderNameHint);
     SetDirName(settings.Dir_In);
-    SetYuko(settings.Dir_In_Yuko);
+    SetSwitchOn(settings.Dir_In_Enabled);
     ShowModal();
     if (!accepted) return;
     settings.Dir_In = DirName();
-    settings.Dir_In_Yuko = Yuko();
+    settings.Dir_In_Enabled = SwitchOn();
 }
 
 }  // namespace kelvaro

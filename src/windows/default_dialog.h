@@ -28,8 +28,8 @@ public:
 
     std::wstring DirName() const { return browser_.DirName(); }
     void SetDirName(const std::wstring& path);
-    bool Yuko() const;
-    void SetYuko(bool yuko);
+    bool SwitchOn() const;
+    void SetSwitchOn(bool on);
     // The initial folder of the source folder window: shown with the settings' folder and
     // switch, which take what it holds on OK. Nothing happens while it is already shown.
     void EditInitialFolder(AppSettings& settings);
@@ -50,7 +50,7 @@ protected:
 
 private:
     void DirTextSet();
-    void YukoEnabledSet();
+    void EnableBySwitch();
     void FitToFont();
     void Layout();
     SIZE MinimumClient() const;

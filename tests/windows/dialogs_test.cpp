@@ -312,16 +312,16 @@ TEST_F(DialogsTest, SwitchingTheInitialFolderOffGreysItAndOkStoresIt) {
     const std::wstring start = dir.MakeDir(L"start");
     Open();
     state.settings.Dir_In = start;
-    state.settings.Dir_In_Yuko = true;
+    state.settings.Dir_In_Enabled = true;
     DefaultDialog& dialog = window->Default();
     Queue(dialog.Handle(), {IDC_DEF_SWITCH, IDCANCEL});
     window->mnuInDirDefault_Click();
-    EXPECT_TRUE(state.settings.Dir_In_Yuko);  // Cancel: unchanged
+    EXPECT_TRUE(state.settings.Dir_In_Enabled);  // Cancel: unchanged
     EXPECT_EQ(state.settings.Dir_In, start);
 
     Queue(dialog.Handle(), {IDC_DEF_SWITCH, IDOK});
     window->mnuInDirDefault_Click();
-    EXPECT_FALSE(state.settings.Dir_In_Yuko);
+    EXPECT_FALSE(state.settings.Dir_In_Enabled);
     EXPECT_EQ(state.settings.Dir_In, start);
     for (HWND control :
          {dialog.Control(IDC_DEF_LABEL), dialog.DriveList(), dialog.DirList(), dialog.Control(IDC_DEF_DIRTEXT)})
@@ -377,7 +377,7 @@ TEST_F(DialogsTest, FreeSpaceFollowsTheCaptionWhenAskedFor) {
     EXPECT_EQ(text.rfind(L"Folder (", 0), 0u) << text;
     EXPECT_EQ(text.size() - text.rfind(L"M Free)"), 7u) << text;
     EXPECT_FALSE(IsWindowVisible(dialog.Control(IDC_DEF_SWITCH)));  // no switch offered: forced on
-    EXPECT_TRUE(dialog.Yuko());
+    EXPECT_TRUE(dialog.SwitchOn());
 }
 
 TEST_F(DialogsTest, AboutShowsTheProgramAndCloses) {
