@@ -91,7 +91,7 @@ bool MainWindow::Create(int show) {
         const UINT dpi = WindowDpi(hwnd_);
         MoveWindow(hwnd_, TwipsToPixels(position.rect.left, dpi), TwipsToPixels(position.rect.top, dpi),
                    TwipsToPixels(position.rect.width, dpi), TwipsToPixels(position.rect.height, dpi), FALSE);
-        state_.blnCancel = false;
+        state_.stopRequested = false;
         buttons_.EnableCancel(false);
         activated_ = false;
         const int command = position.windowState == 1   ? SW_SHOWMINIMIZED
@@ -229,7 +229,7 @@ bool MainWindow::PauseForRetry(unsigned ms) {
     const ULONGLONG end = GetTickCount64() + ms;
     for (;;) {
         ProcessPendingInput();
-        if (state_.blnCancel) return false;
+        if (state_.stopRequested) return false;
         const ULONGLONG now = GetTickCount64();
         if (now >= end) return true;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);

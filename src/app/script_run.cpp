@@ -338,7 +338,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         Services appServices{services.store, fs, services.clipboard, prompts, services.journal};
         AppState state(prompts);
         SettingsLoad(services.store, state.settings);
-        state.settings.blnAutoRunning = true;
+        state.settings.autoRunning = true;
         // A folder a run cut short left under its temporary name is put back
         // before the names are looked up; a dry run touches nothing.
         RecoveryLines recovery(console);

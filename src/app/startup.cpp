@@ -49,7 +49,7 @@ size_t ListExecute(AppState& state,
 }
 
 void UndoExecute(AppState& state, Services& services) {
-    state.settings.blnAutoRunning = true;
+    state.settings.autoRunning = true;
     try {
         const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
         UndoLastRun(rename, nullptr);
@@ -62,9 +62,9 @@ void UndoExecute(AppState& state, Services& services) {
 }
 
 bool AutoExecute(AppState& state, Services& services, const std::wstring& commandLine, bool* listTaken) {
-    state.settings.blnAutoRunning = true;
+    state.settings.autoRunning = true;
     try {
-        state.blnCancel = false;
+        state.stopRequested = false;
         CmdLine_ListIn(state.targets, services.fs, commandLine);
         if (listTaken) *listTaken = true;
         if (state.targets.Empty()) return false;
@@ -108,8 +108,8 @@ StartupOutcome RunStartup(AppState& state, Services& services, const std::wstrin
         bool listTaken = false;
         if (!commandLine.empty() && state.settings.Auto && AutoExecute(state, services, commandLine, &listTaken))
             return StartupOutcome::Exit;
-        state.settings.blnAutoRunning = false;
-        state.blnCancel = false;
+        state.settings.autoRunning = false;
+        state.stopRequested = false;
         if (!commandLine.empty() && !listTaken) {
             try {
                 CmdLine_ListIn(state.targets, services.fs, commandLine);

@@ -30,7 +30,7 @@ struct AppState {
     TargetList targets;
     HistoryLog history;
     ChangedList changed;
-    bool blnCancel = false;
+    bool stopRequested = false;
 };
 
 // Puts the whole history on the clipboard (every line ended by CR LF); an

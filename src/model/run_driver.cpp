@@ -19,9 +19,9 @@ void RunDriver::Start() {
 }
 
 void RunDriver::Finish() {
-    const bool stopped = state_.blnCancel || (journal_ && journal_->Failed());
+    const bool stopped = state_.stopRequested || (journal_ && journal_->Failed());
     state_.history.ListInAdd(ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
-    state_.blnCancel = false;
+    state_.stopRequested = false;
     view_.SetRunning(false);
     running_ = false;
     view_.RefreshFolders();
@@ -43,7 +43,7 @@ void RunDriver::Run(int16_t mode) {
             targets.SetTopIndex(j);
             view_.ShowEntry(j);
             view_.ProcessPendingInput();
-            if (state_.blnCancel) break;
+            if (state_.stopRequested) break;
             const std::wstring path = targets.Text(j);
             changed_.Clear();
             const bool done = renamer_(path, mode) == kRenameDone;
@@ -74,7 +74,7 @@ void RunDriver::Undo(const RenameServices& services) {
     Start();
     UndoLastRun(services, [this] {
         view_.ProcessPendingInput();
-        return !state_.blnCancel;
+        return !state_.stopRequested;
     });
     Finish();
 }

@@ -32,7 +32,7 @@ struct AppSettings {
     bool Dir_In_Enabled = true;
     std::wstring OldDir_In;
     // Never stored: true while the automatic run is in progress.
-    bool blnAutoRunning = false;
+    bool autoRunning = false;
 };
 
 // The font sizes the font dialog offers, in points.

@@ -53,7 +53,7 @@ bool ChildWindow::Load(HWND mdiClient) {
         menu_ = CreateSharedMenu();
         hints_.Create(hwnd_);
         CreateControls();
-        if (!state_.settings.blnAutoRunning && !state_.settings.Resize) {
+        if (!state_.settings.autoRunning && !state_.settings.Resize) {
             // Never placed by the user: the main window arranges it once it knows its own size.
             const std::wstring left = prefix_ + L"Left";
             unplaced_ = ReadText(services_.store, ProbeWindowApp(services_.store, left), left, L"\x01") == L"\x01";
@@ -70,9 +70,9 @@ bool ChildWindow::Load(HWND mdiClient) {
 
 void ChildWindow::Unload(bool mainWindowNormal) {
     if (!hwnd_) return;
-    if (mainWindowNormal && !state_.settings.Resize && !state_.settings.blnAutoRunning)
+    if (mainWindowNormal && !state_.settings.Resize && !state_.settings.autoRunning)
         WriteChildPosition(services_.store, prefix_, PositionTwips());
-    if (!state_.settings.blnAutoRunning) OnUnloading();
+    if (!state_.settings.autoRunning) OnUnloading();
     DestroyWindow(hwnd_);
 }
 

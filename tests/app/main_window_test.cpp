@@ -175,7 +175,7 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
     EXPECT_EQ(ListLines(window->Targets().List()), (Lines{L"C:\\D\\b", L"C:\\D\\c", L"C:\\D\\d", L"C:\\D\\e"}));
     EXPECT_EQ(ListLines(window->History().List()).back(), L"中断しました");
     EXPECT_GT(SendMessageW(window->History().List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
-    EXPECT_FALSE(state.blnCancel);
+    EXPECT_FALSE(state.stopRequested);
     EXPECT_TRUE(ModeButtonsEnabled());
     for (ChildWindow* child : window->Children())
         EXPECT_FALSE(GetMenuState(child->Menu(), 0, MF_BYPOSITION) & MF_GRAYED);

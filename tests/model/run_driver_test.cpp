@@ -24,7 +24,7 @@ public:
     void ShowEntry(size_t index) override { events.push_back(L"show " + std::to_wstring(index)); }
     void ProcessPendingInput() override {
         events.push_back(L"yield");
-        if (++yields == cancelAtYield) state.blnCancel = true;
+        if (++yields == cancelAtYield) state.stopRequested = true;
     }
     void RefreshFolders() override { events.push_back(L"refresh"); }
     void BtnEnabledChange() override { events.push_back(state.targets.Empty() ? L"buttons off" : L"buttons on"); }
@@ -103,7 +103,7 @@ TEST_F(RunDriverTest, CancelStopsBeforeTheNextFolder) {
     EXPECT_EQ(Targets(), (Names{L"C:\\f2", L"C:\\f3", L"C:\\f4", L"C:\\f5"}));
     EXPECT_EQ(state.targets.TopIndex(), 0u);  // the first folder left untouched
     EXPECT_EQ(state.history.Line(state.history.Count() - 1), L"中断しました");
-    EXPECT_FALSE(state.blnCancel);
+    EXPECT_FALSE(state.stopRequested);
 }
 
 TEST_F(RunDriverTest, AfterCancelTheFirstUntouchedFolderIsAtTheTop) {
