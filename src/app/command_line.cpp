@@ -28,7 +28,7 @@ bool SplitCommandLine(const std::wstring& text, const std::function<bool(const s
 }
 
 bool CmdLine_AddOne(TargetList& targets, DirNameResolver& names, const std::wstring& name) {
-    return !targets.Gaibu_ListInAdd(names, name);
+    return !targets.AddFromOutside(names, name);
 }
 
 bool CmdLine_ListIn(TargetList& targets, IFileSystem& fs, const std::wstring& text) {

@@ -55,7 +55,7 @@ void TargetListWindow::OnDrop(const std::vector<std::wstring>& names) {
     view_.Hold(true);
     DirNameResolver resolver(services_.fs);
     for (const auto& name : names)
-        if (!state_.targets.Gaibu_ListInAdd(resolver, name)) break;
+        if (!state_.targets.AddFromOutside(resolver, name)) break;
     view_.Hold(false);
     host_.BtnEnabledChange();
 }

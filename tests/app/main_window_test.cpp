@@ -51,7 +51,7 @@ protected:
     void AddTargets(const Lines& paths) {
         for (const auto& path : paths) {
             fs.AddDir(path);
-            state.targets.Gaibu_ListInAdd(fs, path);
+            state.targets.AddFromOutside(fs, path);
         }
         window->BtnEnabledChange();
     }
