@@ -35,7 +35,7 @@ MainWindow::MainWindow(AppState& state, Services& services)
       about_(services),
       default_(state, services),
       option_(state, services),
-      mente_(state, services),
+      aliasDialog_(state, services),
       preview_(state, services) {
     option_.onTipChanged = [this](bool on) { PropagateTip(on); };
     default_.sourceFolder = [this] { return inDir_.DirName(); };
@@ -125,7 +125,7 @@ bool MainWindow::LoadDialogs() {
     const std::pair<bool, const wchar_t*> loads[] = {
         {default_.Load(hwnd_, screen), L"Kelvaro2 frmDefault Form_Load ERR"},
         {option_.Load(hwnd_, screen), L"Kelvaro2 frmOption Form_Load ERR"},
-        {mente_.Load(hwnd_, screen), L"frmMenuMente Form_Load ERR"},
+        {aliasDialog_.Load(hwnd_, screen), L"frmMenuMente Form_Load ERR"},
         {preview_.Load(hwnd_, screen), L"Kelvaro2 frmPreview Form_Load ERR"}};
     for (const auto& [loaded, message] : loads) {
         if (!loaded) {
@@ -138,7 +138,7 @@ bool MainWindow::LoadDialogs() {
 
 void MainWindow::PropagateTip(bool on) {
     default_.SetToolTip(on);
-    mente_.SetToolTip(on);
+    aliasDialog_.SetToolTip(on);
     option_.SetToolTip(on);
     preview_.SetToolTip(on);
     SetToolTip(on);
@@ -259,7 +259,7 @@ void MainWindow::HoldTargetPainting(bool held) {
 }
 
 bool MainWindow::Maintain(AliasTable& aliases) {
-    return mente_.EditAliases(aliases);
+    return aliasDialog_.EditAliases(aliases);
 }
 
 void MainWindow::FocusHistory() {
@@ -308,7 +308,7 @@ void MainWindow::FontEveryWindow() {
     option_.SetFontData(font_.Get());
     default_.SetFontData(font_.Get());
     preview_.SetFontData(font_.Get());
-    mente_.SetFontData(font_.Get());
+    aliasDialog_.SetFontData(font_.Get());
 }
 
 void MainWindow::mnuHelp_Click() {
@@ -371,7 +371,7 @@ void MainWindow::CloseSequence() {
         about_.Unload();
         default_.Unload();
         option_.Unload();
-        mente_.Unload();
+        aliasDialog_.Unload();
         preview_.Unload();
         WriteMainPosition(services_.store, MainPosition{WindowRectTwips(hwnd_), windowState});
         SettingsSave(services_.store, state_.settings);

@@ -11,7 +11,7 @@
 #include "windows/font.h"
 #include "windows/hints.h"
 #include "windows/default_dialog.h"
-#include "windows/menu_mente_dialog.h"
+#include "windows/alias_dialog.h"
 #include "windows/option_dialog.h"
 #include "windows/folder_windows.h"
 #include "windows/list_windows.h"
@@ -87,7 +87,7 @@ public:
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
     SourceFolderWindow& InDir() { return inDir_; }
     FolderChooserWindow& InFile() { return inFile_; }
-    MenuMenteDialog& MenuMente() { return mente_; }
+    AliasDialog& AliasesDialog() { return aliasDialog_; }
     OptionDialog& Option() { return option_; }
     DefaultDialog& Default() { return default_; }
     PreviewDialog& Preview() { return preview_; }
@@ -128,7 +128,7 @@ private:
     AboutDialog about_;
     DefaultDialog default_;
     OptionDialog option_;
-    MenuMenteDialog mente_;
+    AliasDialog aliasDialog_;
     PreviewDialog preview_;
     int16_t lastMode_ = -1;  // the mode of the last run; none yet
     ModeButtons buttons_;

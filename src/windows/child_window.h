@@ -21,7 +21,7 @@ enum PopupCommand : UINT {
     kPopupClear,
     kPopupRefresh,
     kPopupAliasAdd,
-    kPopupAliasMente,
+    kPopupEditAliases,
     kPopupUndo,
     kPopupAliasFirst = 41020,  // one per alias slot, 0 to 9
     kPopupPreview = 41700,

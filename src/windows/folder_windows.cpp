@@ -106,7 +106,7 @@ void SourceFolderWindow::FillPopup(HMENU popup) {
     AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(AText::RefreshMenuItem).c_str());
     AppendMenuW(popup, MF_STRING | (aliases_.CanAdd() ? 0 : MF_GRAYED), kPopupAliasAdd,
                 ResAllText(AText::AddAliasMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING | (aliases_.CanMaintain() ? 0 : MF_GRAYED), kPopupAliasMente,
+    AppendMenuW(popup, MF_STRING | (aliases_.CanMaintain() ? 0 : MF_GRAYED), kPopupEditAliases,
                 ResAllText(AText::EditAliasesMenuItem).c_str());
     if (!aliases_.CanMaintain()) return;
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
@@ -126,7 +126,7 @@ void SourceFolderWindow::AddAlias() {
 void SourceFolderWindow::OnPopupCommand(UINT id) {
     if (id == kPopupRefresh) RefreshForm();
     if (id == kPopupAliasAdd) AddAlias();
-    if (id == kPopupAliasMente && aliases_.CanMaintain()) maintenance_.Maintain(aliases_);
+    if (id == kPopupEditAliases && aliases_.CanMaintain()) maintenance_.Maintain(aliases_);
     if (id >= kPopupAliasFirst && id < kPopupAliasFirst + AliasTable::kSlots) {
         const int slot = static_cast<int>(id - kPopupAliasFirst);
         if (slot <= aliases_.Last()) SetDirName(aliases_.Dir(slot));

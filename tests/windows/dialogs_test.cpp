@@ -211,13 +211,13 @@ TEST_F(DialogsTest, HintsOffClearEveryWindowButTheAboutBox) {
     EXPECT_EQ(window->History().HintOf(window->History().List()), L"");
     EXPECT_EQ(window->Changed().HintOf(window->Changed().List()), L"");
     EXPECT_EQ(dialog.HintOf(IDOK), L"");
-    EXPECT_EQ(window->MenuMente().HintOf(IDC_MENTE_LIST), L"");
+    EXPECT_EQ(window->AliasesDialog().HintOf(IDC_ALIAS_LIST), L"");
     EXPECT_EQ(window->Default().HintOf(window->Default().Control(IDOK)), L"");
 
     Queue(dialog.Handle(), {IDC_OPT_TIP, IDOK});
     window->mnuOption_Click();
     EXPECT_EQ(window->HintOf(window->ExeButton(0)), L"フォルダ名を全て大文字に変換します");
-    EXPECT_EQ(window->MenuMente().HintOf(IDC_MENTE_LIST), L"フォルダエリアス登録一覧");
+    EXPECT_EQ(window->AliasesDialog().HintOf(IDC_ALIAS_LIST), L"フォルダエリアス登録一覧");
 }
 
 TEST_F(DialogsTest, SendToButtonActsAtOnceAndReportsARefusal) {
@@ -349,7 +349,7 @@ TEST_F(DialogsTest, PositionsComeBackOnScreenAndAreWrittenAtClose) {
     EXPECT_EQ(origin(window->Option().Handle()).left, TwipsToPixels(1000, dpi));
     EXPECT_EQ(origin(window->Option().Handle()).top, TwipsToPixels(600, dpi));
     EXPECT_EQ(origin(window->About().Handle()).left, TwipsToPixels(1000, dpi));
-    EXPECT_EQ(origin(window->MenuMente().Handle()).top, TwipsToPixels(1000, dpi));
+    EXPECT_EQ(origin(window->AliasesDialog().Handle()).top, TwipsToPixels(1000, dpi));
     const RECT defaults = origin(window->Default().Handle());
     EXPECT_EQ(defaults.right - defaults.left, TwipsToPixels(6000, dpi));
     SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
@@ -448,8 +448,8 @@ TEST_F(DialogsTest, AliasDialogKeepsItsPromptsHintsAndFocus) {
     ASSERT_TRUE(main.Create(SW_SHOWNORMAL));
     owner = main.Handle();
     Pump();
-    MenuMenteDialog& dialog = main.MenuMente();
-    HWND deleteAll = dialog.Control(IDC_MENTE_DELALL);
+    AliasDialog& dialog = main.AliasesDialog();
+    HWND deleteAll = dialog.Control(IDC_ALIAS_DELETE_ALL);
     AliasTable aliases;
     aliases.Add(L"A", L"C:\\a");
     aliases.Add(L"B", L"C:\\b");
@@ -473,7 +473,7 @@ TEST_F(DialogsTest, AliasDialogKeepsItsPromptsHintsAndFocus) {
             },
             1, reinterpret_cast<DWORD_PTR>(deleteAll));
         PostMessageW(deleteAll, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-        PostMessageW(dialog.Control(IDC_MENTE_NAME), BM_CLICK, 0, 0);
+        PostMessageW(dialog.Control(IDC_ALIAS_RENAME), BM_CLICK, 0, 0);
         Later([&] {  // in the input box: the name of the other alias
             HWND input = FindWindowW(L"#32770", L"フォルダエリアス名の変更");
             inputOwner = GetWindow(input, GW_OWNER);
@@ -524,7 +524,7 @@ TEST_F(DialogsTest, DialogsGrowWithTheFontAndOptionsFollowTheirTabOrder) {
     window->mnuFont_Click();
     ASSERT_EQ(state.settings.Font_Size, 20);
     for (HWND dialog :
-         {options.Handle(), window->About().Handle(), window->Default().Handle(), window->MenuMente().Handle()}) {
+         {options.Handle(), window->About().Handle(), window->Default().Handle(), window->AliasesDialog().Handle()}) {
         SCOPED_TRACE(dialog);
         ExpectFits(dialog);
     }
