@@ -149,15 +149,15 @@ void MainWindow::SetToolTip(bool on) {
     hints_.SetToolTip(on);
 }
 
-void MainWindow::mnuOption_Click() {
+void MainWindow::ShowOptions() {
     option_.ShowModal();
 }
 
-void MainWindow::mnuAbout_Click() {
+void MainWindow::ShowAbout() {
     about_.ShowModal();
 }
 
-void MainWindow::mnuInDirDefault_Click() {
+void MainWindow::EditInitialFolder() {
     default_.EditInitialFolder(state_.settings);
 }
 
@@ -291,11 +291,11 @@ void MainWindow::OnFirstActivate() {
     }
 }
 
-void MainWindow::mnuExit_Click() {
+void MainWindow::ExitProgram() {
     PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void MainWindow::mnuFont_Click() {
+void MainWindow::PickFont() {
     if (ChooseSettingsFont(state_.settings, services_.prompts)) FontEveryWindow();
 }
 
@@ -311,7 +311,7 @@ void MainWindow::FontEveryWindow() {
     aliasDialog_.SetFontData(font_.Get());
 }
 
-void MainWindow::mnuHelp_Click() {
+void MainWindow::ShowUserGuide() {
     OpenHelp(services_.fs, services_.prompts);
 }
 
@@ -319,11 +319,11 @@ bool MainWindow::TranslateKeys(MSG& msg) const {
     return hwnd_ && accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_.get(), &msg);
 }
 
-void MainWindow::mnuLogCopy_Click() {
+void MainWindow::CopyHistory() {
     LogCopy(state_.history, services_.clipboard);
 }
 
-void MainWindow::mnuLogSave_Click() {
+void MainWindow::SaveHistory() {
     LogSave(state_.history, services_.fs, services_.prompts);
 }
 
@@ -333,7 +333,7 @@ void MainWindow::RunMode(int16_t mode) {
     if (closeAfterRun_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void MainWindow::mnuPreview_Click() {
+void MainWindow::PreviewThenRun() {
     if (driver_.Running()) return;
     const int16_t mode = lastMode_ >= 0 ? lastMode_ : state_.settings.AutoExe;
     if (preview_.Ask(mode)) RunMode(preview_.chosenMode);

@@ -40,17 +40,17 @@ public:
 
     void SetToolTip(bool on);
     void SetFontData();
-    void mnuOption_Click() override;
-    void mnuAbout_Click() override;
-    void mnuExit_Click() override;
-    void mnuFont_Click() override;
-    void mnuHelp_Click() override;
-    void mnuLogCopy_Click() override;
-    void mnuLogSave_Click() override;
+    void ShowOptions() override;
+    void ShowAbout() override;
+    void ExitProgram() override;
+    void PickFont() override;
+    void ShowUserGuide() override;
+    void CopyHistory() override;
+    void SaveHistory() override;
     void BtnEnabledChange() override;
-    void mnuInDirDefault_Click() override;
+    void EditInitialFolder() override;
     // The preview from the target list's popup: the last mode used preset.
-    void mnuPreview_Click();
+    void PreviewThenRun();
 
     // IRunView
     void SetRunning(bool running) override;
@@ -69,7 +69,7 @@ public:
     void HoldTargetPainting(bool held) override;
     bool CanUndo() override;
     void UndoLastRun() override;
-    void ShowPreview() override { mnuPreview_Click(); }
+    void ShowPreview() override { PreviewThenRun(); }
     // IAliasMaintenance
     bool Maintain(AliasTable& aliases) override;
 

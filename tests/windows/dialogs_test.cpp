@@ -174,10 +174,10 @@ TEST_F(DialogsTest, OptionsOpenWithOkDisabledAndCancelKeepsEverything) {
     Open();
     OptionDialog& dialog = window->Option();
     Queue(dialog.Handle(), {IDC_OPT_INIT, IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(state.settings.AutoExe, 9);  // Cancel after the initial values: nothing changed
     Queue(dialog.Handle(), {IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_FALSE(Enabled(dialog.Control(IDOK)));
     EXPECT_EQ(IsDlgButtonChecked(dialog.Handle(), IDC_OPT_EXE0), BST_CHECKED);  // 9 shows as mode 0
     EXPECT_FALSE(IsWindowVisible(dialog.Control(IDC_OPT_LOG)));                 // no automatic run: hidden
@@ -191,7 +191,7 @@ TEST_F(DialogsTest, OptionsOkWritesTheHiddenValuesToo) {
     OptionDialog& dialog = window->Option();
     // Automatic run on, mode 6, clipboard off, then automatic run off again: the hidden values still count.
     Queue(dialog.Handle(), {IDC_OPT_AUTO, IDC_OPT_EXE0 + 6, IDC_OPT_LOG, IDC_OPT_AUTO, IDOK});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_FALSE(state.settings.Auto);
     EXPECT_EQ(state.settings.AutoExe, 6);
     EXPECT_FALSE(state.settings.AutoLog);
@@ -202,7 +202,7 @@ TEST_F(DialogsTest, HintsOffClearEveryWindowButTheAboutBox) {
     Open();
     OptionDialog& dialog = window->Option();
     Queue(dialog.Handle(), {IDC_OPT_TIP, IDOK});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_FALSE(state.settings.Tip);
     EXPECT_EQ(window->HintOf(window->ExeButton(0)), L"");
     EXPECT_EQ(window->InDir().HintOf(window->InDir().DriveList()), L"");
@@ -215,7 +215,7 @@ TEST_F(DialogsTest, HintsOffClearEveryWindowButTheAboutBox) {
     EXPECT_EQ(window->Default().HintOf(window->Default().Control(IDOK)), L"");
 
     Queue(dialog.Handle(), {IDC_OPT_TIP, IDOK});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(window->HintOf(window->ExeButton(0)), L"フォルダ名を全て大文字に変換します");
     EXPECT_EQ(window->AliasesDialog().HintOf(IDC_ALIAS_LIST), L"フォルダエリアス登録一覧");
 }
@@ -226,11 +226,11 @@ TEST_F(DialogsTest, SendToButtonActsAtOnceAndReportsARefusal) {
     EXPECT_EQ(dialog.HintOf(IDC_OPT_SENDTO),
               L"エクスプローラの「送る」メニューにこのプログラムを登録、または削除します");
     Queue(dialog.Handle(), {IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」に登録");
     // Cancel afterwards does not take the shortcut back; the options stay untouched.
     Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_TRUE(sendTo.exists);
     EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」から削除");
     ExpectFits(dialog.Handle());  // the button grew with its longer caption
@@ -239,7 +239,7 @@ TEST_F(DialogsTest, SendToButtonActsAtOnceAndReportsARefusal) {
 
     sendTo.refuse = true;
     Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     ASSERT_EQ(prompts.notices.size(), 1u);
     EXPECT_EQ(prompts.notices[0], L"「送る」から削除できませんでした。");
     EXPECT_TRUE(sendTo.exists);
@@ -247,7 +247,7 @@ TEST_F(DialogsTest, SendToButtonActsAtOnceAndReportsARefusal) {
 
     sendTo.exists = false;  // removed by hand in Explorer: the next opening says so
     Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(prompts.notices.back(), L"「送る」に登録できませんでした。");
     EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」に登録");
 }
@@ -270,10 +270,10 @@ TEST_F(DialogsTest, SendToShortcutPointsAtTheRunningProgram) {
     Open();
     OptionDialog& dialog = window->Option();
     Queue(dialog.Handle(), {IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」に登録");
     Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」から削除");
 
     EXPECT_HRESULT_SUCCEEDED(file->Load(link.c_str(), STGM_READ));
@@ -285,7 +285,7 @@ TEST_F(DialogsTest, SendToShortcutPointsAtTheRunningProgram) {
     shellLink->Release();
 
     Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(GetFileAttributesW(link.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」に登録");
     EXPECT_TRUE(prompts.notices.empty());
@@ -296,7 +296,7 @@ TEST_F(DialogsTest, InitialFolderFallsBackToTheCurrentFolderSilently) {
     state.settings.Dir_In = L"C:\\no\\such\\folder";
     DefaultDialog& dialog = window->Default();
     Queue(dialog.Handle(), {IDCANCEL});
-    window->mnuInDirDefault_Click();
+    window->EditInitialFolder();
     EXPECT_EQ(dialog.DirName(), LongDirName(fs, fs.CurrentDir()));
     EXPECT_FALSE(Enabled(dialog.Control(IDOK)));
     EXPECT_TRUE(prompts.notices.empty());
@@ -315,12 +315,12 @@ TEST_F(DialogsTest, SwitchingTheInitialFolderOffGreysItAndOkStoresIt) {
     state.settings.Dir_In_Enabled = true;
     DefaultDialog& dialog = window->Default();
     Queue(dialog.Handle(), {IDC_DEF_SWITCH, IDCANCEL});
-    window->mnuInDirDefault_Click();
+    window->EditInitialFolder();
     EXPECT_TRUE(state.settings.Dir_In_Enabled);  // Cancel: unchanged
     EXPECT_EQ(state.settings.Dir_In, start);
 
     Queue(dialog.Handle(), {IDC_DEF_SWITCH, IDOK});
-    window->mnuInDirDefault_Click();
+    window->EditInitialFolder();
     EXPECT_FALSE(state.settings.Dir_In_Enabled);
     EXPECT_EQ(state.settings.Dir_In, start);
     for (HWND control :
@@ -384,7 +384,7 @@ TEST_F(DialogsTest, AboutShowsTheProgramAndCloses) {
     Open();
     AboutDialog& about = window->About();
     PostMessageW(GetDlgItem(about.Handle(), IDOK), BM_CLICK, 0, 0);
-    window->mnuAbout_Click();
+    window->ShowAbout();
     EXPECT_FALSE(IsWindowVisible(about.Handle()));
     wchar_t text[64] = {};
     GetDlgItemTextW(about.Handle(), IDC_ABOUT_TITLE, text, 64);
@@ -421,7 +421,7 @@ TEST_F(DialogsTest, InitialFolderKeepsEnterAndTheRightButtonForItself) {
             PostMessageW(dialog.Control(IDCANCEL), BM_CLICK, 0, 0);
         });
     });
-    window->mnuInDirDefault_Click();
+    window->EditInitialFolder();
     EXPECT_TRUE(stillShown);
     EXPECT_EQ(opened, sub);
     EXPECT_EQ(highlighted, L"sub");           // the Enter key's character does not move the highlight
@@ -517,11 +517,11 @@ TEST_F(DialogsTest, DialogsGrowWithTheFontAndOptionsFollowTheirTabOrder) {
         ExpectFits(options.Handle());
         PostMessageW(options.Control(IDCANCEL), BM_CLICK, 0, 0);
     });
-    window->mnuOption_Click();
+    window->ShowOptions();
 
     const FontChoice large{state.settings.Font_Name, 20, false, false};
     prompts.fontAnswer = &large;
-    window->mnuFont_Click();
+    window->PickFont();
     ASSERT_EQ(state.settings.Font_Size, 20);
     for (HWND dialog :
          {options.Handle(), window->About().Handle(), window->Default().Handle(), window->AliasesDialog().Handle()}) {

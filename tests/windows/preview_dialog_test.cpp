@@ -132,7 +132,7 @@ TEST_F(PreviewDialogTest, ModeButtonsAskFirstOnlyWithTheOption) {
     // The option is a check box of the options dialog.
     PostMessageW(GetDlgItem(window->Option().Handle(), IDC_OPT_CONFIRM), BM_CLICK, 0, 0);
     PostMessageW(GetDlgItem(window->Option().Handle(), IDOK), BM_CLICK, 0, 0);
-    window->mnuOption_Click();
+    window->ShowOptions();
     ASSERT_TRUE(state.settings.Confirm);
 
     PostMessageW(GetDlgItem(Dialog().Handle(), IDCANCEL), BM_CLICK, 0, 0);
