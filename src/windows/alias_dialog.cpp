@@ -33,8 +33,8 @@ bool AliasDialog::Load(HWND owner, const ScreenTwips& screen) {
     SetIcon(Control(IDC_ALIAS_DOWN), IDI_DOWN);
     hints_.Create(hwnd_);
     const std::pair<int, AText> hints[] = {
-        {IDC_ALIAS_RENAME, AText::RenameAliasHint},   {IDC_ALIAS_DELETE_ALL, AText::DeleteAllAliasesHint},
-        {IDC_ALIAS_DELETE, AText::DeleteAliasHint},    {IDC_ALIAS_DIR, AText::AliasFolderHint},
+        {IDC_ALIAS_RENAME, AText::RenameAliasHint}, {IDC_ALIAS_DELETE_ALL, AText::DeleteAllAliasesHint},
+        {IDC_ALIAS_DELETE, AText::DeleteAliasHint}, {IDC_ALIAS_DIR, AText::AliasFolderHint},
         {IDC_ALIAS_DOWN, AText::MoveAliasDownHint}, {IDC_ALIAS_UP, AText::MoveAliasUpHint},
         {IDCANCEL, AText::OptionCancelHint},        {IDOK, AText::OptionOkHint},
         {IDC_ALIAS_LIST, AText::AliasListHint}};
@@ -115,8 +115,8 @@ void AliasDialog::ShowSelectedDir() {
 void AliasDialog::ControlEnabledSet() {
     const HWND focus = GetFocus();
     const bool enabled = editor_.ControlsEnabled();
-    for (int id :
-         {IDC_ALIAS_DIR, IDC_ALIAS_LIST, IDC_ALIAS_UP, IDC_ALIAS_DOWN, IDC_ALIAS_DELETE, IDC_ALIAS_DELETE_ALL, IDC_ALIAS_RENAME})
+    for (int id : {IDC_ALIAS_DIR, IDC_ALIAS_LIST, IDC_ALIAS_UP, IDC_ALIAS_DOWN, IDC_ALIAS_DELETE, IDC_ALIAS_DELETE_ALL,
+                   IDC_ALIAS_RENAME})
         EnableWindow(Control(id), enabled);
     EnableWindow(Control(IDOK), TRUE);
     EnableWindow(Control(IDCANCEL), TRUE);
