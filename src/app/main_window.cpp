@@ -259,7 +259,9 @@ void MainWindow::HoldTargetPainting(bool held) {
 }
 
 bool MainWindow::Maintain(AliasTable& aliases) {
-    return aliasDialog_.EditAliases(aliases);
+    const auto edited = aliasDialog_.Ask(aliases);
+    if (edited) aliases = *edited;
+    return edited.has_value();
 }
 
 void MainWindow::FocusHistory() {
@@ -336,7 +338,7 @@ void MainWindow::RunMode(int16_t mode) {
 void MainWindow::PreviewThenRun() {
     if (driver_.Running()) return;
     const int16_t mode = lastMode_ >= 0 ? lastMode_ : state_.settings.AutoExe;
-    if (preview_.Ask(mode)) RunMode(preview_.chosenMode);
+    if (const auto chosen = preview_.Ask(mode)) RunMode(*chosen);
 }
 
 void MainWindow::OnCommand(UINT id) {
@@ -344,8 +346,11 @@ void MainWindow::OnCommand(UINT id) {
         if (driver_.Running()) return;
         const auto mode = static_cast<int16_t>(id - ModeButtons::kFirstModeId);
         // With the option on, the button shows the preview first and runs on 実行 only.
-        if (state_.settings.Confirm && !preview_.Ask(mode)) return;
-        RunMode(state_.settings.Confirm ? preview_.chosenMode : mode);
+        if (!state_.settings.Confirm) {
+            RunMode(mode);
+        } else if (const auto chosen = preview_.Ask(mode)) {
+            RunMode(*chosen);
+        }
     } else if (id == ModeButtons::kCancelId) {
         driver_.Cancel();
     } else {

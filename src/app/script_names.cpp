@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "engine/catalog.h"
+#include "engine/path_text.h"
 #include "model/target_list.h"
 
 namespace kelvaro {
@@ -15,11 +16,6 @@ namespace {
 
 bool IsSeparator(wchar_t c) {
     return c == L'\\' || c == L'/';
-}
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
 }
 
 // Folds "." and ".." steps of a full path; the root ("C:" or "\\server\share") stays.
@@ -61,7 +57,7 @@ std::wstring FullFileName(IFileSystem& fs, const std::wstring& name) {
     if (drive) {
         // "D:photos": relative to the current folder of that drive, taken here as its root
         // unless it is the current drive.
-        if (dir.size() < 2 || !SameText(dir.substr(0, 2), name.substr(0, 2))) dir = name.substr(0, 2) + L'\\';
+        if (dir.size() < 2 || !SameName(dir.substr(0, 2), name.substr(0, 2))) dir = name.substr(0, 2) + L'\\';
         return FoldSteps(dir + L'\\' + name.substr(2));
     }
     if (!name.empty() && IsSeparator(name[0])) return FoldSteps(dir.substr(0, 2) + name);
@@ -123,9 +119,7 @@ std::vector<ScriptName> ExpandNames(IFileSystem& fs, const std::vector<std::wstr
     std::vector<ScriptName> expanded;
     std::set<std::wstring> distinct;
     auto over = [&](const std::wstring& path) {
-        std::wstring key = path;
-        CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
-        distinct.insert(std::move(key));
+        distinct.insert(FoldedName(path));
         return distinct.size() > TargetList::kCapacity;
     };
     for (const auto& name : names) {

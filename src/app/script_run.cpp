@@ -81,11 +81,6 @@ private:
     IConsole& console_;
 };
 
-bool SameText(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
-
 // `path` with its folder spelled out in long names, when that folder exists.
 std::wstring LongForm(const std::wstring& path) {
     const size_t last = path.find_last_of(L'\\');
@@ -107,12 +102,12 @@ bool IsKeptFile(IFileSystem& fs,
     for (const auto& entry : own) {
         if (entry.empty()) continue;
         const std::wstring kept = LongForm(entry);
-        if (kept.back() == L'\\' ? log.size() > kept.size() && SameText(log.substr(0, kept.size()), kept)
-                                 : SameText(log, kept))
+        if (kept.back() == L'\\' ? log.size() > kept.size() && SameName(log.substr(0, kept.size()), kept)
+                                 : SameName(log, kept))
             return true;
     }
     for (const auto& name : names)
-        if (name.size() > 1 && name.front() == L'@' && SameText(log, LongForm(FullFileName(fs, name.substr(1)))))
+        if (name.size() > 1 && name.front() == L'@' && SameName(log, LongForm(FullFileName(fs, name.substr(1)))))
             return true;
     return false;
 }
@@ -269,7 +264,7 @@ size_t RunUndo(AppState& state, Services& services, const std::atomic<bool>* sto
         if (k < starts.size()) {
             const size_t end = k + 1 < starts.size() ? starts[k + 1] : state.history.Count() - 1;
             const bool back = services.fs.EntryName(folder.oldPath) == LastPathName(folder.oldPath) &&
-                              (SameText(folder.oldPath, folder.newPath) ||
+                              (SameName(folder.oldPath, folder.newPath) ||
                                services.fs.EntryName(folder.newPath) != LastPathName(folder.newPath));
             line.code = back ? FolderCode::Undone : FolderCode::Skipped;
             line.reason = back ? L"" : Reason(state.history, starts[k], end);

@@ -5,6 +5,7 @@
 #include "engine/journal_actions.h"
 #include "engine/rename_dir.h"
 #include "engine/rename_plan.h"
+#include "model/run_driver.h"
 
 namespace kelvaro {
 
@@ -20,32 +21,22 @@ size_t ListExecute(AppState& state,
     LastPathSink changed(state.changed);
     const RenameServices rename{services.fs, state.history, changed, state.settings.Hira, services.journal};
     RecordedRun recorded(services.journal, state.history, RunKind::Run);
-    const size_t count = state.targets.Count();
     size_t notDone = 0;
-    for (size_t i = 0; i < count; ++i) {
-        if (stop && stop->load()) {
-            state.history.ListInAdd(ResAllText(AText::StoppedLine));
-            return notDone + (count - i);
-        }
+    TargetWalk hooks;
+    hooks.before = [&](size_t i) {
+        if (stop && stop->load()) return false;
         state.targets.SetTopIndex(i);
-        const std::wstring path = state.targets.Text(i);
-        changed.Clear();
-        // A folder further down that lies below a renamed one is found under its new name.
-        const int16_t result = RenameDir(rename, path, mode);
-        if (result != kRenameDone)
-            ++notDone;
-        else if (!changed.Last().empty() && changed.Last() != path)
-            state.targets.FollowRenamed(i + 1, path, changed.Last());
-        if (folderDone) folderDone(i, result, result == kRenameDone && !changed.Last().empty() ? changed.Last() : path);
-        // A record that cannot be written ends the run.
-        if (services.journal && services.journal->Failed()) {
-            state.history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
-            state.history.ListInAdd(ResAllText(AText::StoppedLine));
-            return notDone + (count - i - 1);
-        }
-    }
-    state.history.ListInAdd(ResAllText(AText::AllFinishedLine));
-    return notDone;
+        return true;
+    };
+    hooks.after = [&](size_t i, int16_t result, const std::wstring& now) {
+        if (result != kRenameDone) ++notDone;
+        if (folderDone) folderDone(i, result, now);
+    };
+    const WalkEnd end = WalkTargets(
+        state.targets, state.history, changed, services.journal,
+        [&](const std::wstring& path) { return RenameDir(rename, path, mode); }, hooks);
+    state.history.ListInAdd(ResAllText(end.stopped || end.journalFailed ? AText::StoppedLine : AText::AllFinishedLine));
+    return notDone + (state.targets.Count() - end.next);
 }
 
 void UndoExecute(AppState& state, Services& services) {

@@ -18,13 +18,6 @@ bool HasDriveRoot(const std::wstring& path) {
     return path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
 }
 
-// Upper case one code unit at a time, as names are compared on disk.
-std::wstring FoldedName(const std::wstring& name) {
-    std::wstring key = name;
-    if (!key.empty()) CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
-    return key;
-}
-
 // A component that Windows looks up exactly as written: nothing it would trim
 // (a trailing dot or blank) and no character with a meaning of its own in a
 // lookup. Only such components, below only such components, are answered

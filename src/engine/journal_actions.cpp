@@ -36,10 +36,7 @@ public:
     }
 
 private:
-    static std::wstring Key(std::wstring name) {
-        if (!name.empty()) CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
-        return name;
-    }
+    static std::wstring Key(const std::wstring& name) { return FoldedName(name); }
     std::unordered_map<std::wstring, std::wstring>& Of(const std::wstring& parent) {
         auto [it, added] = parents_.try_emplace(Key(parent));
         if (added)
@@ -251,10 +248,7 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
             WriteMoveFailure(history, moved);
             ++notDone;
         } else {
-            history.ListInAdd(ResKelvaroText(KText::RenamedLine));
-            history.ListInAdd(L"\u3000[ " + LastPathName(folder.oldPath) + L" ]");
-            history.ListInAdd(ResKelvaroText(KText::RenamedToLine));
-            services.changed.ListInAdd(folder.oldPath);
+            WriteRenamed(history, services.changed, folder.oldPath);
         }
         if (journal->Failed()) {
             history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));

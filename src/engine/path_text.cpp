@@ -75,6 +75,17 @@ std::wstring UpperCaseName(const std::wstring& name) {
     return result;
 }
 
+std::wstring FoldedName(const std::wstring& name) {
+    std::wstring key = name;
+    if (!key.empty()) CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    return key;
+}
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
 std::wstring LowerCaseName(const std::wstring& name) {
     std::wstring result = name;
     for (auto& c : result) {

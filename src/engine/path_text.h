@@ -18,6 +18,15 @@ std::wstring ParentWithSeparator(const std::wstring& path);
 std::wstring UpperCaseName(const std::wstring& name);
 std::wstring LowerCaseName(const std::wstring& name);
 
+// The key by which two names are the same name on a volume: every code unit
+// upper-cased, as Windows compares names. Unlike UpperCaseName, which is the
+// mode-0 conversion and leaves the full-width Latin, Greek and Cyrillic small
+// letters as the user wrote them, it folds those too: "ａ" and "Ａ" name one
+// folder, and a comparison must say so.
+std::wstring FoldedName(const std::wstring& name);
+// True when `a` and `b` are the same name by that rule.
+bool SameName(const std::wstring& a, const std::wstring& b);
+
 bool IsShortNameChar(wchar_t ch);
 bool IsShortName(const std::wstring& path);
 // True when `name` is a valid 8.3 name by the byte rule of code page 932, as

@@ -50,10 +50,10 @@ std::wstring FindMisplaced(IFileSystem& fs,
     if (fs.IsFolder(temp)) return temp;
     const std::wstring parent = ParentWithSeparator(asked);
     if (found) return parent + *found;
-    const std::wstring wanted = UpperCaseName(LastPathName(asked));
+    const std::wstring wanted = FoldedName(LastPathName(asked));
     std::wstring best;
     for (const auto& name : fs.SubFolders(parent)) {
-        const std::wstring upper = UpperCaseName(name);
+        const std::wstring upper = FoldedName(name);
         if (upper.size() < wanted.size() && wanted.compare(0, upper.size(), upper) == 0 && name.size() > best.size())
             best = name;
     }
@@ -130,6 +130,13 @@ void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome) {
         history.ListInAdd(L"\u3000[ " + LastPathName(outcome.where) + L" ]");
 }
 
+void WriteRenamed(ILineSink& history, ILineSink& changed, const std::wstring& newPath) {
+    history.ListInAdd(ResKelvaroText(KText::RenamedLine));
+    history.ListInAdd(L"\u3000[ " + LastPathName(newPath) + L" ]");
+    history.ListInAdd(ResKelvaroText(KText::RenamedToLine));
+    changed.ListInAdd(newPath);
+}
+
 RecordedRun::RecordedRun(RenameJournal* journal, ILineSink& history, RunKind kind, const std::string& target)
     : journal_(journal) {
     if (journal_ && !journal_->BeginRun(kind, target)) history.ListInAdd(ResKelvaroText(KText::NotUndoableLine));
@@ -174,10 +181,7 @@ int16_t RenameDir(const RenameServices& services, const std::wstring& path, int1
         WriteMoveFailure(services.history, moved);
         return kRenameNotDone;
     }
-    history(ResKelvaroText(KText::RenamedLine));
-    history(L"\u3000[ " + LastPathName(newPath) + L" ]");
-    history(ResKelvaroText(KText::RenamedToLine));
-    services.changed.ListInAdd(newPath);
+    WriteRenamed(services.history, services.changed, newPath);
     return kRenameDone;
 }
 

@@ -58,6 +58,10 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
 // The history lines after a move that did not end under the new name.
 void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome);
 
+// The history lines of a folder that now stands under `newPath`, and its entry
+// in the changed-folder list: the same for a run and for undo.
+void WriteRenamed(ILineSink& history, ILineSink& changed, const std::wstring& newPath);
+
 // The history line that says why a rename was refused: the system's message
 // for `error`, or its number when the system has no words for it.
 std::wstring FailureReason(IFileSystem& fs, uint32_t error);

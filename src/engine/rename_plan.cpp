@@ -13,12 +13,6 @@
 namespace kelvaro {
 namespace {
 
-// File names compare without regard to case on Windows volumes.
-std::wstring Fold(std::wstring text) {
-    if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 // One parent folder as the run meets it: every name in it (folded), with the
 // folder of the batch that holds it, or kNoEntry for anything else; and the
 // short spelling of each name, as the listing gave it.
@@ -40,11 +34,11 @@ public:
     explicit ListedFileSystem(IFileSystem& fs) : fs_(fs) {}
 
     ParentFolder& Parent(const std::wstring& parent) {
-        auto [it, fresh] = parents_.try_emplace(Fold(parent));
+        auto [it, fresh] = parents_.try_emplace(FoldedName(parent));
         if (fresh) {
             if (const auto entries = fs_.Entries(parent)) {
                 for (const auto& entry : *entries) {
-                    const std::wstring key = Fold(entry.name);
+                    const std::wstring key = FoldedName(entry.name);
                     it->second.holders.emplace(key, kNoEntry);
                     it->second.shortNames.emplace(key, entry.shortName.empty() ? entry.name : entry.shortName);
                 }
@@ -60,7 +54,7 @@ public:
         const std::wstring parentPath = ParentDirName(path);
         ParentFolder& parent = Parent(parentPath);
         if (parent.unlisted) return fs_.ShortPath(path);
-        const auto it = parent.shortNames.find(Fold(name));
+        const auto it = parent.shortNames.find(FoldedName(name));
         if (it == parent.shortNames.end()) return {};
         if (!parent.shortPath) parent.shortPath = fs_.ShortPath(parentPath);
         if (parent.shortPath->empty()) return {};
@@ -116,7 +110,7 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring
         }
         ParentFolder& parent = fs.Parent(ParentDirName(paths[i]));
         parentOf[i] = &parent;
-        nameKey[i] = Fold(name);
+        nameKey[i] = FoldedName(name);
         if (parent.unlisted && disk.EntryName(paths[i])) parent.holders.emplace(nameKey[i], kNoEntry);
         const auto holder = parent.holders.find(nameKey[i]);
         if (holder == parent.holders.end()) continue;
@@ -145,12 +139,12 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring
         if (entry.state != PlanState::Rename) continue;
 
         ParentFolder& parent = *parentOf[i];
-        if (parent.holders.count(Fold(LastPathName(from) + kTempSuffix))) {
+        if (parent.holders.count(FoldedName(LastPathName(from) + kTempSuffix))) {
             entry.state = PlanState::SiblingExists;
             continue;
         }
         // A change of case only keeps the folder's own name: no clash with itself.
-        const std::wstring newKey = Fold(LastPathName(entry.newPath));
+        const std::wstring newKey = FoldedName(LastPathName(entry.newPath));
         if (newKey != nameKey[i]) {
             const auto holder = parent.holders.find(newKey);
             if (holder != parent.holders.end()) {

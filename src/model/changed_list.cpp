@@ -6,7 +6,7 @@
 namespace kelvaro {
 
 void ChangedList::ListInAdd(const std::wstring& path) {
-    const std::wstring upper = UpperCaseName(path);
+    const std::wstring upper = FoldedName(path);
     if (const auto it = indexByUpper_.find(upper); it != indexByUpper_.end()) {
         entries_[it->second] = path;
         Notify([&](IListObserver& o) { o.OnReplaced(it->second); });
@@ -37,7 +37,7 @@ void ChangedList::Refresh(IFileSystem& fs) {
 
 void ChangedList::Reindex() {
     indexByUpper_.clear();
-    for (size_t i = 0; i < entries_.size(); ++i) indexByUpper_.emplace(UpperCaseName(entries_[i]), i);
+    for (size_t i = 0; i < entries_.size(); ++i) indexByUpper_.emplace(FoldedName(entries_[i]), i);
 }
 
 }  // namespace kelvaro

@@ -12,7 +12,7 @@ namespace {
 std::unordered_map<std::wstring, std::wstring> CurrentNames(IFileSystem& fs, const std::wstring& dir) {
     std::unordered_map<std::wstring, std::wstring> names;
     if (dir.empty()) return names;
-    for (auto& name : fs.SubFolders(dir)) names.emplace(UpperCaseName(name), std::move(name));
+    for (auto& name : fs.SubFolders(dir)) names.emplace(FoldedName(name), std::move(name));
     return names;
 }
 
@@ -67,7 +67,7 @@ void FolderChooser::Add(TargetList& targets, bool selectedOnly) {
     const std::wstring prefix = base.size() == 3 ? base : base + L"\\";
     for (size_t i = 0; i < names_.size(); ++i) {
         if (selectedOnly && !selected_[i]) continue;
-        const auto it = present.find(UpperCaseName(names_[i]));
+        const auto it = present.find(FoldedName(names_[i]));
         if (it != present.end() && !targets.ListInAdd(prefix + it->second)) {
             SetSelected(i, true);
             return;
@@ -90,7 +90,7 @@ void FolderChooser::AddAllSubfolders(TargetList& targets) {
     const std::wstring prefix = base.size() == 3 ? base : base + L"\\";
     bool stopped = false;
     for (size_t i = 0; i < names_.size() && !stopped; ++i) {
-        const auto it = present.find(UpperCaseName(names_[i]));
+        const auto it = present.find(FoldedName(names_[i]));
         if (it == present.end()) continue;
         const std::wstring folder = prefix + it->second;
         for (const auto& sub : fs_.SubFolders(folder)) {

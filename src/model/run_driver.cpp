@@ -9,6 +9,36 @@
 
 namespace kelvaro {
 
+WalkEnd WalkTargets(TargetList& targets,
+                    ILineSink& history,
+                    LastPathSink& changed,
+                    RenameJournal* journal,
+                    const std::function<int16_t(const std::wstring& path)>& rename,
+                    const TargetWalk& hooks) {
+    WalkEnd end;
+    const size_t count = targets.Count();
+    for (; end.next < count; ++end.next) {
+        const size_t i = end.next;
+        if (hooks.before && !hooks.before(i)) {
+            end.stopped = true;
+            return end;
+        }
+        const std::wstring path = targets.Text(i);
+        changed.Clear();
+        const int16_t result = rename(path);
+        const bool moved = result == kRenameDone && !changed.Last().empty();
+        if (moved && changed.Last() != path) targets.FollowRenamed(i + 1, path, changed.Last());
+        if (hooks.after) hooks.after(i, result, moved ? changed.Last() : path);
+        if (journal && journal->Failed()) {
+            history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
+            end.journalFailed = true;
+            ++end.next;
+            return end;
+        }
+    }
+    return end;
+}
+
 RunDriver::RunDriver(AppState& state, IRunView& view, Renamer renamer, RenameJournal* journal)
     : state_(state), view_(view), renamer_(std::move(renamer)), journal_(journal), changed_(state.changed) {}
 
@@ -37,25 +67,21 @@ void RunDriver::Run(int16_t mode) {
     size_t top = 0;  // the entry shown at the top last
     {
         RecordedRun recorded(journal_, state_.history, RunKind::Run);
-        const size_t count = targets.Count();
-        for (size_t j = 0; j < count; ++j) {
+        TargetWalk hooks;
+        hooks.before = [&](size_t j) {
             top = j;
             targets.SetTopIndex(j);
             view_.ShowEntry(j);
             view_.ProcessPendingInput();
-            if (state_.stopRequested) break;
-            const std::wstring path = targets.Text(j);
-            changed_.Clear();
-            const bool done = renamer_(path, mode) == kRenameDone;
-            if (done) targets.SetSelected(j, false);
-            if (done && !changed_.Last().empty() && changed_.Last() != path)
-                targets.FollowRenamed(j + 1, path, changed_.Last());
-            // A record that cannot be written ends the run: the rest stays in the list.
-            if (journal_ && journal_->Failed()) {
-                state_.history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
-                break;
-            }
-        }
+            return !state_.stopRequested;
+        };
+        hooks.after = [&](size_t j, int16_t result, const std::wstring&) {
+            if (result == kRenameDone) targets.SetSelected(j, false);
+        };
+        // A record that cannot be written ends the run: the rest stays in the list.
+        WalkTargets(
+            targets, state_.history, changed_, journal_, [&](const std::wstring& path) { return renamer_(path, mode); },
+            hooks);
     }
 
     // That entry stays at the top once the done ones above it are gone: after

@@ -26,6 +26,33 @@ public:
     virtual void BtnEnabledChange() = 0;
 };
 
+// The one walk over the target list that every run makes, top to bottom,
+// renaming each folder once. A folder further down the list that lies below a
+// renamed one is handled under its new name. A record the journal cannot write
+// ends the walk with its history line. The window's run and the automatic run
+// differ only in these hooks: the window shows each entry, yields and lets
+// Cancel stop; the automatic run only listens for Ctrl+C.
+struct TargetWalk {
+    // Before folder `index`; false stops the walk there (nothing tried).
+    std::function<bool(size_t index)> before;
+    // After folder `index` was tried: the rename's result and its path now.
+    std::function<void(size_t index, int16_t result, const std::wstring& now)> after;
+};
+
+struct WalkEnd {
+    size_t next = 0;             // the first folder not tried
+    bool stopped = false;        // `before` said stop
+    bool journalFailed = false;  // a record could not be written
+};
+
+// `rename` renames one folder and reports its new path to `changed`.
+WalkEnd WalkTargets(TargetList& targets,
+                    ILineSink& history,
+                    LastPathSink& changed,
+                    RenameJournal* journal,
+                    const std::function<int16_t(const std::wstring& path)>& rename,
+                    const TargetWalk& hooks);
+
 // The run behind the mode buttons: walks the target list top to bottom,
 // renames each folder, lets Cancel stop between two folders, removes the
 // folders that were done and writes the closing line. A folder further down

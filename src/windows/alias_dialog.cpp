@@ -85,8 +85,9 @@ void AliasDialog::Unload() {
 }
 
 void AliasDialog::OnActivate() {
-    accepted = false;
-    SetWindowTextW(hwnd_, (captionHead + ResAllText(AText::AliasDialogCaptionTail)).c_str());
+    ok_ = false;
+    SetWindowTextW(hwnd_,
+                   (ResKelvaroText(KText::FolderWindowCaption) + ResAllText(AText::AliasDialogCaptionTail)).c_str());
     editor_.Activate();
     ShowList();
     ControlEnabledSet();
@@ -166,7 +167,7 @@ bool AliasDialog::OnCommand(UINT id, UINT code) {
             ControlEnabledSet();
             return true;
         case IDOK:
-            accepted = true;
+            ok_ = true;
             Hide();
             return true;
         case IDCANCEL:
@@ -177,20 +178,20 @@ bool AliasDialog::OnCommand(UINT id, UINT code) {
     }
 }
 
-bool AliasDialog::EditAliases(AliasTable& aliases) {
-    if (Shown()) return false;  // its slots belong to the one shown
+std::optional<AliasTable> AliasDialog::Ask(const AliasTable& aliases) {
+    if (Shown()) return std::nullopt;  // its slots belong to the one shown
     for (int i = 0; i < AliasTable::kSlots; ++i) {
         const bool used = i <= aliases.Last();
         SetEntry(i, used ? aliases.Name(i) : L"", used ? aliases.Dir(i) : L"");
     }
-    captionHead = ResKelvaroText(KText::FolderWindowCaption);
     ShowModal();
-    if (!accepted) return false;
+    if (!ok_) return std::nullopt;
     std::array<std::wstring, AliasTable::kSlots> names{}, dirs{};
     const int last = LastMenuIndex();
     for (int i = 0; i <= last; ++i) GetEntry(i, names[static_cast<size_t>(i)], dirs[static_cast<size_t>(i)]);
-    aliases.Assign(names, dirs, last);
-    return true;
+    AliasTable edited;
+    edited.Assign(names, dirs, last);
+    return edited;
 }
 
 }  // namespace kelvaro

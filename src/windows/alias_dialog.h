@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "model/app_state.h"
@@ -9,7 +10,7 @@
 
 namespace kelvaro {
 
-// The alias dialog: renames, reorders and deletes the folder aliases on a copy;
+// frmMenuMente: renames, reorders and deletes the folder aliases on a copy;
 // the caller takes the list back only after OK.
 class AliasDialog final : public DialogBase {
 public:
@@ -23,14 +24,11 @@ public:
     void SetEntry(int index, const std::wstring& name, const std::wstring& dir) { editor_.SetEntry(index, name, dir); }
     void GetEntry(int index, std::wstring& name, std::wstring& dir) const { editor_.GetEntry(index, name, dir); }
     int LastMenuIndex() const { return editor_.LastMenuIndex(); }
-    // Shows the dialog with `aliases`; on OK they take what it holds. False when
-    // cancelled, or when it is already shown.
-    bool EditAliases(AliasTable& aliases);
+    // Shows the dialog with `aliases`; on OK the table it holds then, nothing
+    // when cancelled or when it is already shown.
+    std::optional<AliasTable> Ask(const AliasTable& aliases);
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
     void SetFontData(HFONT font);
-
-    bool accepted = false;
-    std::wstring captionHead;
 
     std::wstring HintOf(int id) const { return hints_.CurrentText(Control(id)); }
 
@@ -49,6 +47,7 @@ private:
     Services& services_;
     AliasEditor editor_;
     HintSet hints_;
+    bool ok_ = false;
 };
 
 }  // namespace kelvaro

@@ -63,19 +63,19 @@ void PreviewDialog::SetFontData(HFONT font) {
     Layout();
 }
 
-bool PreviewDialog::Ask(int16_t mode) {
-    chosenMode = (mode >= 0 && mode < kModes) ? mode : 0;
+std::optional<int16_t> PreviewDialog::Ask(int16_t mode) {
+    mode_ = (mode >= 0 && mode < kModes) ? mode : 0;
     ShowModal();
-    return accepted;
+    return chosen_;
 }
 
 void PreviewDialog::OnActivate() {
-    accepted = false;
+    chosen_.reset();
     SetToolTip(state_.settings.Tip);
     CheckDlgButton(hwnd_, IDC_PRE_ONLY_KEPT, BST_UNCHECKED);
     model_.SetOnlyKept(false);
-    SendMessageW(ModeList(), CB_SETCURSEL, static_cast<WPARAM>(chosenMode), 0);
-    Recompute(chosenMode);
+    SendMessageW(ModeList(), CB_SETCURSEL, static_cast<WPARAM>(mode_), 0);
+    Recompute(mode_);
     // Like the mode buttons, 実行 needs a folder to run over.
     EnableWindow(Control(IDOK), state_.targets.Empty() ? FALSE : TRUE);
     SetFocus(List());
@@ -102,8 +102,7 @@ bool PreviewDialog::OnCommand(UINT id, UINT code) {
     switch (id) {
         case IDOK:
             if (state_.targets.Empty()) return true;
-            accepted = true;
-            chosenMode = model_.Mode();
+            chosen_ = model_.Mode();
             Hide();
             return true;
         case IDCANCEL:

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "model/app_state.h"
 #include "windows/dialog_base.h"
@@ -12,8 +13,8 @@ namespace kelvaro {
 
 // The preview of a run ("変更内容の確認"): what the chosen mode would do with
 // every folder of the target list, recomputed whenever the mode changes.
-// 実行 closes it with accepted set and the mode in chosenMode; キャンセル and Esc
-// close it touching nothing.
+// 実行 closes it with the mode chosen; キャンセル and Esc close it touching
+// nothing.
 class PreviewDialog final : public DialogBase {
 public:
     PreviewDialog(AppState& state, Services& services) : state_(state), services_(services) {}
@@ -23,11 +24,9 @@ public:
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
     void SetFontData(HFONT font);
 
-    // Shows the plan of the target list by `mode`; true when 実行 was pressed,
-    // chosenMode then holds the mode chosen.
-    bool Ask(int16_t mode);
-    bool accepted = false;
-    int16_t chosenMode = 0;
+    // Shows the plan of the target list by `mode`; the mode chosen when 実行
+    // was pressed, nothing when it was cancelled.
+    std::optional<int16_t> Ask(int16_t mode);
 
     const PreviewState& State() const { return model_; }
     HWND List() const;
@@ -50,6 +49,8 @@ private:
     PreviewState model_;
     HintSet hints_;
     std::wstring cell_;  // the text handed to the list for one cell
+    int16_t mode_ = 0;   // the mode shown first
+    std::optional<int16_t> chosen_;
 };
 
 }  // namespace kelvaro

@@ -104,6 +104,10 @@ TEST(ChangedList, KeepsOneEntryPerFolderInTheNewestSpelling) {
     EXPECT_EQ(list.Text(0), L"C:\\Data\\PHOTOS");
     list.ListInAdd(L"C:\\Data\\ｐｈｏｔｏｓ");  // full-width is another folder
     EXPECT_EQ(list.Count(), 3u);
+    // but its cases are one folder on disk, as with ASCII
+    list.ListInAdd(L"C:\\Data\\ＰＨＯＴＯＳ");
+    EXPECT_EQ(list.Count(), 3u);
+    EXPECT_EQ(list.Text(2), L"C:\\Data\\ＰＨＯＴＯＳ");
 }
 
 TEST(ChangedList, StopsListingAtAThousand) {
