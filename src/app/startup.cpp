@@ -23,7 +23,7 @@ size_t ListExecute(AppState& state,
     const size_t count = state.targets.Count();
     size_t notDone = 0;
     for (size_t i = 0; i < count; ++i) {
-        if (stop && stop->load()) {
+        if ((stop && stop->load()) || recorded.Stopped()) {
             state.history.ListInAdd(ResAllText(30));
             return notDone + (count - i);
         }

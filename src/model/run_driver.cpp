@@ -43,7 +43,7 @@ void RunDriver::Run(int16_t mode) {
             targets.SetTopIndex(j);
             view_.ShowEntry(j);
             view_.ProcessPendingInput();
-            if (state_.blnCancel) break;
+            if (state_.blnCancel || recorded.Stopped()) break;
             const std::wstring path = targets.Text(j);
             changed_.Clear();
             const bool done = renamer_(path, mode) == kRenameDone;
