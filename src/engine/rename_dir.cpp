@@ -18,6 +18,7 @@ constexpr int16_t kRenamedLine = 20003;
 constexpr int16_t kRenamedToLine = 20004;
 constexpr int16_t kEightLongNameLine = 20005;
 constexpr int16_t kUnrecordedLine = 21000;
+constexpr int16_t kTurnWaitLine = 27100;
 constexpr int16_t kWhereUnknownLine = 21001;
 constexpr int16_t kNotRecordedLine = 26000;
 constexpr int16_t kNoShortNameLine = 27000;
@@ -152,7 +153,15 @@ void WriteRenamed(ILineSink& history, ILineSink& changed, const std::wstring& ne
 
 RecordedRun::RecordedRun(RenameJournal* journal, ILineSink& history, RunKind kind, const std::string& target)
     : journal_(journal) {
-    if (journal_ && !journal_->BeginRun(kind, target)) history.ListInAdd(ResKelvaroText(kUnrecordedLine));
+    if (!journal_) return;
+    // Another copy of the program recording a run of its own: the history
+    // says what the run waits for (the window keeps answering meanwhile).
+    auto waiting = [&history] { history.ListInAdd(ResKelvaroText(kTurnWaitLine)); };
+    if (journal_->BeginRun(kind, target, waiting)) return;
+    if (journal_->GaveUp())
+        stopped_ = true;
+    else
+        history.ListInAdd(ResKelvaroText(kUnrecordedLine));
 }
 
 int16_t RenameDir(const RenameServices& services, const std::wstring& path, int16_t mode) {
