@@ -24,7 +24,7 @@ size_t ListExecute(AppState& state,
     size_t notDone = 0;
     TargetWalk hooks;
     hooks.before = [&](size_t i) {
-        if (stop && stop->load()) return false;
+        if ((stop && stop->load()) || recorded.Stopped()) return false;
         state.targets.SetTopIndex(i);
         return true;
     };

@@ -352,6 +352,9 @@ std::wstring ResKelvaroText(KText text) {
         // A copy of the history that the clipboard did not take.
         case 27005:
             return L"実行履歴をクリップボードにコピーできませんでした";
+        // A run that waits for another copy of the program to finish recording.
+        case 27100:
+            return L"他の Kelvaro2 の実行が終わるのを待っています";
         default:
             return {};
     }

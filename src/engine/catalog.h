@@ -177,7 +177,8 @@ namespace kelvaro {
     X(TempNameTooLongNote, 27002)      \
     X(TempPathTooLongNote, 27003)      \
     X(TempNameTooManyBytesNote, 27004) \
-    X(NotCopiedLine, 27005)
+    X(NotCopiedLine, 27005)            \
+    X(WaitingForTurnLine, 27100)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \

@@ -139,7 +139,15 @@ void WriteRenamed(ILineSink& history, ILineSink& changed, const std::wstring& ne
 
 RecordedRun::RecordedRun(RenameJournal* journal, ILineSink& history, RunKind kind, const std::string& target)
     : journal_(journal) {
-    if (journal_ && !journal_->BeginRun(kind, target)) history.ListInAdd(ResKelvaroText(KText::NotUndoableLine));
+    if (!journal_) return;
+    // Another copy of the program recording a run of its own: the history
+    // says what the run waits for (the window keeps answering meanwhile).
+    auto waiting = [&history] { history.ListInAdd(ResKelvaroText(KText::WaitingForTurnLine)); };
+    if (journal_->BeginRun(kind, target, waiting)) return;
+    if (journal_->GaveUp())
+        stopped_ = true;
+    else
+        history.ListInAdd(ResKelvaroText(KText::NotUndoableLine));
 }
 
 int16_t RenameDir(const RenameServices& services, const std::wstring& path, int16_t mode) {

@@ -73,7 +73,7 @@ void RunDriver::Run(int16_t mode) {
             targets.SetTopIndex(j);
             view_.ShowEntry(j);
             view_.ProcessPendingInput();
-            return !state_.stopRequested;
+            return !state_.stopRequested && !recorded.Stopped();
         };
         hooks.after = [&](size_t j, int16_t result, const std::wstring&) {
             if (result == kRenameDone) targets.SetSelected(j, false);
