@@ -27,7 +27,6 @@ public:
     // cancelled, or when it is already shown.
     bool EditAliases(AliasTable& aliases);
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
-    void SetFontData(HFONT font);
 
     bool pblnOk = false;
     std::wstring pstr_Me_Caption;
@@ -37,6 +36,7 @@ public:
 protected:
     void OnActivate() override;
     bool OnCommand(UINT id, UINT code) override;
+    void Relayout() override { Layout(); }
 
 private:
     void ShowList();

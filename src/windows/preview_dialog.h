@@ -21,7 +21,6 @@ public:
     bool Load(HWND owner, const ScreenTwips& screen);
     void Unload() { DialogBase::Unload(services_.store, L"Preview_", true); }
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
-    void SetFontData(HFONT font);
 
     // Shows the plan of the target list by `mode`; true when 実行 was pressed,
     // pintMode then holds the mode chosen.
@@ -37,6 +36,7 @@ public:
 protected:
     void OnActivate() override;
     bool OnCommand(UINT id, UINT code) override;
+    void Relayout() override { Layout(); }
     INT_PTR OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
