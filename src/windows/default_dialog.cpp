@@ -228,16 +228,16 @@ void DefaultDialog::Layout() {
     const HWND text = Control(IDC_DEF_DIRTEXT);
     const double width = PixelsToTwips(client.right, dpi), height = PixelsToTwips(client.bottom, dpi);
     const double labelTwips = PixelsToTwips(labelHeight, dpi), textTwips = PixelsToTwips(TextHeight(), dpi);
-    const double driveHeight = HeightTwips(drive_.Handle());
+    const double driveHeight = HeightInTwips(drive_.Handle());
     const double w = static_cast<long>(width - 120);
     const double h =
         static_cast<long>(height - PixelsToTwips(panelHeight, dpi) - 300 - driveHeight - textTwips - labelTwips);
     if (w <= 0) return;
     const double driveTop = 60 + labelTwips + 60;
-    MoveTwips(drive_.Handle(), 60, driveTop, w, driveHeight);
+    PlaceTwips(drive_.Handle(), 60, driveTop, w, driveHeight);
     const double dirTop = driveTop + driveHeight + 60;
-    MoveTwips(dir_.Handle(), 60, dirTop, w, h >= 1 ? h : HeightTwips(dir_.Handle()));
-    MoveTwips(text, 60, dirTop + h + 60, w, textTwips);
+    PlaceTwips(dir_.Handle(), 60, dirTop, w, h >= 1 ? h : HeightInTwips(dir_.Handle()));
+    PlaceTwips(text, 60, dirTop + h + 60, w, textTwips);
 }
 
 INT_PTR DefaultDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) {

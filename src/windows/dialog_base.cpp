@@ -100,6 +100,18 @@ UINT DialogBase::Dpi() const {
     return dpi_ ? dpi_ : WindowDpi(hwnd_);
 }
 
+void DialogBase::PlaceTwips(HWND control, double left, double top, double width, double height) const {
+    const UINT dpi = Dpi();
+    MoveWindow(control, TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi),
+               TwipsToPixels(height, dpi), TRUE);
+}
+
+double DialogBase::HeightInTwips(HWND control) const {
+    RECT r{};
+    GetWindowRect(control, &r);
+    return PixelsToTwips(r.bottom - r.top, Dpi());
+}
+
 void DialogBase::UseFontForDpi() {
     HFONT use = given_;
     OwnedFont scaled;

@@ -55,6 +55,9 @@ protected:
     virtual void Relayout() {}
     // The DPI of the screen the dialog is on.
     UINT Dpi() const;
+    // Places a control in twips at the dialog's DPI; a control's height in those twips.
+    void PlaceTwips(HWND control, double left, double top, double width, double height) const;
+    double HeightInTwips(HWND control) const;
 
     // Sizes in pixels that follow the font the controls show, so that the
     // layout grows with the font the user chose.
