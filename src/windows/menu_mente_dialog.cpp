@@ -43,11 +43,6 @@ bool MenuMenteDialog::Load(HWND owner, const ScreenTwips& screen) {
     return true;
 }
 
-void MenuMenteDialog::SetFontData(HFONT font) {
-    ApplyFont(font);
-    Layout();
-}
-
 // The rename and delete buttons at the top, the folder's text below them, the
 // list with the two move buttons at its right, OK and Cancel at the bottom right.
 void MenuMenteDialog::Layout() {
@@ -63,11 +58,11 @@ void MenuMenteDialog::Layout() {
     MoveWindow(Control(IDC_MENTE_DEL), m.margin + name.cx + 2 * m.gap + picture.cx, m.margin, picture.cx, picture.cy,
                TRUE);
     int top = m.margin + m.button + m.gap;
-    const int textHeight = m.line + MulDiv(8, static_cast<int>(WindowDpi(hwnd_)), 96);
+    const int textHeight = m.line + MulDiv(8, static_cast<int>(Dpi()), 96);
     MoveWindow(Control(IDC_MENTE_DIR), m.margin, top, width, textHeight, TRUE);
     top += textHeight + m.gap;
     const int listWidth = width - 2 * (picture.cx + m.gap);
-    const int listHeight = 6 * m.line + MulDiv(6, static_cast<int>(WindowDpi(hwnd_)), 96);
+    const int listHeight = 6 * m.line + MulDiv(6, static_cast<int>(Dpi()), 96);
     MoveWindow(Control(IDC_MENTE_LIST), m.margin, top, listWidth, listHeight, TRUE);
     MoveWindow(Control(IDC_MENTE_UP), m.margin + listWidth + m.gap, top, picture.cx, picture.cy, TRUE);
     MoveWindow(Control(IDC_MENTE_DOWN), m.margin + listWidth + 2 * m.gap + picture.cx, top, picture.cx, picture.cy,
