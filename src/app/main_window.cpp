@@ -86,6 +86,7 @@ bool MainWindow::Create(int show) {
             DestroyWindow(hwnd_);
             return false;
         }
+        SetWindowIcons(hwnd_, IDI_KELVARO2, Dpi());
         FontEveryWindow();
         const MainPosition position = ReadMainPosition(services_.store, ScreenTwipsNow());
         const UINT dpi = WindowDpi(hwnd_);
@@ -162,7 +163,7 @@ void MainWindow::EditInitialFolder() {
 }
 
 void MainWindow::SetFontData() {
-    panelPixels_ = buttons_.SetFont(font_.Create(state_.settings, WindowDpi(hwnd_)));
+    panelPixels_ = buttons_.SetFont(font_.Create(state_.settings, Dpi()));
     Layout();
 }
 
@@ -306,11 +307,11 @@ void MainWindow::PickFont() {
 void MainWindow::FontEveryWindow() {
     SetFontData();
     for (ChildWindow* child : children_) child->SetFontData(font_.Get());
-    about_.SetFontData(font_.Get());
-    option_.SetFontData(font_.Get());
-    default_.SetFontData(font_.Get());
-    preview_.SetFontData(font_.Get());
-    aliasDialog_.SetFontData(font_.Get());
+    about_.SetFontData(font_.Get(), Dpi());
+    option_.SetFontData(font_.Get(), Dpi());
+    default_.SetFontData(font_.Get(), Dpi());
+    preview_.SetFontData(font_.Get(), Dpi());
+    aliasDialog_.SetFontData(font_.Get(), Dpi());
 }
 
 void MainWindow::ShowUserGuide() {
@@ -360,7 +361,9 @@ void MainWindow::OnCommand(UINT id) {
 
 // Moved to a screen of another DPI: the buttons keep their size in twips (PlaceButtons),
 // the fonts are made anew, and everything is laid out again.
-void MainWindow::OnDpiChanged(const RECT& suggested) {
+void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    SetWindowIcons(hwnd_, IDI_KELVARO2, dpi);
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     FontEveryWindow();
@@ -411,7 +414,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnClose();
             return 0;
         case WM_DPICHANGED:
-            OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_ENDSESSION:
             if (!wParam) return 0;

@@ -108,7 +108,8 @@ private:
     bool LoadDialogs();
     void PropagateTip(bool on);
     void FontEveryWindow();
-    void OnDpiChanged(const RECT& suggested);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    UINT Dpi() const { return dpi_ ? dpi_ : WindowDpi(hwnd_); }
     void OnFirstActivate();
     void OnCommand(UINT id);
     // The run of a mode button, by `mode`.
@@ -137,6 +138,7 @@ private:
     UniqueAccelerators accelerators_;
     HintSet hints_;
     SettingsFont font_;
+    UINT dpi_ = 0;  // from the last DPI change, else the window's
     int panelPixels_ = 0;
     std::chrono::steady_clock::time_point lastPaint_;
     bool activated_ = false;

@@ -33,8 +33,8 @@ bool AliasDialog::Load(HWND owner, const ScreenTwips& screen) {
     SetIcon(Control(IDC_ALIAS_DOWN), IDI_DOWN);
     hints_.Create(hwnd_);
     const std::pair<int, AText> hints[] = {
-        {IDC_ALIAS_RENAME, AText::RenameAliasHint}, {IDC_ALIAS_DELETE_ALL, AText::DeleteAllAliasesHint},
-        {IDC_ALIAS_DELETE, AText::DeleteAliasHint}, {IDC_ALIAS_DIR, AText::AliasFolderHint},
+        {IDC_ALIAS_RENAME, AText::RenameAliasHint},   {IDC_ALIAS_DELETE_ALL, AText::DeleteAllAliasesHint},
+        {IDC_ALIAS_DELETE, AText::DeleteAliasHint},    {IDC_ALIAS_DIR, AText::AliasFolderHint},
         {IDC_ALIAS_DOWN, AText::MoveAliasDownHint}, {IDC_ALIAS_UP, AText::MoveAliasUpHint},
         {IDCANCEL, AText::OptionCancelHint},        {IDOK, AText::OptionOkHint},
         {IDC_ALIAS_LIST, AText::AliasListHint}};
@@ -43,11 +43,6 @@ bool AliasDialog::Load(HWND owner, const ScreenTwips& screen) {
     for (int i = 0; i < AliasEditor::kSlots; ++i) editor_.SetEntry(i, L"", L"");
     Layout();
     return true;
-}
-
-void AliasDialog::SetFontData(HFONT font) {
-    ApplyFont(font);
-    Layout();
 }
 
 // The rename and delete buttons at the top, the folder's text below them, the
@@ -65,11 +60,11 @@ void AliasDialog::Layout() {
     MoveWindow(Control(IDC_ALIAS_DELETE), m.margin + name.cx + 2 * m.gap + picture.cx, m.margin, picture.cx, picture.cy,
                TRUE);
     int top = m.margin + m.button + m.gap;
-    const int textHeight = m.line + MulDiv(8, static_cast<int>(WindowDpi(hwnd_)), 96);
+    const int textHeight = m.line + MulDiv(8, static_cast<int>(Dpi()), 96);
     MoveWindow(Control(IDC_ALIAS_DIR), m.margin, top, width, textHeight, TRUE);
     top += textHeight + m.gap;
     const int listWidth = width - 2 * (picture.cx + m.gap);
-    const int listHeight = 6 * m.line + MulDiv(6, static_cast<int>(WindowDpi(hwnd_)), 96);
+    const int listHeight = 6 * m.line + MulDiv(6, static_cast<int>(Dpi()), 96);
     MoveWindow(Control(IDC_ALIAS_LIST), m.margin, top, listWidth, listHeight, TRUE);
     MoveWindow(Control(IDC_ALIAS_UP), m.margin + listWidth + m.gap, top, picture.cx, picture.cy, TRUE);
     MoveWindow(Control(IDC_ALIAS_DOWN), m.margin + listWidth + 2 * m.gap + picture.cx, top, picture.cx, picture.cy,
@@ -116,8 +111,8 @@ void AliasDialog::ShowSelectedDir() {
 void AliasDialog::ControlEnabledSet() {
     const HWND focus = GetFocus();
     const bool enabled = editor_.ControlsEnabled();
-    for (int id : {IDC_ALIAS_DIR, IDC_ALIAS_LIST, IDC_ALIAS_UP, IDC_ALIAS_DOWN, IDC_ALIAS_DELETE, IDC_ALIAS_DELETE_ALL,
-                   IDC_ALIAS_RENAME})
+    for (int id :
+         {IDC_ALIAS_DIR, IDC_ALIAS_LIST, IDC_ALIAS_UP, IDC_ALIAS_DOWN, IDC_ALIAS_DELETE, IDC_ALIAS_DELETE_ALL, IDC_ALIAS_RENAME})
         EnableWindow(Control(id), enabled);
     EnableWindow(Control(IDOK), TRUE);
     EnableWindow(Control(IDCANCEL), TRUE);

@@ -28,13 +28,13 @@ public:
     // when cancelled or when it is already shown.
     std::optional<AliasTable> Ask(const AliasTable& aliases);
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
-    void SetFontData(HFONT font);
 
     std::wstring HintOf(int id) const { return hints_.CurrentText(Control(id)); }
 
 protected:
     void OnActivate() override;
     bool OnCommand(UINT id, UINT code) override;
+    void Relayout() override { Layout(); }
 
 private:
     void ShowList();

@@ -132,10 +132,18 @@ HWND ChildWindow::MakeButton(const wchar_t* text, DWORD style, int id) {
 
 HWND ChildWindow::MakePictureButton(int iconId, int id) {
     HWND button = MakeButton(L"", BS_PUSHBUTTON | BS_ICON, id);
-    auto icon = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId), IMAGE_ICON, 16, 16, LR_SHARED));
-    if (icon) SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    pictures_.emplace_back(button, iconId);
+    LoadPictures();
     return button;
+}
+
+void ChildWindow::LoadPictures() {
+    const int pixels = GetSystemMetricsForDpi(SM_CXSMICON, WindowDpi(hwnd_));
+    for (const auto& [button, iconId] : pictures_) {
+        auto icon = static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId), IMAGE_ICON, pixels, pixels, LR_SHARED));
+        if (icon) SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    }
 }
 
 void ChildWindow::AddHint(HWND control, KText hint) {
@@ -209,13 +217,19 @@ LRESULT ChildWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 host_.RestoreFrameMenu();
             }
             break;
+        case WM_DPICHANGED_AFTERPARENT:
+            // The frame gives the new font (SetFontData); the pictures and the layout follow the DPI.
+            LoadPictures();
+            Relayout();
+            return 0;
         case WM_CLOSE:
             return 0;  // the child windows live as long as the main window
         case WM_VKEYTOITEM:
             return OnListKey(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         case WM_MEASUREITEM: {
             auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-            measure->itemHeight = std::max<UINT>(18, measure->itemHeight);
+            measure->itemHeight =
+                std::max<UINT>(MulDiv(18, static_cast<int>(WindowDpi(hwnd_)), 96), measure->itemHeight);
             return TRUE;
         }
         case WM_CONTEXTMENU: {

@@ -127,6 +127,10 @@ protected:
 
 private:
     void Relayout();
+    // The picture buttons' icons in the size of small icons at the window's DPI.
+    void LoadPictures();
+
+    std::vector<std::pair<HWND, int>> pictures_;  // button and icon resource
 
     std::wstring prefix_;
     KText caption_;

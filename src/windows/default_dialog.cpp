@@ -43,16 +43,14 @@ bool DefaultDialog::Load(HWND owner, const ScreenTwips& screen) {
     hints_.SetText(Control(IDOK), ResAllText(AText::OptionOkHint));
     hints_.SetText(Control(IDCANCEL), ResAllText(AText::OptionCancelHint));
     ForwardContextMenu(Control(IDC_DEF_DIRTEXT));
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (const auto& [kind, size] : {std::pair{ICON_SMALL, SM_CXSMICON}, std::pair{ICON_BIG, SM_CXICON}}) {
-        const int pixels = GetSystemMetricsForDpi(size, WindowDpi(hwnd_));
-        SendMessageW(hwnd_, WM_SETICON, kind,
-                     reinterpret_cast<LPARAM>(
-                         LoadImageW(instance, MAKEINTRESOURCEW(IDI_KELVARO2), IMAGE_ICON, pixels, pixels, LR_SHARED)));
-    }
     SetSwitchOn(true);
-    FitToFont();
+    Relayout();
     return true;
+}
+
+void DefaultDialog::Relayout() {
+    SetWindowIcons(hwnd_, IDI_KELVARO2, Dpi());
+    FitToFont();
 }
 
 void DefaultDialog::SetToolTip(bool on) {
@@ -61,11 +59,6 @@ void DefaultDialog::SetToolTip(bool on) {
     hints_.SetText(dir_.Handle(), dirListHint);
     hints_.SetText(Control(IDC_DEF_DIRTEXT), dirTextHint);
     hints_.SetToolTip(on);
-}
-
-void DefaultDialog::SetFontData(HFONT font) {
-    ApplyFont(font);
-    FitToFont();
 }
 
 // Rows of the lists as high as a line of the font, and a dialog large enough
@@ -81,7 +74,7 @@ void DefaultDialog::FitToFont() {
 // drive list, four folder rows, the text line and the buttons' panel.
 SIZE DefaultDialog::MinimumClient() const {
     const Metrics m = FontMetrics();
-    const UINT dpi = WindowDpi(hwnd_);
+    const UINT dpi = Dpi();
     const int edge = TwipsToPixels(60, dpi);
     const int row = static_cast<int>(SendMessageW(dir_.Handle(), LB_GETITEMHEIGHT, 0, 0));
     RECT drive{};
@@ -102,7 +95,7 @@ void DefaultDialog::GrowToMinimum() {
 }
 
 int DefaultDialog::LabelLeft() const {
-    const UINT dpi = WindowDpi(hwnd_);
+    const UINT dpi = Dpi();
     if (!offersSwitch) return TwipsToPixels(60, dpi);
     RECT box{};
     GetWindowRect(Control(IDC_DEF_SWITCH), &box);
@@ -115,7 +108,7 @@ int DefaultDialog::LabelHeight() const {
 }
 
 int DefaultDialog::TextHeight() const {
-    return FontMetrics().line + MulDiv(8, static_cast<int>(WindowDpi(hwnd_)), 96);
+    return FontMetrics().line + MulDiv(8, static_cast<int>(Dpi()), 96);
 }
 
 int DefaultDialog::PanelHeight() const {
@@ -217,7 +210,7 @@ void DefaultDialog::Layout() {
     if (!hwnd_ || !drive_.Handle()) return;
     RECT client{};
     GetClientRect(hwnd_, &client);
-    const UINT dpi = WindowDpi(hwnd_);
+    const UINT dpi = Dpi();
     const Metrics m = FontMetrics();
     const int edge = TwipsToPixels(60, dpi);
     // The switch and the label on the first line, as high as the font.
@@ -235,16 +228,16 @@ void DefaultDialog::Layout() {
     const HWND text = Control(IDC_DEF_DIRTEXT);
     const double width = PixelsToTwips(client.right, dpi), height = PixelsToTwips(client.bottom, dpi);
     const double labelTwips = PixelsToTwips(labelHeight, dpi), textTwips = PixelsToTwips(TextHeight(), dpi);
-    const double driveHeight = HeightTwips(drive_.Handle());
+    const double driveHeight = HeightInTwips(drive_.Handle());
     const double w = static_cast<long>(width - 120);
     const double h =
         static_cast<long>(height - PixelsToTwips(panelHeight, dpi) - 300 - driveHeight - textTwips - labelTwips);
     if (w <= 0) return;
     const double driveTop = 60 + labelTwips + 60;
-    MoveTwips(drive_.Handle(), 60, driveTop, w, driveHeight);
+    PlaceTwips(drive_.Handle(), 60, driveTop, w, driveHeight);
     const double dirTop = driveTop + driveHeight + 60;
-    MoveTwips(dir_.Handle(), 60, dirTop, w, h >= 1 ? h : HeightTwips(dir_.Handle()));
-    MoveTwips(text, 60, dirTop + h + 60, w, textTwips);
+    PlaceTwips(dir_.Handle(), 60, dirTop, w, h >= 1 ? h : HeightInTwips(dir_.Handle()));
+    PlaceTwips(text, 60, dirTop + h + 60, w, textTwips);
 }
 
 INT_PTR DefaultDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -260,7 +253,7 @@ INT_PTR DefaultDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam
             const SIZE minimum = MinimumClient();
             RECT r{0, 0, minimum.cx, minimum.cy};
             AdjustWindowRectExForDpi(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
-                                     static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), WindowDpi(hwnd_));
+                                     static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), Dpi());
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
             info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
             return TRUE;
@@ -298,15 +291,10 @@ bool AboutDialog::Load(HWND owner, const ScreenTwips& screen) {
     return true;
 }
 
-void AboutDialog::SetFontData(HFONT font) {
-    ApplyFont(font);
-    Layout();
-}
-
 // The icon at the top left, the three lines beside it, Ok centred below.
 void AboutDialog::Layout() {
     const Metrics m = FontMetrics();
-    const UINT dpi = WindowDpi(hwnd_);
+    const UINT dpi = Dpi();
     const int icon = GetSystemMetricsForDpi(SM_CXICON, dpi);
     MoveWindow(Control(IDC_ABOUT_ICON), m.margin, m.margin, icon, icon, TRUE);
     const int left = 2 * m.margin + icon;

@@ -19,7 +19,6 @@ public:
     bool Load(HWND owner, const ScreenTwips& screen);
     void Unload() { DialogBase::Unload(services_.store, L"Default_", true); }
     void SetToolTip(bool on);
-    void SetFontData(HFONT font);
 
     bool accepted = false;
     std::wstring driveLabelText, driveComboHint, driveListHint, dirListHint, dirTextHint;
@@ -46,6 +45,7 @@ public:
 protected:
     void OnActivate() override;
     bool OnCommand(UINT id, UINT code) override;
+    void Relayout() override;
     INT_PTR OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -79,10 +79,10 @@ public:
     // A failure to load is silent: the program goes on without the box.
     bool Load(HWND owner, const ScreenTwips& screen);
     void Unload() { DialogBase::Unload(services_.store, L"About_", false); }
-    void SetFontData(HFONT font);
 
 protected:
     bool OnCommand(UINT id, UINT code) override;
+    void Relayout() override { Layout(); }
 
 private:
     void Layout();

@@ -74,11 +74,6 @@ bool OptionDialog::Load(HWND owner, const ScreenTwips& screen) {
     return true;
 }
 
-void OptionDialog::SetFontData(HFONT font) {
-    ApplyFont(font);
-    Layout();
-}
-
 void OptionDialog::Show(const OptionsForm& form) {
     CheckDlgButton(hwnd_, IDC_OPT_AUTO, CheckOf(form.autoRun));
     AutoVisible();

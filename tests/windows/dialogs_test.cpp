@@ -530,5 +530,28 @@ TEST_F(DialogsTest, DialogsGrowWithTheFontAndOptionsFollowTheirTabOrder) {
     }
 }
 
+// Moved to a screen at 150 %: each dialog takes the place Windows suggests,
+// shows the user's font at the new DPI and lays itself out for it.
+TEST_F(DialogsTest, DialogsLayThemselvesOutAgainOnAScreenOfAnotherDpi) {
+    Open();
+    LOGFONTW main{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window->ExeButton(0), WM_GETFONT, 0, 0)), sizeof(main), &main);
+    for (HWND dialog : {window->Option().Handle(), window->Default().Handle(), window->AliasesDialog().Handle(),
+                        window->About().Handle(), window->Preview().Handle()}) {
+        SCOPED_TRACE(dialog);
+        RECT suggested{40, 50, 700, 560};
+        SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+        RECT placed{};
+        GetWindowRect(dialog, &placed);
+        EXPECT_EQ(placed.left, 40);
+        EXPECT_EQ(placed.top, 50);
+        LOGFONTW shown{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(dialog, IDOK), WM_GETFONT, 0, 0)), sizeof(shown),
+                   &shown);
+        EXPECT_EQ(shown.lfHeight, MulDiv(main.lfHeight, 144, 96));
+        EXPECT_STREQ(shown.lfFaceName, main.lfFaceName);
+        ExpectFits(dialog);
+    }
+}
 }  // namespace
 }  // namespace kelvaro
