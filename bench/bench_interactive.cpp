@@ -82,7 +82,7 @@ int main() {
         // Automatic: the folders' names to upper case, with the history and lists of a run of their own.
         {
             AppState autoState(prompts);
-            for (const auto& folder : folders) autoState.targets.Gaibu_ListInAdd(fs, folder);
+            for (const auto& folder : folders) autoState.targets.AddFromOutside(fs, folder);
             const auto start = Clock::now();
             ListExecute(autoState, services, 0);
             automatic = std::min(automatic, Seconds(Clock::now() - start));

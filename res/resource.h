@@ -13,14 +13,14 @@
 #define IDC_INPUT_ANSWER 202
 
 // The folder alias maintenance dialog.
-#define IDD_MENU_MENTE 300
-#define IDC_MENTE_NAME 301
-#define IDC_MENTE_DELALL 302
-#define IDC_MENTE_DEL 303
-#define IDC_MENTE_DIR 304
-#define IDC_MENTE_DOWN 305
-#define IDC_MENTE_UP 306
-#define IDC_MENTE_LIST 309
+#define IDD_ALIASES 300
+#define IDC_ALIAS_RENAME 301
+#define IDC_ALIAS_DELETE_ALL 302
+#define IDC_ALIAS_DELETE 303
+#define IDC_ALIAS_DIR 304
+#define IDC_ALIAS_DOWN 305
+#define IDC_ALIAS_UP 306
+#define IDC_ALIAS_LIST 309
 #define IDI_UP 310
 #define IDI_DOWN 311
 

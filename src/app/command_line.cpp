@@ -29,7 +29,7 @@ bool SplitCommandLine(const std::wstring& text, const std::function<bool(const s
 }
 
 bool CmdLine_AddOne(TargetList& targets, DirNameResolver& names, const std::wstring& name) {
-    return !targets.Gaibu_ListInAdd(names, name);
+    return !targets.AddFromOutside(names, name);
 }
 
 bool CmdLine_ListIn(TargetList& targets, IFileSystem& fs, const std::wstring& text) {
@@ -119,7 +119,7 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
     if (switches.empty() || (switches.size() == 1 && AsciiUpper(switches[0]) == L"/U")) return command;
     command.script = true;
 
-    auto fail = [&](int16_t number, const std::wstring& detail = {}) {
+    auto fail = [&](KText number, const std::wstring& detail = {}) {
         if (command.error.empty()) command.error = ResKelvaroText(number) + detail;
     };
     for (const auto& token : switches) {
@@ -129,11 +129,11 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
         } else if (StartsWith(upper, L"/MODE:")) {
             const std::wstring value = token.substr(6);
             if (command.mode >= 0)
-                fail(24018, token);
+                fail(KText::RepeatedSwitchError, token);
             else if (value.size() == 1 && value[0] >= L'0' && value[0] < L'0' + kModeCount)
                 command.mode = static_cast<int16_t>(value[0] - L'0');
             else
-                fail(24011, token);
+                fail(KText::BadModeError, token);
         } else if (upper == L"/DRYRUN" || upper == L"/UNDO" || upper == L"/TSV" || upper == L"/UTF8" ||
                    upper == L"/CLIP") {
             bool& flag = upper == L"/DRYRUN" ? command.dryRun
@@ -141,35 +141,35 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
                          : upper == L"/TSV"  ? command.tsv
                          : upper == L"/UTF8" ? command.utf8
                                              : command.clip;
-            if (flag) fail(24018, token);
+            if (flag) fail(KText::RepeatedSwitchError, token);
             flag = true;
         } else if (StartsWith(upper, L"/LOG:")) {
-            if (!command.logFile.empty()) fail(24018, token);
+            if (!command.logFile.empty()) fail(KText::RepeatedSwitchError, token);
             command.logFile = token.substr(5);
-            if (command.logFile.empty()) fail(24019);
+            if (command.logFile.empty()) fail(KText::LogNameMissingError);
         } else {
-            fail(24010, token);
+            fail(KText::UnknownSwitchError, token);
         }
     }
     if (command.usage) {
         command.error.clear();
         return command;
     }
-    if (!quotesClosed) fail(24016);
+    if (!quotesClosed) fail(KText::OpenQuoteError);
     const bool whole = SplitCommandLine(text.substr(std::min(p, text.size())), [&](const std::wstring& name) {
         command.names.push_back(name);
         return false;
     });
-    if (!whole) fail(24016);
+    if (!whole) fail(KText::OpenQuoteError);
     for (const auto& name : command.names)
-        if (IsSwitchStart(name.front())) fail(24015, name);
+        if (IsSwitchStart(name.front())) fail(KText::SwitchAfterFolderError, name);
     if (command.undo) {
         // The undo takes back what the journal says, nothing named here.
-        if (command.mode >= 0 || command.dryRun || !command.names.empty()) fail(25002);
+        if (command.mode >= 0 || command.dryRun || !command.names.empty()) fail(KText::UndoWithOthersError);
         return command;
     }
-    if (command.mode < 0) fail(24013);
-    if (command.names.empty()) fail(24014);
+    if (command.mode < 0) fail(KText::ModeMissingError);
+    if (command.names.empty()) fail(KText::NoFoldersError);
     return command;
 }
 

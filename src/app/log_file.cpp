@@ -28,12 +28,12 @@ std::string LogTextBytes(const std::wstring& text, bool utf8) {
 
 void LogWrite(const HistoryLog& history, const std::wstring& fileName, IFileSystem& fs, IPrompts& prompts) {
     if (history.Count() == 0) return;
-    if (fs.IsOrdinaryFile(fileName) && !prompts.AskYesNo(ResAllText(5100))) return;
-    if (!fs.WriteFileBytes(fileName, LogBytes(history))) prompts.Notice(ResAllText(5101));
+    if (fs.IsOrdinaryFile(fileName) && !prompts.AskYesNo(ResAllText(AText::OverwriteQuestion))) return;
+    if (!fs.WriteFileBytes(fileName, LogBytes(history))) prompts.Notice(ResAllText(AText::SaveFailed));
 }
 
 void LogSave(const HistoryLog& history, IFileSystem& fs, IPrompts& prompts) {
-    const std::wstring fileName = prompts.AskSaveFile(ResAllText(11), L".LOG");
+    const std::wstring fileName = prompts.AskSaveFile(ResAllText(AText::LogFileFilter), L".LOG");
     if (!fileName.empty()) LogWrite(history, fileName, fs, prompts);
 }
 

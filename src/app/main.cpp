@@ -77,15 +77,17 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
     KeptConsole kept(console);
     std::atomic<bool> stop{false};
     ConsoleStopScope stopScope(console, stop);
-    // Ctrl+C also ends the wait for a folder in use.
-    fs.SetRetryPause([&stop](unsigned ms) {
+    // Ctrl+C also ends the wait for a folder in use, and for another copy's journal turn.
+    auto pause = [&stop](unsigned ms) {
         constexpr unsigned kSlice = 20;
         for (unsigned waited = 0; waited < ms && !stop.load(); waited += kSlice) Sleep(std::min(kSlice, ms - waited));
         return !stop.load();
-    });
+    };
+    fs.SetRetryPause(pause);
     const std::wstring& journalPath = locations.journalFile;
     Win32JournalStore journalStore(journalPath);
     RenameJournal journal(journalStore);
+    journal.SetTurnPause(pause);
     ScriptServices services{store, fs, clipboard, kept, &stop, &journal, {}};
     // A log file must not replace the journal (or anything beside it) nor the program's own files.
     services.ownFiles.push_back(journalPath.substr(0, journalPath.find_last_of(L'\\') + 1));
@@ -130,7 +132,10 @@ int RunProgram(int show) {
     MainWindow window(state, services);
     if (!window.Create(show)) return 1;
     owner = window.Handle();
+    // Waits for a folder in use or for another copy's journal turn keep the
+    // window answering, and Cancel ends them.
     fs.SetRetryPause([&window](unsigned ms) { return window.PauseForRetry(ms); });
+    journal.SetTurnPause([&window](unsigned ms) { return window.PauseForRetry(ms); });
     return RunMainLoop(window);
 }
 

@@ -35,7 +35,7 @@ MainWindow::MainWindow(AppState& state, Services& services)
       about_(services),
       default_(state, services),
       option_(state, services),
-      mente_(state, services),
+      aliasDialog_(state, services),
       preview_(state, services) {
     option_.onTipChanged = [this](bool on) { PropagateTip(on); };
     default_.sourceFolder = [this] { return inDir_.DirName(); };
@@ -70,8 +70,8 @@ bool MainWindow::Create(int show) {
     // F1 anywhere in the program does what the Help item does.
     ACCEL help{FVIRTKEY, VK_F1, static_cast<WORD>(kMenuHelp)};
     accelerators_.reset(CreateAcceleratorTableW(&help, 1));
-    CreateWindowExW(0, kFrameClass, ResKelvaroText(9999).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                    CW_USEDEFAULT, 640, 480, nullptr, menu_, instance, this);
+    CreateWindowExW(0, kFrameClass, ResKelvaroText(KText::ProgramTitle).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                    CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, menu_, instance, this);
     if (!hwnd_) return false;
     try {
         CreateControls();
@@ -86,6 +86,7 @@ bool MainWindow::Create(int show) {
             DestroyWindow(hwnd_);
             return false;
         }
+        SetWindowIcons(hwnd_, IDI_KELVARO2, Dpi());
         FontEveryWindow();
         const UINT dpi = WindowDpi(hwnd_);
         RECT frame{0, 0, buttons_.PanelWidth(), 0};
@@ -94,7 +95,7 @@ bool MainWindow::Create(int show) {
             ReadMainPosition(services_.store, ScreenTwipsNow(), PixelsToTwips(frame.right - frame.left, dpi));
         MoveWindow(hwnd_, TwipsToPixels(position.rect.left, dpi), TwipsToPixels(position.rect.top, dpi),
                    TwipsToPixels(position.rect.width, dpi), TwipsToPixels(position.rect.height, dpi), FALSE);
-        state_.blnCancel = false;
+        state_.stopRequested = false;
         buttons_.EnableCancel(false);
         activated_ = false;
         const int command = position.windowState == 1   ? SW_SHOWMINIMIZED
@@ -128,7 +129,7 @@ bool MainWindow::LoadDialogs() {
     const std::pair<bool, const wchar_t*> loads[] = {
         {default_.Load(hwnd_, screen), L"Kelvaro2 frmDefault Form_Load ERR"},
         {option_.Load(hwnd_, screen), L"Kelvaro2 frmOption Form_Load ERR"},
-        {mente_.Load(hwnd_, screen), L"frmMenuMente Form_Load ERR"},
+        {aliasDialog_.Load(hwnd_, screen), L"frmMenuMente Form_Load ERR"},
         {preview_.Load(hwnd_, screen), L"Kelvaro2 frmPreview Form_Load ERR"}};
     for (const auto& [loaded, message] : loads) {
         if (!loaded) {
@@ -141,7 +142,7 @@ bool MainWindow::LoadDialogs() {
 
 void MainWindow::PropagateTip(bool on) {
     default_.SetToolTip(on);
-    mente_.SetToolTip(on);
+    aliasDialog_.SetToolTip(on);
     option_.SetToolTip(on);
     preview_.SetToolTip(on);
     SetToolTip(on);
@@ -152,20 +153,20 @@ void MainWindow::SetToolTip(bool on) {
     hints_.SetToolTip(on);
 }
 
-void MainWindow::mnuOption_Click() {
+void MainWindow::ShowOptions() {
     option_.ShowModal();
 }
 
-void MainWindow::mnuAbout_Click() {
+void MainWindow::ShowAbout() {
     about_.ShowModal();
 }
 
-void MainWindow::mnuInDirDefault_Click() {
+void MainWindow::EditInitialFolder() {
     default_.EditInitialFolder(state_.settings);
 }
 
 void MainWindow::SetFontData() {
-    panelPixels_ = buttons_.SetFont(font_.Create(state_.settings, WindowDpi(hwnd_)));
+    panelPixels_ = buttons_.SetFont(font_.Create(state_.settings, Dpi()));
     Layout();
 }
 
@@ -232,7 +233,7 @@ bool MainWindow::PauseForRetry(unsigned ms) {
     const ULONGLONG end = GetTickCount64() + ms;
     for (;;) {
         ProcessPendingInput();
-        if (state_.blnCancel) return false;
+        if (state_.stopRequested) return false;
         const ULONGLONG now = GetTickCount64();
         if (now >= end) return true;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
@@ -262,7 +263,7 @@ void MainWindow::HoldTargetPainting(bool held) {
 }
 
 bool MainWindow::Maintain(AliasTable& aliases) {
-    const auto edited = mente_.Ask(aliases);
+    const auto edited = aliasDialog_.Ask(aliases);
     if (edited) aliases = *edited;
     return edited.has_value();
 }
@@ -296,11 +297,11 @@ void MainWindow::OnFirstActivate() {
     }
 }
 
-void MainWindow::mnuExit_Click() {
+void MainWindow::ExitProgram() {
     PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void MainWindow::mnuFont_Click() {
+void MainWindow::PickFont() {
     if (ChooseSettingsFont(state_.settings, services_.prompts)) FontEveryWindow();
 }
 
@@ -309,14 +310,14 @@ void MainWindow::mnuFont_Click() {
 void MainWindow::FontEveryWindow() {
     SetFontData();
     for (ChildWindow* child : children_) child->SetFontData(font_.Get());
-    about_.SetFontData(font_.Get());
-    option_.SetFontData(font_.Get());
-    default_.SetFontData(font_.Get());
-    preview_.SetFontData(font_.Get());
-    mente_.SetFontData(font_.Get());
+    about_.SetFontData(font_.Get(), Dpi());
+    option_.SetFontData(font_.Get(), Dpi());
+    default_.SetFontData(font_.Get(), Dpi());
+    preview_.SetFontData(font_.Get(), Dpi());
+    aliasDialog_.SetFontData(font_.Get(), Dpi());
 }
 
-void MainWindow::mnuHelp_Click() {
+void MainWindow::ShowUserGuide() {
     OpenHelp(services_.fs, services_.prompts);
 }
 
@@ -324,11 +325,11 @@ bool MainWindow::TranslateKeys(MSG& msg) const {
     return hwnd_ && accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_.get(), &msg);
 }
 
-void MainWindow::mnuLogCopy_Click() {
+void MainWindow::CopyHistory() {
     LogCopy(state_.history, services_.clipboard);
 }
 
-void MainWindow::mnuLogSave_Click() {
+void MainWindow::SaveHistory() {
     LogSave(state_.history, services_.fs, services_.prompts);
 }
 
@@ -338,7 +339,7 @@ void MainWindow::RunMode(int16_t mode) {
     if (closeAfterRun_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void MainWindow::mnuPreview_Click() {
+void MainWindow::PreviewThenRun() {
     if (driver_.Running()) return;
     const int16_t mode = lastMode_ >= 0 ? lastMode_ : state_.settings.AutoExe;
     if (const auto chosen = preview_.Ask(mode)) RunMode(*chosen);
@@ -363,7 +364,9 @@ void MainWindow::OnCommand(UINT id) {
 
 // Moved to a screen of another DPI: the buttons keep their size in twips (PlaceButtons),
 // the fonts are made anew, and everything is laid out again.
-void MainWindow::OnDpiChanged(const RECT& suggested) {
+void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    SetWindowIcons(hwnd_, IDI_KELVARO2, dpi);
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     FontEveryWindow();
@@ -379,7 +382,7 @@ void MainWindow::CloseSequence() {
         about_.Unload();
         default_.Unload();
         option_.Unload();
-        mente_.Unload();
+        aliasDialog_.Unload();
         preview_.Unload();
         WriteMainPosition(services_.store, MainPosition{WindowRectTwips(hwnd_), windowState});
         SettingsSave(services_.store, state_.settings);
@@ -414,7 +417,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnClose();
             return 0;
         case WM_DPICHANGED:
-            OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_ENDSESSION:
             if (!wParam) return 0;

@@ -11,7 +11,7 @@
 #include "windows/font.h"
 #include "windows/hints.h"
 #include "windows/default_dialog.h"
-#include "windows/menu_mente_dialog.h"
+#include "windows/alias_dialog.h"
 #include "windows/option_dialog.h"
 #include "windows/folder_windows.h"
 #include "windows/list_windows.h"
@@ -40,17 +40,17 @@ public:
 
     void SetToolTip(bool on);
     void SetFontData();
-    void mnuOption_Click() override;
-    void mnuAbout_Click() override;
-    void mnuExit_Click() override;
-    void mnuFont_Click() override;
-    void mnuHelp_Click() override;
-    void mnuLogCopy_Click() override;
-    void mnuLogSave_Click() override;
+    void ShowOptions() override;
+    void ShowAbout() override;
+    void ExitProgram() override;
+    void PickFont() override;
+    void ShowUserGuide() override;
+    void CopyHistory() override;
+    void SaveHistory() override;
     void BtnEnabledChange() override;
-    void mnuInDirDefault_Click() override;
+    void EditInitialFolder() override;
     // The preview from the target list's popup: the last mode used preset.
-    void mnuPreview_Click();
+    void PreviewThenRun();
 
     // IRunView
     void SetRunning(bool running) override;
@@ -69,7 +69,7 @@ public:
     void HoldTargetPainting(bool held) override;
     bool CanUndo() override;
     void UndoLastRun() override;
-    void ShowPreview() override { mnuPreview_Click(); }
+    void ShowPreview() override { PreviewThenRun(); }
     // IAliasMaintenance
     bool Maintain(AliasTable& aliases) override;
 
@@ -87,7 +87,7 @@ public:
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
     SourceFolderWindow& InDir() { return inDir_; }
     FolderChooserWindow& InFile() { return inFile_; }
-    MenuMenteDialog& MenuMente() { return mente_; }
+    AliasDialog& AliasesDialog() { return aliasDialog_; }
     OptionDialog& Option() { return option_; }
     DefaultDialog& Default() { return default_; }
     PreviewDialog& Preview() { return preview_; }
@@ -108,7 +108,8 @@ private:
     bool LoadDialogs();
     void PropagateTip(bool on);
     void FontEveryWindow();
-    void OnDpiChanged(const RECT& suggested);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    UINT Dpi() const { return dpi_ ? dpi_ : WindowDpi(hwnd_); }
     void OnFirstActivate();
     void OnCommand(UINT id);
     // The run of a mode button, by `mode`.
@@ -128,7 +129,7 @@ private:
     AboutDialog about_;
     DefaultDialog default_;
     OptionDialog option_;
-    MenuMenteDialog mente_;
+    AliasDialog aliasDialog_;
     PreviewDialog preview_;
     int16_t lastMode_ = -1;  // the mode of the last run; none yet
     ModeButtons buttons_;
@@ -137,6 +138,7 @@ private:
     UniqueAccelerators accelerators_;
     HintSet hints_;
     SettingsFont font_;
+    UINT dpi_ = 0;  // from the last DPI change, else the window's
     int panelPixels_ = 0;
     std::chrono::steady_clock::time_point lastPaint_;
     bool activated_ = false;

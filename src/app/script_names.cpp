@@ -103,12 +103,12 @@ std::vector<ScriptName> ExpandNames(IFileSystem& fs, const std::vector<std::wstr
         if (!file.empty())
             if (auto bytes = fs.ReadFileBytes(FullFileName(fs, file))) lines = ListFileNames(*bytes);
         if (!lines) {
-            error = ResKelvaroText(24012) + file;
+            error = ResKelvaroText(KText::ListFileUnreadableError) + file;
             return {};
         }
         // A list that yields nothing is as wrong as a line without names.
         if (lines->empty()) {
-            error = ResKelvaroText(25001) + file;
+            error = ResKelvaroText(KText::ListFileEmptyError) + file;
             return {};
         }
         names.insert(names.end(), lines->begin(), lines->end());
@@ -141,11 +141,11 @@ std::vector<ScriptName> ExpandNames(IFileSystem& fs, const std::vector<std::wstr
         }
         for (const auto& path : entry.paths)
             if (over(path)) {
-                error = ResKelvaroText(3100);
+                error = ResKelvaroText(KText::TooManyFolders);
                 return {};
             }
         if (entry.paths.empty() && over(full)) {
-            error = ResKelvaroText(3100);
+            error = ResKelvaroText(KText::TooManyFolders);
             return {};
         }
         expanded.push_back(std::move(entry));

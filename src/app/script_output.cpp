@@ -26,7 +26,7 @@ std::wstring Unmarked(const std::wstring& text) {
     return start == std::wstring::npos ? text : text.substr(start);
 }
 
-std::wstring NoteText(int16_t number) {
+std::wstring NoteText(KText number) {
     return Unmarked(ResKelvaroText(number));
 }
 
@@ -45,8 +45,9 @@ FolderCode CodeOf(PlanState state) {
 std::vector<std::wstring> PlanNotes(const PlanEntry& entry) {
     std::vector<std::wstring> notes;
     if (entry.limit != LengthLimit::None) notes.push_back(Unmarked(LengthLimitText(entry.limit)));
-    if (entry.belowRenamed) notes.push_back(NoteText(22019));
-    if (entry.clashWith != kNoEntry && entry.state != PlanState::BatchClash) notes.push_back(NoteText(22020));
+    if (entry.belowRenamed) notes.push_back(NoteText(KText::BelowRenamedNote));
+    if (entry.clashWith != kNoEntry && entry.state != PlanState::BatchClash)
+        notes.push_back(NoteText(KText::ListClashNote));
     return notes;
 }
 

@@ -19,9 +19,25 @@ namespace kelvaro {
 
 namespace {
 
-constexpr int16_t kUsageLines[] = {25010, 25011, 25012, 24001, 24002, 24003, 25013, 25014, 25015, 25016,
-                                   24004, 24005, 25017, 25018, 24006, 24007, 25019, 24008, 25020};
-constexpr int16_t kNothingToUndo = 21008;
+constexpr KText kUsageLines[] = {KText::UsageHead,
+                                 KText::UsageUndoLine,
+                                 KText::UsageRemoveSettingsLine,
+                                 KText::UsageMode,
+                                 KText::UsageModeList,
+                                 KText::UsageDryRun,
+                                 KText::UsageTsv,
+                                 KText::UsageTsvFields,
+                                 KText::UsageUtf8,
+                                 KText::UsageClip,
+                                 KText::UsageLog,
+                                 KText::UsageListFile,
+                                 KText::UsageUndo,
+                                 KText::UsageRemoveSettings,
+                                 KText::UsageHelp,
+                                 KText::UsageSwitchesFirst,
+                                 KText::UsageRelativeNames,
+                                 KText::UsageExitCodes,
+                                 KText::UsageGuide};
 
 // Messages meant for a box go to the console's error stream; nobody is there to answer a question.
 class ConsolePrompts final : public IPrompts {
@@ -162,7 +178,7 @@ std::optional<size_t> RunFolders(const ScriptCommand& command,
     size_t notDone = 0;
     for (const auto& item : items)
         if (item.target == kNoEntry) {
-            state.history.ListInAdd(ResKelvaroText(24020) + item.missing);
+            state.history.ListInAdd(ResKelvaroText(KText::FolderNotFoundError) + item.missing);
             ++notDone;
         }
 
@@ -190,7 +206,7 @@ std::optional<size_t> RunFolders(const ScriptCommand& command,
         }
         for (; next < items.size(); ++next)  // the names after the last folder that answered nothing
             if (items[next].target == kNoEntry) report.Line(NotFoundLine(items[next].missing));
-        state.history.ListInAdd(ResKelvaroText(24040));
+        state.history.ListInAdd(ResKelvaroText(KText::DryRunDoneLine));
         return notDone;
     }
 
@@ -218,8 +234,8 @@ std::optional<size_t> RunFolders(const ScriptCommand& command,
         if (item.target == kNoEntry)
             report.Line(NotFoundLine(item.missing));
         else
-            report.Line({FolderCode::NotRun, state.targets.Text(item.target), plan[item.target].newPath, ResAllText(30),
-                         PlanNotes(plan[item.target])});
+            report.Line({FolderCode::NotRun, state.targets.Text(item.target), plan[item.target].newPath,
+                         ResAllText(AText::StoppedLine), PlanNotes(plan[item.target])});
     }
     return notDone;
 }
@@ -227,7 +243,7 @@ std::optional<size_t> RunFolders(const ScriptCommand& command,
 // Takes the last run back; the folders not taken back, or 1 when there was nothing to take back.
 size_t RunUndo(AppState& state, Services& services, const std::atomic<bool>* stop, const Report& report) {
     if (!services.journal) {
-        state.history.ListInAdd(ResKelvaroText(kNothingToUndo));
+        state.history.ListInAdd(ResKelvaroText(KText::NothingToUndoLine));
         return 1;
     }
     const UndoPlan plan = PlanUndo(services.journal->Runs());
@@ -235,7 +251,7 @@ size_t RunUndo(AppState& state, Services& services, const std::atomic<bool>* sto
     const size_t mark = state.history.Count();
     const size_t notDone = UndoLastRun(rename, [&] { return !(stop && stop->load()); });
     const bool stopped = (stop && stop->load()) || services.journal->Failed();
-    state.history.ListInAdd(ResAllText(stopped ? 30 : 31));
+    state.history.ListInAdd(ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
     if (plan.folders.empty()) return 1;
 
     // Each folder's lines begin with its heading, in the plan's order.
@@ -244,7 +260,7 @@ size_t RunUndo(AppState& state, Services& services, const std::atomic<bool>* sto
         if (state.history.Line(i).compare(0, 2, L"[ ") == 0) starts.push_back(i);
     for (size_t k = 0; k < plan.folders.size(); ++k) {
         const JournalFolder& folder = plan.folders[k];
-        FolderLine line{FolderCode::NotRun, folder.newPath, folder.oldPath, ResAllText(30), {}};
+        FolderLine line{FolderCode::NotRun, folder.newPath, folder.oldPath, ResAllText(AText::StoppedLine), {}};
         if (k < starts.size()) {
             const size_t end = k + 1 < starts.size() ? starts[k + 1] : state.history.Count() - 1;
             const bool back = services.fs.EntryName(folder.oldPath) == LastPathName(folder.oldPath) &&
@@ -262,9 +278,9 @@ size_t RunUndo(AppState& state, Services& services, const std::atomic<bool>* sto
 std::wstring LogText(const std::vector<std::wstring>& recovery, const HistoryLog& history) {
     std::wstring text;
     if (!recovery.empty()) {
-        text += ResKelvaroText(25004) + L"\r\n";
+        text += ResKelvaroText(KText::EarlierRunHeading) + L"\r\n";
         for (const auto& line : recovery) text += line + L"\r\n";
-        text += ResKelvaroText(25005) + L"\r\n";
+        text += ResKelvaroText(KText::ThisRunHeading) + L"\r\n";
     }
     return text + history.Text();
 }
@@ -286,12 +302,12 @@ std::wstring PlanLine(const PlanEntry& entry) {
 int RunScript(const ScriptCommand& command, ScriptServices& services) {
     IConsole& console = services.console;
     if (command.usage) {
-        for (int16_t n : kUsageLines) console.Out(ResKelvaroText(n));
+        for (KText n : kUsageLines) console.Out(ResKelvaroText(n));
         return kExitAllDone;
     }
     if (!command.error.empty()) {
         console.Error(command.error);
-        console.Error(ResKelvaroText(25000));
+        console.Error(ResKelvaroText(KText::UsageHint));
         return kExitUsage;
     }
     try {
@@ -304,9 +320,9 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         if (error.empty() && !command.logFile.empty()) {
             logFile = FullFileName(fs, command.logFile);
             if (IsKeptFile(fs, logFile, services.ownFiles, command.names))
-                error = ResKelvaroText(25003) + logFile;
+                error = ResKelvaroText(KText::LogOnOwnFileError) + logFile;
             else if (!fs.WriteFileBytes(logFile, {}))
-                error = ResKelvaroText(24017) + logFile;
+                error = ResKelvaroText(KText::LogNotWritableError) + logFile;
         }
         if (!error.empty()) {
             console.Error(error);
@@ -317,7 +333,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         Services appServices{services.store, fs, services.clipboard, prompts, services.journal};
         AppState state(prompts);
         SettingsLoad(services.store, state.settings);
-        state.settings.blnAutoRunning = true;
+        state.settings.autoRunning = true;
         // A folder a run cut short left under its temporary name is put back
         // before the names are looked up; a dry run touches nothing.
         RecoveryLines recovery(console);
@@ -352,15 +368,14 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         std::wstring text = LogText(recovery.lines, state.history);
         if (command.clip && !services.clipboard.SetText(text)) {
             // Said where it is seen: the console and the log.
-            constexpr int16_t kNotCopiedLine = 27005;
-            console.Error(ResKelvaroText(kNotCopiedLine));
-            text += ResKelvaroText(kNotCopiedLine) + L"\r\n";
+            console.Error(ResKelvaroText(KText::NotCopiedLine));
+            text += ResKelvaroText(KText::NotCopiedLine) + L"\r\n";
         }
 
         int code = notDone == 0 ? kExitAllDone : kExitNotAll;
         if (services.journal && services.journal->Failed()) code = kExitNotAll;  // a record was lost
         if (!logFile.empty() && !fs.WriteFileBytes(logFile, LogTextBytes(text, command.utf8))) {
-            console.Error(ResKelvaroText(24017) + logFile);
+            console.Error(ResKelvaroText(KText::LogNotWritableError) + logFile);
             code = kExitNotAll;
         }
         return code;

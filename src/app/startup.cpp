@@ -10,7 +10,7 @@
 namespace kelvaro {
 
 std::wstring RemovalQuestion() {
-    return std::wstring(kAppTitle) + ResKelvaroText(0) + ResAllText(20);
+    return std::wstring(kAppTitle) + ResAllText(AText::RemoveSettingsQuestion);
 }
 
 size_t ListExecute(AppState& state,
@@ -24,7 +24,7 @@ size_t ListExecute(AppState& state,
     size_t notDone = 0;
     TargetWalk hooks;
     hooks.before = [&](size_t i) {
-        if (stop && stop->load()) return false;
+        if ((stop && stop->load()) || recorded.Stopped()) return false;
         state.targets.SetTopIndex(i);
         return true;
     };
@@ -35,16 +35,17 @@ size_t ListExecute(AppState& state,
     const WalkEnd end = WalkTargets(
         state.targets, state.history, changed, services.journal,
         [&](const std::wstring& path) { return RenameDir(rename, path, mode); }, hooks);
-    state.history.ListInAdd(ResAllText(end.stopped || end.journalFailed ? 30 : 31));
+    state.history.ListInAdd(ResAllText(end.stopped || end.journalFailed ? AText::StoppedLine : AText::AllFinishedLine));
     return notDone + (state.targets.Count() - end.next);
 }
 
 void UndoExecute(AppState& state, Services& services) {
-    state.settings.blnAutoRunning = true;
+    state.settings.autoRunning = true;
     try {
         const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
         UndoLastRun(rename, nullptr);
-        state.history.ListInAdd(ResAllText(services.journal && services.journal->Failed() ? 30 : 31));
+        state.history.ListInAdd(
+            ResAllText(services.journal && services.journal->Failed() ? AText::StoppedLine : AText::AllFinishedLine));
     } catch (...) {
         // The history so far is still copied.
     }
@@ -52,9 +53,9 @@ void UndoExecute(AppState& state, Services& services) {
 }
 
 bool AutoExecute(AppState& state, Services& services, const std::wstring& commandLine, bool* listTaken) {
-    state.settings.blnAutoRunning = true;
+    state.settings.autoRunning = true;
     try {
-        state.blnCancel = false;
+        state.stopRequested = false;
         CmdLine_ListIn(state.targets, services.fs, commandLine);
         if (listTaken) *listTaken = true;
         if (state.targets.Empty()) return false;
@@ -98,8 +99,8 @@ StartupOutcome RunStartup(AppState& state, Services& services, const std::wstrin
         bool listTaken = false;
         if (!commandLine.empty() && state.settings.Auto && AutoExecute(state, services, commandLine, &listTaken))
             return StartupOutcome::Exit;
-        state.settings.blnAutoRunning = false;
-        state.blnCancel = false;
+        state.settings.autoRunning = false;
+        state.stopRequested = false;
         if (!commandLine.empty() && !listTaken) {
             try {
                 CmdLine_ListIn(state.targets, services.fs, commandLine);

@@ -1,11 +1,11 @@
 // The two compiled-in message catalogues: every caption, hint, prompt and history line
-// that the program sets at run time. Numbers without an entry give empty text.
+// that the program sets at run time, by catalogue number (the names are in catalog.h).
 #include "engine/catalog.h"
 
 namespace kelvaro {
 
-std::wstring ResKelvaroText(int16_t number) {
-    switch (number) {
+std::wstring ResKelvaroText(KText text) {
+    switch (static_cast<int16_t>(text)) {
         case 10:
             return L"大文字";
         case 11:
@@ -352,6 +352,9 @@ std::wstring ResKelvaroText(int16_t number) {
         // A copy of the history that the clipboard did not take.
         case 27005:
             return L"実行履歴をクリップボードにコピーできませんでした";
+        // A run that waits for another copy of the program to finish recording.
+        case 27100:
+            return L"他の Kelvaro2 の実行が終わるのを待っています";
         // The eighth mode, 標準: button caption and hint, automatic-run choice and hint.
         case 28000:
             return L"標準";
@@ -366,8 +369,8 @@ std::wstring ResKelvaroText(int16_t number) {
     }
 }
 
-std::wstring ResAllText(int16_t number) {
-    switch (number) {
+std::wstring ResAllText(AText text) {
+    switch (static_cast<int16_t>(text)) {
         case 5:
             return L"ｷｬﾝｾﾙ";
         case 10:
@@ -463,19 +466,19 @@ std::wstring ResAllText(int16_t number) {
 
 // Modes 0 to 6 keep their old numbers; the eighth mode came later.
 std::wstring ModeCaption(int mode) {
-    return ResKelvaroText(static_cast<int16_t>(mode < 7 ? 10 + mode : 28000));
+    return ResKelvaroText(mode < 7 ? NthText(KText::UpperButton, mode) : KText::StandardButton);
 }
 
 std::wstring ModeHint(int mode) {
-    return ResKelvaroText(static_cast<int16_t>(mode < 7 ? 20 + mode : 28001));
+    return ResKelvaroText(mode < 7 ? NthText(KText::UpperHint, mode) : KText::StandardHint);
 }
 
 std::wstring ModeOptionCaption(int mode) {
-    return ResKelvaroText(static_cast<int16_t>(mode < 7 ? 8050 + mode : 28002));
+    return ResKelvaroText(mode < 7 ? NthText(KText::AutoUpperOption, mode) : KText::AutoStandardOption);
 }
 
 std::wstring ModeOptionHint(int mode) {
-    return ResKelvaroText(static_cast<int16_t>(mode < 7 ? 8060 + mode : 28003));
+    return ResKelvaroText(mode < 7 ? NthText(KText::AutoUpperHint, mode) : KText::AutoStandardHint);
 }
 
 }  // namespace kelvaro

@@ -16,10 +16,6 @@ constexpr size_t kMaxComponent = 255;
 constexpr size_t kMaxPath = MAX_PATH - 1;
 const size_t kTempLength = std::wstring(kTempSuffix).size();
 
-constexpr int16_t kNameCharsText = 27002;
-constexpr int16_t kPathCharsText = 27003;
-constexpr int16_t kNameBytesText = 27004;
-
 // A volume without 8.3 names (NTFS with their creation off, exFAT, ReFS)
 // hands a folder's long name back as its short form.
 bool HasNoShortName(IFileSystem& fs, const std::wstring& path) {
@@ -130,11 +126,11 @@ FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mod
 std::wstring LengthLimitText(LengthLimit limit) {
     switch (limit) {
         case LengthLimit::NameChars:
-            return ResKelvaroText(kNameCharsText);
+            return ResKelvaroText(KText::TempNameTooLongNote);
         case LengthLimit::PathChars:
-            return ResKelvaroText(kPathCharsText);
+            return ResKelvaroText(KText::TempPathTooLongNote);
         case LengthLimit::NameBytes:
-            return ResKelvaroText(kNameBytesText);
+            return ResKelvaroText(KText::TempNameTooManyBytesNote);
         default:
             return {};
     }

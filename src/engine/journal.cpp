@@ -294,10 +294,17 @@ std::string TrimJournal(const std::string& bytes, size_t keep) {
     return result;
 }
 
-bool RenameJournal::TakeTurn(std::optional<std::string>* bytes) {
+bool RenameJournal::TakeTurn(std::optional<std::string>* bytes, const std::function<void()>& waiting) {
     failed_ = false;
+    gaveUp_ = false;
     if (!appending_) {
-        if (!store_.OpenForAppend()) return false;
+        TurnWait wait{waiting, {}};
+        if (pause_)
+            wait.pause = [this](unsigned ms) {
+                gaveUp_ = !pause_(ms);
+                return !gaveUp_;
+            };
+        if (!store_.OpenForAppend(wait)) return false;
         appending_ = true;
     }
     auto read = store_.ReadAll();
@@ -311,12 +318,12 @@ bool RenameJournal::TakeTurn(std::optional<std::string>* bytes) {
     return true;
 }
 
-bool RenameJournal::BeginRun(RunKind kind, const std::string& target) {
+bool RenameJournal::BeginRun(RunKind kind, const std::string& target, const std::function<void()>& waiting) {
     recording_ = false;
     // The journal is read, trimmed and swapped under the turn, so that no
     // other copy's records are lost to a stale view.
     std::optional<std::string> bytes;
-    if (!TakeTurn(&bytes)) return false;
+    if (!TakeTurn(&bytes, waiting)) return false;
     if (bytes) {
         // The new run makes the tenth: keep nine before it.
         const std::string trimmed = TrimJournal(*bytes, kJournalRuns - 1);
@@ -328,12 +335,19 @@ bool RenameJournal::BeginRun(RunKind kind, const std::string& target) {
     next_ = 0;
     recording_ = store_.Append(RunRecord(run_, kind, self, target));
     if (!recording_) EndRun();
+    // The run's record (and the trimmed journal's) reaches the disk before
+    // its first rename does.
+    if (recording_) store_.Flush();
+    unflushed_ = 0;
     return recording_;
 }
 
 void RenameJournal::EndRun() {
     recording_ = false;
-    if (appending_) store_.CloseAppend();
+    if (appending_) {
+        store_.Flush();
+        store_.CloseAppend();
+    }
     appending_ = false;
 }
 
@@ -343,7 +357,13 @@ uint32_t RenameJournal::FolderBegin(const std::wstring& oldPath,
                                     uint32_t seq) {
     if (!recording_ || failed_) return 0;
     if (seq == 0) seq = ++next_;
-    if (store_.Append(FolderRecord(run_, seq, oldPath, tempPath, newPath))) return seq;
+    if (store_.Append(FolderRecord(run_, seq, oldPath, tempPath, newPath))) {
+        if (++unflushed_ == flushEvery_) {
+            store_.Flush();
+            unflushed_ = 0;
+        }
+        return seq;
+    }
     failed_ = true;
     return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,6 +71,10 @@ std::string CutRecord();
 
 // The runs whose records a journal keeps when a new run starts.
 inline constexpr size_t kJournalRuns = 10;
+// The journal is flushed to disk after a run's record, after every this many
+// folder records, and when the run ends: a power cut loses at most the
+// records of the folders since the last flush.
+inline constexpr uint32_t kFlushEvery = 64;
 
 // Records every rename of the program's runs, so that a run cut short can be
 // put right at the next start and the last run can be taken back. A journal
@@ -84,13 +89,24 @@ public:
 
     // Takes the journal's turn: until EndRun no other copy of the program
     // writes to it, and a line a killed writer left cut short is marked.
-    // `bytes` gets the journal as read under the turn. False when the journal
-    // cannot be written.
-    bool TakeTurn(std::optional<std::string>* bytes = nullptr);
+    // `bytes` gets the journal as read under the turn; `waiting` is called
+    // once when another copy holds the turn. False when the journal cannot
+    // be written or the wait was given up (see GaveUp).
+    bool TakeTurn(std::optional<std::string>* bytes = nullptr, const std::function<void()>& waiting = {});
     // Starts a run under the turn (taken here unless held): drops the oldest
     // runs and writes the run's record. False when the journal cannot be
-    // written; the run then goes unrecorded.
-    bool BeginRun(RunKind kind, const std::string& target = {});
+    // written (the run then goes unrecorded) or the wait for the turn was
+    // given up (the run is not to start).
+    bool BeginRun(RunKind kind, const std::string& target = {}, const std::function<void()>& waiting = {});
+    // How a wait for another copy's turn passes the time: waits `ms` and
+    // gives false to give the wait up (the window keeps answering, and
+    // Cancel ends the wait).
+    void SetTurnPause(std::function<bool(unsigned ms)> pause) { pause_ = std::move(pause); }
+    // Flushes after every `every` folder records instead (0: only after the
+    // run's record and at its end), for measuring what each choice costs.
+    void SetFlushEvery(uint32_t every) { flushEvery_ = every; }
+    // True when the last wait for the turn was given up.
+    bool GaveUp() const { return gaveUp_; }
     // Gives the turn up.
     void EndRun();
     bool Recording() const { return recording_; }
@@ -115,6 +131,10 @@ private:
     IJournalStore& store_;
     std::string run_;
     uint32_t next_ = 0;
+    uint32_t unflushed_ = 0;  // folder records written since the last flush
+    uint32_t flushEvery_ = kFlushEvery;
+    std::function<bool(unsigned ms)> pause_;
+    bool gaveUp_ = false;
     bool recording_ = false;
     bool appending_ = false;
     bool failed_ = false;

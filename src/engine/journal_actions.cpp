@@ -13,22 +13,6 @@
 namespace kelvaro {
 namespace {
 
-constexpr int16_t kRecoveredLine = 21002;
-constexpr int16_t kLeftTempLine = 21003;
-constexpr int16_t kCompletedLine = 21004;
-constexpr int16_t kLostLine = 21005;
-constexpr int16_t kUndoHeadLine = 21007;
-constexpr int16_t kNothingToUndoLine = 21008;
-constexpr int16_t kUndoGoneLine = 21009;
-constexpr int16_t kUndoTakenLine = 21010;
-constexpr int16_t kUnrecordedStopLine = 26001;
-constexpr int16_t kWaitingDriveLine = 26002;
-constexpr int16_t kDamagedUndoLine = 26003;
-constexpr int16_t kSkippedLine = 26004;
-constexpr int16_t kSkippedUnitLine = 26005;
-constexpr int16_t kLaterRunsLine = 26006;
-constexpr int16_t kUnreadableLine = 26007;
-
 // True when the entry `path` names is stored exactly under the last component of `spelled`.
 bool StoredAs(IFileSystem& fs, const std::wstring& path, const std::wstring& spelled) {
     const auto name = fs.EntryName(path);
@@ -64,7 +48,7 @@ private:
 };
 
 void Report(ILineSink& history,
-            int16_t head,
+            KText head,
             const std::vector<std::wstring>& paths,
             const std::map<size_t, std::wstring>& reasons = {}) {
     if (paths.empty()) return;
@@ -77,8 +61,8 @@ void Report(ILineSink& history,
 
 void ReportDamage(ILineSink& history, const JournalDamage& damage) {
     if (damage.lines > 0)
-        history.ListInAdd(ResKelvaroText(kSkippedLine) + std::to_wstring(damage.lines) +
-                          ResKelvaroText(kSkippedUnitLine));
+        history.ListInAdd(ResKelvaroText(KText::SkippedRecordsLine) + std::to_wstring(damage.lines) +
+                          ResKelvaroText(KText::SkippedRecordsUnit));
 }
 
 // The root of the drive or network share `path` lies on (C:\, \\server\share\).
@@ -171,11 +155,11 @@ size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& hi
         }
     }
     journal.EndRun();
-    Report(history, kRecoveredLine, recovered);
-    Report(history, kLeftTempLine, leftTemp, leftTempWhy);
-    Report(history, kCompletedLine, completed);
-    Report(history, kLostLine, lost);
-    Report(history, kWaitingDriveLine, waiting);
+    Report(history, KText::RecoveredLine, recovered);
+    Report(history, KText::LeftUnderTempLine, leftTemp, leftTempWhy);
+    Report(history, KText::CompletedLine, completed);
+    Report(history, KText::RecoveryLostLine, lost);
+    Report(history, KText::WaitingForDriveLine, waiting);
     ReportDamage(history, damage);
     return looked;
 }
@@ -214,7 +198,7 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
     if (!journal->TakeTurn(&bytes)) bytes = journal->Store().ReadAll();
     if (!bytes) {
         journal->EndRun();
-        history.ListInAdd(ResKelvaroText(kUnreadableLine));
+        history.ListInAdd(ResKelvaroText(KText::JournalUnreadableLine));
         return 0;
     }
     JournalDamage damage;
@@ -224,17 +208,17 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
     // may be a newer run's records.
     if (damage.lines > 0 && (plan.folders.empty() || damage.After(plan.index))) {
         journal->EndRun();
-        history.ListInAdd(ResKelvaroText(kDamagedUndoLine));
+        history.ListInAdd(ResKelvaroText(KText::DamagedUndoLine));
         ReportDamage(history, damage);
-        history.ListInAdd(ResKelvaroText(kLaterRunsLine));
+        history.ListInAdd(ResKelvaroText(KText::LaterRunsUndoableLine));
         return plan.folders.size();
     }
     if (plan.folders.empty()) {
         journal->EndRun();
-        history.ListInAdd(ResKelvaroText(kNothingToUndoLine));
+        history.ListInAdd(ResKelvaroText(KText::NothingToUndoLine));
         return 0;
     }
-    history.ListInAdd(ResKelvaroText(kUndoHeadLine));
+    history.ListInAdd(ResKelvaroText(KText::UndoHeadLine));
     ReportDamage(history, damage);
     RecordedRun recorded(journal, history, RunKind::Undo, plan.run);
     size_t notDone = 0;
@@ -248,13 +232,13 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
         history.ListInAdd(L"[ " + DirNameAbbrev(current) + L" ]");
         const std::wstring stored = listings.Stored(current);
         if (stored != LastPathName(current)) {
-            history.ListInAdd(ResKelvaroText(kUndoGoneLine));
+            history.ListInAdd(ResKelvaroText(KText::UndoGoneLine));
             ++notDone;
             continue;
         }
         // The old name is taken unless it names this very folder (a change of case only).
         if (const std::wstring taken = listings.Stored(folder.oldPath); !taken.empty() && taken != stored) {
-            history.ListInAdd(ResKelvaroText(kUndoTakenLine));
+            history.ListInAdd(ResKelvaroText(KText::UndoTakenLine));
             ++notDone;
             continue;
         }
@@ -267,7 +251,7 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
             WriteRenamed(history, services.changed, folder.oldPath);
         }
         if (journal->Failed()) {
-            history.ListInAdd(ResKelvaroText(kUnrecordedStopLine));
+            history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
             notDone += static_cast<size_t>(&plan.folders.back() - &folder);
             break;
         }

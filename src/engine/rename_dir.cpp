@@ -11,19 +11,6 @@
 namespace kelvaro {
 namespace {
 
-constexpr int16_t kLongNameLine = 20000;
-constexpr int16_t kUnchangedLine = 20001;
-constexpr int16_t kFailedLine = 20002;
-constexpr int16_t kRenamedLine = 20003;
-constexpr int16_t kRenamedToLine = 20004;
-constexpr int16_t kEightLongNameLine = 20005;
-constexpr int16_t kUnrecordedLine = 21000;
-constexpr int16_t kWhereUnknownLine = 21001;
-constexpr int16_t kNotRecordedLine = 26000;
-constexpr int16_t kNoShortNameLine = 27000;
-constexpr int16_t kStoredOtherLine = 26050;
-constexpr int16_t kErrorNumberLine = 26051;
-
 // True when `inner` is `outer` or lies below it (case-insensitive).
 bool IsSameOrBelow(const std::wstring& inner, const std::wstring& outer) {
     if (outer.empty() || inner.size() < outer.size()) return false;
@@ -78,7 +65,7 @@ std::wstring FindMisplaced(IFileSystem& fs,
 std::wstring FailureReason(IFileSystem& fs, uint32_t error) {
     const std::wstring text = fs.ErrorText(error);
     if (!text.empty()) return L"\u3000" + text;
-    return ResKelvaroText(kErrorNumberLine) + std::to_wstring(error);
+    return ResKelvaroText(KText::ErrorNumberLine) + std::to_wstring(error);
 }
 
 MoveOutcome MoveThroughTemp(IFileSystem& fs,
@@ -122,7 +109,7 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
     // The name the system stored, character for character.
     const auto stored = fs.EntryName(newPath);
     if (storedAs(newPath, stored)) return end(MoveOutcome::Moved, JournalOutcome::New, newPath);
-    outcome.reasons.push_back(ResKelvaroText(kStoredOtherLine));
+    outcome.reasons.push_back(ResKelvaroText(KText::StoredOtherwiseLine));
     const std::wstring where = FindMisplaced(fs, temp, newPath, stored);
     if (where.empty()) return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
     if (where != temp && storedAs(path, stored)) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
@@ -133,26 +120,34 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
 }
 
 void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome) {
-    history.ListInAdd(ResKelvaroText(kFailedLine));
+    history.ListInAdd(ResKelvaroText(KText::NotRenamedLine));
     for (const auto& reason : outcome.reasons) history.ListInAdd(reason);
-    if (outcome.result == MoveOutcome::Unrecorded) history.ListInAdd(ResKelvaroText(kNotRecordedLine));
+    if (outcome.result == MoveOutcome::Unrecorded) history.ListInAdd(ResKelvaroText(KText::NotRecordedLine));
     if (outcome.result == MoveOutcome::Refused || outcome.result == MoveOutcome::Unrecorded) return;
     if (outcome.where.empty())
-        history.ListInAdd(ResKelvaroText(kWhereUnknownLine));
+        history.ListInAdd(ResKelvaroText(KText::WhereaboutsUnknownLine));
     else
         history.ListInAdd(L"\u3000[ " + LastPathName(outcome.where) + L" ]");
 }
 
 void WriteRenamed(ILineSink& history, ILineSink& changed, const std::wstring& newPath) {
-    history.ListInAdd(ResKelvaroText(kRenamedLine));
+    history.ListInAdd(ResKelvaroText(KText::RenamedLine));
     history.ListInAdd(L"\u3000[ " + LastPathName(newPath) + L" ]");
-    history.ListInAdd(ResKelvaroText(kRenamedToLine));
+    history.ListInAdd(ResKelvaroText(KText::RenamedToLine));
     changed.ListInAdd(newPath);
 }
 
 RecordedRun::RecordedRun(RenameJournal* journal, ILineSink& history, RunKind kind, const std::string& target)
     : journal_(journal) {
-    if (journal_ && !journal_->BeginRun(kind, target)) history.ListInAdd(ResKelvaroText(kUnrecordedLine));
+    if (!journal_) return;
+    // Another copy of the program recording a run of its own: the history
+    // says what the run waits for (the window keeps answering meanwhile).
+    auto waiting = [&history] { history.ListInAdd(ResKelvaroText(KText::WaitingForTurnLine)); };
+    if (journal_->BeginRun(kind, target, waiting)) return;
+    if (journal_->GaveUp())
+        stopped_ = true;
+    else
+        history.ListInAdd(ResKelvaroText(KText::NotUndoableLine));
 }
 
 int16_t RenameDir(const RenameServices& services, const std::wstring& path, int16_t mode) {
@@ -168,24 +163,24 @@ int16_t RenameDir(const RenameServices& services, const std::wstring& path, int1
         case PlanState::Rename:
             break;
         case PlanState::KeptLong:
-            history(ResKelvaroText(kLongNameLine));
+            history(ResKelvaroText(KText::KeptLongLine));
             return kRenameNotDone;
         case PlanState::KeptEightLong:
-            history(ResKelvaroText(kEightLongNameLine));
+            history(ResKelvaroText(KText::KeptEightLongLine));
             return kRenameNotDone;
         case PlanState::InForm:
-            history(ResKelvaroText(kUnchangedLine));
+            history(ResKelvaroText(KText::UnchangedLine));
             services.changed.ListInAdd(newPath);
             return kRenameDone;
         case PlanState::NoShortName:
-            history(ResKelvaroText(kNoShortNameLine));
+            history(ResKelvaroText(KText::NoShortNameLine));
             return kRenameNotDone;
         case PlanState::TooLong:
-            history(ResKelvaroText(kFailedLine));
+            history(ResKelvaroText(KText::NotRenamedLine));
             history(LengthLimitText(verdict.limit));
             return kRenameNotDone;
         default:  // a name Windows would not store as written, or a folder that is gone
-            history(ResKelvaroText(kFailedLine));
+            history(ResKelvaroText(KText::NotRenamedLine));
             return kRenameNotDone;
     }
 

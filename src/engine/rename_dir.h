@@ -76,9 +76,13 @@ public:
     }
     RecordedRun(const RecordedRun&) = delete;
     RecordedRun& operator=(const RecordedRun&) = delete;
+    // True when the wait for another copy's turn was given up: no folder is
+    // to be renamed.
+    bool Stopped() const { return stopped_; }
 
 private:
     RenameJournal* journal_;
+    bool stopped_ = false;
 };
 
 // Renames one folder by `mode` through its temporary sibling, writes the

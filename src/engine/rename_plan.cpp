@@ -13,9 +13,6 @@
 namespace kelvaro {
 namespace {
 
-constexpr int16_t kFirstStateText = 22010;
-constexpr int16_t kNoShortNameText = 27001;
-
 // One parent folder as the run meets it: every name in it (folded), with the
 // folder of the batch that holds it, or kNoEntry for anything else; and the
 // short spelling of each name, as the listing gave it.
@@ -170,8 +167,8 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring
 }
 
 std::wstring PlanStateText(PlanState state) {
-    if (state == PlanState::NoShortName) return ResKelvaroText(kNoShortNameText);
-    return ResKelvaroText(static_cast<int16_t>(kFirstStateText + static_cast<int>(state)));
+    if (state == PlanState::NoShortName) return ResKelvaroText(KText::NoShortNameState);
+    return ResKelvaroText(NthText(KText::WillRenameState, static_cast<int>(state)));
 }
 
 }  // namespace kelvaro

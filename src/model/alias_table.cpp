@@ -63,13 +63,13 @@ void AliasTable::Assign(const std::array<std::wstring, kSlots>& names,
     }
 }
 
-void AliasEditor::Set_Menu(int index, const std::wstring& name, const std::wstring& dir) {
+void AliasEditor::SetEntry(int index, const std::wstring& name, const std::wstring& dir) {
     if (index < 0 || index >= kSlots) return;
     names_[static_cast<size_t>(index)] = name;
     dirs_[static_cast<size_t>(index)] = dir;
 }
 
-void AliasEditor::Get_Menu(int index, std::wstring& name, std::wstring& dir) const {
+void AliasEditor::GetEntry(int index, std::wstring& name, std::wstring& dir) const {
     if (index < 0 || index >= kSlots || static_cast<size_t>(index) >= listed_) {
         name.clear();
         dir.clear();

@@ -24,7 +24,7 @@ public:
     // Replaces the whole table (the outcome of the maintenance dialog).
     void Assign(const std::array<std::wstring, kSlots>& names, const std::array<std::wstring, kSlots>& dirs, int last);
 
-    int Last() const { return last_; }  // intAliasLast: -1 when there is no alias
+    int Last() const { return last_; }  // last: -1 when there is no alias
     int Count() const { return last_ + 1; }
     const std::wstring& Name(int slot) const { return names_[static_cast<size_t>(slot)]; }
     const std::wstring& Dir(int slot) const { return dirs_[static_cast<size_t>(slot)]; }
@@ -46,9 +46,9 @@ public:
     static constexpr int kSlots = AliasTable::kSlots;
     enum class RenameResult { Unchanged, Duplicate, Renamed };
 
-    void Set_Menu(int index, const std::wstring& name, const std::wstring& dir);
-    void Get_Menu(int index, std::wstring& name, std::wstring& dir) const;
-    int MenuCount() const { return static_cast<int>(listed_) - 1; }
+    void SetEntry(int index, const std::wstring& name, const std::wstring& dir);
+    void GetEntry(int index, std::wstring& name, std::wstring& dir) const;
+    int LastMenuIndex() const { return static_cast<int>(listed_) - 1; }
 
     // Lists the slots up to the first incomplete one and selects the first.
     void Activate();

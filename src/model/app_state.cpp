@@ -4,11 +4,11 @@
 
 namespace kelvaro {
 
-AppState::AppState(IPrompts& prompts) : targets([&prompts] { prompts.Notice(ResKelvaroText(3100)); }) {}
+AppState::AppState(IPrompts& prompts)
+    : targets([&prompts] { prompts.Notice(ResKelvaroText(KText::TooManyFolders)); }) {}
 
 void LogCopy(HistoryLog& history, IClipboard& clipboard) {
-    constexpr int16_t kNotCopiedLine = 27005;
-    if (!clipboard.SetText(history.Text())) history.ListInAdd(ResKelvaroText(kNotCopiedLine));
+    if (!clipboard.SetText(history.Text())) history.ListInAdd(ResKelvaroText(KText::NotCopiedLine));
 }
 
 }  // namespace kelvaro

@@ -18,7 +18,7 @@ struct Services {
     IClipboard& clipboard;
     IPrompts& prompts;
     RenameJournal* journal = nullptr;  // absent in tests that do not look at it
-    ISendToLink* sendTo = nullptr;  // none: the options dialog offers no "Send to" button
+    ISendToLink* sendTo = nullptr;     // none: the options dialog offers no "Send to" button
 };
 
 // What the program holds while it runs: the settings record and the state
@@ -30,7 +30,7 @@ struct AppState {
     TargetList targets;
     HistoryLog history;
     ChangedList changed;
-    bool blnCancel = false;
+    bool stopRequested = false;
 };
 
 // Puts the whole history on the clipboard (every line ended by CR LF); an

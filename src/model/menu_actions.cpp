@@ -36,10 +36,10 @@ void OpenHelp(IFileSystem& fs, IPrompts& prompts) {
     }
     const std::wstring guide = folder + L"KELVARO2.html";
     if (!fs.IsOrdinaryFile(guide)) {
-        prompts.Notice(ResKelvaroText(23000) + L"\r\n" + guide);
+        prompts.Notice(ResKelvaroText(KText::HelpFileMissing) + L"\r\n" + guide);
         return;
     }
-    if (!prompts.OpenDocument(guide)) prompts.Notice(ResKelvaroText(23001) + L"\r\n" + guide);
+    if (!prompts.OpenDocument(guide)) prompts.Notice(ResKelvaroText(KText::HelpNotShown) + L"\r\n" + guide);
 }
 
 }  // namespace kelvaro

@@ -4,14 +4,7 @@
 #include "engine/path_text.h"
 
 namespace kelvaro {
-namespace {
-
-constexpr int16_t kBelowRenamedNote = 22019;
-constexpr int16_t kClashNote = 22020;
-constexpr int16_t kTotalText = 22021;
-constexpr int16_t kCountUnit = 22022;
-
-}  // namespace
+namespace {}  // namespace
 
 void PreviewState::Compute(IFileSystem& fs, const std::vector<std::wstring>& paths, int16_t mode, bool hira) {
     mode_ = mode;
@@ -46,14 +39,14 @@ std::wstring PreviewState::StateText(size_t entry) const {
     const PlanEntry& e = plan_[entry];
     std::wstring text = PlanStateText(e.state);
     text += LengthLimitText(e.limit);
-    if (e.belowRenamed) text += ResKelvaroText(kBelowRenamedNote);
-    if (e.clashWith != kNoEntry && e.state != PlanState::BatchClash) text += ResKelvaroText(kClashNote);
+    if (e.belowRenamed) text += ResKelvaroText(KText::BelowRenamedNote);
+    if (e.clashWith != kNoEntry && e.state != PlanState::BatchClash) text += ResKelvaroText(KText::ListClashNote);
     return text;
 }
 
 std::wstring PreviewState::CountsText() const {
-    const std::wstring unit = ResKelvaroText(kCountUnit);
-    std::wstring text = ResKelvaroText(kTotalText) + L"\uFF1A" + std::to_wstring(plan_.size()) + unit;
+    const std::wstring unit = ResKelvaroText(KText::PreviewCountUnit);
+    std::wstring text = ResKelvaroText(KText::PreviewTotal) + L"\uFF1A" + std::to_wstring(plan_.size()) + unit;
     for (size_t s = 0; s < kPlanStates; ++s) {
         if (counts_[s] == 0) continue;
         text += L"\u3000" + PlanStateText(static_cast<PlanState>(s)) + L"\uFF1A" + std::to_wstring(counts_[s]) + unit;

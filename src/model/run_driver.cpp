@@ -30,7 +30,7 @@ WalkEnd WalkTargets(TargetList& targets,
         if (moved && changed.Last() != path) targets.FollowRenamed(i + 1, path, changed.Last());
         if (hooks.after) hooks.after(i, result, moved ? changed.Last() : path);
         if (journal && journal->Failed()) {
-            history.ListInAdd(ResKelvaroText(26001));
+            history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
             end.journalFailed = true;
             ++end.next;
             return end;
@@ -49,9 +49,9 @@ void RunDriver::Start() {
 }
 
 void RunDriver::Finish() {
-    const bool stopped = state_.blnCancel || (journal_ && journal_->Failed());
-    state_.history.ListInAdd(ResAllText(stopped ? 30 : 31));
-    state_.blnCancel = false;
+    const bool stopped = state_.stopRequested || (journal_ && journal_->Failed());
+    state_.history.ListInAdd(ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
+    state_.stopRequested = false;
     view_.SetRunning(false);
     running_ = false;
     view_.RefreshFolders();
@@ -73,7 +73,7 @@ void RunDriver::Run(int16_t mode) {
             targets.SetTopIndex(j);
             view_.ShowEntry(j);
             view_.ProcessPendingInput();
-            return !state_.blnCancel;
+            return !state_.stopRequested && !recorded.Stopped();
         };
         hooks.after = [&](size_t j, int16_t result, const std::wstring&) {
             if (result == kRenameDone) targets.SetSelected(j, false);
@@ -100,7 +100,7 @@ void RunDriver::Undo(const RenameServices& services) {
     Start();
     UndoLastRun(services, [this] {
         view_.ProcessPendingInput();
-        return !state_.blnCancel;
+        return !state_.stopRequested;
     });
     Finish();
 }

@@ -69,7 +69,7 @@ public:
     // The changed-folder list for the renamer: through it the run learns the
     // new path of each folder done and follows the folders below it.
     ILineSink& Changed() { return changed_; }
-    void Cancel() { state_.blnCancel = true; }
+    void Cancel() { state_.stopRequested = true; }
     bool Running() const { return running_; }
 
 private:

@@ -22,7 +22,7 @@ bool TargetList::ListInAdd(const std::wstring& path) {
     return true;
 }
 
-bool TargetList::Gaibu_ListInAdd(DirNameResolver& names, const std::wstring& path) {
+bool TargetList::AddFromOutside(DirNameResolver& names, const std::wstring& path) {
     if (path.empty()) return true;
     const std::wstring canonical = names.LongDirName(path);
     if (canonical.empty()) return true;
@@ -30,9 +30,9 @@ bool TargetList::Gaibu_ListInAdd(DirNameResolver& names, const std::wstring& pat
     return ListInAdd(canonical);
 }
 
-bool TargetList::Gaibu_ListInAdd(IFileSystem& fs, const std::wstring& path) {
+bool TargetList::AddFromOutside(IFileSystem& fs, const std::wstring& path) {
     DirNameResolver names(fs);
-    return Gaibu_ListInAdd(names, path);
+    return AddFromOutside(names, path);
 }
 
 void TargetList::RefreshForm() {

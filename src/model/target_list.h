@@ -26,8 +26,8 @@ public:
     // For names from outside: canonicalises and checks the folder first;
     // unusable names are skipped (true). False only when the list is full.
     // The names of one drop or one command line share one resolver.
-    bool Gaibu_ListInAdd(DirNameResolver& names, const std::wstring& path);
-    bool Gaibu_ListInAdd(IFileSystem& fs, const std::wstring& path);
+    bool AddFromOutside(DirNameResolver& names, const std::wstring& path);
+    bool AddFromOutside(IFileSystem& fs, const std::wstring& path);
 
     void RefreshForm();  // empties the list
     void SelectAll();

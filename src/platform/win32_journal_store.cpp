@@ -4,6 +4,8 @@
 
 #include <cwchar>
 
+#include "platform/user_locations.h"
+
 namespace kelvaro {
 namespace {
 
@@ -27,7 +29,11 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 
 Win32JournalStore::Win32JournalStore(std::wstring path) : path_(std::move(path)) {
     // A journal on a full disk, for the tests of the program: the size the
-    // journal may not pass, in bytes.
+    // journal may not pass, in bytes. Only a program started by the tests
+    // (with a test root of its own) takes it, so that nothing in a user's
+    // environment can shrink the journal.
+    wchar_t root[4] = {};
+    if (GetEnvironmentVariableW(kTestRootVariable, root, 4) == 0) return;
     wchar_t limit[24] = {};
     if (GetEnvironmentVariableW(L"KELVARO2_JOURNAL_LIMIT", limit, 24) > 0) limit_ = wcstoull(limit, nullptr, 10);
 }
@@ -83,7 +89,7 @@ bool Win32JournalStore::OpenJournal() {
     return static_cast<bool>(append_);
 }
 
-bool Win32JournalStore::OpenForAppend() {
+bool Win32JournalStore::OpenForAppend(const TurnWait& wait) {
     if (path_.empty()) return false;
     CloseAppend();
     const size_t slash = path_.rfind(L'\\');
@@ -93,16 +99,24 @@ bool Win32JournalStore::OpenForAppend() {
     // the program take turns, by a lock on a file of its own beside the
     // journal (the journal file itself is swapped). The turn is held from
     // the first record of a run to the last. A copy that does not get the
-    // turn within two minutes records all the same.
+    // turn within two minutes records all the same; one whose wait is given
+    // up records nothing.
     turn_.reset(CreateFileW((path_ + L".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (turn_) {
         OVERLAPPED turn{};
+        constexpr unsigned kPause = 50;
         for (int attempt = 0; attempt < 2400; ++attempt) {
             if (LockFileEx(turn_.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn)) break;
             if (GetLastError() != ERROR_LOCK_VIOLATION && GetLastError() != ERROR_IO_PENDING) break;
-            Sleep(50);
+            if (attempt == 0 && wait.begins) wait.begins();
+            if (!wait.pause) {
+                Sleep(kPause);
+            } else if (!wait.pause(kPause)) {
+                turn_.reset();
+                return false;
+            }
         }
     }
     return OpenJournal();
@@ -121,6 +135,10 @@ bool Win32JournalStore::Append(const std::string& bytes) {
             return false;
     }
     return WriteAll(append_.get(), bytes);
+}
+
+bool Win32JournalStore::Flush() {
+    return append_ && FlushFileBuffers(append_.get());
 }
 
 ProcessStamp Win32JournalStore::Self() {

@@ -17,8 +17,9 @@ public:
 
     std::optional<std::string> ReadAll() override;
     bool Replace(const std::string& bytes) override;
-    bool OpenForAppend() override;
+    bool OpenForAppend(const TurnWait& wait = {}) override;
     bool Append(const std::string& bytes) override;
+    bool Flush() override;
     void CloseAppend() override;
     ProcessStamp Self() override;
     bool IsAlive(const ProcessStamp& writer) override;

@@ -29,10 +29,10 @@ struct AppSettings {
     bool Confirm = false;
     // Read and written by the source folder browser with its window.
     std::wstring Dir_In;
-    bool Dir_In_Yuko = true;
+    bool Dir_In_Enabled = true;
     std::wstring OldDir_In;
     // Never stored: true while the automatic run is in progress.
-    bool blnAutoRunning = false;
+    bool autoRunning = false;
 };
 
 // The font sizes the font dialog offers, in points.

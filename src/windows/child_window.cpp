@@ -27,7 +27,7 @@ ChildWindow::ChildWindow(AppState& state,
                          Services& services,
                          IChildHost& host,
                          std::wstring prefix,
-                         int16_t caption,
+                         KText caption,
                          TwipsRect designed)
     : state_(state),
       services_(services),
@@ -53,7 +53,7 @@ bool ChildWindow::Load(HWND mdiClient) {
         menu_ = CreateSharedMenu();
         hints_.Create(hwnd_);
         CreateControls();
-        if (!state_.settings.blnAutoRunning && !state_.settings.Resize) {
+        if (!state_.settings.autoRunning && !state_.settings.Resize) {
             // Never placed by the user: the main window arranges it once it knows its own size.
             const std::wstring left = prefix_ + L"Left";
             unplaced_ = ReadText(services_.store, ProbeWindowApp(services_.store, left), left, L"\x01") == L"\x01";
@@ -70,9 +70,9 @@ bool ChildWindow::Load(HWND mdiClient) {
 
 void ChildWindow::Unload(bool mainWindowNormal) {
     if (!hwnd_) return;
-    if (mainWindowNormal && !state_.settings.Resize && !state_.settings.blnAutoRunning)
+    if (mainWindowNormal && !state_.settings.Resize && !state_.settings.autoRunning)
         WriteChildPosition(services_.store, prefix_, PositionTwips());
-    if (!state_.settings.blnAutoRunning) OnUnloading();
+    if (!state_.settings.autoRunning) OnUnloading();
     DestroyWindow(hwnd_);
 }
 
@@ -132,14 +132,22 @@ HWND ChildWindow::MakeButton(const wchar_t* text, DWORD style, int id) {
 
 HWND ChildWindow::MakePictureButton(int iconId, int id) {
     HWND button = MakeButton(L"", BS_PUSHBUTTON | BS_ICON, id);
-    auto icon = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId), IMAGE_ICON, 16, 16, LR_SHARED));
-    if (icon) SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    pictures_.emplace_back(button, iconId);
+    LoadPictures();
     return button;
 }
 
-void ChildWindow::AddHint(HWND control, int16_t catalogueNumber) {
-    hints_.Add(control, ResKelvaroText(catalogueNumber));
+void ChildWindow::LoadPictures() {
+    const int pixels = GetSystemMetricsForDpi(SM_CXSMICON, WindowDpi(hwnd_));
+    for (const auto& [button, iconId] : pictures_) {
+        auto icon = static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId), IMAGE_ICON, pixels, pixels, LR_SHARED));
+        if (icon) SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    }
+}
+
+void ChildWindow::AddHint(HWND control, KText hint) {
+    hints_.Add(control, ResKelvaroText(hint));
 }
 
 void ChildWindow::FillWithList(HWND list, double width, double height) {
@@ -209,13 +217,19 @@ LRESULT ChildWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 host_.RestoreFrameMenu();
             }
             break;
+        case WM_DPICHANGED_AFTERPARENT:
+            // The frame gives the new font (SetFontData); the pictures and the layout follow the DPI.
+            LoadPictures();
+            Relayout();
+            return 0;
         case WM_CLOSE:
             return 0;  // the child windows live as long as the main window
         case WM_VKEYTOITEM:
             return OnListKey(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         case WM_MEASUREITEM: {
             auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-            measure->itemHeight = std::max<UINT>(18, measure->itemHeight);
+            measure->itemHeight =
+                std::max<UINT>(MulDiv(18, static_cast<int>(WindowDpi(hwnd_)), 96), measure->itemHeight);
             return TRUE;
         }
         case WM_CONTEXTMENU: {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/catalog.h"
 #include "model/app_state.h"
 #include "settings/window_position.h"
 #include "windows/hints.h"
@@ -20,7 +21,7 @@ enum PopupCommand : UINT {
     kPopupClear,
     kPopupRefresh,
     kPopupAliasAdd,
-    kPopupAliasMente,
+    kPopupEditAliases,
     kPopupUndo,
     kPopupAliasFirst = 41020,  // one per alias slot, 0 to 9
     kPopupPreview = 41700,
@@ -57,7 +58,7 @@ public:
                 Services& services,
                 IChildHost& host,
                 std::wstring prefix,
-                int16_t caption,
+                KText caption,
                 TwipsRect designed);
     ~ChildWindow() override;
 
@@ -112,7 +113,7 @@ protected:
     HWND MakeButton(const wchar_t* text, DWORD style, int id);
     // A button showing the icon resource `iconId` and no text.
     HWND MakePictureButton(int iconId, int id);
-    void AddHint(HWND control, int16_t catalogueNumber);
+    void AddHint(HWND control, KText hint);
     // The list takes the whole window but a 60-twip margin.
     void FillWithList(HWND list, double width, double height);
     // The list above a row of picture buttons: the first at the left margin,
@@ -126,9 +127,13 @@ protected:
 
 private:
     void Relayout();
+    // The picture buttons' icons in the size of small icons at the window's DPI.
+    void LoadPictures();
+
+    std::vector<std::pair<HWND, int>> pictures_;  // button and icon resource
 
     std::wstring prefix_;
-    int16_t caption_;
+    KText caption_;
     TwipsRect designed_;
     HMENU menu_ = nullptr;
     HintSet hints_;

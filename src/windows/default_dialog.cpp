@@ -33,39 +33,32 @@ bool DefaultDialog::Load(HWND owner, const ScreenTwips& screen) {
     SetWindowPos(drive_.Handle(), Control(IDC_DEF_SWITCH), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(dir_.Handle(), drive_.Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     RestorePosition(services_.store, L"Default_", {1000, 1000, 5000, 5000}, true, screen);
-    SetWindowTextW(hwnd_, ResKelvaroText(9000).c_str());
-    SetDlgItemTextW(hwnd_, IDOK, ResAllText(8044).c_str());
-    SetDlgItemTextW(hwnd_, IDCANCEL, ResAllText(8043).c_str());
+    SetWindowTextW(hwnd_, ResKelvaroText(KText::InitialFolderCaption).c_str());
+    SetDlgItemTextW(hwnd_, IDOK, ResAllText(AText::OptionOkButton).c_str());
+    SetDlgItemTextW(hwnd_, IDCANCEL, ResAllText(AText::OptionCancelButton).c_str());
     hints_.Create(hwnd_);
     for (HWND control : {Control(IDC_DEF_SWITCH), drive_.Handle(), dir_.Handle(), Control(IDC_DEF_DIRTEXT),
                          Control(IDOK), Control(IDCANCEL)})
         hints_.Add(control, L"");
-    hints_.SetText(Control(IDOK), ResAllText(8047));
-    hints_.SetText(Control(IDCANCEL), ResAllText(8046));
+    hints_.SetText(Control(IDOK), ResAllText(AText::OptionOkHint));
+    hints_.SetText(Control(IDCANCEL), ResAllText(AText::OptionCancelHint));
     ForwardContextMenu(Control(IDC_DEF_DIRTEXT));
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (const auto& [kind, size] : {std::pair{ICON_SMALL, SM_CXSMICON}, std::pair{ICON_BIG, SM_CXICON}}) {
-        const int pixels = GetSystemMetricsForDpi(size, WindowDpi(hwnd_));
-        SendMessageW(hwnd_, WM_SETICON, kind,
-                     reinterpret_cast<LPARAM>(
-                         LoadImageW(instance, MAKEINTRESOURCEW(IDI_KELVARO2), IMAGE_ICON, pixels, pixels, LR_SHARED)));
-    }
-    SetYuko(true);
-    FitToFont();
+    SetSwitchOn(true);
+    Relayout();
     return true;
 }
 
-void DefaultDialog::SetToolTip(bool on) {
-    hints_.SetText(Control(IDC_DEF_SWITCH), pstr_cbxDrive_Hint);
-    hints_.SetText(drive_.Handle(), pstr_drvDrive_Hint);
-    hints_.SetText(dir_.Handle(), pstr_dlbDir_Hint);
-    hints_.SetText(Control(IDC_DEF_DIRTEXT), pstr_txtDir_Hint);
-    hints_.SetToolTip(on);
+void DefaultDialog::Relayout() {
+    SetWindowIcons(hwnd_, IDI_KELVARO2, Dpi());
+    FitToFont();
 }
 
-void DefaultDialog::SetFontData(HFONT font) {
-    ApplyFont(font);
-    FitToFont();
+void DefaultDialog::SetToolTip(bool on) {
+    hints_.SetText(Control(IDC_DEF_SWITCH), driveComboHint);
+    hints_.SetText(drive_.Handle(), driveListHint);
+    hints_.SetText(dir_.Handle(), dirListHint);
+    hints_.SetText(Control(IDC_DEF_DIRTEXT), dirTextHint);
+    hints_.SetToolTip(on);
 }
 
 // Rows of the lists as high as a line of the font, and a dialog large enough
@@ -81,7 +74,7 @@ void DefaultDialog::FitToFont() {
 // drive list, four folder rows, the text line and the buttons' panel.
 SIZE DefaultDialog::MinimumClient() const {
     const Metrics m = FontMetrics();
-    const UINT dpi = WindowDpi(hwnd_);
+    const UINT dpi = Dpi();
     const int edge = TwipsToPixels(60, dpi);
     const int row = static_cast<int>(SendMessageW(dir_.Handle(), LB_GETITEMHEIGHT, 0, 0));
     RECT drive{};
@@ -102,8 +95,8 @@ void DefaultDialog::GrowToMinimum() {
 }
 
 int DefaultDialog::LabelLeft() const {
-    const UINT dpi = WindowDpi(hwnd_);
-    if (!pblnYukoMukouOk) return TwipsToPixels(60, dpi);
+    const UINT dpi = Dpi();
+    if (!offersSwitch) return TwipsToPixels(60, dpi);
     RECT box{};
     GetWindowRect(Control(IDC_DEF_SWITCH), &box);
     return TwipsToPixels(60, dpi) + (box.right - box.left) + TwipsToPixels(60, dpi);
@@ -115,7 +108,7 @@ int DefaultDialog::LabelHeight() const {
 }
 
 int DefaultDialog::TextHeight() const {
-    return FontMetrics().line + MulDiv(8, static_cast<int>(WindowDpi(hwnd_)), 96);
+    return FontMetrics().line + MulDiv(8, static_cast<int>(Dpi()), 96);
 }
 
 int DefaultDialog::PanelHeight() const {
@@ -135,39 +128,39 @@ void DefaultDialog::RefreshForm() {
     browser_.RefreshForm();
 }
 
-bool DefaultDialog::Yuko() const {
+bool DefaultDialog::SwitchOn() const {
     return IsDlgButtonChecked(hwnd_, IDC_DEF_SWITCH) == BST_CHECKED;
 }
 
-void DefaultDialog::SetYuko(bool yuko) {
-    CheckDlgButton(hwnd_, IDC_DEF_SWITCH, yuko ? BST_CHECKED : BST_UNCHECKED);
-    YukoEnabledSet();
+void DefaultDialog::SetSwitchOn(bool on) {
+    CheckDlgButton(hwnd_, IDC_DEF_SWITCH, on ? BST_CHECKED : BST_UNCHECKED);
+    EnableBySwitch();
 }
 
-void DefaultDialog::YukoEnabledSet() {
-    const BOOL enabled = Yuko() ? TRUE : FALSE;
+void DefaultDialog::EnableBySwitch() {
+    const BOOL enabled = SwitchOn() ? TRUE : FALSE;
     for (HWND control : {Control(IDC_DEF_LABEL), drive_.Handle(), dir_.Handle(), Control(IDC_DEF_DIRTEXT)})
         EnableWindow(control, enabled);
 }
 
 void DefaultDialog::DirTextSet() {
-    std::wstring label = pstr_lblDrive_Caption;
+    std::wstring label = driveLabelText;
     const std::wstring dir = LongDirName(services_.fs, browser_.List().Path());
     SetDlgItemTextW(hwnd_, IDC_DEF_DIRTEXT, DirNameAbbrev(dir).c_str());
-    if (pblnDiskFreeOk) label += DriveFreeText(services_.fs, dir);
+    if (showsFreeSpace) label += DriveFreeText(services_.fs, dir);
     SetDlgItemTextW(hwnd_, IDC_DEF_LABEL, label.c_str());
 }
 
 void DefaultDialog::OnActivate() {
     showing_ = false;
-    pblnOk = false;
+    accepted = false;
     SetToolTip(state_.settings.Tip);
     DirTextSet();
     // The label starts right of the switch, or at the edge when no switch is offered.
-    if (pblnYukoMukouOk) {
+    if (offersSwitch) {
         ShowWindow(Control(IDC_DEF_SWITCH), SW_SHOW);
     } else {
-        SetYuko(true);
+        SetSwitchOn(true);
         ShowWindow(Control(IDC_DEF_SWITCH), SW_HIDE);
     }
     Layout();
@@ -179,7 +172,7 @@ void DefaultDialog::OnActivate() {
 bool DefaultDialog::OnCommand(UINT id, UINT code) {
     switch (id) {
         case IDOK:
-            pblnOk = true;
+            accepted = true;
             showing_ = false;
             Hide();
             return true;
@@ -190,7 +183,7 @@ bool DefaultDialog::OnCommand(UINT id, UINT code) {
         case IDC_DEF_SWITCH:
             if (code == BN_CLICKED) {
                 EnableWindow(Control(IDOK), TRUE);
-                YukoEnabledSet();
+                EnableBySwitch();
             }
             return true;
         case IDC_DEF_DRIVE:
@@ -217,7 +210,7 @@ void DefaultDialog::Layout() {
     if (!hwnd_ || !drive_.Handle()) return;
     RECT client{};
     GetClientRect(hwnd_, &client);
-    const UINT dpi = WindowDpi(hwnd_);
+    const UINT dpi = Dpi();
     const Metrics m = FontMetrics();
     const int edge = TwipsToPixels(60, dpi);
     // The switch and the label on the first line, as high as the font.
@@ -235,16 +228,16 @@ void DefaultDialog::Layout() {
     const HWND text = Control(IDC_DEF_DIRTEXT);
     const double width = PixelsToTwips(client.right, dpi), height = PixelsToTwips(client.bottom, dpi);
     const double labelTwips = PixelsToTwips(labelHeight, dpi), textTwips = PixelsToTwips(TextHeight(), dpi);
-    const double driveHeight = HeightTwips(drive_.Handle());
+    const double driveHeight = HeightInTwips(drive_.Handle());
     const double w = static_cast<long>(width - 120);
     const double h =
         static_cast<long>(height - PixelsToTwips(panelHeight, dpi) - 300 - driveHeight - textTwips - labelTwips);
     if (w <= 0) return;
     const double driveTop = 60 + labelTwips + 60;
-    MoveTwips(drive_.Handle(), 60, driveTop, w, driveHeight);
+    PlaceTwips(drive_.Handle(), 60, driveTop, w, driveHeight);
     const double dirTop = driveTop + driveHeight + 60;
-    MoveTwips(dir_.Handle(), 60, dirTop, w, h >= 1 ? h : HeightTwips(dir_.Handle()));
-    MoveTwips(text, 60, dirTop + h + 60, w, textTwips);
+    PlaceTwips(dir_.Handle(), 60, dirTop, w, h >= 1 ? h : HeightInTwips(dir_.Handle()));
+    PlaceTwips(text, 60, dirTop + h + 60, w, textTwips);
 }
 
 INT_PTR DefaultDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -260,7 +253,7 @@ INT_PTR DefaultDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam
             const SIZE minimum = MinimumClient();
             RECT r{0, 0, minimum.cx, minimum.cy};
             AdjustWindowRectExForDpi(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
-                                     static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), WindowDpi(hwnd_));
+                                     static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), Dpi());
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
             info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
             return TRUE;
@@ -278,8 +271,8 @@ INT_PTR DefaultDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam
         case WM_CONTEXTMENU: {
             if (reinterpret_cast<HWND>(wParam) == drive_.Handle()) return TRUE;
             HMENU popup = CreatePopupMenu();
-            AppendMenuW(popup, MF_STRING, kPopupFromSource, ResKelvaroText(9005).c_str());
-            AppendMenuW(popup, MF_STRING, kPopupFromTemp, ResKelvaroText(9007).c_str());
+            AppendMenuW(popup, MF_STRING, kPopupFromSource, ResKelvaroText(KText::CopyFromCurrentFolder).c_str());
+            AppendMenuW(popup, MF_STRING, kPopupFromTemp, ResKelvaroText(KText::CopyFromTempFolder).c_str());
             if (const UINT id = TrackContextMenu(hwnd_, popup, lParam)) OnCommand(id, 0);
             return TRUE;
         }
@@ -291,22 +284,17 @@ INT_PTR DefaultDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam
 bool AboutDialog::Load(HWND owner, const ScreenTwips& screen) {
     if (!DialogBase::Load(owner, IDD_ABOUT)) return false;
     RestorePosition(services_.store, L"About_", {1000, 1000, 0, 0}, false, screen);
-    SetWindowTextW(hwnd_, ResKelvaroText(7000).c_str());
-    SetDlgItemTextW(hwnd_, IDC_ABOUT_TITLE, ResKelvaroText(7001).c_str());
-    SetDlgItemTextW(hwnd_, IDC_ABOUT_NAME, ResKelvaroText(9999).c_str());
+    SetWindowTextW(hwnd_, ResKelvaroText(KText::AboutCaption).c_str());
+    SetDlgItemTextW(hwnd_, IDC_ABOUT_TITLE, ResKelvaroText(KText::ProgramNameKana).c_str());
+    SetDlgItemTextW(hwnd_, IDC_ABOUT_NAME, ResKelvaroText(KText::ProgramTitle).c_str());
     Layout();
     return true;
-}
-
-void AboutDialog::SetFontData(HFONT font) {
-    ApplyFont(font);
-    Layout();
 }
 
 // The icon at the top left, the three lines beside it, Ok centred below.
 void AboutDialog::Layout() {
     const Metrics m = FontMetrics();
-    const UINT dpi = WindowDpi(hwnd_);
+    const UINT dpi = Dpi();
     const int icon = GetSystemMetricsForDpi(SM_CXICON, dpi);
     MoveWindow(Control(IDC_ABOUT_ICON), m.margin, m.margin, icon, icon, TRUE);
     const int left = 2 * m.margin + icon;
@@ -332,19 +320,19 @@ bool AboutDialog::OnCommand(UINT id, UINT) {
 
 void DefaultDialog::EditInitialFolder(AppSettings& settings) {
     if (Shown()) return;  // its settings belong to the one shown
-    pstr_lblDrive_Caption = ResKelvaroText(10000);
-    pstr_cbxDrive_Hint = ResKelvaroText(10020);
-    pblnYukoMukouOk = true;
-    pblnDiskFreeOk = false;
-    pstr_drvDrive_Hint = ResKelvaroText(10021);
-    pstr_dlbDir_Hint = ResKelvaroText(10022);
-    pstr_txtDir_Hint = ResKelvaroText(10023);
+    driveLabelText = ResKelvaroText(KText::InitialFolderLabel);
+    driveComboHint = ResKelvaroText(KText::ReturnToLastFolderHint);
+    offersSwitch = true;
+    showsFreeSpace = false;
+    driveListHint = ResKelvaroText(KText::InitialDriveHint);
+    dirListHint = ResKelvaroText(KText::InitialFolderHint);
+    dirTextHint = ResKelvaroText(KText::InitialFolderNameHint);
     SetDirName(settings.Dir_In);
-    SetYuko(settings.Dir_In_Yuko);
+    SetSwitchOn(settings.Dir_In_Enabled);
     ShowModal();
-    if (!pblnOk) return;
+    if (!accepted) return;
     settings.Dir_In = DirName();
-    settings.Dir_In_Yuko = Yuko();
+    settings.Dir_In_Enabled = SwitchOn();
 }
 
 }  // namespace kelvaro

@@ -19,17 +19,16 @@ public:
     bool Load(HWND owner, const ScreenTwips& screen);
     void Unload() { DialogBase::Unload(services_.store, L"Default_", true); }
     void SetToolTip(bool on);
-    void SetFontData(HFONT font);
 
-    bool pblnOk = false;
-    std::wstring pstr_lblDrive_Caption, pstr_cbxDrive_Hint, pstr_drvDrive_Hint, pstr_dlbDir_Hint, pstr_txtDir_Hint;
-    bool pblnYukoMukouOk = true;
-    bool pblnDiskFreeOk = true;
+    bool accepted = false;
+    std::wstring driveLabelText, driveComboHint, driveListHint, dirListHint, dirTextHint;
+    bool offersSwitch = true;
+    bool showsFreeSpace = true;
 
     std::wstring DirName() const { return browser_.DirName(); }
     void SetDirName(const std::wstring& path);
-    bool Yuko() const;
-    void SetYuko(bool yuko);
+    bool SwitchOn() const;
+    void SetSwitchOn(bool on);
     // The initial folder of the source folder window: shown with the settings' folder and
     // switch, which take what it holds on OK. Nothing happens while it is already shown.
     void EditInitialFolder(AppSettings& settings);
@@ -46,11 +45,12 @@ public:
 protected:
     void OnActivate() override;
     bool OnCommand(UINT id, UINT code) override;
+    void Relayout() override;
     INT_PTR OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void DirTextSet();
-    void YukoEnabledSet();
+    void EnableBySwitch();
     void FitToFont();
     void Layout();
     SIZE MinimumClient() const;
@@ -79,10 +79,10 @@ public:
     // A failure to load is silent: the program goes on without the box.
     bool Load(HWND owner, const ScreenTwips& screen);
     void Unload() { DialogBase::Unload(services_.store, L"About_", false); }
-    void SetFontData(HFONT font);
 
 protected:
     bool OnCommand(UINT id, UINT code) override;
+    void Relayout() override { Layout(); }
 
 private:
     void Layout();

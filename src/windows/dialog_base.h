@@ -1,7 +1,9 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <type_traits>
 
 #include "ports/settings_store.h"
 #include "settings/window_position.h"
@@ -32,8 +34,11 @@ public:
                          const ScreenTwips& screen);
     // Writes the position (and size) and destroys the dialog: the program is ending.
     void Unload(ISettingsStore& store, const std::wstring& prefix, bool withSize);
-    // Applies a font to every control of the dialog.
-    void ApplyFont(HFONT font);
+    // Gives every control the font `font`, made for `fontDpi` (0: for the
+    // dialog's DPI), and lays the dialog out again. On a screen of another
+    // DPI the controls get a copy scaled to it, here and whenever the dialog
+    // is moved to another screen.
+    void SetFontData(HFONT font, UINT fontDpi = 0);
     // Shows it, with its owner disabled, until it is hidden again; the
     // message and input boxes it opens meanwhile belong to it. Does nothing
     // while it is shown already.
@@ -46,6 +51,13 @@ protected:
     virtual void OnActivate() {}
     virtual bool OnCommand(UINT id, UINT code) = 0;
     virtual INT_PTR OnOtherMessage(UINT, WPARAM, LPARAM) { return FALSE; }
+    // Places the controls for the font they show and the dialog's DPI.
+    virtual void Relayout() {}
+    // The DPI of the screen the dialog is on.
+    UINT Dpi() const;
+    // Places a control in twips at the dialog's DPI; a control's height in those twips.
+    void PlaceTwips(HWND control, double left, double top, double width, double height) const;
+    double HeightInTwips(HWND control) const;
 
     // Sizes in pixels that follow the font the controls show, so that the
     // layout grows with the font the user chose.
@@ -70,8 +82,19 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HFONT Font() const;
+    void UseFontForDpi();
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    struct FontDeleter {
+        void operator()(HFONT font) const { DeleteObject(font); }
+    };
+    using OwnedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
     HWND owner_ = nullptr;
-    HFONT font_ = nullptr;
+    HFONT font_ = nullptr;   // what the controls show
+    HFONT given_ = nullptr;  // the font asked for, and the DPI it was made for
+    UINT givenDpi_ = 0;
+    OwnedFont scaled_;  // the copy made for another DPI
+    UINT dpi_ = 0;
     bool shown_ = false;
 };
 

@@ -19,7 +19,7 @@ SourceFolderWindow::SourceFolderWindow(AppState& state,
                                        Services& services,
                                        IChildHost& host,
                                        IAliasMaintenance& maintenance)
-    : ChildWindow(state, services, host, L"InDir_", 1000, {0, 0, 4000, 2000}),
+    : ChildWindow(state, services, host, L"InDir_", KText::FolderWindowCaption, {0, 0, 4000, 2000}),
       maintenance_(maintenance),
       browser_(services.fs, [this](const std::wstring& path, bool force) {
           ShowBrowser();
@@ -34,9 +34,9 @@ void SourceFolderWindow::CreateControls() {
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextId)), GetModuleHandleW(nullptr), nullptr);
     ForwardContextMenu(text_);
     textControls_.insert(textControls_.end(), {drive_.Handle(), dir_.Handle(), text_});
-    AddHint(drive_.Handle(), 1001);
-    AddHint(dir_.Handle(), 1002);
-    AddHint(text_, 1003);
+    AddHint(drive_.Handle(), KText::FolderDriveHint);
+    AddHint(dir_.Handle(), KText::FolderTreeHint);
+    AddHint(text_, KText::FolderCurrentHint);
     drive_.onEnter = [this] { SetFocus(dir_.Handle()); };
     dir_.onOpen = [this](size_t index) { browser_.OpenEntry(index); };
     dir_.onOpenAbove = [this](size_t index) { browser_.OpenAbove(index); };
@@ -48,16 +48,16 @@ void SourceFolderWindow::OnLoaded() {
     const std::wstring current = services_.fs.CurrentDir();
     AppSettings& s = state_.settings;
     s.Dir_In = ReadText(services_.store, app, L"Dir_In", current);
-    s.Dir_In_Yuko = ReadFlag(services_.store, app, L"Dir_In_Yuko", true);
+    s.Dir_In_Enabled = ReadFlag(services_.store, app, L"Dir_In_Yuko", true);
     s.OldDir_In = ReadText(services_.store, app, L"OldDir_In", current);
-    SetDirName(s.Dir_In_Yuko ? s.Dir_In : s.OldDir_In);
+    SetDirName(s.Dir_In_Enabled ? s.Dir_In : s.OldDir_In);
     aliases_.Load(services_.store, app);
 }
 
 void SourceFolderWindow::OnUnloading() {
     const AppSettings& s = state_.settings;
     WriteText(services_.store, L"Dir_In", s.Dir_In);
-    WriteText(services_.store, L"Dir_In_Yuko", s.Dir_In_Yuko ? L"True" : L"False");
+    WriteText(services_.store, L"Dir_In_Yuko", s.Dir_In_Enabled ? L"True" : L"False");
     WriteText(services_.store, L"OldDir_In", DirName());
     aliases_.Save(services_.store);
 }
@@ -103,10 +103,11 @@ void SourceFolderWindow::Layout(double width, double height) {
 }
 
 void SourceFolderWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(1005).c_str());
-    AppendMenuW(popup, MF_STRING | (aliases_.CanAdd() ? 0 : MF_GRAYED), kPopupAliasAdd, ResAllText(1006).c_str());
-    AppendMenuW(popup, MF_STRING | (aliases_.CanMaintain() ? 0 : MF_GRAYED), kPopupAliasMente,
-                ResAllText(1007).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(AText::RefreshMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING | (aliases_.CanAdd() ? 0 : MF_GRAYED), kPopupAliasAdd,
+                ResAllText(AText::AddAliasMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING | (aliases_.CanMaintain() ? 0 : MF_GRAYED), kPopupEditAliases,
+                ResAllText(AText::EditAliasesMenuItem).c_str());
     if (!aliases_.CanMaintain()) return;
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
     for (int i = 0; i <= aliases_.Last(); ++i)
@@ -116,15 +117,16 @@ void SourceFolderWindow::FillPopup(HMENU popup) {
 void SourceFolderWindow::AddAlias() {
     if (!aliases_.CanAdd()) return;
     const std::wstring dir = DirName();
-    const std::wstring answer =
-        services_.prompts.AskText(ResAllText(1100) + L"\r" + dir, ResAllText(1101), DirNameAbbrev(dir));
-    if (aliases_.Add(answer, dir) == AliasTable::AddResult::Duplicate) services_.prompts.Notice(ResAllText(1102));
+    const std::wstring answer = services_.prompts.AskText(ResAllText(AText::AliasNamePrompt) + L"\r" + dir,
+                                                          ResAllText(AText::AliasNameTitle), DirNameAbbrev(dir));
+    if (aliases_.Add(answer, dir) == AliasTable::AddResult::Duplicate)
+        services_.prompts.Notice(ResAllText(AText::AliasNameTaken));
 }
 
 void SourceFolderWindow::OnPopupCommand(UINT id) {
     if (id == kPopupRefresh) RefreshForm();
     if (id == kPopupAliasAdd) AddAlias();
-    if (id == kPopupAliasMente && aliases_.CanMaintain()) maintenance_.Maintain(aliases_);
+    if (id == kPopupEditAliases && aliases_.CanMaintain()) maintenance_.Maintain(aliases_);
     if (id >= kPopupAliasFirst && id < kPopupAliasFirst + AliasTable::kSlots) {
         const int slot = static_cast<int>(id - kPopupAliasFirst);
         if (slot <= aliases_.Last()) SetDirName(aliases_.Dir(slot));
@@ -154,7 +156,7 @@ LRESULT SourceFolderWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 FolderChooserWindow::FolderChooserWindow(AppState& state, Services& services, IChildHost& host)
-    : ChildWindow(state, services, host, L"InFile_", 2000, {0, 2000, 4000, 2000}),
+    : ChildWindow(state, services, host, L"InFile_", KText::SubfolderWindowCaption, {0, 2000, 4000, 2000}),
       chooser_(services.fs),
       view_({[this] { return chooser_.Count(); }, [this](size_t i) { return chooser_.Name(i); },
              [this](size_t i) { return chooser_.Selected(i); }}) {}
@@ -168,10 +170,10 @@ void FolderChooserWindow::CreateControls() {
     btnAdd_ = MakePictureButton(IDI_ADD, kAddId);
     btnAddAll_ = MakePictureButton(IDI_ADD_ALL, kAddAllId);
     btnAddAllAll_ = MakePictureButton(IDI_ADD_ALL_ALL, kAddAllAllId);
-    AddHint(list_, 2001);
-    AddHint(btnAdd_, 2002);
-    AddHint(btnAddAll_, 2003);
-    AddHint(btnAddAllAll_, 2004);
+    AddHint(list_, KText::SubfolderListHint);
+    AddHint(btnAdd_, KText::AddSelectedHint);
+    AddHint(btnAddAll_, KText::AddAllHint);
+    AddHint(btnAddAllAll_, KText::AddAllBelowHint);
     view_.Attach(list_);
     chooser_.SetObserver(&view_);
 }
@@ -181,9 +183,9 @@ void FolderChooserWindow::Layout(double width, double height) {
 }
 
 void FolderChooserWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(1005).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(2006).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(2007).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(AText::RefreshMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(AText::SelectAllMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(AText::DeselectAllMenuItem).c_str());
 }
 
 void FolderChooserWindow::OnPopupCommand(UINT id) {

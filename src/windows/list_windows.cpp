@@ -27,7 +27,8 @@ ListBoxView::Source TargetSource(const TargetList& list) {
 }  // namespace
 
 TargetListWindow::TargetListWindow(AppState& state, Services& services, IChildHost& host)
-    : ChildWindow(state, services, host, L"File_", 3000, {0, 4000, 4000, 2000}), view_(TargetSource(state.targets)) {}
+    : ChildWindow(state, services, host, L"File_", KText::TargetWindowCaption, {0, 4000, 4000, 2000}),
+      view_(TargetSource(state.targets)) {}
 
 TargetListWindow::~TargetListWindow() {
     state_.targets.SetObserver(nullptr);
@@ -41,9 +42,9 @@ void TargetListWindow::CreateControls() {
     list_ = MakeListBox(LBS_EXTENDEDSEL | LBS_WANTKEYBOARDINPUT, kListId);
     btnDel_ = MakePictureButton(IDI_DELETE, kDeleteId);
     btnDelAll_ = MakePictureButton(IDI_DELETE_ALL, kDeleteAllId);
-    AddHint(list_, 3001);
-    AddHint(btnDel_, 3002);
-    AddHint(btnDelAll_, 3003);
+    AddHint(list_, KText::TargetListHint);
+    AddHint(btnDel_, KText::RemoveSelectedHint);
+    AddHint(btnDelAll_, KText::RemoveAllHint);
     view_.Attach(list_);
     state_.targets.SetObserver(&view_);
     dropTarget_ = new FileListDropTarget([this](const std::vector<std::wstring>& names) { OnDrop(names); });
@@ -54,7 +55,7 @@ void TargetListWindow::OnDrop(const std::vector<std::wstring>& names) {
     view_.Hold(true);
     DirNameResolver resolver(services_.fs);
     for (const auto& name : names)
-        if (!state_.targets.Gaibu_ListInAdd(resolver, name)) break;
+        if (!state_.targets.AddFromOutside(resolver, name)) break;
     view_.Hold(false);
     host_.BtnEnabledChange();
 }
@@ -64,11 +65,11 @@ void TargetListWindow::Layout(double width, double height) {
 }
 
 void TargetListWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(2006).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(2007).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSourceSame, ResKelvaroText(3007).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(AText::SelectAllMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(AText::DeselectAllMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSourceSame, ResKelvaroText(KText::SameAsFolderWindow).c_str());
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(popup, MF_STRING, kPopupPreview, ResKelvaroText(22007).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupPreview, ResKelvaroText(KText::PreviewMenuItem).c_str());
 }
 
 void TargetListWindow::OnPopupCommand(UINT id) {
@@ -105,7 +106,7 @@ void TargetListWindow::OnControlCommand(UINT id, UINT code, HWND) {
 }
 
 HistoryWindow::HistoryWindow(AppState& state, Services& services, IChildHost& host)
-    : ChildWindow(state, services, host, L"Status_", 5000, {4000, 0, 4000, 4000}),
+    : ChildWindow(state, services, host, L"Status_", KText::HistoryWindowCaption, {4000, 0, 4000, 4000}),
       view_({[&state] { return state.history.Count(); }, [&state](size_t i) { return state.history.Line(i); }, {}},
             ListBoxView::Cursor::Last) {}
 
@@ -115,7 +116,7 @@ HistoryWindow::~HistoryWindow() {
 
 void HistoryWindow::CreateControls() {
     list_ = MakeListBox(WS_HSCROLL, kListId);
-    AddHint(list_, 5001);
+    AddHint(list_, KText::HistoryListHint);
     view_.TrackWidth();
     view_.Attach(list_);
     state_.history.SetObserver(&view_);
@@ -126,7 +127,7 @@ void HistoryWindow::Layout(double width, double height) {
 }
 
 void HistoryWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupClear, ResAllText(2008).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupClear, ResAllText(AText::ResetMenuItem).c_str());
 }
 
 void HistoryWindow::OnPopupCommand(UINT id) {
@@ -134,7 +135,7 @@ void HistoryWindow::OnPopupCommand(UINT id) {
 }
 
 ChangedListWindow::ChangedListWindow(AppState& state, Services& services, IChildHost& host)
-    : ChildWindow(state, services, host, L"OutFile_", 6000, {4000, 4000, 4000, 2000}),
+    : ChildWindow(state, services, host, L"OutFile_", KText::ChangedWindowCaption, {4000, 4000, 4000, 2000}),
       view_({[&state] { return state.changed.Count(); }, [&state](size_t i) { return state.changed.Text(i); }, {}}) {}
 
 ChangedListWindow::~ChangedListWindow() {
@@ -143,7 +144,7 @@ ChangedListWindow::~ChangedListWindow() {
 
 void ChangedListWindow::CreateControls() {
     list_ = MakeListBox(LBS_EXTENDEDSEL | WS_HSCROLL, kListId);
-    AddHint(list_, 6001);
+    AddHint(list_, KText::ChangedListHint);
     view_.TrackWidth();
     view_.Attach(list_);
     state_.changed.SetObserver(&view_);
@@ -245,12 +246,13 @@ void ChangedListWindow::SelectClear() {
 }
 
 void ChangedListWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupClear, ResAllText(2008).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(1005).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(2006).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(2007).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupClear, ResAllText(AText::ResetMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(AText::RefreshMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(AText::SelectAllMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(AText::DeselectAllMenuItem).c_str());
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(popup, MF_STRING | (host_.CanUndo() ? 0 : MF_GRAYED), kPopupUndo, ResKelvaroText(21006).c_str());
+    AppendMenuW(popup, MF_STRING | (host_.CanUndo() ? 0 : MF_GRAYED), kPopupUndo,
+                ResKelvaroText(KText::UndoMenuItem).c_str());
 }
 
 void ChangedListWindow::OnPopupCommand(UINT id) {

@@ -38,15 +38,15 @@ void ModeButtons::Create(HWND parent) {
                             TwipsToPixels(kExeWidth, dpi), TwipsToPixels(kButtonHeight, dpi), parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstModeId + i)), instance, nullptr);
     }
-    cancel_ = CreateWindowExW(0, L"BUTTON", ResAllText(5).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                              0, TwipsToPixels(kButtonTop, dpi), TwipsToPixels(kCancelWidth, dpi),
-                              TwipsToPixels(kButtonHeight, dpi), parent,
+    cancel_ = CreateWindowExW(0, L"BUTTON", ResAllText(AText::CancelButton).c_str(),
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, TwipsToPixels(kButtonTop, dpi),
+                              TwipsToPixels(kCancelWidth, dpi), TwipsToPixels(kButtonHeight, dpi), parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)), instance, nullptr);
 }
 
 void ModeButtons::AddHints(HintSet& hints) const {
     for (int i = 0; i < kModes; ++i) hints.Add(modes_[static_cast<size_t>(i)], ModeHint(i));
-    hints.Add(cancel_, ResAllText(10));
+    hints.Add(cancel_, ResAllText(AText::StopHint));
 }
 
 // The buttons keep their designed size unless their captions need more in the

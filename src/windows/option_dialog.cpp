@@ -42,36 +42,36 @@ bool IsOptionButton(HWND control) {
 bool OptionDialog::Load(HWND owner, const ScreenTwips& screen) {
     if (!DialogBase::Load(owner, IDD_OPTION)) return false;
     RestorePosition(services_.store, L"Option_", {1000, 1000, 0, 0}, false, screen);
-    SetWindowTextW(hwnd_, ResKelvaroText(8000).c_str());
-    const std::pair<int, std::wstring> captions[] = {
-        {IDC_OPT_HIRA, ResKelvaroText(8039)},    {IDC_OPT_LOG, ResAllText(8060)},
-        {IDC_OPT_TIP, ResAllText(8058)},         {IDC_OPT_RESIZE, ResAllText(8056)},
-        {IDC_OPT_AUTO, ResKelvaroText(8038)},    {IDOK, ResAllText(8044)},
-        {IDC_OPT_INIT, ResAllText(8042)},        {IDCANCEL, ResAllText(8043)},
-        {IDC_OPT_CONFIRM, ResKelvaroText(22008)}};
+    SetWindowTextW(hwnd_, ResKelvaroText(KText::OptionCaption).c_str());
+    const std::pair<int, std::wstring> captions[] = {{IDC_OPT_HIRA, ResKelvaroText(KText::HiraganaOption)},
+                                                     {IDC_OPT_LOG, ResAllText(AText::CopyHistoryOption)},
+                                                     {IDC_OPT_TIP, ResAllText(AText::ShowHintsOption)},
+                                                     {IDC_OPT_RESIZE, ResAllText(AText::ResizeChildrenOption)},
+                                                     {IDC_OPT_AUTO, ResKelvaroText(KText::AutoRunOption)},
+                                                     {IDOK, ResAllText(AText::OptionOkButton)},
+                                                     {IDC_OPT_INIT, ResAllText(AText::DefaultsButton)},
+                                                     {IDCANCEL, ResAllText(AText::OptionCancelButton)},
+                                                     {IDC_OPT_CONFIRM, ResKelvaroText(KText::ConfirmBeforeRunOption)}};
     for (const auto& [id, text] : captions) SetDlgItemTextW(hwnd_, id, text.c_str());
     for (int i = 0; i < kModeCount; ++i) SetDlgItemTextW(hwnd_, IDC_OPT_EXE0 + i, ModeOptionCaption(i).c_str());
 
     hints_.Create(hwnd_);
-    hints_.Add(Control(IDC_OPT_AUTO), ResKelvaroText(8041));
-    hints_.Add(Control(IDC_OPT_HIRA), ResKelvaroText(8042));
-    hints_.Add(Control(IDC_OPT_CONFIRM), ResKelvaroText(22035));
+    hints_.Add(Control(IDC_OPT_AUTO), ResKelvaroText(KText::AutoRunHint));
+    hints_.Add(Control(IDC_OPT_HIRA), ResKelvaroText(KText::HiraganaHint));
+    hints_.Add(Control(IDC_OPT_CONFIRM), ResKelvaroText(KText::ConfirmBeforeRunHint));
     for (int i = 0; i < kModeCount; ++i) hints_.Add(Control(IDC_OPT_EXE0 + i), ModeOptionHint(i));
-    const std::pair<int, int16_t> general[] = {{IDC_OPT_LOG, 8061},  {IDC_OPT_RESIZE, 8057}, {IDC_OPT_TIP, 8059},
-                                               {IDC_OPT_INIT, 8045}, {IDCANCEL, 8046},       {IDOK, 8047}};
+    const std::pair<int, AText> general[] = {
+        {IDC_OPT_LOG, AText::CopyHistoryHint}, {IDC_OPT_RESIZE, AText::ResizeChildrenHint},
+        {IDC_OPT_TIP, AText::ShowHintsHint},   {IDC_OPT_INIT, AText::DefaultsHint},
+        {IDCANCEL, AText::OptionCancelHint},   {IDOK, AText::OptionOkHint}};
     for (const auto& [id, number] : general) hints_.Add(Control(id), ResAllText(number));
     if (services_.sendTo)
-        hints_.Add(Control(IDC_OPT_SENDTO), ResKelvaroText(23004));
+        hints_.Add(Control(IDC_OPT_SENDTO), ResKelvaroText(KText::SendToHint));
     else
         ShowWindow(Control(IDC_OPT_SENDTO), SW_HIDE);
     SetToolTip(state_.settings.Tip);
     Layout();
     return true;
-}
-
-void OptionDialog::SetFontData(HFONT font) {
-    ApplyFont(font);
-    Layout();
 }
 
 void OptionDialog::Show(const OptionsForm& form) {
@@ -177,7 +177,8 @@ SIZE OptionDialog::PlacePanel(HWND panel, int top) {
 
 void OptionDialog::ShowSendToState() {
     if (!services_.sendTo) return;
-    SetDlgItemTextW(hwnd_, IDC_OPT_SENDTO, ResKelvaroText(services_.sendTo->Exists() ? 23003 : 23002).c_str());
+    SetDlgItemTextW(hwnd_, IDC_OPT_SENDTO,
+                    ResKelvaroText(services_.sendTo->Exists() ? KText::SendToRemove : KText::SendToAdd).c_str());
     Layout();  // the button takes the width of its caption
 }
 
@@ -187,7 +188,7 @@ void OptionDialog::ToggleSendTo() {
     if (!services_.sendTo) return;
     const bool present = services_.sendTo->Exists();
     const bool done = present ? services_.sendTo->Remove() : services_.sendTo->Create();
-    if (!done) services_.prompts.Notice(ResKelvaroText(present ? 23006 : 23005));
+    if (!done) services_.prompts.Notice(ResKelvaroText(present ? KText::SendToRemoveFailed : KText::SendToAddFailed));
     ShowSendToState();
 }
 

@@ -16,7 +16,6 @@ public:
     bool Load(HWND owner, const ScreenTwips& screen);
     void Unload() { DialogBase::Unload(services_.store, L"Option_", false); }
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
-    void SetFontData(HFONT font);
     // Told when OK changed the hint setting, to pass it on to every window.
     std::function<void(bool)> onTipChanged;
 
@@ -26,6 +25,7 @@ public:
 protected:
     void OnActivate() override;
     bool OnCommand(UINT id, UINT code) override;
+    void Relayout() override { Layout(); }
 
 private:
     void Show(const OptionsForm& form);

@@ -11,9 +11,6 @@ namespace kelvaro {
 namespace {
 
 constexpr int kModes = kModeCount;
-constexpr int16_t kCaption = 22000;
-constexpr int16_t kFirstColumn = 22001;
-constexpr int16_t kRunText = 22004, kCancelText = 22005, kOnlyKeptText = 22006, kModeText = 22009;
 // Each column's share of the list's width, in percent.
 constexpr int kColumnShare[] = {40, 22, 38};
 // Refused rows in dark red, kept ones in grey.
@@ -31,17 +28,17 @@ HWND PreviewDialog::ModeList() const {
 
 bool PreviewDialog::Load(HWND owner, const ScreenTwips& screen) {
     if (!DialogBase::Load(owner, IDD_PREVIEW)) return false;
-    SetWindowTextW(hwnd_, ResKelvaroText(kCaption).c_str());
-    SetDlgItemTextW(hwnd_, IDC_PRE_MODE_LABEL, ResKelvaroText(kModeText).c_str());
-    SetDlgItemTextW(hwnd_, IDC_PRE_ONLY_KEPT, ResKelvaroText(kOnlyKeptText).c_str());
-    SetDlgItemTextW(hwnd_, IDOK, ResKelvaroText(kRunText).c_str());
-    SetDlgItemTextW(hwnd_, IDCANCEL, ResKelvaroText(kCancelText).c_str());
+    SetWindowTextW(hwnd_, ResKelvaroText(KText::PreviewCaption).c_str());
+    SetDlgItemTextW(hwnd_, IDC_PRE_MODE_LABEL, ResKelvaroText(KText::PreviewModeLabel).c_str());
+    SetDlgItemTextW(hwnd_, IDC_PRE_ONLY_KEPT, ResKelvaroText(KText::PreviewOnlyKept).c_str());
+    SetDlgItemTextW(hwnd_, IDOK, ResKelvaroText(KText::PreviewRun).c_str());
+    SetDlgItemTextW(hwnd_, IDCANCEL, ResKelvaroText(KText::PreviewCancel).c_str());
     for (int i = 0; i < kModes; ++i)
         SendMessageW(ModeList(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ModeCaption(i).c_str()));
     const HWND list = List();
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     for (int c = 0; c < 3; ++c) {
-        std::wstring title = ResKelvaroText(static_cast<int16_t>(kFirstColumn + c));
+        std::wstring title = ResKelvaroText(NthText(KText::PreviewBeforeColumn, c));
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.pszText = title.data();
@@ -49,18 +46,16 @@ bool PreviewDialog::Load(HWND owner, const ScreenTwips& screen) {
         ListView_InsertColumn(list, c, &column);
     }
     hints_.Create(hwnd_);
-    const std::pair<int, int16_t> hints[] = {
-        {IDC_PRE_MODE, 22030}, {IDC_PRE_LIST, 22031}, {IDC_PRE_ONLY_KEPT, 22032}, {IDOK, 22033}, {IDCANCEL, 22034}};
+    const std::pair<int, KText> hints[] = {{IDC_PRE_MODE, KText::PreviewModeHint},
+                                           {IDC_PRE_LIST, KText::PreviewListHint},
+                                           {IDC_PRE_ONLY_KEPT, KText::PreviewOnlyKeptHint},
+                                           {IDOK, KText::PreviewRunHint},
+                                           {IDCANCEL, KText::PreviewCancelHint}};
     for (const auto& [id, number] : hints) hints_.Add(Control(id), ResKelvaroText(number));
     SetToolTip(state_.settings.Tip);
     RestorePosition(services_.store, L"Preview_", {1000, 1000, 9000, 6000}, true, screen);
     Layout();
     return true;
-}
-
-void PreviewDialog::SetFontData(HFONT font) {
-    ApplyFont(font);
-    Layout();
 }
 
 std::optional<int16_t> PreviewDialog::Ask(int16_t mode) {
@@ -159,7 +154,7 @@ INT_PTR PreviewDialog::OnOtherMessage(UINT message, WPARAM, LPARAM lParam) {
             Layout();
             return TRUE;
         case WM_GETMINMAXINFO: {
-            const UINT dpi = WindowDpi(hwnd_);
+            const UINT dpi = Dpi();
             auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
             info.ptMinTrackSize = {TwipsToPixels(5400, dpi), TwipsToPixels(3600, dpi)};
             return TRUE;
@@ -181,27 +176,38 @@ void PreviewDialog::Layout() {
     if (!hwnd_ || !List()) return;
     RECT client{};
     GetClientRect(hwnd_, &client);
-    const UINT dpi = WindowDpi(hwnd_);
+    const UINT dpi = Dpi();
     const double width = PixelsToTwips(client.right, dpi), height = PixelsToTwips(client.bottom, dpi);
+    // In twips at the dialog's DPI, which is new already while the controls are still being moved.
+    const auto place = [dpi](HWND control, double left, double top, double w, double h) {
+        MoveWindow(control, TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(w, dpi),
+                   TwipsToPixels(h, dpi), TRUE);
+    };
+    const auto heightOf = [dpi](HWND control) {
+        RECT r{};
+        GetWindowRect(control, &r);
+        return PixelsToTwips(r.bottom - r.top, dpi);
+    };
     const double margin = 120, gap = 90;
-    const double comboHeight = HeightTwips(ModeList()), buttonHeight = HeightTwips(Control(IDOK));
-    const double countsHeight = HeightTwips(Control(IDC_PRE_COUNTS)), buttonWidth = 1200;
-    MoveTwips(Control(IDC_PRE_MODE_LABEL), margin, margin + 45, 600, comboHeight - 45);
-    MoveTwips(ModeList(), margin + 660, margin, 1800, comboHeight);
+    // The combo box sizes itself to its font; the buttons follow the font too.
+    const double comboHeight = heightOf(ModeList()), buttonHeight = PixelsToTwips(FontMetrics().button, dpi);
+    const double countsHeight = heightOf(Control(IDC_PRE_COUNTS)), buttonWidth = 1200;
+    place(Control(IDC_PRE_MODE_LABEL), margin, margin + 45, 600, comboHeight - 45);
+    place(ModeList(), margin + 660, margin, 1800, comboHeight);
     const double buttonTop = height - margin - buttonHeight;
     const double countsTop = buttonTop - gap - countsHeight;
     const double listTop = margin + comboHeight + gap;
     const double listWidth = width - 2 * margin, listHeight = countsTop - gap - listTop;
     if (listWidth <= 0 || listHeight <= 0) return;
-    MoveTwips(List(), margin, listTop, listWidth, listHeight);
-    MoveTwips(Control(IDC_PRE_COUNTS), margin, countsTop, listWidth, countsHeight);
-    MoveTwips(Control(IDCANCEL), width - margin - buttonWidth, buttonTop, buttonWidth, buttonHeight);
-    MoveTwips(Control(IDOK), width - margin - gap - 2 * buttonWidth, buttonTop, buttonWidth, buttonHeight);
-    MoveTwips(Control(IDC_PRE_ONLY_KEPT), margin, buttonTop, std::max(0.0, listWidth - 2 * buttonWidth - 2 * gap),
-              buttonHeight);
+    place(List(), margin, listTop, listWidth, listHeight);
+    place(Control(IDC_PRE_COUNTS), margin, countsTop, listWidth, countsHeight);
+    place(Control(IDCANCEL), width - margin - buttonWidth, buttonTop, buttonWidth, buttonHeight);
+    place(Control(IDOK), width - margin - gap - 2 * buttonWidth, buttonTop, buttonWidth, buttonHeight);
+    place(Control(IDC_PRE_ONLY_KEPT), margin, buttonTop, std::max(0.0, listWidth - 2 * buttonWidth - 2 * gap),
+          buttonHeight);
     RECT inner{};
     GetClientRect(List(), &inner);
-    const int scroll = GetSystemMetrics(SM_CXVSCROLL);
+    const int scroll = GetSystemMetricsForDpi(SM_CXVSCROLL, dpi);
     const int usable = std::max<int>(0, inner.right - scroll);
     for (int c = 0; c < 3; ++c) ListView_SetColumnWidth(List(), c, usable * kColumnShare[c] / 100);
 }

@@ -35,28 +35,28 @@ void EnableTopItems(HMENU menu, bool enabled) {
 bool OnSharedMenu(UINT id, ISharedMenuActions& actions) {
     switch (id) {
         case kMenuExit:
-            actions.mnuExit_Click();
+            actions.ExitProgram();
             return true;
         case kMenuFont:
-            actions.mnuFont_Click();
+            actions.PickFont();
             return true;
         case kMenuLogCopy:
-            actions.mnuLogCopy_Click();
+            actions.CopyHistory();
             return true;
         case kMenuLogSave:
-            actions.mnuLogSave_Click();
+            actions.SaveHistory();
             return true;
         case kMenuInDirDefault:
-            actions.mnuInDirDefault_Click();
+            actions.EditInitialFolder();
             return true;
         case kMenuOption:
-            actions.mnuOption_Click();
+            actions.ShowOptions();
             return true;
         case kMenuHelp:
-            actions.mnuHelp_Click();
+            actions.ShowUserGuide();
             return true;
         case kMenuAbout:
-            actions.mnuAbout_Click();
+            actions.ShowAbout();
             return true;
         default:
             return false;

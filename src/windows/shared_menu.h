@@ -24,14 +24,14 @@ void EnableTopItems(HMENU menu, bool enabled);
 class ISharedMenuActions {
 public:
     virtual ~ISharedMenuActions() = default;
-    virtual void mnuExit_Click() = 0;
-    virtual void mnuFont_Click() = 0;
-    virtual void mnuLogCopy_Click() = 0;
-    virtual void mnuLogSave_Click() = 0;
-    virtual void mnuInDirDefault_Click() = 0;
-    virtual void mnuOption_Click() = 0;
-    virtual void mnuHelp_Click() = 0;
-    virtual void mnuAbout_Click() = 0;
+    virtual void ExitProgram() = 0;
+    virtual void PickFont() = 0;
+    virtual void CopyHistory() = 0;
+    virtual void SaveHistory() = 0;
+    virtual void EditInitialFolder() = 0;
+    virtual void ShowOptions() = 0;
+    virtual void ShowUserGuide() = 0;
+    virtual void ShowAbout() = 0;
 };
 
 // Carries out the item `id` of the bar; false when `id` is none of its items.

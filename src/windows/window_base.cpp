@@ -95,6 +95,19 @@ double HeightTwips(HWND control) {
     return PixelsToTwips(r.bottom - r.top, WindowDpi(control));
 }
 
+void SetWindowIcons(HWND window, int iconId, UINT dpi) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const auto& [kind, metric] : {std::pair{ICON_SMALL, SM_CXSMICON}, std::pair{ICON_BIG, SM_CXICON}}) {
+        const int pixels = GetSystemMetricsForDpi(metric, dpi);
+        auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, pixels, pixels, 0));
+        if (!icon) continue;
+        // The icons given before were made here too: they are ours to destroy.
+        if (auto previous =
+                reinterpret_cast<HICON>(SendMessageW(window, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon))))
+            DestroyIcon(previous);
+    }
+}
+
 SIZE TextSize(HWND control, const std::wstring& text) {
     SIZE size{};
     HDC dc = GetDC(control);

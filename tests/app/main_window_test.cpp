@@ -51,7 +51,7 @@ protected:
     void AddTargets(const Lines& paths) {
         for (const auto& path : paths) {
             fs.AddDir(path);
-            state.targets.Gaibu_ListInAdd(fs, path);
+            state.targets.AddFromOutside(fs, path);
         }
         window->BtnEnabledChange();
     }
@@ -198,7 +198,7 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
     EXPECT_EQ(ListLines(window->Targets().List()), (Lines{L"C:\\D\\b", L"C:\\D\\c", L"C:\\D\\d", L"C:\\D\\e"}));
     EXPECT_EQ(ListLines(window->History().List()).back(), L"中断しました");
     EXPECT_GT(SendMessageW(window->History().List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
-    EXPECT_FALSE(state.blnCancel);
+    EXPECT_FALSE(state.stopRequested);
     EXPECT_TRUE(ModeButtonsEnabled());
     for (ChildWindow* child : window->Children())
         EXPECT_FALSE(GetMenuState(child->Menu(), 0, MF_BYPOSITION) & MF_GRAYED);
@@ -407,6 +407,42 @@ TEST_F(MainWindowTest, AnotherScreenDpiTakesTheSuggestedPlaceAndLaysOutAgain) {
     GetClientRect(window->Handle(), &client);
     EXPECT_NEAR(client.right - cancel.right, 4, 1);  // 60 twips
     EXPECT_EQ(cancel.right - cancel.left, TwipsToPixels(1335, 96));
+}
+
+// At 150 % the frame makes the user's font anew for every child window, which
+// Windows then tells of the change: each lays out its controls again, and the
+// program's icon comes in the sizes asked for at that DPI.
+TEST_F(MainWindowTest, ChildWindowsFollowTheFrameToAnotherDpi) {
+    Open();
+    RECT suggested{10, 10, 1210, 910};
+    SendMessageW(window->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    for (ChildWindow* child : window->Children()) {
+        SendMessageW(child->Handle(), WM_DPICHANGED_AFTERPARENT, 0, 0);
+        RECT client{};
+        GetClientRect(child->Handle(), &client);
+        std::vector<RECT> placed;
+        for (HWND c = GetWindow(child->Handle(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(c)) continue;
+            const RECT r = RectIn(c, child->Handle());
+            RECT inside{};
+            EXPECT_TRUE(IntersectRect(&inside, &r, &client) && EqualRect(&inside, &r)) << GetDlgCtrlID(c);
+            for (const RECT& other : placed) EXPECT_FALSE(IntersectRect(&inside, &r, &other)) << GetDlgCtrlID(c);
+            placed.push_back(r);
+            LOGFONTW font{};
+            if (auto shown = reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)))
+                GetObjectW(shown, sizeof(font), &font);
+            EXPECT_EQ(font.lfHeight, -MulDiv(state.settings.Font_Size, 144, 72)) << GetDlgCtrlID(c);
+        }
+    }
+    for (const auto& [kind, metric] : {std::pair{ICON_SMALL, SM_CXSMICON}, std::pair{ICON_BIG, SM_CXICON}}) {
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(SendMessageW(window->Handle(), WM_GETICON, kind, 0)), &info));
+        BITMAP bitmap{};
+        GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, GetSystemMetricsForDpi(metric, 144));
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    }
 }
 
 TEST_F(MainWindowTest, AfterCancelTheFirstUntouchedFolderIsAtTheTopOfTheList) {

@@ -93,7 +93,7 @@ TEST_F(StartupTest, AutomaticRunRenamesAndCopiesTheHistory) {
               L"[ D:\\Work ]\r\n　フォルダ名を\r\n　[ WORK ]\r\n　に変更しました\r\n"
               L"[ C:\\Data\\photos ]\r\n　フォルダ名を\r\n　[ PHOTOS ]\r\n　に変更しました\r\n全て終了しました\r\n");
     EXPECT_EQ(state.changed.Count(), 3u);
-    EXPECT_TRUE(state.settings.blnAutoRunning);
+    EXPECT_TRUE(state.settings.autoRunning);
     EXPECT_TRUE(store.CountIn(kAppName) == 3u);  // nothing was written
 }
 
@@ -129,7 +129,7 @@ TEST_F(StartupTest, AutomaticRunFindsAFolderBelowARenamedOneUnderItsNewName) {
 TEST_F(StartupTest, NoAcceptedNameMeansANormalStart) {
     SetAuto(true, 0);
     EXPECT_EQ(Start(L"C:\\Nowhere notafolder"), StartupOutcome::ShowMain);
-    EXPECT_FALSE(state.settings.blnAutoRunning);
+    EXPECT_FALSE(state.settings.autoRunning);
     EXPECT_TRUE(state.targets.Empty());
     EXPECT_EQ(clipboard.calls, 0);
 }

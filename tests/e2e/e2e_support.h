@@ -74,11 +74,13 @@ inline bool Isolated() {
 // A started Kelvaro2.exe; killed if a test leaves it running.
 class Program {
 public:
-    explicit Program(const std::wstring& arguments) {
+    // `flags` as CreateProcessW takes them: DETACHED_PROCESS starts it as
+    // Explorer does, with no console to borrow.
+    explicit Program(const std::wstring& arguments, DWORD flags = 0) {
         std::wstring commandLine = L"\"" + ProgramPath() + L"\" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
-        started_ = Isolated() && CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+        started_ = Isolated() && CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                                                 nullptr, &startup, &info_) != FALSE;
     }
     ~Program() {

@@ -188,6 +188,28 @@ TEST_F(JournalTest, AFolderWhoseRecordCannotBeWrittenIsNotRenamed) {
     EXPECT_TRUE(journal.Failed());
 }
 
+// A run that waits for another copy's turn says so once and records once the
+// turn is its own; the records reach the disk after the run's record, every
+// kFlushEvery folders and at the end, not after every folder.
+TEST_F(JournalTest, AWaitForTheTurnIsToldAndTheRecordsAreFlushedInBatches) {
+    store.held = true;
+    int pauses = 0;
+    journal.SetTurnPause([&](unsigned ms) { return ms > 0 && ++pauses > 0; });
+    {
+        RecordedRun run(&journal, history, RunKind::Run);
+        EXPECT_FALSE(run.Stopped());
+        EXPECT_EQ(store.flushes, 1);
+        for (uint32_t i = 1; i <= kFlushEvery * 2 + 1; ++i)
+            journal.FolderBegin(L"C:\\D\\" + std::to_wstring(i), L"C:\\D\\" + std::to_wstring(i) + kTemp, L"C:\\D\\x");
+        EXPECT_EQ(store.flushes, 3);
+    }
+    EXPECT_EQ(store.flushes, 4);
+    EXPECT_EQ(pauses, 3);
+    EXPECT_EQ(history.lines, Lines{L"他の Kelvaro2 の実行が終わるのを待っています"});
+    ASSERT_EQ(ParseJournal(store.bytes).size(), 1u);
+    EXPECT_EQ(ParseJournal(store.bytes)[0].folders.size(), kFlushEvery * 2 + 1);
+}
+
 TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
     fs.AddDir(L"C:\\D\\" + std::wstring(20, L'あ'));
     // The file system keeps only the first 17 characters of the new name.

@@ -20,7 +20,22 @@ public:
         bytes = replaced;
         return true;
     }
-    bool OpenForAppend() override { return open = writable; }
+    // While `held`, another copy holds the turn: the wait begins and pauses
+    // until the pause gives up or has waited `heldFor` pauses.
+    bool OpenForAppend(const TurnWait& wait = {}) override {
+        if (held) {
+            if (wait.begins) wait.begins();
+            for (int i = 0; i < heldFor; ++i) {
+                ++pauses;
+                if (wait.pause && !wait.pause(50)) return false;
+            }
+        }
+        return open = writable;
+    }
+    bool Flush() override {
+        ++flushes;
+        return open;
+    }
     bool Append(const std::string& record) override {
         if (!open || bytes.size() + record.size() > limit) return false;
         bytes += record;
@@ -32,7 +47,8 @@ public:
     uint64_t Now() override { return ++clock; }
 
     std::string bytes;
-    bool writable = true, unreadable = false, busy = false, open = false;
+    bool writable = true, unreadable = false, busy = false, open = false, held = false;
+    int heldFor = 3, pauses = 0, flushes = 0;
     size_t limit = std::string::npos;  // the size the journal may not pass: a full disk
     ProcessStamp self{100, 5000};
     std::set<uint32_t> alive;

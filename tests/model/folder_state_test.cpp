@@ -59,16 +59,16 @@ protected:
     void Fill(const Names& names) {
         for (int i = 0; i < 10; ++i) {
             const bool used = static_cast<size_t>(i) < names.size();
-            editor.Set_Menu(i, used ? names[static_cast<size_t>(i)] : L"",
+            editor.SetEntry(i, used ? names[static_cast<size_t>(i)] : L"",
                             used ? L"C:\\" + names[static_cast<size_t>(i)] : L"");
         }
         editor.Activate();
     }
     Names Listed() const {
         Names names;
-        for (int i = 0; i <= editor.MenuCount(); ++i) {
+        for (int i = 0; i <= editor.LastMenuIndex(); ++i) {
             std::wstring name, dir;
-            editor.Get_Menu(i, name, dir);
+            editor.GetEntry(i, name, dir);
             names.push_back(name);
         }
         return names;
@@ -115,7 +115,7 @@ TEST_F(AliasEditorTest, DeleteSelectsTheEntryThatTookThePlace) {
     EXPECT_EQ(editor.SelectedDir(), L"C:\\C");
     Fill({L"A"});
     editor.Delete();
-    EXPECT_EQ(editor.MenuCount(), -1);
+    EXPECT_EQ(editor.LastMenuIndex(), -1);
     EXPECT_EQ(editor.Selected(), -1);
     EXPECT_FALSE(editor.ControlsEnabled());
 }
@@ -123,16 +123,16 @@ TEST_F(AliasEditorTest, DeleteSelectsTheEntryThatTookThePlace) {
 TEST_F(AliasEditorTest, DeleteAllAndOutOfRangeAccess) {
     Fill({L"A", L"B"});
     editor.DeleteAll();
-    EXPECT_EQ(editor.MenuCount(), -1);
+    EXPECT_EQ(editor.LastMenuIndex(), -1);
     std::wstring name = L"x", dir = L"y";
-    editor.Get_Menu(0, name, dir);
+    editor.GetEntry(0, name, dir);
     EXPECT_EQ(name + dir, L"");
-    editor.Set_Menu(10, L"ten", L"C:\\10");
-    editor.Set_Menu(-1, L"neg", L"C:\\n");
+    editor.SetEntry(10, L"ten", L"C:\\10");
+    editor.SetEntry(-1, L"neg", L"C:\\n");
     editor.Activate();
-    EXPECT_EQ(editor.MenuCount(), -1);
+    EXPECT_EQ(editor.LastMenuIndex(), -1);
     Fill({L"A", L"B"});
-    editor.Get_Menu(2, name, dir);
+    editor.GetEntry(2, name, dir);
     EXPECT_EQ(name, L"");
 }
 

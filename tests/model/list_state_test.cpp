@@ -45,10 +45,10 @@ TEST(TargetList, OutsideNamesAreCanonicalisedOrSkipped) {
     TargetList list;
     for (const wchar_t* name :
          {L"", L"Data\\Photos", L"\\\\server\\share", L"C:\\Data\\Missing", L"C:\\Data\\notes.txt", L"C:\\Data\\*"})
-        EXPECT_TRUE(list.Gaibu_ListInAdd(fs, name)) << name;
+        EXPECT_TRUE(list.AddFromOutside(fs, name)) << name;
     EXPECT_TRUE(list.Empty());
-    EXPECT_TRUE(list.Gaibu_ListInAdd(fs, L"c:\\data\\photos"));
-    EXPECT_TRUE(list.Gaibu_ListInAdd(fs, L"C:\\DATA\\PHOTOS\\"));
+    EXPECT_TRUE(list.AddFromOutside(fs, L"c:\\data\\photos"));
+    EXPECT_TRUE(list.AddFromOutside(fs, L"C:\\DATA\\PHOTOS\\"));
     ASSERT_EQ(list.Count(), 1u);
     EXPECT_EQ(list.Text(0), L"C:\\Data\\Photos");
 }

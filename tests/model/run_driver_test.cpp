@@ -24,7 +24,7 @@ public:
     void ShowEntry(size_t index) override { events.push_back(L"show " + std::to_wstring(index)); }
     void ProcessPendingInput() override {
         events.push_back(L"yield");
-        if (++yields == cancelAtYield) state.blnCancel = true;
+        if (++yields == cancelAtYield) state.stopRequested = true;
     }
     void RefreshFolders() override { events.push_back(L"refresh"); }
     void BtnEnabledChange() override { events.push_back(state.targets.Empty() ? L"buttons off" : L"buttons on"); }
@@ -96,6 +96,36 @@ TEST_F(RunDriverTest, ARecordThatCannotBeWrittenStopsTheRun) {
     EXPECT_EQ(state.history.Line(count - 1), L"中断しました");
 }
 
+// Another copy holds the journal's turn: the history says so, the wait pauses
+// through the window's hook, and Cancel there ends it with nothing renamed.
+TEST_F(RunDriverTest, CancelEndsTheWaitForAnotherCopysTurn) {
+    testing::FakeJournalStore store;
+    store.held = true;
+    store.heldFor = 100;
+    RenameJournal journal(store);
+    int pauses = 0;
+    journal.SetTurnPause([&](unsigned) {
+        if (++pauses == 2) state.stopRequested = true;
+        return !state.stopRequested;
+    });
+    RunDriver driver(
+        state, view,
+        [&](const std::wstring& path, int16_t) -> int16_t {
+            renamed.push_back(path);
+            return 0;
+        },
+        &journal);
+    driver.Run(0);
+    EXPECT_EQ(pauses, 2);
+    EXPECT_TRUE(renamed.empty());
+    EXPECT_EQ(Targets().size(), 5u);
+    ASSERT_EQ(state.history.Count(), 2u);
+    EXPECT_EQ(state.history.Line(0), L"他の Kelvaro2 の実行が終わるのを待っています");
+    EXPECT_EQ(state.history.Line(1), L"中断しました");
+    EXPECT_TRUE(store.bytes.empty());
+    EXPECT_FALSE(state.stopRequested);  // cleared for the next run
+}
+
 TEST_F(RunDriverTest, CancelStopsBeforeTheNextFolder) {
     view.cancelAtYield = 2;  // pressed while the first folder is being handled
     Driver().Run(0);
@@ -103,7 +133,7 @@ TEST_F(RunDriverTest, CancelStopsBeforeTheNextFolder) {
     EXPECT_EQ(Targets(), (Names{L"C:\\f2", L"C:\\f3", L"C:\\f4", L"C:\\f5"}));
     EXPECT_EQ(state.targets.TopIndex(), 0u);  // the first folder left untouched
     EXPECT_EQ(state.history.Line(state.history.Count() - 1), L"中断しました");
-    EXPECT_FALSE(state.blnCancel);
+    EXPECT_FALSE(state.stopRequested);
 }
 
 TEST_F(RunDriverTest, AfterCancelTheFirstUntouchedFolderIsAtTheTop) {

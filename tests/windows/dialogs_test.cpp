@@ -175,10 +175,10 @@ TEST_F(DialogsTest, OptionsOpenWithOkDisabledAndCancelKeepsEverything) {
     Open();
     OptionDialog& dialog = window->Option();
     Queue(dialog.Handle(), {IDC_OPT_INIT, IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(state.settings.AutoExe, 9);  // Cancel after the initial values: nothing changed
     Queue(dialog.Handle(), {IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_FALSE(Enabled(dialog.Control(IDOK)));
     EXPECT_EQ(IsDlgButtonChecked(dialog.Handle(), IDC_OPT_EXE0), BST_CHECKED);  // 9 shows as mode 0
     EXPECT_FALSE(IsWindowVisible(dialog.Control(IDC_OPT_LOG)));                 // no automatic run: hidden
@@ -192,7 +192,7 @@ TEST_F(DialogsTest, OptionsOkWritesTheHiddenValuesToo) {
     OptionDialog& dialog = window->Option();
     // Automatic run on, mode 6, clipboard off, then automatic run off again: the hidden values still count.
     Queue(dialog.Handle(), {IDC_OPT_AUTO, IDC_OPT_EXE0 + 6, IDC_OPT_LOG, IDC_OPT_AUTO, IDOK});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_FALSE(state.settings.Auto);
     EXPECT_EQ(state.settings.AutoExe, 6);
     EXPECT_FALSE(state.settings.AutoLog);
@@ -206,7 +206,7 @@ TEST_F(DialogsTest, OptionsOfferTheEighthMode) {
     Open();
     OptionDialog& dialog = window->Option();
     Queue(dialog.Handle(), {IDC_OPT_EXE0 + 7, IDOK});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(state.settings.AutoExe, 7);
     wchar_t caption[32] = {};
     GetDlgItemTextW(dialog.Handle(), IDC_OPT_EXE0 + 7, caption, 32);
@@ -219,7 +219,7 @@ TEST_F(DialogsTest, HintsOffClearEveryWindowButTheAboutBox) {
     Open();
     OptionDialog& dialog = window->Option();
     Queue(dialog.Handle(), {IDC_OPT_TIP, IDOK});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_FALSE(state.settings.Tip);
     EXPECT_EQ(window->HintOf(window->ExeButton(0)), L"");
     EXPECT_EQ(window->InDir().HintOf(window->InDir().DriveList()), L"");
@@ -228,13 +228,13 @@ TEST_F(DialogsTest, HintsOffClearEveryWindowButTheAboutBox) {
     EXPECT_EQ(window->History().HintOf(window->History().List()), L"");
     EXPECT_EQ(window->Changed().HintOf(window->Changed().List()), L"");
     EXPECT_EQ(dialog.HintOf(IDOK), L"");
-    EXPECT_EQ(window->MenuMente().HintOf(IDC_MENTE_LIST), L"");
+    EXPECT_EQ(window->AliasesDialog().HintOf(IDC_ALIAS_LIST), L"");
     EXPECT_EQ(window->Default().HintOf(window->Default().Control(IDOK)), L"");
 
     Queue(dialog.Handle(), {IDC_OPT_TIP, IDOK});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(window->HintOf(window->ExeButton(0)), L"フォルダ名を全て大文字に変換します");
-    EXPECT_EQ(window->MenuMente().HintOf(IDC_MENTE_LIST), L"フォルダエリアス登録一覧");
+    EXPECT_EQ(window->AliasesDialog().HintOf(IDC_ALIAS_LIST), L"フォルダエリアス登録一覧");
 }
 
 TEST_F(DialogsTest, SendToButtonActsAtOnceAndReportsARefusal) {
@@ -243,11 +243,11 @@ TEST_F(DialogsTest, SendToButtonActsAtOnceAndReportsARefusal) {
     EXPECT_EQ(dialog.HintOf(IDC_OPT_SENDTO),
               L"エクスプローラの「送る」メニューにこのプログラムを登録、または削除します");
     Queue(dialog.Handle(), {IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」に登録");
     // Cancel afterwards does not take the shortcut back; the options stay untouched.
     Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_TRUE(sendTo.exists);
     EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」から削除");
     ExpectFits(dialog.Handle());  // the button grew with its longer caption
@@ -256,7 +256,7 @@ TEST_F(DialogsTest, SendToButtonActsAtOnceAndReportsARefusal) {
 
     sendTo.refuse = true;
     Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     ASSERT_EQ(prompts.notices.size(), 1u);
     EXPECT_EQ(prompts.notices[0], L"「送る」から削除できませんでした。");
     EXPECT_TRUE(sendTo.exists);
@@ -264,7 +264,7 @@ TEST_F(DialogsTest, SendToButtonActsAtOnceAndReportsARefusal) {
 
     sendTo.exists = false;  // removed by hand in Explorer: the next opening says so
     Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(prompts.notices.back(), L"「送る」に登録できませんでした。");
     EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」に登録");
 }
@@ -287,10 +287,10 @@ TEST_F(DialogsTest, SendToShortcutPointsAtTheRunningProgram) {
     Open();
     OptionDialog& dialog = window->Option();
     Queue(dialog.Handle(), {IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」に登録");
     Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」から削除");
 
     EXPECT_HRESULT_SUCCEEDED(file->Load(link.c_str(), STGM_READ));
@@ -302,7 +302,7 @@ TEST_F(DialogsTest, SendToShortcutPointsAtTheRunningProgram) {
     shellLink->Release();
 
     Queue(dialog.Handle(), {IDC_OPT_SENDTO, IDCANCEL});
-    window->mnuOption_Click();
+    window->ShowOptions();
     EXPECT_EQ(GetFileAttributesW(link.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(ItemText(dialog.Handle(), IDC_OPT_SENDTO), L"「送る」に登録");
     EXPECT_TRUE(prompts.notices.empty());
@@ -313,7 +313,7 @@ TEST_F(DialogsTest, InitialFolderFallsBackToTheCurrentFolderSilently) {
     state.settings.Dir_In = L"C:\\no\\such\\folder";
     DefaultDialog& dialog = window->Default();
     Queue(dialog.Handle(), {IDCANCEL});
-    window->mnuInDirDefault_Click();
+    window->EditInitialFolder();
     EXPECT_EQ(dialog.DirName(), LongDirName(fs, fs.CurrentDir()));
     EXPECT_FALSE(Enabled(dialog.Control(IDOK)));
     EXPECT_TRUE(prompts.notices.empty());
@@ -329,16 +329,16 @@ TEST_F(DialogsTest, SwitchingTheInitialFolderOffGreysItAndOkStoresIt) {
     const std::wstring start = dir.MakeDir(L"start");
     Open();
     state.settings.Dir_In = start;
-    state.settings.Dir_In_Yuko = true;
+    state.settings.Dir_In_Enabled = true;
     DefaultDialog& dialog = window->Default();
     Queue(dialog.Handle(), {IDC_DEF_SWITCH, IDCANCEL});
-    window->mnuInDirDefault_Click();
-    EXPECT_TRUE(state.settings.Dir_In_Yuko);  // Cancel: unchanged
+    window->EditInitialFolder();
+    EXPECT_TRUE(state.settings.Dir_In_Enabled);  // Cancel: unchanged
     EXPECT_EQ(state.settings.Dir_In, start);
 
     Queue(dialog.Handle(), {IDC_DEF_SWITCH, IDOK});
-    window->mnuInDirDefault_Click();
-    EXPECT_FALSE(state.settings.Dir_In_Yuko);
+    window->EditInitialFolder();
+    EXPECT_FALSE(state.settings.Dir_In_Enabled);
     EXPECT_EQ(state.settings.Dir_In, start);
     for (HWND control :
          {dialog.Control(IDC_DEF_LABEL), dialog.DriveList(), dialog.DirList(), dialog.Control(IDC_DEF_DIRTEXT)})
@@ -366,7 +366,7 @@ TEST_F(DialogsTest, PositionsComeBackOnScreenAndAreWrittenAtClose) {
     EXPECT_EQ(origin(window->Option().Handle()).left, TwipsToPixels(1000, dpi));
     EXPECT_EQ(origin(window->Option().Handle()).top, TwipsToPixels(600, dpi));
     EXPECT_EQ(origin(window->About().Handle()).left, TwipsToPixels(1000, dpi));
-    EXPECT_EQ(origin(window->MenuMente().Handle()).top, TwipsToPixels(1000, dpi));
+    EXPECT_EQ(origin(window->AliasesDialog().Handle()).top, TwipsToPixels(1000, dpi));
     const RECT defaults = origin(window->Default().Handle());
     EXPECT_EQ(defaults.right - defaults.left, TwipsToPixels(6000, dpi));
     SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
@@ -381,9 +381,9 @@ TEST_F(DialogsTest, PositionsComeBackOnScreenAndAreWrittenAtClose) {
 TEST_F(DialogsTest, FreeSpaceFollowsTheCaptionWhenAskedFor) {
     Open();
     DefaultDialog& dialog = window->Default();
-    dialog.pstr_lblDrive_Caption = L"Folder";
-    dialog.pblnDiskFreeOk = true;
-    dialog.pblnYukoMukouOk = false;
+    dialog.driveLabelText = L"Folder";
+    dialog.showsFreeSpace = true;
+    dialog.offersSwitch = false;
     dialog.SetDirName(L"C:\\");
     Queue(dialog.Handle(), {IDCANCEL});
     dialog.ShowModal();
@@ -394,14 +394,14 @@ TEST_F(DialogsTest, FreeSpaceFollowsTheCaptionWhenAskedFor) {
     EXPECT_EQ(text.rfind(L"Folder (", 0), 0u) << text;
     EXPECT_EQ(text.size() - text.rfind(L"M Free)"), 7u) << text;
     EXPECT_FALSE(IsWindowVisible(dialog.Control(IDC_DEF_SWITCH)));  // no switch offered: forced on
-    EXPECT_TRUE(dialog.Yuko());
+    EXPECT_TRUE(dialog.SwitchOn());
 }
 
 TEST_F(DialogsTest, AboutShowsTheProgramAndCloses) {
     Open();
     AboutDialog& about = window->About();
     PostMessageW(GetDlgItem(about.Handle(), IDOK), BM_CLICK, 0, 0);
-    window->mnuAbout_Click();
+    window->ShowAbout();
     EXPECT_FALSE(IsWindowVisible(about.Handle()));
     wchar_t text[64] = {};
     GetDlgItemTextW(about.Handle(), IDC_ABOUT_TITLE, text, 64);
@@ -438,7 +438,7 @@ TEST_F(DialogsTest, InitialFolderKeepsEnterAndTheRightButtonForItself) {
             PostMessageW(dialog.Control(IDCANCEL), BM_CLICK, 0, 0);
         });
     });
-    window->mnuInDirDefault_Click();
+    window->EditInitialFolder();
     EXPECT_TRUE(stillShown);
     EXPECT_EQ(opened, sub);
     EXPECT_EQ(highlighted, L"sub");           // the Enter key's character does not move the highlight
@@ -465,8 +465,8 @@ TEST_F(DialogsTest, AliasDialogKeepsItsPromptsHintsAndFocus) {
     ASSERT_TRUE(main.Create(SW_SHOWNORMAL));
     owner = main.Handle();
     Pump();
-    MenuMenteDialog& dialog = main.MenuMente();
-    HWND deleteAll = dialog.Control(IDC_MENTE_DELALL);
+    AliasDialog& dialog = main.AliasesDialog();
+    HWND deleteAll = dialog.Control(IDC_ALIAS_DELETE_ALL);
     AliasTable aliases;
     aliases.Add(L"A", L"C:\\a");
     aliases.Add(L"B", L"C:\\b");
@@ -490,7 +490,7 @@ TEST_F(DialogsTest, AliasDialogKeepsItsPromptsHintsAndFocus) {
             },
             1, reinterpret_cast<DWORD_PTR>(deleteAll));
         PostMessageW(deleteAll, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-        PostMessageW(dialog.Control(IDC_MENTE_NAME), BM_CLICK, 0, 0);
+        PostMessageW(dialog.Control(IDC_ALIAS_RENAME), BM_CLICK, 0, 0);
         Later([&] {  // in the input box: the name of the other alias
             HWND input = FindWindowW(L"#32770", L"フォルダエリアス名の変更");
             inputOwner = GetWindow(input, GW_OWNER);
@@ -534,18 +534,41 @@ TEST_F(DialogsTest, DialogsGrowWithTheFontAndOptionsFollowTheirTabOrder) {
         ExpectFits(options.Handle());
         PostMessageW(options.Control(IDCANCEL), BM_CLICK, 0, 0);
     });
-    window->mnuOption_Click();
+    window->ShowOptions();
 
     const FontChoice large{state.settings.Font_Name, 20, false, false};
     prompts.fontAnswer = &large;
-    window->mnuFont_Click();
+    window->PickFont();
     ASSERT_EQ(state.settings.Font_Size, 20);
     for (HWND dialog :
-         {options.Handle(), window->About().Handle(), window->Default().Handle(), window->MenuMente().Handle()}) {
+         {options.Handle(), window->About().Handle(), window->Default().Handle(), window->AliasesDialog().Handle()}) {
         SCOPED_TRACE(dialog);
         ExpectFits(dialog);
     }
 }
 
+// Moved to a screen at 150 %: each dialog takes the place Windows suggests,
+// shows the user's font at the new DPI and lays itself out for it.
+TEST_F(DialogsTest, DialogsLayThemselvesOutAgainOnAScreenOfAnotherDpi) {
+    Open();
+    LOGFONTW main{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window->ExeButton(0), WM_GETFONT, 0, 0)), sizeof(main), &main);
+    for (HWND dialog : {window->Option().Handle(), window->Default().Handle(), window->AliasesDialog().Handle(),
+                        window->About().Handle(), window->Preview().Handle()}) {
+        SCOPED_TRACE(dialog);
+        RECT suggested{40, 50, 700, 560};
+        SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+        RECT placed{};
+        GetWindowRect(dialog, &placed);
+        EXPECT_EQ(placed.left, 40);
+        EXPECT_EQ(placed.top, 50);
+        LOGFONTW shown{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(dialog, IDOK), WM_GETFONT, 0, 0)), sizeof(shown),
+                   &shown);
+        EXPECT_EQ(shown.lfHeight, MulDiv(main.lfHeight, 144, 96));
+        EXPECT_STREQ(shown.lfFaceName, main.lfFaceName);
+        ExpectFits(dialog);
+    }
+}
 }  // namespace
 }  // namespace kelvaro

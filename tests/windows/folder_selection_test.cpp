@@ -234,14 +234,14 @@ TEST_F(FolderSelectionTest, MaintenanceDialogDeletesAndTakesResultsOnlyOnOk) {
     Open();
     AliasTable& aliases = window->InDir().Aliases();
     ASSERT_EQ(aliases.Count(), 3);
-    MenuMenteDialog& dialog = window->MenuMente();
-    const HWND list = dialog.Control(IDC_MENTE_LIST);
+    AliasDialog& dialog = window->AliasesDialog();
+    const HWND list = dialog.Control(IDC_ALIAS_LIST);
 
     // Delete the middle one: the one that moves up is selected. Then cancel.
     PostMessageW(list, LB_SETCURSEL, 1, 0);
-    PostMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDC_MENTE_LIST, LBN_SELCHANGE),
+    PostMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDC_ALIAS_LIST, LBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(list));
-    PostClicks(dialog.Handle(), {IDC_MENTE_DEL}, IDCANCEL);
+    PostClicks(dialog.Handle(), {IDC_ALIAS_DELETE}, IDCANCEL);
     EXPECT_FALSE(window->Maintain(aliases));
     EXPECT_EQ(ListLines(list), (Lines{L"A", L"C"}));
     EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 1);
@@ -252,22 +252,22 @@ TEST_F(FolderSelectionTest, MaintenanceDialogDeletesAndTakesResultsOnlyOnOk) {
 
     // Delete the last: the new last is selected; OK takes it.
     PostMessageW(list, LB_SETCURSEL, 2, 0);
-    PostMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDC_MENTE_LIST, LBN_SELCHANGE),
+    PostMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDC_ALIAS_LIST, LBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(list));
-    PostClicks(dialog.Handle(), {IDC_MENTE_DEL}, IDOK);
+    PostClicks(dialog.Handle(), {IDC_ALIAS_DELETE}, IDOK);
     EXPECT_TRUE(window->Maintain(aliases));
     EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 1);
     ASSERT_EQ(aliases.Count(), 2);
     EXPECT_EQ(aliases.Name(1), L"B");
 
     // Delete everything: every control but OK and Cancel is off, and no alias is left.
-    PostClicks(dialog.Handle(), {IDC_MENTE_DELALL}, IDOK);
+    PostClicks(dialog.Handle(), {IDC_ALIAS_DELETE_ALL}, IDOK);
     EXPECT_TRUE(window->Maintain(aliases));
     EXPECT_EQ(aliases.Count(), 0);
     EXPECT_FALSE(IsWindowEnabled(list));
-    EXPECT_FALSE(IsWindowEnabled(dialog.Control(IDC_MENTE_NAME)));
+    EXPECT_FALSE(IsWindowEnabled(dialog.Control(IDC_ALIAS_RENAME)));
     EXPECT_TRUE(IsWindowEnabled(dialog.Control(IDOK)));
-    EXPECT_EQ(Text(dialog.Control(IDC_MENTE_DIR)), L"");
+    EXPECT_EQ(Text(dialog.Control(IDC_ALIAS_DIR)), L"");
     HMENU popup = window->InDir().BuildPopup();
     EXPECT_EQ(GetMenuItemCount(popup), 3);  // no separator, no aliases
     EXPECT_TRUE(GetMenuState(popup, 2, MF_BYPOSITION) & MF_GRAYED);

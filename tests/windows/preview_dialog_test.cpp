@@ -47,7 +47,7 @@ protected:
         for (const wchar_t* path :
              {L"C:\\Data\\photos", L"C:\\Data\\DONE", L"C:\\Data\\My Photos", L"C:\\Data\\ＡＢＣ"}) {
             fs.AddDir(path);
-            state.targets.Gaibu_ListInAdd(fs, path);
+            state.targets.AddFromOutside(fs, path);
         }
         window->BtnEnabledChange();
     }
@@ -132,7 +132,7 @@ TEST_F(PreviewDialogTest, ModeButtonsAskFirstOnlyWithTheOption) {
     // The option is a check box of the options dialog.
     PostMessageW(GetDlgItem(window->Option().Handle(), IDC_OPT_CONFIRM), BM_CLICK, 0, 0);
     PostMessageW(GetDlgItem(window->Option().Handle(), IDOK), BM_CLICK, 0, 0);
-    window->mnuOption_Click();
+    window->ShowOptions();
     ASSERT_TRUE(state.settings.Confirm);
 
     PostMessageW(GetDlgItem(Dialog().Handle(), IDCANCEL), BM_CLICK, 0, 0);
@@ -148,7 +148,7 @@ TEST_F(PreviewDialogTest, ModeButtonsAskFirstOnlyWithTheOption) {
 
     state.settings.Confirm = false;
     fs.AddDir(L"C:\\Data\\more");
-    state.targets.Gaibu_ListInAdd(fs, L"C:\\Data\\more");
+    state.targets.AddFromOutside(fs, L"C:\\Data\\more");
     window->BtnEnabledChange();
     SendMessageW(window->ExeButton(0), BM_CLICK, 0, 0);  // no preview: renamed at once
     Pump();

@@ -1,4 +1,4 @@
-#include "windows/menu_mente_dialog.h"
+#include "windows/alias_dialog.h"
 
 #include <algorithm>
 #include <array>
@@ -21,56 +21,53 @@ void SetIcon(HWND button, int iconId) {
 
 }  // namespace
 
-bool MenuMenteDialog::Load(HWND owner, const ScreenTwips& screen) {
-    if (!DialogBase::Load(owner, IDD_MENU_MENTE)) return false;
+bool AliasDialog::Load(HWND owner, const ScreenTwips& screen) {
+    if (!DialogBase::Load(owner, IDD_ALIASES)) return false;
     RestorePosition(services_.store, kPrefix, {1000, 1000, 0, 0}, false, screen);
-    SetDlgItemTextW(hwnd_, IDOK, ResAllText(8044).c_str());
-    SetDlgItemTextW(hwnd_, IDCANCEL, ResAllText(8043).c_str());
-    SetDlgItemTextW(hwnd_, IDC_MENTE_NAME, ResAllText(11003).c_str());
-    SetIcon(Control(IDC_MENTE_DELALL), IDI_DELETE_ALL);
-    SetIcon(Control(IDC_MENTE_DEL), IDI_DELETE);
-    SetIcon(Control(IDC_MENTE_UP), IDI_UP);
-    SetIcon(Control(IDC_MENTE_DOWN), IDI_DOWN);
+    SetDlgItemTextW(hwnd_, IDOK, ResAllText(AText::OptionOkButton).c_str());
+    SetDlgItemTextW(hwnd_, IDCANCEL, ResAllText(AText::OptionCancelButton).c_str());
+    SetDlgItemTextW(hwnd_, IDC_ALIAS_RENAME, ResAllText(AText::RenameAliasButton).c_str());
+    SetIcon(Control(IDC_ALIAS_DELETE_ALL), IDI_DELETE_ALL);
+    SetIcon(Control(IDC_ALIAS_DELETE), IDI_DELETE);
+    SetIcon(Control(IDC_ALIAS_UP), IDI_UP);
+    SetIcon(Control(IDC_ALIAS_DOWN), IDI_DOWN);
     hints_.Create(hwnd_);
-    const std::pair<int, int16_t> hints[] = {
-        {IDC_MENTE_NAME, 11006}, {IDC_MENTE_DELALL, 11012}, {IDC_MENTE_DEL, 11011}, {IDC_MENTE_DIR, 11007},
-        {IDC_MENTE_DOWN, 11010}, {IDC_MENTE_UP, 11009},     {IDCANCEL, 8046},       {IDOK, 8047},
-        {IDC_MENTE_LIST, 11008}};
+    const std::pair<int, AText> hints[] = {
+        {IDC_ALIAS_RENAME, AText::RenameAliasHint},   {IDC_ALIAS_DELETE_ALL, AText::DeleteAllAliasesHint},
+        {IDC_ALIAS_DELETE, AText::DeleteAliasHint},    {IDC_ALIAS_DIR, AText::AliasFolderHint},
+        {IDC_ALIAS_DOWN, AText::MoveAliasDownHint}, {IDC_ALIAS_UP, AText::MoveAliasUpHint},
+        {IDCANCEL, AText::OptionCancelHint},        {IDOK, AText::OptionOkHint},
+        {IDC_ALIAS_LIST, AText::AliasListHint}};
     for (const auto& [id, number] : hints) hints_.Add(Control(id), ResAllText(number));
     SetToolTip(state_.settings.Tip);
-    for (int i = 0; i < AliasEditor::kSlots; ++i) editor_.Set_Menu(i, L"", L"");
+    for (int i = 0; i < AliasEditor::kSlots; ++i) editor_.SetEntry(i, L"", L"");
     Layout();
     return true;
 }
 
-void MenuMenteDialog::SetFontData(HFONT font) {
-    ApplyFont(font);
-    Layout();
-}
-
 // The rename and delete buttons at the top, the folder's text below them, the
 // list with the two move buttons at its right, OK and Cancel at the bottom right.
-void MenuMenteDialog::Layout() {
+void AliasDialog::Layout() {
     const Metrics m = FontMetrics();
     const SIZE picture{m.button + m.button / 4, m.button};
-    const SIZE name = ButtonSize(Control(IDC_MENTE_NAME));
+    const SIZE name = ButtonSize(Control(IDC_ALIAS_RENAME));
     const int closeWidth = std::max<int>(ButtonSize(Control(IDOK)).cx, ButtonSize(Control(IDCANCEL)).cx);
     const int width =
         std::max({24 * m.line, static_cast<int>(name.cx + 2 * (m.gap + picture.cx)), 2 * closeWidth + m.gap});
 
-    MoveWindow(Control(IDC_MENTE_NAME), m.margin, m.margin, name.cx, name.cy, TRUE);
-    MoveWindow(Control(IDC_MENTE_DELALL), m.margin + name.cx + m.gap, m.margin, picture.cx, picture.cy, TRUE);
-    MoveWindow(Control(IDC_MENTE_DEL), m.margin + name.cx + 2 * m.gap + picture.cx, m.margin, picture.cx, picture.cy,
+    MoveWindow(Control(IDC_ALIAS_RENAME), m.margin, m.margin, name.cx, name.cy, TRUE);
+    MoveWindow(Control(IDC_ALIAS_DELETE_ALL), m.margin + name.cx + m.gap, m.margin, picture.cx, picture.cy, TRUE);
+    MoveWindow(Control(IDC_ALIAS_DELETE), m.margin + name.cx + 2 * m.gap + picture.cx, m.margin, picture.cx, picture.cy,
                TRUE);
     int top = m.margin + m.button + m.gap;
-    const int textHeight = m.line + MulDiv(8, static_cast<int>(WindowDpi(hwnd_)), 96);
-    MoveWindow(Control(IDC_MENTE_DIR), m.margin, top, width, textHeight, TRUE);
+    const int textHeight = m.line + MulDiv(8, static_cast<int>(Dpi()), 96);
+    MoveWindow(Control(IDC_ALIAS_DIR), m.margin, top, width, textHeight, TRUE);
     top += textHeight + m.gap;
     const int listWidth = width - 2 * (picture.cx + m.gap);
-    const int listHeight = 6 * m.line + MulDiv(6, static_cast<int>(WindowDpi(hwnd_)), 96);
-    MoveWindow(Control(IDC_MENTE_LIST), m.margin, top, listWidth, listHeight, TRUE);
-    MoveWindow(Control(IDC_MENTE_UP), m.margin + listWidth + m.gap, top, picture.cx, picture.cy, TRUE);
-    MoveWindow(Control(IDC_MENTE_DOWN), m.margin + listWidth + 2 * m.gap + picture.cx, top, picture.cx, picture.cy,
+    const int listHeight = 6 * m.line + MulDiv(6, static_cast<int>(Dpi()), 96);
+    MoveWindow(Control(IDC_ALIAS_LIST), m.margin, top, listWidth, listHeight, TRUE);
+    MoveWindow(Control(IDC_ALIAS_UP), m.margin + listWidth + m.gap, top, picture.cx, picture.cy, TRUE);
+    MoveWindow(Control(IDC_ALIAS_DOWN), m.margin + listWidth + 2 * m.gap + picture.cx, top, picture.cx, picture.cy,
                TRUE);
     top += listHeight + m.margin;
     MoveWindow(Control(IDCANCEL), m.margin + width - closeWidth, top, closeWidth, m.button, TRUE);
@@ -78,43 +75,44 @@ void MenuMenteDialog::Layout() {
     SetClientSize(width + 2 * m.margin, top + m.button + m.margin);
 }
 
-void MenuMenteDialog::Unload() {
+void AliasDialog::Unload() {
     DialogBase::Unload(services_.store, kPrefix, false);
 }
 
-void MenuMenteDialog::OnActivate() {
+void AliasDialog::OnActivate() {
     ok_ = false;
-    SetWindowTextW(hwnd_, (ResKelvaroText(1000) + ResAllText(11000)).c_str());
+    SetWindowTextW(hwnd_,
+                   (ResKelvaroText(KText::FolderWindowCaption) + ResAllText(AText::AliasDialogCaptionTail)).c_str());
     editor_.Activate();
     ShowList();
     ControlEnabledSet();
     SetFocus(FocusTarget());
 }
 
-void MenuMenteDialog::ShowList() {
-    HWND list = Control(IDC_MENTE_LIST);
+void AliasDialog::ShowList() {
+    HWND list = Control(IDC_ALIAS_LIST);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    for (int i = 0; i <= editor_.MenuCount(); ++i) {
+    for (int i = 0; i <= editor_.LastMenuIndex(); ++i) {
         std::wstring name, dir;
-        editor_.Get_Menu(i, name, dir);
+        editor_.GetEntry(i, name, dir);
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     }
     SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(editor_.Selected()), 0);
     ShowSelectedDir();
 }
 
-void MenuMenteDialog::ShowSelectedDir() {
+void AliasDialog::ShowSelectedDir() {
     const std::wstring dir = editor_.SelectedDir();
-    SetDlgItemTextW(hwnd_, IDC_MENTE_DIR, dir.empty() ? L"" : DirNameAbbrev(dir).c_str());
+    SetDlgItemTextW(hwnd_, IDC_ALIAS_DIR, dir.empty() ? L"" : DirNameAbbrev(dir).c_str());
 }
 
 // A control that loses its enabled state also loses the focus: it goes where
 // the dialog puts it when it opens, so that keys keep working.
-void MenuMenteDialog::ControlEnabledSet() {
+void AliasDialog::ControlEnabledSet() {
     const HWND focus = GetFocus();
     const bool enabled = editor_.ControlsEnabled();
     for (int id :
-         {IDC_MENTE_DIR, IDC_MENTE_LIST, IDC_MENTE_UP, IDC_MENTE_DOWN, IDC_MENTE_DEL, IDC_MENTE_DELALL, IDC_MENTE_NAME})
+         {IDC_ALIAS_DIR, IDC_ALIAS_LIST, IDC_ALIAS_UP, IDC_ALIAS_DOWN, IDC_ALIAS_DELETE, IDC_ALIAS_DELETE_ALL, IDC_ALIAS_RENAME})
         EnableWindow(Control(id), enabled);
     EnableWindow(Control(IDOK), TRUE);
     EnableWindow(Control(IDCANCEL), TRUE);
@@ -122,42 +120,43 @@ void MenuMenteDialog::ControlEnabledSet() {
         SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(FocusTarget()), TRUE);
 }
 
-HWND MenuMenteDialog::FocusTarget() const {
-    return editor_.ControlsEnabled() ? Control(IDC_MENTE_LIST) : Control(IDCANCEL);
+HWND AliasDialog::FocusTarget() const {
+    return editor_.ControlsEnabled() ? Control(IDC_ALIAS_LIST) : Control(IDCANCEL);
 }
 
-bool MenuMenteDialog::OnCommand(UINT id, UINT code) {
+bool AliasDialog::OnCommand(UINT id, UINT code) {
     switch (id) {
-        case IDC_MENTE_LIST:
+        case IDC_ALIAS_LIST:
             if (code == LBN_SELCHANGE) {
-                editor_.Select(static_cast<int>(SendMessageW(Control(IDC_MENTE_LIST), LB_GETCURSEL, 0, 0)));
+                editor_.Select(static_cast<int>(SendMessageW(Control(IDC_ALIAS_LIST), LB_GETCURSEL, 0, 0)));
                 ShowSelectedDir();
             }
             return true;
-        case IDC_MENTE_NAME: {
+        case IDC_ALIAS_RENAME: {
             if (editor_.Selected() < 0) return true;
             std::wstring name, dir;
-            editor_.Get_Menu(editor_.Selected(), name, dir);
-            const std::wstring answer = services_.prompts.AskText(ResAllText(11101), ResAllText(11102), name);
+            editor_.GetEntry(editor_.Selected(), name, dir);
+            const std::wstring answer = services_.prompts.AskText(ResAllText(AText::NewAliasNamePrompt),
+                                                                  ResAllText(AText::RenameAliasTitle), name);
             if (editor_.Rename(answer) == AliasEditor::RenameResult::Duplicate)
-                services_.prompts.Notice(ResAllText(11103));
+                services_.prompts.Notice(ResAllText(AText::AliasRenameTaken));
             ShowList();
             return true;
         }
-        case IDC_MENTE_UP:
+        case IDC_ALIAS_UP:
             editor_.Up();
             ShowList();
             return true;
-        case IDC_MENTE_DOWN:
+        case IDC_ALIAS_DOWN:
             editor_.Down();
             ShowList();
             return true;
-        case IDC_MENTE_DEL:
+        case IDC_ALIAS_DELETE:
             editor_.Delete();
             ShowList();
             ControlEnabledSet();
             return true;
-        case IDC_MENTE_DELALL:
+        case IDC_ALIAS_DELETE_ALL:
             editor_.DeleteAll();
             ShowList();
             ControlEnabledSet();
@@ -174,17 +173,17 @@ bool MenuMenteDialog::OnCommand(UINT id, UINT code) {
     }
 }
 
-std::optional<AliasTable> MenuMenteDialog::Ask(const AliasTable& aliases) {
+std::optional<AliasTable> AliasDialog::Ask(const AliasTable& aliases) {
     if (Shown()) return std::nullopt;  // its slots belong to the one shown
     for (int i = 0; i < AliasTable::kSlots; ++i) {
         const bool used = i <= aliases.Last();
-        Set_Menu(i, used ? aliases.Name(i) : L"", used ? aliases.Dir(i) : L"");
+        SetEntry(i, used ? aliases.Name(i) : L"", used ? aliases.Dir(i) : L"");
     }
     ShowModal();
     if (!ok_) return std::nullopt;
     std::array<std::wstring, AliasTable::kSlots> names{}, dirs{};
-    const int last = MenuCount();
-    for (int i = 0; i <= last; ++i) Get_Menu(i, names[static_cast<size_t>(i)], dirs[static_cast<size_t>(i)]);
+    const int last = LastMenuIndex();
+    for (int i = 0; i <= last; ++i) GetEntry(i, names[static_cast<size_t>(i)], dirs[static_cast<size_t>(i)]);
     AliasTable edited;
     edited.Assign(names, dirs, last);
     return edited;

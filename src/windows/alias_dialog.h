@@ -12,29 +12,29 @@ namespace kelvaro {
 
 // frmMenuMente: renames, reorders and deletes the folder aliases on a copy;
 // the caller takes the list back only after OK.
-class MenuMenteDialog final : public DialogBase {
+class AliasDialog final : public DialogBase {
 public:
-    MenuMenteDialog(AppState& state, Services& services) : state_(state), services_(services) {}
+    AliasDialog(AppState& state, Services& services) : state_(state), services_(services) {}
 
     // Loads the dialog hidden and restores its position; false on failure.
     bool Load(HWND owner, const ScreenTwips& screen);
     // Writes its position (the program is ending).
     void Unload();
 
-    void Set_Menu(int index, const std::wstring& name, const std::wstring& dir) { editor_.Set_Menu(index, name, dir); }
-    void Get_Menu(int index, std::wstring& name, std::wstring& dir) const { editor_.Get_Menu(index, name, dir); }
-    int MenuCount() const { return editor_.MenuCount(); }
+    void SetEntry(int index, const std::wstring& name, const std::wstring& dir) { editor_.SetEntry(index, name, dir); }
+    void GetEntry(int index, std::wstring& name, std::wstring& dir) const { editor_.GetEntry(index, name, dir); }
+    int LastMenuIndex() const { return editor_.LastMenuIndex(); }
     // Shows the dialog with `aliases`; on OK the table it holds then, nothing
     // when cancelled or when it is already shown.
     std::optional<AliasTable> Ask(const AliasTable& aliases);
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
-    void SetFontData(HFONT font);
 
     std::wstring HintOf(int id) const { return hints_.CurrentText(Control(id)); }
 
 protected:
     void OnActivate() override;
     bool OnCommand(UINT id, UINT code) override;
+    void Relayout() override { Layout(); }
 
 private:
     void ShowList();
