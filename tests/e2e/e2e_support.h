@@ -14,6 +14,15 @@
 
 namespace kelvaro::testing {
 
+// What the program wrote in code page 932 (a redirection, a log file).
+inline std::wstring FromCodePage932(const std::string& bytes) {
+    if (bytes.empty()) return {};
+    const int length = MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+    return text;
+}
+
 inline std::wstring ProgramPath() {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);

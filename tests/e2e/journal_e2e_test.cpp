@@ -35,14 +35,6 @@ void WriteWhole(const std::wstring& path, const std::string& bytes) {
     CloseHandle(file);
 }
 
-std::wstring FromCodePage932(const std::string& bytes) {
-    if (bytes.empty()) return {};
-    const int length = MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
-    return text;
-}
-
 // Runs Kelvaro2.com with `arguments` and its output going to `out`; gives its exit code.
 DWORD RunConsole(const std::wstring& arguments, const std::wstring& out) {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};

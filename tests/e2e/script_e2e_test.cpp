@@ -27,14 +27,6 @@ std::wstring BesideTests(const wchar_t* name) {
     return path.substr(0, path.rfind(L'\\') + 1) + name;
 }
 
-std::wstring FromCodePage932(const std::string& bytes) {
-    if (bytes.empty()) return {};
-    const int length = MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
-    return text;
-}
-
 std::string ReadAll(const std::wstring& path) {
     std::string bytes;
     HANDLE file =
@@ -81,8 +73,8 @@ Outcome RunRedirected(const std::wstring& exe,
     CloseHandle(out);
     CloseHandle(err);
     outcome.outBytes = ReadAll(outName);
-    outcome.out = FromCodePage932(outcome.outBytes);
-    outcome.err = FromCodePage932(ReadAll(errName));
+    outcome.out = testing::FromCodePage932(outcome.outBytes);
+    outcome.err = testing::FromCodePage932(ReadAll(errName));
     return outcome;
 }
 
@@ -123,7 +115,7 @@ TEST_F(ScriptEndToEnd, ModeRenamesANameWithABlankAndPrintsTheHistory) {
               L"[ " + spaced +
                   L" ]\r\n　フォルダ名を\r\n　[ ｍｙ　ｐｈｏｔｏｓ ]\r\n　に変更しました\r\n全て終了しました\r\n");
     EXPECT_EQ(run.err, L"");
-    EXPECT_EQ(FromCodePage932(ReadAll(log)), run.out);
+    EXPECT_EQ(testing::FromCodePage932(ReadAll(log)), run.out);
 
     // The console companion runs the same code; a folder not found gives 1.
     run = Run(L"/mode:6 \"" + dir.Path() + L"\\ｍｙ　ｐｈｏｔｏｓ\" " + dir.Path() + L"\\nowhere", L"Kelvaro2.com");
@@ -280,7 +272,7 @@ TEST_F(ScriptEndToEnd, UndoReportsLikeARunAndScriptsLeaveTheClipboardAlone) {
               L"code\tpath\tnew_path\treason\tnote\r\nUNDONE\t" + dir.Path() + L"\\UNDO ME\t" + folder + L"\t\t\r\n");
     EXPECT_EQ(dir.Listing(), L"undo me");
     EXPECT_NE(testing::ClipboardText().find(L"[ " + dir.Path() + L"\\UNDO ME ]"), std::wstring::npos);
-    EXPECT_NE(FromCodePage932(ReadAll(log)).find(L"[ " + dir.Path() + L"\\UNDO ME ]"), std::wstring::npos);
+    EXPECT_NE(testing::FromCodePage932(ReadAll(log)).find(L"[ " + dir.Path() + L"\\UNDO ME ]"), std::wstring::npos);
     run = Com(L"/UNDO");
     EXPECT_EQ(run.exitCode, 1u);  // nothing left to take back
     EXPECT_NE(run.out, L"");
@@ -329,7 +321,7 @@ TEST_F(ScriptEndToEnd, RecoveryIsToldApartAndBadUsageComesFirst) {
     EXPECT_EQ(run.out,
               L"code\tpath\tnew_path\treason\tnote\r\nRENAMED\t" + other + L"\t" + dir.Path() + L"\\OTHER\t\t\r\n");
     EXPECT_NE(run.err.find(L"left"), std::wstring::npos) << run.err;
-    const std::wstring logText = FromCodePage932(ReadAll(log));
+    const std::wstring logText = testing::FromCodePage932(ReadAll(log));
     EXPECT_EQ(logText.find(L"―― 以前の実行の後始末 ――\r\n"), 0u) << logText;
     EXPECT_NE(logText.find(L"―― 今回の実行 ――\r\n[ " + other + L" ]"), std::wstring::npos) << logText;
 }
