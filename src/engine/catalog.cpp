@@ -364,6 +364,57 @@ std::wstring ResKelvaroText(KText text) {
             return L"標準";
         case 28003:
             return L"自動的にフォルダ名を標準の形に変更します";
+        // A run cut short or stopped: how far it got and its resumption; undo further back, the runs dialog.
+        case 28100:
+            return L"中断された実行: %1 フォルダ中 %2 フォルダの名前を変更済み、%3 フォルダは未処理です";
+        case 28101:
+            return L"中断された実行: %1 フォルダの名前を変更済みです";
+        case 28102:
+            return L"　未処理のフォルダは /RESUME で続きを実行できます";
+        case 28103:
+            return L"続きを実行する中断された実行がありません";
+        case 28104:
+            return L"中断された実行の続きを実行します";
+        case 28105:
+            return L"中断された実行で未処理のフォルダが %1 個あります。変更対象フォルダに戻しますか";
+        case 28106:
+            return L"        Kelvaro2 /RESUME [/TSV] [/UTF8] [/CLIP] [/LOG:ファイル]";
+        case 28107:
+            return L"  /RESUME       中断された直前の実行の続きを同じモードで実行します";
+        case 28108:
+            return L"/RESUME には /MODE、/DRYRUN、/UNDO、フォルダ名を付けられません";
+        case 28109:
+            return L"%1 フォルダの名前を元に戻します。よろしいですか";
+        case 28110:
+            return L"変更の記録";
+        case 28111:
+            return L"日時";
+        case 28112:
+            return L"モード";
+        case 28113:
+            return L"フォルダ数";
+        case 28114:
+            return L"状態";
+        case 28115:
+            return L"元に戻す";
+        case 28116:
+            return L"残りを対象に戻す";
+        case 28117:
+            return L"閉じる";
+        case 28118:
+            return L"元に戻しました";
+        case 28119:
+            return L"一部を元に戻しました";
+        case 28120:
+            return L"中断（未処理 %1）";
+        case 28121:
+            return L"―";
+        case 28122:
+            return L"まだ元に戻していない一番新しい実行を元に戻します";
+        case 28123:
+            return L"中断された実行で未処理のフォルダを変更対象フォルダに戻します";
+        case 28124:
+            return L"記録に残っている実行です（新しい順）";
         default:
             return {};
     }
@@ -462,6 +513,15 @@ std::wstring ResAllText(AText text) {
         default:
             return {};
     }
+}
+
+std::wstring FillIn(std::wstring text, std::initializer_list<uint64_t> numbers) {
+    wchar_t mark[3] = L"%1";
+    for (uint64_t number : numbers) {
+        if (const size_t at = text.find(mark); at != std::wstring::npos) text.replace(at, 2, std::to_wstring(number));
+        ++mark[1];
+    }
+    return text;
 }
 
 // Modes 0 to 6 keep their old numbers; the eighth mode came later.

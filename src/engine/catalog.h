@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 namespace kelvaro {
@@ -182,7 +183,32 @@ namespace kelvaro {
     X(StandardButton, 28000)           \
     X(StandardHint, 28001)             \
     X(AutoStandardOption, 28002)       \
-    X(AutoStandardHint, 28003)
+    X(AutoStandardHint, 28003)         \
+    X(CutShortStoryLine, 28100)        \
+    X(CutShortRenamedLine, 28101)      \
+    X(ResumeHintLine, 28102)           \
+    X(NothingToResumeLine, 28103)      \
+    X(ResumeHeadLine, 28104)           \
+    X(ResumeQuestion, 28105)           \
+    X(UsageResumeLine, 28106)          \
+    X(UsageResume, 28107)              \
+    X(ResumeWithOthersError, 28108)    \
+    X(UndoManyQuestion, 28109)         \
+    X(RunsCaption, 28110)              \
+    X(RunsTimeColumn, 28111)           \
+    X(RunsModeColumn, 28112)           \
+    X(RunsCountColumn, 28113)          \
+    X(RunsStateColumn, 28114)          \
+    X(RunsUndoButton, 28115)           \
+    X(RunsResumeButton, 28116)         \
+    X(RunsCloseButton, 28117)          \
+    X(TakenBackState, 28118)           \
+    X(PartlyTakenBackState, 28119)     \
+    X(CutShortState, 28120)            \
+    X(NoModeRecorded, 28121)           \
+    X(RunsUndoHint, 28122)             \
+    X(RunsResumeHint, 28123)           \
+    X(RunsListHint, 28124)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \
@@ -255,6 +281,9 @@ constexpr KText NthText(KText first, int offset) {
 
 std::wstring ResKelvaroText(KText text);
 std::wstring ResAllText(AText text);
+
+// `text` with %1, %2... replaced by the numbers in order.
+std::wstring FillIn(std::wstring text, std::initializer_list<uint64_t> numbers);
 
 // The texts of conversion mode `mode`: button caption and hint, and the
 // caption and hint of its choice among the automatic-run modes.

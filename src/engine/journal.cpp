@@ -26,6 +26,14 @@ namespace {
 // another folder. A run's folders are numbered from 1; an undo uses the
 // numbers of the folders it takes back.
 //
+//   K2J1 TAB Q TAB run TAB mode TAB flags TAB total TAB sum    what the run was asked to do (after its R record)
+//   K2J1 TAB P TAB run TAB index TAB path TAB sum              a folder named in the request, numbered from 1
+//   K2J1 TAB E TAB run TAB end TAB reached TAB sum             how the run ended (D done, S stopped, K killed)
+//
+// A run with a request numbers its folder records by the named folder they
+// belong to, so that a run cut short tells how far it got; a run without one
+// (written by an earlier version) numbers them in order.
+//
 //   K2J1 TAB C TAB - TAB sum                                              the line before was cut short
 //
 // is written by the writer that finds the journal ending in a line without
@@ -149,6 +157,16 @@ bool IsOutcome(char c) {
     return c == 'N' || c == 'O' || c == 'T' || c == 'W' || c == '?';
 }
 
+bool IsRunEnd(char c) {
+    return c == 'D' || c == 'S' || c == 'K';
+}
+
+// A named folder is a full path without "." or ".." parts, as a run names it.
+bool PlausibleTarget(std::string_view path) {
+    const bool full = (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || path.substr(0, 2) == "\\\\";
+    return full && path.find('/') == std::string_view::npos && !HasDotPart(path);
+}
+
 }  // namespace
 
 std::string RunRecord(const std::string& run, RunKind kind, const ProcessStamp& writer, const std::string& target) {
@@ -174,6 +192,26 @@ std::string CutRecord() {
     return Seal(std::string(kMagic) + "\tC\t-");
 }
 
+std::string RequestRecords(const std::string& run, const RunRequest& request) {
+    std::string bytes = Seal(std::string(kMagic) + "\tQ\t" + run + "\t" + std::to_string(request.mode) + "\t" +
+                             request.flags + "\t" + (request.total ? std::to_string(request.total) : std::string()));
+    for (size_t i = 0; i < request.targets.size(); ++i)
+        bytes +=
+            Seal(std::string(kMagic) + "\tP\t" + run + "\t" + std::to_string(i + 1) + "\t" + Utf8(request.targets[i]));
+    return bytes;
+}
+
+std::string EndRecord(const std::string& run, RunEnd end, uint64_t reached) {
+    return Seal(std::string(kMagic) + "\tE\t" + run + "\t" + static_cast<char>(end) + "\t" + std::to_string(reached));
+}
+
+uint64_t JournalRun::Started() const {
+    uint64_t started = 0;
+    const size_t dash = id.find('-');
+    ParseNumber(std::string_view(id).substr(0, dash), started);
+    return started;
+}
+
 std::vector<JournalRun> ParseJournal(const std::string& bytes, JournalDamage* damage) {
     std::vector<JournalRun> runs;
     std::map<std::string, size_t, std::less<>> runIndex;
@@ -194,9 +232,32 @@ std::vector<JournalRun> ParseJournal(const std::string& bytes, JournalDamage* da
             return true;
         }
         const auto owner = runIndex.find(f[2]);
-        uint32_t seq = 0;
-        if (owner == runIndex.end() || f.size() < 4 || !ParseNumber(f[3], seq) || seq == 0) return false;
+        if (owner == runIndex.end() || f.size() < 4) return false;
         JournalRun& run = runs[owner->second];
+        if (type == "Q" && f.size() == 6) {
+            RunRequest request;
+            if (run.request || !ParseNumber(f[3], request.mode) || request.mode < 0) return false;
+            if (!f[5].empty() && !ParseNumber(f[5], request.total)) return false;
+            request.flags = std::string(f[4]);
+            run.request = std::move(request);
+            return true;
+        }
+        if (type == "P" && f.size() == 5) {
+            size_t index = 0;
+            std::wstring path;
+            if (!run.request || !ParseNumber(f[3], index) || index != run.request->targets.size() + 1) return false;
+            if (!PlausibleTarget(f[4]) || !Wide(f[4], path)) return false;
+            run.request->targets.push_back(std::move(path));
+            return true;
+        }
+        if (type == "E" && f.size() == 5) {
+            if (run.end != RunEnd::Open || f[3].size() != 1 || !IsRunEnd(f[3][0])) return false;
+            if (!ParseNumber(f[4], run.reached)) return false;
+            run.end = static_cast<RunEnd>(f[3][0]);
+            return true;
+        }
+        uint32_t seq = 0;
+        if (!ParseNumber(f[3], seq) || seq == 0) return false;
         if (type == "F" && f.size() == 7) {
             JournalFolder folder;
             folder.seq = seq;
@@ -244,6 +305,7 @@ struct RunIndex {
     bool implausible = false;  // some folder record no run of this program could have written
     std::vector<std::string_view> order;
     std::map<std::string_view, std::set<std::string_view>, std::less<>> open;
+    std::set<std::string_view, std::less<>> unended;  // runs with a request and no end
 };
 
 RunIndex IndexRuns(const std::string& bytes) {
@@ -260,6 +322,8 @@ RunIndex IndexRuns(const std::string& bytes) {
                     index.implausible = true;
             }
             if (f[1] == "D") run->second.erase(f[3]);
+            if (f[1] == "Q") index.unended.insert(f[2]);
+            if (f[1] == "E") index.unended.erase(f[2]);
         }
     });
     return index;
@@ -269,7 +333,7 @@ RunIndex IndexRuns(const std::string& bytes) {
 
 bool HasOpenFolders(const std::string& bytes) {
     const RunIndex index = IndexRuns(bytes);
-    if (index.implausible) return true;  // to be looked at and reported
+    if (index.implausible || !index.unended.empty()) return true;  // to be looked at (and reported)
     for (const auto& [run, folders] : index.open)
         if (!folders.empty()) return true;
     return false;
@@ -375,6 +439,24 @@ void RenameJournal::FolderEnd(uint32_t seq, JournalOutcome outcome, const std::w
 void RenameJournal::Close(const std::string& run, uint32_t seq, JournalOutcome outcome, const std::wstring& where) {
     if (!appending_ && !TakeTurn()) return;
     store_.Append(DoneRecord(run, seq, outcome, where));
+}
+
+void RenameJournal::Request(const RunRequest& request) {
+    if (!recording_ || failed_) return;
+    // The request reaches the disk with the run's record, before the first rename.
+    if (store_.Append(RequestRecords(run_, request)))
+        store_.Flush();
+    else
+        failed_ = true;
+}
+
+void RenameJournal::End(RunEnd end, uint64_t reached) {
+    if (recording_ && !store_.Append(EndRecord(run_, end, reached))) failed_ = true;
+}
+
+void RenameJournal::EndOther(const std::string& run, RunEnd end, uint64_t reached) {
+    if (!appending_ && !TakeTurn()) return;
+    store_.Append(EndRecord(run, end, reached));
 }
 
 std::vector<JournalRun> RenameJournal::Runs() {

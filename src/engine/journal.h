@@ -28,12 +28,40 @@ struct JournalFolder {
     std::wstring where;
 };
 
+// What a run was asked to do: the mode, its flags and the folders named (for
+// a run of every depth, the roots only: never the folders below them).
+struct RunRequest {
+    int16_t mode = -1;
+    std::string flags;   // one letter each, see kHiraganaFlag
+    uint64_t total = 0;  // the folders to do; 0 when not known beforehand
+    std::vector<std::wstring> targets;
+    bool Has(char flag) const { return flags.find(flag) != std::string::npos; }
+};
+// Half-width conversion turns hiragana into katakana too.
+inline constexpr char kHiraganaFlag = 'H';
+// Every named folder stands for itself and all folders below it.
+inline constexpr char kEveryDepthFlag = 'S';
+
+// How a run ended. A run without an end was killed, or written by a version
+// of the program that recorded no ends.
+enum class RunEnd : char {
+    Open = 0,
+    Done = 'D',     // every folder tried
+    Stopped = 'S',  // Cancel, Ctrl+C, or a record that could not be written
+    Killed = 'K',   // found without an end by the recovery at a later start
+};
+
 struct JournalRun {
     std::string id;
     RunKind kind = RunKind::Run;
     ProcessStamp writer;
-    std::string target;  // the run an undo takes back
+    std::string target;  // the run an undo takes back, or the run a resumed run finishes
     std::vector<JournalFolder> folders;
+    std::optional<RunRequest> request;
+    RunEnd end = RunEnd::Open;
+    uint64_t reached = 0;  // with an end: the folders tried (named ones, in order)
+    // The moment the run began, from its name: a FILETIME value.
+    uint64_t Started() const;
 };
 
 // The lines a reading of the journal skipped as damaged: not a sealed record,
@@ -52,7 +80,8 @@ struct JournalDamage {
 // (and counted in `damage` when given).
 std::vector<JournalRun> ParseJournal(const std::string& bytes, JournalDamage* damage = nullptr);
 // True when some folder record of the journal has no outcome, or is one that
-// no run of this program could have written.
+// no run of this program could have written, or some run asked for folders
+// and has no end.
 bool HasOpenFolders(const std::string& bytes);
 // The journal without the runs before the last `keep` ones; runs with folders
 // still open are kept whatever their age.
@@ -68,6 +97,9 @@ std::string FolderRecord(const std::string& run,
 std::string DoneRecord(const std::string& run, uint32_t seq, JournalOutcome outcome, const std::wstring& where);
 // Written by the next writer after a line a killed writer left cut short.
 std::string CutRecord();
+// The request of a run: one record for the mode and flags, one for each named folder.
+std::string RequestRecords(const std::string& run, const RunRequest& request);
+std::string EndRecord(const std::string& run, RunEnd end, uint64_t reached);
 
 // The runs whose records a journal keeps when a new run starts.
 inline constexpr size_t kJournalRuns = 10;
@@ -123,6 +155,17 @@ public:
     void FolderEnd(uint32_t seq, JournalOutcome outcome, const std::wstring& where);
     // Closes a folder record of another (ended) run.
     void Close(const std::string& run, uint32_t seq, JournalOutcome outcome, const std::wstring& where);
+
+    // What the current run was asked to do, recorded before its first folder.
+    void Request(const RunRequest& request);
+    // Before the named folder `index` (from 0) of the current run: its
+    // record, if it is renamed, carries the number index + 1, so that a run
+    // cut short tells how far it got.
+    void AtFolder(uint32_t index) { next_ = index; }
+    // How the current run ended, and how many of its named folders it tried.
+    void End(RunEnd end, uint64_t reached);
+    // The same for another run found without an end.
+    void EndOther(const std::string& run, RunEnd end, uint64_t reached);
 
     std::vector<JournalRun> Runs();
     IJournalStore& Store() { return store_; }

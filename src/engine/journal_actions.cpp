@@ -75,10 +75,24 @@ std::wstring VolumeRoot(const std::wstring& path) {
     return path.substr(0, 3);
 }
 
-// True when some folder of `runs` is open, its writer no longer runs and its drive is there.
+// A run that asked for folders and has no end, written by a copy that no longer runs.
+bool CutShort(IJournalStore& store, const JournalRun& run) {
+    return run.request && run.end == RunEnd::Open && !(run.writer == store.Self()) && !store.IsAlive(run.writer);
+}
+
+// The number of the last named folder a run without an end began to rename.
+uint64_t LastBegun(const JournalRun& run) {
+    uint64_t last = 0;
+    for (const JournalFolder& folder : run.folders) last = std::max<uint64_t>(last, folder.seq);
+    return last;
+}
+
+// True when some folder of `runs` is open, its writer no longer runs and its
+// drive is there, or some run of a copy that no longer runs has no end.
 bool AnyToPutRight(IJournalStore& store, IFileSystem& fs, const std::vector<JournalRun>& runs) {
     const ProcessStamp self = store.Self();
     for (const JournalRun& run : runs) {
+        if (CutShort(store, run)) return true;
         bool asked = false;
         for (const JournalFolder& folder : run.folders) {
             if (folder.outcome != JournalOutcome::Open) continue;
@@ -92,7 +106,10 @@ bool AnyToPutRight(IJournalStore& store, IFileSystem& fs, const std::vector<Jour
 
 }  // namespace
 
-size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& history) {
+size_t RecoverInterrupted(IFileSystem& fs,
+                          RenameJournal& journal,
+                          ILineSink& history,
+                          std::vector<std::string>* cutShort) {
     IJournalStore& store = journal.Store();
     const ProcessStamp self = store.Self();
     std::vector<std::wstring> recovered, leftTemp, completed, lost, waiting;
@@ -108,6 +125,8 @@ size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& hi
     // both put the same folder right.
     if (std::optional<std::string> turn; AnyToPutRight(store, fs, runs) && journal.TakeTurn(&turn) && turn)
         runs = ParseJournal(*turn, &damage);
+    std::map<std::string, uint64_t> completedOf;     // per run: folders found under their new names
+    std::set<std::pair<std::string, uint32_t>> cut;  // folders caught in the middle and not completed
     for (const JournalRun& run : runs) {
         bool alive = false, asked = false;
         for (const JournalFolder& folder : run.folders) {
@@ -123,6 +142,7 @@ size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& hi
                 continue;
             }
             ++looked;
+            cut.emplace(run.id, folder.seq);
             auto close = [&](JournalOutcome outcome, const std::wstring& where) {
                 journal.Close(run.id, folder.seq, outcome, where);
             };
@@ -148,11 +168,29 @@ size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& hi
             } else if (StoredAs(fs, folder.newPath, folder.newPath)) {
                 close(JournalOutcome::New, folder.newPath);
                 completed.push_back(folder.newPath);
+                ++completedOf[run.id];
+                cut.erase({run.id, folder.seq});
             } else {
                 close(JournalOutcome::Unknown, L"");
                 lost.push_back(folder.oldPath);
             }
         }
+    }
+    // How far each run cut short got, before what was done about its folders:
+    // put back, one folder does not stand for the whole run.
+    for (JournalRun& run : runs) {
+        if (run.kind != RunKind::Run || !CutShort(store, run)) continue;
+        run.end = RunEnd::Killed;
+        // The folder it was renaming when it was cut short is still to do.
+        run.reached = LastBegun(run);
+        if (cut.count({run.id, static_cast<uint32_t>(run.reached)})) --run.reached;
+        journal.EndOther(run.id, RunEnd::Killed, run.reached);
+        if (cutShort) cutShort->push_back(run.id);
+        RunProgress progress = ProgressOf(run);
+        progress.renamed += completedOf[run.id];
+        history.ListInAdd(progress.total ? FillIn(ResKelvaroText(KText::CutShortStoryLine),
+                                                  {progress.total, progress.renamed, progress.notReached})
+                                         : FillIn(ResKelvaroText(KText::CutShortRenamedLine), {progress.renamed}));
     }
     journal.EndRun();
     Report(history, KText::RecoveredLine, recovered);
@@ -164,25 +202,91 @@ size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& hi
     return looked;
 }
 
+RunProgress ProgressOf(const JournalRun& run) {
+    RunProgress progress;
+    for (const JournalFolder& folder : run.folders) progress.renamed += folder.outcome == JournalOutcome::New;
+    if (!run.request || run.request->Has(kEveryDepthFlag)) return progress;
+    progress.total = run.request->total ? run.request->total : run.request->targets.size();
+    const uint64_t reached = run.end == RunEnd::Open ? LastBegun(run) : run.reached;
+    progress.notReached = progress.total > reached ? progress.total - reached : 0;
+    return progress;
+}
+
+namespace {
+
+// The folders of `runs[index]` that an undo has taken back, and whether one
+// went through all of them.
+std::set<uint32_t> Restored(const std::vector<JournalRun>& runs, size_t index, bool* finished = nullptr) {
+    std::set<uint32_t> restored;
+    if (finished) *finished = false;
+    for (const auto& undo : runs) {
+        if (undo.kind != RunKind::Undo || undo.target != runs[index].id) continue;
+        if (finished && undo.end == RunEnd::Done) *finished = true;
+        for (const auto& folder : undo.folders)
+            if (folder.outcome == JournalOutcome::New) restored.insert(folder.seq);
+    }
+    return restored;
+}
+
+// The folders of `runs[index]` still to take back, newest first.
+std::vector<JournalFolder> StillRenamed(const std::vector<JournalRun>& runs, size_t index, bool* finished = nullptr) {
+    const std::set<uint32_t> restored = Restored(runs, index, finished);
+    std::vector<JournalFolder> folders;
+    const auto& all = runs[index].folders;
+    for (auto folder = all.rbegin(); folder != all.rend(); ++folder)
+        if (folder->outcome == JournalOutcome::New && !restored.count(folder->seq)) folders.push_back(*folder);
+    return folders;
+}
+
+}  // namespace
+
+bool TakenBack(const std::vector<JournalRun>& runs, size_t index) {
+    bool finished = false;
+    return StillRenamed(runs, index, &finished).empty() || finished;
+}
+
 UndoPlan PlanUndo(const std::vector<JournalRun>& runs) {
-    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-        if (run->kind != RunKind::Run) continue;
-        std::vector<JournalFolder> renamed;
-        for (const auto& folder : run->folders)
-            if (folder.outcome == JournalOutcome::New) renamed.push_back(folder);
-        if (renamed.empty()) continue;
-        // What earlier undos of this run already took back stays as it is.
-        std::set<uint32_t> restored;
-        for (const auto& undo : runs)
-            if (undo.kind == RunKind::Undo && undo.target == run->id)
-                for (const auto& folder : undo.folders)
-                    if (folder.outcome == JournalOutcome::New) restored.insert(folder.seq);
-        UndoPlan plan{run->id, {}, static_cast<size_t>(runs.rend() - run) - 1};
-        for (auto folder = renamed.rbegin(); folder != renamed.rend(); ++folder)
-            if (!restored.count(folder->seq)) plan.folders.push_back(*folder);
-        return plan;
+    // A run an undo went through is taken back, also when that undo had to
+    // skip a folder; the one before it is next. What earlier undos of a run
+    // already took back stays as it is.
+    for (size_t i = runs.size(); i-- > 0;) {
+        if (runs[i].kind != RunKind::Run) continue;
+        bool finished = false;
+        std::vector<JournalFolder> folders = StillRenamed(runs, i, &finished);
+        if (!finished && !folders.empty()) return {runs[i].id, std::move(folders), i};
     }
     return {};
+}
+
+std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs) {
+    for (size_t i = runs.size(); i-- > 0;) {
+        const JournalRun& run = runs[i];
+        if (run.kind != RunKind::Run) continue;
+        if (!run.request || (run.end != RunEnd::Stopped && run.end != RunEnd::Killed)) return std::nullopt;
+        for (const auto& undo : runs)
+            if (undo.kind == RunKind::Undo && undo.target == run.id) return std::nullopt;
+        ResumePlan plan{run.id, *run.request};
+        std::vector<std::wstring>& left = plan.request.targets;
+        // A run of every depth is walked again from its roots: what it renamed is in form by now.
+        if (!run.request->Has(kEveryDepthFlag))
+            left.erase(left.begin(),
+                       left.begin() + static_cast<ptrdiff_t>(std::min<uint64_t>(run.reached, left.size())));
+        if (left.empty()) return std::nullopt;
+        // Each folder the run renamed moved the folders below it, in the order it renamed them.
+        for (const JournalFolder& folder : run.folders) {
+            if (folder.outcome != JournalOutcome::New) continue;
+            for (std::wstring& path : left) {
+                if (path.size() > folder.oldPath.size() && path[folder.oldPath.size()] == L'\\' &&
+                    path.compare(0, folder.oldPath.size(), folder.oldPath) == 0)
+                    path = folder.newPath + path.substr(folder.oldPath.size());
+                else if (path == folder.oldPath)
+                    path = folder.newPath;  // a root of every depth, renamed last
+            }
+        }
+        plan.request.total = run.request->Has(kEveryDepthFlag) ? 0 : left.size();
+        return plan;
+    }
+    return std::nullopt;
 }
 
 bool CanUndo(RenameJournal& journal) {
@@ -221,13 +325,16 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
     history.ListInAdd(ResKelvaroText(KText::UndoHeadLine));
     ReportDamage(history, damage);
     RecordedRun recorded(journal, history, RunKind::Undo, plan.run);
-    size_t notDone = 0;
+    size_t notDone = 0, tried = 0;
     Listings listings(services.fs);
+    // An undo that goes through every folder takes the run back, skipped folders and all.
+    auto end = [&] { journal->End(tried == plan.folders.size() ? RunEnd::Done : RunEnd::Stopped, tried); };
     for (const JournalFolder& folder : plan.folders) {
         if (keepGoing && !keepGoing()) {
             notDone += static_cast<size_t>(&plan.folders.back() - &folder) + 1;
             break;
         }
+        ++tried;
         const std::wstring& current = folder.newPath;
         history.ListInAdd(L"[ " + DirNameAbbrev(current) + L" ]");
         const std::wstring stored = listings.Stored(current);
@@ -253,9 +360,10 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
         if (journal->Failed()) {
             history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
             notDone += static_cast<size_t>(&plan.folders.back() - &folder);
-            break;
+            return notDone;
         }
     }
+    end();
     return notDone;
 }
 

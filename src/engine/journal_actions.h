@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "engine/journal.h"
@@ -11,11 +12,29 @@ namespace kelvaro {
 // temporary name goes back to its old name when that is free; every other
 // case is only reported. Runs whose writer still runs are left alone, and so
 // are folders on a drive or share that is not there (until a later start).
-// The history says what was found and done. Returns the folders looked at.
-size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& history);
+// The history says what was found and done, and how far each run cut short
+// got (whose names `cutShort` gets when given). Returns the folders looked at.
+size_t RecoverInterrupted(IFileSystem& fs,
+                          RenameJournal& journal,
+                          ILineSink& history,
+                          std::vector<std::string>* cutShort = nullptr);
 
-// The folders the last run renamed and no undo has taken back yet, newest
-// first; empty when there is nothing to undo.
+// How far a run with a request got: the folders asked for, renamed, and not
+// reached (after the last one it renamed, for a run cut short). `total` and
+// `notReached` are 0 when the run did not know its number beforehand.
+struct RunProgress {
+    uint64_t total = 0;
+    uint64_t renamed = 0;
+    uint64_t notReached = 0;
+};
+RunProgress ProgressOf(const JournalRun& run);
+
+// True when an undo of `runs[index]` went through all its folders, or
+// nothing it renamed is left to take back.
+bool TakenBack(const std::vector<JournalRun>& runs, size_t index);
+
+// The folders that the newest run not yet taken back renamed and no undo has
+// taken back yet, newest first; empty when there is nothing to undo.
 struct UndoPlan {
     std::string run;
     std::vector<JournalFolder> folders;
@@ -24,7 +43,18 @@ struct UndoPlan {
 UndoPlan PlanUndo(const std::vector<JournalRun>& runs);
 bool CanUndo(RenameJournal& journal);
 
-// Renames every folder of the last run back to its old name, newest first,
+// What finishes the newest run when it was stopped or cut short: its mode
+// and flags, and the named folders it did not reach, each under the path it
+// has now (below a folder the run renamed, under that folder's new name). A
+// run of every depth gives its roots again, to be walked again. Nothing when
+// the newest run finished, was taken back, or has no request on record.
+struct ResumePlan {
+    std::string run;
+    RunRequest request;  // its targets: the folders to do
+};
+std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs);
+
+// Renames every folder of the newest run not yet taken back to its old name, newest first,
 // through the temporary name, journaled as an undo run. A folder whose new
 // name is gone or whose old name is taken is skipped. `keepGoing` is asked
 // before each folder. Refuses when damaged lines of the journal may hide a

@@ -408,6 +408,94 @@ TEST_F(JournalTest, AnUndoCutShortIsRecoveredAndCanBeFinished) {
     EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"one", L"two"}));
 }
 
+// A run that recorded its request and was killed in the middle of its third
+// folder: the next start tells how far it got (once), and what is left to do
+// is the rest of the named folders, under the paths they have now.
+TEST_F(JournalTest, ARunCutShortIsToldHowFarItGotAndItsRestCanBeResumed) {
+    const Lines targets{L"C:\\D\\a", L"C:\\D\\a\\sub", L"C:\\D\\b", L"C:\\D\\c\\deep", L"C:\\D\\d"};
+    for (const auto& path : targets) fs.AddDir(path);
+    ASSERT_TRUE(journal.BeginRun(RunKind::Run));
+    journal.Request({0, "H", 5, targets});
+    for (uint32_t i = 0; i < 2; ++i) {
+        journal.AtFolder(i);
+        RenameDir(Services(), i == 0 ? targets[0] : L"C:\\D\\A\\sub", 0);
+    }
+    journal.AtFolder(2);
+    journal.FolderBegin(targets[2], targets[2] + kTemp, L"C:\\D\\B");
+    fs.MoveDir(targets[2], targets[2] + kTemp);
+    journal.EndRun();  // killed: no end record
+    store.self = {101, 6000};
+    EXPECT_TRUE(PlanResume(ParseJournal(store.bytes)) == std::nullopt);  // not known to be cut short yet
+    history.lines.clear();
+    std::vector<std::string> cutShort;
+    RecoverInterrupted(fs, journal, history, &cutShort);
+    EXPECT_EQ(history.lines, (Lines{L"中断された実行: 5 フォルダ中 2 フォルダの名前を変更済み、3 フォルダは未処理です",
+                                    L"中断された変更を元に戻しました", L"　[ C:\\D\\b ]"}));
+    ASSERT_EQ(cutShort.size(), 1u);
+    history.lines.clear();
+    EXPECT_EQ(Recover(), 0u);
+    EXPECT_TRUE(history.lines.empty());
+
+    const auto runs = ParseJournal(store.bytes);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].end, RunEnd::Killed);
+    EXPECT_EQ(runs[0].request->targets, targets);
+    const auto plan = PlanResume(runs);
+    ASSERT_TRUE(plan.has_value());
+    EXPECT_EQ(plan->run, cutShort[0]);
+    EXPECT_EQ(plan->request.mode, 0);
+    EXPECT_TRUE(plan->request.Has(kHiraganaFlag));
+    EXPECT_EQ(plan->request.targets, (Lines{L"C:\\D\\b", L"C:\\D\\c\\deep", L"C:\\D\\d"}));
+
+    // Stopped after the first folder: the folder below it is due under its new path.
+    ASSERT_TRUE(journal.BeginRun(RunKind::Run, cutShort[0]));
+    journal.Request({0, "", 2, {L"C:\\D\\c", L"C:\\D\\c\\deep"}});
+    journal.AtFolder(0);
+    RenameDir(Services(), L"C:\\D\\c", 0);
+    journal.End(RunEnd::Stopped, 1);
+    journal.EndRun();
+    EXPECT_EQ(PlanResume(ParseJournal(store.bytes))->request.targets, Lines{L"C:\\D\\C\\deep"});
+    // Taken back, or followed by another run, it is not resumed; nor is a run that finished.
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
+    EXPECT_FALSE(PlanResume(ParseJournal(store.bytes)).has_value());
+    ASSERT_TRUE(journal.BeginRun(RunKind::Run));
+    journal.Request({2, "", 0, {L"C:\\D\\d"}});
+    journal.End(RunEnd::Done, 1);
+    journal.EndRun();
+    EXPECT_FALSE(PlanResume(ParseJournal(store.bytes)).has_value());
+}
+
+// Undo goes back one run at a time, newest first. An undo that went through
+// every folder takes its run back even when it had to skip one; one that was
+// stopped leaves the rest of its run for the next.
+TEST_F(JournalTest, UndoGoesFurtherBackOneRunAtATime) {
+    for (auto name : {L"a", L"b1", L"b2", L"c1", L"c2"}) fs.AddDir(L"C:\\D\\" + std::wstring(name));
+    Rename(L"C:\\D\\a", 0);
+    {
+        RecordedRun run(&journal, history, RunKind::Run);
+        RenameDir(Services(), L"C:\\D\\b1", 0);
+        RenameDir(Services(), L"C:\\D\\b2", 0);
+    }
+    {
+        RecordedRun run(&journal, history, RunKind::Run);
+        RenameDir(Services(), L"C:\\D\\c1", 0);
+        RenameDir(Services(), L"C:\\D\\c2", 0);
+    }
+    int allowed = 1;
+    EXPECT_EQ(UndoLastRun(Services(), [&] { return allowed-- > 0; }), 1u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"A", L"B1", L"B2", L"C1", L"c2"}));
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);  // the rest of the same run
+    fs.MoveDir(L"C:\\D\\B1", L"C:\\D\\moved");
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 1u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"A", L"b2", L"c1", L"c2", L"moved"}));
+    const auto runs = ParseJournal(store.bytes);
+    EXPECT_TRUE(TakenBack(runs, 1));
+    EXPECT_EQ(PlanUndo(runs).folders.size(), 1u);
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"a", L"b2", L"c1", L"c2", L"moved"}));
+    EXPECT_FALSE(CanUndo(journal));
+}
+
 // The real journal file: twelve runs leave exactly the lines of the last ten.
 TEST(Win32Journal, TwelveRunsLeaveExactlyTheLinesOfTheLastTen) {
     testing::TempDir dir;
