@@ -135,12 +135,13 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
             else
                 fail(KText::BadModeError, token);
         } else if (upper == L"/DRYRUN" || upper == L"/UNDO" || upper == L"/TSV" || upper == L"/UTF8" ||
-                   upper == L"/CLIP") {
-            bool& flag = upper == L"/DRYRUN" ? command.dryRun
-                         : upper == L"/UNDO" ? command.undo
-                         : upper == L"/TSV"  ? command.tsv
-                         : upper == L"/UTF8" ? command.utf8
-                                             : command.clip;
+                   upper == L"/CLIP" || upper == L"/RESUME") {
+            bool& flag = upper == L"/DRYRUN"   ? command.dryRun
+                         : upper == L"/UNDO"   ? command.undo
+                         : upper == L"/TSV"    ? command.tsv
+                         : upper == L"/UTF8"   ? command.utf8
+                         : upper == L"/RESUME" ? command.resume
+                                               : command.clip;
             if (flag) fail(KText::RepeatedSwitchError, token);
             flag = true;
         } else if (StartsWith(upper, L"/LOG:")) {
@@ -163,6 +164,12 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
     if (!whole) fail(KText::OpenQuoteError);
     for (const auto& name : command.names)
         if (IsSwitchStart(name.front())) fail(KText::SwitchAfterFolderError, name);
+    if (command.resume) {
+        // The journal names the folders and the mode.
+        if (command.mode >= 0 || command.dryRun || command.undo || !command.names.empty())
+            fail(KText::ResumeWithOthersError);
+        return command;
+    }
     if (command.undo) {
         // The undo takes back what the journal says, nothing named here.
         if (command.mode >= 0 || command.dryRun || !command.names.empty()) fail(KText::UndoWithOthersError);

@@ -39,6 +39,7 @@ struct ScriptCommand {
     bool usage = false;               // /? (also -?, /H, /HELP, --HELP): print the usage and nothing else
     bool dryRun = false;              // /DRYRUN
     bool undo = false;                // /UNDO: take the last run back
+    bool resume = false;              // /RESUME: finish the last run, stopped or cut short, by its mode
     bool tsv = false;                 // /TSV: one tab-separated line per folder, after a header
     bool utf8 = false;                // /UTF8: output and log file in UTF-8
     bool clip = false;                // /CLIP: the history to the clipboard as well

@@ -21,6 +21,7 @@ namespace {
 
 constexpr KText kUsageLines[] = {KText::UsageHead,
                                  KText::UsageUndoLine,
+                                 KText::UsageResumeLine,
                                  KText::UsageRemoveSettingsLine,
                                  KText::UsageMode,
                                  KText::UsageModeList,
@@ -32,6 +33,7 @@ constexpr KText kUsageLines[] = {KText::UsageHead,
                                  KText::UsageLog,
                                  KText::UsageListFile,
                                  KText::UsageUndo,
+                                 KText::UsageResume,
                                  KText::UsageRemoveSettings,
                                  KText::UsageHelp,
                                  KText::UsageSwitchesFirst,
@@ -155,7 +157,8 @@ std::optional<size_t> RunFolders(const ScriptCommand& command,
                                  AppState& state,
                                  Services& services,
                                  const std::atomic<bool>* stop,
-                                 const Report& report) {
+                                 const Report& report,
+                                 const std::string& resumes = {}) {
     IFileSystem& fs = services.fs;
     std::vector<std::wstring> paths;
     for (const auto& name : names) paths.insert(paths.end(), name.paths.begin(), name.paths.end());
@@ -227,7 +230,7 @@ std::optional<size_t> RunFolders(const ScriptCommand& command,
             mark = state.history.Count();
             reportUpTo(i, line);
         };
-    notDone += ListExecute(state, services, command.mode, stop, done);
+    notDone += ListExecute(state, services, command.mode, stop, done, resumes);
     // What the run did not reach (stopped), and the names that answered nothing after the last folder.
     for (; report.tsv && next < items.size(); ++next) {
         const Item& item = items[next];
@@ -238,6 +241,27 @@ std::optional<size_t> RunFolders(const ScriptCommand& command,
                          ResAllText(AText::StoppedLine), PlanNotes(plan[item.target])});
     }
     return notDone;
+}
+
+// Finishes the newest run, stopped or cut short, by its mode and flags: the
+// folders not done, 1 when there was nothing to finish.
+size_t RunResume(const ScriptCommand& command,
+                 AppState& state,
+                 Services& services,
+                 const std::atomic<bool>* stop,
+                 const Report& report) {
+    const auto plan = services.journal ? PlanResume(services.journal->Runs()) : std::nullopt;
+    if (!plan) {
+        state.history.ListInAdd(ResKelvaroText(KText::NothingToResumeLine));
+        return 1;
+    }
+    state.history.ListInAdd(ResKelvaroText(KText::ResumeHeadLine));
+    ScriptCommand resumed = command;
+    resumed.mode = plan->request.mode;
+    state.settings.Hira = plan->request.Has(kHiraganaFlag);
+    std::vector<ScriptName> names;
+    for (const auto& path : plan->request.targets) names.push_back({path, {path}});
+    return RunFolders(resumed, names, state, services, stop, report, plan->run).value_or(1);
 }
 
 // Takes the last run back; the folders not taken back, or 1 when there was nothing to take back.
@@ -315,7 +339,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         // The whole line is checked before anything is touched, recovery included.
         std::wstring error;
         std::vector<ScriptName> names;
-        if (!command.undo) names = ExpandNames(fs, command.names, error);
+        if (!command.undo && !command.resume) names = ExpandNames(fs, command.names, error);
         std::wstring logFile;
         if (error.empty() && !command.logFile.empty()) {
             logFile = FullFileName(fs, command.logFile);
@@ -348,6 +372,9 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
                 if (again.empty()) names = std::move(expanded);
             }
         }
+        // A run cut short can be finished: said once, when recovery found it.
+        if (!command.resume && !recovery.lines.empty() && services.journal && PlanResume(services.journal->Runs()))
+            recovery.ListInAdd(ResKelvaroText(KText::ResumeHintLine));
 
         const Report report{console, command.tsv};
         if (command.tsv) console.Out(TsvHeader());
@@ -356,12 +383,18 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         size_t notDone = 0;
         if (command.undo) {
             notDone = RunUndo(state, appServices, services.stop, report);
+        } else if (command.resume) {
+            notDone = RunResume(command, state, appServices, services.stop, report);
         } else if (auto counted = RunFolders(command, names, state, appServices, services.stop, report)) {
             notDone = *counted;
         } else {
             return kExitUsage;  // the target list said why
         }
         state.history.SetObserver(nullptr);
+        // Stopped by Ctrl+C: the rest can be done later.
+        if (!command.undo && !command.dryRun && services.stop && services.stop->load() && services.journal &&
+            PlanResume(services.journal->Runs()))
+            console.Error(ResKelvaroText(KText::ResumeHintLine));
         // With /TSV the output holds folders only; the closing line goes with the other messages.
         if (command.tsv && state.history.Count() > 0) console.Error(state.history.Line(state.history.Count() - 1));
         // The clipboard, when asked for, gets what the log file gets.

@@ -6,8 +6,19 @@
 #include "engine/rename_dir.h"
 #include "engine/rename_plan.h"
 #include "model/run_driver.h"
+#include "model/runs_state.h"
 
 namespace kelvaro {
+
+void OfferResume(AppState& state, Services& services) {
+    try {
+        const auto plan = PlanResume(services.journal->Runs());
+        if (plan &&
+            services.prompts.AskYesNo(FillIn(ResKelvaroText(KText::ResumeQuestion), {plan->request.targets.size()})))
+            ResumeIntoTargets(state.targets, state.resumes, services.fs, *plan);
+    } catch (...) {
+    }
+}
 
 std::wstring RemovalQuestion() {
     return std::wstring(kAppTitle) + ResAllText(AText::RemoveSettingsQuestion);
@@ -17,11 +28,13 @@ size_t ListExecute(AppState& state,
                    Services& services,
                    int16_t mode,
                    const std::atomic<bool>* stop,
-                   const FolderDone& folderDone) {
+                   const FolderDone& folderDone,
+                   const std::string& resumes) {
     LastPathSink changed(state.changed);
     const RenameServices rename{services.fs, state.history, changed, state.settings.Hira, services.journal};
-    RecordedRun recorded(services.journal, state.history, RunKind::Run);
+    RecordedRun recorded(services.journal, state.history, RunKind::Run, resumes);
     size_t notDone = 0;
+    const RunRequest request = TargetRequest(mode, state.settings.Hira);
     TargetWalk hooks;
     hooks.before = [&](size_t i) {
         if ((stop && stop->load()) || recorded.Stopped()) return false;
@@ -34,7 +47,7 @@ size_t ListExecute(AppState& state,
     };
     const WalkEnd end = WalkTargets(
         state.targets, state.history, changed, services.journal,
-        [&](const std::wstring& path) { return RenameDir(rename, path, mode); }, hooks);
+        [&](const std::wstring& path) { return RenameDir(rename, path, mode); }, hooks, &request);
     state.history.ListInAdd(ResAllText(end.stopped || end.journalFailed ? AText::StoppedLine : AText::AllFinishedLine));
     return notDone + (state.targets.Count() - end.next);
 }
@@ -84,9 +97,10 @@ StartupOutcome RunStartup(AppState& state, Services& services, const std::wstrin
         state.history.RefreshForm();
         // What a run cut short left behind is put right before anything else,
         // and the history says so first.
+        std::vector<std::string> cutShort;
         if (services.journal) {
             try {
-                RecoverInterrupted(services.fs, *services.journal, state.history);
+                RecoverInterrupted(services.fs, *services.journal, state.history, &cutShort);
             } catch (...) {
             }
         }
@@ -108,6 +122,7 @@ StartupOutcome RunStartup(AppState& state, Services& services, const std::wstrin
                 state.targets.RefreshForm();
             }
         }
+        if (!cutShort.empty()) OfferResume(state, services);
         return StartupOutcome::ShowMain;
     } catch (...) {
         services.prompts.Notice(L"Kelvaro2 frmKelvaro MDIForm_Load ERR");

@@ -20,13 +20,15 @@ enum class StartupOutcome {
 // after the folder in hand with the stopped line instead. Returns how many
 // targets were not done (failed, skipped or not reached).
 // `folderDone`, when given, hears of each folder tried: its index, the
-// RenameDir result and the path it has now.
+// RenameDir result and the path it has now. `resumes` names the run cut short
+// that this one finishes.
 using FolderDone = std::function<void(size_t index, int16_t result, const std::wstring& now)>;
 size_t ListExecute(AppState& state,
                    Services& services,
                    int16_t mode,
                    const std::atomic<bool>* stop = nullptr,
-                   const FolderDone& folderDone = {});
+                   const FolderDone& folderDone = {},
+                   const std::string& resumes = {});
 
 // The automatic run over the command-line folders; true when a run took
 // place and the program is to end. `listTaken` tells whether the command
@@ -40,6 +42,10 @@ void UndoExecute(AppState& state, Services& services);
 // Everything between the start of the process and the main window: the
 // removal request, the settings, the automatic run, the command-line folders.
 StartupOutcome RunStartup(AppState& state, Services& services, const std::wstring& commandLine);
+
+// Found at start, a run cut short whose folders were not all reached: asks
+// whether they go back into the target list (the next run then finishes it).
+void OfferResume(AppState& state, Services& services);
 
 // The removal question, with the program's name in front.
 std::wstring RemovalQuestion();

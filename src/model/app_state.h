@@ -31,6 +31,9 @@ struct AppState {
     HistoryLog history;
     ChangedList changed;
     bool stopRequested = false;
+    // The run cut short whose folders the target list was given back: the
+    // next run finishes it (its name in the journal), or empty.
+    std::string resumes;
 };
 
 // Puts the whole history on the clipboard (every line ended by CR LF); an

@@ -14,17 +14,30 @@ WalkEnd WalkTargets(TargetList& targets,
                     LastPathSink& changed,
                     RenameJournal* journal,
                     const std::function<int16_t(const std::wstring& path)>& rename,
-                    const TargetWalk& hooks) {
+                    const TargetWalk& hooks,
+                    const RunRequest* request) {
     WalkEnd end;
     const size_t count = targets.Count();
+    if (journal && request) {
+        RunRequest asked = *request;
+        for (size_t i = 0; i < count; ++i) asked.targets.push_back(targets.Text(i));
+        asked.total = count;
+        journal->Request(asked);
+    }
+    auto record = [&] {
+        if (journal && request)
+            journal->End(end.stopped || end.journalFailed ? RunEnd::Stopped : RunEnd::Done, end.next);
+        return end;
+    };
     for (; end.next < count; ++end.next) {
         const size_t i = end.next;
         if (hooks.before && !hooks.before(i)) {
             end.stopped = true;
-            return end;
+            return record();
         }
         const std::wstring path = targets.Text(i);
         changed.Clear();
+        if (journal) journal->AtFolder(static_cast<uint32_t>(i));
         const int16_t result = rename(path);
         const bool moved = result == kRenameDone && !changed.Last().empty();
         if (moved && changed.Last() != path) targets.FollowRenamed(i + 1, path, changed.Last());
@@ -33,10 +46,17 @@ WalkEnd WalkTargets(TargetList& targets,
             history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
             end.journalFailed = true;
             ++end.next;
-            return end;
+            return record();
         }
     }
-    return end;
+    return record();
+}
+
+RunRequest TargetRequest(int16_t mode, bool hira) {
+    RunRequest request;
+    request.mode = mode;
+    if (hira) request.flags += kHiraganaFlag;
+    return request;
 }
 
 RunDriver::RunDriver(AppState& state, IRunView& view, Renamer renamer, RenameJournal* journal)
@@ -66,7 +86,8 @@ void RunDriver::Run(int16_t mode) {
 
     size_t top = 0;  // the entry shown at the top last
     {
-        RecordedRun recorded(journal_, state_.history, RunKind::Run);
+        // Folders put back into the list from a run cut short finish that run.
+        RecordedRun recorded(journal_, state_.history, RunKind::Run, std::exchange(state_.resumes, {}));
         TargetWalk hooks;
         hooks.before = [&](size_t j) {
             top = j;
@@ -79,9 +100,10 @@ void RunDriver::Run(int16_t mode) {
             if (result == kRenameDone) targets.SetSelected(j, false);
         };
         // A record that cannot be written ends the run: the rest stays in the list.
+        const RunRequest request = TargetRequest(mode, state_.settings.Hira);
         WalkTargets(
             targets, state_.history, changed_, journal_, [&](const std::wstring& path) { return renamer_(path, mode); },
-            hooks);
+            hooks, &request);
     }
 
     // That entry stays at the top once the done ones above it are gone: after

@@ -45,13 +45,19 @@ struct WalkEnd {
     bool journalFailed = false;  // a record could not be written
 };
 
-// `rename` renames one folder and reports its new path to `changed`.
+// `rename` renames one folder and reports its new path to `changed`. With a
+// `request` (its mode and flags), the journal records what the walk was asked
+// to do before the first folder, and how far it got at the end.
 WalkEnd WalkTargets(TargetList& targets,
                     ILineSink& history,
                     LastPathSink& changed,
                     RenameJournal* journal,
                     const std::function<int16_t(const std::wstring& path)>& rename,
-                    const TargetWalk& hooks);
+                    const TargetWalk& hooks,
+                    const RunRequest* request = nullptr);
+
+// The request of a run of the target list by `mode`.
+RunRequest TargetRequest(int16_t mode, bool hira);
 
 // The run behind the mode buttons: walks the target list top to bottom,
 // renames each folder, lets Cancel stop between two folders, removes the

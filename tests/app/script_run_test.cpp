@@ -33,7 +33,10 @@ TEST(ScriptGrammar, OnlyTheNewSwitchesMakeAScriptLine) {
     const ScriptCommand undo = ParseScriptCommand(L"/undo /TSV /utf8 /CLIP /LOG:u.log");
     EXPECT_TRUE(undo.undo && undo.tsv && undo.utf8 && undo.clip);
     EXPECT_EQ(undo.error, L"");
-    for (const wchar_t* mixed : {L"/UNDO /MODE:1", L"/UNDO /DRYRUN", L"/UNDO C:\\a", L"/TSV /TSV /MODE:1 a"})
+    EXPECT_TRUE(ParseScriptCommand(L"/Resume /LOG:r.log").resume);
+    EXPECT_EQ(ParseScriptCommand(L"/RESUME").error, L"");
+    for (const wchar_t* mixed : {L"/UNDO /MODE:1", L"/UNDO /DRYRUN", L"/UNDO C:\\a", L"/TSV /TSV /MODE:1 a",
+                                 L"/RESUME /MODE:1", L"/RESUME C:\\a", L"/RESUME /UNDO"})
         EXPECT_FALSE(ParseScriptCommand(mixed).error.empty()) << mixed;
     const ScriptCommand c = ParseScriptCommand(L"  /mode:5 /DryRun \"/log:C:\\My Logs\\a.log\" \"C:\\a b\" D:\\c @x");
     ASSERT_TRUE(c.script);
@@ -220,7 +223,7 @@ TEST_F(ScriptRunTest, LogFileAndUsage) {
         "\x91\x53\x82\xC4\x8F\x49\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\r\n");
     console.out.clear();
     EXPECT_EQ(Run(L"/?"), kExitAllDone);
-    EXPECT_EQ(console.out.size(), 19u);
+    EXPECT_EQ(console.out.size(), 21u);
     EXPECT_EQ(console.out[0].substr(0, 4), L"使い方:");
 }
 

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <string>
 
 #include "e2e/e2e_support.h"
@@ -148,8 +150,10 @@ TEST_F(JournalEndToEnd, AKilledRunLosesNoFolder) {
         if (cut.temp > 0) {
             ++recovered;
             // A script run puts what recovery did under a heading of its own.
+            // How far the killed run got comes first: one folder put back is not the whole run.
             const std::wstring heading = undo ? L"―― 以前の実行の後始末 ――\r\n" : L"";
-            EXPECT_EQ(history.rfind(heading + L"中断された変更を元に戻しました\r\n　[ " + root + L"\\d", 0), 0u)
+            EXPECT_EQ(history.rfind(heading + L"中断された実行: 1000 フォルダ中 ", 0), 0u) << "round " << round;
+            EXPECT_NE(history.find(L"\r\n中断された変更を元に戻しました\r\n　[ " + root + L"\\d"), std::wstring::npos)
                 << "round " << round;
         }
         if (undo) {
@@ -330,6 +334,124 @@ TEST_F(JournalEndToEnd, UndoGivesBackEveryOriginalSpelling) {
     ASSERT_TRUE(Program(L"/Undo /CLIP").Ends(30000));  // nothing left to take back
     EXPECT_EQ(ClipboardText(), L"元に戻す変更がありません\r\n全て終了しました\r\n");
     EXPECT_EQ(dir.Listing(), L"Mixed Case|UPPER|lower|ｶﾀｶﾅ Ab");
+}
+
+// Kelvaro2.com started in a process group of its own, both output streams to a file.
+class ConsoleRun {
+public:
+    ConsoleRun(const std::wstring& arguments, const std::wstring& out) {
+        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+        file_ = CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = file_;
+        const std::wstring exe = ProgramPath();
+        std::wstring commandLine = L"\"" + exe.substr(0, exe.size() - 4) + L".com\" " + arguments;
+        started_ = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP,
+                                  nullptr, nullptr, &startup, &info_) != FALSE;
+    }
+    ~ConsoleRun() {
+        if (started_) {
+            if (!Ends(0)) TerminateProcess(info_.hProcess, 99);
+            CloseHandle(info_.hProcess);
+            CloseHandle(info_.hThread);
+        }
+        CloseHandle(file_);
+    }
+    bool Started() const { return started_; }
+    bool Ends(DWORD ms) const { return WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0; }
+    DWORD Pid() const { return info_.dwProcessId; }
+    DWORD ExitCode() const {
+        DWORD code = 0;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return code;
+    }
+    void Kill() {
+        TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, 10000);
+    }
+
+private:
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    PROCESS_INFORMATION info_{};
+    bool started_ = false;
+};
+
+// A script run over 600 folders killed part way, then one stopped by Ctrl+Break
+// (what Ctrl+C does, sent to the run's process group): each time /RESUME
+// renames the folders the run did not reach by its mode, and then finds
+// nothing more to do.
+TEST_F(JournalEndToEnd, ResumeFinishesAKilledRunAndAStoppedOne) {
+    const std::wstring root = L"C:\\k2r" + std::to_wstring(GetCurrentProcessId());
+    RemoveTree(root);
+    CreateDirectoryW(root.c_str(), nullptr);
+    std::string list;
+    for (int i = 0; i < 600; ++i) {
+        char name[8];
+        std::snprintf(name, sizeof(name), "d%03d", i);
+        CreateDirectoryW((root + L"\\" + std::wstring(name, name + 4)).c_str(), nullptr);
+        list += std::string(root.begin(), root.end()) + "\\" + name + "\r\n";
+    }
+    const std::wstring listFile = dir.Path() + L"\\list.txt", out = dir.Path() + L"\\out.txt";
+    WriteWhole(listFile, list);
+    // Stopped once `renamed` more folders than before are done.
+    auto stopAfter = [&](ConsoleRun& run, size_t renamed, const std::function<void()>& stop) {
+        const size_t until = Count(ReadShared(JournalPath()), "\tD\t") + renamed;
+        const ULONGLONG deadline = GetTickCount64() + 60000;
+        while (Count(ReadShared(JournalPath()), "\tD\t") < until && GetTickCount64() < deadline && !run.Ends(0))
+            Sleep(1);
+        ASSERT_FALSE(run.Ends(0)) << "the run ended before it could be stopped";
+        stop();
+    };
+    {
+        ConsoleRun run(L"/MODE:0 @" + listFile, out);
+        ASSERT_TRUE(run.Started());
+        stopAfter(run, 120, [&] { run.Kill(); });
+    }
+    const Census killed = Take(root);
+    EXPECT_GT(killed.old, 0);
+    EXPECT_EQ(RunConsole(L"/RESUME", out), 0u);
+    const std::wstring told = FromCodePage932(ReadShared(out));
+    EXPECT_NE(told.find(L"中断された実行: 600 フォルダ中 "), std::wstring::npos) << told;
+    EXPECT_NE(told.find(L"中断された実行の続きを実行します"), std::wstring::npos) << told;
+    EXPECT_EQ(Take(root).renamed, 600);
+    EXPECT_EQ(RunConsole(L"/RESUME", out), 1u);
+    EXPECT_NE(FromCodePage932(ReadShared(out)).find(L"続きを実行する中断された実行がありません"), std::wstring::npos);
+
+    {
+        ConsoleRun run(L"/MODE:2 @" + listFile, out);
+        ASSERT_TRUE(run.Started());
+        stopAfter(run, 120, [&] { GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, run.Pid()); });
+        ASSERT_TRUE(run.Ends(30000));
+        EXPECT_EQ(run.ExitCode(), 1u);
+    }
+    const std::wstring stopped = FromCodePage932(ReadShared(out));
+    EXPECT_NE(stopped.find(L"中断しました"), std::wstring::npos) << stopped;
+    EXPECT_NE(stopped.find(L"/RESUME で続きを実行できます"), std::wstring::npos) << stopped;
+    const Census half = Take(root);
+    EXPECT_GT(half.old, 0);
+    EXPECT_GT(half.renamed, 0);
+    EXPECT_EQ(half.temp, 0);
+    EXPECT_EQ(RunConsole(L"/RESUME", out), 0u);
+    EXPECT_EQ(Take(root).old, 600);
+    RemoveTree(root);
+}
+
+// /UNDO takes back the newest run not yet taken back: two in a row take back two runs.
+TEST_F(JournalEndToEnd, TwoUndosInARowTakeBackTwoRuns) {
+    const std::wstring first = dir.MakeDir(L"first"), second = dir.MakeDir(L"second");
+    TempDir scratch;
+    const std::wstring out = scratch.Path() + L"\\out.txt";
+    EXPECT_EQ(RunConsole(L"/MODE:0 \"" + first + L"\"", out), 0u);
+    EXPECT_EQ(RunConsole(L"/MODE:0 \"" + second + L"\"", out), 0u);
+    EXPECT_EQ(dir.Listing(), L"FIRST|SECOND");
+    EXPECT_EQ(RunConsole(L"/UNDO", out), 0u);
+    EXPECT_EQ(dir.Listing(), L"FIRST|second");
+    EXPECT_EQ(RunConsole(L"/UNDO", out), 0u);
+    EXPECT_EQ(dir.Listing(), L"first|second");
+    EXPECT_EQ(RunConsole(L"/UNDO", out), 1u);
+    EXPECT_NE(FromCodePage932(ReadShared(out)).find(L"元に戻す変更がありません"), std::wstring::npos);
 }
 
 }  // namespace
