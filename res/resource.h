@@ -60,3 +60,9 @@
 #define IDC_PRE_LIST 703
 #define IDC_PRE_COUNTS 704
 #define IDC_PRE_ONLY_KEPT 705
+
+// The runs the journal keeps ("変更の記録").
+#define IDD_RUNS 800
+#define IDC_RUNS_LIST 801
+#define IDC_RUNS_UNDO 802
+#define IDC_RUNS_RESUME 803

@@ -50,7 +50,26 @@ bool MainWindow::CanUndo() {
 }
 
 void MainWindow::UndoLastRun() {
-    if (services_.journal) driver_.Undo(RenameWith());
+    if (!services_.journal || driver_.Running()) return;
+    const size_t count = PlanUndo(services_.journal->Runs()).folders.size();
+    if (count > kAskBeforeUndo && !services_.prompts.AskYesNo(FillIn(ResKelvaroText(KText::UndoManyQuestion), {count})))
+        return;
+    driver_.Undo(RenameWith());
+}
+
+void MainWindow::UndoByKey() {
+    if (CanUndo()) UndoLastRun();
+}
+
+void MainWindow::ShowRuns() {
+    if (!services_.journal || driver_.Running()) return;
+    const auto chosen = runs_.Ask(services_.journal->Runs(), state_.settings.Tip);
+    if (chosen == RunsChoice::Undo) {
+        UndoLastRun();
+    } else if (chosen == RunsChoice::Resume && runs_.State().Resume()) {
+        ResumeIntoTargets(state_.targets, state_.resumes, services_.fs, *runs_.State().Resume());
+        BtnEnabledChange();
+    }
 }
 
 MainWindow::~MainWindow() {
@@ -67,9 +86,10 @@ bool MainWindow::Create(int show) {
     RegisterClassOnce(kFrameClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                       LoadIconW(instance, MAKEINTRESOURCEW(IDI_KELVARO2)));
     menu_ = CreateSharedMenu();
-    // F1 anywhere in the program does what the Help item does.
-    ACCEL help{FVIRTKEY, VK_F1, static_cast<WORD>(kMenuHelp)};
-    accelerators_.reset(CreateAcceleratorTableW(&help, 1));
+    // F1 anywhere in the program does what the Help item does; Ctrl+Z takes the last run back.
+    ACCEL keys[] = {{FVIRTKEY, VK_F1, static_cast<WORD>(kMenuHelp)},
+                    {FVIRTKEY | FCONTROL, 'Z', static_cast<WORD>(kMenuUndoLast)}};
+    accelerators_.reset(CreateAcceleratorTableW(keys, 2));
     CreateWindowExW(0, kFrameClass, ResKelvaroText(KText::ProgramTitle).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                     CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, menu_, instance, this);
     if (!hwnd_) return false;
@@ -130,7 +150,8 @@ bool MainWindow::LoadDialogs() {
         {default_.Load(hwnd_, screen), L"Kelvaro2 frmDefault Form_Load ERR"},
         {option_.Load(hwnd_, screen), L"Kelvaro2 frmOption Form_Load ERR"},
         {aliasDialog_.Load(hwnd_, screen), L"frmMenuMente Form_Load ERR"},
-        {preview_.Load(hwnd_, screen), L"Kelvaro2 frmPreview Form_Load ERR"}};
+        {preview_.Load(hwnd_, screen), L"Kelvaro2 frmPreview Form_Load ERR"},
+        {runs_.Load(hwnd_), L"Kelvaro2 frmRuns Form_Load ERR"}};
     for (const auto& [loaded, message] : loads) {
         if (!loaded) {
             services_.prompts.Notice(message);
@@ -145,6 +166,7 @@ void MainWindow::PropagateTip(bool on) {
     aliasDialog_.SetToolTip(on);
     option_.SetToolTip(on);
     preview_.SetToolTip(on);
+    runs_.SetToolTip(on);
     SetToolTip(on);
     for (ChildWindow* child : children_) child->SetToolTip(on);
 }
@@ -314,6 +336,7 @@ void MainWindow::FontEveryWindow() {
     option_.SetFontData(font_.Get(), Dpi());
     default_.SetFontData(font_.Get(), Dpi());
     preview_.SetFontData(font_.Get(), Dpi());
+    runs_.SetFontData(font_.Get(), Dpi());
     aliasDialog_.SetFontData(font_.Get(), Dpi());
 }
 

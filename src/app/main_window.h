@@ -17,6 +17,7 @@
 #include "windows/list_windows.h"
 #include "windows/mode_buttons.h"
 #include "windows/preview_dialog.h"
+#include "windows/runs_dialog.h"
 #include "windows/shared_menu.h"
 #include "windows/window_base.h"
 
@@ -68,7 +69,12 @@ public:
     void FocusTargets() override;
     void HoldTargetPainting(bool held) override;
     bool CanUndo() override;
+    // Takes the newest run not yet taken back; more than kAskBeforeUndo
+    // folders only after a question with their number.
     void UndoLastRun() override;
+    void ShowRuns() override;
+    void UndoByKey() override;
+    static constexpr size_t kAskBeforeUndo = 100;
     void ShowPreview() override { PreviewThenRun(); }
     // IAliasMaintenance
     bool Maintain(AliasTable& aliases) override;
@@ -91,6 +97,7 @@ public:
     OptionDialog& Option() { return option_; }
     DefaultDialog& Default() { return default_; }
     PreviewDialog& Preview() { return preview_; }
+    RunsDialog& Runs() { return runs_; }
     AboutDialog& About() { return about_; }
     TargetListWindow& Targets() { return file_; }
     HistoryWindow& History() { return status_; }
@@ -131,6 +138,7 @@ private:
     OptionDialog option_;
     AliasDialog aliasDialog_;
     PreviewDialog preview_;
+    RunsDialog runs_;
     int16_t lastMode_ = -1;  // the mode of the last run; none yet
     ModeButtons buttons_;
     HWND mdiClient_ = nullptr;

@@ -25,6 +25,7 @@ enum PopupCommand : UINT {
     kPopupUndo,
     kPopupAliasFirst = 41020,  // one per alias slot, 0 to 9
     kPopupPreview = 41700,
+    kPopupRuns = 41750,
 };
 
 // What a child window asks of the main window.
@@ -45,6 +46,8 @@ public:
     // The last run can be taken back; and taking it back.
     virtual bool CanUndo() { return false; }
     virtual void UndoLastRun() {}
+    // The runs the journal keeps, to take back one after another.
+    virtual void ShowRuns() {}
     // Shows what a run over the target list would do, and runs it on request.
     virtual void ShowPreview() = 0;
 };

@@ -253,12 +253,16 @@ void ChangedListWindow::FillPopup(HMENU popup) {
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(popup, MF_STRING | (host_.CanUndo() ? 0 : MF_GRAYED), kPopupUndo,
                 ResKelvaroText(KText::UndoMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupRuns, ResKelvaroText(KText::RunsCaption).c_str());
 }
 
 void ChangedListWindow::OnPopupCommand(UINT id) {
     switch (id) {
         case kPopupUndo:
             host_.UndoLastRun();
+            break;
+        case kPopupRuns:
+            host_.ShowRuns();
             break;
         case kPopupClear:
             state_.changed.Clear();

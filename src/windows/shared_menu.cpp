@@ -1,5 +1,7 @@
 #include "windows/shared_menu.h"
 
+#include "engine/catalog.h"
+
 namespace kelvaro {
 
 HMENU CreateSharedMenu() {
@@ -7,6 +9,8 @@ HMENU CreateSharedMenu() {
     HMENU log = CreatePopupMenu();
     AppendMenuW(log, MF_STRING, kMenuLogCopy, L"Log(&C)opy");
     AppendMenuW(log, MF_STRING, kMenuLogSave, L"Log(&S)ave");
+    AppendMenuW(log, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(log, MF_STRING, kMenuRuns, (ResKelvaroText(KText::RunsCaption) + L"(&R)...").c_str());
     HMENU defaults = CreatePopupMenu();
     AppendMenuW(defaults, MF_STRING, kMenuInDirDefault, L"InDirDefault");
     AppendMenuW(bar, MF_STRING, kMenuExit, L"E(&x)it");
@@ -57,6 +61,12 @@ bool OnSharedMenu(UINT id, ISharedMenuActions& actions) {
             return true;
         case kMenuAbout:
             actions.ShowAbout();
+            return true;
+        case kMenuRuns:
+            actions.ShowRuns();
+            return true;
+        case kMenuUndoLast:
+            actions.UndoByKey();
             return true;
         default:
             return false;

@@ -13,9 +13,12 @@ enum MenuCommand : UINT {
     kMenuOption,
     kMenuHelp,
     kMenuAbout,
+    kMenuRuns,      // the runs the journal keeps ("変更の記録"), in the Log menu
+    kMenuUndoLast,  // Ctrl+Z: no item, the key does what "直前の変更を元に戻す" does
 };
 
-// A fresh copy of the bar: E(&x)it, Fon(&t), (&L)og, (&D)efault, (&O)ption, (&H)elp, (&A)bout.
+// A fresh copy of the bar: E(&x)it, Fon(&t), (&L)og (with the runs on record), (&D)efault, (&O)ption,
+// (&H)elp, (&A)bout.
 HMENU CreateSharedMenu();
 // Enables or disables the seven top-level items of one copy.
 void EnableTopItems(HMENU menu, bool enabled);
@@ -32,6 +35,8 @@ public:
     virtual void ShowOptions() = 0;
     virtual void ShowUserGuide() = 0;
     virtual void ShowAbout() = 0;
+    virtual void ShowRuns() = 0;
+    virtual void UndoByKey() = 0;
 };
 
 // Carries out the item `id` of the bar; false when `id` is none of its items.

@@ -1,6 +1,7 @@
 // The real main window under Xvfb, driven with messages.
 #include "app/main_window.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "platform/win32_file_system.h"
 #include "settings/app_settings.h"
 #include "windows/list_windows.h"
+#include "windows/runs_dialog.h"
 #include "windows/shared_menu.h"
 
 namespace kelvaro {
@@ -875,6 +877,62 @@ TEST_F(MainWindowTest, UndoFromTheChangedListPopup) {
     EXPECT_EQ(history.back(), L"全て終了しました");
     EXPECT_TRUE(undoItemState() & MF_GRAYED);
     EXPECT_TRUE(IsWindowEnabled(window->Changed().Handle()));
+}
+
+// Undo further back: Ctrl+Z takes the newest run back, "変更の記録" lists the
+// runs newest first and its 元に戻す takes the one before; more than 100
+// folders are taken back only after a question with their number.
+TEST_F(MainWindowTest, RunsAreTakenBackOneAfterAnotherFromCtrlZAndTheRunsDialog) {
+    testing::FakeJournalStore journalStore;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
+    Open();
+    AddTargets({L"C:\\Data\\One"});
+    Click(window->ExeButton(0));
+    AddTargets({L"C:\\Data\\two", L"C:\\Data\\three"});
+    Click(window->ExeButton(5));
+    EXPECT_EQ(fs.SubFolders(L"C:\\Data"), (Lines{L"ONE", L"ｔｈｒｅｅ", L"ｔｗｏ"}));
+
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    MSG ctrlZ{window->Handle(), WM_KEYDOWN, 'Z', 0, 0, {}};
+    EXPECT_TRUE(window->TranslateKeys(ctrlZ));
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    Pump();
+    EXPECT_EQ(fs.SubFolders(L"C:\\Data"), (Lines{L"ONE", L"three", L"two"}));
+
+    RunsDialog& runs = window->Runs();
+    PostMessageW(GetDlgItem(runs.Handle(), IDCANCEL), BM_CLICK, 0, 0);
+    SendMessageW(window->Changed().Handle(), WM_COMMAND, kPopupRuns, 0);
+    Pump();
+    const auto& rows = runs.State().Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].mode + L" " + rows[0].folders + L" " + rows[0].state, L"全角 2 元に戻しました");
+    EXPECT_EQ(rows[1].mode + L" " + rows[1].folders + L" " + rows[1].state, L"大文字 1 ");
+    EXPECT_EQ(ListView_GetItemCount(runs.List()), 2);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(runs.Handle(), IDC_RUNS_UNDO)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(runs.Handle(), IDC_RUNS_RESUME)));
+    EXPECT_EQ(fs.SubFolders(L"C:\\Data"), (Lines{L"ONE", L"three", L"two"}));  // closed: nothing done
+    PostMessageW(GetDlgItem(runs.Handle(), IDC_RUNS_UNDO), BM_CLICK, 0, 0);
+    SendMessageW(window->Handle(), WM_COMMAND, kMenuRuns, 0);
+    Pump();
+    EXPECT_EQ(fs.SubFolders(L"C:\\Data"), (Lines{L"One", L"three", L"two"}));
+    EXPECT_TRUE(prompts.questions.empty());
+
+    Lines many;
+    for (int i = 0; i < 101; ++i) many.push_back(L"C:\\Many\\f" + std::to_wstring(i));
+    AddTargets(many);
+    Click(window->ExeButton(0));
+    prompts.answer = false;
+    window->UndoLastRun();
+    EXPECT_EQ(prompts.questions, Lines{L"101 フォルダの名前を元に戻します。よろしいですか"});
+    EXPECT_EQ(fs.SubFolders(L"C:\\Many").front(), L"F0");
+    prompts.answer = true;
+    window->UndoLastRun();
+    EXPECT_EQ(fs.SubFolders(L"C:\\Many").front(), L"f0");
 }
 
 }  // namespace

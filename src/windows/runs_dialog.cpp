@@ -1,0 +1,124 @@
+#include "windows/runs_dialog.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "engine/catalog.h"
+#include "resource.h"
+
+namespace kelvaro {
+namespace {
+
+constexpr int kColumns = 4;
+// Each column's share of the list's width, in percent.
+constexpr int kColumnShare[kColumns] = {30, 16, 18, 36};
+
+}  // namespace
+
+bool RunsDialog::Load(HWND owner) {
+    if (!DialogBase::Load(owner, IDD_RUNS)) return false;
+    SetWindowTextW(hwnd_, ResKelvaroText(KText::RunsCaption).c_str());
+    SetDlgItemTextW(hwnd_, IDC_RUNS_UNDO, ResKelvaroText(KText::RunsUndoButton).c_str());
+    SetDlgItemTextW(hwnd_, IDC_RUNS_RESUME, ResKelvaroText(KText::RunsResumeButton).c_str());
+    SetDlgItemTextW(hwnd_, IDCANCEL, ResKelvaroText(KText::RunsCloseButton).c_str());
+    const HWND list = List();
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    for (int c = 0; c < kColumns; ++c) {
+        std::wstring title = ResKelvaroText(NthText(KText::RunsTimeColumn, c));
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.fmt = c == 2 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+        column.pszText = title.data();
+        column.cx = 80;
+        ListView_InsertColumn(list, c, &column);
+    }
+    hints_.Create(hwnd_);
+    hints_.Add(list, ResKelvaroText(KText::RunsListHint));
+    hints_.Add(Control(IDC_RUNS_UNDO), ResKelvaroText(KText::RunsUndoHint));
+    hints_.Add(Control(IDC_RUNS_RESUME), ResKelvaroText(KText::RunsResumeHint));
+    Relayout();
+    return true;
+}
+
+std::optional<RunsChoice> RunsDialog::Ask(const std::vector<JournalRun>& runs, bool tip) {
+    model_.Compute(runs);
+    SetToolTip(tip);
+    ShowModal();
+    return chosen_;
+}
+
+void RunsDialog::OnActivate() {
+    chosen_.reset();
+    // Over the middle of its owner.
+    RECT owner{}, self{};
+    GetWindowRect(GetWindow(hwnd_, GW_OWNER) ? GetWindow(hwnd_, GW_OWNER) : GetDesktopWindow(), &owner);
+    GetWindowRect(hwnd_, &self);
+    SetWindowPos(hwnd_, nullptr, (owner.left + owner.right - (self.right - self.left)) / 2,
+                 (owner.top + owner.bottom - (self.bottom - self.top)) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowRows();
+    EnableWindow(Control(IDC_RUNS_UNDO), model_.UndoCount() > 0 ? TRUE : FALSE);
+    EnableWindow(Control(IDC_RUNS_RESUME), model_.Resume() ? TRUE : FALSE);
+    SetFocus(List());
+}
+
+void RunsDialog::ShowRows() {
+    const HWND list = List();
+    ListView_DeleteAllItems(list);
+    const auto& rows = model_.Rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const std::wstring* cells[kColumns] = {&rows[i].time, &rows[i].mode, &rows[i].folders, &rows[i].state};
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(i);
+        item.pszText = const_cast<wchar_t*>(cells[0]->c_str());
+        ListView_InsertItem(list, &item);
+        for (int c = 1; c < kColumns; ++c)
+            ListView_SetItemText(list, static_cast<int>(i), c, const_cast<wchar_t*>(cells[c]->c_str()));
+    }
+    if (!rows.empty()) ListView_SetItemState(list, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+bool RunsDialog::OnCommand(UINT id, UINT) {
+    switch (id) {
+        case IDC_RUNS_UNDO:
+            if (model_.UndoCount() == 0) return true;
+            chosen_ = RunsChoice::Undo;
+            Hide();
+            return true;
+        case IDC_RUNS_RESUME:
+            if (!model_.Resume()) return true;
+            chosen_ = RunsChoice::Resume;
+            Hide();
+            return true;
+        case IDCANCEL:
+            Hide();
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The list on top, the two buttons below it on the left and 閉じる on the
+// right, all sized for the font the controls show.
+void RunsDialog::Relayout() {
+    if (!hwnd_ || !List()) return;
+    const Metrics metrics = FontMetrics();
+    const SIZE undo = ButtonSize(Control(IDC_RUNS_UNDO)), resume = ButtonSize(Control(IDC_RUNS_RESUME)),
+               close = ButtonSize(Control(IDCANCEL));
+    const int rowHeight = metrics.line + metrics.gap / 2;
+    const int listWidth = std::max<int>(metrics.line * 26, undo.cx + resume.cx + close.cx + 3 * metrics.gap);
+    const int listHeight = rowHeight * 12;
+    const int buttonTop = metrics.margin + listHeight + metrics.gap;
+    MoveWindow(List(), metrics.margin, metrics.margin, listWidth, listHeight, TRUE);
+    MoveWindow(Control(IDC_RUNS_UNDO), metrics.margin, buttonTop, undo.cx, metrics.button, TRUE);
+    MoveWindow(Control(IDC_RUNS_RESUME), metrics.margin + undo.cx + metrics.gap, buttonTop, resume.cx, metrics.button,
+               TRUE);
+    MoveWindow(Control(IDCANCEL), metrics.margin + listWidth - close.cx, buttonTop, close.cx, metrics.button, TRUE);
+    SetClientSize(listWidth + 2 * metrics.margin, buttonTop + metrics.button + metrics.margin);
+    RECT inner{};
+    GetClientRect(List(), &inner);
+    for (int c = 0; c < kColumns; ++c) ListView_SetColumnWidth(List(), c, inner.right * kColumnShare[c] / 100);
+}
+
+}  // namespace kelvaro
