@@ -11,8 +11,6 @@ namespace kelvaro {
 namespace {
 
 constexpr int kColumns = 4;
-// Each column's share of the list's width, in percent.
-constexpr int kColumnShare[kColumns] = {30, 16, 18, 36};
 
 }  // namespace
 
@@ -77,6 +75,24 @@ void RunsDialog::ShowRows() {
             ListView_SetItemText(list, static_cast<int>(i), c, const_cast<wchar_t*>(cells[c]->c_str()));
     }
     if (!rows.empty()) ListView_SetItemState(list, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+    FitColumns();
+}
+
+// The time, the mode and the number as wide as their texts and titles; the state takes the rest.
+void RunsDialog::FitColumns() {
+    const HWND list = List();
+    RECT inner{};
+    GetClientRect(list, &inner);
+    int used = 0;
+    for (int c = 0; c < kColumns - 1; ++c) {
+        ListView_SetColumnWidth(list, c, LVSCW_AUTOSIZE_USEHEADER);
+        // Room for the title and the header's padding, which the automatic width does not always leave.
+        const std::wstring title = ResKelvaroText(NthText(KText::RunsTimeColumn, c));
+        const int titleWidth = ListView_GetStringWidth(list, title.c_str()) + FontMetrics().line;
+        if (ListView_GetColumnWidth(list, c) < titleWidth) ListView_SetColumnWidth(list, c, titleWidth);
+        used += ListView_GetColumnWidth(list, c);
+    }
+    ListView_SetColumnWidth(list, kColumns - 1, std::max<int>(inner.right - used, 0));
 }
 
 bool RunsDialog::OnCommand(UINT id, UINT) {
@@ -107,7 +123,7 @@ void RunsDialog::Relayout() {
     const SIZE undo = ButtonSize(Control(IDC_RUNS_UNDO)), resume = ButtonSize(Control(IDC_RUNS_RESUME)),
                close = ButtonSize(Control(IDCANCEL));
     const int rowHeight = metrics.line + metrics.gap / 2;
-    const int listWidth = std::max<int>(metrics.line * 26, undo.cx + resume.cx + close.cx + 3 * metrics.gap);
+    const int listWidth = std::max<int>(metrics.line * 34, undo.cx + resume.cx + close.cx + 3 * metrics.gap);
     const int listHeight = rowHeight * 12;
     const int buttonTop = metrics.margin + listHeight + metrics.gap;
     MoveWindow(List(), metrics.margin, metrics.margin, listWidth, listHeight, TRUE);
@@ -116,9 +132,7 @@ void RunsDialog::Relayout() {
                TRUE);
     MoveWindow(Control(IDCANCEL), metrics.margin + listWidth - close.cx, buttonTop, close.cx, metrics.button, TRUE);
     SetClientSize(listWidth + 2 * metrics.margin, buttonTop + metrics.button + metrics.margin);
-    RECT inner{};
-    GetClientRect(List(), &inner);
-    for (int c = 0; c < kColumns; ++c) ListView_SetColumnWidth(List(), c, inner.right * kColumnShare[c] / 100);
+    FitColumns();
 }
 
 }  // namespace kelvaro

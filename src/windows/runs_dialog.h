@@ -39,6 +39,7 @@ protected:
 
 private:
     void ShowRows();
+    void FitColumns();
 
     RunsState model_;
     HintSet hints_;
