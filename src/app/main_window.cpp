@@ -216,17 +216,7 @@ void MainWindow::ProcessPendingInput() {
         for (ChildWindow* child : children_) child->HoldPainting(true);
         lastPaint_ = now;
     }
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        HintSet::RelayMouse(msg);
-        if (TranslateMDISysAccel(mdiClient_, &msg) || TranslateKeys(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    Pump().DeliverWaiting();
 }
 
 bool MainWindow::PauseForRetry(unsigned ms) {
@@ -321,8 +311,16 @@ void MainWindow::ShowUserGuide() {
     OpenHelp(services_.fs, services_.prompts);
 }
 
-bool MainWindow::TranslateKeys(MSG& msg) const {
-    return hwnd_ && accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_.get(), &msg);
+bool MainWindow::TranslateKeys(const MSG& msg) const {
+    // The accelerator table only reads the message.
+    if (hwnd_ && accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_.get(), const_cast<MSG*>(&msg)))
+        return true;
+    return TranslateChildKeys(mdiClient_, msg);
+}
+
+MessagePump MainWindow::Pump() const {
+    return MessagePump(
+        [this](MSG& msg) { return (mdiClient_ && TranslateMDISysAccel(mdiClient_, &msg)) || TranslateKeys(msg); });
 }
 
 void MainWindow::CopyHistory() {
@@ -443,15 +441,7 @@ LRESULT MainWindow::Default(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 int RunMainLoop(const MainWindow& window) {
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        HintSet::RelayMouse(msg);
-        if (window.MdiClient() && TranslateMDISysAccel(window.MdiClient(), &msg)) continue;
-        if (window.TranslateKeys(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    return window.Pump().Run().value_or(0);
 }
 
 }  // namespace kelvaro
