@@ -33,13 +33,10 @@ MainWindow::MainWindow(AppState& state, Services& services)
       outFile_(state, services, *this),
       children_{&inDir_, &inFile_, &file_, &status_, &outFile_},
       about_(services),
-      default_(state, services),
+      default_(state, services, [this] { return inDir_.DirName(); }),
       option_(state, services),
       aliasDialog_(state, services),
-      preview_(state, services) {
-    option_.onTipChanged = [this](bool on) { PropagateTip(on); };
-    default_.sourceFolder = [this] { return inDir_.DirName(); };
-}
+      preview_(state, services) {}
 
 RenameServices MainWindow::RenameWith() {
     return {services_.fs, state_.history, driver_.Changed(), state_.settings.Hira, services_.journal};
@@ -154,15 +151,19 @@ void MainWindow::SetToolTip(bool on) {
 }
 
 void MainWindow::ShowOptions() {
-    option_.ShowModal();
+    const auto form = option_.Ask(OptionsForm::FromSettings(state_.settings));
+    if (form && form->ToSettings(state_.settings)) PropagateTip(state_.settings.Tip);
 }
 
 void MainWindow::ShowAbout() {
-    about_.ShowModal();
+    about_.Ask();
 }
 
 void MainWindow::EditInitialFolder() {
-    default_.EditInitialFolder(state_.settings);
+    if (const auto choice = default_.Ask(InitialFolderQuestion(state_.settings))) {
+        state_.settings.Dir_In = choice->folder;
+        state_.settings.Dir_In_Enabled = choice->switchOn;
+    }
 }
 
 void MainWindow::SetFontData() {
