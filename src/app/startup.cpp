@@ -17,7 +17,8 @@ size_t ListExecute(AppState& state,
                    Services& services,
                    int16_t mode,
                    const std::atomic<bool>* stop,
-                   const FolderDone& folderDone) {
+                   const FolderDone& folderDone,
+                   size_t notFound) {
     LastPathSink changed(state.changed);
     const RenameServices rename{services.fs, state.history, changed, state.settings.Hira, services.journal};
     RecordedRun recorded(services.journal, state.history, RunKind::Run);
@@ -35,6 +36,9 @@ size_t ListExecute(AppState& state,
     const WalkEnd end = WalkTargets(
         state.targets, state.history, changed, services.journal,
         [&](const std::wstring& path) { return RenameDir(rename, path, mode); }, hooks);
+    RunCounts counts = end.counts;
+    counts.notRenamed += notFound;
+    state.history.ListInAdd(RunSummaryLine(counts));
     state.history.ListInAdd(ResAllText(end.stopped || end.journalFailed ? AText::StoppedLine : AText::AllFinishedLine));
     return notDone + (state.targets.Count() - end.next);
 }

@@ -14,8 +14,9 @@ enum class StartupOutcome {
     ShowMain,  // go on to the main window
 };
 
-// Renames every target once by `mode`, in list order, and writes the closing
-// line. Used by the automatic run: no yield, no Cancel, no removal of entries.
+// Renames every target once by `mode`, in list order, and writes the summary
+// and the closing line (`notFound`: names that answered no folder, counted as
+// not renamed). Used by the automatic run: no yield, no Cancel, no removal of entries.
 // When `stop` is given and turns true (Ctrl+C on a console), the walk ends
 // after the folder in hand with the stopped line instead. Returns how many
 // targets were not done (failed, skipped or not reached).
@@ -26,7 +27,8 @@ size_t ListExecute(AppState& state,
                    Services& services,
                    int16_t mode,
                    const std::atomic<bool>* stop = nullptr,
-                   const FolderDone& folderDone = {});
+                   const FolderDone& folderDone = {},
+                   size_t notFound = 0);
 
 // The automatic run over the command-line folders; true when a run took
 // place and the program is to end. `listTaken` tells whether the command

@@ -21,21 +21,28 @@ WalkEnd WalkTargets(TargetList& targets,
         const size_t i = end.next;
         if (hooks.before && !hooks.before(i)) {
             end.stopped = true;
-            return end;
+            break;
         }
         const std::wstring path = targets.Text(i);
         changed.Clear();
         const int16_t result = rename(path);
         const bool moved = result == kRenameDone && !changed.Last().empty();
         if (moved && changed.Last() != path) targets.FollowRenamed(i + 1, path, changed.Last());
+        if (result != kRenameDone)
+            ++end.counts.notRenamed;
+        else if (moved && changed.Last() != path)
+            ++end.counts.renamed;
+        else
+            ++end.counts.same;
         if (hooks.after) hooks.after(i, result, moved ? changed.Last() : path);
         if (journal && journal->Failed()) {
             history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
             end.journalFailed = true;
             ++end.next;
-            return end;
+            break;
         }
     }
+    end.counts.notReached = count - end.next;
     return end;
 }
 
@@ -79,9 +86,10 @@ void RunDriver::Run(int16_t mode) {
             if (result == kRenameDone) targets.SetSelected(j, false);
         };
         // A record that cannot be written ends the run: the rest stays in the list.
-        WalkTargets(
+        const WalkEnd end = WalkTargets(
             targets, state_.history, changed_, journal_, [&](const std::wstring& path) { return renamer_(path, mode); },
             hooks);
+        state_.history.ListInAdd(RunSummaryLine(end.counts));
     }
 
     // That entry stays at the top once the done ones above it are gone: after
