@@ -75,7 +75,4 @@ std::wstring PlanStateText(PlanState state);
 // Why a rename is too long, as a note after the state or a history line.
 std::wstring LengthLimitText(LengthLimit limit);
 
-// True for a drive's root folder written as "C:\".
-bool IsDriveRoot(const std::wstring& path);
-
 }  // namespace kelvaro
