@@ -29,6 +29,7 @@ size_t ListExecute(AppState& state,
                    int16_t mode,
                    const std::atomic<bool>* stop,
                    const FolderDone& folderDone,
+                   size_t notFound,
                    const std::string& resumes) {
     LastPathSink changed(state.changed);
     const RenameServices rename{services.fs, state.history, changed, state.settings.Hira, services.journal};
@@ -48,6 +49,9 @@ size_t ListExecute(AppState& state,
     const WalkEnd end = WalkTargets(
         state.targets, state.history, changed, services.journal,
         [&](const std::wstring& path) { return RenameDir(rename, path, mode); }, hooks, &request);
+    RunCounts counts = end.counts;
+    counts.notRenamed += notFound;
+    state.history.ListInAdd(RunSummaryLine(counts));
     state.history.ListInAdd(ResAllText(end.stopped || end.journalFailed ? AText::StoppedLine : AText::AllFinishedLine));
     return notDone + (state.targets.Count() - end.next);
 }

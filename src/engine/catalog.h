@@ -208,7 +208,17 @@ namespace kelvaro {
     X(NoModeRecorded, 28121)           \
     X(RunsUndoHint, 28122)             \
     X(RunsResumeHint, 28123)           \
-    X(RunsListHint, 28124)
+    X(RunsListHint, 28124)             \
+    X(SummaryHead, 28150)              \
+    X(SummaryRenamed, 28151)           \
+    X(SummarySame, 28152)              \
+    X(SummaryNotRenamed, 28153)        \
+    X(SummaryNotReached, 28154)        \
+    X(SummaryUndone, 28155)            \
+    X(SummaryNotUndone, 28156)         \
+    X(SummaryUnit, 28157)              \
+    X(AddEveryLevelMenuItem, 28160)    \
+    X(AddEveryLevelHint, 28161)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \

@@ -166,9 +166,4 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring
     return plan;
 }
 
-std::wstring PlanStateText(PlanState state) {
-    if (state == PlanState::NoShortName) return ResKelvaroText(KText::NoShortNameState);
-    return ResKelvaroText(NthText(KText::WillRenameState, static_cast<int>(state)));
-}
-
 }  // namespace kelvaro

@@ -33,7 +33,7 @@ WalkEnd WalkTargets(TargetList& targets,
         const size_t i = end.next;
         if (hooks.before && !hooks.before(i)) {
             end.stopped = true;
-            return record();
+            break;
         }
         const std::wstring path = targets.Text(i);
         changed.Clear();
@@ -41,14 +41,21 @@ WalkEnd WalkTargets(TargetList& targets,
         const int16_t result = rename(path);
         const bool moved = result == kRenameDone && !changed.Last().empty();
         if (moved && changed.Last() != path) targets.FollowRenamed(i + 1, path, changed.Last());
+        if (result != kRenameDone)
+            ++end.counts.notRenamed;
+        else if (moved && changed.Last() != path)
+            ++end.counts.renamed;
+        else
+            ++end.counts.same;
         if (hooks.after) hooks.after(i, result, moved ? changed.Last() : path);
         if (journal && journal->Failed()) {
             history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
             end.journalFailed = true;
             ++end.next;
-            return record();
+            break;
         }
     }
+    end.counts.notReached = count - end.next;
     return record();
 }
 
@@ -101,9 +108,10 @@ void RunDriver::Run(int16_t mode) {
         };
         // A record that cannot be written ends the run: the rest stays in the list.
         const RunRequest request = TargetRequest(mode, state_.settings.Hira);
-        WalkTargets(
+        const WalkEnd end = WalkTargets(
             targets, state_.history, changed_, journal_, [&](const std::wstring& path) { return renamer_(path, mode); },
             hooks, &request);
+        state_.history.ListInAdd(RunSummaryLine(end.counts));
     }
 
     // That entry stays at the top once the done ones above it are gone: after

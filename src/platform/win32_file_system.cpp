@@ -179,8 +179,8 @@ std::optional<std::vector<ListedEntry>> Win32FileSystem::Entries(const std::wstr
     do {
         const std::wstring_view name = data.cFileName;
         if (name != L"." && name != L"..")
-            entries.push_back(
-                {std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, data.cAlternateFileName});
+            entries.push_back({std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                               data.cAlternateFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
     } while (FindNextFileW(find.get(), &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;  // a listing cut short answers nothing
     return entries;

@@ -25,7 +25,8 @@ enum PopupCommand : UINT {
     kPopupUndo,
     kPopupAliasFirst = 41020,  // one per alias slot, 0 to 9
     kPopupPreview = 41700,
-    kPopupRuns = 41750,
+    kPopupAddEveryLevel = 41750,
+    kPopupRuns = 41760,
 };
 
 // What a child window asks of the main window.
