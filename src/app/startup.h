@@ -3,9 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "model/app_state.h"
+#include "model/preview_state.h"
 
 namespace kelvaro {
 
@@ -22,16 +25,28 @@ enum class StartupOutcome {
 // `folderDone`, when given, hears of each folder tried: its index, the
 // RenameDir result and the path it has now.
 using FolderDone = std::function<void(size_t index, int16_t result, const std::wstring& now)>;
+// `leftOut` (by index) names folders to leave alone.
 size_t ListExecute(AppState& state,
                    Services& services,
                    int16_t mode,
                    const std::atomic<bool>* stop = nullptr,
-                   const FolderDone& folderDone = {});
+                   const FolderDone& folderDone = {},
+                   const std::vector<bool>& leftOut = {});
+
+// With "実行前に確認する" on, the automatic run first shows the preview of
+// the target list by the given mode, alone: the mode and the folders left out
+// on 実行, nothing on キャンセル.
+using ConfirmRun = std::function<std::optional<RunChoice>(int16_t mode)>;
 
 // The automatic run over the command-line folders; true when a run took
-// place and the program is to end. `listTaken` tells whether the command
-// line was put into the target list (which then holds its outcome).
-bool AutoExecute(AppState& state, Services& services, const std::wstring& commandLine, bool* listTaken = nullptr);
+// place (or the user cancelled it in the preview) and the program is to end.
+// `listTaken` tells whether the command line was put into the target list
+// (which then holds its outcome).
+bool AutoExecute(AppState& state,
+                 Services& services,
+                 const std::wstring& commandLine,
+                 bool* listTaken = nullptr,
+                 const ConfirmRun& confirm = {});
 
 // Takes the last run back without a window (the command line "/UNDO") and
 // copies the history to the clipboard when asked to.
@@ -39,7 +54,10 @@ void UndoExecute(AppState& state, Services& services);
 
 // Everything between the start of the process and the main window: the
 // removal request, the settings, the automatic run, the command-line folders.
-StartupOutcome RunStartup(AppState& state, Services& services, const std::wstring& commandLine);
+StartupOutcome RunStartup(AppState& state,
+                          Services& services,
+                          const std::wstring& commandLine,
+                          const ConfirmRun& confirm = {});
 
 // The removal question, with the program's name in front.
 std::wstring RemovalQuestion();

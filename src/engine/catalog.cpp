@@ -364,6 +364,21 @@ std::wstring ResKelvaroText(KText text) {
             return L"標準";
         case 28003:
             return L"自動的にフォルダ名を標準の形に変更します";
+        // The preview's check boxes, its filter of refused folders and its access keys.
+        case 28200:
+            return L"除外した為変更しません";
+        case 28201:
+            return L"変更できないフォルダのみ表示(&F)";
+        case 28202:
+            return L"使えない名前、フォルダなし、同名あり、パスが長すぎるなどで変更できないフォルダだけを表示します";
+        case 28203:
+            return L"変換(&M)";
+        case 28204:
+            return L"実行(&R)";
+        case 28205:
+            return L"キャンセル(&C)";
+        case 28206:
+            return L"チェックを外したフォルダは今回は変更しません（スペースキーで切り替え）";
         default:
             return {};
     }

@@ -182,7 +182,14 @@ namespace kelvaro {
     X(StandardButton, 28000)           \
     X(StandardHint, 28001)             \
     X(AutoStandardOption, 28002)       \
-    X(AutoStandardHint, 28003)
+    X(AutoStandardHint, 28003)         \
+    X(LeftOutState, 28200)             \
+    X(PreviewOnlyRefused, 28201)       \
+    X(PreviewOnlyRefusedHint, 28202)   \
+    X(PreviewModeLabelKey, 28203)      \
+    X(PreviewRunKey, 28204)            \
+    X(PreviewCancelKey, 28205)         \
+    X(PreviewCheckListHint, 28206)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \

@@ -23,6 +23,7 @@ WalkEnd WalkTargets(TargetList& targets,
             end.stopped = true;
             return end;
         }
+        if (i < hooks.leftOut.size() && hooks.leftOut[i]) continue;
         const std::wstring path = targets.Text(i);
         changed.Clear();
         const int16_t result = rename(path);
@@ -58,7 +59,7 @@ void RunDriver::Finish() {
     view_.BtnEnabledChange();
 }
 
-void RunDriver::Run(int16_t mode) {
+void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
     if (running_) return;
     Start();
     TargetList& targets = state_.targets;
@@ -78,6 +79,7 @@ void RunDriver::Run(int16_t mode) {
         hooks.after = [&](size_t j, int16_t result, const std::wstring&) {
             if (result == kRenameDone) targets.SetSelected(j, false);
         };
+        hooks.leftOut = leftOut;
         // A record that cannot be written ends the run: the rest stays in the list.
         WalkTargets(
             targets, state_.history, changed_, journal_, [&](const std::wstring& path) { return renamer_(path, mode); },
