@@ -46,6 +46,39 @@ std::wstring MiddleCut(const std::wstring& text,
     return text.substr(0, head) + kEllipsis + text.substr(n - tail);
 }
 
+std::wstring CutAround(const std::wstring& text,
+                       const std::vector<int>& extents,
+                       int ellipsis,
+                       int width,
+                       size_t keep) {
+    const size_t n = std::min(text.size(), extents.size());
+    if (keep >= n) return MiddleCut(text, extents, ellipsis, width);
+    const auto span = [&](size_t from, size_t to) {
+        return from >= to ? 0 : extents[to - 1] - (from == 0 ? 0 : extents[from - 1]);
+    };
+    size_t head = 0, from = keep, to = keep + 1, tail = 0;
+    const int room = width - 2 * ellipsis;
+    const auto fits = [&](size_t h, size_t f, size_t t, size_t e) {
+        return h <= f && t <= n - e && span(0, h) + span(f, t) + span(n - e, n) <= room;
+    };
+    const size_t separator = text.find_last_of(L'\\', n - 1);
+    const size_t name = separator == std::wstring::npos ? 0 : n - separator;
+    while (tail < name && fits(head, from, to, tail + 1)) ++tail;
+    // Then the part around the difference, the start and the end in turn.
+    for (bool grew = true; grew;) {
+        grew = false;
+        if (from > head && fits(head, from - 1, to, tail)) --from, grew = true;
+        if (to < n - tail && fits(head, from, to + 1, tail)) ++to, grew = true;
+        if (head < from && fits(head + 1, from, to, tail)) ++head, grew = true;
+        if (n - tail > to && fits(head, from, to, tail + 1)) ++tail, grew = true;
+    }
+    std::wstring cut = text.substr(0, head);
+    if (head < from) cut += kEllipsis;
+    cut += text.substr(from, to - from);
+    if (to < n - tail) cut += kEllipsis;
+    return cut + text.substr(n - tail);
+}
+
 void PreviewState::Compute(IFileSystem& fs, const std::vector<std::wstring>& paths, int16_t mode, bool hira) {
     fs_ = &fs;
     paths_ = paths;
@@ -161,8 +194,8 @@ std::vector<std::wstring> PreviewState::FittedColumn(int column,
         widths.push_back(extents(text));
         fitted.push_back(MiddleCut(text, widths.back(), ellipsis, width));
     }
-    // Two different texts cut to the same: each keeps its start up to the
-    // first character in which it differs from the others.
+    // Two different texts cut to the same: each shows the first character in
+    // which it differs from the others.
     std::unordered_map<std::wstring, std::vector<size_t>> same;
     for (size_t r = 0; r < fitted.size(); ++r)
         if (fitted[r] != full[r]) same[fitted[r]].push_back(r);
@@ -177,7 +210,11 @@ std::vector<std::wstring> PreviewState::FittedColumn(int column,
                 while (common < end && full[r][common] == full[other][common]) ++common;
                 keep = std::max(keep, common + 1);
             }
-            fitted[r] = MiddleCut(full[r], widths[r], ellipsis, width, keep);
+            if (keep == 0) continue;
+            // The start up to the difference, or else the part around it.
+            const bool headFits = keep <= widths[r].size() && widths[r][keep - 1] + ellipsis <= width;
+            fitted[r] = headFits ? MiddleCut(full[r], widths[r], ellipsis, width, keep)
+                                 : CutAround(full[r], widths[r], ellipsis, width, keep - 1);
         }
     }
     return fitted;

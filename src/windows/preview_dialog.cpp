@@ -177,8 +177,8 @@ void PreviewDialog::FitColumns() {
     };
     const UINT dpi = Dpi();
     // The room the list leaves for the text: its padding, and the check box in the first column.
-    const int padding = MulDiv(14, static_cast<int>(dpi), 96);
-    const int box = GetSystemMetricsForDpi(SM_CXSMICON, dpi) + MulDiv(4, static_cast<int>(dpi), 96);
+    const int padding = MulDiv(12, static_cast<int>(dpi), 96);
+    const int box = GetSystemMetricsForDpi(SM_CXSMICON, dpi) + MulDiv(2, static_cast<int>(dpi), 96);
     for (int c = 0; c < 2; ++c) {
         const int width = ListView_GetColumnWidth(list, c) - padding - (c == 0 ? box : 0);
         fitted_[c] = model_.FittedColumn(c, std::max(1, width), extents, ellipsis);

@@ -89,6 +89,10 @@ TEST(PreviewState, PathColumnsAreCutInTheMiddleAndStayDistinct) {
     EXPECT_EQ(cut[0].substr(0, 15), L"D:\\deep\\level\\o");
     EXPECT_EQ(cut[1].substr(0, 15), L"D:\\deep\\level\\t");
     EXPECT_EQ(cut[0].substr(cut[0].size() - 6), L"photos");
+    const auto narrow = preview.FittedColumn(0, 120, extents, 10);  // too narrow for the start up to the difference
+    EXPECT_NE(narrow[0], narrow[1]);
+    for (const auto& text : narrow) EXPECT_LE(text.size(), 12u);
+    EXPECT_EQ(narrow[1].substr(narrow[1].size() - 6), L"photos");
     EXPECT_EQ(MiddleCut(L"abcdefghij", extents(L"abcdefghij"), 10, 60), L"abc\u2026ij");
 }
 
