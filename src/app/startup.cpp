@@ -116,7 +116,8 @@ StartupOutcome RunStartup(AppState& state,
         // When the automatic run found no usable folder, its reading of the
         // command line stands: reading it again would only repeat the limit message.
         bool listTaken = false;
-        if (!commandLine.empty() && state.settings.Auto && AutoExecute(state, services, commandLine, &listTaken, confirm))
+        if (!commandLine.empty() && state.settings.Auto &&
+            AutoExecute(state, services, commandLine, &listTaken, confirm))
             return StartupOutcome::Exit;
         state.settings.autoRunning = false;
         state.stopRequested = false;

@@ -97,10 +97,6 @@ std::wstring MiddleCut(const std::wstring& text,
 
 // The same with the character at `keep` always shown: the folder's own name,
 // the part around that character and the start, "…" between them.
-std::wstring CutAround(const std::wstring& text,
-                       const std::vector<int>& extents,
-                       int ellipsis,
-                       int width,
-                       size_t keep);
+std::wstring CutAround(const std::wstring& text, const std::vector<int>& extents, int ellipsis, int width, size_t keep);
 
 }  // namespace kelvaro

@@ -71,8 +71,8 @@ bool PreviewDialog::Load(HWND owner, const ScreenTwips& screen) {
         ListView_InsertColumn(list, c, &column);
     }
     SetWindowSubclass(list, ListProc, kListSubclass, reinterpret_cast<DWORD_PTR>(this));
-    rowTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
-                              0, 0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    rowTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
+                              0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (rowTip_) {
         TTTOOLINFOW tool = ListTool(hwnd_, list, L"");
         SendMessageW(rowTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
@@ -118,7 +118,8 @@ void PreviewDialog::OnActivate() {
     // Like the mode buttons, 実行 needs a folder to run over.
     EnableWindow(Control(IDOK), state_.targets.Empty() ? FALSE : TRUE);
     // The first row has the focus, and focus and access keys are shown from the start.
-    if (!model_.Rows().empty()) ListView_SetItemState(List(), 0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    if (!model_.Rows().empty())
+        ListView_SetItemState(List(), 0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
     SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     SetFocus(List());
 }
@@ -224,9 +225,9 @@ void PreviewDialog::OnListMouseMove(int x, int y) {
     tipRow_ = over;
     // Over a row its whole path and note, else the list's hint (when hints are on).
     tipText_ = over >= 0 ? model_.TipText(rows[static_cast<size_t>(over)])
-               : state_.settings.Tip ? ResKelvaroText(KText::PreviewListHint) + L"\r\n" +
-                                           ResKelvaroText(KText::PreviewCheckListHint)
-                                     : std::wstring();
+               : state_.settings.Tip
+                   ? ResKelvaroText(KText::PreviewListHint) + L"\r\n" + ResKelvaroText(KText::PreviewCheckListHint)
+                   : std::wstring();
     TTTOOLINFOW tool = ListTool(hwnd_, List(), tipText_.c_str());
     SendMessageW(rowTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
@@ -290,7 +291,9 @@ LRESULT PreviewDialog::OnListNotify(NMHDR& header) {
             if (column < 2 && row < fitted_[column].size())
                 cell_ = fitted_[column][row];
             else
-                cell_ = column == 0 ? model_.Before(entry) : column == 1 ? model_.After(entry) : model_.StateText(entry);
+                cell_ = column == 0   ? model_.Before(entry)
+                        : column == 1 ? model_.After(entry)
+                                      : model_.StateText(entry);
             if (item.pszText && item.cchTextMax > 0) lstrcpynW(item.pszText, cell_.c_str(), item.cchTextMax);
             return 0;
         }

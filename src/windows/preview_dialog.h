@@ -63,12 +63,12 @@ private:
     Services& services_;
     PreviewState model_;
     HintSet hints_;
-    HWND rowTip_ = nullptr;             // the tip of the list's rows, always on
-    int tipRow_ = -1;                   // the row the tip is about, or none
-    std::wstring tipText_;              // the text handed to the tip
+    HWND rowTip_ = nullptr;                // the tip of the list's rows, always on
+    int tipRow_ = -1;                      // the row the tip is about, or none
+    std::wstring tipText_;                 // the text handed to the tip
     std::vector<std::wstring> fitted_[2];  // the two path columns as shown
-    std::wstring cell_;                 // the text handed to the list for one cell
-    int16_t mode_ = 0;                  // the mode shown first
+    std::wstring cell_;                    // the text handed to the list for one cell
+    int16_t mode_ = 0;                     // the mode shown first
     int countLines_ = 1;
     std::optional<RunChoice> chosen_;
 };

@@ -119,7 +119,7 @@ TEST_F(StartupTest, AutomaticRunWithConfirmationRunsWhatThePreviewChose) {
     fs.AddDir(L"D:\\Ab");
     EXPECT_EQ(RunStartup(state, services, L"D:\\Work D:\\Ab", confirm), StartupOutcome::Exit);
     EXPECT_EQ(fs.Stored(L"D:\\Work"), L"D:\\Work");  // left out
-    EXPECT_EQ(fs.Stored(L"D:\\Ab"), L"D:\\ab");  // by the mode chosen in the preview
+    EXPECT_EQ(fs.Stored(L"D:\\Ab"), L"D:\\ab");      // by the mode chosen in the preview
     EXPECT_EQ(clipboard.text.substr(clipboard.text.size() - 10), L"全て終了しました\r\n");
 
     store.StoreWrite(kAppName, kSectionName, L"Confirm", L"False");

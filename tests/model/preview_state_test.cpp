@@ -41,9 +41,11 @@ TEST(PreviewState, RowsNotesAndCounts) {
 // the counts and the choice handed to the run follow.
 TEST(PreviewState, UntickedFoldersAreLeftOutOfThePlan) {
     testing::FakeFileSystem fs;
-    for (const wchar_t* path : {L"C:\\D\\ＡＢＣ", L"C:\\D\\ＡBＣ", L"C:\\D\\Ｔｏｐ\\Ｓｕｂ", L"C:\\D\\x"}) fs.AddDir(path);
+    for (const wchar_t* path : {L"C:\\D\\ＡＢＣ", L"C:\\D\\ＡBＣ", L"C:\\D\\Ｔｏｐ\\Ｓｕｂ", L"C:\\D\\x"})
+        fs.AddDir(path);
     PreviewState preview;
-    preview.Compute(fs, {L"C:\\D\\ＡＢＣ", L"C:\\D\\ＡBＣ", L"C:\\D\\Ｔｏｐ", L"C:\\D\\Ｔｏｐ\\Ｓｕｂ", L"C:\\D\\x"}, 6, true);
+    preview.Compute(fs, {L"C:\\D\\ＡＢＣ", L"C:\\D\\ＡBＣ", L"C:\\D\\Ｔｏｐ", L"C:\\D\\Ｔｏｐ\\Ｓｕｂ", L"C:\\D\\x"}, 6,
+                    true);
     EXPECT_EQ(preview.Plan()[1].state, PlanState::BatchClash);
     EXPECT_EQ(preview.After(3), L"C:\\D\\Top\\Sub");
     EXPECT_TRUE(preview.Ticked(0));
@@ -56,7 +58,8 @@ TEST(PreviewState, UntickedFoldersAreLeftOutOfThePlan) {
     EXPECT_EQ(preview.After(3), L"Sub");  // no longer below a renamed folder
     EXPECT_EQ(preview.StateText(0), L"除外した為変更しません");
     EXPECT_EQ(preview.LeftOut(), (std::vector<bool>{true, false, true, false, false}));
-    EXPECT_EQ(preview.CountsText(), L"合計：5件　変更します：2件　同一の為変更しません：1件　除外した為変更しません：2件");
+    EXPECT_EQ(preview.CountsText(),
+              L"合計：5件　変更します：2件　同一の為変更しません：1件　除外した為変更しません：2件");
 
     // Space: every selected box takes the opposite of the first one's state.
     preview.Toggle({4, 1, 2});
@@ -72,7 +75,8 @@ TEST(PreviewState, UntickedFoldersAreLeftOutOfThePlan) {
 // paths that differ only in the middle never look alike.
 TEST(PreviewState, PathColumnsAreCutInTheMiddleAndStayDistinct) {
     testing::FakeFileSystem fs;
-    const std::wstring a = L"D:\\deep\\level\\one\\xxxxxx\\2023\\photos", b = L"D:\\deep\\level\\two\\xxxxxx\\2023\\photos";
+    const std::wstring a = L"D:\\deep\\level\\one\\xxxxxx\\2023\\photos",
+                       b = L"D:\\deep\\level\\two\\xxxxxx\\2023\\photos";
     fs.AddDir(a);
     fs.AddDir(b);
     PreviewState preview;

@@ -168,8 +168,9 @@ TEST_F(PreviewDialogTest, ModeButtonsAskFirstOnlyWithTheOption) {
 // folders alone in the target list.
 TEST_F(PreviewDialogTest, CheckBoxesLeaveFoldersOutOfTheRun) {
     const auto image = [this](int row) {
-        return static_cast<UINT>(SendMessageW(Dialog().List(), LVM_GETITEMSTATE, static_cast<WPARAM>(row),
-                                              LVIS_STATEIMAGEMASK)) >> 12;
+        return static_cast<UINT>(
+                   SendMessageW(Dialog().List(), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK)) >>
+               12;
     };
     const auto rowRect = [this](int row) {
         RECT r{};
