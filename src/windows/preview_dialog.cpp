@@ -18,6 +18,8 @@ constexpr int kColumnShare[] = {40, 22, 38};
 // Refused rows in dark red, kept and left-out ones in grey.
 constexpr COLORREF kRefusedColour = RGB(176, 0, 0), kKeptColour = RGB(96, 96, 96);
 constexpr UINT_PTR kListSubclass = 1;
+// Posted when the dialog is shown without an owner (a "Send to" run): it comes to the front.
+constexpr UINT kComeForward = WM_APP + 1;
 
 HFONT FontOf(HWND control) {
     return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
@@ -327,8 +329,15 @@ LRESULT PreviewDialog::OnListNotify(NMHDR& header) {
     }
 }
 
-INT_PTR PreviewDialog::OnOtherMessage(UINT message, WPARAM, LPARAM lParam) {
+INT_PTR PreviewDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_SHOWWINDOW:
+            if (wParam && !GetWindow(hwnd_, GW_OWNER)) PostMessageW(hwnd_, kComeForward, 0, 0);
+            return FALSE;
+        case kComeForward:
+            SetForegroundWindow(hwnd_);
+            SetFocus(List());
+            return TRUE;
         case WM_SIZE:
             Layout();
             return TRUE;
