@@ -133,6 +133,9 @@ TEST_F(PreviewDialogTest, EnterRunsTheChosenModeAndTheNextPreviewStartsFromIt) {
     FromPopup();
     EXPECT_EQ(SendMessageW(Dialog().ModeList(), CB_GETCURSEL, 0, 0), 6);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Dialog().Handle(), IDOK)));  // nothing to run
+    const HMENU popup = window->Targets().BuildPopup();
+    EXPECT_TRUE(GetMenuState(popup, kPopupPreview, MF_BYCOMMAND) & MF_GRAYED);  // nor anything to preview
+    DestroyMenu(popup);
 }
 
 TEST_F(PreviewDialogTest, ModeButtonsAskFirstOnlyWithTheOption) {
