@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/folder_rules.h"
 #include "engine/rename_plan.h"
 #include "fakes/temp_dir.h"
 #include "platform/win32_file_system.h"
