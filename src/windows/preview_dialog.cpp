@@ -391,8 +391,13 @@ void PreviewDialog::Layout() {
     const int countsHeight = countLines_ * m.line + px(30);
     place(label, margin, margin + (comboHeight - m.line) / 2, labelWidth, m.line);
     place(ModeList(), margin + labelWidth, margin, px(1800), comboHeight);
+    // The switch stands beside the buttons, or on a row of its own above them when that is too narrow.
+    const SIZE only = CheckBoxSize(Control(IDC_PRE_ONLY_REFUSED));
+    const int besideButtons = listWidth - 2 * buttonWidth - 2 * gap;
+    const bool ownRow = only.cx > besideButtons;
     const int buttonTop = height - margin - buttonHeight;
-    const int countsTop = buttonTop - gap - countsHeight;
+    const int onlyTop = ownRow ? buttonTop - gap - only.cy : buttonTop + (buttonHeight - only.cy) / 2;
+    const int countsTop = (ownRow ? onlyTop : buttonTop) - gap - countsHeight;
     const int listTop = margin + comboHeight + gap;
     const int listHeight = countsTop - gap - listTop;
     if (listHeight <= 0) return;
@@ -400,9 +405,7 @@ void PreviewDialog::Layout() {
     place(Control(IDC_PRE_COUNTS), margin, countsTop, listWidth, countsHeight);
     place(Control(IDCANCEL), width - margin - buttonWidth, buttonTop, buttonWidth, buttonHeight);
     place(Control(IDOK), width - margin - gap - 2 * buttonWidth, buttonTop, buttonWidth, buttonHeight);
-    const SIZE only = CheckBoxSize(Control(IDC_PRE_ONLY_REFUSED));
-    place(Control(IDC_PRE_ONLY_REFUSED), margin, buttonTop + (buttonHeight - only.cy) / 2,
-          std::min<int>(only.cx, listWidth - 2 * buttonWidth - 2 * gap), only.cy);
+    place(Control(IDC_PRE_ONLY_REFUSED), margin, onlyTop, std::min<int>(only.cx, listWidth), only.cy);
     RECT inner{};
     GetClientRect(List(), &inner);
     const int scroll = GetSystemMetricsForDpi(SM_CXVSCROLL, dpi);
