@@ -6,6 +6,7 @@
 #define IDI_ADD 4
 #define IDI_ADD_ALL 5
 #define IDI_ADD_ALL_ALL 6
+#define IDI_ADD_EVERY_LEVEL 7
 
 // The input box (a prompt, a title and a proposed answer).
 #define IDD_INPUT_BOX 200

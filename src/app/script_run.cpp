@@ -227,7 +227,7 @@ std::optional<size_t> RunFolders(const ScriptCommand& command,
             mark = state.history.Count();
             reportUpTo(i, line);
         };
-    notDone += ListExecute(state, services, command.mode, stop, done);
+    notDone += ListExecute(state, services, command.mode, stop, done, notDone);
     // What the run did not reach (stopped), and the names that answered nothing after the last folder.
     for (; report.tsv && next < items.size(); ++next) {
         const Item& item = items[next];
@@ -250,6 +250,7 @@ size_t RunUndo(AppState& state, Services& services, const std::atomic<bool>* sto
     const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
     const size_t mark = state.history.Count();
     const size_t notDone = UndoLastRun(rename, [&] { return !(stop && stop->load()); });
+    const size_t summary = state.history.Count() - 1;  // the last line of the undo: its counts
     const bool stopped = (stop && stop->load()) || services.journal->Failed();
     state.history.ListInAdd(ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
     if (plan.folders.empty()) return 1;
@@ -262,7 +263,7 @@ size_t RunUndo(AppState& state, Services& services, const std::atomic<bool>* sto
         const JournalFolder& folder = plan.folders[k];
         FolderLine line{FolderCode::NotRun, folder.newPath, folder.oldPath, ResAllText(AText::StoppedLine), {}};
         if (k < starts.size()) {
-            const size_t end = k + 1 < starts.size() ? starts[k + 1] : state.history.Count() - 1;
+            const size_t end = k + 1 < starts.size() ? starts[k + 1] : summary;
             const bool back = services.fs.EntryName(folder.oldPath) == LastPathName(folder.oldPath) &&
                               (SameName(folder.oldPath, folder.newPath) ||
                                services.fs.EntryName(folder.newPath) != LastPathName(folder.newPath));
@@ -362,8 +363,12 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
             return kExitUsage;  // the target list said why
         }
         state.history.SetObserver(nullptr);
-        // With /TSV the output holds folders only; the closing line goes with the other messages.
-        if (command.tsv && state.history.Count() > 0) console.Error(state.history.Line(state.history.Count() - 1));
+        // With /TSV the output holds folders only; the counts and the closing line go with the other messages.
+        if (command.tsv) {
+            const size_t count = state.history.Count();
+            if (count > 1 && IsSummaryLine(state.history.Line(count - 2))) console.Error(state.history.Line(count - 2));
+            if (count > 0) console.Error(state.history.Line(count - 1));
+        }
         // The clipboard, when asked for, gets what the log file gets.
         std::wstring text = LogText(recovery.lines, state.history);
         if (command.clip && !services.clipboard.SetText(text)) {

@@ -20,6 +20,7 @@ size_t ListExecute(AppState& state,
                    int16_t mode,
                    const std::atomic<bool>* stop,
                    const FolderDone& folderDone,
+                   size_t notFound,
                    const std::vector<bool>& leftOut) {
     LastPathSink changed(state.changed);
     const RenameServices rename{services.fs, state.history, changed, state.settings.Hira, services.journal};
@@ -39,6 +40,9 @@ size_t ListExecute(AppState& state,
     const WalkEnd end = WalkTargets(
         state.targets, state.history, changed, services.journal,
         [&](const std::wstring& path) { return RenameDir(rename, path, mode); }, hooks);
+    RunCounts counts = end.counts;
+    counts.notRenamed += notFound;
+    state.history.ListInAdd(RunSummaryLine(counts));
     state.history.ListInAdd(ResAllText(end.stopped || end.journalFailed ? AText::StoppedLine : AText::AllFinishedLine));
     size_t skipped = 0;
     for (size_t i = 0; i < std::min(end.next, leftOut.size()); ++i) skipped += leftOut[i] ? 1 : 0;
@@ -76,7 +80,7 @@ bool AutoExecute(AppState& state,
             choice = *chosen;
         }
         try {
-            ListExecute(state, services, choice.mode, nullptr, {}, choice.leftOut);
+            ListExecute(state, services, choice.mode, nullptr, {}, 0, choice.leftOut);
         } catch (...) {
             // The walk ends silently; the history so far is still copied.
         }

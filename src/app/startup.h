@@ -17,8 +17,9 @@ enum class StartupOutcome {
     ShowMain,  // go on to the main window
 };
 
-// Renames every target once by `mode`, in list order, and writes the closing
-// line. Used by the automatic run: no yield, no Cancel, no removal of entries.
+// Renames every target once by `mode`, in list order, and writes the summary
+// and the closing line (`notFound`: names that answered no folder, counted as
+// not renamed). Used by the automatic run: no yield, no Cancel, no removal of entries.
 // When `stop` is given and turns true (Ctrl+C on a console), the walk ends
 // after the folder in hand with the stopped line instead. Returns how many
 // targets were not done (failed, skipped or not reached).
@@ -31,6 +32,7 @@ size_t ListExecute(AppState& state,
                    int16_t mode,
                    const std::atomic<bool>* stop = nullptr,
                    const FolderDone& folderDone = {},
+                   size_t notFound = 0,
                    const std::vector<bool>& leftOut = {});
 
 // With "実行前に確認する" on, the automatic run first shows the preview of

@@ -364,6 +364,27 @@ std::wstring ResKelvaroText(KText text) {
             return L"標準";
         case 28003:
             return L"自動的にフォルダ名を標準の形に変更します";
+        // The closing count of a run or an undo, and adding the subfolders at every depth.
+        case 28150:
+            return L"結果";
+        case 28151:
+            return L"変更";
+        case 28152:
+            return L"同一";
+        case 28153:
+            return L"変更できず";
+        case 28154:
+            return L"未処理";
+        case 28155:
+            return L"元に戻した";
+        case 28156:
+            return L"戻せず";
+        case 28157:
+            return L"件";
+        case 28160:
+            return L"全階層のサブフォルダを追加";
+        case 28161:
+            return L"表示中のフォルダの下の全ての階層のフォルダを、深い順に変更対象とします";
         // The preview's check boxes, its filter of refused folders and its access keys.
         case 28200:
             return L"除外した為変更しません";

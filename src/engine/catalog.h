@@ -183,6 +183,16 @@ namespace kelvaro {
     X(StandardHint, 28001)             \
     X(AutoStandardOption, 28002)       \
     X(AutoStandardHint, 28003)         \
+    X(SummaryHead, 28150)              \
+    X(SummaryRenamed, 28151)           \
+    X(SummarySame, 28152)              \
+    X(SummaryNotRenamed, 28153)        \
+    X(SummaryNotReached, 28154)        \
+    X(SummaryUndone, 28155)            \
+    X(SummaryNotUndone, 28156)         \
+    X(SummaryUnit, 28157)              \
+    X(AddEveryLevelMenuItem, 28160)    \
+    X(AddEveryLevelHint, 28161)        \
     X(LeftOutState, 28200)             \
     X(PreviewOnlyRefused, 28201)       \
     X(PreviewOnlyRefusedHint, 28202)   \

@@ -119,6 +119,11 @@ FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mod
     return JudgeFolder(fs, path, mode, hira, [&] { return IsDriveRoot(path) || fs.EntryName(path).has_value(); });
 }
 
+std::wstring PlanStateText(PlanState state) {
+    if (state == PlanState::NoShortName) return ResKelvaroText(KText::NoShortNameState);
+    return ResKelvaroText(NthText(KText::WillRenameState, static_cast<int>(state)));
+}
+
 std::wstring LengthLimitText(LengthLimit limit) {
     switch (limit) {
         case LengthLimit::NameChars:

@@ -68,6 +68,10 @@ FolderVerdict JudgeFolder(IFileSystem& fs,
 // The same, asking the disk whether the folder exists.
 FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira);
 
+// The short text of a state, as the preview shows it; under a history line
+// that says a folder was not renamed it says why.
+std::wstring PlanStateText(PlanState state);
+
 // Why a rename is too long, as a note after the state or a history line.
 std::wstring LengthLimitText(LengthLimit limit);
 

@@ -211,11 +211,11 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
     history.ListInAdd(ResKelvaroText(KText::UndoHeadLine));
     ReportDamage(history, damage);
     RecordedRun recorded(journal, history, RunKind::Undo, plan.run);
-    size_t notDone = 0;
+    RunCounts counts;
     Listings listings(services.fs);
     for (const JournalFolder& folder : plan.folders) {
         if (keepGoing && !keepGoing()) {
-            notDone += static_cast<size_t>(&plan.folders.back() - &folder) + 1;
+            counts.notReached = static_cast<size_t>(&plan.folders.back() - &folder) + 1;
             break;
         }
         const std::wstring& current = folder.newPath;
@@ -223,30 +223,36 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
         const std::wstring stored = listings.Stored(current);
         if (stored != LastPathName(current)) {
             history.ListInAdd(ResKelvaroText(KText::UndoGoneLine));
-            ++notDone;
+            // Nothing answers to that name any more: the changed-folder list drops it.
+            if (stored.empty()) services.changed.Removed(current);
+            ++counts.notRenamed;
             continue;
         }
         // The old name is taken unless it names this very folder (a change of case only).
         if (const std::wstring taken = listings.Stored(folder.oldPath); !taken.empty() && taken != stored) {
             history.ListInAdd(ResKelvaroText(KText::UndoTakenLine));
-            ++notDone;
+            ++counts.notRenamed;
             continue;
         }
         const MoveOutcome moved = MoveThroughTemp(services.fs, journal, current, folder.oldPath, folder.seq);
         if (moved.result == MoveOutcome::Moved) listings.Moved(current, folder.oldPath);
         if (moved.result != MoveOutcome::Moved) {
             WriteMoveFailure(history, moved);
-            ++notDone;
+            if (moved.result == MoveOutcome::LeftTemp || moved.result == MoveOutcome::Misplaced)
+                services.changed.Removed(current);
+            ++counts.notRenamed;
         } else {
-            WriteRenamed(history, services.changed, folder.oldPath);
+            WriteRenamed(history, services.changed, current, folder.oldPath);
+            ++counts.renamed;
         }
         if (journal->Failed()) {
             history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
-            notDone += static_cast<size_t>(&plan.folders.back() - &folder);
+            counts.notReached = static_cast<size_t>(&plan.folders.back() - &folder);
             break;
         }
     }
-    return notDone;
+    history.ListInAdd(UndoSummaryLine(counts));
+    return counts.notRenamed + counts.notReached;
 }
 
 }  // namespace kelvaro

@@ -131,11 +131,39 @@ void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome) {
         history.ListInAdd(L"\u3000[ " + LastPathName(outcome.where) + L" ]");
 }
 
-void WriteRenamed(ILineSink& history, ILineSink& changed, const std::wstring& newPath) {
+void WriteRenamed(ILineSink& history, ILineSink& changed, const std::wstring& oldPath, const std::wstring& newPath) {
     history.ListInAdd(ResKelvaroText(KText::RenamedLine));
     history.ListInAdd(L"\u3000[ " + LastPathName(newPath) + L" ]");
     history.ListInAdd(ResKelvaroText(KText::RenamedToLine));
-    changed.ListInAdd(newPath);
+    changed.Moved(oldPath, newPath);
+}
+
+namespace {
+
+std::wstring CountText(KText label, size_t count) {
+    return L"\u3000" + ResKelvaroText(label) + L"\uFF1A" + std::to_wstring(count) + ResKelvaroText(KText::SummaryUnit);
+}
+
+}  // namespace
+
+std::wstring RunSummaryLine(const RunCounts& counts) {
+    std::wstring line = ResKelvaroText(KText::SummaryHead) + CountText(KText::SummaryRenamed, counts.renamed) +
+                        CountText(KText::SummarySame, counts.same) +
+                        CountText(KText::SummaryNotRenamed, counts.notRenamed);
+    if (counts.notReached > 0) line += CountText(KText::SummaryNotReached, counts.notReached);
+    return line;
+}
+
+bool IsSummaryLine(const std::wstring& line) {
+    const std::wstring head = ResKelvaroText(KText::SummaryHead) + L"\u3000";
+    return line.compare(0, head.size(), head) == 0;
+}
+
+std::wstring UndoSummaryLine(const RunCounts& counts) {
+    std::wstring line = ResKelvaroText(KText::SummaryHead) + CountText(KText::SummaryUndone, counts.renamed) +
+                        CountText(KText::SummaryNotUndone, counts.notRenamed);
+    if (counts.notReached > 0) line += CountText(KText::SummaryNotReached, counts.notReached);
+    return line;
 }
 
 RecordedRun::RecordedRun(RenameJournal* journal, ILineSink& history, RunKind kind, const std::string& target)
@@ -178,19 +206,26 @@ int16_t RenameDir(const RenameServices& services, const std::wstring& path, int1
             return kRenameNotDone;
         case PlanState::TooLong:
             history(ResKelvaroText(KText::NotRenamedLine));
+            history(L"\u3000" + PlanStateText(verdict.state));
             history(LengthLimitText(verdict.limit));
             return kRenameNotDone;
-        default:  // a name Windows would not store as written, or a folder that is gone
+        default: {  // a name Windows would not store as written, or a folder that is gone
             history(ResKelvaroText(KText::NotRenamedLine));
+            // A folder that is gone has no name to convert either: said as the preview says it.
+            const bool gone = verdict.state == PlanState::Unstorable && !IsDriveRoot(path) && !fs.EntryName(path);
+            history(L"\u3000" + PlanStateText(gone ? PlanState::Missing : verdict.state));
             return kRenameNotDone;
+        }
     }
 
     const MoveOutcome moved = MoveThroughTemp(fs, services.journal, path, newPath);
     if (moved.result != MoveOutcome::Moved) {
         WriteMoveFailure(services.history, moved);
+        if (moved.result == MoveOutcome::LeftTemp || moved.result == MoveOutcome::Misplaced)
+            services.changed.Removed(path);
         return kRenameNotDone;
     }
-    WriteRenamed(services.history, services.changed, newPath);
+    WriteRenamed(services.history, services.changed, path, newPath);
     return kRenameDone;
 }
 

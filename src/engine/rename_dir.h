@@ -14,6 +14,15 @@ class ILineSink {
 public:
     virtual ~ILineSink() = default;
     virtual void ListInAdd(const std::wstring& text) = 0;
+    // A folder now stands under `to` instead of `from` (a rename or an undo):
+    // a list of folders puts `to` in place of `from` and moves what lies
+    // below `from` along. Lines simply get `to`.
+    virtual void Moved(const std::wstring& from, const std::wstring& to) {
+        (void)from;
+        ListInAdd(to);
+    }
+    // No folder stands under `path` any more (left under another name).
+    virtual void Removed(const std::wstring& path) { (void)path; }
 };
 
 struct RenameServices {
@@ -58,9 +67,24 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
 // The history lines after a move that did not end under the new name.
 void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome);
 
-// The history lines of a folder that now stands under `newPath`, and its entry
-// in the changed-folder list: the same for a run and for undo.
-void WriteRenamed(ILineSink& history, ILineSink& changed, const std::wstring& newPath);
+// The history lines of a folder moved from `oldPath` to `newPath`, and its
+// entry in the changed-folder list: the same for a run and for undo.
+void WriteRenamed(ILineSink& history, ILineSink& changed, const std::wstring& oldPath, const std::wstring& newPath);
+
+// What a run or an undo did, for its closing summary line.
+struct RunCounts {
+    size_t renamed = 0;     // renamed, or taken back by an undo
+    size_t same = 0;        // already in form (a run only)
+    size_t notRenamed = 0;  // tried, or named, and left as it was
+    size_t notReached = 0;  // not tried: stopped before them
+};
+// "結果　変更：n件　同一：n件　変更できず：n件", with the folders not reached
+// when there are any.
+std::wstring RunSummaryLine(const RunCounts& counts);
+// The same for an undo: taken back, not taken back, not reached.
+std::wstring UndoSummaryLine(const RunCounts& counts);
+// True for a line made by one of the two above.
+bool IsSummaryLine(const std::wstring& line);
 
 // The history line that says why a rename was refused: the system's message
 // for `error`, or its number when the system has no words for it.

@@ -174,9 +174,4 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk,
     return plan;
 }
 
-std::wstring PlanStateText(PlanState state) {
-    if (state == PlanState::NoShortName) return ResKelvaroText(KText::NoShortNameState);
-    return ResKelvaroText(NthText(KText::WillRenameState, static_cast<int>(state)));
-}
-
 }  // namespace kelvaro

@@ -63,6 +63,11 @@ public:
         last_ = text;
         next_.ListInAdd(text);
     }
+    void Moved(const std::wstring& from, const std::wstring& to) override {
+        last_ = to;
+        next_.Moved(from, to);
+    }
+    void Removed(const std::wstring& path) override { next_.Removed(path); }
     void Clear() { last_.clear(); }
     const std::wstring& Last() const { return last_; }
 
@@ -70,8 +75,5 @@ private:
     ILineSink& next_;
     std::wstring last_;
 };
-
-// The short text of a state, as the preview shows it.
-std::wstring PlanStateText(PlanState state);
 
 }  // namespace kelvaro

@@ -17,6 +17,11 @@ public:
     static constexpr size_t kCapacity = 1000;
 
     void ListInAdd(const std::wstring& path) override;
+    // The folder's entry, if listed, now shows `to`, and entries below `from`
+    // follow it; a folder not listed yet is added as ListInAdd adds it.
+    void Moved(const std::wstring& from, const std::wstring& to) override;
+    // Drops the entry of a folder no longer found under `path`.
+    void Removed(const std::wstring& path) override;
     void Clear();
     // Drops entries whose folder is gone and respells the others as stored.
     void Refresh(IFileSystem& fs);
@@ -26,6 +31,7 @@ public:
 
 private:
     void Reindex();
+    void Erase(size_t index);
 
     std::vector<std::wstring> entries_;
     std::unordered_map<std::wstring, size_t> indexByUpper_;

@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "engine/disk_paths.h"
+#include "engine/folder_rules.h"
 #include "engine/path_text.h"
 
 namespace kelvaro {
@@ -14,6 +15,13 @@ std::unordered_map<std::wstring, std::wstring> CurrentNames(IFileSystem& fs, con
     if (dir.empty()) return names;
     for (auto& name : fs.SubFolders(dir)) names.emplace(FoldedName(name), std::move(name));
     return names;
+}
+
+// True for the name a folder has between the two steps of its rename.
+bool IsTempName(const std::wstring& name) {
+    static const std::wstring suffix = FoldedName(kTempSuffix);
+    const std::wstring folded = FoldedName(name);
+    return folded.size() > suffix.size() && folded.compare(folded.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 }  // namespace
@@ -100,6 +108,38 @@ void FolderChooser::AddAllSubfolders(TargetList& targets) {
             }
         }
     }
+    SelectClear();
+}
+
+void FolderChooser::AddEveryLevel(TargetList& targets) {
+    // Level by level, each folder's subfolders in listing order. Past the
+    // target list's capacity the list refuses one anyway: the walk ends there.
+    std::vector<std::vector<std::wstring>> levels;
+    std::vector<std::wstring> enter;
+    if (const std::wstring base = LongDirName(fs_, Base()); !base.empty()) enter.push_back(base);
+    size_t found = 0;
+    while (!enter.empty() && found <= TargetList::kCapacity) {
+        std::vector<std::wstring> level, next;
+        for (const auto& dir : enter) {
+            const auto entries = fs_.Entries(dir);
+            if (!entries) continue;
+            const std::wstring prefix = dir.back() == L'\\' ? dir : dir + L"\\";
+            for (const auto& entry : *entries) {
+                if (!entry.folder || IsTempName(entry.name)) continue;
+                level.push_back(prefix + entry.name);
+                if (!entry.link) next.push_back(level.back());
+                if (++found > TargetList::kCapacity) break;
+            }
+            if (found > TargetList::kCapacity) break;
+        }
+        levels.push_back(std::move(level));
+        enter = std::move(next);
+    }
+    [&] {
+        for (auto level = levels.rbegin(); level != levels.rend(); ++level)
+            for (const auto& path : *level)
+                if (!targets.ListInAdd(path)) return;
+    }();
     SelectClear();
 }
 

@@ -10,7 +10,7 @@
 namespace kelvaro {
 
 // The subfolders of the source folder, by name in listing order, each with a
-// selection flag, and the three ways of moving them into the target list.
+// selection flag, and the four ways of moving them into the target list.
 class FolderChooser : public ObservableList {
 public:
     explicit FolderChooser(IFileSystem& fs) : fs_(fs) {}
@@ -35,6 +35,11 @@ public:
     void AddSelected(TargetList& targets);
     void AddAll(TargetList& targets);
     void AddAllSubfolders(TargetList& targets);
+    // Every folder below the listed one at every depth, deepest first, so that
+    // a run renames children before their parents. A link to a folder is added
+    // but not entered; a folder an interrupted run left under its temporary
+    // name is not added.
+    void AddEveryLevel(TargetList& targets);
     // The folder to open on a double click: the first selected entry that still exists.
     std::wstring FolderToOpen() const;
 

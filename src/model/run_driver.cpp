@@ -21,7 +21,7 @@ WalkEnd WalkTargets(TargetList& targets,
         const size_t i = end.next;
         if (hooks.before && !hooks.before(i)) {
             end.stopped = true;
-            return end;
+            break;
         }
         if (i < hooks.leftOut.size() && hooks.leftOut[i]) continue;
         const std::wstring path = targets.Text(i);
@@ -29,14 +29,21 @@ WalkEnd WalkTargets(TargetList& targets,
         const int16_t result = rename(path);
         const bool moved = result == kRenameDone && !changed.Last().empty();
         if (moved && changed.Last() != path) targets.FollowRenamed(i + 1, path, changed.Last());
+        if (result != kRenameDone)
+            ++end.counts.notRenamed;
+        else if (moved && changed.Last() != path)
+            ++end.counts.renamed;
+        else
+            ++end.counts.same;
         if (hooks.after) hooks.after(i, result, moved ? changed.Last() : path);
         if (journal && journal->Failed()) {
             history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
             end.journalFailed = true;
             ++end.next;
-            return end;
+            break;
         }
     }
+    end.counts.notReached = count - end.next;
     return end;
 }
 
@@ -81,9 +88,10 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
         };
         hooks.leftOut = leftOut;
         // A record that cannot be written ends the run: the rest stays in the list.
-        WalkTargets(
+        const WalkEnd end = WalkTargets(
             targets, state_.history, changed_, journal_, [&](const std::wstring& path) { return renamer_(path, mode); },
             hooks);
+        state_.history.ListInAdd(RunSummaryLine(end.counts));
     }
 
     // That entry stays at the top once the done ones above it are gone: after

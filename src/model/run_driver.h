@@ -47,6 +47,7 @@ struct WalkEnd {
     size_t next = 0;             // the first folder not tried
     bool stopped = false;        // `before` said stop
     bool journalFailed = false;  // a record could not be written
+    RunCounts counts;            // for the closing summary line
 };
 
 // `rename` renames one folder and reports its new path to `changed`.

@@ -167,6 +167,14 @@ std::vector<std::wstring> Win32FileSystem::SubFolders(const std::wstring& dir) {
     return names;
 }
 
+bool IsFolderLink(unsigned long attributes, unsigned long reparseTag) {
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    // Junctions and symbolic links stand for another name; a cloud file's
+    // placeholder (OneDrive) is a reparse point too but holds its own folders.
+    // Wine gives its links no tag: a reparse point without one is a link.
+    return reparseTag == 0 || IsReparseTagNameSurrogate(reparseTag);
+}
+
 std::optional<std::vector<ListedEntry>> Win32FileSystem::Entries(const std::wstring& dir) {
     std::wstring pattern = dir;
     if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
@@ -179,8 +187,8 @@ std::optional<std::vector<ListedEntry>> Win32FileSystem::Entries(const std::wstr
     do {
         const std::wstring_view name = data.cFileName;
         if (name != L"." && name != L"..")
-            entries.push_back(
-                {std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, data.cAlternateFileName});
+            entries.push_back({std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                               data.cAlternateFileName, IsFolderLink(data.dwFileAttributes, data.dwReserved0)});
     } while (FindNextFileW(find.get(), &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;  // a listing cut short answers nothing
     return entries;

@@ -6,6 +6,11 @@
 
 namespace kelvaro {
 
+// True for a folder entry that only points elsewhere (a junction or a
+// symbolic link), given the entry's attributes and reparse tag as listed: a
+// walk renames such a folder but never enters it.
+bool IsFolderLink(unsigned long attributes, unsigned long reparseTag);
+
 class Win32FileSystem : public IFileSystem {
 public:
     // Waits `ms` milliseconds before a folder in use is tried again; false

@@ -7,11 +7,13 @@
 namespace kelvaro {
 
 // One entry of a folder listing: its stored name, whether it is a folder, and
-// its short name when the volume keeps one that differs.
+// its short name when the volume keeps one that differs; whether it is a link
+// (a junction or symbolic link: a reparse point) rather than a folder of its own.
 struct ListedEntry {
     std::wstring name;
     bool folder = false;
     std::wstring shortName;
+    bool link = false;
 };
 
 struct DiskFreeInfo {

@@ -25,6 +25,7 @@ enum PopupCommand : UINT {
     kPopupUndo,
     kPopupAliasFirst = 41020,  // one per alias slot, 0 to 9
     kPopupPreview = 41700,
+    kPopupAddEveryLevel = 41750,
 };
 
 // What a child window asks of the main window.

@@ -11,7 +11,7 @@
 namespace kelvaro {
 namespace {
 
-enum : UINT { kDriveId = 100, kDirId, kTextId, kListId, kAddId, kAddAllId, kAddAllAllId };
+enum : UINT { kDriveId = 100, kDirId, kTextId, kListId, kAddId, kAddAllId, kAddAllAllId, kAddEveryLevelId };
 
 }  // namespace
 
@@ -170,25 +170,30 @@ void FolderChooserWindow::CreateControls() {
     btnAdd_ = MakePictureButton(IDI_ADD, kAddId);
     btnAddAll_ = MakePictureButton(IDI_ADD_ALL, kAddAllId);
     btnAddAllAll_ = MakePictureButton(IDI_ADD_ALL_ALL, kAddAllAllId);
+    btnAddEveryLevel_ = MakePictureButton(IDI_ADD_EVERY_LEVEL, kAddEveryLevelId);
     AddHint(list_, KText::SubfolderListHint);
     AddHint(btnAdd_, KText::AddSelectedHint);
     AddHint(btnAddAll_, KText::AddAllHint);
     AddHint(btnAddAllAll_, KText::AddAllBelowHint);
+    AddHint(btnAddEveryLevel_, KText::AddEveryLevelHint);
     view_.Attach(list_);
     chooser_.SetObserver(&view_);
 }
 
 void FolderChooserWindow::Layout(double width, double height) {
-    FillWithListAndButtons(list_, {btnAdd_, btnAddAll_, btnAddAllAll_}, width, height);
+    FillWithListAndButtons(list_, {btnAdd_, btnAddAll_, btnAddAllAll_, btnAddEveryLevel_}, width, height);
 }
 
 void FolderChooserWindow::FillPopup(HMENU popup) {
     AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(AText::RefreshMenuItem).c_str());
     AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(AText::SelectAllMenuItem).c_str());
     AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(AText::DeselectAllMenuItem).c_str());
+    AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(popup, MF_STRING, kPopupAddEveryLevel, ResKelvaroText(KText::AddEveryLevelMenuItem).c_str());
 }
 
 void FolderChooserWindow::OnPopupCommand(UINT id) {
+    if (id == kPopupAddEveryLevel) AddEveryLevel();
     if (id == kPopupRefresh) chooser_.RefreshForm();
     if (id == kPopupSelectAll) chooser_.SelectAll();
     if (id == kPopupSelectClear) chooser_.SelectClear();
@@ -224,6 +229,11 @@ void FolderChooserWindow::OnControlCommand(UINT id, UINT code, HWND) {
     if (id == kAddId) AddToTargets([&] { chooser_.AddSelected(targets); });
     if (id == kAddAllId) AddToTargets([&] { chooser_.AddAll(targets); });
     if (id == kAddAllAllId) AddToTargets([&] { chooser_.AddAllSubfolders(targets); });
+    if (id == kAddEveryLevelId) AddEveryLevel();
+}
+
+void FolderChooserWindow::AddEveryLevel() {
+    AddToTargets([&] { chooser_.AddEveryLevel(state_.targets); });
 }
 
 LRESULT FolderChooserWindow::OnListKey(UINT key, HWND) {

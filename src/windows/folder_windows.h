@@ -56,7 +56,7 @@ private:
     HWND text_ = nullptr;
 };
 
-// mdiInFile: the subfolders of the source folder and the three add buttons.
+// mdiInFile: the subfolders of the source folder and the four add buttons.
 class FolderChooserWindow : public ChildWindow {
 public:
     FolderChooserWindow(AppState& state, Services& services, IChildHost& host);
@@ -67,6 +67,7 @@ public:
     HWND AddButton() const { return btnAdd_; }
     HWND AddAllButton() const { return btnAddAll_; }
     HWND AddAllAllButton() const { return btnAddAllAll_; }
+    HWND AddEveryLevelButton() const { return btnAddEveryLevel_; }
     void RefreshForm() { chooser_.RefreshForm(); }
     void SelectClear() { chooser_.SelectClear(); }
 
@@ -83,10 +84,11 @@ private:
     void TakeSelectionFromScreen();
     template <typename Operation>
     void AddToTargets(Operation operation);
+    void AddEveryLevel();
 
     FolderChooser chooser_;
     ListBoxView view_;
-    HWND list_ = nullptr, btnAdd_ = nullptr, btnAddAll_ = nullptr, btnAddAllAll_ = nullptr;
+    HWND list_ = nullptr, btnAdd_ = nullptr, btnAddAll_ = nullptr, btnAddAllAll_ = nullptr, btnAddEveryLevel_ = nullptr;
 };
 
 }  // namespace kelvaro

@@ -160,7 +160,8 @@ TEST_F(MainWindowTest, RunOverThreeFoldersWhereTheSecondIsRefused) {
     EXPECT_EQ(ListLines(window->History().List()),
               (Lines{L"[ C:\\Data\\one ]", L"　フォルダ名を", L"　[ ONE ]", L"　に変更しました", L"[ C:\\Data\\two ]",
                      L"　フォルダ名を変更できませんでした", L"　error 5", L"[ C:\\Data\\three ]", L"　フォルダ名を",
-                     L"　[ THREE ]", L"　に変更しました", L"全て終了しました"}));
+                     L"　[ THREE ]", L"　に変更しました", L"結果　変更：2件　同一：0件　変更できず：1件",
+                     L"全て終了しました"}));
     EXPECT_EQ(ListLines(window->Targets().List()), Lines{L"C:\\Data\\two"});
     EXPECT_EQ(SendMessageW(window->Targets().List(), LB_GETSEL, 0, 0), 0);
     EXPECT_EQ(ListLines(window->Changed().List()), (Lines{L"C:\\Data\\ONE", L"C:\\Data\\THREE"}));
@@ -168,7 +169,7 @@ TEST_F(MainWindowTest, RunOverThreeFoldersWhereTheSecondIsRefused) {
     EXPECT_FALSE(IsWindowEnabled(window->CancelButton()));
     for (ChildWindow* child : window->Children()) EXPECT_TRUE(IsWindowEnabled(child->Handle()));
     // The newest history line is the current one.
-    EXPECT_EQ(SendMessageW(window->History().List(), LB_GETCURSEL, 0, 0), 11);
+    EXPECT_EQ(SendMessageW(window->History().List(), LB_GETCURSEL, 0, 0), 12);
 }
 
 TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
@@ -846,6 +847,27 @@ TEST_F(MainWindowTest, MaximisedCloseSavesOnlyTheState) {
     EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Main_Left", L"<absent>"), L"<absent>");
     EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"File_Left", L"<absent>"), L"<absent>");
     DropQuit();
+}
+
+TEST_F(MainWindowTest, AfterUndoTheChangedListShowsTheRestoredNamesOnly) {
+    testing::FakeJournalStore journalStore;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
+    Open();
+    AddTargets({L"C:\\Data\\One\\Inner", L"C:\\Data\\One"});  // children first
+    Click(window->ExeButton(5));
+    EXPECT_EQ(ListLines(window->Changed().List()), (Lines{L"C:\\Data\\Ｏｎｅ\\Ｉｎｎｅｒ", L"C:\\Data\\Ｏｎｅ"}));
+    const Lines run = ListLines(window->History().List());
+    ASSERT_GE(run.size(), 2u);
+    EXPECT_EQ(run[run.size() - 2], L"結果　変更：2件　同一：0件　変更できず：0件");
+    SendMessageW(window->Changed().Handle(), WM_COMMAND, kPopupUndo, 0);
+    Pump();
+    const Lines changed = ListLines(window->Changed().List());
+    EXPECT_EQ(changed, (Lines{L"C:\\Data\\One\\Inner", L"C:\\Data\\One"}));
+    for (const auto& path : changed) EXPECT_EQ(fs.Stored(path), path);
+    const Lines undo = ListLines(window->History().List());
+    ASSERT_GE(undo.size(), 2u);
+    EXPECT_EQ(undo[undo.size() - 2], L"結果　元に戻した：2件　戻せず：0件");
 }
 
 }  // namespace

@@ -111,9 +111,10 @@ TEST_F(ScriptRunTest, RenamesByTheGivenModeAndEchoesTheHistory) {
     EXPECT_EQ(Run(L"/MODE:5 \"C:\\Work\\my photos\" c:\\work\\ｶﾞｲﾄﾞ C:\\Work\\ｶﾞｲﾄﾞ"), kExitAllDone);
     EXPECT_EQ(fs.Stored(L"C:\\Work\\ｍｙ　ｐｈｏｔｏｓ"), L"C:\\Work\\ｍｙ　ｐｈｏｔｏｓ");
     EXPECT_EQ(fs.Stored(L"C:\\Work\\ガイド"), L"C:\\Work\\ガイド");
-    EXPECT_EQ(console.out, (Names{L"[ C:\\Work\\my photos ]", L"　フォルダ名を", L"　[ ｍｙ　ｐｈｏｔｏｓ ]",
-                                  L"　に変更しました", L"[ C:\\Work\\ｶﾞｲﾄﾞ ]", L"　フォルダ名を", L"　[ ガイド ]",
-                                  L"　に変更しました", L"全て終了しました"}));
+    EXPECT_EQ(console.out,
+              (Names{L"[ C:\\Work\\my photos ]", L"　フォルダ名を", L"　[ ｍｙ　ｐｈｏｔｏｓ ]", L"　に変更しました",
+                     L"[ C:\\Work\\ｶﾞｲﾄﾞ ]", L"　フォルダ名を", L"　[ ガイド ]", L"　に変更しました",
+                     L"結果　変更：2件　同一：0件　変更できず：0件", L"全て終了しました"}));
     EXPECT_EQ(console.errors, Names{});
     EXPECT_EQ(clipboard.calls, 0);  // the clipboard is left alone, AutoLog (on by default) or not
     EXPECT_EQ(Run(L"/MODE:5 /CLIP C:\\Work\\ｍｙ　ｐｈｏｔｏｓ"), kExitAllDone);
@@ -217,6 +218,11 @@ TEST_F(ScriptRunTest, LogFileAndUsage) {
         fs.written[L"C:\\Work\\run.log"],
         "[ C:\\Work\\\xB6\xDE\xB2\xC4\xDE ]\r\n\x81\x40\x83\x74\x83\x48\x83\x8B\x83\x5F\x96\xBC\x82\xF0\r\n"
         "\x81\x40[ \x83\x4B\x83\x43\x83\x68 ]\r\n\x81\x40\x82\xC9\x95\xCF\x8D\x58\x82\xB5\x82\xDC\x82\xB5\x82\xBD\r\n"
+        "\x8C\x8B\x89\xCA\x81\x40\x95\xCF\x8D\x58\x81\x46"
+        "1\x8C\x8F\x81\x40\x93\xAF\x88\xEA\x81\x46"
+        "0\x8C\x8F\x81\x40\x95\xCF"
+        "\x8D\x58\x82\xC5\x82\xAB\x82\xB8\x81\x46"
+        "0\x8C\x8F\r\n"
         "\x91\x53\x82\xC4\x8F\x49\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\r\n");
     console.out.clear();
     EXPECT_EQ(Run(L"/?"), kExitAllDone);
@@ -269,7 +275,7 @@ TEST_F(ScriptRunTest, TsvCodesTellWhatTheRunDid) {
     EXPECT_EQ(console.out[3].rfind(L"FAILED\tC:\\Work\\locked\tC:\\Work\\LOCKED\tフォルダ名を", 0),
               0u);  // the history's reason
     EXPECT_EQ(console.out[4], L"RENAMED\tC:\\Work\\my photos\tC:\\Work\\MY PHOTOS\t\t");
-    EXPECT_EQ(console.errors, Names{L"全て終了しました"});
+    EXPECT_EQ(console.errors, (Names{L"結果　変更：1件　同一：1件　変更できず：2件", L"全て終了しました"}));
     console.out.clear();
     EXPECT_EQ(Run(L"/TSV /DRYRUN /MODE:0 C:\\Work\\nowhere? C:\\Work\\GUIDE C:\\Work\\gone"), kExitNotAll);
     EXPECT_EQ(console.out, (Names{L"code\tpath\tnew_path\treason\tnote",
@@ -301,7 +307,7 @@ TEST_F(ScriptRunTest, CtrlCStopsBeforeTheNextFolder) {
     stop = true;
     EXPECT_EQ(Run(L"/MODE:5 C:\\Work\\ｶﾞｲﾄﾞ"), kExitNotAll);
     EXPECT_EQ(fs.Stored(L"C:\\Work\\ｶﾞｲﾄﾞ"), L"C:\\Work\\ｶﾞｲﾄﾞ");
-    EXPECT_EQ(console.out, Names{L"中断しました"});
+    EXPECT_EQ(console.out, (Names{L"結果　変更：0件　同一：0件　変更できず：0件　未処理：1件", L"中断しました"}));
 }
 
 }  // namespace

@@ -91,7 +91,8 @@ TEST_F(StartupTest, AutomaticRunRenamesAndCopiesTheHistory) {
     EXPECT_EQ(clipboard.text,
               L"[ C:\\Program Files ]\r\n　フォルダ名を\r\n　[ PROGRAM FILES ]\r\n　に変更しました\r\n"
               L"[ D:\\Work ]\r\n　フォルダ名を\r\n　[ WORK ]\r\n　に変更しました\r\n"
-              L"[ C:\\Data\\photos ]\r\n　フォルダ名を\r\n　[ PHOTOS ]\r\n　に変更しました\r\n全て終了しました\r\n");
+              L"[ C:\\Data\\photos ]\r\n　フォルダ名を\r\n　[ PHOTOS ]\r\n　に変更しました\r\n"
+              L"結果　変更：3件　同一：0件　変更できず：0件\r\n全て終了しました\r\n");
     EXPECT_EQ(state.changed.Count(), 3u);
     EXPECT_TRUE(state.settings.autoRunning);
     EXPECT_TRUE(store.CountIn(kAppName) == 3u);  // nothing was written
@@ -144,9 +145,11 @@ TEST_F(StartupTest, AutomaticRunTriesEveryEntryOnceAndNeverLosesAFolder) {
     EXPECT_EQ(Start(L"C:\\Data\\ＤＡＴＡ C:\\Data\\ＡＢＣ．"), StartupOutcome::Exit);
     EXPECT_TRUE(fs.Exists(L"C:\\Data\\ＤＡＴＡ"));
     EXPECT_EQ(fs.Stored(L"C:\\Data\\ＡＢＣ．"), L"C:\\Data\\ＡＢＣ．");
-    EXPECT_EQ(state.history.Count(), 6u);
+    EXPECT_EQ(state.history.Count(), 8u);
     EXPECT_EQ(state.history.Line(2), L"　error 183");  // the sibling DATA
-    EXPECT_EQ(state.history.Line(5), L"全て終了しました");
+    EXPECT_EQ(state.history.Line(5), L"　変更不可（使えない名前）");
+    EXPECT_EQ(state.history.Line(6), L"結果　変更：0件　同一：0件　変更できず：2件");
+    EXPECT_EQ(state.history.Line(7), L"全て終了しました");
 }
 
 TEST_F(StartupTest, AutomaticRunFindsAFolderBelowARenamedOneUnderItsNewName) {

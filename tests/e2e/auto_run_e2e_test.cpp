@@ -27,7 +27,8 @@ TEST_F(EndToEnd, AutomaticRunRenamesWithoutAWindowAndCopiesTheHistory) {
     EXPECT_EQ(dir.Listing(), L"MY PHOTOS|WORK|notes.txt");
     EXPECT_EQ(ClipboardText(), L"[ " + spaced + L" ]\r\n　フォルダ名を\r\n　[ MY PHOTOS ]\r\n　に変更しました\r\n[ " +
                                    plain +
-                                   L" ]\r\n　フォルダ名を\r\n　[ WORK ]\r\n　に変更しました\r\n全て終了しました\r\n");
+                                   L" ]\r\n　フォルダ名を\r\n　[ WORK ]\r\n　に変更しました\r\n"
+                                   L"結果　変更：2件　同一：0件　変更できず：0件\r\n全て終了しました\r\n");
     EXPECT_EQ(Get(kAppName, L"Version"), L"<absent>");  // an automatic run saves nothing
 }
 

@@ -288,9 +288,10 @@ TEST_F(JournalEndToEnd, AJournalThatFillsUpStopsTheRun) {
     SetEnvironmentVariableW(L"KELVARO2_JOURNAL_LIMIT", nullptr);
     EXPECT_EQ(code, 1u);
     const std::wstring history = FromCodePage932(ReadShared(log));
-    EXPECT_NE(history.find(L"\r\n変更を記録できなくなった為、残りのフォルダは変更しません\r\n中断しました\r\n"),
+    EXPECT_NE(history.find(L"\r\n変更を記録できなくなった為、残りのフォルダは変更しません\r\n結果　変更："),
               std::wstring::npos)
         << history;
+    EXPECT_NE(history.find(L"件\r\n中断しました\r\n"), std::wstring::npos) << history;
     const auto runs = ParseJournal(ReadShared(JournalPath()));
     ASSERT_EQ(runs.size(), 1u);
     size_t renamed = 0;

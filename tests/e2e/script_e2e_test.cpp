@@ -111,9 +111,9 @@ TEST_F(ScriptEndToEnd, ModeRenamesANameWithABlankAndPrintsTheHistory) {
     Outcome run = Run(L"/MODE:5 /LOG:\"" + log + L"\" \"" + spaced + L"\"");
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(dir.Listing(), L"ｍｙ　ｐｈｏｔｏｓ");
-    EXPECT_EQ(run.out,
-              L"[ " + spaced +
-                  L" ]\r\n　フォルダ名を\r\n　[ ｍｙ　ｐｈｏｔｏｓ ]\r\n　に変更しました\r\n全て終了しました\r\n");
+    EXPECT_EQ(run.out, L"[ " + spaced +
+                           L" ]\r\n　フォルダ名を\r\n　[ ｍｙ　ｐｈｏｔｏｓ ]\r\n　に変更しました\r\n"
+                           L"結果　変更：1件　同一：0件　変更できず：0件\r\n全て終了しました\r\n");
     EXPECT_EQ(run.err, L"");
     EXPECT_EQ(testing::FromCodePage932(ReadAll(log)), run.out);
 
@@ -160,7 +160,9 @@ TEST_F(ScriptEndToEnd, AListOfAThousandLongPathsRenamesAll) {
     const Outcome run = Run(L"/MODE:0 \"@" + listFile + L"\"");
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(dir.Listing(), expected);
-    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), L'\n'), 4001);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), L'\n'), 4002);  // four lines a folder, the counts, the end
+    EXPECT_NE(run.out.find(L"\r\n結果　変更：1000件　同一：0件　変更できず：0件\r\n全て終了しました\r\n"),
+              std::wstring::npos);
 }
 
 TEST_F(ScriptEndToEnd, BadUsageExitsTwoAndTouchesNothing) {
@@ -231,7 +233,8 @@ TEST_F(ScriptEndToEnd, TsvTellsEachFolderInFieldsAProgramCanRead) {
                   L"NOT_FOUND\tnothing*\t\t変更不可（フォルダなし）\t\r\n"
                   L"RENAMED\t" +
                   d + L"\\other\t" + d + L"\\OTHER\t\t\r\n");
-    EXPECT_EQ(run.err, L"全て終了しました\r\n");  // the closing line is no folder's
+    // The counts and the closing line are no folder's.
+    EXPECT_EQ(run.err, L"結果　変更：3件　同一：1件　変更できず：1件\r\n全て終了しました\r\n");
     EXPECT_EQ(dir.Listing(), L"DAY1|DAY2|DAY3|OTHER|top");
 
     // The usage tells the whole command line.

@@ -358,7 +358,8 @@ TEST_F(JournalTest, UndoSkipsWhatChangedSinceAndOverwritesNothing) {
     EXPECT_EQ(history.lines,
               (Lines{L"直前の変更を元に戻します", L"[ C:\\D\\ｋｅｐｔ ]", L"　フォルダ名を", L"　[ kept ]",
                      L"　に変更しました", L"[ C:\\D\\ｔａｋｅｎ ]", L"　元の名前のフォルダが既にある為戻しません",
-                     L"[ C:\\D\\ｇｏｎｅ ]", L"　変更後のフォルダが見つからない為戻しません"}));
+                     L"[ C:\\D\\ｇｏｎｅ ]", L"　変更後のフォルダが見つからない為戻しません",
+                     L"結果　元に戻した：1件　戻せず：2件"}));
 }
 
 TEST_F(JournalTest, UndoGivesBackEverySpellingNewestFirstAndOnlyOnce) {

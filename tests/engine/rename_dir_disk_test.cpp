@@ -240,3 +240,12 @@ TEST(DiskPaths, DriveFreeTextOnRealDrives) {
 
 }  // namespace
 }  // namespace kelvaro
+
+TEST(FolderLinks, OnlyJunctionsAndSymbolicLinksAreNotEntered) {
+    constexpr unsigned long kReparse = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    EXPECT_FALSE(kelvaro::IsFolderLink(FILE_ATTRIBUTE_DIRECTORY, 0));
+    EXPECT_TRUE(kelvaro::IsFolderLink(kReparse, IO_REPARSE_TAG_MOUNT_POINT));
+    EXPECT_TRUE(kelvaro::IsFolderLink(kReparse, IO_REPARSE_TAG_SYMLINK));
+    EXPECT_TRUE(kelvaro::IsFolderLink(kReparse, 0));             // how Wine lists a Linux symbolic link
+    EXPECT_FALSE(kelvaro::IsFolderLink(kReparse, 0x9000001Au));  // a OneDrive placeholder holds real folders
+}

@@ -78,7 +78,8 @@ TEST_F(RenameDirTest, NoShortFormMeansNoRename) {
     EXPECT_EQ(Rename(L"C:\\Data\\Long Folder Name", 3), 1);
     // And a folder that has vanished has no short form at all.
     EXPECT_EQ(Rename(L"C:\\Data\\Gone", 3), 1);
-    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\Long Folder Name ]", kNoShort, L"[ C:\\Data\\Gone ]", kFailed}));
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\Long Folder Name ]", kNoShort, L"[ C:\\Data\\Gone ]", kFailed,
+                                    L"　変更不可（フォルダなし）"}));
     EXPECT_EQ(fs.moves, 0);
     EXPECT_EQ(fs.Stored(L"C:\\Data\\Long Folder Name"), L"C:\\Data\\Long Folder Name");
 }
@@ -106,7 +107,8 @@ TEST_F(RenameDirTest, UnknownModeTouchesNothing) {
     fs.AddDir(L"C:\\Data\\photos");
     EXPECT_EQ(Rename(L"C:\\Data\\photos", 9), 1);
     EXPECT_EQ(Rename(L"C:\\Data\\photos", -1), 1);
-    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed, L"[ C:\\Data\\photos ]", kFailed}));
+    const std::wstring why = L"　変更不可（使えない名前）";
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\photos ]", kFailed, why, L"[ C:\\Data\\photos ]", kFailed, why}));
     EXPECT_EQ(fs.moves, 0);
     EXPECT_TRUE(changed.lines.empty());
 }
@@ -121,7 +123,8 @@ TEST_F(RenameDirTest, NamesWindowsWouldNotStoreAreRefusedUpFront) {
         EXPECT_EQ(Rename(std::wstring(L"C:\\Data\\") + name, 6), 1) << name;
     EXPECT_EQ(fs.moves, 0);
     EXPECT_EQ(history.lines[1], kFailed);
-    EXPECT_EQ(history.lines.size(), 10u);
+    EXPECT_EQ(history.lines[2], L"　変更不可（使えない名前）");  // why, in the preview's words
+    EXPECT_EQ(history.lines.size(), 15u);
     EXPECT_TRUE(changed.lines.empty());
 }
 
@@ -191,7 +194,7 @@ TEST_F(RenameDirTest, MissingFolderFailsCleanly) {
 TEST_F(RenameDirTest, AMissingFolderWhoseNameIsInFormIsNotDone) {
     fs.AddDir(L"C:\\Data\\OTHER");
     EXPECT_EQ(Rename(L"C:\\Data\\NOWHERE", 0), 1);
-    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\NOWHERE ]", kFailed}));
+    EXPECT_EQ(history.lines, (Lines{L"[ C:\\Data\\NOWHERE ]", kFailed, L"　変更不可（フォルダなし）"}));
     EXPECT_TRUE(changed.lines.empty());
     EXPECT_EQ(Rename(L"C:\\", 0), 0);  // a drive root is there, and in form
 }

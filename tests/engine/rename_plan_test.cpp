@@ -151,6 +151,7 @@ TEST_F(RenamePlanTest, TheRunRefusesWhatThePlanCallsTooLong) {
         if (plan[i].state != S::TooLong) continue;
         EXPECT_EQ(fs.moves, moves) << i;
         EXPECT_EQ(history.lines.back(), LengthLimitText(plan[i].limit)) << i;
+        EXPECT_EQ(history.lines[2], L"　変更不可（パスが長すぎる）") << i;  // in the preview's words
     }
     EXPECT_EQ(LengthLimitText(LengthLimit::PathChars), L"　※一時的な名前を付けるとパスが２５９文字を超えます");
 }

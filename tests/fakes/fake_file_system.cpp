@@ -122,7 +122,8 @@ std::optional<std::vector<ListedEntry>> FakeFileSystem::Entries(const std::wstri
         const std::wstring path = parent + (parent.back() == L'\\' ? L"" : L"\\") + name;
         const auto it = shortNames.find(path);
         entries.push_back({name, !files_.count(Key(path)),
-                           it == shortNames.end() ? L"" : it->second.substr(it->second.rfind(L'\\') + 1)});
+                           it == shortNames.end() ? L"" : it->second.substr(it->second.rfind(L'\\') + 1),
+                           links.count(path) != 0});
     }
     return entries;
 }

@@ -52,6 +52,7 @@ public:
     int listingCalls = 0;                  // calls of Entries
     int dirChecks = 0;                     // calls of SetCurrentDir
     std::set<std::wstring> unlistable;     // folders (as given) whose listing fails
+    std::set<std::wstring> links;          // folders (stored paths) listed as links
     int shortLookups = 0;                  // calls of ShortPath
     std::vector<std::wstring> Drives() override { return drives; }
     std::vector<std::wstring> drives{L"C:\\"};  // the roots the drive list offers

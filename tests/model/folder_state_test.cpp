@@ -173,6 +173,27 @@ TEST_F(ChooserTest, AddAllSubfoldersTakesExactlyOneLevel) {
     EXPECT_FALSE(chooser.Selected(1));
 }
 
+TEST_F(ChooserTest, AddEveryLevelPutsTheDeepestFirstAndNeitherEntersLinksNorTakesTemporaryNames) {
+    fs.AddDir(L"C:\\Work\\A\\A1\\Deep");
+    fs.AddDir(L"C:\\Work\\Link\\Inside");  // a junction: added, not entered
+    fs.links.insert(L"C:\\Work\\Link");
+    fs.AddDir(L"C:\\Work\\B\\cut.Tmp\u3077\u3088\u3080\\Inner");  // what an interrupted run left
+    chooser.SetDirName(L"c:\\work");
+    chooser.SetSelected(0, true);
+    chooser.AddEveryLevel(targets);
+    EXPECT_EQ(Targets(), (Names{L"C:\\Work\\A\\A1\\Deep", L"C:\\Work\\A\\A1", L"C:\\Work\\A\\A2", L"C:\\Work\\A",
+                                L"C:\\Work\\B", L"C:\\Work\\Link"}));
+    EXPECT_FALSE(chooser.Selected(0));
+
+    // The limit as for the other buttons: filled up to it, said once, the rest left out.
+    targets.RefreshForm();
+    for (int i = 0; i < 997; ++i) targets.ListInAdd(L"C:\\Other\\" + std::to_wstring(i));
+    chooser.AddEveryLevel(targets);
+    EXPECT_EQ(targets.Count(), 1000u);
+    EXPECT_EQ(targets.Text(997), L"C:\\Work\\A\\A1\\Deep");
+    EXPECT_EQ(notices, 1);
+}
+
 TEST_F(ChooserTest, StopsAtTheFirstRefusalAndKeepsItSelected) {
     for (int i = 0; i < 999; ++i) targets.ListInAdd(L"C:\\Other\\" + std::to_wstring(i));
     fs.AddDir(L"C:\\Work\\C");

@@ -110,6 +110,26 @@ TEST(ChangedList, KeepsOneEntryPerFolderInTheNewestSpelling) {
     EXPECT_EQ(list.Text(2), L"C:\\Data\\ＰＨＯＴＯＳ");
 }
 
+TEST(ChangedList, AMovedFolderKeepsItsPlaceTakesItsSubfoldersAlongAndAGoneOneLeaves) {
+    ChangedList list;
+    list.ListInAdd(L"C:\\Data\\a\\Inner");
+    list.ListInAdd(L"C:\\Data\\b");
+    list.ListInAdd(L"C:\\Data\\c");
+    list.Moved(L"C:\\Data\\a", L"C:\\Data\\Ａ");  // a parent not listed itself is added
+    list.Moved(L"C:\\Data\\b", L"C:\\Data\\c");   // a name listed already is not listed twice
+    list.Removed(L"C:\\Data\\gone");
+    EXPECT_EQ(list.Count(), 3u);
+    EXPECT_EQ(list.Text(0), L"C:\\Data\\Ａ\\Inner");
+    EXPECT_EQ(list.Text(1), L"C:\\Data\\c");
+    EXPECT_EQ(list.Text(2), L"C:\\Data\\Ａ");
+    list.Removed(L"C:\\DATA\\C");
+    list.Moved(L"C:\\Data\\Ａ\\Inner", L"C:\\Data\\Ａ\\ｉｎｎｅｒ");
+    EXPECT_EQ(list.Count(), 2u);
+    EXPECT_EQ(list.Text(0), L"C:\\Data\\Ａ\\ｉｎｎｅｒ");
+    list.ListInAdd(L"C:\\Data\\ａ");  // the index still finds every entry
+    EXPECT_EQ(list.Text(1), L"C:\\Data\\ａ");
+}
+
 TEST(ChangedList, StopsListingAtAThousand) {
     ChangedList list;
     for (int i = 0; i < 1001; ++i) list.ListInAdd(Folder(i));

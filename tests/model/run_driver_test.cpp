@@ -70,8 +70,9 @@ TEST_F(RunDriverTest, KeepsOnlyTheFoldersThatWereNotDone) {
     EXPECT_EQ(renamed, (Names{L"C:\\f1 4", L"C:\\f2 4", L"C:\\f3 4", L"C:\\f4 4", L"C:\\f5 4"}));
     EXPECT_EQ(Targets(), Names{L"C:\\f2"});
     EXPECT_FALSE(state.targets.Selected(0));
-    ASSERT_EQ(state.history.Count(), 6u);  // the earlier run's history is gone
-    EXPECT_EQ(state.history.Line(5), L"全て終了しました");
+    ASSERT_EQ(state.history.Count(), 7u);  // the earlier run's history is gone
+    EXPECT_EQ(state.history.Line(5), L"結果　変更：0件　同一：4件　変更できず：1件");  // nothing reported a new name
+    EXPECT_EQ(state.history.Line(6), L"全て終了しました");
     EXPECT_EQ(view.events.front(), L"disable");
     EXPECT_EQ(view.events[1], L"show 0");
     EXPECT_EQ(view.events[2], L"yield");
@@ -92,7 +93,7 @@ TEST_F(RunDriverTest, ARecordThatCannotBeWrittenStopsTheRun) {
     driver.Run(0);
     EXPECT_EQ(Targets(), (Names{L"C:\\f3", L"C:\\f4", L"C:\\f5"}));
     const size_t count = state.history.Count();
-    EXPECT_EQ(state.history.Line(count - 2), L"変更を記録できなくなった為、残りのフォルダは変更しません");
+    EXPECT_EQ(state.history.Line(count - 3), L"変更を記録できなくなった為、残りのフォルダは変更しません");
     EXPECT_EQ(state.history.Line(count - 1), L"中断しました");
 }
 
@@ -119,9 +120,9 @@ TEST_F(RunDriverTest, CancelEndsTheWaitForAnotherCopysTurn) {
     EXPECT_EQ(pauses, 2);
     EXPECT_TRUE(renamed.empty());
     EXPECT_EQ(Targets().size(), 5u);
-    ASSERT_EQ(state.history.Count(), 2u);
+    ASSERT_EQ(state.history.Count(), 3u);
     EXPECT_EQ(state.history.Line(0), L"他の Kelvaro2 の実行が終わるのを待っています");
-    EXPECT_EQ(state.history.Line(1), L"中断しました");
+    EXPECT_EQ(state.history.Line(2), L"中断しました");
     EXPECT_TRUE(store.bytes.empty());
     EXPECT_FALSE(state.stopRequested);  // cleared for the next run
 }
@@ -132,6 +133,8 @@ TEST_F(RunDriverTest, CancelStopsBeforeTheNextFolder) {
     EXPECT_EQ(renamed, Names{L"C:\\f1 0"});
     EXPECT_EQ(Targets(), (Names{L"C:\\f2", L"C:\\f3", L"C:\\f4", L"C:\\f5"}));
     EXPECT_EQ(state.targets.TopIndex(), 0u);  // the first folder left untouched
+    EXPECT_EQ(state.history.Line(state.history.Count() - 2),
+              L"結果　変更：0件　同一：1件　変更できず：0件　未処理：4件");
     EXPECT_EQ(state.history.Line(state.history.Count() - 1), L"中断しました");
     EXPECT_FALSE(state.stopRequested);
 }

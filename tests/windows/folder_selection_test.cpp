@@ -125,6 +125,29 @@ TEST_F(FolderSelectionTest, AddSelectedStopsAtTheLimitAndKeepsTheRestSelected) {
     EXPECT_GT(SendMessageW(list, LB_GETSEL, 2, 0), 0);
 }
 
+TEST_F(FolderSelectionTest, EveryLevelFromTheFourthButtonAndThePopupDeepestFirstUpToTheLimit) {
+    Open();
+    ShowSource(work);
+    const HWND third = window->InFile().AddAllAllButton(), fourth = window->InFile().AddEveryLevelButton();
+    RECT a{}, b{};
+    GetWindowRect(third, &a);
+    GetWindowRect(fourth, &b);
+    EXPECT_TRUE(IsWindowVisible(fourth));
+    EXPECT_GT(b.left, a.right);  // beside the third, not over it
+    EXPECT_EQ(b.top, a.top);
+    Click(fourth);
+    EXPECT_EQ(Targets(), (Lines{work + L"\\A\\A1", work + L"\\A\\A2", work + L"\\A", work + L"\\B", work + L"\\C"}));
+    EXPECT_TRUE(ModeButtonsEnabled());
+
+    Click(window->Targets().DeleteAllButton());
+    for (int i = 0; i < 998; ++i) state.targets.ListInAdd(L"C:\\filler\\" + std::to_wstring(i));
+    SendMessageW(window->InFile().Handle(), WM_COMMAND, kPopupAddEveryLevel, 0);
+    Pump();
+    EXPECT_EQ(state.targets.Count(), 1000u);
+    EXPECT_EQ(state.targets.Text(999), work + L"\\A\\A2");
+    EXPECT_EQ(prompts.notices, Lines{L"一度で実行できるフォルダ数は最大１０００までです。"});
+}
+
 TEST_F(FolderSelectionTest, ADriveRootGetsNoSecondBackslash) {
     Open();
     ShowSource(L"C:\\");
