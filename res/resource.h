@@ -60,7 +60,7 @@
 #define IDC_PRE_MODE 702
 #define IDC_PRE_LIST 703
 #define IDC_PRE_COUNTS 704
-#define IDC_PRE_ONLY_KEPT 705
+#define IDC_PRE_ONLY_REFUSED 705
 
 // The runs the journal keeps ("変更の記録").
 #define IDD_RUNS 800

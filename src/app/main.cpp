@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 
 #include "app/command_line.h"
 #include "app/main_window.h"
@@ -18,6 +20,9 @@
 #include "platform/win32_journal_store.h"
 #include "platform/win32_send_to.h"
 #include "platform/win32_services.h"
+#include "windows/font.h"
+#include "windows/preview_dialog.h"
+#include "windows/window_base.h"
 
 namespace {
 
@@ -125,7 +130,16 @@ int RunProgram(int show) {
     Services services{store, fs, clipboard, prompts, &journal, &sendTo};
     AppState state(prompts);
 
-    if (RunStartup(state, services, commandLine) == StartupOutcome::Exit) return 0;
+    // With "実行前に確認する" on, a "Send to" run shows its preview alone first.
+    const ConfirmRun confirm = [&state, &services](int16_t mode) {
+        SettingsFont font;
+        PreviewDialog preview(state, services);
+        if (!preview.Load(nullptr, ScreenTwipsNow())) throw std::runtime_error("preview");
+        const UINT dpi = GetDpiForWindow(preview.Handle());
+        preview.SetFontData(font.Create(state.settings, dpi), dpi);
+        return preview.Ask(mode);
+    };
+    if (RunStartup(state, services, commandLine, confirm) == StartupOutcome::Exit) return 0;
 
     MainWindow window(state, services);
     if (!window.Create(show)) return 1;

@@ -355,16 +355,16 @@ void MainWindow::SaveHistory() {
     LogSave(state_.history, services_.fs, services_.prompts);
 }
 
-void MainWindow::RunMode(int16_t mode) {
+void MainWindow::RunMode(int16_t mode, const std::vector<bool>& leftOut) {
     lastMode_ = mode;
-    driver_.Run(mode);
+    driver_.Run(mode, leftOut);
     if (closeAfterRun_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 void MainWindow::PreviewThenRun() {
     if (driver_.Running()) return;
     const int16_t mode = lastMode_ >= 0 ? lastMode_ : state_.settings.AutoExe;
-    if (const auto chosen = preview_.Ask(mode)) RunMode(*chosen);
+    if (const auto chosen = preview_.Ask(mode)) RunMode(chosen->mode, chosen->leftOut);
 }
 
 void MainWindow::OnCommand(UINT id) {
@@ -375,7 +375,7 @@ void MainWindow::OnCommand(UINT id) {
         if (!state_.settings.Confirm) {
             RunMode(mode);
         } else if (const auto chosen = preview_.Ask(mode)) {
-            RunMode(*chosen);
+            RunMode(chosen->mode, chosen->leftOut);
         }
     } else if (id == ModeButtons::kCancelId) {
         driver_.Cancel();

@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 #include <memory>
+#include <vector>
 
 #include "model/app_state.h"
 #include "model/run_driver.h"
@@ -122,8 +123,8 @@ private:
     UINT Dpi() const { return dpi_ ? dpi_ : WindowDpi(hwnd_); }
     void OnFirstActivate();
     void OnCommand(UINT id);
-    // The run of a mode button, by `mode`.
-    void RunMode(int16_t mode);
+    // The run of a mode button, by `mode`, leaving alone the folders the preview left out.
+    void RunMode(int16_t mode, const std::vector<bool>& leftOut = {});
     void OnClose();
     void CloseSequence();
 

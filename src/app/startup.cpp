@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <algorithm>
+
 #include "app/command_line.h"
 #include "engine/catalog.h"
 #include "engine/journal_actions.h"
@@ -30,7 +32,8 @@ size_t ListExecute(AppState& state,
                    const std::atomic<bool>* stop,
                    const FolderDone& folderDone,
                    size_t notFound,
-                   const std::string& resumes) {
+                   const std::string& resumes,
+                   const std::vector<bool>& leftOut) {
     LastPathSink changed(state.changed);
     const RenameServices rename{services.fs, state.history, changed, state.settings.Hira, services.journal};
     RecordedRun recorded(services.journal, state.history, RunKind::Run, resumes);
@@ -46,6 +49,7 @@ size_t ListExecute(AppState& state,
         if (result != kRenameDone) ++notDone;
         if (folderDone) folderDone(i, result, now);
     };
+    hooks.leftOut = leftOut;
     const WalkEnd end = WalkTargets(
         state.targets, state.history, changed, services.journal,
         [&](const std::wstring& path) { return RenameDir(rename, path, mode); }, hooks, &request);
@@ -53,7 +57,9 @@ size_t ListExecute(AppState& state,
     counts.notRenamed += notFound;
     state.history.ListInAdd(RunSummaryLine(counts));
     state.history.ListInAdd(ResAllText(end.stopped || end.journalFailed ? AText::StoppedLine : AText::AllFinishedLine));
-    return notDone + (state.targets.Count() - end.next);
+    size_t skipped = 0;
+    for (size_t i = 0; i < std::min(end.next, leftOut.size()); ++i) skipped += leftOut[i] ? 1 : 0;
+    return notDone + (state.targets.Count() - end.next) + skipped;
 }
 
 void UndoExecute(AppState& state, Services& services) {
@@ -69,15 +75,25 @@ void UndoExecute(AppState& state, Services& services) {
     if (state.settings.AutoLog) LogCopy(state.history, services.clipboard);
 }
 
-bool AutoExecute(AppState& state, Services& services, const std::wstring& commandLine, bool* listTaken) {
+bool AutoExecute(AppState& state,
+                 Services& services,
+                 const std::wstring& commandLine,
+                 bool* listTaken,
+                 const ConfirmRun& confirm) {
     state.settings.autoRunning = true;
     try {
         state.stopRequested = false;
         CmdLine_ListIn(state.targets, services.fs, commandLine);
         if (listTaken) *listTaken = true;
         if (state.targets.Empty()) return false;
+        RunChoice choice{state.settings.AutoExe, {}};
+        if (state.settings.Confirm && confirm) {
+            const auto chosen = confirm(state.settings.AutoExe);
+            if (!chosen) return true;  // キャンセル: nothing renamed, nothing copied
+            choice = *chosen;
+        }
         try {
-            ListExecute(state, services, state.settings.AutoExe);
+            ListExecute(state, services, choice.mode, nullptr, {}, 0, {}, choice.leftOut);
         } catch (...) {
             // The walk ends silently; the history so far is still copied.
         }
@@ -88,7 +104,10 @@ bool AutoExecute(AppState& state, Services& services, const std::wstring& comman
     }
 }
 
-StartupOutcome RunStartup(AppState& state, Services& services, const std::wstring& commandLine) {
+StartupOutcome RunStartup(AppState& state,
+                          Services& services,
+                          const std::wstring& commandLine,
+                          const ConfirmRun& confirm) {
     if (IsRemovalRequest(commandLine)) {
         try {
             if (services.prompts.AskYesNo(RemovalQuestion())) SettingsRemove(services.store);
@@ -115,7 +134,8 @@ StartupOutcome RunStartup(AppState& state, Services& services, const std::wstrin
         // When the automatic run found no usable folder, its reading of the
         // command line stands: reading it again would only repeat the limit message.
         bool listTaken = false;
-        if (!commandLine.empty() && state.settings.Auto && AutoExecute(state, services, commandLine, &listTaken))
+        if (!commandLine.empty() && state.settings.Auto &&
+            AutoExecute(state, services, commandLine, &listTaken, confirm))
             return StartupOutcome::Exit;
         state.settings.autoRunning = false;
         state.stopRequested = false;

@@ -3,9 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "model/app_state.h"
+#include "model/preview_state.h"
 
 namespace kelvaro {
 
@@ -24,18 +27,30 @@ enum class StartupOutcome {
 // RenameDir result and the path it has now. `resumes` names the run cut short
 // that this one finishes.
 using FolderDone = std::function<void(size_t index, int16_t result, const std::wstring& now)>;
+// `leftOut` (by index) names folders to leave alone.
 size_t ListExecute(AppState& state,
                    Services& services,
                    int16_t mode,
                    const std::atomic<bool>* stop = nullptr,
                    const FolderDone& folderDone = {},
                    size_t notFound = 0,
-                   const std::string& resumes = {});
+                   const std::string& resumes = {},
+                   const std::vector<bool>& leftOut = {});
+
+// With "実行前に確認する" on, the automatic run first shows the preview of
+// the target list by the given mode, alone: the mode and the folders left out
+// on 実行, nothing on キャンセル.
+using ConfirmRun = std::function<std::optional<RunChoice>(int16_t mode)>;
 
 // The automatic run over the command-line folders; true when a run took
-// place and the program is to end. `listTaken` tells whether the command
-// line was put into the target list (which then holds its outcome).
-bool AutoExecute(AppState& state, Services& services, const std::wstring& commandLine, bool* listTaken = nullptr);
+// place (or the user cancelled it in the preview) and the program is to end.
+// `listTaken` tells whether the command line was put into the target list
+// (which then holds its outcome).
+bool AutoExecute(AppState& state,
+                 Services& services,
+                 const std::wstring& commandLine,
+                 bool* listTaken = nullptr,
+                 const ConfirmRun& confirm = {});
 
 // Takes the last run back without a window (the command line "/UNDO") and
 // copies the history to the clipboard when asked to.
@@ -43,7 +58,10 @@ void UndoExecute(AppState& state, Services& services);
 
 // Everything between the start of the process and the main window: the
 // removal request, the settings, the automatic run, the command-line folders.
-StartupOutcome RunStartup(AppState& state, Services& services, const std::wstring& commandLine);
+StartupOutcome RunStartup(AppState& state,
+                          Services& services,
+                          const std::wstring& commandLine,
+                          const ConfirmRun& confirm = {});
 
 // Found at start, a run cut short whose folders were not all reached: asks
 // whether they go back into the target list (the next run then finishes it).

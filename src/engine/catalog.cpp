@@ -436,6 +436,21 @@ std::wstring ResKelvaroText(KText text) {
             return L"全階層のサブフォルダを追加";
         case 28161:
             return L"表示中のフォルダの下の全ての階層のフォルダを、深い順に変更対象とします";
+        // The preview's check boxes, its filter of refused folders and its access keys.
+        case 28200:
+            return L"除外した為変更しません";
+        case 28201:
+            return L"変更できないフォルダのみ表示(&F)";
+        case 28202:
+            return L"使えない名前、フォルダなし、同名あり、パスが長すぎるなどで変更できないフォルダだけを表示します";
+        case 28203:
+            return L"変換(&M)";
+        case 28204:
+            return L"実行(&R)";
+        case 28205:
+            return L"キャンセル(&C)";
+        case 28206:
+            return L"チェックを外したフォルダは今回は変更しません（スペースキーで切り替え）";
         default:
             return {};
     }

@@ -218,7 +218,14 @@ namespace kelvaro {
     X(SummaryNotUndone, 28156)         \
     X(SummaryUnit, 28157)              \
     X(AddEveryLevelMenuItem, 28160)    \
-    X(AddEveryLevelHint, 28161)
+    X(AddEveryLevelHint, 28161)        \
+    X(LeftOutState, 28200)             \
+    X(PreviewOnlyRefused, 28201)       \
+    X(PreviewOnlyRefusedHint, 28202)   \
+    X(PreviewModeLabelKey, 28203)      \
+    X(PreviewRunKey, 28204)            \
+    X(PreviewCancelKey, 28205)         \
+    X(PreviewCheckListHint, 28206)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \

@@ -92,7 +92,11 @@ bool FollowRename(std::wstring& path, const std::wstring& from, const std::wstri
     return true;
 }
 
-std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring>& paths, int16_t mode, bool hira) {
+std::vector<PlanEntry> PlanRun(IFileSystem& disk,
+                               const std::vector<std::wstring>& paths,
+                               int16_t mode,
+                               bool hira,
+                               const std::vector<bool>& leftOut) {
     const size_t count = paths.size();
     std::vector<PlanEntry> plan(count);
     ListedFileSystem fs(disk);
@@ -137,6 +141,10 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk, const std::vector<std::wstring
             }
         }
         if (entry.state != PlanState::Rename) continue;
+        if (i < leftOut.size() && leftOut[i]) {
+            entry.leftOut = true;
+            continue;
+        }
 
         ParentFolder& parent = *parentOf[i];
         if (parent.holders.count(FoldedName(LastPathName(from) + kTempSuffix))) {

@@ -23,16 +23,30 @@ struct PlanEntry {
     // The other folder of this batch in a clash over one name (on both of them).
     size_t clashWith = kNoEntry;
     LengthLimit limit = LengthLimit::None;  // for TooLong: which limit
+    // Would be renamed, but the user leaves it alone in this run: it keeps its
+    // name (and holds it against the others), and nothing below it moves.
+    bool leftOut = false;
 };
 
 // The verdict for every folder of a batch, in run order, by the rules the
 // run itself applies; touches the disk only through lookups (one listing per
-// parent folder, and the short names in mode 3).
-std::vector<PlanEntry> PlanRun(IFileSystem& fs, const std::vector<std::wstring>& paths, int16_t mode, bool hira);
+// parent folder, and the short names in mode 3). A folder whose `leftOut`
+// flag is set (by index; the list may be shorter) is not renamed.
+std::vector<PlanEntry> PlanRun(IFileSystem& fs,
+                               const std::vector<std::wstring>& paths,
+                               int16_t mode,
+                               bool hira,
+                               const std::vector<bool>& leftOut = {});
 
 // True when the run would count the folder as done (renamed or in form).
 inline bool PlanDone(PlanState state) {
     return state == PlanState::Rename || state == PlanState::InForm;
+}
+
+// True when the run refuses the folder: the ones that need the user's attention.
+inline bool PlanRefused(PlanState state) {
+    return !PlanDone(state) && state != PlanState::KeptLong && state != PlanState::KeptEightLong &&
+           state != PlanState::NoShortName;
 }
 
 // After the folder `from` was renamed to `to`: when `path` lies below `from`,

@@ -35,6 +35,7 @@ WalkEnd WalkTargets(TargetList& targets,
             end.stopped = true;
             break;
         }
+        if (i < hooks.leftOut.size() && hooks.leftOut[i]) continue;
         const std::wstring path = targets.Text(i);
         changed.Clear();
         if (journal) journal->AtFolder(static_cast<uint32_t>(i));
@@ -85,7 +86,7 @@ void RunDriver::Finish() {
     view_.BtnEnabledChange();
 }
 
-void RunDriver::Run(int16_t mode) {
+void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
     if (running_) return;
     Start();
     TargetList& targets = state_.targets;
@@ -106,6 +107,7 @@ void RunDriver::Run(int16_t mode) {
         hooks.after = [&](size_t j, int16_t result, const std::wstring&) {
             if (result == kRenameDone) targets.SetSelected(j, false);
         };
+        hooks.leftOut = leftOut;
         // A record that cannot be written ends the run: the rest stays in the list.
         const RunRequest request = TargetRequest(mode, state_.settings.Hira);
         const WalkEnd end = WalkTargets(

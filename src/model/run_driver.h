@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "model/app_state.h"
 #include "engine/rename_dir.h"
@@ -37,6 +38,9 @@ struct TargetWalk {
     std::function<bool(size_t index)> before;
     // After folder `index` was tried: the rename's result and its path now.
     std::function<void(size_t index, int16_t result, const std::wstring& now)> after;
+    // Folders (by index) the user left out of this run: neither tried nor
+    // reported; the list may be shorter than the target list.
+    std::vector<bool> leftOut;
 };
 
 struct WalkEnd {
@@ -70,7 +74,8 @@ public:
 
     RunDriver(AppState& state, IRunView& view, Renamer renamer, RenameJournal* journal = nullptr);
 
-    void Run(int16_t mode);
+    // `leftOut` (by index) names the folders to leave alone: they stay in the list.
+    void Run(int16_t mode, const std::vector<bool>& leftOut = {});
     // Takes the last run back, with the same freezing, Cancel and closing line.
     void Undo(const RenameServices& services);
     // The changed-folder list for the renamer: through it the run learns the

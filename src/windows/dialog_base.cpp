@@ -9,27 +9,6 @@
 namespace kelvaro {
 namespace {
 
-// A screen device context with a font selected, for measuring text.
-class MeasuringDc {
-public:
-    MeasuringDc(HWND window, HFONT font) : window_(window), dc_(GetDC(window)) {
-        if (dc_ && font) previous_ = SelectObject(dc_, font);
-    }
-    ~MeasuringDc() {
-        if (!dc_) return;
-        if (previous_) SelectObject(dc_, previous_);
-        ReleaseDC(window_, dc_);
-    }
-    MeasuringDc(const MeasuringDc&) = delete;
-    MeasuringDc& operator=(const MeasuringDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-    HGDIOBJ previous_ = nullptr;
-};
-
 // The dialog lays itself out at a new DPI: Windows must neither resize it nor
 // give its controls the template's font (Windows 10 1703 and later; looked up,
 // since the program also runs on 1607).

@@ -10,6 +10,27 @@
 
 namespace kelvaro {
 
+// A screen device context with a font selected, for measuring text.
+class MeasuringDc {
+public:
+    MeasuringDc(HWND window, HFONT font) : window_(window), dc_(GetDC(window)) {
+        if (dc_ && font) previous_ = SelectObject(dc_, font);
+    }
+    ~MeasuringDc() {
+        if (!dc_) return;
+        if (previous_) SelectObject(dc_, previous_);
+        ReleaseDC(window_, dc_);
+    }
+    MeasuringDc(const MeasuringDc&) = delete;
+    MeasuringDc& operator=(const MeasuringDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+    HGDIOBJ previous_ = nullptr;
+};
+
 // A dialog from a resource template, created hidden once and shown modally
 // on demand: OK and Cancel hide it, the program's end destroys it. The
 // dialog procedure recovers the object at WM_INITDIALOG.

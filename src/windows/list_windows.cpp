@@ -69,7 +69,9 @@ void TargetListWindow::FillPopup(HMENU popup) {
     AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(AText::DeselectAllMenuItem).c_str());
     AppendMenuW(popup, MF_STRING, kPopupSourceSame, ResKelvaroText(KText::SameAsFolderWindow).c_str());
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(popup, MF_STRING, kPopupPreview, ResKelvaroText(KText::PreviewMenuItem).c_str());
+    // Nothing to preview in an empty list.
+    AppendMenuW(popup, MF_STRING | (state_.targets.Empty() ? MF_GRAYED : 0), kPopupPreview,
+                ResKelvaroText(KText::PreviewMenuItem).c_str());
 }
 
 void TargetListWindow::OnPopupCommand(UINT id) {

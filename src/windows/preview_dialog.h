@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "model/app_state.h"
 #include "windows/dialog_base.h"
@@ -12,25 +14,29 @@
 namespace kelvaro {
 
 // The preview of a run ("変更内容の確認"): what the chosen mode would do with
-// every folder of the target list, recomputed whenever the mode changes.
-// 実行 closes it with the mode chosen; キャンセル and Esc close it touching
-// nothing.
+// every folder of the target list, recomputed whenever the mode changes or a
+// folder is ticked or unticked. 実行 closes it with the mode and the folders
+// left out; キャンセル and Esc close it touching nothing.
 class PreviewDialog final : public DialogBase {
 public:
     PreviewDialog(AppState& state, Services& services) : state_(state), services_(services) {}
 
+    // `owner` may be none: the preview of a "Send to" run stands alone.
     bool Load(HWND owner, const ScreenTwips& screen);
     void Unload() { DialogBase::Unload(services_.store, L"Preview_", true); }
-    void SetToolTip(bool on) { hints_.SetToolTip(on); }
+    void SetToolTip(bool on);
 
-    // Shows the plan of the target list by `mode`; the mode chosen when 実行
+    // Shows the plan of the target list by `mode`; what was chosen when 実行
     // was pressed, nothing when it was cancelled.
-    std::optional<int16_t> Ask(int16_t mode);
+    std::optional<RunChoice> Ask(int16_t mode);
 
     const PreviewState& State() const { return model_; }
     HWND List() const;
     HWND ModeList() const;
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
+    // The text of the tip the list shows now (a row's whole path, new path and
+    // state while the mouse is over that row).
+    std::wstring ListTip() const;
 
 protected:
     void OnActivate() override;
@@ -42,15 +48,29 @@ private:
     void Recompute(int16_t mode);
     void ShowRows();
     void Layout();
+    // The counts, broken into lines between two items only, for the counts' width.
+    std::wstring CountLines(int width, int* lines) const;
+    // The path columns cut to their widths.
+    void FitColumns();
+    // The plan entries of the selected rows, the focused one first.
+    std::vector<size_t> SelectedEntries() const;
+    void ToggleEntries(const std::vector<size_t>& entries);
     LRESULT OnListNotify(NMHDR& header);
+    void OnListMouseMove(int x, int y);
+    static LRESULT CALLBACK ListProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     AppState& state_;
     Services& services_;
     PreviewState model_;
     HintSet hints_;
-    std::wstring cell_;  // the text handed to the list for one cell
-    int16_t mode_ = 0;   // the mode shown first
-    std::optional<int16_t> chosen_;
+    HWND rowTip_ = nullptr;                // the tip of the list's rows, always on
+    int tipRow_ = -1;                      // the row the tip is about, or none
+    std::wstring tipText_;                 // the text handed to the tip
+    std::vector<std::wstring> fitted_[2];  // the two path columns as shown
+    std::wstring cell_;                    // the text handed to the list for one cell
+    int16_t mode_ = 0;                     // the mode shown first
+    int countLines_ = 1;
+    std::optional<RunChoice> chosen_;
 };
 
 }  // namespace kelvaro

@@ -98,6 +98,37 @@ TEST_F(StartupTest, AutomaticRunRenamesAndCopiesTheHistory) {
     EXPECT_TRUE(store.CountIn(kAppName) == 3u);  // nothing was written
 }
 
+// With the confirmation on, the preview decides: 実行 with its mode and the
+// folders left out runs like the automatic run; キャンセル ends with nothing
+// renamed or copied. Without the option the preview is never asked.
+TEST_F(StartupTest, AutomaticRunWithConfirmationRunsWhatThePreviewChose) {
+    SetAuto(true, 0);
+    int asked = 0;
+    std::optional<RunChoice> answer;
+    const ConfirmRun confirm = [&](int16_t mode) {
+        ++asked;
+        EXPECT_EQ(mode, 0);
+        EXPECT_EQ(state.targets.Count(), 2u);
+        return answer;
+    };
+    store.StoreWrite(kAppName, kSectionName, L"Confirm", L"True");
+    EXPECT_EQ(RunStartup(state, services, L"D:\\Work C:\\Data\\photos", confirm), StartupOutcome::Exit);
+    EXPECT_EQ(fs.moves, 0);
+    EXPECT_EQ(clipboard.text, L"<untouched>");
+
+    answer = RunChoice{2, {true}};
+    fs.AddDir(L"D:\\Ab");
+    EXPECT_EQ(RunStartup(state, services, L"D:\\Work D:\\Ab", confirm), StartupOutcome::Exit);
+    EXPECT_EQ(fs.Stored(L"D:\\Work"), L"D:\\Work");  // left out
+    EXPECT_EQ(fs.Stored(L"D:\\Ab"), L"D:\\ab");      // by the mode chosen in the preview
+    EXPECT_EQ(clipboard.text.substr(clipboard.text.size() - 10), L"全て終了しました\r\n");
+
+    store.StoreWrite(kAppName, kSectionName, L"Confirm", L"False");
+    EXPECT_EQ(RunStartup(state, services, L"D:\\Work", confirm), StartupOutcome::Exit);
+    EXPECT_EQ(fs.Stored(L"D:\\Work"), L"D:\\WORK");
+    EXPECT_EQ(asked, 2);
+}
+
 TEST_F(StartupTest, AutomaticRunWithoutLogLeavesTheClipboard) {
     SetAuto(true, 2, false);
     EXPECT_EQ(Start(L"C:\\Program Files"), StartupOutcome::ShowMain);  // unquoted: no such folder

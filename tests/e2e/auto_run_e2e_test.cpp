@@ -43,6 +43,25 @@ TEST_F(EndToEnd, AutomaticRunWithoutLogLeavesTheClipboardAlone) {
     EXPECT_EQ(ClipboardText(), L"sentinel");
 }
 
+// With "実行前に確認する" on, the "Send to" run shows its preview alone;
+// キャンセル ends the program with nothing renamed and nothing copied.
+TEST_F(EndToEnd, AutomaticRunWithConfirmationShowsThePreviewAlone) {
+    Put(L"Auto", L"True");
+    Put(L"AutoExe", L"0");
+    Put(L"Confirm", L"True");
+    const std::wstring work = dir.MakeDir(L"work");
+    Program program(work);
+    const HWND preview = program.FindWindowOfClass(L"#32770", 30000);
+    ASSERT_NE(preview, nullptr) << "no preview";
+    EXPECT_EQ(WindowText(preview), L"変更内容の確認");
+    EXPECT_EQ(program.FindWindowOfClass(L"Kelvaro2Frame", 0), nullptr);
+    PostMessageW(GetDlgItem(preview, IDCANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(program.Ends(30000));
+    EXPECT_EQ(program.ExitCode(), 0u);
+    EXPECT_EQ(dir.Listing(), L"work");
+    EXPECT_EQ(ClipboardText(), L"sentinel");
+}
+
 // Started with no console at all (a "Send to" shortcut someone edited), a
 // mistyped switch is told in a message box; nothing is renamed. Started from
 // the test, it would borrow the test's console, so a parent without one starts it.

@@ -97,18 +97,25 @@ TEST_F(PreviewDialogTest, OpensFromThePopupRecomputesOnAModeAndEscTouchesNothing
     GetWindowTextW(Dialog().Handle(), caption, 32);
     EXPECT_STREQ(caption, L"変更内容の確認");
 
-    // Upper case except long names, then only the folders that keep their name.
+    // Upper case except long names; then only the folders the run refuses:
+    // those in form or kept as long names need no attention.
     ChooseMode(1);
-    PostMessageW(GetDlgItem(Dialog().Handle(), IDC_PRE_ONLY_KEPT), BM_CLICK, 0, 0);
     PostMessageW(GetDlgItem(Dialog().Handle(), IDCANCEL), BM_CLICK, 0, 0);
     FromPopup();
     EXPECT_EQ(Dialog().State().Mode(), 1);
-    ASSERT_EQ(Rows(), 3);  // photos will be renamed: not shown
-    EXPECT_EQ(Cell(Dialog().List(), 0, 2), L"同一の為変更しません");
-    EXPECT_EQ(Cell(Dialog().List(), 1, 2), L"ＬＦＮの為変更しません");
+    ASSERT_EQ(Rows(), 4);
+    EXPECT_EQ(Cell(Dialog().List(), 1, 2), L"同一の為変更しません");
+    EXPECT_EQ(Cell(Dialog().List(), 2, 2), L"ＬＦＮの為変更しません");
     wchar_t counts[256] = {};
     GetDlgItemTextW(Dialog().Handle(), IDC_PRE_COUNTS, counts, 256);
     EXPECT_EQ(std::wstring(counts).substr(0, 5), L"合計：4件");
+    fs.MoveDir(L"C:\\Data\\DONE", L"C:\\Data\\elsewhere");  // gone since the list was made
+    fs.moves = 0;
+    PostMessageW(GetDlgItem(Dialog().Handle(), IDC_PRE_ONLY_REFUSED), BM_CLICK, 0, 0);
+    PostMessageW(GetDlgItem(Dialog().Handle(), IDCANCEL), BM_CLICK, 0, 0);
+    FromPopup();
+    ASSERT_EQ(Rows(), 1);
+    EXPECT_EQ(Cell(Dialog().List(), 0, 2), L"変更不可（フォルダなし）");
 
     EXPECT_EQ(fs.moves, 0);
     EXPECT_EQ(state.targets.Count(), 4u);
@@ -126,6 +133,9 @@ TEST_F(PreviewDialogTest, EnterRunsTheChosenModeAndTheNextPreviewStartsFromIt) {
     FromPopup();
     EXPECT_EQ(SendMessageW(Dialog().ModeList(), CB_GETCURSEL, 0, 0), 6);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Dialog().Handle(), IDOK)));  // nothing to run
+    const HMENU popup = window->Targets().BuildPopup();
+    EXPECT_TRUE(GetMenuState(popup, kPopupPreview, MF_BYCOMMAND) & MF_GRAYED);  // nor anything to preview
+    DestroyMenu(popup);
 }
 
 TEST_F(PreviewDialogTest, ModeButtonsAskFirstOnlyWithTheOption) {
@@ -153,6 +163,57 @@ TEST_F(PreviewDialogTest, ModeButtonsAskFirstOnlyWithTheOption) {
     SendMessageW(window->ExeButton(0), BM_CLICK, 0, 0);  // no preview: renamed at once
     Pump();
     EXPECT_EQ(fs.Stored(L"C:\\Data\\more"), L"C:\\Data\\MORE");
+}
+
+// Every folder the run would rename has a ticked box, the others none. Space
+// unticks the selected rows, a click on a box toggles that row, the counts
+// follow, a row's tip shows its whole path, and 実行 leaves the unticked
+// folders alone in the target list.
+TEST_F(PreviewDialogTest, CheckBoxesLeaveFoldersOutOfTheRun) {
+    const auto image = [this](int row) {
+        return static_cast<UINT>(
+                   SendMessageW(Dialog().List(), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK)) >>
+               12;
+    };
+    const auto rowRect = [this](int row) {
+        RECT r{};
+        r.left = LVIR_BOUNDS;
+        SendMessageW(Dialog().List(), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+        return r;
+    };
+    LVITEMW select{};
+    select.stateMask = select.state = LVIS_SELECTED;
+    ChooseMode(0);  // photos and My Photos are renamed, DONE and ＡＢＣ are in form
+    PostMessageW(Dialog().List(), LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&select));
+    Key(VK_SPACE);
+    PostMessageW(GetDlgItem(Dialog().Handle(), IDCANCEL), BM_CLICK, 0, 0);
+    FromPopup();
+    EXPECT_EQ(Dialog().State().LeftOut(), (std::vector<bool>{true, false, true, false}));
+    EXPECT_EQ(image(0), 1u);  // unticked
+    EXPECT_EQ(image(1), 0u);  // in form: no box
+    wchar_t counts[256] = {};
+    GetDlgItemTextW(Dialog().Handle(), IDC_PRE_COUNTS, counts, 256);
+    EXPECT_NE(std::wstring(counts).find(L"除外した為変更しません：2件"), std::wstring::npos) << counts;
+    EXPECT_EQ(fs.moves, 0);
+
+    // Opened again, every box is ticked; a click on the first row's box unticks it.
+    const RECT first = rowRect(0);
+    LVHITTESTINFO hit{};
+    hit.pt = {first.left + 8, (first.top + first.bottom) / 2};
+    SendMessageW(Dialog().List(), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    ASSERT_TRUE(hit.flags & LVHT_ONITEMSTATEICON);
+    ChooseMode(0);
+    const RECT third = rowRect(2);
+    PostMessageW(Dialog().List(), WM_MOUSEMOVE, 0, MAKELPARAM(third.left + 40, third.top + 2));
+    PostMessageW(Dialog().List(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(hit.pt.x, hit.pt.y));
+    PostMessageW(Dialog().List(), WM_LBUTTONUP, 0, MAKELPARAM(hit.pt.x, hit.pt.y));
+    Key(VK_RETURN);
+    FromPopup();
+    EXPECT_EQ(fs.Stored(L"C:\\Data\\photos"), L"C:\\Data\\photos");
+    EXPECT_EQ(fs.Stored(L"C:\\Data\\My Photos"), L"C:\\Data\\MY PHOTOS");
+    ASSERT_EQ(state.targets.Count(), 1u);  // the unticked folder stays for another run
+    EXPECT_EQ(state.targets.Text(0), L"C:\\Data\\photos");
+    EXPECT_EQ(Dialog().ListTip(), L"C:\\Data\\My Photos\r\n\u2192 C:\\Data\\MY PHOTOS\r\n変更します");
 }
 
 TEST_F(PreviewDialogTest, KeepsItsPlaceAndSizeAndTheListFollowsTheSize) {
