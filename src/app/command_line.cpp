@@ -135,11 +135,13 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
             else
                 fail(KText::BadModeError, token);
         } else if (upper == L"/DRYRUN" || upper == L"/UNDO" || upper == L"/TSV" || upper == L"/UTF8" ||
-                   upper == L"/CLIP") {
+                   upper == L"/CLIP" || upper == L"/S" || upper == L"/A") {
             bool& flag = upper == L"/DRYRUN" ? command.dryRun
                          : upper == L"/UNDO" ? command.undo
                          : upper == L"/TSV"  ? command.tsv
                          : upper == L"/UTF8" ? command.utf8
+                         : upper == L"/S"    ? command.subfolders
+                         : upper == L"/A"    ? command.hidden
                                              : command.clip;
             if (flag) fail(KText::RepeatedSwitchError, token);
             flag = true;
@@ -165,9 +167,11 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
         if (IsSwitchStart(name.front())) fail(KText::SwitchAfterFolderError, name);
     if (command.undo) {
         // The undo takes back what the journal says, nothing named here.
-        if (command.mode >= 0 || command.dryRun || !command.names.empty()) fail(KText::UndoWithOthersError);
+        if (command.mode >= 0 || command.dryRun || command.subfolders || command.hidden || !command.names.empty())
+            fail(KText::UndoWithOthersError);
         return command;
     }
+    if (command.hidden && !command.subfolders) fail(KText::HiddenWithoutSubfoldersError);
     if (command.mode < 0) fail(KText::ModeMissingError);
     if (command.names.empty()) fail(KText::NoFoldersError);
     return command;
