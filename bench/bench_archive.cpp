@@ -38,6 +38,8 @@ struct Timed {
     double seconds = -1;
     DWORD exitCode = 99;
     double peakMb = 0;
+    double outBytes = 0;
+    std::string head;
 };
 
 // Starts `exe` with `arguments`, its output to `outFile`, and waits.
@@ -65,6 +67,17 @@ Timed TimeProcess(const std::wstring& exe, const std::wstring& arguments, const 
         CloseHandle(info.hThread);
     }
     CloseHandle(out);
+    // The first line the program wrote and the size of what it wrote, to show it did the work.
+    HANDLE written = CreateFileW(outFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER size{};
+    GetFileSizeEx(written, &size);
+    char head[200] = {};
+    DWORD read = 0;
+    ReadFile(written, head, sizeof(head) - 1, &read, nullptr);
+    CloseHandle(written);
+    timed.outBytes = static_cast<double>(size.QuadPart);
+    timed.head = std::string(head, read).substr(0, std::string(head, read).find('\r'));
     return timed;
 }
 

@@ -171,7 +171,7 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
             fail(KText::UndoWithOthersError);
         return command;
     }
-    if (command.hidden && !command.subfolders) fail(KText::HiddenWithoutSubfoldersError);
+    if (command.hidden && !command.subfolders) fail(KText::HiddenNeedsSubfolders);
     if (command.mode < 0) fail(KText::ModeMissingError);
     if (command.names.empty()) fail(KText::NoFoldersError);
     return command;
