@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/folder_rules.h"
 #include "engine/rename_plan.h"
 #include "fakes/temp_dir.h"
 #include "platform/win32_file_system.h"
@@ -58,7 +59,7 @@ int main() {
     const double listing = Best([&] { listed = fs.Entries(dir.Path()).value_or(std::vector<ListedEntry>{}).size(); });
     std::printf("one listing of the parent (%zu entries): %.4f s\n", listed, listing);
     double slowest = 0;
-    for (int16_t mode = 0; mode < 7; ++mode) {
+    for (int16_t mode = 0; mode < kModeCount; ++mode) {
         size_t renamed = 0;
         const double time = Best([&] {
             renamed = 0;

@@ -2,6 +2,7 @@
 // What the end-to-end tests of the real Kelvaro2.exe share: starting it,
 // the clipboard, and a registry prepared for each test.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -83,10 +84,14 @@ inline bool Isolated() {
 // A started Kelvaro2.exe; killed if a test leaves it running.
 class Program {
 public:
-    // `flags` as CreateProcessW takes them: DETACHED_PROCESS starts it as
-    // Explorer does, with no console to borrow.
-    explicit Program(const std::wstring& arguments, DWORD flags = 0) {
+    // `flags` as CreateProcessW takes them. `launcher`, a program beside the
+    // tests, starts it (see parent/no_console_parent.cpp).
+    explicit Program(const std::wstring& arguments, DWORD flags = 0, const std::wstring& launcher = {}) {
         std::wstring commandLine = L"\"" + ProgramPath() + L"\" " + arguments;
+        if (!launcher.empty()) {
+            const std::wstring exe = ProgramPath();
+            commandLine = L"\"" + exe.substr(0, exe.rfind(L'\\') + 1) + launcher + L"\" " + commandLine;
+        }
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         started_ = Isolated() && CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
@@ -112,15 +117,17 @@ public:
         GetExitCodeProcess(info_.hProcess, &code);
         return code;
     }
-    // The first visible top-level window of the process with `className`, waiting up to `ms`.
+    // The first visible top-level window of the process (or of one it
+    // started) with `className`, waiting up to `ms`.
     HWND FindWindowOfClass(const wchar_t* className, DWORD ms) const {
         struct Search {
-            DWORD pid;
+            DWORD pid, child;
             const wchar_t* className;
             HWND found;
-        } search{info_.dwProcessId, className, nullptr};
+        } search{info_.dwProcessId, 0, className, nullptr};
         const auto deadline = GetTickCount64() + ms;
         while (!search.found && GetTickCount64() < deadline) {
+            search.child = ChildProcessId();
             EnumWindows(
                 [](HWND hwnd, LPARAM param) -> BOOL {
                     auto* s = reinterpret_cast<Search*>(param);
@@ -128,7 +135,8 @@ public:
                     GetWindowThreadProcessId(hwnd, &pid);
                     wchar_t cls[64] = {};
                     GetClassNameW(hwnd, cls, 64);
-                    if (pid == s->pid && IsWindowVisible(hwnd) && wcscmp(cls, s->className) == 0) {
+                    if ((pid == s->pid || (s->child && pid == s->child)) && IsWindowVisible(hwnd) &&
+                        wcscmp(cls, s->className) == 0) {
                         s->found = hwnd;
                         return FALSE;
                     }
@@ -141,6 +149,18 @@ public:
     }
 
 private:
+    DWORD ChildProcessId() const {
+        DWORD child = 0;
+        const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) return 0;
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more && !child; more = Process32NextW(snapshot, &entry))
+            if (entry.th32ParentProcessID == info_.dwProcessId) child = entry.th32ProcessID;
+        CloseHandle(snapshot);
+        return child;
+    }
+
     PROCESS_INFORMATION info_{};
     bool started_ = false;
 };
