@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -56,13 +57,17 @@ Timed TimeProcess(const std::wstring& exe, const std::wstring& arguments, const 
     Timed timed;
     const auto start = Clock::now();
     if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
-        WaitForSingleObject(info.hProcess, INFINITE);
+        // Asked while the child runs: Wine answers only for a living process.
+        size_t peak = 0;
+        do {
+            PROCESS_MEMORY_COUNTERS counters{};
+            counters.cb = sizeof(counters);
+            if (K32GetProcessMemoryInfo(info.hProcess, &counters, sizeof(counters)))
+                peak = std::max(peak, static_cast<size_t>(counters.PeakWorkingSetSize));
+        } while (WaitForSingleObject(info.hProcess, 50) == WAIT_TIMEOUT);
         timed.seconds = Seconds(Clock::now() - start);
         GetExitCodeProcess(info.hProcess, &timed.exitCode);
-        PROCESS_MEMORY_COUNTERS counters{};
-        counters.cb = sizeof(counters);
-        if (K32GetProcessMemoryInfo(info.hProcess, &counters, sizeof(counters)))
-            timed.peakMb = static_cast<double>(counters.PeakWorkingSetSize) / (1 << 20);
+        timed.peakMb = static_cast<double>(peak) / (1 << 20);
         CloseHandle(info.hProcess);
         CloseHandle(info.hThread);
     }
@@ -79,6 +84,10 @@ Timed TimeProcess(const std::wstring& exe, const std::wstring& arguments, const 
     timed.outBytes = static_cast<double>(size.QuadPart);
     timed.head = std::string(head, read).substr(0, std::string(head, read).find('\r'));
     return timed;
+}
+
+void Wrote(const Timed& timed) {
+    std::printf("  wrote %.0f bytes, beginning \"%s\"\n", timed.outBytes, timed.head.c_str());
 }
 
 // Three levels below `root`: 10 folders, 10 in each, and the rest of `count`
@@ -108,10 +117,7 @@ std::vector<std::wstring> MakeTree(const std::wstring& root, int count) {
 // first to upper case, then (undo) newest first back.
 double BareLoop(const std::vector<std::wstring>& order, bool back) {
     const auto start = Clock::now();
-    auto upper = [](const std::wstring& path) {
-        const size_t last = path.rfind(L'\\');
-        return path.substr(0, last + 1) + ToUpperDirName(path.substr(last + 1));
-    };
+    auto upper = [](const std::wstring& path) { return ToUpperDirName(path); };
     if (!back) {
         for (const auto& path : order) {
             const std::wstring temp = path + kTempSuffix;
@@ -141,27 +147,35 @@ SizeResult Measure(int count, const std::wstring& scratch) {
     std::printf("== %zu folders below %ls (made in %.1f s)\n", order.size(), root.c_str(),
                 Seconds(Clock::now() - made));
     const std::wstring program = Beside(L"Kelvaro2.exe"), empty = Beside(L"empty_process.exe");
-    const std::wstring out = scratch + L"\\out.txt";
+    // A file of its own for each run: a handle Wine's services inherited may keep the last one open.
+    int runs = 0;
+    auto outFile = [&] {
+        return scratch + L"\\out" + std::to_wstring(count) + L"-" + std::to_wstring(++runs) + L".txt";
+    };
 
     const double bareUp = BareLoop(order, false), bareDown = BareLoop(order, true);
-    const double start = TimeProcess(empty, L"", out).seconds;
+    const double start = TimeProcess(empty, L"", outFile()).seconds;
     std::printf("bare loop: %.2f s up, %.2f s back; empty process %.3f s\n", bareUp, bareDown, start);
 
-    const Timed dry = TimeProcess(program, L"/DRYRUN /MODE:0 /S \"" + root + L"\"", out);
+    const Timed dry = TimeProcess(program, L"/DRYRUN /MODE:0 /S \"" + root + L"\"", outFile());
     std::printf("/DRYRUN /S: %.2f s (exit %lu), peak working set %.1f MB (goal <= 5 s)\n", dry.seconds, dry.exitCode,
                 dry.peakMb);
-    const Timed run = TimeProcess(program, L"/MODE:0 /S \"" + root + L"\"", out);
+    Wrote(dry);
+    const Timed run = TimeProcess(program, L"/MODE:0 /S \"" + root + L"\"", outFile());
     std::printf("/MODE:0 /S: %.2f s (exit %lu), peak working set %.1f MB; ratio to bare + start %.2f (goal <= 1.25)\n",
                 run.seconds, run.exitCode, run.peakMb, run.seconds / (bareUp + start));
-    const Timed undo = TimeProcess(program, L"/UNDO", out);
+    Wrote(run);
+    const Timed undo = TimeProcess(program, L"/UNDO", outFile());
     std::printf("/UNDO: %.2f s (exit %lu), peak working set %.1f MB; ratio to bare + start %.2f (goal <= 1.3)\n",
                 undo.seconds, undo.exitCode, undo.peakMb, undo.seconds / (bareDown + start));
+    Wrote(undo);
     // The next run reads the journal these runs left at its start.
     const std::wstring one = scratch + L"\\one";
     CreateDirectoryW(one.c_str(), nullptr);
-    const Timed next = TimeProcess(program, L"/MODE:2 \"" + one + L"\"", out);
+    const Timed next = TimeProcess(program, L"/MODE:2 \"" + one + L"\"", outFile());
     std::printf("next run of one folder with that journal: %.3f s (exit %lu) (goal < 0.5 s)\n", next.seconds,
                 next.exitCode);
+    Wrote(next);
     return {run.seconds, bareUp + start};
 }
 

@@ -337,9 +337,11 @@ TEST_F(ScriptEndToEnd, WithoutSwitchesTheAutomaticRunIsAsBefore) {
     EXPECT_EQ(run.out, L"");
 }
 
-// Every folder below `root` (paths relative to it), each with whether the
-// listing marks it a link; links are not entered.
-void ListTree(const std::wstring& root, const std::wstring& relative, std::vector<std::wstring>& found,
+// Every folder below `root` (paths relative to it); what the listing marks as
+// a link is collected, not entered.
+void ListTree(const std::wstring& root,
+              const std::wstring& relative,
+              std::vector<std::wstring>& found,
               std::vector<std::wstring>& links) {
     WIN32_FIND_DATAW data{};
     HANDLE find = FindFirstFileExW((root + relative + L"\\*").c_str(), FindExInfoBasic, &data,
@@ -348,18 +350,23 @@ void ListTree(const std::wstring& root, const std::wstring& relative, std::vecto
     do {
         const std::wstring name = data.cFileName;
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == L"." || name == L"..") continue;
-        found.push_back(relative + L"\\" + name);
+        const std::wstring path = relative + L"\\" + name;
+        found.push_back(path);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            links.push_back(found.back());
+            links.push_back(path);
         else
-            ListTree(root, found.back(), found, links);
+            ListTree(root, path, found, links);
     } while (FindNextFileW(find, &data));
     FindClose(find);
 }
 
-// A whole tree of 20,000 folders in one command, and back with /UNDO; a
-// symbolic link inside it is renamed but what it points to is left alone.
-TEST_F(ScriptEndToEnd, ATreeOfTwentyThousandFoldersInOneCommand) {
+// A whole tree of 20,000 folders in one command, and back with /UNDO. (Wine 8
+// shows a Linux symbolic link to a folder as a folder of its own, and makes
+// none with CreateSymbolicLinkW: links are shown through the fake file system.)
+// A suite of its own, so that CTest gives it a time of its own.
+class ArchiveEndToEnd : public ScriptEndToEnd {};
+
+TEST_F(ArchiveEndToEnd, ATreeOfTwentyThousandFoldersInOneCommand) {
     const std::wstring root = dir.MakeDir(L"archive");
     for (int i = 0; i < 20; ++i) {
         const std::wstring top = root + L"\\t" + std::to_wstring(i);
@@ -370,16 +377,14 @@ TEST_F(ScriptEndToEnd, ATreeOfTwentyThousandFoldersInOneCommand) {
             for (int k = 0; k < 49; ++k) CreateDirectoryW((mid + L"\\f" + std::to_wstring(k)).c_str(), nullptr);
         }
     }
-    const std::wstring outside = dir.MakeDir(L"outside\\keep");
-    const bool linked = CreateSymbolicLinkW((root + L"\\t0\\link").c_str(), (dir.Path() + L"\\outside").c_str(),
-                                            SYMBOLIC_LINK_FLAG_DIRECTORY) != FALSE;
     std::vector<std::wstring> before, links;
     ListTree(root, L"", before, links);
-    ASSERT_EQ(before.size(), 20020u + (linked ? 1 : 0));
+    ASSERT_EQ(before.size(), 20020u);
     std::sort(before.begin(), before.end());
 
     const ULONGLONG start = GetTickCount64();
-    const Outcome run = RunRedirected(BesideTests(L"Kelvaro2.com"), L"/MODE:5 /S " + root, scratch.Path(), nullptr, 600000);
+    const Outcome run =
+        RunRedirected(BesideTests(L"Kelvaro2.com"), L"/MODE:5 /S " + root, scratch.Path(), nullptr, 600000);
     const ULONGLONG renamed = GetTickCount64();
     EXPECT_EQ(run.exitCode, 0u) << run.err;
     std::vector<std::wstring> after, linksAfter;
@@ -387,11 +392,10 @@ TEST_F(ScriptEndToEnd, ATreeOfTwentyThousandFoldersInOneCommand) {
     EXPECT_EQ(after.size(), before.size());
     EXPECT_EQ(std::count_if(after.begin(), after.end(),
                             [](const std::wstring& path) {
-                                return path.find_first_of(L"abcdefghijklmnopqrstuvwxyz0123456789") != std::wstring::npos;
+                                return path.find_first_of(L"abcdefghijklmnopqrstuvwxyz0123456789") !=
+                                       std::wstring::npos;
                             }),
               0);
-    EXPECT_EQ(dir.Listing(L"outside"), L"keep");  // never followed
-    EXPECT_EQ(linksAfter.size(), links.size());
 
     const Outcome undo = RunRedirected(BesideTests(L"Kelvaro2.com"), L"/UNDO", scratch.Path(), nullptr, 600000);
     EXPECT_EQ(undo.exitCode, 0u) << undo.err;
@@ -399,8 +403,8 @@ TEST_F(ScriptEndToEnd, ATreeOfTwentyThousandFoldersInOneCommand) {
     ListTree(root, L"", back, linksBack);
     std::sort(back.begin(), back.end());
     EXPECT_EQ(back, before);
-    std::printf("[ archive ] 20,020 folders%s: /MODE:5 /S %.1f s, /UNDO %.1f s\n", linked ? " and a link" : "",
-                (renamed - start) / 1000.0, (GetTickCount64() - renamed) / 1000.0);
+    std::printf("[ archive ] 20,020 folders: /MODE:5 /S %.1f s, /UNDO %.1f s\n", (renamed - start) / 1000.0,
+                (GetTickCount64() - renamed) / 1000.0);
 }
 
 }  // namespace
