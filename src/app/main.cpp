@@ -91,9 +91,7 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
     ScriptServices services{store, fs, clipboard, kept, &stop, &journal, {}};
     // A log file must not replace the journal (or anything beside it) nor the program's own files.
     services.ownFiles.push_back(journalPath.substr(0, journalPath.find_last_of(L'\\') + 1));
-    wchar_t self[MAX_PATH * 4] = {};
-    const std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH * 4));
-    const std::wstring folder = program.substr(0, program.find_last_of(L'\\') + 1);
+    const std::wstring folder = ProgramFolder();
     for (const wchar_t* name : {L"Kelvaro2.exe", L"Kelvaro2.com", L"KELVARO2.html"})
         services.ownFiles.push_back(folder + name);
     const int code = RunScript(command, services);

@@ -33,13 +33,10 @@ MainWindow::MainWindow(AppState& state, Services& services)
       outFile_(state, services, *this),
       children_{&inDir_, &inFile_, &file_, &status_, &outFile_},
       about_(services),
-      default_(state, services),
+      default_(state, services, [this] { return inDir_.DirName(); }),
       option_(state, services),
       aliasDialog_(state, services),
-      preview_(state, services) {
-    option_.onTipChanged = [this](bool on) { PropagateTip(on); };
-    default_.sourceFolder = [this] { return inDir_.DirName(); };
-}
+      preview_(state, services) {}
 
 RenameServices MainWindow::RenameWith() {
     return {services_.fs, state_.history, driver_.Changed(), state_.settings.Hira, services_.journal};
@@ -154,15 +151,19 @@ void MainWindow::SetToolTip(bool on) {
 }
 
 void MainWindow::ShowOptions() {
-    option_.ShowModal();
+    const auto form = option_.Ask(OptionsForm::FromSettings(state_.settings));
+    if (form && form->ToSettings(state_.settings)) PropagateTip(state_.settings.Tip);
 }
 
 void MainWindow::ShowAbout() {
-    about_.ShowModal();
+    about_.Ask();
 }
 
 void MainWindow::EditInitialFolder() {
-    default_.EditInitialFolder(state_.settings);
+    if (const auto choice = default_.Ask(InitialFolderQuestion(state_.settings))) {
+        state_.settings.Dir_In = choice->folder;
+        state_.settings.Dir_In_Enabled = choice->switchOn;
+    }
 }
 
 void MainWindow::SetFontData() {
@@ -230,17 +231,7 @@ void MainWindow::ProcessPendingInput() {
         if (runTotal_ > 0) buttons_.ShowProgress(ProgressCaption());
         lastPaint_ = now;
     }
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        HintSet::RelayMouse(msg);
-        if (TranslateMDISysAccel(mdiClient_, &msg) || TranslateKeys(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    Pump().DeliverWaiting();
 }
 
 bool MainWindow::PauseForRetry(unsigned ms) {
@@ -335,8 +326,16 @@ void MainWindow::ShowUserGuide() {
     OpenHelp(services_.fs, services_.prompts);
 }
 
-bool MainWindow::TranslateKeys(MSG& msg) const {
-    return hwnd_ && accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_.get(), &msg);
+bool MainWindow::TranslateKeys(const MSG& msg) const {
+    // The accelerator table only reads the message.
+    if (hwnd_ && accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_.get(), const_cast<MSG*>(&msg)))
+        return true;
+    return TranslateChildKeys(mdiClient_, msg);
+}
+
+MessagePump MainWindow::Pump() const {
+    return MessagePump(
+        [this](MSG& msg) { return (mdiClient_ && TranslateMDISysAccel(mdiClient_, &msg)) || TranslateKeys(msg); });
 }
 
 void MainWindow::CopyHistory() {
@@ -457,15 +456,7 @@ LRESULT MainWindow::Default(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 int RunMainLoop(const MainWindow& window) {
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        HintSet::RelayMouse(msg);
-        if (window.MdiClient() && TranslateMDISysAccel(window.MdiClient(), &msg)) continue;
-        if (window.TranslateKeys(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    return window.Pump().Run().value_or(0);
 }
 
 }  // namespace kelvaro

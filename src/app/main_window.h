@@ -15,6 +15,7 @@
 #include "windows/option_dialog.h"
 #include "windows/folder_windows.h"
 #include "windows/list_windows.h"
+#include "windows/message_pump.h"
 #include "windows/mode_buttons.h"
 #include "windows/preview_dialog.h"
 #include "windows/shared_menu.h"
@@ -73,12 +74,14 @@ public:
     // IAliasMaintenance
     bool Maintain(AliasTable& aliases) override;
 
-    // The program's keys (F1); true when `msg` was one and has been handled.
-    bool TranslateKeys(MSG& msg) const;
+    // The program's keys (F1) and those of the child windows' controls (Tab,
+    // Enter on a button); true when `msg` was one and has been handled.
+    bool TranslateKeys(const MSG& msg) const;
+    // The loop that hands the frame's messages on, with the MDI keyboard
+    // interface and the keys above.
+    MessagePump Pump() const;
     // The layout of the child windows and of Cancel, for the current size.
     void Layout();
-    // The keys the message loop hands the child windows' controls (Tab, Enter on a button).
-    bool TranslateKeys(const MSG& msg) const { return TranslateChildKeys(mdiClient_, msg); }
 
     HWND MdiClient() const { return mdiClient_; }
     HWND ExeButton(int mode) const { return buttons_.Mode(mode); }

@@ -18,12 +18,10 @@ bool IsSeparator(wchar_t c) {
 
 // Folds "." and ".." steps of a full path; the root ("C:" or "\\server\share") stays.
 std::wstring FoldSteps(const std::wstring& path) {
-    size_t rootEnd = 2;
-    if (path.compare(0, 2, L"\\\\") == 0) {
-        rootEnd = path.find(L'\\', 2);
-        rootEnd = rootEnd == std::wstring::npos ? path.size() : path.find(L'\\', rootEnd + 1);
-        if (rootEnd == std::wstring::npos) return path;
-    }
+    // The root without its last backslash; a share's root alone stays as it is.
+    const std::wstring root = PathRoot(path);
+    const size_t rootEnd = root.empty() ? 2 : root.size() - 1;
+    if (!root.empty() && rootEnd >= path.size()) return path;
     std::vector<std::wstring> parts;
     size_t p = rootEnd;
     while (p < path.size()) {

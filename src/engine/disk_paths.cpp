@@ -14,10 +14,6 @@ wchar_t UpperAscii(wchar_t c) {
     return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
 }
 
-bool HasDriveRoot(const std::wstring& path) {
-    return path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
-}
-
 // A component that Windows looks up exactly as written: nothing it would trim
 // (a trailing dot or blank) and no character with a meaning of its own in a
 // lookup. Only such components, below only such components, are answered
@@ -43,9 +39,10 @@ std::wstring DirNameResolver::LongDirName(const std::wstring& given) {
     std::wstring path = given;
     for (auto& c : path)
         if (c == L'/') c = L'\\';
-    if (!HasDriveRoot(path)) return {};
+    // Only paths on a drive letter: a share or a "\\?\" path has no long name to look up here.
+    if (PathRoot(path).size() != 3) return {};
     if (path.find_first_of(L"*?") != std::wstring::npos) return {};
-    if (path.size() == 3) return std::wstring{UpperAscii(path[0]), L':', L'\\'};
+    if (IsDriveRoot(path)) return std::wstring{UpperAscii(path[0]), L':', L'\\'};
 
     std::wstring result{UpperAscii(path[0]), L':'};
     size_t parts = 1;
@@ -127,7 +124,8 @@ bool DirNameResolver::IsFolder(const std::wstring& canonical) {
 bool DirExist(IFileSystem& fs, const std::wstring& path) {
     const std::wstring remembered = fs.CurrentDir();
     std::wstring target = path;
-    if (target.size() > 3 && target.back() == L'\\') target.pop_back();
+    // "C:\" keeps its backslash: "C:" is the current folder of drive C.
+    if (target.size() > 1 && !IsDriveRoot(target) && target.back() == L'\\') target.pop_back();
     const bool exists = !target.empty() && fs.SetCurrentDir(target);
     if (!fs.SetCurrentDir(remembered)) return false;
     return exists;
@@ -159,8 +157,9 @@ std::wstring FormatMegabytes(uint64_t bytes) {
 }
 
 std::wstring DriveFreeText(IFileSystem& fs, const std::wstring& path) {
-    if (path.size() < 2) return {};
-    const auto info = fs.DiskFree(path.substr(0, 2) + L"\\");
+    const std::wstring root = PathRoot(path);
+    if (root.empty()) return {};
+    const auto info = fs.DiskFree(root);
     if (!info || info->sectorsPerCluster == 0 || info->bytesPerSector == 0 || info->freeClusters == 0) return {};
     const uint64_t bytes = info->freeBytes != 0 ? info->freeBytes
                                                 : uint64_t{info->bytesPerSector} * uint64_t{info->sectorsPerCluster} *

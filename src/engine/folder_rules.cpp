@@ -61,10 +61,6 @@ bool NameTooLong(const std::wstring& path, bool utf8Names, LengthLimit& limit) {
 
 }  // namespace
 
-bool IsDriveRoot(const std::wstring& path) {
-    return path.size() == 3 && path[1] == L':' && path[2] == L'\\';
-}
-
 std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira) {
     switch (mode) {
         case 0:

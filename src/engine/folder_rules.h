@@ -71,7 +71,4 @@ FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mod
 // Why a rename is too long, as a note after the state or a history line.
 std::wstring LengthLimitText(LengthLimit limit);
 
-// True for a drive's root folder written as "C:\".
-bool IsDriveRoot(const std::wstring& path);
-
 }  // namespace kelvaro

@@ -65,16 +65,6 @@ void ReportDamage(ILineSink& history, const JournalDamage& damage) {
                           ResKelvaroText(KText::SkippedRecordsUnit));
 }
 
-// The root of the drive or network share `path` lies on (C:\, \\server\share\).
-std::wstring VolumeRoot(const std::wstring& path) {
-    if (path.compare(0, 2, L"\\\\") == 0) {
-        const size_t server = path.find(L'\\', 2);
-        const size_t share = server == std::wstring::npos ? server : path.find(L'\\', server + 1);
-        return share == std::wstring::npos ? path + L"\\" : path.substr(0, share + 1);
-    }
-    return path.substr(0, 3);
-}
-
 // True when some folder of `runs` is open, its writer no longer runs and its drive is there.
 bool AnyToPutRight(IJournalStore& store, IFileSystem& fs, const std::vector<JournalRun>& runs) {
     const ProcessStamp self = store.Self();
@@ -84,7 +74,7 @@ bool AnyToPutRight(IJournalStore& store, IFileSystem& fs, const std::vector<Jour
             if (folder.outcome != JournalOutcome::Open) continue;
             if (!asked && !(run.writer == self) && store.IsAlive(run.writer)) break;
             asked = true;
-            if (fs.IsFolder(VolumeRoot(folder.oldPath))) return true;
+            if (fs.IsFolder(PathRoot(folder.oldPath))) return true;
         }
     }
     return false;
@@ -118,7 +108,7 @@ size_t RecoverInterrupted(IFileSystem& fs, RenameJournal& journal, ILineSink& hi
             }
             if (alive) break;
             // A drive or share that is not there now may come back: the record stays open.
-            if (const std::wstring root = VolumeRoot(folder.oldPath); !fs.IsFolder(root)) {
+            if (const std::wstring root = PathRoot(folder.oldPath); !fs.IsFolder(root)) {
                 if (std::find(waiting.begin(), waiting.end(), root) == waiting.end()) waiting.push_back(root);
                 continue;
             }

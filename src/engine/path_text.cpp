@@ -17,15 +17,69 @@ std::wstring LastPathName(const std::wstring& path) {
 std::wstring ParentDirName(const std::wstring& path) {
     const auto pos = path.rfind(L'\\');
     if (pos == std::wstring::npos) return {};
-    std::wstring parent = path.substr(0, pos);
-    if (parent.size() == 2 && parent[1] == L':') parent += L'\\';
-    return parent;
+    // The parent of a folder at the top of a drive is the drive's root, "C:\", never "C:".
+    if (pos == 2 && PathRoot(path).size() == 3) return path.substr(0, 3);
+    return path.substr(0, pos);
 }
 
 std::wstring ParentWithSeparator(const std::wstring& path) {
     std::wstring parent = ParentDirName(path);
     if (parent.empty() || parent.back() != L'\\') parent += L'\\';
     return parent;
+}
+
+namespace {
+
+bool IsDriveLetter(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+// The length of "X:\" at `start` of `path`, or 0.
+size_t DriveRootLength(const std::wstring& path, size_t start) {
+    return path.size() >= start + 3 && IsDriveLetter(path[start]) && path[start + 1] == L':' && path[start + 2] == L'\\'
+               ? 3
+               : 0;
+}
+
+// The length of "server\share" at `start` of `path` with the backslash after
+// it, if any; 0 when the share's name is missing.
+size_t ShareRootLength(const std::wstring& path, size_t start) {
+    const size_t server = path.find(L'\\', start);
+    if (server == start || server == std::wstring::npos || server + 1 >= path.size() || path[server + 1] == L'\\')
+        return 0;
+    const size_t share = path.find(L'\\', server + 1);
+    return (share == std::wstring::npos ? path.size() : share + 1) - start;
+}
+
+}  // namespace
+
+std::wstring PathRoot(const std::wstring& path) {
+    static const std::wstring kLong = L"\\\\?\\", kLongShare = L"\\\\?\\UNC\\";
+    size_t prefix = 0, length = 0;
+    bool share = false;
+    if (path.compare(0, kLongShare.size(), kLongShare) == 0) {
+        prefix = kLongShare.size();
+        share = true;
+    } else if (path.compare(0, kLong.size(), kLong) == 0) {
+        prefix = kLong.size();
+    } else if (path.compare(0, 2, L"\\\\") == 0) {
+        prefix = 2;
+        share = true;
+    }
+    length = share ? ShareRootLength(path, prefix) : DriveRootLength(path, prefix);
+    if (length == 0) return {};
+    std::wstring root = path.substr(0, prefix + length);
+    if (root.back() != L'\\') root += L'\\';
+    return root;
+}
+
+bool IsDriveRoot(const std::wstring& path) {
+    const std::wstring root = PathRoot(path);
+    return !root.empty() && (path.size() == root.size() || path.size() + 1 == root.size());
+}
+
+std::wstring WithSeparator(const std::wstring& dir) {
+    return (!dir.empty() && dir.back() == L'\\') ? dir : dir + L'\\';
 }
 
 std::wstring FileBaseName(const std::wstring& path) {

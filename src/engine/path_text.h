@@ -13,6 +13,19 @@ std::wstring LastDirName(const std::wstring& path);
 // The parent of `path` with exactly one trailing backslash (C:\ stays C:\).
 std::wstring ParentWithSeparator(const std::wstring& path);
 
+// The root of the drive or network share that the full path `path` starts
+// with, ending in one backslash: "C:\" for C:\Data, "\\server\share\" for
+// \\server\share\Data (and for the share itself, written with or without the
+// backslash), "\\?\C:\" and "\\?\UNC\server\share\" for the long forms. Empty
+// for anything else: a relative path, "C:Data" or "C:" (the current folder
+// of drive C), "\\server" alone.
+std::wstring PathRoot(const std::wstring& path);
+// True when `path` is such a root itself: the one folder that has no name and
+// no parent.
+bool IsDriveRoot(const std::wstring& path);
+// `dir` with one backslash at its end, for a name to follow ("C:\" stays "C:\").
+std::wstring WithSeparator(const std::wstring& dir);
+
 // Case mapping one code unit at a time; the full-width Latin, Greek and
 // Cyrillic letters of the other case are kept as they are.
 std::wstring UpperCaseName(const std::wstring& name);

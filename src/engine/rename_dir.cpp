@@ -26,7 +26,8 @@ class CurrentDirGuard {
 public:
     CurrentDirGuard(IFileSystem& fs, const std::wstring& path) : fs_(fs) {
         remembered_ = fs_.CurrentDir();
-        if (path.size() >= 3 && IsSameOrBelow(remembered_, path)) moved_ = fs_.SetCurrentDir(path.substr(0, 3));
+        if (const std::wstring root = PathRoot(path); !root.empty() && IsSameOrBelow(remembered_, path))
+            moved_ = fs_.SetCurrentDir(root);
     }
     ~CurrentDirGuard() {
         if (moved_) fs_.SetCurrentDir(remembered_);

@@ -9,9 +9,9 @@ bool DirectoryListModel::SetPath(IFileSystem& fs, const std::wstring& path) {
     const std::wstring canonical = LongDirName(fs, path);
     if (canonical.empty() || !DirExist(fs, canonical)) return false;
     std::vector<DirEntry> entries;
-    std::wstring chain = canonical.substr(0, 3);
+    std::wstring chain = PathRoot(canonical);
     entries.push_back({chain, chain, 0, true});
-    size_t start = 3;
+    size_t start = chain.size();
     int level = 0;
     while (start < canonical.size()) {
         size_t end = canonical.find(L'\\', start);
@@ -22,7 +22,7 @@ bool DirectoryListModel::SetPath(IFileSystem& fs, const std::wstring& path) {
         start = end + 1;
     }
     const size_t current = entries.size() - 1;
-    const std::wstring prefix = canonical.size() == 3 ? canonical : canonical + L"\\";
+    const std::wstring prefix = WithSeparator(canonical);
     for (const auto& sub : fs.SubFolders(canonical)) entries.push_back({prefix + sub, sub, level + 1, false});
     path_ = canonical;
     entries_ = std::move(entries);
@@ -35,7 +35,7 @@ std::wstring FolderBrowser::DirName() const {
 }
 
 std::wstring FolderBrowser::Drive() const {
-    return list_.Path().substr(0, 3);
+    return PathRoot(list_.Path());
 }
 
 std::wstring FolderBrowser::DirText() const {
@@ -63,7 +63,7 @@ void FolderBrowser::RefreshForm() {
     if (!Show(list_.Path())) {
         // The folder shown has gone (renamed by the run): its nearest existing parent.
         std::wstring path = list_.Path();
-        while (path.size() > 3 && !Show(path)) path = ParentDirName(path);
+        while (!path.empty() && !IsDriveRoot(path) && !Show(path)) path = ParentDirName(path);
         if (list_.Path() != path && !Show(path)) Show(fs_.CurrentDir());
     }
     Changed(true);

@@ -34,7 +34,7 @@ std::wstring FolderChooser::DirName() const {
 }
 
 std::wstring FolderChooser::Base() const {
-    return (!dirName_.empty() && dirName_.back() == L'\\') ? dirName_ : dirName_ + L"\\";
+    return WithSeparator(dirName_);
 }
 
 void FolderChooser::Fill() {
@@ -64,7 +64,7 @@ void FolderChooser::SelectClear() {
 void FolderChooser::Add(TargetList& targets, bool selectedOnly) {
     const std::wstring base = LongDirName(fs_, Base());
     const auto present = CurrentNames(fs_, base);
-    const std::wstring prefix = base.size() == 3 ? base : base + L"\\";
+    const std::wstring prefix = WithSeparator(base);
     for (size_t i = 0; i < names_.size(); ++i) {
         if (selectedOnly && !selected_[i]) continue;
         const auto it = present.find(FoldedName(names_[i]));
@@ -87,7 +87,7 @@ void FolderChooser::AddAll(TargetList& targets) {
 void FolderChooser::AddAllSubfolders(TargetList& targets) {
     const std::wstring base = LongDirName(fs_, Base());
     const auto present = CurrentNames(fs_, base);
-    const std::wstring prefix = base.size() == 3 ? base : base + L"\\";
+    const std::wstring prefix = WithSeparator(base);
     bool stopped = false;
     for (size_t i = 0; i < names_.size() && !stopped; ++i) {
         const auto it = present.find(FoldedName(names_[i]));

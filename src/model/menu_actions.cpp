@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/catalog.h"
+#include "platform/process_setup.h"
 
 namespace kelvaro {
 
@@ -23,12 +24,7 @@ bool ChooseSettingsFont(AppSettings& s, IPrompts& prompts) {
 }
 
 void OpenHelp(IFileSystem& fs, IPrompts& prompts) {
-    std::wstring module(MAX_PATH, L'\0');
-    DWORD length = 0;
-    while ((length = GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size()))) == module.size())
-        module.resize(module.size() * 2);
-    module.resize(length);
-    const std::wstring folder = module.substr(0, module.rfind(L'\\') + 1);
+    const std::wstring folder = ProgramFolder();
     const std::wstring helpFile = folder + L"KELVARO2.HLP";
     if (fs.IsOrdinaryFile(helpFile)) {
         prompts.ShowHelp(helpFile);

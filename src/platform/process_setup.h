@@ -1,6 +1,14 @@
 #pragma once
+#include <string>
 
 namespace kelvaro {
+
+// The full path of the running program's file: Kelvaro2.exe, or Kelvaro2.com
+// when the console companion runs.
+std::wstring RunningProgramPath();
+// The folder that file lies in, ending in a backslash: where the guide and
+// the other program file are.
+std::wstring ProgramFolder();
 
 // True when the program runs under Wine: its ntdll exports wine_get_version.
 bool RunningUnderWine();

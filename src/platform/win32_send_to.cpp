@@ -7,6 +7,8 @@
 
 #include <iterator>
 
+#include "platform/process_setup.h"
+
 namespace kelvaro {
 namespace {
 
@@ -45,12 +47,7 @@ private:
 // The program the shortcut starts: the running one, or the window program
 // beside it when the console companion runs.
 std::wstring RunningProgram() {
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD length = 0;
-    while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size())
-        path.resize(path.size() * 2);
-    path.resize(length);
-    return SendToTarget(path);
+    return SendToTarget(RunningProgramPath());
 }
 
 bool FileExists(const std::wstring& path) {

@@ -13,12 +13,6 @@ namespace {
 
 constexpr const wchar_t* kPrefix = L"MenuMente_";
 
-void SetIcon(HWND button, int iconId) {
-    auto icon = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId), IMAGE_ICON, 16, 16, LR_SHARED));
-    if (icon) SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-}
-
 }  // namespace
 
 bool AliasDialog::Load(HWND owner, const ScreenTwips& screen) {
@@ -27,10 +21,6 @@ bool AliasDialog::Load(HWND owner, const ScreenTwips& screen) {
     SetDlgItemTextW(hwnd_, IDOK, ResAllText(AText::OptionOkButton).c_str());
     SetDlgItemTextW(hwnd_, IDCANCEL, ResAllText(AText::OptionCancelButton).c_str());
     SetDlgItemTextW(hwnd_, IDC_ALIAS_RENAME, ResAllText(AText::RenameAliasButton).c_str());
-    SetIcon(Control(IDC_ALIAS_DELETE_ALL), IDI_DELETE_ALL);
-    SetIcon(Control(IDC_ALIAS_DELETE), IDI_DELETE);
-    SetIcon(Control(IDC_ALIAS_UP), IDI_UP);
-    SetIcon(Control(IDC_ALIAS_DOWN), IDI_DOWN);
     hints_.Create(hwnd_);
     const std::pair<int, AText> hints[] = {
         {IDC_ALIAS_RENAME, AText::RenameAliasHint},   {IDC_ALIAS_DELETE_ALL, AText::DeleteAllAliasesHint},
@@ -48,6 +38,11 @@ bool AliasDialog::Load(HWND owner, const ScreenTwips& screen) {
 // The rename and delete buttons at the top, the folder's text below them, the
 // list with the two move buttons at its right, OK and Cancel at the bottom right.
 void AliasDialog::Layout() {
+    // The pictures in the size of the dialog's DPI.
+    for (const auto& [id, icon] :
+         {std::pair{IDC_ALIAS_DELETE_ALL, IDI_DELETE_ALL}, std::pair{IDC_ALIAS_DELETE, IDI_DELETE},
+          std::pair{IDC_ALIAS_UP, IDI_UP}, std::pair{IDC_ALIAS_DOWN, IDI_DOWN}})
+        SetButtonIcon(Control(id), icon);
     const Metrics m = FontMetrics();
     const SIZE picture{m.button + m.button / 4, m.button};
     const SIZE name = ButtonSize(Control(IDC_ALIAS_RENAME));

@@ -138,12 +138,7 @@ HWND ChildWindow::MakePictureButton(int iconId, int id) {
 }
 
 void ChildWindow::LoadPictures() {
-    const int pixels = GetSystemMetricsForDpi(SM_CXSMICON, WindowDpi(hwnd_));
-    for (const auto& [button, iconId] : pictures_) {
-        auto icon = static_cast<HICON>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId), IMAGE_ICON, pixels, pixels, LR_SHARED));
-        if (icon) SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-    }
+    for (const auto& [button, iconId] : pictures_) SetButtonIcon(button, iconId);
 }
 
 void ChildWindow::AddHint(HWND control, KText hint) {

@@ -12,15 +12,32 @@
 
 namespace kelvaro {
 
-DefaultDialog::DefaultDialog(AppState& state, Services& services)
-    : state_(state), services_(services), browser_(services.fs, [this](const std::wstring&, bool) {
-          if (!hwnd_) return;
-          drive_.Fill(browser_.Drives());
-          drive_.Select(browser_.Drive());
-          dir_.Show(browser_.List());
-          DirTextSet();
-          if (showing_) EnableWindow(Control(IDOK), TRUE);
-      }) {}
+FolderQuestion InitialFolderQuestion(const AppSettings& settings) {
+    FolderQuestion question;
+    question.folder = settings.Dir_In;
+    question.switchOn = settings.Dir_In_Enabled;
+    question.showsFreeSpace = false;
+    question.label = ResKelvaroText(KText::InitialFolderLabel);
+    question.switchHint = ResKelvaroText(KText::ReturnToLastFolderHint);
+    question.driveHint = ResKelvaroText(KText::InitialDriveHint);
+    question.dirListHint = ResKelvaroText(KText::InitialFolderHint);
+    question.dirTextHint = ResKelvaroText(KText::InitialFolderNameHint);
+    return question;
+}
+
+DefaultDialog::DefaultDialog(AppState& state, Services& services, std::function<std::wstring()> sourceFolder)
+    : state_(state),
+      services_(services),
+      browser_(services.fs,
+               [this](const std::wstring&, bool) {
+                   if (!hwnd_) return;
+                   drive_.Fill(browser_.Drives());
+                   drive_.Select(browser_.Drive());
+                   dir_.Show(browser_.List());
+                   DirTextSet();
+                   if (showing_) EnableWindow(Control(IDOK), TRUE);
+               }),
+      sourceFolder_(std::move(sourceFolder)) {}
 
 bool DefaultDialog::Load(HWND owner, const ScreenTwips& screen) {
     if (!DialogBase::Load(owner, IDD_DEFAULT)) return false;
@@ -54,10 +71,10 @@ void DefaultDialog::Relayout() {
 }
 
 void DefaultDialog::SetToolTip(bool on) {
-    hints_.SetText(Control(IDC_DEF_SWITCH), driveComboHint);
-    hints_.SetText(drive_.Handle(), driveListHint);
-    hints_.SetText(dir_.Handle(), dirListHint);
-    hints_.SetText(Control(IDC_DEF_DIRTEXT), dirTextHint);
+    hints_.SetText(Control(IDC_DEF_SWITCH), question_.switchHint);
+    hints_.SetText(drive_.Handle(), question_.driveHint);
+    hints_.SetText(dir_.Handle(), question_.dirListHint);
+    hints_.SetText(Control(IDC_DEF_DIRTEXT), question_.dirTextHint);
     hints_.SetToolTip(on);
 }
 
@@ -96,7 +113,7 @@ void DefaultDialog::GrowToMinimum() {
 
 int DefaultDialog::LabelLeft() const {
     const UINT dpi = Dpi();
-    if (!offersSwitch) return TwipsToPixels(60, dpi);
+    if (!question_.offersSwitch) return TwipsToPixels(60, dpi);
     RECT box{};
     GetWindowRect(Control(IDC_DEF_SWITCH), &box);
     return TwipsToPixels(60, dpi) + (box.right - box.left) + TwipsToPixels(60, dpi);
@@ -124,10 +141,6 @@ void DefaultDialog::SetDirName(const std::wstring& path) {
     browser_.SetDirName(path);
 }
 
-void DefaultDialog::RefreshForm() {
-    browser_.RefreshForm();
-}
-
 bool DefaultDialog::SwitchOn() const {
     return IsDlgButtonChecked(hwnd_, IDC_DEF_SWITCH) == BST_CHECKED;
 }
@@ -144,20 +157,20 @@ void DefaultDialog::EnableBySwitch() {
 }
 
 void DefaultDialog::DirTextSet() {
-    std::wstring label = driveLabelText;
+    std::wstring label = question_.label;
     const std::wstring dir = LongDirName(services_.fs, browser_.List().Path());
     SetDlgItemTextW(hwnd_, IDC_DEF_DIRTEXT, DirNameAbbrev(dir).c_str());
-    if (showsFreeSpace) label += DriveFreeText(services_.fs, dir);
+    if (question_.showsFreeSpace) label += DriveFreeText(services_.fs, dir);
     SetDlgItemTextW(hwnd_, IDC_DEF_LABEL, label.c_str());
 }
 
 void DefaultDialog::OnActivate() {
     showing_ = false;
-    accepted = false;
+    accepted_ = false;
     SetToolTip(state_.settings.Tip);
     DirTextSet();
     // The label starts right of the switch, or at the edge when no switch is offered.
-    if (offersSwitch) {
+    if (question_.offersSwitch) {
         ShowWindow(Control(IDC_DEF_SWITCH), SW_SHOW);
     } else {
         SetSwitchOn(true);
@@ -172,7 +185,7 @@ void DefaultDialog::OnActivate() {
 bool DefaultDialog::OnCommand(UINT id, UINT code) {
     switch (id) {
         case IDOK:
-            accepted = true;
+            accepted_ = true;
             showing_ = false;
             Hide();
             return true;
@@ -196,7 +209,7 @@ bool DefaultDialog::OnCommand(UINT id, UINT code) {
             if (code == LBN_DBLCLK) browser_.OpenEntry(dir_.Highlighted());
             return true;
         case kPopupFromSource:
-            if (sourceFolder) SetDirName(sourceFolder());
+            if (sourceFolder_) SetDirName(sourceFolder_());
             return true;
         case kPopupFromTemp:
             SetDirName(TempDirName(services_.fs));
@@ -318,21 +331,14 @@ bool AboutDialog::OnCommand(UINT id, UINT) {
     return true;
 }
 
-void DefaultDialog::EditInitialFolder(AppSettings& settings) {
-    if (Shown()) return;  // its settings belong to the one shown
-    driveLabelText = ResKelvaroText(KText::InitialFolderLabel);
-    driveComboHint = ResKelvaroText(KText::ReturnToLastFolderHint);
-    offersSwitch = true;
-    showsFreeSpace = false;
-    driveListHint = ResKelvaroText(KText::InitialDriveHint);
-    dirListHint = ResKelvaroText(KText::InitialFolderHint);
-    dirTextHint = ResKelvaroText(KText::InitialFolderNameHint);
-    SetDirName(settings.Dir_In);
-    SetSwitchOn(settings.Dir_In_Enabled);
+std::optional<FolderChoice> DefaultDialog::Ask(const FolderQuestion& question) {
+    if (Shown()) return std::nullopt;  // its texts and folder belong to the one shown
+    question_ = question;
+    SetDirName(question_.folder);
+    SetSwitchOn(question_.switchOn);
     ShowModal();
-    if (!accepted) return;
-    settings.Dir_In = DirName();
-    settings.Dir_In_Enabled = SwitchOn();
+    if (!accepted_) return std::nullopt;
+    return FolderChoice{DirName(), SwitchOn()};
 }
 
 }  // namespace kelvaro

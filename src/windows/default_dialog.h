@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "model/app_state.h"
@@ -10,32 +11,44 @@
 
 namespace kelvaro {
 
+// What the folder dialog is asked: the folder it shows first, its texts, and
+// whether it offers the switch that turns the choice off.
+struct FolderQuestion {
+    std::wstring folder;
+    bool switchOn = true;
+    bool offersSwitch = true;    // without it the choice is always on
+    bool showsFreeSpace = true;  // the drive's free space after the label
+    std::wstring label, switchHint, driveHint, dirListHint, dirTextHint;
+};
+
+// What it hands back on OK: the folder chosen and the switch.
+struct FolderChoice {
+    std::wstring folder;
+    bool switchOn = true;
+};
+
+// The question for the initial folder of the source folder window, with the
+// settings' folder and switch.
+FolderQuestion InitialFolderQuestion(const AppSettings& settings);
+
 // frmDefault: picks a folder (drive list, folder list, the folder's text), with
-// a switch that can turn the choice off; the caller sets its texts.
+// a switch that can turn the choice off.
 class DefaultDialog final : public DialogBase {
 public:
-    DefaultDialog(AppState& state, Services& services);
+    // `sourceFolder` gives what the popup's first entry copies: the source folder browser's folder.
+    DefaultDialog(AppState& state, Services& services, std::function<std::wstring()> sourceFolder);
 
     bool Load(HWND owner, const ScreenTwips& screen);
     void Unload() { DialogBase::Unload(services_.store, L"Default_", true); }
     void SetToolTip(bool on);
 
-    bool accepted = false;
-    std::wstring driveLabelText, driveComboHint, driveListHint, dirListHint, dirTextHint;
-    bool offersSwitch = true;
-    bool showsFreeSpace = true;
+    // Shows the question; on OK the folder and switch chosen, nothing when
+    // cancelled or when it is already shown.
+    std::optional<FolderChoice> Ask(const FolderQuestion& question);
 
+    // What it shows now.
     std::wstring DirName() const { return browser_.DirName(); }
-    void SetDirName(const std::wstring& path);
     bool SwitchOn() const;
-    void SetSwitchOn(bool on);
-    // The initial folder of the source folder window: shown with the settings' folder and
-    // switch, which take what it holds on OK. Nothing happens while it is already shown.
-    void EditInitialFolder(AppSettings& settings);
-    void RefreshForm();
-    // Where the popup's first entry copies from: the source folder browser.
-    std::function<std::wstring()> sourceFolder;
-
     HWND DriveList() const { return drive_.Handle(); }
     HWND DirList() const { return dir_.Handle(); }
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
@@ -49,6 +62,8 @@ protected:
     INT_PTR OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void SetDirName(const std::wstring& path);
+    void SetSwitchOn(bool on);
     void DirTextSet();
     void EnableBySwitch();
     void FitToFont();
@@ -69,6 +84,9 @@ private:
     DriveCombo drive_;
     DirectoryListBox dir_;
     HintSet hints_;
+    std::function<std::wstring()> sourceFolder_;
+    FolderQuestion question_;
+    bool accepted_ = false;
     bool showing_ = false;  // changes made by the user enable OK
 };
 
@@ -79,6 +97,8 @@ public:
     // A failure to load is silent: the program goes on without the box.
     bool Load(HWND owner, const ScreenTwips& screen);
     void Unload() { DialogBase::Unload(services_.store, L"About_", false); }
+    // Shows the box until Ok; it asks nothing and answers nothing.
+    void Ask() { ShowModal(); }
 
 protected:
     bool OnCommand(UINT id, UINT code) override;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/prompt_owner.h"
-#include "windows/hints.h"
+#include "windows/message_pump.h"
 #include "windows/window_base.h"
 
 namespace kelvaro {
@@ -152,15 +152,9 @@ void DialogBase::ShowModal() {
     shown_ = true;
     const PromptOwnerScope prompts(hwnd_);
     ShowWindow(hwnd_, SW_SHOW);
-    MSG msg;
-    while (shown_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        HintSet::RelayMouse(msg);
-        if (!IsDialogMessageW(hwnd_, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    if (shown_ && msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
+    const MessagePump pump([this](MSG& msg) { return IsDialogMessageW(hwnd_, &msg) != FALSE; });
+    // The program is ending: the quit goes on to the main loop.
+    if (const auto quit = pump.Run([this] { return !shown_; })) PostQuitMessage(*quit);
     if (owner_ && ownerWasEnabled) {
         EnableWindow(owner_, TRUE);
         SetActiveWindow(owner_);

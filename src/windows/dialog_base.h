@@ -39,14 +39,15 @@ public:
     // DPI the controls get a copy scaled to it, here and whenever the dialog
     // is moved to another screen.
     void SetFontData(HFONT font, UINT fontDpi = 0);
-    // Shows it, with its owner disabled, until it is hidden again; the
-    // message and input boxes it opens meanwhile belong to it. Does nothing
-    // while it is shown already.
-    void ShowModal();
-    void Hide();
     bool Shown() const { return shown_; }
 
 protected:
+    // Shows it, with its owner disabled, until it is hidden again; the
+    // message and input boxes it opens meanwhile belong to it. Does nothing
+    // while it is shown already. Each dialog is shown through its own Ask,
+    // which takes what it shows and hands back what was chosen.
+    void ShowModal();
+    void Hide();
     virtual void OnInit() {}
     virtual void OnActivate() {}
     virtual bool OnCommand(UINT id, UINT code) = 0;

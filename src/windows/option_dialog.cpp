@@ -192,8 +192,16 @@ void OptionDialog::ToggleSendTo() {
     ShowSendToState();
 }
 
+std::optional<OptionsForm> OptionDialog::Ask(const OptionsForm& form) {
+    if (Shown()) return std::nullopt;
+    asked_ = form;
+    chosen_.reset();
+    ShowModal();
+    return chosen_;
+}
+
 void OptionDialog::OnActivate() {
-    Show(OptionsForm::FromSettings(state_.settings));
+    Show(asked_);
     ShowSendToState();
     EnableWindow(Control(IDOK), FALSE);
 }
@@ -201,12 +209,10 @@ void OptionDialog::OnActivate() {
 bool OptionDialog::OnCommand(UINT id, UINT code) {
     if (code != BN_CLICKED) return false;
     switch (id) {
-        case IDOK: {
-            const bool tipChanged = Form().ToSettings(state_.settings);
-            if (tipChanged && onTipChanged) onTipChanged(state_.settings.Tip);
+        case IDOK:
+            chosen_ = Form();
             Hide();
             return true;
-        }
         case IDCANCEL:
             Hide();
             return true;

@@ -1,5 +1,5 @@
 #pragma once
-#include <functional>
+#include <optional>
 
 #include "model/app_state.h"
 #include "model/options_form.h"
@@ -8,7 +8,8 @@
 
 namespace kelvaro {
 
-// frmOption: the six options, applied to the settings record only on OK.
+// frmOption: the six options. The "Send to" button acts at once; everything
+// else is handed back on OK only.
 class OptionDialog final : public DialogBase {
 public:
     OptionDialog(AppState& state, Services& services) : state_(state), services_(services) {}
@@ -16,11 +17,12 @@ public:
     bool Load(HWND owner, const ScreenTwips& screen);
     void Unload() { DialogBase::Unload(services_.store, L"Option_", false); }
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
-    // Told when OK changed the hint setting, to pass it on to every window.
-    std::function<void(bool)> onTipChanged;
+
+    // Shows `form`; on OK the options the dialog then holds, nothing when
+    // cancelled or when it is already shown.
+    std::optional<OptionsForm> Ask(const OptionsForm& form);
 
     std::wstring HintOf(int id) const { return hints_.CurrentText(Control(id)); }
-    OptionsForm Form() const;
 
 protected:
     void OnActivate() override;
@@ -29,6 +31,7 @@ protected:
 
 private:
     void Show(const OptionsForm& form);
+    OptionsForm Form() const;
     void AutoVisible();
     // The "Send to" button: its caption tells what a click will do.
     void ShowSendToState();
@@ -39,6 +42,8 @@ private:
     AppState& state_;
     Services& services_;
     HintSet hints_;
+    OptionsForm asked_;                  // what the dialog opens with
+    std::optional<OptionsForm> chosen_;  // what OK handed back
 };
 
 }  // namespace kelvaro

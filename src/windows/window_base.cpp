@@ -108,6 +108,14 @@ void SetWindowIcons(HWND window, int iconId, UINT dpi) {
     }
 }
 
+void SetButtonIcon(HWND button, int iconId) {
+    const int pixels = GetSystemMetricsForDpi(SM_CXSMICON, WindowDpi(button));
+    // Shared: the system keeps one copy of each size and frees it with the program.
+    auto icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId), IMAGE_ICON, pixels, pixels, LR_SHARED));
+    if (icon) SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+}
+
 SIZE TextSize(HWND control, const std::wstring& text) {
     SIZE size{};
     HDC dc = GetDC(control);

@@ -44,6 +44,9 @@ int16_t ShowStateOf(HWND window);
 // Gives a top-level window the icon resource `iconId` in the small and large
 // sizes Windows asks for at `dpi` (the resource holds each size up to 200 %).
 void SetWindowIcons(HWND window, int iconId, UINT dpi);
+// Shows the icon resource `iconId` on a picture button (BS_ICON), in the
+// small-icon size of the button's DPI.
+void SetButtonIcon(HWND button, int iconId);
 // The size in pixels of `text` (or, when empty, of one line) in the font of `control`.
 SIZE TextSize(HWND control, const std::wstring& text);
 // Opens `popup` at the point of a WM_CONTEXTMENU (the cursor for the keyboard)

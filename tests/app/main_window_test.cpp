@@ -500,6 +500,11 @@ TEST_F(MainWindowTest, KeyboardReachesEveryControlOfAChildWindow) {
     EXPECT_TRUE(ListLines(targets.List()).empty());
     SetFocus(targets.List());
     EXPECT_FALSE(Key(VK_RETURN));  // the list's own Enter goes on to the history
+
+    // The program's own loop hands these keys on, as it hands on F1.
+    PostMessageW(targets.List(), WM_KEYDOWN, VK_TAB, 0);
+    window->ProcessPendingInput();
+    EXPECT_EQ(GetFocus(), targets.DeleteButton());
 }
 
 TEST_F(MainWindowTest, DragFromTheChangedListCarriesEverySelectedEntry) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace kelvaro {
 namespace {
 
@@ -14,6 +16,33 @@ TEST(PathPieces, SplitsTheLastComponent) {
     EXPECT_EQ(ParentDirName(L"Photos"), L"");
     EXPECT_EQ(ParentWithSeparator(L"C:\\Photos"), L"C:\\");
     EXPECT_EQ(ParentWithSeparator(L"C:\\Data\\Photos"), L"C:\\Data\\");
+}
+
+// Every kind of full path Windows takes has one root; the rest have none.
+TEST(PathPieces, RootsOfDrivesSharesAndLongPaths) {
+    const std::pair<const wchar_t*, const wchar_t*> roots[] = {
+        {L"C:\\", L"C:\\"},
+        {L"d:\\Data\\Photos", L"d:\\"},
+        {L"\\\\server\\share", L"\\\\server\\share\\"},
+        {L"\\\\server\\share\\Data", L"\\\\server\\share\\"},
+        {L"\\\\?\\C:\\Data", L"\\\\?\\C:\\"},
+        {L"\\\\?\\UNC\\server\\share\\Data", L"\\\\?\\UNC\\server\\share\\"},
+        {L"C:", L""},
+        {L"C:Data", L""},
+        {L"Data\\Photos", L""},
+        {L"\\Data", L""},
+        {L"\\\\server", L""},
+        {L"\\\\server\\", L""},
+        {L"1:\\Data", L""},
+    };
+    for (const auto& [path, root] : roots) EXPECT_EQ(PathRoot(path), root) << path;
+    for (const wchar_t* path : {L"C:\\", L"\\\\server\\share", L"\\\\server\\share\\", L"\\\\?\\C:\\"})
+        EXPECT_TRUE(IsDriveRoot(path)) << path;
+    for (const wchar_t* path : {L"C:", L"C:\\Data", L"\\\\server\\share\\Data", L"\\", L""})
+        EXPECT_FALSE(IsDriveRoot(path)) << path;
+    EXPECT_EQ(ParentDirName(L"C:\\"), L"C:\\");
+    EXPECT_EQ(WithSeparator(L"C:\\"), L"C:\\");
+    EXPECT_EQ(WithSeparator(L"C:\\Data"), L"C:\\Data\\");
 }
 
 TEST(PathPieces, BaseAndExtensionGiveTheComponentBack) {

@@ -381,12 +381,14 @@ TEST_F(DialogsTest, PositionsComeBackOnScreenAndAreWrittenAtClose) {
 TEST_F(DialogsTest, FreeSpaceFollowsTheCaptionWhenAskedFor) {
     Open();
     DefaultDialog& dialog = window->Default();
-    dialog.driveLabelText = L"Folder";
-    dialog.showsFreeSpace = true;
-    dialog.offersSwitch = false;
-    dialog.SetDirName(L"C:\\");
+    FolderQuestion question;
+    question.label = L"Folder";
+    question.showsFreeSpace = true;
+    question.offersSwitch = false;
+    question.switchOn = false;
+    question.folder = L"C:\\";
     Queue(dialog.Handle(), {IDCANCEL});
-    dialog.ShowModal();
+    EXPECT_FALSE(dialog.Ask(question));
     wchar_t label[128] = {};
     GetDlgItemTextW(dialog.Handle(), IDC_DEF_LABEL, label, 128);
     const std::wstring text = label;
