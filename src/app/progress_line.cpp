@@ -6,7 +6,8 @@ namespace kelvaro {
 
 std::wstring ProgressText(size_t done, size_t total, uint64_t elapsedMs) {
     std::wstring text = std::to_wstring(done) + L" / " + std::to_wstring(total);
-    if (done == 0 || done >= total) return text;
+    // The pace of the first hundredth says little about the rest.
+    if (done == 0 || done >= total || done * 100 < total) return text;
     const uint64_t left = (elapsedMs * (total - done) / done + 999) / 1000;  // seconds, rounded up
     text += L"\u3000" + ResKelvaroText(KText::TimeLeftProgress);
     if (left >= 3600)

@@ -9,7 +9,7 @@
 namespace kelvaro {
 
 // "12345 / 100000　残り約 1分20秒": folders done of the total, and the time the
-// rest would take at the pace so far (nothing until one folder is done).
+// rest would take at the pace so far (nothing until a hundredth is done).
 std::wstring ProgressText(size_t done, size_t total, uint64_t elapsedMs);
 
 // The progress of a long script run, on standard error when that is a
