@@ -14,6 +14,10 @@ macro(_kelvaro_add_entry name)
   add_test("${name}" ${KELVARO_TEST_EMULATOR} "${KELVARO_TEST_EXE}" ${ARGN} --gtest_brief=1)
   # Between the record and the check of the user's own data (tests/CMakeLists.txt).
   set_tests_properties("${name}" PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED user_data)
+  # A whole tree of 20,000 folders renamed and taken back takes longer than the rest.
+  if("${name}" MATCHES "\\.Archive")
+    set_tests_properties("${name}" PROPERTIES TIMEOUT 900)
+  endif()
   if(KELVARO_TEST_LOCK)
     set_tests_properties("${name}" PROPERTIES RESOURCE_LOCK "${KELVARO_TEST_LOCK}")
   endif()

@@ -135,12 +135,14 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
             else
                 fail(KText::BadModeError, token);
         } else if (upper == L"/DRYRUN" || upper == L"/UNDO" || upper == L"/TSV" || upper == L"/UTF8" ||
-                   upper == L"/CLIP" || upper == L"/RESUME") {
+                   upper == L"/CLIP" || upper == L"/RESUME" || upper == L"/S" || upper == L"/A") {
             bool& flag = upper == L"/DRYRUN"   ? command.dryRun
                          : upper == L"/UNDO"   ? command.undo
                          : upper == L"/TSV"    ? command.tsv
                          : upper == L"/UTF8"   ? command.utf8
                          : upper == L"/RESUME" ? command.resume
+                         : upper == L"/S"      ? command.subfolders
+                         : upper == L"/A"      ? command.hidden
                                                : command.clip;
             if (flag) fail(KText::RepeatedSwitchError, token);
             flag = true;
@@ -166,15 +168,18 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
         if (IsSwitchStart(name.front())) fail(KText::SwitchAfterFolderError, name);
     if (command.resume) {
         // The journal names the folders and the mode.
-        if (command.mode >= 0 || command.dryRun || command.undo || !command.names.empty())
+        if (command.mode >= 0 || command.dryRun || command.undo || command.subfolders || command.hidden ||
+            !command.names.empty())
             fail(KText::ResumeWithOthersError);
         return command;
     }
     if (command.undo) {
         // The undo takes back what the journal says, nothing named here.
-        if (command.mode >= 0 || command.dryRun || !command.names.empty()) fail(KText::UndoWithOthersError);
+        if (command.mode >= 0 || command.dryRun || command.subfolders || command.hidden || !command.names.empty())
+            fail(KText::UndoWithOthersError);
         return command;
     }
+    if (command.hidden && !command.subfolders) fail(KText::HiddenNeedsSubfolders);
     if (command.mode < 0) fail(KText::ModeMissingError);
     if (command.names.empty()) fail(KText::NoFoldersError);
     return command;

@@ -43,6 +43,8 @@ struct ScriptCommand {
     bool tsv = false;                 // /TSV: one tab-separated line per folder, after a header
     bool utf8 = false;                // /UTF8: output and log file in UTF-8
     bool clip = false;                // /CLIP: the history to the clipboard as well
+    bool subfolders = false;          // /S: each folder with every folder below it, at every depth
+    bool hidden = false;              // /A: with /S, hidden and system folders too
     int16_t mode = -1;                // /MODE:n, 0-7; -1 when absent
     std::wstring logFile;             // /LOG:file
     std::vector<std::wstring> names;  // folder names and @listfile entries, in order

@@ -65,6 +65,8 @@ public:
         inner_.Error(line);
         if (kept_.size() < 4096) kept_ += line + L"\r\n";
     }
+    bool ErrorIsConsole() override { return inner_.ErrorIsConsole(); }
+    void Progress(const std::wstring& text) override { inner_.Progress(text); }
     const std::wstring& Kept() const { return kept_; }
 
 private:

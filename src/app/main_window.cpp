@@ -218,8 +218,11 @@ void MainWindow::SetRunning(bool running) {
         for (ChildWindow* child : children_) child->OnRunning(true);
         for (ChildWindow* child : children_) child->HoldPainting(true);
         lastPaint_ = std::chrono::steady_clock::now();
+        runTotal_ = 0;  // until the run shows its first folder: an undo shows none
         return;
     }
+    runTotal_ = 0;
+    buttons_.ShowProgress(L"");
     for (ChildWindow* child : children_) child->OnRunning(false);
     for (ChildWindow* child : children_) child->HoldPainting(false);
     buttons_.EnableCancel(false);
@@ -227,7 +230,17 @@ void MainWindow::SetRunning(bool running) {
     for (ChildWindow* child : children_) child->Menu_Enabled(true);
 }
 
-void MainWindow::ShowEntry(size_t) {}
+void MainWindow::ShowEntry(size_t index) {
+    runDone_ = index;
+    if (runTotal_ == 0) {
+        runTotal_ = state_.targets.Count();
+        buttons_.ShowProgress(ProgressCaption());
+    }
+}
+
+std::wstring MainWindow::ProgressCaption() const {
+    return std::to_wstring(runDone_) + L" / " + std::to_wstring(runTotal_);
+}
 
 void MainWindow::ProcessPendingInput() {
     // The lists show the progress ten times a second or more often; drawing
@@ -237,6 +250,7 @@ void MainWindow::ProcessPendingInput() {
     if (now - lastPaint_ >= kPaintInterval) {
         for (ChildWindow* child : children_) child->HoldPainting(false);
         for (ChildWindow* child : children_) child->HoldPainting(true);
+        if (runTotal_ > 0) buttons_.ShowProgress(ProgressCaption());
         lastPaint_ = now;
     }
     Pump().DeliverWaiting();

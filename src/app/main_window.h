@@ -153,6 +153,9 @@ private:
     UINT dpi_ = 0;  // from the last DPI change, else the window's
     int panelPixels_ = 0;
     std::chrono::steady_clock::time_point lastPaint_;
+    // How far the run of the target list is, shown beside Cancel with each repaint.
+    size_t runDone_ = 0, runTotal_ = 0;
+    std::wstring ProgressCaption() const;
     bool activated_ = false;
     bool closeAfterRun_ = false;
     bool closed_ = false;

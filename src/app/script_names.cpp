@@ -3,12 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <set>
 
 #include "app/command_line.h"
 #include "engine/catalog.h"
 #include "engine/path_text.h"
-#include "model/target_list.h"
 
 namespace kelvaro {
 
@@ -112,14 +110,9 @@ std::vector<ScriptName> ExpandNames(IFileSystem& fs, const std::vector<std::wstr
         names.insert(names.end(), lines->begin(), lines->end());
     }
 
-    // Every name counts toward the limit, folder or not, before any lookup:
-    // a run of a million missing names is refused at once.
+    // A script takes any number of names: the run goes through them a batch at a time.
     std::vector<ScriptName> expanded;
-    std::set<std::wstring> distinct;
-    auto over = [&](const std::wstring& path) {
-        distinct.insert(FoldedName(path));
-        return distinct.size() > TargetList::kCapacity;
-    };
+    expanded.reserve(names.size());
     for (const auto& name : names) {
         ScriptName entry{name, {}};
         const std::wstring full = FullFileName(fs, name);
@@ -136,15 +129,6 @@ std::vector<ScriptName> ExpandNames(IFileSystem& fs, const std::vector<std::wstr
                                             static_cast<int>(b.size()), TRUE) == CSTR_LESS_THAN;
             });
             for (const auto& match : matches) entry.paths.push_back(parent + L'\\' + match);
-        }
-        for (const auto& path : entry.paths)
-            if (over(path)) {
-                error = ResKelvaroText(KText::TooManyFolders);
-                return {};
-            }
-        if (entry.paths.empty() && over(full)) {
-            error = ResKelvaroText(KText::TooManyFolders);
-            return {};
         }
         expanded.push_back(std::move(entry));
     }

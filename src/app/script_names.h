@@ -26,7 +26,7 @@ struct ScriptName {
 // The names of a script line with every @listfile replaced by its lines,
 // each made a full path and each wildcard pattern expanded into its matching
 // subfolders in name order. On bad usage (a list file that cannot be read or
-// holds no names, more names than one run takes) `error` holds the complaint.
+// holds no names) `error` holds the complaint.
 std::vector<ScriptName> ExpandNames(IFileSystem& fs, const std::vector<std::wstring>& given, std::wstring& error);
 
 }  // namespace kelvaro

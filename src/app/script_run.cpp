@@ -8,6 +8,9 @@
 #include "app/log_file.h"
 #include "app/script_names.h"
 #include "app/script_output.h"
+#include "app/script_targets.h"
+#include "app/progress_line.h"
+#include "model/run_driver.h"
 #include "app/startup.h"
 #include "engine/catalog.h"
 #include "engine/disk_paths.h"
@@ -19,26 +22,17 @@ namespace kelvaro {
 
 namespace {
 
-constexpr KText kUsageLines[] = {KText::UsageHead,
-                                 KText::UsageUndoLine,
-                                 KText::UsageResumeLine,
-                                 KText::UsageRemoveSettingsLine,
-                                 KText::UsageMode,
-                                 KText::UsageModeList,
-                                 KText::UsageDryRun,
-                                 KText::UsageTsv,
-                                 KText::UsageTsvFields,
-                                 KText::UsageUtf8,
-                                 KText::UsageClip,
-                                 KText::UsageLog,
-                                 KText::UsageListFile,
-                                 KText::UsageUndo,
-                                 KText::UsageResume,
-                                 KText::UsageRemoveSettings,
-                                 KText::UsageHelp,
-                                 KText::UsageSwitchesFirst,
-                                 KText::UsageRelativeNames,
-                                 KText::UsageExitCodes,
+constexpr KText kUsageLines[] = {KText::UsageHead,          KText::UsageUndoLine,
+                                 KText::UsageResumeLine,    KText::UsageRemoveSettingsLine,
+                                 KText::UsageMode,          KText::UsageModeList,
+                                 KText::UsageSubfolders,    KText::UsageHidden,
+                                 KText::UsageDryRun,        KText::UsageTsv,
+                                 KText::UsageTsvFields,     KText::UsageUtf8,
+                                 KText::UsageClip,          KText::UsageLog,
+                                 KText::UsageListFile,      KText::UsageUndo,
+                                 KText::UsageResume,        KText::UsageRemoveSettings,
+                                 KText::UsageHelp,          KText::UsageSwitchesFirst,
+                                 KText::UsageRelativeNames, KText::UsageExitCodes,
                                  KText::UsageGuide};
 
 // Messages meant for a box go to the console's error stream; nobody is there to answer a question.
@@ -145,101 +139,196 @@ struct Report {
     }
 };
 
-// Where each folder of the line stands: a name that answered nothing, or an entry of the target list.
+// Where each folder of a batch stands: a name that answered nothing, or an entry of the target list.
 struct Item {
     std::wstring missing;
     size_t target = kNoEntry;
 };
 
-// Renames (or, dry, judges) the folders; nothing when the target list refused one.
-std::optional<size_t> RunFolders(const ScriptCommand& command,
-                                 const std::vector<ScriptName>& names,
-                                 AppState& state,
-                                 Services& services,
-                                 const std::atomic<bool>* stop,
-                                 const Report& report,
-                                 const std::string& resumes = {}) {
+// The history leaves memory a batch at a time: to the log file and, when
+// asked for, to the text the clipboard gets at the end. What recovery at
+// start said of earlier runs comes first, under a heading of its own.
+class HistoryOutlet {
+public:
+    HistoryOutlet(IFileSystem& fs, std::wstring logFile, bool utf8, bool clip)
+        : fs_(fs), logFile_(std::move(logFile)), utf8_(utf8), clip_(clip) {}
+    void SetRecovery(const std::vector<std::wstring>& lines) { recovery_ = lines; }
+    // Writes out what `history` holds and empties it.
+    void Drain(HistoryLog& history) {
+        Write(first_ ? LogText(recovery_, history) : history.Text());
+        history.RefreshForm();
+    }
+    void Write(const std::wstring& text) {
+        if (clip_) clipText += text;
+        if (!logFile_.empty() && !failed_) {
+            std::string bytes = LogTextBytes(text, utf8_);
+            if (utf8_ && !first_) bytes.erase(0, 3);  // the byte-order mark only at the start
+            if (!bytes.empty() && !fs_.AppendFileBytes(logFile_, bytes)) failed_ = true;
+        }
+        first_ = false;
+    }
+    bool LogFailed() const { return failed_; }
+    std::wstring clipText;
+
+private:
+    static std::wstring LogText(const std::vector<std::wstring>& recovery, const HistoryLog& history) {
+        std::wstring text;
+        if (!recovery.empty()) {
+            text += ResKelvaroText(KText::EarlierRunHeading) + L"\r\n";
+            for (const auto& line : recovery) text += line + L"\r\n";
+            text += ResKelvaroText(KText::ThisRunHeading) + L"\r\n";
+        }
+        return text + history.Text();
+    }
+
+    IFileSystem& fs_;
+    std::wstring logFile_;
+    bool utf8_, clip_;
+    bool first_ = true, failed_ = false;
+    std::vector<std::wstring> recovery_;
+};
+
+// The folders of a run go through the target list this many at a time.
+constexpr size_t kBatch = TargetList::kCapacity;
+
+// Renames (or, dry, judges) the folders a batch at a time, as one run in the
+// journal; returns how many were not done.
+size_t RunFolders(const ScriptCommand& command,
+                  ScriptTargets& feed,
+                  AppState& state,
+                  Services& services,
+                  const std::atomic<bool>* stop,
+                  const Report& report,
+                  HistoryOutlet& outlet,
+                  ProgressLine& progress,
+                  const RunRequest* request = nullptr,
+                  const std::string& resumes = {}) {
     IFileSystem& fs = services.fs;
-    std::vector<std::wstring> paths;
-    for (const auto& name : names) paths.insert(paths.end(), name.paths.begin(), name.paths.end());
-    const std::vector<std::wstring> canonical = ExistingDirNames(fs, paths);
-    std::vector<Item> items;
-    size_t k = 0;
-    for (const auto& name : names) {
-        if (name.paths.empty()) items.push_back({name.given, kNoEntry});
-        for (const auto& path : name.paths) {
-            const std::wstring& found = canonical[k++];
-            if (found.empty()) {
-                items.push_back({path, kNoEntry});
+    LastPathSink changed(state.changed);
+    const RenameServices rename{fs, state.history, changed, state.settings.Hira, services.journal};
+    std::optional<RecordedRun> recorded;
+    if (!command.dryRun) recorded.emplace(services.journal, state.history, RunKind::Run, resumes);
+    // What the run was asked to do, recorded once before its first folder:
+    // a run of every depth is its roots and the flag, never every folder.
+    RenameJournal* journal = command.dryRun ? nullptr : services.journal;
+    if (journal && request) journal->Request(*request);
+    size_t notDone = 0, handled = 0;
+    size_t walked = 0;  // the target-list entries of the batches before this one
+    RunCounts counts;
+    bool stopped = false;
+    while (!stopped) {
+        // The next batch: up to kBatch folders, and the names between them that answered nothing.
+        state.targets.RefreshForm();
+        std::vector<Item> items;
+        std::vector<bool> unlisted;
+        for (ScriptTarget target; state.targets.Count() < kBatch && items.size() < 2 * kBatch && feed.Next(target);) {
+            if (target.path.empty()) {
+                items.push_back({target.missing, kNoEntry});
+                ++counts.notRenamed;
                 continue;
             }
             const size_t before = state.targets.Count();
-            if (!state.targets.ListInAdd(found)) return std::nullopt;
-            if (state.targets.Count() > before) items.push_back({L"", before});  // a repeated folder is one
+            state.targets.ListInAdd(target.path);
+            if (state.targets.Count() > before) {  // a repeated folder is one
+                items.push_back({L"", before});
+                unlisted.push_back(target.unlisted);
+            }
         }
-    }
-    size_t notDone = 0;
-    for (const auto& item : items)
-        if (item.target == kNoEntry) {
-            state.history.ListInAdd(ResKelvaroText(KText::FolderNotFoundError) + item.missing);
+        if (items.empty()) break;
+        for (const auto& item : items)
+            if (item.target == kNoEntry) {
+                state.history.ListInAdd(ResKelvaroText(KText::FolderNotFoundError) + item.missing);
+                ++notDone;
+                progress.Done(++handled);
+            }
+
+        std::vector<std::wstring> targets;
+        for (size_t i = 0; i < state.targets.Count(); ++i) targets.push_back(state.targets.Text(i));
+        // The plan before anything moves: the verdicts of a dry run, the codes of a run.
+        std::vector<PlanEntry> plan;
+        if (command.dryRun || report.tsv) plan = PlanRun(fs, targets, command.mode, state.settings.Hira);
+
+        size_t next = 0;  // the next item to report
+        auto reportUpTo = [&](size_t target, const FolderLine& line) {
+            for (; next < items.size() && items[next].target != target; ++next)
+                if (items[next].target == kNoEntry) report.Line(NotFoundLine(items[next].missing));
+            if (next < items.size()) {
+                report.Line(line);
+                ++next;
+            }
+        };
+        auto unlistedLines = [&](size_t i) {
+            if (!unlisted[i]) return;
+            state.history.ListInAdd(L"[ " + targets[i] + L" ]");
+            state.history.ListInAdd(ResKelvaroText(KText::UnlistedLine));
             ++notDone;
-        }
+        };
 
-    std::vector<std::wstring> targets;
-    for (size_t i = 0; i < state.targets.Count(); ++i) targets.push_back(state.targets.Text(i));
-    // The plan before anything moves: the verdicts of a dry run, the codes of a run.
-    std::vector<PlanEntry> plan;
-    if (command.dryRun || report.tsv) plan = PlanRun(fs, targets, command.mode, state.settings.Hira);
-
-    size_t next = 0;  // the next item to report
-    auto reportUpTo = [&](size_t target, const FolderLine& line) {
-        for (; next < items.size() && items[next].target != target; ++next)
-            if (items[next].target == kNoEntry) report.Line(NotFoundLine(items[next].missing));
-        if (next < items.size()) {
-            report.Line(line);
-            ++next;
-        }
-    };
-
-    if (command.dryRun) {
-        for (size_t i = 0; i < plan.size(); ++i) {
-            state.history.ListInAdd(PlanLine(plan[i]));
-            if (!PlanDone(plan[i].state)) ++notDone;
-            reportUpTo(i, PlanFolderLine(plan[i]));
+        if (command.dryRun) {
+            for (size_t i = 0; i < plan.size(); ++i) {
+                unlistedLines(i);
+                state.history.ListInAdd(PlanLine(plan[i]));
+                if (!PlanDone(plan[i].state)) ++notDone;
+                reportUpTo(i, PlanFolderLine(plan[i]));
+                progress.Done(++handled);
+            }
+        } else {
+            size_t mark = state.history.Count();
+            TargetWalk hooks;
+            hooks.journalBase = walked;
+            hooks.before = [&](size_t i) {
+                if ((stop && stop->load()) || recorded->Stopped()) return false;
+                unlistedLines(i);
+                return true;
+            };
+            hooks.after = [&](size_t i, int16_t result, const std::wstring& now) {
+                if (result != kRenameDone) ++notDone;
+                if (result == kRenameDone && now != targets[i]) feed.Renamed(targets[i], now);
+                progress.Done(++handled);
+                if (!report.tsv) return;
+                const PlanEntry& entry = plan[i];
+                FolderLine line = PlanFolderLine(entry);
+                if (result == kRenameDone) {
+                    line.code = entry.state == PlanState::InForm ? FolderCode::Same : FolderCode::Renamed;
+                    line.newPath = now;
+                    if (line.code == FolderCode::Renamed) line.reason.clear();
+                } else if (PlanDone(entry.state)) {
+                    line.code = FolderCode::Failed;
+                    line.reason = Reason(state.history, mark, state.history.Count());
+                }
+                mark = state.history.Count();
+                reportUpTo(i, line);
+            };
+            const WalkEnd end = WalkTargets(
+                state.targets, state.history, changed, services.journal,
+                [&](const std::wstring& path) { return RenameDir(rename, path, command.mode); }, hooks);
+            notDone += state.targets.Count() - end.next;
+            stopped = end.stopped || end.journalFailed;
+            counts.renamed += end.counts.renamed;
+            counts.same += end.counts.same;
+            counts.notRenamed += end.counts.notRenamed;
+            counts.notReached += end.counts.notReached;
+            walked += end.next;
+            // What the run did not reach.
+            for (; report.tsv && next < items.size(); ++next) {
+                const Item& item = items[next];
+                if (item.target == kNoEntry)
+                    report.Line(NotFoundLine(item.missing));
+                else
+                    report.Line({FolderCode::NotRun, state.targets.Text(item.target), plan[item.target].newPath,
+                                 ResAllText(AText::StoppedLine), PlanNotes(plan[item.target])});
+            }
         }
         for (; next < items.size(); ++next)  // the names after the last folder that answered nothing
             if (items[next].target == kNoEntry) report.Line(NotFoundLine(items[next].missing));
-        state.history.ListInAdd(ResKelvaroText(KText::DryRunDoneLine));
-        return notDone;
+        outlet.Drain(state.history);
+        state.changed.Clear();
     }
-
-    size_t mark = state.history.Count();
-    FolderDone done;
-    if (report.tsv)
-        done = [&](size_t i, int16_t result, const std::wstring& now) {
-            const PlanEntry& entry = plan[i];
-            FolderLine line = PlanFolderLine(entry);
-            if (result == kRenameDone) {
-                line.code = entry.state == PlanState::InForm ? FolderCode::Same : FolderCode::Renamed;
-                line.newPath = now;
-                if (line.code == FolderCode::Renamed) line.reason.clear();
-            } else if (PlanDone(entry.state)) {
-                line.code = FolderCode::Failed;
-                line.reason = Reason(state.history, mark, state.history.Count());
-            }
-            mark = state.history.Count();
-            reportUpTo(i, line);
-        };
-    notDone += ListExecute(state, services, command.mode, stop, done, notDone, resumes);
-    // What the run did not reach (stopped), and the names that answered nothing after the last folder.
-    for (; report.tsv && next < items.size(); ++next) {
-        const Item& item = items[next];
-        if (item.target == kNoEntry)
-            report.Line(NotFoundLine(item.missing));
-        else
-            report.Line({FolderCode::NotRun, state.targets.Text(item.target), plan[item.target].newPath,
-                         ResAllText(AText::StoppedLine), PlanNotes(plan[item.target])});
-    }
+    if (journal && request) journal->End(stopped ? RunEnd::Stopped : RunEnd::Done, walked);
+    recorded.reset();
+    if (!command.dryRun) state.history.ListInAdd(RunSummaryLine(counts));
+    state.history.ListInAdd(command.dryRun ? ResKelvaroText(KText::DryRunDoneLine)
+                                           : ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
     return notDone;
 }
 
@@ -249,7 +338,9 @@ size_t RunResume(const ScriptCommand& command,
                  AppState& state,
                  Services& services,
                  const std::atomic<bool>* stop,
-                 const Report& report) {
+                 const Report& report,
+                 HistoryOutlet& outlet,
+                 ProgressLine& progress) {
     const auto plan = services.journal ? PlanResume(services.journal->Runs()) : std::nullopt;
     if (!plan) {
         state.history.ListInAdd(ResKelvaroText(KText::NothingToResumeLine));
@@ -259,55 +350,83 @@ size_t RunResume(const ScriptCommand& command,
     ScriptCommand resumed = command;
     resumed.mode = plan->request.mode;
     state.settings.Hira = plan->request.Has(kHiraganaFlag);
+    resumed.subfolders = plan->request.Has(kEveryDepthFlag);
     std::vector<ScriptName> names;
     for (const auto& path : plan->request.targets) names.push_back({path, {path}});
-    return RunFolders(resumed, names, state, services, stop, report, plan->run).value_or(1);
+    ScriptTargets feed(services.fs, names, resumed.subfolders, false);
+    RunRequest request = plan->request;
+    return RunFolders(resumed, feed, state, services, stop, report, outlet, progress, &request, plan->run);
 }
 
-// Takes the last run back; the folders not taken back, or 1 when there was nothing to take back.
-size_t RunUndo(AppState& state, Services& services, const std::atomic<bool>* stop, const Report& report) {
+// Takes the last run back; the folders not taken back, or 1 when there was
+// nothing to take back. The history leaves memory every few thousand lines.
+size_t RunUndo(AppState& state,
+               Services& services,
+               const std::atomic<bool>* stop,
+               const Report& report,
+               HistoryOutlet& outlet,
+               ProgressLine& progress) {
     if (!services.journal) {
         state.history.ListInAdd(ResKelvaroText(KText::NothingToUndoLine));
         return 1;
     }
     const UndoPlan plan = PlanUndo(services.journal->Runs());
-    const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
-    const size_t mark = state.history.Count();
-    const size_t notDone = UndoLastRun(rename, [&] { return !(stop && stop->load()); });
-    const size_t summary = state.history.Count() - 1;  // the last line of the undo: its counts
-    const bool stopped = (stop && stop->load()) || services.journal->Failed();
-    state.history.ListInAdd(ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
-    if (plan.folders.empty()) return 1;
+    progress.SetTotal(plan.folders.size());
 
-    // Each folder's lines begin with its heading, in the plan's order.
-    std::vector<size_t> starts;
-    for (size_t i = mark; i < state.history.Count(); ++i)
-        if (state.history.Line(i).compare(0, 2, L"[ ") == 0) starts.push_back(i);
-    for (size_t k = 0; k < plan.folders.size(); ++k) {
-        const JournalFolder& folder = plan.folders[k];
-        FolderLine line{FolderCode::NotRun, folder.newPath, folder.oldPath, ResAllText(AText::StoppedLine), {}};
-        if (k < starts.size()) {
-            const size_t end = k + 1 < starts.size() ? starts[k + 1] : summary;
+    // Each folder's lines begin with its heading, in the plan's order: a
+    // folder's output line is written when the next heading comes, or at the end.
+    class FolderLines final : public ILineSink {
+    public:
+        FolderLines(HistoryLog& history, std::function<void(size_t, size_t)> finish)
+            : history_(history), finish_(std::move(finish)) {}
+        void ListInAdd(const std::wstring& line) override {
+            if (line.compare(0, 2, L"[ ") == 0) Finish(history_.Count());
+            history_.ListInAdd(line);
+        }
+        // The lines of the folder in hand end before `end`.
+        void Finish(size_t end) {
+            if (start_ != kNoEntry) finish_(start_, end);
+            start_ = history_.Count();
+        }
+        size_t start_ = kNoEntry;
+
+    private:
+        HistoryLog& history_;
+        std::function<void(size_t, size_t)> finish_;
+    };
+    size_t k = 0;  // the folder of the plan whose lines are ending
+    FolderLines lines(state.history, [&](size_t from, size_t to) {
+        if (k < plan.folders.size()) {
+            const JournalFolder& folder = plan.folders[k];
             const bool back = services.fs.EntryName(folder.oldPath) == LastPathName(folder.oldPath) &&
                               (SameName(folder.oldPath, folder.newPath) ||
                                services.fs.EntryName(folder.newPath) != LastPathName(folder.newPath));
-            line.code = back ? FolderCode::Undone : FolderCode::Skipped;
-            line.reason = back ? L"" : Reason(state.history, starts[k], end);
+            report.Line({back ? FolderCode::Undone : FolderCode::Skipped,
+                         folder.newPath,
+                         folder.oldPath,
+                         back ? L"" : Reason(state.history, from, to),
+                         {}});
         }
-        report.Line(line);
+        ++k;
+        if (state.history.Count() > 3 * kBatch) outlet.Drain(state.history);
+    });
+    const RenameServices rename{services.fs, lines, state.changed, state.settings.Hira, services.journal};
+    size_t handled = 0;
+    const size_t notDone = UndoLastRun(rename, [&] {
+        progress.Done(handled++);
+        if (state.changed.Count() >= kBatch) state.changed.Clear();
+        return !(stop && stop->load());
+    });
+    const size_t count = state.history.Count();  // the undo's last line gives its counts
+    lines.Finish(count > 0 && IsSummaryLine(state.history.Line(count - 1)) ? count - 1 : count);
+    const bool stopped = (stop && stop->load()) || services.journal->Failed();
+    state.history.ListInAdd(ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
+    if (plan.folders.empty()) return 1;
+    for (; k < plan.folders.size(); ++k) {
+        const JournalFolder& folder = plan.folders[k];
+        report.Line({FolderCode::NotRun, folder.newPath, folder.oldPath, ResAllText(AText::StoppedLine), {}});
     }
     return notDone;
-}
-
-// The log file's text: this run's history, after what recovery said of earlier runs under a heading of its own.
-std::wstring LogText(const std::vector<std::wstring>& recovery, const HistoryLog& history) {
-    std::wstring text;
-    if (!recovery.empty()) {
-        text += ResKelvaroText(KText::EarlierRunHeading) + L"\r\n";
-        for (const auto& line : recovery) text += line + L"\r\n";
-        text += ResKelvaroText(KText::ThisRunHeading) + L"\r\n";
-    }
-    return text + history.Text();
 }
 
 }  // namespace
@@ -381,16 +500,36 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         if (command.tsv) console.Out(TsvHeader());
         HistoryEcho echo(state.history, console);
         if (!command.tsv) state.history.SetObserver(&echo);
+        HistoryOutlet outlet(fs, logFile, command.utf8, command.clip);
+        outlet.SetRecovery(recovery.lines);
+        ProgressLine progress(console, [] { return static_cast<uint64_t>(GetTickCount64()); });
         size_t notDone = 0;
         if (command.undo) {
-            notDone = RunUndo(state, appServices, services.stop, report);
+            notDone = RunUndo(state, appServices, services.stop, report, outlet, progress);
         } else if (command.resume) {
-            notDone = RunResume(command, state, appServices, services.stop, report);
-        } else if (auto counted = RunFolders(command, names, state, appServices, services.stop, report)) {
-            notDone = *counted;
+            notDone = RunResume(command, state, appServices, services.stop, report, outlet, progress);
         } else {
-            return kExitUsage;  // the target list said why
+            ScriptTargets feed(fs, names, command.subfolders, command.hidden);
+            // The total is known once the trees are walked: only worth it when someone watches.
+            if (progress.Shown()) {
+                size_t total = 0;
+                if (command.subfolders)
+                    total = feed.Count([&](size_t counted) {
+                        progress.Counting(counted);
+                        return !(services.stop && services.stop->load());
+                    });
+                else
+                    for (const auto& name : names) total += std::max<size_t>(1, name.paths.size());
+                progress.SetTotal(total);
+            }
+            RunRequest request = TargetRequest(command.mode, state.settings.Hira);
+            if (command.subfolders) request.flags += kEveryDepthFlag;
+            for (const auto& name : names)
+                request.targets.insert(request.targets.end(), name.paths.begin(), name.paths.end());
+            if (!command.subfolders) request.total = request.targets.size();
+            notDone = RunFolders(command, feed, state, appServices, services.stop, report, outlet, progress, &request);
         }
+        progress.End();
         state.history.SetObserver(nullptr);
         // Stopped by Ctrl+C: the rest can be done later.
         if (!command.undo && !command.dryRun && services.stop && services.stop->load() && services.journal &&
@@ -402,17 +541,17 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
             if (count > 1 && IsSummaryLine(state.history.Line(count - 2))) console.Error(state.history.Line(count - 2));
             if (count > 0) console.Error(state.history.Line(count - 1));
         }
+        outlet.Drain(state.history);
         // The clipboard, when asked for, gets what the log file gets.
-        std::wstring text = LogText(recovery.lines, state.history);
-        if (command.clip && !services.clipboard.SetText(text)) {
+        if (command.clip && !services.clipboard.SetText(outlet.clipText)) {
             // Said where it is seen: the console and the log.
             console.Error(ResKelvaroText(KText::NotCopiedLine));
-            text += ResKelvaroText(KText::NotCopiedLine) + L"\r\n";
+            outlet.Write(ResKelvaroText(KText::NotCopiedLine) + L"\r\n");
         }
 
         int code = notDone == 0 ? kExitAllDone : kExitNotAll;
         if (services.journal && services.journal->Failed()) code = kExitNotAll;  // a record was lost
-        if (!logFile.empty() && !fs.WriteFileBytes(logFile, LogTextBytes(text, command.utf8))) {
+        if (outlet.LogFailed()) {
             console.Error(ResKelvaroText(KText::LogNotWritableError) + logFile);
             code = kExitNotAll;
         }

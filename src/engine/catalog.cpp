@@ -294,7 +294,7 @@ std::wstring ResKelvaroText(KText text) {
         case 25005:
             return L"―― 今回の実行 ――";
         case 25010:
-            return L"使い方: Kelvaro2 /MODE:n [/DRYRUN] [/TSV] [/UTF8] [/CLIP] [/LOG:ファイル] フォルダ名 または "
+            return L"使い方: Kelvaro2 /MODE:n [/S [/A]] [/DRYRUN] [/TSV] [/UTF8] [/CLIP] [/LOG:ファイル] フォルダ名 または "
                    L"@リストファイル ...";
         case 25011:
             return L"        Kelvaro2 /UNDO [/TSV] [/UTF8] [/CLIP] [/LOG:ファイル]";
@@ -451,6 +451,25 @@ std::wstring ResKelvaroText(KText text) {
             return L"キャンセル(&C)";
         case 28206:
             return L"チェックを外したフォルダは今回は変更しません（スペースキーで切り替え）";
+        // The whole tree from the command line: its usage, its complaints, its progress line.
+        case 29000:
+            return L"  /S            下のフォルダも全ての階層で変更します（深い階層から順に）";
+        case 29001:
+            return L"  /A            /S で隠しフォルダとシステムフォルダも変更します";
+        case 29002:
+            return L"/A は /S と一緒に指定してください";
+        case 29003:
+            return L"　下のフォルダを読めませんでした";
+        case 29004:
+            return L"フォルダを数えています: ";
+        case 29005:
+            return L"残り約 ";
+        case 29006:
+            return L"時間";
+        case 29007:
+            return L"分";
+        case 29008:
+            return L"秒";
         default:
             return {};
     }

@@ -225,7 +225,16 @@ namespace kelvaro {
     X(PreviewModeLabelKey, 28203)      \
     X(PreviewRunKey, 28204)            \
     X(PreviewCancelKey, 28205)         \
-    X(PreviewCheckListHint, 28206)
+    X(PreviewCheckListHint, 28206)     \
+    X(UsageSubfolders, 29000)          \
+    X(UsageHidden, 29001)              \
+    X(HiddenNeedsSubfolders, 29002)    \
+    X(UnlistedLine, 29003)             \
+    X(CountingProgress, 29004)         \
+    X(TimeLeftProgress, 29005)         \
+    X(HoursUnit, 29006)                \
+    X(MinutesUnit, 29007)              \
+    X(SecondsUnit, 29008)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \

@@ -38,7 +38,7 @@ WalkEnd WalkTargets(TargetList& targets,
         if (i < hooks.leftOut.size() && hooks.leftOut[i]) continue;
         const std::wstring path = targets.Text(i);
         changed.Clear();
-        if (journal) journal->AtFolder(static_cast<uint32_t>(i));
+        if (journal) journal->AtFolder(static_cast<uint32_t>(hooks.journalBase + i));
         const int16_t result = rename(path);
         const bool moved = result == kRenameDone && !changed.Last().empty();
         if (moved && changed.Last() != path) targets.FollowRenamed(i + 1, path, changed.Last());

@@ -41,6 +41,9 @@ struct TargetWalk {
     // Folders (by index) the user left out of this run: neither tried nor
     // reported; the list may be shorter than the target list.
     std::vector<bool> leftOut;
+    // The journal numbers the folders from here: a run that goes through the
+    // list in batches counts on across them.
+    size_t journalBase = 0;
 };
 
 struct WalkEnd {

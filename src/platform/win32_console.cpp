@@ -59,6 +59,36 @@ void Win32Console::Write(Stream& stream, DWORD, const std::wstring& line) {
 
 namespace {
 
+// The columns `text` takes in a console: two for a wide (East Asian) character.
+size_t Columns(const std::wstring& text) {
+    size_t columns = 0;
+    for (wchar_t c : text) columns += (c >= 0x1100 && c < 0xFF61) || (c >= 0xFFE0 && c <= 0xFFE6) ? 2 : 1;
+    return columns;
+}
+
+}  // namespace
+
+void Win32Console::Progress(const std::wstring& text) {
+    if (!ErrorIsConsole()) return;
+    // Back to the start of the line, the new text, and blanks over what is left of the old one.
+    const size_t columns = Columns(text);
+    std::wstring line = L"\r" + text;
+    if (columns < progressWidth_) line += std::wstring(progressWidth_ - columns, L' ') + L"\r" + text;
+    DWORD done = 0;
+    WriteConsoleW(error_.handle, line.c_str(), static_cast<DWORD>(line.size()), &done, nullptr);
+    progressWidth_ = columns;
+}
+
+void Win32Console::ClearProgress() {
+    if (progressWidth_ == 0) return;
+    const std::wstring line = L"\r" + std::wstring(progressWidth_, L' ') + L"\r";
+    DWORD done = 0;
+    WriteConsoleW(error_.handle, line.c_str(), static_cast<DWORD>(line.size()), &done, nullptr);
+    progressWidth_ = 0;
+}
+
+namespace {
+
 std::atomic<bool>* g_stop = nullptr;
 HANDLE g_finished = nullptr;
 

@@ -22,8 +22,16 @@ public:
     Win32Console(const Win32Console&) = delete;
     Win32Console& operator=(const Win32Console&) = delete;
 
-    void Out(const std::wstring& line) override { Write(out_, STD_OUTPUT_HANDLE, line); }
-    void Error(const std::wstring& line) override { Write(error_, STD_ERROR_HANDLE, line); }
+    void Out(const std::wstring& line) override {
+        ClearProgress();
+        Write(out_, STD_OUTPUT_HANDLE, line);
+    }
+    void Error(const std::wstring& line) override {
+        ClearProgress();
+        Write(error_, STD_ERROR_HANDLE, line);
+    }
+    bool ErrorIsConsole() override { return Present() && error_.console; }
+    void Progress(const std::wstring& text) override;
     // True when error lines reach anything: false when started from Explorer.
     bool Present() {
         if (!error_.opened) Open(error_, STD_ERROR_HANDLE);
@@ -40,10 +48,12 @@ private:
     };
     void Open(Stream& stream, DWORD which);
     void Write(Stream& stream, DWORD which, const std::wstring& line);
+    void ClearProgress();
 
     Stream out_, error_;
     bool attachTried_ = false;
     bool utf8_ = false;
+    size_t progressWidth_ = 0;  // characters of the progress now shown; 0 when none
 };
 
 // While it lives, Ctrl+C, Ctrl+Break and closing the console set `stop`

@@ -188,10 +188,44 @@ std::optional<std::vector<ListedEntry>> Win32FileSystem::Entries(const std::wstr
         const std::wstring_view name = data.cFileName;
         if (name != L"." && name != L"..")
             entries.push_back({std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                               data.cAlternateFileName, IsFolderLink(data.dwFileAttributes, data.dwReserved0)});
+                               data.cAlternateFileName, kelvaro::IsFolderLink(data.dwFileAttributes, data.dwReserved0)});
     } while (FindNextFileW(find.get(), &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;  // a listing cut short answers nothing
     return entries;
+}
+
+namespace {
+
+bool IsLinkEntry(const WIN32_FIND_DATAW& data) {
+    return kelvaro::IsFolderLink(data.dwFileAttributes, data.dwReserved0);
+}
+
+}  // namespace
+
+std::optional<std::vector<TreeEntry>> Win32FileSystem::TreeFolders(const std::wstring& dir) {
+    std::wstring pattern = dir;
+    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories,
+                                           nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return std::nullopt;
+    std::vector<TreeEntry> folders;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        const std::wstring_view name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        folders.push_back({std::wstring(name), IsLinkEntry(data),
+                           (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0});
+    } while (FindNextFileW(find.get(), &data));
+    if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;  // a listing cut short answers nothing
+    return folders;
+}
+
+bool Win32FileSystem::IsFolderLink(const std::wstring& path) {
+    WIN32_FIND_DATAW data{};
+    UniqueFindHandle find(FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+    return find && IsLinkEntry(data);
 }
 
 std::vector<std::wstring> Win32FileSystem::Drives() {
@@ -223,13 +257,27 @@ bool Win32FileSystem::WriteFileBytes(const std::wstring& path, const std::string
     return true;
 }
 
+bool Win32FileSystem::AppendFileBytes(const std::wstring& path, const std::string& bytes) {
+    UniqueFileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    size_t written = 0;
+    while (written < bytes.size()) {
+        DWORD chunk = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - written, 1 << 20));
+        if (!WriteFile(file.get(), bytes.data() + written, want, &chunk, nullptr) || chunk == 0) return false;
+        written += chunk;
+    }
+    return true;
+}
+
 std::optional<std::string> Win32FileSystem::ReadFileBytes(const std::wstring& path) {
     UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     LARGE_INTEGER size{};
-    // A list of 1000 long paths is well below this; anything larger is not a list.
-    constexpr LONGLONG kLargest = 64LL << 20;
+    // A list of a million long paths is well below this; anything larger is not a list.
+    constexpr LONGLONG kLargest = 1LL << 30;
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargest) return std::nullopt;
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     size_t read = 0;

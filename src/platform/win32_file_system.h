@@ -31,10 +31,14 @@ public:
     bool LongPathsEnabled() override;
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
     std::optional<std::vector<ListedEntry>> Entries(const std::wstring& dir) override;
+    // FindFirstFileExW's basic information with the large fetch: the fast listing.
+    std::optional<std::vector<TreeEntry>> TreeFolders(const std::wstring& dir) override;
+    bool IsFolderLink(const std::wstring& path) override;
     std::vector<std::wstring> Drives() override;
     bool IsOrdinaryFile(const std::wstring& path) override;
     bool WriteFileBytes(const std::wstring& path, const std::string& bytes) override;
     std::optional<std::string> ReadFileBytes(const std::wstring& path) override;
+    bool AppendFileBytes(const std::wstring& path, const std::string& bytes) override;
     bool StoresNamesAsUtf8() const override { return utf8Names; }
 
     // Under Wine the folders lie on a Linux file system (Z: is its root, C: a

@@ -25,6 +25,13 @@ struct DiskFreeInfo {
     uint64_t freeBytes = 0;
 };
 
+// One subfolder as a walk down a tree sees it.
+struct TreeEntry {
+    std::wstring name;
+    bool link = false;    // a junction or symbolic link to a folder: renamed itself, never entered
+    bool hidden = false;  // marked hidden or system
+};
+
 // How a rename ended: the system's error code, 0 when the rename was done.
 struct MoveResult {
     uint32_t error = 0;
@@ -62,6 +69,21 @@ public:
     // Every entry of `dir` (files and folders, without "." and "..") with its
     // stored name, in listing order; nothing when `dir` cannot be listed.
     virtual std::optional<std::vector<ListedEntry>> Entries(const std::wstring& dir) = 0;
+    // The subfolders of `dir` for a walk down a tree, in listing order, read in
+    // one pass without short names; nothing when `dir` cannot be listed.
+    virtual std::optional<std::vector<TreeEntry>> TreeFolders(const std::wstring& dir) {
+        auto entries = Entries(dir);
+        if (!entries) return std::nullopt;
+        std::vector<TreeEntry> folders;
+        for (auto& entry : *entries)
+            if (entry.folder) folders.push_back({std::move(entry.name), false, false});
+        return folders;
+    }
+    // True when `path` is a junction or a symbolic link to a folder, not a folder of its own.
+    virtual bool IsFolderLink(const std::wstring& path) {
+        (void)path;
+        return false;
+    }
     // True when Windows lets this program (it declares itself long-path aware)
     // use paths beyond MAX_PATH.
     virtual bool LongPathsEnabled() = 0;
@@ -71,6 +93,12 @@ public:
     virtual bool IsOrdinaryFile(const std::wstring& path) = 0;
     // Creates or truncates a file and writes `bytes` to it.
     virtual bool WriteFileBytes(const std::wstring& path, const std::string& bytes) = 0;
+    // Appends `bytes` to a file, creating it when there is none.
+    virtual bool AppendFileBytes(const std::wstring& path, const std::string& bytes) {
+        (void)path;
+        (void)bytes;
+        return false;
+    }
     // True when names are stored as UTF-8 bytes, at most 255 of them (Wine on
     // a Linux file system), rather than as up to 255 UTF-16 code units.
     virtual bool StoresNamesAsUtf8() const { return false; }

@@ -42,6 +42,18 @@ void ModeButtons::Create(HWND parent) {
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, TwipsToPixels(kButtonTop, dpi),
                               TwipsToPixels(kCancelWidth, dpi), TwipsToPixels(kButtonHeight, dpi), parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)), instance, nullptr);
+    progress_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_RIGHT | SS_CENTERIMAGE | SS_NOPREFIX, 0,
+                                TwipsToPixels(kButtonTop, dpi), 0, TwipsToPixels(kButtonHeight, dpi), parent, nullptr,
+                                instance, nullptr);
+}
+
+void ModeButtons::ShowProgress(const std::wstring& text) {
+    if (text.empty()) {
+        ShowWindow(progress_, SW_HIDE);
+        return;
+    }
+    SetWindowTextW(progress_, text.c_str());
+    if (!IsWindowVisible(progress_)) ShowWindow(progress_, SW_SHOWNA);
 }
 
 void ModeButtons::AddHints(HintSet& hints) const {
@@ -54,6 +66,7 @@ void ModeButtons::AddHints(HintSet& hints) const {
 int ModeButtons::SetFont(HFONT font) {
     for (HWND button : modes_) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     SendMessageW(cancel_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SendMessageW(progress_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     const UINT dpi = WindowDpi(parent_);
     const int padding = TwipsToPixels(240, dpi);
     int width = TwipsToPixels(kExeWidth, dpi), height = TwipsToPixels(kButtonHeight, dpi);
@@ -92,6 +105,11 @@ void ModeButtons::PlaceCancel(int width) {
     MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&cancel), 2);
     const int left = std::max(x > 0 ? TwipsToPixels(x, dpi) : 0, CancelLeast());
     MoveWindow(cancel_, left, cancel.top, cancel.right - cancel.left, cancel.bottom - cancel.top, TRUE);
+    // The progress fills the room between the last mode button and Cancel.
+    const int gap = TwipsToPixels(kExeStep - kExeWidth, dpi);
+    const int progressLeft = CancelLeast();
+    MoveWindow(progress_, progressLeft, cancel.top, std::max(0, left - gap - progressLeft), cancel.bottom - cancel.top,
+               TRUE);
 }
 
 int ModeButtons::PanelWidth() const {

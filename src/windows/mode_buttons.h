@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <array>
+#include <string>
 
 #include "engine/folder_rules.h"
 #include "windows/hints.h"
@@ -29,11 +30,14 @@ public:
     int PanelWidth() const;
     void EnableModes(bool enabled);
     void EnableCancel(bool enabled) { EnableWindow(cancel_, enabled); }
+    // Shows how far a run is ("123 / 1000") just left of Cancel; empty text hides it.
+    void ShowProgress(const std::wstring& text);
     // The default height of the panel, before any font is set.
     int DefaultPanelHeight() const;
 
     HWND Mode(int mode) const { return modes_[static_cast<size_t>(mode)]; }
     HWND Cancel() const { return cancel_; }
+    HWND Progress() const { return progress_; }
 
 private:
     int CancelLeast() const;
@@ -41,6 +45,7 @@ private:
     HWND parent_ = nullptr;
     std::array<HWND, kModes> modes_{};
     HWND cancel_ = nullptr;
+    HWND progress_ = nullptr;
 };
 
 }  // namespace kelvaro

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "app/command_line.h"
@@ -61,6 +62,8 @@ TEST(ScriptGrammar, BadUsageIsOneLine) {
         {L"/MODE:1 a /DRYRUN", L"スイッチはフォルダ名の前に置いてください: /DRYRUN"},
         {L"/MODE:1 a \"b", L"引用符が閉じていません"},
         {L"/MODE:1 /LOG: a", L"/LOG: のあとにファイル名がありません"},
+        {L"/MODE:1 /A a", L"/A は /S と一緒に指定してください"},
+        {L"/UNDO /S", L"/UNDO には /MODE、/DRYRUN、フォルダ名を付けられません"},
     };
     for (const auto& [line, error] : cases) EXPECT_EQ(ParseScriptCommand(line).error, error) << line;
     const ScriptCommand usage = ParseScriptCommand(L"/? /X");
@@ -190,16 +193,9 @@ TEST_F(ScriptRunTest, ListFilesJoinTheCommandLineNames) {
 }
 
 TEST_F(ScriptRunTest, BadUsageTouchesNothing) {
-    std::string many;
-    for (int i = 0; i < 1001; ++i) {
-        fs.AddDir(L"C:\\Many\\d" + std::to_wstring(i));
-        many += "C:\\Many\\d" + std::to_string(i) + "\r\n";
-    }
-    fs.WriteFileBytes(L"C:\\many.txt", many);
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"/MODE:0 C:\\Work\\ｶﾞｲﾄﾞ @C:\\none.txt", L"リストファイルを読めません: C:\\none.txt"},
         {L"/MODE:0 C:\\Work\\ｶﾞｲﾄﾞ @", L"リストファイルを読めません: "},
-        {L"/MODE:0 C:\\Work\\ｶﾞｲﾄﾞ @C:\\many.txt", L"一度で実行できるフォルダ数は最大１０００までです。"},
         {L"/MODE:0 /LOG:C:\\Work C:\\Work\\ｶﾞｲﾄﾞ", L"ログファイルに書けません: C:\\Work"},
         {L"/MODE:9 C:\\Work\\ｶﾞｲﾄﾞ", L"モードは /MODE:0 ～ /MODE:7 で指定してください: /MODE:9"},
     };
@@ -231,6 +227,59 @@ TEST_F(ScriptRunTest, LogFileAndUsage) {
     EXPECT_EQ(Run(L"/?"), kExitAllDone);
     EXPECT_EQ(console.out.size(), 21u);
     EXPECT_EQ(console.out[0].substr(0, 4), L"使い方:");
+}
+
+// A whole tree in one command: every depth, children first, through batches of
+// the target list's size, one run in the journal, every line in the log; the
+// undo gives every name back.
+TEST_F(ScriptRunTest, SubfoldersAtEveryDepthAreOneRun) {
+    for (int i = 0; i < 40; ++i)
+        for (int j = 0; j < 30; ++j) fs.AddDir(L"C:\\Tree\\d" + std::to_wstring(i) + L"\\e" + std::to_wstring(j));
+    fs.AddDir(L"C:\\Tree\\link\\beyond");
+    fs.MarkLink(L"C:\\Tree\\link");
+    testing::FakeJournalStore journalStore;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
+    // A folder named again below a named one is walked once.
+    EXPECT_EQ(Run(L"/MODE:0 /S /LOG:C:\\tree.log C:\\Tree C:\\Tree\\d1"), kExitAllDone);
+    EXPECT_EQ(fs.Stored(L"C:\\Tree\\d39\\e29"), L"C:\\TREE\\D39\\E29");
+    EXPECT_EQ(fs.Stored(L"C:\\Tree\\link\\beyond"), L"C:\\TREE\\LINK\\beyond");  // renamed, never entered
+    const auto runs = ParseJournal(journalStore.bytes);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].folders.size(), 1242u);
+    EXPECT_EQ(std::count(console.out.begin(), console.out.end(), L"全て終了しました"), 1);
+    const std::string log = fs.written[L"C:\\tree.log"];
+    EXPECT_EQ(static_cast<size_t>(std::count(log.begin(), log.end(), '\n')), console.out.size());
+
+    console.out.clear();
+    EXPECT_EQ(Run(L"/UNDO /TSV"), kExitAllDone);
+    EXPECT_EQ(fs.Stored(L"C:\\TREE\\D39\\E29"), L"C:\\Tree\\d39\\e29");
+    EXPECT_EQ(fs.Stored(L"C:\\TREE"), L"C:\\Tree");
+    ASSERT_EQ(console.out.size(), 1243u);
+    EXPECT_EQ(console.out[1], L"UNDONE\tC:\\TREE\tC:\\Tree\t\t");  // the last renamed comes first
+    EXPECT_EQ(console.out.back(), L"UNDONE\tC:\\Tree\\d0\\E0\tC:\\Tree\\d0\\e0\t\t");
+}
+
+// Past the target list's 1000: a folder listed after the folder above it was
+// renamed in an earlier batch is found under the new name; a folder whose
+// subfolders cannot be read is renamed and counted as not done.
+TEST_F(ScriptRunTest, ListsLongerThanABatchFollowTheirRenamedFolders) {
+    std::string many = "C:\\Many\\p\r\n";
+    for (int i = 0; i < 1001; ++i) {
+        fs.AddDir(L"C:\\Many\\d" + std::to_wstring(i));
+        many += "C:\\Many\\d" + std::to_string(i) + "\r\n";
+    }
+    fs.AddDir(L"C:\\Many\\p\\c");
+    fs.WriteFileBytes(L"C:\\many.txt", many + "C:\\Many\\p\\c\r\n");
+    EXPECT_EQ(Run(L"/MODE:0 @C:\\many.txt"), kExitAllDone);
+    EXPECT_EQ(fs.Stored(L"C:\\Many\\p\\c"), L"C:\\Many\\P\\C");
+    EXPECT_EQ(fs.Stored(L"C:\\Many\\d1000"), L"C:\\Many\\D1000");
+
+    fs.unlistable.insert(L"C:\\Many\\D7");
+    console.out.clear();
+    EXPECT_EQ(Run(L"/MODE:2 /S C:\\Many\\D7"), kExitNotAll);
+    EXPECT_EQ(fs.Stored(L"C:\\Many\\D7"), L"C:\\Many\\d7");
+    EXPECT_EQ(console.out[1], L"\u3000下のフォルダを読めませんでした");
 }
 
 TEST(PlanLine, EveryStateHasItsOwnText) {

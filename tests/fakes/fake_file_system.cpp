@@ -128,4 +128,17 @@ std::optional<std::vector<ListedEntry>> FakeFileSystem::Entries(const std::wstri
     return entries;
 }
 
+std::optional<std::vector<TreeEntry>> FakeFileSystem::TreeFolders(const std::wstring& dir) {
+    ++treeListings;
+    const std::wstring key = Key(dir);
+    if (!entries_.count(key) || files_.count(key) || unlistable.count(dir)) return std::nullopt;
+    std::vector<TreeEntry> folders;
+    const std::wstring prefix = key.back() == L'\\' ? key : key + L'\\';
+    for (auto& name : Listing(dir, false)) {
+        const std::wstring child = Key(prefix + name);
+        folders.push_back({name, links_.count(child) != 0, hidden_.count(child) != 0});
+    }
+    return folders;
+}
+
 }  // namespace kelvaro::testing

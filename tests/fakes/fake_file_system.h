@@ -54,6 +54,13 @@ public:
     std::set<std::wstring> unlistable;     // folders (as given) whose listing fails
     std::set<std::wstring> links;          // folders (stored paths) listed as links
     int shortLookups = 0;                  // calls of ShortPath
+    // Junctions or links to folders (entered as folders with AddDir) and hidden
+    // folders: the paths as given.
+    void MarkLink(const std::wstring& path) { links_.insert(Key(path)); }
+    void MarkHidden(const std::wstring& path) { hidden_.insert(Key(path)); }
+    std::optional<std::vector<TreeEntry>> TreeFolders(const std::wstring& dir) override;
+    bool IsFolderLink(const std::wstring& path) override { return links_.count(Key(path)) != 0; }
+    int treeListings = 0;  // calls of TreeFolders
     std::vector<std::wstring> Drives() override { return drives; }
     std::vector<std::wstring> drives{L"C:\\"};  // the roots the drive list offers
     bool IsOrdinaryFile(const std::wstring& path) override { return files_.count(Key(path)) != 0; }
@@ -68,6 +75,12 @@ public:
         if (found == written.end()) return std::nullopt;
         return found->second;
     }
+    bool AppendFileBytes(const std::wstring& path, const std::string& bytes) override {
+        if (Exists(path) && !IsOrdinaryFile(path)) return false;
+        AddFile(path);
+        written[path] += bytes;
+        return true;
+    }
     std::map<std::wstring, std::string> written;  // also what ReadFileBytes finds
     bool StoresNamesAsUtf8() const override { return utf8Names; }
     bool utf8Names = false;  // names limited to 255 UTF-8 bytes, as under Wine on Linux
@@ -77,6 +90,7 @@ private:
     static std::wstring Key(const std::wstring& path);
     std::map<std::wstring, std::wstring> entries_;  // upper-cased path -> stored path
     std::set<std::wstring> files_;                  // upper-cased paths that are files
+    std::set<std::wstring> links_, hidden_;         // upper-cased paths
     std::wstring current_ = L"C:\\";
 };
 

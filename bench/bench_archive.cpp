@@ -1,0 +1,200 @@
+// A whole tree in one command: Kelvaro2.exe /MODE:0 /S over 10,000 and
+// 100,000 nested folders (three levels), against a bare loop of two
+// MoveFileW calls per folder over the same tree in the same order plus the
+// start of an empty process; the dry run; /UNDO against the bare loop back;
+// the peak working set of each run; and the start of the next run with the
+// journal those runs left. The output goes to a file, as in a script.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "engine/converters.h"
+#include "engine/folder_rules.h"
+#include "fakes/temp_dir.h"
+#include "platform/user_locations.h"
+
+using namespace kelvaro;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+std::wstring Beside(const wchar_t* name) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    return path.substr(0, path.rfind(L'\\') + 1) + name;
+}
+
+struct Timed {
+    double seconds = -1;
+    DWORD exitCode = 99;
+    double peakMb = 0;
+    double outBytes = 0;
+    std::string head;
+};
+
+// Starts `exe` with `arguments`, its output to `outFile`, and waits.
+Timed TimeProcess(const std::wstring& exe, const std::wstring& arguments, const std::wstring& outFile) {
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE out = CreateFileW(outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = out;
+    PROCESS_INFORMATION info{};
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    Timed timed;
+    const auto start = Clock::now();
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+        // Asked while the child runs: Wine answers only for a living process.
+        size_t peak = 0;
+        do {
+            PROCESS_MEMORY_COUNTERS counters{};
+            counters.cb = sizeof(counters);
+            if (K32GetProcessMemoryInfo(info.hProcess, &counters, sizeof(counters)))
+                peak = std::max(peak, static_cast<size_t>(counters.PeakWorkingSetSize));
+        } while (WaitForSingleObject(info.hProcess, 50) == WAIT_TIMEOUT);
+        timed.seconds = Seconds(Clock::now() - start);
+        GetExitCodeProcess(info.hProcess, &timed.exitCode);
+        timed.peakMb = static_cast<double>(peak) / (1 << 20);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+    CloseHandle(out);
+    // The first line the program wrote and the size of what it wrote, to show it did the work.
+    HANDLE written = CreateFileW(outFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER size{};
+    GetFileSizeEx(written, &size);
+    char head[200] = {};
+    DWORD read = 0;
+    ReadFile(written, head, sizeof(head) - 1, &read, nullptr);
+    CloseHandle(written);
+    timed.outBytes = static_cast<double>(size.QuadPart);
+    timed.head = std::string(head, read).substr(0, std::string(head, read).find('\r'));
+    return timed;
+}
+
+void Wrote(const Timed& timed) {
+    std::printf("  wrote %.0f bytes, beginning \"%s\"\n", timed.outBytes, timed.head.c_str());
+}
+
+// Three levels below `root`: 10 folders, 10 in each, and the rest of `count`
+// spread over those 100. Returns every folder, each after the folders below it.
+std::vector<std::wstring> MakeTree(const std::wstring& root, int count) {
+    std::vector<std::wstring> order;
+    const int leaves = count - 110, perParent = (leaves + 99) / 100;
+    int made = 0;
+    for (int i = 0; i < 10; ++i) {
+        const std::wstring one = root + L"\\top" + std::to_wstring(i);
+        CreateDirectoryW(one.c_str(), nullptr);
+        for (int j = 0; j < 10; ++j) {
+            const std::wstring two = one + L"\\mid" + std::to_wstring(j);
+            CreateDirectoryW(two.c_str(), nullptr);
+            for (int k = 0; k < perParent && made < leaves; ++k, ++made) {
+                order.push_back(two + L"\\leaf" + std::to_wstring(k));
+                CreateDirectoryW(order.back().c_str(), nullptr);
+            }
+            order.push_back(two);
+        }
+        order.push_back(one);
+    }
+    return order;
+}
+
+// Two MoveFileW per folder through the temporary name, as the run does: children
+// first to upper case, then (undo) newest first back.
+double BareLoop(const std::vector<std::wstring>& order, bool back) {
+    const auto start = Clock::now();
+    auto upper = [](const std::wstring& path) { return ToUpperDirName(path); };
+    if (!back) {
+        for (const auto& path : order) {
+            const std::wstring temp = path + kTempSuffix;
+            MoveFileW(path.c_str(), temp.c_str());
+            MoveFileW(temp.c_str(), upper(path).c_str());
+        }
+    } else {
+        for (auto it = order.rbegin(); it != order.rend(); ++it) {
+            const std::wstring now = upper(*it), temp = now + kTempSuffix;
+            MoveFileW(now.c_str(), temp.c_str());
+            MoveFileW(temp.c_str(), it->c_str());
+        }
+    }
+    return Seconds(Clock::now() - start);
+}
+
+struct SizeResult {
+    double run = 0, bare = 0;
+};
+
+SizeResult Measure(int count, const std::wstring& scratch) {
+    const testing::TempDir dir;
+    const std::wstring root = dir.Path() + L"\\archive";
+    CreateDirectoryW(root.c_str(), nullptr);
+    const auto made = Clock::now();
+    const std::vector<std::wstring> order = MakeTree(root, count);
+    std::printf("== %zu folders below %ls (made in %.1f s)\n", order.size(), root.c_str(),
+                Seconds(Clock::now() - made));
+    const std::wstring program = Beside(L"Kelvaro2.exe"), empty = Beside(L"empty_process.exe");
+    // A file of its own for each run: a handle Wine's services inherited may keep the last one open.
+    int runs = 0;
+    auto outFile = [&] {
+        return scratch + L"\\out" + std::to_wstring(count) + L"-" + std::to_wstring(++runs) + L".txt";
+    };
+
+    const double bareUp = BareLoop(order, false), bareDown = BareLoop(order, true);
+    const double start = TimeProcess(empty, L"", outFile()).seconds;
+    std::printf("bare loop: %.2f s up, %.2f s back; empty process %.3f s\n", bareUp, bareDown, start);
+
+    const Timed dry = TimeProcess(program, L"/DRYRUN /MODE:0 /S \"" + root + L"\"", outFile());
+    std::printf("/DRYRUN /S: %.2f s (exit %lu), peak working set %.1f MB (goal <= 5 s)\n", dry.seconds, dry.exitCode,
+                dry.peakMb);
+    Wrote(dry);
+    const Timed run = TimeProcess(program, L"/MODE:0 /S \"" + root + L"\"", outFile());
+    std::printf("/MODE:0 /S: %.2f s (exit %lu), peak working set %.1f MB; ratio to bare + start %.2f (goal <= 1.25)\n",
+                run.seconds, run.exitCode, run.peakMb, run.seconds / (bareUp + start));
+    Wrote(run);
+    const Timed undo = TimeProcess(program, L"/UNDO", outFile());
+    std::printf("/UNDO: %.2f s (exit %lu), peak working set %.1f MB; ratio to bare + start %.2f (goal <= 1.3)\n",
+                undo.seconds, undo.exitCode, undo.peakMb, undo.seconds / (bareDown + start));
+    Wrote(undo);
+    // The next run reads the journal these runs left at its start.
+    const std::wstring one = scratch + L"\\one";
+    CreateDirectoryW(one.c_str(), nullptr);
+    const Timed next = TimeProcess(program, L"/MODE:2 \"" + one + L"\"", outFile());
+    std::printf("next run of one folder with that journal: %.3f s (exit %lu) (goal < 0.5 s)\n", next.seconds,
+                next.exitCode);
+    Wrote(next);
+    return {run.seconds, bareUp + start};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const testing::TempDir scratch;
+    // The program keeps its journal and settings below the scratch folder, not the user's.
+    SetEnvironmentVariableW(kTestRootVariable, scratch.Path().c_str());
+    std::vector<int> sizes{10000, 100000};
+    if (argc > 1) {
+        sizes.clear();
+        for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    }
+    std::vector<SizeResult> results;
+    for (int size : sizes) results.push_back(Measure(size, scratch.Path()));
+    if (results.size() == 2)
+        std::printf("growth: the run %.1fx, the bare loop %.1fx for %.0fx the folders (goal <= 11x)\n",
+                    results[1].run / results[0].run, results[1].bare / results[0].bare,
+                    static_cast<double>(sizes[1]) / sizes[0]);
+    return 0;
+}

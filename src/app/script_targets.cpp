@@ -1,0 +1,111 @@
+#include "app/script_targets.h"
+
+#include "engine/disk_paths.h"
+#include "engine/path_text.h"
+
+namespace kelvaro {
+
+namespace {
+
+// The names looked up at once: one resolver, one listing per parent folder, for this many.
+constexpr size_t kLookupBatch = 1000;
+
+}  // namespace
+
+ScriptTargets::ScriptTargets(IFileSystem& fs, const std::vector<ScriptName>& names, bool subfolders, bool withHidden)
+    : fs_(fs), names_(names), subfolders_(subfolders), withHidden_(withHidden) {
+    if (subfolders_)
+        for (const auto& name : names_)
+            for (const auto& path : name.paths) named_.insert(FoldedName(path));
+}
+
+std::wstring ScriptTargets::Followed(std::wstring path) const {
+    if (renamed_.empty()) return path;
+    // From the top down, so that a folder renamed below a renamed folder is found too.
+    size_t cut = path.find(L'\\', 3);
+    for (;;) {
+        size_t length = cut == std::wstring::npos ? path.size() : cut;
+        if (const auto it = renamed_.find(FoldedName(path.substr(0, length))); it != renamed_.end()) {
+            path = it->second + path.substr(length);
+            length = it->second.size();
+        }
+        if (length >= path.size()) return path;
+        cut = path.find(L'\\', length + 1);
+    }
+}
+
+void ScriptTargets::Renamed(const std::wstring& from, const std::wstring& to) {
+    if (!subfolders_) renamed_[FoldedName(from)] = to;
+}
+
+void ScriptTargets::Resolve() {
+    ready_.clear();
+    readyNext_ = 0;
+    std::vector<std::wstring> paths;
+    std::vector<size_t> slots;  // where each looked-up path goes in ready_
+    while (name_ < names_.size() && paths.size() < kLookupBatch) {
+        const ScriptName& name = names_[name_];
+        if (name.paths.empty()) {
+            ready_.push_back({L"", name.given, false});
+            ++name_;
+            continue;
+        }
+        slots.push_back(ready_.size());
+        ready_.push_back({});
+        paths.push_back(Followed(name.paths[path_]));
+        if (++path_ == name.paths.size()) {
+            path_ = 0;
+            ++name_;
+        }
+    }
+    const std::vector<std::wstring> found = ExistingDirNames(fs_, paths);
+    for (size_t k = 0; k < slots.size(); ++k) {
+        ScriptTarget& target = ready_[slots[k]];
+        if (found[k].empty())
+            target.missing = paths[k];
+        else
+            target.path = found[k];
+    }
+}
+
+bool ScriptTargets::Next(ScriptTarget& target) {
+    for (;;) {
+        if (walk_) {
+            if (auto path = walk_->Next()) {
+                const auto& unlisted = walk_->Unlisted();
+                target = {std::move(*path), L"", false};
+                target.unlisted = !unlisted.empty() && unlisted.back() == target.path;
+                return true;
+            }
+            walk_.reset();
+        }
+        if (readyNext_ == ready_.size()) {
+            if (name_ == names_.size()) return false;
+            Resolve();
+            continue;
+        }
+        ScriptTarget& next = ready_[readyNext_++];
+        if (!subfolders_ || next.path.empty()) {
+            target = std::move(next);
+            if (!target.path.empty()) target.path = Followed(std::move(target.path));
+            return true;
+        }
+        // A folder named twice, or below another named folder, is walked with that one.
+        const std::wstring folded = FoldedName(next.path);
+        bool covered = !walked_.insert(folded).second;
+        for (size_t slash = folded.find(L'\\', 3); !covered && slash != std::wstring::npos;
+             slash = folded.find(L'\\', slash + 1))
+            covered = named_.count(folded.substr(0, slash)) != 0;
+        if (!covered) walk_ = std::make_unique<FolderTreeWalk>(fs_, next.path, withHidden_);
+    }
+}
+
+size_t ScriptTargets::Count(const std::function<bool(size_t)>& counted) {
+    size_t count = 0;
+    ScriptTargets again(fs_, names_, subfolders_, withHidden_);
+    for (ScriptTarget target; again.Next(target);)
+        if (++count % 256 == 0 && counted && !counted(count)) break;
+    return count;
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,56 @@
+#pragma once
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "app/script_names.h"
+#include "engine/folder_tree.h"
+#include "ports/file_system.h"
+
+namespace kelvaro {
+
+// One folder of a script run, or a name that answered nothing.
+struct ScriptTarget {
+    std::wstring path;      // the folder's canonical path; empty when nothing answered
+    std::wstring missing;   // the name as given, when nothing answered
+    bool unlisted = false;  // the folders below it could not be read
+};
+
+// The folders of a script line, handed out one at a time and looked up a
+// batch at a time, so that any number of them passes through bounded memory.
+// Without /S: the names in the order given. With /S: for each named folder,
+// every folder below it (children before parents), then the folder itself;
+// a folder named twice, or lying below another named folder, is walked once.
+class ScriptTargets {
+public:
+    ScriptTargets(IFileSystem& fs, const std::vector<ScriptName>& names, bool subfolders, bool withHidden);
+    // The next target; false at the end.
+    bool Next(ScriptTarget& target);
+    // How many targets there are in all, walking every tree once more for it;
+    // `counted` hears of the count now and then, and stops the count with false.
+    size_t Count(const std::function<bool(size_t)>& counted = {});
+    // After the folder `from` was renamed to `to`: names still to come that lie
+    // below it are looked up below `to`. (A walk never hands out such a name.)
+    void Renamed(const std::wstring& from, const std::wstring& to);
+
+private:
+    void Resolve();  // looks up the next batch of names
+    std::wstring Followed(std::wstring path) const;
+
+    IFileSystem& fs_;
+    const std::vector<ScriptName>& names_;
+    bool subfolders_, withHidden_;
+    size_t name_ = 0, path_ = 0;       // the next name (and path of it) to look up
+    std::vector<ScriptTarget> ready_;  // looked up, not yet handed out
+    size_t readyNext_ = 0;
+    std::unique_ptr<FolderTreeWalk> walk_;
+    std::unordered_set<std::wstring> named_;                  // with /S: the folded full paths of every name
+    std::unordered_set<std::wstring> walked_;                 // with /S: the folded paths of the folders walked so far
+    std::unordered_map<std::wstring, std::wstring> renamed_;  // folded old path -> new path
+};
+
+}  // namespace kelvaro
