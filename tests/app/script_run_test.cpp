@@ -225,7 +225,7 @@ TEST_F(ScriptRunTest, LogFileAndUsage) {
         "\x91\x53\x82\xC4\x8F\x49\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\r\n");
     console.out.clear();
     EXPECT_EQ(Run(L"/?"), kExitAllDone);
-    EXPECT_EQ(console.out.size(), 21u);
+    EXPECT_EQ(console.out.size(), 23u);
     EXPECT_EQ(console.out[0].substr(0, 4), L"使い方:");
 }
 
