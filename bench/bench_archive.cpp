@@ -17,6 +17,7 @@
 #include "engine/converters.h"
 #include "engine/folder_rules.h"
 #include "fakes/temp_dir.h"
+#include "platform/process_setup.h"
 #include "platform/user_locations.h"
 
 using namespace kelvaro;
@@ -26,13 +27,6 @@ namespace {
 
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
-}
-
-std::wstring Beside(const wchar_t* name) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
-    return path.substr(0, path.rfind(L'\\') + 1) + name;
 }
 
 struct Timed {
@@ -146,7 +140,7 @@ SizeResult Measure(int count, const std::wstring& scratch) {
     const std::vector<std::wstring> order = MakeTree(root, count);
     std::printf("== %zu folders below %ls (made in %.1f s)\n", order.size(), root.c_str(),
                 Seconds(Clock::now() - made));
-    const std::wstring program = Beside(L"Kelvaro2.exe"), empty = Beside(L"empty_process.exe");
+    const std::wstring program = ProgramFolder() + L"Kelvaro2.exe", empty = ProgramFolder() + L"empty_process.exe";
     // A file of its own for each run: a handle Wine's services inherited may keep the last one open.
     int runs = 0;
     auto outFile = [&] {

@@ -13,6 +13,7 @@
 #include "engine/converters.h"
 #include "engine/rename_dir.h"
 #include "fakes/temp_dir.h"
+#include "platform/process_setup.h"
 #include "platform/user_locations.h"
 
 using namespace kelvaro;
@@ -25,13 +26,6 @@ constexpr int kRounds = 5;
 
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
-}
-
-std::wstring Beside(const wchar_t* name) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
-    return path.substr(0, path.rfind(L'\\') + 1) + name;
 }
 
 // Starts `exe` with `arguments`, its output to `outFile`, and waits; seconds from start to exit.
@@ -97,7 +91,7 @@ int main() {
     }
     const std::wstring listFile = scratch.Path() + L"\\list.txt", outFile = scratch.Path() + L"\\out.txt";
 
-    const std::wstring program = Beside(L"Kelvaro2.exe"), empty = Beside(L"empty_process.exe");
+    const std::wstring program = ProgramFolder() + L"Kelvaro2.exe", empty = ProgramFolder() + L"empty_process.exe";
     // The history lines as they are, and the same run with one /TSV line per folder.
     const wchar_t* variants[] = {L"", L"/TSV "};
     for (const wchar_t* variant : variants) {

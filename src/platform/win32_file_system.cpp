@@ -188,7 +188,8 @@ std::optional<std::vector<ListedEntry>> Win32FileSystem::Entries(const std::wstr
         const std::wstring_view name = data.cFileName;
         if (name != L"." && name != L"..")
             entries.push_back({std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                               data.cAlternateFileName, kelvaro::IsFolderLink(data.dwFileAttributes, data.dwReserved0)});
+                               data.cAlternateFileName,
+                               kelvaro::IsFolderLink(data.dwFileAttributes, data.dwReserved0)});
     } while (FindNextFileW(find.get(), &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;  // a listing cut short answers nothing
     return entries;
@@ -243,32 +244,32 @@ bool Win32FileSystem::IsOrdinaryFile(const std::wstring& path) {
     return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
 }
 
-bool Win32FileSystem::WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    UniqueFileHandle file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
+namespace {
+
+// Writes every byte, a megabyte at a time; false when a write fails.
+bool WriteAll(HANDLE file, const std::string& bytes) {
     size_t written = 0;
     while (written < bytes.size()) {
         DWORD chunk = 0;
         const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - written, 1 << 20));
-        if (!WriteFile(file.get(), bytes.data() + written, want, &chunk, nullptr) || chunk == 0) return false;
+        if (!WriteFile(file, bytes.data() + written, want, &chunk, nullptr) || chunk == 0) return false;
         written += chunk;
     }
     return true;
 }
 
+}  // namespace
+
+bool Win32FileSystem::WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    UniqueFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && WriteAll(file.get(), bytes);
+}
+
 bool Win32FileSystem::AppendFileBytes(const std::wstring& path, const std::string& bytes) {
     UniqueFileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    size_t written = 0;
-    while (written < bytes.size()) {
-        DWORD chunk = 0;
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - written, 1 << 20));
-        if (!WriteFile(file.get(), bytes.data() + written, want, &chunk, nullptr) || chunk == 0) return false;
-        written += chunk;
-    }
-    return true;
+    return file && WriteAll(file.get(), bytes);
 }
 
 std::optional<std::string> Win32FileSystem::ReadFileBytes(const std::wstring& path) {
