@@ -70,6 +70,13 @@ void ScriptTargets::Resolve() {
 
 bool ScriptTargets::Next(ScriptTarget& target) {
     for (;;) {
+        if (ahead_) {
+            if (auto folder = ahead_->Next()) {
+                target = {std::move(folder->path), L"", folder->unlisted};
+                return true;
+            }
+            ahead_.reset();
+        }
         if (walk_) {
             if (auto path = walk_->Next()) {
                 const auto& unlisted = walk_->Unlisted();
@@ -96,7 +103,11 @@ bool ScriptTargets::Next(ScriptTarget& target) {
         for (size_t slash = folded.find(L'\\', 3); !covered && slash != std::wstring::npos;
              slash = folded.find(L'\\', slash + 1))
             covered = named_.count(folded.substr(0, slash)) != 0;
-        if (!covered) walk_ = std::make_unique<FolderTreeWalk>(fs_, next.path, withHidden_);
+        if (covered) continue;
+        if (fs_.ListsFromAnyThread())
+            ahead_ = std::make_unique<FolderTreeAhead>(fs_, next.path, withHidden_);
+        else
+            walk_ = std::make_unique<FolderTreeWalk>(fs_, next.path, withHidden_);
     }
 }
 

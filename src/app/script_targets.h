@@ -48,6 +48,8 @@ private:
     std::vector<ScriptTarget> ready_;  // looked up, not yet handed out
     size_t readyNext_ = 0;
     std::unique_ptr<FolderTreeWalk> walk_;
+    // The walk in a thread of its own, where the file system allows it.
+    std::unique_ptr<FolderTreeAhead> ahead_;
     std::unordered_set<std::wstring> named_;                  // with /S: the folded full paths of every name
     std::unordered_set<std::wstring> walked_;                 // with /S: the folded paths of the folders walked so far
     std::unordered_map<std::wstring, std::wstring> renamed_;  // folded old path -> new path

@@ -49,4 +49,73 @@ std::optional<std::wstring> FolderTreeWalk::Next() {
     return std::nullopt;
 }
 
+FolderTreeAhead::FolderTreeAhead(IFileSystem& fs, std::wstring root, bool withHidden, size_t ahead)
+    : ahead_(std::max<size_t>(ahead, 2)) {
+    thread_ = std::thread([this, &fs, root = std::move(root), withHidden] { Walk(fs, root, withHidden); });
+}
+
+FolderTreeAhead::~FolderTreeAhead() {
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+}
+
+void FolderTreeAhead::Walk(IFileSystem& fs, const std::wstring& root, bool withHidden) {
+    try {
+        FolderTreeWalk walk(fs, root, withHidden);
+        // Handed over a few at a time, and the other side woken only when it
+        // waits: every wake-up costs a call into the system.
+        std::vector<WalkedFolder> walked;
+        auto handOver = [&](bool last) {
+            std::unique_lock lock(mutex_);
+            for (auto& folder : walked) ready_.push_back(std::move(folder));
+            walked.clear();
+            over_ = last;
+            if (taking_) changed_.notify_all();
+            if (!last && ready_.size() >= ahead_) {
+                giving_ = true;
+                changed_.wait(lock, [&] { return quit_ || ready_.size() <= ahead_ / 2; });
+                giving_ = false;
+            }
+            return !quit_;
+        };
+        while (auto path = walk.Next()) {
+            const auto& unlisted = walk.Unlisted();
+            const bool cut = !unlisted.empty() && unlisted.back() == *path;
+            walked.push_back({std::move(*path), cut});
+            if (walked.size() >= 64 && !handOver(false)) return;
+        }
+        handOver(true);
+    } catch (...) {
+        {
+            std::lock_guard lock(mutex_);
+            failure_ = std::current_exception();
+            over_ = true;
+        }
+        changed_.notify_all();
+    }
+}
+
+std::optional<WalkedFolder> FolderTreeAhead::Next() {
+    std::unique_lock lock(mutex_);
+    if (ready_.empty() && !over_) {
+        taking_ = true;
+        changed_.wait(lock, [&] { return !ready_.empty() || over_; });
+        taking_ = false;
+    }
+    if (ready_.empty()) {
+        if (failure_) std::rethrow_exception(failure_);
+        return std::nullopt;
+    }
+    WalkedFolder folder = std::move(ready_.front());
+    ready_.pop_front();
+    const bool wake = giving_ && ready_.size() <= ahead_ / 2;
+    lock.unlock();
+    if (wake) changed_.notify_all();
+    return folder;
+}
+
 }  // namespace kelvaro

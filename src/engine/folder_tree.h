@@ -1,6 +1,12 @@
 #pragma once
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ports/file_system.h"
@@ -35,6 +41,42 @@ private:
     std::vector<Level> levels_;
     std::optional<std::wstring> rootLink_;  // a root that is a link: handed out alone
     std::vector<std::wstring> unlisted_;
+};
+
+// One folder a walk hands out, and whether the folders below it could be listed.
+struct WalkedFolder {
+    std::wstring path;
+    bool unlisted = false;
+};
+
+// The same walk in a thread of its own, running at most `ahead` folders ahead
+// of the caller, so that listing the next folders overlaps with renaming the
+// last ones. Renaming each folder as it comes is safe: a folder comes only
+// after every folder below it, so a rename never changes the path of a folder
+// the walk has still to list. Asks `fs` for listings from that thread only:
+// for a file system that allows it (ListsFromAnyThread).
+class FolderTreeAhead {
+public:
+    static constexpr size_t kAhead = 4096;
+    FolderTreeAhead(IFileSystem& fs, std::wstring root, bool withHidden, size_t ahead = kAhead);
+    // Stops the walk where it is and waits for its thread.
+    ~FolderTreeAhead();
+    FolderTreeAhead(const FolderTreeAhead&) = delete;
+    FolderTreeAhead& operator=(const FolderTreeAhead&) = delete;
+    // The next folder, or nothing when the walk is over. Rethrows what stopped the walk.
+    std::optional<WalkedFolder> Next();
+
+private:
+    void Walk(IFileSystem& fs, const std::wstring& root, bool withHidden);
+
+    const size_t ahead_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<WalkedFolder> ready_;  // walked, not yet handed out
+    bool over_ = false, quit_ = false;
+    bool taking_ = false, giving_ = false;  // a side waiting for the other: only then is it woken
+    std::exception_ptr failure_;
+    std::thread thread_;
 };
 
 // True when `name` is a folder name under the temporary suffix of a rename.

@@ -34,6 +34,8 @@ public:
     // FindFirstFileExW's basic information with the large fetch: the fast listing.
     std::optional<std::vector<TreeEntry>> TreeFolders(const std::wstring& dir) override;
     bool IsFolderLink(const std::wstring& path) override;
+    // Listings keep nothing between calls.
+    bool ListsFromAnyThread() const override { return true; }
     std::vector<std::wstring> Drives() override;
     bool IsOrdinaryFile(const std::wstring& path) override;
     bool WriteFileBytes(const std::wstring& path, const std::string& bytes) override;

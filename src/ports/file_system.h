@@ -79,6 +79,9 @@ public:
             if (entry.folder) folders.push_back({std::move(entry.name), false, false});
         return folders;
     }
+    // True when TreeFolders and IsFolderLink may be called from a second thread
+    // while this one renames: a walk then runs ahead of the renames.
+    virtual bool ListsFromAnyThread() const { return false; }
     // True when `path` is a junction or a symbolic link to a folder, not a folder of its own.
     virtual bool IsFolderLink(const std::wstring& path) {
         (void)path;

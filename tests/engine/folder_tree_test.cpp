@@ -50,5 +50,42 @@ TEST(FolderTreeWalk, AFolderThatCannotBeListedIsStillHandedOutAndReported) {
     EXPECT_EQ(walk.Unlisted(), Names{L"C:\\A\\locked"});
 }
 
+// The walk in a thread of its own hands out what the walk in hand does, in
+// the same order, with the same folders marked unlisted, however little it may
+// run ahead; and it stops when its owner goes, wherever it stands.
+TEST(FolderTreeAhead, HandsOutWhatTheWalkDoesAndStopsWithItsOwner) {
+    FakeFileSystem fs;
+    for (int i = 0; i < 5; ++i)
+        for (int j = 0; j < 30; ++j) fs.AddDir(L"C:\\A\\t" + std::to_wstring(i) + L"\\m" + std::to_wstring(j) + L"\\x");
+    fs.AddDir(L"C:\\A\\locked\\y");
+    fs.unlistable.insert(L"C:\\A\\locked");
+    fs.MarkLink(L"C:\\A\\t2");
+    std::vector<WalkedFolder> expected;
+    {
+        FolderTreeWalk walk(fs, L"C:\\A", false);
+        while (auto next = walk.Next()) {
+            const bool unlisted = !walk.Unlisted().empty() && walk.Unlisted().back() == *next;
+            expected.push_back({*next, unlisted});
+        }
+    }
+    ASSERT_EQ(expected.size(), 4u * 61 + 1 + 1 + 1);
+    for (size_t ahead : {size_t{2}, size_t{10000}}) {
+        FolderTreeAhead walk(fs, L"C:\\A", false, ahead);
+        size_t k = 0;
+        for (; auto next = walk.Next(); ++k) {
+            ASSERT_LT(k, expected.size());
+            EXPECT_EQ(next->path, expected[k].path);
+            EXPECT_EQ(next->unlisted, expected[k].unlisted) << next->path;
+        }
+        EXPECT_EQ(k, expected.size());
+        EXPECT_FALSE(walk.Next());
+    }
+    // Given up after a few folders, with the walk waiting for room or still listing.
+    for (size_t ahead : {size_t{2}, size_t{10000}}) {
+        FolderTreeAhead walk(fs, L"C:\\A", false, ahead);
+        EXPECT_EQ(walk.Next()->path, expected[0].path);
+    }
+}
+
 }  // namespace
 }  // namespace kelvaro
