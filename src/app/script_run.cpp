@@ -396,7 +396,8 @@ size_t RunUndo(AppState& state,
     };
     size_t k = 0;  // the folder of the plan whose lines are ending
     FolderLines lines(state.history, [&](size_t from, size_t to) {
-        if (k < plan.folders.size()) {
+        // The disk is asked where each folder stands only for the folder lines of /TSV.
+        if (k < plan.folders.size() && report.tsv) {
             const JournalFolder& folder = plan.folders[k];
             const bool back = services.fs.EntryName(folder.oldPath) == LastPathName(folder.oldPath) &&
                               (SameName(folder.oldPath, folder.newPath) ||
