@@ -48,7 +48,7 @@ bool MainWindow::CanUndo() {
 
 void MainWindow::UndoLastRun() {
     if (!services_.journal || driver_.Running()) return;
-    const size_t count = PlanUndo(services_.journal->Runs()).folders.size();
+    const size_t count = PlanUndo(ReadRuns(*services_.journal)).folders.size();
     if (count > kAskBeforeUndo && !services_.prompts.AskYesNo(FillIn(ResKelvaroText(KText::UndoManyQuestion), {count})))
         return;
     driver_.Undo(RenameWith());
@@ -60,7 +60,7 @@ void MainWindow::UndoByKey() {
 
 void MainWindow::ShowRuns() {
     if (!services_.journal || driver_.Running()) return;
-    const auto chosen = runs_.Ask(services_.journal->Runs(), state_.settings.Tip);
+    const auto chosen = runs_.Ask(ReadRuns(*services_.journal), state_.settings.Tip);
     if (chosen == RunsChoice::Undo) {
         UndoLastRun();
     } else if (chosen == RunsChoice::Resume && runs_.State().Resume()) {

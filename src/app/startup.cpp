@@ -14,7 +14,7 @@ namespace kelvaro {
 
 void OfferResume(AppState& state, Services& services) {
     try {
-        const auto plan = PlanResume(services.journal->Runs());
+        const auto plan = PlanResume(ReadRuns(*services.journal));
         if (plan &&
             services.prompts.AskYesNo(FillIn(ResKelvaroText(KText::ResumeQuestion), {plan->request.targets.size()})))
             ResumeIntoTargets(state.targets, state.resumes, services.fs, *plan);

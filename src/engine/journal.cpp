@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
-#include <map>
-#include <set>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "engine/folder_rules.h"
 
@@ -71,6 +74,12 @@ bool Wide(std::string_view bytes, std::wstring& text) {
     return true;
 }
 
+// True when `bytes` is UTF-8 throughout, as Wide would take it.
+bool ValidUtf8(std::string_view bytes) {
+    return bytes.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                static_cast<int>(bytes.size()), nullptr, 0) > 0;
+}
+
 std::string Seal(std::string line) {
     char sum[9];
     const uint32_t hash = Fnv1a(line);
@@ -86,32 +95,49 @@ bool ParseNumber(std::string_view text, Number& value) {
     return error == std::errc() && end == text.data() + text.size();
 }
 
-// The fields of one sealed line, or empty when the line is not one.
-std::vector<std::string_view> OpenSeal(std::string_view line) {
+// The fields of one sealed line (none when the line is not one); no record
+// has more than seven.
+class Fields {
+public:
+    bool empty() const { return count_ == 0; }
+    size_t size() const { return count_; }
+    std::string_view operator[](size_t i) const { return fields_[i]; }
+    void Add(std::string_view field) { fields_[count_++] = field; }
+    bool Full() const { return count_ == fields_.size(); }
+    void Clear() { count_ = 0; }
+
+private:
+    std::array<std::string_view, 7> fields_;
+    size_t count_ = 0;
+};
+
+Fields OpenSeal(std::string_view line) {
+    Fields fields;
     const size_t lastTab = line.rfind('\t');
-    if (lastTab == std::string_view::npos || line.size() - lastTab - 1 != 8) return {};
+    if (lastTab == std::string_view::npos || line.size() - lastTab - 1 != 8) return fields;
     uint32_t sum = 0;
     const std::string_view hex = line.substr(lastTab + 1);
-    if (std::from_chars(hex.data(), hex.data() + hex.size(), sum, 16).ptr != hex.data() + hex.size()) return {};
+    if (std::from_chars(hex.data(), hex.data() + hex.size(), sum, 16).ptr != hex.data() + hex.size()) return fields;
     const std::string_view body = line.substr(0, lastTab);
-    if (Fnv1a(body) != sum) return {};
-    std::vector<std::string_view> fields;
+    if (Fnv1a(body) != sum) return fields;
     size_t start = 0;
     for (size_t tab = body.find('\t'); tab != std::string_view::npos; tab = body.find('\t', start)) {
-        fields.push_back(body.substr(start, tab - start));
+        if (fields.Full()) return Fields{};
+        fields.Add(body.substr(start, tab - start));
         start = tab + 1;
     }
-    fields.push_back(body.substr(start));
-    if (fields.size() < 3 || fields[0] != kMagic) return {};
+    if (fields.Full()) return Fields{};
+    fields.Add(body.substr(start));
+    if (fields.size() < 3 || fields[0] != kMagic) return Fields{};
     return fields;
 }
 
 // Calls `each(line, fields)` for every whole line; `fields` is empty when the
 // line is not sealed.
 template <typename Each>
-void ForEachLine(const std::string& bytes, Each each) {
+void ForEachLine(std::string_view bytes, Each each) {
     size_t start = 0;
-    for (size_t end = bytes.find('\n'); end != std::string::npos; end = bytes.find('\n', start)) {
+    for (size_t end = bytes.find('\n'); end != std::string_view::npos; end = bytes.find('\n', start)) {
         const std::string_view line(bytes.data() + start, end - start);
         start = end + 1;
         each(line, OpenSeal(line));
@@ -120,10 +146,42 @@ void ForEachLine(const std::string& bytes, Each each) {
 
 // Calls `each(line, fields)` for every whole, sealed line.
 template <typename Each>
-void ForEachRecord(const std::string& bytes, Each each) {
-    ForEachLine(bytes, [&](std::string_view line, const std::vector<std::string_view>& fields) {
+void ForEachRecord(std::string_view bytes, Each each) {
+    ForEachLine(bytes, [&](std::string_view line, const Fields& fields) {
         if (!fields.empty()) each(line, fields);
     });
+}
+
+// The same for the whole lines of one piece of a journal read a piece at a
+// time: `carry` holds the start of a line the piece before cut, and gets the
+// one this piece cuts.
+template <typename Each>
+void ForEachStoredPiece(std::string_view piece, std::string& carry, Each each) {
+    if (!carry.empty()) {
+        const size_t end = piece.find('\n');
+        if (end == std::string_view::npos) {
+            carry.append(piece);
+            return;
+        }
+        carry.append(piece.substr(0, end + 1));
+        ForEachLine(carry, each);
+        carry.clear();
+        piece.remove_prefix(end + 1);
+    }
+    const size_t last = piece.rfind('\n');
+    if (last == std::string_view::npos) {
+        carry.assign(piece);
+        return;
+    }
+    ForEachLine(piece.substr(0, last + 1), each);
+    carry.assign(piece.substr(last + 1));
+}
+
+// The same for every whole line of the journal a store holds; false when it cannot be read.
+template <typename Each>
+bool ForEachStoredLine(IJournalStore& store, Each each) {
+    std::string carry;
+    return store.ReadFrom(0, [&](std::string_view piece) { ForEachStoredPiece(piece, carry, each); });
 }
 
 bool HasDotPart(std::string_view path) {
@@ -212,28 +270,58 @@ uint64_t JournalRun::Started() const {
     return started;
 }
 
-std::vector<JournalRun> ParseJournal(const std::string& bytes, JournalDamage* damage) {
-    std::vector<JournalRun> runs;
-    std::map<std::string, size_t, std::less<>> runIndex;
-    std::map<std::pair<size_t, uint32_t>, size_t> folderIndex;
+namespace {
+
+// Takes a journal in a line at a time and gives its runs at the end.
+class JournalParser {
+public:
+    explicit JournalParser(const std::function<bool(const std::string& run)>& withPaths) : withPaths_(withPaths) {}
+
+    void Line(const Fields& f) {
+        const bool cutRecord = !f.empty() && f[1] == "C";
+        if (cutBefore_ && !cutRecord) Count();
+        cutBefore_ = f.empty();
+        if (!f.empty() && !cutRecord && !Take(f)) Count();
+    }
+
+    std::vector<JournalRun> Finish(JournalDamage* damage) {
+        if (cutBefore_) Count();
+        if (damage) *damage = found_;
+        return std::move(runs_);
+    }
+
+private:
+    void Count() {
+        ++found_.lines;
+        found_.runsBefore = runs_.size();
+    }
+
     // True when the record was taken in.
-    auto take = [&](const std::vector<std::string_view>& f) {
+    bool Take(const Fields& f) {
         const std::string_view type = f[1];
         if (type == "R" && f.size() == 7) {
             JournalRun run;
             run.id = std::string(f[2]);
-            if (runIndex.count(run.id) || run.id.empty() || f[3].size() != 1) return false;
+            if (run.id.empty() || f[3].size() != 1 || runIndex_.count(run.id)) return false;
             if (f[3][0] != 'R' && f[3][0] != 'U') return false;
             run.kind = static_cast<RunKind>(f[3][0]);
             if (!ParseNumber(f[4], run.writer.pid) || !ParseNumber(f[5], run.writer.started)) return false;
             run.target = std::string(f[6]);
-            runIndex.emplace(run.id, runs.size());
-            runs.push_back(std::move(run));
+            runIndex_.emplace(run.id, runs_.size());
+            paths_.push_back(!withPaths_ || withPaths_(run.id));
+            runs_.push_back(std::move(run));
             return true;
         }
-        const auto owner = runIndex.find(f[2]);
-        if (owner == runIndex.end() || f.size() < 4) return false;
-        JournalRun& run = runs[owner->second];
+        if (f.size() < 4) return false;
+        // A run's records mostly follow each other: its entry is looked up once for them.
+        if (!last_ || last_->first != f[2]) {
+            const auto owner = runIndex_.find(std::string(f[2]));
+            if (owner == runIndex_.end()) return false;
+            last_ = &*owner;
+        }
+        const size_t owner = last_->second;
+        JournalRun& run = runs_[owner];
+        const bool paths = paths_[owner];
         if (type == "Q" && f.size() == 6) {
             RunRequest request;
             if (run.request || !ParseNumber(f[3], request.mode) || request.mode < 0) return false;
@@ -258,99 +346,132 @@ std::vector<JournalRun> ParseJournal(const std::string& bytes, JournalDamage* da
         }
         uint32_t seq = 0;
         if (!ParseNumber(f[3], seq) || seq == 0) return false;
+        const uint64_t key = (static_cast<uint64_t>(owner) << 32) | seq;
         if (type == "F" && f.size() == 7) {
             JournalFolder folder;
             folder.seq = seq;
             if (!PlausibleMove(f[4], f[5], f[6])) return false;
-            if (!Wide(f[4], folder.oldPath) || !Wide(f[5], folder.tempPath) || !Wide(f[6], folder.newPath))
+            // Without paths the folder is only counted and followed by its number.
+            if (paths ? !Wide(f[4], folder.oldPath) || !Wide(f[5], folder.tempPath) || !Wide(f[6], folder.newPath)
+                      : !ValidUtf8(f[4]) || !ValidUtf8(f[5]) || !ValidUtf8(f[6]))
                 return false;
-            if (!folderIndex.emplace(std::make_pair(owner->second, seq), run.folders.size()).second) return false;
+            if (!folderIndex_.emplace(key, run.folders.size()).second) return false;
             run.folders.push_back(std::move(folder));
             return true;
         }
         if (type == "D" && f.size() == 6) {
-            const auto it = folderIndex.find({owner->second, seq});
-            if (it == folderIndex.end() || f[4].size() != 1 || !IsOutcome(f[4][0])) return false;
+            const auto it = folderIndex_.find(key);
+            if (it == folderIndex_.end() || f[4].size() != 1 || !IsOutcome(f[4][0])) return false;
             JournalFolder& folder = run.folders[it->second];
             std::wstring where;
-            if (!Wide(f[5], where)) return false;
+            if (paths ? !Wide(f[5], where) : !ValidUtf8(f[5])) return false;
             folder.outcome = static_cast<JournalOutcome>(f[4][0]);
             folder.where = std::move(where);
             return true;
         }
         return false;
-    };
-    JournalDamage found;
-    bool cutBefore = false;  // the line before was not sealed: cut short, unless no cut record follows
-    auto count = [&] {
-        ++found.lines;
-        found.runsBefore = runs.size();
-    };
-    ForEachLine(bytes, [&](std::string_view, const std::vector<std::string_view>& f) {
-        const bool cutRecord = !f.empty() && f[1] == "C";
-        if (cutBefore && !cutRecord) count();
-        cutBefore = f.empty();
-        if (!f.empty() && !cutRecord && !take(f)) count();
-    });
-    if (cutBefore) count();
-    if (damage) *damage = found;
-    return runs;
+    }
+
+    std::function<bool(const std::string& run)> withPaths_;
+    std::vector<JournalRun> runs_;
+    std::vector<bool> paths_;  // per run: its paths are decoded
+    std::unordered_map<std::string, size_t> runIndex_;
+    const std::pair<const std::string, size_t>* last_ = nullptr;
+    std::unordered_map<uint64_t, size_t> folderIndex_;  // run index and folder number -> folder
+    JournalDamage found_;
+    bool cutBefore_ = false;  // the line before was not sealed: cut short, unless a cut record follows
+};
+
+}  // namespace
+
+std::vector<JournalRun> ParseJournal(const std::string& bytes, JournalDamage* damage) {
+    JournalParser parser({});
+    ForEachLine(bytes, [&](std::string_view, const Fields& f) { parser.Line(f); });
+    return parser.Finish(damage);
+}
+
+std::optional<std::vector<JournalRun>> ParseJournal(IJournalStore& store,
+                                                    JournalDamage* damage,
+                                                    const std::function<bool(const std::string& run)>& withPaths) {
+    JournalParser parser(withPaths);
+    if (!ForEachStoredLine(store, [&](std::string_view, const Fields& f) { parser.Line(f); })) return std::nullopt;
+    return parser.Finish(damage);
 }
 
 namespace {
 
 // The runs in the order of their run records, and the folders of each that
-// are still open. Only names are read: no path is decoded.
+// are still open. No path is decoded, and nothing of a line is kept but the
+// run's name and the folder's number.
 struct RunIndex {
     bool implausible = false;  // some folder record no run of this program could have written
-    std::vector<std::string_view> order;
-    std::map<std::string_view, std::set<std::string_view>, std::less<>> open;
-    std::set<std::string_view, std::less<>> unended;  // runs with a request and no end
+    std::vector<std::string> order;
+    std::unordered_map<std::string, std::unordered_set<uint32_t>> open;
+    std::unordered_set<std::string> unended;  // runs with a request and no end
+    std::pair<const std::string, std::unordered_set<uint32_t>>* last = nullptr;
+
+    void Take(const Fields& f) {
+        if (f[1] == "R") {
+            if (open.try_emplace(std::string(f[2])).second) order.emplace_back(f[2]);
+            last = nullptr;
+            return;
+        }
+        if (f.size() <= 3) return;
+        // A run's records mostly follow each other: its entry is looked up once for them.
+        if (!last || last->first != f[2]) {
+            const auto run = open.find(std::string(f[2]));
+            if (run == open.end()) return;
+            last = &*run;
+        }
+        const auto run = last;
+        uint32_t seq = 0;
+        const bool numbered = ParseNumber(f[3], seq);
+        if (f[1] == "F" && f.size() == 7) {
+            if (numbered && PlausibleMove(f[4], f[5], f[6]))
+                run->second.insert(seq);
+            else
+                implausible = true;
+        }
+        if (f[1] == "D" && numbered) run->second.erase(seq);
+        if (f[1] == "Q") unended.insert(run->first);
+        if (f[1] == "E") unended.erase(run->first);
+    }
+    bool AnyOpen() const {
+        if (implausible || !unended.empty()) return true;  // to be looked at (and reported)
+        for (const auto& [run, folders] : open)
+            if (!folders.empty()) return true;
+        return false;
+    }
+    // The runs a journal trimmed to the last `keep` keeps: runs with folders
+    // still open are kept whatever their age. Empty when nothing is dropped.
+    std::unordered_set<std::string> Kept(size_t keep) const {
+        std::unordered_set<std::string> kept;
+        if (order.size() <= keep) return kept;
+        for (size_t i = 0; i < order.size(); ++i)
+            if (i + keep >= order.size() || !open.at(order[i]).empty()) kept.insert(order[i]);
+        return kept;
+    }
 };
 
 RunIndex IndexRuns(const std::string& bytes) {
     RunIndex index;
-    ForEachRecord(bytes, [&](std::string_view, const std::vector<std::string_view>& f) {
-        if (f[1] == "R" && !index.open.count(f[2])) {
-            index.order.push_back(f[2]);
-            index.open[f[2]];
-        } else if (const auto run = index.open.find(f[2]); run != index.open.end() && f.size() > 3) {
-            if (f[1] == "F" && f.size() == 7) {
-                if (PlausibleMove(f[4], f[5], f[6]))
-                    run->second.insert(f[3]);
-                else
-                    index.implausible = true;
-            }
-            if (f[1] == "D") run->second.erase(f[3]);
-            if (f[1] == "Q") index.unended.insert(f[2]);
-            if (f[1] == "E") index.unended.erase(f[2]);
-        }
-    });
+    ForEachRecord(bytes, [&](std::string_view, const Fields& f) { index.Take(f); });
     return index;
 }
 
 }  // namespace
 
 bool HasOpenFolders(const std::string& bytes) {
-    const RunIndex index = IndexRuns(bytes);
-    if (index.implausible || !index.unended.empty()) return true;  // to be looked at (and reported)
-    for (const auto& [run, folders] : index.open)
-        if (!folders.empty()) return true;
-    return false;
+    return IndexRuns(bytes).AnyOpen();
 }
 
 std::string TrimJournal(const std::string& bytes, size_t keep) {
-    RunIndex index = IndexRuns(bytes);
-    auto& order = index.order;
-    auto& open = index.open;
-    if (order.size() <= keep) return bytes;
-    std::set<std::string_view, std::less<>> kept;
-    for (size_t i = 0; i < order.size(); ++i)
-        if (!open[order[i]].empty() || i + keep >= order.size()) kept.insert(order[i]);
+    const std::unordered_set<std::string> kept = IndexRuns(bytes).Kept(keep);
+    if (kept.empty()) return bytes;
     std::string result;
     result.reserve(bytes.size());
-    ForEachRecord(bytes, [&](std::string_view line, const std::vector<std::string_view>& f) {
-        if (kept.count(f[2])) {
+    ForEachRecord(bytes, [&](std::string_view line, const Fields& f) {
+        if (kept.count(std::string(f[2]))) {
             result.append(line);
             result.push_back('\n');
         }
@@ -358,7 +479,89 @@ std::string TrimJournal(const std::string& bytes, size_t keep) {
     return result;
 }
 
-bool RenameJournal::TakeTurn(std::optional<std::string>* bytes, const std::function<void()>& waiting) {
+// What the journal was found to hold at the last look: a look at the same
+// file (not swapped by a trim since) reads only what was appended after it.
+struct RenameJournal::Index {
+    RunIndex runs;
+    uint64_t file = 0, size = 0;
+    std::string carry;  // the start of a line the last look cut
+    std::string tail;   // the last bytes the last look read
+};
+
+RenameJournal::RenameJournal(IJournalStore& store) : store_(store) {}
+
+RenameJournal::~RenameJournal() {
+    EndRun();
+}
+
+RenameJournal::Index* RenameJournal::Look() {
+    const auto file = store_.FileId();
+    const auto size = store_.Size();
+    // A store that cannot tell its file apart, or a file swapped or cut since, is read from its start.
+    if (!size || !index_ || !file || index_->file != *file || *size < index_->size) {
+        index_ = std::make_unique<Index>();
+        index_->file = file.value_or(0);
+    }
+    Index& index = *index_;
+    // The last bytes of the last look are read again: a file swapped in
+    // under the same number (a number the system gave out again) differs there.
+    std::string before = index.tail;
+    bool same = true;
+    uint64_t read = 0;
+    const bool whole = store_.ReadFrom(index.size - before.size(), [&](std::string_view piece) {
+        if (!before.empty()) {
+            const size_t n = std::min(before.size(), piece.size());
+            same = same && piece.substr(0, n) == std::string_view(before).substr(0, n);
+            before.erase(0, n);
+            piece.remove_prefix(n);
+        }
+        if (!same) return;
+        read += piece.size();
+        index.tail.append(piece.substr(piece.size() - std::min<size_t>(piece.size(), 64)));
+        if (index.tail.size() > 64) index.tail.erase(0, index.tail.size() - 64);
+        ForEachStoredPiece(piece, index.carry, [&](std::string_view, const Fields& f) {
+            if (!f.empty()) index.runs.Take(f);
+        });
+    });
+    if (!whole || !same || !before.empty()) {
+        index_.reset();
+        // Another file after all: looked at from its start.
+        return whole && file ? Look() : nullptr;
+    }
+    index.size += read;
+    return &index;
+}
+
+std::optional<bool> RenameJournal::HasOpenFolders() {
+    const Index* index = Look();
+    if (!index) return std::nullopt;
+    return index->runs.AnyOpen();
+}
+
+void RenameJournal::Trim(size_t keep) {
+    const Index* index = Look();
+    if (!index) return;
+    const std::unordered_set<std::string> kept = index->runs.Kept(keep);
+    if (kept.empty() || kept.size() == index->runs.order.size()) return;
+    index_.reset();  // the file is swapped
+    store_.ReplaceWith([&](const IJournalStore::Writer& write) {
+        // Written a megabyte at a time.
+        std::string part;
+        bool written = true;
+        const bool read = ForEachStoredLine(store_, [&](std::string_view line, const Fields& f) {
+            if (!written || f.empty() || !kept.count(std::string(f[2]))) return;
+            part.append(line);
+            part.push_back('\n');
+            if (part.size() >= (1 << 20)) {
+                written = write(part);
+                part.clear();
+            }
+        });
+        return read && written && write(part);
+    });
+}
+
+bool RenameJournal::TakeTurn(const std::function<void()>& waiting) {
     failed_ = false;
     gaveUp_ = false;
     if (!appending_) {
@@ -371,14 +574,14 @@ bool RenameJournal::TakeTurn(std::optional<std::string>* bytes, const std::funct
         if (!store_.OpenForAppend(wait)) return false;
         appending_ = true;
     }
-    auto read = store_.ReadAll();
     // A line a killed writer left half-written is ended and marked first, so
     // that the next record is not glued to it and the line is not taken for damage.
-    if (read && !read->empty() && read->back() != '\n') {
-        const std::string cut = "\n" + CutRecord();
-        if (store_.Append(cut)) *read += cut;
-    }
-    if (bytes) *bytes = std::move(read);
+    char last = '\n';
+    if (const auto size = store_.Size(); size && *size > 0)
+        store_.ReadFrom(*size - 1, [&](std::string_view piece) {
+            if (!piece.empty()) last = piece.back();
+        });
+    if (last != '\n') store_.Append("\n" + CutRecord());
     return true;
 }
 
@@ -386,13 +589,9 @@ bool RenameJournal::BeginRun(RunKind kind, const std::string& target, const std:
     recording_ = false;
     // The journal is read, trimmed and swapped under the turn, so that no
     // other copy's records are lost to a stale view.
-    std::optional<std::string> bytes;
-    if (!TakeTurn(&bytes, waiting)) return false;
-    if (bytes) {
-        // The new run makes the tenth: keep nine before it.
-        const std::string trimmed = TrimJournal(*bytes, kJournalRuns - 1);
-        if (trimmed.size() != bytes->size()) store_.Replace(trimmed);
-    }
+    if (!TakeTurn(waiting)) return false;
+    // The new run makes the tenth: keep nine before it.
+    Trim(kJournalRuns - 1);
     const ProcessStamp self = store_.Self();
     const uint64_t now = store_.Now();
     run_ = std::to_string(now) + "-" + std::to_string(self.pid);
@@ -457,11 +656,6 @@ void RenameJournal::End(RunEnd end, uint64_t reached) {
 void RenameJournal::EndOther(const std::string& run, RunEnd end, uint64_t reached) {
     if (!appending_ && !TakeTurn()) return;
     store_.Append(EndRecord(run, end, reached));
-}
-
-std::vector<JournalRun> RenameJournal::Runs() {
-    const auto bytes = store_.ReadAll();
-    return bytes ? ParseJournal(*bytes) : std::vector<JournalRun>{};
 }
 
 }  // namespace kelvaro

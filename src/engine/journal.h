@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,6 +80,13 @@ struct JournalDamage {
 // The runs a journal holds, oldest first; lines that make no sense are skipped
 // (and counted in `damage` when given).
 std::vector<JournalRun> ParseJournal(const std::string& bytes, JournalDamage* damage = nullptr);
+// The same for the journal a store holds, read a piece at a time; nullopt
+// when it cannot be read. The paths of a run's folders are decoded only when
+// `withPaths` (if given) says so for the run: the folders of the others carry
+// their numbers and outcomes only, which is all a plan of what to take back needs.
+std::optional<std::vector<JournalRun>> ParseJournal(IJournalStore& store,
+                                                    JournalDamage* damage = nullptr,
+                                                    const std::function<bool(const std::string& run)>& withPaths = {});
 // True when some folder record of the journal has no outcome, or is one that
 // no run of this program could have written, or some run asked for folders
 // and has no end.
@@ -114,17 +122,20 @@ inline constexpr uint32_t kFlushEvery = 64;
 // on; a record that cannot be written during a run stops it (see Failed).
 class RenameJournal {
 public:
-    explicit RenameJournal(IJournalStore& store) : store_(store) {}
+    explicit RenameJournal(IJournalStore& store);
     RenameJournal(const RenameJournal&) = delete;
     RenameJournal& operator=(const RenameJournal&) = delete;
-    ~RenameJournal() { EndRun(); }
+    ~RenameJournal();
+
+    // HasOpenFolders of the journal the store holds; nullopt when it cannot
+    // be read. A second look at the same file reads only what was appended.
+    std::optional<bool> HasOpenFolders();
 
     // Takes the journal's turn: until EndRun no other copy of the program
     // writes to it, and a line a killed writer left cut short is marked.
-    // `bytes` gets the journal as read under the turn; `waiting` is called
-    // once when another copy holds the turn. False when the journal cannot
-    // be written or the wait was given up (see GaveUp).
-    bool TakeTurn(std::optional<std::string>* bytes = nullptr, const std::function<void()>& waiting = {});
+    // `waiting` is called once when another copy holds the turn. False when
+    // the journal cannot be written or the wait was given up (see GaveUp).
+    bool TakeTurn(const std::function<void()>& waiting = {});
     // Starts a run under the turn (taken here unless held): drops the oldest
     // runs and writes the run's record. False when the journal cannot be
     // written (the run then goes unrecorded) or the wait for the turn was
@@ -167,11 +178,16 @@ public:
     // The same for another run found without an end.
     void EndOther(const std::string& run, RunEnd end, uint64_t reached);
 
-    std::vector<JournalRun> Runs();
     IJournalStore& Store() { return store_; }
 
 private:
+    struct Index;
+    Index* Look();
+    // Drops the runs before the last `keep` ones, except runs with folders still open.
+    void Trim(size_t keep);
+
     IJournalStore& store_;
+    std::unique_ptr<Index> index_;
     std::string run_;
     uint32_t next_ = 0;
     uint32_t unflushed_ = 0;  // folder records written since the last flush

@@ -106,15 +106,14 @@ size_t RecoverInterrupted(IFileSystem& fs,
     std::map<size_t, std::wstring> leftTempWhy;  // the system's reason under a folder of leftTemp
     size_t looked = 0;
     // Every start comes here: a journal without open folders is not decoded.
-    auto bytes = store.ReadAll();
-    if (!bytes || !HasOpenFolders(*bytes)) return 0;
+    if (const auto open = journal.HasOpenFolders(); !open || !*open) return 0;
     JournalDamage damage;
-    auto runs = ParseJournal(*bytes, &damage);
+    auto runs = ParseJournal(store, &damage).value_or(std::vector<JournalRun>{});
     // What a live copy is renaming is its own affair; what the others left is
     // looked at under the turn, so that two copies starting together do not
     // both put the same folder right.
-    if (std::optional<std::string> turn; AnyToPutRight(store, fs, runs) && journal.TakeTurn(&turn) && turn)
-        runs = ParseJournal(*turn, &damage);
+    if (AnyToPutRight(store, fs, runs) && journal.TakeTurn())
+        if (auto again = ParseJournal(store, &damage)) runs = std::move(*again);
     std::map<std::string, uint64_t> completedOf;     // per run: folders found under their new names
     std::set<std::pair<std::string, uint32_t>> cut;  // folders caught in the middle and not completed
     for (const JournalRun& run : runs) {
@@ -279,8 +278,25 @@ std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs) {
     return std::nullopt;
 }
 
+std::optional<std::vector<JournalRun>> ReadRuns(IJournalStore& store, JournalDamage* damage) {
+    // First every run without the paths of its folders, then again with the
+    // paths of the run an undo would take back and the run a resume would
+    // finish: of a journal of large runs only those are held whole.
+    const auto light = ParseJournal(store, damage, [](const std::string&) { return false; });
+    if (!light) return std::nullopt;
+    std::set<std::string> wanted;
+    if (const UndoPlan undo = PlanUndo(*light); !undo.folders.empty()) wanted.insert(undo.run);
+    if (const auto resume = PlanResume(*light)) wanted.insert(resume->run);
+    if (wanted.empty()) return light;
+    return ParseJournal(store, damage, [&](const std::string& run) { return wanted.count(run) != 0; });
+}
+
+std::vector<JournalRun> ReadRuns(RenameJournal& journal) {
+    return ReadRuns(journal.Store()).value_or(std::vector<JournalRun>{});
+}
+
 bool CanUndo(RenameJournal& journal) {
-    return !PlanUndo(journal.Runs()).folders.empty();
+    return !PlanUndo(ReadRuns(journal)).folders.empty();
 }
 
 size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& keepGoing) {
@@ -288,15 +304,15 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
     RenameJournal* journal = services.journal;
     if (!journal) return 0;
     // Planned under the turn: no other copy's run slips in between.
-    std::optional<std::string> bytes;
-    if (!journal->TakeTurn(&bytes)) bytes = journal->Store().ReadAll();
-    if (!bytes) {
+    journal->TakeTurn();
+    JournalDamage damage;
+    const auto read = ReadRuns(journal->Store(), &damage);
+    if (!read) {
         journal->EndRun();
         history.ListInAdd(ResKelvaroText(KText::JournalUnreadableLine));
         return 0;
     }
-    JournalDamage damage;
-    const std::vector<JournalRun> runs = ParseJournal(*bytes, &damage);
+    const std::vector<JournalRun>& runs = *read;
     const UndoPlan plan = PlanUndo(runs);
     // Only a run known to be the newest is taken back: damaged lines after it
     // may be a newer run's records.

@@ -41,6 +41,12 @@ struct UndoPlan {
     size_t index = 0;  // of the run among the journal's runs
 };
 UndoPlan PlanUndo(const std::vector<JournalRun>& runs);
+// The runs of the journal (oldest first), with the paths of the folders of the
+// run an undo would take back and of the run a resume would finish, never of
+// the others; nullopt when the journal cannot be read.
+std::optional<std::vector<JournalRun>> ReadRuns(IJournalStore& store, JournalDamage* damage = nullptr);
+// The same, empty when the journal cannot be read.
+std::vector<JournalRun> ReadRuns(RenameJournal& journal);
 bool CanUndo(RenameJournal& journal);
 
 // What finishes the newest run when it was stopped or cut short: its mode

@@ -19,7 +19,7 @@ uint64_t ProcessStart(HANDLE process) {
     return FileTimeValue(created);
 }
 
-bool WriteAll(HANDLE file, const std::string& bytes) {
+bool WriteAll(HANDLE file, std::string_view bytes) {
     DWORD written = 0;
     return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
@@ -38,27 +38,56 @@ Win32JournalStore::Win32JournalStore(std::wstring path) : path_(std::move(path))
     if (GetEnvironmentVariableW(L"KELVARO2_JOURNAL_LIMIT", limit, 24) > 0) limit_ = wcstoull(limit, nullptr, 10);
 }
 
-std::optional<std::string> Win32JournalStore::ReadAll() {
-    if (path_.empty()) return std::nullopt;
-    UniqueFileHandle file(CreateFileW(path_.c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::string();
-        return std::nullopt;
-    }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (256 << 20)) return std::nullopt;
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-        return std::nullopt;
-    bytes.resize(read);
-    return bytes;
+namespace {
+
+UniqueFileHandle OpenToRead(const std::wstring& path) {
+    return UniqueFileHandle(CreateFileW(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
-bool Win32JournalStore::Replace(const std::string& bytes) {
+bool Absent(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
+bool Win32JournalStore::ReadFrom(uint64_t from, const std::function<void(std::string_view piece)>& piece) {
+    if (path_.empty()) return false;
+    UniqueFileHandle file = OpenToRead(path_);
+    if (!file) return Absent(GetLastError());
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(from);
+    if (from != 0 && !SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return false;
+    // A few megabytes at a time: a journal of a run of a million folders is never held whole.
+    std::string buffer(4 << 20, '\0');
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return false;
+        if (read == 0) return true;
+        piece(std::string_view(buffer.data(), read));
+    }
+}
+
+std::optional<uint64_t> Win32JournalStore::Size() {
+    if (path_.empty()) return std::nullopt;
+    UniqueFileHandle file = OpenToRead(path_);
+    if (!file) return Absent(GetLastError()) ? std::optional<uint64_t>(0) : std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) return std::nullopt;
+    return static_cast<uint64_t>(size.QuadPart);
+}
+
+std::optional<uint64_t> Win32JournalStore::FileId() {
+    if (path_.empty()) return std::nullopt;
+    UniqueFileHandle file = OpenToRead(path_);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+    // The swap puts another file in its place: another index on the same volume.
+    return (uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow) ^ (uint64_t{info.dwVolumeSerialNumber} << 48);
+}
+
+bool Win32JournalStore::ReplaceWith(const std::function<bool(const Writer& write)>& produce) {
     if (path_.empty()) return false;
     // Written beside the journal and swapped in whole: a reader sees the old
     // journal or the new one, never a mixture, and a cut leaves the old one.
@@ -67,7 +96,8 @@ bool Win32JournalStore::Replace(const std::string& bytes) {
         UniqueFileHandle file(
             CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;
-        if (!WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) {
+        const bool written = produce([&](std::string_view bytes) { return WriteAll(file.get(), bytes); });
+        if (!written || !FlushFileBuffers(file.get())) {
             file.reset();
             DeleteFileW(fresh.c_str());
             return false;

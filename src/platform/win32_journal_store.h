@@ -15,8 +15,10 @@ public:
     // The journal at `path`; its folder is created when the first record is written.
     explicit Win32JournalStore(std::wstring path);
 
-    std::optional<std::string> ReadAll() override;
-    bool Replace(const std::string& bytes) override;
+    bool ReadFrom(uint64_t from, const std::function<void(std::string_view piece)>& piece) override;
+    std::optional<uint64_t> Size() override;
+    std::optional<uint64_t> FileId() override;
+    bool ReplaceWith(const std::function<bool(const Writer& write)>& produce) override;
     bool OpenForAppend(const TurnWait& wait = {}) override;
     bool Append(const std::string& bytes) override;
     bool Flush() override;

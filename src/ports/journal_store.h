@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kelvaro {
 
@@ -27,12 +28,32 @@ struct TurnWait {
 class IJournalStore {
 public:
     virtual ~IJournalStore() = default;
-    // The whole file; empty text when there is none yet, nullopt when it
+    // Hands the file's bytes from `from` on to `piece`, a part at a time and
+    // in order, never all of a large file at once. True when all of it was
+    // read (a file that is not there yet reads as empty); false when it
     // exists but cannot be read.
-    virtual std::optional<std::string> ReadAll() = 0;
-    // Replaces the whole file unless another program has it open; false when
-    // it was left as it was.
-    virtual bool Replace(const std::string& bytes) = 0;
+    virtual bool ReadFrom(uint64_t from, const std::function<void(std::string_view piece)>& piece) = 0;
+    // The file's size in bytes: 0 when there is none yet, nullopt when it cannot be read.
+    virtual std::optional<uint64_t> Size() = 0;
+    // What tells this file from the one a swap puts in its place; nullopt
+    // when that cannot be told.
+    virtual std::optional<uint64_t> FileId() = 0;
+    // Replaces the whole file by the bytes `produce` hands to the writer it
+    // is given (the writer gives false once a write failed), unless another
+    // program has the file open or `produce` gives false; false when the
+    // file was left as it was.
+    using Writer = std::function<bool(std::string_view bytes)>;
+    virtual bool ReplaceWith(const std::function<bool(const Writer& write)>& produce) = 0;
+
+    // The whole file at once (for small journals and tests).
+    std::optional<std::string> ReadAll() {
+        std::string bytes;
+        if (!ReadFrom(0, [&](std::string_view piece) { bytes.append(piece); })) return std::nullopt;
+        return bytes;
+    }
+    bool Replace(const std::string& bytes) {
+        return ReplaceWith([&](const Writer& write) { return write(bytes); });
+    }
     // Opens the file for appending, creating its folder and the file, after
     // the turn (see `wait`); false when it cannot be written or the wait was
     // given up.

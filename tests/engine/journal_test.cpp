@@ -94,6 +94,24 @@ TEST(JournalReader, TrimKeepsTheLastRunsAndEveryOpenOne) {
     EXPECT_EQ(runs.back().id, "r13");
 }
 
+// A second look at the same file reads on where the first stopped, and
+// notices a file swapped in under the number the first one had.
+TEST(JournalReader, ALookReadsOnlyWhatWasAppendedUnlessTheFileWasSwapped) {
+    FakeJournalStore store;
+    store.id = 1;
+    RenameJournal journal(store);
+    store.bytes = SomeRun("a", 2);
+    EXPECT_EQ(journal.HasOpenFolders(), false);
+    const std::wstring old = L"C:\\写真\\e";
+    store.bytes += RunRecord("b", RunKind::Run, {7, 8}, "") + FolderRecord("b", 1, old, old + kTemp, old + L"X");
+    EXPECT_EQ(journal.HasOpenFolders(), true);
+    store.bytes += DoneRecord("b", 1, JournalOutcome::New, old + L"X");
+    EXPECT_EQ(journal.HasOpenFolders(), false);
+    // Another copy's trim put a longer file in its place, and the system gave it the same number.
+    store.bytes = SomeRun("c", 1, false) + SomeRun("d", 9);
+    EXPECT_EQ(journal.HasOpenFolders(), true);
+}
+
 class JournalTest : public ::testing::Test {
 protected:
     RenameServices Services() { return {fs, history, changed, true, &journal}; }

@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -10,16 +12,33 @@ namespace kelvaro::testing {
 // like a disk, and knows which writers are still alive.
 class FakeJournalStore : public IJournalStore {
 public:
-    std::optional<std::string> ReadAll() override {
-        if (unreadable) return std::nullopt;
-        return bytes;
-    }
-    // Only under the turn, as the real journal must be trimmed.
-    bool Replace(const std::string& replaced) override {
-        if (busy || !open) return false;
-        bytes = replaced;
+    // In small pieces, so that records are split between pieces as they are in a large file.
+    bool ReadFrom(uint64_t from, const std::function<void(std::string_view)>& piece) override {
+        if (unreadable) return false;
+        for (size_t at = static_cast<size_t>(from); at < bytes.size(); at += kPiece)
+            piece(std::string_view(bytes).substr(at, kPiece));
         return true;
     }
+    std::optional<uint64_t> Size() override {
+        if (unreadable) return std::nullopt;
+        return bytes.size();
+    }
+    // The tests change `bytes` at will: the journal is read whole every time
+    // unless a test gives the file a number.
+    std::optional<uint64_t> FileId() override { return id; }
+    // Only under the turn, as the real journal must be trimmed.
+    bool ReplaceWith(const std::function<bool(const Writer&)>& produce) override {
+        if (busy || !open) return false;
+        std::string replaced;
+        if (!produce([&](std::string_view part) {
+                replaced.append(part);
+                return true;
+            }))
+            return false;
+        bytes = std::move(replaced);
+        return true;
+    }
+    static constexpr size_t kPiece = 61;
     // While `held`, another copy holds the turn: the wait begins and pauses
     // until the pause gives up or has waited `heldFor` pauses.
     bool OpenForAppend(const TurnWait& wait = {}) override {
@@ -53,6 +72,7 @@ public:
     ProcessStamp self{100, 5000};
     std::set<uint32_t> alive;
     uint64_t clock = 1000;
+    std::optional<uint64_t> id;
 };
 
 }  // namespace kelvaro::testing
