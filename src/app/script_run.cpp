@@ -284,13 +284,17 @@ size_t RunFolders(const ScriptCommand& command,
         };
 
         if (command.dryRun) {
-            for (size_t i = 0; i < plan.size(); ++i) {
+            // Ctrl+C stops a dry run too, after the folder in hand.
+            size_t i = 0;
+            for (; i < plan.size() && !(stop && stop->load()); ++i) {
                 unlistedLines(i);
                 state.history.ListInAdd(PlanLine(plan[i]));
                 if (!PlanDone(plan[i].state)) ++notDone;
                 reportUpTo(i, PlanFolderLine(plan[i]));
                 progress.Done(++handled);
             }
+            stopped = i < plan.size();
+            notDone += plan.size() - i;
         } else {
             size_t mark = state.history.Count();
             TargetWalk hooks;
@@ -328,15 +332,15 @@ size_t RunFolders(const ScriptCommand& command,
             counts.notRenamed += end.counts.notRenamed;
             counts.notReached += end.counts.notReached;
             walked += end.next;
-            // What the run did not reach.
-            for (; report.tsv && next < items.size(); ++next) {
-                const Item& item = items[next];
-                if (item.target == kNoEntry)
-                    report.Line(NotFoundLine(item.missing));
-                else
-                    report.Line({FolderCode::NotRun, state.targets.Text(item.target), plan[item.target].newPath,
-                                 ResAllText(AText::StoppedLine), PlanNotes(plan[item.target])});
-            }
+        }
+        // What the run did not reach.
+        for (; stopped && report.tsv && next < items.size(); ++next) {
+            const Item& item = items[next];
+            if (item.target == kNoEntry)
+                report.Line(NotFoundLine(item.missing));
+            else
+                report.Line({FolderCode::NotRun, state.targets.Text(item.target), plan[item.target].newPath,
+                             ResAllText(AText::StoppedLine), PlanNotes(plan[item.target])});
         }
         for (; next < items.size(); ++next)  // the names after the last folder that answered nothing
             if (items[next].target == kNoEntry) report.Line(NotFoundLine(items[next].missing));
@@ -354,8 +358,9 @@ size_t RunFolders(const ScriptCommand& command,
     if (journal && request) journal->End(stopped ? RunEnd::Stopped : RunEnd::Done, walked);
     recorded.reset();
     if (!command.dryRun) state.history.ListInAdd(RunSummaryLine(counts));
-    state.history.ListInAdd(command.dryRun ? ResKelvaroText(KText::DryRunDoneLine)
-                                           : ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
+    state.history.ListInAdd(stopped          ? ResAllText(AText::StoppedLine)
+                            : command.dryRun ? ResKelvaroText(KText::DryRunDoneLine)
+                                             : ResAllText(AText::AllFinishedLine));
     return notDone;
 }
 

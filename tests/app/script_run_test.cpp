@@ -408,8 +408,12 @@ TEST_F(ScriptRunTest, TsvCodesTellWhatTheRunDid) {
                                   L"NOT_FOUND\tC:\\Work\\gone\t\t変更不可（フォルダなし）\t"}));
     console.out.clear();
     stop = true;
-    EXPECT_EQ(Run(L"/TSV /MODE:2 C:\\Work\\GUIDE"), kExitNotAll);
-    EXPECT_EQ(console.out.back(), L"NOT_RUN\tC:\\Work\\GUIDE\tC:\\Work\\guide\t中断しました\t");
+    for (const wchar_t* line : {L"/TSV /MODE:2 C:\\Work\\GUIDE", L"/TSV /DRYRUN /MODE:2 C:\\Work\\GUIDE"}) {
+        console.errors.clear();
+        EXPECT_EQ(Run(line), kExitNotAll) << line;
+        EXPECT_EQ(console.out.back(), L"NOT_RUN\tC:\\Work\\GUIDE\tC:\\Work\\guide\t中断しました\t") << line;
+        EXPECT_EQ(console.errors.back(), L"中断しました") << line;
+    }
 }
 
 // A drive without short names and a name too long have codes and notes of their own.
