@@ -234,12 +234,16 @@ void MainWindow::ShowEntry(size_t index) {
     runDone_ = index;
     if (runTotal_ == 0) {
         runTotal_ = state_.targets.Count();
-        buttons_.ShowProgress(ProgressCaption());
+        ShowProgress();
     }
 }
 
 std::wstring MainWindow::ProgressCaption() const {
     return std::to_wstring(runDone_) + L" / " + std::to_wstring(runTotal_);
+}
+
+void MainWindow::ShowProgress() {
+    buttons_.ShowProgress(ProgressCaption(), std::to_wstring(runTotal_) + L" / " + std::to_wstring(runTotal_));
 }
 
 void MainWindow::ProcessPendingInput() {
@@ -250,7 +254,7 @@ void MainWindow::ProcessPendingInput() {
     if (now - lastPaint_ >= kPaintInterval) {
         for (ChildWindow* child : children_) child->HoldPainting(false);
         for (ChildWindow* child : children_) child->HoldPainting(true);
-        if (runTotal_ > 0) buttons_.ShowProgress(ProgressCaption());
+        if (runTotal_ > 0) ShowProgress();
         lastPaint_ = now;
     }
     Pump().DeliverWaiting();
