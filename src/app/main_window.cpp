@@ -64,6 +64,10 @@ void MainWindow::ShowRuns() {
     if (chosen == RunsChoice::Undo) {
         UndoLastRun();
     } else if (chosen == RunsChoice::Resume && runs_.State().Resume()) {
+        if (!FitsTargetList(*runs_.State().Resume())) {
+            services_.prompts.Notice(ResKelvaroText(KText::ResumeByCommandLine));
+            return;
+        }
         ResumeIntoTargets(state_.targets, state_.resumes, services_.fs, *runs_.State().Resume());
         BtnEnabledChange();
     }
