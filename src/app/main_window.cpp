@@ -64,6 +64,10 @@ void MainWindow::ShowRuns() {
     if (chosen == RunsChoice::Undo) {
         UndoLastRun();
     } else if (chosen == RunsChoice::Resume && runs_.State().Resume()) {
+        if (!FitsTargetList(*runs_.State().Resume())) {
+            services_.prompts.Notice(ResKelvaroText(KText::ResumeByCommandLine));
+            return;
+        }
         ResumeIntoTargets(state_.targets, state_.resumes, services_.fs, *runs_.State().Resume());
         BtnEnabledChange();
     }
@@ -234,12 +238,16 @@ void MainWindow::ShowEntry(size_t index) {
     runDone_ = index;
     if (runTotal_ == 0) {
         runTotal_ = state_.targets.Count();
-        buttons_.ShowProgress(ProgressCaption());
+        ShowProgress();
     }
 }
 
 std::wstring MainWindow::ProgressCaption() const {
     return std::to_wstring(runDone_) + L" / " + std::to_wstring(runTotal_);
+}
+
+void MainWindow::ShowProgress() {
+    buttons_.ShowProgress(ProgressCaption(), std::to_wstring(runTotal_) + L" / " + std::to_wstring(runTotal_));
 }
 
 void MainWindow::ProcessPendingInput() {
@@ -250,7 +258,7 @@ void MainWindow::ProcessPendingInput() {
     if (now - lastPaint_ >= kPaintInterval) {
         for (ChildWindow* child : children_) child->HoldPainting(false);
         for (ChildWindow* child : children_) child->HoldPainting(true);
-        if (runTotal_ > 0) buttons_.ShowProgress(ProgressCaption());
+        if (runTotal_ > 0) ShowProgress();
         lastPaint_ = now;
     }
     Pump().DeliverWaiting();

@@ -93,6 +93,7 @@ public:
     HWND MdiClient() const { return mdiClient_; }
     HWND ExeButton(int mode) const { return buttons_.Mode(mode); }
     HWND CancelButton() const { return buttons_.Cancel(); }
+    HWND ProgressLabel() const { return buttons_.Progress(); }
     HMENU FrameMenu() const { return menu_; }
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
     SourceFolderWindow& InDir() { return inDir_; }
@@ -156,6 +157,7 @@ private:
     // How far the run of the target list is, shown beside Cancel with each repaint.
     size_t runDone_ = 0, runTotal_ = 0;
     std::wstring ProgressCaption() const;
+    void ShowProgress();
     bool activated_ = false;
     bool closeAfterRun_ = false;
     bool closed_ = false;

@@ -191,6 +191,25 @@ private:
 // The folders of a run go through the target list this many at a time.
 constexpr size_t kBatch = TargetList::kCapacity;
 
+// The total the progress line counts towards, only when someone watches: with
+// /S the trees are walked once more for it, and Ctrl+C ends that count.
+void SetProgressTotal(ScriptTargets& feed,
+                      const std::vector<ScriptName>& names,
+                      bool subfolders,
+                      ProgressLine& progress,
+                      const std::atomic<bool>* stop) {
+    if (!progress.Shown()) return;
+    size_t total = 0;
+    if (subfolders)
+        total = feed.Count([&](size_t counted) {
+            progress.Counting(counted);
+            return !(stop && stop->load());
+        });
+    else
+        for (const auto& name : names) total += std::max<size_t>(1, name.paths.size());
+    progress.SetTotal(total);
+}
+
 // Renames (or, dry, judges) the folders a batch at a time, as one run in the
 // journal; returns how many were not done.
 size_t RunFolders(const ScriptCommand& command,
@@ -265,13 +284,17 @@ size_t RunFolders(const ScriptCommand& command,
         };
 
         if (command.dryRun) {
-            for (size_t i = 0; i < plan.size(); ++i) {
+            // Ctrl+C stops a dry run too, after the folder in hand.
+            size_t i = 0;
+            for (; i < plan.size() && !(stop && stop->load()); ++i) {
                 unlistedLines(i);
                 state.history.ListInAdd(PlanLine(plan[i]));
                 if (!PlanDone(plan[i].state)) ++notDone;
                 reportUpTo(i, PlanFolderLine(plan[i]));
                 progress.Done(++handled);
             }
+            stopped = i < plan.size();
+            notDone += plan.size() - i;
         } else {
             size_t mark = state.history.Count();
             TargetWalk hooks;
@@ -309,26 +332,35 @@ size_t RunFolders(const ScriptCommand& command,
             counts.notRenamed += end.counts.notRenamed;
             counts.notReached += end.counts.notReached;
             walked += end.next;
-            // What the run did not reach.
-            for (; report.tsv && next < items.size(); ++next) {
-                const Item& item = items[next];
-                if (item.target == kNoEntry)
-                    report.Line(NotFoundLine(item.missing));
-                else
-                    report.Line({FolderCode::NotRun, state.targets.Text(item.target), plan[item.target].newPath,
-                                 ResAllText(AText::StoppedLine), PlanNotes(plan[item.target])});
-            }
+        }
+        // What the run did not reach.
+        for (; stopped && report.tsv && next < items.size(); ++next) {
+            const Item& item = items[next];
+            if (item.target == kNoEntry)
+                report.Line(NotFoundLine(item.missing));
+            else
+                report.Line({FolderCode::NotRun, state.targets.Text(item.target), plan[item.target].newPath,
+                             ResAllText(AText::StoppedLine), PlanNotes(plan[item.target])});
         }
         for (; next < items.size(); ++next)  // the names after the last folder that answered nothing
             if (items[next].target == kNoEntry) report.Line(NotFoundLine(items[next].missing));
         outlet.Drain(state.history);
         state.changed.Clear();
     }
+    // What the stop left out, without walking on: the tree under way (its root
+    // comes last) and each name not started yet, the trees /RESUME will finish.
+    if (stopped && report.tsv)
+        feed.Unreached([&](const ScriptTarget& target) {
+            report.Line(target.path.empty()
+                            ? NotFoundLine(target.missing)
+                            : FolderLine{FolderCode::NotRun, target.path, L"", ResAllText(AText::StoppedLine), {}});
+        });
     if (journal && request) journal->End(stopped ? RunEnd::Stopped : RunEnd::Done, walked);
     recorded.reset();
     if (!command.dryRun) state.history.ListInAdd(RunSummaryLine(counts));
-    state.history.ListInAdd(command.dryRun ? ResKelvaroText(KText::DryRunDoneLine)
-                                           : ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
+    state.history.ListInAdd(stopped          ? ResAllText(AText::StoppedLine)
+                            : command.dryRun ? ResKelvaroText(KText::DryRunDoneLine)
+                                             : ResAllText(AText::AllFinishedLine));
     return notDone;
 }
 
@@ -351,9 +383,11 @@ size_t RunResume(const ScriptCommand& command,
     resumed.mode = plan->request.mode;
     state.settings.Hira = plan->request.Has(kHiraganaFlag);
     resumed.subfolders = plan->request.Has(kEveryDepthFlag);
+    resumed.hidden = plan->request.Has(kHiddenFlag);
     std::vector<ScriptName> names;
     for (const auto& path : plan->request.targets) names.push_back({path, {path}});
-    ScriptTargets feed(services.fs, names, resumed.subfolders, false);
+    ScriptTargets feed(services.fs, names, resumed.subfolders, resumed.hidden);
+    SetProgressTotal(feed, names, resumed.subfolders, progress, stop);
     RunRequest request = plan->request;
     return RunFolders(resumed, feed, state, services, stop, report, outlet, progress, &request, plan->run);
 }
@@ -511,20 +545,10 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
             notDone = RunResume(command, state, appServices, services.stop, report, outlet, progress);
         } else {
             ScriptTargets feed(fs, names, command.subfolders, command.hidden);
-            // The total is known once the trees are walked: only worth it when someone watches.
-            if (progress.Shown()) {
-                size_t total = 0;
-                if (command.subfolders)
-                    total = feed.Count([&](size_t counted) {
-                        progress.Counting(counted);
-                        return !(services.stop && services.stop->load());
-                    });
-                else
-                    for (const auto& name : names) total += std::max<size_t>(1, name.paths.size());
-                progress.SetTotal(total);
-            }
+            SetProgressTotal(feed, names, command.subfolders, progress, services.stop);
             RunRequest request = TargetRequest(command.mode, state.settings.Hira);
             if (command.subfolders) request.flags += kEveryDepthFlag;
+            if (command.hidden) request.flags += kHiddenFlag;  // so that /RESUME walks as this run did
             for (const auto& name : names)
                 request.targets.insert(request.targets.end(), name.paths.begin(), name.paths.end());
             if (!command.subfolders) request.total = request.targets.size();

@@ -73,6 +73,7 @@ bool ScriptTargets::Next(ScriptTarget& target) {
         if (ahead_) {
             if (auto folder = ahead_->Next()) {
                 target = {std::move(folder->path), L"", folder->unlisted};
+                if (target.path == walkRoot_) ahead_.reset();
                 return true;
             }
             ahead_.reset();
@@ -82,6 +83,7 @@ bool ScriptTargets::Next(ScriptTarget& target) {
                 const auto& unlisted = walk_->Unlisted();
                 target = {std::move(*path), L"", false};
                 target.unlisted = !unlisted.empty() && unlisted.back() == target.path;
+                if (target.path == walkRoot_) walk_.reset();
                 return true;
             }
             walk_.reset();
@@ -97,17 +99,41 @@ bool ScriptTargets::Next(ScriptTarget& target) {
             if (!target.path.empty()) target.path = Followed(std::move(target.path));
             return true;
         }
-        // A folder named twice, or below another named folder, is walked with that one.
-        const std::wstring folded = FoldedName(next.path);
-        bool covered = !walked_.insert(folded).second;
-        for (size_t slash = folded.find(L'\\', 3); !covered && slash != std::wstring::npos;
-             slash = folded.find(L'\\', slash + 1))
-            covered = named_.count(folded.substr(0, slash)) != 0;
-        if (covered) continue;
-        if (fs_.ListsFromAnyThread())
-            ahead_ = std::make_unique<FolderTreeAhead>(fs_, next.path, withHidden_);
-        else
-            walk_ = std::make_unique<FolderTreeWalk>(fs_, next.path, withHidden_);
+        if (!Covered(next.path)) {
+            if (fs_.ListsFromAnyThread())
+                ahead_ = std::make_unique<FolderTreeAhead>(fs_, next.path, withHidden_);
+            else
+                walk_ = std::make_unique<FolderTreeWalk>(fs_, next.path, withHidden_);
+            walkRoot_ = next.path;
+        }
+    }
+}
+
+bool ScriptTargets::Covered(const std::wstring& path) {
+    // A folder named twice, or below another named folder, is walked with that one.
+    const std::wstring folded = FoldedName(path);
+    bool covered = !walked_.insert(folded).second;
+    for (size_t slash = folded.find(L'\\', 3); !covered && slash != std::wstring::npos;
+         slash = folded.find(L'\\', slash + 1))
+        covered = named_.count(folded.substr(0, slash)) != 0;
+    return covered;
+}
+
+void ScriptTargets::Unreached(const std::function<void(const ScriptTarget&)>& each) {
+    if (walk_ || ahead_) each({walkRoot_, L"", false});
+    walk_.reset();
+    ahead_.reset();
+    auto named = [&](ScriptTarget target) {
+        if (target.path.empty()) return each(target);
+        if (subfolders_ && Covered(target.path)) return;
+        target.path = Followed(std::move(target.path));
+        each(target);
+    };
+    for (; readyNext_ < ready_.size(); ++readyNext_) named(std::move(ready_[readyNext_]));
+    for (; name_ < names_.size(); ++name_, path_ = 0) {
+        const ScriptName& name = names_[name_];
+        if (name.paths.empty()) each({L"", name.given, false});
+        for (; path_ < name.paths.size(); ++path_) named({name.paths[path_], L"", false});
     }
 }
 

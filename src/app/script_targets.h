@@ -36,10 +36,17 @@ public:
     // After the folder `from` was renamed to `to`: names still to come that lie
     // below it are looked up below `to`. (A walk never hands out such a name.)
     void Renamed(const std::wstring& from, const std::wstring& to);
+    // After a stop, instead of the rest: the root of the walk under way (it
+    // comes last in its walk) and each name not started yet, without
+    // walking or looking up anything more. A name that stood for no folder
+    // comes as one that answered nothing.
+    void Unreached(const std::function<void(const ScriptTarget&)>& each);
 
 private:
     void Resolve();  // looks up the next batch of names
     std::wstring Followed(std::wstring path) const;
+    // With /S: true when `path` was walked already or lies below a named folder.
+    bool Covered(const std::wstring& path);
 
     IFileSystem& fs_;
     const std::vector<ScriptName>& names_;
@@ -47,9 +54,10 @@ private:
     size_t name_ = 0, path_ = 0;       // the next name (and path of it) to look up
     std::vector<ScriptTarget> ready_;  // looked up, not yet handed out
     size_t readyNext_ = 0;
-    std::unique_ptr<FolderTreeWalk> walk_;
-    // The walk in a thread of its own, where the file system allows it.
+    std::unique_ptr<FolderTreeWalk> walk_;  // until it has handed out its root
+    // The same walk in a thread of its own, where the file system allows it.
     std::unique_ptr<FolderTreeAhead> ahead_;
+    std::wstring walkRoot_;
     std::unordered_set<std::wstring> named_;                  // with /S: the folded full paths of every name
     std::unordered_set<std::wstring> walked_;                 // with /S: the folded paths of the folders walked so far
     std::unordered_map<std::wstring, std::wstring> renamed_;  // folded old path -> new path

@@ -15,8 +15,10 @@ namespace kelvaro {
 void OfferResume(AppState& state, Services& services) {
     try {
         const auto plan = PlanResume(ReadRuns(*services.journal));
-        if (plan &&
-            services.prompts.AskYesNo(FillIn(ResKelvaroText(KText::ResumeQuestion), {plan->request.targets.size()})))
+        if (plan && !FitsTargetList(*plan))
+            services.prompts.Notice(ResKelvaroText(KText::ResumeByCommandLine));
+        else if (plan && services.prompts.AskYesNo(
+                             FillIn(ResKelvaroText(KText::ResumeQuestion), {plan->request.targets.size()})))
             ResumeIntoTargets(state.targets, state.resumes, services.fs, *plan);
     } catch (...) {
     }

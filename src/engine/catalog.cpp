@@ -294,7 +294,8 @@ std::wstring ResKelvaroText(KText text) {
         case 25005:
             return L"―― 今回の実行 ――";
         case 25010:
-            return L"使い方: Kelvaro2 /MODE:n [/S [/A]] [/DRYRUN] [/TSV] [/UTF8] [/CLIP] [/LOG:ファイル] フォルダ名 または "
+            return L"使い方: Kelvaro2 /MODE:n [/S [/A]] [/DRYRUN] [/TSV] [/UTF8] [/CLIP] [/LOG:ファイル] フォルダ名 "
+                   L"または "
                    L"@リストファイル ...";
         case 25011:
             return L"        Kelvaro2 /UNDO [/TSV] [/UTF8] [/CLIP] [/LOG:ファイル]";
@@ -470,6 +471,10 @@ std::wstring ResKelvaroText(KText text) {
             return L"分";
         case 29008:
             return L"秒";
+        // A run the target list cannot finish
+        case 29090:
+            return L"中断された実行の続きは、下のフォルダも含む実行か 1000 を超えるフォルダの実行の為、"
+                   L"コマンドラインの Kelvaro2 /RESUME で実行してください";
         default:
             return {};
     }

@@ -234,7 +234,8 @@ namespace kelvaro {
     X(TimeLeftProgress, 29005)         \
     X(HoursUnit, 29006)                \
     X(MinutesUnit, 29007)              \
-    X(SecondsUnit, 29008)
+    X(SecondsUnit, 29008)              \
+    X(ResumeByCommandLine, 29090)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \

@@ -42,6 +42,8 @@ struct RunRequest {
 inline constexpr char kHiraganaFlag = 'H';
 // Every named folder stands for itself and all folders below it.
 inline constexpr char kEveryDepthFlag = 'S';
+// With kEveryDepthFlag: hidden and system folders are walked too.
+inline constexpr char kHiddenFlag = 'A';
 
 // How a run ended. A run without an end was killed, or written by a version
 // of the program that recorded no ends.

@@ -43,6 +43,10 @@ void RunsState::Compute(const std::vector<JournalRun>& runs) {
     }
 }
 
+bool FitsTargetList(const ResumePlan& plan) {
+    return !plan.request.Has(kEveryDepthFlag) && plan.request.targets.size() <= TargetList::kCapacity;
+}
+
 size_t ResumeIntoTargets(TargetList& targets, std::string& resumes, IFileSystem& fs, const ResumePlan& plan) {
     DirNameResolver names(fs);
     const size_t before = targets.Count();

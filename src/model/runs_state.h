@@ -33,6 +33,11 @@ private:
     std::optional<ResumePlan> resume_;
 };
 
+// True when the target list can finish the run: a run of named folders, no
+// more than the list holds. A run of every depth (the list would rename its
+// roots only) or of more folders is finished by /RESUME.
+bool FitsTargetList(const ResumePlan& plan);
+
 // Gives the folders a run cut short did not reach back to the target list
 // (those that still exist), and marks the list's next run as the one that
 // finishes it. Returns the folders added.

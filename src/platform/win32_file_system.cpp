@@ -59,6 +59,14 @@ DWORD RenameFolder(const std::wstring& from, const std::wstring& to) {
     if (!GetFileInformationByHandleEx(folder.get(), FileBasicInfo, &basic, sizeof(basic)) ||
         !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return ERROR_PATH_NOT_FOUND;
+    // A link is renamed only through a handle to the link itself. Wine 8 opens
+    // the folder a Linux symbolic link leads to, and renaming that handle would
+    // move that folder, from wherever it is, in place of the link.
+    if (!(basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        const DWORD attributes = GetFileAttributesW(from.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return ERROR_NOT_SUPPORTED;
+    }
     const size_t nameBytes = to.size() * sizeof(wchar_t);
     std::vector<std::byte> buffer(
         std::max(sizeof(FILE_RENAME_INFO), offsetof(FILE_RENAME_INFO, FileName) + nameBytes + sizeof(wchar_t)));

@@ -47,12 +47,19 @@ void ModeButtons::Create(HWND parent) {
                                 instance, nullptr);
 }
 
-void ModeButtons::ShowProgress(const std::wstring& text) {
+void ModeButtons::ShowProgress(const std::wstring& text, const std::wstring& widest) {
     if (text.empty()) {
         ShowWindow(progress_, SW_HIDE);
+        progressWidth_ = 0;
+        PlaceProgress();
         return;
     }
     SetWindowTextW(progress_, text.c_str());
+    const int width = std::max(TextSize(progress_, text).cx, widest.empty() ? 0 : TextSize(progress_, widest).cx);
+    if (width > progressWidth_) {
+        progressWidth_ = width;
+        PlaceProgress();
+    }
     if (!IsWindowVisible(progress_)) ShowWindow(progress_, SW_SHOWNA);
 }
 
@@ -105,11 +112,27 @@ void ModeButtons::PlaceCancel(int width) {
     MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&cancel), 2);
     const int left = std::max(x > 0 ? TwipsToPixels(x, dpi) : 0, CancelLeast());
     MoveWindow(cancel_, left, cancel.top, cancel.right - cancel.left, cancel.bottom - cancel.top, TRUE);
-    // The progress fills the room between the last mode button and Cancel.
-    const int gap = TwipsToPixels(kExeStep - kExeWidth, dpi);
-    const int progressLeft = CancelLeast();
-    MoveWindow(progress_, progressLeft, cancel.top, std::max(0, left - gap - progressLeft), cancel.bottom - cancel.top,
-               TRUE);
+    PlaceProgress();
+}
+
+// The progress fills the room between the last mode button and Cancel. When
+// its text needs more, as in a window of the usual width, it takes the place
+// of the mode buttons nearest Cancel, idle during a run, until the run ends.
+void ModeButtons::PlaceProgress() {
+    RECT cancel{};
+    GetWindowRect(cancel_, &cancel);
+    MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&cancel), 2);
+    const int right = cancel.left - TwipsToPixels(kExeStep - kExeWidth, WindowDpi(parent_));
+    int left = CancelLeast();
+    size_t shown = modes_.size();
+    while (progressWidth_ > 0 && right - left < progressWidth_ && shown > 1) {
+        RECT mode{};
+        GetWindowRect(modes_[--shown], &mode);
+        MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&mode), 2);
+        left = mode.left;
+    }
+    for (size_t i = 0; i < modes_.size(); ++i) ShowWindow(modes_[i], i < shown ? SW_SHOWNA : SW_HIDE);
+    MoveWindow(progress_, left, cancel.top, std::max(0, right - left), cancel.bottom - cancel.top, TRUE);
 }
 
 int ModeButtons::PanelWidth() const {

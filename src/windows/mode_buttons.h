@@ -30,8 +30,9 @@ public:
     int PanelWidth() const;
     void EnableModes(bool enabled);
     void EnableCancel(bool enabled) { EnableWindow(cancel_, enabled); }
-    // Shows how far a run is ("123 / 1000") just left of Cancel; empty text hides it.
-    void ShowProgress(const std::wstring& text);
+    // Shows how far a run is ("123 / 1000") just left of Cancel, with room for
+    // `widest`, the longest text of the run; empty text hides it.
+    void ShowProgress(const std::wstring& text, const std::wstring& widest = {});
     // The default height of the panel, before any font is set.
     int DefaultPanelHeight() const;
 
@@ -41,6 +42,9 @@ public:
 
 private:
     int CancelLeast() const;
+    void PlaceProgress();
+
+    int progressWidth_ = 0;  // what the progress text needs; 0 while none is shown
 
     HWND parent_ = nullptr;
     std::array<HWND, kModes> modes_{};

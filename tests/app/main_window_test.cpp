@@ -21,6 +21,7 @@
 #include "windows/list_windows.h"
 #include "windows/runs_dialog.h"
 #include "windows/shared_menu.h"
+#include "windows/window_base.h"
 
 namespace kelvaro {
 namespace {
@@ -193,11 +194,25 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
                 for (UINT item = 0; item < 7; ++item)
                     EXPECT_TRUE(GetMenuState(child->Menu(), item, MF_BYPOSITION) & MF_GRAYED);
             }
+            // The count beside Cancel has room for its text, over the idle mode buttons when need be.
+            const HWND count = window->ProgressLabel();
+            const RECT shown = RectIn(count, window->Handle());
+            EXPECT_TRUE(IsWindowVisible(count));
+            wchar_t text[32] = {};
+            GetWindowTextW(count, text, 32);
+            EXPECT_STREQ(text, L"0 / 5");
+            EXPECT_GE(shown.right - shown.left, TextSize(count, L"5 / 5").cx);
+            EXPECT_LT(shown.right, RectIn(window->CancelButton(), window->Handle()).left);
+            for (int i = 0; i < MainWindow::kModes; ++i)
+                if (IsWindowVisible(window->ExeButton(i)))
+                    EXPECT_LT(RectIn(window->ExeButton(i), window->Handle()).right, shown.left) << i;
             PostMessageW(window->CancelButton(), BM_CLICK, 0, 0);
         }
         return true;
     };
     Click(window->ExeButton(0));
+    EXPECT_FALSE(IsWindowVisible(window->ProgressLabel()));
+    for (int i = 0; i < MainWindow::kModes; ++i) EXPECT_TRUE(IsWindowVisible(window->ExeButton(i)));
     EXPECT_EQ(ListLines(window->Targets().List()), (Lines{L"C:\\D\\b", L"C:\\D\\c", L"C:\\D\\d", L"C:\\D\\e"}));
     EXPECT_EQ(ListLines(window->History().List()).back(), L"中断しました");
     EXPECT_GT(SendMessageW(window->History().List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);

@@ -282,6 +282,78 @@ TEST_F(ScriptRunTest, ListsLongerThanABatchFollowTheirRenamedFolders) {
     EXPECT_EQ(console.out[1], L"\u3000下のフォルダを読めませんでした");
 }
 
+// Ctrl+C part way through a walk and through a list of several batches: /TSV
+// names the trees and folders the stop left out, without walking on, and
+// /RESUME finishes each run as it was asked (hidden folders with /A), each
+// folder renamed once, after which there is nothing more to finish.
+TEST_F(ScriptRunTest, StoppedWalksAndBatchesAreToldAndFinished) {
+    for (int i = 0; i < 40; ++i)
+        for (int j = 0; j < 30; ++j) fs.AddDir(L"C:\\Tree\\d" + std::to_wstring(i) + L"\\e" + std::to_wstring(j));
+    fs.AddDir(L"C:\\Tree\\hid\\x");
+    fs.MarkHidden(L"C:\\Tree\\hid");
+    fs.AddDir(L"C:\\Other\\y");
+    std::string list;
+    for (int i = 0; i < 1500; ++i) {
+        fs.AddDir(L"C:\\Many\\m" + std::to_wstring(i));
+        list += "C:\\Many\\m" + std::to_string(i) + "\r\n";
+    }
+    fs.WriteFileBytes(L"C:\\many.txt", list);
+    testing::FakeJournalStore journalStore;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
+    auto stopAfter = [&](int folders) {  // two moves a folder: old, temporary, new
+        fs.moves = 0;
+        stop = false;
+        fs.allowMove = [this, folders](const std::wstring&, const std::wstring&) {
+            if (fs.moves == 2 * folders) stop = true;
+            return true;
+        };
+    };
+    auto renamedOnce = [&](size_t from) {
+        std::set<std::wstring> renamed;
+        size_t records = 0;
+        const auto runs = ParseJournal(journalStore.bytes);
+        for (size_t r = from; r < runs.size(); ++r)
+            for (const auto& folder : runs[r].folders)
+                if (folder.outcome == JournalOutcome::New) {
+                    ++records;
+                    renamed.insert(folder.newPath);
+                }
+        EXPECT_EQ(records, renamed.size());
+        return records;
+    };
+
+    stopAfter(500);
+    EXPECT_EQ(Run(L"/TSV /MODE:0 /S /A C:\\Tree C:\\Tree\\d1 C:\\Nowhere* C:\\Other"), kExitNotAll);
+    ASSERT_EQ(console.out.size(), 1 + 1000 + 3u);  // the batch in hand, then what the stop left out
+    EXPECT_EQ(console.out[500].rfind(L"RENAMED\t", 0), 0u);
+    EXPECT_EQ(console.out[501].rfind(L"NOT_RUN\t", 0), 0u);
+    EXPECT_EQ(Names(console.out.end() - 3, console.out.end()),
+              (Names{L"NOT_RUN\tC:\\Tree\t\t中断しました\t", L"NOT_FOUND\tC:\\Nowhere*\t\t変更不可（フォルダなし）\t",
+                     L"NOT_RUN\tC:\\Other\t\t中断しました\t"}));
+    stopAfter(-1);
+    EXPECT_EQ(Run(L"/RESUME"), kExitAllDone);
+    EXPECT_EQ(fs.Stored(L"C:\\Tree\\hid\\x"), L"C:\\TREE\\HID\\X");
+    EXPECT_EQ(fs.Stored(L"C:\\Other\\y"), L"C:\\OTHER\\Y");
+    EXPECT_EQ(renamedOnce(0), 1200 + 40 + 3 + 2u);
+    console.out.clear();
+    EXPECT_EQ(Run(L"/RESUME"), kExitNotAll);
+    EXPECT_EQ(console.out.front(), L"続きを実行する中断された実行がありません");
+
+    const size_t runsBefore = ParseJournal(journalStore.bytes).size();
+    stopAfter(1200);
+    EXPECT_EQ(Run(L"/MODE:0 @C:\\many.txt"), kExitNotAll);
+    EXPECT_EQ(fs.Stored(L"C:\\Many\\m1199"), L"C:\\Many\\M1199");
+    EXPECT_EQ(fs.Stored(L"C:\\Many\\m1200"), L"C:\\Many\\m1200");
+    stopAfter(-1);
+    console.out.clear();
+    EXPECT_EQ(Run(L"/RESUME /TSV"), kExitAllDone);
+    EXPECT_EQ(console.out.size(), 1 + 300u);  // numbered across the batches: from the first not reached
+    EXPECT_EQ(console.out[1], L"RENAMED\tC:\\Many\\m1200\tC:\\Many\\M1200\t\t");
+    EXPECT_EQ(renamedOnce(runsBefore), 1500u);
+    EXPECT_EQ(Run(L"/RESUME"), kExitNotAll);
+}
+
 TEST(PlanLine, EveryStateHasItsOwnText) {
     std::set<std::wstring> texts;
     for (int state = 0; state <= static_cast<int>(PlanState::TooLong); ++state) {
@@ -336,8 +408,12 @@ TEST_F(ScriptRunTest, TsvCodesTellWhatTheRunDid) {
                                   L"NOT_FOUND\tC:\\Work\\gone\t\t変更不可（フォルダなし）\t"}));
     console.out.clear();
     stop = true;
-    EXPECT_EQ(Run(L"/TSV /MODE:2 C:\\Work\\GUIDE"), kExitNotAll);
-    EXPECT_EQ(console.out.back(), L"NOT_RUN\tC:\\Work\\GUIDE\tC:\\Work\\guide\t中断しました\t");
+    for (const wchar_t* line : {L"/TSV /MODE:2 C:\\Work\\GUIDE", L"/TSV /DRYRUN /MODE:2 C:\\Work\\GUIDE"}) {
+        console.errors.clear();
+        EXPECT_EQ(Run(line), kExitNotAll) << line;
+        EXPECT_EQ(console.out.back(), L"NOT_RUN\tC:\\Work\\GUIDE\tC:\\Work\\guide\t中断しました\t") << line;
+        EXPECT_EQ(console.errors.back(), L"中断しました") << line;
+    }
 }
 
 // A drive without short names and a name too long have codes and notes of their own.

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
+#include "engine/catalog.h"
+#include "engine/journal.h"
 #include "fakes/fake_file_system.h"
+#include "fakes/fake_journal_store.h"
 #include "fakes/fake_services.h"
 #include "fakes/fake_settings_store.h"
 
@@ -158,6 +161,33 @@ TEST_F(StartupTest, AutomaticRunFindsAFolderBelowARenamedOneUnderItsNewName) {
     EXPECT_EQ(Start(L"C:\\Data\\ab C:\\Data\\ab\\cd"), StartupOutcome::Exit);
     EXPECT_EQ(fs.Stored(L"C:\\Data\\ａｂ\\ｃｄ"), L"C:\\Data\\ａｂ\\ｃｄ");
     EXPECT_EQ(state.history.Line(4), L"[ C:\\Data\\ａｂ\\cd ]");
+}
+
+// A killed run the target list cannot finish (one of every depth, or of more
+// folders than the list holds) is left to /RESUME, and the start says so;
+// a run of a few named folders is offered to the list.
+TEST_F(StartupTest, AKilledRunIsOfferedToTheListOnlyWhenTheListCanFinishIt) {
+    testing::FakeJournalStore journalStore;
+    RenameJournal journal(journalStore);
+    services.journal = &journal;
+    auto killed = [&](const std::string& id, const std::string& flags, size_t folders) {
+        RunRequest request{0, flags, 0, std::vector<std::wstring>(folders, L"C:\\Data\\photos")};
+        journalStore.bytes += RunRecord(id, RunKind::Run, {9, 1}, "") + RequestRecords(id, request);
+    };
+    killed("r1", "S", 1);
+    EXPECT_EQ(Start(L""), StartupOutcome::ShowMain);
+    EXPECT_EQ(prompts.notices, std::vector<std::wstring>{ResKelvaroText(KText::ResumeByCommandLine)});
+    EXPECT_TRUE(prompts.questions.empty());
+    killed("r2", "", 1001);
+    EXPECT_EQ(Start(L""), StartupOutcome::ShowMain);
+    EXPECT_EQ(prompts.notices.size(), 2u);
+    EXPECT_TRUE(prompts.questions.empty());
+    killed("r3", "", 1);
+    prompts.answer = true;
+    EXPECT_EQ(Start(L""), StartupOutcome::ShowMain);
+    EXPECT_EQ(prompts.questions.size(), 1u);
+    ASSERT_EQ(state.targets.Count(), 1u);
+    EXPECT_EQ(state.targets.Text(0), L"C:\\Data\\photos");
 }
 
 TEST_F(StartupTest, NoAcceptedNameMeansANormalStart) {

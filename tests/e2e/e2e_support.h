@@ -165,6 +165,31 @@ private:
     bool started_ = false;
 };
 
+// The Linux path of `path` under Wine; empty elsewhere.
+inline std::wstring UnixPath(const std::wstring& path) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(path.c_str()) : nullptr;
+    if (!name) return {};
+    wchar_t wide[4096] = {};
+    MultiByteToWideChar(CP_UTF8, 0, name, -1, wide, 4096);
+    HeapFree(GetProcessHeap(), 0, name);
+    return wide;
+}
+
+// Starts a Linux program (`Z:\bin\ln`) from this Windows process. Wine gives
+// no handle to wait on: the caller watches the disk for what it does.
+inline void StartLinuxTool(const wchar_t* program, std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return;
+    if (info.hProcess) CloseHandle(info.hProcess);
+    if (info.hThread) CloseHandle(info.hThread);
+}
+
 inline std::wstring WindowText(HWND hwnd) {
     wchar_t text[256] = {};
     GetWindowTextW(hwnd, text, 256);

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <set>
 #include <string>
 
 #include "e2e/e2e_support.h"
@@ -59,19 +61,6 @@ DWORD RunConsole(const std::wstring& arguments, const std::wstring& out) {
     return code;
 }
 
-// The Linux path of `path` under Wine; empty elsewhere.
-std::wstring UnixPath(const std::wstring& path) {
-    using UnixName = char*(CDECL*)(const wchar_t*);
-    const auto unixName = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    char* name = unixName ? unixName(path.c_str()) : nullptr;
-    if (!name) return {};
-    wchar_t wide[4096] = {};
-    MultiByteToWideChar(CP_UTF8, 0, name, -1, wide, 4096);
-    HeapFree(GetProcessHeap(), 0, name);
-    return wide;
-}
-
 // Drive Q: of this Wine prefix, leading to `folder` while it lives: a link in
 // the prefix's dosdevices folder (Wine refuses DefineDosDeviceW), made and
 // removed by the Linux tools, which Wine starts from a Windows process. Wine
@@ -82,12 +71,12 @@ public:
         const std::wstring c = UnixPath(L"C:\\");  // <prefix>/dosdevices/c:/
         if (c.size() < 3) return;
         link_ = c.substr(0, c.size() - 3) + L"q:";
-        Start(L"Z:\\bin\\ln", L"ln -s \"" + UnixPath(folder) + L"\" \"" + link_ + L"\"");
+        StartLinuxTool(L"Z:\\bin\\ln", L"ln -s \"" + UnixPath(folder) + L"\" \"" + link_ + L"\"");
         Await(true);
     }
     ~WineDriveQ() {
         if (link_.empty()) return;
-        Start(L"Z:\\bin\\rm", L"rm -f \"" + link_ + L"\"");
+        StartLinuxTool(L"Z:\\bin\\rm", L"rm -f \"" + link_ + L"\"");
         Await(false);
     }
     WineDriveQ(const WineDriveQ&) = delete;
@@ -95,15 +84,6 @@ public:
 
 private:
     // Wine starts a Linux program without a handle to wait on: the drive itself tells when it is done.
-    static void Start(const wchar_t* program, std::wstring commandLine) {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info{};
-        if (!CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-            return;
-        if (info.hProcess) CloseHandle(info.hProcess);
-        if (info.hThread) CloseHandle(info.hThread);
-    }
     static void Await(bool there) {
         for (int i = 0; i < 250 && (GetFileAttributesW(L"Q:\\") != INVALID_FILE_ATTRIBUTES) != there; ++i) Sleep(20);
     }
@@ -490,6 +470,100 @@ TEST_F(JournalEndToEnd, ResumeFinishesAKilledRunAndAStoppedOne) {
     EXPECT_EQ(log.find(L"中断された実行の続きを実行します\r\n[ " + root + L"\\D150 ]"), 0u) << log;
     EXPECT_EQ(Take(root).old, 600);
     EXPECT_EQ(RunConsole(L"/RESUME", out), 1u);
+    RemoveTree(root);
+}
+
+// A walk of 2,551 folders (/S, three batches) killed in its second batch,
+// then a list of the same folders, parents first, killed there too: each time
+// /RESUME finishes the run, every folder is renamed exactly once, and the
+// next /RESUME finds nothing to finish.
+TEST_F(JournalEndToEnd, ResumeFinishesAKilledWalkAndAKilledListOfSeveralBatches) {
+    const std::wstring root = L"C:\\k2w" + std::to_wstring(GetCurrentProcessId());
+    RemoveTree(root);
+    CreateDirectoryW(root.c_str(), nullptr);
+    std::string list = std::string(root.begin(), root.end()) + "\r\n";
+    for (int i = 0; i < 50; ++i) {
+        const std::wstring top = root + L"\\d" + std::to_wstring(i);
+        CreateDirectoryW(top.c_str(), nullptr);
+        list += std::string(top.begin(), top.end()) + "\r\n";
+        for (int j = 0; j < 50; ++j) {
+            const std::wstring leaf = top + L"\\e" + std::to_wstring(j);
+            CreateDirectoryW(leaf.c_str(), nullptr);
+            list += std::string(leaf.begin(), leaf.end()) + "\r\n";
+        }
+    }
+    const std::wstring listFile = dir.Path() + L"\\list.txt", out = dir.Path() + L"\\out.txt";
+    WriteWhole(listFile, list);
+    // The names of the tree with and without a lower-case letter.
+    auto census = [&] {
+        std::pair<int, int> lowerUpper;
+        std::function<void(const std::wstring&, const std::wstring&)> visit = [&](const std::wstring& path,
+                                                                                  const std::wstring& name) {
+            ++(name.find_first_of(L"abcdefghijklmnopqrstuvwxyz") != std::wstring::npos ? lowerUpper.first
+                                                                                       : lowerUpper.second);
+            WIN32_FIND_DATAW data;
+            HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+            if (find == INVALID_HANDLE_VALUE) return;
+            do
+                if (data.cFileName[0] != L'.') visit(path + L"\\" + data.cFileName, data.cFileName);
+            while (FindNextFileW(find, &data));
+            FindClose(find);
+        };
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW(root.c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            FindClose(find);
+            visit(root, data.cFileName);
+        }
+        return lowerUpper;
+    };
+    // Killed once the journal has closed `folders` more folders.
+    auto killAfter = [&](const std::wstring& arguments, size_t folders) {
+        ConsoleRun run(arguments, out);
+        ASSERT_TRUE(run.Started());
+        const size_t until = Count(ReadShared(JournalPath()), "\tD\t") + folders;
+        const ULONGLONG deadline = GetTickCount64() + 120000;
+        while (Count(ReadShared(JournalPath()), "\tD\t") < until && GetTickCount64() < deadline && !run.Ends(0))
+            Sleep(2);
+        ASSERT_FALSE(run.Ends(0)) << "the run ended before it could be killed";
+        run.Kill();
+    };
+    // The folders the runs from `first` on renamed, and how many of them more than once.
+    auto renamed = [&](size_t first) {
+        const auto runs = ParseJournal(ReadShared(JournalPath()));
+        std::set<std::wstring> paths;
+        size_t records = 0;
+        for (size_t r = first; r < runs.size(); ++r)
+            for (const auto& folder : runs[r].folders)
+                if (runs[r].kind == RunKind::Run && folder.outcome == JournalOutcome::New) {
+                    ++records;
+                    paths.insert(folder.newPath);
+                }
+        return std::make_pair(paths.size(), records - paths.size());
+    };
+    const auto expectNothingToFinish = [&] {
+        EXPECT_EQ(RunConsole(L"/RESUME", out), 1u);
+        EXPECT_NE(FromCodePage932(ReadShared(out)).find(L"続きを実行する中断された実行がありません"),
+                  std::wstring::npos);
+    };
+
+    killAfter(L"/MODE:0 /S " + root, 1300);
+    const auto killed = census();
+    EXPECT_GT(killed.first, 0);
+    EXPECT_GE(killed.second, 1000);
+    EXPECT_EQ(RunConsole(L"/RESUME", out), 0u);
+    EXPECT_NE(FromCodePage932(ReadShared(out)).find(L"中断された実行の続きを実行します"), std::wstring::npos);
+    EXPECT_EQ(census(), std::make_pair(0, 2551));
+    EXPECT_EQ(renamed(0), std::make_pair(size_t{2551}, size_t{0}));
+    expectNothingToFinish();
+
+    const size_t runsBefore = ParseJournal(ReadShared(JournalPath())).size();
+    killAfter(L"/MODE:2 @" + listFile, 1300);
+    EXPECT_GE(census().first, 1000);
+    EXPECT_EQ(RunConsole(L"/RESUME", out), 0u);
+    EXPECT_EQ(census(), std::make_pair(2551, 0));
+    EXPECT_EQ(renamed(runsBefore), std::make_pair(size_t{2551}, size_t{0}));
+    expectNothingToFinish();
     RemoveTree(root);
 }
 

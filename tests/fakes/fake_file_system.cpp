@@ -50,10 +50,11 @@ MoveResult FakeFileSystem::MoveDir(const std::wstring& from, const std::wstring&
     const auto slash = to.rfind(L'\\');
     if (slash == std::wstring::npos || !entries_.count(Key(to.substr(0, slash == 2 ? 3 : slash))))
         return {ERROR_PATH_NOT_FOUND};
-    // Move the folder and everything below it.
+    // Move the folder and everything below it: the keys that begin with its own stand together.
     std::map<std::wstring, std::wstring> moved;
-    for (auto it = entries_.begin(); it != entries_.end();) {
-        if (it->first == fromKey || it->first.rfind(fromKey + L"\\", 0) == 0) {
+    for (auto it = entries_.lower_bound(fromKey);
+         it != entries_.end() && it->first.compare(0, fromKey.size(), fromKey) == 0;) {
+        if (it->first.size() == fromKey.size() || it->first[fromKey.size()] == L'\\') {
             const std::wstring rest = it->second.substr(from.size());
             moved[Key(to + rest)] = to + rest;
             it = entries_.erase(it);
