@@ -217,13 +217,15 @@ std::set<uint32_t> Restored(const std::vector<JournalRun>& runs, size_t index, b
     return restored;
 }
 
-// The folders of `runs[index]` still to take back, newest first.
-std::vector<JournalFolder> StillRenamed(const std::vector<JournalRun>& runs, size_t index, bool* finished = nullptr) {
+// The folders of `runs[index]` still to take back, newest first; moved out of
+// the runs when they are not const.
+template <typename Runs>
+std::vector<JournalFolder> StillRenamed(Runs& runs, size_t index, bool* finished = nullptr) {
     const std::set<uint32_t> restored = Restored(runs, index, finished);
     std::vector<JournalFolder> folders;
-    const auto& all = runs[index].folders;
-    for (auto folder = all.rbegin(); folder != all.rend(); ++folder)
-        if (folder->outcome == JournalOutcome::New && !restored.count(folder->seq)) folders.push_back(*folder);
+    auto& all = runs[index].folders;
+    for (size_t k = all.size(); k-- > 0;)
+        if (all[k].outcome == JournalOutcome::New && !restored.count(all[k].seq)) folders.push_back(std::move(all[k]));
     return folders;
 }
 
@@ -234,7 +236,10 @@ bool TakenBack(const std::vector<JournalRun>& runs, size_t index) {
     return StillRenamed(runs, index, &finished).empty() || finished;
 }
 
-UndoPlan PlanUndo(const std::vector<JournalRun>& runs) {
+namespace {
+
+template <typename Runs>
+UndoPlan PlanUndoOf(Runs& runs) {
     // A run an undo went through is taken back, also when that undo had to
     // skip a folder; the one before it is next. What earlier undos of a run
     // already took back stays as it is.
@@ -245,6 +250,16 @@ UndoPlan PlanUndo(const std::vector<JournalRun>& runs) {
         if (!finished && !folders.empty()) return {runs[i].id, std::move(folders), i};
     }
     return {};
+}
+
+}  // namespace
+
+UndoPlan PlanUndo(const std::vector<JournalRun>& runs) {
+    return PlanUndoOf(runs);
+}
+
+UndoPlan PlanUndo(std::vector<JournalRun>&& runs) {
+    return PlanUndoOf(runs);
 }
 
 std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs) {
@@ -282,12 +297,13 @@ std::optional<std::vector<JournalRun>> ReadRuns(IJournalStore& store, JournalDam
     // First every run without the paths of its folders, then again with the
     // paths of the run an undo would take back and the run a resume would
     // finish: of a journal of large runs only those are held whole.
-    const auto light = ParseJournal(store, damage, [](const std::string&) { return false; });
+    auto light = ParseJournal(store, damage, [](const std::string&) { return false; });
     if (!light) return std::nullopt;
     std::set<std::string> wanted;
     if (const UndoPlan undo = PlanUndo(*light); !undo.folders.empty()) wanted.insert(undo.run);
     if (const auto resume = PlanResume(*light)) wanted.insert(resume->run);
     if (wanted.empty()) return light;
+    light.reset();
     return ParseJournal(store, damage, [&](const std::string& run) { return wanted.count(run) != 0; });
 }
 
@@ -306,14 +322,15 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
     // Planned under the turn: no other copy's run slips in between.
     journal->TakeTurn();
     JournalDamage damage;
-    const auto read = ReadRuns(journal->Store(), &damage);
+    auto read = ReadRuns(journal->Store(), &damage);
     if (!read) {
         journal->EndRun();
         history.ListInAdd(ResKelvaroText(KText::JournalUnreadableLine));
         return 0;
     }
-    const std::vector<JournalRun>& runs = *read;
-    const UndoPlan plan = PlanUndo(runs);
+    // The plan takes the folders it needs out of the runs: a large run is not held twice.
+    const UndoPlan plan = PlanUndo(std::move(*read));
+    read.reset();
     // Only a run known to be the newest is taken back: damaged lines after it
     // may be a newer run's records.
     if (damage.lines > 0 && (plan.folders.empty() || damage.After(plan.index))) {

@@ -41,6 +41,8 @@ struct UndoPlan {
     size_t index = 0;  // of the run among the journal's runs
 };
 UndoPlan PlanUndo(const std::vector<JournalRun>& runs);
+// The same, taking the folders out of `runs`.
+UndoPlan PlanUndo(std::vector<JournalRun>&& runs);
 // The runs of the journal (oldest first), with the paths of the folders of the
 // run an undo would take back and of the run a resume would finish, never of
 // the others; nullopt when the journal cannot be read.
