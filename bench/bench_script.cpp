@@ -15,46 +15,15 @@
 #include "fakes/temp_dir.h"
 #include "platform/process_setup.h"
 #include "platform/user_locations.h"
+#include "timed_process.h"
 
 using namespace kelvaro;
-using Clock = std::chrono::steady_clock;
+using namespace kelvaro::bench;
 
 namespace {
 
 constexpr int kFolders = 1000;
 constexpr int kRounds = 5;
-
-double Seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-// Starts `exe` with `arguments`, its output to `outFile`, and waits; seconds from start to exit.
-double TimeProcess(const std::wstring& exe,
-                   const std::wstring& arguments,
-                   const std::wstring& outFile,
-                   DWORD* exitCode = nullptr) {
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE out = CreateFileW(outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = out;
-    PROCESS_INFORMATION info{};
-    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-    const auto start = Clock::now();
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
-        CloseHandle(out);
-        return -1;
-    }
-    WaitForSingleObject(info.hProcess, INFINITE);
-    const double seconds = Seconds(Clock::now() - start);
-    if (exitCode) GetExitCodeProcess(info.hProcess, exitCode);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    CloseHandle(out);
-    return seconds;
-}
 
 // The list file a user would make with `dir /b /s`: the folders as they are spelled now.
 void WriteList(const std::wstring& file, const std::vector<std::wstring>& paths) {
@@ -98,15 +67,16 @@ int main() {
         double best = 1e9, bestBare = 1e9, bestEmpty = 1e9;
         std::vector<double> ratios;  // per round: the machine's load drifts between rounds
         for (int round = 0; round < kRounds; ++round) {
-            DWORD upperCode = 9, lowerCode = 9;
             WriteList(listFile, paths);
-            double kelvaro = TimeProcess(program, std::wstring(variant) + L"/MODE:0 @" + listFile, outFile, &upperCode);
+            const Timed upper = TimeProcess(program, std::wstring(variant) + L"/MODE:0 @" + listFile, outFile);
             for (auto& path : paths) path = ToUpperDirName(path);
             WriteList(listFile, paths);
-            kelvaro += TimeProcess(program, std::wstring(variant) + L"/MODE:2 @" + listFile, outFile, &lowerCode);
+            const Timed lower = TimeProcess(program, std::wstring(variant) + L"/MODE:2 @" + listFile, outFile);
+            const double kelvaro = upper.seconds + lower.seconds;
+            const DWORD upperCode = upper.exitCode, lowerCode = lower.exitCode;
             for (auto& path : paths) path = ToLowerDirName(path);
             const double bare = BarePass(paths, true) + BarePass(paths, false);
-            const double start = TimeProcess(empty, L"", outFile) + TimeProcess(empty, L"", outFile);
+            const double start = TimeProcess(empty, L"", outFile).seconds + TimeProcess(empty, L"", outFile).seconds;
             std::printf("round %d: Kelvaro2 %ls%.3f s (exit %lu, %lu), bare MoveFileW %.3f s, empty process %.3f s\n",
                         round + 1, variant, kelvaro, upperCode, lowerCode, bare, start);
             ratios.push_back(kelvaro / (bare + start));

@@ -159,14 +159,29 @@ bool Win32FileSystem::LongPathsEnabled() {
     return enabled;
 }
 
-std::vector<std::wstring> Win32FileSystem::SubFolders(const std::wstring& dir) {
-    std::vector<std::wstring> names;
+namespace {
+
+// A listing of everything in `dir`; with `foldersOnly`, of its folders
+// (a hint the system may ignore) without short names. `data` gets the first entry.
+UniqueFindHandle OpenListing(const std::wstring& dir, bool foldersOnly, WIN32_FIND_DATAW& data) {
     std::wstring pattern = dir;
     if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
     pattern += L'*';
+    return UniqueFindHandle(FindFirstFileExW(pattern.c_str(), foldersOnly ? FindExInfoBasic : FindExInfoStandard, &data,
+                                             foldersOnly ? FindExSearchLimitToDirectories : FindExSearchNameMatch,
+                                             nullptr, FIND_FIRST_EX_LARGE_FETCH));
+}
+
+bool IsLinkEntry(const WIN32_FIND_DATAW& data) {
+    return kelvaro::IsFolderLink(data.dwFileAttributes, data.dwReserved0);
+}
+
+}  // namespace
+
+std::vector<std::wstring> Win32FileSystem::SubFolders(const std::wstring& dir) {
+    std::vector<std::wstring> names;
     WIN32_FIND_DATAW data{};
-    UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories,
-                                           nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    const UniqueFindHandle find = OpenListing(dir, true, data);
     if (!find) return names;
     do {
         const std::wstring name = data.cFileName;
@@ -184,40 +199,23 @@ bool IsFolderLink(unsigned long attributes, unsigned long reparseTag) {
 }
 
 std::optional<std::vector<ListedEntry>> Win32FileSystem::Entries(const std::wstring& dir) {
-    std::wstring pattern = dir;
-    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
-    pattern += L'*';
     WIN32_FIND_DATAW data{};
-    UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch, nullptr,
-                                           FIND_FIRST_EX_LARGE_FETCH));
+    const UniqueFindHandle find = OpenListing(dir, false, data);
     if (!find) return std::nullopt;
     std::vector<ListedEntry> entries;
     do {
         const std::wstring_view name = data.cFileName;
         if (name != L"." && name != L"..")
             entries.push_back({std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                               data.cAlternateFileName,
-                               kelvaro::IsFolderLink(data.dwFileAttributes, data.dwReserved0)});
+                               data.cAlternateFileName, IsLinkEntry(data)});
     } while (FindNextFileW(find.get(), &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;  // a listing cut short answers nothing
     return entries;
 }
 
-namespace {
-
-bool IsLinkEntry(const WIN32_FIND_DATAW& data) {
-    return kelvaro::IsFolderLink(data.dwFileAttributes, data.dwReserved0);
-}
-
-}  // namespace
-
 std::optional<std::vector<TreeEntry>> Win32FileSystem::TreeFolders(const std::wstring& dir) {
-    std::wstring pattern = dir;
-    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
-    pattern += L'*';
     WIN32_FIND_DATAW data{};
-    UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories,
-                                           nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    const UniqueFindHandle find = OpenListing(dir, true, data);
     if (!find) return std::nullopt;
     std::vector<TreeEntry> folders;
     do {
