@@ -5,7 +5,6 @@
 #include <algorithm>
 
 namespace kelvaro {
-namespace {
 
 TTTOOLINFOW ToolFor(HWND owner, HWND control, const wchar_t* text) {
     TTTOOLINFOW info{};
@@ -16,6 +15,8 @@ TTTOOLINFOW ToolFor(HWND owner, HWND control, const wchar_t* text) {
     info.lpszText = const_cast<wchar_t*>(text);
     return info;
 }
+
+namespace {
 
 std::vector<HWND>& LiveTooltips() {
     static std::vector<HWND> tooltips;

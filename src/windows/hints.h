@@ -1,10 +1,14 @@
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
 
 namespace kelvaro {
+
+// A tooltip's entry for `control` of the window `owner`, showing `text`.
+TTTOOLINFOW ToolFor(HWND owner, HWND control, const wchar_t* text);
 
 // The hint texts (tooltips) of one window's controls, switched on and off together.
 class HintSet {

@@ -31,16 +31,6 @@ int TextWidth(HDC dc, const std::wstring& text) {
     return size.cx;
 }
 
-TTTOOLINFOW ListTool(HWND dialog, HWND list, const wchar_t* text) {
-    TTTOOLINFOW info{};
-    info.cbSize = sizeof(info);
-    info.uFlags = TTF_IDISHWND;
-    info.hwnd = dialog;
-    info.uId = reinterpret_cast<UINT_PTR>(list);
-    info.lpszText = const_cast<wchar_t*>(text);
-    return info;
-}
-
 }  // namespace
 
 HWND PreviewDialog::List() const {
@@ -76,7 +66,7 @@ bool PreviewDialog::Load(HWND owner, const ScreenTwips& screen) {
     rowTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
                               0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (rowTip_) {
-        TTTOOLINFOW tool = ListTool(hwnd_, list, L"");
+        TTTOOLINFOW tool = ToolFor(hwnd_, list, L"");
         SendMessageW(rowTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
         // Several lines: the path, the new path and the state.
         SendMessageW(rowTip_, TTM_SETMAXTIPWIDTH, 0, 1200);
@@ -212,7 +202,7 @@ void PreviewDialog::ToggleEntries(const std::vector<size_t>& entries) {
 std::wstring PreviewDialog::ListTip() const {
     if (!rowTip_) return {};
     wchar_t buffer[2048] = {};
-    TTTOOLINFOW tool = ListTool(hwnd_, List(), buffer);
+    TTTOOLINFOW tool = ToolFor(hwnd_, List(), buffer);
     SendMessageW(rowTip_, TTM_GETTEXTW, 2048, reinterpret_cast<LPARAM>(&tool));
     return buffer;
 }
@@ -230,7 +220,7 @@ void PreviewDialog::OnListMouseMove(int x, int y) {
                : state_.settings.Tip
                    ? ResKelvaroText(KText::PreviewListHint) + L"\r\n" + ResKelvaroText(KText::PreviewCheckListHint)
                    : std::wstring();
-    TTTOOLINFOW tool = ListTool(hwnd_, List(), tipText_.c_str());
+    TTTOOLINFOW tool = ToolFor(hwnd_, List(), tipText_.c_str());
     SendMessageW(rowTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
