@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdio>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -89,9 +90,9 @@ std::string Seal(std::string line) {
 }
 
 template <typename Number>
-bool ParseNumber(std::string_view text, Number& value) {
+bool ParseNumber(std::string_view text, Number& value, int base = 10) {
     if (text.empty()) return false;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     return error == std::errc() && end == text.data() + text.size();
 }
 
@@ -479,13 +480,131 @@ std::string TrimJournal(const std::string& bytes, size_t keep) {
     return result;
 }
 
+namespace {
+
+std::string Hex(std::string_view bytes) {
+    std::string hex;
+    for (unsigned char c : bytes) {
+        hex.push_back("0123456789abcdef"[c >> 4]);
+        hex.push_back("0123456789abcdef"[c & 0xF]);
+    }
+    return hex;
+}
+
+bool Unhex(std::string_view hex, std::string& bytes) {
+    bytes.clear();
+    if (hex.size() % 2) return false;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        unsigned value = 0;
+        if (std::from_chars(hex.data() + i, hex.data() + i + 2, value, 16).ptr != hex.data() + i + 2) return false;
+        bytes.push_back(static_cast<char>(value));
+    }
+    return true;
+}
+
+// The fields of `line` between TABs.
+std::vector<std::string_view> Split(std::string_view line) {
+    std::vector<std::string_view> fields;
+    size_t start = 0;
+    for (size_t tab = line.find('\t'); tab != std::string_view::npos; tab = line.find('\t', start)) {
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+// An index with more open folders than this is not kept in a file.
+constexpr size_t kIndexedOpenFolders = 10000;
+
+}  // namespace
+
 // What the journal was found to hold at the last look: a look at the same
 // file (not swapped by a trim since) reads only what was appended after it.
+// It is kept in a file beside the journal when a run ends:
+//
+//   K2X1 TAB file TAB size TAB implausible TAB tail in hex     the file, how much of it was read
+//   run TAB unended TAB seq,seq,...                            each run in order, with its open folders
+//   sum                                                        FNV-1a of the lines before, eight hex digits
 struct RenameJournal::Index {
     RunIndex runs;
     uint64_t file = 0, size = 0;
     std::string carry;  // the start of a line the last look cut
     std::string tail;   // the last bytes the last look read
+
+    // Takes in the next bytes of the file.
+    void Read(std::string_view piece) {
+        KeepTail(piece);
+        ForEachStoredPiece(piece, carry, [&](std::string_view, const Fields& f) {
+            if (!f.empty()) runs.Take(f);
+        });
+    }
+    // Takes in one whole line, known to be sealed.
+    void ReadLine(std::string_view line, const Fields& f) {
+        KeepTail(line);
+        KeepTail("\n");
+        runs.Take(f);
+    }
+    void KeepTail(std::string_view bytes) {
+        size += bytes.size();
+        tail.append(bytes.substr(bytes.size() - std::min<size_t>(bytes.size(), 64)));
+        if (tail.size() > 64) tail.erase(0, tail.size() - 64);
+    }
+
+    // As kept in the file; empty when it is not worth keeping.
+    std::string Saved() const {
+        size_t openFolders = 0;
+        for (const auto& [run, folders] : runs.open) openFolders += folders.size();
+        if (!carry.empty() || file == 0 || openFolders > kIndexedOpenFolders) return {};
+        std::string text = "K2X1\t" + std::to_string(file) + "\t" + std::to_string(size) + "\t" +
+                           (runs.implausible ? "1" : "0") + "\t" + Hex(tail) + "\n";
+        for (const std::string& run : runs.order) {
+            text += run + (runs.unended.count(run) ? "\t1\t" : "\t0\t");
+            std::vector<uint32_t> open(runs.open.at(run).begin(), runs.open.at(run).end());
+            std::sort(open.begin(), open.end());
+            for (size_t i = 0; i < open.size(); ++i) text += (i ? "," : "") + std::to_string(open[i]);
+            text += "\n";
+        }
+        char sum[16];
+        std::snprintf(sum, sizeof sum, "%08x\n", static_cast<unsigned>(Fnv1a(text)));
+        return text + sum;
+    }
+    // The index `bytes` keep; null when they are not one.
+    static std::unique_ptr<Index> FromSaved(std::string_view bytes) {
+        if (bytes.size() < 9 || bytes.back() != '\n') return nullptr;
+        const std::string_view text = bytes.substr(0, bytes.size() - 9);
+        uint32_t sum = 0;
+        if (!ParseNumber(bytes.substr(bytes.size() - 9, 8), sum, 16) || Fnv1a(text) != sum) return nullptr;
+        auto index = std::make_unique<Index>();
+        bool header = true;
+        for (size_t start = 0, end = 0; start < text.size(); start = end + 1) {
+            end = text.find('\n', start);
+            if (end == std::string_view::npos) return nullptr;
+            const auto f = Split(text.substr(start, end - start));
+            if (header) {
+                header = false;
+                if (f.size() != 5 || f[0] != "K2X1" || !ParseNumber(f[1], index->file) ||
+                    !ParseNumber(f[2], index->size) || (f[3] != "0" && f[3] != "1") || !Unhex(f[4], index->tail) ||
+                    index->tail.size() != std::min<uint64_t>(index->size, 64))
+                    return nullptr;
+                index->runs.implausible = f[3] == "1";
+                continue;
+            }
+            if (f.size() != 3 || f[0].empty() || (f[1] != "0" && f[1] != "1")) return nullptr;
+            auto& open = index->runs.open[std::string(f[0])];
+            index->runs.order.emplace_back(f[0]);
+            if (f[1] == "1") index->runs.unended.emplace(f[0]);
+            for (size_t at = 0; at < f[2].size();) {
+                const size_t comma = std::min(f[2].find(',', at), f[2].size());
+                uint32_t seq = 0;
+                if (!ParseNumber(f[2].substr(at, comma - at), seq)) return nullptr;
+                open.insert(seq);
+                at = comma + 1;
+            }
+        }
+        if (header || index->runs.open.size() != index->runs.order.size()) return nullptr;
+        return index;
+    }
 };
 
 RenameJournal::RenameJournal(IJournalStore& store) : store_(store) {}
@@ -497,6 +616,11 @@ RenameJournal::~RenameJournal() {
 RenameJournal::Index* RenameJournal::Look() {
     const auto file = store_.FileId();
     const auto size = store_.Size();
+    // The first look goes on from what the last run of any copy found.
+    if (!index_ && !indexFileTried_ && file) {
+        indexFileTried_ = true;
+        index_ = Index::FromSaved(store_.ReadIndex());
+    }
     // A store that cannot tell its file apart, or a file swapped or cut since, is read from its start.
     if (!size || !index_ || !file || index_->file != *file || *size < index_->size) {
         index_ = std::make_unique<Index>();
@@ -507,7 +631,6 @@ RenameJournal::Index* RenameJournal::Look() {
     // under the same number (a number the system gave out again) differs there.
     std::string before = index.tail;
     bool same = true;
-    uint64_t read = 0;
     const bool whole = store_.ReadFrom(index.size - before.size(), [&](std::string_view piece) {
         if (!before.empty()) {
             const size_t n = std::min(before.size(), piece.size());
@@ -515,21 +638,26 @@ RenameJournal::Index* RenameJournal::Look() {
             before.erase(0, n);
             piece.remove_prefix(n);
         }
-        if (!same) return;
-        read += piece.size();
-        index.tail.append(piece.substr(piece.size() - std::min<size_t>(piece.size(), 64)));
-        if (index.tail.size() > 64) index.tail.erase(0, index.tail.size() - 64);
-        ForEachStoredPiece(piece, index.carry, [&](std::string_view, const Fields& f) {
-            if (!f.empty()) index.runs.Take(f);
-        });
+        if (same) index.Read(piece);
     });
     if (!whole || !same || !before.empty()) {
         index_.reset();
+        synced_ = false;
         // Another file after all: looked at from its start.
         return whole && file ? Look() : nullptr;
     }
-    index.size += read;
+    // Under the turn nothing is appended but what this copy appends.
+    synced_ = appending_;
     return &index;
+}
+
+bool RenameJournal::Append(const std::string& bytes) {
+    if (!store_.Append(bytes)) {
+        synced_ = false;
+        return false;
+    }
+    if (synced_ && index_) index_->Read(bytes);
+    return true;
 }
 
 std::optional<bool> RenameJournal::HasOpenFolders() {
@@ -543,13 +671,17 @@ void RenameJournal::Trim(size_t keep) {
     if (!index) return;
     const std::unordered_set<std::string> kept = index->runs.Kept(keep);
     if (kept.empty() || kept.size() == index->runs.order.size()) return;
-    index_.reset();  // the file is swapped
-    store_.ReplaceWith([&](const IJournalStore::Writer& write) {
+    // The file is swapped: the lines written make the new index.
+    index_.reset();
+    synced_ = false;
+    auto trimmed = std::make_unique<Index>();
+    const bool swapped = store_.ReplaceWith([&](const IJournalStore::Writer& write) {
         // Written a megabyte at a time.
         std::string part;
         bool written = true;
         const bool read = ForEachStoredLine(store_, [&](std::string_view line, const Fields& f) {
             if (!written || f.empty() || !kept.count(std::string(f[2]))) return;
+            trimmed->ReadLine(line, f);
             part.append(line);
             part.push_back('\n');
             if (part.size() >= (1 << 20)) {
@@ -559,6 +691,12 @@ void RenameJournal::Trim(size_t keep) {
         });
         return read && written && write(part);
     });
+    const auto file = store_.FileId();
+    if (swapped && file && appending_) {
+        trimmed->file = *file;
+        index_ = std::move(trimmed);
+        synced_ = true;
+    }
 }
 
 bool RenameJournal::TakeTurn(const std::function<void()>& waiting) {
@@ -573,6 +711,9 @@ bool RenameJournal::TakeTurn(const std::function<void()>& waiting) {
             };
         if (!store_.OpenForAppend(wait)) return false;
         appending_ = true;
+        // What the last look found still holds if nothing was appended since.
+        const auto size = store_.Size();
+        synced_ = index_ && size && *size == index_->size;
     }
     // A line a killed writer left half-written is ended and marked first, so
     // that the next record is not glued to it and the line is not taken for damage.
@@ -581,7 +722,7 @@ bool RenameJournal::TakeTurn(const std::function<void()>& waiting) {
         store_.ReadFrom(*size - 1, [&](std::string_view piece) {
             if (!piece.empty()) last = piece.back();
         });
-    if (last != '\n') store_.Append("\n" + CutRecord());
+    if (last != '\n') Append("\n" + CutRecord());
     return true;
 }
 
@@ -596,7 +737,7 @@ bool RenameJournal::BeginRun(RunKind kind, const std::string& target, const std:
     const uint64_t now = store_.Now();
     run_ = std::to_string(now) + "-" + std::to_string(self.pid);
     next_ = 0;
-    recording_ = store_.Append(RunRecord(run_, kind, self, target));
+    recording_ = Append(RunRecord(run_, kind, self, target));
     if (!recording_) EndRun();
     // The run's record (and the trimmed journal's) reaches the disk before
     // its first rename does.
@@ -609,9 +750,13 @@ void RenameJournal::EndRun() {
     recording_ = false;
     if (appending_) {
         store_.Flush();
+        // The next look, in this copy or another, goes on from here.
+        if (synced_ && index_)
+            if (const std::string saved = index_->Saved(); !saved.empty()) store_.WriteIndex(saved);
         store_.CloseAppend();
     }
     appending_ = false;
+    synced_ = false;
 }
 
 uint32_t RenameJournal::FolderBegin(const std::wstring& oldPath,
@@ -620,7 +765,7 @@ uint32_t RenameJournal::FolderBegin(const std::wstring& oldPath,
                                     uint32_t seq) {
     if (!recording_ || failed_) return 0;
     if (seq == 0) seq = ++next_;
-    if (store_.Append(FolderRecord(run_, seq, oldPath, tempPath, newPath))) {
+    if (Append(FolderRecord(run_, seq, oldPath, tempPath, newPath))) {
         if (++unflushed_ == flushEvery_) {
             store_.Flush();
             unflushed_ = 0;
@@ -632,30 +777,30 @@ uint32_t RenameJournal::FolderBegin(const std::wstring& oldPath,
 }
 
 void RenameJournal::FolderEnd(uint32_t seq, JournalOutcome outcome, const std::wstring& where) {
-    if (recording_ && seq != 0 && !store_.Append(DoneRecord(run_, seq, outcome, where))) failed_ = true;
+    if (recording_ && seq != 0 && !Append(DoneRecord(run_, seq, outcome, where))) failed_ = true;
 }
 
 void RenameJournal::Close(const std::string& run, uint32_t seq, JournalOutcome outcome, const std::wstring& where) {
     if (!appending_ && !TakeTurn()) return;
-    store_.Append(DoneRecord(run, seq, outcome, where));
+    Append(DoneRecord(run, seq, outcome, where));
 }
 
 void RenameJournal::Request(const RunRequest& request) {
     if (!recording_ || failed_) return;
     // The request reaches the disk with the run's record, before the first rename.
-    if (store_.Append(RequestRecords(run_, request)))
+    if (Append(RequestRecords(run_, request)))
         store_.Flush();
     else
         failed_ = true;
 }
 
 void RenameJournal::End(RunEnd end, uint64_t reached) {
-    if (recording_ && !store_.Append(EndRecord(run_, end, reached))) failed_ = true;
+    if (recording_ && !Append(EndRecord(run_, end, reached))) failed_ = true;
 }
 
 void RenameJournal::EndOther(const std::string& run, RunEnd end, uint64_t reached) {
     if (!appending_ && !TakeTurn()) return;
-    store_.Append(EndRecord(run, end, reached));
+    Append(EndRecord(run, end, reached));
 }
 
 }  // namespace kelvaro

@@ -187,6 +187,8 @@ private:
     Index* Look();
     // Drops the runs before the last `keep` ones, except runs with folders still open.
     void Trim(size_t keep);
+    // Appends under the turn; what a look found follows.
+    bool Append(const std::string& bytes);
 
     IJournalStore& store_;
     std::unique_ptr<Index> index_;
@@ -199,6 +201,8 @@ private:
     bool recording_ = false;
     bool appending_ = false;
     bool failed_ = false;
+    bool synced_ = false;          // index_ holds the whole file, and every record appended since
+    bool indexFileTried_ = false;  // the index kept beside the journal was read
 };
 
 }  // namespace kelvaro

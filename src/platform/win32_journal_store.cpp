@@ -112,6 +112,29 @@ bool Win32JournalStore::ReplaceWith(const std::function<bool(const Writer& write
     return swapped;
 }
 
+std::string Win32JournalStore::ReadIndex() {
+    if (path_.empty()) return {};
+    UniqueFileHandle file = OpenToRead(path_ + L".index");
+    LARGE_INTEGER size{};
+    // It is small: anything larger is not one this program wrote.
+    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > (1 << 20)) return {};
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) return {};
+    bytes.resize(read);
+    return bytes;
+}
+
+void Win32JournalStore::WriteIndex(std::string_view bytes) {
+    if (path_.empty()) return;
+    // Not flushed: an index a power cut damaged fails its checksum, and the
+    // journal is then read from its start.
+    UniqueFileHandle file(CreateFileW((path_ + L".index").c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) WriteAll(file.get(), bytes);
+}
+
 bool Win32JournalStore::OpenJournal() {
     append_.reset(CreateFileW(path_.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,

@@ -19,6 +19,8 @@ public:
     std::optional<uint64_t> Size() override;
     std::optional<uint64_t> FileId() override;
     bool ReplaceWith(const std::function<bool(const Writer& write)>& produce) override;
+    std::string ReadIndex() override;
+    void WriteIndex(std::string_view bytes) override;
     bool OpenForAppend(const TurnWait& wait = {}) override;
     bool Append(const std::string& bytes) override;
     bool Flush() override;

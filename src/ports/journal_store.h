@@ -54,6 +54,11 @@ public:
     bool Replace(const std::string& bytes) {
         return ReplaceWith([&](const Writer& write) { return write(bytes); });
     }
+    // A small file kept beside the journal: what a reading of the journal
+    // found up to some size, so that the next copy reads on from there. Empty
+    // when there is none; writing it may fail without harm.
+    virtual std::string ReadIndex() = 0;
+    virtual void WriteIndex(std::string_view bytes) = 0;
     // Opens the file for appending, creating its folder and the file, after
     // the turn (see `wait`); false when it cannot be written or the wait was
     // given up.

@@ -112,6 +112,54 @@ TEST(JournalReader, ALookReadsOnlyWhatWasAppendedUnlessTheFileWasSwapped) {
     EXPECT_EQ(journal.HasOpenFolders(), true);
 }
 
+// Each run leaves what it found beside the journal: the next copy reads only
+// what was appended since, and the whole journal when what it finds beside it
+// does not fit the file.
+TEST(JournalReader, TheNextCopyReadsOnFromWhereTheLastRunEnded) {
+    FakeJournalStore store;
+    store.id = 1;
+    store.bytes = SomeRun("open", 1, false);  // killed: kept by every trim
+    for (int i = 0; i < 11; ++i) store.bytes += SomeRun("r" + std::to_string(i), 1);
+    auto runOne = [&] {
+        RenameJournal journal(store);
+        ASSERT_TRUE(journal.BeginRun(RunKind::Run));
+        const std::wstring old = L"C:\\写真\\n";
+        journal.FolderEnd(journal.FolderBegin(old, old + kTemp, old + L"X"), JournalOutcome::New, old + L"X");
+        journal.End(RunEnd::Done, 1);
+    };
+    auto look = [&] {
+        store.readsFrom.clear();
+        RenameJournal journal(store);
+        const auto open = journal.HasOpenFolders();
+        EXPECT_EQ(open, HasOpenFolders(store.bytes));
+        return open;
+    };
+    runOne();  // trims the journal first
+    ASSERT_EQ(ParseJournal(store.bytes).size(), 11u);
+    EXPECT_EQ(look(), true);
+    EXPECT_EQ(store.readsFrom, std::vector<uint64_t>{store.bytes.size() - 64});
+    // Closed by a copy that read nothing: the next look reads on over it.
+    const size_t before = store.bytes.size();
+    {
+        RenameJournal journal(store);
+        journal.Close("open", 1, JournalOutcome::Old, L"");
+    }
+    EXPECT_EQ(look(), false);
+    EXPECT_EQ(store.readsFrom, std::vector<uint64_t>{before - 64});
+    runOne();
+    EXPECT_EQ(look(), false);
+    EXPECT_EQ(store.readsFrom, std::vector<uint64_t>{store.bytes.size() - 64});
+
+    // Damaged beside the journal, or another file in its place under the same number.
+    store.index[store.index.size() / 2] ^= 1;
+    EXPECT_EQ(look(), false);
+    EXPECT_EQ(store.readsFrom, std::vector<uint64_t>{0});
+    runOne();
+    store.bytes = SomeRun("x", 1, false) + store.bytes;
+    EXPECT_EQ(look(), true);
+    EXPECT_EQ(store.readsFrom.back(), 0u);
+}
+
 class JournalTest : public ::testing::Test {
 protected:
     RenameServices Services() { return {fs, history, changed, true, &journal}; }
@@ -532,6 +580,16 @@ TEST(Win32Journal, TwelveRunsLeaveExactlyTheLinesOfTheLastTen) {
     std::string last10;
     for (size_t i = 2; i < runs.size(); ++i) last10 += runs[i];
     EXPECT_EQ(store.ReadAll().value_or(""), last10);
+    // What the last run found is kept beside the journal, for the next copy.
+    Win32JournalStore again(dir.Path() + L"\\journal.txt");
+    EXPECT_EQ(again.ReadIndex().find("K2X1\t" + std::to_string(again.FileId().value_or(0)) + "\t" +
+                                     std::to_string(last10.size()) + "\t"),
+              0u);
+    const std::wstring old = dir.Path() + L"\\killed";
+    ASSERT_TRUE(again.OpenForAppend());
+    ASSERT_TRUE(again.Append(RunRecord("k", RunKind::Run, {7, 8}, "") + FolderRecord("k", 1, old, old + kTemp, old + L"X")));
+    again.CloseAppend();
+    EXPECT_EQ(RenameJournal(again).HasOpenFolders(), true);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "ports/journal_store.h"
 
@@ -15,6 +16,7 @@ public:
     // In small pieces, so that records are split between pieces as they are in a large file.
     bool ReadFrom(uint64_t from, const std::function<void(std::string_view)>& piece) override {
         if (unreadable) return false;
+        readsFrom.push_back(from);
         for (size_t at = static_cast<size_t>(from); at < bytes.size(); at += kPiece)
             piece(std::string_view(bytes).substr(at, kPiece));
         return true;
@@ -38,6 +40,8 @@ public:
         bytes = std::move(replaced);
         return true;
     }
+    std::string ReadIndex() override { return index; }
+    void WriteIndex(std::string_view written) override { index.assign(written); }
     static constexpr size_t kPiece = 61;
     // While `held`, another copy holds the turn: the wait begins and pauses
     // until the pause gives up or has waited `heldFor` pauses.
@@ -73,6 +77,8 @@ public:
     std::set<uint32_t> alive;
     uint64_t clock = 1000;
     std::optional<uint64_t> id;
+    std::string index;                // the file beside the journal
+    std::vector<uint64_t> readsFrom;  // where each reading began
 };
 
 }  // namespace kelvaro::testing
