@@ -349,8 +349,13 @@ size_t RunFolders(const ScriptCommand& command,
     }
     // What the stop left out, without walking on: the tree under way (its root
     // comes last) and each name not started yet, the trees /RESUME will finish.
-    if (stopped && report.tsv)
+    // Each is counted as one folder not reached; a tree has at least that many.
+    if (stopped)
         feed.Unreached([&](const ScriptTarget& target) {
+            ++notDone;
+            ++counts.notReached;
+            if (command.subfolders && !target.path.empty()) counts.notReachedAtLeast = true;
+            if (!report.tsv) return;
             report.Line(target.path.empty()
                             ? NotFoundLine(target.missing)
                             : FolderLine{FolderCode::NotRun, target.path, L"", ResAllText(AText::StoppedLine), {}});

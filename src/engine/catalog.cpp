@@ -475,6 +475,9 @@ std::wstring ResKelvaroText(KText text) {
         case 29090:
             return L"中断された実行の続きは、下のフォルダも含む実行か 1000 を超えるフォルダの実行の為、"
                    L"コマンドラインの Kelvaro2 /RESUME で実行してください";
+        // After the count of a stopped tree's folders: the folders below were not counted
+        case 29091:
+            return L"以上";
         default:
             return {};
     }

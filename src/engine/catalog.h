@@ -235,7 +235,8 @@ namespace kelvaro {
     X(HoursUnit, 29006)                \
     X(MinutesUnit, 29007)              \
     X(SecondsUnit, 29008)              \
-    X(ResumeByCommandLine, 29090)
+    X(ResumeByCommandLine, 29090)      \
+    X(SummaryAtLeast, 29091)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \

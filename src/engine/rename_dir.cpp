@@ -151,6 +151,7 @@ std::wstring RunSummaryLine(const RunCounts& counts) {
                         CountText(KText::SummarySame, counts.same) +
                         CountText(KText::SummaryNotRenamed, counts.notRenamed);
     if (counts.notReached > 0) line += CountText(KText::SummaryNotReached, counts.notReached);
+    if (counts.notReached > 0 && counts.notReachedAtLeast) line += ResKelvaroText(KText::SummaryAtLeast);
     return line;
 }
 

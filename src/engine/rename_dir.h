@@ -77,6 +77,7 @@ struct RunCounts {
     size_t same = 0;        // already in form (a run only)
     size_t notRenamed = 0;  // tried, or named, and left as it was
     size_t notReached = 0;  // not tried: stopped before them
+    bool notReachedAtLeast = false;  // some of them stand for a tree that was not walked
 };
 // "結果　変更：n件　同一：n件　変更できず：n件", with the folders not reached
 // when there are any.

@@ -331,6 +331,8 @@ TEST_F(ScriptRunTest, StoppedWalksAndBatchesAreToldAndFinished) {
     EXPECT_EQ(Names(console.out.end() - 3, console.out.end()),
               (Names{L"NOT_RUN\tC:\\Tree\t\t中断しました\t", L"NOT_FOUND\tC:\\Nowhere*\t\t変更不可（フォルダなし）\t",
                      L"NOT_RUN\tC:\\Other\t\t中断しました\t"}));
+    // The batch's 500 and the three left out, each tree at least one.
+    EXPECT_NE(console.errors.at(console.errors.size() - 2).find(L"　未処理：503件以上"), std::wstring::npos);
     stopAfter(-1);
     EXPECT_EQ(Run(L"/RESUME"), kExitAllDone);
     EXPECT_EQ(fs.Stored(L"C:\\Tree\\hid\\x"), L"C:\\TREE\\HID\\X");
@@ -345,6 +347,7 @@ TEST_F(ScriptRunTest, StoppedWalksAndBatchesAreToldAndFinished) {
     EXPECT_EQ(Run(L"/MODE:0 @C:\\many.txt"), kExitNotAll);
     EXPECT_EQ(fs.Stored(L"C:\\Many\\m1199"), L"C:\\Many\\M1199");
     EXPECT_EQ(fs.Stored(L"C:\\Many\\m1200"), L"C:\\Many\\m1200");
+    EXPECT_NE(console.out.at(console.out.size() - 2).find(L"　未処理：300件"), std::wstring::npos);
     stopAfter(-1);
     console.out.clear();
     EXPECT_EQ(Run(L"/RESUME /TSV"), kExitAllDone);
