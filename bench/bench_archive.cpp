@@ -1,5 +1,5 @@
 // A whole tree in one command: Kelvaro2.exe /MODE:0 /S over 10,000 and
-// 100,000 nested folders (three levels), against a bare loop of two
+// 100,000 nested folders (three and four levels), against a bare loop of two
 // MoveFileW calls per folder over the same tree in the same order plus the
 // start of an empty process; the dry run; /UNDO against the bare loop back;
 // the peak working set of each run; and the start of the next run with the
@@ -29,26 +29,45 @@ void Wrote(const Timed& timed) {
     std::printf("  wrote %.0f bytes, beginning \"%s\"\n", timed.outBytes, timed.head.c_str());
 }
 
-// Three levels below `root`: 10 folders, 10 in each, and the rest of `count`
-// spread over those 100. Returns every folder, each after the folders below it.
-std::vector<std::wstring> MakeTree(const std::wstring& root, int count) {
-    std::vector<std::wstring> order;
-    const int leaves = count - 110, perParent = (leaves + 99) / 100;
-    int made = 0;
-    for (int i = 0; i < 10; ++i) {
-        const std::wstring one = root + L"\\top" + std::to_wstring(i);
-        CreateDirectoryW(one.c_str(), nullptr);
-        for (int j = 0; j < 10; ++j) {
-            const std::wstring two = one + L"\\mid" + std::to_wstring(j);
-            CreateDirectoryW(two.c_str(), nullptr);
-            for (int k = 0; k < perParent && made < leaves; ++k, ++made) {
-                order.push_back(two + L"\\leaf" + std::to_wstring(k));
-                CreateDirectoryW(order.back().c_str(), nullptr);
-            }
-            order.push_back(two);
+// Levels of ten folders below `root`, as in an archive sorted by year, month
+// and day, and the rest of `count` in the last level: as many levels as keep
+// that at about a hundred folders per parent (three levels for 10,000, four
+// for 100,000). Under Wine a rename reads its whole parent folder, so the same
+// fan-out at every size makes the growth measure the program, not the size of
+// a folder. Appends every folder to `order`, each after the folders below it.
+void MakeLevel(const std::wstring& folder,
+               size_t level,
+               size_t levels,
+               int perParent,
+               int& leaves,
+               std::vector<std::wstring>& order) {
+    if (level == levels) {
+        for (int k = 0; k < perParent && leaves > 0; ++k, --leaves) {
+            order.push_back(folder + L"\\leaf" + std::to_wstring(k));
+            CreateDirectoryW(order.back().c_str(), nullptr);
         }
-        order.push_back(one);
+        return;
     }
+    static const wchar_t* const kLevelNames[] = {L"top", L"mid", L"low", L"sub", L"deep"};
+    for (int i = 0; i < 10; ++i) {
+        const std::wstring inner = folder + L"\\" + kLevelNames[std::min<size_t>(level, 4)] + std::to_wstring(i);
+        CreateDirectoryW(inner.c_str(), nullptr);
+        MakeLevel(inner, level + 1, levels, perParent, leaves, order);
+        order.push_back(inner);
+    }
+}
+
+std::vector<std::wstring> MakeTree(const std::wstring& root, int count) {
+    size_t levels = 1;
+    int parents = 10, inner = 10;
+    while (count - inner > 100 * parents) {
+        parents *= 10;
+        inner += parents;
+        ++levels;
+    }
+    int leaves = count - inner;
+    std::vector<std::wstring> order;
+    MakeLevel(root, 0, levels, (leaves + parents - 1) / parents, leaves, order);
     return order;
 }
 
