@@ -713,7 +713,7 @@ bool RenameJournal::TakeTurn(const std::function<void()>& waiting) {
         appending_ = true;
         // What the last look found still holds if nothing was appended since.
         const auto size = store_.Size();
-        synced_ = index_ && size && *size == index_->size;
+        synced_ = index_ && size && *size == index_->size && store_.FileId() == index_->file;
     }
     // A line a killed writer left half-written is ended and marked first, so
     // that the next record is not glued to it and the line is not taken for damage.
