@@ -43,12 +43,12 @@ RenameServices MainWindow::RenameWith() {
 }
 
 bool MainWindow::CanUndo() {
-    return services_.journal && !driver_.Running() && kelvaro::CanUndo(*services_.journal);
+    return services_.journal && !driver_.Running() && FoldersToUndo(*services_.journal) > 0;
 }
 
 void MainWindow::UndoLastRun() {
     if (!services_.journal || driver_.Running()) return;
-    const size_t count = PlanUndo(ReadRuns(*services_.journal)).folders.size();
+    const size_t count = FoldersToUndo(*services_.journal);
     if (count > kAskBeforeUndo && !services_.prompts.AskYesNo(FillIn(ResKelvaroText(KText::UndoManyQuestion), {count})))
         return;
     driver_.Undo(RenameWith());

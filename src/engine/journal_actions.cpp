@@ -311,8 +311,9 @@ std::vector<JournalRun> ReadRuns(RenameJournal& journal) {
     return ReadRuns(journal.Store()).value_or(std::vector<JournalRun>{});
 }
 
-bool CanUndo(RenameJournal& journal) {
-    return !PlanUndo(ReadRuns(journal)).folders.empty();
+size_t FoldersToUndo(RenameJournal& journal) {
+    const auto light = ParseJournal(journal.Store(), nullptr, [](const std::string&) { return false; });
+    return light ? PlanUndo(*light).folders.size() : 0;
 }
 
 size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& keepGoing) {

@@ -49,7 +49,9 @@ UndoPlan PlanUndo(std::vector<JournalRun>&& runs);
 std::optional<std::vector<JournalRun>> ReadRuns(IJournalStore& store, JournalDamage* damage = nullptr);
 // The same, empty when the journal cannot be read.
 std::vector<JournalRun> ReadRuns(RenameJournal& journal);
-bool CanUndo(RenameJournal& journal);
+// How many folders an undo would take back (0: there is nothing to take
+// back); no path is decoded.
+size_t FoldersToUndo(RenameJournal& journal);
 
 // What finishes the newest run when it was stopped or cut short: its mode
 // and flags, and the named folders it did not reach, each under the path it

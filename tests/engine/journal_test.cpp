@@ -434,7 +434,7 @@ TEST_F(JournalTest, UndoGivesBackEverySpellingNewestFirstAndOnlyOnce) {
         RecordedRun run(&journal, history, RunKind::Run);
         for (auto name : {L"Photos", L"mixed Case", L"abc"}) RenameDir(Services(), L"C:\\D\\" + std::wstring(name), 0);
     }
-    EXPECT_TRUE(CanUndo(journal));
+    EXPECT_EQ(FoldersToUndo(journal), 3u);
     Lines moves;
     fs.allowMove = [&](const std::wstring& from, const std::wstring& to) {
         moves.push_back(from.substr(5) + L">" + to.substr(5));
@@ -447,7 +447,7 @@ TEST_F(JournalTest, UndoGivesBackEverySpellingNewestFirstAndOnlyOnce) {
                      L"MIXED CASE.Tmpぷよむ>mixed Case", L"PHOTOS>PHOTOS.Tmpぷよむ", L"PHOTOS.Tmpぷよむ>Photos"}));
     EXPECT_EQ(changed.lines.back(), L"C:\\D\\Photos");
     // What was taken back is not taken back again, and an undo is not undone.
-    EXPECT_FALSE(CanUndo(journal));
+    EXPECT_EQ(FoldersToUndo(journal), 0u);
     history.lines.clear();
     EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
     EXPECT_EQ(history.lines, Lines{L"元に戻す変更がありません"});
@@ -470,7 +470,7 @@ TEST_F(JournalTest, AnUndoCutShortIsRecoveredAndCanBeFinished) {
     Recover();
     EXPECT_EQ(fs.Stored(L"C:\\D\\two"), L"C:\\D\\TWO");
     EXPECT_EQ(history.lines.front(), L"中断された変更を元に戻しました");
-    EXPECT_TRUE(CanUndo(journal));
+    EXPECT_EQ(FoldersToUndo(journal), 2u);
     EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
     EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"one", L"two"}));
 }
@@ -560,7 +560,7 @@ TEST_F(JournalTest, UndoGoesFurtherBackOneRunAtATime) {
     EXPECT_EQ(PlanUndo(runs).folders.size(), 1u);
     EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
     EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"a", L"b2", L"c1", L"c2", L"moved"}));
-    EXPECT_FALSE(CanUndo(journal));
+    EXPECT_EQ(FoldersToUndo(journal), 0u);
 }
 
 // The real journal file: twelve runs leave exactly the lines of the last ten.
