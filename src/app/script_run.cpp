@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <deque>
 
 #include "model/app_state.h"
 #include "app/log_file.h"
@@ -409,10 +410,7 @@ size_t RunUndo(AppState& state,
         state.history.ListInAdd(ResKelvaroText(KText::NothingToUndoLine));
         return 1;
     }
-    const UndoPlan plan = PlanUndo(ReadRuns(*services.journal));
-    progress.SetTotal(plan.folders.size());
-
-    // Each folder's lines begin with its heading, in the plan's order: a
+    // Each folder's lines begin with its heading, in the undo's order: a
     // folder's output line is written when the next heading comes, or at the end.
     class FolderLines final : public ILineSink {
     public:
@@ -433,11 +431,13 @@ size_t RunUndo(AppState& state,
         HistoryLog& history_;
         std::function<void(size_t, size_t)> finish_;
     };
-    size_t k = 0;  // the folder of the plan whose lines are ending
+    // The folders begun whose lines have not ended yet: the one in hand, and the next once it is asked for.
+    std::deque<JournalFolder> begun;
+    size_t total = 0;
     FolderLines lines(state.history, [&](size_t from, size_t to) {
         // The disk is asked where each folder stands only for the folder lines of /TSV.
-        if (k < plan.folders.size() && report.tsv) {
-            const JournalFolder& folder = plan.folders[k];
+        if (!begun.empty() && report.tsv) {
+            const JournalFolder& folder = begun.front();
             const bool back = services.fs.EntryName(folder.oldPath) == LastPathName(folder.oldPath) &&
                               (SameName(folder.oldPath, folder.newPath) ||
                                services.fs.EntryName(folder.newPath) != LastPathName(folder.newPath));
@@ -447,25 +447,34 @@ size_t RunUndo(AppState& state,
                          back ? L"" : Reason(state.history, from, to),
                          {}});
         }
-        ++k;
+        if (!begun.empty()) begun.pop_front();
         if (state.history.Count() > 3 * kBatch) outlet.Drain(state.history);
     });
     const RenameServices rename{services.fs, lines, state.changed, state.settings.Hira, services.journal};
     size_t handled = 0;
-    const size_t notDone = UndoLastRun(rename, [&] {
+    UndoHooks hooks;
+    hooks.planned = [&](size_t folders) {
+        total = folders;
+        progress.SetTotal(folders);
+    };
+    hooks.before = [&](const JournalFolder& folder) {
         progress.Done(handled++);
         if (state.changed.Count() >= kBatch) state.changed.Clear();
-        return !(stop && stop->load());
-    });
+        if (stop && stop->load()) return false;
+        if (report.tsv) begun.push_back(folder);
+        return true;
+    };
+    if (report.tsv)
+        hooks.notReached = [&](const JournalFolder& folder) {
+            lines.Finish(state.history.Count());  // the line of the folder in hand comes first
+            report.Line({FolderCode::NotRun, folder.newPath, folder.oldPath, ResAllText(AText::StoppedLine), {}});
+        };
+    const size_t notDone = UndoLastRun(rename, hooks);
     const size_t count = state.history.Count();  // the undo's last line gives its counts
     lines.Finish(count > 0 && IsSummaryLine(state.history.Line(count - 1)) ? count - 1 : count);
     const bool stopped = (stop && stop->load()) || services.journal->Failed();
     state.history.ListInAdd(ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
-    if (plan.folders.empty()) return 1;
-    for (; k < plan.folders.size(); ++k) {
-        const JournalFolder& folder = plan.folders[k];
-        report.Line({FolderCode::NotRun, folder.newPath, folder.oldPath, ResAllText(AText::StoppedLine), {}});
-    }
+    if (total == 0) return 1;
     return notDone;
 }
 

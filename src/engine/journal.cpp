@@ -399,6 +399,47 @@ std::optional<std::vector<JournalRun>> ParseJournal(IJournalStore& store,
     return parser.Finish(damage);
 }
 
+bool ForEachFolderBackward(IJournalStore& store,
+                           uint64_t end,
+                           const std::string& run,
+                           const std::function<bool(JournalFolder&& folder)>& each,
+                           size_t piece) {
+    // `head` holds the start of the line the piece read last began with: the
+    // rest of it is in the piece before.
+    std::string head;
+    for (uint64_t at = end; at > 0;) {
+        const size_t size = static_cast<size_t>(std::min<uint64_t>(piece, at));
+        at -= size;
+        const auto bytes = store.ReadAt(at, size);
+        if (!bytes || bytes->size() != size) return false;
+        std::string text = *bytes + head;
+        head.clear();
+        size_t lineEnd = text.size();
+        while (lineEnd > 0) {
+            const size_t newline = lineEnd >= 2 ? text.rfind('\n', lineEnd - 2) : std::string::npos;
+            if (newline == std::string::npos && at > 0) {
+                head = text.substr(0, lineEnd);
+                break;
+            }
+            const size_t lineStart = newline == std::string::npos ? 0 : newline + 1;
+            std::string_view line(text.data() + lineStart, lineEnd - lineStart);
+            lineEnd = lineStart;
+            if (line.empty() || line.back() != '\n') continue;  // cut short where the reading ends
+            line.remove_suffix(1);
+            const Fields f = OpenSeal(line);
+            uint32_t seq = 0;
+            if (f.size() != 7 || f[1] != "F" || f[2] != run || !ParseNumber(f[3], seq) || seq == 0 ||
+                !PlausibleMove(f[4], f[5], f[6]))
+                continue;
+            JournalFolder folder;
+            folder.seq = seq;
+            if (!Wide(f[4], folder.oldPath) || !Wide(f[5], folder.tempPath) || !Wide(f[6], folder.newPath)) continue;
+            if (!each(std::move(folder))) return true;
+        }
+    }
+    return true;
+}
+
 namespace {
 
 // The runs in the order of their run records, and the folders of each that
@@ -666,10 +707,11 @@ std::optional<bool> RenameJournal::HasOpenFolders() {
     return index->runs.AnyOpen();
 }
 
-void RenameJournal::Trim(size_t keep) {
+void RenameJournal::Trim(size_t keep, const std::string& target) {
     const Index* index = Look();
     if (!index) return;
-    const std::unordered_set<std::string> kept = index->runs.Kept(keep);
+    std::unordered_set<std::string> kept = index->runs.Kept(keep);
+    if (!kept.empty() && index->runs.open.count(target)) kept.insert(target);
     if (kept.empty() || kept.size() == index->runs.order.size()) return;
     // The file is swapped: the lines written make the new index.
     index_.reset();
@@ -732,7 +774,7 @@ bool RenameJournal::BeginRun(RunKind kind, const std::string& target, const std:
     // other copy's records are lost to a stale view.
     if (!TakeTurn(waiting)) return false;
     // The new run makes the tenth: keep nine before it.
-    Trim(kJournalRuns - 1);
+    Trim(kJournalRuns - 1, kind == RunKind::Undo ? target : std::string());
     const ProcessStamp self = store_.Self();
     const uint64_t now = store_.Now();
     run_ = std::to_string(now) + "-" + std::to_string(self.pid);

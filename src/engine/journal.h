@@ -89,6 +89,16 @@ std::vector<JournalRun> ParseJournal(const std::string& bytes, JournalDamage* da
 std::optional<std::vector<JournalRun>> ParseJournal(IJournalStore& store,
                                                     JournalDamage* damage = nullptr,
                                                     const std::function<bool(const std::string& run)>& withPaths = {});
+// Hands the folder records of `run` that stand in the journal before byte
+// `end` to `each`, newest first, with their paths (and no outcome), reading
+// the file backwards `piece` bytes at a time: what an undo takes back, without
+// holding a large run. `each` gives false to stop. False when the journal
+// could not be read.
+bool ForEachFolderBackward(IJournalStore& store,
+                           uint64_t end,
+                           const std::string& run,
+                           const std::function<bool(JournalFolder&& folder)>& each,
+                           size_t piece = 1 << 20);
 // True when some folder record of the journal has no outcome, or is one that
 // no run of this program could have written, or some run asked for folders
 // and has no end.
@@ -185,8 +195,9 @@ public:
 private:
     struct Index;
     Index* Look();
-    // Drops the runs before the last `keep` ones, except runs with folders still open.
-    void Trim(size_t keep);
+    // Drops the runs before the last `keep` ones, except runs with folders
+    // still open and the run `target` (the run an undo takes back).
+    void Trim(size_t keep, const std::string& target);
     // Appends under the turn; what a look found follows.
     bool Append(const std::string& bytes);
 

@@ -38,6 +38,9 @@ public:
 private:
     static std::wstring Key(const std::wstring& name) { return FoldedName(name); }
     std::unordered_map<std::wstring, std::wstring>& Of(const std::wstring& parent) {
+        // The undo goes through a run newest first, a parent's folders
+        // together: the listings of the last few hundred parents are enough.
+        if (parents_.size() >= 256 && !parents_.count(Key(parent))) parents_.clear();
         auto [it, added] = parents_.try_emplace(Key(parent));
         if (added)
             for (const auto& name : fs_.SubFolders(parent)) it->second[Key(name)] = name;
@@ -316,32 +319,59 @@ size_t FoldersToUndo(RenameJournal& journal) {
     return light ? PlanUndo(*light).folders.size() : 0;
 }
 
-size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& keepGoing) {
+size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
     ILineSink& history = services.history;
     RenameJournal* journal = services.journal;
     if (!journal) return 0;
-    // Planned under the turn: no other copy's run slips in between.
+    IJournalStore& store = journal->Store();
+    // Planned under the turn: no other copy's run slips in between. The plan
+    // holds the numbers of the folders to take back, newest first; their
+    // paths are read from the end of the journal as the undo goes, so that a
+    // run of any size is never held whole.
     journal->TakeTurn();
     JournalDamage damage;
-    auto read = ReadRuns(journal->Store(), &damage);
-    if (!read) {
-        journal->EndRun();
-        history.ListInAdd(ResKelvaroText(KText::JournalUnreadableLine));
-        return 0;
+    UndoPlan plan;
+    {
+        auto light = ParseJournal(store, &damage, [](const std::string&) { return false; });
+        if (!light) {
+            journal->EndRun();
+            history.ListInAdd(ResKelvaroText(KText::JournalUnreadableLine));
+            return 0;
+        }
+        plan = PlanUndo(std::move(*light));
     }
-    // The plan takes the folders it needs out of the runs: a large run is not held twice.
-    const UndoPlan plan = PlanUndo(std::move(*read));
-    read.reset();
+    std::vector<uint32_t> seqs;
+    seqs.reserve(plan.folders.size());
+    for (const JournalFolder& folder : plan.folders) seqs.push_back(folder.seq);
+    plan.folders = {};
+    if (hooks.planned) hooks.planned(seqs.size());
+    // The planned folders in order, with their paths: `each` gives false to stop.
+    size_t next = 0;
+    auto eachPlanned = [&](const std::function<bool(JournalFolder&&)>& each) {
+        const auto end = store.Size();
+        return end && ForEachFolderBackward(store, *end, plan.run, [&](JournalFolder&& folder) {
+                   if (next == seqs.size()) return false;
+                   if (folder.seq != seqs[next]) return true;
+                   ++next;
+                   return each(std::move(folder));
+               });
+    };
+    auto leftOut = [&](JournalFolder&& folder) {
+        if (!hooks.notReached) return false;  // nobody asks: the reading ends
+        hooks.notReached(folder);
+        return true;
+    };
     // Only a run known to be the newest is taken back: damaged lines after it
     // may be a newer run's records.
-    if (damage.lines > 0 && (plan.folders.empty() || damage.After(plan.index))) {
+    if (damage.lines > 0 && (seqs.empty() || damage.After(plan.index))) {
+        if (hooks.notReached) eachPlanned(leftOut);
         journal->EndRun();
         history.ListInAdd(ResKelvaroText(KText::DamagedUndoLine));
         ReportDamage(history, damage);
         history.ListInAdd(ResKelvaroText(KText::LaterRunsUndoableLine));
-        return plan.folders.size();
+        return seqs.size();
     }
-    if (plan.folders.empty()) {
+    if (seqs.empty()) {
         journal->EndRun();
         history.ListInAdd(ResKelvaroText(KText::NothingToUndoLine));
         return 0;
@@ -351,13 +381,14 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
     RecordedRun recorded(journal, history, RunKind::Undo, plan.run);
     RunCounts counts;
     size_t tried = 0;
+    bool stopped = false;
     Listings listings(services.fs);
-    // An undo that goes through every folder takes the run back, skipped folders and all.
-    auto end = [&] { journal->End(tried == plan.folders.size() ? RunEnd::Done : RunEnd::Stopped, tried); };
-    for (const JournalFolder& folder : plan.folders) {
-        if (keepGoing && !keepGoing()) {
-            counts.notReached = static_cast<size_t>(&plan.folders.back() - &folder) + 1;
-            break;
+    eachPlanned([&](JournalFolder&& folder) {
+        if (stopped) return leftOut(std::move(folder));
+        if (hooks.before && !hooks.before(folder)) {
+            stopped = true;
+            counts.notReached = seqs.size() - tried;
+            return leftOut(std::move(folder));
         }
         ++tried;
         const std::wstring& current = folder.newPath;
@@ -368,13 +399,13 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
             // Nothing answers to that name any more: the changed-folder list drops it.
             if (stored.empty()) services.changed.Removed(current);
             ++counts.notRenamed;
-            continue;
+            return true;
         }
         // The old name is taken unless it names this very folder (a change of case only).
         if (const std::wstring taken = listings.Stored(folder.oldPath); !taken.empty() && taken != stored) {
             history.ListInAdd(ResKelvaroText(KText::UndoTakenLine));
             ++counts.notRenamed;
-            continue;
+            return true;
         }
         const MoveOutcome moved = MoveThroughTemp(services.fs, journal, current, folder.oldPath, folder.seq);
         if (moved.result == MoveOutcome::Moved) listings.Moved(current, folder.oldPath);
@@ -389,13 +420,27 @@ size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& 
         }
         if (journal->Failed()) {
             history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
-            counts.notReached = static_cast<size_t>(&plan.folders.back() - &folder);
-            break;
+            counts.notReached = seqs.size() - tried;
+            stopped = true;
         }
+        return true;
+    });
+    // The journal could not be read to its start: the rest stays as it is.
+    if (!stopped && next < seqs.size()) {
+        history.ListInAdd(ResKelvaroText(KText::JournalUnreadableLine));
+        counts.notReached = seqs.size() - tried;
+        stopped = true;
     }
-    if (!journal->Failed()) end();
+    // An undo that goes through every folder takes the run back, skipped folders and all.
+    if (!journal->Failed()) journal->End(tried == seqs.size() ? RunEnd::Done : RunEnd::Stopped, tried);
     history.ListInAdd(UndoSummaryLine(counts));
     return counts.notRenamed + counts.notReached;
+}
+
+size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& keepGoing) {
+    UndoHooks hooks;
+    if (keepGoing) hooks.before = [&](const JournalFolder&) { return keepGoing(); };
+    return UndoLastRun(services, hooks);
 }
 
 }  // namespace kelvaro

@@ -71,5 +71,12 @@ std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs);
 // newer run, and stops when a record cannot be written. Returns the number of
 // folders not taken back.
 size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& keepGoing);
+// The same, telling the caller about each folder.
+struct UndoHooks {
+    std::function<void(size_t folders)> planned;             // how many folders there are to take back, first
+    std::function<bool(const JournalFolder& next)> before;   // asked before each; false stops the undo
+    std::function<void(const JournalFolder&)> notReached;    // each folder a stop (or a refusal) left as it was
+};
+size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks);
 
 }  // namespace kelvaro

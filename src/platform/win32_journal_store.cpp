@@ -69,6 +69,24 @@ bool Win32JournalStore::ReadFrom(uint64_t from, const std::function<void(std::st
     }
 }
 
+std::optional<std::string> Win32JournalStore::ReadAt(uint64_t at, size_t size) {
+    if (path_.empty()) return std::nullopt;
+    UniqueFileHandle file = OpenToRead(path_);
+    LARGE_INTEGER from{};
+    from.QuadPart = static_cast<LONGLONG>(at);
+    if (!file || !SetFilePointerEx(file.get(), from, nullptr, FILE_BEGIN)) return std::nullopt;
+    std::string bytes(size, '\0');
+    size_t got = 0;
+    while (got < size) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), bytes.data() + got, static_cast<DWORD>(size - got), &read, nullptr)) return std::nullopt;
+        if (read == 0) break;
+        got += read;
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
 std::optional<uint64_t> Win32JournalStore::Size() {
     if (path_.empty()) return std::nullopt;
     UniqueFileHandle file = OpenToRead(path_);

@@ -16,6 +16,7 @@ public:
     explicit Win32JournalStore(std::wstring path);
 
     bool ReadFrom(uint64_t from, const std::function<void(std::string_view piece)>& piece) override;
+    std::optional<std::string> ReadAt(uint64_t at, size_t size) override;
     std::optional<uint64_t> Size() override;
     std::optional<uint64_t> FileId() override;
     bool ReplaceWith(const std::function<bool(const Writer& write)>& produce) override;

@@ -33,6 +33,9 @@ public:
     // read (a file that is not there yet reads as empty); false when it
     // exists but cannot be read.
     virtual bool ReadFrom(uint64_t from, const std::function<void(std::string_view piece)>& piece) = 0;
+    // The bytes from `at` on, `size` of them (fewer at the end of the file);
+    // nullopt when the file cannot be read.
+    virtual std::optional<std::string> ReadAt(uint64_t at, size_t size) = 0;
     // The file's size in bytes: 0 when there is none yet, nullopt when it cannot be read.
     virtual std::optional<uint64_t> Size() = 0;
     // What tells this file from the one a swap puts in its place; nullopt

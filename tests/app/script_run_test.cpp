@@ -251,12 +251,25 @@ TEST_F(ScriptRunTest, SubfoldersAtEveryDepthAreOneRun) {
     const std::string log = fs.written[L"C:\\tree.log"];
     EXPECT_EQ(static_cast<size_t>(std::count(log.begin(), log.end(), '\n')), console.out.size());
 
+    // Stopped after two folders: their rows, the last renamed first, then a row for each folder left.
+    console.out.clear();
+    fs.moves = 0;
+    fs.allowMove = [this](const std::wstring&, const std::wstring&) {
+        stop = fs.moves == 4;
+        return true;
+    };
+    EXPECT_EQ(Run(L"/UNDO /TSV"), kExitNotAll);
+    ASSERT_EQ(console.out.size(), 1243u);
+    EXPECT_EQ(console.out[1], L"UNDONE\tC:\\TREE\tC:\\Tree\t\t");
+    EXPECT_EQ(console.out[2].rfind(L"UNDONE\t", 0), 0u);
+    EXPECT_EQ(console.out[3].rfind(L"NOT_RUN\t", 0), 0u);
+    EXPECT_NE(console.out[3].find(L"\t中断しました\t"), std::wstring::npos);
+    fs.allowMove = nullptr;
+    stop = false;
     console.out.clear();
     EXPECT_EQ(Run(L"/UNDO /TSV"), kExitAllDone);
     EXPECT_EQ(fs.Stored(L"C:\\TREE\\D39\\E29"), L"C:\\Tree\\d39\\e29");
-    EXPECT_EQ(fs.Stored(L"C:\\TREE"), L"C:\\Tree");
-    ASSERT_EQ(console.out.size(), 1243u);
-    EXPECT_EQ(console.out[1], L"UNDONE\tC:\\TREE\tC:\\Tree\t\t");  // the last renamed comes first
+    ASSERT_EQ(console.out.size(), 1241u);
     EXPECT_EQ(console.out.back(), L"UNDONE\tC:\\Tree\\d0\\E0\tC:\\Tree\\d0\\e0\t\t");
 }
 

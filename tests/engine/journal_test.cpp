@@ -563,6 +563,57 @@ TEST_F(JournalTest, UndoGoesFurtherBackOneRunAtATime) {
     EXPECT_EQ(FoldersToUndo(journal), 0u);
 }
 
+// The run taken back is older than the last nine runs: the undo's own start
+// trims the journal, and keeps that run's records for the undo to read.
+TEST_F(JournalTest, AnUndoFindsItsRunBehindManyRunsTakenBack) {
+    fs.AddDir(L"C:\\D\\first");
+    fs.AddDir(L"C:\\D\\second");
+    {
+        RecordedRun run(&journal, history, RunKind::Run);
+        RenameDir(Services(), L"C:\\D\\first", 0);
+        RenameDir(Services(), L"C:\\D\\second", 0);
+    }
+    int allowed = 1;
+    EXPECT_EQ(UndoLastRun(Services(), [&] { return allowed-- > 0; }), 1u);
+    for (int i = 0; i < 4; ++i) {
+        fs.AddDir(L"C:\\D\\n" + std::to_wstring(i));
+        Rename(L"C:\\D\\n" + std::to_wstring(i), 0);
+        EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
+    }
+    ASSERT_EQ(ParseJournal(store.bytes).size(), 10u);
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"first", L"n0", L"n1", L"n2", L"n3", L"second"}));
+    EXPECT_EQ(history.lines.back(), L"結果　元に戻した：1件　戻せず：0件");
+}
+
+// Read backwards in pieces of any size, records split between pieces and the
+// file's first line included, a line cut short at the end skipped.
+TEST(JournalReader, FolderRecordsAreReadNewestFirst) {
+    FakeJournalStore store;
+    store.bytes = SomeRun("a", 3) + SomeRun("b", 40, false) + "K2J1\tF\tb\t41\tC:\\x";
+    const auto forward = ParseJournal(store.bytes);
+    for (size_t piece : {7u, 61u, 1u << 20}) {
+        for (const auto& run : forward) {
+            std::vector<JournalFolder> back;
+            EXPECT_TRUE(ForEachFolderBackward(store, store.bytes.size(), run.id, [&](JournalFolder&& folder) {
+                back.push_back(std::move(folder));
+                return true;
+            }, piece));
+            ASSERT_EQ(back.size(), run.folders.size());
+            for (size_t i = 0; i < back.size(); ++i) {
+                const JournalFolder& same = run.folders[back.size() - 1 - i];
+                EXPECT_EQ(std::tie(back[i].seq, back[i].oldPath, back[i].tempPath, back[i].newPath),
+                          std::tie(same.seq, same.oldPath, same.tempPath, same.newPath));
+            }
+        }
+    }
+    size_t handed = 0;
+    EXPECT_TRUE(ForEachFolderBackward(store, store.bytes.size(), "b", [&](JournalFolder&&) { return ++handed < 5; }));
+    EXPECT_EQ(handed, 5u);
+    store.unreadable = true;
+    EXPECT_FALSE(ForEachFolderBackward(store, store.bytes.size(), "b", [](JournalFolder&&) { return true; }));
+}
+
 // The real journal file: twelve runs leave exactly the lines of the last ten.
 TEST(Win32Journal, TwelveRunsLeaveExactlyTheLinesOfTheLastTen) {
     testing::TempDir dir;

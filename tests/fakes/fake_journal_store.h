@@ -21,6 +21,10 @@ public:
             piece(std::string_view(bytes).substr(at, kPiece));
         return true;
     }
+    std::optional<std::string> ReadAt(uint64_t at, size_t size) override {
+        if (unreadable) return std::nullopt;
+        return at < bytes.size() ? bytes.substr(static_cast<size_t>(at), size) : std::string();
+    }
     std::optional<uint64_t> Size() override {
         if (unreadable) return std::nullopt;
         return bytes.size();
