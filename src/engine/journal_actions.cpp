@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "engine/catalog.h"
 #include "engine/path_text.h"
@@ -279,15 +281,28 @@ std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs) {
             left.erase(left.begin(),
                        left.begin() + static_cast<ptrdiff_t>(std::min<uint64_t>(run.reached, left.size())));
         if (left.empty()) return std::nullopt;
-        // Each folder the run renamed moved the folders below it, in the order it renamed them.
+        // Each folder the run renamed moved the folders below it, in the order
+        // it renamed them. Only a folder that is a path left or lies above one
+        // moves any: the others are passed over by a lookup of the hashes of
+        // those paths, and a list of a million names takes no million passes.
+        std::unordered_set<size_t> above;
+        auto note = [&](std::wstring_view path) {
+            for (size_t end = path.size(); end > 0 && end != std::wstring_view::npos; end = path.rfind(L'\\', end - 1))
+                if (!above.insert(std::hash<std::wstring_view>{}(path.substr(0, end))).second) break;
+        };
+        for (const std::wstring& path : left) note(path);
         for (const JournalFolder& folder : run.folders) {
-            if (folder.outcome != JournalOutcome::New) continue;
+            if (folder.outcome != JournalOutcome::New || !above.count(std::hash<std::wstring_view>{}(folder.oldPath)))
+                continue;
             for (std::wstring& path : left) {
                 if (path.size() > folder.oldPath.size() && path[folder.oldPath.size()] == L'\\' &&
                     path.compare(0, folder.oldPath.size(), folder.oldPath) == 0)
                     path = folder.newPath + path.substr(folder.oldPath.size());
                 else if (path == folder.oldPath)
                     path = folder.newPath;  // a root of every depth, renamed last
+                else
+                    continue;
+                note(path);
             }
         }
         plan.request.total = run.request->Has(kEveryDepthFlag) ? 0 : left.size();
