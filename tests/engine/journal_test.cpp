@@ -173,6 +173,12 @@ protected:
         store.bytes += RunRecord(id, RunKind::Run, {writer, 1}, "") + FolderRecord(id, 1, old, old + kTemp, newPath);
     }
     size_t Recover() { return RecoverInterrupted(fs, journal, history); }
+    // One run that makes the folders `names` below C:\D and renames them to upper case.
+    void OneRun(std::initializer_list<const wchar_t*> names) {
+        for (auto name : names) fs.AddDir(L"C:\\D\\" + std::wstring(name));
+        RecordedRun run(&journal, history, RunKind::Run);
+        for (auto name : names) RenameDir(Services(), L"C:\\D\\" + std::wstring(name), 0);
+    }
 
     FakeFileSystem fs;
     FakeJournalStore store;
@@ -454,13 +460,7 @@ TEST_F(JournalTest, UndoGivesBackEverySpellingNewestFirstAndOnlyOnce) {
 }
 
 TEST_F(JournalTest, AnUndoCutShortIsRecoveredAndCanBeFinished) {
-    fs.AddDir(L"C:\\D\\one");
-    fs.AddDir(L"C:\\D\\two");
-    {
-        RecordedRun run(&journal, history, RunKind::Run);
-        RenameDir(Services(), L"C:\\D\\one", 0);
-        RenameDir(Services(), L"C:\\D\\two", 0);
-    }
+    OneRun({L"one", L"two"});
     history.lines.clear();
     // An undo killed between the two renames of its first folder (the newest, TWO).
     const std::string target = ParseJournal(store.bytes).back().id;
@@ -536,18 +536,9 @@ TEST_F(JournalTest, ARunCutShortIsToldHowFarItGotAndItsRestCanBeResumed) {
 // every folder takes its run back even when it had to skip one; one that was
 // stopped leaves the rest of its run for the next.
 TEST_F(JournalTest, UndoGoesFurtherBackOneRunAtATime) {
-    for (auto name : {L"a", L"b1", L"b2", L"c1", L"c2"}) fs.AddDir(L"C:\\D\\" + std::wstring(name));
-    Rename(L"C:\\D\\a", 0);
-    {
-        RecordedRun run(&journal, history, RunKind::Run);
-        RenameDir(Services(), L"C:\\D\\b1", 0);
-        RenameDir(Services(), L"C:\\D\\b2", 0);
-    }
-    {
-        RecordedRun run(&journal, history, RunKind::Run);
-        RenameDir(Services(), L"C:\\D\\c1", 0);
-        RenameDir(Services(), L"C:\\D\\c2", 0);
-    }
+    OneRun({L"a"});
+    OneRun({L"b1", L"b2"});
+    OneRun({L"c1", L"c2"});
     int allowed = 1;
     EXPECT_EQ(UndoLastRun(Services(), [&] { return allowed-- > 0; }), 1u);
     EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"A", L"B1", L"B2", L"C1", L"c2"}));
@@ -566,18 +557,11 @@ TEST_F(JournalTest, UndoGoesFurtherBackOneRunAtATime) {
 // The run taken back is older than the last nine runs: the undo's own start
 // trims the journal, and keeps that run's records for the undo to read.
 TEST_F(JournalTest, AnUndoFindsItsRunBehindManyRunsTakenBack) {
-    fs.AddDir(L"C:\\D\\first");
-    fs.AddDir(L"C:\\D\\second");
-    {
-        RecordedRun run(&journal, history, RunKind::Run);
-        RenameDir(Services(), L"C:\\D\\first", 0);
-        RenameDir(Services(), L"C:\\D\\second", 0);
-    }
+    OneRun({L"first", L"second"});
     int allowed = 1;
     EXPECT_EQ(UndoLastRun(Services(), [&] { return allowed-- > 0; }), 1u);
-    for (int i = 0; i < 4; ++i) {
-        fs.AddDir(L"C:\\D\\n" + std::to_wstring(i));
-        Rename(L"C:\\D\\n" + std::to_wstring(i), 0);
+    for (auto name : {L"n0", L"n1", L"n2", L"n3"}) {
+        OneRun({name});
         EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
     }
     ASSERT_EQ(ParseJournal(store.bytes).size(), 10u);
