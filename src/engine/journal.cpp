@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <cstdio>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -105,30 +104,41 @@ public:
     std::string_view operator[](size_t i) const { return fields_[i]; }
     void Add(std::string_view field) { fields_[count_++] = field; }
     bool Full() const { return count_ == fields_.size(); }
-    void Clear() { count_ = 0; }
 
 private:
     std::array<std::string_view, 7> fields_;
     size_t count_ = 0;
 };
 
-Fields OpenSeal(std::string_view line) {
-    Fields fields;
-    const size_t lastTab = line.rfind('\t');
-    if (lastTab == std::string_view::npos || line.size() - lastTab - 1 != 8) return fields;
+// What Seal was given, from what it made (without the LF); nothing when the sum does not match.
+std::optional<std::string_view> Unseal(std::string_view sealed) {
+    const size_t lastTab = sealed.rfind('\t');
+    if (lastTab == std::string_view::npos || sealed.size() - lastTab - 1 != 8) return std::nullopt;
     uint32_t sum = 0;
-    const std::string_view hex = line.substr(lastTab + 1);
-    if (std::from_chars(hex.data(), hex.data() + hex.size(), sum, 16).ptr != hex.data() + hex.size()) return fields;
-    const std::string_view body = line.substr(0, lastTab);
-    if (Fnv1a(body) != sum) return fields;
+    if (!ParseNumber(sealed.substr(lastTab + 1), sum, 16)) return std::nullopt;
+    const std::string_view body = sealed.substr(0, lastTab);
+    if (Fnv1a(body) != sum) return std::nullopt;
+    return body;
+}
+
+// The fields of `line` between TABs; none when there are more than a record has.
+Fields SplitFields(std::string_view line) {
+    Fields fields;
     size_t start = 0;
-    for (size_t tab = body.find('\t'); tab != std::string_view::npos; tab = body.find('\t', start)) {
+    for (size_t tab = line.find('\t'); tab != std::string_view::npos; tab = line.find('\t', start)) {
         if (fields.Full()) return Fields{};
-        fields.Add(body.substr(start, tab - start));
+        fields.Add(line.substr(start, tab - start));
         start = tab + 1;
     }
     if (fields.Full()) return Fields{};
-    fields.Add(body.substr(start));
+    fields.Add(line.substr(start));
+    return fields;
+}
+
+Fields OpenSeal(std::string_view line) {
+    const auto body = Unseal(line);
+    if (!body) return Fields{};
+    Fields fields = SplitFields(*body);
     if (fields.size() < 3 || fields[0] != kMagic) return Fields{};
     return fields;
 }
@@ -537,22 +547,10 @@ bool Unhex(std::string_view hex, std::string& bytes) {
     if (hex.size() % 2) return false;
     for (size_t i = 0; i < hex.size(); i += 2) {
         unsigned value = 0;
-        if (std::from_chars(hex.data() + i, hex.data() + i + 2, value, 16).ptr != hex.data() + i + 2) return false;
+        if (!ParseNumber(hex.substr(i, 2), value, 16)) return false;
         bytes.push_back(static_cast<char>(value));
     }
     return true;
-}
-
-// The fields of `line` between TABs.
-std::vector<std::string_view> Split(std::string_view line) {
-    std::vector<std::string_view> fields;
-    size_t start = 0;
-    for (size_t tab = line.find('\t'); tab != std::string_view::npos; tab = line.find('\t', start)) {
-        fields.push_back(line.substr(start, tab - start));
-        start = tab + 1;
-    }
-    fields.push_back(line.substr(start));
-    return fields;
 }
 
 // An index with more open folders than this is not kept in a file.
@@ -562,11 +560,11 @@ constexpr size_t kIndexedOpenFolders = 10000;
 
 // What the journal was found to hold at the last look: a look at the same
 // file (not swapped by a trim since) reads only what was appended after it.
-// It is kept in a file beside the journal when a run ends:
+// It is kept in a file beside the journal when a run ends, sealed whole as a
+// record is (a TAB and the sum after its last line):
 //
 //   K2X1 TAB file TAB size TAB implausible TAB tail in hex     the file, how much of it was read
 //   run TAB unended TAB seq,seq,...                            each run in order, with its open folders
-//   sum                                                        FNV-1a of the lines before, eight hex digits
 struct RenameJournal::Index {
     RunIndex runs;
     uint64_t file = 0, size = 0;
@@ -598,30 +596,25 @@ struct RenameJournal::Index {
         for (const auto& [run, folders] : runs.open) openFolders += folders.size();
         if (!carry.empty() || file == 0 || openFolders > kIndexedOpenFolders) return {};
         std::string text = "K2X1\t" + std::to_string(file) + "\t" + std::to_string(size) + "\t" +
-                           (runs.implausible ? "1" : "0") + "\t" + Hex(tail) + "\n";
+                           (runs.implausible ? "1" : "0") + "\t" + Hex(tail);
         for (const std::string& run : runs.order) {
-            text += run + (runs.unended.count(run) ? "\t1\t" : "\t0\t");
+            text += "\n" + run + (runs.unended.count(run) ? "\t1\t" : "\t0\t");
             std::vector<uint32_t> open(runs.open.at(run).begin(), runs.open.at(run).end());
             std::sort(open.begin(), open.end());
             for (size_t i = 0; i < open.size(); ++i) text += (i ? "," : "") + std::to_string(open[i]);
-            text += "\n";
         }
-        char sum[16];
-        std::snprintf(sum, sizeof sum, "%08x\n", static_cast<unsigned>(Fnv1a(text)));
-        return text + sum;
+        return Seal(std::move(text));
     }
     // The index `bytes` keep; null when they are not one.
     static std::unique_ptr<Index> FromSaved(std::string_view bytes) {
-        if (bytes.size() < 9 || bytes.back() != '\n') return nullptr;
-        const std::string_view text = bytes.substr(0, bytes.size() - 9);
-        uint32_t sum = 0;
-        if (!ParseNumber(bytes.substr(bytes.size() - 9, 8), sum, 16) || Fnv1a(text) != sum) return nullptr;
+        if (bytes.empty() || bytes.back() != '\n') return nullptr;
+        const auto text = Unseal(bytes.substr(0, bytes.size() - 1));
+        if (!text) return nullptr;
         auto index = std::make_unique<Index>();
         bool header = true;
-        for (size_t start = 0, end = 0; start < text.size(); start = end + 1) {
-            end = text.find('\n', start);
-            if (end == std::string_view::npos) return nullptr;
-            const auto f = Split(text.substr(start, end - start));
+        for (size_t start = 0, end = 0; end != std::string_view::npos; start = end + 1) {
+            end = text->find('\n', start);
+            const Fields f = SplitFields(text->substr(start, end == std::string_view::npos ? end : end - start));
             if (header) {
                 header = false;
                 if (f.size() != 5 || f[0] != "K2X1" || !ParseNumber(f[1], index->file) ||
