@@ -379,7 +379,7 @@ size_t RunResume(const ScriptCommand& command,
                  const Report& report,
                  HistoryOutlet& outlet,
                  ProgressLine& progress) {
-    const auto plan = services.journal ? PlanResume(ReadRuns(*services.journal)) : std::nullopt;
+    const auto plan = services.journal ? PlanResume(*services.journal) : std::nullopt;
     if (!plan) {
         state.history.ListInAdd(ResKelvaroText(KText::NothingToResumeLine));
         return 1;
@@ -542,7 +542,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
             }
         }
         // A run cut short can be finished: said once, when recovery found it.
-        if (!command.resume && !recovery.lines.empty() && services.journal && PlanResume(ReadRuns(*services.journal)))
+        if (!command.resume && !recovery.lines.empty() && services.journal && PlanResume(*services.journal))
             recovery.ListInAdd(ResKelvaroText(KText::ResumeHintLine));
 
         const Report report{console, command.tsv};
@@ -572,7 +572,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         state.history.SetObserver(nullptr);
         // Stopped by Ctrl+C: the rest can be done later.
         if (!command.undo && !command.dryRun && services.stop && services.stop->load() && services.journal &&
-            PlanResume(ReadRuns(*services.journal)))
+            PlanResume(*services.journal))
             console.Error(ResKelvaroText(KText::ResumeHintLine));
         // With /TSV the output holds folders only; the counts and the closing line go with the other messages.
         if (command.tsv) {

@@ -14,7 +14,7 @@ namespace kelvaro {
 
 void OfferResume(AppState& state, Services& services) {
     try {
-        const auto plan = PlanResume(ReadRuns(*services.journal));
+        const auto plan = PlanResume(*services.journal);
         if (plan && !FitsTargetList(*plan))
             services.prompts.Notice(ResKelvaroText(KText::ResumeByCommandLine));
         else if (plan && services.prompts.AskYesNo(

@@ -311,11 +311,20 @@ std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs) {
     return std::nullopt;
 }
 
+namespace {
+
+// Every run without the paths of its folders: enough to plan what to take back or finish.
+std::optional<std::vector<JournalRun>> ReadRunsWithoutPaths(IJournalStore& store, JournalDamage* damage = nullptr) {
+    return ParseJournal(store, damage, [](const std::string&) { return false; });
+}
+
+}  // namespace
+
 std::optional<std::vector<JournalRun>> ReadRuns(IJournalStore& store, JournalDamage* damage) {
     // First every run without the paths of its folders, then again with the
     // paths of the run an undo would take back and the run a resume would
     // finish: of a journal of large runs only those are held whole.
-    auto light = ParseJournal(store, damage, [](const std::string&) { return false; });
+    auto light = ReadRunsWithoutPaths(store, damage);
     if (!light) return std::nullopt;
     std::set<std::string> wanted;
     if (const UndoPlan undo = PlanUndo(*light); !undo.folders.empty()) wanted.insert(undo.run);
@@ -330,8 +339,17 @@ std::vector<JournalRun> ReadRuns(RenameJournal& journal) {
 }
 
 size_t FoldersToUndo(RenameJournal& journal) {
-    const auto light = ParseJournal(journal.Store(), nullptr, [](const std::string&) { return false; });
+    const auto light = ReadRunsWithoutPaths(journal.Store());
     return light ? PlanUndo(*light).folders.size() : 0;
+}
+
+std::optional<ResumePlan> PlanResume(RenameJournal& journal) {
+    // The paths of the run it finishes only.
+    const auto light = ReadRunsWithoutPaths(journal.Store());
+    const auto found = light ? PlanResume(*light) : std::nullopt;
+    if (!found) return std::nullopt;
+    const auto runs = ParseJournal(journal.Store(), nullptr, [&](const std::string& run) { return run == found->run; });
+    return runs ? PlanResume(*runs) : std::nullopt;
 }
 
 size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
@@ -347,7 +365,7 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
     JournalDamage damage;
     UndoPlan plan;
     {
-        auto light = ParseJournal(store, &damage, [](const std::string&) { return false; });
+        auto light = ReadRunsWithoutPaths(store, &damage);
         if (!light) {
             journal->EndRun();
             history.ListInAdd(ResKelvaroText(KText::JournalUnreadableLine));

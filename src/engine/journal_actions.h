@@ -63,6 +63,8 @@ struct ResumePlan {
     RunRequest request;  // its targets: the folders to do
 };
 std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs);
+// The same for the journal, decoding the paths of that run only.
+std::optional<ResumePlan> PlanResume(RenameJournal& journal);
 
 // Renames every folder of the newest run not yet taken back to its old name, newest first,
 // through the temporary name, journaled as an undo run. A folder whose new
