@@ -50,15 +50,39 @@ bool Absent(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// The file at `path`, open for reading from byte `at`; none when it cannot be
+// (GetLastError then says why).
+UniqueFileHandle OpenToReadAt(const std::wstring& path, uint64_t at) {
+    UniqueFileHandle file = OpenToRead(path);
+    LARGE_INTEGER from{};
+    from.QuadPart = static_cast<LONGLONG>(at);
+    if (file && at != 0 && !SetFilePointerEx(file.get(), from, nullptr, FILE_BEGIN)) return UniqueFileHandle();
+    return file;
+}
+
+// Up to `size` bytes of the file at `path` from byte `at` (fewer at its end);
+// nullopt when it cannot be read.
+std::optional<std::string> ReadBytes(const std::wstring& path, uint64_t at, size_t size) {
+    UniqueFileHandle file = OpenToReadAt(path, at);
+    if (!file) return std::nullopt;
+    std::string bytes(size, '\0');
+    size_t got = 0;
+    while (got < size) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), bytes.data() + got, static_cast<DWORD>(size - got), &read, nullptr)) return std::nullopt;
+        if (read == 0) break;
+        got += read;
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
 }  // namespace
 
 bool Win32JournalStore::ReadFrom(uint64_t from, const std::function<void(std::string_view piece)>& piece) {
     if (path_.empty()) return false;
-    UniqueFileHandle file = OpenToRead(path_);
+    UniqueFileHandle file = OpenToReadAt(path_, from);
     if (!file) return Absent(GetLastError());
-    LARGE_INTEGER at{};
-    at.QuadPart = static_cast<LONGLONG>(from);
-    if (from != 0 && !SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return false;
     // A few megabytes at a time: a journal of a run of a million folders is never held whole.
     std::string buffer(4 << 20, '\0');
     for (;;) {
@@ -71,20 +95,7 @@ bool Win32JournalStore::ReadFrom(uint64_t from, const std::function<void(std::st
 
 std::optional<std::string> Win32JournalStore::ReadAt(uint64_t at, size_t size) {
     if (path_.empty()) return std::nullopt;
-    UniqueFileHandle file = OpenToRead(path_);
-    LARGE_INTEGER from{};
-    from.QuadPart = static_cast<LONGLONG>(at);
-    if (!file || !SetFilePointerEx(file.get(), from, nullptr, FILE_BEGIN)) return std::nullopt;
-    std::string bytes(size, '\0');
-    size_t got = 0;
-    while (got < size) {
-        DWORD read = 0;
-        if (!ReadFile(file.get(), bytes.data() + got, static_cast<DWORD>(size - got), &read, nullptr)) return std::nullopt;
-        if (read == 0) break;
-        got += read;
-    }
-    bytes.resize(got);
-    return bytes;
+    return ReadBytes(path_, at, size);
 }
 
 std::optional<uint64_t> Win32JournalStore::Size() {
@@ -132,15 +143,10 @@ bool Win32JournalStore::ReplaceWith(const std::function<bool(const Writer& write
 
 std::string Win32JournalStore::ReadIndex() {
     if (path_.empty()) return {};
-    UniqueFileHandle file = OpenToRead(path_ + L".index");
-    LARGE_INTEGER size{};
     // It is small: anything larger is not one this program wrote.
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > (1 << 20)) return {};
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) return {};
-    bytes.resize(read);
-    return bytes;
+    constexpr size_t kLargest = 1 << 20;
+    auto bytes = ReadBytes(path_ + L".index", 0, kLargest + 1);
+    return bytes && bytes->size() <= kLargest ? std::move(*bytes) : std::string();
 }
 
 void Win32JournalStore::WriteIndex(std::string_view bytes) {
