@@ -70,19 +70,9 @@ void ScriptTargets::Resolve() {
 
 bool ScriptTargets::Next(ScriptTarget& target) {
     for (;;) {
-        if (ahead_) {
-            if (auto folder = ahead_->Next()) {
-                target = {std::move(folder->path), L"", folder->unlisted};
-                if (target.path == walkRoot_) ahead_.reset();
-                return true;
-            }
-            ahead_.reset();
-        }
         if (walk_) {
-            if (auto path = walk_->Next()) {
-                const auto& unlisted = walk_->Unlisted();
-                target = {std::move(*path), L"", false};
-                target.unlisted = !unlisted.empty() && unlisted.back() == target.path;
+            if (auto folder = walk_->Next()) {
+                target = {std::move(folder->path), L"", folder->unlisted};
                 if (target.path == walkRoot_) walk_.reset();
                 return true;
             }
@@ -100,10 +90,7 @@ bool ScriptTargets::Next(ScriptTarget& target) {
             return true;
         }
         if (!Covered(next.path)) {
-            if (fs_.ListsFromAnyThread())
-                ahead_ = std::make_unique<FolderTreeAhead>(fs_, next.path, withHidden_);
-            else
-                walk_ = std::make_unique<FolderTreeWalk>(fs_, next.path, withHidden_);
+            walk_ = std::make_unique<FolderTreeAhead>(fs_, next.path, withHidden_);
             walkRoot_ = next.path;
         }
     }
@@ -120,9 +107,8 @@ bool ScriptTargets::Covered(const std::wstring& path) {
 }
 
 void ScriptTargets::Unreached(const std::function<void(const ScriptTarget&)>& each) {
-    if (walk_ || ahead_) each({walkRoot_, L"", false});
+    if (walk_) each({walkRoot_, L"", false});
     walk_.reset();
-    ahead_.reset();
     auto named = [&](ScriptTarget target) {
         if (target.path.empty()) return each(target);
         if (subfolders_ && Covered(target.path)) return;

@@ -54,9 +54,7 @@ private:
     size_t name_ = 0, path_ = 0;       // the next name (and path of it) to look up
     std::vector<ScriptTarget> ready_;  // looked up, not yet handed out
     size_t readyNext_ = 0;
-    std::unique_ptr<FolderTreeWalk> walk_;  // until it has handed out its root
-    // The same walk in a thread of its own, where the file system allows it.
-    std::unique_ptr<FolderTreeAhead> ahead_;
+    std::unique_ptr<FolderTreeAhead> walk_;  // until it has handed out its root
     std::wstring walkRoot_;
     std::unordered_set<std::wstring> named_;                  // with /S: the folded full paths of every name
     std::unordered_set<std::wstring> walked_;                 // with /S: the folded paths of the folders walked so far

@@ -49,12 +49,23 @@ std::optional<std::wstring> FolderTreeWalk::Next() {
     return std::nullopt;
 }
 
+std::optional<WalkedFolder> FolderTreeWalk::NextWalked() {
+    auto path = Next();
+    if (!path) return std::nullopt;
+    const bool unlisted = !unlisted_.empty() && unlisted_.back() == *path;
+    return WalkedFolder{std::move(*path), unlisted};
+}
+
 FolderTreeAhead::FolderTreeAhead(IFileSystem& fs, std::wstring root, bool withHidden, size_t ahead)
     : ahead_(std::max<size_t>(ahead, 2)) {
-    thread_ = std::thread([this, &fs, root = std::move(root), withHidden] { Walk(fs, root, withHidden); });
+    if (fs.ListsFromAnyThread())
+        thread_ = std::thread([this, &fs, root = std::move(root), withHidden] { Walk(fs, root, withHidden); });
+    else
+        inHand_ = std::make_unique<FolderTreeWalk>(fs, root, withHidden);
 }
 
 FolderTreeAhead::~FolderTreeAhead() {
+    if (inHand_) return;
     {
         std::lock_guard lock(mutex_);
         quit_ = true;
@@ -82,10 +93,8 @@ void FolderTreeAhead::Walk(IFileSystem& fs, const std::wstring& root, bool withH
             }
             return !quit_;
         };
-        while (auto path = walk.Next()) {
-            const auto& unlisted = walk.Unlisted();
-            const bool cut = !unlisted.empty() && unlisted.back() == *path;
-            walked.push_back({std::move(*path), cut});
+        while (auto folder = walk.NextWalked()) {
+            walked.push_back(std::move(*folder));
             if (walked.size() >= 64 && !handOver(false)) return;
         }
         handOver(true);
@@ -100,6 +109,7 @@ void FolderTreeAhead::Walk(IFileSystem& fs, const std::wstring& root, bool withH
 }
 
 std::optional<WalkedFolder> FolderTreeAhead::Next() {
+    if (inHand_) return inHand_->NextWalked();
     std::unique_lock lock(mutex_);
     if (ready_.empty() && !over_) {
         taking_ = true;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <deque>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -12,6 +13,12 @@
 #include "ports/file_system.h"
 
 namespace kelvaro {
+
+// One folder a walk hands out, and whether the folders below it could be listed.
+struct WalkedFolder {
+    std::wstring path;
+    bool unlisted = false;
+};
 
 // Every folder below `root` at every depth, then `root` itself: each folder
 // after all the folders below it, so that renaming the folders in this order
@@ -25,6 +32,8 @@ public:
     FolderTreeWalk(IFileSystem& fs, const std::wstring& root, bool withHidden);
     // The next folder, or nothing when the walk is over.
     std::optional<std::wstring> Next();
+    // The same, with whether the folders below it could not be listed.
+    std::optional<WalkedFolder> NextWalked();
     // The folders that could not be listed: what lies below them was not walked.
     const std::vector<std::wstring>& Unlisted() const { return unlisted_; }
 
@@ -43,18 +52,13 @@ private:
     std::vector<std::wstring> unlisted_;
 };
 
-// One folder a walk hands out, and whether the folders below it could be listed.
-struct WalkedFolder {
-    std::wstring path;
-    bool unlisted = false;
-};
-
 // The same walk in a thread of its own, running at most `ahead` folders ahead
 // of the caller, so that listing the next folders overlaps with renaming the
 // last ones. Renaming each folder as it comes is safe: a folder comes only
 // after every folder below it, so a rename never changes the path of a folder
-// the walk has still to list. Asks `fs` for listings from that thread only:
-// for a file system that allows it (ListsFromAnyThread).
+// the walk has still to list. Asks `fs` for listings from that thread only,
+// and only when it allows that (ListsFromAnyThread); else the walk is done in
+// hand, a folder at each call.
 class FolderTreeAhead {
 public:
     static constexpr size_t kAhead = 4096;
@@ -70,6 +74,7 @@ private:
     void Walk(IFileSystem& fs, const std::wstring& root, bool withHidden);
 
     const size_t ahead_;
+    std::unique_ptr<FolderTreeWalk> inHand_;  // the walk, when it has no thread
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<WalkedFolder> ready_;  // walked, not yet handed out

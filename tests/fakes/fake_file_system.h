@@ -60,6 +60,8 @@ public:
     void MarkHidden(const std::wstring& path) { hidden_.insert(Key(path)); }
     std::optional<std::vector<TreeEntry>> TreeFolders(const std::wstring& dir) override;
     bool IsFolderLink(const std::wstring& path) override { return links_.count(Key(path)) != 0; }
+    bool ListsFromAnyThread() const override { return listsFromAnyThread; }
+    bool listsFromAnyThread = false;  // a test that walks from a second thread touches nothing else meanwhile
     int treeListings = 0;  // calls of TreeFolders
     std::vector<std::wstring> Drives() override { return drives; }
     std::vector<std::wstring> drives{L"C:\\"};  // the roots the drive list offers
