@@ -7,6 +7,8 @@
 #include <chrono>
 #include <string>
 
+#include "fakes/redirected_process.h"
+
 namespace kelvaro::bench {
 
 using Clock = std::chrono::steady_clock;
@@ -27,18 +29,10 @@ struct Timed {
 
 // Starts `exe` with `arguments`, its output to `outFile`, and waits.
 inline Timed TimeProcess(const std::wstring& exe, const std::wstring& arguments, const std::wstring& outFile) {
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE out = CreateFileW(outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = out;
     PROCESS_INFORMATION info{};
-    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     Timed timed;
     const auto start = Clock::now();
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+    if (testing::StartRedirected(exe, arguments, outFile, info)) {
         // Asked while the child runs: Wine answers only for a living process.
         size_t peak = 0;
         do {
@@ -53,7 +47,6 @@ inline Timed TimeProcess(const std::wstring& exe, const std::wstring& arguments,
         CloseHandle(info.hProcess);
         CloseHandle(info.hThread);
     }
-    CloseHandle(out);
     // The first line the program wrote and the size of what it wrote, to show it did the work.
     HANDLE written = CreateFileW(outFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, 0, nullptr);

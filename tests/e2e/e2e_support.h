@@ -31,6 +31,12 @@ inline std::wstring ProgramPath() {
     return path.substr(0, path.rfind(L'\\') + 1) + L"Kelvaro2.exe";
 }
 
+// The console companion beside it, which cmd and PowerShell start for scripts.
+inline std::wstring ConsoleProgramPath() {
+    const std::wstring exe = ProgramPath();
+    return exe.substr(0, exe.size() - 4) + L".com";
+}
+
 inline std::wstring ClipboardText() {
     std::wstring text;
     for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt) Sleep(25);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "e2e/e2e_support.h"
+#include "fakes/redirected_process.h"
 #include "engine/folder_rules.h"
 #include "engine/journal.h"
 
@@ -41,23 +42,14 @@ void WriteWhole(const std::wstring& path, const std::string& bytes) {
 
 // Runs Kelvaro2.com with `arguments` and its output going to `out`; gives its exit code.
 DWORD RunConsole(const std::wstring& arguments, const std::wstring& out) {
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE file = CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = file;
     PROCESS_INFORMATION info{};
-    const std::wstring exe = ProgramPath();
-    std::wstring commandLine = L"\"" + exe.substr(0, exe.size() - 4) + L".com\" " + arguments;
     DWORD code = 0xFFFFFFFF;
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+    if (testing::StartRedirected(ConsoleProgramPath(), arguments, out, info)) {
         if (WaitForSingleObject(info.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 99);
         GetExitCodeProcess(info.hProcess, &code);
         CloseHandle(info.hProcess);
         CloseHandle(info.hThread);
     }
-    CloseHandle(file);
     return code;
 }
 
@@ -375,16 +367,7 @@ TEST_F(JournalEndToEnd, UndoGivesBackEveryOriginalSpelling) {
 class ConsoleRun {
 public:
     ConsoleRun(const std::wstring& arguments, const std::wstring& out) {
-        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-        file_ = CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = startup.hStdError = file_;
-        const std::wstring exe = ProgramPath();
-        std::wstring commandLine = L"\"" + exe.substr(0, exe.size() - 4) + L".com\" " + arguments;
-        started_ = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                  &info_) != FALSE;
+        started_ = testing::StartRedirected(ConsoleProgramPath(), arguments, out, info_);
     }
     ~ConsoleRun() {
         if (started_) {
@@ -392,7 +375,6 @@ public:
             CloseHandle(info_.hProcess);
             CloseHandle(info_.hThread);
         }
-        CloseHandle(file_);
     }
     bool Started() const { return started_; }
     bool Ends(DWORD ms) const { return WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0; }
@@ -402,7 +384,6 @@ public:
     }
 
 private:
-    HANDLE file_ = INVALID_HANDLE_VALUE;
     PROCESS_INFORMATION info_{};
     bool started_ = false;
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "e2e/e2e_support.h"
+#include "fakes/redirected_process.h"
 #include "fakes/temp_dir.h"
 #include "platform/registry_store.h"
 #include "engine/journal.h"
@@ -52,27 +53,15 @@ Outcome RunRedirected(const std::wstring& exe,
                       const std::wstring& scratch,
                       const wchar_t* currentDir = nullptr,
                       DWORD waitMs = 60000) {
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     const std::wstring outName = scratch + L"\\out.txt", errName = scratch + L"\\err.txt";
-    HANDLE out = CreateFileW(outName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    HANDLE err = CreateFileW(errName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
     PROCESS_INFORMATION info{};
-    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     Outcome outcome;
-    if (testing::Isolated() &&
-        CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, currentDir, &startup, &info)) {
+    if (testing::Isolated() && testing::StartRedirected(exe, arguments, outName, info, errName, currentDir)) {
         if (WaitForSingleObject(info.hProcess, waitMs) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 99);
         GetExitCodeProcess(info.hProcess, &outcome.exitCode);
         CloseHandle(info.hProcess);
         CloseHandle(info.hThread);
     }
-    CloseHandle(out);
-    CloseHandle(err);
     outcome.outBytes = ReadAll(outName);
     outcome.out = testing::FromCodePage932(outcome.outBytes);
     outcome.err = testing::FromCodePage932(ReadAll(errName));
