@@ -148,7 +148,7 @@ int main() {
     }
     double bestStart = 1e9;
     for (int round = 0; round < kRounds; ++round) {
-        store.OpenForAppend();
+        store.TryOpenForAppend();
         store.Replace(full);
         store.CloseAppend();
         Win32FileSystem fs;

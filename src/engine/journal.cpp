@@ -738,13 +738,21 @@ bool RenameJournal::TakeTurn(const std::function<void()>& waiting) {
     failed_ = false;
     gaveUp_ = false;
     if (!appending_) {
-        TurnWait wait{waiting, {}};
-        if (pause_)
-            wait.pause = [this](unsigned ms) {
-                gaveUp_ = !pause_(ms);
-                return !gaveUp_;
-            };
-        if (!store_.OpenForAppend(wait)) return false;
+        // A copy that does not get the turn within two minutes records all
+        // the same; one whose wait is given up records nothing.
+        constexpr unsigned kPause = 50;
+        for (int tries = 0;; ++tries) {
+            const TurnTry tried = store_.TryOpenForAppend(tries == 2400);
+            if (tried == TurnTry::Failed) return false;
+            if (tried == TurnTry::Taken) break;
+            if (tries == 0 && waiting) waiting();
+            if (!pause_) {
+                store_.Sleep(kPause);
+            } else if (!pause_(kPause)) {
+                gaveUp_ = true;
+                return false;
+            }
+        }
         appending_ = true;
         // What the last look found still holds if nothing was appended since.
         const auto size = store_.Size();

@@ -166,8 +166,8 @@ bool Win32JournalStore::OpenJournal() {
     return static_cast<bool>(append_);
 }
 
-bool Win32JournalStore::OpenForAppend(const TurnWait& wait) {
-    if (path_.empty()) return false;
+TurnTry Win32JournalStore::TryOpenForAppend(bool withoutTurn) {
+    if (path_.empty()) return TurnTry::Failed;
     CloseAppend();
     const size_t slash = path_.rfind(L'\\');
     if (slash != std::wstring::npos) CreateDirectoryW(path_.substr(0, slash).c_str(), nullptr);
@@ -175,28 +175,24 @@ bool Win32JournalStore::OpenForAppend(const TurnWait& wait) {
     // there in two steps, and a trim swaps the journal file: the copies of
     // the program take turns, by a lock on a file of its own beside the
     // journal (the journal file itself is swapped). The turn is held from
-    // the first record of a run to the last. A copy that does not get the
-    // turn within two minutes records all the same; one whose wait is given
-    // up records nothing.
+    // the first record of a run to the last; the system gives it up when the
+    // copy holding it ends, however it ends.
     turn_.reset(CreateFileW((path_ + L".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (turn_) {
-        OVERLAPPED turn{};
-        constexpr unsigned kPause = 50;
-        for (int attempt = 0; attempt < 2400; ++attempt) {
-            if (LockFileEx(turn_.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn)) break;
-            if (GetLastError() != ERROR_LOCK_VIOLATION && GetLastError() != ERROR_IO_PENDING) break;
-            if (attempt == 0 && wait.begins) wait.begins();
-            if (!wait.pause) {
-                Sleep(kPause);
-            } else if (!wait.pause(kPause)) {
-                turn_.reset();
-                return false;
-            }
-        }
+    OVERLAPPED turn{};
+    if (turn_ && !LockFileEx(turn_.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn)) {
+        const DWORD error = GetLastError();
+        turn_.reset();
+        if (!withoutTurn && (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)) return TurnTry::Busy;
     }
-    return OpenJournal();
+    if (OpenJournal()) return TurnTry::Taken;
+    turn_.reset();
+    return TurnTry::Failed;
+}
+
+void Win32JournalStore::Sleep(unsigned ms) {
+    ::Sleep(ms);
 }
 
 void Win32JournalStore::CloseAppend() {

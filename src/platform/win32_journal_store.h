@@ -8,7 +8,7 @@ namespace kelvaro {
 
 // The journal as a file, shared by every running copy of the program: records
 // are appended in one write each to a file opened for shared appending, and
-// the copies that record take turns (see OpenForAppend). A trimmed journal is
+// the copies that record take turns (see TryOpenForAppend). A trimmed journal is
 // written beside the file and swapped in whole.
 class Win32JournalStore : public IJournalStore {
 public:
@@ -22,7 +22,8 @@ public:
     bool ReplaceWith(const std::function<bool(const Writer& write)>& produce) override;
     std::string ReadIndex() override;
     void WriteIndex(std::string_view bytes) override;
-    bool OpenForAppend(const TurnWait& wait = {}) override;
+    TurnTry TryOpenForAppend(bool withoutTurn = false) override;
+    void Sleep(unsigned ms) override;
     bool Append(const std::string& bytes) override;
     bool Flush() override;
     void CloseAppend() override;

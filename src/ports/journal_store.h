@@ -15,13 +15,11 @@ struct ProcessStamp {
     bool operator==(const ProcessStamp&) const = default;
 };
 
-// How a copy waits while another copy holds the journal's turn.
-struct TurnWait {
-    // Called once, when the turn is found taken.
-    std::function<void()> begins;
-    // Waits `ms` milliseconds between two tries; false gives the wait up.
-    // The store sleeps when there is none.
-    std::function<bool(unsigned ms)> pause;
+// How one try to take the journal's turn ended.
+enum class TurnTry {
+    Taken,   // the turn is this copy's and the file is open for appending
+    Busy,    // another running copy holds the turn: try again later
+    Failed,  // the journal cannot be written (read-only, a folder, no room...)
 };
 
 // The journal file. One Win32 implementation; tests use an in-memory fake.
@@ -62,10 +60,13 @@ public:
     // when there is none; writing it may fail without harm.
     virtual std::string ReadIndex() = 0;
     virtual void WriteIndex(std::string_view bytes) = 0;
-    // Opens the file for appending, creating its folder and the file, after
-    // the turn (see `wait`); false when it cannot be written or the wait was
-    // given up.
-    virtual bool OpenForAppend(const TurnWait& wait = {}) = 0;
+    // Tries once to take the journal's turn and open the file for appending,
+    // creating its folder and the file. The turn is the copy's until
+    // CloseAppend, or until the copy ends: a copy that dies gives it up.
+    // `withoutTurn` opens the file even when the turn is another copy's.
+    virtual TurnTry TryOpenForAppend(bool withoutTurn = false) = 0;
+    // Waits `ms` milliseconds (between two tries for the turn).
+    virtual void Sleep(unsigned ms) = 0;
     // Appends whole records in one write to the file opened for appending.
     virtual bool Append(const std::string& bytes) = 0;
     // Makes what was appended so far outlast a power cut; false when it could not.

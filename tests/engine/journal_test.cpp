@@ -621,7 +621,7 @@ TEST(Win32Journal, TwelveRunsLeaveExactlyTheLinesOfTheLastTen) {
                                      std::to_string(last10.size()) + "\t"),
               0u);
     const std::wstring old = dir.Path() + L"\\killed";
-    ASSERT_TRUE(again.OpenForAppend());
+    ASSERT_EQ(again.TryOpenForAppend(), TurnTry::Taken);
     ASSERT_TRUE(again.Append(RunRecord("k", RunKind::Run, {7, 8}, "") + FolderRecord("k", 1, old, old + kTemp, old + L"X")));
     again.CloseAppend();
     EXPECT_EQ(RenameJournal(again).HasOpenFolders(), true);

@@ -47,18 +47,16 @@ public:
     std::string ReadIndex() override { return index; }
     void WriteIndex(std::string_view written) override { index.assign(written); }
     static constexpr size_t kPiece = 61;
-    // While `held`, another copy holds the turn: the wait begins and pauses
-    // until the pause gives up or has waited `heldFor` pauses.
-    bool OpenForAppend(const TurnWait& wait = {}) override {
-        if (held) {
-            if (wait.begins) wait.begins();
-            for (int i = 0; i < heldFor; ++i) {
-                ++pauses;
-                if (wait.pause && !wait.pause(50)) return false;
-            }
+    // While `held`, another copy holds the turn for the next `heldFor` tries.
+    TurnTry TryOpenForAppend(bool withoutTurn = false) override {
+        if (held && heldFor-- > 0 && !withoutTurn) {
+            ++pauses;
+            return TurnTry::Busy;
         }
-        return open = writable;
+        open = writable;
+        return writable ? TurnTry::Taken : TurnTry::Failed;
     }
+    void Sleep(unsigned) override { ++sleeps; }
     bool Flush() override {
         ++flushes;
         return open;
@@ -75,7 +73,7 @@ public:
 
     std::string bytes;
     bool writable = true, unreadable = false, busy = false, open = false, held = false;
-    int heldFor = 3, pauses = 0, flushes = 0;
+    int heldFor = 3, pauses = 0, sleeps = 0, flushes = 0;
     size_t limit = std::string::npos;  // the size the journal may not pass: a full disk
     ProcessStamp self{100, 5000};
     std::set<uint32_t> alive;
