@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "engine/catalog.h"
 #include "engine/folder_rules.h"
+#include "engine/path_text.h"
 
 namespace kelvaro {
 
@@ -179,7 +182,12 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
             fail(KText::UndoWithOthersError);
         return command;
     }
-    if (command.hidden && !command.subfolders) fail(KText::HiddenNeedsSubfolders);
+    // /A takes hidden and system folders into a walk, or into what a wildcard matches.
+    if (command.hidden && !command.subfolders &&
+        std::none_of(command.names.begin(), command.names.end(), [](const std::wstring& name) {
+            return name.front() != L'@' && HasWildcard(name);
+        }))
+        fail(KText::HiddenNeedsSubfolders);
     if (command.mode < 0) fail(KText::ModeMissingError);
     if (command.names.empty()) fail(KText::NoFoldersError);
     return command;

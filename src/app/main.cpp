@@ -92,13 +92,15 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
     };
     fs.SetRetryPause(pause);
     const std::wstring& journalPath = locations.journalFile;
+    const std::wstring folder = ProgramFolder();
+    // Where the journal lives and where the program runs from are never renamed.
+    fs.SetOwnFolders({journalPath.substr(0, journalPath.find_last_of(L'\\')), folder});
     Win32JournalStore journalStore(journalPath);
     RenameJournal journal(journalStore);
     journal.SetTurnPause(pause);
     ScriptServices services{store, fs, clipboard, kept, &stop, &journal, {}};
     // A log file must not replace the journal (or anything beside it) nor the program's own files.
     services.ownFiles.push_back(journalPath.substr(0, journalPath.find_last_of(L'\\') + 1));
-    const std::wstring folder = ProgramFolder();
     for (const wchar_t* name : {L"Kelvaro2.exe", L"Kelvaro2.com", L"KELVARO2.html"})
         services.ownFiles.push_back(folder + name);
     const int code = RunScript(command, services);
@@ -123,6 +125,7 @@ int RunProgram(int show) {
     HWND owner = nullptr;
     const UserLocations locations = ProgramUserLocations();
     Win32FileSystem fs;
+    fs.SetOwnFolders({locations.journalFile.substr(0, locations.journalFile.find_last_of(L'\\')), ProgramFolder()});
     RegistryStore store(locations.registryRoot, locations.registryBase);
     Win32Clipboard clipboard;
     Win32Prompts prompts(&owner);

@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "engine/catalog.h"
+#include "engine/folder_rules.h"
 #include "engine/path_text.h"
 
 namespace kelvaro {
@@ -60,34 +61,10 @@ std::wstring FullFileName(IFileSystem& fs, const std::wstring& name) {
     return FoldSteps(dir + L'\\' + name);
 }
 
-bool HasWildcard(const std::wstring& name) {
-    const size_t last = name.find_last_of(L"\\/");
-    return name.find_first_of(L"*?", last == std::wstring::npos ? 0 : last + 1) != std::wstring::npos;
-}
-
-bool WildcardMatch(const std::wstring& pattern, const std::wstring& name) {
-    // The classic greedy walk with one back-up point for the last "*".
-    size_t p = 0, n = 0, star = std::wstring::npos, mark = 0;
-    auto same = [](wchar_t a, wchar_t b) { return a == b || CompareStringOrdinal(&a, 1, &b, 1, TRUE) == CSTR_EQUAL; };
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == L'?' || (pattern[p] != L'*' && same(pattern[p], name[n])))) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == L'*') {
-            star = p++;
-            mark = n;
-        } else if (star != std::wstring::npos) {
-            p = star + 1;
-            n = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == L'*') ++p;
-    return p == pattern.size();
-}
-
-std::vector<ScriptName> ExpandNames(IFileSystem& fs, const std::vector<std::wstring>& given, std::wstring& error) {
+std::vector<ScriptName> ExpandNames(IFileSystem& fs,
+                                    const std::vector<std::wstring>& given,
+                                    std::wstring& error,
+                                    bool withHidden) {
     std::vector<std::wstring> names;
     for (const auto& name : given) {
         if (name.front() != L'@') {
@@ -122,8 +99,10 @@ std::vector<ScriptName> ExpandNames(IFileSystem& fs, const std::vector<std::wstr
             const size_t last = full.find_last_of(L'\\');
             const std::wstring parent = full.substr(0, last), pattern = full.substr(last + 1);
             std::vector<std::wstring> matches;
-            for (const auto& sub : fs.SubFolders(parent.size() == 2 ? parent + L'\\' : parent))
-                if (WildcardMatch(pattern, sub)) matches.push_back(sub);
+            for (const auto& sub : fs.TreeFolders(parent.size() == 2 ? parent + L'\\' : parent).value_or(
+                     std::vector<TreeEntry>{}))
+                if ((withHidden || !sub.hidden) && !IsTempName(sub.name) && WildcardMatch(pattern, sub.name))
+                    matches.push_back(sub.name);
             std::sort(matches.begin(), matches.end(), [](const std::wstring& a, const std::wstring& b) {
                 return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                                             static_cast<int>(b.size()), TRUE) == CSTR_LESS_THAN;

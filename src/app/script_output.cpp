@@ -9,9 +9,9 @@ namespace kelvaro {
 
 namespace {
 
-constexpr std::array<const char*, 15> kCodeNames = {"RENAME",    "SAME",    "KEEP_LONG", "KEEP_LONG8", "BAD_NAME",
-                                                    "NOT_FOUND", "EXISTS",  "CLASH",     "TOO_LONG",   "RENAMED",
-                                                    "FAILED",    "NOT_RUN", "UNDONE",    "SKIPPED",    "NO_SHORT"};
+constexpr std::array<const char*, 17> kCodeNames = {
+    "RENAME",  "SAME",    "KEEP_LONG", "KEEP_LONG8", "BAD_NAME", "NOT_FOUND",  "EXISTS",   "CLASH",    "TOO_LONG",
+    "RENAMED", "FAILED",  "NOT_RUN",   "UNDONE",     "SKIPPED",  "NO_SHORT",   "OWN_FOLDER", "TEMP_NAME"};
 
 std::wstring Field(const std::wstring& text) {
     std::wstring field = text;
@@ -39,6 +39,8 @@ const char* FolderCodeName(FolderCode code) {
 FolderCode CodeOf(PlanState state) {
     // The plan's states come first in FolderCode, in the same order; a later one keeps the codes after them.
     if (state == PlanState::NoShortName) return FolderCode::NoShort;
+    if (state == PlanState::OwnFolder) return FolderCode::OwnFolder;
+    if (state == PlanState::TempName) return FolderCode::TempName;
     return static_cast<FolderCode>(static_cast<uint8_t>(state));
 }
 

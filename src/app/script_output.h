@@ -24,6 +24,8 @@ enum class FolderCode : uint8_t {
     Undone,     // UNDONE     the undo took it back
     Skipped,    // SKIPPED    the undo left it as it is
     NoShort,    // NO_SHORT   mode 3: the drive keeps no short name for it
+    OwnFolder,  // OWN_FOLDER a folder the program needs itself
+    TempName,   // TEMP_NAME  a folder an interrupted rename left under its temporary name
 };
 
 // The fixed ASCII code of a state, as printed in the first field.

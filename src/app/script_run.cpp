@@ -241,6 +241,7 @@ size_t RunFolders(const ScriptCommand& command,
         state.targets.RefreshForm();
         std::vector<Item> items;
         std::vector<bool> unlisted;
+        std::vector<std::optional<FileIdentity>> identities;  // what the walk found under each path
         for (ScriptTarget target; state.targets.Count() < kBatch && items.size() < 2 * kBatch && feed.Next(target);) {
             if (target.path.empty()) {
                 items.push_back({target.missing, kNoEntry});
@@ -252,6 +253,7 @@ size_t RunFolders(const ScriptCommand& command,
             if (state.targets.Count() > before) {  // a repeated folder is one
                 items.push_back({L"", before});
                 unlisted.push_back(target.unlisted);
+                identities.push_back(target.identity);
             }
         }
         if (items.empty()) break;
@@ -323,9 +325,18 @@ size_t RunFolders(const ScriptCommand& command,
                 mark = state.history.Count();
                 reportUpTo(i, line);
             };
+            size_t renaming = 0;  // the entry the walk hands to the renamer
+            hooks.before = [&, before = hooks.before](size_t i) {
+                renaming = i;
+                return before(i);
+            };
             const WalkEnd end = WalkTargets(
                 state.targets, state.history, changed, services.journal,
-                [&](const std::wstring& path) { return RenameDir(rename, path, command.mode); }, hooks);
+                [&](const std::wstring& path) {
+                    return RenameDir(rename, path, command.mode,
+                                     renaming < identities.size() ? identities[renaming] : std::nullopt);
+                },
+                hooks);
             notDone += state.targets.Count() - end.next;
             stopped = end.stopped || end.journalFailed;
             counts.renamed += end.counts.renamed;
@@ -508,7 +519,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         // The whole line is checked before anything is touched, recovery included.
         std::wstring error;
         std::vector<ScriptName> names;
-        if (!command.undo && !command.resume) names = ExpandNames(fs, command.names, error);
+        if (!command.undo && !command.resume) names = ExpandNames(fs, command.names, error, command.hidden);
         std::wstring logFile;
         if (error.empty() && !command.logFile.empty()) {
             logFile = FullFileName(fs, command.logFile);
@@ -537,7 +548,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
                 std::any_of(names.begin(), names.end(), [](const ScriptName& name) { return HasWildcard(name.given); });
             if (!recovery.lines.empty() && patterns) {
                 std::wstring again;
-                auto expanded = ExpandNames(fs, command.names, again);
+                auto expanded = ExpandNames(fs, command.names, again, command.hidden);
                 if (again.empty()) names = std::move(expanded);
             }
         }

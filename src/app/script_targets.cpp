@@ -46,7 +46,7 @@ void ScriptTargets::Resolve() {
     while (name_ < names_.size() && paths.size() < kLookupBatch) {
         const ScriptName& name = names_[name_];
         if (name.paths.empty()) {
-            ready_.push_back({L"", name.given, false});
+            ready_.push_back({L"", name.given, false, std::nullopt});
             ++name_;
             continue;
         }
@@ -72,7 +72,7 @@ bool ScriptTargets::Next(ScriptTarget& target) {
     for (;;) {
         if (walk_) {
             if (auto folder = walk_->Next()) {
-                target = {std::move(folder->path), L"", folder->unlisted};
+                target = {std::move(folder->path), L"", folder->unlisted, folder->identity};
                 if (target.path == walkRoot_) walk_.reset();
                 return true;
             }
@@ -107,7 +107,7 @@ bool ScriptTargets::Covered(const std::wstring& path) {
 }
 
 void ScriptTargets::Unreached(const std::function<void(const ScriptTarget&)>& each) {
-    if (walk_) each({walkRoot_, L"", false});
+    if (walk_) each({walkRoot_, L"", false, std::nullopt});
     walk_.reset();
     auto named = [&](ScriptTarget target) {
         if (target.path.empty()) return each(target);
@@ -118,8 +118,8 @@ void ScriptTargets::Unreached(const std::function<void(const ScriptTarget&)>& ea
     for (; readyNext_ < ready_.size(); ++readyNext_) named(std::move(ready_[readyNext_]));
     for (; name_ < names_.size(); ++name_, path_ = 0) {
         const ScriptName& name = names_[name_];
-        if (name.paths.empty()) each({L"", name.given, false});
-        for (; path_ < name.paths.size(); ++path_) named({name.paths[path_], L"", false});
+        if (name.paths.empty()) each({L"", name.given, false, std::nullopt});
+        for (; path_ < name.paths.size(); ++path_) named({name.paths[path_], L"", false, std::nullopt});
     }
 }
 

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -18,6 +19,7 @@ struct ScriptTarget {
     std::wstring path;      // the folder's canonical path; empty when nothing answered
     std::wstring missing;   // the name as given, when nothing answered
     bool unlisted = false;  // the folders below it could not be read
+    std::optional<FileIdentity> identity;  // what a walk found under that path: its rename makes sure it still is
 };
 
 // The folders of a script line, handed out one at a time and looked up a

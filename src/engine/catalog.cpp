@@ -478,6 +478,28 @@ std::wstring ResKelvaroText(KText text) {
         // After the count of a stopped tree's folders: the folders below were not counted
         case 29091:
             return L"以上";
+        // No run without a record, and the program's own folders.
+        case 30000:
+            return L"変更を記録できない為、フォルダ名を変更しません";
+        case 30001:
+            return L"変更を記録できません（記録のフォルダに書き込めません）。"
+                   L"記録せずにフォルダ名を変更しますか？記録しない変更は元に戻せません。";
+        case 30002:
+            return L"直前の実行は記録されていない為、元に戻せません";
+        case 30004:
+            return L"変更不可（Kelvaro2 が使うフォルダ）";
+        case 30005:
+            return L"変更不可（一時的な名前のまま）";
+        case 30006:
+            return L"記録が壊れている為、次のフォルダを元に戻せません（名前の末尾の .Tmpぷよむ を消すと元の名前に戻ります）";
+        case 30008:
+            return L"リストファイルに使えない文字（NUL）があります: {0} 行目 ";
+        case 30009:
+            return L"記録を整理できませんでした（記録のフォルダに書き込めません）";
+        case 30010:
+            return L"　フォルダではないものが同じ名前で置かれた為、変更しませんでした";
+        case 30011:
+            return L"　一覧を読んだ後でフォルダが入れ替わった為（リンクなど）、変更しませんでした";
         default:
             return {};
     }

@@ -236,7 +236,17 @@ namespace kelvaro {
     X(MinutesUnit, 29007)              \
     X(SecondsUnit, 29008)              \
     X(ResumeByCommandLine, 29090)      \
-    X(SummaryAtLeast, 29091)
+    X(SummaryAtLeast, 29091)           \
+    X(JournalNotWritableLine, 30000)   \
+    X(RunUnrecordedQuestion, 30001)    \
+    X(LastRunUnrecordedLine, 30002)    \
+    X(OwnFolderState, 30004)           \
+    X(TempNameState, 30005)            \
+    X(StrandedTempLine, 30006)         \
+    X(ListFileBadLineError, 30008)     \
+    X(TrimNotWrittenLine, 30009)       \
+    X(NotTheFolderLine, 30010)         \
+    X(NotTheListedFolderLine, 30011)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \

@@ -97,6 +97,11 @@ FolderVerdict JudgeFolder(IFileSystem& fs,
                           int16_t mode,
                           bool hira,
                           const std::function<bool()>& exists) {
+    // The program's own folders, and what an interrupted rename left, are never a run's to rename.
+    if (fs.IsOwnFolder(path)) return {PlanState::OwnFolder, {}};
+    if (IsTempName(LastPathName(path))) return {PlanState::TempName, {}};
+    // A folder whose name the system takes for a device cannot be named to be renamed.
+    if (IsDeviceName(LastPathName(path))) return {PlanState::Unstorable, {}};
     // Composing never crosses a backslash: the name is judged as mode 1 converts it.
     if (mode == 1 && !IsShortName(ComposeKana(path))) return {PlanState::KeptLong, {}};
     FolderVerdict verdict{PlanState::Rename, ConvertDirName(fs, path, mode, hira)};
@@ -119,8 +124,27 @@ FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mod
     return JudgeFolder(fs, path, mode, hira, [&] { return IsDriveRoot(path) || fs.EntryName(path).has_value(); });
 }
 
+bool IsTempName(const std::wstring& name) {
+    static const std::wstring suffix = FoldedName(kTempSuffix);
+    const std::wstring folded = FoldedName(name);
+    return folded.size() > suffix.size() && folded.compare(folded.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+bool IsDeviceName(const std::wstring& name) {
+    std::wstring base = name.substr(0, name.find(L'.'));
+    while (!base.empty() && base.back() == L' ') base.pop_back();
+    CharUpperBuffW(base.data(), static_cast<DWORD>(base.size()));
+    if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL") return true;
+    // COM1 to COM9 and LPT1 to LPT9, and with the superscript digits ¹ ² ³.
+    const wchar_t digit = base.size() == 4 ? base[3] : 0;
+    return (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0) &&
+           ((digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3');
+}
+
 std::wstring PlanStateText(PlanState state) {
     if (state == PlanState::NoShortName) return ResKelvaroText(KText::NoShortNameState);
+    if (state == PlanState::OwnFolder) return ResKelvaroText(KText::OwnFolderState);
+    if (state == PlanState::TempName) return ResKelvaroText(KText::TempNameState);
     return ResKelvaroText(NthText(KText::WillRenameState, static_cast<int>(state)));
 }
 

@@ -11,6 +11,9 @@ namespace kelvaro {
 // Appended to a folder's path to make the sibling it passes through.
 inline constexpr const wchar_t* kTempSuffix = L".Tmp\u3077\u3088\u3080";
 
+// True for the name a folder has between the two steps of its rename (any case).
+bool IsTempName(const std::wstring& name);
+
 // The conversion modes: 0 upper case, 1 upper case except long names, 2 lower
 // case, 3 short name, 4 eight-character form, 5 full-width, 6 half-width,
 // 7 the usual form (標準).
@@ -28,9 +31,11 @@ enum class PlanState : uint8_t {
     BatchClash,     // another folder of this batch would get the same new path
     TooLong,        // the new path is too long for Windows
     NoShortName,    // mode 3: the volume keeps no short name for the folder
+    OwnFolder,      // a folder the program needs itself (its journal's folder, those above it, its own)
+    TempName,       // a folder still under the temporary name of an interrupted rename
 };
 
-inline constexpr size_t kPlanStates = 10;
+inline constexpr size_t kPlanStates = 12;
 
 // The limit a TooLong rename would pass.
 enum class LengthLimit : uint8_t {
@@ -51,8 +56,9 @@ std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t m
 LengthLimit ExceededLimit(const std::wstring& from, const std::wstring& to, bool utf8Names, bool longPaths);
 
 // What the rules say of one folder before anything on disk is tried: Rename,
-// InForm, KeptLong, KeptEightLong, Unstorable, NoShortName, TooLong, or Missing
-// for a name already in form whose folder is not there. RenameDir acts on it
+// InForm, KeptLong, KeptEightLong, Unstorable (also for a folder whose own
+// name the system takes for a device), NoShortName, TooLong, OwnFolder,
+// TempName, or Missing for a name already in form whose folder is not there. RenameDir acts on it
 // and PlanRun starts from it, so the rules exist once. `exists` is asked only
 // for a name in form.
 struct FolderVerdict {
@@ -67,6 +73,10 @@ FolderVerdict JudgeFolder(IFileSystem& fs,
                           const std::function<bool()>& exists);
 // The same, asking the disk whether the folder exists.
 FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira);
+
+// True for a name the system takes for a device (CON, PRN, AUX, NUL, COM1-9,
+// LPT1-9, with any extension): a folder of such a name cannot be renamed.
+bool IsDeviceName(const std::wstring& name);
 
 // The short text of a state, as the preview shows it; under a history line
 // that says a folder was not renamed it says why.

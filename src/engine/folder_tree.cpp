@@ -3,26 +3,22 @@
 #include <algorithm>
 #include <utility>
 
-#include "engine/folder_rules.h"
 
 namespace kelvaro {
 
-bool IsTempName(const std::wstring& name) {
-    const size_t suffix = std::char_traits<wchar_t>::length(kTempSuffix);
-    return name.size() > suffix && name.compare(name.size() - suffix, suffix, kTempSuffix) == 0;
-}
-
 FolderTreeWalk::FolderTreeWalk(IFileSystem& fs, const std::wstring& root, bool withHidden)
     : fs_(fs), withHidden_(withHidden) {
-    if (fs_.IsFolderLink(root))
+    // Neither a link nor what an interrupted rename left is entered, even when named.
+    const size_t slash = root.find_last_of(L'\\');
+    if (fs_.IsFolderLink(root) || IsTempName(slash == std::wstring::npos ? root : root.substr(slash + 1)))
         rootLink_ = root;
     else
-        Enter(root);
+        Enter(root, std::nullopt);
 }
 
-void FolderTreeWalk::Enter(std::wstring path) {
-    Level level{std::move(path), {}, 0};
-    if (auto folders = fs_.TreeFolders(level.path)) {
+void FolderTreeWalk::Enter(std::wstring path, const std::optional<FileIdentity>& identity) {
+    Level level{std::move(path), identity, {}, 0};
+    if (auto folders = fs_.TreeFolders(level.path, identity)) {
         std::erase_if(*folders,
                       [&](const TreeEntry& entry) { return (entry.hidden && !withHidden_) || IsTempName(entry.name); });
         level.folders = std::move(*folders);
@@ -33,18 +29,22 @@ void FolderTreeWalk::Enter(std::wstring path) {
 }
 
 std::optional<std::wstring> FolderTreeWalk::Next() {
+    handedOut_.reset();
     if (rootLink_) return std::exchange(rootLink_, std::nullopt);
     while (!levels_.empty()) {
         Level& level = levels_.back();
         if (level.next == level.folders.size()) {
-            std::wstring done = std::move(level.path);
+            handedOut_ = WalkedFolder{level.path, false, level.identity};
             levels_.pop_back();
-            return done;
+            return handedOut_->path;
         }
         const TreeEntry& entry = level.folders[level.next++];
         std::wstring child = level.path + (level.path.back() == L'\\' ? L"" : L"\\") + entry.name;
-        if (entry.link) return child;
-        Enter(std::move(child));
+        if (entry.link) {
+            handedOut_ = WalkedFolder{child, false, entry.identity};
+            return child;
+        }
+        Enter(std::move(child), entry.identity);
     }
     return std::nullopt;
 }
@@ -53,7 +53,7 @@ std::optional<WalkedFolder> FolderTreeWalk::NextWalked() {
     auto path = Next();
     if (!path) return std::nullopt;
     const bool unlisted = !unlisted_.empty() && unlisted_.back() == *path;
-    return WalkedFolder{std::move(*path), unlisted};
+    return WalkedFolder{std::move(*path), unlisted, handedOut_ ? handedOut_->identity : std::nullopt};
 }
 
 FolderTreeAhead::FolderTreeAhead(IFileSystem& fs, std::wstring root, bool withHidden, size_t ahead)

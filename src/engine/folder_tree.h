@@ -10,14 +10,18 @@
 #include <thread>
 #include <vector>
 
+#include "engine/folder_rules.h"
 #include "ports/file_system.h"
 
 namespace kelvaro {
 
-// One folder a walk hands out, and whether the folders below it could be listed.
+// One folder a walk hands out, and whether the folders below it could be
+// listed; what it is (when the listing told), so that its rename can make
+// sure the path still leads to it.
 struct WalkedFolder {
     std::wstring path;
     bool unlisted = false;
+    std::optional<FileIdentity> identity;
 };
 
 // Every folder below `root` at every depth, then `root` itself: each folder
@@ -27,6 +31,8 @@ struct WalkedFolder {
 // are handed out but never entered; hidden and system folders are left out
 // with everything below them unless asked for; a folder still under the
 // temporary name of an interrupted rename is never handed out nor entered.
+// Each folder is entered only while it is still the folder its parent's
+// listing showed: a link swapped in meanwhile is neither entered nor followed.
 class FolderTreeWalk {
 public:
     FolderTreeWalk(IFileSystem& fs, const std::wstring& root, bool withHidden);
@@ -40,15 +46,17 @@ public:
 private:
     struct Level {
         std::wstring path;
+        std::optional<FileIdentity> identity;
         std::vector<TreeEntry> folders;
         size_t next = 0;
     };
-    void Enter(std::wstring path);
+    void Enter(std::wstring path, const std::optional<FileIdentity>& identity);
+    std::optional<WalkedFolder> handedOut_;  // the last folder Next handed out, with what it is
 
     IFileSystem& fs_;
     bool withHidden_;
     std::vector<Level> levels_;
-    std::optional<std::wstring> rootLink_;  // a root that is a link: handed out alone
+    std::optional<std::wstring> rootLink_;  // a root that is a link (or left by a rename): handed out alone
     std::vector<std::wstring> unlisted_;
 };
 
@@ -84,7 +92,5 @@ private:
     std::thread thread_;
 };
 
-// True when `name` is a folder name under the temporary suffix of a rename.
-bool IsTempName(const std::wstring& name);
 
 }  // namespace kelvaro

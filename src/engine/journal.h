@@ -6,122 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/journal_reader.h"
+#include "engine/journal_record.h"
 #include "ports/journal_store.h"
 
 namespace kelvaro {
 
-// Where a folder was when its record was closed.
-enum class JournalOutcome : char {
-    Open = 0,         // no outcome recorded: the run was cut short
-    New = 'N',        // under its new name
-    Old = 'O',        // under its old name
-    Temp = 'T',       // under its temporary name
-    Elsewhere = 'W',  // somewhere else, named by `where`
-    Unknown = '?',    // nowhere to be found
-};
-
-enum class RunKind : char { Run = 'R', Undo = 'U' };
-
-struct JournalFolder {
-    uint32_t seq = 0;
-    std::wstring oldPath, tempPath, newPath;
-    JournalOutcome outcome = JournalOutcome::Open;
-    std::wstring where;
-};
-
-// What a run was asked to do: the mode, its flags and the folders named (for
-// a run of every depth, the roots only: never the folders below them).
-struct RunRequest {
-    int16_t mode = -1;
-    std::string flags;   // one letter each, see kHiraganaFlag
-    uint64_t total = 0;  // the folders to do; 0 when not known beforehand
-    std::vector<std::wstring> targets;
-    bool Has(char flag) const { return flags.find(flag) != std::string::npos; }
-};
-// Half-width conversion turns hiragana into katakana too.
-inline constexpr char kHiraganaFlag = 'H';
-// Every named folder stands for itself and all folders below it.
-inline constexpr char kEveryDepthFlag = 'S';
-// With kEveryDepthFlag: hidden and system folders are walked too.
-inline constexpr char kHiddenFlag = 'A';
-
-// How a run ended. A run without an end was killed, or written by a version
-// of the program that recorded no ends.
-enum class RunEnd : char {
-    Open = 0,
-    Done = 'D',     // every folder tried
-    Stopped = 'S',  // Cancel, Ctrl+C, or a record that could not be written
-    Killed = 'K',   // found without an end by the recovery at a later start
-};
-
-struct JournalRun {
-    std::string id;
-    RunKind kind = RunKind::Run;
-    ProcessStamp writer;
-    std::string target;  // the run an undo takes back, or the run a resumed run finishes
-    std::vector<JournalFolder> folders;
-    std::optional<RunRequest> request;
-    RunEnd end = RunEnd::Open;
-    uint64_t reached = 0;  // with an end: the folders tried (named ones, in order)
-    // The moment the run began, from its name: a FILETIME value.
-    uint64_t Started() const;
-};
-
-// The lines a reading of the journal skipped as damaged: not a sealed record,
-// a record of a run whose run record is gone, or a folder record that no run
-// of this program could have written. The line a killed writer left cut short
-// is not damage: the next writer marks it.
-struct JournalDamage {
-    size_t lines = 0;
-    // How many runs stand before the last damaged line.
-    size_t runsBefore = 0;
-    // True when some damaged line stands after the run record of run `index`.
-    bool After(size_t index) const { return lines > 0 && runsBefore > index; }
-};
-
-// The runs a journal holds, oldest first; lines that make no sense are skipped
-// (and counted in `damage` when given).
-std::vector<JournalRun> ParseJournal(const std::string& bytes, JournalDamage* damage = nullptr);
-// The same for the journal a store holds, read a piece at a time; nullopt
-// when it cannot be read. The paths of a run's folders are decoded only when
-// `withPaths` (if given) says so for the run: the folders of the others carry
-// their numbers and outcomes only, which is all a plan of what to take back needs.
-std::optional<std::vector<JournalRun>> ParseJournal(IJournalStore& store,
-                                                    JournalDamage* damage = nullptr,
-                                                    const std::function<bool(const std::string& run)>& withPaths = {});
-// Hands the folder records of `run` that stand in the journal before byte
-// `end` to `each`, newest first, with their paths (and no outcome), reading
-// the file backwards `piece` bytes at a time: what an undo takes back, without
-// holding a large run. `each` gives false to stop. False when the journal
-// could not be read.
-bool ForEachFolderBackward(IJournalStore& store,
-                           uint64_t end,
-                           const std::string& run,
-                           const std::function<bool(JournalFolder&& folder)>& each,
-                           size_t piece = 1 << 20);
-// True when some folder record of the journal has no outcome, or is one that
-// no run of this program could have written, or some run asked for folders
-// and has no end.
-bool HasOpenFolders(const std::string& bytes);
-// The journal without the runs before the last `keep` ones; runs with folders
-// still open are kept whatever their age.
-std::string TrimJournal(const std::string& bytes, size_t keep);
-
-// One record each, as written to the journal.
-std::string RunRecord(const std::string& run, RunKind kind, const ProcessStamp& writer, const std::string& target);
-std::string FolderRecord(const std::string& run,
-                         uint32_t seq,
-                         const std::wstring& oldPath,
-                         const std::wstring& tempPath,
-                         const std::wstring& newPath);
-std::string DoneRecord(const std::string& run, uint32_t seq, JournalOutcome outcome, const std::wstring& where);
-// Written by the next writer after a line a killed writer left cut short.
-std::string CutRecord();
-// The request of a run: one record for the mode and flags, one for each named folder.
-std::string RequestRecords(const std::string& run, const RunRequest& request);
-std::string EndRecord(const std::string& run, RunEnd end, uint64_t reached);
-
-// The runs whose records a journal keeps when a new run starts.
+// The runs that renamed something whose records a journal keeps (with the
+// undos and resumes that belong to them): what an undo can reach.
 inline constexpr size_t kJournalRuns = 10;
 // The journal is flushed to disk after a run's record, after every this many
 // folder records, and when the run ends: a power cut loses at most the
@@ -129,9 +21,10 @@ inline constexpr size_t kJournalRuns = 10;
 inline constexpr uint32_t kFlushEvery = 64;
 
 // Records every rename of the program's runs, so that a run cut short can be
-// put right at the next start and the last run can be taken back. A journal
-// that cannot be written when a run starts records nothing and the run goes
-// on; a record that cannot be written during a run stops it (see Failed).
+// put right at the next start and the last run can be taken back. No folder
+// is renamed without its record: a journal that cannot be written when a run
+// starts keeps the run from starting (unless the user goes on without a
+// record), and a record that cannot be written during a run stops it (see Failed).
 class RenameJournal {
 public:
     explicit RenameJournal(IJournalStore& store);
@@ -165,6 +58,12 @@ public:
     // Gives the turn up.
     void EndRun();
     bool Recording() const { return recording_; }
+    // The run that could not be recorded goes on all the same: the user said
+    // so. Until the next run, folders are renamed without records.
+    void GoOnUnrecorded() { unrecorded_ = true; }
+    // True when a folder may be renamed: its records can be written, or the
+    // user chose to go on without them.
+    bool MayRename() const { return (recording_ && !failed_) || unrecorded_; }
     // True once a record of the current run could not be written: no folder
     // is renamed after that, and the run is to stop.
     bool Failed() const { return failed_; }
@@ -210,6 +109,7 @@ private:
     std::function<bool(unsigned ms)> pause_;
     bool gaveUp_ = false;
     bool recording_ = false;
+    bool unrecorded_ = false;
     bool appending_ = false;
     bool failed_ = false;
     bool synced_ = false;          // index_ holds the whole file, and every record appended since

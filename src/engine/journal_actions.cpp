@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "engine/catalog.h"
+#include "engine/folder_rules.h"
 #include "engine/path_text.h"
 
 namespace kelvaro {
@@ -99,6 +100,30 @@ bool AnyToPutRight(IJournalStore& store, IFileSystem& fs, const std::vector<Jour
     return false;
 }
 
+// The folders under a temporary name beside the paths damaged records seem
+// to name that no readable record explains: what a damaged record stood for,
+// which only the user can put right.
+std::vector<std::wstring> StrandedBeside(IFileSystem& fs,
+                                         const JournalDamage& damage,
+                                         const std::vector<JournalRun>& runs) {
+    std::map<std::wstring, std::wstring> parents;  // folded -> as spelled
+    std::set<std::wstring> explained;
+    for (const std::wstring& path : damage.paths)
+        if (const std::wstring parent = ParentWithSeparator(path); parent.size() > 3 && parents.size() < 64)
+            parents.emplace(FoldedName(parent), parent);
+    if (parents.empty()) return {};
+    for (const JournalRun& run : runs)
+        for (const JournalFolder& folder : run.folders)
+            if (folder.outcome == JournalOutcome::Open || folder.outcome == JournalOutcome::Temp)
+                explained.insert(FoldedName(folder.tempPath));
+    std::vector<std::wstring> stranded;
+    for (const auto& [folded, parent] : parents)
+        for (const ListedEntry& entry : fs.Entries(parent).value_or(std::vector<ListedEntry>{}))
+            if (entry.folder && IsTempName(entry.name) && !explained.count(FoldedName(parent + entry.name)))
+                stranded.push_back(parent + entry.name);
+    return stranded;
+}
+
 }  // namespace
 
 size_t RecoverInterrupted(IFileSystem& fs,
@@ -117,8 +142,12 @@ size_t RecoverInterrupted(IFileSystem& fs,
     // What a live copy is renaming is its own affair; what the others left is
     // looked at under the turn, so that two copies starting together do not
     // both put the same folder right.
-    if (AnyToPutRight(store, fs, runs) && journal.TakeTurn())
+    if (AnyToPutRight(store, fs, runs)) {
+        // A wait given up leaves everything for the next start. A journal that
+        // cannot be written is no reason to leave a folder under its temporary name.
+        if (!journal.TakeTurn() && journal.GaveUp()) return 0;
         if (auto again = ParseJournal(store, &damage)) runs = std::move(*again);
+    }
     std::map<std::string, uint64_t> completedOf;     // per run: folders found under their new names
     std::set<std::pair<std::string, uint32_t>> cut;  // folders caught in the middle and not completed
     for (const JournalRun& run : runs) {
@@ -141,7 +170,10 @@ size_t RecoverInterrupted(IFileSystem& fs,
                 journal.Close(run.id, folder.seq, outcome, where);
             };
             if (fs.IsFolder(folder.tempPath)) {
-                const bool taken = fs.EntryName(folder.oldPath).has_value();
+                // Taken only by a folder of exactly that name: one differing in case (beside it
+                // in a folder that tells case apart) may still let the name back, and the
+                // record stays open until it does.
+                const bool taken = fs.EntryName(folder.oldPath) == LastPathName(folder.oldPath);
                 const MoveResult back =
                     taken ? MoveResult{ERROR_ALREADY_EXISTS} : fs.MoveDir(folder.tempPath, folder.oldPath);
                 if (back && StoredAs(fs, folder.oldPath, folder.oldPath)) {
@@ -151,11 +183,10 @@ size_t RecoverInterrupted(IFileSystem& fs,
                     close(JournalOutcome::Unknown, L"");  // the system stored another name
                     lost.push_back(folder.oldPath);
                 } else {
+                    // The record stays open: every start tries again, and says so, until it goes back.
                     leftTemp.push_back(folder.tempPath);
-                    if (taken)
-                        close(JournalOutcome::Temp, folder.tempPath);
-                    else  // refused by the system: the record stays open and the next start tries again
-                        leftTempWhy[leftTemp.size() - 1] = FailureReason(fs, back.error);
+                    leftTempWhy[leftTemp.size() - 1] =
+                        taken ? ResKelvaroText(KText::UndoTakenLine) : FailureReason(fs, back.error);
                 }
             } else if (StoredAs(fs, folder.oldPath, folder.oldPath)) {
                 close(JournalOutcome::Old, folder.oldPath);  // cut short before it was touched
@@ -193,6 +224,7 @@ size_t RecoverInterrupted(IFileSystem& fs,
     Report(history, KText::RecoveryLostLine, lost);
     Report(history, KText::WaitingForDriveLine, waiting);
     ReportDamage(history, damage);
+    Report(history, KText::StrandedTempLine, StrandedBeside(fs, damage, runs));
     return looked;
 }
 
@@ -243,13 +275,22 @@ bool TakenBack(const std::vector<JournalRun>& runs, size_t index) {
 
 namespace {
 
+bool RenamedAny(const JournalRun& run) {
+    return std::any_of(run.folders.begin(), run.folders.end(),
+                       [](const JournalFolder& folder) { return folder.outcome == JournalOutcome::New; });
+}
+
 template <typename Runs>
 UndoPlan PlanUndoOf(Runs& runs) {
     // A run an undo went through is taken back, also when that undo had to
     // skip a folder; the one before it is next. What earlier undos of a run
-    // already took back stays as it is.
-    for (size_t i = runs.size(); i-- > 0;) {
-        if (runs[i].kind != RunKind::Run) continue;
+    // already took back stays as it is. Only the ten newest runs that renamed
+    // something can be taken back, however many other runs stand between them.
+    size_t renaming = 0;
+    for (size_t i = runs.size(); i-- > 0 && renaming < kJournalRuns;) {
+        // A run whose run record is damaged may be an undo: never taken back.
+        if (runs[i].kind != RunKind::Run || runs[i].orphan || !RenamedAny(runs[i])) continue;
+        ++renaming;
         bool finished = false;
         std::vector<JournalFolder> folders = StillRenamed(runs, i, &finished);
         if (!finished && !folders.empty()) return {runs[i].id, std::move(folders), i};
@@ -268,43 +309,49 @@ UndoPlan PlanUndo(std::vector<JournalRun>&& runs) {
 }
 
 std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs) {
+    // The newest run left unfinished, whatever runs came after it: not one
+    // still running, nor one a later run finished or an undo took back.
+    std::unordered_set<std::string> served;
     for (size_t i = runs.size(); i-- > 0;) {
         const JournalRun& run = runs[i];
-        if (run.kind != RunKind::Run) continue;
-        if (!run.request || (run.end != RunEnd::Stopped && run.end != RunEnd::Killed)) return std::nullopt;
-        for (const auto& undo : runs)
-            if (undo.kind == RunKind::Undo && undo.target == run.id) return std::nullopt;
+        const bool candidate = run.kind == RunKind::Run && !run.orphan && !served.count(run.id) && run.request &&
+                               (run.end == RunEnd::Stopped || run.end == RunEnd::Killed);
+        if (!run.target.empty()) served.insert(run.target);
+        if (!candidate) continue;
         ResumePlan plan{run.id, *run.request};
         std::vector<std::wstring>& left = plan.request.targets;
         // A run of every depth is walked again from its roots: what it renamed is in form by now.
         if (!run.request->Has(kEveryDepthFlag))
             left.erase(left.begin(),
                        left.begin() + static_cast<ptrdiff_t>(std::min<uint64_t>(run.reached, left.size())));
-        if (left.empty()) return std::nullopt;
-        // Each folder the run renamed moved the folders below it, in the order
-        // it renamed them. Only a folder that is a path left or lies above one
-        // moves any: the others are passed over by a lookup of the hashes of
-        // those paths, and a list of a million names takes no million passes.
+        if (left.empty()) continue;
+        // Each folder renamed since (by this run, then by the runs after it)
+        // moved the folders below it, in the order they were renamed. Only a
+        // folder that is a path left or lies above one moves any: the others
+        // are passed over by a lookup of the hashes of those paths, and a list
+        // of a million names takes no million passes.
         std::unordered_set<size_t> above;
         auto note = [&](std::wstring_view path) {
             for (size_t end = path.size(); end > 0 && end != std::wstring_view::npos; end = path.rfind(L'\\', end - 1))
                 if (!above.insert(std::hash<std::wstring_view>{}(path.substr(0, end))).second) break;
         };
         for (const std::wstring& path : left) note(path);
-        for (const JournalFolder& folder : run.folders) {
-            if (folder.outcome != JournalOutcome::New || !above.count(std::hash<std::wstring_view>{}(folder.oldPath)))
-                continue;
-            for (std::wstring& path : left) {
-                if (path.size() > folder.oldPath.size() && path[folder.oldPath.size()] == L'\\' &&
-                    path.compare(0, folder.oldPath.size(), folder.oldPath) == 0)
-                    path = folder.newPath + path.substr(folder.oldPath.size());
-                else if (path == folder.oldPath)
-                    path = folder.newPath;  // a root of every depth, renamed last
-                else
+        for (size_t k = i; k < runs.size(); ++k)
+            for (const JournalFolder& folder : runs[k].folders) {
+                if (folder.outcome != JournalOutcome::New ||
+                    !above.count(std::hash<std::wstring_view>{}(folder.oldPath)))
                     continue;
-                note(path);
+                for (std::wstring& path : left) {
+                    if (path.size() > folder.oldPath.size() && path[folder.oldPath.size()] == L'\\' &&
+                        path.compare(0, folder.oldPath.size(), folder.oldPath) == 0)
+                        path = folder.newPath + path.substr(folder.oldPath.size());
+                    else if (path == folder.oldPath)
+                        path = folder.newPath;  // a root of every depth, renamed last
+                    else
+                        continue;
+                    note(path);
+                }
             }
-        }
         plan.request.total = run.request->Has(kEveryDepthFlag) ? 0 : left.size();
         return plan;
     }
@@ -326,12 +373,17 @@ std::optional<std::vector<JournalRun>> ReadRuns(IJournalStore& store, JournalDam
     // finish: of a journal of large runs only those are held whole.
     auto light = ReadRunsWithoutPaths(store, damage);
     if (!light) return std::nullopt;
-    std::set<std::string> wanted;
-    if (const UndoPlan undo = PlanUndo(*light); !undo.folders.empty()) wanted.insert(undo.run);
-    if (const auto resume = PlanResume(*light)) wanted.insert(resume->run);
-    if (wanted.empty()) return light;
+    std::string undo, resume;
+    if (const UndoPlan plan = PlanUndo(*light); !plan.folders.empty()) undo = plan.run;
+    if (const auto plan = PlanResume(*light)) resume = plan->run;
+    if (undo.empty() && resume.empty()) return light;
     light.reset();
-    return ParseJournal(store, damage, [&](const std::string& run) { return wanted.count(run) != 0; });
+    // A resume follows the folders renamed since by the runs after it too.
+    bool fromResume = false;
+    return ParseJournal(store, damage, [&](const std::string& run) {
+        fromResume = fromResume || (!resume.empty() && run == resume);
+        return run == undo || fromResume;
+    });
 }
 
 std::vector<JournalRun> ReadRuns(RenameJournal& journal) {
@@ -344,11 +396,13 @@ size_t FoldersToUndo(RenameJournal& journal) {
 }
 
 std::optional<ResumePlan> PlanResume(RenameJournal& journal) {
-    // The paths of the run it finishes only.
+    // The paths of the run it finishes and of the runs after it only.
     const auto light = ReadRunsWithoutPaths(journal.Store());
     const auto found = light ? PlanResume(*light) : std::nullopt;
     if (!found) return std::nullopt;
-    const auto runs = ParseJournal(journal.Store(), nullptr, [&](const std::string& run) { return run == found->run; });
+    bool from = false;
+    const auto runs = ParseJournal(journal.Store(), nullptr,
+                                   [&](const std::string& run) { return from = from || run == found->run; });
     return runs ? PlanResume(*runs) : std::nullopt;
 }
 
@@ -361,7 +415,11 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
     // holds the numbers of the folders to take back, newest first; their
     // paths are read from the end of the journal as the undo goes, so that a
     // run of any size is never held whole.
-    journal->TakeTurn();
+    if (!journal->TakeTurn()) {
+        // Given up (nothing touched), or a journal that cannot record the undo.
+        if (!journal->GaveUp()) history.ListInAdd(ResKelvaroText(KText::JournalNotWritableLine));
+        return 0;
+    }
     JournalDamage damage;
     UndoPlan plan;
     {
@@ -412,6 +470,7 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
     history.ListInAdd(ResKelvaroText(KText::UndoHeadLine));
     ReportDamage(history, damage);
     RecordedRun recorded(journal, history, RunKind::Undo, plan.run);
+    if (recorded.Stopped()) return seqs.size();
     RunCounts counts;
     size_t tried = 0;
     bool stopped = false;

@@ -222,4 +222,31 @@ bool IsCodePageShortName(const std::wstring& name) {
     return ext >= 1 && ext <= 3;
 }
 
+bool HasWildcard(const std::wstring& name) {
+    const size_t last = name.find_last_of(L"\\/");
+    return name.find_first_of(L"*?", last == std::wstring::npos ? 0 : last + 1) != std::wstring::npos;
+}
+
+bool WildcardMatch(const std::wstring& pattern, const std::wstring& name) {
+    // The classic greedy walk with one back-up point for the last "*".
+    size_t p = 0, n = 0, star = std::wstring::npos, mark = 0;
+    auto same = [](wchar_t a, wchar_t b) { return a == b || CompareStringOrdinal(&a, 1, &b, 1, TRUE) == CSTR_EQUAL; };
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == L'?' || (pattern[p] != L'*' && same(pattern[p], name[n])))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            mark = n;
+        } else if (star != std::wstring::npos) {
+            p = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    return p == pattern.size();
+}
+
 }  // namespace kelvaro

@@ -56,4 +56,9 @@ std::wstring DirNameAbbrev(const std::wstring& path);
 // that Win32 names cannot hold, and not a reserved device name.
 bool IsStorableName(const std::wstring& name);
 
+// True when the last component of `name` holds a "*" or "?".
+bool HasWildcard(const std::wstring& name);
+// True when `name` fits `pattern` ("*" any run of characters, "?" one), any case.
+bool WildcardMatch(const std::wstring& pattern, const std::wstring& name);
+
 }  // namespace kelvaro

@@ -61,9 +61,28 @@ std::wstring FindMisplaced(IFileSystem& fs,
     return best.empty() ? best : parent + best;
 }
 
+// True when an entry other than the folder `path` holds the name of
+// `newPath`, case ignored. Only a change of case alone needs the listing: a
+// twin differing in case only can stand beside the folder where the file
+// system tells case apart.
+bool HeldByAnother(IFileSystem& fs, const std::wstring& path, const std::wstring& newPath) {
+    const auto held = fs.EntryName(newPath);
+    if (!held) return false;
+    const std::wstring own = FoldedName(LastPathName(path)), wanted = FoldedName(LastPathName(newPath));
+    // Another entry answers to the new name; or the folder itself does (its
+    // own short name, or its name in other case) and only a twin can be in the way.
+    if (FoldedName(*held) != own) return true;
+    if (wanted != own || !fs.TellsCaseApart(ParentDirName(path))) return false;
+    size_t holders = 0;
+    for (const ListedEntry& entry : fs.Entries(ParentDirName(path)).value_or(std::vector<ListedEntry>{}))
+        holders += FoldedName(entry.name) == wanted;
+    return holders > 1;
+}
+
 }  // namespace
 
 std::wstring FailureReason(IFileSystem& fs, uint32_t error) {
+    if (error == kNotTheListedFolder) return ResKelvaroText(KText::NotTheListedFolderLine);
     const std::wstring text = fs.ErrorText(error);
     if (!text.empty()) return L"\u3000" + text;
     return ResKelvaroText(KText::ErrorNumberLine) + std::to_wstring(error);
@@ -73,11 +92,13 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
                             RenameJournal* journal,
                             const std::wstring& path,
                             const std::wstring& newPath,
-                            uint32_t seq) {
+                            uint32_t seq,
+                            const std::optional<FileIdentity>& expected) {
     const std::wstring temp = path + kTempSuffix;
     if (journal) {
-        seq = journal->FolderBegin(path, temp, newPath, seq);
         // A folder whose move could not be recorded is not moved: a cut now would lose it.
+        if (!journal->MayRename()) return MoveOutcome{MoveOutcome::Unrecorded, L"", {}};
+        seq = journal->FolderBegin(path, temp, newPath, seq);
         if (journal->Failed()) return MoveOutcome{MoveOutcome::Unrecorded, L"", {}};
     }
     MoveOutcome outcome;
@@ -96,11 +117,25 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
         return name && *name == LastPathName(asked);
     };
 
-    if (const MoveResult first = fs.MoveDir(path, temp); !first) {
+    const MoveResult first = fs.MoveDir(path, temp, expected);
+    if (!first) {
         refused(first);
         return end(MoveOutcome::Refused, JournalOutcome::Old, path);
     }
-    if (const MoveResult second = fs.MoveDir(temp, newPath); !second) {
+    // Wine renames whatever the path names at the moment of the rename: a
+    // file (or another folder) that took the folder's name just then goes
+    // back to that name at once, and the folder is left to whoever moved it.
+    auto renamedAnother = [&](const MoveResult& move, const std::wstring& at, const std::wstring& back) {
+        const auto there = move.identity ? fs.IdentityOf(at) : std::nullopt;
+        if (!there || *there == *move.identity) return false;
+        outcome.reasons.push_back(ResKelvaroText(KText::NotTheFolderLine));
+        if (const MoveResult put = fs.MoveEntry(at, back); !put) refused(put);
+        return true;
+    };
+    if (renamedAnother(first, temp, path)) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+    const MoveResult second = fs.MoveDir(temp, newPath);
+    if (second && renamedAnother(second, newPath, temp)) return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
+    if (!second) {
         refused(second);
         const MoveResult back = fs.MoveDir(temp, path);
         if (back) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
@@ -167,20 +202,34 @@ std::wstring UndoSummaryLine(const RunCounts& counts) {
     return line;
 }
 
-RecordedRun::RecordedRun(RenameJournal* journal, ILineSink& history, RunKind kind, const std::string& target)
+RecordedRun::RecordedRun(RenameJournal* journal,
+                         ILineSink& history,
+                         RunKind kind,
+                         const std::string& target,
+                         const std::function<bool()>& goOnUnrecorded)
     : journal_(journal) {
     if (!journal_) return;
     // Another copy of the program recording a run of its own: the history
     // says what the run waits for (the window keeps answering meanwhile).
     auto waiting = [&history] { history.ListInAdd(ResKelvaroText(KText::WaitingForTurnLine)); };
     if (journal_->BeginRun(kind, target, waiting)) return;
-    if (journal_->GaveUp())
-        stopped_ = true;
-    else
+    stopped_ = true;
+    if (journal_->GaveUp()) return;
+    // A run without a record could not be put right after a cut, nor taken back.
+    if (goOnUnrecorded && goOnUnrecorded()) {
+        stopped_ = false;
+        unrecorded_ = true;
+        journal_->GoOnUnrecorded();
         history.ListInAdd(ResKelvaroText(KText::NotUndoableLine));
+    } else {
+        history.ListInAdd(ResKelvaroText(KText::JournalNotWritableLine));
+    }
 }
 
-int16_t RenameDir(const RenameServices& services, const std::wstring& path, int16_t mode) {
+int16_t RenameDir(const RenameServices& services,
+                  const std::wstring& path,
+                  int16_t mode,
+                  const std::optional<FileIdentity>& expected) {
     IFileSystem& fs = services.fs;
     auto history = [&](const std::wstring& line) { services.history.ListInAdd(line); };
     CurrentDirGuard guard(fs, path);
@@ -219,7 +268,15 @@ int16_t RenameDir(const RenameServices& services, const std::wstring& path, int1
         }
     }
 
-    const MoveOutcome moved = MoveThroughTemp(fs, services.journal, path, newPath);
+    // A new name another entry already holds, as the file system compares
+    // names, is refused before anything moves: the rename would fail, and in
+    // a folder that tells case apart the rename back might fail too.
+    if (HeldByAnother(fs, path, newPath)) {
+        history(ResKelvaroText(KText::NotRenamedLine));
+        history(L"\u3000" + PlanStateText(PlanState::SiblingExists));
+        return kRenameNotDone;
+    }
+    const MoveOutcome moved = MoveThroughTemp(fs, services.journal, path, newPath, 0, expected);
     if (moved.result != MoveOutcome::Moved) {
         WriteMoveFailure(services.history, moved);
         if (moved.result == MoveOutcome::LeftTemp || moved.result == MoveOutcome::Misplaced)

@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,7 +64,8 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
                             RenameJournal* journal,
                             const std::wstring& path,
                             const std::wstring& newPath,
-                            uint32_t seq = 0);
+                            uint32_t seq = 0,
+                            const std::optional<FileIdentity>& expected = std::nullopt);
 
 // The history lines after a move that did not end under the new name.
 void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome);
@@ -91,29 +94,42 @@ bool IsSummaryLine(const std::wstring& line);
 // for `error`, or its number when the system has no words for it.
 std::wstring FailureReason(IFileSystem& fs, uint32_t error);
 
-// A run in the journal, from construction to destruction. When the journal
-// cannot be written the history says once that the run cannot be taken back.
+// A run in the journal, from construction to destruction. No folder is
+// renamed without a record: when the journal cannot record the run, it does
+// not start, unless `goOnUnrecorded` (the window's question) says to go on.
 class RecordedRun {
 public:
-    RecordedRun(RenameJournal* journal, ILineSink& history, RunKind kind, const std::string& target = {});
+    RecordedRun(RenameJournal* journal,
+                ILineSink& history,
+                RunKind kind,
+                const std::string& target = {},
+                const std::function<bool()>& goOnUnrecorded = {});
     ~RecordedRun() {
         if (journal_) journal_->EndRun();
     }
     RecordedRun(const RecordedRun&) = delete;
     RecordedRun& operator=(const RecordedRun&) = delete;
-    // True when the wait for another copy's turn was given up: no folder is
-    // to be renamed.
+    // True when no folder is to be renamed: the wait for another copy's turn
+    // was given up, or the run cannot be recorded.
     bool Stopped() const { return stopped_; }
+    // True when the journal cannot record the run and the user chose to go on.
+    bool Unrecorded() const { return unrecorded_; }
 
 private:
     RenameJournal* journal_;
     bool stopped_ = false;
+    bool unrecorded_ = false;
 };
 
 // Renames one folder by `mode` through its temporary sibling, writes the
 // outcome to the history and lists done folders. Returns kRenameDone or
 // kRenameNotDone. The folder always ends under its old, new or temporary
 // name, and the history says which.
-int16_t RenameDir(const RenameServices& services, const std::wstring& path, int16_t mode);
+// `expected`, when given, is what a walk found under `path`: a path that
+// leads elsewhere now (a link swapped in above it) is never renamed.
+int16_t RenameDir(const RenameServices& services,
+                  const std::wstring& path,
+                  int16_t mode,
+                  const std::optional<FileIdentity>& expected = std::nullopt);
 
 }  // namespace kelvaro

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "engine/catalog.h"
 #include "engine/folder_rules.h"
@@ -18,6 +19,9 @@ namespace {
 // short spelling of each name, as the listing gave it.
 struct ParentFolder {
     std::unordered_map<std::wstring, size_t> holders;
+    // Names held by more than one entry, differing in case only (a folder
+    // that tells case apart): a change of case to one of them is refused.
+    std::unordered_set<std::wstring> twins;
     std::unordered_map<std::wstring, std::wstring> shortNames;
     std::optional<std::wstring> shortPath;  // of the parent itself, asked once
     // Nothing came back (a folder that may be entered but not listed, or is
@@ -39,7 +43,7 @@ public:
             if (const auto entries = fs_.Entries(parent)) {
                 for (const auto& entry : *entries) {
                     const std::wstring key = FoldedName(entry.name);
-                    it->second.holders.emplace(key, kNoEntry);
+                    if (!it->second.holders.emplace(key, kNoEntry).second) it->second.twins.insert(key);
                     it->second.shortNames.emplace(key, entry.shortName.empty() ? entry.name : entry.shortName);
                 }
             }
@@ -61,8 +65,11 @@ public:
         return *parent.shortPath + (parent.shortPath->back() == L'\\' ? L"" : L"\\") + it->second;
     }
 
-    MoveResult MoveDir(const std::wstring&, const std::wstring&) override { return {ERROR_ACCESS_DENIED}; }
+    MoveResult MoveDir(const std::wstring&, const std::wstring&, const std::optional<FileIdentity>&) override {
+        return {ERROR_ACCESS_DENIED};
+    }
     bool IsFolder(const std::wstring& path) override { return fs_.IsFolder(path); }
+    bool IsOwnFolder(const std::wstring& path) override { return fs_.IsOwnFolder(path); }
     std::wstring CurrentDir() override { return fs_.CurrentDir(); }
     bool SetCurrentDir(const std::wstring&) override { return false; }
     std::optional<std::wstring> EntryName(const std::wstring& path) override { return fs_.EntryName(path); }
@@ -151,8 +158,13 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk,
             entry.state = PlanState::SiblingExists;
             continue;
         }
-        // A change of case only keeps the folder's own name: no clash with itself.
+        // A change of case only keeps the folder's own name: no clash with
+        // itself, but one with a twin that differs from it in case only.
         const std::wstring newKey = FoldedName(LastPathName(entry.newPath));
+        if (newKey == nameKey[i] && parent.twins.count(newKey)) {
+            entry.state = PlanState::SiblingExists;
+            continue;
+        }
         if (newKey != nameKey[i]) {
             const auto holder = parent.holders.find(newKey);
             if (holder != parent.holders.end()) {

@@ -17,13 +17,6 @@ std::unordered_map<std::wstring, std::wstring> CurrentNames(IFileSystem& fs, con
     return names;
 }
 
-// True for the name a folder has between the two steps of its rename.
-bool IsTempName(const std::wstring& name) {
-    static const std::wstring suffix = FoldedName(kTempSuffix);
-    const std::wstring folded = FoldedName(name);
-    return folded.size() > suffix.size() && folded.compare(folded.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 }  // namespace
 
 void FolderChooser::SetDirName(const std::wstring& dir, bool force) {

@@ -48,13 +48,24 @@ bool InUse(DWORD error) {
 }
 
 // One try: opens the folder itself, makes sure it is one, and renames that
-// very object, so that a file or device that took its name is never moved.
-DWORD RenameFolder(const std::wstring& from, const std::wstring& to) {
+// very object, so that a file or device that took its name is never moved
+// (Wine renames the path the handle was opened with instead: `identity`
+// tells what was opened, so that the caller can look).
+DWORD RenameFolder(const std::wstring& from,
+                   const std::wstring& to,
+                   const std::optional<FileIdentity>& expected,
+                   std::optional<FileIdentity>& identity) {
     if (IsDeviceName(from)) return ERROR_PATH_NOT_FOUND;
     UniqueFileHandle folder(CreateFileW(from.c_str(), DELETE | SYNCHRONIZE | FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!folder) return GetLastError();
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(folder.get(), &info))
+        identity = FileIdentity{info.dwVolumeSerialNumber, uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+    // The path leads elsewhere than to the folder a walk listed: a link put
+    // above it, or another folder moved in. Never renamed.
+    if (expected && (!identity || *identity != *expected)) return kNotTheListedFolder;
     FILE_BASIC_INFO basic{};
     if (!GetFileInformationByHandleEx(folder.get(), FileBasicInfo, &basic, sizeof(basic)) ||
         !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -82,18 +93,26 @@ DWORD RenameFolder(const std::wstring& from, const std::wstring& to) {
 
 }  // namespace
 
-MoveResult Win32FileSystem::MoveDir(const std::wstring& from, const std::wstring& to) {
-    if (from.empty() || to.empty()) return {ERROR_INVALID_NAME};
-    DWORD error = RenameFolder(from, to);
+MoveResult Win32FileSystem::MoveDir(const std::wstring& from,
+                                    const std::wstring& to,
+                                    const std::optional<FileIdentity>& expected) {
+    if (from.empty() || to.empty()) return {ERROR_INVALID_NAME, std::nullopt};
+    std::optional<FileIdentity> identity;
+    DWORD error = RenameFolder(from, to, expected, identity);
     for (const unsigned pause : kInUsePauses) {
         if (!InUse(error)) break;
         if (!pause_)
             Sleep(pause);
         else if (!pause_(pause))
             break;
-        error = RenameFolder(from, to);
+        error = RenameFolder(from, to, expected, identity);
     }
-    return {error};
+    return {error, identity};
+}
+
+MoveResult Win32FileSystem::MoveEntry(const std::wstring& from, const std::wstring& to) {
+    if (from.empty() || to.empty() || IsDeviceName(from) || IsDeviceName(to)) return {ERROR_INVALID_NAME, std::nullopt};
+    return {MoveFileExW(from.c_str(), to.c_str(), 0) ? ERROR_SUCCESS : GetLastError(), std::nullopt};
 }
 
 std::wstring Win32FileSystem::ErrorText(uint32_t error) {
@@ -213,26 +232,97 @@ std::optional<std::vector<ListedEntry>> Win32FileSystem::Entries(const std::wstr
     return entries;
 }
 
-std::optional<std::vector<TreeEntry>> Win32FileSystem::TreeFolders(const std::wstring& dir) {
-    WIN32_FIND_DATAW data{};
-    const UniqueFindHandle find = OpenListing(dir, true, data);
-    if (!find) return std::nullopt;
+std::optional<std::vector<TreeEntry>> Win32FileSystem::TreeFolders(const std::wstring& dir,
+                                                                    const std::optional<FileIdentity>& expected) {
+    UniqueFileHandle folder(CreateFileW(dir.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!folder || !GetFileInformationByHandle(folder.get(), &info)) return std::nullopt;
+    const FileIdentity opened{info.dwVolumeSerialNumber, uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+    if (expected && opened != *expected) return std::nullopt;
     std::vector<TreeEntry> folders;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-        const std::wstring_view name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        folders.push_back({std::wstring(name), IsLinkEntry(data),
-                           (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0});
-    } while (FindNextFileW(find.get(), &data));
-    if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;  // a listing cut short answers nothing
-    return folders;
+    std::vector<std::byte> buffer(64 * 1024);
+    for (auto kind = FileIdBothDirectoryRestartInfo;; kind = FileIdBothDirectoryInfo) {
+        if (!GetFileInformationByHandleEx(folder.get(), kind, buffer.data(), static_cast<DWORD>(buffer.size()))) {
+            // A listing cut short answers nothing.
+            if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
+            return folders;
+        }
+        for (size_t at = 0;;) {
+            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer.data() + at);
+            const std::wstring_view name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+            // A reparse point's tag stands where its extended attributes' size would.
+            if ((entry->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+                folders.push_back({std::wstring(name), kelvaro::IsFolderLink(entry->FileAttributes, entry->EaSize),
+                                   (entry->FileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0,
+                                   FileIdentity{opened.volume, static_cast<uint64_t>(entry->FileId.QuadPart)}});
+            if (entry->NextEntryOffset == 0) break;
+            at += entry->NextEntryOffset;
+        }
+    }
 }
 
 bool Win32FileSystem::IsFolderLink(const std::wstring& path) {
     WIN32_FIND_DATAW data{};
     UniqueFindHandle find(FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
     return find && IsLinkEntry(data);
+}
+
+std::optional<FileIdentity> Win32FileSystem::IdentityOf(const std::wstring& path) {
+    if (path.empty() || IsDeviceName(path)) return std::nullopt;
+    UniqueFileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber, uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+}
+
+bool Win32FileSystem::TellsCaseApart(const std::wstring& dir) {
+    if (utf8Names) return true;  // Wine: folders of a Linux file system
+    // A folder marked case-sensitive (Windows 10 1803 and later): the flag of FILE_CASE_SENSITIVE_INFO.
+    struct CaseSensitiveInfo {
+        ULONG flags;
+    } info{};
+    constexpr auto kFileCaseSensitiveInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(23);
+    UniqueFileHandle folder(CreateFileW(dir.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return folder && GetFileInformationByHandleEx(folder.get(), kFileCaseSensitiveInfo, &info, sizeof info) &&
+           (info.flags & 1) != 0;
+}
+
+void Win32FileSystem::SetOwnFolders(const std::vector<std::wstring>& folders) {
+    own_.clear();
+    ownNames_.clear();
+    ownIdentities_.clear();
+    for (std::wstring folder : folders) {
+        while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+        // Every folder above it, up to the drive root (which no run renames).
+        for (; folder.size() > 3; folder.erase(std::max<size_t>(folder.rfind(L'\\'), 2))) {
+            std::wstring folded = folder;
+            CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+            own_.push_back(folded);
+            ownNames_.push_back(folded.substr(folded.rfind(L'\\') + 1));
+            if (const auto identity = IdentityOf(folder)) ownIdentities_.push_back(*identity);
+        }
+    }
+}
+
+bool Win32FileSystem::IsOwnFolder(const std::wstring& path) {
+    if (own_.empty() || path.size() <= 3) return false;
+    std::wstring folded = path;
+    while (folded.size() > 3 && folded.back() == L'\\') folded.pop_back();
+    CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    if (std::find(own_.begin(), own_.end(), folded) != own_.end()) return true;
+    // Another spelling (a drive letter given to a folder, a link above it)
+    // names the same folder under the same stored name, which is what a run
+    // holds: only a folder of one of those names is asked what it is.
+    const std::wstring name = folded.substr(folded.rfind(L'\\') + 1);
+    if (std::find(ownNames_.begin(), ownNames_.end(), name) == ownNames_.end()) return false;
+    const auto identity = IdentityOf(path);
+    return identity && std::find(ownIdentities_.begin(), ownIdentities_.end(), *identity) != ownIdentities_.end();
 }
 
 std::vector<std::wstring> Win32FileSystem::Drives() {

@@ -1,5 +1,7 @@
 #pragma once
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/process_setup.h"
 #include "ports/file_system.h"
@@ -18,7 +20,10 @@ public:
     using RetryPause = std::function<bool(unsigned ms)>;
     void SetRetryPause(RetryPause pause) { pause_ = std::move(pause); }
 
-    MoveResult MoveDir(const std::wstring& from, const std::wstring& to) override;
+    MoveResult MoveDir(const std::wstring& from,
+                       const std::wstring& to,
+                       const std::optional<FileIdentity>& expected = std::nullopt) override;
+    MoveResult MoveEntry(const std::wstring& from, const std::wstring& to) override;
     std::wstring ErrorText(uint32_t error) override;
     bool IsFolder(const std::wstring& path) override;
     std::wstring CurrentDir() override;
@@ -31,8 +36,11 @@ public:
     bool LongPathsEnabled() override;
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
     std::optional<std::vector<ListedEntry>> Entries(const std::wstring& dir) override;
-    // FindFirstFileExW's basic information with the large fetch: the fast listing.
-    std::optional<std::vector<TreeEntry>> TreeFolders(const std::wstring& dir) override;
+    // The folder is opened first and listed through its handle: what is
+    // listed is the folder opened (and the one expected), whatever takes its
+    // name meanwhile.
+    std::optional<std::vector<TreeEntry>> TreeFolders(const std::wstring& dir,
+                                                      const std::optional<FileIdentity>& expected = {}) override;
     bool IsFolderLink(const std::wstring& path) override;
     // Listings keep nothing between calls.
     bool ListsFromAnyThread() const override { return true; }
@@ -42,6 +50,11 @@ public:
     std::optional<std::string> ReadFileBytes(const std::wstring& path) override;
     bool AppendFileBytes(const std::wstring& path, const std::string& bytes) override;
     bool StoresNamesAsUtf8() const override { return utf8Names; }
+    std::optional<FileIdentity> IdentityOf(const std::wstring& path) override;
+    bool TellsCaseApart(const std::wstring& dir) override;
+    bool IsOwnFolder(const std::wstring& path) override;
+    // The folders IsOwnFolder answers for: each folder given and every folder above it.
+    void SetOwnFolders(const std::vector<std::wstring>& folders);
 
     // Under Wine the folders lie on a Linux file system (Z: is its root, C: a
     // folder of it), which stores a name as at most 255 UTF-8 bytes.
@@ -53,6 +66,10 @@ public:
 
 private:
     RetryPause pause_;
+    std::vector<std::wstring> own_;            // folded paths
+    std::vector<std::wstring> ownNames_;       // their folded last names
+    std::vector<FileIdentity> ownIdentities_;  // what they are, whatever names them
+
 };
 
 }  // namespace kelvaro

@@ -166,7 +166,7 @@ bool Win32JournalStore::OpenJournal() {
     return static_cast<bool>(append_);
 }
 
-TurnTry Win32JournalStore::TryOpenForAppend(bool withoutTurn) {
+TurnTry Win32JournalStore::TryOpenForAppend() {
     if (path_.empty()) return TurnTry::Failed;
     CloseAppend();
     const size_t slash = path_.rfind(L'\\');
@@ -180,11 +180,12 @@ TurnTry Win32JournalStore::TryOpenForAppend(bool withoutTurn) {
     turn_.reset(CreateFileW((path_ + L".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!turn_) return TurnTry::Failed;  // no turn, no record: a run is never recorded beside another
     OVERLAPPED turn{};
-    if (turn_ && !LockFileEx(turn_.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn)) {
+    if (!LockFileEx(turn_.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn)) {
         const DWORD error = GetLastError();
         turn_.reset();
-        if (!withoutTurn && (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)) return TurnTry::Busy;
+        return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING ? TurnTry::Busy : TurnTry::Failed;
     }
     if (OpenJournal()) return TurnTry::Taken;
     turn_.reset();

@@ -22,7 +22,7 @@ public:
     bool ReplaceWith(const std::function<bool(const Writer& write)>& produce) override;
     std::string ReadIndex() override;
     void WriteIndex(std::string_view bytes) override;
-    TurnTry TryOpenForAppend(bool withoutTurn = false) override;
+    TurnTry TryOpenForAppend() override;
     void Sleep(unsigned ms) override;
     bool Append(const std::string& bytes) override;
     bool Flush() override;

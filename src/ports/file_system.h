@@ -25,18 +25,35 @@ struct DiskFreeInfo {
     uint64_t freeBytes = 0;
 };
 
+// What tells one file or folder from every other: its volume and its number there.
+struct FileIdentity {
+    uint64_t volume = 0, file = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // One subfolder as a walk down a tree sees it.
 struct TreeEntry {
     std::wstring name;
     bool link = false;    // a junction or symbolic link to a folder: renamed itself, never entered
     bool hidden = false;  // marked hidden or system
+    std::optional<FileIdentity> identity;  // what it is, when the listing tells
 };
 
-// How a rename ended: the system's error code, 0 when the rename was done.
+// The error of a rename a file system cannot make (ERROR_CALL_NOT_IMPLEMENTED).
+inline constexpr uint32_t kNotImplementedError = 120;
+
+// How a rename ended: the system's error code, 0 when the rename was done;
+// and what was renamed, when the file system can tell.
 struct MoveResult {
+    MoveResult() = default;
+    MoveResult(uint32_t code, std::optional<FileIdentity> what = std::nullopt) : error(code), identity(what) {}
     uint32_t error = 0;
+    std::optional<FileIdentity> identity;
     explicit operator bool() const { return error == 0; }
 };
+// The error of a rename refused because the path no longer names the folder
+// a walk listed (something was swapped in, or a link put above it).
+inline constexpr uint32_t kNotTheListedFolder = 0x20000001;
 
 // Everything the program asks of the disk. One Win32 implementation; tests
 // substitute fakes that refuse on demand.
@@ -44,9 +61,19 @@ class IFileSystem {
 public:
     virtual ~IFileSystem() = default;
     // Renames the folder `from`; fails when no folder answers to `from` (a file
-    // or a device is never renamed) or when `to` exists. A folder in use is
-    // tried again for a moment before the rename gives up.
-    virtual MoveResult MoveDir(const std::wstring& from, const std::wstring& to) = 0;
+    // or a device is never renamed), when `to` exists, or when `expected` is
+    // given and `from` names another folder now (kNotTheListedFolder). A
+    // folder in use is tried again for a moment before the rename gives up.
+    virtual MoveResult MoveDir(const std::wstring& from,
+                               const std::wstring& to,
+                               const std::optional<FileIdentity>& expected = std::nullopt) = 0;
+    // Renames whatever entry `from` names, a file as well as a folder: only to
+    // put back what took a folder's name at the wrong moment.
+    virtual MoveResult MoveEntry(const std::wstring& from, const std::wstring& to) {
+        (void)from;
+        (void)to;
+        return {kNotImplementedError, std::nullopt};
+    }
     // The system's own words for an error code, in the user's language; empty
     // when it has none.
     virtual std::wstring ErrorText(uint32_t error) {
@@ -70,13 +97,17 @@ public:
     // stored name, in listing order; nothing when `dir` cannot be listed.
     virtual std::optional<std::vector<ListedEntry>> Entries(const std::wstring& dir) = 0;
     // The subfolders of `dir` for a walk down a tree, in listing order, read in
-    // one pass without short names; nothing when `dir` cannot be listed.
-    virtual std::optional<std::vector<TreeEntry>> TreeFolders(const std::wstring& dir) {
+    // one pass without short names; nothing when `dir` cannot be listed, or
+    // when `expected` is given and `dir` names another folder now (a link
+    // swapped in since the walk listed it is never entered).
+    virtual std::optional<std::vector<TreeEntry>> TreeFolders(const std::wstring& dir,
+                                                              const std::optional<FileIdentity>& expected = {}) {
+        (void)expected;
         auto entries = Entries(dir);
         if (!entries) return std::nullopt;
         std::vector<TreeEntry> folders;
         for (auto& entry : *entries)
-            if (entry.folder) folders.push_back({std::move(entry.name), false, false});
+            if (entry.folder) folders.push_back({std::move(entry.name), false, false, std::nullopt});
         return folders;
     }
     // True when TreeFolders and IsFolderLink may be called from a second thread
@@ -105,6 +136,24 @@ public:
     // True when names are stored as UTF-8 bytes, at most 255 of them (Wine on
     // a Linux file system), rather than as up to 255 UTF-16 code units.
     virtual bool StoresNamesAsUtf8() const { return false; }
+    // The identity of what `path` names, links followed; nothing when it cannot be had.
+    virtual std::optional<FileIdentity> IdentityOf(const std::wstring& path) {
+        (void)path;
+        return std::nullopt;
+    }
+    // True when the folder `dir` may hold two names differing in case only
+    // (a Linux file system under Wine, a folder marked case-sensitive on Windows).
+    virtual bool TellsCaseApart(const std::wstring& dir) {
+        (void)dir;
+        return false;
+    }
+    // True for a folder the program itself needs: the folder it keeps its
+    // journal in, every folder above that, and the folder it runs from.
+    // Such a folder is never renamed, whatever path names it.
+    virtual bool IsOwnFolder(const std::wstring& path) {
+        (void)path;
+        return false;
+    }
     // The whole content of an ordinary file; nothing when it cannot be read.
     virtual std::optional<std::string> ReadFileBytes(const std::wstring& path) {
         (void)path;

@@ -63,8 +63,7 @@ public:
     // Tries once to take the journal's turn and open the file for appending,
     // creating its folder and the file. The turn is the copy's until
     // CloseAppend, or until the copy ends: a copy that dies gives it up.
-    // `withoutTurn` opens the file even when the turn is another copy's.
-    virtual TurnTry TryOpenForAppend(bool withoutTurn = false) = 0;
+    virtual TurnTry TryOpenForAppend() = 0;
     // Waits `ms` milliseconds (between two tries for the turn).
     virtual void Sleep(unsigned ms) = 0;
     // Appends whole records in one write to the file opened for appending.

@@ -149,7 +149,7 @@ TEST_F(StartupTest, AutomaticRunTriesEveryEntryOnceAndNeverLosesAFolder) {
     EXPECT_TRUE(fs.Exists(L"C:\\Data\\ＤＡＴＡ"));
     EXPECT_EQ(fs.Stored(L"C:\\Data\\ＡＢＣ．"), L"C:\\Data\\ＡＢＣ．");
     EXPECT_EQ(state.history.Count(), 8u);
-    EXPECT_EQ(state.history.Line(2), L"　error 183");  // the sibling DATA
+    EXPECT_EQ(state.history.Line(2), L"　変更不可（同名あり）");  // the sibling DATA
     EXPECT_EQ(state.history.Line(5), L"　変更不可（使えない名前）");
     EXPECT_EQ(state.history.Line(6), L"結果　変更：0件　同一：0件　変更できず：2件");
     EXPECT_EQ(state.history.Line(7), L"全て終了しました");

@@ -115,6 +115,42 @@ TEST(JournalReader, ALookReadsOnlyWhatWasAppendedUnlessTheFileWasSwapped) {
 // Each run leaves what it found beside the journal: the next copy reads only
 // what was appended since, and the whole journal when what it finds beside it
 // does not fit the file.
+// Every name the file system holds comes back as it was written; records of
+// the former format (paths as they are) are still read; and every reader
+// takes the same lines for records: a sealed line with the wrong fields
+// never closes a folder.
+TEST(JournalReader, EveryNameComesBackAndEveryReaderAgreesOnWhatARecordIs) {
+    const std::wstring odd = L"C:\\a\tb\\%41 c\nd\r";
+    std::string bytes = RunRecord("r", RunKind::Run, {7, 8}, "") +
+                        RequestRecords("r", RunRequest{0, "", 1, {odd}}) +
+                        FolderRecord("r", 1, odd, odd + kTemp, L"C:\\a\tb\\X");
+    const auto runs = ParseJournal(bytes);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].request->targets, Lines{odd});
+    ASSERT_EQ(runs[0].folders.size(), 1u);
+    EXPECT_EQ(runs[0].folders[0].oldPath, odd);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 4);  // one line each
+    // A former record: '%' is a character of the name.
+    const std::string former = Seal("K2J1\tF\tr\t2\tC:\\%41\tC:\\%41" + Utf8Text(kTemp) + "\tC:\\X");
+    ASSERT_EQ(ParseJournal(bytes + former)[0].folders.size(), 2u);
+    EXPECT_EQ(ParseJournal(bytes + former)[0].folders[1].oldPath, L"C:\\%41");
+    // A sealed done record with a field too many: damage to every reader, and the folder stays open.
+    const std::string wrong = Seal("K2J2\tD\tr\t1\tN\tC:\\X\textra");
+    JournalDamage damage;
+    EXPECT_EQ(ParseJournal(bytes + wrong, &damage)[0].folders[0].outcome, JournalOutcome::Open);
+    EXPECT_EQ(damage.lines, 1u);
+    EXPECT_TRUE(HasOpenFolders(bytes + DoneRecord("r", 1, JournalOutcome::New, L"C:\\X") + wrong + EndRecord("r", RunEnd::Done, 1)) == false);
+    EXPECT_TRUE(HasOpenFolders(bytes + wrong + EndRecord("r", RunEnd::Done, 1)));
+    FakeJournalStore store;
+    store.bytes = bytes + wrong;
+    size_t backward = 0;
+    ForEachFolderBackward(store, store.bytes.size(), "r", [&](JournalFolder&& folder) {
+        EXPECT_EQ(folder.oldPath, odd);
+        return ++backward > 0;
+    });
+    EXPECT_EQ(backward, 1u);
+}
+
 TEST(JournalReader, TheNextCopyReadsOnFromWhereTheLastRunEnded) {
     FakeJournalStore store;
     store.id = 1;
@@ -134,8 +170,8 @@ TEST(JournalReader, TheNextCopyReadsOnFromWhereTheLastRunEnded) {
         EXPECT_EQ(open, HasOpenFolders(store.bytes));
         return open;
     };
-    runOne();  // trims the journal first
-    ASSERT_EQ(ParseJournal(store.bytes).size(), 11u);
+    runOne();  // trims the journal first: the ten newest that renamed, the open one, and the new one
+    ASSERT_EQ(ParseJournal(store.bytes).size(), 12u);
     EXPECT_EQ(look(), true);
     EXPECT_EQ(store.readsFrom, std::vector<uint64_t>{store.bytes.size() - 64});
     // Closed by a copy that read nothing: the next look reads on over it.
@@ -191,11 +227,11 @@ TEST_F(JournalTest, EveryRenameIsRecordedBeforeAndAfter) {
     fs.AddDir(L"C:\\D\\photos");
     fs.AddDir(L"C:\\D\\WORK");
     fs.AddDir(L"C:\\D\\ＡＢＣ");
-    fs.AddDir(L"C:\\D\\ABC");
     EXPECT_EQ(Rename(L"C:\\D\\photos", 0), 0);
     EXPECT_EQ(Rename(L"C:\\D\\WORK", 0), 0);  // in form: nothing to record
     {
         RecordedRun run(&journal, history, RunKind::Run);
+        fs.allowMove = [](const std::wstring&, const std::wstring& to) { return to != L"C:\\D\\ABC"; };
         EXPECT_EQ(RenameDir(Services(), L"C:\\D\\ＡＢＣ", 6), 1);  // refused, put back
     }
     const auto runs = ParseJournal(store.bytes);
@@ -220,12 +256,23 @@ TEST_F(JournalTest, ARunAfterAHalfWrittenLineIsRecordedWhole) {
     EXPECT_EQ(damage.lines, 0u);  // a cut left by a killed writer is no damage
 }
 
-TEST_F(JournalTest, AnUnwritableJournalIsSaidOnceAndTheRunGoesOn) {
+// No folder is renamed without a record: a run the journal cannot record
+// does not start, unless the user chose to go on without one (said once).
+TEST_F(JournalTest, AnUnwritableJournalStopsTheRunUnlessTheUserGoesOn) {
     fs.AddDir(L"C:\\D\\a");
     fs.AddDir(L"C:\\D\\b");
     store.writable = false;
     {
         RecordedRun run(&journal, history, RunKind::Run);
+        EXPECT_TRUE(run.Stopped());
+        EXPECT_EQ(RenameDir(Services(), L"C:\\D\\a", 0), 1);  // even a caller that does not ask
+    }
+    EXPECT_EQ(history.lines.front(), L"変更を記録できない為、フォルダ名を変更しません");
+    EXPECT_EQ(fs.Stored(L"C:\\D\\a"), L"C:\\D\\a");
+    history.lines.clear();
+    {
+        RecordedRun run(&journal, history, RunKind::Run, {}, [] { return true; });
+        EXPECT_FALSE(run.Stopped());
         EXPECT_EQ(RenameDir(Services(), L"C:\\D\\a", 0), 0);
         EXPECT_EQ(RenameDir(Services(), L"C:\\D\\b", 0), 0);
     }
@@ -324,6 +371,24 @@ TEST_F(JournalTest, AFolderLeftUnderItsTemporaryNameIsTriedAgainAtTheNextStart) 
     EXPECT_EQ(fs.SubFolders(L"C:\\D"), Lines{L"photos"});
 }
 
+// A killed run's folder is put right whatever other record of it is
+// damaged; when its own record is damaged, the start names the folder left
+// under its temporary name beside the paths the damaged line still shows.
+TEST_F(JournalTest, ADamagedRecordNeverHidesAFolderLeftUnderItsTemporaryName) {
+    fs.AddDir(L"C:\\D\\photos" + kTemp);
+    CutShort(L"C:\\D\\photos", L"C:\\D\\PHOTOS");
+    store.bytes[store.bytes.find("K2J2\tR\t") + 8] ^= 1;  // the run's own record
+    EXPECT_EQ(Recover(), 1u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), Lines{L"photos"});
+    fs.AddDir(L"C:\\D\\work" + kTemp);
+    CutShort(L"C:\\D\\work", L"C:\\D\\WORK");
+    store.bytes[store.bytes.rfind("K2J2\tF\t") + 8] ^= 1;  // the folder's own record
+    history.lines.clear();
+    Recover();
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"photos", L"work" + kTemp}));
+    EXPECT_EQ(history.lines.back(), L"　[ C:\\D\\work.Tmpぷよむ ]");
+}
+
 TEST_F(JournalTest, RecoveryPutsBackWhatItCanAndReportsTheRest) {
     fs.AddDir(L"C:\\D\\temp only" + kTemp);  // goes back to its old name
     fs.AddDir(L"C:\\D\\taken" + kTemp);      // its old name is taken
@@ -345,14 +410,15 @@ TEST_F(JournalTest, RecoveryPutsBackWhatItCanAndReportsTheRest) {
     EXPECT_EQ(history.lines,
               (Lines{L"中断された変更を元に戻しました", L"　[ C:\\D\\temp only ]",
                      L"中断された変更のフォルダは一時的な名前のままです", L"　[ C:\\D\\taken.Tmpぷよむ ]",
-                     L"中断された変更は完了していました", L"　[ C:\\D\\NEW ONLY ]",
-                     L"中断された変更のフォルダが見つかりません", L"　[ C:\\D\\gone ]"}));
-    // Each record is closed once: a second start finds nothing to do but the live run's.
+                     L"　元の名前のフォルダが既にある為戻しません", L"中断された変更は完了していました",
+                     L"　[ C:\\D\\NEW ONLY ]", L"中断された変更のフォルダが見つかりません", L"　[ C:\\D\\gone ]"}));
+    // Each record is closed once, but the one of a folder still under its
+    // temporary name: a second start tries that again, and leaves the live run's alone.
     history.lines.clear();
-    EXPECT_EQ(Recover(), 0u);
-    EXPECT_TRUE(history.lines.empty());
-    store.alive.clear();
     EXPECT_EQ(Recover(), 1u);
+    EXPECT_EQ(history.lines.size(), 3u);
+    store.alive.clear();
+    EXPECT_EQ(Recover(), 2u);
     EXPECT_EQ(fs.Stored(L"C:\\D\\busy"), L"C:\\D\\busy");
     // A journal that cannot be read holds nothing to recover.
     store.unreadable = true;
@@ -389,7 +455,10 @@ TEST_F(JournalTest, RecoveryMovesOnlyWhatARunCouldHaveLeft) {
     EXPECT_EQ(Recover(), 0u);
     EXPECT_TRUE(fs.Exists(L"C:\\Windows"));
     EXPECT_TRUE(fs.Exists(L"C:\\D\\y" + kTemp));
-    EXPECT_EQ(history.lines, Lines{L"壊れた記録を読み飛ばしました: 3 行"});
+    // What the damaged lines name is looked at: a folder under a temporary name there is told.
+    EXPECT_EQ(history.lines, (Lines{L"壊れた記録を読み飛ばしました: 3 行",
+                                    L"記録が壊れている為、次のフォルダを元に戻せません（名前の末尾の .Tmpぷよむ を消すと元の名前に戻ります）",
+                                    L"　[ C:\\D\\y.Tmpぷよむ ]"}));
 }
 
 // Undo takes back only a run it knows to be the newest.
@@ -397,18 +466,23 @@ TEST_F(JournalTest, UndoRefusesWhenDamageMayHideTheNewestRun) {
     for (auto name : {L"a", L"b", L"c"}) fs.AddDir(L"C:\\D\\" + std::wstring(name));
     Rename(L"C:\\D\\a", 0);
     Rename(L"C:\\D\\b", 0);
-    store.bytes[store.bytes.rfind("K2J1\tR\t") + 8] ^= 1;  // one byte of the newest run's run record
+    store.bytes[store.bytes.rfind("K2J2\tF\t") + 8] ^= 1;  // one byte of the newest run's folder record
     history.lines.clear();
     EXPECT_EQ(UndoLastRun(Services(), nullptr), 1u);
     EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"A", L"B", L"c"}));
     EXPECT_EQ(history.lines, (Lines{L"記録が壊れている為、元に戻す変更を特定できません",
-                                    L"壊れた記録を読み飛ばしました: 3 行", L"　これから先の実行は、元に戻せます"}));
-    // A run after the damage is taken back, and the skipped lines are told.
+                                    L"壊れた記録を読み飛ばしました: 2 行", L"　これから先の実行は、元に戻せます"}));
+    // A run after the damage is taken back, and the skipped lines are told;
+    // one whose own run record is damaged may have been an undo: never taken back.
     Rename(L"C:\\D\\c", 0);
     history.lines.clear();
     EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
     EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"A", L"B", L"c"}));
-    EXPECT_EQ(history.lines[1], L"壊れた記録を読み飛ばしました: 3 行");
+    EXPECT_EQ(history.lines[1], L"壊れた記録を読み飛ばしました: 2 行");
+    Rename(L"C:\\D\\c", 0);
+    store.bytes[store.bytes.rfind("K2J2\tR\t") + 8] ^= 1;
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 1u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"A", L"B", L"C"}));
     // A journal that cannot be read is not taken for one without runs.
     store.unreadable = true;
     history.lines.clear();
@@ -598,8 +672,8 @@ TEST(JournalReader, FolderRecordsAreReadNewestFirst) {
     EXPECT_FALSE(ForEachFolderBackward(store, store.bytes.size(), "b", [](JournalFolder&&) { return true; }));
 }
 
-// The real journal file: twelve runs leave exactly the lines of the last ten.
-TEST(Win32Journal, TwelveRunsLeaveExactlyTheLinesOfTheLastTen) {
+// The real journal file: twelve runs leave exactly the lines of the last eleven.
+TEST(Win32Journal, TwelveRunsLeaveExactlyTheLinesOfTheLastEleven) {
     testing::TempDir dir;
     Win32JournalStore store(dir.Path() + L"\\journal.txt");
     RenameJournal journal(store);
@@ -610,14 +684,15 @@ TEST(Win32Journal, TwelveRunsLeaveExactlyTheLinesOfTheLastTen) {
         journal.FolderEnd(journal.FolderBegin(old, old + kTemp, old + L"X"), JournalOutcome::New, old + L"X");
         journal.EndRun();
         const std::string bytes = store.ReadAll().value_or("");
-        runs.push_back(bytes.substr(bytes.rfind("K2J1\tR\t")));
+        runs.push_back(bytes.substr(bytes.rfind("K2J2\tR\t")));
     }
+    // The ten that renamed something before the last one, which trims the journal as it begins.
     std::string last10;
-    for (size_t i = 2; i < runs.size(); ++i) last10 += runs[i];
+    for (size_t i = 1; i < runs.size(); ++i) last10 += runs[i];
     EXPECT_EQ(store.ReadAll().value_or(""), last10);
     // What the last run found is kept beside the journal, for the next copy.
     Win32JournalStore again(dir.Path() + L"\\journal.txt");
-    EXPECT_EQ(again.ReadIndex().find("K2X1\t" + std::to_string(again.FileId().value_or(0)) + "\t" +
+    EXPECT_EQ(again.ReadIndex().find("K2X2\t" + std::to_string(again.FileId().value_or(0)) + "\t" +
                                      std::to_string(last10.size()) + "\t"),
               0u);
     const std::wstring old = dir.Path() + L"\\killed";

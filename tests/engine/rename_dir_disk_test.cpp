@@ -50,11 +50,13 @@ TEST_F(DiskRenameTest, AlreadyInFormIsDoneWithoutRenaming) {
     EXPECT_EQ(dir.Listing(), L"PHOTOS");
 }
 
-TEST_F(DiskRenameTest, SiblingConflictRestoresTheOldName) {
+// A sibling holding the new name, and on a file system that tells case apart
+// a twin differing in case only, refuse the rename before anything moves.
+TEST_F(DiskRenameTest, ASiblingHoldingTheNewNameKeepsTheFolderWhereItIs) {
     const std::wstring path = dir.MakeDir(L"ＤＡＴＡ\\inner");
     dir.MakeDir(L"DATA");
     EXPECT_EQ(Rename(dir.Path() + L"\\ＤＡＴＡ", 6), 1);
-    EXPECT_EQ(history.lines.back(), L"　" + fs.ErrorText(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(history.lines.back(), L"　変更不可（同名あり）");
     EXPECT_EQ(history.lines[1], L"　フォルダ名を変更できませんでした");
     EXPECT_EQ(dir.Listing(), L"DATA|ＤＡＴＡ");
     EXPECT_EQ(dir.Listing(L"ＤＡＴＡ"), L"inner");

@@ -152,7 +152,8 @@ TEST_F(RenameDirTest, SiblingWithTheNewNameIsNotOverwritten) {
     fs.AddDir(L"C:\\Data\\DATA");
     EXPECT_EQ(Rename(L"C:\\Data\\ＤＡＴＡ", 6), 1);
     EXPECT_TRUE(fs.Exists(L"C:\\Data\\ＤＡＴＡ\\inner"));
-    EXPECT_EQ(fs.moves, 3);  // out, refused, back
+    EXPECT_EQ(fs.moves, 0);  // refused before anything moves
+    EXPECT_EQ(history.lines.back(), L"　変更不可（同名あり）");
 }
 
 TEST_F(RenameDirTest, WhenEvenTheWayBackIsRefusedTheHistoryNamesTheTemporaryFolder) {

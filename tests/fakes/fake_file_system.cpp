@@ -37,7 +37,9 @@ std::wstring FakeFileSystem::Stored(const std::wstring& path) const {
     return it == entries_.end() ? std::wstring() : it->second;
 }
 
-MoveResult FakeFileSystem::MoveDir(const std::wstring& from, const std::wstring& asked) {
+MoveResult FakeFileSystem::MoveDir(const std::wstring& from,
+                                   const std::wstring& asked,
+                                   const std::optional<FileIdentity>&) {
     ++moves;
     if (moveError)
         if (const uint32_t error = moveError(from, asked)) return {error};
@@ -129,7 +131,8 @@ std::optional<std::vector<ListedEntry>> FakeFileSystem::Entries(const std::wstri
     return entries;
 }
 
-std::optional<std::vector<TreeEntry>> FakeFileSystem::TreeFolders(const std::wstring& dir) {
+std::optional<std::vector<TreeEntry>> FakeFileSystem::TreeFolders(const std::wstring& dir,
+                                                                   const std::optional<FileIdentity>&) {
     ++treeListings;
     const std::wstring key = Key(dir);
     if (!entries_.count(key) || files_.count(key) || unlistable.count(dir)) return std::nullopt;
@@ -137,7 +140,7 @@ std::optional<std::vector<TreeEntry>> FakeFileSystem::TreeFolders(const std::wst
     const std::wstring prefix = key.back() == L'\\' ? key : key + L'\\';
     for (auto& name : Listing(dir, false)) {
         const std::wstring child = Key(prefix + name);
-        folders.push_back({name, links_.count(child) != 0, hidden_.count(child) != 0});
+        folders.push_back({name, links_.count(child) != 0, hidden_.count(child) != 0, std::nullopt});
     }
     return folders;
 }

@@ -31,7 +31,9 @@ public:
     bool longPaths = false;
     int moves = 0;
 
-    MoveResult MoveDir(const std::wstring& from, const std::wstring& to) override;
+    MoveResult MoveDir(const std::wstring& from,
+                       const std::wstring& to,
+                       const std::optional<FileIdentity>& expected = std::nullopt) override;
     // "error N": the fake system's words for every code.
     std::wstring ErrorText(uint32_t error) override { return L"error " + std::to_wstring(error); }
     bool IsFolder(const std::wstring& path) override { return Exists(path) && !files_.count(Key(path)); }
@@ -58,7 +60,8 @@ public:
     // folders: the paths as given.
     void MarkLink(const std::wstring& path) { links_.insert(Key(path)); }
     void MarkHidden(const std::wstring& path) { hidden_.insert(Key(path)); }
-    std::optional<std::vector<TreeEntry>> TreeFolders(const std::wstring& dir) override;
+    std::optional<std::vector<TreeEntry>> TreeFolders(const std::wstring& dir,
+                                                      const std::optional<FileIdentity>& expected = {}) override;
     bool IsFolderLink(const std::wstring& path) override { return links_.count(Key(path)) != 0; }
     bool ListsFromAnyThread() const override { return listsFromAnyThread; }
     bool listsFromAnyThread = false;  // a test that walks from a second thread touches nothing else meanwhile

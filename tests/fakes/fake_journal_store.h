@@ -48,8 +48,8 @@ public:
     void WriteIndex(std::string_view written) override { index.assign(written); }
     static constexpr size_t kPiece = 61;
     // While `held`, another copy holds the turn for the next `heldFor` tries.
-    TurnTry TryOpenForAppend(bool withoutTurn = false) override {
-        if (held && heldFor-- > 0 && !withoutTurn) {
+    TurnTry TryOpenForAppend() override {
+        if (held && heldFor-- > 0) {
             ++pauses;
             return TurnTry::Busy;
         }

@@ -30,10 +30,11 @@ public:
 // Every state has a folder here in some mode: in form, long names, the
 // eight-character form, names Windows refuses, a vanished folder, a sibling
 // outside the batch, two of the batch after one name, a name too long for its
-// temporary sibling, and a folder below a renamed one.
-const wchar_t* const kTree[] = {L"photos",   L"DONE",   L"My Photos", L"longfoldername", L"ＣＯＮ", L"ＡＢＣ．",
-                                L"ＤＡＴＡ", L"ＡＢＣ", L"ABC",       L"work",           L"ｐａｒ", L"ｐａｒ\\ｃｈｉ",
-                                L"ｶﾞｲﾄﾞ"};
+// temporary sibling, a folder below a renamed one, one an interrupted rename
+// left, and one the program keeps for itself.
+const wchar_t* const kTree[] = {L"photos", L"DONE",    L"My Photos", L"longfoldername",  L"ＣＯＮ",
+                                L"ＡＢＣ．", L"ＤＡＴＡ", L"ＡＢＣ",    L"ABC",             L"work",
+                                L"ｐａｒ",   L"ｐａｒ\\ｃｈｉ", L"ｶﾞｲﾄﾞ", L"left.Tmpぷよむ", L"own"};
 const wchar_t* const kOutsiders[] = {L"DATA", L"work.Tmpぷよむ", L"ガイド"};
 
 TEST(PlanAgreement, ThePreviewSaysWhatTheRunDoesFolderByFolder) {
@@ -43,6 +44,7 @@ TEST(PlanAgreement, ThePreviewSaysWhatTheRunDoesFolderByFolder) {
     for (int16_t mode = 0; mode < 7; ++mode) {
         TempDir dir;
         Win32FileSystem fs;
+        fs.SetOwnFolders({dir.Path() + L"\\own"});
         FakePrompts prompts;
         AppState state{prompts};
         std::vector<std::wstring> batch;

@@ -100,7 +100,12 @@ uint64_t SimWorld::Resolve(const std::wstring& path) const {
     uint64_t at = kRoot;
     const std::vector<std::wstring> parts = Parts(path);
     for (size_t i = 0; i < parts.size(); ++i) {
-        if (parts[i] == L"\\\\bad" || parts[i].empty()) return parts[i].empty() && i + 1 == parts.size() ? at : 0;
+        if (parts[i] == L"\\\\bad" || parts[i].empty()) {
+            if (!parts[i].empty() || i + 1 != parts.size()) return 0;
+            // A trailing backslash names what a link leads to.
+            while (nodes.at(at).kind == NodeKind::Link) at = nodes.at(at).target;
+            return at;
+        }
         // A folder on the way may be a link: the system goes where it leads.
         while (nodes.at(at).kind == NodeKind::Link) at = nodes.at(at).target;
         if (nodes.at(at).kind != NodeKind::Folder) return 0;
@@ -158,30 +163,45 @@ void SimWorld::PowerCut() {
 
 // ---------------------------------------------------------------- file system
 
-MoveResult SimFileSystem::MoveDir(const std::wstring& from, const std::wstring& to) {
-    if (!w_.Step()) return {ERROR_ACCESS_DENIED};
-    const size_t slash = to.rfind(L'\\');
-    const std::wstring name = to.substr(slash + 1);
-    if (IsDeviceName(from.substr(from.rfind(L'\\') + 1)) || IsDeviceName(name)) return {ERROR_INVALID_NAME};
+uint64_t SimFileSystem::Opened(uint64_t node) const {
+    while (node && w_.nodes.at(node).kind == NodeKind::Link) node = w_.nodes.at(node).target;
+    return node;
+}
+
+MoveResult SimFileSystem::MoveDir(const std::wstring& from,
+                                  const std::wstring& to,
+                                  const std::optional<FileIdentity>& expected) {
+    if (!w_.Step()) return {ERROR_ACCESS_DENIED, std::nullopt};
+    if (IsDeviceName(from.substr(from.rfind(L'\\') + 1)) || IsDeviceName(to.substr(to.rfind(L'\\') + 1)))
+        return {ERROR_INVALID_NAME, std::nullopt};
     // The program opens the folder first, to be sure it renames a folder...
-    uint64_t node = w_.Resolve(from);
-    if (!node) return {ERROR_FILE_NOT_FOUND};
-    if (w_.nodes.at(node).kind == NodeKind::File) return {ERROR_DIRECTORY};
-    if (auto busy = w_.inUse.find(node); busy != w_.inUse.end() && busy->second > 0) {
+    const uint64_t opened = w_.Resolve(from);
+    if (!opened) return {ERROR_FILE_NOT_FOUND, std::nullopt};
+    if (w_.nodes.at(opened).kind == NodeKind::File) return {ERROR_DIRECTORY, std::nullopt};
+    if (expected && expected->file != Opened(opened)) return {kNotTheListedFolder, FileIdentity{1, Opened(opened)}};
+    if (auto busy = w_.inUse.find(opened); busy != w_.inUse.end() && busy->second > 0) {
         --busy->second;
-        return {ERROR_SHARING_VIOLATION};
+        return {ERROR_SHARING_VIOLATION, FileIdentity{1, Opened(opened)}};
     }
     // ...but Wine renames what the path names when the rename is made.
-    if (!w_.Step()) return {ERROR_ACCESS_DENIED};
-    node = w_.Resolve(from);
+    if (!w_.Step()) return {ERROR_ACCESS_DENIED, std::nullopt};
+    MoveResult moved = MoveEntry(from, to);
+    moved.identity = FileIdentity{1, Opened(opened)};
+    return moved;
+}
+
+MoveResult SimFileSystem::MoveEntry(const std::wstring& from, const std::wstring& to) {
+    if (w_.dead) return {ERROR_ACCESS_DENIED, std::nullopt};
+    const size_t slash = to.rfind(L'\\');
+    const std::wstring name = to.substr(slash + 1);
+    const uint64_t node = w_.Resolve(from);
     uint64_t parent = w_.Resolve(to.substr(0, slash == 2 ? 3 : slash));
     while (parent && w_.nodes.at(parent).kind == NodeKind::Link) parent = w_.nodes.at(parent).target;
-    if (!node || !parent || w_.nodes.at(parent).kind != NodeKind::Folder) return {ERROR_PATH_NOT_FOUND};
-    if (const uint64_t there = w_.Lookup(parent, name); there && there != node) return {ERROR_ALREADY_EXISTS};
+    if (!node || !parent || w_.nodes.at(parent).kind != NodeKind::Folder) return {ERROR_PATH_NOT_FOUND, std::nullopt};
+    if (const uint64_t there = w_.Lookup(parent, name); there && there != node) return {ERROR_ALREADY_EXISTS, std::nullopt};
     Node& moved = w_.nodes.at(node);
     // A change of case alone is taken for a rename onto itself and does nothing.
     if (w_.Lookup(parent, name) == node && moved.parent == parent) return {};
-    if (moved.kind == NodeKind::File) w_.renamedFiles.push_back(node);
     w_.unflushedMoves.push_back({node, moved.name});
     moved.parent = parent;
     moved.name = StoredName(name);
@@ -240,13 +260,15 @@ std::optional<std::vector<ListedEntry>> SimFileSystem::Entries(const std::wstrin
     return entries;
 }
 
-std::optional<std::vector<TreeEntry>> SimFileSystem::TreeFolders(const std::wstring& dir) {
+std::optional<std::vector<TreeEntry>> SimFileSystem::TreeFolders(const std::wstring& dir,
+                                                                  const std::optional<FileIdentity>& expected) {
     const uint64_t node = Listable(dir);
-    if (!node) return std::nullopt;
+    if (!node || (expected && expected->file != node)) return std::nullopt;
     std::vector<TreeEntry> folders;
     for (uint64_t child : w_.Children(node)) {
         const Node& c = w_.nodes.at(child);
-        if (c.kind != NodeKind::File) folders.push_back({c.name, c.kind == NodeKind::Link, c.hidden});
+        if (c.kind != NodeKind::File)
+            folders.push_back({c.name, c.kind == NodeKind::Link, c.hidden, FileIdentity{1, Opened(child)}});
     }
     return folders;
 }
@@ -255,6 +277,19 @@ bool SimFileSystem::IsFolderLink(const std::wstring& path) {
     if (!w_.Step()) return false;
     const uint64_t node = w_.Resolve(path);
     return node && w_.nodes.at(node).kind == NodeKind::Link;
+}
+
+std::optional<FileIdentity> SimFileSystem::IdentityOf(const std::wstring& path) {
+    if (!w_.Step()) return std::nullopt;
+    uint64_t node = w_.Resolve(path);
+    while (node && w_.nodes.at(node).kind == NodeKind::Link) node = w_.nodes.at(node).target;
+    if (!node) return std::nullopt;
+    return FileIdentity{1, node};
+}
+
+bool SimFileSystem::IsOwnFolder(const std::wstring& path) {
+    const auto identity = IdentityOf(path);
+    return identity && w_.own.count(identity->file) != 0;
 }
 
 bool SimFileSystem::IsOrdinaryFile(const std::wstring& path) {
@@ -345,13 +380,10 @@ void SimJournalStore::WriteIndex(std::string_view bytes) {
     if (Writable()) w_.index.assign(bytes);
 }
 
-TurnTry SimJournalStore::TryOpenForAppend(bool withoutTurn) {
+TurnTry SimJournalStore::TryOpenForAppend() {
     if (!Writable()) return TurnTry::Failed;
-    if (w_.turnHolder != 0 && w_.turnHolder != process_ && w_.alive.count(w_.turnHolder)) {
-        if (!withoutTurn) return TurnTry::Busy;
-    } else {
-        w_.turnHolder = process_;
-    }
+    if (w_.turnHolder != 0 && w_.turnHolder != process_ && w_.alive.count(w_.turnHolder)) return TurnTry::Busy;
+    w_.turnHolder = process_;
     open_ = true;
     return TurnTry::Taken;
 }

@@ -97,10 +97,10 @@ public:
         std::wstring from;
     };
     std::vector<Move> unflushedMoves;
-    // Every rename the program made, to tell renames of files (never allowed).
-    std::vector<uint64_t> renamedFiles;
     // Folders that refuse to be renamed (in use), by id, and how many more tries each refuses.
     std::map<uint64_t, int> inUse;
+    // The folders the program needs itself, as the program tells its file system at start.
+    std::set<uint64_t> own;
 };
 
 // The file system of a SimWorld, as Wine on Linux shows it: names looked up
@@ -110,7 +110,10 @@ public:
 class SimFileSystem final : public IFileSystem {
 public:
     explicit SimFileSystem(SimWorld& world) : w_(world) {}
-    MoveResult MoveDir(const std::wstring& from, const std::wstring& to) override;
+    MoveResult MoveDir(const std::wstring& from,
+                       const std::wstring& to,
+                       const std::optional<FileIdentity>& expected = std::nullopt) override;
+    MoveResult MoveEntry(const std::wstring& from, const std::wstring& to) override;
     std::wstring ErrorText(uint32_t error) override { return L"error " + std::to_wstring(error); }
     bool IsFolder(const std::wstring& path) override;
     std::wstring CurrentDir() override { return current_; }
@@ -121,7 +124,8 @@ public:
     std::wstring TempPath() override { return L"C:\\TEMP\\"; }
     std::vector<std::wstring> SubFolders(const std::wstring& dir) override;
     std::optional<std::vector<ListedEntry>> Entries(const std::wstring& dir) override;
-    std::optional<std::vector<TreeEntry>> TreeFolders(const std::wstring& dir) override;
+    std::optional<std::vector<TreeEntry>> TreeFolders(const std::wstring& dir,
+                                                      const std::optional<FileIdentity>& expected = {}) override;
     bool IsFolderLink(const std::wstring& path) override;
     bool LongPathsEnabled() override { return false; }
     std::vector<std::wstring> Drives() override { return {L"C:\\"}; }
@@ -130,9 +134,14 @@ public:
     bool AppendFileBytes(const std::wstring& path, const std::string& bytes) override;
     std::optional<std::string> ReadFileBytes(const std::wstring& path) override;
     bool StoresNamesAsUtf8() const override { return true; }
+    bool TellsCaseApart(const std::wstring&) override { return true; }
+    std::optional<FileIdentity> IdentityOf(const std::wstring& path) override;
+    bool IsOwnFolder(const std::wstring& path) override;
 
 private:
     uint64_t Listable(const std::wstring& dir);
+    // What a handle opened on the node is: where a link leads, as under Wine.
+    uint64_t Opened(uint64_t node) const;
     SimWorld& w_;
     std::wstring current_ = L"C:\\";
 };
@@ -149,7 +158,7 @@ public:
     bool ReplaceWith(const std::function<bool(const Writer&)>& produce) override;
     std::string ReadIndex() override;
     void WriteIndex(std::string_view bytes) override;
-    TurnTry TryOpenForAppend(bool withoutTurn = false) override;
+    TurnTry TryOpenForAppend() override;
     void Sleep(unsigned ms) override { w_.AdvanceClock(ms); }
     bool Append(const std::string& bytes) override;
     bool Flush() override;

@@ -139,6 +139,7 @@ Simulation::Simulation(uint64_t seed) {
         const uint64_t appData = world_.Add(work, L"AppData");
         ownFolder_ = world_.Add(world_.Add(appData, L"Local"), L"Kelvaro2");
         folders.push_back(appData);
+        for (uint64_t at = ownFolder_; at != SimWorld::kRoot; at = world_.nodes.at(at).parent) world_.own.insert(at);
     }
     const size_t count = 20 + rnd() % 40;
     for (size_t i = 0; i < count; ++i) {
@@ -194,7 +195,7 @@ std::vector<Op> Simulation::MakeOps(uint64_t seed, size_t count) {
             static const wchar_t* const patterns[] = {L"*", L"?*", L"m*", L"*a*", L"*s", L"?"};
             op.pattern = patterns[rnd() % 6];
         }
-        op.hidden = op.kind == Op::Tree && rnd() % 3 == 0;
+        op.hidden = (op.kind == Op::Tree || op.kind == Op::Wildcard) && rnd() % 3 == 0;
         op.viaList = op.kind == Op::List && rnd() % 3 == 0;
         op.thenRun = op.kind == Op::DryRun && rnd() % 2 == 0;
         op.choice = rnd();
@@ -265,10 +266,13 @@ Simulation::Expected Simulation::Expect(const Op& op) {
                     for (uint64_t id : TreeOf(root, op.hidden)) allow(id, op.mode);
             break;
         case Op::Wildcard:
+            // The folder the pattern stands in is named by the user: a link there is followed.
             if (!op.targets.empty() && world_.nodes.count(op.targets[0]))
-                for (uint64_t child : world_.Children(op.targets[0])) {
+                for (uint64_t child : world_.Children(world_.Resolve(world_.PathOf(op.targets[0]) + L"\\"))) {
                     const Node& c = world_.nodes.at(child);
-                    if (!c.hidden && !EndsWithTemp(c.name) && Matches(op.pattern, c.name)) allow(child, op.mode);
+                    if ((op.hidden || !c.hidden) && c.kind != NodeKind::File && !EndsWithTemp(c.name) &&
+                        Matches(op.pattern, c.name))
+                        allow(child, op.mode);
                 }
             break;
         case Op::Resume:
@@ -359,11 +363,7 @@ Simulation::Outcome Simulation::Execute(const Op& op, const std::wstring& listFi
         world_.alive.erase(pid);
         if (world_.turnHolder == pid) world_.turnHolder = 0;  // the system gives up the turn of a process that ends
     };
-    auto script = [&](std::wstring line) {
-        // Traced, the history is shown instead of the /TSV lines.
-        if (trace)
-            for (size_t at; (at = line.find(L" /TSV")) != std::wstring::npos || (at = line.find(L"/TSV")) != std::wstring::npos;)
-                line.erase(at, line[at] == L' ' ? 5 : 4);
+    auto script = [&](const std::wstring& line) {
         inProcess([&](Process& p) {
             ScriptServices services{p.settings, p.fs, p.clipboard, p.console, &stop, &p.journal,
                                     {ownFolder_ ? world_.PathOf(ownFolder_) + L"\\" : L"C:\\sim\\own\\"}};
@@ -396,7 +396,7 @@ Simulation::Outcome Simulation::Execute(const Op& op, const std::wstring& listFi
             script(mode + L" /S" + (op.hidden ? L" /A" : L"") + names);
             break;
         case Op::Wildcard:
-            script(mode + names);
+            script(mode + (op.hidden ? L" /A" : L"") + names);
             break;
         case Op::DryRun:
             script(mode + L" /DRYRUN" + names);
@@ -466,11 +466,15 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
     world_.steps = 0;
     world_.dead = world_.struck = false;
     world_.swap = nullptr;
-    std::vector<std::pair<uint64_t, uint64_t>> swapped;  // a folder, and what stood in its place
+    struct Swap {
+        uint64_t folder, stand;
+        std::wstring name;  // the stand-in's name when it was put there
+    };
+    std::vector<Swap> swapped;
     uint64_t holding = 0;
     std::vector<uint64_t> named;  // the folders the op may rename
     for (const auto& [id, names] : expected.names)
-        if (world_.nodes.at(id).kind == NodeKind::Folder) named.push_back(id);
+        if (world_.nodes.at(id).kind == NodeKind::Folder && !world_.own.count(id)) named.push_back(id);
     switch (op.fault.kind) {
         case Fault::DamageJournal:
         case Fault::DamageIndex: {
@@ -491,13 +495,15 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
             world_.swap = [&] {
                 if (named.empty()) return;
                 const uint64_t victim = named[op.fault.arg % named.size()];
+                // Between the plan and the rename: a folder the run has not renamed yet.
+                if (world_.nodes.at(victim).name != before.at(victim).name) return;
                 if (!holding) holding = world_.Add(SimWorld::kRoot, L"hold");
                 Node& v = world_.nodes.at(victim);
                 const NodeKind kind = op.fault.kind == Fault::BecomesFile ? NodeKind::File : NodeKind::Link;
                 const uint64_t stand = world_.Add(v.parent, v.name, kind);
                 if (kind == NodeKind::Link) world_.nodes.at(stand).target = world_.Resolve(L"C:\\outside");
                 world_.nodes.at(victim).parent = holding;
-                swapped.push_back({victim, stand});
+                swapped.push_back({victim, stand, world_.nodes.at(stand).name});
             };
             break;
         case Fault::RivalTurn: {
@@ -520,6 +526,17 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
     }
     const std::wstring listFile = L"C:\\sim\\list.txt";
     const Outcome outcome = Execute(op, listFile);
+    if (trace) {
+        std::printf("== %s: exit %d, %zu steps\n", Describe(op).c_str(), outcome.exit, static_cast<size_t>(world_.steps));
+        for (const auto& [id, names] : expected.names)
+            for (const auto& name : names) std::printf("   may: #%llu -> %s\n", static_cast<unsigned long long>(id), Narrow(name).c_str());
+        for (const auto& [id, was] : before)
+            if (world_.nodes.at(id).name != was.name)
+                std::printf("   renamed #%llu %s -> %s\n", static_cast<unsigned long long>(id), Narrow(was.name).c_str(),
+                            Narrow(world_.nodes.at(id).name).c_str());
+        for (const auto& line : outcome.out) std::printf("   out: %s\n", Narrow(line).c_str());
+        for (const auto& line : outcome.errors) std::printf("   err: %s\n", Narrow(line).c_str());
+    }
     if (world_.rivalEnds) std::exchange(world_.rivalEnds, nullptr)();
     const bool killed = world_.struck && (op.fault.kind == Fault::Kill || op.fault.kind == Fault::PowerCut);
     const bool faulted = world_.struck || (op.fault.kind >= Fault::InUse && op.fault.kind <= Fault::DamageIndex);
@@ -527,13 +544,12 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
     world_.fault = {};
     world_.swap = nullptr;
     world_.inUse.clear();
-    if (!world_.renamedFiles.empty()) return "a file was renamed: #" + std::to_string(world_.renamedFiles[0]);
     // Swapped folders come back, unless what stood in their place was renamed.
     for (auto it = swapped.rbegin(); it != swapped.rend(); ++it) {
-        const auto [victim, stand] = *it;
+        const uint64_t victim = it->folder, stand = it->stand;
         const Node s = world_.nodes.at(stand);
         // A link in the folder's place is renamed as itself, never entered; a file is never renamed.
-        if (s.kind == NodeKind::File && s.name != before.at(victim).name)
+        if (s.kind == NodeKind::File && s.name != it->name)
             return "the link or file standing in for folder #" + std::to_string(victim) + " was renamed to " +
                    Narrow(s.name);
         world_.nodes.erase(stand);
@@ -547,17 +563,6 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
         Op start;
         start.kind = Op::Start;
         Execute(start, listFile);
-    }
-    if (trace) {
-        std::printf("== %s: exit %d, %zu steps\n", Describe(op).c_str(), outcome.exit, static_cast<size_t>(world_.steps));
-        for (const auto& [id, names] : expected.names)
-            for (const auto& name : names) std::printf("   may: #%llu -> %s\n", static_cast<unsigned long long>(id), Narrow(name).c_str());
-        for (const auto& [id, was] : before)
-            if (world_.nodes.at(id).name != was.name)
-                std::printf("   renamed #%llu %s -> %s\n", static_cast<unsigned long long>(id), Narrow(was.name).c_str(),
-                            Narrow(world_.nodes.at(id).name).c_str());
-        for (const auto& line : outcome.out) std::printf("   out: %s\n", Narrow(line).c_str());
-        for (const auto& line : outcome.errors) std::printf("   err: %s\n", Narrow(line).c_str());
     }
     if (auto broken = Check(op, before, expected, outcome, faulted || killed)) return broken;
     Learn(op, before, expected, outcome, faulted || killed);
@@ -663,7 +668,11 @@ void Simulation::Learn(const Op& op,
     if (run) {
         RunModel model;
         model.mode = op.mode;
-        model.targets = op.targets;
+        // A resume goes on by the mode of the run it finishes.
+        if (op.kind == Op::Resume)
+            for (const RunModel& r : runs_)
+                if (!r.finished) model.mode = r.mode;
+        for (const auto& [id, names] : expected.names) model.targets.push_back(id);
         model.finished = !(world_.struck && op.fault.kind != Fault::BecomesFile && op.fault.kind != Fault::BecomesLink);
         for (const auto& [id, was] : before)
             if (world_.nodes.at(id).name != was.name) model.renamed[id] = {was.name, world_.nodes.at(id).name};
