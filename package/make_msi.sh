@@ -22,13 +22,23 @@ version=${file_version%.*}
 stage="$output.stage"
 rm -rf "$stage"
 mkdir -p "$stage"
-pictures=""
+# Each picture in a component of its own, whose GUID follows from its name: a
+# later build that shows other pictures removes the ones it no longer has
+# (files added to or dropped from a component that two versions share would
+# stay behind after an upgrade).
+components="" refs=""
 for picture in "$@"; do
     name=$(basename "$picture")
     cp "$picture" "$stage/$name"
-    pictures="$pictures<File Id=\"$name\" Name=\"$name\" Source=\"$name\"/>"
+    guid=$(printf 'Kelvaro2 guide picture %s' "$name" | md5sum | tr a-f A-F |
+        sed -E 's/^(.{8})(.{4})(.{4})(.{4})(.{12}).*/\1-\2-\3-\4-\5/')
+    components="$components<Component Id=\"Picture.$name\" Guid=\"$guid\" Win64=\"yes\">"
+    components="$components<File Id=\"$name\" Name=\"$name\" Source=\"$name\"/>"
+    components="$components<RegistryValue Root=\"HKCU\" Key=\"Software\\Orlenk's Soft\\Kelvaro2 Installer\""
+    components="$components Name=\"Picture $name\" Type=\"integer\" Value=\"1\" KeyPath=\"yes\"/></Component>"
+    refs="$refs<ComponentRef Id=\"Picture.$name\"/>"
 done
-sed "s|<!-- PICTURES -->|$pictures|" "$wxs" >"$stage/kelvaro2.wxs"
+sed "s|<!-- PICTURES -->|$components|; s|<!-- PICTURE REFS -->|$refs|" "$wxs" >"$stage/kelvaro2.wxs"
 cp "$exe" "$stage/Kelvaro2.exe"
 cp "$com" "$stage/Kelvaro2.com"
 cp "$guide" "$stage/KELVARO2.html"
