@@ -68,8 +68,8 @@ std::wstring ClassOf(HWND hwnd) {
     return name;
 }
 
-// The visible top-level windows of `pid` (any process when 0) of `className`,
-// with `title` when one is given.
+// The visible top-level window of `pid` of `className`, with `title` when one
+// is given.
 HWND FindTopWindow(DWORD pid, const std::wstring& className, const std::wstring& title = {}) {
     struct Search {
         DWORD pid;
@@ -81,7 +81,7 @@ HWND FindTopWindow(DWORD pid, const std::wstring& className, const std::wstring&
             auto& s = *reinterpret_cast<Search*>(param);
             DWORD owner = 0;
             GetWindowThreadProcessId(hwnd, &owner);
-            if ((s.pid == 0 || owner == s.pid) && IsWindowVisible(hwnd) && ClassOf(hwnd) == s.className &&
+            if (owner == s.pid && IsWindowVisible(hwnd) && ClassOf(hwnd) == s.className &&
                 (s.title.empty() || WindowText(hwnd) == s.title)) {
                 s.found = hwnd;
                 return FALSE;
@@ -340,7 +340,8 @@ public:
         const std::wstring path = self;
         programFolder_ = path.substr(0, path.rfind(L'\\'));
         // The test root and the photo folder sit at the top of the C: drive,
-        // so that the paths in the pictures are short. A dedicated prefix.
+        // so that the paths in the pictures are short: the drive of the
+        // pictures' own Wine prefix, where what an earlier run left is removed.
         root_ = L"C:\\kelvaro2-guide";
         photos_ = L"C:\\写真";
         RemoveTree(photos_);
@@ -483,6 +484,12 @@ private:
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: Kelvaro2GuidePictures.exe OUTPUT-FOLDER\n");
+        return 2;
+    }
+    // It makes and removes folders at the top of C:, which only the build's
+    // own Wine prefix may lend it.
+    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
+        std::fprintf(stderr, "the guide's pictures: this runs under Wine only\n");
         return 2;
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

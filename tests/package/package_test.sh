@@ -41,6 +41,11 @@ for picture in $(sed -n 's/^<!-- picture \([^ :]*\): .* -->$/\1/p' "$root/doc/gu
 done
 sh "$root/doc/make_guide.sh" "$cmark" "$root/doc/guide.md" "$root/doc/guide_page.html" "$version_text" \
     "$scratch/guide/KELVARO2.html" "$scratch/guide" || fail "make_guide.sh ended with $?"
+# Without pictures the guide says nothing of them.
+sh "$root/doc/make_guide.sh" "$cmark" "$root/doc/guide.md" "$root/doc/guide_page.html" "$version_text" \
+    "$scratch/plain.html" || fail "make_guide.sh without pictures ended with $?"
+grep -qE '<figure|<img|\.png|<!-- (picture|with|end) ' "$scratch/plain.html" &&
+    fail "the guide without pictures speaks of them"
 
 # A throwaway certificate for code signing, and the package signed with it.
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$scratch/key.pem" -out "$scratch/cert.pem" -days 2 \
