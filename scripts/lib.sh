@@ -9,7 +9,7 @@ PRESET="${KELVARO2_PRESET:-mingw}"
 if [ "$PRESET" = mingw ]; then BUILD="$ROOT/build"; else BUILD="$ROOT/build-$PRESET"; fi
 PACKAGES=(wine wine64 fonts-wine g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev xvfb xauth locales
           fonts-ipafont fonts-ipaexfont googletest cmake make
-          cmark-gfm wixl msitools zip python3)
+          cmark-gfm wixl msitools zip unzip python3 osslsigncode openssl)
 
 log() { printf '[kelvaro2] %s\n' "$*" >&2; }
 

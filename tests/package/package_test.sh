@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
-# The installer in the Wine prefix of the tests (scripts/test sets WINEPREFIX,
-# DISPLAY and a running wine server): install per user without a question,
-# find the program, its console companion, the guide and the Start menu
-# shortcut, ask the console companion for its usage, rename a folder
-# with the installed program's automatic run, uninstall, and check that the
-# files and shortcuts are gone while the settings stay. Then an upgrade to a
-# later version puts the later program in place, keeps the "Send to" shortcut
-# and leaves one entry.
-# Usage: package_test.sh Kelvaro2-<version>-win64.msi LATER-VERSION.msi VERSION LATER-VERSION
-# (the versions as the programs' version resources give them: a.b.c.d)
+# The package as scripts/package puts it together, signed with a throwaway
+# certificate made here, checked by osslsigncode, with the guide's pictures
+# (stand-ins here: the real ones are taken under Xvfb when packaging); then
+# the installer in the Wine prefix of the tests (scripts/test sets
+# WINEPREFIX, DISPLAY and a running wine server): install per user without a
+# question, find the program, its console companion, the guide and the Start
+# menu shortcut, ask the console companion for its usage, rename a folder with
+# the installed program's automatic run, uninstall, and check that the files
+# and shortcuts are gone while the settings stay. Then the next build of the
+# same version replaces it, keeps the "Send to" shortcut and leaves one entry.
+# Usage: package_test.sh Kelvaro2.exe Kelvaro2.com CMARK-GFM NEXT-BUILD.msi
 set -uo pipefail
-msi=$1
-next=$2
-version=$3
-next_version=$4
+exe=$1
+com=$2
+cmark=$3
+next=$4
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
 failures=0
 fail() {
     echo "FAILED: $*" >&2
@@ -21,11 +24,58 @@ fail() {
 }
 check_file() { [ -f "$1" ] || fail "$2 missing: $1"; }
 check_gone() { [ ! -e "$1" ] || fail "$2 left behind: $1"; }
+file_version() { sh "$root/package/file_version.sh" "$1" 2>/dev/null || echo none; }
 check_version() {
     local found
-    found=$(sh "$(dirname "$0")/../../package/file_version.sh" "$1") || found="none"
+    found=$(file_version "$1")
     [ "$found" = "$2" ] || fail "$3 is version $found, not $2"
 }
+scratch=$(mktemp -d)
+
+# The guide with a stand-in for every picture it can show.
+version_text=$(sed -n 's/^#define KELVARO_VERSION_TEXT "\(.*\)"$/\1/p' "$root/res/version.h")
+mkdir -p "$scratch/guide"
+for picture in $(sed -n 's/^<!-- picture \([^ :]*\): .* -->$/\1/p' "$root/doc/guide.md"); do
+    # A PNG of 1 x 1 pixel.
+    base64 -d >"$scratch/guide/$picture" <<<'iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg=='
+done
+sh "$root/doc/make_guide.sh" "$cmark" "$root/doc/guide.md" "$root/doc/guide_page.html" "$version_text" \
+    "$scratch/guide/KELVARO2.html" "$scratch/guide" || fail "make_guide.sh ended with $?"
+# Without pictures the guide says nothing of them.
+sh "$root/doc/make_guide.sh" "$cmark" "$root/doc/guide.md" "$root/doc/guide_page.html" "$version_text" \
+    "$scratch/plain.html" || fail "make_guide.sh without pictures ended with $?"
+grep -qE '<figure|<img|\.png|<!-- (picture|with|end) ' "$scratch/plain.html" &&
+    fail "the guide without pictures speaks of them"
+
+# A throwaway certificate for code signing, and the package signed with it.
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$scratch/key.pem" -out "$scratch/cert.pem" -days 2 \
+    -subj "/CN=Kelvaro2 package test" -addext extendedKeyUsage=codeSigning >/dev/null 2>&1 || fail "openssl req"
+openssl pkcs12 -export -in "$scratch/cert.pem" -inkey "$scratch/key.pem" -out "$scratch/test.pfx" \
+    -passout pass:kelvaro2-test || fail "openssl pkcs12"
+KELVARO2_SIGN_PFX="$scratch/test.pfx" KELVARO2_SIGN_PASSWORD=kelvaro2-test \
+    bash "$root/package/make_dist.sh" "$exe" "$com" "$scratch/guide/KELVARO2.html" "$version_text" "$scratch/dist" \
+    2>"$scratch/make_dist.txt" || fail "make_dist.sh ended with $?: $(cat "$scratch/make_dist.txt")"
+[ "$(grep -c 'without a time stamp' "$scratch/make_dist.txt")" = 1 ] ||
+    fail "signing without a time-stamp server is not said once: $(cat "$scratch/make_dist.txt")"
+msi="$scratch/dist/Kelvaro2-$version_text-win64.msi"
+zip="$scratch/dist/Kelvaro2-$version_text-win64.zip"
+# Both carry every picture the guide shows; osslsigncode accepts all signatures.
+grep -q '<img src=' "$scratch/guide/KELVARO2.html" || fail "the guide shows no picture"
+bash "$root/package/check_dist.sh" "$zip" "$msi" "$scratch/cert.pem" || fail "check_dist.sh found faults"
+# ... and refuses a signed program changed after signing.
+unzip -q -o "$zip" Kelvaro2.exe -d "$scratch" &&
+    printf 'X' | dd of="$scratch/Kelvaro2.exe" bs=1 seek=4096 conv=notrunc status=none
+osslsigncode verify -CAfile "$scratch/cert.pem" -in "$scratch/Kelvaro2.exe" >/dev/null 2>&1 &&
+    fail "osslsigncode accepts a program changed after signing"
+
+# The version of this build and of the next, as their programs give them: the
+# same major and minor numbers, a later build number.
+version=$(file_version "$exe")
+next_version=$(msiinfo export "$next" File | tr -d '\r' | awk -F'\t' '$1 == "Kelvaro2.exe" { print $5 }')
+[ "${version%.*.*}" = "${next_version%.*.*}" ] || fail "the next build is version $next_version, not of $version"
+build=${version#*.*.} next_build=${next_version#*.*.}
+[ "${next_build%.*}" -gt "${build%.*}" ] 2>/dev/null || fail "the next build's number is not above this one's"
+
 win() { wine cmd /c "echo $1" </dev/null 2>/dev/null | tr -d '\r' | iconv -f cp932 -t utf-8; }
 unix() { winepath -u "$1" 2>/dev/null; }
 
@@ -50,7 +100,7 @@ cleanup() {
     wine reg delete "$settings" /f </dev/null >/dev/null 2>&1
     rm -rf "$work"
 }
-trap cleanup EXIT
+trap 'cleanup; rm -rf "$scratch"' EXIT
 cleanup
 
 # What Windows Installer's validation asks of a per-user package: components
@@ -67,7 +117,9 @@ table RemoveFile | grep -qP '^\w+\tProgram\t\tUserPrograms\t2' || fail "the Prog
 msiinfo suminfo "$msi" | tr -d '\r' | grep -qx 'Template: x64;1041' || fail "the package's summary does not say Japanese"
 for program in Kelvaro2.exe Kelvaro2.com; do
     table File | grep -qP "^$program\t.*\t$version\t1041\t" || fail "$program has no version in the package"
+    table MsiFileHash | grep -q "^$program"$'\t' && fail "$program, a versioned file, has a hash in the package"
 done
+table Property | grep -qx "ProductVersion"$'\t'"${version%.*}" || fail "the product version is not ${version%.*}"
 
 # Install.
 start=$(date +%s%N)
@@ -79,10 +131,15 @@ check_file "$install_dir/KELVARO2.html" "the guide"
 check_file "$shortcut" "the Start menu shortcut"
 check_version "$install_dir/Kelvaro2.exe" "$version" "the installed program"
 
-# The guide reads on its own: no scripts, nothing fetched, every link inside it lands.
+# The guide reads on its own: no scripts, nothing fetched, its pictures beside
+# it, every link inside it lands.
 guide="$install_dir/KELVARO2.html"
 if [ -f "$guide" ]; then
-    grep -qiE '<script|<link|<img|<iframe|src=|url\(' "$guide" && fail "the guide needs more than itself"
+    sed -E 's/<img src="[^"/\\:]+\.png"//g' "$guide" | grep -qiE '<script|<link|<img|<iframe|src=|url\(' &&
+        fail "the guide needs more than itself"
+    for picture in $(grep -o '<img src="[^"]*"' "$guide" | sed 's/^<img src="//; s/"$//'); do
+        [ -s "$install_dir/$picture" ] || fail "the installed guide's picture $picture is missing or empty"
+    done
     for target in $(grep -oE 'href="[^"]*"' "$guide" | sed 's/^href="//; s/"$//' | sort -u); do
         case "$target" in
         \#*) grep -q "id=\"${target#\#}\"" "$guide" || fail "the guide's link $target leads nowhere" ;;
@@ -124,7 +181,7 @@ check_gone "$send_to" "the Send To shortcut"
 [ "$(entries)" = 0 ] || fail "Kelvaro2 still in the list of installed apps"
 wine reg query "$settings" /v AutoExe </dev/null >/dev/null 2>&1 || fail "the uninstaller removed the settings"
 
-# Upgrade: the later version replaces the earlier one and the "Send to" shortcut stays.
+# Upgrade: the next build of the same version replaces this one and the "Send to" shortcut stays.
 wine msiexec /i "$msi_win" /qn </dev/null >/dev/null 2>&1 || fail "msiexec /i ended with $?"
 cp "$shortcut" "$send_to"
 wine msiexec /i "$next_win" /qn </dev/null >/dev/null 2>&1 || fail "the upgrade ended with $?"
