@@ -546,9 +546,9 @@ std::wstring ResAllText(AText text) {
         case 8059:
             return L"マウス停止時の説明を表示するかしないかの設定をします";
         case 8060:
-            return L"結果をクリップボートにコピー";
+            return L"結果をクリップボードにコピー";
         case 8061:
-            return L"自動実行時、結果を自動的にクリップボートにコピーします";
+            return L"自動実行時、結果を自動的にクリップボードにコピーします";
         case 11000:
             return L"のエリアスメンテナンス";
         case 11003:
