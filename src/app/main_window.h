@@ -81,7 +81,8 @@ public:
     // IAliasMaintenance
     bool Maintain(AliasTable& aliases) override;
 
-    // The program's keys (F1) and those of the child windows' controls (Tab,
+    // The program's keys (F1, Ctrl+1 to Ctrl+8 for the mode buttons, F6 between
+    // the button row and the child windows) and those of the controls (Tab,
     // Enter on a button); true when `msg` was one and has been handled.
     bool TranslateKeys(const MSG& msg) const;
     // The loop that hands the frame's messages on, with the MDI keyboard
@@ -128,6 +129,10 @@ private:
     void RunMode(int16_t mode, const std::vector<bool>& leftOut = {});
     void OnClose();
     void CloseSequence();
+    bool TranslatePaneKeys(const MSG& msg) const;
+    void FocusNextPane(bool backwards) const;
+    void ShowFocusCues() const;
+    void ReturnFocusAfterRun();
 
     AppState& state_;
     Services& services_;
@@ -158,6 +163,7 @@ private:
     size_t runDone_ = 0, runTotal_ = 0;
     std::wstring ProgressCaption() const;
     void ShowProgress();
+    HWND focusBeforeRun_ = nullptr;  // where the keyboard was when the run started
     bool activated_ = false;
     bool closeAfterRun_ = false;
     bool closed_ = false;

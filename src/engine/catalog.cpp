@@ -397,11 +397,11 @@ std::wstring ResKelvaroText(KText text) {
         case 28114:
             return L"状態";
         case 28115:
-            return L"元に戻す";
+            return L"元に戻す(&U)";
         case 28116:
-            return L"残りを対象に戻す";
+            return L"残りを対象に戻す(&R)";
         case 28117:
-            return L"閉じる";
+            return L"閉じる(&C)";
         case 28118:
             return L"元に戻しました";
         case 28119:
@@ -478,6 +478,9 @@ std::wstring ResKelvaroText(KText text) {
         // After the count of a stopped tree's folders: the folders below were not counted
         case 29091:
             return L"以上";
+        // The keyboard: the shortcut of a mode button, named in its hint.
+        case 29500:
+            return L"（Ctrl+%1）";
         default:
             return {};
     }

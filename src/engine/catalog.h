@@ -236,7 +236,8 @@ namespace kelvaro {
     X(MinutesUnit, 29007)              \
     X(SecondsUnit, 29008)              \
     X(ResumeByCommandLine, 29090)      \
-    X(SummaryAtLeast, 29091)
+    X(SummaryAtLeast, 29091)           \
+    X(ModeShortcutHint, 29500)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \

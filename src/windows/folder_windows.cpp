@@ -7,6 +7,7 @@
 #include "engine/path_text.h"
 #include "resource.h"
 #include "settings/app_settings.h"
+#include "windows/shared_menu.h"
 
 namespace kelvaro {
 namespace {
@@ -103,11 +104,11 @@ void SourceFolderWindow::Layout(double width, double height) {
 }
 
 void SourceFolderWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(AText::RefreshMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupRefresh, WithAccessKey(ResAllText(AText::RefreshMenuItem), L'R').c_str());
     AppendMenuW(popup, MF_STRING | (aliases_.CanAdd() ? 0 : MF_GRAYED), kPopupAliasAdd,
-                ResAllText(AText::AddAliasMenuItem).c_str());
+                WithAccessKey(ResAllText(AText::AddAliasMenuItem), L'A', L"...").c_str());
     AppendMenuW(popup, MF_STRING | (aliases_.CanMaintain() ? 0 : MF_GRAYED), kPopupEditAliases,
-                ResAllText(AText::EditAliasesMenuItem).c_str());
+                WithAccessKey(ResAllText(AText::EditAliasesMenuItem), L'M', L"...").c_str());
     if (!aliases_.CanMaintain()) return;
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
     for (int i = 0; i <= aliases_.Last(); ++i)
@@ -185,11 +186,13 @@ void FolderChooserWindow::Layout(double width, double height) {
 }
 
 void FolderChooserWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(AText::RefreshMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(AText::SelectAllMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(AText::DeselectAllMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupRefresh, WithAccessKey(ResAllText(AText::RefreshMenuItem), L'R').c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectAll, WithAccessKey(ResAllText(AText::SelectAllMenuItem), L'A').c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectClear,
+                WithAccessKey(ResAllText(AText::DeselectAllMenuItem), L'N').c_str());
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(popup, MF_STRING, kPopupAddEveryLevel, ResKelvaroText(KText::AddEveryLevelMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupAddEveryLevel,
+                WithAccessKey(ResKelvaroText(KText::AddEveryLevelMenuItem), L'E').c_str());
 }
 
 void FolderChooserWindow::OnPopupCommand(UINT id) {

@@ -7,6 +7,7 @@
 #include "engine/catalog.h"
 #include "engine/path_text.h"
 #include "resource.h"
+#include "windows/shared_menu.h"
 
 namespace kelvaro {
 namespace {
@@ -65,13 +66,15 @@ void TargetListWindow::Layout(double width, double height) {
 }
 
 void TargetListWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(AText::SelectAllMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(AText::DeselectAllMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSourceSame, ResKelvaroText(KText::SameAsFolderWindow).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectAll, WithAccessKey(ResAllText(AText::SelectAllMenuItem), L'A').c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectClear,
+                WithAccessKey(ResAllText(AText::DeselectAllMenuItem), L'N').c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSourceSame,
+                WithAccessKey(ResKelvaroText(KText::SameAsFolderWindow), L'S').c_str());
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
     // Nothing to preview in an empty list.
     AppendMenuW(popup, MF_STRING | (state_.targets.Empty() ? MF_GRAYED : 0), kPopupPreview,
-                ResKelvaroText(KText::PreviewMenuItem).c_str());
+                WithAccessKey(ResKelvaroText(KText::PreviewMenuItem), L'P', L"...").c_str());
 }
 
 void TargetListWindow::OnPopupCommand(UINT id) {
@@ -129,7 +132,7 @@ void HistoryWindow::Layout(double width, double height) {
 }
 
 void HistoryWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupClear, ResAllText(AText::ResetMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupClear, WithAccessKey(ResAllText(AText::ResetMenuItem), L'I').c_str());
 }
 
 void HistoryWindow::OnPopupCommand(UINT id) {
@@ -248,14 +251,15 @@ void ChangedListWindow::SelectClear() {
 }
 
 void ChangedListWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupClear, ResAllText(AText::ResetMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(AText::RefreshMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(AText::SelectAllMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(AText::DeselectAllMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupClear, WithAccessKey(ResAllText(AText::ResetMenuItem), L'I').c_str());
+    AppendMenuW(popup, MF_STRING, kPopupRefresh, WithAccessKey(ResAllText(AText::RefreshMenuItem), L'R').c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectAll, WithAccessKey(ResAllText(AText::SelectAllMenuItem), L'A').c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectClear,
+                WithAccessKey(ResAllText(AText::DeselectAllMenuItem), L'N').c_str());
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(popup, MF_STRING | (host_.CanUndo() ? 0 : MF_GRAYED), kPopupUndo,
-                ResKelvaroText(KText::UndoMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupRuns, ResKelvaroText(KText::RunsCaption).c_str());
+                WithAccessKey(ResKelvaroText(KText::UndoMenuItem), L'U', L"\tCtrl+Z").c_str());
+    AppendMenuW(popup, MF_STRING, kPopupRuns, WithAccessKey(ResKelvaroText(KText::RunsCaption), L'L', L"...").c_str());
 }
 
 void ChangedListWindow::OnPopupCommand(UINT id) {

@@ -64,8 +64,29 @@ void ModeButtons::ShowProgress(const std::wstring& text, const std::wstring& wid
 }
 
 void ModeButtons::AddHints(HintSet& hints) const {
-    for (int i = 0; i < kModes; ++i) hints.Add(modes_[static_cast<size_t>(i)], ModeHint(i));
+    for (int i = 0; i < kModes; ++i)
+        hints.Add(modes_[static_cast<size_t>(i)],
+                  ModeHint(i) + FillIn(ResKelvaroText(KText::ModeShortcutHint), {static_cast<uint64_t>(i + 1)}));
     hints.Add(cancel_, ResAllText(AText::StopHint));
+}
+
+bool ModeButtons::Holds(HWND control) const {
+    return control && (control == cancel_ || std::find(modes_.begin(), modes_.end(), control) != modes_.end());
+}
+
+HWND ModeButtons::NextInRow(HWND from, bool backwards) const {
+    std::array<HWND, kModes + 1> row{};
+    std::copy(modes_.begin(), modes_.end(), row.begin());
+    row.back() = cancel_;
+    const int count = static_cast<int>(row.size());
+    const auto at = std::find(row.begin(), row.end(), from);
+    int index = at == row.end() ? (backwards ? count : -1) : static_cast<int>(at - row.begin());
+    for (int step = 0; step < count; ++step) {
+        index = (index + (backwards ? count - 1 : 1)) % count;
+        const HWND button = row[static_cast<size_t>(index)];
+        if (IsWindowEnabled(button) && IsWindowVisible(button)) return button;
+    }
+    return nullptr;
 }
 
 // The buttons keep their designed size unless their captions need more in the

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <set>
 #include <stdexcept>
 
 #include "app/log_file.h"
@@ -77,6 +78,20 @@ protected:
         GetWindowRect(control, &r);
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
         return r;
+    }
+    // Holds a key (Shift, Ctrl) down or lets it go, as the keys' state tells it.
+    static void SetKeyDown(BYTE key, bool down) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[key] = down ? 0x80 : 0;
+        SetKeyboardState(keys);
+    }
+    // Runs `press` with `key` held down.
+    template <typename Press>
+    static void Holding(BYTE key, Press press) {
+        SetKeyDown(key, true);
+        press();
+        SetKeyDown(key, false);
     }
     bool ModeButtonsDisabled() const {
         for (int i = 0; i < MainWindow::kModes; ++i)
@@ -525,6 +540,91 @@ TEST_F(MainWindowTest, KeyboardReachesEveryControlOfAChildWindow) {
     EXPECT_EQ(GetFocus(), targets.DeleteButton());
 }
 
+// F6 goes from pane to pane (the button row, then the child windows), Tab
+// round the row's buttons that are on; Ctrl+3, named in its hint, presses the
+// third button (小文字). During the run the keyboard is on Cancel, the only
+// button on, and Enter there stops the run; afterwards it is back where it was.
+TEST_F(MainWindowTest, KeyboardReachesEveryModeButtonAndCancel) {
+    Open();
+    AddTargets({L"C:\\D\\One", L"C:\\D\\Two", L"C:\\D\\Three"});
+    SetFocus(window->Targets().List());
+    for (const HWND pane : {window->History().List(), window->Changed().List(), window->ExeButton(0)}) {
+        EXPECT_TRUE(Key(VK_F6));
+        EXPECT_EQ(GetFocus(), pane);
+    }
+    for (int i = 1; i < MainWindow::kModes; ++i) {
+        EXPECT_TRUE(Key(VK_TAB));
+        EXPECT_EQ(GetFocus(), window->ExeButton(i)) << i;
+    }
+    Key(VK_TAB);
+    EXPECT_EQ(GetFocus(), window->ExeButton(0));  // Cancel is off between runs
+    Holding(VK_SHIFT, [&] { Key(VK_TAB); });
+    EXPECT_EQ(GetFocus(), window->ExeButton(MainWindow::kModes - 1));
+    Key(VK_F6);
+    EXPECT_EQ(GetFocus(), window->InDir().DriveList());
+    Holding(VK_SHIFT, [&] { Key(VK_F6); });
+    EXPECT_EQ(GetFocus(), window->ExeButton(0));
+
+    EXPECT_EQ(window->HintOf(window->ExeButton(2)), L"フォルダ名を全て小文字に変換します（Ctrl+3）");
+    EXPECT_NE(window->HintOf(window->ExeButton(7)).find(L"（Ctrl+8）"), std::wstring::npos);
+    bool stopped = false;
+    fs.allowMove = [&](const std::wstring&, const std::wstring&) {
+        if (stopped) return true;
+        stopped = true;
+        SetKeyDown(VK_CONTROL, false);  // Ctrl+3 let go
+        EXPECT_EQ(GetFocus(), window->CancelButton());
+        Key(VK_TAB);
+        Key(VK_F6);  // the child windows are off
+        EXPECT_EQ(GetFocus(), window->CancelButton());
+        EXPECT_TRUE(Key(VK_RETURN));
+        return true;
+    };
+    SetFocus(window->Targets().List());
+    Holding(VK_CONTROL, [&] { EXPECT_TRUE(Key('3')); });
+    Pump();
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"one", L"Three", L"Two"}));
+    EXPECT_EQ(ListLines(window->History().List()).back(), L"中断しました");
+    EXPECT_EQ(GetFocus(), window->Targets().List());
+
+    // With the list empty the buttons are off, and so are their shortcuts.
+    Click(window->Targets().DeleteAllButton());
+    Holding(VK_CONTROL, [&] { Key('1'); });
+    Pump();
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"one", L"Three", L"Two"}));
+}
+
+// The right-click menus of the target and changed lists and the buttons of
+// 変更の記録 each carry an access key of their own.
+TEST_F(MainWindowTest, PopupsAndTheRunsDialogHaveAccessKeys) {
+    Open();
+    const auto expectKeys = [](const Lines& texts) {
+        std::set<wchar_t> keys;
+        for (const auto& text : texts) {
+            const size_t at = text.find(L'&');
+            ASSERT_NE(at, std::wstring::npos) << text;
+            EXPECT_TRUE(keys.insert(towupper(text[at + 1])).second) << text;
+        }
+    };
+    for (ChildWindow* list : std::initializer_list<ChildWindow*>{&window->Targets(), &window->Changed()}) {
+        const HMENU popup = list->BuildPopup();
+        Lines texts;
+        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+            wchar_t text[128] = {};
+            if (GetMenuStringW(popup, static_cast<UINT>(i), text, 128, MF_BYPOSITION) > 0) texts.push_back(text);
+        }
+        DestroyMenu(popup);
+        EXPECT_GE(texts.size(), 4u);
+        expectKeys(texts);
+    }
+    Lines buttons;
+    for (const int id : {IDC_RUNS_UNDO, IDC_RUNS_RESUME, IDCANCEL}) {
+        wchar_t text[128] = {};
+        GetDlgItemTextW(window->Runs().Handle(), id, text, 128);
+        buttons.push_back(text);
+    }
+    expectKeys(buttons);
+}
+
 TEST_F(MainWindowTest, DragFromTheChangedListCarriesEverySelectedEntry) {
     Open();
     for (const wchar_t* path : {L"C:\\A", L"C:\\B", L"C:\\C"}) state.changed.ListInAdd(path);
@@ -642,7 +742,8 @@ TEST_F(MainWindowTest, NotArrangedAndNothingStoredTheChildWindowsFitTheMainWindo
 
 TEST_F(MainWindowTest, HintsSwitchOffAndOn) {
     Open();
-    EXPECT_EQ(window->HintOf(window->ExeButton(3)), L"フォルダ名を全てショートファイル名のフォルダ名に変換します");
+    EXPECT_EQ(window->HintOf(window->ExeButton(3)),
+              L"フォルダ名を全てショートファイル名のフォルダ名に変換します（Ctrl+4）");
     EXPECT_EQ(window->Targets().HintOf(window->Targets().List()), L"このフォルダ名が変更の対象となります");
     window->SetToolTip(false);
     for (ChildWindow* child : window->Children()) child->SetToolTip(false);

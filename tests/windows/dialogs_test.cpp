@@ -233,7 +233,7 @@ TEST_F(DialogsTest, HintsOffClearEveryWindowButTheAboutBox) {
 
     Queue(dialog.Handle(), {IDC_OPT_TIP, IDOK});
     window->ShowOptions();
-    EXPECT_EQ(window->HintOf(window->ExeButton(0)), L"フォルダ名を全て大文字に変換します");
+    EXPECT_EQ(window->HintOf(window->ExeButton(0)), L"フォルダ名を全て大文字に変換します（Ctrl+1）");
     EXPECT_EQ(window->AliasesDialog().HintOf(IDC_ALIAS_LIST), L"フォルダエリアス登録一覧");
 }
 
@@ -451,7 +451,7 @@ TEST_F(DialogsTest, InitialFolderKeepsEnterAndTheRightButtonForItself) {
     HWND browserText = window->InDir().DirText();
     EXPECT_EQ(
         PopupOpenedBy([&] { SendMessageW(browserText, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(browserText), -1); }),
-        L"リフレッシュ");
+        L"リフレッシュ(&R)");
 }
 
 // With the system's own message and input boxes: they belong to the alias
