@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -146,6 +148,8 @@ void MainWindow::CreateControls() {
     mdiClient_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
                                  WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 100, 100,
                                  hwnd_, nullptr, instance, &client);
+    statusBar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd_,
+                                 nullptr, instance, nullptr);
     hints_.Create(hwnd_);
     buttons_.AddHints(hints_);
 }
@@ -200,7 +204,9 @@ void MainWindow::EditInitialFolder() {
 }
 
 void MainWindow::SetFontData() {
-    panelPixels_ = buttons_.SetFont(font_.Create(state_.settings, Dpi()));
+    const HFONT font = font_.Create(state_.settings, Dpi());
+    panelPixels_ = buttons_.SetFont(font);
+    SendMessageW(statusBar_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     Layout();
 }
 
@@ -209,7 +215,12 @@ void MainWindow::Layout() {
     RECT frame{};
     GetClientRect(hwnd_, &frame);
     const int panel = panelPixels_ ? panelPixels_ : buttons_.DefaultPanelHeight();
-    MoveWindow(mdiClient_, 0, panel, frame.right, std::max<int>(0, frame.bottom - panel), TRUE);
+    // The status bar sizes itself to the frame and to its font.
+    SendMessageW(statusBar_, WM_SIZE, 0, 0);
+    RECT status{};
+    GetWindowRect(statusBar_, &status);
+    const int statusHeight = status.bottom - status.top;
+    MoveWindow(mdiClient_, 0, panel, frame.right, std::max<int>(0, frame.bottom - panel - statusHeight), TRUE);
 
     if (state_.settings.Resize) ArrangeChildren(mdiClient_, children_, false);
     buttons_.PlaceCancel(frame.right);
@@ -217,6 +228,12 @@ void MainWindow::Layout() {
 
 void MainWindow::BtnEnabledChange() {
     buttons_.EnableModes(!state_.targets.Empty());
+    if (!driver_.Running())
+        ShowStatus(FillIn(ResKelvaroText(KText::TargetCountStatus), {static_cast<uint64_t>(state_.targets.Count())}));
+}
+
+void MainWindow::ShowStatus(const std::wstring& text) {
+    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void MainWindow::SetRunning(bool running) {
@@ -233,10 +250,10 @@ void MainWindow::SetRunning(bool running) {
         for (ChildWindow* child : children_) child->HoldPainting(true);
         lastPaint_ = std::chrono::steady_clock::now();
         runTotal_ = 0;  // until the run shows its first folder: an undo shows none
+        ShowStatus(L"");
         return;
     }
     runTotal_ = 0;
-    buttons_.ShowProgress(L"");
     for (ChildWindow* child : children_) child->OnRunning(false);
     for (ChildWindow* child : children_) child->HoldPainting(false);
     for (ChildWindow* child : children_) EnableWindow(child->Handle(), TRUE);
@@ -268,12 +285,8 @@ void MainWindow::ShowEntry(size_t index) {
     }
 }
 
-std::wstring MainWindow::ProgressCaption() const {
-    return std::to_wstring(runDone_) + L" / " + std::to_wstring(runTotal_);
-}
-
 void MainWindow::ShowProgress() {
-    buttons_.ShowProgress(ProgressCaption(), std::to_wstring(runTotal_) + L" / " + std::to_wstring(runTotal_));
+    ShowStatus(std::to_wstring(runDone_) + L" / " + std::to_wstring(runTotal_));
 }
 
 void MainWindow::ProcessPendingInput() {

@@ -94,7 +94,9 @@ public:
     HWND MdiClient() const { return mdiClient_; }
     HWND ExeButton(int mode) const { return buttons_.Mode(mode); }
     HWND CancelButton() const { return buttons_.Cancel(); }
-    HWND ProgressLabel() const { return buttons_.Progress(); }
+    // The bar at the bottom: how many folders the target list holds, during a
+    // run how far it is ("123 / 1000"), never over a button.
+    HWND StatusBar() const { return statusBar_; }
     HMENU FrameMenu() const { return menu_; }
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
     SourceFolderWindow& InDir() { return inDir_; }
@@ -152,6 +154,7 @@ private:
     int16_t lastMode_ = -1;  // the mode of the last run; none yet
     ModeButtons buttons_;
     HWND mdiClient_ = nullptr;
+    HWND statusBar_ = nullptr;
     HMENU menu_ = nullptr;
     UniqueAccelerators accelerators_;
     HintSet hints_;
@@ -161,8 +164,8 @@ private:
     std::chrono::steady_clock::time_point lastPaint_;
     // How far the run of the target list is, shown beside Cancel with each repaint.
     size_t runDone_ = 0, runTotal_ = 0;
-    std::wstring ProgressCaption() const;
     void ShowProgress();
+    void ShowStatus(const std::wstring& text);
     HWND focusBeforeRun_ = nullptr;  // where the keyboard was when the run started
     bool activated_ = false;
     bool closeAfterRun_ = false;

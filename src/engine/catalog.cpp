@@ -481,6 +481,9 @@ std::wstring ResKelvaroText(KText text) {
         // The keyboard: the shortcut of a mode button, named in its hint.
         case 29500:
             return L"（Ctrl+%1）";
+        // The status bar between runs.
+        case 29501:
+            return L"変更対象：%1件";
         default:
             return {};
     }

@@ -237,7 +237,8 @@ namespace kelvaro {
     X(SecondsUnit, 29008)              \
     X(ResumeByCommandLine, 29090)      \
     X(SummaryAtLeast, 29091)           \
-    X(ModeShortcutHint, 29500)
+    X(ModeShortcutHint, 29500)         \
+    X(TargetCountStatus, 29501)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \

@@ -119,16 +119,32 @@ HistoryWindow::~HistoryWindow() {
     state_.history.SetObserver(nullptr);
 }
 
+// Long lines (the summary, what recovery found) wrap, so that they are read
+// without scrolling sideways.
 void HistoryWindow::CreateControls() {
-    list_ = MakeListBox(WS_HSCROLL, kListId);
+    list_ = MakeListBox(LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS, kListId);
     AddHint(list_, KText::HistoryListHint);
-    view_.TrackWidth();
+    view_.WrapLines();
     view_.Attach(list_);
     state_.history.SetObserver(&view_);
 }
 
 void HistoryWindow::Layout(double width, double height) {
     FillWithList(list_, width, height);
+    view_.OnResized();
+}
+
+LRESULT HistoryWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DRAWITEM && view_.Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
+    if (message == WM_MEASUREITEM) {
+        // Each line as it goes in, in as many rows as it needs.
+        auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (measure.CtlType == ODT_LISTBOX && measure.CtlID == kListId && measure.itemID < state_.history.Count()) {
+            measure.itemHeight = static_cast<UINT>(view_.HeightOf(measure.itemID));
+            return TRUE;
+        }
+    }
+    return ChildWindow::OnMessage(message, wParam, lParam);
 }
 
 void HistoryWindow::FillPopup(HMENU popup) {

@@ -31,9 +31,6 @@ public:
     int PanelWidth() const;
     void EnableModes(bool enabled);
     void EnableCancel(bool enabled) { EnableWindow(cancel_, enabled); }
-    // Shows how far a run is ("123 / 1000") just left of Cancel, with room for
-    // `widest`, the longest text of the run; empty text hides it.
-    void ShowProgress(const std::wstring& text, const std::wstring& widest = {});
     // The default height of the panel, before any font is set.
     int DefaultPanelHeight() const;
 
@@ -45,18 +42,13 @@ public:
 
     HWND Mode(int mode) const { return modes_[static_cast<size_t>(mode)]; }
     HWND Cancel() const { return cancel_; }
-    HWND Progress() const { return progress_; }
 
 private:
     int CancelLeast() const;
-    void PlaceProgress();
-
-    int progressWidth_ = 0;  // what the progress text needs; 0 while none is shown
 
     HWND parent_ = nullptr;
     std::array<HWND, kModes> modes_{};
     HWND cancel_ = nullptr;
-    HWND progress_ = nullptr;
 };
 
 }  // namespace kelvaro
