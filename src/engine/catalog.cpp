@@ -484,6 +484,11 @@ std::wstring ResKelvaroText(KText text) {
         // The status bar between runs.
         case 29501:
             return L"変更対象：%1件";
+        // Names a screen reader announces: the drive lists, the options' mode panel.
+        case 29502:
+            return L"ドライブ";
+        case 29503:
+            return L"自動実行のモード";
         default:
             return {};
     }

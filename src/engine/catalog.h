@@ -238,7 +238,9 @@ namespace kelvaro {
     X(ResumeByCommandLine, 29090)      \
     X(SummaryAtLeast, 29091)           \
     X(ModeShortcutHint, 29500)         \
-    X(TargetCountStatus, 29501)
+    X(TargetCountStatus, 29501)        \
+    X(DriveListName, 29502)            \
+    X(AutoModePanel, 29503)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \

@@ -7,6 +7,7 @@
 #include "engine/path_text.h"
 #include "resource.h"
 #include "settings/app_settings.h"
+#include "windows/accessible_name.h"
 #include "windows/shared_menu.h"
 
 namespace kelvaro {
@@ -38,6 +39,9 @@ void SourceFolderWindow::CreateControls() {
     AddHint(drive_.Handle(), KText::FolderDriveHint);
     AddHint(dir_.Handle(), KText::FolderTreeHint);
     AddHint(text_, KText::FolderCurrentHint);
+    SetAccessibleName(drive_.Handle(), ResKelvaroText(KText::DriveListName));
+    SetAccessibleName(dir_.Handle(), ResKelvaroText(KText::FolderWindowCaption));
+    SetAccessibleName(text_, ResKelvaroText(KText::FolderCurrentHint));
     drive_.onEnter = [this] { SetFocus(dir_.Handle()); };
     dir_.onOpen = [this](size_t index) { browser_.OpenEntry(index); };
     dir_.onOpenAbove = [this](size_t index) { browser_.OpenAbove(index); };
@@ -168,15 +172,11 @@ FolderChooserWindow::~FolderChooserWindow() {
 
 void FolderChooserWindow::CreateControls() {
     list_ = MakeListBox(LBS_EXTENDEDSEL | LBS_WANTKEYBOARDINPUT, kListId);
-    btnAdd_ = MakePictureButton(IDI_ADD, kAddId);
-    btnAddAll_ = MakePictureButton(IDI_ADD_ALL, kAddAllId);
-    btnAddAllAll_ = MakePictureButton(IDI_ADD_ALL_ALL, kAddAllAllId);
-    btnAddEveryLevel_ = MakePictureButton(IDI_ADD_EVERY_LEVEL, kAddEveryLevelId);
+    btnAdd_ = MakePictureButton(IDI_ADD, kAddId, KText::AddSelectedHint);
+    btnAddAll_ = MakePictureButton(IDI_ADD_ALL, kAddAllId, KText::AddAllHint);
+    btnAddAllAll_ = MakePictureButton(IDI_ADD_ALL_ALL, kAddAllAllId, KText::AddAllBelowHint);
+    btnAddEveryLevel_ = MakePictureButton(IDI_ADD_EVERY_LEVEL, kAddEveryLevelId, KText::AddEveryLevelHint);
     AddHint(list_, KText::SubfolderListHint);
-    AddHint(btnAdd_, KText::AddSelectedHint);
-    AddHint(btnAddAll_, KText::AddAllHint);
-    AddHint(btnAddAllAll_, KText::AddAllBelowHint);
-    AddHint(btnAddEveryLevel_, KText::AddEveryLevelHint);
     view_.Attach(list_);
     chooser_.SetObserver(&view_);
 }

@@ -41,11 +41,9 @@ TargetListWindow::~TargetListWindow() {
 
 void TargetListWindow::CreateControls() {
     list_ = MakeListBox(LBS_EXTENDEDSEL | LBS_WANTKEYBOARDINPUT, kListId);
-    btnDel_ = MakePictureButton(IDI_DELETE, kDeleteId);
-    btnDelAll_ = MakePictureButton(IDI_DELETE_ALL, kDeleteAllId);
+    btnDel_ = MakePictureButton(IDI_DELETE, kDeleteId, KText::RemoveSelectedHint);
+    btnDelAll_ = MakePictureButton(IDI_DELETE_ALL, kDeleteAllId, KText::RemoveAllHint);
     AddHint(list_, KText::TargetListHint);
-    AddHint(btnDel_, KText::RemoveSelectedHint);
-    AddHint(btnDelAll_, KText::RemoveAllHint);
     view_.Attach(list_);
     state_.targets.SetObserver(&view_);
     dropTarget_ = new FileListDropTarget([this](const std::vector<std::wstring>& names) { OnDrop(names); });

@@ -7,6 +7,7 @@
 #include "engine/catalog.h"
 #include "engine/folder_rules.h"
 #include "resource.h"
+#include "windows/accessible_name.h"
 #include "windows/window_base.h"
 
 namespace kelvaro {
@@ -63,6 +64,7 @@ bool PreviewDialog::Load(HWND owner, const ScreenTwips& screen) {
         ListView_InsertColumn(list, c, &column);
     }
     SetWindowSubclass(list, ListProc, kListSubclass, reinterpret_cast<DWORD_PTR>(this));
+    SetAccessibleName(list, ResKelvaroText(KText::PreviewCaption));
     rowTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
                               0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (rowTip_) {
