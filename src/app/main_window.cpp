@@ -566,6 +566,10 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
+        case WM_SYSCOLORCHANGE:
+            // High contrast on or off: the status bar, a common control, takes the new colours when told.
+            SendMessageW(statusBar_, WM_SYSCOLORCHANGE, wParam, lParam);
+            break;
         case WM_ENDSESSION:
             if (!wParam) return 0;
             if (driver_.Running()) {
