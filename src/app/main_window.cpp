@@ -1,6 +1,9 @@
 #include "app/main_window.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <utility>
 
 #include "app/log_file.h"
 #include "engine/catalog.h"
@@ -87,10 +90,16 @@ bool MainWindow::Create(int show) {
     RegisterClassOnce(kFrameClass, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                       LoadIconW(instance, MAKEINTRESOURCEW(IDI_KELVARO2)));
     menu_ = CreateSharedMenu();
-    // F1 anywhere in the program does what the Help item does; Ctrl+Z takes the last run back.
-    ACCEL keys[] = {{FVIRTKEY, VK_F1, static_cast<WORD>(kMenuHelp)},
-                    {FVIRTKEY | FCONTROL, 'Z', static_cast<WORD>(kMenuUndoLast)}};
-    accelerators_.reset(CreateAcceleratorTableW(keys, 2));
+    // F1 anywhere in the program does what the Help item does; Ctrl+Z takes the last run back;
+    // Ctrl+1 to Ctrl+8 (on the keypad too) press the mode buttons from the left.
+    std::vector<ACCEL> keys{{FVIRTKEY, VK_F1, static_cast<WORD>(kMenuHelp)},
+                            {FVIRTKEY | FCONTROL, 'Z', static_cast<WORD>(kMenuUndoLast)}};
+    for (int i = 0; i < kModes; ++i) {
+        const auto command = static_cast<WORD>(ModeButtons::kFirstModeId + i);
+        keys.push_back({FVIRTKEY | FCONTROL, static_cast<WORD>('1' + i), command});
+        keys.push_back({FVIRTKEY | FCONTROL, static_cast<WORD>(VK_NUMPAD1 + i), command});
+    }
+    accelerators_.reset(CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
     CreateWindowExW(0, kFrameClass, ResKelvaroText(KText::ProgramTitle).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                     CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, menu_, instance, this);
     if (!hwnd_) return false;
@@ -139,6 +148,8 @@ void MainWindow::CreateControls() {
     mdiClient_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
                                  WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 100, 100,
                                  hwnd_, nullptr, instance, &client);
+    statusBar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd_,
+                                 nullptr, instance, nullptr);
     hints_.Create(hwnd_);
     buttons_.AddHints(hints_);
 }
@@ -193,7 +204,9 @@ void MainWindow::EditInitialFolder() {
 }
 
 void MainWindow::SetFontData() {
-    panelPixels_ = buttons_.SetFont(font_.Create(state_.settings, Dpi()));
+    const HFONT font = font_.Create(state_.settings, Dpi());
+    panelPixels_ = buttons_.SetFont(font);
+    SendMessageW(statusBar_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     Layout();
 }
 
@@ -202,7 +215,12 @@ void MainWindow::Layout() {
     RECT frame{};
     GetClientRect(hwnd_, &frame);
     const int panel = panelPixels_ ? panelPixels_ : buttons_.DefaultPanelHeight();
-    MoveWindow(mdiClient_, 0, panel, frame.right, std::max<int>(0, frame.bottom - panel), TRUE);
+    // The status bar sizes itself to the frame and to its font.
+    SendMessageW(statusBar_, WM_SIZE, 0, 0);
+    RECT status{};
+    GetWindowRect(statusBar_, &status);
+    const int statusHeight = status.bottom - status.top;
+    MoveWindow(mdiClient_, 0, panel, frame.right, std::max<int>(0, frame.bottom - panel - statusHeight), TRUE);
 
     if (state_.settings.Resize) ArrangeChildren(mdiClient_, children_, false);
     buttons_.PlaceCancel(frame.right);
@@ -210,28 +228,53 @@ void MainWindow::Layout() {
 
 void MainWindow::BtnEnabledChange() {
     buttons_.EnableModes(!state_.targets.Empty());
+    if (!driver_.Running())
+        ShowStatus(FillIn(ResKelvaroText(KText::TargetCountStatus), {static_cast<uint64_t>(state_.targets.Count())}));
+}
+
+void MainWindow::ShowStatus(const std::wstring& text) {
+    SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void MainWindow::SetRunning(bool running) {
     if (running) {
+        // The keyboard goes to Cancel (Enter, Space or Esc stop the run) and comes back afterwards.
+        focusBeforeRun_ = GetActiveWindow() == hwnd_ ? GetFocus() : nullptr;
         buttons_.EnableModes(false);
         for (ChildWindow* child : children_) EnableWindow(child->Handle(), FALSE);
         for (ChildWindow* child : children_) child->Menu_Enabled(false);
         inFile_.SelectClear();
         buttons_.EnableCancel(true);
+        if (GetActiveWindow() == hwnd_) SetFocus(buttons_.Cancel());
         for (ChildWindow* child : children_) child->OnRunning(true);
         for (ChildWindow* child : children_) child->HoldPainting(true);
         lastPaint_ = std::chrono::steady_clock::now();
         runTotal_ = 0;  // until the run shows its first folder: an undo shows none
+        ShowStatus(L"");
         return;
     }
     runTotal_ = 0;
-    buttons_.ShowProgress(L"");
     for (ChildWindow* child : children_) child->OnRunning(false);
     for (ChildWindow* child : children_) child->HoldPainting(false);
-    buttons_.EnableCancel(false);
     for (ChildWindow* child : children_) EnableWindow(child->Handle(), TRUE);
     for (ChildWindow* child : children_) child->Menu_Enabled(true);
+    BtnEnabledChange();
+    ReturnFocusAfterRun();
+    buttons_.EnableCancel(false);
+}
+
+// Where the focus was before the run, unless that control can no longer take
+// it (a mode button of a list now empty): then the history, which has the result.
+void MainWindow::ReturnFocusAfterRun() {
+    const HWND focus = GetFocus();
+    if (focus && focus != buttons_.Cancel()) return;
+    const HWND before = std::exchange(focusBeforeRun_, nullptr);
+    if (!focus && GetActiveWindow() != hwnd_) return;
+    if (before && IsWindow(before) && IsWindowEnabled(before) && IsWindowVisible(before)) {
+        SetFocus(before);
+    } else {
+        FocusHistory();
+    }
 }
 
 void MainWindow::ShowEntry(size_t index) {
@@ -242,12 +285,8 @@ void MainWindow::ShowEntry(size_t index) {
     }
 }
 
-std::wstring MainWindow::ProgressCaption() const {
-    return std::to_wstring(runDone_) + L" / " + std::to_wstring(runTotal_);
-}
-
 void MainWindow::ShowProgress() {
-    buttons_.ShowProgress(ProgressCaption(), std::to_wstring(runTotal_) + L" / " + std::to_wstring(runTotal_));
+    ShowStatus(std::to_wstring(runDone_) + L" / " + std::to_wstring(runTotal_));
 }
 
 void MainWindow::ProcessPendingInput() {
@@ -361,7 +400,70 @@ bool MainWindow::TranslateKeys(const MSG& msg) const {
     // The accelerator table only reads the message.
     if (hwnd_ && accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_.get(), const_cast<MSG*>(&msg)))
         return true;
-    return TranslateChildKeys(mdiClient_, msg);
+    return TranslatePaneKeys(msg) || TranslateChildKeys(mdiClient_, msg);
+}
+
+// F6 and Shift+F6 go round the panes, the button row and the five child
+// windows; in the row, Tab and Shift+Tab go round its buttons and Enter
+// presses one; during a run, Esc presses Cancel.
+bool MainWindow::TranslatePaneKeys(const MSG& msg) const {
+    if (msg.message != WM_KEYDOWN || !hwnd_ || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+    if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const bool inRow = buttons_.Holds(msg.hwnd);
+    switch (msg.wParam) {
+        case VK_F6:
+            FocusNextPane(shift);
+            return true;
+        case VK_ESCAPE:
+            if (!driver_.Running()) return false;
+            SendMessageW(buttons_.Cancel(), BM_CLICK, 0, 0);
+            return true;
+        case VK_TAB:
+            if (!inRow) return false;
+            if (const HWND next = buttons_.NextInRow(msg.hwnd, shift)) SetFocus(next);
+            ShowFocusCues();
+            return true;
+        case VK_RETURN:
+            if (!inRow) return false;
+            SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void MainWindow::FocusNextPane(bool backwards) const {
+    // Pane 0 is the button row, 1 to 5 the child windows in their order.
+    constexpr int kPanes = 1 + 5;
+    const HWND focus = GetFocus();
+    int pane = buttons_.Holds(focus) ? 0 : -1;
+    for (size_t i = 0; i < children_.size() && pane < 0; ++i)
+        if (focus && (focus == children_[i]->Handle() || IsChild(children_[i]->Handle(), focus)))
+            pane = static_cast<int>(i) + 1;
+    if (pane < 0) pane = backwards ? 0 : kPanes - 1;
+    for (int step = 1; step <= kPanes; ++step) {
+        const int next = (pane + (backwards ? kPanes - step : step)) % kPanes;
+        if (next == 0) {
+            if (const HWND button = buttons_.NextInRow(nullptr, false)) {
+                SetFocus(button);
+                ShowFocusCues();
+                return;
+            }
+            continue;
+        }
+        const HWND child = children_[static_cast<size_t>(next - 1)]->Handle();
+        if (!IsWindowEnabled(child) || !IsWindowVisible(child)) continue;
+        SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
+        SetFocus(child);  // the child hands it to its first control
+        ShowFocusCues();
+        return;
+    }
+}
+
+// Moved by keyboard: focus rectangles are drawn from now on.
+void MainWindow::ShowFocusCues() const {
+    SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
 }
 
 MessagePump MainWindow::Pump() const {
@@ -391,8 +493,9 @@ void MainWindow::PreviewThenRun() {
 
 void MainWindow::OnCommand(UINT id) {
     if (id >= ModeButtons::kFirstModeId && id < ModeButtons::kFirstModeId + kModes) {
-        if (driver_.Running()) return;
         const auto mode = static_cast<int16_t>(id - ModeButtons::kFirstModeId);
+        // A shortcut does what its button does, and nothing while the button is off.
+        if (driver_.Running() || !IsWindowEnabled(buttons_.Mode(mode))) return;
         // With the option on, the button shows the preview first and runs on 実行 only.
         if (!state_.settings.Confirm) {
             RunMode(mode);
@@ -463,6 +566,10 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
+        case WM_SYSCOLORCHANGE:
+            // High contrast on or off: the status bar, a common control, takes the new colours when told.
+            SendMessageW(statusBar_, WM_SYSCOLORCHANGE, wParam, lParam);
+            break;
         case WM_ENDSESSION:
             if (!wParam) return 0;
             if (driver_.Running()) {

@@ -81,7 +81,8 @@ public:
     // IAliasMaintenance
     bool Maintain(AliasTable& aliases) override;
 
-    // The program's keys (F1) and those of the child windows' controls (Tab,
+    // The program's keys (F1, Ctrl+1 to Ctrl+8 for the mode buttons, F6 between
+    // the button row and the child windows) and those of the controls (Tab,
     // Enter on a button); true when `msg` was one and has been handled.
     bool TranslateKeys(const MSG& msg) const;
     // The loop that hands the frame's messages on, with the MDI keyboard
@@ -93,7 +94,9 @@ public:
     HWND MdiClient() const { return mdiClient_; }
     HWND ExeButton(int mode) const { return buttons_.Mode(mode); }
     HWND CancelButton() const { return buttons_.Cancel(); }
-    HWND ProgressLabel() const { return buttons_.Progress(); }
+    // The bar at the bottom: how many folders the target list holds, during a
+    // run how far it is ("123 / 1000"), never over a button.
+    HWND StatusBar() const { return statusBar_; }
     HMENU FrameMenu() const { return menu_; }
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
     SourceFolderWindow& InDir() { return inDir_; }
@@ -128,6 +131,10 @@ private:
     void RunMode(int16_t mode, const std::vector<bool>& leftOut = {});
     void OnClose();
     void CloseSequence();
+    bool TranslatePaneKeys(const MSG& msg) const;
+    void FocusNextPane(bool backwards) const;
+    void ShowFocusCues() const;
+    void ReturnFocusAfterRun();
 
     AppState& state_;
     Services& services_;
@@ -147,6 +154,7 @@ private:
     int16_t lastMode_ = -1;  // the mode of the last run; none yet
     ModeButtons buttons_;
     HWND mdiClient_ = nullptr;
+    HWND statusBar_ = nullptr;
     HMENU menu_ = nullptr;
     UniqueAccelerators accelerators_;
     HintSet hints_;
@@ -156,8 +164,9 @@ private:
     std::chrono::steady_clock::time_point lastPaint_;
     // How far the run of the target list is, shown beside Cancel with each repaint.
     size_t runDone_ = 0, runTotal_ = 0;
-    std::wstring ProgressCaption() const;
     void ShowProgress();
+    void ShowStatus(const std::wstring& text);
+    HWND focusBeforeRun_ = nullptr;  // where the keyboard was when the run started
     bool activated_ = false;
     bool closeAfterRun_ = false;
     bool closed_ = false;

@@ -397,11 +397,11 @@ std::wstring ResKelvaroText(KText text) {
         case 28114:
             return L"状態";
         case 28115:
-            return L"元に戻す";
+            return L"元に戻す(&U)";
         case 28116:
-            return L"残りを対象に戻す";
+            return L"残りを対象に戻す(&R)";
         case 28117:
-            return L"閉じる";
+            return L"閉じる(&C)";
         case 28118:
             return L"元に戻しました";
         case 28119:
@@ -478,6 +478,17 @@ std::wstring ResKelvaroText(KText text) {
         // After the count of a stopped tree's folders: the folders below were not counted
         case 29091:
             return L"以上";
+        // The keyboard: the shortcut of a mode button, named in its hint.
+        case 29500:
+            return L"（Ctrl+%1）";
+        // The status bar between runs.
+        case 29501:
+            return L"変更対象：%1件";
+        // Names a screen reader announces: the drive lists, the options' mode panel.
+        case 29502:
+            return L"ドライブ";
+        case 29503:
+            return L"自動実行のモード";
         // No run without a record, and the program's own folders.
         case 30000:
             return L"変更を記録できない為、フォルダ名を変更しません";
@@ -568,9 +579,9 @@ std::wstring ResAllText(AText text) {
         case 8059:
             return L"マウス停止時の説明を表示するかしないかの設定をします";
         case 8060:
-            return L"結果をクリップボートにコピー";
+            return L"結果をクリップボードにコピー";
         case 8061:
-            return L"自動実行時、結果を自動的にクリップボートにコピーします";
+            return L"自動実行時、結果を自動的にクリップボードにコピーします";
         case 11000:
             return L"のエリアスメンテナンス";
         case 11003:

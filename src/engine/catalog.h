@@ -237,6 +237,10 @@ namespace kelvaro {
     X(SecondsUnit, 29008)              \
     X(ResumeByCommandLine, 29090)      \
     X(SummaryAtLeast, 29091)           \
+    X(ModeShortcutHint, 29500)         \
+    X(TargetCountStatus, 29501)        \
+    X(DriveListName, 29502)            \
+    X(AutoModePanel, 29503)            \
     X(JournalNotWritableLine, 30000)   \
     X(RunUnrecordedQuestion, 30001)    \
     X(LastRunUnrecordedLine, 30002)    \

@@ -40,10 +40,11 @@ constexpr std::wstring_view kKatakana =
     L"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン";
 constexpr std::wstring_view kHiragana =
     L"をぁぃぅぇぉゃゅょっ　あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわん";
+// ヺ and ヷ too: ｦﾞ and ﾜﾞ are how a half-width name spells them.
 constexpr std::wstring_view kVoicedKatakana =
-    L"　　　　　　　　　　　　　ヴ　　ガギグゲゴザジズゼゾダヂヅデド　　　　　バビブベボ　　　　　　　　　　　　　　　";
+    L"ヺ　　　　　　　　　　　　ヴ　　ガギグゲゴザジズゼゾダヂヅデド　　　　　バビブベボ　　　　　　　　　　　　　ヷ　";
 constexpr std::wstring_view kVoicedHiragana =
-    L"　　　　　　　　　　　　　　　　がぎぐげござじずぜぞだぢづでど　　　　　ばびぶべぼ　　　　　　　　　　　　　　　";
+    L"　　　　　　　　　　　　　ゔ　　がぎぐげござじずぜぞだぢづでど　　　　　ばびぶべぼ　　　　　　　　　　　　　　　";
 constexpr std::wstring_view kSemiVoicedKatakana =
     L"　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　　パピプペポ　　　　　　　　　　　　　　　";
 constexpr std::wstring_view kSemiVoicedHiragana =
@@ -91,6 +92,17 @@ wchar_t ComposedWith(wchar_t kana, wchar_t mark) {
 
 bool IsHalfKana(wchar_t c) {
     return InRange(c, kKanaFirst, kKanaFirst + 55);
+}
+
+// ASCII and the half-width forms (katakana, their marks and punctuation).
+bool IsHalfWidth(wchar_t c) {
+    return c < 0x80 || InRange(c, 0xFF61, 0xFF9F);
+}
+
+// The full-width forms of ASCII (the block U+FF01-FF5E and ￠￡￢￣￤￥￦): the
+// only characters besides the ideographic space that the usual form narrows.
+bool IsFullWidthForm(wchar_t c) {
+    return InRange(c, 0xFF01, 0xFF5E) || InRange(c, 0xFFE0, 0xFFE6);
 }
 
 // The half-width mark that joins the half-width kana `c`, or 0.
@@ -156,7 +168,7 @@ std::wstring FullWidthChar(wchar_t c, const std::wstring& next, bool& consumed) 
 }
 
 std::wstring HalfWidthChar(wchar_t c, bool hira) {
-    const bool isHiragana = InRange(c, 0x3041, 0x3093);
+    const bool isHiragana = InRange(c, 0x3041, 0x3094);  // ぁ to ゔ
     if (isHiragana && !hira) return std::wstring(1, c);
     if (InRange(c, 0xFF10, 0xFF19) || InRange(c, 0xFF41, 0xFF5A) || InRange(c, 0xFF21, 0xFF3A))
         return std::wstring(1, static_cast<wchar_t>(c - 0xFF01 + L'!'));
@@ -181,7 +193,16 @@ std::wstring FullWidthString(const std::wstring& name) {
 std::wstring HalfWidthString(const std::wstring& name, bool hira) {
     std::wstring result;
     result.reserve(name.size() * 2);
-    for (wchar_t c : name) result += HalfWidthChar(c, hira);
+    for (wchar_t c : name) {
+        // A combining mark that nothing took: beside a half-width character, or
+        // alone, it becomes the half-width mark; on a character that stays
+        // full-width (a hiragana kept, a kanji) it still marks that character.
+        if ((c == kCombiningVoiced || c == kCombiningSemiVoiced) && (result.empty() || IsHalfWidth(result.back()))) {
+            result += c == kCombiningVoiced ? kVoicedMark : kSemiVoicedMark;
+            continue;
+        }
+        result += HalfWidthChar(c, hira);
+    }
     return result;
 }
 
@@ -202,12 +223,14 @@ std::wstring StandardString(const std::wstring& name) {
             result += kStandardOnlyHalf[pos];
         } else if (c == kIdeographicSpace) {
             result += c;  // decided below, for the whole name
-        } else {
-            // Letters, digits and the symbols of the width table; a full-width
-            // katakana or a hiragana stays what it is.
+        } else if (IsFullWidthForm(c)) {
+            // Letters, digits and the symbols of the width table.
             const std::wstring half = HalfWidthChar(c, false);
             const bool ascii = half.size() == 1 && half[0] < 0x80;
             result += ascii ? half : std::wstring(1, c);
+        } else {
+            // Katakana, hiragana, kanji and typographic marks (Rock’n’Roll) stay.
+            result += c;
         }
     }
     for (const bool trailingToo : {true, false}) {

@@ -18,10 +18,13 @@ std::wstring HalfWidthChar(wchar_t c, bool hira);
 std::wstring ComposeKana(const std::wstring& name);
 
 std::wstring FullWidthString(const std::wstring& name);
+// A combining mark left without a kana to join becomes ﾞ or ﾟ, unless the
+// character before it stays full-width.
 std::wstring HalfWidthString(const std::wstring& name, bool hira);
-// The usual form: letters, digits and ASCII symbols half-width, katakana
-// full-width, kana composed, the full-width space a blank where the name stays
-// storable; hiragana, kanji and case as they are.
+// The usual form: the full-width forms of letters, digits and ASCII symbols
+// half-width, katakana full-width, kana composed, the full-width space a blank
+// where the name stays storable; hiragana, kanji, typographic marks (’) and
+// case as they are.
 std::wstring StandardString(const std::wstring& name);
 
 }  // namespace kelvaro

@@ -6,6 +6,7 @@
 #include "engine/catalog.h"
 #include "engine/path_text.h"
 #include "resource.h"
+#include "windows/accessible_name.h"
 #include "windows/window_base.h"
 
 namespace kelvaro {
@@ -23,12 +24,17 @@ bool AliasDialog::Load(HWND owner, const ScreenTwips& screen) {
     SetDlgItemTextW(hwnd_, IDC_ALIAS_RENAME, ResAllText(AText::RenameAliasButton).c_str());
     hints_.Create(hwnd_);
     const std::pair<int, AText> hints[] = {
-        {IDC_ALIAS_RENAME, AText::RenameAliasHint},   {IDC_ALIAS_DELETE_ALL, AText::DeleteAllAliasesHint},
-        {IDC_ALIAS_DELETE, AText::DeleteAliasHint},    {IDC_ALIAS_DIR, AText::AliasFolderHint},
+        {IDC_ALIAS_RENAME, AText::RenameAliasHint}, {IDC_ALIAS_DELETE_ALL, AText::DeleteAllAliasesHint},
+        {IDC_ALIAS_DELETE, AText::DeleteAliasHint}, {IDC_ALIAS_DIR, AText::AliasFolderHint},
         {IDC_ALIAS_DOWN, AText::MoveAliasDownHint}, {IDC_ALIAS_UP, AText::MoveAliasUpHint},
         {IDCANCEL, AText::OptionCancelHint},        {IDOK, AText::OptionOkHint},
         {IDC_ALIAS_LIST, AText::AliasListHint}};
     for (const auto& [id, number] : hints) hints_.Add(Control(id), ResAllText(number));
+    // The picture buttons' hints are their names for screen readers (the picture hides the text).
+    for (const auto& [id, number] : hints)
+        if (GetWindowLongPtrW(Control(id), GWL_STYLE) & BS_ICON) SetDlgItemTextW(hwnd_, id, ResAllText(number).c_str());
+    SetAccessibleName(Control(IDC_ALIAS_DIR), ResAllText(AText::AliasFolderHint));
+    SetAccessibleName(Control(IDC_ALIAS_LIST), ResAllText(AText::AliasListHint));
     SetToolTip(state_.settings.Tip);
     for (int i = 0; i < AliasEditor::kSlots; ++i) editor_.SetEntry(i, L"", L"");
     Layout();
@@ -106,8 +112,8 @@ void AliasDialog::ShowSelectedDir() {
 void AliasDialog::ControlEnabledSet() {
     const HWND focus = GetFocus();
     const bool enabled = editor_.ControlsEnabled();
-    for (int id :
-         {IDC_ALIAS_DIR, IDC_ALIAS_LIST, IDC_ALIAS_UP, IDC_ALIAS_DOWN, IDC_ALIAS_DELETE, IDC_ALIAS_DELETE_ALL, IDC_ALIAS_RENAME})
+    for (int id : {IDC_ALIAS_DIR, IDC_ALIAS_LIST, IDC_ALIAS_UP, IDC_ALIAS_DOWN, IDC_ALIAS_DELETE, IDC_ALIAS_DELETE_ALL,
+                   IDC_ALIAS_RENAME})
         EnableWindow(Control(id), enabled);
     EnableWindow(Control(IDOK), TRUE);
     EnableWindow(Control(IDCANCEL), TRUE);

@@ -8,6 +8,7 @@
 
 #include "engine/catalog.h"
 #include "settings/app_settings.h"
+#include "windows/accessible_name.h"
 #include "windows/shared_menu.h"
 
 namespace kelvaro {
@@ -119,6 +120,7 @@ HWND ChildWindow::MakeListBox(DWORD style, int id) {
         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | style, 0, 0, 100, 100,
         hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     textControls_.push_back(list);
+    SetAccessibleName(list, ResKelvaroText(caption_));
     return list;
 }
 
@@ -130,10 +132,11 @@ HWND ChildWindow::MakeButton(const wchar_t* text, DWORD style, int id) {
     return button;
 }
 
-HWND ChildWindow::MakePictureButton(int iconId, int id) {
-    HWND button = MakeButton(L"", BS_PUSHBUTTON | BS_ICON, id);
+HWND ChildWindow::MakePictureButton(int iconId, int id, KText hint) {
+    HWND button = MakeButton(ResKelvaroText(hint).c_str(), BS_PUSHBUTTON | BS_ICON, id);
     pictures_.emplace_back(button, iconId);
     LoadPictures();
+    AddHint(button, hint);
     return button;
 }
 

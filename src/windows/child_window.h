@@ -113,10 +113,12 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    // A list named, for screen readers, after the window that holds it.
     HWND MakeListBox(DWORD style, int id);
     HWND MakeButton(const wchar_t* text, DWORD style, int id);
-    // A button showing the icon resource `iconId` and no text.
-    HWND MakePictureButton(int iconId, int id);
+    // A button showing the icon resource `iconId`, with its hint `hint` as
+    // its text (which a screen reader announces, and the picture hides).
+    HWND MakePictureButton(int iconId, int id, KText hint);
     void AddHint(HWND control, KText hint);
     // The list takes the whole window but a 60-twip margin.
     void FillWithList(HWND list, double width, double height);

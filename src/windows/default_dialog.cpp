@@ -8,6 +8,7 @@
 #include "engine/disk_paths.h"
 #include "engine/path_text.h"
 #include "resource.h"
+#include "windows/accessible_name.h"
 #include "windows/window_base.h"
 
 namespace kelvaro {
@@ -49,6 +50,7 @@ bool DefaultDialog::Load(HWND owner, const ScreenTwips& screen) {
     // Tab order: the switch, the drive list, the folder list, the folder's text.
     SetWindowPos(drive_.Handle(), Control(IDC_DEF_SWITCH), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(dir_.Handle(), drive_.Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetAccessibleName(drive_.Handle(), ResKelvaroText(KText::DriveListName));
     RestorePosition(services_.store, L"Default_", {1000, 1000, 5000, 5000}, true, screen);
     SetWindowTextW(hwnd_, ResKelvaroText(KText::InitialFolderCaption).c_str());
     SetDlgItemTextW(hwnd_, IDOK, ResAllText(AText::OptionOkButton).c_str());
@@ -168,6 +170,11 @@ void DefaultDialog::OnActivate() {
     showing_ = false;
     accepted_ = false;
     SetToolTip(state_.settings.Tip);
+    // The names a screen reader announces. The switch is only as wide as its
+    // box: the label beside it shows what its text says.
+    SetWindowTextW(Control(IDC_DEF_SWITCH), question_.label.c_str());
+    SetAccessibleName(dir_.Handle(), question_.label);
+    SetAccessibleName(Control(IDC_DEF_DIRTEXT), question_.dirTextHint);
     DirTextSet();
     // The label starts right of the switch, or at the edge when no switch is offered.
     if (question_.offersSwitch) {

@@ -219,6 +219,11 @@ INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
                 if (HIWORD(wParam)) self->OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
                 SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
                 return TRUE;
+            case WM_SYSCOLORCHANGE:
+                // High contrast on or off: the common controls take the new colours when told.
+                for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                    SendMessageW(c, WM_SYSCOLORCHANGE, wParam, lParam);
+                return FALSE;
             case WM_NCDESTROY:
                 self->hwnd_ = nullptr;
                 return FALSE;

@@ -7,6 +7,8 @@
 #include "engine/path_text.h"
 #include "resource.h"
 #include "settings/app_settings.h"
+#include "windows/accessible_name.h"
+#include "windows/shared_menu.h"
 
 namespace kelvaro {
 namespace {
@@ -37,6 +39,9 @@ void SourceFolderWindow::CreateControls() {
     AddHint(drive_.Handle(), KText::FolderDriveHint);
     AddHint(dir_.Handle(), KText::FolderTreeHint);
     AddHint(text_, KText::FolderCurrentHint);
+    SetAccessibleName(drive_.Handle(), ResKelvaroText(KText::DriveListName));
+    SetAccessibleName(dir_.Handle(), ResKelvaroText(KText::FolderWindowCaption));
+    SetAccessibleName(text_, ResKelvaroText(KText::FolderCurrentHint));
     drive_.onEnter = [this] { SetFocus(dir_.Handle()); };
     dir_.onOpen = [this](size_t index) { browser_.OpenEntry(index); };
     dir_.onOpenAbove = [this](size_t index) { browser_.OpenAbove(index); };
@@ -103,11 +108,11 @@ void SourceFolderWindow::Layout(double width, double height) {
 }
 
 void SourceFolderWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(AText::RefreshMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupRefresh, WithAccessKey(ResAllText(AText::RefreshMenuItem), L'R').c_str());
     AppendMenuW(popup, MF_STRING | (aliases_.CanAdd() ? 0 : MF_GRAYED), kPopupAliasAdd,
-                ResAllText(AText::AddAliasMenuItem).c_str());
+                WithAccessKey(ResAllText(AText::AddAliasMenuItem), L'A', L"...").c_str());
     AppendMenuW(popup, MF_STRING | (aliases_.CanMaintain() ? 0 : MF_GRAYED), kPopupEditAliases,
-                ResAllText(AText::EditAliasesMenuItem).c_str());
+                WithAccessKey(ResAllText(AText::EditAliasesMenuItem), L'M', L"...").c_str());
     if (!aliases_.CanMaintain()) return;
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
     for (int i = 0; i <= aliases_.Last(); ++i)
@@ -167,15 +172,11 @@ FolderChooserWindow::~FolderChooserWindow() {
 
 void FolderChooserWindow::CreateControls() {
     list_ = MakeListBox(LBS_EXTENDEDSEL | LBS_WANTKEYBOARDINPUT, kListId);
-    btnAdd_ = MakePictureButton(IDI_ADD, kAddId);
-    btnAddAll_ = MakePictureButton(IDI_ADD_ALL, kAddAllId);
-    btnAddAllAll_ = MakePictureButton(IDI_ADD_ALL_ALL, kAddAllAllId);
-    btnAddEveryLevel_ = MakePictureButton(IDI_ADD_EVERY_LEVEL, kAddEveryLevelId);
+    btnAdd_ = MakePictureButton(IDI_ADD, kAddId, KText::AddSelectedHint);
+    btnAddAll_ = MakePictureButton(IDI_ADD_ALL, kAddAllId, KText::AddAllHint);
+    btnAddAllAll_ = MakePictureButton(IDI_ADD_ALL_ALL, kAddAllAllId, KText::AddAllBelowHint);
+    btnAddEveryLevel_ = MakePictureButton(IDI_ADD_EVERY_LEVEL, kAddEveryLevelId, KText::AddEveryLevelHint);
     AddHint(list_, KText::SubfolderListHint);
-    AddHint(btnAdd_, KText::AddSelectedHint);
-    AddHint(btnAddAll_, KText::AddAllHint);
-    AddHint(btnAddAllAll_, KText::AddAllBelowHint);
-    AddHint(btnAddEveryLevel_, KText::AddEveryLevelHint);
     view_.Attach(list_);
     chooser_.SetObserver(&view_);
 }
@@ -185,11 +186,13 @@ void FolderChooserWindow::Layout(double width, double height) {
 }
 
 void FolderChooserWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(AText::RefreshMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(AText::SelectAllMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(AText::DeselectAllMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupRefresh, WithAccessKey(ResAllText(AText::RefreshMenuItem), L'R').c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectAll, WithAccessKey(ResAllText(AText::SelectAllMenuItem), L'A').c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectClear,
+                WithAccessKey(ResAllText(AText::DeselectAllMenuItem), L'N').c_str());
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(popup, MF_STRING, kPopupAddEveryLevel, ResKelvaroText(KText::AddEveryLevelMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupAddEveryLevel,
+                WithAccessKey(ResKelvaroText(KText::AddEveryLevelMenuItem), L'E').c_str());
 }
 
 void FolderChooserWindow::OnPopupCommand(UINT id) {

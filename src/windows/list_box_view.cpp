@@ -1,6 +1,15 @@
 #include "windows/list_box_view.h"
 
+#include <algorithm>
+
+#include "windows/line_wrap.h"
+
 namespace kelvaro {
+namespace {
+
+constexpr int kTextMargin = 2;  // left of the text, as the plain list box leaves it
+
+}  // namespace
 
 ListBoxView::~ListBoxView() {
     if (measureDc_) DeleteDC(measureDc_);
@@ -13,6 +22,8 @@ void ListBoxView::SelectMeasureFont() {
     if (!measureDc_) return;
     const auto font = reinterpret_cast<HFONT>(SendMessageW(listBox_, WM_GETFONT, 0, 0));
     SelectObject(measureDc_, font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+    TEXTMETRICW metrics{};
+    if (GetTextMetricsW(measureDc_, &metrics)) rowHeight_ = std::max<int>(1, metrics.tmHeight);
 }
 
 void ListBoxView::Widen(const std::wstring& text) {
@@ -36,7 +47,87 @@ void ListBoxView::SuspendWidth(bool suspended) {
     ApplyWidth();
 }
 
+// The rows are as wide as the list with its vertical scroll bar, shown or
+// not, so that the bar coming and going changes no row.
+int ListBoxView::RowWidth() const {
+    RECT client{};
+    GetClientRect(listBox_, &client);
+    const bool barShown = (GetWindowLongW(listBox_, GWL_STYLE) & WS_VSCROLL) != 0;
+    const int bar = barShown ? 0 : GetSystemMetrics(SM_CXVSCROLL);
+    return std::max(1, static_cast<int>(client.right) - bar - 2 * kTextMargin);
+}
+
+int ListBoxView::RowHeight() {
+    if (!measureDc_) SelectMeasureFont();
+    return rowHeight_;
+}
+
+int ListBoxView::MaxRows() {
+    return std::max(1, 255 / RowHeight());
+}
+
+int ListBoxView::RowsOf(size_t index) {
+    if (!measureDc_) SelectMeasureFont();
+    const int rows = static_cast<int>(WrapRows(measureDc_, source_.text(index), RowWidth()).size());
+    return std::min(rows, MaxRows());
+}
+
+void ListBoxView::Measure(size_t index) {
+    if (!wrap_ || !listBox_) return;
+    SendMessageW(listBox_, LB_SETITEMHEIGHT, index, MAKELPARAM(HeightOf(index), 0));
+}
+
+void ListBoxView::MeasureAll() {
+    if (!wrap_ || !listBox_) return;
+    wrapWidth_ = RowWidth();
+    const size_t count = source_.count();
+    for (size_t i = 0; i < count; ++i) Measure(i);
+    InvalidateRect(listBox_, nullptr, TRUE);
+}
+
+void ListBoxView::OnResized() {
+    if (wrap_ && listBox_ && RowWidth() != wrapWidth_) MeasureAll();
+}
+
+// Each row of the entry in the system's colours; an entry cut at the most
+// rows ends in an ellipsis.
+bool ListBoxView::Draw(const DRAWITEMSTRUCT& item) {
+    if (!wrap_ || item.hwndItem != listBox_) return false;
+    if (item.itemID == static_cast<UINT>(-1)) {
+        if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
+        return true;
+    }
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (item.itemID < source_.count()) {
+        const std::wstring text = source_.text(item.itemID);
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(listBox_, WM_GETFONT, 0, 0));
+        const HGDIOBJ previous = font ? SelectObject(item.hDC, font) : nullptr;
+        SetBkMode(item.hDC, TRANSPARENT);
+        SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        const std::vector<size_t> rows = WrapRows(item.hDC, text, RowWidth());
+        const size_t shown = std::min(rows.size(), static_cast<size_t>(MaxRows()));
+        const int height = RowHeight();
+        for (size_t r = 0; r < shown; ++r) {
+            const size_t end = r + 1 < rows.size() ? rows[r + 1] : text.size();
+            RECT row{item.rcItem.left + kTextMargin, item.rcItem.top + static_cast<int>(r) * height, item.rcItem.right,
+                     item.rcItem.top + static_cast<int>(r + 1) * height};
+            const bool cut = r + 1 == shown && shown < rows.size();
+            const size_t length = (cut ? text.size() : end) - rows[r];
+            DrawTextW(item.hDC, text.c_str() + rows[r], static_cast<int>(length), &row,
+                      DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS | (cut ? DT_END_ELLIPSIS : 0));
+        }
+        if (previous) SelectObject(item.hDC, previous);
+    }
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
+    return true;
+}
+
 void ListBoxView::OnFontChanged() {
+    if (listBox_ && wrap_) {
+        SelectMeasureFont();
+        MeasureAll();
+    }
     if (!listBox_ || !trackWidth_) return;
     SelectMeasureFont();
     widest_ = 0;
@@ -117,6 +208,7 @@ void ListBoxView::OnReset() {
         if (source_.selected && Multi() && source_.selected(i)) SendMessageW(listBox_, LB_SETSEL, TRUE, i);
         Widen(source_.text(i));
     }
+    if (wrap_) wrapWidth_ = RowWidth();
     if (trackWidth_ && widest_ == 0) ApplyWidth();
     FollowCursor();
     if (!wasHeld) Hold(false);

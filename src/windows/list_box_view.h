@@ -26,6 +26,17 @@ public:
     // The horizontal scroll bar reaches as far as the longest line: each new
     // line is measured once, and every line again only when the font changes.
     void TrackWidth() { trackWidth_ = true; }
+    // Instead, long lines wrap into rows as wide as the list: nothing needs
+    // scrolling sideways. The list box is LBS_OWNERDRAWVARIABLE |
+    // LBS_HASSTRINGS, and its parent hands its WM_DRAWITEM to Draw.
+    void WrapLines() { wrap_ = true; }
+    bool Draw(const DRAWITEMSTRUCT& item);
+    // The list box was resized: wrapped lines are measured for the new width.
+    void OnResized();
+    // The rows a wrapped line takes now, and its height in pixels: what the
+    // parent answers WM_MEASUREITEM with as the line goes in.
+    int RowsOf(size_t index);
+    int HeightOf(size_t index) { return RowsOf(index) * RowHeight(); }
     void OnFontChanged();
     // While set, the widths are still kept but the scroll bar stays away: a
     // visible one makes every repaint of a run far slower under Wine, and the
@@ -51,6 +62,13 @@ private:
     void Widen(const std::wstring& text);
     void SelectMeasureFont();
     void ApplyWidth();
+    // Wrapped lines: the width of a row, the height of one, and the most rows
+    // an entry can have (a list box entry is at most 255 pixels high).
+    int RowWidth() const;
+    int RowHeight();
+    int MaxRows();
+    void Measure(size_t index);
+    void MeasureAll();
 
     Source source_;
     Cursor cursor_;
@@ -59,6 +77,9 @@ private:
     size_t pendingTop_ = kAll;  // a scroll asked for while held
     bool trackWidth_ = false;
     bool widthSuspended_ = false;
+    bool wrap_ = false;
+    int wrapWidth_ = 0;        // the row width the entries were measured for
+    int rowHeight_ = 16;       // pixels, one line in the list's font
     int widest_ = 0;           // pixels, the longest line and a margin
     HDC measureDc_ = nullptr;  // holds the list's font for measuring
 };

@@ -7,6 +7,7 @@
 #include "engine/catalog.h"
 #include "engine/path_text.h"
 #include "resource.h"
+#include "windows/shared_menu.h"
 
 namespace kelvaro {
 namespace {
@@ -40,11 +41,9 @@ TargetListWindow::~TargetListWindow() {
 
 void TargetListWindow::CreateControls() {
     list_ = MakeListBox(LBS_EXTENDEDSEL | LBS_WANTKEYBOARDINPUT, kListId);
-    btnDel_ = MakePictureButton(IDI_DELETE, kDeleteId);
-    btnDelAll_ = MakePictureButton(IDI_DELETE_ALL, kDeleteAllId);
+    btnDel_ = MakePictureButton(IDI_DELETE, kDeleteId, KText::RemoveSelectedHint);
+    btnDelAll_ = MakePictureButton(IDI_DELETE_ALL, kDeleteAllId, KText::RemoveAllHint);
     AddHint(list_, KText::TargetListHint);
-    AddHint(btnDel_, KText::RemoveSelectedHint);
-    AddHint(btnDelAll_, KText::RemoveAllHint);
     view_.Attach(list_);
     state_.targets.SetObserver(&view_);
     dropTarget_ = new FileListDropTarget([this](const std::vector<std::wstring>& names) { OnDrop(names); });
@@ -65,13 +64,15 @@ void TargetListWindow::Layout(double width, double height) {
 }
 
 void TargetListWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(AText::SelectAllMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(AText::DeselectAllMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSourceSame, ResKelvaroText(KText::SameAsFolderWindow).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectAll, WithAccessKey(ResAllText(AText::SelectAllMenuItem), L'A').c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectClear,
+                WithAccessKey(ResAllText(AText::DeselectAllMenuItem), L'N').c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSourceSame,
+                WithAccessKey(ResKelvaroText(KText::SameAsFolderWindow), L'S').c_str());
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
     // Nothing to preview in an empty list.
     AppendMenuW(popup, MF_STRING | (state_.targets.Empty() ? MF_GRAYED : 0), kPopupPreview,
-                ResKelvaroText(KText::PreviewMenuItem).c_str());
+                WithAccessKey(ResKelvaroText(KText::PreviewMenuItem), L'P', L"...").c_str());
 }
 
 void TargetListWindow::OnPopupCommand(UINT id) {
@@ -116,20 +117,36 @@ HistoryWindow::~HistoryWindow() {
     state_.history.SetObserver(nullptr);
 }
 
+// Long lines (the summary, what recovery found) wrap, so that they are read
+// without scrolling sideways.
 void HistoryWindow::CreateControls() {
-    list_ = MakeListBox(WS_HSCROLL, kListId);
+    list_ = MakeListBox(LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS, kListId);
     AddHint(list_, KText::HistoryListHint);
-    view_.TrackWidth();
+    view_.WrapLines();
     view_.Attach(list_);
     state_.history.SetObserver(&view_);
 }
 
 void HistoryWindow::Layout(double width, double height) {
     FillWithList(list_, width, height);
+    view_.OnResized();
+}
+
+LRESULT HistoryWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DRAWITEM && view_.Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
+    if (message == WM_MEASUREITEM) {
+        // Each line as it goes in, in as many rows as it needs.
+        auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (measure.CtlType == ODT_LISTBOX && measure.CtlID == kListId && measure.itemID < state_.history.Count()) {
+            measure.itemHeight = static_cast<UINT>(view_.HeightOf(measure.itemID));
+            return TRUE;
+        }
+    }
+    return ChildWindow::OnMessage(message, wParam, lParam);
 }
 
 void HistoryWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupClear, ResAllText(AText::ResetMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupClear, WithAccessKey(ResAllText(AText::ResetMenuItem), L'I').c_str());
 }
 
 void HistoryWindow::OnPopupCommand(UINT id) {
@@ -248,14 +265,15 @@ void ChangedListWindow::SelectClear() {
 }
 
 void ChangedListWindow::FillPopup(HMENU popup) {
-    AppendMenuW(popup, MF_STRING, kPopupClear, ResAllText(AText::ResetMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupRefresh, ResAllText(AText::RefreshMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectAll, ResAllText(AText::SelectAllMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupSelectClear, ResAllText(AText::DeselectAllMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, kPopupClear, WithAccessKey(ResAllText(AText::ResetMenuItem), L'I').c_str());
+    AppendMenuW(popup, MF_STRING, kPopupRefresh, WithAccessKey(ResAllText(AText::RefreshMenuItem), L'R').c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectAll, WithAccessKey(ResAllText(AText::SelectAllMenuItem), L'A').c_str());
+    AppendMenuW(popup, MF_STRING, kPopupSelectClear,
+                WithAccessKey(ResAllText(AText::DeselectAllMenuItem), L'N').c_str());
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(popup, MF_STRING | (host_.CanUndo() ? 0 : MF_GRAYED), kPopupUndo,
-                ResKelvaroText(KText::UndoMenuItem).c_str());
-    AppendMenuW(popup, MF_STRING, kPopupRuns, ResKelvaroText(KText::RunsCaption).c_str());
+                WithAccessKey(ResKelvaroText(KText::UndoMenuItem), L'U', L"\tCtrl+Z").c_str());
+    AppendMenuW(popup, MF_STRING, kPopupRuns, WithAccessKey(ResKelvaroText(KText::RunsCaption), L'L', L"...").c_str());
 }
 
 void ChangedListWindow::OnPopupCommand(UINT id) {

@@ -41,8 +41,9 @@ public:
     HistoryWindow(AppState& state, Services& services, IChildHost& host);
     ~HistoryWindow() override;
     void HoldPainting(bool held) override { view_.Hold(held); }
-    void OnRunning(bool running) override { view_.SuspendWidth(running); }
     HWND List() const { return list_; }
+    // The rows the history's line `index` takes on screen.
+    int RowsOf(size_t index) { return view_.RowsOf(index); }
 
 protected:
     const wchar_t* FormName() const override { return L"mdiStatus"; }
@@ -51,6 +52,7 @@ protected:
     void Layout(double width, double height) override;
     void FillPopup(HMENU popup) override;
     void OnPopupCommand(UINT id) override;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     ListBoxView view_;

@@ -42,30 +42,32 @@ void ModeButtons::Create(HWND parent) {
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, TwipsToPixels(kButtonTop, dpi),
                               TwipsToPixels(kCancelWidth, dpi), TwipsToPixels(kButtonHeight, dpi), parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)), instance, nullptr);
-    progress_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_RIGHT | SS_CENTERIMAGE | SS_NOPREFIX, 0,
-                                TwipsToPixels(kButtonTop, dpi), 0, TwipsToPixels(kButtonHeight, dpi), parent, nullptr,
-                                instance, nullptr);
-}
-
-void ModeButtons::ShowProgress(const std::wstring& text, const std::wstring& widest) {
-    if (text.empty()) {
-        ShowWindow(progress_, SW_HIDE);
-        progressWidth_ = 0;
-        PlaceProgress();
-        return;
-    }
-    SetWindowTextW(progress_, text.c_str());
-    const int width = std::max(TextSize(progress_, text).cx, widest.empty() ? 0 : TextSize(progress_, widest).cx);
-    if (width > progressWidth_) {
-        progressWidth_ = width;
-        PlaceProgress();
-    }
-    if (!IsWindowVisible(progress_)) ShowWindow(progress_, SW_SHOWNA);
 }
 
 void ModeButtons::AddHints(HintSet& hints) const {
-    for (int i = 0; i < kModes; ++i) hints.Add(modes_[static_cast<size_t>(i)], ModeHint(i));
+    for (int i = 0; i < kModes; ++i)
+        hints.Add(modes_[static_cast<size_t>(i)],
+                  ModeHint(i) + FillIn(ResKelvaroText(KText::ModeShortcutHint), {static_cast<uint64_t>(i + 1)}));
     hints.Add(cancel_, ResAllText(AText::StopHint));
+}
+
+bool ModeButtons::Holds(HWND control) const {
+    return control && (control == cancel_ || std::find(modes_.begin(), modes_.end(), control) != modes_.end());
+}
+
+HWND ModeButtons::NextInRow(HWND from, bool backwards) const {
+    std::array<HWND, kModes + 1> row{};
+    std::copy(modes_.begin(), modes_.end(), row.begin());
+    row.back() = cancel_;
+    const int count = static_cast<int>(row.size());
+    const auto at = std::find(row.begin(), row.end(), from);
+    int index = at == row.end() ? (backwards ? count : -1) : static_cast<int>(at - row.begin());
+    for (int step = 0; step < count; ++step) {
+        index = (index + (backwards ? count - 1 : 1)) % count;
+        const HWND button = row[static_cast<size_t>(index)];
+        if (IsWindowEnabled(button) && IsWindowVisible(button)) return button;
+    }
+    return nullptr;
 }
 
 // The buttons keep their designed size unless their captions need more in the
@@ -73,7 +75,6 @@ void ModeButtons::AddHints(HintSet& hints) const {
 int ModeButtons::SetFont(HFONT font) {
     for (HWND button : modes_) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     SendMessageW(cancel_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    SendMessageW(progress_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     const UINT dpi = WindowDpi(parent_);
     const int padding = TwipsToPixels(240, dpi);
     int width = TwipsToPixels(kExeWidth, dpi), height = TwipsToPixels(kButtonHeight, dpi);
@@ -112,27 +113,6 @@ void ModeButtons::PlaceCancel(int width) {
     MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&cancel), 2);
     const int left = std::max(x > 0 ? TwipsToPixels(x, dpi) : 0, CancelLeast());
     MoveWindow(cancel_, left, cancel.top, cancel.right - cancel.left, cancel.bottom - cancel.top, TRUE);
-    PlaceProgress();
-}
-
-// The progress fills the room between the last mode button and Cancel. When
-// its text needs more, as in a window of the usual width, it takes the place
-// of the mode buttons nearest Cancel, idle during a run, until the run ends.
-void ModeButtons::PlaceProgress() {
-    RECT cancel{};
-    GetWindowRect(cancel_, &cancel);
-    MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&cancel), 2);
-    const int right = cancel.left - TwipsToPixels(kExeStep - kExeWidth, WindowDpi(parent_));
-    int left = CancelLeast();
-    size_t shown = modes_.size();
-    while (progressWidth_ > 0 && right - left < progressWidth_ && shown > 1) {
-        RECT mode{};
-        GetWindowRect(modes_[--shown], &mode);
-        MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&mode), 2);
-        left = mode.left;
-    }
-    for (size_t i = 0; i < modes_.size(); ++i) ShowWindow(modes_[i], i < shown ? SW_SHOWNA : SW_HIDE);
-    MoveWindow(progress_, left, cancel.top, std::max(0, right - left), cancel.bottom - cancel.top, TRUE);
 }
 
 int ModeButtons::PanelWidth() const {

@@ -10,7 +10,8 @@
 namespace kelvaro {
 
 // The panel above the child windows: the eight mode buttons from the left and
-// Cancel at the right edge, each with its hint.
+// Cancel at the right edge, each with its hint; a mode button's hint names its
+// shortcut, Ctrl and the button's place in the row (Ctrl+1 for the first).
 class ModeButtons {
 public:
     static constexpr int kModes = kModeCount;
@@ -30,26 +31,24 @@ public:
     int PanelWidth() const;
     void EnableModes(bool enabled);
     void EnableCancel(bool enabled) { EnableWindow(cancel_, enabled); }
-    // Shows how far a run is ("123 / 1000") just left of Cancel, with room for
-    // `widest`, the longest text of the run; empty text hides it.
-    void ShowProgress(const std::wstring& text, const std::wstring& widest = {});
     // The default height of the panel, before any font is set.
     int DefaultPanelHeight() const;
 
+    // The keyboard in the row: the button after (or before) `from` that can
+    // take the focus, going round; from nullptr the first (or last). Nullptr
+    // when no button of the row is enabled.
+    HWND NextInRow(HWND from, bool backwards) const;
+    bool Holds(HWND control) const;
+
     HWND Mode(int mode) const { return modes_[static_cast<size_t>(mode)]; }
     HWND Cancel() const { return cancel_; }
-    HWND Progress() const { return progress_; }
 
 private:
     int CancelLeast() const;
-    void PlaceProgress();
-
-    int progressWidth_ = 0;  // what the progress text needs; 0 while none is shown
 
     HWND parent_ = nullptr;
     std::array<HWND, kModes> modes_{};
     HWND cancel_ = nullptr;
-    HWND progress_ = nullptr;
 };
 
 }  // namespace kelvaro

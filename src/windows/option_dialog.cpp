@@ -54,6 +54,7 @@ bool OptionDialog::Load(HWND owner, const ScreenTwips& screen) {
                                                      {IDC_OPT_CONFIRM, ResKelvaroText(KText::ConfirmBeforeRunOption)}};
     for (const auto& [id, text] : captions) SetDlgItemTextW(hwnd_, id, text.c_str());
     for (int i = 0; i < kModeCount; ++i) SetDlgItemTextW(hwnd_, IDC_OPT_EXE0 + i, ModeOptionCaption(i).c_str());
+    SetDlgItemTextW(hwnd_, IDC_OPT_PANEL, ResKelvaroText(KText::AutoModePanel).c_str());
 
     hints_.Create(hwnd_);
     hints_.Add(Control(IDC_OPT_AUTO), ResKelvaroText(KText::AutoRunHint));

@@ -7,6 +7,7 @@
 #include "engine/catalog.h"
 #include "engine/folder_rules.h"
 #include "resource.h"
+#include "windows/accessible_name.h"
 #include "windows/window_base.h"
 
 namespace kelvaro {
@@ -15,7 +16,8 @@ namespace {
 constexpr int kModes = kModeCount;
 // Each column's share of the list's width, in percent.
 constexpr int kColumnShare[] = {40, 22, 38};
-// Refused rows in dark red, kept and left-out ones in grey.
+// Refused rows in dark red, kept and left-out ones in grey; with high contrast
+// the system's colours only: the window's text, and its grey text for the latter.
 constexpr COLORREF kRefusedColour = RGB(176, 0, 0), kKeptColour = RGB(96, 96, 96);
 constexpr UINT_PTR kListSubclass = 1;
 // Posted when the dialog is shown without an owner (a "Send to" run): it comes to the front.
@@ -63,6 +65,7 @@ bool PreviewDialog::Load(HWND owner, const ScreenTwips& screen) {
         ListView_InsertColumn(list, c, &column);
     }
     SetWindowSubclass(list, ListProc, kListSubclass, reinterpret_cast<DWORD_PTR>(this));
+    SetAccessibleName(list, ResKelvaroText(KText::PreviewCaption));
     rowTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
                               0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (rowTip_) {
@@ -307,10 +310,14 @@ LRESULT PreviewDialog::OnListNotify(NMHDR& header) {
             if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
             if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && draw.nmcd.dwItemSpec < rows.size()) {
                 const PlanEntry& entry = model_.Plan()[rows[draw.nmcd.dwItemSpec]];
+                const bool contrast = highContrast && highContrast();
+                const COLORREF kept = contrast ? GetSysColor(COLOR_GRAYTEXT) : kKeptColour;
                 if (entry.leftOut)
-                    draw.clrText = kKeptColour;
+                    draw.clrText = kept;
                 else if (!PlanDone(entry.state))
-                    draw.clrText = PlanRefused(entry.state) ? kRefusedColour : kKeptColour;
+                    draw.clrText = !PlanRefused(entry.state) ? kept
+                                   : contrast                ? GetSysColor(COLOR_WINDOWTEXT)
+                                                             : kRefusedColour;
             }
             return CDRF_DODEFAULT;
         }

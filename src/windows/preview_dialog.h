@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "model/app_state.h"
 #include "windows/dialog_base.h"
 #include "windows/hints.h"
+#include "windows/window_base.h"
 #include "model/preview_state.h"
 
 namespace kelvaro {
@@ -37,6 +39,8 @@ public:
     // The text of the tip the list shows now (a row's whole path, new path and
     // state while the mouse is over that row).
     std::wstring ListTip() const;
+    // Whether Windows shows high contrast now; a test may put another here.
+    std::function<bool()> highContrast = HighContrastOn;
 
 protected:
     void OnActivate() override;

@@ -6,6 +6,7 @@
 
 #include "engine/catalog.h"
 #include "resource.h"
+#include "windows/accessible_name.h"
 
 namespace kelvaro {
 namespace {
@@ -21,6 +22,7 @@ bool RunsDialog::Load(HWND owner) {
     SetDlgItemTextW(hwnd_, IDC_RUNS_RESUME, ResKelvaroText(KText::RunsResumeButton).c_str());
     SetDlgItemTextW(hwnd_, IDCANCEL, ResKelvaroText(KText::RunsCloseButton).c_str());
     const HWND list = List();
+    SetAccessibleName(list, ResKelvaroText(KText::RunsCaption));
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     for (int c = 0; c < kColumns; ++c) {
         std::wstring title = ResKelvaroText(NthText(KText::RunsTimeColumn, c));

@@ -10,7 +10,7 @@ HMENU CreateSharedMenu() {
     AppendMenuW(log, MF_STRING, kMenuLogCopy, L"Log(&C)opy");
     AppendMenuW(log, MF_STRING, kMenuLogSave, L"Log(&S)ave");
     AppendMenuW(log, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(log, MF_STRING, kMenuRuns, (ResKelvaroText(KText::RunsCaption) + L"(&R)...").c_str());
+    AppendMenuW(log, MF_STRING, kMenuRuns, WithAccessKey(ResKelvaroText(KText::RunsCaption), L'R', L"...").c_str());
     HMENU defaults = CreatePopupMenu();
     AppendMenuW(defaults, MF_STRING, kMenuInDirDefault, L"InDirDefault");
     AppendMenuW(bar, MF_STRING, kMenuExit, L"E(&x)it");
@@ -21,6 +21,10 @@ HMENU CreateSharedMenu() {
     AppendMenuW(bar, MF_STRING, kMenuHelp, L"(&H)elp");
     AppendMenuW(bar, MF_STRING, kMenuAbout, L"(&A)bout");
     return bar;
+}
+
+std::wstring WithAccessKey(const std::wstring& text, wchar_t key, const wchar_t* tail) {
+    return text + L"(&" + key + L")" + tail;
 }
 
 void EnableTopItems(HMENU menu, bool enabled) {

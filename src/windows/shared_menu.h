@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 namespace kelvaro {
 
 // The menu bar shared by the main window and every child window.
@@ -20,6 +22,10 @@ enum MenuCommand : UINT {
 // A fresh copy of the bar: E(&x)it, Fon(&t), (&L)og (with the runs on record), (&D)efault, (&O)ption,
 // (&H)elp, (&A)bout.
 HMENU CreateSharedMenu();
+// A menu item's or button's text with its access key in the Japanese way,
+// after the words: 全て選択(&A). `tail` follows the key ("..." for an item
+// that opens a dialog, "\tCtrl+Z" for a shortcut).
+std::wstring WithAccessKey(const std::wstring& text, wchar_t key, const wchar_t* tail = L"");
 // Enables or disables the seven top-level items of one copy.
 void EnableTopItems(HMENU menu, bool enabled);
 

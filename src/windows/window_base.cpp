@@ -116,6 +116,13 @@ void SetButtonIcon(HWND button, int iconId) {
     if (icon) SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
 }
 
+bool HighContrastOn() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof(contrast);
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 SIZE TextSize(HWND control, const std::wstring& text) {
     SIZE size{};
     HDC dc = GetDC(control);

@@ -47,6 +47,8 @@ void SetWindowIcons(HWND window, int iconId, UINT dpi);
 // Shows the icon resource `iconId` on a picture button (BS_ICON), in the
 // small-icon size of the button's DPI.
 void SetButtonIcon(HWND button, int iconId);
+// True while Windows shows high contrast: then only the system's colours are used.
+bool HighContrastOn();
 // The size in pixels of `text` (or, when empty, of one line) in the font of `control`.
 SIZE TextSize(HWND control, const std::wstring& text);
 // Opens `popup` at the point of a WM_CONTEXTMENU (the cursor for the keyboard)

@@ -7,9 +7,12 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <set>
 #include <stdexcept>
 
 #include "app/log_file.h"
+#include "engine/catalog.h"
+#include "engine/rename_dir.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_journal_store.h"
 #include "fakes/fake_services.h"
@@ -77,6 +80,25 @@ protected:
         GetWindowRect(control, &r);
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
         return r;
+    }
+    // Holds a key (Shift, Ctrl) down or lets it go, as the keys' state tells it.
+    static void SetKeyDown(BYTE key, bool down) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[key] = down ? 0x80 : 0;
+        SetKeyboardState(keys);
+    }
+    // Runs `press` with `key` held down.
+    template <typename Press>
+    static void Holding(BYTE key, Press press) {
+        SetKeyDown(key, true);
+        press();
+        SetKeyDown(key, false);
+    }
+    std::wstring StatusText() const {
+        wchar_t text[128] = {};
+        SendMessageW(window->StatusBar(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+        return text;
     }
     bool ModeButtonsDisabled() const {
         for (int i = 0; i < MainWindow::kModes; ++i)
@@ -187,35 +209,27 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
             EXPECT_TRUE(IsWindowEnabled(window->CancelButton()));
             // The bar shown is the active child's copy, greyed too.
             EXPECT_EQ(GetMenu(window->Handle()), window->InDir().Menu());
-            // No sideways scroll bar while the history cannot be used.
-            EXPECT_EQ(SendMessageW(window->History().List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
+            // No sideways scroll bar while the changed folders cannot be used.
+            EXPECT_EQ(SendMessageW(window->Changed().List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
             for (ChildWindow* child : window->Children()) {
                 EXPECT_FALSE(IsWindowEnabled(child->Handle()));
                 for (UINT item = 0; item < 7; ++item)
                     EXPECT_TRUE(GetMenuState(child->Menu(), item, MF_BYPOSITION) & MF_GRAYED);
             }
-            // The count beside Cancel has room for its text, over the idle mode buttons when need be.
-            const HWND count = window->ProgressLabel();
-            const RECT shown = RectIn(count, window->Handle());
-            EXPECT_TRUE(IsWindowVisible(count));
-            wchar_t text[32] = {};
-            GetWindowTextW(count, text, 32);
-            EXPECT_STREQ(text, L"0 / 5");
-            EXPECT_GE(shown.right - shown.left, TextSize(count, L"5 / 5").cx);
-            EXPECT_LT(shown.right, RectIn(window->CancelButton(), window->Handle()).left);
-            for (int i = 0; i < MainWindow::kModes; ++i)
-                if (IsWindowVisible(window->ExeButton(i)))
-                    EXPECT_LT(RectIn(window->ExeButton(i), window->Handle()).right, shown.left) << i;
+            // The count is in the status bar, below the child windows: every button stays in view.
+            EXPECT_EQ(StatusText(), L"0 / 5");
+            EXPECT_GE(RectIn(window->StatusBar(), window->Handle()).top,
+                      RectIn(window->MdiClient(), window->Handle()).bottom);
+            for (int i = 0; i < MainWindow::kModes; ++i) EXPECT_TRUE(IsWindowVisible(window->ExeButton(i))) << i;
             PostMessageW(window->CancelButton(), BM_CLICK, 0, 0);
         }
         return true;
     };
     Click(window->ExeButton(0));
-    EXPECT_FALSE(IsWindowVisible(window->ProgressLabel()));
-    for (int i = 0; i < MainWindow::kModes; ++i) EXPECT_TRUE(IsWindowVisible(window->ExeButton(i)));
+    EXPECT_EQ(StatusText(), L"変更対象：4件");
     EXPECT_EQ(ListLines(window->Targets().List()), (Lines{L"C:\\D\\b", L"C:\\D\\c", L"C:\\D\\d", L"C:\\D\\e"}));
     EXPECT_EQ(ListLines(window->History().List()).back(), L"中断しました");
-    EXPECT_GT(SendMessageW(window->History().List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
+    EXPECT_GT(SendMessageW(window->Changed().List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
     EXPECT_FALSE(state.stopRequested);
     EXPECT_TRUE(ModeButtonsEnabled());
     for (ChildWindow* child : window->Children())
@@ -525,6 +539,91 @@ TEST_F(MainWindowTest, KeyboardReachesEveryControlOfAChildWindow) {
     EXPECT_EQ(GetFocus(), targets.DeleteButton());
 }
 
+// F6 goes from pane to pane (the button row, then the child windows), Tab
+// round the row's buttons that are on; Ctrl+3, named in its hint, presses the
+// third button (小文字). During the run the keyboard is on Cancel, the only
+// button on, and Enter there stops the run; afterwards it is back where it was.
+TEST_F(MainWindowTest, KeyboardReachesEveryModeButtonAndCancel) {
+    Open();
+    AddTargets({L"C:\\D\\One", L"C:\\D\\Two", L"C:\\D\\Three"});
+    SetFocus(window->Targets().List());
+    for (const HWND pane : {window->History().List(), window->Changed().List(), window->ExeButton(0)}) {
+        EXPECT_TRUE(Key(VK_F6));
+        EXPECT_EQ(GetFocus(), pane);
+    }
+    for (int i = 1; i < MainWindow::kModes; ++i) {
+        EXPECT_TRUE(Key(VK_TAB));
+        EXPECT_EQ(GetFocus(), window->ExeButton(i)) << i;
+    }
+    Key(VK_TAB);
+    EXPECT_EQ(GetFocus(), window->ExeButton(0));  // Cancel is off between runs
+    Holding(VK_SHIFT, [&] { Key(VK_TAB); });
+    EXPECT_EQ(GetFocus(), window->ExeButton(MainWindow::kModes - 1));
+    Key(VK_F6);
+    EXPECT_EQ(GetFocus(), window->InDir().DriveList());
+    Holding(VK_SHIFT, [&] { Key(VK_F6); });
+    EXPECT_EQ(GetFocus(), window->ExeButton(0));
+
+    EXPECT_EQ(window->HintOf(window->ExeButton(2)), L"フォルダ名を全て小文字に変換します（Ctrl+3）");
+    EXPECT_NE(window->HintOf(window->ExeButton(7)).find(L"（Ctrl+8）"), std::wstring::npos);
+    bool stopped = false;
+    fs.allowMove = [&](const std::wstring&, const std::wstring&) {
+        if (stopped) return true;
+        stopped = true;
+        SetKeyDown(VK_CONTROL, false);  // Ctrl+3 let go
+        EXPECT_EQ(GetFocus(), window->CancelButton());
+        Key(VK_TAB);
+        Key(VK_F6);  // the child windows are off
+        EXPECT_EQ(GetFocus(), window->CancelButton());
+        EXPECT_TRUE(Key(VK_RETURN));
+        return true;
+    };
+    SetFocus(window->Targets().List());
+    Holding(VK_CONTROL, [&] { EXPECT_TRUE(Key('3')); });
+    Pump();
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"one", L"Three", L"Two"}));
+    EXPECT_EQ(ListLines(window->History().List()).back(), L"中断しました");
+    EXPECT_EQ(GetFocus(), window->Targets().List());
+
+    // With the list empty the buttons are off, and so are their shortcuts.
+    Click(window->Targets().DeleteAllButton());
+    Holding(VK_CONTROL, [&] { Key('1'); });
+    Pump();
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"one", L"Three", L"Two"}));
+}
+
+// The right-click menus of the target and changed lists and the buttons of
+// 変更の記録 each carry an access key of their own.
+TEST_F(MainWindowTest, PopupsAndTheRunsDialogHaveAccessKeys) {
+    Open();
+    const auto expectKeys = [](const Lines& texts) {
+        std::set<wchar_t> keys;
+        for (const auto& text : texts) {
+            const size_t at = text.find(L'&');
+            ASSERT_NE(at, std::wstring::npos) << text;
+            EXPECT_TRUE(keys.insert(towupper(text[at + 1])).second) << text;
+        }
+    };
+    for (ChildWindow* list : std::initializer_list<ChildWindow*>{&window->Targets(), &window->Changed()}) {
+        const HMENU popup = list->BuildPopup();
+        Lines texts;
+        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+            wchar_t text[128] = {};
+            if (GetMenuStringW(popup, static_cast<UINT>(i), text, 128, MF_BYPOSITION) > 0) texts.push_back(text);
+        }
+        DestroyMenu(popup);
+        EXPECT_GE(texts.size(), 4u);
+        expectKeys(texts);
+    }
+    Lines buttons;
+    for (const int id : {IDC_RUNS_UNDO, IDC_RUNS_RESUME, IDCANCEL}) {
+        wchar_t text[128] = {};
+        GetDlgItemTextW(window->Runs().Handle(), id, text, 128);
+        buttons.push_back(text);
+    }
+    expectKeys(buttons);
+}
+
 TEST_F(MainWindowTest, DragFromTheChangedListCarriesEverySelectedEntry) {
     Open();
     for (const wchar_t* path : {L"C:\\A", L"C:\\B", L"C:\\C"}) state.changed.ListInAdd(path);
@@ -562,28 +661,63 @@ TEST_F(MainWindowTest, DragFromTheChangedListCarriesEverySelectedEntry) {
     EXPECT_EQ(state.changed.Count(), 3u);
 }
 
-// The history and the changed-folder list scroll sideways as far as their
-// longest line; a larger font measures every line again.
-TEST_F(MainWindowTest, LongLinesWidenTheHistoryAndTheChangedFolders) {
+// The changed-folder list scrolls sideways as far as its longest line; a
+// larger font measures every line again. The history wraps long lines instead.
+TEST_F(MainWindowTest, LongLinesWidenTheChangedFoldersAndWrapInTheHistory) {
     Open();
     const std::wstring longPath = L"C:\\" + std::wstring(200, L'x');
     for (const std::wstring& line : {std::wstring(L"C:\\a"), longPath, std::wstring(L"C:\\b")}) {
         state.history.ListInAdd(line);
         state.changed.ListInAdd(line);
     }
-    for (const HWND list : {window->History().List(), window->Changed().List()}) {
-        const LRESULT extent = SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0);
-        EXPECT_GE(extent, TextSize(list, longPath).cx);
-        EXPECT_LT(extent, TextSize(list, longPath).cx + 20);
-    }
-    const HWND history = window->History().List();
-    const LRESULT before = SendMessageW(history, LB_GETHORIZONTALEXTENT, 0, 0);
+    const HWND changed = window->Changed().List();
+    const LRESULT extent = SendMessageW(changed, LB_GETHORIZONTALEXTENT, 0, 0);
+    EXPECT_GE(extent, TextSize(changed, longPath).cx);
+    EXPECT_LT(extent, TextSize(changed, longPath).cx + 20);
+    HistoryWindow& history = window->History();
+    EXPECT_EQ(SendMessageW(history.List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
+    EXPECT_EQ(history.RowsOf(0), 1);
+    const int rows = history.RowsOf(1);
+    EXPECT_GT(rows, 1);
     const FontChoice larger{L"ＭＳ 明朝", 20, false, false};
     prompts.fontAnswer = &larger;
     SendMessageW(window->Handle(), WM_COMMAND, kMenuFont, 0);
-    EXPECT_GT(SendMessageW(history, LB_GETHORIZONTALEXTENT, 0, 0), before);
-    SendMessageW(window->History().Handle(), WM_COMMAND, kPopupClear, 0);
-    EXPECT_EQ(SendMessageW(history, LB_GETHORIZONTALEXTENT, 0, 0), 0);
+    EXPECT_GT(SendMessageW(changed, LB_GETHORIZONTALEXTENT, 0, 0), extent);
+    EXPECT_GT(history.RowsOf(1), rows);
+    RECT entry{};
+    SendMessageW(history.List(), LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&entry));
+    EXPECT_EQ(entry.bottom - entry.top, history.RowsOf(1) * TextSize(history.List(), L"").cy);
+    SendMessageW(window->Changed().Handle(), WM_COMMAND, kPopupClear, 0);
+    EXPECT_EQ(SendMessageW(changed, LB_GETHORIZONTALEXTENT, 0, 0), 0);
+}
+
+// At the size the window first has, the summary of a run and the line that
+// tells how far a killed run got are too long for the history's width: each
+// wraps into rows that give it all the room it needs, with no sideways scrolling.
+TEST_F(MainWindowTest, AtTheDefaultSizeTheSummaryAndTheRecoveryLineWrapIntoView) {
+    Open();
+    state.history.ListInAdd(FillIn(ResKelvaroText(KText::CutShortStoryLine), {300, 48, 251}));
+    AddTargets({L"C:\\D\\a", L"C:\\D\\b"});
+    fs.allowMove = [](const std::wstring& from, const std::wstring&) { return from != L"C:\\D\\b"; };
+    Click(window->ExeButton(0));
+    const HWND list = window->History().List();
+    const Lines lines = ListLines(list);
+    const auto summary = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return IsSummaryLine(l); });
+    ASSERT_NE(summary, lines.end());
+    RECT client{};
+    GetClientRect(list, &client);
+    const int line = TextSize(list, L"").cy;
+    const std::wstring recovery = FillIn(ResKelvaroText(KText::CutShortStoryLine), {300, 48, 251});
+    for (const std::wstring& text : {*summary, recovery}) {
+        const auto at = static_cast<WPARAM>(
+            SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())));
+        const int width = TextSize(list, text).cx;
+        EXPECT_GT(width, client.right) << "fits without wrapping: " << width;
+        RECT entry{};
+        SendMessageW(list, LB_GETITEMRECT, at, reinterpret_cast<LPARAM>(&entry));
+        EXPECT_GE(entry.bottom - entry.top, (width + client.right - 1) / client.right * line);
+    }
+    EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL);
 }
 
 // With a 20-point font rows, the folder text field and the mode buttons grow
@@ -642,7 +776,8 @@ TEST_F(MainWindowTest, NotArrangedAndNothingStoredTheChildWindowsFitTheMainWindo
 
 TEST_F(MainWindowTest, HintsSwitchOffAndOn) {
     Open();
-    EXPECT_EQ(window->HintOf(window->ExeButton(3)), L"フォルダ名を全てショートファイル名のフォルダ名に変換します");
+    EXPECT_EQ(window->HintOf(window->ExeButton(3)),
+              L"フォルダ名を全てショートファイル名のフォルダ名に変換します（Ctrl+4）");
     EXPECT_EQ(window->Targets().HintOf(window->Targets().List()), L"このフォルダ名が変更の対象となります");
     window->SetToolTip(false);
     for (ChildWindow* child : window->Children()) child->SetToolTip(false);

@@ -37,6 +37,8 @@ TEST(Catalog, HistoryTextsStartWithTheIdeographicSpace) {
     EXPECT_EQ(ResKelvaroText(KText::TooManyFolders), L"一度で実行できるフォルダ数は最大１０００までです。");
     EXPECT_EQ(ResAllText(AText::LogFileFilter), L"LogFile(*.LOG)|*.LOG|全てのファイル(*.*)|*.*");
     EXPECT_EQ(ResAllText(AText::AllFinishedLine), L"全て終了しました");
+    EXPECT_EQ(ResAllText(AText::CopyHistoryOption), L"結果をクリップボードにコピー");
+    EXPECT_EQ(ResAllText(AText::CopyHistoryHint), L"自動実行時、結果を自動的にクリップボードにコピーします");
 }
 
 TEST(Catalog, ModeTextsAreIndexedByMode) {

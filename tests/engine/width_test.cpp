@@ -31,14 +31,13 @@ struct KanaRow {
 
 std::vector<KanaRow> KanaRows() {
     std::vector<KanaRow> rows = {
-        {{L"ｦ", L"ヲ", L"を", L"-", L"-", L"-", L"-"}},
-        {{L"ｰ", L"ー", L"-", L"-", L"-", L"-", L"-"}},
-        {{L"ｳ", L"ウ", L"う", L"ヴ", L"-", L"-", L"-"}},
+        {{L"ｦ", L"ヲ", L"を", L"ヺ", L"-", L"-", L"-"}},  {{L"ｰ", L"ー", L"-", L"-", L"-", L"-", L"-"}},
+        {{L"ｳ", L"ウ", L"う", L"ヴ", L"ゔ", L"-", L"-"}}, {{L"ﾜ", L"ワ", L"わ", L"ヷ", L"-", L"-", L"-"}},
         {{L"ﾝ", L"ン", L"ん", L"-", L"-", L"-", L"-"}},
     };
     const std::wstring small = L"ｧｨｩｪｫｬｭｮｯ", smallF = L"ァィゥェォャュョッ", smallH = L"ぁぃぅぇぉゃゅょっ";
-    const std::wstring plain = L"ｱｲｴｵﾅﾆﾇﾈﾉﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜ", plainF = L"アイエオナニヌネノマミムメモヤユヨラリルレロワ",
-                       plainH = L"あいえおなにぬねのまみむめもやゆよらりるれろわ";
+    const std::wstring plain = L"ｱｲｴｵﾅﾆﾇﾈﾉﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛ", plainF = L"アイエオナニヌネノマミムメモヤユヨラリルレロ",
+                       plainH = L"あいえおなにぬねのまみむめもやゆよらりるれろ";
     const std::wstring voiced = L"ｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄ", voicedF = L"カキクケコサシスセソタチツテト",
                        voicedH = L"かきくけこさしすせそたちつてと", voicedVF = L"ガギグゲゴザジズゼゾダヂヅデド",
                        voicedVH = L"がぎぐげござじずぜぞだぢづでど";
@@ -160,6 +159,26 @@ TEST(WidthConversion, JoinsMarksOnlyOntoKanaThatHaveTheForm) {
     EXPECT_FALSE(consumed);
 }
 
+// ﾜﾞ and ｦﾞ join into ヷ and ヺ like every other kana with a composed form, and
+// split again in half-width; ゔ is a hiragana and turns half-width with the others.
+// A mark left alone goes half-width beside half-width characters only.
+TEST(WidthConversion, MarksThatCompose) {
+    testing::FakeFileSystem fs;
+    for (const int16_t mode : {5, 7}) {
+        EXPECT_EQ(ConvertDirName(fs, L"C:\\ﾜﾞｲﾝ", mode, true), L"C:\\ヷイン") << mode;
+        EXPECT_EQ(ConvertDirName(fs, L"C:\\ｦﾞ", mode, true), L"C:\\ヺ") << mode;
+    }
+    EXPECT_EQ(Half(L"ヷイン"), L"ﾜﾞｲﾝ");
+    EXPECT_EQ(Half(L"ゔぁ", true), L"ｳﾞｧ");
+    EXPECT_EQ(Half(L"ゔぁ", false), L"ゔぁ");
+    const std::pair<const wchar_t*, const wchar_t*> lone[] = {{L"ﾅ\u3099", L"ﾅﾞ"},
+                                                              {L"\u309Aa", L"ﾟa"},
+                                                              {L"ｱ\u3099\u309A", L"ｱﾞﾟ"},
+                                                              {L"写\u3099", L"写\u3099"},
+                                                              {L"ゐ\u3099", L"ゐ\u3099"}};
+    for (const auto& [name, want] : lone) EXPECT_EQ(Half(name, false), want) << name;
+}
+
 TEST(WidthConversion, NamesFromTheField) {
     EXPECT_EQ(ToFullWidthDirName(L"C:\\Data\\ｶﾞｲﾄﾞ 2024"), L"C:\\Data\\ガイド　２０２４");
     EXPECT_EQ(Full(L"photo_v1.5~old"), L"ｐｈｏｔｏ＿ｖ１．５￣ｏｌｄ");
@@ -173,7 +192,7 @@ TEST(WidthConversion, NamesFromTheField) {
     EXPECT_EQ(Half(L"ヴ"), L"ｳﾞ");
     // Kana outside the table stay in both directions.
     for (const wchar_t* c :
-         {L"ゎ", L"ゐ", L"ゑ", L"ゔ", L"ゝ", L"ゞ", L"ヮ", L"ヰ", L"ヱ", L"ヵ", L"ヶ", L"ヽ", L"ヾ"}) {
+         {L"ゎ", L"ゐ", L"ゑ", L"ゝ", L"ゞ", L"ヮ", L"ヰ", L"ヱ", L"ヵ", L"ヶ", L"ヽ", L"ヾ", L"ヸ", L"ヹ"}) {
         EXPECT_EQ(Half(c, true), c);
         EXPECT_EQ(Full(c), c);
     }
@@ -194,11 +213,13 @@ TEST(DecomposedKana, EveryModeReadsTheComposedKana) {
         {L"ウ\u3099ァ", {L"ヴァ", L"ヴァ", L"ヴァ", nullptr, L"", L"ヴァ", L"ｳﾞｧ", L"ヴァ"}},
         {L"ｶ\u3099ｲ", {L"ｶﾞｲ", L"ｶﾞｲ", L"ｶﾞｲ", nullptr, L"ｶﾞｲ", L"ガイ", L"ｶﾞｲ", L"ガイ"}},
         {L"ﾊ\u309A", {L"ﾊﾟ", L"ﾊﾟ", L"ﾊﾟ", nullptr, L"ﾊﾟ", L"パ", L"ﾊﾟ", L"パ"}},
-        // Nothing to combine with: kept after whatever the mode does to the rest.
-        {L"\u3099a", {L"\u3099A", L"\u3099A", L"\u3099a", nullptr, L"", L"\u3099ａ", L"\u3099a", L"\u3099a"}},
+        // Nothing to combine with: kept after whatever the mode does to the rest,
+        // but half-width beside half-width characters.
+        {L"\u3099a", {L"\u3099A", L"\u3099A", L"\u3099a", nullptr, L"", L"\u3099ａ", L"ﾞa", L"\u3099a"}},
         {L"ナ\u3099ｱ\u309A",
-         {L"ナ\u3099ｱ\u309A", L"ナ\u3099ｱ\u309A", L"ナ\u3099ｱ\u309A", nullptr, L"", L"ナ\u3099ア\u309A",
-          L"ﾅ\u3099ｱ\u309A", L"ナ\u3099ア\u309A"}},
+         {L"ナ\u3099ｱ\u309A", L"ナ\u3099ｱ\u309A", L"ナ\u3099ｱ\u309A", nullptr, L"", L"ナ\u3099ア\u309A", L"ﾅﾞｱﾟ",
+          L"ナ\u3099ア\u309A"}},
+        {L"ワ\u3099ｦ\u3099", {L"ヷｦﾞ", L"ヷｦﾞ", L"ヷｦﾞ", nullptr, L"", L"ヷヺ", L"ﾜﾞｦﾞ", L"ヷヺ"}},
         // The spacing mark joins only where the tables join it.
         {L"カ゛", {L"カ゛", L"カ゛", L"カ゛", nullptr, L"", L"カ゛", L"ｶﾞ", L"カ゛"}},
     };
@@ -230,13 +251,16 @@ TEST(StandardForm, TheWholeTable) {
         EXPECT_EQ(Standard(std::wstring(1, static_cast<wchar_t>(0xFF21 + c))), std::wstring(1, L'A' + c));
         EXPECT_EQ(Standard(std::wstring(1, L'a' + c)), std::wstring(1, L'a' + c));
     }
-    // ASCII symbols half-width; the Japanese punctuation and marks full-width.
+    // ASCII symbols half-width; the Japanese punctuation and marks full-width;
+    // the typographic apostrophe is no full-width form and stays.
     for (const auto& pair : SymbolPairs()) {
-        if (pair.half == L" ") continue;
+        if (pair.half == L" " || pair.half == L"'") continue;
         const std::wstring& want = pair.half[0] < 0x80 ? pair.half : pair.full;
         EXPECT_EQ(Standard(pair.half), want) << pair.half;
         EXPECT_EQ(Standard(pair.full), want) << pair.full;
     }
+    EXPECT_EQ(Standard(L"Rock’n’Roll"), L"Rock’n’Roll");
+    EXPECT_EQ(Standard(L"Ｒｏｃｋ'ｎ'Ｒｏｌｌ"), L"Rock'n'Roll");
     EXPECT_EQ(Standard(L"％；＠･"), L"%;@・");
     for (const wchar_t* kept : {L"～", L"＊", L"＼", L"？", L"写真", L"ゔゝヵ", L"αβ"}) EXPECT_EQ(Standard(kept), kept);
     // Katakana full-width with their marks joined, hiragana as they are.

@@ -6,6 +6,7 @@
 #include <shobjidl.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <climits>
@@ -23,6 +24,7 @@
 #include "fakes/temp_dir.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_send_to.h"
+#include "platform/input_box.h"
 #include "platform/win32_services.h"
 #include "resource.h"
 #include "settings/app_settings.h"
@@ -127,7 +129,10 @@ protected:
             const bool button = lstrcmpiW(name, L"Button") == 0, picture = style & (BS_ICON | BS_BITMAP);
             const LONG_PTR type = style & BS_TYPEMASK;
             const bool boxed = button && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON && type != BS_GROUPBOX;
-            if (text[0] && !(lstrcmpiW(name, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON))
+            // A picture button shows its picture, and the initial folder's switch only its box (the label
+            // beside it shows the text): their texts are their names for screen readers.
+            const bool textShown = !(button && picture) && id != IDC_DEF_SWITCH;
+            if (text[0] && textShown && !(lstrcmpiW(name, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON))
                 EXPECT_GE(r.right - r.left, extent.right + (boxed ? GetSystemMetrics(SM_CXMENUCHECK) : 0)) << id;
             if (text[0] || !button || !picture) EXPECT_GE(r.bottom - r.top, tm.tmHeight) << id;
             if (lstrcmpiW(name, L"ListBox") == 0) EXPECT_GE(SendMessageW(c, LB_GETITEMHEIGHT, 0, 0), tm.tmHeight) << id;
@@ -233,7 +238,7 @@ TEST_F(DialogsTest, HintsOffClearEveryWindowButTheAboutBox) {
 
     Queue(dialog.Handle(), {IDC_OPT_TIP, IDOK});
     window->ShowOptions();
-    EXPECT_EQ(window->HintOf(window->ExeButton(0)), L"フォルダ名を全て大文字に変換します");
+    EXPECT_EQ(window->HintOf(window->ExeButton(0)), L"フォルダ名を全て大文字に変換します（Ctrl+1）");
     EXPECT_EQ(window->AliasesDialog().HintOf(IDC_ALIAS_LIST), L"フォルダエリアス登録一覧");
 }
 
@@ -399,6 +404,86 @@ TEST_F(DialogsTest, FreeSpaceFollowsTheCaptionWhenAskedFor) {
     EXPECT_TRUE(dialog.SwitchOn());
 }
 
+// What a screen reader announces for a control: its name through the
+// accessibility interface.
+std::wstring AccessibleName(HWND control) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object))) ||
+        !object)
+        return L"";
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring text;
+    if (SUCCEEDED(object->get_accName(self, &name)) && name) text = name;
+    SysFreeString(name);
+    object->Release();
+    return text;
+}
+
+// The controls of `window` a user meets (shown ones; not the area that holds
+// the child windows, nor an icon) that have no name, as "class id".
+std::vector<std::wstring> Nameless(HWND window) {
+    std::vector<std::wstring> nameless;
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t name[64] = {};
+        GetClassNameW(c, name, 64);
+        const LONG_PTR style = GetWindowLongPtrW(c, GWL_STYLE);
+        if (!(style & WS_VISIBLE) || lstrcmpiW(name, L"MDIClient") == 0) continue;
+        if (lstrcmpiW(name, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) continue;
+        if (AccessibleName(c).empty()) nameless.push_back(std::wstring(name) + L" " + std::to_wstring(GetDlgCtrlID(c)));
+    }
+    return nameless;
+}
+
+// Every control of the main window, its child windows and every dialog has a
+// name a screen reader can announce: the picture buttons and the lists too.
+TEST_F(DialogsTest, EveryControlHasAName) {
+    Put(L"Auto", L"True");  // the options show their automatic-run modes
+    Open();
+    std::vector<std::wstring> nameless = Nameless(window->Handle());
+    for (ChildWindow* child : window->Children()) {
+        const auto found = Nameless(child->Handle());
+        nameless.insert(nameless.end(), found.begin(), found.end());
+    }
+    const auto inDialog = [&](HWND dialog, const std::function<void()>& show) {
+        Later([&, dialog] {
+            const auto found = Nameless(dialog);
+            nameless.insert(nameless.end(), found.begin(), found.end());
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        show();
+    };
+    inDialog(window->Option().Handle(), [&] { window->ShowOptions(); });
+    inDialog(window->Default().Handle(), [&] { window->EditInitialFolder(); });
+    AliasTable aliases;
+    inDialog(window->AliasesDialog().Handle(), [&] { window->Maintain(aliases); });
+    inDialog(window->Preview().Handle(), [&] { window->PreviewThenRun(); });
+    inDialog(window->Runs().Handle(), [&] { window->Runs().Ask({}, true); });
+    inDialog(window->About().Handle(), [&] { window->ShowAbout(); });
+    Later([&] {
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND hwnd, LPARAM found) -> BOOL {
+                wchar_t cls[16] = {};
+                GetClassNameW(hwnd, cls, 16);
+                if (wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+                auto& list = *reinterpret_cast<std::vector<std::wstring>*>(found);
+                const auto more = Nameless(hwnd);
+                list.insert(list.end(), more.begin(), more.end());
+                PostMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&nameless));
+    });
+    InputBox(window->Handle(), L"prompt", L"title", L"proposed");
+    std::wstring all;
+    for (const auto& control : nameless) all += control + L"; ";
+    EXPECT_TRUE(nameless.empty()) << ::testing::PrintToString(all);
+}
+
 TEST_F(DialogsTest, AboutShowsTheProgramAndCloses) {
     Open();
     AboutDialog& about = window->About();
@@ -451,7 +536,7 @@ TEST_F(DialogsTest, InitialFolderKeepsEnterAndTheRightButtonForItself) {
     HWND browserText = window->InDir().DirText();
     EXPECT_EQ(
         PopupOpenedBy([&] { SendMessageW(browserText, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(browserText), -1); }),
-        L"リフレッシュ");
+        L"リフレッシュ(&R)");
 }
 
 // With the system's own message and input boxes: they belong to the alias

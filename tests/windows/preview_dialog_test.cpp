@@ -73,6 +73,40 @@ protected:
         Pump();
     }
     int Rows() { return static_cast<int>(SendMessageW(Dialog().List(), LVM_GETITEMCOUNT, 0, 0)); }
+    // Opens the preview from the popup and counts, once it is up, the pixels of
+    // its list in a refused row's dark red; then closes it.
+    int ReddishPixelsOfThePreview() {
+        static PreviewDialog* shown = nullptr;
+        static int reddish = -1;
+        shown = &Dialog();
+        reddish = -1;
+        SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR timer, DWORD) {
+            if (!IsWindowVisible(shown->Handle())) return;
+            KillTimer(nullptr, timer);
+            const HWND list = shown->List();
+            RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            RECT client{};
+            GetClientRect(list, &client);
+            BITMAPINFO info{};
+            info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+            void* bits = nullptr;
+            HDC screen = GetDC(list), memory = CreateCompatibleDC(screen);
+            HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+            HGDIOBJ previous = SelectObject(memory, bitmap);
+            BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+            reddish = 0;
+            const auto* pixel = static_cast<const RGBQUAD*>(bits);
+            for (LONG i = 0; i < client.right * client.bottom; ++i)
+                if (pixel[i].rgbRed > 120 && pixel[i].rgbGreen < 80 && pixel[i].rgbBlue < 80) ++reddish;
+            SelectObject(memory, previous);
+            DeleteObject(bitmap);
+            DeleteDC(memory);
+            ReleaseDC(list, screen);
+            PostMessageW(shown->Handle(), WM_COMMAND, IDCANCEL, 0);
+        });
+        FromPopup();
+        return reddish;
+    }
 
     FakeSettingsStore store;
     FakeFileSystem fs;
@@ -214,6 +248,16 @@ TEST_F(PreviewDialogTest, CheckBoxesLeaveFoldersOutOfTheRun) {
     ASSERT_EQ(state.targets.Count(), 1u);  // the unticked folder stays for another run
     EXPECT_EQ(state.targets.Text(0), L"C:\\Data\\photos");
     EXPECT_EQ(Dialog().ListTip(), L"C:\\Data\\My Photos\r\n\u2192 C:\\Data\\MY PHOTOS\r\n変更します");
+}
+
+// A refused row is told apart in dark red; with high contrast on, every row
+// takes the system's colours instead.
+TEST_F(PreviewDialogTest, WithHighContrastTheRowsTakeTheSystemColours) {
+    fs.MoveDir(L"C:\\Data\\DONE", L"C:\\Data\\gone");  // refused: the folder is gone
+    Dialog().highContrast = [] { return false; };
+    EXPECT_GT(ReddishPixelsOfThePreview(), 0);
+    Dialog().highContrast = [] { return true; };
+    EXPECT_EQ(ReddishPixelsOfThePreview(), 0);
 }
 
 TEST_F(PreviewDialogTest, KeepsItsPlaceAndSizeAndTheListFollowsTheSize) {
