@@ -504,7 +504,7 @@ std::wstring ResKelvaroText(KText text) {
         case 30006:
             return L"記録が壊れている為、次のフォルダを元に戻せません（名前の末尾の .Tmpぷよむ を消すと元の名前に戻ります）";
         case 30008:
-            return L"リストファイルに使えない文字（NUL）があります: {0} 行目 ";
+            return L"リストファイルに使えない文字（NUL）があります: %1 行目 ";
         case 30009:
             return L"記録を整理できませんでした（記録のフォルダに書き込めません）";
         case 30010:
