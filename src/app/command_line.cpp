@@ -217,7 +217,7 @@ std::wstring DecodeUtf16(const std::string& bytes, bool bigEndian) {
 
 }  // namespace
 
-std::optional<std::vector<std::wstring>> ListFileNames(const std::string& bytes) {
+std::optional<std::vector<std::wstring>> ListFileNames(const std::string& bytes, size_t* nulLine) {
     auto starts = [&](const char* mark) { return bytes.compare(0, strlen(mark), mark) == 0; };
     std::wstring text;
     if (starts("\xFF\xFE")) {
@@ -231,7 +231,17 @@ std::optional<std::vector<std::wstring>> ListFileNames(const std::string& bytes)
     } else {
         text = Decode(932, 0, bytes.data(), bytes.size()).value_or(L"");
     }
-    if (text.find(L'\0') != std::wstring::npos) return std::nullopt;
+    // A NUL would cut a path short: the list is refused, naming the line that holds it.
+    if (const size_t nul = text.find(L'\0'); nul != std::wstring::npos) {
+        if (nulLine) {
+            // Lines end at LF, at CR not followed by LF, and at CR LF once.
+            size_t line = 1;
+            for (size_t i = 0; i < nul; ++i)
+                line += text[i] == L'\n' || (text[i] == L'\r' && (i + 1 >= text.size() || text[i + 1] != L'\n'));
+            *nulLine = line;
+        }
+        return std::nullopt;
+    }
 
     std::vector<std::wstring> names;
     size_t p = 0;
@@ -240,7 +250,10 @@ std::optional<std::vector<std::wstring>> ListFileNames(const std::string& bytes)
         if (end == std::wstring::npos) end = text.size();
         std::wstring name = text.substr(p, end - p);
         p = end + 1;
-        if (name.find_first_not_of(L" \t") == std::wstring::npos) continue;
+        // Blanks around a name are not part of it (a name in quotes keeps its own).
+        const size_t first = name.find_first_not_of(L" \t");
+        if (first == std::wstring::npos) continue;
+        name = name.substr(first, name.find_last_not_of(L" \t") - first + 1);
         if (name.size() >= 2 && name.front() == L'"' && name.back() == L'"') name = name.substr(1, name.size() - 2);
         if (!name.empty()) names.push_back(std::move(name));
     }

@@ -59,6 +59,8 @@ ScriptCommand ParseScriptCommand(const std::wstring& text);
 // double quotes around a name removed. The bytes are UTF-16 or UTF-8 after a
 // byte-order mark, else UTF-8 when they are valid UTF-8, else code page 932.
 // Nothing when the text holds a NUL character (not a text file).
-std::optional<std::vector<std::wstring>> ListFileNames(const std::string& bytes);
+// Blanks around a name are not part of it. Nothing when the list holds a NUL,
+// whose line (from 1) `nulLine` then gets.
+std::optional<std::vector<std::wstring>> ListFileNames(const std::string& bytes, size_t* nulLine = nullptr);
 
 }  // namespace kelvaro

@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/script_run.h"
 #include "app/startup.h"
+#include "engine/catalog.h"
 #include "platform/process_setup.h"
 #include "platform/registry_store.h"
 #include "platform/user_locations.h"
@@ -22,6 +23,7 @@
 #include "platform/win32_services.h"
 #include "windows/font.h"
 #include "windows/preview_dialog.h"
+#include "windows/turn_wait_window.h"
 #include "windows/window_base.h"
 
 namespace {
@@ -97,10 +99,24 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
     fs.SetOwnFolders({journalPath.substr(0, journalPath.find_last_of(L'\\')), folder});
     Win32JournalStore journalStore(journalPath);
     RenameJournal journal(journalStore);
-    journal.SetTurnPause(pause);
+    // Without a console (the program itself started with /UNDO, say), a wait
+    // for another copy's turn shows a window of its own, with キャンセル.
+    std::unique_ptr<TurnWaitWindow> waitWindow;
+    if (console.Present()) {
+        journal.SetTurnPause(pause);
+    } else {
+        waitWindow = std::make_unique<TurnWaitWindow>();
+        journal.SetTurnPause([&](unsigned ms) { return pause(0) && waitWindow->Pause(ms); });
+    }
+    journal.SetTurnNotice([&kept] { kept.Error(ResKelvaroText(KText::WaitingForTurnLine)); });
+    // The tests of the program wait for another copy's turn in short steps, to
+    // show that a wait has no limit without waiting minutes: only a program
+    // started by the tests (with a test root of its own) takes this.
+    if (const uint64_t step = TestSetting(L"KELVARO2_TURN_PAUSE_MS")) journal.SetTurnPauseLength(static_cast<unsigned>(step));
     ScriptServices services{store, fs, clipboard, kept, &stop, &journal, {}};
     // A log file must not replace the journal (or anything beside it) nor the program's own files.
     services.ownFiles.push_back(journalPath.substr(0, journalPath.find_last_of(L'\\') + 1));
+    for (const wchar_t* beside : {L"", L".index", L".lock"}) services.ownFiles.push_back(journalPath + beside);
     for (const wchar_t* name : {L"Kelvaro2.exe", L"Kelvaro2.com", L"KELVARO2.html"})
         services.ownFiles.push_back(folder + name);
     const int code = RunScript(command, services);
@@ -144,7 +160,12 @@ int RunProgram(int show) {
         preview.SetFontData(font.Create(state.settings, dpi), dpi);
         return preview.Ask(mode);
     };
+    // Waits for another copy's turn before the main window exists (recovery,
+    // /UNDO, the automatic run) show a window of their own, with キャンセル.
+    auto waitWindow = std::make_unique<TurnWaitWindow>();
+    journal.SetTurnPause([&waitWindow](unsigned ms) { return waitWindow->Pause(ms); });
     if (RunStartup(state, services, commandLine, confirm) == StartupOutcome::Exit) return 0;
+    waitWindow.reset();
 
     MainWindow window(state, services);
     if (!window.Create(show)) return 1;

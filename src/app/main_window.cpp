@@ -42,7 +42,7 @@ MainWindow::MainWindow(AppState& state, Services& services)
       preview_(state, services) {}
 
 RenameServices MainWindow::RenameWith() {
-    return {services_.fs, state_.history, driver_.Changed(), state_.settings.Hira, services_.journal};
+    return {services_.fs, state_.history, driver_.Changed(), state_.settings.Hira, services_.journal, &runListings_};
 }
 
 bool MainWindow::CanUndo() {
@@ -237,6 +237,7 @@ void MainWindow::ShowStatus(const std::wstring& text) {
 }
 
 void MainWindow::SetRunning(bool running) {
+    runListings_.Clear();  // each run looks at the disk afresh
     if (running) {
         // The keyboard goes to Cancel (Enter, Space or Esc stop the run) and comes back afterwards.
         focusBeforeRun_ = GetActiveWindow() == hwnd_ ? GetFocus() : nullptr;

@@ -138,6 +138,7 @@ private:
 
     AppState& state_;
     Services& services_;
+    FolderListings runListings_{services_.fs};  // the running run's look at each parent
     RunDriver driver_;
     SourceFolderWindow inDir_;
     FolderChooserWindow inFile_;

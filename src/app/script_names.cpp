@@ -73,10 +73,12 @@ std::vector<ScriptName> ExpandNames(IFileSystem& fs,
         }
         const std::wstring file = name.substr(1);
         std::optional<std::vector<std::wstring>> lines;
+        size_t nulLine = 0;
         if (!file.empty())
-            if (auto bytes = fs.ReadFileBytes(FullFileName(fs, file))) lines = ListFileNames(*bytes);
+            if (auto bytes = fs.ReadFileBytes(FullFileName(fs, file))) lines = ListFileNames(*bytes, &nulLine);
         if (!lines) {
-            error = ResKelvaroText(KText::ListFileUnreadableError) + file;
+            error = nulLine ? FillIn(ResKelvaroText(KText::ListFileBadLineError), {nulLine}) + file
+                            : ResKelvaroText(KText::ListFileUnreadableError) + file;
             return {};
         }
         // A list that yields nothing is as wrong as a line without names.

@@ -78,34 +78,34 @@ private:
     IConsole& console_;
 };
 
-// `path` with its folder spelled out in long names, when that folder exists.
-std::wstring LongForm(const std::wstring& path) {
-    const size_t last = path.find_last_of(L'\\');
-    if (last == std::wstring::npos) return path;
-    const std::wstring folder = path.substr(0, last);
-    wchar_t buffer[MAX_PATH * 4];
-    const DWORD length = GetLongPathNameW(folder.c_str(), buffer, MAX_PATH * 4);
-    if (length == 0 || length >= MAX_PATH * 4) return path;
-    return std::wstring(buffer, length) + path.substr(last);
+// The folder a file name lies in (a name ending in "\\" stands for the folder itself).
+std::wstring FolderOf(const std::wstring& name) {
+    const size_t last = name.find_last_of(L"\\/");
+    return last == std::wstring::npos ? name : name.substr(0, last == 2 ? 3 : last);
 }
 
 // True when `logFile` is one of the program's own files (an entry ending in
 // "\" stands for everything in that folder) or one of the line's list files.
+// Compared by what they are (volume and file number), never by how they are
+// spelled: \\?\ paths, forward slashes, a drive letter given to a folder and
+// links all name the same file.
 bool IsKeptFile(IFileSystem& fs,
                 const std::wstring& logFile,
                 const std::vector<std::wstring>& own,
                 const std::vector<std::wstring>& names) {
-    const std::wstring log = LongForm(logFile);
+    const auto log = fs.IdentityOf(logFile);
+    const auto logFolder = fs.IdentityOf(FolderOf(logFile));
+    auto same = [&](const std::optional<FileIdentity>& what, const std::wstring& kept) {
+        if (!what) return false;
+        const auto identity = fs.IdentityOf(kept);
+        return identity && *identity == *what;
+    };
     for (const auto& entry : own) {
         if (entry.empty()) continue;
-        const std::wstring kept = LongForm(entry);
-        if (kept.back() == L'\\' ? log.size() > kept.size() && SameName(log.substr(0, kept.size()), kept)
-                                 : SameName(log, kept))
-            return true;
+        if (entry.back() == L'\\' ? same(logFolder, FolderOf(entry)) : same(log, entry)) return true;
     }
     for (const auto& name : names)
-        if (name.size() > 1 && name.front() == L'@' && SameName(log, LongForm(FullFileName(fs, name.substr(1)))))
-            return true;
+        if (name.size() > 1 && name.front() == L'@' && same(log, FullFileName(fs, name.substr(1)))) return true;
     return false;
 }
 
@@ -164,7 +164,9 @@ public:
         if (!logFile_.empty() && !failed_) {
             std::string bytes = LogTextBytes(text, utf8_);
             if (utf8_ && !first_) bytes.erase(0, 3);  // the byte-order mark only at the start
-            if (!bytes.empty() && !fs_.AppendFileBytes(logFile_, bytes)) failed_ = true;
+            const bool written =
+                first_ ? fs_.WriteFileBytes(logFile_, bytes) : bytes.empty() || fs_.AppendFileBytes(logFile_, bytes);
+            if (!written) failed_ = true;
         }
         first_ = false;
     }
@@ -225,7 +227,8 @@ size_t RunFolders(const ScriptCommand& command,
                   const std::string& resumes = {}) {
     IFileSystem& fs = services.fs;
     LastPathSink changed(state.changed);
-    const RenameServices rename{fs, state.history, changed, state.settings.Hira, services.journal};
+    FolderListings listings(fs);
+    const RenameServices rename{fs, state.history, changed, state.settings.Hira, services.journal, &listings};
     std::optional<RecordedRun> recorded;
     if (!command.dryRun) recorded.emplace(services.journal, state.history, RunKind::Run, resumes);
     // What the run was asked to do, recorded once before its first folder:
@@ -525,7 +528,8 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
             logFile = FullFileName(fs, command.logFile);
             if (IsKeptFile(fs, logFile, services.ownFiles, command.names))
                 error = ResKelvaroText(KText::LogOnOwnFileError) + logFile;
-            else if (!fs.WriteFileBytes(logFile, {}))
+            // Opened to append, so that nothing is emptied before the run: the first lines replace it.
+            else if (!fs.AppendFileBytes(logFile, {}))
                 error = ResKelvaroText(KText::LogNotWritableError) + logFile;
         }
         if (!error.empty()) {

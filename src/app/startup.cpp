@@ -37,7 +37,8 @@ size_t ListExecute(AppState& state,
                    const std::string& resumes,
                    const std::vector<bool>& leftOut) {
     LastPathSink changed(state.changed);
-    const RenameServices rename{services.fs, state.history, changed, state.settings.Hira, services.journal};
+    FolderListings listings(services.fs);
+    const RenameServices rename{services.fs, state.history, changed, state.settings.Hira, services.journal, &listings};
     RecordedRun recorded(services.journal, state.history, RunKind::Run, resumes);
     size_t notDone = 0;
     const RunRequest request = TargetRequest(mode, state.settings.Hira);

@@ -244,6 +244,7 @@ void RenameJournal::Trim(size_t keep, const std::string& target) {
         });
         return read && written && write(part);
     });
+    trimFailed_ = trimFailed_ || !swapped;
     const auto file = store_.FileId();
     if (swapped && file && appending_) {
         trimmed->file = *file;
@@ -260,15 +261,17 @@ bool RenameJournal::TakeTurn(const std::function<void()>& waiting) {
         // it (the system takes it back when the copy ends, however it ends):
         // going on without it could take back a run still being written.
         // Only the user ends the wait early (Cancel, Ctrl+C).
-        constexpr unsigned kPause = 50;
         for (bool told = false;;) {
             const TurnTry tried = store_.TryOpenForAppend();
             if (tried == TurnTry::Failed) return false;
             if (tried == TurnTry::Taken) break;
-            if (!std::exchange(told, true) && waiting) waiting();
+            if (!std::exchange(told, true)) {
+                if (waiting) waiting();
+                if (notice_) notice_();
+            }
             if (!pause_) {
-                store_.Sleep(kPause);
-            } else if (!pause_(kPause)) {
+                store_.Sleep(pauseLength_);
+            } else if (!pause_(pauseLength_)) {
                 gaveUp_ = true;
                 return false;
             }

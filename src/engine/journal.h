@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/journal_reader.h"
@@ -50,11 +51,19 @@ public:
     // gives false to give the wait up (the window keeps answering, and
     // Cancel ends the wait).
     void SetTurnPause(std::function<bool(unsigned ms)> pause) { pause_ = std::move(pause); }
+    // The pause between two tries for the turn (50 ms unless told).
+    void SetTurnPauseLength(unsigned ms) { pauseLength_ = ms; }
+    // Told once per wait for another copy's turn, whoever waits (recovery,
+    // an undo, a run): a console says it on its error stream.
+    void SetTurnNotice(std::function<void()> notice) { notice_ = std::move(notice); }
     // Flushes after every `every` folder records instead (0: only after the
     // run's record and at its end), for measuring what each choice costs.
     void SetFlushEvery(uint32_t every) { flushEvery_ = every; }
     // True when the last wait for the turn was given up.
     bool GaveUp() const { return gaveUp_; }
+    // True, once, when a trim could not replace the journal (its folder takes
+    // no new files): the journal stays whole and grows.
+    bool TakeTrimFailure() { return trimFailed_ && !std::exchange(trimTold_, true); }
     // Gives the turn up.
     void EndRun();
     bool Recording() const { return recording_; }
@@ -107,7 +116,10 @@ private:
     uint32_t unflushed_ = 0;  // folder records written since the last flush
     uint32_t flushEvery_ = kFlushEvery;
     std::function<bool(unsigned ms)> pause_;
+    std::function<void()> notice_;
+    unsigned pauseLength_ = 50;
     bool gaveUp_ = false;
+    bool trimFailed_ = false, trimTold_ = false;
     bool recording_ = false;
     bool unrecorded_ = false;
     bool appending_ = false;

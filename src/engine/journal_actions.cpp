@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "engine/catalog.h"
+#include "engine/folder_listings.h"
 #include "engine/folder_rules.h"
 #include "engine/path_text.h"
 
@@ -21,37 +22,6 @@ bool StoredAs(IFileSystem& fs, const std::wstring& path, const std::wstring& spe
     const auto name = fs.EntryName(path);
     return name && *name == LastPathName(spelled);
 }
-
-// The folders of each parent an undo touches, listed once and kept up to date
-// as it renames: a lookup per folder would scan the folder each time.
-class Listings {
-public:
-    explicit Listings(IFileSystem& fs) : fs_(fs) {}
-    // The stored name of the folder `path` names, case ignored; empty when none.
-    std::wstring Stored(const std::wstring& path) {
-        auto& names = Of(ParentWithSeparator(path));
-        const auto it = names.find(Key(LastPathName(path)));
-        return it == names.end() ? std::wstring() : it->second;
-    }
-    void Moved(const std::wstring& from, const std::wstring& to) {
-        Of(ParentWithSeparator(from)).erase(Key(LastPathName(from)));
-        Of(ParentWithSeparator(to))[Key(LastPathName(to))] = LastPathName(to);
-    }
-
-private:
-    static std::wstring Key(const std::wstring& name) { return FoldedName(name); }
-    std::unordered_map<std::wstring, std::wstring>& Of(const std::wstring& parent) {
-        // The undo goes through a run newest first, a parent's folders
-        // together: the listings of the last few hundred parents are enough.
-        if (parents_.size() >= 256 && !parents_.count(Key(parent))) parents_.clear();
-        auto [it, added] = parents_.try_emplace(Key(parent));
-        if (added)
-            for (const auto& name : fs_.SubFolders(parent)) it->second[Key(name)] = name;
-        return it->second;
-    }
-    IFileSystem& fs_;
-    std::map<std::wstring, std::unordered_map<std::wstring, std::wstring>> parents_;
-};
 
 void Report(ILineSink& history,
             KText head,
@@ -336,11 +306,24 @@ std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs) {
                 if (!above.insert(std::hash<std::wstring_view>{}(path.substr(0, end))).second) break;
         };
         for (const std::wstring& path : left) note(path);
-        for (size_t k = i; k < runs.size(); ++k)
+        const bool everyDepth = run.request->Has(kEveryDepthFlag);
+        bool changedSince = false;
+        for (size_t k = i; k < runs.size() && !changedSince; ++k)
             for (const JournalFolder& folder : runs[k].folders) {
-                if (folder.outcome != JournalOutcome::New ||
-                    !above.count(std::hash<std::wstring_view>{}(folder.oldPath)))
-                    continue;
+                if (folder.outcome != JournalOutcome::New) continue;
+                // A folder a later run renamed has changed since: it is not this run's to rename
+                // again, nor is a tree of every depth in which a later run renamed anything.
+                if (k > i && everyDepth &&
+                    std::any_of(left.begin(), left.end(), [&](const std::wstring& root) {
+                        return folder.oldPath == root || (folder.oldPath.size() > root.size() &&
+                                                          folder.oldPath[root.size()] == L'\\' &&
+                                                          folder.oldPath.compare(0, root.size(), root) == 0);
+                    })) {
+                    changedSince = true;
+                    break;
+                }
+                if (!above.count(std::hash<std::wstring_view>{}(folder.oldPath))) continue;
+                if (k > i && !everyDepth) std::erase(left, folder.oldPath);
                 for (std::wstring& path : left) {
                     if (path.size() > folder.oldPath.size() && path[folder.oldPath.size()] == L'\\' &&
                         path.compare(0, folder.oldPath.size(), folder.oldPath) == 0)
@@ -352,7 +335,8 @@ std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs) {
                     note(path);
                 }
             }
-        plan.request.total = run.request->Has(kEveryDepthFlag) ? 0 : left.size();
+        if (changedSince || left.empty()) continue;
+        plan.request.total = everyDepth ? 0 : left.size();
         return plan;
     }
     return std::nullopt;
@@ -474,7 +458,7 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
     RunCounts counts;
     size_t tried = 0;
     bool stopped = false;
-    Listings listings(services.fs);
+    FolderListings listings(services.fs);
     eachPlanned([&](JournalFolder&& folder) {
         if (stopped) return leftOut(std::move(folder));
         if (hooks.before && !hooks.before(folder)) {

@@ -62,21 +62,23 @@ std::wstring FindMisplaced(IFileSystem& fs,
 }
 
 // True when an entry other than the folder `path` holds the name of
-// `newPath`, case ignored. Only a change of case alone needs the listing: a
-// twin differing in case only can stand beside the folder where the file
-// system tells case apart.
-bool HeldByAnother(IFileSystem& fs, const std::wstring& path, const std::wstring& newPath) {
+// `newPath`, case ignored. Only a change of case alone needs the parent's
+// listing (the run's, when it keeps one): a twin differing in case only can
+// stand beside the folder where the file system tells case apart.
+bool HeldByAnother(IFileSystem& fs, FolderListings* listings, const std::wstring& path, const std::wstring& newPath) {
+    const bool caseOnly = FoldedName(LastPathName(newPath)) == FoldedName(LastPathName(path));
+    // The run's listing answers without a lookup: the entries named like the
+    // new name, the folder itself among them when only the case changes.
+    if (listings) return listings->Holders(newPath) > (caseOnly ? 1u : 0u);
     const auto held = fs.EntryName(newPath);
     if (!held) return false;
-    const std::wstring own = FoldedName(LastPathName(path)), wanted = FoldedName(LastPathName(newPath));
+    const std::wstring own = FoldedName(LastPathName(path));
     // Another entry answers to the new name; or the folder itself does (its
     // own short name, or its name in other case) and only a twin can be in the way.
     if (FoldedName(*held) != own) return true;
-    if (wanted != own || !fs.TellsCaseApart(ParentDirName(path))) return false;
-    size_t holders = 0;
-    for (const ListedEntry& entry : fs.Entries(ParentDirName(path)).value_or(std::vector<ListedEntry>{}))
-        holders += FoldedName(entry.name) == wanted;
-    return holders > 1;
+    if (!caseOnly || !fs.TellsCaseApart(ParentDirName(path))) return false;
+    FolderListings once(fs);
+    return once.Holders(path) > 1;
 }
 
 }  // namespace
@@ -122,19 +124,17 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
         refused(first);
         return end(MoveOutcome::Refused, JournalOutcome::Old, path);
     }
-    // Wine renames whatever the path names at the moment of the rename: a
-    // file (or another folder) that took the folder's name just then goes
-    // back to that name at once, and the folder is left to whoever moved it.
-    auto renamedAnother = [&](const MoveResult& move, const std::wstring& at, const std::wstring& back) {
-        const auto there = move.identity ? fs.IdentityOf(at) : std::nullopt;
-        if (!there || *there == *move.identity) return false;
+    // Wine renames whatever the path names at the moment of the rename: the
+    // second rename makes sure that what stands under the temporary name is
+    // what the first one opened. A file (or another folder) that took the
+    // folder's name just then goes back to that name at once, and the folder
+    // is left to whoever moved it.
+    const MoveResult second = fs.MoveDir(temp, newPath, first.identity);
+    if (second.error == kNotTheListedFolder) {
         outcome.reasons.push_back(ResKelvaroText(KText::NotTheFolderLine));
-        if (const MoveResult put = fs.MoveEntry(at, back); !put) refused(put);
-        return true;
-    };
-    if (renamedAnother(first, temp, path)) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
-    const MoveResult second = fs.MoveDir(temp, newPath);
-    if (second && renamedAnother(second, newPath, temp)) return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
+        if (const MoveResult put = fs.MoveEntry(temp, path); !put) refused(put);
+        return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
+    }
     if (!second) {
         refused(second);
         const MoveResult back = fs.MoveDir(temp, path);
@@ -212,7 +212,10 @@ RecordedRun::RecordedRun(RenameJournal* journal,
     // Another copy of the program recording a run of its own: the history
     // says what the run waits for (the window keeps answering meanwhile).
     auto waiting = [&history] { history.ListInAdd(ResKelvaroText(KText::WaitingForTurnLine)); };
-    if (journal_->BeginRun(kind, target, waiting)) return;
+    if (journal_->BeginRun(kind, target, waiting)) {
+        if (journal_->TakeTrimFailure()) history.ListInAdd(ResKelvaroText(KText::TrimNotWrittenLine));
+        return;
+    }
     stopped_ = true;
     if (journal_->GaveUp()) return;
     // A run without a record could not be put right after a cut, nor taken back.
@@ -271,7 +274,7 @@ int16_t RenameDir(const RenameServices& services,
     // A new name another entry already holds, as the file system compares
     // names, is refused before anything moves: the rename would fail, and in
     // a folder that tells case apart the rename back might fail too.
-    if (HeldByAnother(fs, path, newPath)) {
+    if (HeldByAnother(fs, services.listings, path, newPath)) {
         history(ResKelvaroText(KText::NotRenamedLine));
         history(L"\u3000" + PlanStateText(PlanState::SiblingExists));
         return kRenameNotDone;
@@ -283,6 +286,7 @@ int16_t RenameDir(const RenameServices& services,
             services.changed.Removed(path);
         return kRenameNotDone;
     }
+    if (services.listings) services.listings->Moved(path, newPath);
     WriteRenamed(services.history, services.changed, path, newPath);
     return kRenameDone;
 }

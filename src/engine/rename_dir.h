@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/folder_listings.h"
 #include "engine/folder_rules.h"
 #include "engine/journal.h"
 #include "ports/file_system.h"
@@ -33,6 +34,7 @@ struct RenameServices {
     ILineSink& changed;
     bool hira;                         // half-width conversion turns hiragana into katakana too
     RenameJournal* journal = nullptr;  // records every rename when present
+    FolderListings* listings = nullptr;  // the run's look at each parent, when it keeps one
 };
 
 inline constexpr int16_t kRenameDone = 0;

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cwchar>
 
 #include "platform/registry_store.h"
 
@@ -44,6 +45,13 @@ UserLocations ProgramUserLocations() {
     if (!root.empty())
         root.resize(GetEnvironmentVariableW(kTestRootVariable, root.data(), static_cast<DWORD>(root.size())));
     return root.empty() ? RealUserLocations() : TestUserLocations(root);
+}
+
+uint64_t TestSetting(const wchar_t* name) {
+    wchar_t root[4] = {}, value[24] = {};
+    if (GetEnvironmentVariableW(kTestRootVariable, root, 4) == 0) return 0;
+    if (GetEnvironmentVariableW(name, value, 24) == 0) return 0;
+    return wcstoull(value, nullptr, 10);
 }
 
 }  // namespace kelvaro

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace kelvaro {
@@ -27,5 +28,10 @@ UserLocations RealUserLocations();
 UserLocations TestUserLocations(const std::wstring& root);
 // The test locations when kTestRootVariable names a folder, else the real ones.
 UserLocations ProgramUserLocations();
+// A number the tests of the program give it through the environment variable
+// `name` (a journal's size limit, the pause of a wait): read only by a
+// program started with a test root of its own, so that nothing in a user's
+// environment changes it; 0 when not given.
+uint64_t TestSetting(const wchar_t* name);
 
 }  // namespace kelvaro

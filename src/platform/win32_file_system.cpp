@@ -47,6 +47,27 @@ bool InUse(DWORD error) {
     return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
+// What an open handle is, as a walk and a rename compare it: the file's
+// number on its volume (FileInternalInformation, which under Wine costs a
+// fraction of GetFileInformationByHandle). A walk never leaves its volume, so
+// the number alone tells its folders apart.
+std::optional<FileIdentity> WalkIdentity(HANDLE handle) {
+    using Query = LONG(NTAPI*)(HANDLE, void* status, void* info, ULONG length, int kind);
+    static const Query query = [] {
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        return ntdll ? reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryInformationFile")))
+                     : nullptr;
+    }();
+    struct {
+        void* pointer;
+        ULONG_PTR information;
+    } status{};
+    LARGE_INTEGER index{};
+    constexpr int kFileInternalInformation = 6;
+    if (!query || query(handle, &status, &index, sizeof(index), kFileInternalInformation) < 0) return std::nullopt;
+    return FileIdentity{0, static_cast<uint64_t>(index.QuadPart)};
+}
+
 // One try: opens the folder itself, makes sure it is one, and renames that
 // very object, so that a file or device that took its name is never moved
 // (Wine renames the path the handle was opened with instead: `identity`
@@ -60,9 +81,7 @@ DWORD RenameFolder(const std::wstring& from,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!folder) return GetLastError();
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (GetFileInformationByHandle(folder.get(), &info))
-        identity = FileIdentity{info.dwVolumeSerialNumber, uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+    identity = WalkIdentity(folder.get());
     // The path leads elsewhere than to the folder a walk listed: a link put
     // above it, or another folder moved in. Never renamed.
     if (expected && (!identity || *identity != *expected)) return kNotTheListedFolder;
@@ -237,10 +256,8 @@ std::optional<std::vector<TreeEntry>> Win32FileSystem::TreeFolders(const std::ws
     UniqueFileHandle folder(CreateFileW(dir.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!folder || !GetFileInformationByHandle(folder.get(), &info)) return std::nullopt;
-    const FileIdentity opened{info.dwVolumeSerialNumber, uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
-    if (expected && opened != *expected) return std::nullopt;
+    if (!folder) return std::nullopt;
+    if (expected && WalkIdentity(folder.get()) != expected) return std::nullopt;
     std::vector<TreeEntry> folders;
     std::vector<std::byte> buffer(64 * 1024);
     for (auto kind = FileIdBothDirectoryRestartInfo;; kind = FileIdBothDirectoryInfo) {
@@ -256,7 +273,7 @@ std::optional<std::vector<TreeEntry>> Win32FileSystem::TreeFolders(const std::ws
             if ((entry->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
                 folders.push_back({std::wstring(name), kelvaro::IsFolderLink(entry->FileAttributes, entry->EaSize),
                                    (entry->FileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0,
-                                   FileIdentity{opened.volume, static_cast<uint64_t>(entry->FileId.QuadPart)}});
+                                   FileIdentity{0, static_cast<uint64_t>(entry->FileId.QuadPart)}});
             if (entry->NextEntryOffset == 0) break;
             at += entry->NextEntryOffset;
         }
@@ -270,7 +287,8 @@ bool Win32FileSystem::IsFolderLink(const std::wstring& path) {
 }
 
 std::optional<FileIdentity> Win32FileSystem::IdentityOf(const std::wstring& path) {
-    if (path.empty() || IsDeviceName(path)) return std::nullopt;
+    // A \\?\ path is taken as it is: no name in it is a device.
+    if (path.empty() || (path.compare(0, 4, L"\\\\?\\") != 0 && IsDeviceName(path))) return std::nullopt;
     UniqueFileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));

@@ -29,13 +29,8 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 
 Win32JournalStore::Win32JournalStore(std::wstring path) : path_(std::move(path)) {
     // A journal on a full disk, for the tests of the program: the size the
-    // journal may not pass, in bytes. Only a program started by the tests
-    // (with a test root of its own) takes it, so that nothing in a user's
-    // environment can shrink the journal.
-    wchar_t root[4] = {};
-    if (GetEnvironmentVariableW(kTestRootVariable, root, 4) == 0) return;
-    wchar_t limit[24] = {};
-    if (GetEnvironmentVariableW(L"KELVARO2_JOURNAL_LIMIT", limit, 24) > 0) limit_ = wcstoull(limit, nullptr, 10);
+    // journal may not pass, in bytes.
+    limit_ = TestSetting(L"KELVARO2_JOURNAL_LIMIT");
 }
 
 namespace {

@@ -36,7 +36,9 @@ struct TreeEntry {
     std::wstring name;
     bool link = false;    // a junction or symbolic link to a folder: renamed itself, never entered
     bool hidden = false;  // marked hidden or system
-    std::optional<FileIdentity> identity;  // what it is, when the listing tells
+    // What it is, when the listing tells: comparable with what a rename
+    // opened (MoveResult), not always with IdentityOf.
+    std::optional<FileIdentity> identity;
 };
 
 // The error of a rename a file system cannot make (ERROR_CALL_NOT_IMPLEMENTED).

@@ -20,68 +20,6 @@ namespace {
 
 using namespace testing;
 
-std::string ReadShared(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read) bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
-
-void WriteWhole(const std::wstring& path, const std::string& bytes) {
-    CreateDirectoryW(path.substr(0, path.rfind(L'\\')).c_str(), nullptr);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-// Runs Kelvaro2.com with `arguments` and its output going to `out`; gives its exit code.
-DWORD RunConsole(const std::wstring& arguments, const std::wstring& out) {
-    PROCESS_INFORMATION info{};
-    DWORD code = 0xFFFFFFFF;
-    if (testing::StartRedirected(ConsoleProgramPath(), arguments, out, info)) {
-        if (WaitForSingleObject(info.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 99);
-        GetExitCodeProcess(info.hProcess, &code);
-        CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
-    }
-    return code;
-}
-
-// Drive Q: of this Wine prefix, leading to `folder` while it lives: a link in
-// the prefix's dosdevices folder (Wine refuses DefineDosDeviceW), made and
-// removed by the Linux tools, which Wine starts from a Windows process. Wine
-// reads the links at every lookup, so the drive comes and goes at once.
-class WineDriveQ {
-public:
-    explicit WineDriveQ(const std::wstring& folder) {
-        const std::wstring c = UnixPath(L"C:\\");  // <prefix>/dosdevices/c:/
-        if (c.size() < 3) return;
-        link_ = c.substr(0, c.size() - 3) + L"q:";
-        StartLinuxTool(L"Z:\\bin\\ln", L"ln -s \"" + UnixPath(folder) + L"\" \"" + link_ + L"\"");
-        Await(true);
-    }
-    ~WineDriveQ() {
-        if (link_.empty()) return;
-        StartLinuxTool(L"Z:\\bin\\rm", L"rm -f \"" + link_ + L"\"");
-        Await(false);
-    }
-    WineDriveQ(const WineDriveQ&) = delete;
-    WineDriveQ& operator=(const WineDriveQ&) = delete;
-
-private:
-    // Wine starts a Linux program without a handle to wait on: the drive itself tells when it is done.
-    static void Await(bool there) {
-        for (int i = 0; i < 250 && (GetFileAttributesW(L"Q:\\") != INVALID_FILE_ATTRIBUTES) != there; ++i) Sleep(20);
-    }
-    std::wstring link_;
-};
-
 size_t Count(const std::string& text, const std::string& what) {
     size_t count = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
@@ -364,31 +302,6 @@ TEST_F(JournalEndToEnd, UndoGivesBackEveryOriginalSpelling) {
     EXPECT_EQ(ClipboardText(), L"元に戻す変更がありません\r\n全て終了しました\r\n");
     EXPECT_EQ(dir.Listing(), L"Mixed Case|UPPER|lower|ｶﾀｶﾅ Ab");
 }
-
-// Kelvaro2.com started with both output streams to a file.
-class ConsoleRun {
-public:
-    ConsoleRun(const std::wstring& arguments, const std::wstring& out) {
-        started_ = testing::StartRedirected(ConsoleProgramPath(), arguments, out, info_);
-    }
-    ~ConsoleRun() {
-        if (started_) {
-            if (!Ends(0)) TerminateProcess(info_.hProcess, 99);
-            CloseHandle(info_.hProcess);
-            CloseHandle(info_.hThread);
-        }
-    }
-    bool Started() const { return started_; }
-    bool Ends(DWORD ms) const { return WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0; }
-    void Kill() {
-        TerminateProcess(info_.hProcess, 99);
-        WaitForSingleObject(info_.hProcess, 10000);
-    }
-
-private:
-    PROCESS_INFORMATION info_{};
-    bool started_ = false;
-};
 
 // A script run over 600 folders killed part way, then one stopped by Ctrl+C:
 // each time /RESUME renames the folders the run did not reach by its mode,

@@ -88,6 +88,11 @@ public:
     }
     std::map<std::wstring, std::string> written;  // also what ReadFileBytes finds
     bool StoresNamesAsUtf8() const override { return utf8Names; }
+    // An entry is what its path names, whatever its case.
+    std::optional<FileIdentity> IdentityOf(const std::wstring& path) override {
+        if (!Exists(path)) return std::nullopt;
+        return FileIdentity{1, std::hash<std::wstring>{}(Key(path))};
+    }
     bool utf8Names = false;  // names limited to 255 UTF-8 bytes, as under Wine on Linux
 
 private:

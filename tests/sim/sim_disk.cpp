@@ -51,6 +51,7 @@ std::vector<std::wstring> Parts(const std::wstring& path) {
         parts.push_back(path.substr(start, end - start));
         start = end + 1;
     }
+    if (path.size() > 3 && path.back() == L'\\') parts.emplace_back();  // names what a link there leads to
     return parts;
 }
 
@@ -177,8 +178,9 @@ MoveResult SimFileSystem::MoveDir(const std::wstring& from,
     // The program opens the folder first, to be sure it renames a folder...
     const uint64_t opened = w_.Resolve(from);
     if (!opened) return {ERROR_FILE_NOT_FOUND, std::nullopt};
-    if (w_.nodes.at(opened).kind == NodeKind::File) return {ERROR_DIRECTORY, std::nullopt};
+    // As the program's rename does: what was opened is compared first, then whether it is a folder.
     if (expected && expected->file != Opened(opened)) return {kNotTheListedFolder, FileIdentity{1, Opened(opened)}};
+    if (w_.nodes.at(opened).kind == NodeKind::File) return {ERROR_DIRECTORY, std::nullopt};
     if (auto busy = w_.inUse.find(opened); busy != w_.inUse.end() && busy->second > 0) {
         --busy->second;
         return {ERROR_SHARING_VIOLATION, FileIdentity{1, Opened(opened)}};

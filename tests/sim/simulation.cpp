@@ -129,7 +129,7 @@ Simulation::Simulation(uint64_t seed) {
         pool.push_back(name);
     }
     const uint64_t work = world_.Add(SimWorld::kRoot, L"work");
-    const uint64_t outside = world_.Add(SimWorld::kRoot, L"outside");
+    const uint64_t outside = outside_ = world_.Add(SimWorld::kRoot, L"outside");
     world_.Add(SimWorld::kRoot, L"sim");
     std::vector<uint64_t> outsideFolders{outside};
     for (int i = 0; i < 4; ++i) outsideFolders.push_back(world_.Add(outside, L"out" + std::to_wstring(i)));
@@ -276,8 +276,9 @@ Simulation::Expected Simulation::Expect(const Op& op) {
                 }
             break;
         case Op::Resume:
+            // A damaged record may make a finished run look unfinished.
             for (const RunModel& run : runs_)
-                if (!run.finished)
+                if (!run.finished || run.uncertain)
                     for (uint64_t id : run.targets) allow(id, run.mode);
             break;
         case Op::Undo:
@@ -501,7 +502,7 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
                 Node& v = world_.nodes.at(victim);
                 const NodeKind kind = op.fault.kind == Fault::BecomesFile ? NodeKind::File : NodeKind::Link;
                 const uint64_t stand = world_.Add(v.parent, v.name, kind);
-                if (kind == NodeKind::Link) world_.nodes.at(stand).target = world_.Resolve(L"C:\\outside");
+                if (kind == NodeKind::Link) world_.nodes.at(stand).target = outside_;
                 world_.nodes.at(victim).parent = holding;
                 swapped.push_back({victim, stand, world_.nodes.at(stand).name});
             };
@@ -536,6 +537,11 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
                             Narrow(world_.nodes.at(id).name).c_str());
         for (const auto& line : outcome.out) std::printf("   out: %s\n", Narrow(line).c_str());
         for (const auto& line : outcome.errors) std::printf("   err: %s\n", Narrow(line).c_str());
+        for (size_t at = 0, end; (end = world_.journal.find('\n', at)) != std::string::npos; at = end + 1) {
+            const std::string line = world_.journal.substr(at, end - at);
+            if (line.find("\tE\t") != std::string::npos || line.find("\tR\t") != std::string::npos)
+                std::printf("   journal: %s\n", line.c_str());
+        }
     }
     if (world_.rivalEnds) std::exchange(world_.rivalEnds, nullptr)();
     const bool killed = world_.struck && (op.fault.kind == Fault::Kill || op.fault.kind == Fault::PowerCut);
@@ -693,8 +699,13 @@ void Simulation::Learn(const Op& op,
 }
 
 std::optional<Failure> Simulation::Run(const std::vector<Op>& ops) {
-    for (size_t i = 0; i < ops.size(); ++i)
-        if (auto broken = Apply(ops[i])) return Failure{i, *broken};
+    for (size_t i = 0; i < ops.size(); ++i) {
+        try {
+            if (auto broken = Apply(ops[i])) return Failure{i, *broken};
+        } catch (const std::exception& e) {
+            return Failure{i, std::string("an exception escaped: ") + e.what()};
+        }
+    }
     return std::nullopt;
 }
 
