@@ -7,9 +7,9 @@
 namespace kelvaro {
 
 FolderListings::Names& FolderListings::Of(const std::wstring& parent) {
-    const std::wstring key = FoldedName(parent);
-    if (parents_.size() >= 256 && !parents_.count(key)) parents_.clear();
-    auto [it, added] = parents_.try_emplace(key);
+    // Kept by the parent's path as spelled: two folders differing in case only are two folders.
+    if (parents_.size() >= 256 && !parents_.count(parent)) parents_.clear();
+    auto [it, added] = parents_.try_emplace(parent);
     if (added)
         for (auto& entry : fs_.Entries(parent).value_or(std::vector<ListedEntry>{}))
             it->second[FoldedName(entry.name)].push_back(std::move(entry.name));

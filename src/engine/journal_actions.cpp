@@ -94,6 +94,23 @@ std::vector<std::wstring> StrandedBeside(IFileSystem& fs,
     return stranded;
 }
 
+// The folder record `k` of `runs[r]` with its paths as they are now: a
+// folder above it that was renamed later (by the same run, which renames the
+// folders below a folder before it, or by a later run) took it along.
+JournalFolder NowOf(const std::vector<JournalRun>& runs, size_t r, size_t k) {
+    JournalFolder folder = runs[r].folders[k];
+    for (size_t i = r; i < runs.size(); ++i)
+        for (size_t j = i == r ? k + 1 : 0; j < runs[i].folders.size(); ++j) {
+            const JournalFolder& above = runs[i].folders[j];
+            if (above.outcome != JournalOutcome::New) continue;
+            for (std::wstring* path : {&folder.oldPath, &folder.tempPath, &folder.newPath})
+                if (path->size() > above.oldPath.size() && (*path)[above.oldPath.size()] == L'\\' &&
+                    path->compare(0, above.oldPath.size(), above.oldPath) == 0)
+                    *path = above.newPath + path->substr(above.oldPath.size());
+        }
+    return folder;
+}
+
 }  // namespace
 
 size_t RecoverInterrupted(IFileSystem& fs,
@@ -120,10 +137,12 @@ size_t RecoverInterrupted(IFileSystem& fs,
     }
     std::map<std::string, uint64_t> completedOf;     // per run: folders found under their new names
     std::set<std::pair<std::string, uint32_t>> cut;  // folders caught in the middle and not completed
-    for (const JournalRun& run : runs) {
+    for (size_t r = 0; r < runs.size(); ++r) {
+        const JournalRun& run = runs[r];
         bool alive = false, asked = false;
-        for (const JournalFolder& folder : run.folders) {
-            if (folder.outcome != JournalOutcome::Open) continue;
+        for (size_t k = 0; k < run.folders.size(); ++k) {
+            if (run.folders[k].outcome != JournalOutcome::Open) continue;
+            const JournalFolder folder = NowOf(runs, r, k);
             if (!asked) {
                 asked = true;
                 alive = !(run.writer == self) && store.IsAlive(run.writer);
@@ -459,7 +478,19 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
     size_t tried = 0;
     bool stopped = false;
     FolderListings listings(services.fs);
+    // Folders of the run that stay under their new names (their old names
+    // taken, or the system refused): what lies below them is found there.
+    std::vector<std::pair<std::wstring, std::wstring>> stayed;  // old path -> path now
+    auto follow = [&](std::wstring& path) {
+        for (const auto& [old, now] : stayed)
+            if (path.size() > old.size() && path[old.size()] == L'\\' && path.compare(0, old.size(), old) == 0) {
+                path = now + path.substr(old.size());
+                return;
+            }
+    };
     eachPlanned([&](JournalFolder&& folder) {
+        follow(folder.newPath);
+        follow(folder.oldPath);
         if (stopped) return leftOut(std::move(folder));
         if (hooks.before && !hooks.before(folder)) {
             stopped = true;
@@ -480,11 +511,13 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
         // The old name is taken unless it names this very folder (a change of case only).
         if (const std::wstring taken = listings.Stored(folder.oldPath); !taken.empty() && taken != stored) {
             history.ListInAdd(ResKelvaroText(KText::UndoTakenLine));
+            stayed.emplace_back(folder.oldPath, current);
             ++counts.notRenamed;
             return true;
         }
         const MoveOutcome moved = MoveThroughTemp(services.fs, journal, current, folder.oldPath, folder.seq);
         if (moved.result == MoveOutcome::Moved) listings.Moved(current, folder.oldPath);
+        if (moved.result == MoveOutcome::Refused) stayed.emplace_back(folder.oldPath, current);
         if (moved.result != MoveOutcome::Moved) {
             WriteMoveFailure(history, moved);
             if (moved.result == MoveOutcome::LeftTemp || moved.result == MoveOutcome::Misplaced)

@@ -146,9 +146,8 @@ std::optional<std::vector<JournalRun>> ParseJournal(IJournalStore& store,
                                                     const std::function<bool(const std::string& run)>& withPaths) {
     JournalParser parser(withPaths);
     LineSplitter lines;
-    if (!store.ReadFrom(0, [&](std::string_view piece) {
-            lines.Piece(piece, [&](std::string_view line) { parser.Line(line); });
-        }))
+    if (!store.ReadFrom(
+            0, [&](std::string_view piece) { lines.Piece(piece, [&](std::string_view line) { parser.Line(line); }); }))
         return std::nullopt;
     return parser.Finish(damage);
 }

@@ -79,11 +79,11 @@ struct RunIndex {
     bool implausible = false;  // some folder record no run of this program could have written
     std::vector<std::string> order;
     std::unordered_map<std::string, std::unordered_set<uint32_t>> open;
-    std::unordered_set<std::string> unended;  // runs with a request and no end
-    std::unordered_set<std::string> stopped;  // runs that ended stopped or killed
-    std::unordered_set<std::string> orphans;  // runs whose run record is damaged or gone
-    std::unordered_set<std::string> renamed;  // runs that renamed at least one folder (not undos)
-    std::unordered_set<std::string> undos;    // undo runs
+    std::unordered_set<std::string> unended;               // runs with a request and no end
+    std::unordered_set<std::string> stopped;               // runs that ended stopped or killed
+    std::unordered_set<std::string> orphans;               // runs whose run record is damaged or gone
+    std::unordered_set<std::string> renamed;               // runs that renamed at least one folder (not undos)
+    std::unordered_set<std::string> undos;                 // undo runs
     std::unordered_map<std::string, std::string> targets;  // an undo's or a resume's run -> the run it serves
 
     // Takes in one line of the journal.

@@ -18,15 +18,20 @@ WalkEnd WalkTargets(TargetList& targets,
                     const RunRequest* request) {
     WalkEnd end;
     const size_t count = targets.Count();
+    auto leftOut = [&](size_t i) { return i < hooks.leftOut.size() && hooks.leftOut[i]; };
+    // The run is asked to do the folders not left out, and they are numbered
+    // among themselves: a resume of the run never takes one the user left out.
     if (journal && request) {
         RunRequest asked = *request;
-        for (size_t i = 0; i < count; ++i) asked.targets.push_back(targets.Text(i));
-        asked.total = count;
+        for (size_t i = 0; i < count; ++i)
+            if (!leftOut(i)) asked.targets.push_back(targets.Text(i));
+        asked.total = asked.targets.size();
         journal->Request(asked);
     }
+    size_t asked = 0;  // the folders of the request passed so far
     auto record = [&] {
         if (journal && request)
-            journal->End(end.stopped || end.journalFailed ? RunEnd::Stopped : RunEnd::Done, end.next);
+            journal->End(end.stopped || end.journalFailed ? RunEnd::Stopped : RunEnd::Done, asked);
         return end;
     };
     for (; end.next < count; ++end.next) {
@@ -35,10 +40,11 @@ WalkEnd WalkTargets(TargetList& targets,
             end.stopped = true;
             break;
         }
-        if (i < hooks.leftOut.size() && hooks.leftOut[i]) continue;
+        if (leftOut(i)) continue;
         const std::wstring path = targets.Text(i);
         changed.Clear();
-        if (journal) journal->AtFolder(static_cast<uint32_t>(hooks.journalBase + i));
+        if (journal) journal->AtFolder(static_cast<uint32_t>(hooks.journalBase + asked));
+        ++asked;
         const int16_t result = rename(path);
         const bool moved = result == kRenameDone && !changed.Last().empty();
         if (moved && changed.Last() != path) targets.FollowRenamed(i + 1, path, changed.Last());

@@ -30,14 +30,14 @@ void TurnWaitWindow::Create() {
     RECT client{};
     GetClientRect(hwnd_, &client);
     const int margin = MulDiv(12, static_cast<int>(dpi), 96), button = MulDiv(24, static_cast<int>(dpi), 96);
-    const HWND text = CreateWindowExW(0, L"STATIC", ResKelvaroText(KText::WaitingForTurnLine).c_str(),
-                                      WS_CHILD | WS_VISIBLE, margin, margin, client.right - 2 * margin, button, hwnd_,
-                                      nullptr, nullptr, nullptr);
+    const HWND text =
+        CreateWindowExW(0, L"STATIC", ResKelvaroText(KText::WaitingForTurnLine).c_str(), WS_CHILD | WS_VISIBLE, margin,
+                        margin, client.right - 2 * margin, button, hwnd_, nullptr, nullptr, nullptr);
     const int buttonWidth = MulDiv(96, static_cast<int>(dpi), 96);
     cancel_ = CreateWindowExW(0, L"BUTTON", ResAllText(AText::CancelButton).c_str(),
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                              (client.right - buttonWidth) / 2, client.bottom - margin - button, buttonWidth, button,
-                              hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)), nullptr, nullptr);
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, (client.right - buttonWidth) / 2,
+                              client.bottom - margin - button, buttonWidth, button, hwnd_,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)), nullptr, nullptr);
     for (HWND control : {text, cancel_}) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     SetFocus(cancel_);

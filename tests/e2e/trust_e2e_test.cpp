@@ -98,10 +98,12 @@ TEST_F(TrustEndToEnd, ALinkSwappedInDuringAWalkIsNeverFollowed) {
     const std::wstring sub = root + L"\\d0150", unixSub = UnixPath(sub), unixOutside = UnixPath(outside);
     ASSERT_FALSE(unixSub.empty());
     // For about ten seconds: the folder moves aside and a link takes its name, then it comes back.
-    StartLinuxTool(L"Z:\\bin\\sh", L"sh -c \"end=$(($(date +%s)+10)); while [ $(date +%s) -lt $end ]; do "
-                                   L"mv '" + unixSub + L"' '" + unixSub + L".away' 2>/dev/null && ln -s '" +
-                                       unixOutside + L"' '" + unixSub + L"'; rm -f '" + unixSub + L"'; mv '" +
-                                       unixSub + L".away' '" + unixSub + L"' 2>/dev/null; done\"");
+    StartLinuxTool(L"Z:\\bin\\sh",
+                   L"sh -c \"end=$(($(date +%s)+10)); while [ $(date +%s) -lt $end ]; do "
+                   L"mv '" +
+                       unixSub + L"' '" + unixSub + L".away' 2>/dev/null && ln -s '" + unixOutside + L"' '" + unixSub +
+                       L"'; rm -f '" + unixSub + L"'; mv '" + unixSub + L".away' '" + unixSub +
+                       L"' 2>/dev/null; done\"");
     for (int round = 0; round < 4; ++round) {
         RunConsole(L"/MODE:" + std::to_wstring(round % 2 ? 2 : 0) + L" /S \"" + root + L"\"",
                    dir.Path() + L"\\out.txt");
@@ -138,16 +140,15 @@ TEST_F(TrustEndToEnd, ALogNeverNamesTheJournalByAnySpelling) {
     for (auto& c : slashes)
         if (c == L'\\') c = L'/';
     const std::wstring link = dir.Path() + L"\\journal-link.txt";
-    StartLinuxTool(L"Z:\\bin\\ln", L"ln -s \"" + UnixPath(JournalPath()) + L"\" \"" + UnixPath(dir.Path()) +
-                                       L"/journal-link.txt\"");
+    StartLinuxTool(L"Z:\\bin\\ln",
+                   L"ln -s \"" + UnixPath(JournalPath()) + L"\" \"" + UnixPath(dir.Path()) + L"/journal-link.txt\"");
     for (int i = 0; i < 250 && GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
     const std::wstring folder = JournalPath().substr(0, JournalPath().rfind(L'\\'));
     const WineDriveQ drive(folder);
     for (const std::wstring& log :
          {L"\\\\?\\" + JournalPath(), slashes, link, std::wstring(L"Q:\\journal.txt"), folder + L"\\other.log"}) {
-        EXPECT_EQ(RunConsole(L"/MODE:0 /LOG:\"" + log + L"\" \"" + dir.MakeDir(L"x") + L"\"",
-                             dir.Path() + L"\\out.txt"),
-                  2u)
+        EXPECT_EQ(
+            RunConsole(L"/MODE:0 /LOG:\"" + log + L"\" \"" + dir.MakeDir(L"x") + L"\"", dir.Path() + L"\\out.txt"), 2u)
             << log;
         EXPECT_EQ(ReadShared(JournalPath()), journal) << log;
     }
@@ -238,9 +239,9 @@ TEST_F(TrustEndToEnd, AListsBlanksAreNotPartOfItsNamesAndANulIsNamedByItsLine) {
 TEST_F(TrustEndToEnd, AWaitBeforeTheWindowExistsShowsAWindowWithCancel) {
     ASSERT_EQ(RunConsole(L"/MODE:0 \"" + dir.MakeDir(L"first") + L"\"", dir.Path() + L"\\out.txt"), 0u);
     // This test holds the turn, as another copy would.
-    const HANDLE turn = CreateFileW((JournalPath() + L".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, 0,
-                                    nullptr);
+    const HANDLE turn =
+        CreateFileW((JournalPath() + L".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, 0, nullptr);
     OVERLAPPED whole{};
     ASSERT_TRUE(LockFileEx(turn, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole));
     Program undo(L"/UNDO", DETACHED_PROCESS);  // as Explorer starts it: without a console

@@ -8,9 +8,9 @@
 namespace kelvaro::sim {
 
 const char* FaultName(Fault::Kind kind) {
-    static const char* const names[] = {"none",         "kill",         "power-cut",   "journal-full",
-                                        "read-only",    "in-use",       "becomes-file", "becomes-link",
-                                        "rival-turn",   "damage-journal", "damage-index", "stop"};
+    static const char* const names[] = {"none",       "kill",           "power-cut",    "journal-full",
+                                        "read-only",  "in-use",         "becomes-file", "becomes-link",
+                                        "rival-turn", "damage-journal", "damage-index", "stop"};
     return names[kind];
 }
 
@@ -24,7 +24,8 @@ bool IsDeviceName(const std::wstring& name) {
     while (!base.empty() && base.back() == L' ') base.pop_back();
     for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL"})
         if (SameNameAnyCase(base, device)) return true;
-    return base.size() == 4 && (SameNameAnyCase(base.substr(0, 3), L"COM") || SameNameAnyCase(base.substr(0, 3), L"LPT")) &&
+    return base.size() == 4 &&
+           (SameNameAnyCase(base.substr(0, 3), L"COM") || SameNameAnyCase(base.substr(0, 3), L"LPT")) &&
            base[3] >= L'1' && base[3] <= L'9';
 }
 
@@ -200,7 +201,8 @@ MoveResult SimFileSystem::MoveEntry(const std::wstring& from, const std::wstring
     uint64_t parent = w_.Resolve(to.substr(0, slash == 2 ? 3 : slash));
     while (parent && w_.nodes.at(parent).kind == NodeKind::Link) parent = w_.nodes.at(parent).target;
     if (!node || !parent || w_.nodes.at(parent).kind != NodeKind::Folder) return {ERROR_PATH_NOT_FOUND, std::nullopt};
-    if (const uint64_t there = w_.Lookup(parent, name); there && there != node) return {ERROR_ALREADY_EXISTS, std::nullopt};
+    if (const uint64_t there = w_.Lookup(parent, name); there && there != node)
+        return {ERROR_ALREADY_EXISTS, std::nullopt};
     Node& moved = w_.nodes.at(node);
     // A change of case alone is taken for a rename onto itself and does nothing.
     if (w_.Lookup(parent, name) == node && moved.parent == parent) return {};
@@ -263,7 +265,7 @@ std::optional<std::vector<ListedEntry>> SimFileSystem::Entries(const std::wstrin
 }
 
 std::optional<std::vector<TreeEntry>> SimFileSystem::TreeFolders(const std::wstring& dir,
-                                                                  const std::optional<FileIdentity>& expected) {
+                                                                 const std::optional<FileIdentity>& expected) {
     const uint64_t node = Listable(dir);
     if (!node || (expected && expected->file != node)) return std::nullopt;
     std::vector<TreeEntry> folders;

@@ -17,17 +17,17 @@ namespace kelvaro::sim {
 struct Fault {
     enum Kind : uint8_t {
         None,
-        Kill,          // the process dies: nothing it does from that step on reaches the disk
-        PowerCut,      // the same, and what was not flushed may be lost
-        JournalFull,   // from that step on, no record fits on the disk
-        ReadOnly,      // from that step on, the journal cannot be written
-        InUse,         // a folder refuses to be renamed, as one holding an open file does
-        BecomesFile,   // at that step a named folder is swapped for a file of its name
-        BecomesLink,   // at that step a folder is swapped for a link to a folder outside the run
-        RivalTurn,     // a rival copy holds the journal's turn for `arg` ms, writing a run of its own
-        DamageJournal, // before the operation, one byte of the journal changes
-        DamageIndex,   // before the operation, one byte of the journal's index changes
-        Stop,          // at that step the user presses Cancel or Ctrl+C
+        Kill,           // the process dies: nothing it does from that step on reaches the disk
+        PowerCut,       // the same, and what was not flushed may be lost
+        JournalFull,    // from that step on, no record fits on the disk
+        ReadOnly,       // from that step on, the journal cannot be written
+        InUse,          // a folder refuses to be renamed, as one holding an open file does
+        BecomesFile,    // at that step a named folder is swapped for a file of its name
+        BecomesLink,    // at that step a folder is swapped for a link to a folder outside the run
+        RivalTurn,      // a rival copy holds the journal's turn for `arg` ms, writing a run of its own
+        DamageJournal,  // before the operation, one byte of the journal changes
+        DamageIndex,    // before the operation, one byte of the journal's index changes
+        Stop,           // at that step the user presses Cancel or Ctrl+C
     } kind = None;
     uint32_t step = 0;  // the step it strikes at (for the step faults)
     uint64_t arg = 0;   // a random number for the fault's own choices
@@ -64,20 +64,20 @@ public:
     static constexpr uint64_t kRoot = 1;
 
     // --- the journal ---
-    std::string journal;        // the bytes of the file as the system sees them
-    size_t durable = 0;         // how many of them outlast a power cut
-    std::string index;          // the file beside the journal
-    uint64_t journalFile = 1;   // changes when the file is swapped
-    uint32_t turnHolder = 0;    // the process holding the turn; 0 when free
-    std::set<uint32_t> alive;   // running processes
+    std::string journal;                          // the bytes of the file as the system sees them
+    size_t durable = 0;                           // how many of them outlast a power cut
+    std::string index;                            // the file beside the journal
+    uint64_t journalFile = 1;                     // changes when the file is swapped
+    uint32_t turnHolder = 0;                      // the process holding the turn; 0 when free
+    std::set<uint32_t> alive;                     // running processes
     uint64_t clock = 133'800'000'000'000'000ull;  // a FILETIME in 2025
-    uint32_t writesWithoutTurn = 0;  // records written by a copy not holding the turn
+    uint32_t writesWithoutTurn = 0;               // records written by a copy not holding the turn
 
     // --- the running operation ---
     uint32_t process = 0;  // the copy now calling
     Fault fault;
     uint32_t steps = 0;
-    bool dead = false;   // the process was killed or the power went: nothing more reaches the disk
+    bool dead = false;  // the process was killed or the power went: nothing more reaches the disk
     bool struck = false;
     std::mt19937_64 random{1};
     // Called at the step of a BecomesFile, BecomesLink or Stop fault.

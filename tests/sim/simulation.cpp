@@ -46,7 +46,8 @@ bool EndsWithTemp(const std::wstring& name) {
 // '*' and '?' as cmd matches them, case ignored.
 bool Matches(const std::wstring& pattern, const std::wstring& name) {
     if (pattern.empty()) return name.empty();
-    if (pattern[0] == L'*') return Matches(pattern.substr(1), name) || (!name.empty() && Matches(pattern, name.substr(1)));
+    if (pattern[0] == L'*')
+        return Matches(pattern.substr(1), name) || (!name.empty() && Matches(pattern, name.substr(1)));
     if (name.empty()) return false;
     return (pattern[0] == L'?' || SameNameAnyCase(pattern.substr(0, 1), name.substr(0, 1))) &&
            Matches(pattern.substr(1), name.substr(1));
@@ -57,18 +58,19 @@ bool Matches(const std::wstring& pattern, const std::wstring& name) {
 // and one looking like a temporary name.
 const std::vector<std::wstring>& NamePool() {
     static const std::vector<std::wstring> pool = {
-        L"photos", L"Data", L"README", L"a b", L"x.y", L"mix", L"Mix", L"2024", L"写真", L"ﾃﾞｰﾀ",
-        L"ガイド", L"ｶﾞｲﾄﾞ", L"ひらがな", L"ＤＡＴＡ", L"カ\u3099ス", L"ハ\u309Aン", L"Rock\u2019n", L"ﾜﾞｲﾝ",
-        L"con", L"nul", L"com1", L"lpt1.txt", L"tab\there", L"longname_" + std::wstring(90, L'q'),
-        L"Ａｂｃ", L"abc", L"ABC", L"日本 語", L"old" + kTemp};
+        L"photos",   L"Data",     L"README",     L"a b",        L"x.y",         L"mix",
+        L"Mix",      L"2024",     L"写真",       L"ﾃﾞｰﾀ",       L"ガイド",      L"ｶﾞｲﾄﾞ",
+        L"ひらがな", L"ＤＡＴＡ", L"カ\u3099ス", L"ハ\u309Aン", L"Rock\u2019n", L"ﾜﾞｲﾝ",
+        L"con",      L"nul",      L"com1",       L"lpt1.txt",   L"tab\there",   L"longname_" + std::wstring(90, L'q'),
+        L"Ａｂｃ",   L"abc",      L"ABC",        L"日本 語",    L"old" + kTemp};
     return pool;
 }
 
 }  // namespace
 
 std::string Describe(const Op& op) {
-    static const char* const kinds[] = {"list", "tree", "wildcard", "dryrun", "undo", "resume",
-                                        "start", "window", "window-undo", "auto"};
+    static const char* const kinds[] = {"list",   "tree",  "wildcard", "dryrun",      "undo",
+                                        "resume", "start", "window",   "window-undo", "auto"};
     std::ostringstream text;
     text << kinds[op.kind];
     if (op.kind != Op::Undo && op.kind != Op::WindowUndo && op.kind != Op::Start && op.kind != Op::Resume)
@@ -90,8 +92,11 @@ std::string Describe(const Op& op) {
 // the names it may end under besides its own.
 struct Simulation::Expected {
     std::map<uint64_t, std::set<std::wstring>> names;
-    RunModel* undo = nullptr;  // the run an undo is to take back
+    RunModel* undo = nullptr;  // the run an undo is to take back, when that is known
     std::set<uint64_t> leftOut;
+    // Folders below one swapped for a file or link during the op: what the
+    // program could see of them is not known (never lost, but maybe not told).
+    std::set<uint64_t> unseen;
 };
 
 struct Simulation::Outcome {
@@ -105,11 +110,12 @@ struct Simulation::Outcome {
 // A run as the simulation saw it: what it renamed, from and to.
 struct Simulation::RunModel {
     std::map<uint64_t, std::pair<std::wstring, std::wstring>> renamed;  // id -> old, new name
+    std::map<uint64_t, std::wstring> renamedAt;                         // id -> its path just after the run
     std::set<uint64_t> undone;
     bool takenBack = false;
-    bool finished = true;  // neither killed nor stopped
-    bool uncertain = false;  // its records may have been damaged: what an undo does with it cannot be told
-    int16_t mode = 0;
+    bool finished = true;     // neither killed nor stopped
+    bool uncertain = false;   // its records may have been damaged: what an undo does with it cannot be told
+    std::set<int16_t> modes;  // a resume goes on by the mode of whichever run it finished
     std::vector<uint64_t> targets;
 };
 
@@ -189,7 +195,8 @@ std::vector<Op> Simulation::MakeOps(uint64_t seed, size_t count) {
         op.mode = static_cast<int16_t>(rnd() % kModeCount);
         const size_t named = op.kind == Op::Tree ? 1 + rnd() % 2 : 1 + rnd() % 6;
         if (op.kind != Op::Undo && op.kind != Op::WindowUndo && op.kind != Op::Start && op.kind != Op::Resume)
-            for (size_t k = 0; k < named; ++k) op.targets.push_back(op.kind == Op::Tree && rnd() % 4 == 0 ? 2 : target());
+            for (size_t k = 0; k < named; ++k)
+                op.targets.push_back(op.kind == Op::Tree && rnd() % 4 == 0 ? 2 : target());
         if (op.kind == Op::Wildcard) {
             op.targets.resize(1);
             static const wchar_t* const patterns[] = {L"*", L"?*", L"m*", L"*a*", L"*s", L"?"};
@@ -200,9 +207,9 @@ std::vector<Op> Simulation::MakeOps(uint64_t seed, size_t count) {
         op.thenRun = op.kind == Op::DryRun && rnd() % 2 == 0;
         op.choice = rnd();
         if (rnd() % 100 < 45) {
-            static const Fault::Kind faults[] = {Fault::Kill,        Fault::Kill,          Fault::Kill,
-                                                 Fault::JournalFull, Fault::ReadOnly,      Fault::InUse,
-                                                 Fault::BecomesFile, Fault::BecomesLink,   Fault::RivalTurn,
+            static const Fault::Kind faults[] = {Fault::Kill,          Fault::Kill,        Fault::Kill,
+                                                 Fault::JournalFull,   Fault::ReadOnly,    Fault::InUse,
+                                                 Fault::BecomesFile,   Fault::BecomesLink, Fault::RivalTurn,
                                                  Fault::DamageJournal, Fault::DamageIndex};
             op.fault.kind = faults[rnd() % (sizeof faults / sizeof faults[0])];
             op.fault.step = static_cast<uint32_t>(1 + rnd() % 300);
@@ -234,13 +241,20 @@ std::vector<uint64_t> Simulation::TreeOf(uint64_t root, bool hidden) const {
     return tree;
 }
 
-Simulation::RunModel* Simulation::UndoTarget() {
-    // The newest of the last ten runs that renamed something, not yet taken back.
+Simulation::RunModel* Simulation::UndoTarget(bool* uncertainNewer) {
+    // The newest of the last ten runs that renamed something, not yet taken
+    // back; a damaged one newer than it may be taken back in its place.
     size_t seen = 0;
-    for (size_t i = runs_.size(); i-- > 0 && seen < kJournalRuns; ++seen) {
+    if (uncertainNewer) *uncertainNewer = false;
+    for (size_t i = runs_.size(); i-- > 0 && seen < kJournalRuns;) {
         RunModel& run = runs_[i];
-        if (run.takenBack) continue;
-        if (run.undone.size() < run.renamed.size()) return &run;
+        if (run.renamed.empty()) continue;
+        ++seen;
+        if (run.uncertain) {
+            if (uncertainNewer) *uncertainNewer = true;
+            continue;
+        }
+        if (!run.takenBack && run.undone.size() < run.renamed.size()) return &run;
     }
     return nullptr;
 }
@@ -279,21 +293,23 @@ Simulation::Expected Simulation::Expect(const Op& op) {
             // A damaged record may make a finished run look unfinished.
             for (const RunModel& run : runs_)
                 if (!run.finished || run.uncertain)
-                    for (uint64_t id : run.targets) allow(id, run.mode);
+                    for (uint64_t id : run.targets)
+                        for (int16_t mode : run.modes) allow(id, mode);
             break;
         case Op::Undo:
-        case Op::WindowUndo:
-            expected.undo = UndoTarget();
-            // A run whose records were damaged may or may not be taken back, but never to other names.
-            if (expected.undo && expected.undo->uncertain) {
-                expected.undo = nullptr;
-                for (const RunModel& run : runs_)
-                    if (run.uncertain)
-                        for (const auto& [id, names] : run.renamed) expected.names[id].insert(names.first);
-            }
-            if (expected.undo)
-                for (const auto& [id, names] : expected.undo->renamed) expected.names[id].insert(names.first);
+        case Op::WindowUndo: {
+            // A run whose records (or whose undos' records) were damaged may or
+            // may not be taken back, taken back already or not: never to other names.
+            bool uncertainNewer = false;
+            RunModel* next = UndoTarget(&uncertainNewer);
+            // With a damaged run among them, any run may be the one taken back:
+            // only the names the runs had before are checked.
+            for (const RunModel& run : runs_)
+                if (uncertainNewer || &run == next)
+                    for (const auto& [id, names] : run.renamed) expected.names[id].insert(names.first);
+            expected.undo = uncertainNewer ? nullptr : next;
             break;
+        }
         default:
             break;
     }
@@ -366,7 +382,12 @@ Simulation::Outcome Simulation::Execute(const Op& op, const std::wstring& listFi
     };
     auto script = [&](const std::wstring& line) {
         inProcess([&](Process& p) {
-            ScriptServices services{p.settings, p.fs, p.clipboard, p.console, &stop, &p.journal,
+            ScriptServices services{p.settings,
+                                    p.fs,
+                                    p.clipboard,
+                                    p.console,
+                                    &stop,
+                                    &p.journal,
                                     {ownFolder_ ? world_.PathOf(ownFolder_) + L"\\" : L"C:\\sim\\own\\"}};
             outcome.exit = RunScript(ParseScriptCommand(line), services);
             outcome.out = p.console.out;
@@ -438,7 +459,14 @@ Simulation::Outcome Simulation::Execute(const Op& op, const std::wstring& listFi
                 RunDriver driver(
                     p.state, view, [&](const std::wstring& path, int16_t m) { return RenameDir(rename, path, m); },
                     &p.journal);
-                if (op.kind == Op::WindowUndo) return driver.Undo(rename);
+                auto history = [&] {
+                    for (size_t i = 0; i < p.state.history.Count(); ++i)
+                        outcome.errors.push_back(p.state.history.Line(i));
+                };
+                if (op.kind == Op::WindowUndo) {
+                    driver.Undo(rename);
+                    return history();
+                }
                 if (!names.empty()) CmdLine_ListIn(p.state.targets, p.fs, names.substr(1));
                 std::vector<std::wstring> paths;
                 for (size_t i = 0; i < p.state.targets.Count(); ++i) paths.push_back(p.state.targets.Text(i));
@@ -450,6 +478,7 @@ Simulation::Outcome Simulation::Execute(const Op& op, const std::wstring& listFi
                 preview.SetTicked(untick, false);
                 outcome.preview = preview.Plan();
                 driver.Run(op.mode, preview.LeftOut());
+                history();
             });
             break;
         default:
@@ -489,7 +518,8 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
             break;
         }
         case Fault::InUse:
-            if (!named.empty()) world_.inUse[named[op.fault.arg % named.size()]] = 1 + static_cast<int>(op.fault.arg % 3);
+            if (!named.empty())
+                world_.inUse[named[op.fault.arg % named.size()]] = 1 + static_cast<int>(op.fault.arg % 3);
             break;
         case Fault::BecomesFile:
         case Fault::BecomesLink:
@@ -505,6 +535,12 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
                 if (kind == NodeKind::Link) world_.nodes.at(stand).target = outside_;
                 world_.nodes.at(victim).parent = holding;
                 swapped.push_back({victim, stand, world_.nodes.at(stand).name});
+                for (const auto& [id, node] : before)
+                    if (id != victim && world_.PathOf(id).rfind(world_.PathOf(victim) + L"\\", 0) == 0)
+                        expected.unseen.insert(id);
+                if (trace)
+                    std::printf("   (step %u: #%llu swapped for a %s)\n", world_.steps,
+                                static_cast<unsigned long long>(victim), kind == NodeKind::File ? "file" : "link");
             };
             break;
         case Fault::RivalTurn: {
@@ -528,13 +564,15 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
     const std::wstring listFile = L"C:\\sim\\list.txt";
     const Outcome outcome = Execute(op, listFile);
     if (trace) {
-        std::printf("== %s: exit %d, %zu steps\n", Describe(op).c_str(), outcome.exit, static_cast<size_t>(world_.steps));
+        std::printf("== %s: exit %d, %zu steps\n", Describe(op).c_str(), outcome.exit,
+                    static_cast<size_t>(world_.steps));
         for (const auto& [id, names] : expected.names)
-            for (const auto& name : names) std::printf("   may: #%llu -> %s\n", static_cast<unsigned long long>(id), Narrow(name).c_str());
+            for (const auto& name : names)
+                std::printf("   may: #%llu -> %s\n", static_cast<unsigned long long>(id), Narrow(name).c_str());
         for (const auto& [id, was] : before)
             if (world_.nodes.at(id).name != was.name)
-                std::printf("   renamed #%llu %s -> %s\n", static_cast<unsigned long long>(id), Narrow(was.name).c_str(),
-                            Narrow(world_.nodes.at(id).name).c_str());
+                std::printf("   renamed #%llu %s -> %s\n", static_cast<unsigned long long>(id),
+                            Narrow(was.name).c_str(), Narrow(world_.nodes.at(id).name).c_str());
         for (const auto& line : outcome.out) std::printf("   out: %s\n", Narrow(line).c_str());
         for (const auto& line : outcome.errors) std::printf("   err: %s\n", Narrow(line).c_str());
         for (size_t at = 0, end; (end = world_.journal.find('\n', at)) != std::string::npos; at = end + 1) {
@@ -568,10 +606,17 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
         world_.steps = 0;
         Op start;
         start.kind = Op::Start;
-        Execute(start, listFile);
+        const Outcome recovery = Execute(start, listFile);
+        if (trace) {
+            std::printf("   -- the next start:\n");
+            for (const auto& [id, was] : before)
+                if (world_.nodes.at(id).name != was.name)
+                    std::printf("   now #%llu %s\n", static_cast<unsigned long long>(id),
+                                Narrow(world_.nodes.at(id).name).c_str());
+        }
     }
     if (auto broken = Check(op, before, expected, outcome, faulted || killed)) return broken;
-    Learn(op, before, expected, outcome, faulted || killed);
+    Learn(op, before, expected, outcome);
     return std::nullopt;
 }
 
@@ -604,20 +649,18 @@ std::optional<std::string> Simulation::Check(const Op& op,
     then.nodes = before;
     if (op.kind == Op::Undo || op.kind == Op::WindowUndo) {
         // The expected run is taken back, all of it but what another folder blocks.
-        size_t back = 0;
         if (const RunModel* run = expected.undo)
             for (const auto& [id, names] : run->renamed) {
                 if (run->undone.count(id)) continue;
-                if (world_.nodes.at(id).name == names.first) {
-                    ++back;
-                    continue;
-                }
+                if (world_.nodes.at(id).name == names.first) continue;
+                // Renamed since, or moved with a folder above it (and not put back): the undo leaves it as it is.
+                SimWorld then;
+                then.nodes = before;
+                if (before.at(id).name != names.second || then.PathOf(id) != run->renamedAt.at(id)) continue;
                 const uint64_t holder = world_.Lookup(world_.nodes.at(id).parent, names.first);
                 if (!holder || holder == id)
                     return "the undo left " + where(id) + " though nothing holds its old name " + Narrow(names.first);
             }
-        if (expected.undo && back == 0)
-            return "the undo took nothing back though the newest run kept renamed folders";
     }
     if (op.kind == Op::Window)
         // What the preview promised, the run did: each ticked folder to rename is renamed.
@@ -641,7 +684,8 @@ std::optional<std::string> Simulation::Check(const Op& op,
         if (fields.size() < 3) continue;
         const std::wstring& code = fields[0];
         const uint64_t was = then.Resolve(fields[1]);
-        if (!was) continue;  // a name that answered nothing, or one with a tab the line cannot hold
+        if (!was || expected.unseen.count(was))
+            continue;  // a name that answered nothing, or one with a tab the line cannot hold
         if (i < outcome.dry.size()) {
             const std::vector<std::wstring> dry = fieldsOf(outcome.dry[i]);
             const std::wstring expectedCode = dry[0] == L"RENAME" ? L"RENAMED" : dry[0];
@@ -664,37 +708,59 @@ std::optional<std::string> Simulation::Check(const Op& op,
 void Simulation::Learn(const Op& op,
                        const std::map<uint64_t, Node>& before,
                        const Expected& expected,
-                       const Outcome& outcome,
-                       bool faulted) {
-    (void)outcome;
+                       const Outcome& outcome) {
     const bool run = op.kind == Op::List || op.kind == Op::Tree || op.kind == Op::Wildcard || op.kind == Op::Window ||
                      op.kind == Op::Auto || op.kind == Op::Resume || (op.kind == Op::DryRun && op.thenRun);
     if (op.fault.kind == Fault::DamageJournal)
         for (RunModel& r : runs_) r.uncertain = true;
     if (run) {
         RunModel model;
-        model.mode = op.mode;
-        // A resume goes on by the mode of the run it finishes.
-        if (op.kind == Op::Resume)
+        model.modes = {op.mode};
+        // A resume finishes one of the runs left unfinished (the newest whose
+        // folders have not changed since), by its mode: which one is left open.
+        if (op.kind == Op::Resume) {
+            model.modes.clear();
             for (const RunModel& r : runs_)
-                if (!r.finished) model.mode = r.mode;
-        for (const auto& [id, names] : expected.names) model.targets.push_back(id);
+                if (!r.finished || r.uncertain) model.modes.insert(r.modes.begin(), r.modes.end());
+        }
+        // The rows the user unticked in the preview are no part of the run.
+        std::set<uint64_t> leftOut;
+        SimWorld then;
+        then.nodes = before;
+        for (const PlanEntry& entry : outcome.preview)
+            if (entry.leftOut) leftOut.insert(then.Resolve(entry.path));
+        for (const auto& [id, names] : expected.names)
+            if (!leftOut.count(id)) model.targets.push_back(id);
         model.finished = !(world_.struck && op.fault.kind != Fault::BecomesFile && op.fault.kind != Fault::BecomesLink);
         for (const auto& [id, was] : before)
-            if (world_.nodes.at(id).name != was.name) model.renamed[id] = {was.name, world_.nodes.at(id).name};
-        if (op.kind == Op::Resume)
-            for (RunModel& r : runs_) r.finished = true;
-        if (!model.renamed.empty() || !model.finished) runs_.push_back(std::move(model));
+            if (world_.nodes.at(id).name != was.name) {
+                model.renamed[id] = {was.name, world_.nodes.at(id).name};
+                model.renamedAt[id] = world_.PathOf(id);
+            }
+        // What the program could not see of folders below a swapped one may be missing from its records.
+        model.uncertain = !expected.unseen.empty();
+        runs_.push_back(std::move(model));
         return;
     }
     if (op.kind == Op::Undo || op.kind == Op::WindowUndo) {
+        // What went back belongs to the run the undo took back (any damaged one, when that is not known).
         for (RunModel& r : runs_)
-            for (const auto& [id, names] : r.renamed)
-                if (world_.nodes.at(id).name == names.first && before.at(id).name != names.first) r.undone.insert(id);
+            if (&r == expected.undo || !expected.undo)
+                for (const auto& [id, names] : r.renamed)
+                    if (world_.nodes.at(id).name == names.first && before.at(id).name != names.first)
+                        r.undone.insert(id);
         // An undo that went through every folder took its run back, folders it had to leave included.
-        const bool through = !(world_.struck && op.fault.kind != Fault::BecomesFile && op.fault.kind != Fault::BecomesLink);
-        if (expected.undo && (through || expected.undo->undone.size() == expected.undo->renamed.size()))
-            expected.undo->takenBack = true;
+        // (With the journal damaged just before, the undo may have refused: nothing is known.)
+        const bool through =
+            !(world_.struck && op.fault.kind != Fault::BecomesFile && op.fault.kind != Fault::BecomesLink) &&
+            op.fault.kind != Fault::DamageJournal;
+        // When a damaged run might have gone first, the run taken back is the one whose folders went back.
+        RunModel* taken = expected.undo;
+        if (!taken)
+            for (RunModel& r : runs_)
+                for (const auto& [id, names] : r.renamed)
+                    if (world_.nodes.at(id).name == names.first && before.at(id).name != names.first) taken = &r;
+        if (taken && (through || taken->undone.size() == taken->renamed.size())) taken->takenBack = true;
     }
 }
 

@@ -64,15 +64,11 @@ private:
                                      const Expected& expected,
                                      const Outcome& outcome,
                                      bool faulted);
-    void Learn(const Op& op,
-               const std::map<uint64_t, Node>& before,
-               const Expected& expected,
-               const Outcome& outcome,
-               bool faulted);
+    void Learn(const Op& op, const std::map<uint64_t, Node>& before, const Expected& expected, const Outcome& outcome);
     Expected Expect(const Op& op);
     std::wstring NewName(uint64_t id, int16_t mode);
     std::vector<uint64_t> TreeOf(uint64_t root, bool hidden) const;
-    RunModel* UndoTarget();
+    RunModel* UndoTarget(bool* uncertainNewer = nullptr);
 
     SimWorld world_;
     std::vector<uint64_t> work_;  // folders (and links, files) an op may name
