@@ -99,6 +99,7 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
     fs.SetOwnFolders({journalPath.substr(0, journalPath.find_last_of(L'\\')), folder});
     Win32JournalStore journalStore(journalPath);
     RenameJournal journal(journalStore);
+    KeepUnrecordedMark(journal, store);
     // Without a console (the program itself started with /UNDO, say), a wait
     // for another copy's turn shows a window of its own, with キャンセル.
     std::unique_ptr<TurnWaitWindow> waitWindow;
@@ -147,6 +148,7 @@ int RunProgram(int show) {
     Win32Prompts prompts(&owner);
     Win32JournalStore journalStore(locations.journalFile);
     RenameJournal journal(journalStore);
+    KeepUnrecordedMark(journal, store);
     Win32SendToLink sendTo(locations.sendToFolder);
     Services services{store, fs, clipboard, prompts, &journal, &sendTo};
     AppState state(prompts);

@@ -46,15 +46,21 @@ RenameServices MainWindow::RenameWith() {
 }
 
 bool MainWindow::CanUndo() {
-    return services_.journal && !driver_.Running() && FoldersToUndo(*services_.journal) > 0;
+    // After a run without a record, the undo says why it takes nothing back.
+    return services_.journal && !driver_.Running() &&
+           (services_.journal->LastRunUnrecorded() || FoldersToUndo(*services_.journal) > 0);
 }
 
 void MainWindow::UndoLastRun() {
     if (!services_.journal || driver_.Running()) return;
-    const size_t count = FoldersToUndo(*services_.journal);
+    const size_t count = services_.journal->LastRunUnrecorded() ? 0 : FoldersToUndo(*services_.journal);
     if (count > kAskBeforeUndo && !services_.prompts.AskYesNo(FillIn(ResKelvaroText(KText::UndoManyQuestion), {count})))
         return;
     driver_.Undo(RenameWith());
+}
+
+bool MainWindow::GoOnUnrecorded() {
+    return services_.prompts.AskYesNoWarning(ResKelvaroText(KText::RunUnrecordedQuestion));
 }
 
 void MainWindow::UndoByKey() {

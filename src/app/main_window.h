@@ -51,6 +51,7 @@ public:
     void CopyHistory() override;
     void SaveHistory() override;
     void BtnEnabledChange() override;
+    bool GoOnUnrecorded() override;
     void EditInitialFolder() override;
     // The preview from the target list's popup: the last mode used preset.
     void PreviewThenRun();

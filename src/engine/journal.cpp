@@ -309,7 +309,13 @@ bool RenameJournal::BeginRun(RunKind kind, const std::string& target, const std:
     // its first rename does.
     if (recording_) store_.Flush();
     unflushed_ = 0;
+    if (recording_ && kind == RunKind::Run && markWrite_ && LastRunUnrecorded()) markWrite_(false);
     return recording_;
+}
+
+void RenameJournal::GoOnUnrecorded() {
+    unrecorded_ = true;
+    if (markWrite_) markWrite_(true);
 }
 
 void RenameJournal::EndRun() {

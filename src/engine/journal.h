@@ -69,7 +69,17 @@ public:
     bool Recording() const { return recording_; }
     // The run that could not be recorded goes on all the same: the user said
     // so. Until the next run, folders are renamed without records.
-    void GoOnUnrecorded() { unrecorded_ = true; }
+    void GoOnUnrecorded();
+    // Where a run that went on without a record is remembered, outside the
+    // journal that could not hold it: `read` tells whether the last run was
+    // one, `write` says so or forgets it (the next recorded run does).
+    void SetUnrecordedMark(std::function<bool()> read, std::function<void(bool)> write) {
+        markRead_ = std::move(read);
+        markWrite_ = std::move(write);
+    }
+    // True when the last run renamed without a record: an undo would take
+    // back an older run as if it were the last, and says so instead.
+    bool LastRunUnrecorded() const { return markRead_ && markRead_(); }
     // True when a folder may be renamed: its records can be written, or the
     // user chose to go on without them.
     bool MayRename() const { return (recording_ && !failed_) || unrecorded_; }
@@ -117,6 +127,8 @@ private:
     uint32_t flushEvery_ = kFlushEvery;
     std::function<bool(unsigned ms)> pause_;
     std::function<void()> notice_;
+    std::function<bool()> markRead_;
+    std::function<void(bool)> markWrite_;
     unsigned pauseLength_ = 50;
     bool gaveUp_ = false;
     bool trimFailed_ = false, trimTold_ = false;

@@ -413,6 +413,10 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
     ILineSink& history = services.history;
     RenameJournal* journal = services.journal;
     if (!journal) return 0;
+    if (journal->LastRunUnrecorded()) {
+        history.ListInAdd(ResKelvaroText(KText::LastRunUnrecordedLine));
+        return 0;
+    }
     IJournalStore& store = journal->Store();
     // Planned under the turn: no other copy's run slips in between. The plan
     // holds the numbers of the folders to take back, newest first; their

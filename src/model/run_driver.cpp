@@ -101,7 +101,8 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
     size_t top = 0;  // the entry shown at the top last
     {
         // Folders put back into the list from a run cut short finish that run.
-        RecordedRun recorded(journal_, state_.history, RunKind::Run, std::exchange(state_.resumes, {}));
+        RecordedRun recorded(journal_, state_.history, RunKind::Run, std::exchange(state_.resumes, {}),
+                             [this] { return view_.GoOnUnrecorded(); });
         TargetWalk hooks;
         hooks.before = [&](size_t j) {
             top = j;

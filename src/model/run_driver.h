@@ -25,6 +25,9 @@ public:
     virtual void RefreshFolders() = 0;
     // Enables the mode buttons exactly while the target list is not empty.
     virtual void BtnEnabledChange() = 0;
+    // A run the journal cannot record: true to rename all the same, without
+    // a record (no unless the user says so).
+    virtual bool GoOnUnrecorded() { return false; }
 };
 
 // The one walk over the target list that every run makes, top to bottom,

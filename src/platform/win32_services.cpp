@@ -86,6 +86,10 @@ bool Win32Prompts::AskYesNo(const std::wstring& text) {
     return MessageBoxW(Owner(), text.c_str(), kAppTitle, MB_YESNO) == IDYES;
 }
 
+bool Win32Prompts::AskYesNoWarning(const std::wstring& text) {
+    return MessageBoxW(Owner(), text.c_str(), kAppTitle, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
 }  // namespace kelvaro
 
 namespace kelvaro {

@@ -22,6 +22,7 @@ public:
     explicit Win32Prompts(HWND* owner = nullptr) : owner_(owner) {}
     void Notice(const std::wstring& text) override;
     bool AskYesNo(const std::wstring& text) override;
+    bool AskYesNoWarning(const std::wstring& text) override;
     std::wstring AskSaveFile(const std::wstring& filter, const std::wstring& defaultExtension) override;
     bool AskFont(FontChoice& font) override;
     std::wstring AskText(const std::wstring& prompt, const std::wstring& title, const std::wstring& proposed) override;

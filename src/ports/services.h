@@ -25,6 +25,8 @@ public:
     virtual ~IPrompts() = default;
     virtual void Notice(const std::wstring& text) = 0;    // OK box, no icon
     virtual bool AskYesNo(const std::wstring& text) = 0;  // Yes/No box, no icon; true for Yes
+    // A warning whose safe answer is No: No is the default button.
+    virtual bool AskYesNoWarning(const std::wstring& text) { return AskYesNo(text); }
     // The save-file dialog: `filter` in the form "Name|*.EXT|Name|*.*". Empty when cancelled.
     virtual std::wstring AskSaveFile(const std::wstring& filter, const std::wstring& defaultExtension) {
         (void)filter;

@@ -77,4 +77,10 @@ void SettingsRemove(ISettingsStore& store) {
     store.StoreDelete(kAppName, kSectionName);
 }
 
+void KeepUnrecordedMark(RenameJournal& journal, ISettingsStore& store) {
+    journal.SetUnrecordedMark(
+        [&store] { return ReadFlag(store, kAppName, L"Unrecorded", false); },
+        [&store](bool unrecorded) { WriteText(store, L"Unrecorded", FlagText(unrecorded)); });
+}
+
 }  // namespace kelvaro

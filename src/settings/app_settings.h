@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/journal.h"
 #include "ports/settings_store.h"
 
 namespace kelvaro {
@@ -47,6 +48,9 @@ void SettingsLoad(ISettingsStore& store, AppSettings& settings);
 void SettingsSave(ISettingsStore& store, const AppSettings& settings);
 // Removes every key of the current location (the "/U" request).
 void SettingsRemove(ISettingsStore& store);
+// The journal remembers a run that went on without a record under the key
+// Unrecorded, which every copy of the program reads before an undo.
+void KeepUnrecordedMark(RenameJournal& journal, ISettingsStore& store);
 
 // Reads a typed value with a default; malformed text counts as absent.
 bool ReadFlag(ISettingsStore& store, const std::wstring& app, const std::wstring& key, bool fallback);

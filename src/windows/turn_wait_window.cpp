@@ -24,7 +24,8 @@ void TurnWaitWindow::Create() {
                     (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width,
                     height, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return;
-    NONCLIENTMETRICSW metrics{sizeof(metrics)};
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
     SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi);
     font_ = CreateFontIndirectW(&metrics.lfMessageFont);
     RECT client{};

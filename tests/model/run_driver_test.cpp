@@ -28,11 +28,16 @@ public:
     }
     void RefreshFolders() override { events.push_back(L"refresh"); }
     void BtnEnabledChange() override { events.push_back(state.targets.Empty() ? L"buttons off" : L"buttons on"); }
+    bool GoOnUnrecorded() override {
+        events.push_back(L"asked");
+        return goOnUnrecorded;
+    }
 
     AppState& state;
     Names events;
     int yields = 0;
     int cancelAtYield = -1;
+    bool goOnUnrecorded = false;
 };
 
 class RunDriverTest : public ::testing::Test {
@@ -95,6 +100,46 @@ TEST_F(RunDriverTest, ARecordThatCannotBeWrittenStopsTheRun) {
     const size_t count = state.history.Count();
     EXPECT_EQ(state.history.Line(count - 3), L"変更を記録できなくなった為、残りのフォルダは変更しません");
     EXPECT_EQ(state.history.Line(count - 1), L"中断しました");
+}
+
+// A journal that cannot be written: the window asks, and no (the default)
+// renames nothing. A run the user lets go on unrecorded is remembered outside
+// the journal, so the undo says so instead of taking back the run before it;
+// the next recorded run forgets it.
+TEST_F(RunDriverTest, ARunWithoutARecordOnlyWhenTheUserSaysAndNeverUndoneAsTheLast) {
+    testing::FakeJournalStore store;
+    RenameJournal journal(store);
+    bool mark = false;
+    journal.SetUnrecordedMark([&] { return mark; }, [&](bool unrecorded) { mark = unrecorded; });
+    RunDriver driver(
+        state, view,
+        [&](const std::wstring& path, int16_t) -> int16_t {
+            if (!journal.MayRename()) return 1;
+            renamed.push_back(path);
+            return 0;
+        },
+        &journal);
+    store.writable = false;
+    driver.Run(0);
+    EXPECT_TRUE(renamed.empty());
+    EXPECT_EQ(Targets().size(), 5u);
+    EXPECT_EQ(state.history.Line(0), L"変更を記録できない為、フォルダ名を変更しません");
+    EXPECT_FALSE(mark);
+
+    view.goOnUnrecorded = true;
+    driver.Run(0);
+    EXPECT_EQ(renamed.size(), 5u);
+    EXPECT_EQ(std::count(view.events.begin(), view.events.end(), L"asked"), 2);
+    EXPECT_TRUE(mark);
+    store.writable = true;
+    testing::FakeFileSystem fs;
+    driver.Undo({fs, state.history, driver.Changed(), true, &journal});
+    EXPECT_EQ(state.history.Line(0), L"直前の実行は記録されていない為、元に戻せません");
+    EXPECT_TRUE(store.bytes.empty());  // nothing was taken back, nor recorded
+
+    state.targets.ListInAdd(L"C:\g");
+    driver.Run(0);
+    EXPECT_FALSE(mark);
 }
 
 // Another copy holds the journal's turn: the history says so, the wait pauses
