@@ -63,10 +63,15 @@ void MainWindow::UndoByKey() {
 
 void MainWindow::ShowRuns() {
     if (!services_.journal || driver_.Running()) return;
-    const auto chosen = runs_.Ask(ReadRuns(*services_.journal), state_.settings.Tip);
-    if (chosen == RunsChoice::Undo) {
-        UndoLastRun();
-    } else if (chosen == RunsChoice::Resume && runs_.State().Resume()) {
+    RenameJournal& journal = *services_.journal;
+    RunsSource source;
+    source.read = [&journal] { return ReadRuns(journal); };
+    source.running = [&journal](const ProcessStamp& writer) {
+        return !(writer == journal.Store().Self()) && journal.Store().IsAlive(writer);
+    };
+    source.undo = [this] { UndoLastRun(); };
+    const auto chosen = runs_.Ask(source, state_.settings.Tip);
+    if (chosen == RunsChoice::Resume && runs_.State().Resume()) {
         if (!FitsTargetList(*runs_.State().Resume())) {
             services_.prompts.Notice(ResKelvaroText(KText::ResumeByCommandLine));
             return;

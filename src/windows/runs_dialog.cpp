@@ -41,11 +41,35 @@ bool RunsDialog::Load(HWND owner) {
     return true;
 }
 
-std::optional<RunsChoice> RunsDialog::Ask(const std::vector<JournalRun>& runs, bool tip) {
-    model_.Compute(runs);
+std::optional<RunsChoice> RunsDialog::Ask(const RunsSource& source, bool tip) {
+    source_ = source;
     SetToolTip(tip);
     ShowModal();
+    source_ = {};
     return chosen_;
+}
+
+void RunsDialog::Refresh() {
+    model_.Compute(source_.read ? source_.read() : std::vector<JournalRun>{}, source_.running);
+    ShowRows();
+    EnableWindow(Control(IDC_RUNS_UNDO), model_.UndoCount() > 0 ? TRUE : FALSE);
+    EnableWindow(Control(IDC_RUNS_RESUME), model_.Resume() ? TRUE : FALSE);
+}
+
+void RunsDialog::TakeBack() {
+    if (busy_ || model_.UndoCount() == 0 || !source_.undo) return;
+    busy_ = true;
+    for (const int id : {IDC_RUNS_UNDO, IDC_RUNS_RESUME, IDCANCEL}) EnableWindow(Control(id), FALSE);
+    // The owner shows the undo as it goes, and its Cancel stops it.
+    const HWND owner = GetWindow(hwnd_, GW_OWNER);
+    if (owner) EnableWindow(owner, TRUE);
+    source_.undo();
+    if (owner) EnableWindow(owner, FALSE);
+    busy_ = false;
+    EnableWindow(Control(IDCANCEL), TRUE);
+    Refresh();
+    SetForegroundWindow(hwnd_);
+    SetFocus(List());
 }
 
 void RunsDialog::OnActivate() {
@@ -56,9 +80,7 @@ void RunsDialog::OnActivate() {
     GetWindowRect(hwnd_, &self);
     SetWindowPos(hwnd_, nullptr, (owner.left + owner.right - (self.right - self.left)) / 2,
                  (owner.top + owner.bottom - (self.bottom - self.top)) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ShowRows();
-    EnableWindow(Control(IDC_RUNS_UNDO), model_.UndoCount() > 0 ? TRUE : FALSE);
-    EnableWindow(Control(IDC_RUNS_RESUME), model_.Resume() ? TRUE : FALSE);
+    Refresh();
     SetFocus(List());
 }
 
@@ -100,17 +122,15 @@ void RunsDialog::FitColumns() {
 bool RunsDialog::OnCommand(UINT id, UINT) {
     switch (id) {
         case IDC_RUNS_UNDO:
-            if (model_.UndoCount() == 0) return true;
-            chosen_ = RunsChoice::Undo;
-            Hide();
+            TakeBack();
             return true;
         case IDC_RUNS_RESUME:
-            if (!model_.Resume()) return true;
+            if (busy_ || !model_.Resume()) return true;
             chosen_ = RunsChoice::Resume;
             Hide();
             return true;
         case IDCANCEL:
-            Hide();
+            if (!busy_) Hide();  // the undo under way ends first
             return true;
         default:
             return false;
