@@ -26,7 +26,7 @@ namespace {
 constexpr KText kUsageLines[] = {KText::UsageHead,          KText::UsageUndoLine,
                                  KText::UsageResumeLine,    KText::UsageRemoveSettingsLine,
                                  KText::UsageMode,          KText::UsageModeList,
-                                 KText::UsageSubfolders,    KText::UsageHidden,
+                                 KText::UsageSubfolders,    KText::UsageHiddenToo,
                                  KText::UsageDryRun,        KText::UsageTsv,
                                  KText::UsageTsvFields,     KText::UsageUtf8,
                                  KText::UsageClip,          KText::UsageLog,

@@ -453,8 +453,6 @@ std::wstring ResKelvaroText(KText text) {
         // The whole tree from the command line: its usage, its complaints, its progress line.
         case 29000:
             return L"  /S            下のフォルダも全ての階層で変更します（深い階層から順に）";
-        case 29001:
-            return L"  /A            /S で隠しフォルダとシステムフォルダも変更します";
         case 29002:
             return L"/A は /S と一緒に指定してください";
         case 29003:
@@ -529,6 +527,8 @@ std::wstring ResKelvaroText(KText text) {
             return L"/U はほかの指定と一緒に使えません";
         case 31012:
             return L"  リストファイルの名前は書いたとおりに読みます（* と ? はコマンドラインだけ）";
+        case 31013:
+            return L"  /A            /S とワイルドカードで隠しフォルダとシステムフォルダも対象にします";
         // How each run of 変更の記録 ended.
         case 31020:
             return L"中断（%1 フォルダ中 %2 フォルダまで処理）";

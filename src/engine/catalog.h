@@ -226,7 +226,6 @@ namespace kelvaro {
     X(PreviewCancelKey, 28205)         \
     X(PreviewCheckListHint, 28206)     \
     X(UsageSubfolders, 29000)          \
-    X(UsageHidden, 29001)              \
     X(HiddenNeedsSubfolders, 29002)    \
     X(UnlistedLine, 29003)             \
     X(CountingProgress, 29004)         \
@@ -259,6 +258,7 @@ namespace kelvaro {
     X(SwitchValueColonError, 31010)    \
     X(RemovalAloneError, 31011)        \
     X(UsageListLiteral, 31012)         \
+    X(UsageHiddenToo, 31013)           \
     X(KilledRunState, 31020)           \
     X(KilledWalkState, 31021)          \
     X(StoppedRunState, 31022)          \
