@@ -47,7 +47,7 @@ protected:
 
 private:
     void ShowRows();
-    void FitColumns();
+    int FitColumns();
     // Reads the runs again and shows them, with the buttons for what can be done now.
     void Refresh();
     void TakeBack();
