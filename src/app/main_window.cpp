@@ -55,6 +55,9 @@ void MainWindow::UndoLastRun() {
     if (count > kAskBeforeUndo && !services_.prompts.AskYesNo(FillIn(ResKelvaroText(KText::UndoManyQuestion), {count})))
         return;
     driver_.Undo(RenameWith());
+    // Closed during the undo: it stopped after the folder in hand, and the
+    // window closes now (from 変更の記録, once that has closed).
+    if (closeAfterRun_ && !runs_.Shown()) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 void MainWindow::UndoByKey() {
@@ -69,9 +72,14 @@ void MainWindow::ShowRuns() {
     source.running = [&journal](const ProcessStamp& writer) {
         return !(writer == journal.Store().Self()) && journal.Store().IsAlive(writer);
     };
-    source.undo = [this] { UndoLastRun(); };
+    source.undo = [this] {
+        UndoLastRun();
+        return !closeAfterRun_;
+    };
     const auto chosen = runs_.Ask(source, state_.settings.Tip);
-    if (chosen == RunsChoice::Resume && runs_.State().Resume()) {
+    if (closeAfterRun_) {
+        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    } else if (chosen == RunsChoice::Resume && runs_.State().Resume()) {
         if (!FitsTargetList(*runs_.State().Resume())) {
             services_.prompts.Notice(ResKelvaroText(KText::ResumeByCommandLine));
             return;

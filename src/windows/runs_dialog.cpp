@@ -63,10 +63,11 @@ void RunsDialog::TakeBack() {
     // The owner shows the undo as it goes, and its Cancel stops it.
     const HWND owner = GetWindow(hwnd_, GW_OWNER);
     if (owner) EnableWindow(owner, TRUE);
-    source_.undo();
+    const bool goOn = source_.undo();
     if (owner) EnableWindow(owner, FALSE);
     busy_ = false;
     EnableWindow(Control(IDCANCEL), TRUE);
+    if (!goOn) return Hide();
     Refresh();
     SetForegroundWindow(hwnd_);
     SetFocus(List());

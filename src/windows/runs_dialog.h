@@ -21,7 +21,9 @@ enum class RunsChoice {
 struct RunsSource {
     std::function<std::vector<JournalRun>()> read;  // oldest first, as the journal holds them
     RunsState::Running running;                     // whether a run's writer still runs
-    std::function<void()> undo;                     // takes back the newest run not yet taken back
+    // Takes back the newest run not yet taken back; false when the owner is
+    // closing meanwhile, and the dialog with it.
+    std::function<bool()> undo;
 };
 
 // "変更の記録": the runs the journal keeps, newest first, with 元に戻す and

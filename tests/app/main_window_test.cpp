@@ -83,11 +83,11 @@ protected:
         pending = buttons;
         dialog = window->Runs().Handle();
         SetTimer(nullptr, 0, 5, [](HWND, UINT, UINT_PTR timer, DWORD) {
-            if (!IsWindowVisible(dialog) || !IsWindowEnabled(GetDlgItem(dialog, IDCANCEL))) return;
             if (pending.empty()) {
                 KillTimer(nullptr, timer);
                 return;
             }
+            if (!IsWindowVisible(dialog) || !IsWindowEnabled(GetDlgItem(dialog, IDCANCEL))) return;
             PostMessageW(GetDlgItem(dialog, pending.front()), BM_CLICK, 0, 0);
             pending.erase(pending.begin());
         });
@@ -280,7 +280,13 @@ TEST_F(MainWindowTest, AllDoneLeavesTheModeButtonsOff) {
     EXPECT_EQ(ListLines(window->Changed().List()), (Lines{L"C:\\D\\A", L"C:\\D\\B"}));
 }
 
+// The same for an undo: closing the window during 元に戻す of 変更の記録 (or
+// Ctrl+Z) takes back the folder in hand, closes the dialog and the window,
+// and leaves no close pending for a later run.
 TEST_F(MainWindowTest, ClosingDuringARunFinishesTheFolderThenCloses) {
+    testing::FakeJournalStore journalStore;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
     Open();
     AddTargets({L"C:\\D\\a", L"C:\\D\\b", L"C:\\D\\c"});
     int renames = 0;
@@ -297,6 +303,18 @@ TEST_F(MainWindowTest, ClosingDuringARunFinishesTheFolderThenCloses) {
     EXPECT_FALSE(fs.Exists(L"C:\\D\\a.Tmpぷよむ"));
     EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Version", L""), L"1.02");
     // The quit request of the closed window is for the test's loop only.
+    DropQuit();
+
+    Open();
+    AddTargets({L"C:\\D\\b", L"C:\\D\\c"});
+    renames = -4;  // the run moves its two folders twice each, through their temporary names
+    Click(window->ExeButton(0));
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"A", L"B", L"C"}));
+    const HWND again = window->Handle();
+    PressInRuns({IDC_RUNS_UNDO});
+    Pump();
+    EXPECT_FALSE(IsWindow(again));
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"A", L"B", L"c"}));
     DropQuit();
 }
 
