@@ -31,6 +31,56 @@ bool SplitCommandLine(const std::wstring& text, const std::function<bool(const s
     return true;
 }
 
+namespace {
+
+bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+// Folds "." and ".." steps of a full path; the root ("C:" or "\\server\share") stays.
+std::wstring FoldSteps(const std::wstring& path) {
+    // The root without its last backslash; a share's root alone stays as it is.
+    const std::wstring root = PathRoot(path);
+    const size_t rootEnd = root.empty() ? 2 : root.size() - 1;
+    if (!root.empty() && rootEnd >= path.size()) return path;
+    std::vector<std::wstring> parts;
+    size_t p = rootEnd;
+    while (p < path.size()) {
+        while (p < path.size() && IsSeparator(path[p])) ++p;
+        size_t end = p;
+        while (end < path.size() && !IsSeparator(path[end])) ++end;
+        const std::wstring part = path.substr(p, end - p);
+        if (part == L"..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != L".") {
+            parts.push_back(part);
+        }
+        p = end;
+    }
+    std::wstring folded = path.substr(0, rootEnd);
+    for (const auto& part : parts) folded += L'\\' + part;
+    if (parts.empty()) folded += L'\\';
+    return folded;
+}
+
+}  // namespace
+
+std::wstring FullFileName(IFileSystem& fs, const std::wstring& name) {
+    const bool drive = name.size() >= 2 && name[1] == L':';
+    if (drive && name.size() >= 3 && IsSeparator(name[2]))
+        return name.find(L"\\.") == std::wstring::npos ? name : FoldSteps(name);
+    if (name.compare(0, 2, L"\\\\") == 0) return name;
+    std::wstring dir = fs.CurrentDir();
+    if (drive) {
+        // "D:photos": relative to the current folder of that drive, taken here as its root
+        // unless it is the current drive.
+        if (dir.size() < 2 || !SameName(dir.substr(0, 2), name.substr(0, 2))) dir = name.substr(0, 2) + L'\\';
+        return FoldSteps(dir + L'\\' + name.substr(2));
+    }
+    if (!name.empty() && IsSeparator(name[0])) return FoldSteps(dir.substr(0, 2) + name);
+    return FoldSteps(dir + L'\\' + name);
+}
+
 bool CmdLine_AddOne(TargetList& targets, DirNameResolver& names, const std::wstring& name) {
     return !targets.AddFromOutside(names, name);
 }
@@ -38,8 +88,11 @@ bool CmdLine_AddOne(TargetList& targets, DirNameResolver& names, const std::wstr
 bool CmdLine_ListIn(TargetList& targets, IFileSystem& fs, const std::wstring& text) {
     targets.RefreshForm();
     DirNameResolver names(fs);
-    const bool whole =
-        SplitCommandLine(text, [&](const std::wstring& name) { return CmdLine_AddOne(targets, names, name); });
+    // A relative name is taken from the current folder, as a script's names
+    // are; a word starting with "/" was meant as a switch and stays no folder.
+    const bool whole = SplitCommandLine(text, [&](const std::wstring& name) {
+        return CmdLine_AddOne(targets, names, name.front() == L'/' ? name : FullFileName(fs, name));
+    });
     if (!whole) targets.RefreshForm();
     return whole;
 }
@@ -99,6 +152,14 @@ bool ReadSwitch(const std::wstring& text, size_t& p, std::wstring& token) {
     return !quoted;
 }
 
+// The word at `p` (blanks before it skipped), a quoted one with its quotes.
+std::wstring FirstWord(const std::wstring& text, size_t p) {
+    const size_t from = text.find_first_not_of(L' ', std::min(p, text.size()));
+    if (from == std::wstring::npos) return {};
+    const size_t end = text[from] == L'"' ? text.find(L'"', from + 1) : text.find(L' ', from);
+    return text.substr(from, end == std::wstring::npos ? std::wstring::npos : end - from + (text[from] == L'"'));
+}
+
 }  // namespace
 
 ScriptCommand ParseScriptCommand(const std::wstring& text) {
@@ -116,10 +177,11 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
         quotesClosed = ReadSwitch(text, p, token) && quotesClosed;
         switches.push_back(std::move(token));
     }
-    // No switch, or the old "/U" followed by folder names: the line is read as
-    // before. Any other line that starts with a switch is read strictly, so a
-    // mistyped switch is an error instead of a folder name.
-    if (switches.empty() || (switches.size() == 1 && AsciiUpper(switches[0]) == L"/U")) return command;
+    // No switch, or "/U" alone: the line is read as before. Any other line
+    // that starts with a switch is read strictly, so a mistyped switch is an
+    // error instead of a folder name, and "/U" with anything more is one too
+    // (a script would wait on a window nobody sees).
+    if (switches.empty() || IsRemovalRequest(text)) return command;
     command.script = true;
 
     auto fail = [&](KText number, const std::wstring& detail = {}) {
@@ -153,6 +215,13 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
             if (!command.logFile.empty()) fail(KText::RepeatedSwitchError, token);
             command.logFile = token.substr(5);
             if (command.logFile.empty()) fail(KText::LogNameMissingError);
+        } else if (upper == L"/U") {
+            fail(KText::RemovalAloneError);
+        } else if (upper == L"/MODE" || upper == L"/LOG") {
+            // A blank instead of the colon: the word after the last switch is the value meant.
+            std::wstring value = &token == &switches.back() ? FirstWord(text, p) : std::wstring();
+            if (value.empty()) value = upper == L"/MODE" ? L"n" : L"ファイル";
+            fail(KText::SwitchValueColonError, token + L":" + value);
         } else {
             fail(KText::UnknownSwitchError, token);
         }
@@ -184,9 +253,8 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
     }
     // /A takes hidden and system folders into a walk, or into what a wildcard matches.
     if (command.hidden && !command.subfolders &&
-        std::none_of(command.names.begin(), command.names.end(), [](const std::wstring& name) {
-            return name.front() != L'@' && HasWildcard(name);
-        }))
+        std::none_of(command.names.begin(), command.names.end(),
+                     [](const std::wstring& name) { return name.front() != L'@' && HasWildcard(name); }))
         fail(KText::HiddenNeedsSubfolders);
     if (command.mode < 0) fail(KText::ModeMissingError);
     if (command.names.empty()) fail(KText::NoFoldersError);

@@ -15,6 +15,11 @@ namespace kelvaro {
 // false when the scan stopped early (missing closing quote or a stop).
 bool SplitCommandLine(const std::wstring& text, const std::function<bool(const std::wstring&)>& addOne);
 
+// `name` as a full path: a relative name is taken from the current folder
+// (asked now, before any rename can move it), and "." and ".." steps are
+// folded away as the shell would.
+std::wstring FullFileName(IFileSystem& fs, const std::wstring& name);
+
 // Hands one name to the target list; true means stop (the list is full).
 bool CmdLine_AddOne(TargetList& targets, DirNameResolver& names, const std::wstring& name);
 // Puts the folders of a command line into the target list, whole or not at

@@ -57,6 +57,9 @@ void MainWindow::UndoLastRun() {
     if (count > kAskBeforeUndo && !services_.prompts.AskYesNo(FillIn(ResKelvaroText(KText::UndoManyQuestion), {count})))
         return;
     driver_.Undo(RenameWith());
+    // Closed during the undo: it stopped after the folder in hand, and the
+    // window closes now (from 変更の記録, once that has closed).
+    if (closeAfterRun_ && !runs_.Shown()) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 bool MainWindow::GoOnUnrecorded() {
@@ -69,9 +72,19 @@ void MainWindow::UndoByKey() {
 
 void MainWindow::ShowRuns() {
     if (!services_.journal || driver_.Running()) return;
-    const auto chosen = runs_.Ask(ReadRuns(*services_.journal), state_.settings.Tip);
-    if (chosen == RunsChoice::Undo) {
+    RenameJournal& journal = *services_.journal;
+    RunsSource source;
+    source.read = [&journal] { return ReadRuns(journal); };
+    source.running = [&journal](const ProcessStamp& writer) {
+        return !(writer == journal.Store().Self()) && journal.Store().IsAlive(writer);
+    };
+    source.undo = [this] {
         UndoLastRun();
+        return !closeAfterRun_;
+    };
+    const auto chosen = runs_.Ask(source, state_.settings.Tip);
+    if (closeAfterRun_) {
+        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
     } else if (chosen == RunsChoice::Resume && runs_.State().Resume()) {
         if (!FitsTargetList(*runs_.State().Resume())) {
             services_.prompts.Notice(ResKelvaroText(KText::ResumeByCommandLine));

@@ -9,9 +9,9 @@ namespace kelvaro {
 
 namespace {
 
-constexpr std::array<const char*, 17> kCodeNames = {
-    "RENAME",  "SAME",    "KEEP_LONG", "KEEP_LONG8", "BAD_NAME", "NOT_FOUND",  "EXISTS",   "CLASH",    "TOO_LONG",
-    "RENAMED", "FAILED",  "NOT_RUN",   "UNDONE",     "SKIPPED",  "NO_SHORT",   "OWN_FOLDER", "TEMP_NAME"};
+constexpr std::array<const char*, 18> kCodeNames = {
+    "RENAME",  "SAME",   "KEEP_LONG", "KEEP_LONG8", "BAD_NAME", "NOT_FOUND", "EXISTS",     "CLASH",     "TOO_LONG",
+    "RENAMED", "FAILED", "NOT_RUN",   "UNDONE",     "SKIPPED",  "NO_SHORT",  "OWN_FOLDER", "TEMP_NAME", "DUPLICATE"};
 
 std::wstring Field(const std::wstring& text) {
     std::wstring field = text;

@@ -13,7 +13,7 @@ enum class FolderCode : uint8_t {
     Same,       // SAME       it already carries the wanted name
     KeepLong,   // KEEP_LONG  mode 1 leaves a long name alone
     KeepLong8,  // KEEP_LONG8 mode 4 finds no eight-character form
-    BadName,    // BAD_NAME   the new name is one Windows would not store
+    BadName,    // BAD_NAME   the new name is one Windows would not store, or a name no folder can have
     NotFound,   // NOT_FOUND  no folder answers to the name (or the pattern matched none)
     Exists,     // EXISTS     a sibling already carries the new name
     Clash,      // CLASH      another folder of the list would get the same new path
@@ -26,6 +26,7 @@ enum class FolderCode : uint8_t {
     NoShort,    // NO_SHORT   mode 3: the drive keeps no short name for it
     OwnFolder,  // OWN_FOLDER a folder the program needs itself
     TempName,   // TEMP_NAME  a folder an interrupted rename left under its temporary name
+    Duplicate,  // DUPLICATE  a folder named before: handled where it came first
 };
 
 // The fixed ASCII code of a state, as printed in the first field.

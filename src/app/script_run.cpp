@@ -27,15 +27,15 @@ namespace {
 constexpr KText kUsageLines[] = {KText::UsageHead,          KText::UsageUndoLine,
                                  KText::UsageResumeLine,    KText::UsageRemoveSettingsLine,
                                  KText::UsageMode,          KText::UsageModeList,
-                                 KText::UsageSubfolders,    KText::UsageHidden,
+                                 KText::UsageSubfolders,    KText::UsageHiddenToo,
                                  KText::UsageDryRun,        KText::UsageTsv,
                                  KText::UsageTsvFields,     KText::UsageUtf8,
                                  KText::UsageClip,          KText::UsageLog,
                                  KText::UsageListFile,      KText::UsageUndo,
                                  KText::UsageResume,        KText::UsageRemoveSettings,
                                  KText::UsageHelp,          KText::UsageSwitchesFirst,
-                                 KText::UsageRelativeNames, KText::UsageExitCodes,
-                                 KText::UsageGuide};
+                                 KText::UsageRelativeNames, KText::UsageListLiteral,
+                                 KText::UsageExitCodes,     KText::UsageGuide};
 
 // Messages meant for a box go to the console's error stream; nobody is there to answer a question.
 class ConsolePrompts final : public IPrompts {
@@ -128,8 +128,43 @@ FolderLine PlanFolderLine(const PlanEntry& entry) {
     return {CodeOf(entry.state), entry.path, entry.newPath, PlanStateText(entry.state), PlanNotes(entry)};
 }
 
-FolderLine NotFoundLine(const std::wstring& path) {
-    return {FolderCode::NotFound, path, L"", PlanStateText(PlanState::Missing), {}};
+// Why a name answered nothing, as a verdict.
+std::wstring UnansweredReason(NameFault fault) {
+    switch (fault) {
+        case NameFault::ListWildcard:
+            return ResKelvaroText(KText::ListWildcardState);
+        case NameFault::WildcardNotLast:
+            return ResKelvaroText(KText::WildcardNotLastState);
+        default:
+            return PlanStateText(PlanState::Missing);
+    }
+}
+
+// The output line of a name that is no folder of the run: one that answered
+// nothing, or a folder named before, handled where it came first.
+FolderLine OtherLine(const ScriptTarget& target) {
+    if (target.repeat != Repeat::No)
+        return {
+            FolderCode::Duplicate,
+            target.path,
+            L"",
+            ResKelvaroText(target.repeat == Repeat::Same ? KText::RepeatedFolderReason : KText::CoveredFolderReason),
+            {}};
+    return {target.fault == NameFault::None ? FolderCode::NotFound : FolderCode::BadName,
+            target.missing,
+            L"",
+            UnansweredReason(target.fault),
+            {}};
+}
+
+// The history line of a name that answered nothing: in a dry run a verdict
+// with the fields of the others, in a run what was wrong with the name.
+std::wstring UnansweredHistoryLine(const ScriptTarget& target, bool dryRun) {
+    if (dryRun) return UnansweredReason(target.fault) + L'\t' + target.missing;
+    const KText head = target.fault == NameFault::ListWildcard      ? KText::ListWildcardLine
+                       : target.fault == NameFault::WildcardNotLast ? KText::WildcardNotLastLine
+                                                                    : KText::FolderNotFoundError;
+    return ResKelvaroText(head) + target.missing;
 }
 
 // One line of the output: only with /TSV; without it the history says everything.
@@ -137,14 +172,36 @@ struct Report {
     IConsole& console;
     bool tsv;
     void Line(const FolderLine& line) const {
-        if (tsv) console.Out(TsvLine(line));
+        if (!tsv) return;
+        console.Out(TsvLine(line));
+        ++told;
     }
+    mutable size_t told = 0;  // the folder lines written
 };
 
-// Where each folder of a batch stands: a name that answered nothing, or an entry of the target list.
+// Makes the heading of a folder's lines name its whole path (the window's
+// history shortens it): a log of thousands of folders is never ambiguous.
+class WholePathHeadings final : public ILineSink {
+public:
+    explicit WholePathHeadings(ILineSink& history) : history_(history) {}
+    // The folder whose lines come next.
+    void At(const std::wstring& path) { path_ = path; }
+    void ListInAdd(const std::wstring& line) override {
+        if (!path_.empty() && line.compare(0, 2, L"[ ") == 0 && line == L"[ " + DirNameAbbrev(path_) + L" ]")
+            history_.ListInAdd(L"[ " + path_ + L" ]");
+        else
+            history_.ListInAdd(line);
+    }
+
+private:
+    ILineSink& history_;
+    std::wstring path_;
+};
+
+// Where each name of a batch stands: an entry of the target list, or a name that is none.
 struct Item {
-    std::wstring missing;
     size_t target = kNoEntry;
+    ScriptTarget other;  // when it is no entry
 };
 
 // The history leaves memory a batch at a time: to the log file and, when
@@ -229,7 +286,8 @@ size_t RunFolders(const ScriptCommand& command,
     IFileSystem& fs = services.fs;
     LastPathSink changed(state.changed);
     FolderListings listings(fs);
-    const RenameServices rename{fs, state.history, changed, state.settings.Hira, services.journal, &listings};
+    WholePathHeadings history(state.history);
+    const RenameServices rename{fs, history, changed, state.settings.Hira, services.journal, &listings};
     std::optional<RecordedRun> recorded;
     if (!command.dryRun) recorded.emplace(services.journal, state.history, RunKind::Run, resumes);
     // What the run was asked to do, recorded once before its first folder:
@@ -241,32 +299,26 @@ size_t RunFolders(const ScriptCommand& command,
     RunCounts counts;
     bool stopped = false;
     while (!stopped) {
-        // The next batch: up to kBatch folders, and the names between them that answered nothing.
+        // The next batch: up to kBatch folders, and the names between them that are none.
         state.targets.RefreshForm();
         std::vector<Item> items;
         std::vector<bool> unlisted;
         std::vector<std::optional<FileIdentity>> identities;  // what the walk found under each path
         for (ScriptTarget target; state.targets.Count() < kBatch && items.size() < 2 * kBatch && feed.Next(target);) {
-            if (target.path.empty()) {
-                items.push_back({target.missing, kNoEntry});
-                ++counts.notRenamed;
-                continue;
+            if (!target.path.empty() && target.repeat == Repeat::No) {
+                const size_t before = state.targets.Count();
+                state.targets.ListInAdd(target.path);
+                if (state.targets.Count() > before) {
+                    items.push_back({before, {}});
+                    unlisted.push_back(target.unlisted);
+                    identities.push_back(target.identity);
+                    continue;
+                }
+                target.repeat = Repeat::Same;  // the list holds it already
             }
-            const size_t before = state.targets.Count();
-            state.targets.ListInAdd(target.path);
-            if (state.targets.Count() > before) {  // a repeated folder is one
-                items.push_back({L"", before});
-                unlisted.push_back(target.unlisted);
-                identities.push_back(target.identity);
-            }
+            items.push_back({kNoEntry, std::move(target)});
         }
         if (items.empty()) break;
-        for (const auto& item : items)
-            if (item.target == kNoEntry) {
-                state.history.ListInAdd(ResKelvaroText(KText::FolderNotFoundError) + item.missing);
-                ++notDone;
-                progress.Done(++handled);
-            }
 
         std::vector<std::wstring> targets;
         for (size_t i = 0; i < state.targets.Count(); ++i) targets.push_back(state.targets.Text(i));
@@ -274,14 +326,24 @@ size_t RunFolders(const ScriptCommand& command,
         std::vector<PlanEntry> plan;
         if (command.dryRun || report.tsv) plan = PlanRun(fs, targets, command.mode, state.settings.Hira);
 
-        size_t next = 0;  // the next item to report
-        auto reportUpTo = [&](size_t target, const FolderLine& line) {
-            for (; next < items.size() && items[next].target != target; ++next)
-                if (items[next].target == kNoEntry) report.Line(NotFoundLine(items[next].missing));
-            if (next < items.size()) {
-                report.Line(line);
-                ++next;
+        // Every name is told in its place: the ones that are no entry of the
+        // list just before the entry that follows them.
+        size_t next = 0;  // the next item to tell
+        auto tellOthers = [&] {
+            for (; next < items.size() && items[next].target == kNoEntry; ++next) {
+                const ScriptTarget& other = items[next].other;
+                report.Line(OtherLine(other));
+                progress.Done(++handled);
+                if (other.repeat != Repeat::No) continue;
+                state.history.ListInAdd(UnansweredHistoryLine(other, command.dryRun));
+                ++notDone;
+                ++counts.notRenamed;
             }
+        };
+        auto tellEntry = [&](const FolderLine& line) {
+            report.Line(line);
+            ++next;
+            progress.Done(++handled);
         };
         auto unlistedLines = [&](size_t i) {
             if (!unlisted[i]) return;
@@ -294,11 +356,11 @@ size_t RunFolders(const ScriptCommand& command,
             // Ctrl+C stops a dry run too, after the folder in hand.
             size_t i = 0;
             for (; i < plan.size() && !(stop && stop->load()); ++i) {
+                tellOthers();
                 unlistedLines(i);
                 state.history.ListInAdd(PlanLine(plan[i]));
                 if (!PlanDone(plan[i].state)) ++notDone;
-                reportUpTo(i, PlanFolderLine(plan[i]));
-                progress.Done(++handled);
+                tellEntry(PlanFolderLine(plan[i]));
             }
             stopped = i < plan.size();
             notDone += plan.size() - i;
@@ -311,26 +373,29 @@ size_t RunFolders(const ScriptCommand& command,
             };
             hooks.before = [&](size_t i) {
                 if ((stop && stop->load()) || recorded->Stopped()) return false;
+                tellOthers();
+                mark = state.history.Count();
                 unlistedLines(i);
+                history.At(targets[i]);
                 return true;
             };
             hooks.after = [&](size_t i, int16_t result, const std::wstring& now) {
                 if (result != kRenameDone) ++notDone;
                 if (result == kRenameDone && now != targets[i]) feed.Renamed(targets[i], now);
-                progress.Done(++handled);
-                if (!report.tsv) return;
-                const PlanEntry& entry = plan[i];
-                FolderLine line = PlanFolderLine(entry);
-                if (result == kRenameDone) {
-                    line.code = entry.state == PlanState::InForm ? FolderCode::Same : FolderCode::Renamed;
-                    line.newPath = now;
-                    if (line.code == FolderCode::Renamed) line.reason.clear();
-                } else if (PlanDone(entry.state)) {
-                    line.code = FolderCode::Failed;
-                    line.reason = Reason(state.history, mark, state.history.Count());
+                FolderLine line;
+                if (report.tsv) {
+                    const PlanEntry& entry = plan[i];
+                    line = PlanFolderLine(entry);
+                    if (result == kRenameDone) {
+                        line.code = entry.state == PlanState::InForm ? FolderCode::Same : FolderCode::Renamed;
+                        line.newPath = now;
+                        if (line.code == FolderCode::Renamed) line.reason.clear();
+                    } else if (PlanDone(entry.state)) {
+                        line.code = FolderCode::Failed;
+                        line.reason = Reason(state.history, mark, state.history.Count());
+                    }
                 }
-                mark = state.history.Count();
-                reportUpTo(i, line);
+                tellEntry(line);
             };
             size_t renaming = 0;  // the entry the walk hands to the renamer
             hooks.before = [&, before = hooks.before](size_t i) {
@@ -338,7 +403,7 @@ size_t RunFolders(const ScriptCommand& command,
                 return before(i);
             };
             const WalkEnd end = WalkTargets(
-                state.targets, state.history, changed, services.journal,
+                state.targets, history, changed, services.journal,
                 [&](const std::wstring& path) {
                     return RenameDir(rename, path, command.mode,
                                      renaming < identities.size() ? identities[renaming] : std::nullopt);
@@ -352,17 +417,13 @@ size_t RunFolders(const ScriptCommand& command,
             counts.notReached += end.counts.notReached;
             walked += end.next;
         }
-        // What the run did not reach.
-        for (; stopped && report.tsv && next < items.size(); ++next) {
-            const Item& item = items[next];
-            if (item.target == kNoEntry)
-                report.Line(NotFoundLine(item.missing));
-            else
-                report.Line({FolderCode::NotRun, state.targets.Text(item.target), plan[item.target].newPath,
-                             ResAllText(AText::StoppedLine), PlanNotes(plan[item.target])});
+        // What the run did not reach, with no new path: nothing was done to it.
+        for (tellOthers(); stopped && next < items.size(); tellOthers()) {
+            const size_t target = items[next++].target;
+            if (report.tsv)
+                report.Line({FolderCode::NotRun, state.targets.Text(target), L"", ResAllText(AText::StoppedLine),
+                             PlanNotes(plan[target])});
         }
-        for (; next < items.size(); ++next)  // the names after the last folder that answered nothing
-            if (items[next].target == kNoEntry) report.Line(NotFoundLine(items[next].missing));
         outlet.Drain(state.history);
         state.changed.Clear();
     }
@@ -376,7 +437,7 @@ size_t RunFolders(const ScriptCommand& command,
             if (command.subfolders && !target.path.empty()) counts.notReachedAtLeast = true;
             if (!report.tsv) return;
             report.Line(target.path.empty()
-                            ? NotFoundLine(target.missing)
+                            ? OtherLine(target)
                             : FolderLine{FolderCode::NotRun, target.path, L"", ResAllText(AText::StoppedLine), {}});
         });
     if (journal && request) journal->End(stopped ? RunEnd::Stopped : RunEnd::Done, walked);
@@ -468,7 +529,8 @@ size_t RunUndo(AppState& state,
         if (!begun.empty()) begun.pop_front();
         if (state.history.Count() > 3 * kBatch) outlet.Drain(state.history);
     });
-    const RenameServices rename{services.fs, lines, state.changed, state.settings.Hira, services.journal};
+    WholePathHeadings headings(lines);
+    const RenameServices rename{services.fs, headings, state.changed, state.settings.Hira, services.journal};
     size_t handled = 0;
     UndoHooks hooks;
     hooks.planned = [&](size_t folders) {
@@ -480,12 +542,13 @@ size_t RunUndo(AppState& state,
         if (state.changed.Count() >= kBatch) state.changed.Clear();
         if (stop && stop->load()) return false;
         if (report.tsv) begun.push_back(folder);
+        headings.At(folder.newPath);
         return true;
     };
     if (report.tsv)
         hooks.notReached = [&](const JournalFolder& folder) {
             lines.Finish(state.history.Count());  // the line of the folder in hand comes first
-            report.Line({FolderCode::NotRun, folder.newPath, folder.oldPath, ResAllText(AText::StoppedLine), {}});
+            report.Line({FolderCode::NotRun, folder.newPath, L"", ResAllText(AText::StoppedLine), {}});
         };
     const size_t notDone = UndoLastRun(rename, hooks);
     const size_t count = state.history.Count();  // the undo's last line gives its counts
@@ -538,6 +601,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         }
         if (!error.empty()) {
             console.Error(error);
+            console.Error(ResKelvaroText(KText::UsageHint));
             return kExitUsage;
         }
 
@@ -553,7 +617,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
             RecoverInterrupted(fs, *services.journal, recovery);
             // A folder put back may answer to a pattern now.
             const bool patterns =
-                std::any_of(names.begin(), names.end(), [](const ScriptName& name) { return HasWildcard(name.given); });
+                std::any_of(names.begin(), names.end(), [](const ScriptName& name) { return name.pattern; });
             if (!recovery.lines.empty() && patterns) {
                 std::wstring again;
                 auto expanded = ExpandNames(fs, command.names, again, command.hidden);
@@ -594,10 +658,12 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
             PlanResume(*services.journal))
             console.Error(ResKelvaroText(KText::ResumeHintLine));
         // With /TSV the output holds folders only; the counts and the closing line go with the other messages.
+        // Without a folder to tell (nothing to take back or to finish), what the history says instead is why.
         if (command.tsv) {
             const size_t count = state.history.Count();
-            if (count > 1 && IsSummaryLine(state.history.Line(count - 2))) console.Error(state.history.Line(count - 2));
-            if (count > 0) console.Error(state.history.Line(count - 1));
+            const size_t tail =
+                count > 1 && IsSummaryLine(state.history.Line(count - 2)) ? 2 : std::min<size_t>(count, 1);
+            for (size_t i = report.told == 0 ? 0 : count - tail; i < count; ++i) console.Error(state.history.Line(i));
         }
         outlet.Drain(state.history);
         // The clipboard, when asked for, gets what the log file gets.

@@ -35,7 +35,9 @@ std::wstring ScriptTargets::Followed(std::wstring path) const {
 }
 
 void ScriptTargets::Renamed(const std::wstring& from, const std::wstring& to) {
-    if (!subfolders_) renamed_[FoldedName(from)] = to;
+    if (subfolders_) return;
+    renamed_[FoldedName(from)] = to;
+    handedOut_.insert(to);  // a later name of the folder finds it there
 }
 
 void ScriptTargets::Resolve() {
@@ -46,7 +48,7 @@ void ScriptTargets::Resolve() {
     while (name_ < names_.size() && paths.size() < kLookupBatch) {
         const ScriptName& name = names_[name_];
         if (name.paths.empty()) {
-            ready_.push_back({L"", name.given, false, std::nullopt});
+            ready_.push_back({L"", name.given, false, std::nullopt, name.fault});
             ++name_;
             continue;
         }
@@ -86,24 +88,29 @@ bool ScriptTargets::Next(ScriptTarget& target) {
         ScriptTarget& next = ready_[readyNext_++];
         if (!subfolders_ || next.path.empty()) {
             target = std::move(next);
-            if (!target.path.empty()) target.path = Followed(std::move(target.path));
+            if (!target.path.empty()) {
+                target.path = Followed(std::move(target.path));
+                if (!subfolders_ && !handedOut_.insert(target.path).second) target.repeat = Repeat::Same;
+            }
             return true;
         }
-        if (!Covered(next.path)) {
-            walk_ = std::make_unique<FolderTreeAhead>(fs_, next.path, withHidden_);
-            walkRoot_ = next.path;
+        if (const Repeat covered = Covered(next.path); covered != Repeat::No) {
+            target = std::move(next);
+            target.repeat = covered;
+            return true;
         }
+        walk_ = std::make_unique<FolderTreeAhead>(fs_, next.path, withHidden_);
+        walkRoot_ = next.path;
     }
 }
 
-bool ScriptTargets::Covered(const std::wstring& path) {
+Repeat ScriptTargets::Covered(const std::wstring& path) {
     // A folder named twice, or below another named folder, is walked with that one.
     const std::wstring folded = FoldedName(path);
-    bool covered = !walked_.insert(folded).second;
-    for (size_t slash = folded.find(L'\\', 3); !covered && slash != std::wstring::npos;
-         slash = folded.find(L'\\', slash + 1))
-        covered = named_.count(folded.substr(0, slash)) != 0;
-    return covered;
+    if (!walked_.insert(folded).second) return Repeat::Same;
+    for (size_t slash = folded.find(L'\\', 3); slash != std::wstring::npos; slash = folded.find(L'\\', slash + 1))
+        if (named_.count(folded.substr(0, slash))) return Repeat::Below;
+    return Repeat::No;
 }
 
 void ScriptTargets::Unreached(const std::function<void(const ScriptTarget&)>& each) {
@@ -111,14 +118,14 @@ void ScriptTargets::Unreached(const std::function<void(const ScriptTarget&)>& ea
     walk_.reset();
     auto named = [&](ScriptTarget target) {
         if (target.path.empty()) return each(target);
-        if (subfolders_ && Covered(target.path)) return;
+        if (subfolders_ && Covered(target.path) != Repeat::No) return;
         target.path = Followed(std::move(target.path));
         each(target);
     };
     for (; readyNext_ < ready_.size(); ++readyNext_) named(std::move(ready_[readyNext_]));
     for (; name_ < names_.size(); ++name_, path_ = 0) {
         const ScriptName& name = names_[name_];
-        if (name.paths.empty()) each({L"", name.given, false, std::nullopt});
+        if (name.paths.empty()) each({L"", name.given, false, std::nullopt, name.fault});
         for (; path_ < name.paths.size(); ++path_) named({name.paths[path_], L"", false, std::nullopt});
     }
 }

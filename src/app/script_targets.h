@@ -14,12 +14,21 @@
 
 namespace kelvaro {
 
+// A folder named again: handled where it came first.
+enum class Repeat : uint8_t {
+    No,
+    Same,   // the same folder as an earlier name
+    Below,  // with /S: a folder in the tree of another name, walked with it
+};
+
 // One folder of a script run, or a name that answered nothing.
 struct ScriptTarget {
-    std::wstring path;      // the folder's canonical path; empty when nothing answered
-    std::wstring missing;   // the name as given, when nothing answered
-    bool unlisted = false;  // the folders below it could not be read
+    std::wstring path;                     // the folder's canonical path; empty when nothing answered
+    std::wstring missing;                  // the name as a full path, when nothing answered
+    bool unlisted = false;                 // the folders below it could not be read
     std::optional<FileIdentity> identity;  // what a walk found under that path: its rename makes sure it still is
+    NameFault fault = NameFault::None;     // why nothing answered, before anything was looked up
+    Repeat repeat = Repeat::No;
 };
 
 // The folders of a script line, handed out one at a time and looked up a
@@ -27,6 +36,7 @@ struct ScriptTarget {
 // Without /S: the names in the order given. With /S: for each named folder,
 // every folder below it (children before parents), then the folder itself;
 // a folder named twice, or lying below another named folder, is walked once.
+// Each name gets a target of its own: one named again comes with `repeat`.
 class ScriptTargets {
 public:
     ScriptTargets(IFileSystem& fs, const std::vector<ScriptName>& names, bool subfolders, bool withHidden);
@@ -47,8 +57,8 @@ public:
 private:
     void Resolve();  // looks up the next batch of names
     std::wstring Followed(std::wstring path) const;
-    // With /S: true when `path` was walked already or lies below a named folder.
-    bool Covered(const std::wstring& path);
+    // With /S: whether `path` was walked already or lies below a named folder.
+    Repeat Covered(const std::wstring& path);
 
     IFileSystem& fs_;
     const std::vector<ScriptName>& names_;
@@ -61,6 +71,7 @@ private:
     std::unordered_set<std::wstring> named_;                  // with /S: the folded full paths of every name
     std::unordered_set<std::wstring> walked_;                 // with /S: the folded paths of the folders walked so far
     std::unordered_map<std::wstring, std::wstring> renamed_;  // folded old path -> new path
+    std::unordered_set<std::wstring> handedOut_;              // without /S: the paths handed out, and where they went
 };
 
 }  // namespace kelvaro

@@ -58,9 +58,9 @@ size_t ListExecute(AppState& state,
     const WalkEnd end = WalkTargets(
         state.targets, state.history, changed, services.journal,
         [&](const std::wstring& path) { return RenameDir(rename, path, mode); }, hooks, &request);
-    RunCounts counts = end.counts;
-    counts.notRenamed += notFound;
-    state.history.ListInAdd(RunSummaryLine(counts));
+    WalkEnd told = end;
+    told.counts.notRenamed += notFound;
+    state.history.ListInAdd(WalkSummaryLine(told));
     state.history.ListInAdd(ResAllText(end.stopped || end.journalFailed ? AText::StoppedLine : AText::AllFinishedLine));
     size_t skipped = 0;
     for (size_t i = 0; i < std::min(end.next, leftOut.size()); ++i) skipped += leftOut[i] ? 1 : 0;

@@ -406,8 +406,6 @@ std::wstring ResKelvaroText(KText text) {
             return L"元に戻しました";
         case 28119:
             return L"一部を元に戻しました";
-        case 28120:
-            return L"中断（未処理 %1）";
         case 28121:
             return L"―";
         case 28122:
@@ -455,8 +453,6 @@ std::wstring ResKelvaroText(KText text) {
         // The whole tree from the command line: its usage, its complaints, its progress line.
         case 29000:
             return L"  /S            下のフォルダも全ての階層で変更します（深い階層から順に）";
-        case 29001:
-            return L"  /A            /S で隠しフォルダとシステムフォルダも変更します";
         case 29002:
             return L"/A は /S と一緒に指定してください";
         case 29003:
@@ -511,6 +507,44 @@ std::wstring ResKelvaroText(KText text) {
             return L"　フォルダではないものが同じ名前で置かれた為、変更しませんでした";
         case 30011:
             return L"　一覧を読んだ後でフォルダが入れ替わった為（リンクなど）、変更しませんでした";
+        // Names that stand for no folder before anything is looked up, and names given twice.
+        case 31000:
+            return L"リストファイルの名前に * や ? は使えません: ";
+        case 31001:
+            return L"ワイルドカード（* ?）はフォルダ名の最後の部分にだけ使えます: ";
+        case 31002:
+            return L"変更不可（リストの名前に * や ?）";
+        case 31003:
+            return L"変更不可（ワイルドカードは最後の部分だけ）";
+        case 31004:
+            return L"前に指定したフォルダと同じ為、一度だけ処理します";
+        case 31005:
+            return L"指定したほかのフォルダの下にある為、そのフォルダと一緒に処理します";
+        // Bad usage that says how to write it, and the usage of list files.
+        case 31010:
+            return L"スイッチと値の間は空白ではなく : です。次のように書いてください: ";
+        case 31011:
+            return L"/U はほかの指定と一緒に使えません";
+        case 31012:
+            return L"  リストファイルの名前は書いたとおりに読みます（* と ? はコマンドラインだけ）";
+        case 31013:
+            return L"  /A            /S とワイルドカードで隠しフォルダとシステムフォルダも対象にします";
+        // How each run of 変更の記録 ended.
+        case 31020:
+            return L"中断（%1 フォルダ中 %2 フォルダまで処理）";
+        case 31021:
+            return L"中断（%1 フォルダまで処理）";
+        case 31022:
+            return L"途中で停止（%1 フォルダ中 %2 フォルダまで処理）";
+        case 31023:
+            return L"途中で停止（%1 フォルダまで処理）";
+        case 31024:
+            return L"元に戻す途中で中断（%1 フォルダ中 %2 フォルダを戻しました）";
+        case 31025:
+            return L"実行中";
+        // The folders the preview left out, in a run's closing count.
+        case 31030:
+            return L"除外";
         default:
             return {};
     }

@@ -204,7 +204,6 @@ namespace kelvaro {
     X(RunsCloseButton, 28117)          \
     X(TakenBackState, 28118)           \
     X(PartlyTakenBackState, 28119)     \
-    X(CutShortState, 28120)            \
     X(NoModeRecorded, 28121)           \
     X(RunsUndoHint, 28122)             \
     X(RunsResumeHint, 28123)           \
@@ -227,7 +226,6 @@ namespace kelvaro {
     X(PreviewCancelKey, 28205)         \
     X(PreviewCheckListHint, 28206)     \
     X(UsageSubfolders, 29000)          \
-    X(UsageHidden, 29001)              \
     X(HiddenNeedsSubfolders, 29002)    \
     X(UnlistedLine, 29003)             \
     X(CountingProgress, 29004)         \
@@ -250,7 +248,24 @@ namespace kelvaro {
     X(ListFileBadLineError, 30008)     \
     X(TrimNotWrittenLine, 30009)       \
     X(NotTheFolderLine, 30010)         \
-    X(NotTheListedFolderLine, 30011)
+    X(NotTheListedFolderLine, 30011)   \
+    X(ListWildcardLine, 31000)         \
+    X(WildcardNotLastLine, 31001)      \
+    X(ListWildcardState, 31002)        \
+    X(WildcardNotLastState, 31003)     \
+    X(RepeatedFolderReason, 31004)     \
+    X(CoveredFolderReason, 31005)      \
+    X(SwitchValueColonError, 31010)    \
+    X(RemovalAloneError, 31011)        \
+    X(UsageListLiteral, 31012)         \
+    X(UsageHiddenToo, 31013)           \
+    X(KilledRunState, 31020)           \
+    X(KilledWalkState, 31021)          \
+    X(StoppedRunState, 31022)          \
+    X(StoppedWalkState, 31023)         \
+    X(KilledUndoState, 31024)          \
+    X(RunningState, 31025)             \
+    X(SummaryLeftOut, 31030)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \

@@ -228,10 +228,10 @@ size_t RecoverInterrupted(IFileSystem& fs,
 RunProgress ProgressOf(const JournalRun& run) {
     RunProgress progress;
     for (const JournalFolder& folder : run.folders) progress.renamed += folder.outcome == JournalOutcome::New;
+    progress.reached = run.end == RunEnd::Open ? LastDone(run) : run.reached;
     if (!run.request || run.request->Has(kEveryDepthFlag)) return progress;
     progress.total = run.request->total ? run.request->total : run.request->targets.size();
-    const uint64_t reached = run.end == RunEnd::Open ? LastDone(run) : run.reached;
-    progress.notReached = progress.total > reached ? progress.total - reached : 0;
+    progress.notReached = progress.total > progress.reached ? progress.total - progress.reached : 0;
     return progress;
 }
 

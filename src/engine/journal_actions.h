@@ -19,12 +19,13 @@ size_t RecoverInterrupted(IFileSystem& fs,
                           ILineSink& history,
                           std::vector<std::string>* cutShort = nullptr);
 
-// How far a run with a request got: the folders asked for, renamed, and not
-// reached (after the last one it renamed, for a run cut short). `total` and
-// `notReached` are 0 when the run did not know its number beforehand.
+// How far a run with a request got: the folders asked for, renamed, tried,
+// and not reached (after the last one it renamed, for a run cut short).
+// `total` and `notReached` are 0 when the run did not know its number beforehand.
 struct RunProgress {
     uint64_t total = 0;
     uint64_t renamed = 0;
+    uint64_t reached = 0;
     uint64_t notReached = 0;
 };
 RunProgress ProgressOf(const JournalRun& run);

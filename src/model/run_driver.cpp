@@ -61,7 +61,10 @@ WalkEnd WalkTargets(TargetList& targets,
             end.stopped = true;
             break;
         }
-        if (leftOut(i)) continue;
+        if (leftOut(i)) {
+            ++end.leftOut;
+            continue;
+        }
         const std::wstring path = targets.Text(i);
         changed.Clear();
         if (journal) journal->AtFolder(static_cast<uint32_t>(hooks.journalBase + asked));
@@ -83,8 +86,17 @@ WalkEnd WalkTargets(TargetList& targets,
             break;
         }
     }
-    end.counts.notReached = count - end.next;
+    for (size_t i = end.next; i < count; ++i)
+        ++(i < hooks.leftOut.size() && hooks.leftOut[i] ? end.leftOut : end.counts.notReached);
     return record();
+}
+
+std::wstring WalkSummaryLine(const WalkEnd& end) {
+    std::wstring line = RunSummaryLine(end.counts);
+    if (end.leftOut > 0)
+        line += L"\u3000" + ResKelvaroText(KText::SummaryLeftOut) + L"\uFF1A" + std::to_wstring(end.leftOut) +
+                ResKelvaroText(KText::SummaryUnit);
+    return line;
 }
 
 RunRequest TargetRequest(int16_t mode, bool hira) {
@@ -142,7 +154,7 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
         const WalkEnd end = WalkTargets(
             targets, state_.history, changed_, journal_, [&](const std::wstring& path) { return renamer_(path, mode); },
             hooks, &request);
-        state_.history.ListInAdd(RunSummaryLine(end.counts));
+        state_.history.ListInAdd(WalkSummaryLine(end));
     }
 
     // That entry stays at the top once the done ones above it are gone: after

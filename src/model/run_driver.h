@@ -57,7 +57,11 @@ struct WalkEnd {
     bool stopped = false;        // `before` said stop
     bool journalFailed = false;  // a record could not be written
     RunCounts counts;            // for the closing summary line
+    size_t leftOut = 0;          // the folders the user left out, reached or not (never counted as not reached)
 };
+
+// The closing count of a walk: RunSummaryLine's, then "　除外：n件" when the user left folders out.
+std::wstring WalkSummaryLine(const WalkEnd& end);
 
 // `rename` renames one folder and reports its new path to `changed`. With a
 // `request` (its mode and flags), the journal records what the walk was asked

@@ -19,15 +19,40 @@ std::wstring LocalTimeText(uint64_t fileTime) {
     return text;
 }
 
-void RunsState::Compute(const std::vector<JournalRun>& runs) {
+namespace {
+
+// How a run ended that no undo touched: killed or stopped, and how far it got;
+// nothing for a run that went through all its folders.
+std::wstring EndText(const JournalRun& run, const RunProgress& progress, bool underWay) {
+    if (run.end == RunEnd::Done) return {};
+    if (run.end == RunEnd::Open && underWay) return ResKelvaroText(KText::RunningState);
+    const bool stopped = run.end == RunEnd::Stopped;
+    if (progress.total > 0)
+        return FillIn(ResKelvaroText(stopped ? KText::StoppedRunState : KText::KilledRunState),
+                      {progress.total, progress.reached});
+    return FillIn(ResKelvaroText(stopped ? KText::StoppedWalkState : KText::KilledWalkState), {progress.reached});
+}
+
+}  // namespace
+
+void RunsState::Compute(const std::vector<JournalRun>& runs, const Running& running) {
     rows_.clear();
     const UndoPlan undo = PlanUndo(runs);
     undoCount_ = undo.folders.size();
     resume_ = PlanResume(runs);
+    auto underWay = [&](const JournalRun& run) { return run.end == RunEnd::Open && running && running(run.writer); };
     for (size_t i = runs.size(); i-- > 0;) {
         const JournalRun& run = runs[i];
         if (run.kind != RunKind::Run) continue;
         const RunProgress progress = ProgressOf(run);
+        // The undos of this run: the folders they took back, and the last of them.
+        uint64_t restored = 0;
+        const JournalRun* lastUndo = nullptr;
+        for (size_t k = i + 1; k < runs.size(); ++k) {
+            if (runs[k].kind != RunKind::Undo || runs[k].target != run.id) continue;
+            lastUndo = &runs[k];
+            for (const JournalFolder& folder : runs[k].folders) restored += folder.outcome == JournalOutcome::New;
+        }
         Row row;
         row.time = LocalTimeText(run.Started());
         row.mode = run.request && run.request->mode < kModeCount ? ModeCaption(run.request->mode)
@@ -35,10 +60,12 @@ void RunsState::Compute(const std::vector<JournalRun>& runs) {
         row.folders = std::to_wstring(progress.renamed);
         if (progress.renamed > 0 && TakenBack(runs, i))
             row.state = ResKelvaroText(KText::TakenBackState);
-        else if (undo.run == run.id && undo.folders.size() < progress.renamed)
+        else if (lastUndo && lastUndo->end == RunEnd::Open && !underWay(*lastUndo))
+            row.state = FillIn(ResKelvaroText(KText::KilledUndoState), {progress.renamed, restored});
+        else if (restored > 0)
             row.state = ResKelvaroText(KText::PartlyTakenBackState);
-        else if (resume_ && resume_->run == run.id)
-            row.state = FillIn(ResKelvaroText(KText::CutShortState), {resume_->request.targets.size()});
+        else
+            row.state = EndText(run, progress, underWay(run));
         rows_.push_back(std::move(row));
     }
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,16 +11,21 @@
 namespace kelvaro {
 
 // The runs the journal keeps, as the dialog "変更の記録" shows them: newest
-// first, with the time, the mode, the folders renamed and whether they were
-// taken back; what 元に戻す would take back and what the run cut short left.
+// first, with the time, the mode, the folders renamed and how each ended
+// (killed or stopped, and how far it got; taken back, or how far an undo
+// killed in the middle got); what 元に戻す would take back and what the run
+// cut short left.
 class RunsState {
 public:
     struct Row {
         std::wstring time, mode, folders, state;
     };
+    // True when the copy of the program that wrote a run still runs: a run
+    // without an end is then under way, else it was killed.
+    using Running = std::function<bool(const ProcessStamp& writer)>;
 
     // Reads the runs of a journal (oldest first, as ParseJournal gives them).
-    void Compute(const std::vector<JournalRun>& runs);
+    void Compute(const std::vector<JournalRun>& runs, const Running& running = {});
 
     const std::vector<Row>& Rows() const { return rows_; }
     // The folders 元に戻す would take back: 0 when there is nothing to undo.

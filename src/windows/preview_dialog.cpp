@@ -200,6 +200,8 @@ std::vector<size_t> PreviewDialog::SelectedEntries() const {
 void PreviewDialog::ToggleEntries(const std::vector<size_t>& entries) {
     model_.Toggle(entries);
     ShowRows();
+    // The tip of the row under the mouse says at once what the run will do with it now.
+    ShowRowTip(tipRow_);
 }
 
 std::wstring PreviewDialog::ListTip() const {
@@ -216,7 +218,12 @@ void PreviewDialog::OnListMouseMove(int x, int y) {
     const int row = static_cast<int>(SendMessageW(List(), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     const auto& rows = model_.Rows();
     const int over = (row >= 0 && static_cast<size_t>(row) < rows.size()) ? row : -1;
-    if (over == tipRow_ || !rowTip_) return;
+    if (over != tipRow_) ShowRowTip(over);
+}
+
+void PreviewDialog::ShowRowTip(int over) {
+    const auto& rows = model_.Rows();
+    if (!rowTip_ || over < -1 || (over >= 0 && static_cast<size_t>(over) >= rows.size())) return;
     tipRow_ = over;
     // Over a row its whole path and note, else the list's hint (when hints are on).
     tipText_ = over >= 0 ? model_.TipText(rows[static_cast<size_t>(over)])

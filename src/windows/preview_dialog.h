@@ -61,6 +61,8 @@ private:
     void ToggleEntries(const std::vector<size_t>& entries);
     LRESULT OnListNotify(NMHDR& header);
     void OnListMouseMove(int x, int y);
+    // Shows the tip of row `over` (-1: the list's own hint).
+    void ShowRowTip(int over);
     static LRESULT CALLBACK ListProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     AppState& state_;

@@ -41,24 +41,47 @@ bool RunsDialog::Load(HWND owner) {
     return true;
 }
 
-std::optional<RunsChoice> RunsDialog::Ask(const std::vector<JournalRun>& runs, bool tip) {
-    model_.Compute(runs);
+std::optional<RunsChoice> RunsDialog::Ask(const RunsSource& source, bool tip) {
+    source_ = source;
     SetToolTip(tip);
     ShowModal();
+    source_ = {};
     return chosen_;
+}
+
+void RunsDialog::Refresh() {
+    model_.Compute(source_.read ? source_.read() : std::vector<JournalRun>{}, source_.running);
+    ShowRows();
+    EnableWindow(Control(IDC_RUNS_UNDO), model_.UndoCount() > 0 ? TRUE : FALSE);
+    EnableWindow(Control(IDC_RUNS_RESUME), model_.Resume() ? TRUE : FALSE);
+}
+
+void RunsDialog::TakeBack() {
+    if (busy_ || model_.UndoCount() == 0 || !source_.undo) return;
+    busy_ = true;
+    for (const int id : {IDC_RUNS_UNDO, IDC_RUNS_RESUME, IDCANCEL}) EnableWindow(Control(id), FALSE);
+    // The owner shows the undo as it goes, and its Cancel stops it.
+    const HWND owner = GetWindow(hwnd_, GW_OWNER);
+    if (owner) EnableWindow(owner, TRUE);
+    const bool goOn = source_.undo();
+    if (owner) EnableWindow(owner, FALSE);
+    busy_ = false;
+    EnableWindow(Control(IDCANCEL), TRUE);
+    if (!goOn) return Hide();
+    Refresh();
+    SetForegroundWindow(hwnd_);
+    SetFocus(List());
 }
 
 void RunsDialog::OnActivate() {
     chosen_.reset();
+    Refresh();
     // Over the middle of its owner.
     RECT owner{}, self{};
     GetWindowRect(GetWindow(hwnd_, GW_OWNER) ? GetWindow(hwnd_, GW_OWNER) : GetDesktopWindow(), &owner);
     GetWindowRect(hwnd_, &self);
     SetWindowPos(hwnd_, nullptr, (owner.left + owner.right - (self.right - self.left)) / 2,
                  (owner.top + owner.bottom - (self.bottom - self.top)) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ShowRows();
-    EnableWindow(Control(IDC_RUNS_UNDO), model_.UndoCount() > 0 ? TRUE : FALSE);
-    EnableWindow(Control(IDC_RUNS_RESUME), model_.Resume() ? TRUE : FALSE);
     SetFocus(List());
 }
 
@@ -77,15 +100,17 @@ void RunsDialog::ShowRows() {
             ListView_SetItemText(list, static_cast<int>(i), c, const_cast<wchar_t*>(cells[c]->c_str()));
     }
     if (!rows.empty()) ListView_SetItemState(list, 0, LVIS_FOCUSED, LVIS_FOCUSED);
-    FitColumns();
+    Relayout();  // as wide as the longest state needs
 }
 
-// The time, the mode and the number as wide as their texts and titles; the state takes the rest.
-void RunsDialog::FitColumns() {
+// The time, the mode and the number as wide as their texts and titles; the
+// state takes the rest. Returns the list's width that shows every state whole.
+int RunsDialog::FitColumns() {
     const HWND list = List();
     RECT inner{};
     GetClientRect(list, &inner);
-    int used = 0;
+    int used = 0, state = 0;
+    for (const auto& row : model_.Rows()) state = std::max(state, ListView_GetStringWidth(list, row.state.c_str()));
     for (int c = 0; c < kColumns - 1; ++c) {
         ListView_SetColumnWidth(list, c, LVSCW_AUTOSIZE_USEHEADER);
         // Room for the title and the header's padding, which the automatic width does not always leave.
@@ -95,22 +120,24 @@ void RunsDialog::FitColumns() {
         used += ListView_GetColumnWidth(list, c);
     }
     ListView_SetColumnWidth(list, kColumns - 1, std::max<int>(inner.right - used, 0));
+    RECT outer{};
+    GetWindowRect(list, &outer);
+    return used + state + FontMetrics().line + GetSystemMetricsForDpi(SM_CXVSCROLL, Dpi()) +
+           (outer.right - outer.left) - inner.right;
 }
 
 bool RunsDialog::OnCommand(UINT id, UINT) {
     switch (id) {
         case IDC_RUNS_UNDO:
-            if (model_.UndoCount() == 0) return true;
-            chosen_ = RunsChoice::Undo;
-            Hide();
+            TakeBack();
             return true;
         case IDC_RUNS_RESUME:
-            if (!model_.Resume()) return true;
+            if (busy_ || !model_.Resume()) return true;
             chosen_ = RunsChoice::Resume;
             Hide();
             return true;
         case IDCANCEL:
-            Hide();
+            if (!busy_) Hide();  // the undo under way ends first
             return true;
         default:
             return false;
@@ -125,7 +152,12 @@ void RunsDialog::Relayout() {
     const SIZE undo = ButtonSize(Control(IDC_RUNS_UNDO)), resume = ButtonSize(Control(IDC_RUNS_RESUME)),
                close = ButtonSize(Control(IDCANCEL));
     const int rowHeight = metrics.line + metrics.gap / 2;
-    const int listWidth = std::max<int>(metrics.line * 34, undo.cx + resume.cx + close.cx + 3 * metrics.gap);
+    // Wide enough for the longest state (a killed run's tells how far it got), within the screen.
+    MONITORINFO monitor{sizeof(monitor)};
+    GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
+    const int widest = monitor.rcWork.right - monitor.rcWork.left - 4 * metrics.margin;
+    const int listWidth = std::max<int>(
+        {metrics.line * 34, undo.cx + resume.cx + close.cx + 3 * metrics.gap, std::min(FitColumns(), widest)});
     const int listHeight = rowHeight * 12;
     const int buttonTop = metrics.margin + listHeight + metrics.gap;
     MoveWindow(List(), metrics.margin, metrics.margin, listWidth, listHeight, TRUE);

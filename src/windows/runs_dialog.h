@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -11,23 +12,32 @@
 
 namespace kelvaro {
 
-// What the user chose in "変更の記録".
+// What the user chose in "変更の記録" for the caller to carry out.
 enum class RunsChoice {
-    Undo,    // 元に戻す: take back the newest run not yet taken back
     Resume,  // 残りを対象に戻す: the folders a run cut short did not reach, back into the target list
 };
 
+// Where "変更の記録" gets its runs, and who takes a run back.
+struct RunsSource {
+    std::function<std::vector<JournalRun>()> read;  // oldest first, as the journal holds them
+    RunsState::Running running;                     // whether a run's writer still runs
+    // Takes back the newest run not yet taken back; false when the owner is
+    // closing meanwhile, and the dialog with it.
+    std::function<bool()> undo;
+};
+
 // "変更の記録": the runs the journal keeps, newest first, with 元に戻す and
-// 残りを対象に戻す; 閉じる and Esc choose nothing. The caller carries the
-// choice out.
+// 残りを対象に戻す; 閉じる and Esc choose nothing. 元に戻す takes the run
+// back with the dialog open, its buttons resting meanwhile (the owner and
+// its Cancel answer), and then shows the runs as they are now, so that one
+// run after another can be taken back.
 class RunsDialog final : public DialogBase {
 public:
     bool Load(HWND owner);
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
 
-    // Shows the runs (oldest first, as the journal holds them); the choice, or
-    // nothing when the dialog was closed.
-    std::optional<RunsChoice> Ask(const std::vector<JournalRun>& runs, bool tip);
+    // Shows the runs; the choice, or nothing when the dialog was closed.
+    std::optional<RunsChoice> Ask(const RunsSource& source, bool tip);
 
     const RunsState& State() const { return model_; }
     HWND List() const { return Control(IDC_RUNS_LIST); }
@@ -39,10 +49,15 @@ protected:
 
 private:
     void ShowRows();
-    void FitColumns();
+    int FitColumns();
+    // Reads the runs again and shows them, with the buttons for what can be done now.
+    void Refresh();
+    void TakeBack();
 
     RunsState model_;
     HintSet hints_;
+    RunsSource source_;
+    bool busy_ = false;  // a run is being taken back
     std::optional<RunsChoice> chosen_;
 };
 

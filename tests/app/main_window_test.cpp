@@ -75,6 +75,25 @@ protected:
         const MSG msg{GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
         return window->TranslateKeys(msg);
     }
+    // Opens 変更の記録 and presses its buttons one after another, each once the
+    // dialog is up and at rest (閉じる is enabled again after a run was taken back).
+    void PressInRuns(const std::vector<int>& buttons) {
+        static std::vector<int> pending;
+        static HWND dialog = nullptr;
+        pending = buttons;
+        dialog = window->Runs().Handle();
+        SetTimer(nullptr, 0, 5, [](HWND, UINT, UINT_PTR timer, DWORD) {
+            if (pending.empty()) {
+                KillTimer(nullptr, timer);
+                return;
+            }
+            if (!IsWindowVisible(dialog) || !IsWindowEnabled(GetDlgItem(dialog, IDCANCEL))) return;
+            PostMessageW(GetDlgItem(dialog, pending.front()), BM_CLICK, 0, 0);
+            pending.erase(pending.begin());
+        });
+        SendMessageW(window->Handle(), WM_COMMAND, kMenuRuns, 0);
+        Pump();
+    }
     static RECT RectIn(HWND control, HWND parent) {
         RECT r{};
         GetWindowRect(control, &r);
@@ -261,7 +280,13 @@ TEST_F(MainWindowTest, AllDoneLeavesTheModeButtonsOff) {
     EXPECT_EQ(ListLines(window->Changed().List()), (Lines{L"C:\\D\\A", L"C:\\D\\B"}));
 }
 
+// The same for an undo: closing the window during 元に戻す of 変更の記録 (or
+// Ctrl+Z) takes back the folder in hand, closes the dialog and the window,
+// and leaves no close pending for a later run.
 TEST_F(MainWindowTest, ClosingDuringARunFinishesTheFolderThenCloses) {
+    testing::FakeJournalStore journalStore;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
     Open();
     AddTargets({L"C:\\D\\a", L"C:\\D\\b", L"C:\\D\\c"});
     int renames = 0;
@@ -278,6 +303,18 @@ TEST_F(MainWindowTest, ClosingDuringARunFinishesTheFolderThenCloses) {
     EXPECT_FALSE(fs.Exists(L"C:\\D\\a.Tmpぷよむ"));
     EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Version", L""), L"1.02");
     // The quit request of the closed window is for the test's loop only.
+    DropQuit();
+
+    Open();
+    AddTargets({L"C:\\D\\b", L"C:\\D\\c"});
+    renames = -4;  // the run moves its two folders twice each, through their temporary names
+    Click(window->ExeButton(0));
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"A", L"B", L"C"}));
+    const HWND again = window->Handle();
+    PressInRuns({IDC_RUNS_UNDO});
+    Pump();
+    EXPECT_FALSE(IsWindow(again));
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"A", L"B", L"c"}));
     DropQuit();
 }
 
@@ -1056,6 +1093,32 @@ TEST_F(MainWindowTest, UndoFromTheChangedListPopup) {
     EXPECT_TRUE(IsWindowEnabled(window->Changed().Handle()));
 }
 
+// 変更の記録 stays open and current while runs are taken back one after
+// the other, and tells how each ended.
+TEST_F(MainWindowTest, TheRunsDialogTakesBackRunAfterRunAndStaysCurrent) {
+    testing::FakeJournalStore journalStore;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
+    Open();
+    AddTargets({L"C:\\Data\\one"});
+    Click(window->ExeButton(0));
+    AddTargets({L"C:\\Data\\two"});
+    Click(window->ExeButton(0));
+    EXPECT_EQ(fs.SubFolders(L"C:\\Data"), (Lines{L"ONE", L"TWO"}));
+
+    PressInRuns({IDC_RUNS_UNDO, IDC_RUNS_UNDO, IDCANCEL});
+    EXPECT_EQ(fs.SubFolders(L"C:\\Data"), (Lines{L"one", L"two"}));
+    RunsDialog& runs = window->Runs();
+    ASSERT_EQ(runs.State().Rows().size(), 2u);
+    for (int row = 0; row < 2; ++row) {
+        wchar_t text[64] = {};
+        ListView_GetItemText(runs.List(), row, 3, text, 64);
+        EXPECT_EQ(std::wstring(text), L"元に戻しました") << row;
+    }
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(runs.Handle(), IDC_RUNS_UNDO)));
+    EXPECT_TRUE(IsWindowEnabled(window->Handle()));
+}
+
 // Undo further back: Ctrl+Z takes the newest run back, "変更の記録" lists the
 // runs newest first and its 元に戻す takes the one before; more than 100
 // folders are taken back only after a question with their number.
@@ -1093,9 +1156,7 @@ TEST_F(MainWindowTest, RunsAreTakenBackOneAfterAnotherFromCtrlZAndTheRunsDialog)
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(runs.Handle(), IDC_RUNS_UNDO)));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(runs.Handle(), IDC_RUNS_RESUME)));
     EXPECT_EQ(fs.SubFolders(L"C:\\Data"), (Lines{L"ONE", L"three", L"two"}));  // closed: nothing done
-    PostMessageW(GetDlgItem(runs.Handle(), IDC_RUNS_UNDO), BM_CLICK, 0, 0);
-    SendMessageW(window->Handle(), WM_COMMAND, kMenuRuns, 0);
-    Pump();
+    PressInRuns({IDC_RUNS_UNDO, IDCANCEL});
     EXPECT_EQ(fs.SubFolders(L"C:\\Data"), (Lines{L"One", L"three", L"two"}));
     EXPECT_TRUE(prompts.questions.empty());
 

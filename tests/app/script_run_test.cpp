@@ -24,7 +24,7 @@ using testing::FakeSettingsStore;
 using Names = std::vector<std::wstring>;
 
 TEST(ScriptGrammar, OnlyTheNewSwitchesMakeAScriptLine) {
-    for (const wchar_t* old : {L"", L"a b", L"/U", L"/U D:\\Work", L"\"C:\\A\" /MODE:5", L"@list"})
+    for (const wchar_t* old : {L"", L"a b", L"/U", L"/u", L"\"C:\\A\" /MODE:5", L"@list"})
         EXPECT_FALSE(ParseScriptCommand(old).script) << old;
     // Any other line starting with a switch is strict: a typo never becomes a folder name.
     for (const wchar_t* typo : {L"/X D:\\Work", L"/MODE 6 D:\\Work", L"-MODE:2 D:\\Work", L"\"/LOG:C:\\a b\" D:\\x"})
@@ -52,7 +52,13 @@ TEST(ScriptGrammar, OnlyTheNewSwitchesMakeAScriptLine) {
 TEST(ScriptGrammar, BadUsageIsOneLine) {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"/MODE:5 /X a", L"不明なスイッチです: /X"},
-        {L"/U /MODE:5 a", L"不明なスイッチです: /U"},
+        {L"/U /MODE:5 a", L"/U はほかの指定と一緒に使えません"},
+        {L"/U D:\\Work", L"/U はほかの指定と一緒に使えません"},  // no window a script would wait on
+        {L"/U ", L"/U はほかの指定と一緒に使えません"},
+        {L"/MODE 6 a", L"スイッチと値の間は空白ではなく : です。次のように書いてください: /MODE:6"},
+        {L"/MODE", L"スイッチと値の間は空白ではなく : です。次のように書いてください: /MODE:n"},
+        {L"/MODE:1 /LOG \"C:\\My Logs\\a.log\" a",
+         L"スイッチと値の間は空白ではなく : です。次のように書いてください: /LOG:\"C:\\My Logs\\a.log\""},
         {L"/MODE:8 a", L"モードは /MODE:0 ～ /MODE:7 で指定してください: /MODE:8"},
         {L"/MODE: a", L"モードは /MODE:0 ～ /MODE:7 で指定してください: /MODE:"},
         {L"/MODE:55 a", L"モードは /MODE:0 ～ /MODE:7 で指定してください: /MODE:55"},
@@ -202,8 +208,7 @@ TEST_F(ScriptRunTest, BadUsageTouchesNothing) {
     for (const auto& [line, error] : cases) {
         console.errors.clear();
         EXPECT_EQ(Run(line), kExitUsage) << line;
-        ASSERT_FALSE(console.errors.empty()) << line;
-        EXPECT_EQ(console.errors.front(), error) << line;
+        EXPECT_EQ(console.errors, (Names{error, L"使い方は Kelvaro2 /? で表示します"})) << line;
     }
     EXPECT_EQ(fs.moves, 0);
     EXPECT_EQ(console.out, Names{});
@@ -225,7 +230,7 @@ TEST_F(ScriptRunTest, LogFileAndUsage) {
         "\x91\x53\x82\xC4\x8F\x49\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\r\n");
     console.out.clear();
     EXPECT_EQ(Run(L"/?"), kExitAllDone);
-    EXPECT_EQ(console.out.size(), 23u);
+    EXPECT_EQ(console.out.size(), 24u);
     EXPECT_EQ(console.out[0].substr(0, 4), L"使い方:");
 }
 
@@ -388,16 +393,25 @@ TEST_F(ScriptRunTest, NamesAsAScriptWritesThem) {
     for (const wchar_t* name : {L"C:\\Work\\2023-01", L"C:\\Work\\2023-12", L"C:\\Work\\2023-123", L"C:\\Old\\x"})
         fs.AddDir(name);
     fs.SetCurrentDir(L"C:\\Work\\my photos");
-    fs.WriteFileBytes(L"C:\\Work\\list.txt", "..\\2023-??\r\n");
+    fs.WriteFileBytes(L"C:\\Work\\list.txt", "..\\2023-??\r\n..\\2023-01\r\n");
     std::wstring error;
-    const auto names =
-        ExpandNames(fs, {L"..\\..\\Old\\.\\x", L"@..\\list.txt", L"C:\\Work\\*photo*", L"C:\\Work\\none?"}, error);
+    const auto names = ExpandNames(fs,
+                                   {L"..\\..\\Old\\.\\x", L"@..\\list.txt", L"..\\2023-??", L"C:\\Work\\*photo*",
+                                    L"C:\\Work\\none?", L"C:\\W*\\x"},
+                                   error);
     EXPECT_EQ(error, L"");
-    ASSERT_EQ(names.size(), 4u);
+    ASSERT_EQ(names.size(), 7u);
     EXPECT_EQ(names[0].paths, Names{L"C:\\Old\\x"});
-    EXPECT_EQ(names[1].paths, (Names{L"C:\\Work\\2023-01", L"C:\\Work\\2023-12"}));  // in name order
-    EXPECT_EQ(names[2].paths, Names{L"C:\\Work\\my photos"});
-    EXPECT_EQ(names[3].paths, Names{});  // reported as not found by the run
+    // A list's line is taken literally: its "?" is what a code page wrote for a character it lacks.
+    EXPECT_EQ(names[1].paths, Names{});
+    EXPECT_EQ(names[1].fault, NameFault::ListWildcard);
+    EXPECT_EQ(names[1].given, L"C:\\Work\\2023-??");
+    EXPECT_EQ(names[2].paths, Names{L"C:\\Work\\2023-01"});
+    EXPECT_EQ(names[3].paths, (Names{L"C:\\Work\\2023-01", L"C:\\Work\\2023-12"}));  // in name order
+    EXPECT_EQ(names[4].paths, Names{L"C:\\Work\\my photos"});
+    EXPECT_EQ(names[5].paths, Names{});  // reported as not found by the run
+    EXPECT_EQ(names[5].fault, NameFault::None);
+    EXPECT_EQ(names[6].fault, NameFault::WildcardNotLast);
     EXPECT_TRUE(WildcardMatch(L"a*b?c", L"AxxBzc"));
     EXPECT_FALSE(WildcardMatch(L"a*b?c", L"abc"));
 }
@@ -427,9 +441,74 @@ TEST_F(ScriptRunTest, TsvCodesTellWhatTheRunDid) {
     for (const wchar_t* line : {L"/TSV /MODE:2 C:\\Work\\GUIDE", L"/TSV /DRYRUN /MODE:2 C:\\Work\\GUIDE"}) {
         console.errors.clear();
         EXPECT_EQ(Run(line), kExitNotAll) << line;
-        EXPECT_EQ(console.out.back(), L"NOT_RUN\tC:\\Work\\GUIDE\tC:\\Work\\guide\t中断しました\t") << line;
+        EXPECT_EQ(console.out.back(), L"NOT_RUN\tC:\\Work\\GUIDE\t\t中断しました\t") << line;
         EXPECT_EQ(console.errors.back(), L"中断しました") << line;
     }
+}
+
+// One /TSV line per name, in the order given, so that a script pairs them:
+// a folder named again has a line of its own (with /S also one below another
+// name), an unmatched pattern its absolute form, a wildcard before the last
+// component and a list's line holding one a reason of their own.
+TEST_F(ScriptRunTest, TsvHasOneLinePerNameGiven) {
+    fs.SetCurrentDir(L"C:\\Work");
+    fs.WriteFileBytes(L"C:\\list.txt", "C:\\Work\\my photos\r\nC:\\Work\\\xEF\xBD\xB6?\r\n");
+    EXPECT_EQ(Run(L"/TSV /DRYRUN /MODE:0 \"my photos\" nothing* C:\\W*\\x @C:\\list.txt \"c:\\work\\MY PHOTOS\""),
+              kExitNotAll);
+    EXPECT_EQ(
+        console.out,
+        (Names{L"code\tpath\tnew_path\treason\tnote", L"RENAME\tC:\\Work\\my photos\tC:\\Work\\MY PHOTOS\t変更します\t",
+               L"NOT_FOUND\tC:\\Work\\nothing*\t\t変更不可（フォルダなし）\t",
+               L"BAD_NAME\tC:\\W*\\x\t\t変更不可（ワイルドカードは最後の部分だけ）\t",
+               L"DUPLICATE\tC:\\Work\\my photos\t\t前に指定したフォルダと同じ為、一度だけ処理します\t",
+               L"BAD_NAME\tC:\\Work\\ｶ?\t\t変更不可（リストの名前に * や ?）\t",
+               L"DUPLICATE\tC:\\Work\\my photos\t\t前に指定したフォルダと同じ為、一度だけ処理します\t"}));
+    console.out.clear();
+    EXPECT_EQ(Run(L"/TSV /DRYRUN /S /MODE:0 C:\\Work C:\\Work\\ｶﾞｲﾄﾞ C:\\Work"), kExitAllDone);
+    EXPECT_EQ(
+        Names(console.out.end() - 2, console.out.end()),
+        (Names{L"DUPLICATE\tC:\\Work\\ｶﾞｲﾄﾞ\t\t指定したほかのフォルダの下にある為、そのフォルダと一緒に処理します\t",
+               L"DUPLICATE\tC:\\Work\t\t前に指定したフォルダと同じ為、一度だけ処理します\t"}));
+}
+
+// The plain output keeps the order of the names: a missing folder is told in
+// its place, in a dry run with the fields of the other verdicts. With /TSV
+// and nothing to take back, stderr says why.
+TEST_F(ScriptRunTest, PlainOutputKeepsTheOrderOfTheNames) {
+    testing::FakeJournalStore journalStore;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
+    EXPECT_EQ(Run(L"/DRYRUN /MODE:0 \"C:\\Work\\my photos\" C:\\Work\\gone C:\\Work\\ｶﾞｲﾄﾞ"), kExitNotAll);
+    EXPECT_EQ(console.out, (Names{L"変更します\tC:\\Work\\my photos\tC:\\Work\\MY PHOTOS",
+                                  L"変更不可（フォルダなし）\tC:\\Work\\gone", L"同一の為変更しません\tC:\\Work\\ｶﾞｲﾄﾞ",
+                                  L"予定を表示しました（何も変更していません）"}));
+    console.out.clear();
+    EXPECT_EQ(Run(L"/MODE:0 \"C:\\Work\\my photos\" C:\\Work\\gone"), kExitNotAll);
+    EXPECT_EQ(console.out.at(4), L"フォルダが見つかりません: C:\\Work\\gone");
+    console.out.clear();
+    EXPECT_EQ(Run(L"/UNDO /TSV"), kExitAllDone);
+    EXPECT_EQ(Run(L"/UNDO /TSV"), kExitNotAll);
+    EXPECT_EQ(console.out,
+              (Names{L"code\tpath\tnew_path\treason\tnote", L"UNDONE\tC:\\Work\\MY PHOTOS\tC:\\Work\\my photos\t\t",
+                     L"code\tpath\tnew_path\treason\tnote"}));
+    EXPECT_EQ(Names(console.errors.end() - 2, console.errors.end()),
+              (Names{L"元に戻す変更がありません", L"全て終了しました"}));
+}
+
+// A command line's history names each folder by its whole path, in the log
+// too (the window's history shortens a long one): for a run and its undo.
+TEST_F(ScriptRunTest, TheLogNamesEveryFolderByItsWholePath) {
+    const std::wstring deep = L"C:\\Work\\a\\b\\c\\deep";
+    fs.AddDir(deep);
+    testing::FakeJournalStore journalStore;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
+    EXPECT_EQ(Run(L"/MODE:0 /LOG:C:\\run.log " + deep), kExitAllDone);
+    EXPECT_EQ(console.out.front(), L"[ " + deep + L" ]");
+    EXPECT_EQ(fs.written[L"C:\\run.log"].rfind("[ C:\\Work\\a\\b\\c\\deep ]\r\n", 0), 0u);
+    console.out.clear();
+    EXPECT_EQ(Run(L"/UNDO"), kExitAllDone);
+    EXPECT_EQ(console.out.at(1), L"[ C:\\Work\\a\\b\\c\\DEEP ]");
 }
 
 // A drive without short names and a name too long have codes and notes of their own.

@@ -198,11 +198,14 @@ TEST_F(StartupTest, NoAcceptedNameMeansANormalStart) {
     EXPECT_EQ(clipboard.calls, 0);
 }
 
+// A relative name is taken from the current folder, as a script's names are.
 TEST_F(StartupTest, WithoutAutoTheFoldersWaitInTheTargetList) {
     SetAuto(false, 0);
-    EXPECT_EQ(Start(L"\"C:\\Program Files\" D:\\Work"), StartupOutcome::ShowMain);
-    ASSERT_EQ(state.targets.Count(), 2u);
+    fs.SetCurrentDir(L"C:\\Data");
+    EXPECT_EQ(Start(L"\"C:\\Program Files\" D:\\Work photos ..\\Data\\.\\photos"), StartupOutcome::ShowMain);
+    ASSERT_EQ(state.targets.Count(), 3u);
     EXPECT_EQ(state.targets.Text(0), L"C:\\Program Files");
+    EXPECT_EQ(state.targets.Text(2), L"C:\\Data\\photos");
     EXPECT_EQ(fs.Stored(L"D:\\Work"), L"D:\\Work");
     EXPECT_EQ(state.history.Count(), 0u);
 }
@@ -236,14 +239,6 @@ TEST_F(StartupTest, RemovalAsksAndDeletesOnlyOnYes) {
     prompts.answer = true;
     EXPECT_EQ(Start(L"/U"), StartupOutcome::Exit);
     EXPECT_EQ(store.CountIn(kAppName), 0u);
-}
-
-TEST_F(StartupTest, RemovalWordWithMoreTextIsAFolderList) {
-    SetAuto(false, 0);
-    EXPECT_EQ(Start(L"/U D:\\Work"), StartupOutcome::ShowMain);
-    EXPECT_TRUE(prompts.questions.empty());
-    ASSERT_EQ(state.targets.Count(), 1u);
-    EXPECT_EQ(state.targets.Text(0), L"D:\\Work");
 }
 
 TEST_F(StartupTest, CorruptedSettingsStillStart) {

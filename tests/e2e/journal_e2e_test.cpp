@@ -482,5 +482,22 @@ TEST_F(JournalEndToEnd, TwoUndosInARowTakeBackTwoRuns) {
     EXPECT_NE(FromCodePage932(ReadShared(out)).find(L"元に戻す変更がありません"), std::wstring::npos);
 }
 
+// Ten runs back means ten runs that renamed something: undos, and runs that
+// renamed nothing, push no run out of the journal.
+TEST_F(JournalEndToEnd, TheFirstRunStaysUndoableAfterSixUndoneRunsAndFourEmptyOnes) {
+    const std::wstring first = dir.MakeDir(L"first"), pair = dir.MakeDir(L"pair");
+    TempDir scratch;
+    const std::wstring out = scratch.Path() + L"\\out.txt";
+    ASSERT_EQ(RunConsole(L"/MODE:0 \"" + first + L"\"", out), 0u);
+    for (int i = 0; i < 6; ++i) {
+        ASSERT_EQ(RunConsole(L"/MODE:0 \"" + pair + L"\"", out), 0u);
+        ASSERT_EQ(RunConsole(L"/UNDO", out), 0u);
+    }
+    for (int i = 0; i < 4; ++i) ASSERT_EQ(RunConsole(L"/MODE:0 \"" + dir.Path() + L"\\FIRST\"", out), 0u);
+    EXPECT_EQ(dir.Listing(), L"FIRST|pair");
+    EXPECT_EQ(RunConsole(L"/UNDO", out), 0u) << FromCodePage932(ReadShared(out));
+    EXPECT_EQ(dir.Listing(), L"first|pair");
+}
+
 }  // namespace
 }  // namespace kelvaro

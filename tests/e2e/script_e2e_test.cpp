@@ -111,7 +111,10 @@ TEST_F(ScriptEndToEnd, ModeRenamesANameWithABlankAndPrintsTheHistory) {
     run = Run(L"/mode:6 \"" + dir.Path() + L"\\ｍｙ　ｐｈｏｔｏｓ\" " + dir.Path() + L"\\nowhere", L"Kelvaro2.com");
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_EQ(dir.Listing(), L"my photos");
-    EXPECT_EQ(run.out.substr(0, run.out.find(L"\r\n")), L"フォルダが見つかりません: " + dir.Path() + L"\\nowhere");
+    // The missing folder is told in its place, after the one named before it.
+    EXPECT_NE(run.out.find(L"に変更しました\r\nフォルダが見つかりません: " + dir.Path() + L"\\nowhere\r\n結果"),
+              std::wstring::npos)
+        << run.out;
 }
 
 TEST_F(ScriptEndToEnd, DryRunTouchesNothingAndPrintsOneVerdictPerFolder) {
@@ -163,7 +166,8 @@ TEST_F(ScriptEndToEnd, BadUsageExitsTwoAndTouchesNothing) {
         {L"/MODE:8 " + keep,
          L"モードは /MODE:0 ～ /MODE:7 で指定してください: /MODE:8\r\n使い方は Kelvaro2 /? で表示します"},
         {L"/MODE:0 " + keep + L" @" + dir.Path() + L"\\missing.txt",
-         L"リストファイルを読めません: " + dir.Path() + L"\\missing.txt"},
+         L"リストファイルを読めません: " + dir.Path() + L"\\missing.txt\r\n使い方は Kelvaro2 /? で表示します"},
+        {L"/U " + keep, L"/U はほかの指定と一緒に使えません\r\n使い方は Kelvaro2 /? で表示します"},
     };
     for (const auto& [arguments, error] : cases) {
         const Outcome run = Run(arguments);
@@ -179,12 +183,14 @@ TEST_F(ScriptEndToEnd, AMistypedSwitchIsNeverAFolderNameEvenWithTheAutomaticRunO
     Put(L"AutoExe", L"0");
     const std::wstring keep = dir.MakeDir(L"keep");
     const std::pair<std::wstring, std::wstring> mistyped[] = {
-        {L"/MODE 6 ", L"/MODE"}, {L"/MOD:2 ", L"/MOD:2"}, {L"/DRY /MODE=2 ", L"/DRY"}, {L"-MODE:2 ", L"-MODE:2"}};
-    for (const auto& [switches, culprit] : mistyped) {
+        {L"/MODE 6 ", L"スイッチと値の間は空白ではなく : です。次のように書いてください: /MODE:6"},
+        {L"/MOD:2 ", L"不明なスイッチです: /MOD:2"},
+        {L"/DRY /MODE=2 ", L"不明なスイッチです: /DRY"},
+        {L"-MODE:2 ", L"不明なスイッチです: -MODE:2"}};
+    for (const auto& [switches, complaint] : mistyped) {
         const Outcome run = Run(switches + keep, L"Kelvaro2.com");
         EXPECT_EQ(run.exitCode, 2u) << switches;
-        EXPECT_EQ(run.err, L"不明なスイッチです: " + culprit + L"\r\n使い方は Kelvaro2 /? で表示します\r\n")
-            << switches;
+        EXPECT_EQ(run.err, complaint + L"\r\n使い方は Kelvaro2 /? で表示します\r\n") << switches;
         EXPECT_EQ(run.out, L"") << switches;
     }
     // The usual ways of asking for help show the usage and touch nothing.
@@ -220,7 +226,9 @@ TEST_F(ScriptEndToEnd, TsvTellsEachFolderInFieldsAProgramCanRead) {
                   L"SAME\t" +
                   d + L"\\DAY3\t" + d +
                   L"\\DAY3\t同一の為変更しません\t\r\n"
-                  L"NOT_FOUND\tnothing*\t\t変更不可（フォルダなし）\t\r\n"
+                  L"NOT_FOUND\t" +
+                  d +
+                  L"\\nothing*\t\t変更不可（フォルダなし）\t\r\n"
                   L"RENAMED\t" +
                   d + L"\\other\t" + d + L"\\OTHER\t\t\r\n");
     // The counts and the closing line are no folder's.
@@ -295,7 +303,7 @@ TEST_F(ScriptEndToEnd, RecoveryIsToldApartAndBadUsageComesFirst) {
     for (const auto& [arguments, error] : bad) {
         const Outcome run = Com(arguments);
         EXPECT_EQ(run.exitCode, 2u) << arguments;
-        EXPECT_EQ(run.err, error + L"\r\n") << arguments;
+        EXPECT_EQ(run.err, error + L"\r\n使い方は Kelvaro2 /? で表示します\r\n") << arguments;
     }
     EXPECT_EQ(ReadAll(journal), cut);  // not replaced by a log, and recovery has not run
     EXPECT_EQ(dir.Listing(), L"left" + std::wstring(kTempSuffix) + L"|other");
@@ -310,6 +318,38 @@ TEST_F(ScriptEndToEnd, RecoveryIsToldApartAndBadUsageComesFirst) {
     const std::wstring logText = testing::FromCodePage932(ReadAll(log));
     EXPECT_EQ(logText.find(L"―― 以前の実行の後始末 ――\r\n"), 0u) << logText;
     EXPECT_NE(logText.find(L"―― 今回の実行 ――\r\n[ " + other + L" ]"), std::wstring::npos) << logText;
+}
+
+// A wildcard leaves out what /S leaves out, hidden and system folders, unless /A is given too.
+TEST_F(ScriptEndToEnd, AWildcardTakesHiddenAndSystemFoldersOnlyWithA) {
+    for (const wchar_t* name : {L"a", L"b", L"h", L"s"}) dir.MakeDir(name);
+    ASSERT_TRUE(SetFileAttributesW((dir.Path() + L"\\h").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(SetFileAttributesW((dir.Path() + L"\\s").c_str(), FILE_ATTRIBUTE_SYSTEM));
+    Outcome run = Com(L"/MODE:0 " + dir.Path() + L"\\*");
+    EXPECT_EQ(run.exitCode, 0u) << run.out;
+    EXPECT_EQ(dir.Listing(), L"A|B|h|s");
+    run = Com(L"/MODE:0 /A " + dir.Path() + L"\\*");
+    EXPECT_EQ(run.exitCode, 0u) << run.out;
+    EXPECT_EQ(dir.Listing(), L"A|B|H|S");
+}
+
+// A list file's names are taken literally: the "?" that code page 932 wrote
+// for "é" is no wildcard, and "Cafe" beside "Café" stays as it is.
+TEST_F(ScriptEndToEnd, AListWrittenInCodePage932NeverRenamesALookAlike) {
+    const std::wstring cafe = dir.MakeDir(L"Caf\u00e9");
+    dir.MakeDir(L"Cafe");
+    const std::string tsv = Com(L"/DRYRUN /TSV /MODE:0 " + cafe).outBytes;
+    // The path field of the folder's line, as a script cuts it out.
+    const size_t path = tsv.find('\t', tsv.find("\r\n")) + 1;
+    const std::string list = tsv.substr(path, tsv.find('\t', path) - path) + "\r\n";
+    ASSERT_EQ(list, std::string(dir.Path().begin(), dir.Path().end()) + "\\Caf?\r\n");
+    testing::WriteWhole(scratch.Path() + L"\\list.txt", list);
+
+    const Outcome run = Com(L"/TSV /MODE:0 @" + scratch.Path() + L"\\list.txt");
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(run.out, L"code\tpath\tnew_path\treason\tnote\r\nBAD_NAME\t" + dir.Path() +
+                           L"\\Caf?\t\t変更不可（リストの名前に * や ?）\t\r\n");
+    EXPECT_EQ(dir.Listing(), L"Cafe|Caf\u00e9");
 }
 
 TEST_F(ScriptEndToEnd, WithoutSwitchesTheAutomaticRunIsAsBefore) {

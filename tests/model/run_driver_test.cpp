@@ -84,6 +84,19 @@ TEST_F(RunDriverTest, KeepsOnlyTheFoldersThatWereNotDone) {
     EXPECT_EQ(Names(view.events.end() - 3, view.events.end()), (Names{L"enable", L"refresh", L"buttons on"}));
 }
 
+// The folders the preview left out are neither tried nor counted as not
+// reached: the summary counts them apart, also after a stop before them.
+TEST_F(RunDriverTest, TheSummaryCountsTheFoldersLeftOut) {
+    Driver().Run(0, {false, true, false, false, true});
+    EXPECT_EQ(renamed, (Names{L"C:\\f1 0", L"C:\\f3 0", L"C:\\f4 0"}));
+    EXPECT_EQ(Targets(), (Names{L"C:\\f2", L"C:\\f5"}));
+    EXPECT_EQ(state.history.Line(state.history.Count() - 2), L"結果　変更：0件　同一：3件　変更できず：0件　除外：2件");
+    view.cancelAtYield = view.yields + 1;
+    Driver().Run(0, {false, true});
+    EXPECT_EQ(state.history.Line(state.history.Count() - 2),
+              L"結果　変更：0件　同一：0件　変更できず：0件　未処理：1件　除外：1件");
+}
+
 // A record that cannot be written ends the run; the rest stays in the list.
 TEST_F(RunDriverTest, ARecordThatCannotBeWrittenStopsTheRun) {
     testing::FakeJournalStore store;

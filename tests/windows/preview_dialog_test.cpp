@@ -250,6 +250,30 @@ TEST_F(PreviewDialogTest, CheckBoxesLeaveFoldersOutOfTheRun) {
     EXPECT_EQ(Dialog().ListTip(), L"C:\\Data\\My Photos\r\n\u2192 C:\\Data\\MY PHOTOS\r\n変更します");
 }
 
+// The tip of the row under the mouse follows its box at once: unticked, it
+// says that the run leaves the folder alone.
+TEST_F(PreviewDialogTest, AnUntickedRowsTipSaysTheRunLeavesItAlone) {
+    ChooseMode(0);
+    PostMessageW(GetDlgItem(Dialog().Handle(), IDCANCEL), BM_CLICK, 0, 0);
+    FromPopup();
+    RECT first{};
+    first.left = LVIR_BOUNDS;
+    SendMessageW(Dialog().List(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    LVHITTESTINFO hit{};
+    hit.pt = {first.left + 8, (first.top + first.bottom) / 2};
+    SendMessageW(Dialog().List(), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    ASSERT_TRUE(hit.flags & LVHT_ONITEMSTATEICON);
+    ChooseMode(0);
+    const LPARAM at = MAKELPARAM(hit.pt.x, hit.pt.y);
+    PostMessageW(Dialog().List(), WM_MOUSEMOVE, 0, at);
+    PostMessageW(Dialog().List(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(Dialog().List(), WM_LBUTTONUP, 0, at);
+    PostMessageW(GetDlgItem(Dialog().Handle(), IDCANCEL), BM_CLICK, 0, 0);
+    FromPopup();
+    EXPECT_EQ(Dialog().State().LeftOut(), (std::vector<bool>{true, false, false, false}));
+    EXPECT_EQ(Dialog().ListTip(), L"C:\\Data\\photos\r\n除外した為変更しません");
+}
+
 // A refused row is told apart in dark red; with high contrast on, every row
 // takes the system's colours instead.
 TEST_F(PreviewDialogTest, WithHighContrastTheRowsTakeTheSystemColours) {
