@@ -26,6 +26,8 @@ enum class FolderCode : uint8_t {
     NoShort,    // NO_SHORT   mode 3: the drive keeps no short name for it
     OwnFolder,  // OWN_FOLDER a folder the program needs itself
     TempName,   // TEMP_NAME  a folder an interrupted rename left under its temporary name
+    // WINDOWS_FOLDER one of Windows' own folders, which only the case-only modes rename
+    WindowsFolder,
 };
 
 // The fixed ASCII code of a state, as printed in the first field.

@@ -250,7 +250,12 @@ namespace kelvaro {
     X(ListFileBadLineError, 30008)     \
     X(TrimNotWrittenLine, 30009)       \
     X(NotTheFolderLine, 30010)         \
-    X(NotTheListedFolderLine, 30011)
+    X(NotTheListedFolderLine, 30011)   \
+    X(WindowsFolderState, 30100)       \
+    X(FolderNoShortNameLine, 30101)    \
+    X(FolderNoShortNameState, 30102)   \
+    X(ShortNameUnreadableState, 30103) \
+    X(EndingSessionReason, 30104)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \
