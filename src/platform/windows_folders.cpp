@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include "platform/com_scope.h"
+
 namespace kelvaro {
 namespace {
 
@@ -17,22 +19,9 @@ std::wstring Folded(std::wstring path) {
     return path;
 }
 
-// COM on this thread for as long as it lives; a thread that has it already keeps its own.
-class ComScope {
-public:
-    ComScope() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
-    ~ComScope() {
-        if (ok_) CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool ok_;
-};
-
-void AddPath(std::vector<std::wstring>& paths, wchar_t* path) {
-    if (path && *path) paths.emplace_back(path);
+// Keeps a path the shell handed back; the shell's memory is freed whether the call succeeded or not.
+void TakePath(std::vector<std::wstring>& paths, HRESULT found, wchar_t* path) {
+    if (SUCCEEDED(found) && path && *path) paths.emplace_back(path);
     CoTaskMemFree(path);
 }
 
@@ -69,7 +58,8 @@ bool FolderSet::Contains(const std::wstring& path, const IdentityOf& identityOf)
 }
 
 std::vector<std::wstring> KnownFolderPaths() {
-    ComScope com;
+    // Whichever thread asks first: the known-folder manager answers in any apartment.
+    const ComScope com(COINIT_MULTITHREADED);
     std::vector<std::wstring> paths;
     // The ones every user has, asked by name: enough should the manager below be missing.
     for (const KNOWNFOLDERID* id :
@@ -78,36 +68,30 @@ std::vector<std::wstring> KnownFolderPaths() {
           &FOLDERID_Windows, &FOLDERID_ProgramFiles, &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramData,
           &FOLDERID_UserProfiles, &FOLDERID_Public}) {
         wchar_t* path = nullptr;
-        if (SUCCEEDED(SHGetKnownFolderPath(*id, KF_FLAG_DONT_VERIFY, nullptr, &path)))
-            AddPath(paths, path);
-        else
-            CoTaskMemFree(path);
+        const HRESULT found = SHGetKnownFolderPath(*id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+        TakePath(paths, found, path);
     }
     // The temporary folder every program is handed (TEMP).
     wchar_t temp[MAX_PATH + 1] = {};
     if (const DWORD length = GetTempPathW(MAX_PATH + 1, temp); length > 0 && length <= MAX_PATH)
         paths.emplace_back(temp);
     // Every other folder the shell can name for a path, the ones programs registered too.
-    IKnownFolderManager* manager = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_KnownFolderManager, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&manager))))
+    ComRef<IKnownFolderManager> manager;
+    if (FAILED(CoCreateInstance(CLSID_KnownFolderManager, nullptr, CLSCTX_INPROC_SERVER, IID_IKnownFolderManager,
+                                manager.put())))
         return paths;
     KNOWNFOLDERID* ids = nullptr;
     UINT count = 0;
-    if (SUCCEEDED(manager->GetFolderIds(&ids, &count))) {
-        for (UINT i = 0; i < count; ++i) {
-            IKnownFolder* folder = nullptr;
-            if (FAILED(manager->GetFolder(ids[i], &folder))) continue;
-            // Virtual folders (the Control Panel, Libraries) have no path and say so.
-            wchar_t* path = nullptr;
-            if (SUCCEEDED(folder->GetPath(KF_FLAG_DONT_VERIFY, &path)))
-                AddPath(paths, path);
-            else
-                CoTaskMemFree(path);
-            folder->Release();
-        }
-        CoTaskMemFree(ids);
+    if (FAILED(manager->GetFolderIds(&ids, &count))) return paths;
+    for (UINT i = 0; i < count; ++i) {
+        ComRef<IKnownFolder> folder;
+        if (FAILED(manager->GetFolder(ids[i], folder.out()))) continue;
+        // Virtual folders (the Control Panel, Libraries) have no path and say so.
+        wchar_t* path = nullptr;
+        const HRESULT found = folder->GetPath(KF_FLAG_DONT_VERIFY, &path);
+        TakePath(paths, found, path);
     }
-    manager->Release();
+    CoTaskMemFree(ids);
     return paths;
 }
 
