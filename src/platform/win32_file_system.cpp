@@ -381,7 +381,7 @@ bool Win32FileSystem::IsWindowsFolder(const std::wstring& path) {
     if (path.size() <= 3 || IsDeviceName(path)) return false;
     const auto identityOf = [this](const std::wstring& folder) { return IdentityOf(folder); };
     std::call_once(windowsRead_, [&] { windows_.Assign(KnownFolderPaths(), identityOf); });
-    return windows_.Contains(path, identityOf) || HasLocalizedName(path) || IsSyncRoot(path, IdentityOf(path));
+    return windows_.Contains(path, identityOf) || HasLocalizedName(path) || IsSyncRoot(path, identityOf);
 }
 
 std::vector<std::wstring> Win32FileSystem::Drives() {

@@ -95,7 +95,7 @@ std::vector<std::wstring> KnownFolderPaths() {
     return paths;
 }
 
-bool IsSyncRoot(const std::wstring& folder, const std::optional<FileIdentity>& identity) {
+bool IsSyncRoot(const std::wstring& folder, const FolderSet::IdentityOf& identityOf) {
     // cldapi.dll's CfGetSyncRootInfoByPath with CF_SYNC_ROOT_INFO_BASIC, which
     // answers for any path inside a sync root with the file id of the root.
     using Query = HRESULT(WINAPI*)(LPCWSTR, int, void*, DWORD, DWORD*);
@@ -105,11 +105,12 @@ bool IsSyncRoot(const std::wstring& folder, const std::optional<FileIdentity>& i
                                 reinterpret_cast<void*>(GetProcAddress(cloudFiles, "CfGetSyncRootInfoByPath")))
                           : nullptr;
     }();
-    if (!query || !identity) return false;
+    if (!query) return false;
     LARGE_INTEGER root{};
     DWORD length = 0;
-    return SUCCEEDED(query(folder.c_str(), 0, &root, sizeof(root), &length)) && length >= sizeof(root) &&
-           static_cast<uint64_t>(root.QuadPart) == identity->file;
+    if (FAILED(query(folder.c_str(), 0, &root, sizeof(root), &length)) || length < sizeof(root)) return false;
+    const auto identity = identityOf(folder);
+    return identity && static_cast<uint64_t>(root.QuadPart) == identity->file;
 }
 
 bool HasLocalizedName(const std::wstring& folder) {

@@ -33,8 +33,9 @@ std::vector<std::wstring> KnownFolderPaths();
 
 // True when `folder` is the root of a cloud sync root (OneDrive and other
 // providers of Windows' cloud files API, Windows 10 1709 and later); the
-// folder's own identity tells it from a folder below the root.
-bool IsSyncRoot(const std::wstring& folder, const std::optional<FileIdentity>& identity);
+// folder's identity, asked only where that API exists, tells the root from a
+// folder below it.
+bool IsSyncRoot(const std::wstring& folder, const FolderSet::IdentityOf& identityOf);
 
 // True when Explorer shows `folder` under another name than its own: a
 // desktop.ini with a LocalizedResourceName, which Explorer reads only in a
