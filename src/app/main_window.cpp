@@ -553,6 +553,7 @@ void MainWindow::CloseSequence() {
         preview_.Unload();
         WriteMainPosition(services_.store, MainPosition{WindowRectTwips(hwnd_), windowState});
         SettingsSave(services_.store, state_.settings);
+        ShutdownBlockReasonDestroy(hwnd_);  // a shutdown held for a run goes on
     } catch (...) {
         // The program closes all the same.
     }
@@ -563,6 +564,35 @@ void MainWindow::OnClose() {
         // Finish the folder in hand, then close: never leave one under its temporary name.
         closeAfterRun_ = true;
         driver_.Cancel();
+        return;
+    }
+    CloseSequence();
+    DestroyWindow(hwnd_);
+}
+
+// Windows is shutting down, or an installer (through the Restart Manager)
+// closes the program. An idle window says yes and closes at WM_ENDSESSION. A
+// run stops after the folder in hand, records that it stopped, and the
+// window then closes by itself: the Restart Manager waits for that; a
+// shutdown is held meanwhile, with the reason Windows shows the user, and
+// goes on once the program has ended.
+LRESULT MainWindow::OnQueryEndSession(LPARAM why) {
+    if (!driver_.Running()) return TRUE;
+    closeAfterRun_ = true;
+    driver_.Cancel();
+    if (why & ENDSESSION_CLOSEAPP) return TRUE;
+    ShutdownBlockReasonCreate(hwnd_, ResKelvaroText(KText::EndingSessionReason).c_str());
+    return FALSE;
+}
+
+void MainWindow::OnEndSession(bool ending) {
+    if (!ending) return;
+    if (driver_.Running()) {
+        // Windows ends the process when this returns (a shutdown that would not
+        // wait): the settings are kept, and the next start puts right the folder in hand.
+        driver_.Cancel();
+        closeAfterRun_ = true;
+        SettingsSave(services_.store, state_.settings);
         return;
     }
     CloseSequence();
@@ -590,15 +620,10 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // High contrast on or off: the status bar, a common control, takes the new colours when told.
             SendMessageW(statusBar_, WM_SYSCOLORCHANGE, wParam, lParam);
             break;
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession(lParam);
         case WM_ENDSESSION:
-            if (!wParam) return 0;
-            if (driver_.Running()) {
-                // Windows ends the process soon: stop after the folder in hand and keep the options.
-                driver_.Cancel();
-                SettingsSave(services_.store, state_.settings);
-            } else {
-                CloseSequence();
-            }
+            OnEndSession(wParam != FALSE);
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);

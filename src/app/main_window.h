@@ -131,6 +131,8 @@ private:
     // The run of a mode button, by `mode`, leaving alone the folders the preview left out.
     void RunMode(int16_t mode, const std::vector<bool>& leftOut = {});
     void OnClose();
+    LRESULT OnQueryEndSession(LPARAM why);
+    void OnEndSession(bool ending);
     void CloseSequence();
     bool TranslatePaneKeys(const MSG& msg) const;
     void FocusNextPane(bool backwards) const;

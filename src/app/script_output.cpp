@@ -9,9 +9,10 @@ namespace kelvaro {
 
 namespace {
 
-constexpr std::array<const char*, 18> kCodeNames = {
-    "RENAME",  "SAME",   "KEEP_LONG", "KEEP_LONG8", "BAD_NAME", "NOT_FOUND", "EXISTS",     "CLASH",     "TOO_LONG",
-    "RENAMED", "FAILED", "NOT_RUN",   "UNDONE",     "SKIPPED",  "NO_SHORT",  "OWN_FOLDER", "TEMP_NAME", "DUPLICATE"};
+constexpr std::array<const char*, 19> kCodeNames = {"RENAME",     "SAME",      "KEEP_LONG", "KEEP_LONG8",    "BAD_NAME",
+                                                    "NOT_FOUND",  "EXISTS",    "CLASH",     "TOO_LONG",      "RENAMED",
+                                                    "FAILED",     "NOT_RUN",   "UNDONE",    "SKIPPED",       "NO_SHORT",
+                                                    "OWN_FOLDER", "TEMP_NAME", "DUPLICATE", "WINDOWS_FOLDER"};
 
 std::wstring Field(const std::wstring& text) {
     std::wstring field = text;
@@ -41,6 +42,9 @@ FolderCode CodeOf(PlanState state) {
     if (state == PlanState::NoShortName) return FolderCode::NoShort;
     if (state == PlanState::OwnFolder) return FolderCode::OwnFolder;
     if (state == PlanState::TempName) return FolderCode::TempName;
+    if (state == PlanState::WindowsFolder) return FolderCode::WindowsFolder;
+    // Every way of finding no short name in mode 3 is one code; the reason tells which.
+    if (state == PlanState::FolderNoShortName || state == PlanState::ShortNameUnreadable) return FolderCode::NoShort;
     return static_cast<FolderCode>(static_cast<uint8_t>(state));
 }
 

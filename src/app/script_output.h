@@ -27,6 +27,8 @@ enum class FolderCode : uint8_t {
     OwnFolder,  // OWN_FOLDER a folder the program needs itself
     TempName,   // TEMP_NAME  a folder an interrupted rename left under its temporary name
     Duplicate,  // DUPLICATE  a folder named before: handled where it came first
+    // WINDOWS_FOLDER one of Windows' own folders, which only the case-only modes rename
+    WindowsFolder,
 };
 
 // The fixed ASCII code of a state, as printed in the first field.

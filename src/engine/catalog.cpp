@@ -545,6 +545,17 @@ std::wstring ResKelvaroText(KText text) {
         // The folders the preview left out, in a run's closing count.
         case 31030:
             return L"除外";
+        // Windows' own folders, folders without a short name, Windows ending the session.
+        case 30100:
+            return L"変更不可（Windows のフォルダ）";
+        case 30101:
+            return L"　このフォルダには短い名前が無い為変更しません";
+        case 30102:
+            return L"このフォルダには短い名前が無い為変更しません";
+        case 30103:
+            return L"変更不可（短い名前を読めない）";
+        case 30104:
+            return L"フォルダ名の変更を中断しています";
         default:
             return {};
     }

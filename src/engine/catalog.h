@@ -265,7 +265,12 @@ namespace kelvaro {
     X(StoppedWalkState, 31023)         \
     X(KilledUndoState, 31024)          \
     X(RunningState, 31025)             \
-    X(SummaryLeftOut, 31030)
+    X(SummaryLeftOut, 31030)          \
+    X(WindowsFolderState, 30100)       \
+    X(FolderNoShortNameLine, 30101)    \
+    X(FolderNoShortNameState, 30102)   \
+    X(ShortNameUnreadableState, 30103) \
+    X(EndingSessionReason, 30104)
 
 #define KELVARO_GENERAL_TEXTS(X)     \
     X(CancelButton, 5)               \

@@ -114,12 +114,21 @@ FolderVerdict JudgeFolder(IFileSystem& fs,
         // A folder that is gone carries no name at all: it is not done.
         verdict.state = exists() ? PlanState::InForm : PlanState::Missing;
     else if (verdict.newPath.empty() && mode == 3 && HasNoShortName(fs, path))
-        verdict.state = PlanState::NoShortName;
+        // The drive's words only where the drive keeps none at all.
+        verdict.state = fs.KeepsShortNames(path) ? PlanState::FolderNoShortName : PlanState::NoShortName;
+    else if (verdict.newPath.empty() && mode == 3 && (verdict.error = fs.ShortPathError(path)) != 0)
+        verdict.state = PlanState::ShortNameUnreadable;
     else if (verdict.newPath.empty() || !IsStorableName(LastPathName(verdict.newPath)))
         verdict.state = PlanState::Unstorable;
     else if ((verdict.limit = ExceededLimit(path, verdict.newPath, fs.StoresNamesAsUtf8(), fs.LongPathsEnabled())) !=
              LengthLimit::None)
         verdict.state = PlanState::TooLong;
+    // Programs keep the paths of Windows' own folders, and Explorer shows them
+    // under other names: only a change of case, which leaves every path to
+    // them valid, is made. Asked last: only of a folder that would be renamed.
+    if ((verdict.state == PlanState::Rename || verdict.state == PlanState::TooLong) &&
+        FoldedName(LastPathName(verdict.newPath)) != FoldedName(LastPathName(path)) && fs.IsWindowsFolder(path))
+        return {PlanState::WindowsFolder, {}};
     return verdict;
 }
 
@@ -157,6 +166,9 @@ std::wstring PlanStateText(PlanState state) {
     if (state == PlanState::NoShortName) return ResKelvaroText(KText::NoShortNameState);
     if (state == PlanState::OwnFolder) return ResKelvaroText(KText::OwnFolderState);
     if (state == PlanState::TempName) return ResKelvaroText(KText::TempNameState);
+    if (state == PlanState::WindowsFolder) return ResKelvaroText(KText::WindowsFolderState);
+    if (state == PlanState::FolderNoShortName) return ResKelvaroText(KText::FolderNoShortNameState);
+    if (state == PlanState::ShortNameUnreadable) return ResKelvaroText(KText::ShortNameUnreadableState);
     return ResKelvaroText(NthText(KText::WillRenameState, static_cast<int>(state)));
 }
 

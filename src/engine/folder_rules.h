@@ -33,9 +33,15 @@ enum class PlanState : uint8_t {
     NoShortName,    // mode 3: the volume keeps no short name for the folder
     OwnFolder,      // a folder the program needs itself (its journal's folder, those above it, its own)
     TempName,       // a folder still under the temporary name of an interrupted rename
+    // One of Windows' own folders (a known folder, a sync root...): only its case may change.
+    WindowsFolder,
+    // Mode 3: the volume keeps short names, but this folder has none.
+    FolderNoShortName,
+    // Mode 3: the system would not tell the folder's short name.
+    ShortNameUnreadable,
 };
 
-inline constexpr size_t kPlanStates = 12;
+inline constexpr size_t kPlanStates = 15;
 
 // The limit a TooLong rename would pass.
 enum class LengthLimit : uint8_t {
@@ -57,14 +63,16 @@ LengthLimit ExceededLimit(const std::wstring& from, const std::wstring& to, bool
 
 // What the rules say of one folder before anything on disk is tried: Rename,
 // InForm, KeptLong, KeptEightLong, Unstorable (also for a folder whose own
-// name the system takes for a device), NoShortName, TooLong, OwnFolder,
-// TempName, or Missing for a name already in form whose folder is not there. RenameDir acts on it
+// name the system takes for a device), NoShortName, FolderNoShortName,
+// ShortNameUnreadable, TooLong, OwnFolder, TempName, WindowsFolder, or Missing
+// for a name already in form whose folder is not there. RenameDir acts on it
 // and PlanRun starts from it, so the rules exist once. `exists` is asked only
 // for a name in form.
 struct FolderVerdict {
     PlanState state = PlanState::Rename;
     std::wstring newPath;  // as the converter of the mode gives it
     LengthLimit limit = LengthLimit::None;
+    uint32_t error = 0;  // ShortNameUnreadable: the system's error code
 };
 FolderVerdict JudgeFolder(IFileSystem& fs,
                           const std::wstring& path,

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "engine/catalog.h"
@@ -42,23 +43,37 @@ private:
 };
 
 // Where a rename that reported success put the folder, when not under `asked`:
-// the temporary name still, the entry a lookup of `asked` found, or a sibling
-// whose name the system shortened (a lookup of the long name may find nothing).
+// the temporary name still (when the move went through it), else the folder
+// `renamed` (the file id of the handle that renamed it) under the entry a
+// lookup of `asked` found, or under a sibling whose name the system shortened
+// (a lookup of the long name may find nothing). Only Linux file systems under
+// Wine shorten a name as they store it; elsewhere a sibling that merely starts
+// like the wanted name is someone else's. Empty when the folder is not found.
 std::wstring FindMisplaced(IFileSystem& fs,
                            const std::wstring& temp,
                            const std::wstring& asked,
-                           const std::optional<std::wstring>& found) {
-    if (fs.IsFolder(temp)) return temp;
+                           const std::optional<std::wstring>& found,
+                           const std::optional<FileIdentity>& renamed) {
+    if (!temp.empty() && fs.IsFolder(temp)) return temp;
+    auto isRenamed = [&](const std::wstring& candidate) {
+        const auto there = renamed ? fs.IdentityOf(candidate) : std::nullopt;
+        return there && SameInFolder(*there, *renamed);
+    };
     const std::wstring parent = ParentWithSeparator(asked);
-    if (found) return parent + *found;
+    if (found) return isRenamed(parent + *found) ? parent + *found : std::wstring();
+    if (!fs.StoresNamesAsUtf8()) return {};
     const std::wstring wanted = FoldedName(LastPathName(asked));
-    std::wstring best;
+    std::vector<std::wstring> candidates;
     for (const auto& name : fs.SubFolders(parent)) {
         const std::wstring upper = FoldedName(name);
-        if (upper.size() < wanted.size() && wanted.compare(0, upper.size(), upper) == 0 && name.size() > best.size())
-            best = name;
+        if (upper.size() < wanted.size() && wanted.compare(0, upper.size(), upper) == 0) candidates.push_back(name);
     }
-    return best.empty() ? best : parent + best;
+    // The longest first: the name cut shortest by the system is the least likely.
+    std::sort(candidates.begin(), candidates.end(),
+              [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
+    for (const auto& name : candidates)
+        if (isRenamed(parent + name)) return parent + name;
+    return {};
 }
 
 // True when an entry other than the folder `path` holds the name of
@@ -90,12 +105,19 @@ std::wstring FailureReason(IFileSystem& fs, uint32_t error) {
     return ResKelvaroText(KText::ErrorNumberLine) + std::to_wstring(error);
 }
 
-MoveOutcome MoveThroughTemp(IFileSystem& fs,
-                            RenameJournal* journal,
-                            const std::wstring& path,
-                            const std::wstring& newPath,
-                            uint32_t seq,
-                            const std::optional<FileIdentity>& expected) {
+namespace {
+
+// Moves `path` to `newPath`, through the temporary sibling unless `direct`,
+// and reads back the name the system stored (see MoveThroughTemp). A direct
+// move is recorded as any other: the record names the temporary path, where
+// recovery then finds nothing, and the old and the new path, where it looks next.
+MoveOutcome MoveFolder(IFileSystem& fs,
+                       RenameJournal* journal,
+                       const std::wstring& path,
+                       const std::wstring& newPath,
+                       uint32_t seq,
+                       const std::optional<FileIdentity>& expected,
+                       bool direct) {
     const std::wstring temp = path + kTempSuffix;
     if (journal) {
         // A folder whose move could not be recorded is not moved: a cut now would lose it.
@@ -118,41 +140,78 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
     auto storedAs = [&](const std::wstring& asked, const std::optional<std::wstring>& name) {
         return name && *name == LastPathName(asked);
     };
-
-    const MoveResult first = fs.MoveDir(path, temp, expected);
-    if (!first) {
-        refused(first);
-        return end(MoveOutcome::Refused, JournalOutcome::Old, path);
-    }
-    // Wine renames whatever the path names at the moment of the rename: the
-    // second rename makes sure that what stands under the temporary name is
-    // what the first one opened. A file (or another folder) that took the
-    // folder's name just then goes back to that name at once, and the folder
-    // is left to whoever moved it.
-    const MoveResult second = fs.MoveDir(temp, newPath, first.identity);
-    if (second.error == kNotTheListedFolder) {
+    // Wine renames whatever the path names at the moment of the rename: a
+    // file (or another folder) that took the folder's name just then goes
+    // back to that name at once, and the folder is left to whoever moved it.
+    auto renamedAnother = [&](const MoveResult& move, const std::wstring& at, const std::wstring& back) {
+        const auto there = move.identity ? fs.IdentityOf(at) : std::nullopt;
+        if (!there || SameInFolder(*there, *move.identity)) return false;
         outcome.reasons.push_back(ResKelvaroText(KText::NotTheFolderLine));
-        if (const MoveResult put = fs.MoveEntry(temp, path); !put) refused(put);
-        return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
+        if (const MoveResult put = fs.MoveEntry(at, back); !put) refused(put);
+        return true;
+    };
+
+    MoveResult second;
+    if (direct) {
+        second = fs.MoveDir(path, newPath, expected);
+        if (!second && second.error != ERROR_ALREADY_EXISTS && second.error != ERROR_FILE_EXISTS) {
+            refused(second);
+            return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+        }
+        if (second && renamedAnother(second, newPath, path))
+            return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+        // A file system that takes the folder's own short name for the folder
+        // as it is (Wine leaves it alone, or calls the name taken) keeps no
+        // tunnel either: the usual way is taken.
+        direct = second && !storedAs(path, fs.EntryName(newPath));
     }
-    if (!second) {
-        refused(second);
-        const MoveResult back = fs.MoveDir(temp, path);
-        if (back) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
-        refused(back);
-        return end(MoveOutcome::LeftTemp, JournalOutcome::Temp, temp);
+    if (!direct) {
+        const MoveResult first = fs.MoveDir(path, temp, expected);
+        if (!first) {
+            refused(first);
+            return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+        }
+        // The second rename makes sure that what stands under the temporary
+        // name is what the first one opened.
+        second = fs.MoveDir(temp, newPath, first.identity);
+        if (second.error == kNotTheListedFolder) {
+            outcome.reasons.push_back(ResKelvaroText(KText::NotTheFolderLine));
+            if (const MoveResult put = fs.MoveEntry(temp, path); !put) refused(put);
+            return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
+        }
+        if (!second) {
+            refused(second);
+            const MoveResult back = fs.MoveDirBack(temp, path);
+            if (back) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+            refused(back);
+            return end(MoveOutcome::LeftTemp, JournalOutcome::Temp, temp);
+        }
     }
     // The name the system stored, character for character.
     const auto stored = fs.EntryName(newPath);
     if (storedAs(newPath, stored)) return end(MoveOutcome::Moved, JournalOutcome::New, newPath);
     outcome.reasons.push_back(ResKelvaroText(KText::StoredOtherwiseLine));
-    const std::wstring where = FindMisplaced(fs, temp, newPath, stored);
+    const std::wstring via = direct ? std::wstring() : temp;
+    // A rename the system took for one onto the folder itself (a change of case under Wine) left it where it was.
+    if (storedAs(path, stored) && (via.empty() || !fs.IsFolder(via)))
+        return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+    const std::wstring where = FindMisplaced(fs, via, newPath, stored, second.identity);
     if (where.empty()) return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
-    if (where != temp && storedAs(path, stored)) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
-    const MoveResult back = fs.MoveDir(where, path);
+    const MoveResult back = fs.MoveDirBack(where, path);
     if (back) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
     refused(back);
     return end(MoveOutcome::Misplaced, JournalOutcome::Elsewhere, where);
+}
+
+}  // namespace
+
+MoveOutcome MoveThroughTemp(IFileSystem& fs,
+                            RenameJournal* journal,
+                            const std::wstring& path,
+                            const std::wstring& newPath,
+                            uint32_t seq,
+                            const std::optional<FileIdentity>& expected) {
+    return MoveFolder(fs, journal, path, newPath, seq, expected, false);
 }
 
 void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome) {
@@ -257,6 +316,13 @@ int16_t RenameDir(const RenameServices& services,
         case PlanState::NoShortName:
             history(ResKelvaroText(KText::NoShortNameLine));
             return kRenameNotDone;
+        case PlanState::FolderNoShortName:
+            history(ResKelvaroText(KText::FolderNoShortNameLine));
+            return kRenameNotDone;
+        case PlanState::ShortNameUnreadable:
+            history(ResKelvaroText(KText::NotRenamedLine));
+            history(FailureReason(fs, verdict.error));
+            return kRenameNotDone;
         case PlanState::TooLong:
             history(ResKelvaroText(KText::NotRenamedLine));
             history(L"\u3000" + PlanStateText(verdict.state));
@@ -271,15 +337,21 @@ int16_t RenameDir(const RenameServices& services,
         }
     }
 
+    // NTFS and FAT give a folder its long name back when, within seconds, it
+    // takes a short name that was just taken from the folder: the way through
+    // the temporary name is exactly that in mode 3, so there a folder is
+    // renamed to its own short name directly.
+    const bool direct = mode == 3 && FoldedName(LastPathName(path)) != FoldedName(LastPathName(newPath));
     // A new name another entry already holds, as the file system compares
     // names, is refused before anything moves: the rename would fail, and in
-    // a folder that tells case apart the rename back might fail too.
-    if (HeldByAnother(fs, services.listings, path, newPath)) {
+    // a folder that tells case apart the rename back might fail too. The
+    // temporary name stays free for a direct rename too: recovery looks there first.
+    if (HeldByAnother(fs, services.listings, path, newPath) || (direct && fs.EntryName(path + kTempSuffix))) {
         history(ResKelvaroText(KText::NotRenamedLine));
         history(L"\u3000" + PlanStateText(PlanState::SiblingExists));
         return kRenameNotDone;
     }
-    const MoveOutcome moved = MoveThroughTemp(fs, services.journal, path, newPath, 0, expected);
+    const MoveOutcome moved = MoveFolder(fs, services.journal, path, newPath, 0, expected, direct);
     if (moved.result != MoveOutcome::Moved) {
         WriteMoveFailure(services.history, moved);
         if (moved.result == MoveOutcome::LeftTemp || moved.result == MoveOutcome::Misplaced)

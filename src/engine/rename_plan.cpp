@@ -70,6 +70,9 @@ public:
     }
     bool IsFolder(const std::wstring& path) override { return fs_.IsFolder(path); }
     bool IsOwnFolder(const std::wstring& path) override { return fs_.IsOwnFolder(path); }
+    bool IsWindowsFolder(const std::wstring& path) override { return fs_.IsWindowsFolder(path); }
+    bool KeepsShortNames(const std::wstring& path) override { return fs_.KeepsShortNames(path); }
+    uint32_t ShortPathError(const std::wstring& path) override { return fs_.ShortPathError(path); }
     std::wstring CurrentDir() override { return fs_.CurrentDir(); }
     bool SetCurrentDir(const std::wstring&) override { return false; }
     std::optional<std::wstring> EntryName(const std::wstring& path) override { return fs_.EntryName(path); }

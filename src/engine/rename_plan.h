@@ -46,7 +46,8 @@ inline bool PlanDone(PlanState state) {
 // True when the run refuses the folder: the ones that need the user's attention.
 inline bool PlanRefused(PlanState state) {
     return !PlanDone(state) && state != PlanState::KeptLong && state != PlanState::KeptEightLong &&
-           state != PlanState::NoShortName && state != PlanState::OwnFolder;
+           state != PlanState::NoShortName && state != PlanState::FolderNoShortName && state != PlanState::OwnFolder &&
+           state != PlanState::WindowsFolder;
 }
 
 // After the folder `from` was renamed to `to`: when `path` lies below `from`,

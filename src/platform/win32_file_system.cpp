@@ -1,6 +1,7 @@
 #include "platform/win32_file_system.h"
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -41,10 +42,17 @@ bool IsDeviceName(const std::wstring& path) {
     return query && !path.empty() && query(path.c_str()) != 0;
 }
 
-// Errors of a folder that something holds open: an editor, Explorer, the
-// indexer or a virus scanner usually lets go within a second or two.
-bool InUse(DWORD error) {
-    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+// A wait the user stopped is slept in steps this long, the window answering between them.
+constexpr unsigned kStoppedStep = 20;
+
+// A try worth repeating: a folder that something holds open (an editor,
+// Explorer, the indexer or a virus scanner usually lets go within a second or
+// two) refuses to be opened with a sharing violation, and refuses the rename
+// itself with an access denial when a file below it is open. An access
+// denial when opening is the folder's permissions: no wait changes those.
+bool InUse(DWORD error, bool atOpen) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           (error == ERROR_ACCESS_DENIED && !atOpen);
 }
 
 // What an open handle is, as a walk and a rename compare it: the file's
@@ -68,15 +76,17 @@ std::optional<FileIdentity> WalkIdentity(HANDLE handle) {
     return FileIdentity{0, static_cast<uint64_t>(index.QuadPart)};
 }
 
-// One try: opens the folder itself, makes sure it is one, and renames that
-// very object, so that a file or device that took its name is never moved
-// (Wine renames the path the handle was opened with instead: `identity`
-// tells what was opened, so that the caller can look).
-DWORD RenameFolder(const std::wstring& from,
-                   const std::wstring& to,
-                   const std::optional<FileIdentity>& expected,
-                   std::optional<FileIdentity>& identity) {
+}  // namespace
+
+uint32_t Win32FileSystem::TryRename(const std::wstring& from,
+                                    const std::wstring& to,
+                                    const std::optional<FileIdentity>& expected,
+                                    std::optional<FileIdentity>& identity,
+                                    FailedStep& failed) {
+    failed = FailedStep::Open;
     if (IsDeviceName(from)) return ERROR_PATH_NOT_FOUND;
+    // Wine renames the path the handle was opened with instead of the object:
+    // `identity` tells what was opened, so that the caller can look.
     UniqueFileHandle folder(CreateFileW(from.c_str(), DELETE | SYNCHRONIZE | FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -97,6 +107,7 @@ DWORD RenameFolder(const std::wstring& from,
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
             return ERROR_NOT_SUPPORTED;
     }
+    failed = FailedStep::Rename;
     const size_t nameBytes = to.size() * sizeof(wchar_t);
     std::vector<std::byte> buffer(
         std::max(sizeof(FILE_RENAME_INFO), offsetof(FILE_RENAME_INFO, FileName) + nameBytes + sizeof(wchar_t)));
@@ -107,26 +118,47 @@ DWORD RenameFolder(const std::wstring& from,
     std::copy(to.begin(), to.end(), rename->FileName);
     if (!SetFileInformationByHandle(folder.get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())))
         return GetLastError();
+    failed = FailedStep::None;
     return ERROR_SUCCESS;
 }
 
-}  // namespace
+MoveResult Win32FileSystem::Move(const std::wstring& from,
+                                 const std::wstring& to,
+                                 const std::optional<FileIdentity>& expected,
+                                 bool stoppable) {
+    if (from.empty() || to.empty()) return {ERROR_INVALID_NAME, std::nullopt};
+    std::optional<FileIdentity> identity;
+    FailedStep failed = FailedStep::None;
+    uint32_t error = TryRename(from, to, expected, identity, failed);
+    bool stopped = false;
+    for (const unsigned pause : kInUsePauses) {
+        if (!InUse(error, failed == FailedStep::Open)) break;
+        if (!pause_) {
+            ::Sleep(pause);
+        } else if (!stopped && !pause_(pause)) {
+            // Stopped by the user: a rename gives up, a rename back waits on.
+            if (stoppable) break;
+            stopped = true;
+        }
+        // The pause gives up at once once stopped: the wait is slept here, in
+        // short steps that let the window answer.
+        for (unsigned slept = 0; stopped && slept < pause; slept += kStoppedStep) {
+            if (pause_) pause_(0);
+            ::Sleep(std::min(kStoppedStep, pause - slept));
+        }
+        error = TryRename(from, to, expected, identity, failed);
+    }
+    return {error, identity};
+}
 
 MoveResult Win32FileSystem::MoveDir(const std::wstring& from,
                                     const std::wstring& to,
                                     const std::optional<FileIdentity>& expected) {
-    if (from.empty() || to.empty()) return {ERROR_INVALID_NAME, std::nullopt};
-    std::optional<FileIdentity> identity;
-    DWORD error = RenameFolder(from, to, expected, identity);
-    for (const unsigned pause : kInUsePauses) {
-        if (!InUse(error)) break;
-        if (!pause_)
-            Sleep(pause);
-        else if (!pause_(pause))
-            break;
-        error = RenameFolder(from, to, expected, identity);
-    }
-    return {error, identity};
+    return Move(from, to, expected, true);
+}
+
+MoveResult Win32FileSystem::MoveDirBack(const std::wstring& from, const std::wstring& to) {
+    return Move(from, to, std::nullopt, false);
 }
 
 MoveResult Win32FileSystem::MoveEntry(const std::wstring& from, const std::wstring& to) {
@@ -172,6 +204,50 @@ std::optional<std::wstring> Win32FileSystem::EntryName(const std::wstring& path)
 
 std::wstring Win32FileSystem::ShortPath(const std::wstring& path) {
     return QueryText([&](wchar_t* b, DWORD n) { return GetShortPathNameW(path.c_str(), b, n); });
+}
+
+uint32_t Win32FileSystem::ShortPathError(const std::wstring& path) {
+    if (path.empty() || IsDeviceName(path)) return 0;
+    wchar_t shortPath[MAX_PATH];
+    return GetShortPathNameW(path.c_str(), shortPath, MAX_PATH) == 0 ? GetLastError() : 0;
+}
+
+bool Win32FileSystem::KeepsShortNames(const std::wstring& path) {
+    wchar_t volume[MAX_PATH] = {}, fileSystem[MAX_PATH + 1] = {};
+    if (!GetVolumePathNameW(path.c_str(), volume, MAX_PATH) ||
+        !GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1))
+        return true;                                         // cannot tell: only the folder is said to have none
+    if (GetDriveTypeW(volume) == DRIVE_REMOTE) return true;  // the server's settings are its own
+    const std::wstring_view kind = fileSystem;
+    if (kind == L"FAT" || kind == L"FAT32") return true;
+    if (kind != L"NTFS") return false;  // exFAT, ReFS, UDF... keep none
+    // NTFS makes them as the system says: 0 on every volume, 1 on none, 2 as
+    // each volume says, 3 on the system volume only.
+    DWORD setting = 2, size = sizeof(setting);
+    RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\FileSystem", L"NtfsDisable8dot3NameCreation",
+                 RRF_RT_REG_DWORD, nullptr, &setting, &size);
+    if (setting == 0 || setting == 1) return setting == 0;
+    if (setting == 3) {
+        wchar_t windows[MAX_PATH] = {}, systemVolume[MAX_PATH] = {};
+        return GetWindowsDirectoryW(windows, MAX_PATH) && GetVolumePathNameW(windows, systemVolume, MAX_PATH) &&
+               CompareStringOrdinal(volume, -1, systemVolume, -1, TRUE) == CSTR_EQUAL;
+    }
+    // The volume's own setting, as "fsutil 8dot3name set D: 1" leaves it,
+    // asked of the volume itself (\\?\Volume{...} without the last backslash).
+    wchar_t device[MAX_PATH] = {};
+    if (!GetVolumeNameForVolumeMountPointW(volume, device, MAX_PATH)) return true;
+    std::wstring name = device;
+    if (!name.empty() && name.back() == L'\\') name.pop_back();
+    UniqueFileHandle opened(CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    FILE_FS_PERSISTENT_VOLUME_INFORMATION query{}, answer{};
+    query.Version = 1;
+    query.FlagMask = PERSISTENT_VOLUME_STATE_SHORT_NAME_CREATION_DISABLED;
+    DWORD returned = 0;
+    if (!opened || !DeviceIoControl(opened.get(), FSCTL_QUERY_PERSISTENT_VOLUME_STATE, &query, sizeof(query), &answer,
+                                    sizeof(answer), &returned, nullptr))
+        return true;
+    return !(answer.VolumeFlags & PERSISTENT_VOLUME_STATE_SHORT_NAME_CREATION_DISABLED);
 }
 
 std::optional<DiskFreeInfo> Win32FileSystem::DiskFree(const std::wstring& root) {
@@ -252,7 +328,7 @@ std::optional<std::vector<ListedEntry>> Win32FileSystem::Entries(const std::wstr
 }
 
 std::optional<std::vector<TreeEntry>> Win32FileSystem::TreeFolders(const std::wstring& dir,
-                                                                    const std::optional<FileIdentity>& expected) {
+                                                                   const std::optional<FileIdentity>& expected) {
     UniqueFileHandle folder(CreateFileW(dir.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -312,35 +388,18 @@ bool Win32FileSystem::TellsCaseApart(const std::wstring& dir) {
 }
 
 void Win32FileSystem::SetOwnFolders(const std::vector<std::wstring>& folders) {
-    own_.clear();
-    ownNames_.clear();
-    ownIdentities_.clear();
-    for (std::wstring folder : folders) {
-        while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
-        // Every folder above it, up to the drive root (which no run renames).
-        for (; folder.size() > 3; folder.erase(std::max<size_t>(folder.rfind(L'\\'), 2))) {
-            std::wstring folded = folder;
-            CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
-            own_.push_back(folded);
-            ownNames_.push_back(folded.substr(folded.rfind(L'\\') + 1));
-            if (const auto identity = IdentityOf(folder)) ownIdentities_.push_back(*identity);
-        }
-    }
+    own_.Assign(folders, [this](const std::wstring& path) { return IdentityOf(path); });
 }
 
 bool Win32FileSystem::IsOwnFolder(const std::wstring& path) {
-    if (own_.empty() || path.size() <= 3) return false;
-    std::wstring folded = path;
-    while (folded.size() > 3 && folded.back() == L'\\') folded.pop_back();
-    CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
-    if (std::find(own_.begin(), own_.end(), folded) != own_.end()) return true;
-    // Another spelling (a drive letter given to a folder, a link above it)
-    // names the same folder under the same stored name, which is what a run
-    // holds: only a folder of one of those names is asked what it is.
-    const std::wstring name = folded.substr(folded.rfind(L'\\') + 1);
-    if (std::find(ownNames_.begin(), ownNames_.end(), name) == ownNames_.end()) return false;
-    const auto identity = IdentityOf(path);
-    return identity && std::find(ownIdentities_.begin(), ownIdentities_.end(), *identity) != ownIdentities_.end();
+    return own_.Contains(path, [this](const std::wstring& path) { return IdentityOf(path); });
+}
+
+bool Win32FileSystem::IsWindowsFolder(const std::wstring& path) {
+    if (path.size() <= 3 || IsDeviceName(path)) return false;
+    const auto identityOf = [this](const std::wstring& folder) { return IdentityOf(folder); };
+    std::call_once(windowsRead_, [&] { windows_.Assign(KnownFolderPaths(), identityOf); });
+    return windows_.Contains(path, identityOf) || HasLocalizedName(path) || IsSyncRoot(path, identityOf);
 }
 
 std::vector<std::wstring> Win32FileSystem::Drives() {

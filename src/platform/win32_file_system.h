@@ -3,7 +3,10 @@
 #include <string>
 #include <vector>
 
+#include <mutex>
+
 #include "platform/process_setup.h"
+#include "platform/windows_folders.h"
 #include "ports/file_system.h"
 
 namespace kelvaro {
@@ -23,6 +26,8 @@ public:
     MoveResult MoveDir(const std::wstring& from,
                        const std::wstring& to,
                        const std::optional<FileIdentity>& expected = std::nullopt) override;
+    // Even after the pause said stop, every pause of the schedule is waited.
+    MoveResult MoveDirBack(const std::wstring& from, const std::wstring& to) override;
     MoveResult MoveEntry(const std::wstring& from, const std::wstring& to) override;
     std::wstring ErrorText(uint32_t error) override;
     bool IsFolder(const std::wstring& path) override;
@@ -30,6 +35,9 @@ public:
     bool SetCurrentDir(const std::wstring& path) override;
     std::optional<std::wstring> EntryName(const std::wstring& path) override;
     std::wstring ShortPath(const std::wstring& path) override;
+    uint32_t ShortPathError(const std::wstring& path) override;
+    // By the volume's file system and, on NTFS, by the system's and the volume's setting.
+    bool KeepsShortNames(const std::wstring& path) override;
     std::optional<DiskFreeInfo> DiskFree(const std::wstring& root) override;
     std::wstring TempPath() override;
     // The system's setting, read once.
@@ -55,6 +63,8 @@ public:
     bool IsOwnFolder(const std::wstring& path) override;
     // The folders IsOwnFolder answers for: each folder given and every folder above it.
     void SetOwnFolders(const std::vector<std::wstring>& folders);
+    // The known folders are asked of the shell at the first question, once.
+    bool IsWindowsFolder(const std::wstring& path) override;
 
     // Under Wine the folders lie on a Linux file system (Z: is its root, C: a
     // folder of it), which stores a name as at most 255 UTF-8 bytes.
@@ -64,12 +74,27 @@ public:
     // growing, about two seconds in all.
     static constexpr unsigned kInUsePauses[] = {50, 100, 200, 300, 400, 450, 500};
 
-private:
-    RetryPause pause_;
-    std::vector<std::wstring> own_;            // folded paths
-    std::vector<std::wstring> ownNames_;       // their folded last names
-    std::vector<FileIdentity> ownIdentities_;  // what they are, whatever names them
+protected:
+    // Where one try of a rename failed: opening the folder or renaming it.
+    enum class FailedStep { None, Open, Rename };
+    // One try: opens the folder `from` itself, makes sure it is one, and
+    // renames that very object; the system's error (0 when done), the step
+    // that failed, and in `identity` what was opened.
+    virtual uint32_t TryRename(const std::wstring& from,
+                               const std::wstring& to,
+                               const std::optional<FileIdentity>& expected,
+                               std::optional<FileIdentity>& identity,
+                               FailedStep& failed);
 
+private:
+    MoveResult Move(const std::wstring& from,
+                    const std::wstring& to,
+                    const std::optional<FileIdentity>& expected,
+                    bool stoppable);
+    RetryPause pause_;
+    FolderSet own_;
+    FolderSet windows_;
+    std::once_flag windowsRead_;
 };
 
 }  // namespace kelvaro

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "platform/user_locations.h"
+#include "platform/win32_file_system.h"
 
 namespace kelvaro {
 namespace {
@@ -17,6 +18,23 @@ uint64_t ProcessStart(HANDLE process) {
     FILETIME created{}, exited{}, kernel{}, user{};
     if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
     return FileTimeValue(created);
+}
+
+// Tries `step` (which gives the system's error, 0 when done) again while a
+// virus scanner, the indexer or a backup holds the file it writes, with the
+// pauses of a rename that meets a folder in use. A rename onto a file that
+// is open, even for reading, is refused as access denied (`deniedInUse`).
+template <typename Step>
+DWORD WhileInUse(bool deniedInUse, Step step) {
+    DWORD error = step();
+    for (const unsigned pause : Win32FileSystem::kInUsePauses) {
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION &&
+            !(deniedInUse && error == ERROR_ACCESS_DENIED))
+            break;
+        ::Sleep(pause);
+        error = step();
+    }
+    return error;
 }
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
@@ -130,8 +148,13 @@ bool Win32JournalStore::ReplaceWith(const std::function<bool(const Writer& write
     const bool appending = static_cast<bool>(append_);
     append_.reset();
     const bool swapped =
-        MoveFileExW(fresh.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-    if (!swapped) DeleteFileW(fresh.c_str());  // a reader has it open: trimmed another time
+        WhileInUse(true, [&]() -> DWORD {
+            return MoveFileExW(fresh.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                       ? ERROR_SUCCESS
+                       : GetLastError();
+        }) == ERROR_SUCCESS;
+    // Still held: the journal stays as it was, whole, and is trimmed another time.
+    if (!swapped) DeleteFileW(fresh.c_str());
     if (appending) OpenJournal();
     return swapped;
 }
@@ -148,9 +171,13 @@ void Win32JournalStore::WriteIndex(std::string_view bytes) {
     if (path_.empty()) return;
     // Not flushed: an index a power cut damaged fails its checksum, and the
     // journal is then read from its start.
-    UniqueFileHandle file(CreateFileW((path_ + L".index").c_str(), GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file;
+    WhileInUse(false, [&]() -> DWORD {
+        file.reset(CreateFileW((path_ + L".index").c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file ? ERROR_SUCCESS : GetLastError();
+    });
     if (file) WriteAll(file.get(), bytes);
 }
 

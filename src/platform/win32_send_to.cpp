@@ -7,42 +7,11 @@
 
 #include <iterator>
 
+#include "platform/com_scope.h"
 #include "platform/process_setup.h"
 
 namespace kelvaro {
 namespace {
-
-// Holds one COM interface pointer.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() {
-        if (ptr_) ptr_->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    T* operator->() const { return ptr_; }
-    T* get() const { return ptr_; }
-    void** put() { return reinterpret_cast<void**>(&ptr_); }
-
-private:
-    T* ptr_ = nullptr;
-};
-
-// COM for the duration of one call, when the thread has not started it yet.
-class ComScope {
-public:
-    ComScope() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComScope() {
-        if (initialised_) CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool initialised_;
-};
 
 // The program the shortcut starts: the running one, or the window program
 // beside it when the console companion runs.

@@ -26,10 +26,16 @@ struct DiskFreeInfo {
 };
 
 // What tells one file or folder from every other: its volume and its number there.
+// A rename and a walk tell only the number (volume 0): they never leave a volume.
 struct FileIdentity {
     uint64_t volume = 0, file = 0;
     bool operator==(const FileIdentity&) const = default;
 };
+
+// The same object, for two identities of entries in one folder, whichever way each was read.
+inline bool SameInFolder(const FileIdentity& a, const FileIdentity& b) {
+    return a.file == b.file && (a.volume == 0 || b.volume == 0 || a.volume == b.volume);
+}
 
 // One subfolder as a walk down a tree sees it.
 struct TreeEntry {
@@ -155,6 +161,33 @@ public:
     virtual bool IsOwnFolder(const std::wstring& path) {
         (void)path;
         return false;
+    }
+    // True for a folder Windows itself names or needs: one of the user's known
+    // folders (the profile, Documents, Pictures...) or a folder above one, a
+    // cloud sync root (OneDrive), the Windows and Program Files folders, and a
+    // folder Explorer shows under a localized name (its desktop.ini says so).
+    virtual bool IsWindowsFolder(const std::wstring& path) {
+        (void)path;
+        return false;
+    }
+    // Puts a folder back under its old name: as MoveDir, but a folder in use
+    // is waited for through the whole retry schedule even when the user has
+    // stopped the run meanwhile, so that no folder is left under its
+    // temporary name by a Cancel.
+    virtual MoveResult MoveDirBack(const std::wstring& from, const std::wstring& to) { return MoveDir(from, to); }
+    // False when the volume of `path` keeps no short (8.3) names at all
+    // (exFAT, ReFS, NTFS with their creation switched off). A file system that
+    // cannot tell answers false: a folder without a short name is then taken
+    // to lie on such a volume.
+    virtual bool KeepsShortNames(const std::wstring& path) {
+        (void)path;
+        return false;
+    }
+    // Why ShortPath finds nothing for `path`: the system's error code, 0 when
+    // it cannot tell.
+    virtual uint32_t ShortPathError(const std::wstring& path) {
+        (void)path;
+        return 0;
     }
     // The whole content of an ordinary file; nothing when it cannot be read.
     virtual std::optional<std::string> ReadFileBytes(const std::wstring& path) {

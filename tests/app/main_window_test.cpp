@@ -12,6 +12,7 @@
 
 #include "app/log_file.h"
 #include "engine/catalog.h"
+#include "engine/journal_reader.h"
 #include "engine/rename_dir.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_journal_store.h"
@@ -316,6 +317,46 @@ TEST_F(MainWindowTest, ClosingDuringARunFinishesTheFolderThenCloses) {
     EXPECT_FALSE(IsWindow(again));
     EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"A", L"B", L"c"}));
     DropQuit();
+}
+
+// Windows shutting down, or an installer closing the program through the
+// Restart Manager: an idle window keeps its settings and closes.
+TEST_F(MainWindowTest, EndingTheSessionSavesTheSettingsAndClosesAnIdleWindow) {
+    Open();
+    const HWND frame = window->Handle();
+    EXPECT_EQ(SendMessageW(frame, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Version", L"<absent>"), L"<absent>");
+    SendMessageW(frame, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Version", L""), L"1.02");
+    DropQuit();
+}
+
+// A run asked to end stops after the folder in hand, its record says it
+// stopped, and the window closes. Windows' shutdown waits for that (with the
+// reason it shows); the Restart Manager waits for the program to end anyway.
+TEST_F(MainWindowTest, EndingTheSessionStopsARunAfterTheFolderInHand) {
+    testing::FakeJournalStore journalStore;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
+    for (const LPARAM why : {LPARAM{0}, LPARAM{ENDSESSION_CLOSEAPP}}) {
+        Open();
+        if (why == 0) AddTargets({L"C:\\D\\a", L"C:\\D\\b", L"C:\\D\\c"});
+        window->BtnEnabledChange();  // the second window finds b and c left in the list
+        LRESULT answer = -1;
+        fs.allowMove = [&](const std::wstring&, const std::wstring&) {
+            if (answer == -1) answer = SendMessageW(window->Handle(), WM_QUERYENDSESSION, 0, why);
+            return true;
+        };
+        const HWND frame = window->Handle();
+        Click(window->ExeButton(0));
+        Pump();
+        EXPECT_EQ(answer, why == 0 ? FALSE : TRUE);
+        EXPECT_FALSE(IsWindow(frame));
+        EXPECT_EQ(ParseJournal(journalStore.bytes).back().end, RunEnd::Stopped);
+        DropQuit();
+    }
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"A", L"B", L"c"}));
 }
 
 TEST_F(MainWindowTest, TargetListButtonsKeysAndPopup) {

@@ -1,6 +1,8 @@
 // The program started by scripts: the switches, the console output, the exit
 // codes, with stdout and stderr redirected to files as cmd does for "> out.txt".
 #include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +130,26 @@ TEST_F(ScriptEndToEnd, DryRunTouchesNothingAndPrintsOneVerdictPerFolder) {
     EXPECT_EQ(run.out, L"変更します\t" + dir.Path() + L"\\alpha\t" + dir.Path() + L"\\ALPHA\r\n同一の為変更しません\t" +
                            dir.Path() + L"\\BETA\r\nＬＦＮの為変更しません\t" + dir.Path() +
                            L"\\a long name\r\n予定を表示しました（何も変更していません）\r\n");
+}
+
+// Windows' own folders are walked into but never planned for a rename: the
+// prefix's profile, whose known folders Favorites, Links, Contacts, Saved
+// Games and Searches are real folders (Desktop, Documents... lead to the
+// Linux home). A dry run only: nothing there is renamed.
+TEST_F(ScriptEndToEnd, ADryRunOverTheProfilePlansNoKnownFolderForARename) {
+    wchar_t* found = nullptr;
+    ASSERT_TRUE(SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Profile, 0, nullptr, &found)));
+    const std::wstring profile = found;
+    CoTaskMemFree(found);
+    const Outcome run = Com(L"/DRYRUN /S /TSV /MODE:5 \"" + profile + L"\"");
+    EXPECT_NE(run.err.find(L"予定を表示しました（何も変更していません）"), std::wstring::npos) << run.err;
+    for (const wchar_t* name : {L"", L"\\Favorites", L"\\Links", L"\\Contacts", L"\\Saved Games", L"\\Searches",
+                                L"\\Documents", L"\\AppData", L"\\AppData\\Roaming", L"\\AppData\\Local"}) {
+        const std::wstring line =
+            L"\r\nWINDOWS_FOLDER\t" + profile + name + L"\t\t変更不可（Windows のフォルダ）\t\r\n";
+        EXPECT_NE(run.out.find(line), std::wstring::npos) << profile + name;
+        EXPECT_EQ(run.out.find(L"RENAME\t" + profile + name + L"\t"), std::wstring::npos) << profile + name;
+    }
 }
 
 TEST_F(ScriptEndToEnd, AListOfAThousandLongPathsRenamesAll) {

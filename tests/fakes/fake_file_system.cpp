@@ -16,11 +16,21 @@ std::wstring FakeFileSystem::Key(const std::wstring& path) {
 }
 
 void FakeFileSystem::AddDir(const std::wstring& path) {
-    entries_[Key(path.substr(0, 3))] = path.substr(0, 3);
+    auto add = [&](const std::wstring& stored) {
+        entries_[Key(stored)] = stored;
+        if (!ids_.count(Key(stored))) ids_[Key(stored)] = ++lastId_;
+    };
+    add(path.substr(0, 3));
     for (size_t pos = path.find(L'\\', 3); pos != std::wstring::npos; pos = path.find(L'\\', pos + 1)) {
-        if (!entries_.count(Key(path.substr(0, pos)))) entries_[Key(path.substr(0, pos))] = path.substr(0, pos);
+        if (!entries_.count(Key(path.substr(0, pos)))) add(path.substr(0, pos));
     }
-    entries_[Key(path)] = path;
+    add(path);
+}
+
+std::optional<FileIdentity> FakeFileSystem::IdentityOf(const std::wstring& path) {
+    const auto it = ids_.find(Key(path));
+    if (it == ids_.end()) return std::nullopt;
+    return FileIdentity{1, it->second};
 }
 
 void FakeFileSystem::AddFile(const std::wstring& path) {
@@ -53,19 +63,24 @@ MoveResult FakeFileSystem::MoveDir(const std::wstring& from,
     if (slash == std::wstring::npos || !entries_.count(Key(to.substr(0, slash == 2 ? 3 : slash))))
         return {ERROR_PATH_NOT_FOUND};
     // Move the folder and everything below it: the keys that begin with its own stand together.
+    const MoveResult done{0, FileIdentity{1, ids_[fromKey]}};
     std::map<std::wstring, std::wstring> moved;
+    std::map<std::wstring, uint64_t> movedIds;
     for (auto it = entries_.lower_bound(fromKey);
          it != entries_.end() && it->first.compare(0, fromKey.size(), fromKey) == 0;) {
         if (it->first.size() == fromKey.size() || it->first[fromKey.size()] == L'\\') {
             const std::wstring rest = it->second.substr(from.size());
             moved[Key(to + rest)] = to + rest;
+            movedIds[Key(to + rest)] = ids_[it->first];
+            ids_.erase(it->first);
             it = entries_.erase(it);
         } else {
             ++it;
         }
     }
     entries_.insert(moved.begin(), moved.end());
-    return {};
+    for (const auto& [key, id] : movedIds) ids_[key] = id;
+    return done;
 }
 
 bool FakeFileSystem::SetCurrentDir(const std::wstring& path) {
@@ -132,7 +147,7 @@ std::optional<std::vector<ListedEntry>> FakeFileSystem::Entries(const std::wstri
 }
 
 std::optional<std::vector<TreeEntry>> FakeFileSystem::TreeFolders(const std::wstring& dir,
-                                                                   const std::optional<FileIdentity>&) {
+                                                                  const std::optional<FileIdentity>&) {
     ++treeListings;
     const std::wstring key = Key(dir);
     if (!entries_.count(key) || files_.count(key) || unlistable.count(dir)) return std::nullopt;

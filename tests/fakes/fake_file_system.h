@@ -88,12 +88,9 @@ public:
     }
     std::map<std::wstring, std::string> written;  // also what ReadFileBytes finds
     bool StoresNamesAsUtf8() const override { return utf8Names; }
-    // An entry is what its path names, whatever its case.
-    std::optional<FileIdentity> IdentityOf(const std::wstring& path) override {
-        if (!Exists(path)) return std::nullopt;
-        return FileIdentity{1, std::hash<std::wstring>{}(Key(path))};
-    }
     bool utf8Names = false;  // names limited to 255 UTF-8 bytes, as under Wine on Linux
+    // Every entry is numbered when added; the number moves with it.
+    std::optional<FileIdentity> IdentityOf(const std::wstring& path) override;
 
 private:
     std::vector<std::wstring> Listing(const std::wstring& dir, bool withFiles) const;
@@ -101,6 +98,9 @@ private:
     std::map<std::wstring, std::wstring> entries_;  // upper-cased path -> stored path
     std::set<std::wstring> files_;                  // upper-cased paths that are files
     std::set<std::wstring> links_, hidden_;         // upper-cased paths
+    // Upper-cased path -> its number.
+    std::map<std::wstring, uint64_t> ids_;
+    uint64_t lastId_ = 0;
     std::wstring current_ = L"C:\\";
 };
 

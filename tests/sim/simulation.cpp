@@ -700,7 +700,8 @@ std::optional<std::string> Simulation::Check(const Op& op,
             // The line was true when written: a folder above may have been renamed since (children come first).
             if (world_.nodes.at(was).name != LastPathName(fields[2]))
                 return "the output says " + Narrow(fields[1]) + " is now " + Narrow(fields[2]) + ", the disk does not";
-        } else if (code != L"RENAME" && code != L"SAME" && world_.nodes.at(was).kind != NodeKind::File &&
+        } else if (code != L"RENAME" && code != L"SAME" && code != L"DUPLICATE" &&  // (told where named first)
+                   world_.nodes.at(was).kind != NodeKind::File &&
                    world_.nodes.at(was).name != then.nodes.at(was).name) {
             return "the output says " + Narrow(fields[1]) + " was left (" + Narrow(code) + ") but it is now " +
                    Narrow(world_.PathOf(was));
