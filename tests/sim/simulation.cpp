@@ -246,7 +246,8 @@ Simulation::RunModel* Simulation::UndoTarget(bool* uncertainNewer) {
     // back; a damaged one newer than it may be taken back in its place.
     size_t seen = 0;
     if (uncertainNewer) *uncertainNewer = false;
-    for (size_t i = runs_.size(); i-- > 0 && seen < kJournalRuns;) {
+    constexpr size_t kRunsKept = 10;  // the promise to the user, not the program's constant
+    for (size_t i = runs_.size(); i-- > 0 && seen < kRunsKept;) {
         RunModel& run = runs_[i];
         if (run.renamed.empty()) continue;
         ++seen;
