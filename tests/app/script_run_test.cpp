@@ -7,6 +7,8 @@
 
 #include "app/command_line.h"
 #include "app/script_names.h"
+#include "engine/catalog.h"
+#include "engine/folder_rules.h"
 #include "fakes/fake_console.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_journal_store.h"
@@ -228,10 +230,29 @@ TEST_F(ScriptRunTest, LogFileAndUsage) {
         "\x8D\x58\x82\xC5\x82\xAB\x82\xB8\x81\x46"
         "0\x8C\x8F\r\n"
         "\x91\x53\x82\xC4\x8F\x49\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\r\n");
+    // UTF-8: one byte-order mark, at the start, however many times the history is written out.
+    EXPECT_EQ(Run(L"/MODE:6 /UTF8 /LOG:utf8.log C:\\Work\\ガイド"), kExitAllDone);
+    const std::string utf8 = fs.written[L"C:\\Work\\utf8.log"];
+    EXPECT_EQ(utf8.find("\xEF\xBB\xBF"), 0u);
+    EXPECT_EQ(utf8.find("\xEF\xBB\xBF", 1), std::string::npos);
     console.out.clear();
     EXPECT_EQ(Run(L"/?"), kExitAllDone);
     EXPECT_EQ(console.out.size(), 24u);
     EXPECT_EQ(console.out[0].substr(0, 4), L"使い方:");
+}
+
+// Every mode's number is taken by the parser and by a run, and the usage
+// names the mode as its button does.
+TEST_F(ScriptRunTest, EveryModeIsTakenByItsNumber) {
+    EXPECT_EQ(Run(L"/?"), kExitAllDone);
+    std::wstring usage;
+    for (const auto& line : console.out) usage += line + L" ";
+    for (int mode = 0; mode < kModeCount; ++mode) {
+        const std::wstring n = std::to_wstring(mode);
+        EXPECT_NE(usage.find(L" " + n + L" " + ModeCaption(mode) + L" "), std::wstring::npos) << mode;
+        EXPECT_EQ(ParseScriptCommand(L"/MODE:" + n + L" a").mode, mode);
+        EXPECT_NE(Run(L"/DRYRUN /MODE:" + n + L" C:\\Work\\ｶﾞｲﾄﾞ"), kExitUsage) << mode;
+    }
 }
 
 // A whole tree in one command: every depth, children first, through batches of
@@ -289,10 +310,12 @@ TEST_F(ScriptRunTest, ListsLongerThanABatchFollowTheirRenamedFolders) {
     }
     fs.AddDir(L"C:\\Many\\p\\c");
     fs.WriteFileBytes(L"C:\\many.txt", many + "C:\\Many\\p\\c\r\n");
-    EXPECT_EQ(Run(L"/MODE:0 @C:\\many.txt"), kExitAllDone);
-    EXPECT_EQ(fs.Stored(L"C:\\Many\\p\\c"), L"C:\\Many\\P\\C");
-    EXPECT_EQ(fs.Stored(L"C:\\Many\\d1000"), L"C:\\Many\\D1000");
+    // Full-width: a look-up of the old spelling, which ignores case, finds nothing.
+    EXPECT_EQ(Run(L"/MODE:5 @C:\\many.txt"), kExitAllDone);
+    EXPECT_EQ(fs.Stored(L"C:\\Many\\ｐ\\ｃ"), L"C:\\Many\\ｐ\\ｃ");
+    EXPECT_EQ(fs.Stored(L"C:\\Many\\ｄ１０００"), L"C:\\Many\\ｄ１０００");
 
+    fs.AddDir(L"C:\\Many\\D7");
     fs.unlistable.insert(L"C:\\Many\\D7");
     console.out.clear();
     EXPECT_EQ(Run(L"/MODE:2 /S C:\\Many\\D7"), kExitNotAll);
@@ -397,10 +420,10 @@ TEST_F(ScriptRunTest, NamesAsAScriptWritesThem) {
     std::wstring error;
     const auto names = ExpandNames(fs,
                                    {L"..\\..\\Old\\.\\x", L"@..\\list.txt", L"..\\2023-??", L"C:\\Work\\*photo*",
-                                    L"C:\\Work\\none?", L"C:\\W*\\x"},
+                                    L"C:\\Work\\none?", L"C:\\W*\\x", L"c:..\\2023-12", L"D:photos"},
                                    error);
     EXPECT_EQ(error, L"");
-    ASSERT_EQ(names.size(), 7u);
+    ASSERT_EQ(names.size(), 9u);
     EXPECT_EQ(names[0].paths, Names{L"C:\\Old\\x"});
     // A list's line is taken literally: its "?" is what a code page wrote for a character it lacks.
     EXPECT_EQ(names[1].paths, Names{});
@@ -412,6 +435,9 @@ TEST_F(ScriptRunTest, NamesAsAScriptWritesThem) {
     EXPECT_EQ(names[5].paths, Names{});  // reported as not found by the run
     EXPECT_EQ(names[5].fault, NameFault::None);
     EXPECT_EQ(names[6].fault, NameFault::WildcardNotLast);
+    // A drive-relative name: from the current folder on its drive, from the root on another.
+    EXPECT_EQ(names[7].paths, Names{L"C:\\Work\\2023-12"});
+    EXPECT_EQ(names[8].paths, Names{L"D:\\photos"});
     EXPECT_TRUE(WildcardMatch(L"a*b?c", L"AxxBzc"));
     EXPECT_FALSE(WildcardMatch(L"a*b?c", L"abc"));
 }

@@ -110,6 +110,18 @@ TEST(JournalReader, ALookReadsOnlyWhatWasAppendedUnlessTheFileWasSwapped) {
     // Another copy's trim put a longer file in its place, and the system gave it the same number.
     store.bytes = SomeRun("c", 1, false) + SomeRun("d", 9);
     EXPECT_EQ(journal.HasOpenFolders(), true);
+    // Another file under another number, of the same size and with the same last bytes.
+    const std::wstring f = L"C:\\写真\\f";
+    auto closing = [&](uint32_t folder) {
+        return RunRecord("f", RunKind::Run, {7, 8}, "") + FolderRecord("f", 1, f, f + kTemp, f + L"X") +
+               DoneRecord("f", folder, JournalOutcome::New, f + L"X") + SomeRun("g", 1);
+    };
+    store.bytes = closing(1);
+    EXPECT_EQ(journal.HasOpenFolders(), false);
+    store.bytes = closing(2);  // folder 1 is left open
+    store.id = 2;
+    ASSERT_EQ(store.bytes.size(), closing(1).size());
+    EXPECT_EQ(journal.HasOpenFolders(), true);
 }
 
 // Each run leaves what it found beside the journal: the next copy reads only
@@ -624,14 +636,14 @@ TEST_F(JournalTest, ARunCutShortIsToldHowFarItGotAndItsRestCanBeResumed) {
     EXPECT_TRUE(plan->request.Has(kHiraganaFlag));
     EXPECT_EQ(plan->request.targets, (Lines{L"C:\\D\\b", L"C:\\D\\c\\deep", L"C:\\D\\d"}));
 
-    // Stopped after the first folder: the folder below it is due under its new path.
+    // Stopped after the first folder: the folder below it is due under its new path, its sibling under its own.
     ASSERT_TRUE(journal.BeginRun(RunKind::Run, cutShort[0]));
-    journal.Request({0, "", 2, {L"C:\\D\\c", L"C:\\D\\c\\deep"}});
+    journal.Request({0, "", 3, {L"C:\\D\\c", L"C:\\D\\c\\deep", L"C:\\D\\c2"}});
     journal.AtFolder(0);
     RenameDir(Services(), L"C:\\D\\c", 0);
     journal.End(RunEnd::Stopped, 1);
     journal.EndRun();
-    EXPECT_EQ(PlanResume(ParseJournal(store.bytes))->request.targets, Lines{L"C:\\D\\C\\deep"});
+    EXPECT_EQ(PlanResume(ParseJournal(store.bytes))->request.targets, (Lines{L"C:\\D\\C\\deep", L"C:\\D\\c2"}));
     // Taken back, or followed by another run, it is not resumed; nor is a run that finished.
     EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
     EXPECT_FALSE(PlanResume(ParseJournal(store.bytes)).has_value());

@@ -77,6 +77,12 @@ TEST(Win32Rename, AForbiddenFolderFailsAtOnceOneInUseIsTriedAgain) {
         EXPECT_EQ(fs.tries.size(), c.tries) << c.error;
         EXPECT_EQ(pauses, c.tries - 1) << c.error;
     }
+    // Stopped during the wait (Cancel, Ctrl+C): the rename gives up with the error it met.
+    fs.refuse = [](const std::wstring&, const std::wstring&) {
+        return std::pair{static_cast<uint32_t>(ERROR_SHARING_VIOLATION), Step::Open};
+    };
+    fs.SetRetryPause([](unsigned) { return false; });
+    EXPECT_EQ(fs.MoveDir(path, dir.Path() + L"\\other").error, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
     RecordingSink history, changed;
     fs.refuse = [](const std::wstring&, const std::wstring&) { return std::pair{5u, Step::Open}; };
     EXPECT_EQ(RenameDir({fs, history, changed, true}, path, 0), 1);
