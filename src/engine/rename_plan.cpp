@@ -16,7 +16,8 @@ namespace {
 
 // One parent folder as the run meets it: every name in it (folded), with the
 // folder of the batch that holds it, or kNoEntry for anything else; and the
-// short spelling of each name, as the listing gave it.
+// short spelling of each name, as the listing gave it (under the name exactly
+// as stored: in a folder that tells case apart, `Mix` and `mix` are two).
 struct ParentFolder {
     std::unordered_map<std::wstring, size_t> holders;
     // Names held by more than one entry, differing in case only (a folder
@@ -38,13 +39,14 @@ public:
     explicit ListedFileSystem(IFileSystem& fs) : fs_(fs) {}
 
     ParentFolder& Parent(const std::wstring& parent) {
-        auto [it, fresh] = parents_.try_emplace(FoldedName(parent));
+        // Exactly as spelt: a parent beside a twin differing in case is another folder.
+        auto [it, fresh] = parents_.try_emplace(parent);
         if (fresh) {
             if (const auto entries = fs_.Entries(parent)) {
                 for (const auto& entry : *entries) {
                     const std::wstring key = FoldedName(entry.name);
                     if (!it->second.holders.emplace(key, kNoEntry).second) it->second.twins.insert(key);
-                    it->second.shortNames.emplace(key, entry.shortName.empty() ? entry.name : entry.shortName);
+                    it->second.shortNames.emplace(entry.name, entry.shortName.empty() ? entry.name : entry.shortName);
                 }
             }
             it->second.unlisted = it->second.holders.empty();
@@ -58,8 +60,9 @@ public:
         const std::wstring parentPath = ParentDirName(path);
         ParentFolder& parent = Parent(parentPath);
         if (parent.unlisted) return fs_.ShortPath(path);
-        const auto it = parent.shortNames.find(FoldedName(name));
-        if (it == parent.shortNames.end()) return {};
+        // A name spelt otherwise than stored is asked of the disk.
+        const auto it = parent.shortNames.find(name);
+        if (it == parent.shortNames.end()) return fs_.ShortPath(path);
         if (!parent.shortPath) parent.shortPath = fs_.ShortPath(parentPath);
         if (parent.shortPath->empty()) return {};
         return *parent.shortPath + (parent.shortPath->back() == L'\\' ? L"" : L"\\") + it->second;
