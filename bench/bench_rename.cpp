@@ -37,7 +37,9 @@ double RenameDirPass(std::vector<std::wstring>& paths, int16_t mode, RenameJourn
     Win32FileSystem fs;
     HistoryLog history;
     ChangedList changed;
-    const RenameServices services{fs, history, changed, true, journal};
+    // One look at the parent for the whole pass, as a run of the program keeps.
+    FolderListings listings(fs);
+    const RenameServices services{fs, history, changed, true, journal, &listings};
     const auto start = std::chrono::steady_clock::now();
     RecordedRun run(journal, history, RunKind::Run);
     size_t at = 0;

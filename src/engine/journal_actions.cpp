@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <deque>
 #include <map>
 #include <set>
 #include <string_view>
@@ -510,7 +511,7 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
                 return;
             }
     };
-    eachPlanned([&](JournalFolder&& folder) {
+    auto undoOne = [&](JournalFolder&& folder) {
         follow(folder.newPath);
         follow(folder.oldPath);
         if (stopped) return leftOut(std::move(folder));
@@ -555,7 +556,36 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
             stopped = true;
         }
         return true;
+    };
+    // The folders read and not yet taken back: their records are written
+    // ahead of them, a batch at a flush, as a run writes its own.
+    std::deque<JournalFolder> coming;
+    struct Lookahead {
+        RenameJournal* journal;
+        ~Lookahead() { journal->SetLookahead(nullptr); }
+    } lookahead{journal};
+    journal->SetLookahead([&](size_t most) {
+        std::vector<PlannedMove> planned;
+        for (size_t k = 1; k < coming.size() && planned.size() < most; ++k) {
+            JournalFolder folder = coming[k];
+            follow(folder.newPath);
+            follow(folder.oldPath);
+            planned.push_back({std::move(folder.newPath), std::move(folder.oldPath), folder.seq});
+        }
+        return planned;
     });
+    auto takeFirst = [&] {
+        JournalFolder folder = std::move(coming.front());
+        const bool goOn = undoOne(std::move(folder));
+        coming.pop_front();
+        return goOn;
+    };
+    eachPlanned([&](JournalFolder&& folder) {
+        coming.push_back(std::move(folder));
+        return coming.size() <= kAheadMost || takeFirst();
+    });
+    while (!coming.empty())
+        if (!takeFirst()) coming.clear();
     // The journal could not be read to its start: the rest stays as it is.
     if (!stopped && next < seqs.size()) {
         history.ListInAdd(ResKelvaroText(KText::JournalUnreadableLine));

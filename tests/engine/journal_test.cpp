@@ -373,6 +373,28 @@ TEST_F(JournalTest, EveryRecordIsOnDiskBeforeItsRenameAtOneFlushABatch) {
     }
 }
 
+// An undo writes its records ahead too: a few flushes for 300 folders, and
+// each folder's record is on disk before it moves.
+TEST_F(JournalTest, AnUndoWritesItsRecordsAheadInBatches) {
+    RecordedRun run(&journal, history, RunKind::Run);
+    for (int i = 0; i < 300; ++i) {
+        fs.AddDir(L"C:\\D\\f" + std::to_wstring(i));
+        RenameDir(Services(), L"C:\\D\\f" + std::to_wstring(i), 0);
+    }
+    journal.EndRun();
+    const int before = store.flushes;
+    fs.allowMove = [&](const std::wstring& from, const std::wstring&) {
+        // The power goes as a folder is about to move back: the undo's record of it is there.
+        const auto cut = ParseJournal(store.bytes.substr(0, store.flushed));
+        return cut.size() == 2 &&
+               std::any_of(cut[1].folders.begin(), cut[1].folders.end(),
+                           [&](const JournalFolder& f) { return f.oldPath == from || f.tempPath == from; });
+    };
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
+    EXPECT_LT(store.flushes - before, 12);
+    EXPECT_TRUE(fs.Exists(L"C:\\D\\f0") && fs.Stored(L"C:\\D\\f299") == L"C:\\D\\f299");
+}
+
 TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
     fs.AddDir(L"C:\\D\\" + std::wstring(20, L'あ'));
     // The file system keeps only the first 17 characters of the new name, as Wine on Linux cuts names short.
