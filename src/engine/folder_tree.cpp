@@ -3,17 +3,20 @@
 #include <algorithm>
 #include <utility>
 
-
 namespace kelvaro {
 
 FolderTreeWalk::FolderTreeWalk(IFileSystem& fs, const std::wstring& root, bool withHidden)
     : fs_(fs), withHidden_(withHidden) {
-    // Neither a link nor what an interrupted rename left is entered, even when named.
+    // Neither a link nor what an interrupted rename left is entered, even when
+    // named. What the root is, asked before it is found to be no link, is
+    // what its listing and its rename must find: a link swapped in for it
+    // after the look leads nowhere.
+    const auto identity = fs_.IdentityOf(root);
     const size_t slash = root.find_last_of(L'\\');
     if (fs_.IsFolderLink(root) || IsTempName(slash == std::wstring::npos ? root : root.substr(slash + 1)))
         rootLink_ = root;
     else
-        Enter(root, std::nullopt);
+        Enter(root, identity);
 }
 
 void FolderTreeWalk::Enter(std::wstring path, const std::optional<FileIdentity>& identity) {

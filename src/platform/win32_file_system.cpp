@@ -94,7 +94,7 @@ uint32_t Win32FileSystem::TryRename(const std::wstring& from,
     identity = WalkIdentity(folder.get());
     // The path leads elsewhere than to the folder a walk listed: a link put
     // above it, or another folder moved in. Never renamed.
-    if (expected && (!identity || *identity != *expected)) return kNotTheListedFolder;
+    if (expected && (!identity || !SameInFolder(*identity, *expected))) return kNotTheListedFolder;
     FILE_BASIC_INFO basic{};
     if (!GetFileInformationByHandleEx(folder.get(), FileBasicInfo, &basic, sizeof(basic)) ||
         !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -333,7 +333,8 @@ std::optional<std::vector<TreeEntry>> Win32FileSystem::TreeFolders(const std::ws
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!folder) return std::nullopt;
-    if (expected && WalkIdentity(folder.get()) != expected) return std::nullopt;
+    if (const auto opened = WalkIdentity(folder.get()); expected && (!opened || !SameInFolder(*opened, *expected)))
+        return std::nullopt;
     std::vector<TreeEntry> folders;
     std::vector<std::byte> buffer(64 * 1024);
     for (auto kind = FileIdBothDirectoryRestartInfo;; kind = FileIdBothDirectoryInfo) {

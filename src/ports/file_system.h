@@ -32,7 +32,8 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
-// The same object, for two identities of entries in one folder, whichever way each was read.
+// The same object, for two identities of entries on one volume (a folder, its
+// entries, a root and the tree below it), whichever way each was read.
 inline bool SameInFolder(const FileIdentity& a, const FileIdentity& b) {
     return a.file == b.file && (a.volume == 0 || b.volume == 0 || a.volume == b.volume);
 }

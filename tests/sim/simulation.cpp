@@ -511,10 +511,12 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
         case Fault::DamageIndex: {
             std::string& bytes = op.fault.kind == Fault::DamageJournal ? world_.journal : world_.index;
             if (bytes.empty()) break;
-            // Most often a byte of the newest run's lines: where a cut left its folders open.
-            const size_t newest = op.fault.arg % 2 ? bytes.rfind("\tR\t") : std::string::npos;
+            // Most often a byte of the newest run's lines, where a cut left its
+            // folders open, and now and then of its run record itself.
+            const size_t newest = op.fault.arg % 3 ? bytes.rfind("\tR\t") : std::string::npos;
             const size_t start = newest == std::string::npos ? 0 : newest;
-            const size_t at = start + op.fault.arg / 7 % (bytes.size() - start);
+            const size_t end = op.fault.arg % 3 == 2 ? bytes.find('\n', start) : bytes.size();
+            const size_t at = start + op.fault.arg / 7 % ((end == std::string::npos ? bytes.size() : end) - start);
             bytes[at] = static_cast<char>(bytes[at] == 'x' ? 'y' : 'x');
             break;
         }
@@ -606,6 +608,15 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
         world_.nodes.at(victim).name = s.name;
     }
     if (holding) world_.nodes.erase(holding);
+    // Now and then a cut also garbles a byte of its run's own record: the
+    // next start must still find every folder the run left open.
+    tornByCut_ = killed && op.fault.arg % 4 == 0;
+    if (const size_t run = world_.journal.rfind("\tR\t"); tornByCut_ && run != std::string::npos) {
+        const size_t end = world_.journal.find('\n', run);
+        char& byte =
+            world_.journal[run + 3 + op.fault.arg / 4 % ((end == std::string::npos ? run + 4 : end) - run - 3)];
+        byte = byte == 'x' ? 'y' : 'x';
+    }
     // A copy that died leaves what it left: the next start puts it right.
     if (killed || faulted) {
         world_.steps = 0;
@@ -717,7 +728,7 @@ void Simulation::Learn(const Op& op,
                        const Outcome& outcome) {
     const bool run = op.kind == Op::List || op.kind == Op::Tree || op.kind == Op::Wildcard || op.kind == Op::Window ||
                      op.kind == Op::Auto || op.kind == Op::Resume || (op.kind == Op::DryRun && op.thenRun);
-    if (op.fault.kind == Fault::DamageJournal)
+    if (op.fault.kind == Fault::DamageJournal || tornByCut_)
         for (RunModel& r : runs_) r.uncertain = true;
     if (run) {
         RunModel model;
@@ -744,7 +755,7 @@ void Simulation::Learn(const Op& op,
                 model.renamedAt[id] = world_.PathOf(id);
             }
         // What the program could not see of folders below a swapped one may be missing from its records.
-        model.uncertain = !expected.unseen.empty();
+        model.uncertain = !expected.unseen.empty() || tornByCut_;
         runs_.push_back(std::move(model));
         return;
     }
