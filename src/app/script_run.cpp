@@ -15,6 +15,7 @@
 #include "app/startup.h"
 #include "engine/catalog.h"
 #include "engine/disk_paths.h"
+#include "engine/folder_rules.h"
 #include "engine/journal_actions.h"
 #include "engine/path_text.h"
 #include "engine/rename_plan.h"
@@ -305,6 +306,9 @@ size_t RunFolders(const ScriptCommand& command,
             size_t mark = state.history.Count();
             TargetWalk hooks;
             hooks.journalBase = walked;
+            hooks.newPathOf = [&](const std::wstring& path) {
+                return PlannedNewPath(path, command.mode, state.settings.Hira);
+            };
             hooks.before = [&](size_t i) {
                 if ((stop && stop->load()) || recorded->Stopped()) return false;
                 unlistedLines(i);

@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "engine/catalog.h"
+#include "engine/folder_rules.h"
 #include "engine/journal_actions.h"
 #include "engine/rename_dir.h"
 #include "engine/rename_plan.h"
@@ -53,6 +54,7 @@ size_t ListExecute(AppState& state,
         if (folderDone) folderDone(i, result, now);
     };
     hooks.leftOut = leftOut;
+    hooks.newPathOf = [&](const std::wstring& path) { return PlannedNewPath(path, mode, state.settings.Hira); };
     const WalkEnd end = WalkTargets(
         state.targets, state.history, changed, services.journal,
         [&](const std::wstring& path) { return RenameDir(rename, path, mode); }, hooks, &request);

@@ -59,17 +59,14 @@ bool NameTooLong(const std::wstring& path, bool utf8Names, LengthLimit& limit) {
     return false;
 }
 
-}  // namespace
-
-std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira) {
+// The conversions told from the name alone: every mode but 3.
+std::wstring ConvertByName(const std::wstring& path, int16_t mode, bool hira) {
     switch (mode) {
         case 0:
         case 1:
             return ToUpperDirName(path);
         case 2:
             return ToLowerDirName(path);
-        case 3:
-            return ToShortDirName(fs, path);
         case 4:
             return ToEightDirName(path);
         case 5:
@@ -81,6 +78,12 @@ std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t m
         default:
             return {};
     }
+}
+
+}  // namespace
+
+std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira) {
+    return mode == 3 ? ToShortDirName(fs, path) : ConvertByName(path, mode, hira);
 }
 
 LengthLimit ExceededLimit(const std::wstring& from, const std::wstring& to, bool utf8Names, bool longPaths) {
@@ -122,6 +125,15 @@ FolderVerdict JudgeFolder(IFileSystem& fs,
 
 FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira) {
     return JudgeFolder(fs, path, mode, hira, [&] { return IsDriveRoot(path) || fs.EntryName(path).has_value(); });
+}
+
+std::wstring PlannedNewPath(const std::wstring& path, int16_t mode, bool hira) {
+    const std::wstring name = LastPathName(path);
+    if (mode == 3 || IsTempName(name) || IsDeviceName(name)) return {};
+    if (mode == 1 && !IsShortName(ComposeKana(path))) return {};
+    std::wstring newPath = ConvertByName(path, mode, hira);
+    if (newPath == path || !IsStorableName(LastPathName(newPath))) return {};
+    return newPath;
 }
 
 bool IsTempName(const std::wstring& name) {

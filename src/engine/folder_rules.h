@@ -74,6 +74,11 @@ FolderVerdict JudgeFolder(IFileSystem& fs,
 // The same, asking the disk whether the folder exists.
 FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira);
 
+// The new path JudgeFolder would give a folder, told from its name alone:
+// empty where the rules refuse it, the name is in form, or the new name is
+// the disk's to give (mode 3). What a run writes ahead in its journal.
+std::wstring PlannedNewPath(const std::wstring& path, int16_t mode, bool hira);
+
 // True for a name the system takes for a device (CON, PRN, AUX, NUL, COM1-9,
 // LPT1-9, with any extension): a folder of such a name cannot be renamed.
 bool IsDeviceName(const std::wstring& name);

@@ -8,6 +8,8 @@
 #include <unordered_set>
 #include <utility>
 
+#include "engine/folder_rules.h"
+
 namespace kelvaro {
 namespace {
 
@@ -229,8 +231,7 @@ void RenameJournal::Trim(size_t keep, const std::string& target) {
             lines.Piece(piece, [&](std::string_view line) {
                 if (!written) return;
                 const DecodedRecord decoded = DecodeRecord(line, false);
-                if (!decoded.record || decoded.record->type == JournalRecord::Cut ||
-                    !kept.count(decoded.record->run))
+                if (!decoded.record || decoded.record->type == JournalRecord::Cut || !kept.count(decoded.record->run))
                     return;
                 const size_t start = part.size();
                 part.append(line);
@@ -308,7 +309,8 @@ bool RenameJournal::BeginRun(RunKind kind, const std::string& target, const std:
     // The run's record (and the trimmed journal's) reaches the disk before
     // its first rename does.
     if (recording_) store_.Flush();
-    unflushed_ = 0;
+    ahead_.clear();
+    aheadSize_ = kAheadFirst;
     if (recording_ && kind == RunKind::Run && markWrite_ && LastRunUnrecorded()) markWrite_(false);
     return recording_;
 }
@@ -319,10 +321,15 @@ void RenameJournal::GoOnUnrecorded() {
 }
 
 void RenameJournal::EndRun() {
+    if (recording_ && !failed_) CloseAhead();
     recording_ = false;
     unrecorded_ = false;
     if (appending_) {
         store_.Flush();
+        if (!pending_.empty()) {
+            AppendPending();
+            store_.Flush();
+        }
         // The next look, in this copy or another, goes on from here.
         if (synced_ && index_)
             if (const std::string saved = index_->Saved(); !saved.empty()) store_.WriteIndex(saved);
@@ -330,6 +337,14 @@ void RenameJournal::EndRun() {
     }
     appending_ = false;
     synced_ = false;
+    pending_.clear();
+}
+
+bool RenameJournal::AppendPending() {
+    if (pending_.empty()) return true;
+    const bool written = Append(pending_);
+    pending_.clear();
+    return written;
 }
 
 uint32_t RenameJournal::FolderBegin(const std::wstring& oldPath,
@@ -338,24 +353,77 @@ uint32_t RenameJournal::FolderBegin(const std::wstring& oldPath,
                                     uint32_t seq) {
     if (!recording_ || failed_) return 0;
     if (seq == 0) seq = ++next_;
-    if (Append(FolderRecord(run_, seq, oldPath, tempPath, newPath))) {
-        if (++unflushed_ == flushEvery_) {
-            store_.Flush();
-            unflushed_ = 0;
+    if (TakeAhead(oldPath, tempPath, newPath, seq)) return seq;
+    if (failed_) return 0;
+    // This folder's record, and once the last batch is used up the next
+    // folders' records, reach the disk before this folder is touched.
+    std::string batch = FolderRecord(run_, seq, oldPath, tempPath, newPath);
+    const uint64_t now = store_.Now();
+    if (lookahead_ && aheadMost_ > 1 && ahead_.empty()) {
+        // The last batch went by quickly: the next one is larger; slowly: smaller.
+        if (aheadAt_ && now - aheadAt_ < kAheadTime / 2) aheadSize_ = std::min(aheadSize_ * 2, aheadMost_);
+        if (aheadAt_ && now - aheadAt_ > kAheadTime * 2) aheadSize_ = std::max<uint32_t>(aheadSize_ / 2, 1);
+        for (PlannedMove& planned : lookahead_(std::min(aheadSize_, aheadMost_) - 1)) {
+            if (planned.seq == 0 || planned.seq == seq) continue;
+            batch += FolderRecord(run_, planned.seq, planned.oldPath, planned.oldPath + kTempSuffix, planned.newPath);
+            ahead_.push_back(std::move(planned));
         }
-        return seq;
     }
+    aheadAt_ = now;
+    if (Append(batch)) {
+        store_.Flush();
+        if (AppendPending()) return seq;
+    }
+    ahead_.clear();
     failed_ = true;
     return 0;
 }
 
+uint32_t RenameJournal::TakeAhead(const std::wstring& oldPath,
+                                  const std::wstring& tempPath,
+                                  const std::wstring& newPath,
+                                  uint32_t seq) {
+    const auto found =
+        std::find_if(ahead_.begin(), ahead_.end(), [seq](const PlannedMove& planned) { return planned.seq == seq; });
+    if (found == ahead_.end()) return 0;
+    // The run takes its folders in order: those before this one it passed over.
+    const bool same = found->oldPath == oldPath && found->newPath == newPath && tempPath == oldPath + kTempSuffix;
+    for (size_t passed = found - ahead_.begin() + (same ? 0 : 1); passed > 0; --passed) {
+        if (!Append(DoneRecord(run_, ahead_.front().seq, JournalOutcome::Old, ahead_.front().oldPath))) {
+            ahead_.clear();
+            failed_ = true;
+            return 0;
+        }
+        ahead_.pop_front();
+    }
+    // Written ahead under other names (a folder above it moved since, say):
+    // closed above, and written again as the folder is taken now.
+    if (!same) return 0;
+    ahead_.pop_front();
+    return seq;
+}
+
+bool RenameJournal::CloseAhead() {
+    for (; !ahead_.empty(); ahead_.pop_front())
+        if (!Append(DoneRecord(run_, ahead_.front().seq, JournalOutcome::Old, ahead_.front().oldPath))) {
+            ahead_.clear();
+            return false;
+        }
+    return true;
+}
+
+void RenameJournal::SetLookahead(Lookahead lookahead) {
+    if (recording_ && !failed_ && !CloseAhead()) failed_ = true;
+    lookahead_ = std::move(lookahead);
+}
+
 void RenameJournal::FolderEnd(uint32_t seq, JournalOutcome outcome, const std::wstring& where) {
-    if (recording_ && seq != 0 && !Append(DoneRecord(run_, seq, outcome, where))) failed_ = true;
+    if (recording_ && seq != 0) pending_ += DoneRecord(run_, seq, outcome, where);
 }
 
 void RenameJournal::Close(const std::string& run, uint32_t seq, JournalOutcome outcome, const std::wstring& where) {
     if (!appending_ && !TakeTurn()) return;
-    Append(DoneRecord(run, seq, outcome, where));
+    pending_ += DoneRecord(run, seq, outcome, where);
 }
 
 void RenameJournal::Request(const RunRequest& request) {
@@ -368,12 +436,16 @@ void RenameJournal::Request(const RunRequest& request) {
 }
 
 void RenameJournal::End(RunEnd end, uint64_t reached) {
-    if (recording_ && !Append(EndRecord(run_, end, reached))) failed_ = true;
+    if (!recording_) return;
+    if (!failed_ && !CloseAhead()) failed_ = true;
+    // After the outcomes of its last folders, which wait for a flush after their moves.
+    store_.Flush();
+    if (!AppendPending() || !Append(EndRecord(run_, end, reached))) failed_ = true;
 }
 
 void RenameJournal::EndOther(const std::string& run, RunEnd end, uint64_t reached) {
     if (!appending_ && !TakeTurn()) return;
-    Append(EndRecord(run, end, reached));
+    pending_ += EndRecord(run, end, reached);
 }
 
 }  // namespace kelvaro

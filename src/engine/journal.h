@@ -1,5 +1,7 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -16,10 +18,19 @@ namespace kelvaro {
 // The runs that renamed something whose records a journal keeps (with the
 // undos and resumes that belong to them): what an undo can reach.
 inline constexpr size_t kJournalRuns = 10;
-// The journal is flushed to disk after a run's record, after every this many
-// folder records, and when the run ends: a power cut loses at most the
-// records of the folders since the last flush.
-inline constexpr uint32_t kFlushEvery = 64;
+// A folder's record reaches the disk before the folder is touched: the
+// records of the next folders are written ahead in a batch and flushed once.
+// A batch grows while the folders go fast and shrinks while they go slowly
+// (a network drive), so that one spans about kAheadTime of renaming.
+inline constexpr uint32_t kAheadFirst = 16;
+inline constexpr uint32_t kAheadMost = 1024;
+inline constexpr uint64_t kAheadTime = 2'000'000;  // 0.2 s, in the store's clock (100 ns)
+
+// A folder a run is about to move: its record can go to disk ahead of it.
+struct PlannedMove {
+    std::wstring oldPath, newPath;
+    uint32_t seq = 0;  // its number in the run
+};
 
 // Records every rename of the program's runs, so that a run cut short can be
 // put right at the next start and the last run can be taken back. No folder
@@ -56,9 +67,17 @@ public:
     // Told once per wait for another copy's turn, whoever waits (recovery,
     // an undo, a run): a console says it on its error stream.
     void SetTurnNotice(std::function<void()> notice) { notice_ = std::move(notice); }
-    // Flushes after every `every` folder records instead (0: only after the
-    // run's record and at its end), for measuring what each choice costs.
-    void SetFlushEvery(uint32_t every) { flushEvery_ = every; }
+    // Where the folders after the one in hand come from: up to `most` of
+    // them, in the order the run takes them. Their records are written with
+    // the record of the folder in hand and reach the disk with it in one
+    // flush; without it, every folder costs a flush of its own. A record
+    // written ahead for a folder the run then takes otherwise, or not at
+    // all, is closed as untouched, here too when the lookahead changes.
+    using Lookahead = std::function<std::vector<PlannedMove>(size_t most)>;
+    void SetLookahead(Lookahead lookahead);
+    // Writes no more than `most` records ahead (1: a flush per folder), for
+    // measuring what a batch saves.
+    void SetAheadLimit(uint32_t most) { aheadMost_ = std::max<uint32_t>(1, most); }
     // True when the last wait for the turn was given up.
     bool GaveUp() const { return gaveUp_; }
     // True, once, when a trim could not replace the journal (its folder takes
@@ -118,13 +137,27 @@ private:
     void Trim(size_t keep, const std::string& target);
     // Appends under the turn; what a look found follows.
     bool Append(const std::string& bytes);
+    // Closes the records written ahead and not taken: their folders were not touched.
+    bool CloseAhead();
+    // Appends the outcome records held back. A record of where a move left
+    // a folder goes to disk only after a flush that follows the move: written
+    // sooner, a power cut could keep the record and lose the move.
+    bool AppendPending();
+    // Takes the record written ahead for this move, if there is one.
+    uint32_t TakeAhead(const std::wstring& oldPath,
+                       const std::wstring& tempPath,
+                       const std::wstring& newPath,
+                       uint32_t seq);
 
     IJournalStore& store_;
     std::unique_ptr<Index> index_;
     std::string run_;
     uint32_t next_ = 0;
-    uint32_t unflushed_ = 0;  // folder records written since the last flush
-    uint32_t flushEvery_ = kFlushEvery;
+    Lookahead lookahead_;
+    std::deque<PlannedMove> ahead_;  // written ahead and on disk, in the order the run takes them
+    uint32_t aheadSize_ = kAheadFirst, aheadMost_ = kAheadMost;
+    uint64_t aheadAt_ = 0;  // when the last batch was written
+    std::string pending_;   // outcome records held back until the next flush
     std::function<bool(unsigned ms)> pause_;
     std::function<void()> notice_;
     std::function<bool()> markRead_;

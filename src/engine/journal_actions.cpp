@@ -46,10 +46,12 @@ bool CutShort(IJournalStore& store, const JournalRun& run) {
     return run.request && run.end == RunEnd::Open && !(run.writer == store.Self()) && !store.IsAlive(run.writer);
 }
 
-// The number of the last named folder a run without an end began to rename.
-uint64_t LastBegun(const JournalRun& run) {
+// The number of the last named folder a run without an end is done with:
+// the records after it are of folders in hand or written ahead.
+uint64_t LastDone(const JournalRun& run) {
     uint64_t last = 0;
-    for (const JournalFolder& folder : run.folders) last = std::max<uint64_t>(last, folder.seq);
+    for (const JournalFolder& folder : run.folders)
+        if (folder.outcome != JournalOutcome::Open) last = std::max<uint64_t>(last, folder.seq);
     return last;
 }
 
@@ -135,12 +137,14 @@ size_t RecoverInterrupted(IFileSystem& fs,
         if (!journal.TakeTurn() && journal.GaveUp()) return 0;
         if (auto again = ParseJournal(store, &damage)) runs = std::move(*again);
     }
-    std::map<std::string, uint64_t> completedOf;     // per run: folders found under their new names
     std::set<std::pair<std::string, uint32_t>> cut;  // folders caught in the middle and not completed
-    for (size_t r = 0; r < runs.size(); ++r) {
-        const JournalRun& run = runs[r];
+    // Newest first: a folder found under its new name (its outcome record
+    // lost with the process) took the folders below it along, and those
+    // renamed before it are looked for there.
+    for (size_t r = runs.size(); r-- > 0;) {
+        JournalRun& run = runs[r];
         bool alive = false, asked = false;
-        for (size_t k = 0; k < run.folders.size(); ++k) {
+        for (size_t k = run.folders.size(); k-- > 0;) {
             if (run.folders[k].outcome != JournalOutcome::Open) continue;
             const JournalFolder folder = NowOf(runs, r, k);
             if (!asked) {
@@ -182,7 +186,7 @@ size_t RecoverInterrupted(IFileSystem& fs,
             } else if (StoredAs(fs, folder.newPath, folder.newPath)) {
                 close(JournalOutcome::New, folder.newPath);
                 completed.push_back(folder.newPath);
-                ++completedOf[run.id];
+                run.folders[k].outcome = JournalOutcome::New;
                 cut.erase({run.id, folder.seq});
             } else {
                 close(JournalOutcome::Unknown, L"");
@@ -195,20 +199,24 @@ size_t RecoverInterrupted(IFileSystem& fs,
     for (JournalRun& run : runs) {
         if (run.kind != RunKind::Run || !CutShort(store, run)) continue;
         run.end = RunEnd::Killed;
-        // The folder it was renaming when it was cut short is still to do.
-        run.reached = LastBegun(run);
-        if (cut.count({run.id, static_cast<uint32_t>(run.reached)})) --run.reached;
+        // The folders it was renaming, or had only written ahead, when it
+        // was cut short are still to do; those found renamed are done.
+        run.reached = 0;
+        for (const JournalFolder& folder : run.folders)
+            if (!cut.count({run.id, folder.seq})) run.reached = std::max<uint64_t>(run.reached, folder.seq);
         journal.EndOther(run.id, RunEnd::Killed, run.reached);
         if (cutShort) cutShort->push_back(run.id);
-        RunProgress progress = ProgressOf(run);
-        progress.renamed += completedOf[run.id];
+        const RunProgress progress = ProgressOf(run);
         history.ListInAdd(progress.total ? FillIn(ResKelvaroText(KText::CutShortStoryLine),
                                                   {progress.total, progress.renamed, progress.notReached})
                                          : FillIn(ResKelvaroText(KText::CutShortRenamedLine), {progress.renamed}));
     }
     journal.EndRun();
+    for (auto* paths : {&recovered, &leftTemp, &completed, &lost, &waiting}) std::reverse(paths->begin(), paths->end());
+    std::map<size_t, std::wstring> why;
+    for (const auto& [i, reason] : leftTempWhy) why[leftTemp.size() - 1 - i] = reason;
     Report(history, KText::RecoveredLine, recovered);
-    Report(history, KText::LeftUnderTempLine, leftTemp, leftTempWhy);
+    Report(history, KText::LeftUnderTempLine, leftTemp, why);
     Report(history, KText::CompletedLine, completed);
     Report(history, KText::RecoveryLostLine, lost);
     Report(history, KText::WaitingForDriveLine, waiting);
@@ -222,7 +230,7 @@ RunProgress ProgressOf(const JournalRun& run) {
     for (const JournalFolder& folder : run.folders) progress.renamed += folder.outcome == JournalOutcome::New;
     if (!run.request || run.request->Has(kEveryDepthFlag)) return progress;
     progress.total = run.request->total ? run.request->total : run.request->targets.size();
-    const uint64_t reached = run.end == RunEnd::Open ? LastBegun(run) : run.reached;
+    const uint64_t reached = run.end == RunEnd::Open ? LastDone(run) : run.reached;
     progress.notReached = progress.total > reached ? progress.total - reached : 0;
     return progress;
 }
@@ -332,11 +340,10 @@ std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs) {
                 if (folder.outcome != JournalOutcome::New) continue;
                 // A folder a later run renamed has changed since: it is not this run's to rename
                 // again, nor is a tree of every depth in which a later run renamed anything.
-                if (k > i && everyDepth &&
-                    std::any_of(left.begin(), left.end(), [&](const std::wstring& root) {
-                        return folder.oldPath == root || (folder.oldPath.size() > root.size() &&
-                                                          folder.oldPath[root.size()] == L'\\' &&
-                                                          folder.oldPath.compare(0, root.size(), root) == 0);
+                if (k > i && everyDepth && std::any_of(left.begin(), left.end(), [&](const std::wstring& root) {
+                        return folder.oldPath == root ||
+                               (folder.oldPath.size() > root.size() && folder.oldPath[root.size()] == L'\\' &&
+                                folder.oldPath.compare(0, root.size(), root) == 0);
                     })) {
                     changedSince = true;
                     break;
@@ -443,15 +450,26 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
     for (const JournalFolder& folder : plan.folders) seqs.push_back(folder.seq);
     plan.folders = {};
     if (hooks.planned) hooks.planned(seqs.size());
-    // The planned folders in order, with their paths: `each` gives false to stop.
+    // The planned folders in order, with their paths: `each` gives false to
+    // stop. A folder's newest record holds its paths (one written ahead may
+    // have been written again), and records written ahead stand before the
+    // records of the folders renamed meanwhile: a folder read before its turn
+    // waits for it.
     size_t next = 0;
-    auto eachPlanned = [&](const std::function<bool(JournalFolder&&)>& each) {
+    std::unordered_set<uint32_t> planned(seqs.begin(), seqs.end()), read;
+    std::unordered_map<uint32_t, JournalFolder> early;
+    auto eachPlanned = [&](const std::function<bool(JournalFolder &&)>& each) {
         const auto end = store.Size();
         return end && ForEachFolderBackward(store, *end, plan.run, [&](JournalFolder&& folder) {
-                   if (next == seqs.size()) return false;
-                   if (folder.seq != seqs[next]) return true;
-                   ++next;
-                   return each(std::move(folder));
+                   if (!read.insert(folder.seq).second || !planned.count(folder.seq)) return true;
+                   early.emplace(folder.seq, std::move(folder));
+                   for (auto it = early.end(); next < seqs.size() && (it = early.find(seqs[next])) != early.end();) {
+                       JournalFolder taken = std::move(it->second);
+                       early.erase(it);
+                       ++next;
+                       if (!each(std::move(taken))) return false;
+                   }
+                   return next < seqs.size();
                });
     };
     auto leftOut = [&](JournalFolder&& folder) {

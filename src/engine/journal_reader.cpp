@@ -98,7 +98,10 @@ private:
                 run.reached = r.number;
                 return true;
             case JournalRecord::Folder: {
-                if (!folderIndex_.emplace(key, run.folders.size()).second) return false;
+                const auto [known, added] = folderIndex_.emplace(key, run.folders.size());
+                // A record written ahead and closed untouched may be written
+                // again: the run took the folder under other names after all.
+                if (!added && run.folders[known->second].outcome != JournalOutcome::Old) return false;
                 JournalFolder folder;
                 folder.seq = r.seq;
                 if (paths) {
@@ -106,7 +109,10 @@ private:
                     folder.tempPath = std::move(r.tempPath);
                     folder.newPath = std::move(r.newPath);
                 }
-                run.folders.push_back(std::move(folder));
+                if (added)
+                    run.folders.push_back(std::move(folder));
+                else
+                    run.folders[known->second] = std::move(folder);
                 return true;
             }
             case JournalRecord::Done: {

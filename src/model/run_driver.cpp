@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "engine/catalog.h"
+#include "engine/folder_rules.h"
 #include "engine/journal_actions.h"
 #include "engine/rename_dir.h"
 
@@ -29,9 +30,29 @@ WalkEnd WalkTargets(TargetList& targets,
         journal->Request(asked);
     }
     size_t asked = 0;  // the folders of the request passed so far
+    // The folders after the one in hand, as the journal writes them ahead.
+    struct Lookahead {
+        RenameJournal* journal;
+        ~Lookahead() {
+            if (journal) journal->SetLookahead(nullptr);
+        }
+    } lookahead{hooks.newPathOf ? journal : nullptr};
+    if (lookahead.journal)
+        journal->SetLookahead([&](size_t most) {
+            std::vector<PlannedMove> planned;
+            size_t number = hooks.journalBase + asked;
+            for (size_t k = end.next + 1; k < count && k <= end.next + 4 * most && planned.size() < most; ++k) {
+                if (leftOut(k)) continue;
+                std::wstring path = targets.Text(k);
+                std::wstring newPath = hooks.newPathOf(path);
+                ++number;
+                if (!newPath.empty())
+                    planned.push_back({std::move(path), std::move(newPath), static_cast<uint32_t>(number)});
+            }
+            return planned;
+        });
     auto record = [&] {
-        if (journal && request)
-            journal->End(end.stopped || end.journalFailed ? RunEnd::Stopped : RunEnd::Done, asked);
+        if (journal && request) journal->End(end.stopped || end.journalFailed ? RunEnd::Stopped : RunEnd::Done, asked);
         return end;
     };
     for (; end.next < count; ++end.next) {
@@ -115,6 +136,7 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
             if (result == kRenameDone) targets.SetSelected(j, false);
         };
         hooks.leftOut = leftOut;
+        hooks.newPathOf = [&](const std::wstring& path) { return PlannedNewPath(path, mode, state_.settings.Hira); };
         // A record that cannot be written ends the run: the rest stays in the list.
         const RunRequest request = TargetRequest(mode, state_.settings.Hira);
         const WalkEnd end = WalkTargets(

@@ -47,6 +47,9 @@ struct TargetWalk {
     // The journal numbers the folders from here: a run that goes through the
     // list in batches counts on across them.
     size_t journalBase = 0;
+    // The new path a folder is to get (PlannedNewPath), for the journal to
+    // write the records of the next folders ahead of their renames.
+    std::function<std::wstring(const std::wstring& path)> newPathOf;
 };
 
 struct WalkEnd {

@@ -196,9 +196,10 @@ TEST_F(JournalEndToEnd, TwoCopiesStartingOnAFullJournalLoseNoRecord) {
 // renamed has its record.
 TEST_F(JournalEndToEnd, AJournalThatFillsUpStopsTheRun) {
     std::wstring names;
-    for (int i = 0; i < 30; ++i) names += dir.MakeDir(L"full" + std::to_wstring(i)) + L" ";
+    for (int i = 0; i < 100; ++i) names += dir.MakeDir(L"full" + std::to_wstring(i)) + L" ";
     const std::wstring log = dir.Path() + L"\\full.log";
-    SetEnvironmentVariableW(L"KELVARO2_JOURNAL_LIMIT", L"3000");
+    // Room for the plan and the first records written ahead, not for the whole run.
+    SetEnvironmentVariableW(L"KELVARO2_JOURNAL_LIMIT", L"14000");
     const DWORD code = RunConsole(L"/MODE:0 /LOG:" + log + L" " + names, dir.Path() + L"\\out.txt");
     SetEnvironmentVariableW(L"KELVARO2_JOURNAL_LIMIT", nullptr);
     EXPECT_EQ(code, 1u);
@@ -210,7 +211,7 @@ TEST_F(JournalEndToEnd, AJournalThatFillsUpStopsTheRun) {
     const auto runs = ParseJournal(ReadShared(JournalPath()));
     ASSERT_EQ(runs.size(), 1u);
     size_t renamed = 0;
-    for (int i = 0; i < 30; ++i) {
+    for (int i = 0; i < 100; ++i) {
         const std::wstring name = L"FULL" + std::to_wstring(i);
         if (dir.StoredName(name) != name) continue;
         ++renamed;
@@ -220,7 +221,7 @@ TEST_F(JournalEndToEnd, AJournalThatFillsUpStopsTheRun) {
         })) << name;
     }
     EXPECT_GT(renamed, 0u);
-    EXPECT_LT(renamed, 30u);
+    EXPECT_LT(renamed, 100u);
     EXPECT_EQ(dir.Listing().find(L".Tmp"), std::wstring::npos);
 }
 
@@ -356,7 +357,8 @@ TEST_F(JournalEndToEnd, ResumeFinishesAKilledRunAndAStoppedOne) {
         const std::wstring lower = root + L"\\d" + old.substr(old.size() - 3);
         ASSERT_TRUE(MoveFileW(old.c_str(), (old + kTempSuffix).c_str()));
         ASSERT_TRUE(MoveFileW((old + kTempSuffix).c_str(), lower.c_str()));
-        bytes += FolderRecord(id, i + 1, old, old + kTempSuffix, lower) + DoneRecord(id, i + 1, JournalOutcome::New, lower);
+        bytes +=
+            FolderRecord(id, i + 1, old, old + kTempSuffix, lower) + DoneRecord(id, i + 1, JournalOutcome::New, lower);
     }
     WriteWhole(JournalPath(), bytes + EndRecord(id, RunEnd::Stopped, 150));
     const Census half = Take(root);
@@ -413,13 +415,14 @@ TEST_F(JournalEndToEnd, ResumeFinishesAKilledWalkAndAKilledListOfSeveralBatches)
         }
         return lowerUpper;
     };
-    // Killed once the journal has closed `folders` more folders.
+    // Killed once the journal has recorded `folders` more folders renamed (records
+    // written ahead and not taken are closed as well, under their old names).
     auto killAfter = [&](const std::wstring& arguments, size_t folders) {
         ConsoleRun run(arguments, out);
         ASSERT_TRUE(run.Started());
-        const size_t until = Count(ReadShared(JournalPath()), "\tD\t") + folders;
+        const size_t until = Count(ReadShared(JournalPath()), "\tN\t") + folders;
         const ULONGLONG deadline = GetTickCount64() + 120000;
-        while (Count(ReadShared(JournalPath()), "\tD\t") < until && GetTickCount64() < deadline && !run.Ends(0))
+        while (Count(ReadShared(JournalPath()), "\tN\t") < until && GetTickCount64() < deadline && !run.Ends(0))
             Sleep(2);
         ASSERT_FALSE(run.Ends(0)) << "the run ended before it could be killed";
         run.Kill();

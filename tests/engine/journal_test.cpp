@@ -121,8 +121,7 @@ TEST(JournalReader, ALookReadsOnlyWhatWasAppendedUnlessTheFileWasSwapped) {
 // never closes a folder.
 TEST(JournalReader, EveryNameComesBackAndEveryReaderAgreesOnWhatARecordIs) {
     const std::wstring odd = L"C:\\a\tb\\%41 c\nd\r";
-    std::string bytes = RunRecord("r", RunKind::Run, {7, 8}, "") +
-                        RequestRecords("r", RunRequest{0, "", 1, {odd}}) +
+    std::string bytes = RunRecord("r", RunKind::Run, {7, 8}, "") + RequestRecords("r", RunRequest{0, "", 1, {odd}}) +
                         FolderRecord("r", 1, odd, odd + kTemp, L"C:\\a\tb\\X");
     const auto runs = ParseJournal(bytes);
     ASSERT_EQ(runs.size(), 1u);
@@ -139,7 +138,8 @@ TEST(JournalReader, EveryNameComesBackAndEveryReaderAgreesOnWhatARecordIs) {
     JournalDamage damage;
     EXPECT_EQ(ParseJournal(bytes + wrong, &damage)[0].folders[0].outcome, JournalOutcome::Open);
     EXPECT_EQ(damage.lines, 1u);
-    EXPECT_TRUE(HasOpenFolders(bytes + DoneRecord("r", 1, JournalOutcome::New, L"C:\\X") + wrong + EndRecord("r", RunEnd::Done, 1)) == false);
+    EXPECT_TRUE(HasOpenFolders(bytes + DoneRecord("r", 1, JournalOutcome::New, L"C:\\X") + wrong +
+                               EndRecord("r", RunEnd::Done, 1)) == false);
     EXPECT_TRUE(HasOpenFolders(bytes + wrong + EndRecord("r", RunEnd::Done, 1)));
     FakeJournalStore store;
     store.bytes = bytes + wrong;
@@ -283,9 +283,10 @@ TEST_F(JournalTest, AnUnwritableJournalStopsTheRunUnlessTheUserGoesOn) {
 }
 
 // The record before a folder's first rename cannot be written: the folder
-// stays as it is. One after a rename that cannot be written fails the run too.
+// stays as it is. One after a rename that cannot be written fails the run
+// with the next folder's record, and that folder stays as it is too.
 TEST_F(JournalTest, AFolderWhoseRecordCannotBeWrittenIsNotRenamed) {
-    for (auto name : {L"a", L"b", L"c"}) fs.AddDir(L"C:\\D\\" + std::wstring(name));
+    for (auto name : {L"a", L"b", L"c", L"d"}) fs.AddDir(L"C:\\D\\" + std::wstring(name));
     {
         RecordedRun run(&journal, history, RunKind::Run);
         EXPECT_EQ(RenameDir(Services(), L"C:\\D\\a", 0), 0);
@@ -304,29 +305,60 @@ TEST_F(JournalTest, AFolderWhoseRecordCannotBeWrittenIsNotRenamed) {
     store.limit = store.bytes.size() + FolderRecord(id, 1, L"C:\\D\\c", L"C:\\D\\c" + kTemp, L"C:\\D\\C").size();
     EXPECT_EQ(RenameDir(Services(), L"C:\\D\\c", 0), 0);
     EXPECT_EQ(fs.Stored(L"C:\\D\\c"), L"C:\\D\\C");
+    EXPECT_EQ(RenameDir(Services(), L"C:\\D\\d", 0), 1);
+    EXPECT_EQ(fs.Stored(L"C:\\D\\d"), L"C:\\D\\d");
     EXPECT_TRUE(journal.Failed());
 }
 
 // A run that waits for another copy's turn says so once and records once the
-// turn is its own; the records reach the disk after the run's record, every
-// kFlushEvery folders and at the end, not after every folder.
-TEST_F(JournalTest, AWaitForTheTurnIsToldAndTheRecordsAreFlushedInBatches) {
+// turn is its own. Each folder's record is on disk before the folder is
+// touched, whenever the power goes: the next folders' records go ahead with
+// it in one flush, a folder taken otherwise than written ahead is written
+// again, and what the run passed over or never reached is closed untouched.
+TEST_F(JournalTest, EveryRecordIsOnDiskBeforeItsRenameAtOneFlushABatch) {
     store.held = true;
     int pauses = 0;
     journal.SetTurnPause([&](unsigned ms) { return ms > 0 && ++pauses > 0; });
+    auto path = [](uint32_t i) { return L"C:\\D\\" + std::to_wstring(i); };
+    constexpr uint32_t kFolders = 200;
+    uint32_t inHand = 0;
+    journal.SetLookahead([&](size_t most) {
+        std::vector<PlannedMove> planned;
+        for (uint32_t k = inHand + 1; k <= kFolders && planned.size() < most; ++k)
+            planned.push_back({path(k), path(k) + L"X", k});
+        return planned;
+    });
     {
         RecordedRun run(&journal, history, RunKind::Run);
         EXPECT_FALSE(run.Stopped());
-        EXPECT_EQ(store.flushes, 1);
-        for (uint32_t i = 1; i <= kFlushEvery * 2 + 1; ++i)
-            journal.FolderBegin(L"C:\\D\\" + std::to_wstring(i), L"C:\\D\\" + std::to_wstring(i) + kTemp, L"C:\\D\\x");
-        EXPECT_EQ(store.flushes, 3);
+        for (inHand = 1; inHand <= kFolders; ++inHand) {
+            if (inHand % 50 == 0) continue;  // passed over: the rules refused it
+            // Folder 7 is taken under another new name than written ahead.
+            const std::wstring to = path(inHand) + (inHand == 7 ? L"Y" : L"X");
+            journal.AtFolder(inHand - 1);
+            ASSERT_EQ(journal.FolderBegin(path(inHand), path(inHand) + kTemp, to), inHand);
+            // The power goes now: the record of the folder about to move is there.
+            const auto cut = ParseJournal(store.bytes.substr(0, store.flushed));
+            ASSERT_EQ(cut.size(), 1u);
+            const auto& folders = cut[0].folders;
+            const auto found =
+                std::find_if(folders.begin(), folders.end(), [&](const JournalFolder& f) { return f.seq == inHand; });
+            ASSERT_NE(found, folders.end()) << inHand;
+            EXPECT_EQ(found->newPath, to);
+            if (inHand < 180) journal.FolderEnd(inHand, JournalOutcome::New, to);
+        }
+        EXPECT_LT(store.flushes, 12);  // the batches grow: a few flushes for 200 folders
     }
-    EXPECT_EQ(store.flushes, 4);
     EXPECT_EQ(pauses, 3);
     EXPECT_EQ(history.lines, Lines{L"他の Kelvaro2 の実行が終わるのを待っています"});
-    ASSERT_EQ(ParseJournal(store.bytes).size(), 1u);
-    EXPECT_EQ(ParseJournal(store.bytes)[0].folders.size(), kFlushEvery * 2 + 1);
+    const auto runs = ParseJournal(store.bytes);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].folders.size(), kFolders);
+    for (const JournalFolder& folder : runs[0].folders) {
+        if (folder.seq % 50 == 0) EXPECT_EQ(folder.outcome, JournalOutcome::Old) << folder.seq;
+        if (folder.seq == 7) EXPECT_EQ(folder.newPath, path(7) + L"Y");
+        if (folder.seq % 50 != 0 && folder.seq < 180) EXPECT_EQ(folder.outcome, JournalOutcome::New) << folder.seq;
+    }
 }
 
 TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
@@ -456,9 +488,12 @@ TEST_F(JournalTest, RecoveryMovesOnlyWhatARunCouldHaveLeft) {
     EXPECT_TRUE(fs.Exists(L"C:\\Windows"));
     EXPECT_TRUE(fs.Exists(L"C:\\D\\y" + kTemp));
     // What the damaged lines name is looked at: a folder under a temporary name there is told.
-    EXPECT_EQ(history.lines, (Lines{L"壊れた記録を読み飛ばしました: 3 行",
-                                    L"記録が壊れている為、次のフォルダを元に戻せません（名前の末尾の .Tmpぷよむ を消すと元の名前に戻ります）",
-                                    L"　[ C:\\D\\y.Tmpぷよむ ]"}));
+    EXPECT_EQ(
+        history.lines,
+        (Lines{
+            L"壊れた記録を読み飛ばしました: 3 行",
+            L"記録が壊れている為、次のフォルダを元に戻せません（名前の末尾の .Tmpぷよむ を消すと元の名前に戻ります）",
+            L"　[ C:\\D\\y.Tmpぷよむ ]"}));
 }
 
 // Undo takes back only a run it knows to be the newest.
@@ -653,10 +688,13 @@ TEST(JournalReader, FolderRecordsAreReadNewestFirst) {
     for (size_t piece : {7u, 61u, 1u << 20}) {
         for (const auto& run : forward) {
             std::vector<JournalFolder> back;
-            EXPECT_TRUE(ForEachFolderBackward(store, store.bytes.size(), run.id, [&](JournalFolder&& folder) {
-                back.push_back(std::move(folder));
-                return true;
-            }, piece));
+            EXPECT_TRUE(ForEachFolderBackward(
+                store, store.bytes.size(), run.id,
+                [&](JournalFolder&& folder) {
+                    back.push_back(std::move(folder));
+                    return true;
+                },
+                piece));
             ASSERT_EQ(back.size(), run.folders.size());
             for (size_t i = 0; i < back.size(); ++i) {
                 const JournalFolder& same = run.folders[back.size() - 1 - i];
@@ -697,7 +735,8 @@ TEST(Win32Journal, TwelveRunsLeaveExactlyTheLinesOfTheLastEleven) {
               0u);
     const std::wstring old = dir.Path() + L"\\killed";
     ASSERT_EQ(again.TryOpenForAppend(), TurnTry::Taken);
-    ASSERT_TRUE(again.Append(RunRecord("k", RunKind::Run, {7, 8}, "") + FolderRecord("k", 1, old, old + kTemp, old + L"X")));
+    ASSERT_TRUE(
+        again.Append(RunRecord("k", RunKind::Run, {7, 8}, "") + FolderRecord("k", 1, old, old + kTemp, old + L"X")));
     again.CloseAppend();
     EXPECT_EQ(RenameJournal(again).HasOpenFolders(), true);
 }

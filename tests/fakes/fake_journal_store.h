@@ -59,6 +59,7 @@ public:
     void Sleep(unsigned) override { ++sleeps; }
     bool Flush() override {
         ++flushes;
+        if (open) flushed = bytes.size();
         return open;
     }
     bool Append(const std::string& record) override {
@@ -74,6 +75,7 @@ public:
     std::string bytes;
     bool writable = true, unreadable = false, busy = false, open = false, held = false;
     int heldFor = 3, pauses = 0, sleeps = 0, flushes = 0;
+    size_t flushed = 0;                // what a power cut leaves of `bytes`
     size_t limit = std::string::npos;  // the size the journal may not pass: a full disk
     ProcessStamp self{100, 5000};
     std::set<uint32_t> alive;
