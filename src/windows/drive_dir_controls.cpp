@@ -11,26 +11,37 @@ namespace kelvaro {
 namespace {
 
 constexpr const wchar_t* kComboOwner = L"Kelvaro2.DriveCombo";
+// At 96 dots per inch: the rest scales with the control's.
 constexpr int kIndentPixels = 12;
-constexpr int kMinRowPixels = 18;  // a 16-pixel icon and a margin
+constexpr int kIconPixels = 16;
 
-// A row holds its icon and a line of text in the control's font.
-int RowHeight(HWND control) {
-    return std::max(kMinRowPixels, static_cast<int>(TextSize(control, L"").cy) + 2);
+int Scaled(HWND control, int pixels) {
+    return MulDiv(pixels, static_cast<int>(WindowDpi(control)), 96);
 }
 
-HICON SmallIconOf(const std::wstring& path, UINT flags, DWORD attributes) {
+// A row holds its icon with a margin and a line of text in the control's font.
+int RowHeight(HWND control) {
+    return std::max(Scaled(control, kIconPixels) + 2, static_cast<int>(TextSize(control, L"").cy) + 2);
+}
+
+// The shell's small icon, or its large one where a small one would be drawn
+// larger than it is (above 100 %): shrunk, it stays sharp.
+HICON ShellIconOf(const std::wstring& path, UINT flags, DWORD attributes, bool large) {
     SHFILEINFOW info{};
-    if (!SHGetFileInfoW(path.c_str(), attributes, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON | flags))
+    if (!SHGetFileInfoW(path.c_str(), attributes, &info, sizeof(info),
+                        SHGFI_ICON | (large ? SHGFI_LARGEICON : SHGFI_SMALLICON) | flags))
         return nullptr;
     return info.hIcon;
 }
 
-// The two folder icons, asked for once.
-HICON FolderIcon(bool open) {
-    static HICON closedIcon = SmallIconOf(L"folder", SHGFI_USEFILEATTRIBUTES, FILE_ATTRIBUTE_DIRECTORY);
-    static HICON openIcon = SmallIconOf(L"folder", SHGFI_USEFILEATTRIBUTES | SHGFI_OPENICON, FILE_ATTRIBUTE_DIRECTORY);
-    return open ? openIcon : closedIcon;
+// The two folder icons in both sizes, each asked for once.
+HICON FolderIcon(bool open, bool large) {
+    static HICON icons[2][2] = {};
+    HICON& icon = icons[open][large];
+    if (!icon)
+        icon = ShellIconOf(L"folder", SHGFI_USEFILEATTRIBUTES | (open ? SHGFI_OPENICON : 0), FILE_ATTRIBUTE_DIRECTORY,
+                           large);
+    return icon;
 }
 
 // A disabled control shows its rows in the system's disabled colours: grey
@@ -40,14 +51,15 @@ void DrawRow(const DRAWITEMSTRUCT& item, HICON icon, int indent, const std::wstr
     const bool selected = (item.itemState & ODS_SELECTED) && !disabled;
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     const int height = item.rcItem.bottom - item.rcItem.top;
-    int x = item.rcItem.left + 2 + indent;
-    const int iconTop = item.rcItem.top + (height - 16) / 2;
+    const int size = Scaled(item.hwndItem, kIconPixels);
+    int x = item.rcItem.left + Scaled(item.hwndItem, 2) + Scaled(item.hwndItem, indent);
+    const int iconTop = item.rcItem.top + (height - size) / 2;
     if (icon && disabled)
-        DrawStateW(item.hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, iconTop, 16, 16,
+        DrawStateW(item.hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, iconTop, size, size,
                    DST_ICON | DSS_DISABLED);
     else if (icon)
-        DrawIconEx(item.hDC, x, iconTop, icon, 16, 16, 0, nullptr, DI_NORMAL);
-    x += 20;
+        DrawIconEx(item.hDC, x, iconTop, icon, size, size, 0, nullptr, DI_NORMAL);
+    x += size + Scaled(item.hwndItem, 4);
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, GetSysColor(disabled ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     RECT text_rect = item.rcItem;
@@ -162,13 +174,15 @@ bool DriveCombo::Draw(const DRAWITEMSTRUCT& item) const {
         return true;
     }
     const std::wstring& root = roots_[item.itemID];
+    const bool large = Scaled(combo_, kIconPixels) > kIconPixels;
     static std::vector<std::pair<std::wstring, HICON>> icons;
+    const std::wstring key = root + (large ? L"*" : L"");
     HICON icon = nullptr;
     for (const auto& [cached, cachedIcon] : icons)
-        if (cached == root) icon = cachedIcon;
+        if (cached == key) icon = cachedIcon;
     if (!icon) {
-        icon = SmallIconOf(root, 0, 0);
-        icons.emplace_back(root, icon);
+        icon = ShellIconOf(root, 0, 0, large);
+        icons.emplace_back(key, icon);
     }
     wchar_t text[MAX_PATH + 8] = {};
     SendMessageW(combo_, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text));
@@ -226,7 +240,8 @@ bool DirectoryListBox::Draw(const DRAWITEMSTRUCT& item) const {
     if (item.hwndItem != list_) return false;
     if (item.itemID >= entries_.size()) return true;
     const DirEntry& entry = entries_[item.itemID];
-    DrawRow(item, FolderIcon(entry.open), entry.level * kIndentPixels, entry.label);
+    DrawRow(item, FolderIcon(entry.open, Scaled(list_, kIconPixels) > kIconPixels), entry.level * kIndentPixels,
+            entry.label);
     return true;
 }
 
