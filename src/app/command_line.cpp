@@ -195,8 +195,8 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
             const std::wstring value = token.substr(6);
             if (command.mode >= 0)
                 fail(KText::RepeatedSwitchError, token);
-            else if (value.size() == 1 && value[0] >= L'0' && value[0] < L'0' + kModeCount)
-                command.mode = static_cast<int16_t>(value[0] - L'0');
+            else if (const int mode = ModeOfName(value); mode >= 0)
+                command.mode = static_cast<int16_t>(mode);
             else
                 fail(KText::BadModeError, token);
         } else if (upper == L"/DRYRUN" || upper == L"/UNDO" || upper == L"/TSV" || upper == L"/UTF8" ||

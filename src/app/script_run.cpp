@@ -24,18 +24,31 @@ namespace kelvaro {
 
 namespace {
 
-constexpr KText kUsageLines[] = {KText::UsageHead,          KText::UsageUndoLine,
-                                 KText::UsageResumeLine,    KText::UsageRemoveSettingsLine,
-                                 KText::UsageMode,          KText::UsageModeList,
-                                 KText::UsageSubfolders,    KText::UsageHiddenToo,
-                                 KText::UsageDryRun,        KText::UsageTsv,
-                                 KText::UsageTsvFields,     KText::UsageUtf8,
-                                 KText::UsageClip,          KText::UsageLog,
-                                 KText::UsageListFile,      KText::UsageUndo,
-                                 KText::UsageResume,        KText::UsageRemoveSettings,
-                                 KText::UsageHelp,          KText::UsageSwitchesFirst,
-                                 KText::UsageRelativeNames, KText::UsageListLiteral,
-                                 KText::UsageExitCodes,     KText::UsageGuide};
+constexpr KText kUsageLines[] = {KText::UsageHead,
+                                 KText::UsageUndoLine,
+                                 KText::UsageResumeLine,
+                                 KText::UsageRemoveSettingsLine,
+                                 KText::UsageMode,
+                                 KText::UsageModeList,
+                                 KText::UsageModeNames,
+                                 KText::UsageSubfolders,
+                                 KText::UsageHiddenToo,
+                                 KText::UsageDryRun,
+                                 KText::UsageTsv,
+                                 KText::UsageTsvFields,
+                                 KText::UsageUtf8,
+                                 KText::UsageClip,
+                                 KText::UsageLog,
+                                 KText::UsageListFile,
+                                 KText::UsageUndo,
+                                 KText::UsageResume,
+                                 KText::UsageRemoveSettings,
+                                 KText::UsageHelp,
+                                 KText::UsageSwitchesFirst,
+                                 KText::UsageRelativeNames,
+                                 KText::UsageListLiteral,
+                                 KText::UsageExitCodes,
+                                 KText::UsageGuide};
 
 // Messages meant for a box go to the console's error stream; nobody is there to answer a question.
 class ConsolePrompts final : public IPrompts {
@@ -576,7 +589,12 @@ std::wstring PlanLine(const PlanEntry& entry) {
 int RunScript(const ScriptCommand& command, ScriptServices& services) {
     IConsole& console = services.console;
     if (command.usage) {
-        for (KText n : kUsageLines) console.Out(ResKelvaroText(n));
+        for (KText n : kUsageLines) {
+            std::wstring line = ResKelvaroText(n);
+            if (n == KText::UsageModeNames)
+                for (const wchar_t* name : kModeNames) line += std::wstring(L" ") + name;
+            console.Out(line);
+        }
         return kExitAllDone;
     }
     if (!command.error.empty()) {

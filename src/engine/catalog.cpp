@@ -498,7 +498,8 @@ std::wstring ResKelvaroText(KText text) {
         case 30005:
             return L"変更不可（一時的な名前のまま）";
         case 30006:
-            return L"記録が壊れている為、次のフォルダを元に戻せません（名前の末尾の .Tmpぷよむ を消すと元の名前に戻ります）";
+            return L"記録が壊れている為、次のフォルダを元に戻せません（名前の末尾の .Tmpぷよむ "
+                   L"を消すと元の名前に戻ります）";
         case 30008:
             return L"リストファイルに使えない文字（NUL）があります: %1 行目 ";
         case 30009:
@@ -545,6 +546,9 @@ std::wstring ResKelvaroText(KText text) {
         // The folders the preview left out, in a run's closing count.
         case 31030:
             return L"除外";
+        // The modes' names on the command line (the names follow).
+        case 31040:
+            return L"                番号の代わりに名前も使えます（大文字と小文字は区別しません）:";
         // Windows' own folders, folders without a short name, Windows ending the session.
         case 30100:
             return L"変更不可（Windows のフォルダ）";

@@ -265,7 +265,8 @@ namespace kelvaro {
     X(StoppedWalkState, 31023)         \
     X(KilledUndoState, 31024)          \
     X(RunningState, 31025)             \
-    X(SummaryLeftOut, 31030)          \
+    X(SummaryLeftOut, 31030)           \
+    X(UsageModeNames, 31040)           \
     X(WindowsFolderState, 30100)       \
     X(FolderNoShortNameLine, 30101)    \
     X(FolderNoShortNameState, 30102)   \

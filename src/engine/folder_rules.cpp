@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cwchar>
+
 #include "engine/catalog.h"
 #include "engine/converters.h"
 #include "engine/path_text.h"
@@ -183,6 +186,19 @@ std::wstring LengthLimitText(LengthLimit limit) {
         default:
             return {};
     }
+}
+
+int ModeOfName(const std::wstring& value) {
+    if (!value.empty() && value.size() <= 9 && value.find_first_not_of(L"0123456789") == std::wstring::npos) {
+        const int number = std::stoi(value);
+        return number < kModeCount ? number : -1;
+    }
+    for (int mode = 0; mode < kModeCount; ++mode)
+        if (value.size() == std::wcslen(kModeNames[mode]) &&
+            std::equal(value.begin(), value.end(), kModeNames[mode],
+                       [](wchar_t a, wchar_t b) { return (a >= L'A' && a <= L'Z' ? a + 32 : a) == b; }))
+            return mode;
+    return -1;
 }
 
 }  // namespace kelvaro

@@ -18,6 +18,12 @@ bool IsTempName(const std::wstring& name);
 // case, 3 short name, 4 eight-character form, 5 full-width, 6 half-width,
 // 7 the usual form (標準).
 inline constexpr int kModeCount = 8;
+// Each mode's name on the command line (/MODE:upper), in the order of the numbers.
+inline constexpr const wchar_t* kModeNames[kModeCount] = {L"upper", L"upper-lfn", L"lower", L"sfn",
+                                                          L"eight", L"full",      L"half",  L"standard"};
+// The mode a /MODE: value names: its number (leading zeros allowed) or its
+// name in any case; -1 for anything else.
+int ModeOfName(const std::wstring& value);
 
 // What a run would do with one folder of a batch.
 enum class PlanState : uint8_t {

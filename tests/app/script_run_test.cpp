@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <set>
 
 #include "app/command_line.h"
@@ -237,22 +238,30 @@ TEST_F(ScriptRunTest, LogFileAndUsage) {
     EXPECT_EQ(utf8.find("\xEF\xBB\xBF", 1), std::string::npos);
     console.out.clear();
     EXPECT_EQ(Run(L"/?"), kExitAllDone);
-    EXPECT_EQ(console.out.size(), 24u);
+    EXPECT_EQ(console.out.size(), 25u);
     EXPECT_EQ(console.out[0].substr(0, 4), L"使い方:");
 }
 
-// Every mode's number is taken by the parser and by a run, and the usage
-// names the mode as its button does.
-TEST_F(ScriptRunTest, EveryModeIsTakenByItsNumber) {
+// Every mode's number (leading zeros too) and name (in any case) is taken by
+// the parser and by a run, and the usage names the mode as its button does
+// and by its name; nothing else is a mode.
+TEST_F(ScriptRunTest, EveryModeIsTakenByItsNumberAndItsName) {
     EXPECT_EQ(Run(L"/?"), kExitAllDone);
     std::wstring usage;
     for (const auto& line : console.out) usage += line + L" ";
     for (int mode = 0; mode < kModeCount; ++mode) {
-        const std::wstring n = std::to_wstring(mode);
+        const std::wstring n = std::to_wstring(mode), name = kModeNames[mode];
+        std::wstring shouted = name;
+        for (wchar_t& c : shouted) c = static_cast<wchar_t>(std::towupper(c));
         EXPECT_NE(usage.find(L" " + n + L" " + ModeCaption(mode) + L" "), std::wstring::npos) << mode;
+        EXPECT_NE(usage.find(L" " + name + L" "), std::wstring::npos) << mode;
         EXPECT_EQ(ParseScriptCommand(L"/MODE:" + n + L" a").mode, mode);
-        EXPECT_NE(Run(L"/DRYRUN /MODE:" + n + L" C:\\Work\\ｶﾞｲﾄﾞ"), kExitUsage) << mode;
+        EXPECT_EQ(ParseScriptCommand(L"/MODE:0" + n + L" a").mode, mode);
+        EXPECT_EQ(ParseScriptCommand(L"/mode:" + shouted + L" a").mode, mode);
+        EXPECT_NE(Run(L"/DRYRUN /MODE:" + name + L" C:\\Work\\ｶﾞｲﾄﾞ"), kExitUsage) << mode;
     }
+    for (const wchar_t* bad : {L"8", L"-1", L"", L"upperx", L"99999999999999999999", L"全角"})
+        EXPECT_EQ(ParseScriptCommand(std::wstring(L"/MODE:") + bad + L" a").mode, -1) << bad;
 }
 
 // A whole tree in one command: every depth, children first, through batches of
