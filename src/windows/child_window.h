@@ -8,26 +8,11 @@
 #include "engine/catalog.h"
 #include "model/app_state.h"
 #include "settings/window_position.h"
+#include "windows/command_ids.h"
 #include "windows/hints.h"
 #include "windows/window_base.h"
 
 namespace kelvaro {
-
-// The entries of the child windows' right-click menus.
-enum PopupCommand : UINT {
-    kPopupSelectAll = 41001,
-    kPopupSelectClear,
-    kPopupSourceSame,
-    kPopupClear,
-    kPopupRefresh,
-    kPopupAliasAdd,
-    kPopupEditAliases,
-    kPopupUndo,
-    kPopupAliasFirst = 41020,  // one per alias slot, 0 to 9
-    kPopupPreview = 41700,
-    kPopupAddEveryLevel = 41750,
-    kPopupRuns = 41760,
-};
 
 // What a child window asks of the main window.
 class IChildHost {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/app_state.h"
+#include "windows/command_ids.h"
 #include "windows/dialog_base.h"
 #include "windows/drive_dir_controls.h"
 #include "model/folder_browser.h"
@@ -52,8 +53,6 @@ public:
     HWND DriveList() const { return drive_.Handle(); }
     HWND DirList() const { return dir_.Handle(); }
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
-
-    enum : UINT { kPopupFromSource = 42001, kPopupFromTemp };
 
 protected:
     void OnActivate() override;

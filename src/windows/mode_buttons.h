@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/folder_rules.h"
+#include "windows/command_ids.h"
 #include "windows/hints.h"
 
 namespace kelvaro {
@@ -15,8 +16,8 @@ namespace kelvaro {
 class ModeButtons {
 public:
     static constexpr int kModes = kModeCount;
-    static constexpr UINT kFirstModeId = 1000;
-    static constexpr UINT kCancelId = 1010;
+    static constexpr UINT kFirstModeId = kelvaro::kFirstModeId;
+    static constexpr UINT kCancelId = kelvaro::kCancelId;
 
     // Creates the buttons in `parent`.
     void Create(HWND parent);

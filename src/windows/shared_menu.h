@@ -3,21 +3,9 @@
 
 #include <string>
 
-namespace kelvaro {
+#include "windows/command_ids.h"
 
-// The menu bar shared by the main window and every child window.
-enum MenuCommand : UINT {
-    kMenuExit = 40001,
-    kMenuFont,
-    kMenuLogCopy,
-    kMenuLogSave,
-    kMenuInDirDefault,
-    kMenuOption,
-    kMenuHelp,
-    kMenuAbout,
-    kMenuRuns,      // the runs the journal keeps ("変更の記録"), in the Log menu
-    kMenuUndoLast,  // Ctrl+Z: no item, the key does what "直前の変更を元に戻す" does
-};
+namespace kelvaro {
 
 // A fresh copy of the bar: E(&x)it, Fon(&t), (&L)og (with the runs on record), (&D)efault, (&O)ption,
 // (&H)elp, (&A)bout.
