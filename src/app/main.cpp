@@ -13,6 +13,8 @@
 #include "app/script_run.h"
 #include "app/startup.h"
 #include "engine/catalog.h"
+#include "engine/diagnostics.h"
+#include "platform/diagnostic_file.h"
 #include "platform/process_setup.h"
 #include "platform/registry_store.h"
 #include "platform/user_locations.h"
@@ -100,6 +102,8 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
     Win32JournalStore journalStore(journalPath);
     RenameJournal journal(journalStore);
     KeepUnrecordedMark(journal, store);
+    DiagnosticFile diagnostics(locations.diagnosticsFile);
+    const DiagnosticsScope diagnosticsScope(diagnostics);
     // Without a console (the program itself started with /UNDO, say), a wait
     // for another copy's turn shows a window of its own, with キャンセル.
     std::unique_ptr<TurnWaitWindow> waitWindow;
@@ -113,11 +117,13 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
     // The tests of the program wait for another copy's turn in short steps, to
     // show that a wait has no limit without waiting minutes: only a program
     // started by the tests (with a test root of its own) takes this.
-    if (const uint64_t step = TestSetting(L"KELVARO2_TURN_PAUSE_MS")) journal.SetTurnPauseLength(static_cast<unsigned>(step));
+    if (const uint64_t step = TestSetting(L"KELVARO2_TURN_PAUSE_MS"))
+        journal.SetTurnPauseLength(static_cast<unsigned>(step));
     ScriptServices services{store, fs, clipboard, kept, &stop, &journal, {}};
     // A log file must not replace the journal (or anything beside it) nor the program's own files.
     services.ownFiles.push_back(journalPath.substr(0, journalPath.find_last_of(L'\\') + 1));
     for (const wchar_t* beside : {L"", L".index", L".lock"}) services.ownFiles.push_back(journalPath + beside);
+    services.ownFiles.push_back(locations.diagnosticsFile);
     for (const wchar_t* name : {L"Kelvaro2.exe", L"Kelvaro2.com", L"KELVARO2.html"})
         services.ownFiles.push_back(folder + name);
     const int code = RunScript(command, services);
@@ -149,6 +155,8 @@ int RunProgram(int show) {
     Win32JournalStore journalStore(locations.journalFile);
     RenameJournal journal(journalStore);
     KeepUnrecordedMark(journal, store);
+    DiagnosticFile diagnostics(locations.diagnosticsFile);
+    const DiagnosticsScope diagnosticsScope(diagnostics);
     Win32SendToLink sendTo(locations.sendToFolder);
     Services services{store, fs, clipboard, prompts, &journal, &sendTo};
     AppState state(prompts);

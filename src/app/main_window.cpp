@@ -7,6 +7,7 @@
 
 #include "app/log_file.h"
 #include "engine/catalog.h"
+#include "engine/diagnostics.h"
 #include "engine/journal_actions.h"
 #include "engine/rename_dir.h"
 #include "model/menu_actions.h"
@@ -153,6 +154,7 @@ bool MainWindow::Create(int show) {
         ShowWindow(hwnd_, command);
         UpdateWindow(hwnd_);
     } catch (...) {
+        RecordUnexpected("MainWindow::Load");
         services_.prompts.Notice(L"Kelvaro2 frmKelvaro MDIForm_Load ERR");
         DestroyWindow(hwnd_);
         return false;
@@ -386,6 +388,7 @@ void MainWindow::OnFirstActivate() {
         SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(inDir_.Handle()), 0);
         SetFocus(inDir_.DriveList());
     } catch (...) {
+        RecordUnexpected("MainWindow::Activate");
         services_.prompts.Notice(L"Kelvaro2 frmKelvaro MDIForm_Activate ERR");
         DestroyWindow(hwnd_);
     }

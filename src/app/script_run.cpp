@@ -14,6 +14,7 @@
 #include "model/run_driver.h"
 #include "app/startup.h"
 #include "engine/catalog.h"
+#include "engine/diagnostics.h"
 #include "engine/disk_paths.h"
 #include "engine/folder_rules.h"
 #include "engine/journal_actions.h"
@@ -699,6 +700,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         }
         return code;
     } catch (...) {
+        RecordUnexpected("RunScript");
         console.Error(L"Kelvaro2 RunScript ERR");
         return kExitNotAll;
     }

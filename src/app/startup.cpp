@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "engine/catalog.h"
+#include "engine/diagnostics.h"
 #include "engine/folder_rules.h"
 #include "engine/journal_actions.h"
 #include "engine/rename_dir.h"
@@ -22,6 +23,7 @@ void OfferResume(AppState& state, Services& services) {
                              FillIn(ResKelvaroText(KText::ResumeQuestion), {plan->request.targets.size()})))
             ResumeIntoTargets(state.targets, state.resumes, services.fs, *plan);
     } catch (...) {
+        RecordUnexpected("OfferResume");
     }
 }
 
@@ -75,6 +77,7 @@ void UndoExecute(AppState& state, Services& services) {
         state.history.ListInAdd(
             ResAllText(services.journal && services.journal->Failed() ? AText::StoppedLine : AText::AllFinishedLine));
     } catch (...) {
+        RecordUnexpected("UndoExecute");
         // The history so far is still copied.
     }
     if (state.settings.AutoLog) LogCopy(state.history, services.clipboard);
@@ -100,11 +103,13 @@ bool AutoExecute(AppState& state,
         try {
             ListExecute(state, services, choice.mode, nullptr, {}, 0, {}, choice.leftOut);
         } catch (...) {
+            RecordUnexpected("AutoExecute run");
             // The walk ends silently; the history so far is still copied.
         }
         if (state.settings.AutoLog) LogCopy(state.history, services.clipboard);
         return true;
     } catch (...) {
+        RecordUnexpected("AutoExecute");
         return false;
     }
 }
@@ -117,6 +122,7 @@ StartupOutcome RunStartup(AppState& state,
         try {
             if (services.prompts.AskYesNo(RemovalQuestion())) SettingsRemove(services.store);
         } catch (...) {
+            RecordUnexpected("RemoveSettings");
         }
         return StartupOutcome::Exit;
     }
@@ -130,6 +136,7 @@ StartupOutcome RunStartup(AppState& state,
             try {
                 RecoverInterrupted(services.fs, *services.journal, state.history, &cutShort);
             } catch (...) {
+                RecordUnexpected("RecoverInterrupted");
             }
         }
         if (IsUndoRequest(commandLine)) {
@@ -148,12 +155,14 @@ StartupOutcome RunStartup(AppState& state,
             try {
                 CmdLine_ListIn(state.targets, services.fs, commandLine);
             } catch (...) {
+                RecordUnexpected("CmdLine_ListIn");
                 state.targets.RefreshForm();
             }
         }
         if (!cutShort.empty()) OfferResume(state, services);
         return StartupOutcome::ShowMain;
     } catch (...) {
+        RecordUnexpected("RunStartup");
         services.prompts.Notice(L"Kelvaro2 frmKelvaro MDIForm_Load ERR");
         return StartupOutcome::Exit;
     }

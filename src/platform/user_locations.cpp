@@ -24,7 +24,10 @@ UserLocations RealUserLocations() {
     UserLocations locations;
     locations.registryBase = kSettingsRootPath;
     const std::wstring appData = KnownFolder(FOLDERID_LocalAppData, KF_FLAG_DEFAULT);
-    if (!appData.empty()) locations.journalFile = appData + L"\\Kelvaro2\\journal.txt";
+    if (!appData.empty()) {
+        locations.journalFile = appData + L"\\Kelvaro2\\journal.txt";
+        locations.diagnosticsFile = appData + L"\\Kelvaro2\\diagnostics.txt";
+    }
     // Not verified here: the shortcut's owner checks it, and makes it only when asked to.
     locations.sendToFolder = KnownFolder(FOLDERID_SendTo, KF_FLAG_DONT_VERIFY);
     return locations;
@@ -36,6 +39,7 @@ UserLocations TestUserLocations(const std::wstring& root) {
     UserLocations locations;
     locations.registryBase = L"Software\\Kelvaro2 Tests\\" + keyName;
     locations.journalFile = root + L"\\Kelvaro2\\journal.txt";
+    locations.diagnosticsFile = root + L"\\Kelvaro2\\diagnostics.txt";
     locations.sendToFolder = root + L"\\SendTo";
     return locations;
 }

@@ -13,6 +13,8 @@ struct UserLocations {
     HKEY registryRoot = HKEY_CURRENT_USER;
     std::wstring registryBase;  // below registryRoot; each application's key lies below it
     std::wstring journalFile;   // empty when no folder is known
+    // Beside the journal: what went wrong unforeseen, for support (DiagnosticFile).
+    std::wstring diagnosticsFile;
     std::wstring sendToFolder;  // empty when the shell names none
 };
 

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "engine/catalog.h"
+#include "engine/diagnostics.h"
 #include "settings/app_settings.h"
 #include "windows/accessible_name.h"
 #include "windows/shared_menu.h"
@@ -64,6 +65,7 @@ bool ChildWindow::Load(HWND mdiClient) {
         OnLoaded();
         return true;
     } catch (...) {
+        RecordUnexpected("ChildWindow::Load");
         services_.prompts.Notice(std::wstring(L"Kelvaro2 ") + FormName() + L" Form_Load ERR");
         return false;
     }
