@@ -4,6 +4,7 @@
 
 #include "engine/journal.h"
 #include "ports/settings_store.h"
+#include "version.h"
 
 namespace kelvaro {
 
@@ -12,7 +13,8 @@ namespace kelvaro {
 inline constexpr const wchar_t* kAppName = L"Orlenk's Soft";
 inline constexpr const wchar_t* kOldAppName = L"Kelvaro2";
 inline constexpr const wchar_t* kSectionName = L"Kelvaro2";
-inline constexpr const wchar_t* kVersionText = L"1.02";
+// The version written beside the settings: the one the build carries.
+inline constexpr const wchar_t* kVersionText = L"" KELVARO_VERSION_TEXT;
 
 // The process-wide settings record; fields carry the names of their keys.
 struct AppSettings {
