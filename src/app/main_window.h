@@ -11,7 +11,8 @@
 #include "platform/unique_handle.h"
 #include "windows/font.h"
 #include "windows/hints.h"
-#include "windows/default_dialog.h"
+#include "windows/about_dialog.h"
+#include "windows/initial_folder_dialog.h"
 #include "windows/alias_dialog.h"
 #include "windows/option_dialog.h"
 #include "windows/folder_windows.h"
@@ -104,7 +105,7 @@ public:
     FolderChooserWindow& InFile() { return inFile_; }
     AliasDialog& AliasesDialog() { return aliasDialog_; }
     OptionDialog& Option() { return option_; }
-    DefaultDialog& Default() { return default_; }
+    InitialFolderDialog& Default() { return default_; }
     PreviewDialog& Preview() { return preview_; }
     RunsDialog& Runs() { return runs_; }
     AboutDialog& About() { return about_; }
@@ -150,7 +151,7 @@ private:
     ChangedListWindow outFile_;
     std::array<ChildWindow*, 5> children_;
     AboutDialog about_;
-    DefaultDialog default_;
+    InitialFolderDialog default_;
     OptionDialog option_;
     AliasDialog aliasDialog_;
     PreviewDialog preview_;

@@ -45,7 +45,7 @@ enum PopupCommand : UINT {
 inline constexpr UINT kAliasSlots = 10;
 
 // The initial-folder dialog's right-click menu.
-enum DefaultDialogCommand : UINT { kPopupFromSource = 42001, kPopupFromTemp };
+enum InitialFolderCommand : UINT { kPopupFromSource = 42001, kPopupFromTemp };
 
 // The mode buttons from the left, one per mode, and Cancel.
 inline constexpr UINT kFirstModeId = 1000;

@@ -316,7 +316,7 @@ TEST_F(DialogsTest, SendToShortcutPointsAtTheRunningProgram) {
 TEST_F(DialogsTest, InitialFolderFallsBackToTheCurrentFolderSilently) {
     Open();
     state.settings.Dir_In = L"C:\\no\\such\\folder";
-    DefaultDialog& dialog = window->Default();
+    InitialFolderDialog& dialog = window->Default();
     Queue(dialog.Handle(), {IDCANCEL});
     window->EditInitialFolder();
     EXPECT_EQ(dialog.DirName(), LongDirName(fs, fs.CurrentDir()));
@@ -335,7 +335,7 @@ TEST_F(DialogsTest, SwitchingTheInitialFolderOffGreysItAndOkStoresIt) {
     Open();
     state.settings.Dir_In = start;
     state.settings.Dir_In_Enabled = true;
-    DefaultDialog& dialog = window->Default();
+    InitialFolderDialog& dialog = window->Default();
     Queue(dialog.Handle(), {IDC_DEF_SWITCH, IDCANCEL});
     window->EditInitialFolder();
     EXPECT_TRUE(state.settings.Dir_In_Enabled);  // Cancel: unchanged
@@ -385,7 +385,7 @@ TEST_F(DialogsTest, PositionsComeBackOnScreenAndAreWrittenAtClose) {
 
 TEST_F(DialogsTest, FreeSpaceFollowsTheCaptionWhenAskedFor) {
     Open();
-    DefaultDialog& dialog = window->Default();
+    InitialFolderDialog& dialog = window->Default();
     FolderQuestion question;
     question.label = L"Folder";
     question.showsFreeSpace = true;
@@ -509,7 +509,7 @@ TEST_F(DialogsTest, InitialFolderKeepsEnterAndTheRightButtonForItself) {
     const std::wstring sub = dir.MakeDir(L"start\\sub");
     Open();
     state.settings.Dir_In = start;
-    DefaultDialog& dialog = window->Default();
+    InitialFolderDialog& dialog = window->Default();
     std::wstring opened, highlighted, textMenu;
     bool stillShown = false;
     Later([&] {

@@ -1,4 +1,4 @@
-#include "windows/default_dialog.h"
+#include "windows/initial_folder_dialog.h"
 
 #include <windowsx.h>
 
@@ -26,7 +26,9 @@ FolderQuestion InitialFolderQuestion(const AppSettings& settings) {
     return question;
 }
 
-DefaultDialog::DefaultDialog(AppState& state, Services& services, std::function<std::wstring()> sourceFolder)
+InitialFolderDialog::InitialFolderDialog(AppState& state,
+                                         Services& services,
+                                         std::function<std::wstring()> sourceFolder)
     : state_(state),
       services_(services),
       browser_(services.fs,
@@ -40,7 +42,7 @@ DefaultDialog::DefaultDialog(AppState& state, Services& services, std::function<
                }),
       sourceFolder_(std::move(sourceFolder)) {}
 
-bool DefaultDialog::Load(HWND owner, const ScreenTwips& screen) {
+bool InitialFolderDialog::Load(HWND owner, const ScreenTwips& screen) {
     if (!DialogBase::Load(owner, IDD_DEFAULT)) return false;
     drive_.Create(hwnd_, IDC_DEF_DRIVE);
     dir_.Create(hwnd_, IDC_DEF_DIRLIST);
@@ -67,12 +69,12 @@ bool DefaultDialog::Load(HWND owner, const ScreenTwips& screen) {
     return true;
 }
 
-void DefaultDialog::Relayout() {
+void InitialFolderDialog::Relayout() {
     SetWindowIcons(hwnd_, IDI_KELVARO2, Dpi());
     FitToFont();
 }
 
-void DefaultDialog::SetToolTip(bool on) {
+void InitialFolderDialog::SetToolTip(bool on) {
     hints_.SetText(Control(IDC_DEF_SWITCH), question_.switchHint);
     hints_.SetText(drive_.Handle(), question_.driveHint);
     hints_.SetText(dir_.Handle(), question_.dirListHint);
@@ -82,7 +84,7 @@ void DefaultDialog::SetToolTip(bool on) {
 
 // Rows of the lists as high as a line of the font, and a dialog large enough
 // for what it shows.
-void DefaultDialog::FitToFont() {
+void InitialFolderDialog::FitToFont() {
     drive_.FitToFont();
     dir_.FitToFont();
     Layout();
@@ -91,7 +93,7 @@ void DefaultDialog::FitToFont() {
 
 // The smallest inner size at which nothing is cut off: the label's line, the
 // drive list, four folder rows, the text line and the buttons' panel.
-SIZE DefaultDialog::MinimumClient() const {
+SIZE InitialFolderDialog::MinimumClient() const {
     const Metrics m = FontMetrics();
     const UINT dpi = Dpi();
     const int edge = TwipsToPixels(60, dpi);
@@ -105,7 +107,7 @@ SIZE DefaultDialog::MinimumClient() const {
     return {std::max({buttons, label, 10 * m.line}), height};
 }
 
-void DefaultDialog::GrowToMinimum() {
+void InitialFolderDialog::GrowToMinimum() {
     RECT client{};
     GetClientRect(hwnd_, &client);
     const SIZE minimum = MinimumClient();
@@ -113,7 +115,7 @@ void DefaultDialog::GrowToMinimum() {
     SetClientSize(std::max<int>(client.right, minimum.cx), std::max<int>(client.bottom, minimum.cy));
 }
 
-int DefaultDialog::LabelLeft() const {
+int InitialFolderDialog::LabelLeft() const {
     const UINT dpi = Dpi();
     if (!question_.offersSwitch) return TwipsToPixels(60, dpi);
     RECT box{};
@@ -121,44 +123,44 @@ int DefaultDialog::LabelLeft() const {
     return TwipsToPixels(60, dpi) + (box.right - box.left) + TwipsToPixels(60, dpi);
 }
 
-int DefaultDialog::LabelHeight() const {
+int InitialFolderDialog::LabelHeight() const {
     const Metrics m = FontMetrics();
     return std::max(m.line, m.check);
 }
 
-int DefaultDialog::TextHeight() const {
+int InitialFolderDialog::TextHeight() const {
     return FontMetrics().line + MulDiv(8, static_cast<int>(Dpi()), 96);
 }
 
-int DefaultDialog::PanelHeight() const {
+int InitialFolderDialog::PanelHeight() const {
     const Metrics m = FontMetrics();
     return m.button + 2 * m.gap;
 }
 
-int DefaultDialog::ClosingButtonWidth() const {
+int InitialFolderDialog::ClosingButtonWidth() const {
     return std::max(ButtonSize(Control(IDOK)).cx, ButtonSize(Control(IDCANCEL)).cx);
 }
 
-void DefaultDialog::SetDirName(const std::wstring& path) {
+void InitialFolderDialog::SetDirName(const std::wstring& path) {
     browser_.SetDirName(path);
 }
 
-bool DefaultDialog::SwitchOn() const {
+bool InitialFolderDialog::SwitchOn() const {
     return IsDlgButtonChecked(hwnd_, IDC_DEF_SWITCH) == BST_CHECKED;
 }
 
-void DefaultDialog::SetSwitchOn(bool on) {
+void InitialFolderDialog::SetSwitchOn(bool on) {
     CheckDlgButton(hwnd_, IDC_DEF_SWITCH, on ? BST_CHECKED : BST_UNCHECKED);
     EnableBySwitch();
 }
 
-void DefaultDialog::EnableBySwitch() {
+void InitialFolderDialog::EnableBySwitch() {
     const BOOL enabled = SwitchOn() ? TRUE : FALSE;
     for (HWND control : {Control(IDC_DEF_LABEL), drive_.Handle(), dir_.Handle(), Control(IDC_DEF_DIRTEXT)})
         EnableWindow(control, enabled);
 }
 
-void DefaultDialog::DirTextSet() {
+void InitialFolderDialog::DirTextSet() {
     std::wstring label = question_.label;
     const std::wstring dir = LongDirName(services_.fs, browser_.List().Path());
     SetDlgItemTextW(hwnd_, IDC_DEF_DIRTEXT, DirNameAbbrev(dir).c_str());
@@ -166,7 +168,7 @@ void DefaultDialog::DirTextSet() {
     SetDlgItemTextW(hwnd_, IDC_DEF_LABEL, label.c_str());
 }
 
-void DefaultDialog::OnActivate() {
+void InitialFolderDialog::OnActivate() {
     showing_ = false;
     accepted_ = false;
     SetToolTip(state_.settings.Tip);
@@ -189,7 +191,7 @@ void DefaultDialog::OnActivate() {
     showing_ = true;
 }
 
-bool DefaultDialog::OnCommand(UINT id, UINT code) {
+bool InitialFolderDialog::OnCommand(UINT id, UINT code) {
     switch (id) {
         case IDOK:
             accepted_ = true;
@@ -226,7 +228,7 @@ bool DefaultDialog::OnCommand(UINT id, UINT code) {
     }
 }
 
-void DefaultDialog::Layout() {
+void InitialFolderDialog::Layout() {
     if (!hwnd_ || !drive_.Handle()) return;
     RECT client{};
     GetClientRect(hwnd_, &client);
@@ -260,7 +262,7 @@ void DefaultDialog::Layout() {
     PlaceTwips(text, 60, dirTop + h + 60, w, textTwips);
 }
 
-INT_PTR DefaultDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR InitialFolderDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SIZE:
             Layout();
@@ -301,44 +303,7 @@ INT_PTR DefaultDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam
     }
 }
 
-bool AboutDialog::Load(HWND owner, const ScreenTwips& screen) {
-    if (!DialogBase::Load(owner, IDD_ABOUT)) return false;
-    RestorePosition(services_.store, L"About_", {1000, 1000, 0, 0}, false, screen);
-    SetWindowTextW(hwnd_, ResKelvaroText(KText::AboutCaption).c_str());
-    SetDlgItemTextW(hwnd_, IDC_ABOUT_TITLE, ResKelvaroText(KText::ProgramNameKana).c_str());
-    SetDlgItemTextW(hwnd_, IDC_ABOUT_NAME, ResKelvaroText(KText::ProgramTitle).c_str());
-    Layout();
-    return true;
-}
-
-// The icon at the top left, the three lines beside it, Ok centred below.
-void AboutDialog::Layout() {
-    const Metrics m = FontMetrics();
-    const UINT dpi = Dpi();
-    const int icon = GetSystemMetricsForDpi(SM_CXICON, dpi);
-    MoveWindow(Control(IDC_ABOUT_ICON), m.margin, m.margin, icon, icon, TRUE);
-    const int left = 2 * m.margin + icon;
-    int top = m.margin, textWidth = 0;
-    for (int id : {IDC_ABOUT_TITLE, IDC_ABOUT_NAME, IDC_ABOUT_VERSION}) {
-        const SIZE size = TextSize(Control(id));
-        MoveWindow(Control(id), left, top, size.cx, m.line, TRUE);
-        textWidth = std::max<int>(textWidth, size.cx);
-        top += m.line + m.gap;
-    }
-    top = std::max(top - m.gap, m.margin + icon) + m.margin;
-    const SIZE ok = ButtonSize(Control(IDOK));
-    const int width = std::max<int>(left + textWidth, m.margin + ok.cx) + m.margin;
-    MoveWindow(Control(IDOK), (width - ok.cx) / 2, top, ok.cx, ok.cy, TRUE);
-    SetClientSize(width, top + ok.cy + m.margin);
-}
-
-bool AboutDialog::OnCommand(UINT id, UINT) {
-    if (id != IDOK && id != IDCANCEL) return false;
-    Hide();
-    return true;
-}
-
-std::optional<FolderChoice> DefaultDialog::Ask(const FolderQuestion& question) {
+std::optional<FolderChoice> InitialFolderDialog::Ask(const FolderQuestion& question) {
     if (Shown()) return std::nullopt;  // its texts and folder belong to the one shown
     question_ = question;
     SetDirName(question_.folder);

@@ -32,12 +32,12 @@ struct FolderChoice {
 // settings' folder and switch.
 FolderQuestion InitialFolderQuestion(const AppSettings& settings);
 
-// frmDefault: picks a folder (drive list, folder list, the folder's text), with
+// The initial-folder dialog: picks a folder (drive list, folder list, the folder's text), with
 // a switch that can turn the choice off.
-class DefaultDialog final : public DialogBase {
+class InitialFolderDialog final : public DialogBase {
 public:
     // `sourceFolder` gives what the popup's first entry copies: the source folder browser's folder.
-    DefaultDialog(AppState& state, Services& services, std::function<std::wstring()> sourceFolder);
+    InitialFolderDialog(AppState& state, Services& services, std::function<std::wstring()> sourceFolder);
 
     bool Load(HWND owner, const ScreenTwips& screen);
     void Unload() { DialogBase::Unload(services_.store, L"Default_", true); }
@@ -87,25 +87,6 @@ private:
     FolderQuestion question_;
     bool accepted_ = false;
     bool showing_ = false;  // changes made by the user enable OK
-};
-
-// frmAbout: the program's icon, names and version, and Ok.
-class AboutDialog final : public DialogBase {
-public:
-    explicit AboutDialog(Services& services) : services_(services) {}
-    // A failure to load is silent: the program goes on without the box.
-    bool Load(HWND owner, const ScreenTwips& screen);
-    void Unload() { DialogBase::Unload(services_.store, L"About_", false); }
-    // Shows the box until Ok; it asks nothing and answers nothing.
-    void Ask() { ShowModal(); }
-
-protected:
-    bool OnCommand(UINT id, UINT code) override;
-    void Relayout() override { Layout(); }
-
-private:
-    void Layout();
-    Services& services_;
 };
 
 }  // namespace kelvaro
