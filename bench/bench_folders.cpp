@@ -62,20 +62,20 @@ int main() {
 
     fs.watched = source;
     auto start = Clock::now();
-    window.InDir().SetDirName(source);
+    window.SourceWindow().SetDirName(source);
     Pump();
     const double showing = Seconds(Clock::now() - start);
     const int listingsWhileShowing = fs.listings;
 
     start = Clock::now();
-    SendMessageW(window.InFile().AddAllButton(), BM_CLICK, 0, 0);
+    SendMessageW(window.ChooserWindow().AddAllButton(), BM_CLICK, 0, 0);
     Pump();
     const double adding = Seconds(Clock::now() - start);
     const size_t added = state.targets.Count();
 
     std::vector<std::wstring> names;
     for (int i = 0; i < kFolders; ++i) names.push_back(source + L"\\folder" + std::to_wstring(i));
-    state.targets.RefreshForm();
+    state.targets.Refresh();
     Pump();
     auto* data = new FileListDataObject([&] { return names; });
     IDropTarget* target = window.Targets().DropTarget();
@@ -108,7 +108,7 @@ int main() {
 
     std::printf("source folder with %d subfolders\n", kFolders);
     std::printf("show it (browser and chooser): %.3f s, %zu listed (goal < 0.5 s)\n", showing,
-                static_cast<size_t>(SendMessageW(window.InFile().List(), LB_GETCOUNT, 0, 0)));
+                static_cast<size_t>(SendMessageW(window.ChooserWindow().List(), LB_GETCOUNT, 0, 0)));
     std::printf("listings of that folder while showing it: %d (one for the directory list, one for the chooser)\n",
                 listingsWhileShowing);
     std::printf("add all to the target list: %.3f s, %zu targets (goal < 0.5 s)\n", adding, added);

@@ -64,9 +64,9 @@ int main() {
         for (int round = 0; round < 3; ++round) {
             const auto start = Clock::now();
             for (int i = 0; i < kFolders; ++i)
-                big.ListInAdd(L"C:\\x\\" + std::to_wstring(round == 2 ? i : round * kFolders + i));
+                big.AddLine(L"C:\\x\\" + std::to_wstring(round == 2 ? i : round * kFolders + i));
             rules[round] = Seconds(Clock::now() - start);
-            if (round == 0) big.RefreshForm();
+            if (round == 0) big.Refresh();
         }
     }
 

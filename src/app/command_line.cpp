@@ -86,14 +86,14 @@ bool CmdLine_AddOne(TargetList& targets, DirNameResolver& names, const std::wstr
 }
 
 bool CmdLine_ListIn(TargetList& targets, IFileSystem& fs, const std::wstring& text) {
-    targets.RefreshForm();
+    targets.Refresh();
     DirNameResolver names(fs);
     // A relative name is taken from the current folder, as a script's names
     // are; a word starting with "/" was meant as a switch and stays no folder.
     const bool whole = SplitCommandLine(text, [&](const std::wstring& name) {
         return CmdLine_AddOne(targets, names, name.front() == L'/' ? name : FullFileName(fs, name));
     });
-    if (!whole) targets.RefreshForm();
+    if (!whole) targets.Refresh();
     return whole;
 }
 

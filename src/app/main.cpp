@@ -167,7 +167,7 @@ int RunProgram(int show) {
         PreviewDialog preview(state, services);
         if (!preview.Load(nullptr, ScreenTwipsNow())) throw std::runtime_error("preview");
         const UINT dpi = GetDpiForWindow(preview.Handle());
-        preview.SetFontData(font.Create(state.settings, dpi), dpi);
+        preview.ApplyFont(font.Create(state.settings, dpi), dpi);
         return preview.Ask(mode);
     };
     // Waits for another copy's turn before the main window exists (recovery,

@@ -30,14 +30,14 @@ MainWindow::MainWindow(AppState& state, Services& services)
           *this,
           [this](const std::wstring& path, int16_t mode) { return RenameDir(RenameWith(), path, mode); },
           services.journal),
-      inDir_(state, services, *this, *this),
-      inFile_(state, services, *this),
-      file_(state, services, *this),
-      status_(state, services, *this),
-      outFile_(state, services, *this),
-      children_{&inDir_, &inFile_, &file_, &status_, &outFile_},
+      sourceWindow_(state, services, *this, *this),
+      chooserWindow_(state, services, *this),
+      targetWindow_(state, services, *this),
+      historyWindow_(state, services, *this),
+      changedWindow_(state, services, *this),
+      children_{&sourceWindow_, &chooserWindow_, &targetWindow_, &historyWindow_, &changedWindow_},
       about_(services),
-      default_(state, services, [this] { return inDir_.DirName(); }),
+      default_(state, services, [this] { return sourceWindow_.DirName(); }),
       option_(state, services),
       aliasDialog_(state, services),
       preview_(state, services) {}
@@ -92,7 +92,7 @@ void MainWindow::ShowRuns() {
             return;
         }
         ResumeIntoTargets(state_.targets, state_.resumes, services_.fs, *runs_.State().Resume());
-        BtnEnabledChange();
+        UpdateButtons();
     }
 }
 
@@ -224,7 +224,7 @@ void MainWindow::EditInitialFolder() {
     }
 }
 
-void MainWindow::SetFontData() {
+void MainWindow::ApplyFont() {
     const HFONT font = font_.Create(state_.settings, Dpi());
     panelPixels_ = buttons_.SetFont(font);
     SendMessageW(statusBar_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -247,7 +247,7 @@ void MainWindow::Layout() {
     buttons_.PlaceCancel(frame.right);
 }
 
-void MainWindow::BtnEnabledChange() {
+void MainWindow::UpdateButtons() {
     buttons_.EnableModes(!state_.targets.Empty());
     if (!driver_.Running())
         ShowStatus(FillIn(ResKelvaroText(KText::TargetCountStatus), {static_cast<uint64_t>(state_.targets.Count())}));
@@ -264,8 +264,8 @@ void MainWindow::SetRunning(bool running) {
         focusBeforeRun_ = GetActiveWindow() == hwnd_ ? GetFocus() : nullptr;
         buttons_.EnableModes(false);
         for (ChildWindow* child : children_) EnableWindow(child->Handle(), FALSE);
-        for (ChildWindow* child : children_) child->Menu_Enabled(false);
-        inFile_.SelectClear();
+        for (ChildWindow* child : children_) child->EnableMenus(false);
+        chooserWindow_.SelectClear();
         buttons_.EnableCancel(true);
         if (GetActiveWindow() == hwnd_) SetFocus(buttons_.Cancel());
         for (ChildWindow* child : children_) child->OnRunning(true);
@@ -279,8 +279,8 @@ void MainWindow::SetRunning(bool running) {
     for (ChildWindow* child : children_) child->OnRunning(false);
     for (ChildWindow* child : children_) child->HoldPainting(false);
     for (ChildWindow* child : children_) EnableWindow(child->Handle(), TRUE);
-    for (ChildWindow* child : children_) child->Menu_Enabled(true);
-    BtnEnabledChange();
+    for (ChildWindow* child : children_) child->EnableMenus(true);
+    UpdateButtons();
     ReturnFocusAfterRun();
     buttons_.EnableCancel(false);
 }
@@ -338,24 +338,24 @@ bool MainWindow::PauseForRetry(unsigned ms) {
 
 // The browser re-reads its folder and has the chooser list it anew, once.
 void MainWindow::RefreshFolders() {
-    inDir_.RefreshForm();
+    sourceWindow_.Refresh();
 }
 
 void MainWindow::ShowChooserFolder(const std::wstring& path, bool force) {
-    inFile_.Chooser().SetDirName(path, force);
+    chooserWindow_.Chooser().SetDirName(path, force);
 }
 
 void MainWindow::SetSourceFolder(const std::wstring& path) {
-    inDir_.SetDirName(path);
+    sourceWindow_.SetDirName(path);
 }
 
 void MainWindow::FocusTargets() {
-    SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(file_.Handle()), 0);
-    SetFocus(file_.List());
+    SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(targetWindow_.Handle()), 0);
+    SetFocus(targetWindow_.List());
 }
 
 void MainWindow::HoldTargetPainting(bool held) {
-    file_.HoldPainting(held);
+    targetWindow_.HoldPainting(held);
 }
 
 bool MainWindow::Maintain(AliasTable& aliases) {
@@ -365,8 +365,8 @@ bool MainWindow::Maintain(AliasTable& aliases) {
 }
 
 void MainWindow::FocusHistory() {
-    SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(status_.Handle()), 0);
-    SetFocus(status_.List());
+    SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(historyWindow_.Handle()), 0);
+    SetFocus(historyWindow_.List());
 }
 
 void MainWindow::RestoreFrameMenu() {
@@ -382,11 +382,11 @@ void MainWindow::OnFirstActivate() {
         Layout();
         if (!state_.settings.Resize) ArrangeChildren(mdiClient_, children_, true);
         for (ChildWindow* child : children_) ShowWindow(child->Handle(), SW_SHOWNOACTIVATE);
-        BtnEnabledChange();
+        UpdateButtons();
         // The browser is the active child window: its caption, its copy of the
         // menu bar (greyed during a run) and the focus on its drive list agree.
-        SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(inDir_.Handle()), 0);
-        SetFocus(inDir_.DriveList());
+        SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(sourceWindow_.Handle()), 0);
+        SetFocus(sourceWindow_.DriveList());
     } catch (...) {
         RecordUnexpected("MainWindow::Activate");
         services_.prompts.Notice(L"Kelvaro2 frmKelvaro MDIForm_Activate ERR");
@@ -405,14 +405,14 @@ void MainWindow::PickFont() {
 // The main window, the child windows and the four dialogs (the alias dialog
 // too: it would otherwise keep the start-up font until the next start).
 void MainWindow::FontEveryWindow() {
-    SetFontData();
-    for (ChildWindow* child : children_) child->SetFontData(font_.Get());
-    about_.SetFontData(font_.Get(), Dpi());
-    option_.SetFontData(font_.Get(), Dpi());
-    default_.SetFontData(font_.Get(), Dpi());
-    preview_.SetFontData(font_.Get(), Dpi());
-    runs_.SetFontData(font_.Get(), Dpi());
-    aliasDialog_.SetFontData(font_.Get(), Dpi());
+    ApplyFont();
+    for (ChildWindow* child : children_) child->ApplyFont(font_.Get());
+    about_.ApplyFont(font_.Get(), Dpi());
+    option_.ApplyFont(font_.Get(), Dpi());
+    default_.ApplyFont(font_.Get(), Dpi());
+    preview_.ApplyFont(font_.Get(), Dpi());
+    runs_.ApplyFont(font_.Get(), Dpi());
+    aliasDialog_.ApplyFont(font_.Get(), Dpi());
 }
 
 void MainWindow::ShowUserGuide() {

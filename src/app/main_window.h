@@ -26,7 +26,7 @@
 
 namespace kelvaro {
 
-// frmKelvaro: the MDI frame with the seven mode buttons and Cancel above the
+// The main window: the MDI frame with the eight mode buttons and Cancel above the
 // five child windows, the shared menu bar, and the run behind the buttons.
 class MainWindow final : public WindowBase,
                          public IRunView,
@@ -43,7 +43,7 @@ public:
     bool Create(int show);
 
     void SetToolTip(bool on);
-    void SetFontData();
+    void ApplyFont();
     void ShowOptions() override;
     void ShowAbout() override;
     void ExitProgram() override;
@@ -51,7 +51,7 @@ public:
     void ShowUserGuide() override;
     void CopyHistory() override;
     void SaveHistory() override;
-    void BtnEnabledChange() override;
+    void UpdateButtons() override;
     bool GoOnUnrecorded() override;
     void EditInitialFolder() override;
     // The preview from the target list's popup: the last mode used preset.
@@ -101,17 +101,17 @@ public:
     HWND StatusBar() const { return statusBar_; }
     HMENU FrameMenu() const { return menu_; }
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
-    SourceFolderWindow& InDir() { return inDir_; }
-    FolderChooserWindow& InFile() { return inFile_; }
+    SourceFolderWindow& SourceWindow() { return sourceWindow_; }
+    FolderChooserWindow& ChooserWindow() { return chooserWindow_; }
     AliasDialog& AliasesDialog() { return aliasDialog_; }
     OptionDialog& Option() { return option_; }
     InitialFolderDialog& Default() { return default_; }
     PreviewDialog& Preview() { return preview_; }
     RunsDialog& Runs() { return runs_; }
     AboutDialog& About() { return about_; }
-    TargetListWindow& Targets() { return file_; }
-    HistoryWindow& History() { return status_; }
-    ChangedListWindow& Changed() { return outFile_; }
+    TargetListWindow& Targets() { return targetWindow_; }
+    HistoryWindow& History() { return historyWindow_; }
+    ChangedListWindow& Changed() { return changedWindow_; }
     const std::array<ChildWindow*, 5>& Children() const { return children_; }
     bool Running() const { return driver_.Running(); }
 
@@ -144,11 +144,11 @@ private:
     Services& services_;
     FolderListings runListings_{services_.fs};  // the running run's look at each parent
     RunDriver driver_;
-    SourceFolderWindow inDir_;
-    FolderChooserWindow inFile_;
-    TargetListWindow file_;
-    HistoryWindow status_;
-    ChangedListWindow outFile_;
+    SourceFolderWindow sourceWindow_;
+    FolderChooserWindow chooserWindow_;
+    TargetListWindow targetWindow_;
+    HistoryWindow historyWindow_;
+    ChangedListWindow changedWindow_;
     std::array<ChildWindow*, 5> children_;
     AboutDialog about_;
     InitialFolderDialog default_;

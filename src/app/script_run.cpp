@@ -83,7 +83,7 @@ private:
 class RecoveryLines final : public ILineSink {
 public:
     explicit RecoveryLines(IConsole& console) : console_(console) {}
-    void ListInAdd(const std::wstring& text) override {
+    void AddLine(const std::wstring& text) override {
         console_.Error(text);
         lines.push_back(text);
     }
@@ -200,11 +200,11 @@ public:
     explicit WholePathHeadings(ILineSink& history) : history_(history) {}
     // The folder whose lines come next.
     void At(const std::wstring& path) { path_ = path; }
-    void ListInAdd(const std::wstring& line) override {
+    void AddLine(const std::wstring& line) override {
         if (!path_.empty() && line.compare(0, 2, L"[ ") == 0 && line == L"[ " + DirNameAbbrev(path_) + L" ]")
-            history_.ListInAdd(L"[ " + path_ + L" ]");
+            history_.AddLine(L"[ " + path_ + L" ]");
         else
-            history_.ListInAdd(line);
+            history_.AddLine(line);
     }
 
 private:
@@ -229,7 +229,7 @@ public:
     // Writes out what `history` holds and empties it.
     void Drain(HistoryLog& history) {
         Write(first_ ? LogText(recovery_, history) : history.Text());
-        history.RefreshForm();
+        history.Refresh();
     }
     void Write(const std::wstring& text) {
         if (clip_) clipText += text;
@@ -314,14 +314,14 @@ size_t RunFolders(const ScriptCommand& command,
     bool stopped = false;
     while (!stopped) {
         // The next batch: up to kBatch folders, and the names between them that are none.
-        state.targets.RefreshForm();
+        state.targets.Refresh();
         std::vector<Item> items;
         std::vector<bool> unlisted;
         std::vector<std::optional<FileIdentity>> identities;  // what the walk found under each path
         for (ScriptTarget target; state.targets.Count() < kBatch && items.size() < 2 * kBatch && feed.Next(target);) {
             if (!target.path.empty() && target.repeat == Repeat::No) {
                 const size_t before = state.targets.Count();
-                state.targets.ListInAdd(target.path);
+                state.targets.AddLine(target.path);
                 if (state.targets.Count() > before) {
                     items.push_back({before, {}});
                     unlisted.push_back(target.unlisted);
@@ -349,7 +349,7 @@ size_t RunFolders(const ScriptCommand& command,
                 report.Line(OtherLine(other));
                 progress.Done(++handled);
                 if (other.repeat != Repeat::No) continue;
-                state.history.ListInAdd(UnansweredHistoryLine(other, command.dryRun));
+                state.history.AddLine(UnansweredHistoryLine(other, command.dryRun));
                 ++notDone;
                 ++counts.notRenamed;
             }
@@ -361,8 +361,8 @@ size_t RunFolders(const ScriptCommand& command,
         };
         auto unlistedLines = [&](size_t i) {
             if (!unlisted[i]) return;
-            state.history.ListInAdd(L"[ " + targets[i] + L" ]");
-            state.history.ListInAdd(ResKelvaroText(KText::UnlistedLine));
+            state.history.AddLine(L"[ " + targets[i] + L" ]");
+            state.history.AddLine(ResKelvaroText(KText::UnlistedLine));
             ++notDone;
         };
 
@@ -372,7 +372,7 @@ size_t RunFolders(const ScriptCommand& command,
             for (; i < plan.size() && !(stop && stop->load()); ++i) {
                 tellOthers();
                 unlistedLines(i);
-                state.history.ListInAdd(PlanLine(plan[i]));
+                state.history.AddLine(PlanLine(plan[i]));
                 if (!PlanDone(plan[i].state)) ++notDone;
                 tellEntry(PlanFolderLine(plan[i]));
             }
@@ -456,10 +456,10 @@ size_t RunFolders(const ScriptCommand& command,
         });
     if (journal && request) journal->End(stopped ? RunEnd::Stopped : RunEnd::Done, walked);
     recorded.reset();
-    if (!command.dryRun) state.history.ListInAdd(RunSummaryLine(counts));
-    state.history.ListInAdd(stopped          ? ResAllText(AText::StoppedLine)
-                            : command.dryRun ? ResKelvaroText(KText::DryRunDoneLine)
-                                             : ResAllText(AText::AllFinishedLine));
+    if (!command.dryRun) state.history.AddLine(RunSummaryLine(counts));
+    state.history.AddLine(stopped          ? ResAllText(AText::StoppedLine)
+                          : command.dryRun ? ResKelvaroText(KText::DryRunDoneLine)
+                                           : ResAllText(AText::AllFinishedLine));
     return notDone;
 }
 
@@ -474,10 +474,10 @@ size_t RunResume(const ScriptCommand& command,
                  ProgressLine& progress) {
     const auto plan = services.journal ? PlanResume(*services.journal) : std::nullopt;
     if (!plan) {
-        state.history.ListInAdd(ResKelvaroText(KText::NothingToResumeLine));
+        state.history.AddLine(ResKelvaroText(KText::NothingToResumeLine));
         return 1;
     }
-    state.history.ListInAdd(ResKelvaroText(KText::ResumeHeadLine));
+    state.history.AddLine(ResKelvaroText(KText::ResumeHeadLine));
     ScriptCommand resumed = command;
     resumed.mode = plan->request.mode;
     state.settings.Hira = plan->request.Has(kHiraganaFlag);
@@ -500,7 +500,7 @@ size_t RunUndo(AppState& state,
                HistoryOutlet& outlet,
                ProgressLine& progress) {
     if (!services.journal) {
-        state.history.ListInAdd(ResKelvaroText(KText::NothingToUndoLine));
+        state.history.AddLine(ResKelvaroText(KText::NothingToUndoLine));
         return 1;
     }
     // Each folder's lines begin with its heading, in the undo's order: a
@@ -509,9 +509,9 @@ size_t RunUndo(AppState& state,
     public:
         FolderLines(HistoryLog& history, std::function<void(size_t, size_t)> finish)
             : history_(history), finish_(std::move(finish)) {}
-        void ListInAdd(const std::wstring& line) override {
+        void AddLine(const std::wstring& line) override {
             if (line.compare(0, 2, L"[ ") == 0) Finish(history_.Count());
-            history_.ListInAdd(line);
+            history_.AddLine(line);
         }
         // The lines of the folder in hand end before `end`.
         void Finish(size_t end) {
@@ -568,7 +568,7 @@ size_t RunUndo(AppState& state,
     const size_t count = state.history.Count();  // the undo's last line gives its counts
     lines.Finish(count > 0 && IsSummaryLine(state.history.Line(count - 1)) ? count - 1 : count);
     const bool stopped = (stop && stop->load()) || services.journal->Failed();
-    state.history.ListInAdd(ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
+    state.history.AddLine(ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
     if (total == 0) return 1;
     return notDone;
 }
@@ -645,7 +645,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         }
         // A run cut short can be finished: said once, when recovery found it.
         if (!command.resume && !recovery.lines.empty() && services.journal && PlanResume(*services.journal))
-            recovery.ListInAdd(ResKelvaroText(KText::ResumeHintLine));
+            recovery.AddLine(ResKelvaroText(KText::ResumeHintLine));
 
         const Report report{console, command.tsv};
         if (command.tsv) console.Out(TsvHeader());

@@ -62,8 +62,8 @@ size_t ListExecute(AppState& state,
         [&](const std::wstring& path) { return RenameDir(rename, path, mode); }, hooks, &request);
     WalkEnd told = end;
     told.counts.notRenamed += notFound;
-    state.history.ListInAdd(WalkSummaryLine(told));
-    state.history.ListInAdd(ResAllText(end.stopped || end.journalFailed ? AText::StoppedLine : AText::AllFinishedLine));
+    state.history.AddLine(WalkSummaryLine(told));
+    state.history.AddLine(ResAllText(end.stopped || end.journalFailed ? AText::StoppedLine : AText::AllFinishedLine));
     size_t skipped = 0;
     for (size_t i = 0; i < std::min(end.next, leftOut.size()); ++i) skipped += leftOut[i] ? 1 : 0;
     return notDone + (state.targets.Count() - end.next) + skipped;
@@ -74,7 +74,7 @@ void UndoExecute(AppState& state, Services& services) {
     try {
         const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
         UndoLastRun(rename, nullptr);
-        state.history.ListInAdd(
+        state.history.AddLine(
             ResAllText(services.journal && services.journal->Failed() ? AText::StoppedLine : AText::AllFinishedLine));
     } catch (...) {
         RecordUnexpected("UndoExecute");
@@ -128,7 +128,7 @@ StartupOutcome RunStartup(AppState& state,
     }
     try {
         SettingsLoad(services.store, state.settings);
-        state.history.RefreshForm();
+        state.history.Refresh();
         // What a run cut short left behind is put right before anything else,
         // and the history says so first.
         std::vector<std::string> cutShort;
@@ -156,7 +156,7 @@ StartupOutcome RunStartup(AppState& state,
                 CmdLine_ListIn(state.targets, services.fs, commandLine);
             } catch (...) {
                 RecordUnexpected("CmdLine_ListIn");
-                state.targets.RefreshForm();
+                state.targets.Refresh();
             }
         }
         if (!cutShort.empty()) OfferResume(state, services);

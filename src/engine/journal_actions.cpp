@@ -29,17 +29,17 @@ void Report(ILineSink& history,
             const std::vector<std::wstring>& paths,
             const std::map<size_t, std::wstring>& reasons = {}) {
     if (paths.empty()) return;
-    history.ListInAdd(ResKelvaroText(head));
+    history.AddLine(ResKelvaroText(head));
     for (size_t i = 0; i < paths.size(); ++i) {
-        history.ListInAdd(L"\u3000[ " + paths[i] + L" ]");
-        if (const auto reason = reasons.find(i); reason != reasons.end()) history.ListInAdd(reason->second);
+        history.AddLine(L"\u3000[ " + paths[i] + L" ]");
+        if (const auto reason = reasons.find(i); reason != reasons.end()) history.AddLine(reason->second);
     }
 }
 
 void ReportDamage(ILineSink& history, const JournalDamage& damage) {
     if (damage.lines > 0)
-        history.ListInAdd(ResKelvaroText(KText::SkippedRecordsLine) + std::to_wstring(damage.lines) +
-                          ResKelvaroText(KText::SkippedRecordsUnit));
+        history.AddLine(ResKelvaroText(KText::SkippedRecordsLine) + std::to_wstring(damage.lines) +
+                        ResKelvaroText(KText::SkippedRecordsUnit));
 }
 
 // A run that asked for folders and has no end, written by a copy that no longer runs.
@@ -208,9 +208,9 @@ size_t RecoverInterrupted(IFileSystem& fs,
         journal.EndOther(run.id, RunEnd::Killed, run.reached);
         if (cutShort) cutShort->push_back(run.id);
         const RunProgress progress = ProgressOf(run);
-        history.ListInAdd(progress.total ? FillIn(ResKelvaroText(KText::CutShortStoryLine),
-                                                  {progress.total, progress.renamed, progress.notReached})
-                                         : FillIn(ResKelvaroText(KText::CutShortRenamedLine), {progress.renamed}));
+        history.AddLine(progress.total ? FillIn(ResKelvaroText(KText::CutShortStoryLine),
+                                                {progress.total, progress.renamed, progress.notReached})
+                                       : FillIn(ResKelvaroText(KText::CutShortRenamedLine), {progress.renamed}));
     }
     journal.EndRun();
     for (auto* paths : {&recovered, &leftTemp, &completed, &lost, &waiting}) std::reverse(paths->begin(), paths->end());
@@ -422,7 +422,7 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
     RenameJournal* journal = services.journal;
     if (!journal) return 0;
     if (journal->LastRunUnrecorded()) {
-        history.ListInAdd(ResKelvaroText(KText::LastRunUnrecordedLine));
+        history.AddLine(ResKelvaroText(KText::LastRunUnrecordedLine));
         return 0;
     }
     IJournalStore& store = journal->Store();
@@ -432,7 +432,7 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
     // run of any size is never held whole.
     if (!journal->TakeTurn()) {
         // Given up (nothing touched), or a journal that cannot record the undo.
-        if (!journal->GaveUp()) history.ListInAdd(ResKelvaroText(KText::JournalNotWritableLine));
+        if (!journal->GaveUp()) history.AddLine(ResKelvaroText(KText::JournalNotWritableLine));
         return 0;
     }
     JournalDamage damage;
@@ -441,7 +441,7 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
         auto light = ReadRunsWithoutPaths(store, &damage);
         if (!light) {
             journal->EndRun();
-            history.ListInAdd(ResKelvaroText(KText::JournalUnreadableLine));
+            history.AddLine(ResKelvaroText(KText::JournalUnreadableLine));
             return 0;
         }
         plan = PlanUndo(std::move(*light));
@@ -483,17 +483,17 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
     if (damage.lines > 0 && (seqs.empty() || damage.After(plan.index))) {
         if (hooks.notReached) eachPlanned(leftOut);
         journal->EndRun();
-        history.ListInAdd(ResKelvaroText(KText::DamagedUndoLine));
+        history.AddLine(ResKelvaroText(KText::DamagedUndoLine));
         ReportDamage(history, damage);
-        history.ListInAdd(ResKelvaroText(KText::LaterRunsUndoableLine));
+        history.AddLine(ResKelvaroText(KText::LaterRunsUndoableLine));
         return seqs.size();
     }
     if (seqs.empty()) {
         journal->EndRun();
-        history.ListInAdd(ResKelvaroText(KText::NothingToUndoLine));
+        history.AddLine(ResKelvaroText(KText::NothingToUndoLine));
         return 0;
     }
-    history.ListInAdd(ResKelvaroText(KText::UndoHeadLine));
+    history.AddLine(ResKelvaroText(KText::UndoHeadLine));
     ReportDamage(history, damage);
     RecordedRun recorded(journal, history, RunKind::Undo, plan.run);
     if (recorded.Stopped()) return seqs.size();
@@ -522,10 +522,10 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
         }
         ++tried;
         const std::wstring& current = folder.newPath;
-        history.ListInAdd(L"[ " + DirNameAbbrev(current) + L" ]");
+        history.AddLine(L"[ " + DirNameAbbrev(current) + L" ]");
         const std::wstring stored = listings.Stored(current);
         if (stored != LastPathName(current)) {
-            history.ListInAdd(ResKelvaroText(KText::UndoGoneLine));
+            history.AddLine(ResKelvaroText(KText::UndoGoneLine));
             // Nothing answers to that name any more: the changed-folder list drops it.
             if (stored.empty()) services.changed.Removed(current);
             ++counts.notRenamed;
@@ -533,7 +533,7 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
         }
         // The old name is taken unless it names this very folder (a change of case only).
         if (const std::wstring taken = listings.Stored(folder.oldPath); !taken.empty() && taken != stored) {
-            history.ListInAdd(ResKelvaroText(KText::UndoTakenLine));
+            history.AddLine(ResKelvaroText(KText::UndoTakenLine));
             stayed.emplace_back(folder.oldPath, current);
             ++counts.notRenamed;
             return true;
@@ -551,7 +551,7 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
             ++counts.renamed;
         }
         if (journal->Failed()) {
-            history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
+            history.AddLine(ResKelvaroText(KText::RecordingStoppedLine));
             counts.notReached = seqs.size() - tried;
             stopped = true;
         }
@@ -588,13 +588,13 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
         if (!takeFirst()) coming.clear();
     // The journal could not be read to its start: the rest stays as it is.
     if (!stopped && next < seqs.size()) {
-        history.ListInAdd(ResKelvaroText(KText::JournalUnreadableLine));
+        history.AddLine(ResKelvaroText(KText::JournalUnreadableLine));
         counts.notReached = seqs.size() - tried;
         stopped = true;
     }
     // An undo that goes through every folder takes the run back, skipped folders and all.
     if (!journal->Failed()) journal->End(tried == seqs.size() ? RunEnd::Done : RunEnd::Stopped, tried);
-    history.ListInAdd(UndoSummaryLine(counts));
+    history.AddLine(UndoSummaryLine(counts));
     return counts.notRenamed + counts.notReached;
 }
 

@@ -215,20 +215,20 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
 }
 
 void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome) {
-    history.ListInAdd(ResKelvaroText(KText::NotRenamedLine));
-    for (const auto& reason : outcome.reasons) history.ListInAdd(reason);
-    if (outcome.result == MoveOutcome::Unrecorded) history.ListInAdd(ResKelvaroText(KText::NotRecordedLine));
+    history.AddLine(ResKelvaroText(KText::NotRenamedLine));
+    for (const auto& reason : outcome.reasons) history.AddLine(reason);
+    if (outcome.result == MoveOutcome::Unrecorded) history.AddLine(ResKelvaroText(KText::NotRecordedLine));
     if (outcome.result == MoveOutcome::Refused || outcome.result == MoveOutcome::Unrecorded) return;
     if (outcome.where.empty())
-        history.ListInAdd(ResKelvaroText(KText::WhereaboutsUnknownLine));
+        history.AddLine(ResKelvaroText(KText::WhereaboutsUnknownLine));
     else
-        history.ListInAdd(L"\u3000[ " + LastPathName(outcome.where) + L" ]");
+        history.AddLine(L"\u3000[ " + LastPathName(outcome.where) + L" ]");
 }
 
 void WriteRenamed(ILineSink& history, ILineSink& changed, const std::wstring& oldPath, const std::wstring& newPath) {
-    history.ListInAdd(ResKelvaroText(KText::RenamedLine));
-    history.ListInAdd(L"\u3000[ " + LastPathName(newPath) + L" ]");
-    history.ListInAdd(ResKelvaroText(KText::RenamedToLine));
+    history.AddLine(ResKelvaroText(KText::RenamedLine));
+    history.AddLine(L"\u3000[ " + LastPathName(newPath) + L" ]");
+    history.AddLine(ResKelvaroText(KText::RenamedToLine));
     changed.Moved(oldPath, newPath);
 }
 
@@ -270,9 +270,9 @@ RecordedRun::RecordedRun(RenameJournal* journal,
     if (!journal_) return;
     // Another copy of the program recording a run of its own: the history
     // says what the run waits for (the window keeps answering meanwhile).
-    auto waiting = [&history] { history.ListInAdd(ResKelvaroText(KText::WaitingForTurnLine)); };
+    auto waiting = [&history] { history.AddLine(ResKelvaroText(KText::WaitingForTurnLine)); };
     if (journal_->BeginRun(kind, target, waiting)) {
-        if (journal_->TakeTrimFailure()) history.ListInAdd(ResKelvaroText(KText::TrimNotWrittenLine));
+        if (journal_->TakeTrimFailure()) history.AddLine(ResKelvaroText(KText::TrimNotWrittenLine));
         return;
     }
     stopped_ = true;
@@ -282,9 +282,9 @@ RecordedRun::RecordedRun(RenameJournal* journal,
         stopped_ = false;
         unrecorded_ = true;
         journal_->GoOnUnrecorded();
-        history.ListInAdd(ResKelvaroText(KText::NotUndoableLine));
+        history.AddLine(ResKelvaroText(KText::NotUndoableLine));
     } else {
-        history.ListInAdd(ResKelvaroText(KText::JournalNotWritableLine));
+        history.AddLine(ResKelvaroText(KText::JournalNotWritableLine));
     }
 }
 
@@ -293,7 +293,7 @@ int16_t RenameDir(const RenameServices& services,
                   int16_t mode,
                   const std::optional<FileIdentity>& expected) {
     IFileSystem& fs = services.fs;
-    auto history = [&](const std::wstring& line) { services.history.ListInAdd(line); };
+    auto history = [&](const std::wstring& line) { services.history.AddLine(line); };
     CurrentDirGuard guard(fs, path);
 
     history(L"[ " + DirNameAbbrev(path) + L" ]");
@@ -311,7 +311,7 @@ int16_t RenameDir(const RenameServices& services,
             return kRenameNotDone;
         case PlanState::InForm:
             history(ResKelvaroText(KText::UnchangedLine));
-            services.changed.ListInAdd(newPath);
+            services.changed.AddLine(newPath);
             return kRenameDone;
         case PlanState::NoShortName:
             history(ResKelvaroText(KText::NoShortNameLine));

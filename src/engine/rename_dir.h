@@ -16,13 +16,13 @@ namespace kelvaro {
 class ILineSink {
 public:
     virtual ~ILineSink() = default;
-    virtual void ListInAdd(const std::wstring& text) = 0;
+    virtual void AddLine(const std::wstring& text) = 0;
     // A folder now stands under `to` instead of `from` (a rename or an undo):
     // a list of folders puts `to` in place of `from` and moves what lies
     // below `from` along. Lines simply get `to`.
     virtual void Moved(const std::wstring& from, const std::wstring& to) {
         (void)from;
-        ListInAdd(to);
+        AddLine(to);
     }
     // No folder stands under `path` any more (left under another name).
     virtual void Removed(const std::wstring& path) { (void)path; }
@@ -32,8 +32,8 @@ struct RenameServices {
     IFileSystem& fs;
     ILineSink& history;
     ILineSink& changed;
-    bool hira;                         // half-width conversion turns hiragana into katakana too
-    RenameJournal* journal = nullptr;  // records every rename when present
+    bool hira;                           // half-width conversion turns hiragana into katakana too
+    RenameJournal* journal = nullptr;    // records every rename when present
     FolderListings* listings = nullptr;  // the run's look at each parent, when it keeps one
 };
 
@@ -78,10 +78,10 @@ void WriteRenamed(ILineSink& history, ILineSink& changed, const std::wstring& ol
 
 // What a run or an undo did, for its closing summary line.
 struct RunCounts {
-    size_t renamed = 0;     // renamed, or taken back by an undo
-    size_t same = 0;        // already in form (a run only)
-    size_t notRenamed = 0;  // tried, or named, and left as it was
-    size_t notReached = 0;  // not tried: stopped before them
+    size_t renamed = 0;              // renamed, or taken back by an undo
+    size_t same = 0;                 // already in form (a run only)
+    size_t notRenamed = 0;           // tried, or named, and left as it was
+    size_t notReached = 0;           // not tried: stopped before them
     bool notReachedAtLeast = false;  // some of them stand for a tree that was not walked
 };
 // "結果　変更：n件　同一：n件　変更できず：n件", with the folders not reached

@@ -60,9 +60,9 @@ bool FollowRename(std::wstring& path, const std::wstring& from, const std::wstri
 class LastPathSink : public ILineSink {
 public:
     explicit LastPathSink(ILineSink& next) : next_(next) {}
-    void ListInAdd(const std::wstring& text) override {
+    void AddLine(const std::wstring& text) override {
         last_ = text;
-        next_.ListInAdd(text);
+        next_.AddLine(text);
     }
     void Moved(const std::wstring& from, const std::wstring& to) override {
         last_ = to;

@@ -8,7 +8,7 @@ AppState::AppState(IPrompts& prompts)
     : targets([&prompts] { prompts.Notice(ResKelvaroText(KText::TooManyFolders)); }) {}
 
 void LogCopy(HistoryLog& history, IClipboard& clipboard) {
-    if (!clipboard.SetText(history.Text())) history.ListInAdd(ResKelvaroText(KText::NotCopiedLine));
+    if (!clipboard.SetText(history.Text())) history.AddLine(ResKelvaroText(KText::NotCopiedLine));
 }
 
 }  // namespace kelvaro

@@ -6,7 +6,7 @@
 
 namespace kelvaro {
 
-void ChangedList::ListInAdd(const std::wstring& path) {
+void ChangedList::AddLine(const std::wstring& path) {
     const std::wstring upper = FoldedName(path);
     if (const auto it = indexByUpper_.find(upper); it != indexByUpper_.end()) {
         entries_[it->second] = path;
@@ -29,7 +29,7 @@ void ChangedList::Moved(const std::wstring& from, const std::wstring& to) {
     if (below) Reindex();
     const auto it = indexByUpper_.find(FoldedName(from));
     if (it == indexByUpper_.end()) {
-        ListInAdd(to);
+        AddLine(to);
         return;
     }
     const size_t index = it->second;

@@ -16,9 +16,9 @@ class ChangedList : public ILineSink, public ObservableList {
 public:
     static constexpr size_t kCapacity = 1000;
 
-    void ListInAdd(const std::wstring& path) override;
+    void AddLine(const std::wstring& path) override;
     // The folder's entry, if listed, now shows `to`, and entries below `from`
-    // follow it; a folder not listed yet is added as ListInAdd adds it.
+    // follow it; a folder not listed yet is added as AddLine adds it.
     void Moved(const std::wstring& from, const std::wstring& to) override;
     // Drops the entry of a folder no longer found under `path`.
     void Removed(const std::wstring& path) override;

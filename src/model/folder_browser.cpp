@@ -58,7 +58,7 @@ void FolderBrowser::SetDirName(const std::wstring& path) {
     Changed(true);
 }
 
-void FolderBrowser::RefreshForm() {
+void FolderBrowser::Refresh() {
     drives_ = fs_.Drives();
     if (!Show(list_.Path())) {
         // The folder shown has gone (renamed by the run): its nearest existing parent.

@@ -44,7 +44,7 @@ public:
     // The folder shown, spelled as on disk; empty text if that fails.
     std::wstring DirName() const;
     // Re-reads the drives and the folder shown and tells the chooser again.
-    void RefreshForm();
+    void Refresh();
     // A drive chosen in the drive list; one that cannot be read changes nothing.
     bool ChooseDrive(const std::wstring& root);
     // Opens entry `index` of the directory list.

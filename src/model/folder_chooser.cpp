@@ -22,10 +22,10 @@ std::unordered_map<std::wstring, std::wstring> CurrentNames(IFileSystem& fs, con
 void FolderChooser::SetDirName(const std::wstring& dir, bool force) {
     if (!force && filled_ && dir == dirName_) return;
     dirName_ = dir;
-    RefreshForm();
+    Refresh();
 }
 
-void FolderChooser::RefreshForm() {
+void FolderChooser::Refresh() {
     Fill();
     Notify([](IListObserver& o) { o.OnReset(); });
 }
@@ -69,7 +69,7 @@ void FolderChooser::Add(TargetList& targets, bool selectedOnly) {
     for (size_t i = 0; i < names_.size(); ++i) {
         if (selectedOnly && !selected_[i]) continue;
         const auto it = present.find(FoldedName(names_[i]));
-        if (it != present.end() && !targets.ListInAdd(prefix + it->second)) {
+        if (it != present.end() && !targets.AddLine(prefix + it->second)) {
             SetSelected(i, true);
             return;
         }
@@ -95,7 +95,7 @@ void FolderChooser::AddAllSubfolders(TargetList& targets) {
         if (it == present.end()) continue;
         const std::wstring folder = prefix + it->second;
         for (const auto& sub : fs_.SubFolders(folder)) {
-            if (!targets.ListInAdd(folder + L"\\" + sub)) {
+            if (!targets.AddLine(folder + L"\\" + sub)) {
                 stopped = true;
                 break;
             }
@@ -131,7 +131,7 @@ void FolderChooser::AddEveryLevel(TargetList& targets) {
     [&] {
         for (auto level = levels.rbegin(); level != levels.rend(); ++level)
             for (const auto& path : *level)
-                if (!targets.ListInAdd(path)) return;
+                if (!targets.AddLine(path)) return;
     }();
     SelectClear();
 }

@@ -18,7 +18,7 @@ public:
     // Lists the subfolders of `dir` (the text as handed over). The same text
     // again is not listed anew unless `force` is set.
     void SetDirName(const std::wstring& dir, bool force = false);
-    void RefreshForm();
+    void Refresh();
     const std::wstring& DirText() const { return dirName_; }
     // The listed folder in its spelling on disk, or empty text.
     std::wstring DirName() const;

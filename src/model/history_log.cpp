@@ -2,7 +2,7 @@
 
 namespace kelvaro {
 
-void HistoryLog::ListInAdd(const std::wstring& line) {
+void HistoryLog::AddLine(const std::wstring& line) {
     if (lines_.size() >= kCapacity) {
         lines_.pop_front();
         Notify([](IListObserver& o) { o.OnRemoved(0); });
@@ -11,7 +11,7 @@ void HistoryLog::ListInAdd(const std::wstring& line) {
     Notify([&](IListObserver& o) { o.OnInserted(lines_.size() - 1); });
 }
 
-void HistoryLog::RefreshForm() {
+void HistoryLog::Refresh() {
     lines_.clear();
     Notify([](IListObserver& o) { o.OnReset(); });
 }

@@ -14,8 +14,8 @@ class HistoryLog : public ILineSink, public ObservableList {
 public:
     static constexpr size_t kCapacity = 30002;
 
-    void ListInAdd(const std::wstring& line) override;
-    void RefreshForm();
+    void AddLine(const std::wstring& line) override;
+    void Refresh();
 
     size_t Count() const { return lines_.size(); }
     const std::wstring& Line(size_t index) const { return lines_[index]; }

@@ -80,7 +80,7 @@ WalkEnd WalkTargets(TargetList& targets,
             ++end.counts.same;
         if (hooks.after) hooks.after(i, result, moved ? changed.Last() : path);
         if (journal && journal->Failed()) {
-            history.ListInAdd(ResKelvaroText(KText::RecordingStoppedLine));
+            history.AddLine(ResKelvaroText(KText::RecordingStoppedLine));
             end.journalFailed = true;
             ++end.next;
             break;
@@ -112,17 +112,17 @@ RunDriver::RunDriver(AppState& state, IRunView& view, Renamer renamer, RenameJou
 void RunDriver::Start() {
     running_ = true;
     view_.SetRunning(true);
-    state_.history.RefreshForm();
+    state_.history.Refresh();
 }
 
 void RunDriver::Finish() {
     const bool stopped = state_.stopRequested || (journal_ && journal_->Failed());
-    state_.history.ListInAdd(ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
+    state_.history.AddLine(ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
     state_.stopRequested = false;
     view_.SetRunning(false);
     running_ = false;
     view_.RefreshFolders();
-    view_.BtnEnabledChange();
+    view_.UpdateButtons();
 }
 
 void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
@@ -154,7 +154,7 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
         const WalkEnd end = WalkTargets(
             targets, state_.history, changed_, journal_, [&](const std::wstring& path) { return renamer_(path, mode); },
             hooks, &request);
-        state_.history.ListInAdd(WalkSummaryLine(end));
+        state_.history.AddLine(WalkSummaryLine(end));
     }
 
     // That entry stays at the top once the done ones above it are gone: after

@@ -24,7 +24,7 @@ public:
     // After the run: re-reads the folder windows so they show the new names.
     virtual void RefreshFolders() = 0;
     // Enables the mode buttons exactly while the target list is not empty.
-    virtual void BtnEnabledChange() = 0;
+    virtual void UpdateButtons() = 0;
     // A run the journal cannot record: true to rename all the same, without
     // a record (no unless the user says so).
     virtual bool GoOnUnrecorded() { return false; }

@@ -10,7 +10,7 @@ namespace kelvaro {
 
 TargetList::TargetList(std::function<void()> limitNotice) : limitNotice_(std::move(limitNotice)) {}
 
-bool TargetList::ListInAdd(const std::wstring& path) {
+bool TargetList::AddLine(const std::wstring& path) {
     if (texts_.count(path)) return true;
     if (entries_.size() >= kCapacity) {
         if (limitNotice_) limitNotice_();
@@ -27,7 +27,7 @@ bool TargetList::AddFromOutside(DirNameResolver& names, const std::wstring& path
     const std::wstring canonical = names.LongDirName(path);
     if (canonical.empty()) return true;
     if (!names.IsFolder(canonical)) return true;
-    return ListInAdd(canonical);
+    return AddLine(canonical);
 }
 
 bool TargetList::AddFromOutside(IFileSystem& fs, const std::wstring& path) {
@@ -35,7 +35,7 @@ bool TargetList::AddFromOutside(IFileSystem& fs, const std::wstring& path) {
     return AddFromOutside(names, path);
 }
 
-void TargetList::RefreshForm() {
+void TargetList::Refresh() {
     entries_.clear();
     texts_.clear();
     topIndex_ = 0;

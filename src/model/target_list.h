@@ -22,14 +22,14 @@ public:
 
     // Appends `path` as given. A duplicate (exact text) is accepted silently,
     // also when full; a new path on a full list is refused with the notice.
-    bool ListInAdd(const std::wstring& path);
+    bool AddLine(const std::wstring& path);
     // For names from outside: canonicalises and checks the folder first;
     // unusable names are skipped (true). False only when the list is full.
     // The names of one drop or one command line share one resolver.
     bool AddFromOutside(DirNameResolver& names, const std::wstring& path);
     bool AddFromOutside(IFileSystem& fs, const std::wstring& path);
 
-    void RefreshForm();  // empties the list
+    void Refresh();  // empties the list
     void SelectAll();
     void SelectClear();
 

@@ -10,7 +10,7 @@
 
 namespace kelvaro {
 
-// frmMenuMente: renames, reorders and deletes the folder aliases on a copy;
+// The alias dialog: renames, reorders and deletes the folder aliases on a copy;
 // the caller takes the list back only after OK.
 class AliasDialog final : public DialogBase {
 public:

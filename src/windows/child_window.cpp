@@ -79,13 +79,13 @@ void ChildWindow::Unload(bool mainWindowNormal) {
     DestroyWindow(hwnd_);
 }
 
-void ChildWindow::SetFontData(HFONT font) {
+void ChildWindow::ApplyFont(HFONT font) {
     for (HWND control : textControls_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     OnFontChanged();
     Relayout();
 }
 
-void ChildWindow::Menu_Enabled(bool enabled) {
+void ChildWindow::EnableMenus(bool enabled) {
     EnableTopItems(menu_, enabled);
     HWND frame = GetParent(GetParent(hwnd_));
     if (frame && GetMenu(frame) == menu_) DrawMenuBar(frame);
@@ -218,7 +218,7 @@ LRESULT ChildWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_DPICHANGED_AFTERPARENT:
-            // The frame gives the new font (SetFontData); the pictures and the layout follow the DPI.
+            // The frame gives the new font (ApplyFont); the pictures and the layout follow the DPI.
             LoadPictures();
             Relayout();
             return 0;

@@ -18,7 +18,7 @@ namespace kelvaro {
 class IChildHost {
 public:
     virtual ~IChildHost() = default;
-    virtual void BtnEnabledChange() = 0;
+    virtual void UpdateButtons() = 0;
     virtual void FocusHistory() = 0;
     // No child window is active any more: the main window's own menu bar returns.
     virtual void RestoreFrameMenu() = 0;
@@ -58,8 +58,8 @@ public:
     void Unload(bool mainWindowNormal);
 
     void SetToolTip(bool on) { hints_.SetToolTip(on); }
-    void SetFontData(HFONT font);
-    void Menu_Enabled(bool enabled);
+    void ApplyFont(HFONT font);
+    void EnableMenus(bool enabled);
     HMENU Menu() const { return menu_; }
     std::wstring HintOf(HWND control) const { return hints_.CurrentText(control); }
     // Holds back (or releases and paints) the drawing of the window's list.

@@ -67,7 +67,7 @@ void DialogBase::Unload(ISettingsStore& store, const std::wstring& prefix, bool 
     DestroyWindow(hwnd_);
 }
 
-void DialogBase::SetFontData(HFONT font, UINT fontDpi) {
+void DialogBase::ApplyFont(HFONT font, UINT fontDpi) {
     if (!hwnd_) return;
     given_ = font;
     givenDpi_ = fontDpi ? fontDpi : Dpi();

@@ -59,7 +59,7 @@ public:
     // dialog's DPI), and lays the dialog out again. On a screen of another
     // DPI the controls get a copy scaled to it, here and whenever the dialog
     // is moved to another screen.
-    void SetFontData(HFONT font, UINT fontDpi = 0);
+    void ApplyFont(HFONT font, UINT fontDpi = 0);
     bool Shown() const { return shown_; }
 
 protected:

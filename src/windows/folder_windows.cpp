@@ -82,8 +82,8 @@ void SourceFolderWindow::SetDirName(const std::wstring& path) {
     browser_.SetDirName(path);
 }
 
-void SourceFolderWindow::RefreshForm() {
-    browser_.RefreshForm();
+void SourceFolderWindow::Refresh() {
+    browser_.Refresh();
 }
 
 void SourceFolderWindow::ShowBrowser() {
@@ -129,7 +129,7 @@ void SourceFolderWindow::AddAlias() {
 }
 
 void SourceFolderWindow::OnPopupCommand(UINT id) {
-    if (id == kPopupRefresh) RefreshForm();
+    if (id == kPopupRefresh) Refresh();
     if (id == kPopupAliasAdd) AddAlias();
     if (id == kPopupEditAliases && aliases_.CanMaintain()) maintenance_.Maintain(aliases_);
     if (id >= kPopupAliasFirst && id < kPopupAliasFirst + AliasTable::kSlots) {
@@ -197,7 +197,7 @@ void FolderChooserWindow::FillPopup(HMENU popup) {
 
 void FolderChooserWindow::OnPopupCommand(UINT id) {
     if (id == kPopupAddEveryLevel) AddEveryLevel();
-    if (id == kPopupRefresh) chooser_.RefreshForm();
+    if (id == kPopupRefresh) chooser_.Refresh();
     if (id == kPopupSelectAll) chooser_.SelectAll();
     if (id == kPopupSelectClear) chooser_.SelectClear();
 }
@@ -217,7 +217,7 @@ void FolderChooserWindow::AddToTargets(Operation operation) {
     }
     host_.HoldTargetPainting(false);
     SetCursor(previous);
-    host_.BtnEnabledChange();
+    host_.UpdateButtons();
 }
 
 void FolderChooserWindow::OnControlCommand(UINT id, UINT code, HWND) {

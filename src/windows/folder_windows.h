@@ -24,7 +24,7 @@ public:
 
     std::wstring DirName() const { return browser_.DirName(); }
     void SetDirName(const std::wstring& path);
-    void RefreshForm();
+    void Refresh();
     AliasTable& Aliases() { return aliases_; }
     HWND DriveList() const { return drive_.Handle(); }
     HWND DirList() const { return dir_.Handle(); }
@@ -68,7 +68,7 @@ public:
     HWND AddAllButton() const { return btnAddAll_; }
     HWND AddAllAllButton() const { return btnAddAllAll_; }
     HWND AddEveryLevelButton() const { return btnAddEveryLevel_; }
-    void RefreshForm() { chooser_.RefreshForm(); }
+    void Refresh() { chooser_.Refresh(); }
     void SelectClear() { chooser_.SelectClear(); }
 
 protected:

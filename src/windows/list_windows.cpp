@@ -56,7 +56,7 @@ void TargetListWindow::OnDrop(const std::vector<std::wstring>& names) {
     for (const auto& name : names)
         if (!state_.targets.AddFromOutside(resolver, name)) break;
     view_.Hold(false);
-    host_.BtnEnabledChange();
+    host_.UpdateButtons();
 }
 
 void TargetListWindow::Layout(double width, double height) {
@@ -100,11 +100,11 @@ void TargetListWindow::OnControlCommand(UINT id, UINT code, HWND) {
     if (id == kDeleteId && code == BN_CLICKED) {
         TakeSelectionFromScreen();
         state_.targets.RemoveWhere(true);
-        host_.BtnEnabledChange();
+        host_.UpdateButtons();
     }
     if (id == kDeleteAllId && code == BN_CLICKED) {
-        state_.targets.RefreshForm();
-        host_.BtnEnabledChange();
+        state_.targets.Refresh();
+        host_.UpdateButtons();
     }
 }
 
@@ -150,7 +150,7 @@ void HistoryWindow::FillPopup(HMENU popup) {
 }
 
 void HistoryWindow::OnPopupCommand(UINT id) {
-    if (id == kPopupClear) state_.history.RefreshForm();
+    if (id == kPopupClear) state_.history.Refresh();
 }
 
 ChangedListWindow::ChangedListWindow(AppState& state, Services& services, IChildHost& host)

@@ -8,7 +8,7 @@
 
 namespace kelvaro {
 
-// frmOption: the six options. The "Send to" button acts at once; everything
+// The options dialog. The "Send to" button acts at once; everything
 // else is handed back on OK only.
 class OptionDialog final : public DialogBase {
 public:

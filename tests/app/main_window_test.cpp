@@ -60,7 +60,7 @@ protected:
             fs.AddDir(path);
             state.targets.AddFromOutside(fs, path);
         }
-        window->BtnEnabledChange();
+        window->UpdateButtons();
     }
     void Click(HWND button) {
         SendMessageW(button, BM_CLICK, 0, 0);
@@ -228,7 +228,7 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
             EXPECT_TRUE(ModeButtonsDisabled());
             EXPECT_TRUE(IsWindowEnabled(window->CancelButton()));
             // The bar shown is the active child's copy, greyed too.
-            EXPECT_EQ(GetMenu(window->Handle()), window->InDir().Menu());
+            EXPECT_EQ(GetMenu(window->Handle()), window->SourceWindow().Menu());
             // No sideways scroll bar while the changed folders cannot be used.
             EXPECT_EQ(SendMessageW(window->Changed().List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
             for (ChildWindow* child : window->Children()) {
@@ -273,7 +273,7 @@ TEST_F(MainWindowTest, CancelEndsTheWaitForAFolderInUse) {
 TEST_F(MainWindowTest, AllDoneLeavesTheModeButtonsOff) {
     Open();
     AddTargets({L"C:\\D\\a", L"C:\\D\\B"});
-    state.history.ListInAdd(L"old line");
+    state.history.AddLine(L"old line");
     Click(window->ExeButton(0));
     EXPECT_TRUE(ListLines(window->Targets().List()).empty());
     EXPECT_TRUE(ModeButtonsDisabled());
@@ -342,7 +342,7 @@ TEST_F(MainWindowTest, EndingTheSessionStopsARunAfterTheFolderInHand) {
     for (const LPARAM why : {LPARAM{0}, LPARAM{ENDSESSION_CLOSEAPP}}) {
         Open();
         if (why == 0) AddTargets({L"C:\\D\\a", L"C:\\D\\b", L"C:\\D\\c"});
-        window->BtnEnabledChange();  // the second window finds b and c left in the list
+        window->UpdateButtons();  // the second window finds b and c left in the list
         LRESULT answer = -1;
         fs.allowMove = [&](const std::wstring&, const std::wstring&) {
             if (answer == -1) answer = SendMessageW(window->Handle(), WM_QUERYENDSESSION, 0, why);
@@ -386,9 +386,9 @@ TEST_F(MainWindowTest, TargetListButtonsKeysAndPopup) {
 
 TEST_F(MainWindowTest, HistoryAndChangedListPopups) {
     Open();
-    state.history.ListInAdd(L"line");
-    state.changed.ListInAdd(L"C:\\A");
-    state.changed.ListInAdd(L"C:\\B");
+    state.history.AddLine(L"line");
+    state.changed.AddLine(L"C:\\A");
+    state.changed.AddLine(L"C:\\B");
     SendMessageW(window->Changed().Handle(), WM_COMMAND, kPopupSelectAll, 0);
     EXPECT_EQ(SendMessageW(window->Changed().List(), LB_GETSELCOUNT, 0, 0), 2);
     SendMessageW(window->Changed().Handle(), WM_COMMAND, kPopupSelectClear, 0);
@@ -418,7 +418,7 @@ TEST_F(MainWindowTest, AnActiveChildShowsItsOwnCopyOfTheMenuBar) {
     SendMessageW(window->MdiClient(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(window->History().Handle()), 0);
     Pump();
     const HMENU bar = GetMenu(window->Handle());
-    window->History().Menu_Enabled(false);
+    window->History().EnableMenus(false);
     int greyed = 0;
     for (int i = 0; i < GetMenuItemCount(bar); ++i) {
         if (!GetMenuStringW(bar, static_cast<UINT>(i), caption, 32, MF_BYPOSITION)) continue;
@@ -426,7 +426,7 @@ TEST_F(MainWindowTest, AnActiveChildShowsItsOwnCopyOfTheMenuBar) {
         ++greyed;
     }
     EXPECT_EQ(greyed, 7);
-    window->History().Menu_Enabled(true);
+    window->History().EnableMenus(true);
     SendMessageW(window->MdiClient(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(window->History().Handle()), 0);
 }
 
@@ -434,26 +434,26 @@ TEST_F(MainWindowTest, ADriveWithoutMediumLeavesTheBrowserWhereItWas) {
     fs.AddDir(L"C:\\Data\\Sub");
     fs.drives = {L"A:\\", L"C:\\"};
     Open();
-    window->InDir().SetDirName(L"C:\\Data");
+    window->SourceWindow().SetDirName(L"C:\\Data");
     Pump();
-    const HWND combo = window->InDir().DriveList();
+    const HWND combo = window->SourceWindow().DriveList();
     ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 2);
     EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
     SendMessageW(combo, CB_SETCURSEL, 0, 0);  // a: with nothing in it
-    SendMessageW(window->InDir().Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+    SendMessageW(window->SourceWindow().Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(combo));
     Pump();
     EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
-    EXPECT_EQ(window->InDir().DirName(), L"C:\\Data");
-    EXPECT_EQ(ListLines(window->InFile().List()), Lines{L"Sub"});
+    EXPECT_EQ(window->SourceWindow().DirName(), L"C:\\Data");
+    EXPECT_EQ(ListLines(window->ChooserWindow().List()), Lines{L"Sub"});
     EXPECT_TRUE(prompts.notices.empty());
 }
 
 TEST_F(MainWindowTest, TheCurrentFolderStaysInViewWhenTheListShrinks) {
     fs.AddDir(L"C:\\a\\b\\c\\d\\e\\f\\g\\h\\i\\sub");
     Open();
-    const HWND list = window->InDir().DirList();
-    window->InDir().SetDirName(L"C:\\a\\b\\c\\d\\e\\f\\g\\h\\i");
+    const HWND list = window->SourceWindow().DirList();
+    window->SourceWindow().SetDirName(L"C:\\a\\b\\c\\d\\e\\f\\g\\h\\i");
     for (const int height : {900, 420}) {
         SetWindowPos(window->Handle(), nullptr, 0, 0, 800, height, SWP_NOZORDER | SWP_NOMOVE);
         Pump();
@@ -483,7 +483,7 @@ TEST_F(MainWindowTest, ArrangesTheChildWindowsInTwoColumns) {
             MapWindowPoints(nullptr, window->MdiClient(), reinterpret_cast<POINT*>(&r), 2);
             return r;
         };
-        const RECT inDir = rectOf(window->InDir()), file = rectOf(window->Targets());
+        const RECT inDir = rectOf(window->SourceWindow()), file = rectOf(window->Targets());
         const RECT status = rectOf(window->History()), outFile = rectOf(window->Changed());
         EXPECT_EQ(inDir.left, 0);
         EXPECT_EQ(inDir.top, 0);
@@ -585,11 +585,11 @@ TEST_F(MainWindowTest, KeyboardReachesEveryControlOfAChildWindow) {
     Key(VK_TAB);
     EXPECT_EQ(GetFocus(), targets.List());
 
-    SetFocus(window->InDir().DriveList());
+    SetFocus(window->SourceWindow().DriveList());
     Key(VK_TAB);
-    EXPECT_EQ(GetFocus(), window->InDir().DirList());
+    EXPECT_EQ(GetFocus(), window->SourceWindow().DirList());
     Key(VK_TAB);
-    EXPECT_EQ(GetFocus(), window->InDir().DirText());
+    EXPECT_EQ(GetFocus(), window->SourceWindow().DirText());
     BYTE keys[256] = {};
     GetKeyboardState(keys);
     keys[VK_SHIFT] = 0x80;
@@ -597,7 +597,7 @@ TEST_F(MainWindowTest, KeyboardReachesEveryControlOfAChildWindow) {
     Key(VK_TAB);
     keys[VK_SHIFT] = 0;
     SetKeyboardState(keys);
-    EXPECT_EQ(GetFocus(), window->InDir().DirList());
+    EXPECT_EQ(GetFocus(), window->SourceWindow().DirList());
 
     // Activating a child window puts the focus on its first control.
     SendMessageW(window->MdiClient(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window->History().Handle()), 0);
@@ -638,7 +638,7 @@ TEST_F(MainWindowTest, KeyboardReachesEveryModeButtonAndCancel) {
     Holding(VK_SHIFT, [&] { Key(VK_TAB); });
     EXPECT_EQ(GetFocus(), window->ExeButton(MainWindow::kModes - 1));
     Key(VK_F6);
-    EXPECT_EQ(GetFocus(), window->InDir().DriveList());
+    EXPECT_EQ(GetFocus(), window->SourceWindow().DriveList());
     Holding(VK_SHIFT, [&] { Key(VK_F6); });
     EXPECT_EQ(GetFocus(), window->ExeButton(0));
 
@@ -704,7 +704,7 @@ TEST_F(MainWindowTest, PopupsAndTheRunsDialogHaveAccessKeys) {
 
 TEST_F(MainWindowTest, DragFromTheChangedListCarriesEverySelectedEntry) {
     Open();
-    for (const wchar_t* path : {L"C:\\A", L"C:\\B", L"C:\\C"}) state.changed.ListInAdd(path);
+    for (const wchar_t* path : {L"C:\\A", L"C:\\B", L"C:\\C"}) state.changed.AddLine(path);
     const HWND list = window->Changed().List();
     SendMessageW(list, LB_SETSEL, TRUE, 0);
     SendMessageW(list, LB_SETSEL, TRUE, 2);
@@ -745,8 +745,8 @@ TEST_F(MainWindowTest, LongLinesWidenTheChangedFoldersAndWrapInTheHistory) {
     Open();
     const std::wstring longPath = L"C:\\" + std::wstring(200, L'x');
     for (const std::wstring& line : {std::wstring(L"C:\\a"), longPath, std::wstring(L"C:\\b")}) {
-        state.history.ListInAdd(line);
-        state.changed.ListInAdd(line);
+        state.history.AddLine(line);
+        state.changed.AddLine(line);
     }
     const HWND changed = window->Changed().List();
     const LRESULT extent = SendMessageW(changed, LB_GETHORIZONTALEXTENT, 0, 0);
@@ -774,7 +774,7 @@ TEST_F(MainWindowTest, LongLinesWidenTheChangedFoldersAndWrapInTheHistory) {
 // wraps into rows that give it all the room it needs, with no sideways scrolling.
 TEST_F(MainWindowTest, AtTheDefaultSizeTheSummaryAndTheRecoveryLineWrapIntoView) {
     Open();
-    state.history.ListInAdd(FillIn(ResKelvaroText(KText::CutShortStoryLine), {300, 48, 251}));
+    state.history.AddLine(FillIn(ResKelvaroText(KText::CutShortStoryLine), {300, 48, 251}));
     AddTargets({L"C:\\D\\a", L"C:\\D\\b"});
     fs.allowMove = [](const std::wstring& from, const std::wstring&) { return from != L"C:\\D\\b"; };
     Click(window->ExeButton(0));
@@ -804,20 +804,21 @@ TEST_F(MainWindowTest, ALargeFontGrowsRowsTextFieldAndButtons) {
     fs.AddDir(L"C:\\Data\\Sub");
     Open();
     SetWindowPos(window->Handle(), nullptr, 0, 0, 1200, 800, SWP_NOZORDER | SWP_NOMOVE);
-    window->InDir().SetDirName(L"C:\\Data");
+    window->SourceWindow().SetDirName(L"C:\\Data");
     const FontChoice large{L"ＭＳ 明朝", 20, false, false};
     prompts.fontAnswer = &large;
     SendMessageW(window->Handle(), WM_COMMAND, kMenuFont, 0);
     Pump();
-    const HWND dirList = window->InDir().DirList(), text = window->InDir().DirText();
+    const HWND dirList = window->SourceWindow().DirList(), text = window->SourceWindow().DirText();
     const LONG line = TextSize(dirList, L"").cy;
     EXPECT_GT(line, 20);
     EXPECT_GE(SendMessageW(dirList, LB_GETITEMHEIGHT, 0, 0), line);
-    EXPECT_GE(SendMessageW(window->InDir().DriveList(), CB_GETITEMHEIGHT, 0, 0), line);
+    EXPECT_GE(SendMessageW(window->SourceWindow().DriveList(), CB_GETITEMHEIGHT, 0, 0), line);
     RECT field{};
     GetClientRect(text, &field);
     EXPECT_GE(field.bottom, TextSize(text, L"").cy);
-    const RECT dirRect = RectIn(dirList, window->InDir().Handle()), textRect = RectIn(text, window->InDir().Handle());
+    const RECT dirRect = RectIn(dirList, window->SourceWindow().Handle()),
+               textRect = RectIn(text, window->SourceWindow().Handle());
     EXPECT_LE(dirRect.bottom, textRect.top);
     const RECT client = RectIn(window->MdiClient(), window->Handle());
     RECT previous{};
@@ -899,9 +900,9 @@ TEST_F(MainWindowTest, FileListDataObjectOffersNothingElse) {
 
 TEST_F(MainWindowTest, DragSourceCarriesTheSelectedChangedFolders) {
     Open();
-    state.changed.ListInAdd(L"C:\\写真\\A");
-    state.changed.ListInAdd(L"C:\\写真\\B");
-    state.changed.ListInAdd(L"C:\\写真\\C");
+    state.changed.AddLine(L"C:\\写真\\A");
+    state.changed.AddLine(L"C:\\写真\\B");
+    state.changed.AddLine(L"C:\\写真\\C");
     SendMessageW(window->Changed().List(), LB_SETSEL, TRUE, 0);
     SendMessageW(window->Changed().List(), LB_SETSEL, TRUE, 2);
     IDataObject* data = window->Changed().MakeDragData();
@@ -919,8 +920,8 @@ TEST_F(MainWindowTest, LogMenuCopiesAndSavesInCodePage932) {
     Win32FileSystem disk;
     testing::TempDir dir;
     Open(&disk);
-    state.history.ListInAdd(L"[ C:\\a ]");
-    state.history.ListInAdd(L"全て終了しました");
+    state.history.AddLine(L"[ C:\\a ]");
+    state.history.AddLine(L"全て終了しました");
     SendMessageW(window->Handle(), WM_COMMAND, kMenuLogCopy, 0);
     EXPECT_EQ(clipboard.text, L"[ C:\\a ]\r\n全て終了しました\r\n");
 
@@ -938,7 +939,7 @@ TEST_F(MainWindowTest, LogMenuCopiesAndSavesInCodePage932) {
 
     // Saving over it asks first; No keeps the file.
     prompts.answer = false;
-    state.history.ListInAdd(L"more");
+    state.history.AddLine(L"more");
     SendMessageW(window->Handle(), WM_COMMAND, kMenuLogSave, 0);
     EXPECT_EQ(prompts.questions, Lines{L"ファイルが存在しています。上書きしてよろしいですか"});
     WIN32_FILE_ATTRIBUTE_DATA info{};
@@ -952,7 +953,7 @@ TEST_F(MainWindowTest, LogMenuCopiesAndSavesInCodePage932) {
     EXPECT_EQ(prompts.notices, Lines{L"セーブできませんでした。"});
 
     // An empty history writes nothing at all.
-    state.history.RefreshForm();
+    state.history.Refresh();
     prompts.saveName = dir.Path() + L"\\empty.LOG";
     SendMessageW(window->Handle(), WM_COMMAND, kMenuLogSave, 0);
     EXPECT_EQ(GetFileAttributesW(prompts.saveName.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -960,8 +961,8 @@ TEST_F(MainWindowTest, LogMenuCopiesAndSavesInCodePage932) {
 
 TEST(LogBytes, WritesQuestionMarksForWhatCodePage932CannotHold) {
     HistoryLog history;
-    history.ListInAdd(L"Caf\u00E9 \u00C0\u00C9\u00CE");  // no look-alikes: Cafe and AEI may be other folders
-    history.ListInAdd(L"\u5199\u771F\uFF21\u2460");      // 写真Ａ① are all in code page 932
+    history.AddLine(L"Caf\u00E9 \u00C0\u00C9\u00CE");  // no look-alikes: Cafe and AEI may be other folders
+    history.AddLine(L"\u5199\u771F\uFF21\u2460");      // 写真Ａ① are all in code page 932
     EXPECT_EQ(LogBytes(history), "Caf? ???\r\n\x8e\xca\x90\x5e\x82\x60\x87\x40\r\n");
 }
 

@@ -8,7 +8,7 @@ namespace kelvaro::testing {
 
 class RecordingSink : public ILineSink {
 public:
-    void ListInAdd(const std::wstring& text) override { lines.push_back(text); }
+    void AddLine(const std::wstring& text) override { lines.push_back(text); }
     std::vector<std::wstring> lines;
 };
 

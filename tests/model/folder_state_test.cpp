@@ -186,8 +186,8 @@ TEST_F(ChooserTest, AddEveryLevelPutsTheDeepestFirstAndNeitherEntersLinksNorTake
     EXPECT_FALSE(chooser.Selected(0));
 
     // The limit as for the other buttons: filled up to it, said once, the rest left out.
-    targets.RefreshForm();
-    for (int i = 0; i < 997; ++i) targets.ListInAdd(L"C:\\Other\\" + std::to_wstring(i));
+    targets.Refresh();
+    for (int i = 0; i < 997; ++i) targets.AddLine(L"C:\\Other\\" + std::to_wstring(i));
     chooser.AddEveryLevel(targets);
     EXPECT_EQ(targets.Count(), 1000u);
     EXPECT_EQ(targets.Text(997), L"C:\\Work\\A\\A1\\Deep");
@@ -195,7 +195,7 @@ TEST_F(ChooserTest, AddEveryLevelPutsTheDeepestFirstAndNeitherEntersLinksNorTake
 }
 
 TEST_F(ChooserTest, StopsAtTheFirstRefusalAndKeepsItSelected) {
-    for (int i = 0; i < 999; ++i) targets.ListInAdd(L"C:\\Other\\" + std::to_wstring(i));
+    for (int i = 0; i < 999; ++i) targets.AddLine(L"C:\\Other\\" + std::to_wstring(i));
     fs.AddDir(L"C:\\Work\\C");
     chooser.SetDirName(L"C:\\Work");
     chooser.SelectAll();
@@ -279,7 +279,7 @@ TEST(FolderBrowser, ShowingTheSameFolderAgainRelistsTheChooser) {
     browser.SetDirName(L"C:\\Work");
     EXPECT_EQ(chooser.Count(), 2u);
     fs.AddDir(L"C:\\Work\\C");
-    browser.RefreshForm();
+    browser.Refresh();
     EXPECT_EQ(chooser.Count(), 3u);
 }
 
@@ -289,7 +289,7 @@ TEST(FolderBrowser, RefreshFindsTheNearestFolderLeft) {
     FolderBrowser browser(fs, {});
     browser.SetDirName(L"C:\\Data\\photos");
     fs.MoveDir(L"C:\\Data\\photos", L"C:\\Data\\PHOTOS2");
-    browser.RefreshForm();
+    browser.Refresh();
     EXPECT_EQ(browser.DirName(), L"C:\\Data");
     EXPECT_EQ(browser.DirText(), L"C:\\Data");
 }

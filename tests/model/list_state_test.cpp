@@ -17,23 +17,23 @@ std::wstring Folder(int i) {
 TEST(TargetList, HoldsAThousandDistinctFoldersAndSaysSoOnce) {
     int notices = 0;
     TargetList list([&] { ++notices; });
-    for (int i = 0; i < 1000; ++i) ASSERT_TRUE(list.ListInAdd(Folder(i)));
-    EXPECT_TRUE(list.ListInAdd(Folder(5)));  // a duplicate is fine even when full
+    for (int i = 0; i < 1000; ++i) ASSERT_TRUE(list.AddLine(Folder(i)));
+    EXPECT_TRUE(list.AddLine(Folder(5)));  // a duplicate is fine even when full
     EXPECT_EQ(notices, 0);
-    EXPECT_FALSE(list.ListInAdd(Folder(1000)));
+    EXPECT_FALSE(list.AddLine(Folder(1000)));
     EXPECT_EQ(notices, 1);
     EXPECT_EQ(list.Count(), 1000u);
     list.Remove(0);
-    EXPECT_TRUE(list.ListInAdd(Folder(1000)));
-    EXPECT_FALSE(list.ListInAdd(Folder(0)));  // full again: a removed text is new
+    EXPECT_TRUE(list.AddLine(Folder(1000)));
+    EXPECT_FALSE(list.AddLine(Folder(0)));  // full again: a removed text is new
     EXPECT_EQ(notices, 2);
 }
 
 TEST(TargetList, DuplicatesAreExactAndCaseSensitive) {
     TargetList list;
-    list.ListInAdd(L"C:\\Data\\Photos");
-    list.ListInAdd(L"C:\\Data\\Photos");
-    list.ListInAdd(L"C:\\Data\\PHOTOS");
+    list.AddLine(L"C:\\Data\\Photos");
+    list.AddLine(L"C:\\Data\\Photos");
+    list.AddLine(L"C:\\Data\\PHOTOS");
     ASSERT_EQ(list.Count(), 2u);
     EXPECT_EQ(list.Text(1), L"C:\\Data\\PHOTOS");
 }
@@ -55,7 +55,7 @@ TEST(TargetList, OutsideNamesAreCanonicalisedOrSkipped) {
 
 TEST(TargetList, SelectionDrivesRemoval) {
     TargetList list;
-    for (int i = 0; i < 5; ++i) list.ListInAdd(Folder(i));
+    for (int i = 0; i < 5; ++i) list.AddLine(Folder(i));
     EXPECT_EQ(list.FirstSelectedDir(), L"");
     list.SetSelected(1, true);
     list.SetSelected(3, true);
@@ -68,18 +68,18 @@ TEST(TargetList, SelectionDrivesRemoval) {
     list.RemoveWhere(false);
     ASSERT_EQ(list.Count(), 2u);
     EXPECT_EQ(list.Text(0), Folder(2));
-    EXPECT_TRUE(list.ListInAdd(Folder(0)));  // removed entries no longer count as duplicates
+    EXPECT_TRUE(list.AddLine(Folder(0)));  // removed entries no longer count as duplicates
     EXPECT_EQ(list.Count(), 3u);
-    list.RefreshForm();
+    list.Refresh();
     EXPECT_TRUE(list.Empty());
 }
 
 TEST(HistoryLog, CapsAtThirtyThousandAndTwoLines) {
     HistoryLog log;
-    for (int i = 0; i < 30002; ++i) log.ListInAdd(std::to_wstring(i));
+    for (int i = 0; i < 30002; ++i) log.AddLine(std::to_wstring(i));
     EXPECT_EQ(log.Count(), 30002u);
     EXPECT_EQ(log.Line(0), L"0");
-    log.ListInAdd(L"new");
+    log.AddLine(L"new");
     EXPECT_EQ(log.Count(), 30002u);
     EXPECT_EQ(log.Line(0), L"1");
     EXPECT_EQ(log.Line(log.Current()), L"new");
@@ -88,33 +88,33 @@ TEST(HistoryLog, CapsAtThirtyThousandAndTwoLines) {
 TEST(HistoryLog, TextEndsEveryLineWithCrLf) {
     HistoryLog log;
     EXPECT_EQ(log.Text(), L"");
-    log.ListInAdd(L"[ C:\\a ]");
-    log.ListInAdd(L"全て終了しました");
+    log.AddLine(L"[ C:\\a ]");
+    log.AddLine(L"全て終了しました");
     EXPECT_EQ(log.Text(), L"[ C:\\a ]\r\n全て終了しました\r\n");
-    log.RefreshForm();
+    log.Refresh();
     EXPECT_EQ(log.Count(), 0u);
 }
 
 TEST(ChangedList, KeepsOneEntryPerFolderInTheNewestSpelling) {
     ChangedList list;
-    list.ListInAdd(L"C:\\Data\\photos");
-    list.ListInAdd(L"C:\\Data\\other");
-    list.ListInAdd(L"C:\\Data\\PHOTOS");
+    list.AddLine(L"C:\\Data\\photos");
+    list.AddLine(L"C:\\Data\\other");
+    list.AddLine(L"C:\\Data\\PHOTOS");
     ASSERT_EQ(list.Count(), 2u);
     EXPECT_EQ(list.Text(0), L"C:\\Data\\PHOTOS");
-    list.ListInAdd(L"C:\\Data\\ｐｈｏｔｏｓ");  // full-width is another folder
+    list.AddLine(L"C:\\Data\\ｐｈｏｔｏｓ");  // full-width is another folder
     EXPECT_EQ(list.Count(), 3u);
     // but its cases are one folder on disk, as with ASCII
-    list.ListInAdd(L"C:\\Data\\ＰＨＯＴＯＳ");
+    list.AddLine(L"C:\\Data\\ＰＨＯＴＯＳ");
     EXPECT_EQ(list.Count(), 3u);
     EXPECT_EQ(list.Text(2), L"C:\\Data\\ＰＨＯＴＯＳ");
 }
 
 TEST(ChangedList, AMovedFolderKeepsItsPlaceTakesItsSubfoldersAlongAndAGoneOneLeaves) {
     ChangedList list;
-    list.ListInAdd(L"C:\\Data\\a\\Inner");
-    list.ListInAdd(L"C:\\Data\\b");
-    list.ListInAdd(L"C:\\Data\\c");
+    list.AddLine(L"C:\\Data\\a\\Inner");
+    list.AddLine(L"C:\\Data\\b");
+    list.AddLine(L"C:\\Data\\c");
     list.Moved(L"C:\\Data\\a", L"C:\\Data\\Ａ");  // a parent not listed itself is added
     list.Moved(L"C:\\Data\\b", L"C:\\Data\\c");   // a name listed already is not listed twice
     list.Removed(L"C:\\Data\\gone");
@@ -126,15 +126,15 @@ TEST(ChangedList, AMovedFolderKeepsItsPlaceTakesItsSubfoldersAlongAndAGoneOneLea
     list.Moved(L"C:\\Data\\Ａ\\Inner", L"C:\\Data\\Ａ\\ｉｎｎｅｒ");
     EXPECT_EQ(list.Count(), 2u);
     EXPECT_EQ(list.Text(0), L"C:\\Data\\Ａ\\ｉｎｎｅｒ");
-    list.ListInAdd(L"C:\\Data\\ａ");  // the index still finds every entry
+    list.AddLine(L"C:\\Data\\ａ");  // the index still finds every entry
     EXPECT_EQ(list.Text(1), L"C:\\Data\\ａ");
 }
 
 TEST(ChangedList, StopsListingAtAThousand) {
     ChangedList list;
-    for (int i = 0; i < 1001; ++i) list.ListInAdd(Folder(i));
+    for (int i = 0; i < 1001; ++i) list.AddLine(Folder(i));
     EXPECT_EQ(list.Count(), 1000u);
-    list.ListInAdd(L"C:\\DATA\\F3");  // an update still works when full
+    list.AddLine(L"C:\\DATA\\F3");  // an update still works when full
     EXPECT_EQ(list.Text(3), L"C:\\DATA\\F3");
     list.Clear();
     EXPECT_EQ(list.Count(), 0u);
@@ -145,14 +145,14 @@ TEST(ChangedList, RefreshDropsVanishedFoldersAndRespellsTheRest) {
     fs.AddDir(L"C:\\Data\\Kept");
     fs.AddDir(L"C:\\Data\\Also");
     ChangedList list;
-    list.ListInAdd(L"C:\\Data\\kept");
-    list.ListInAdd(L"C:\\Data\\Gone");
-    list.ListInAdd(L"C:\\Data\\Also");
+    list.AddLine(L"C:\\Data\\kept");
+    list.AddLine(L"C:\\Data\\Gone");
+    list.AddLine(L"C:\\Data\\Also");
     list.Refresh(fs);
     ASSERT_EQ(list.Count(), 2u);
     EXPECT_EQ(list.Text(0), L"C:\\Data\\Kept");
     EXPECT_EQ(list.Text(1), L"C:\\Data\\Also");
-    list.ListInAdd(L"C:\\DATA\\KEPT");
+    list.AddLine(L"C:\\DATA\\KEPT");
     EXPECT_EQ(list.Count(), 2u);
 }
 

@@ -24,7 +24,7 @@ public:
     void ShowEntry(size_t) override {}
     void ProcessPendingInput() override {}
     void RefreshFolders() override {}
-    void BtnEnabledChange() override {}
+    void UpdateButtons() override {}
 };
 
 // Every state has a folder here in some mode: in form, long names, the
@@ -33,9 +33,9 @@ public:
 // temporary sibling, a folder below a renamed one, one an interrupted rename
 // left, one the program keeps for itself, and one Explorer shows under a
 // localized name (kLocalized).
-const wchar_t* const kTree[] = {L"photos", L"DONE",    L"My Photos", L"longfoldername",  L"ＣＯＮ",
-                                L"ＡＢＣ．", L"ＤＡＴＡ", L"ＡＢＣ",    L"ABC",             L"work",
-                                L"ｐａｒ",   L"ｐａｒ\\ｃｈｉ", L"ｶﾞｲﾄﾞ", L"left.Tmpぷよむ", L"own"};
+const wchar_t* const kTree[] = {
+    L"photos", L"DONE", L"My Photos", L"longfoldername", L"ＣＯＮ", L"ＡＢＣ．",       L"ＤＡＴＡ", L"ＡＢＣ",
+    L"ABC",    L"work", L"ｐａｒ",    L"ｐａｒ\\ｃｈｉ", L"ｶﾞｲﾄﾞ",  L"left.Tmpぷよむ", L"own"};
 const wchar_t* const kOutsiders[] = {L"DATA", L"work.Tmpぷよむ", L"ガイド"};
 const wchar_t* const kLocalized = L"Reports";
 
@@ -58,7 +58,7 @@ TEST(PlanAgreement, ThePreviewSaysWhatTheRunDoesFolderByFolder) {
         SetFileAttributesW(batch.back().c_str(), FILE_ATTRIBUTE_SYSTEM);
         batch.push_back(dir.Path() + L"\\vanished");
         for (const wchar_t* name : kOutsiders) dir.MakeDir(name);
-        for (const auto& path : batch) state.targets.ListInAdd(path);
+        for (const auto& path : batch) state.targets.AddLine(path);
 
         const auto plan = PlanRun(fs, batch, mode, true);
         QuietRunView view;

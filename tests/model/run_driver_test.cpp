@@ -27,7 +27,7 @@ public:
         if (++yields == cancelAtYield) state.stopRequested = true;
     }
     void RefreshFolders() override { events.push_back(L"refresh"); }
-    void BtnEnabledChange() override { events.push_back(state.targets.Empty() ? L"buttons off" : L"buttons on"); }
+    void UpdateButtons() override { events.push_back(state.targets.Empty() ? L"buttons off" : L"buttons on"); }
     bool GoOnUnrecorded() override {
         events.push_back(L"asked");
         return goOnUnrecorded;
@@ -43,13 +43,13 @@ public:
 class RunDriverTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (int i = 1; i <= 5; ++i) state.targets.ListInAdd(L"C:\\f" + std::to_wstring(i));
+        for (int i = 1; i <= 5; ++i) state.targets.AddLine(L"C:\\f" + std::to_wstring(i));
     }
     // Folders named in `refused` come back not done; every call is recorded.
     RunDriver Driver() {
         return RunDriver(state, view, [this](const std::wstring& path, int16_t mode) -> int16_t {
             renamed.push_back(path + L" " + std::to_wstring(mode));
-            state.history.ListInAdd(L"[ " + path + L" ]");
+            state.history.AddLine(L"[ " + path + L" ]");
             for (const auto& r : refused)
                 if (r == path) return 1;
             return 0;
@@ -68,7 +68,7 @@ protected:
 };
 
 TEST_F(RunDriverTest, KeepsOnlyTheFoldersThatWereNotDone) {
-    state.history.ListInAdd(L"an earlier run");
+    state.history.AddLine(L"an earlier run");
     state.targets.SetSelected(3, true);
     refused = {L"C:\\f2"};
     Driver().Run(4);
@@ -150,7 +150,7 @@ TEST_F(RunDriverTest, ARunWithoutARecordOnlyWhenTheUserSaysAndNeverUndoneAsTheLa
     EXPECT_EQ(state.history.Line(0), L"直前の実行は記録されていない為、元に戻せません");
     EXPECT_TRUE(store.bytes.empty());  // nothing was taken back, nor recorded
 
-    state.targets.ListInAdd(L"C:\g");
+    state.targets.AddLine(L"C:\g");
     driver.Run(0);
     EXPECT_FALSE(mark);
 }
@@ -220,13 +220,13 @@ TEST_F(RunDriverTest, AllDoneEmptiesTheListAndDisablesTheButtons) {
 }
 
 TEST_F(RunDriverTest, AFolderBelowARenamedOneIsHandledUnderItsNewName) {
-    state.targets.RefreshForm();
-    for (const wchar_t* path : {L"C:\\a", L"C:\\a\\b", L"C:\\ab", L"C:\\x\\y"}) state.targets.ListInAdd(path);
+    state.targets.Refresh();
+    for (const wchar_t* path : {L"C:\\a", L"C:\\a\\b", L"C:\\ab", L"C:\\x\\y"}) state.targets.AddLine(path);
     RunDriver* driver = nullptr;
     RunDriver run(state, view, [&](const std::wstring& path, int16_t) -> int16_t {
         renamed.push_back(path);
         if (path == L"C:\\x\\y") return 1;
-        driver->Changed().ListInAdd(path == L"C:\\a" ? L"C:\\A2" : path);  // the others keep their name
+        driver->Changed().AddLine(path == L"C:\\a" ? L"C:\\A2" : path);  // the others keep their name
         return 0;
     });
     driver = &run;

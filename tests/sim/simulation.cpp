@@ -348,7 +348,7 @@ public:
     void ShowEntry(size_t) override {}
     void ProcessPendingInput() override {}
     void RefreshFolders() override {}
-    void BtnEnabledChange() override {}
+    void UpdateButtons() override {}
 };
 
 std::string Utf8Line(const std::wstring& text) {

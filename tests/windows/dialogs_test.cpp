@@ -227,8 +227,8 @@ TEST_F(DialogsTest, HintsOffClearEveryWindowButTheAboutBox) {
     window->ShowOptions();
     EXPECT_FALSE(state.settings.Tip);
     EXPECT_EQ(window->HintOf(window->ExeButton(0)), L"");
-    EXPECT_EQ(window->InDir().HintOf(window->InDir().DriveList()), L"");
-    EXPECT_EQ(window->InFile().HintOf(window->InFile().AddButton()), L"");
+    EXPECT_EQ(window->SourceWindow().HintOf(window->SourceWindow().DriveList()), L"");
+    EXPECT_EQ(window->ChooserWindow().HintOf(window->ChooserWindow().AddButton()), L"");
     EXPECT_EQ(window->Targets().HintOf(window->Targets().List()), L"");
     EXPECT_EQ(window->History().HintOf(window->History().List()), L"");
     EXPECT_EQ(window->Changed().HintOf(window->Changed().List()), L"");
@@ -537,7 +537,7 @@ TEST_F(DialogsTest, InitialFolderKeepsEnterAndTheRightButtonForItself) {
     EXPECT_EQ(textMenu, L"現在の変更フォルダ格納フォルダからコピー");
     EXPECT_NE(SendMessageW(dialog.Handle(), WM_GETICON, ICON_SMALL, 0), 0);
     // The browser's folder text opens the browser's menu too.
-    HWND browserText = window->InDir().DirText();
+    HWND browserText = window->SourceWindow().DirText();
     EXPECT_EQ(
         PopupOpenedBy([&] { SendMessageW(browserText, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(browserText), -1); }),
         L"リフレッシュ(&R)");

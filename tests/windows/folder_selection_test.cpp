@@ -59,7 +59,7 @@ protected:
         Pump();
     }
     void ShowSource(const std::wstring& path) {
-        window->InDir().SetDirName(path);
+        window->SourceWindow().SetDirName(path);
         Pump();
     }
     void Click(HWND button) {
@@ -67,7 +67,7 @@ protected:
         Pump();
     }
     void SelectChooser(std::initializer_list<int> indexes) {
-        for (int i : indexes) SendMessageW(window->InFile().List(), LB_SETSEL, TRUE, i);
+        for (int i : indexes) SendMessageW(window->ChooserWindow().List(), LB_SETSEL, TRUE, i);
     }
     Lines Targets() const { return ListLines(window->Targets().List()); }
     bool ModeButtonsEnabled() const { return IsWindowEnabled(window->ExeButton(0)) != FALSE; }
@@ -86,10 +86,10 @@ protected:
 TEST_F(FolderSelectionTest, ShowingAFolderListsItsSubfolders) {
     Open();
     ShowSource(work);
-    EXPECT_EQ(ListLines(window->InFile().List()), (Lines{L"A", L"B", L"C"}));
-    EXPECT_EQ(window->InDir().DirName(), work);
-    EXPECT_EQ(Text(window->InDir().DirText()), DirNameAbbrev(work));
-    const Lines chain = ListLines(window->InDir().DirList());
+    EXPECT_EQ(ListLines(window->ChooserWindow().List()), (Lines{L"A", L"B", L"C"}));
+    EXPECT_EQ(window->SourceWindow().DirName(), work);
+    EXPECT_EQ(Text(window->SourceWindow().DirText()), DirNameAbbrev(work));
+    const Lines chain = ListLines(window->SourceWindow().DirList());
     EXPECT_EQ(chain.front(), L"C:\\");
     EXPECT_EQ(chain[2], L"Work");
     EXPECT_EQ(chain.back(), L"C");
@@ -99,27 +99,27 @@ TEST_F(FolderSelectionTest, AddButtonsMoveFoldersIntoTheTargetList) {
     Open();
     ShowSource(work);
     SelectChooser({0});
-    Click(window->InFile().AddButton());
+    Click(window->ChooserWindow().AddButton());
     EXPECT_EQ(Targets(), Lines{work + L"\\A"});
-    EXPECT_EQ(SendMessageW(window->InFile().List(), LB_GETSELCOUNT, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(window->ChooserWindow().List(), LB_GETSELCOUNT, 0, 0), 0);
     EXPECT_TRUE(ModeButtonsEnabled());
-    Click(window->InFile().AddAllButton());
+    Click(window->ChooserWindow().AddAllButton());
     EXPECT_EQ(Targets(), (Lines{work + L"\\A", work + L"\\B", work + L"\\C"}));
     Click(window->Targets().DeleteAllButton());
-    Click(window->InFile().AddAllAllButton());
+    Click(window->ChooserWindow().AddAllAllButton());
     EXPECT_EQ(Targets(), (Lines{work + L"\\A\\A1", work + L"\\A\\A2"}));
 }
 
 TEST_F(FolderSelectionTest, AddSelectedStopsAtTheLimitAndKeepsTheRestSelected) {
     Open();
-    for (int i = 0; i < 999; ++i) state.targets.ListInAdd(L"C:\\filler\\" + std::to_wstring(i));
+    for (int i = 0; i < 999; ++i) state.targets.AddLine(L"C:\\filler\\" + std::to_wstring(i));
     ShowSource(work);
     SelectChooser({0, 1, 2});
-    Click(window->InFile().AddButton());
+    Click(window->ChooserWindow().AddButton());
     EXPECT_EQ(state.targets.Count(), 1000u);
     EXPECT_EQ(state.targets.Text(999), work + L"\\A");
     EXPECT_EQ(prompts.notices, Lines{L"一度で実行できるフォルダ数は最大１０００までです。"});
-    const HWND list = window->InFile().List();
+    const HWND list = window->ChooserWindow().List();
     EXPECT_EQ(SendMessageW(list, LB_GETSEL, 0, 0), 0);
     EXPECT_GT(SendMessageW(list, LB_GETSEL, 1, 0), 0);
     EXPECT_GT(SendMessageW(list, LB_GETSEL, 2, 0), 0);
@@ -128,7 +128,8 @@ TEST_F(FolderSelectionTest, AddSelectedStopsAtTheLimitAndKeepsTheRestSelected) {
 TEST_F(FolderSelectionTest, EveryLevelFromTheFourthButtonAndThePopupDeepestFirstUpToTheLimit) {
     Open();
     ShowSource(work);
-    const HWND third = window->InFile().AddAllAllButton(), fourth = window->InFile().AddEveryLevelButton();
+    const HWND third = window->ChooserWindow().AddAllAllButton(),
+               fourth = window->ChooserWindow().AddEveryLevelButton();
     RECT a{}, b{};
     GetWindowRect(third, &a);
     GetWindowRect(fourth, &b);
@@ -140,8 +141,8 @@ TEST_F(FolderSelectionTest, EveryLevelFromTheFourthButtonAndThePopupDeepestFirst
     EXPECT_TRUE(ModeButtonsEnabled());
 
     Click(window->Targets().DeleteAllButton());
-    for (int i = 0; i < 998; ++i) state.targets.ListInAdd(L"C:\\filler\\" + std::to_wstring(i));
-    SendMessageW(window->InFile().Handle(), WM_COMMAND, kPopupAddEveryLevel, 0);
+    for (int i = 0; i < 998; ++i) state.targets.AddLine(L"C:\\filler\\" + std::to_wstring(i));
+    SendMessageW(window->ChooserWindow().Handle(), WM_COMMAND, kPopupAddEveryLevel, 0);
     Pump();
     EXPECT_EQ(state.targets.Count(), 1000u);
     EXPECT_EQ(state.targets.Text(999), work + L"\\A\\A2");
@@ -151,12 +152,12 @@ TEST_F(FolderSelectionTest, EveryLevelFromTheFourthButtonAndThePopupDeepestFirst
 TEST_F(FolderSelectionTest, ADriveRootGetsNoSecondBackslash) {
     Open();
     ShowSource(L"C:\\");
-    const Lines names = ListLines(window->InFile().List());
+    const Lines names = ListLines(window->ChooserWindow().List());
     const std::wstring mine = dir.Path().substr(3);
     const auto it = std::find(names.begin(), names.end(), mine);
     ASSERT_NE(it, names.end());
     SelectChooser({static_cast<int>(it - names.begin())});
-    Click(window->InFile().AddButton());
+    Click(window->ChooserWindow().AddButton());
     EXPECT_EQ(Targets(), Lines{dir.Path()});
 }
 
@@ -164,30 +165,30 @@ TEST_F(FolderSelectionTest, DoubleClickOpensAndEnterMovesOn) {
     Open();
     ShowSource(work);
     SelectChooser({0});
-    SendMessageW(window->InFile().Handle(), WM_COMMAND, MAKEWPARAM(103, LBN_DBLCLK),
-                 reinterpret_cast<LPARAM>(window->InFile().List()));
+    SendMessageW(window->ChooserWindow().Handle(), WM_COMMAND, MAKEWPARAM(103, LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(window->ChooserWindow().List()));
     Pump();
-    EXPECT_EQ(window->InDir().DirName(), work + L"\\A");
-    EXPECT_EQ(ListLines(window->InFile().List()), (Lines{L"A1", L"A2"}));
+    EXPECT_EQ(window->SourceWindow().DirName(), work + L"\\A");
+    EXPECT_EQ(ListLines(window->ChooserWindow().List()), (Lines{L"A1", L"A2"}));
 
-    SetFocus(window->InFile().List());
-    SendMessageW(window->InFile().List(), WM_KEYDOWN, VK_RETURN, 0);
+    SetFocus(window->ChooserWindow().List());
+    SendMessageW(window->ChooserWindow().List(), WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(GetFocus(), window->Targets().List());
 
     // Backspace in the directory list: the parent.
-    SetFocus(window->InDir().DirList());
-    SendMessageW(window->InDir().DirList(), WM_KEYDOWN, VK_BACK, 0);
+    SetFocus(window->SourceWindow().DirList());
+    SendMessageW(window->SourceWindow().DirList(), WM_KEYDOWN, VK_BACK, 0);
     Pump();
-    EXPECT_EQ(window->InDir().DirName(), work);
+    EXPECT_EQ(window->SourceWindow().DirName(), work);
 }
 
 TEST_F(FolderSelectionTest, TargetPopupMakesTheSourceFolderTheSame) {
     Open();
-    state.targets.ListInAdd(work + L"\\B");
+    state.targets.AddLine(work + L"\\B");
     SendMessageW(window->Targets().List(), LB_SETSEL, TRUE, 0);
     SendMessageW(window->Targets().Handle(), WM_COMMAND, kPopupSourceSame, 0);
     Pump();
-    EXPECT_EQ(window->InDir().DirName(), work);
+    EXPECT_EQ(window->SourceWindow().DirName(), work);
 }
 
 TEST_F(FolderSelectionTest, StartsAtDirInOrOldDirInByTheSwitch) {
@@ -195,12 +196,12 @@ TEST_F(FolderSelectionTest, StartsAtDirInOrOldDirInByTheSwitch) {
     Put(L"OldDir_In", work + L"\\B");
     Put(L"Dir_In_Yuko", L"True");
     Open();
-    EXPECT_EQ(window->InDir().DirName(), work + L"\\A");
+    EXPECT_EQ(window->SourceWindow().DirName(), work + L"\\A");
     window.reset();
     Pump();
     Put(L"Dir_In_Yuko", L"False");
     Open();
-    EXPECT_EQ(window->InDir().DirName(), work + L"\\B");
+    EXPECT_EQ(window->SourceWindow().DirName(), work + L"\\B");
     // At exit the folder shown becomes OldDir_In; the other two are kept.
     ShowSource(work + L"\\C");
     SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
@@ -214,17 +215,17 @@ TEST_F(FolderSelectionTest, AliasesAddGoAndFallBackSilently) {
     Put(L"Dir_In", work);
     Open();
     prompts.textAnswer = L"";
-    SendMessageW(window->InDir().Handle(), WM_COMMAND, kPopupAliasAdd, 0);
+    SendMessageW(window->SourceWindow().Handle(), WM_COMMAND, kPopupAliasAdd, 0);
     EXPECT_EQ(prompts.textPrompts, Lines{L"フォルダエリアス名を入力してください\r" + work +
                                          L" | フォルダエリアス名入力 | " + DirNameAbbrev(work)});
-    EXPECT_EQ(window->InDir().Aliases().Count(), 0);  // cancelled
+    EXPECT_EQ(window->SourceWindow().Aliases().Count(), 0);  // cancelled
     prompts.textAnswer = L"work";
-    SendMessageW(window->InDir().Handle(), WM_COMMAND, kPopupAliasAdd, 0);
-    SendMessageW(window->InDir().Handle(), WM_COMMAND, kPopupAliasAdd, 0);
+    SendMessageW(window->SourceWindow().Handle(), WM_COMMAND, kPopupAliasAdd, 0);
+    SendMessageW(window->SourceWindow().Handle(), WM_COMMAND, kPopupAliasAdd, 0);
     EXPECT_EQ(prompts.notices, Lines{L"同一のフォルダエリアス名は追加できません"});
-    ASSERT_EQ(window->InDir().Aliases().Count(), 1);
+    ASSERT_EQ(window->SourceWindow().Aliases().Count(), 1);
 
-    HMENU popup = window->InDir().BuildPopup();
+    HMENU popup = window->SourceWindow().BuildPopup();
     EXPECT_EQ(GetMenuItemCount(popup), 5);  // refresh, add, maintenance, separator, the alias
     wchar_t caption[64] = {};
     GetMenuStringW(popup, 4, caption, 64, MF_BYPOSITION);
@@ -232,14 +233,14 @@ TEST_F(FolderSelectionTest, AliasesAddGoAndFallBackSilently) {
     DestroyMenu(popup);
 
     ShowSource(L"C:\\");
-    SendMessageW(window->InDir().Handle(), WM_COMMAND, kPopupAliasFirst, 0);
-    EXPECT_EQ(window->InDir().DirName(), work);
+    SendMessageW(window->SourceWindow().Handle(), WM_COMMAND, kPopupAliasFirst, 0);
+    EXPECT_EQ(window->SourceWindow().DirName(), work);
 
     // The aliased folder is deleted: the current folder, and no message.
     ShowSource(L"C:\\");
     RemoveTree(work);
-    SendMessageW(window->InDir().Handle(), WM_COMMAND, kPopupAliasFirst, 0);
-    EXPECT_EQ(window->InDir().DirName(), LongDirName(fs, fs.CurrentDir()));
+    SendMessageW(window->SourceWindow().Handle(), WM_COMMAND, kPopupAliasFirst, 0);
+    EXPECT_EQ(window->SourceWindow().DirName(), LongDirName(fs, fs.CurrentDir()));
     EXPECT_EQ(prompts.notices.size(), 1u);
 }
 
@@ -255,7 +256,7 @@ TEST_F(FolderSelectionTest, MaintenanceDialogDeletesAndTakesResultsOnlyOnOk) {
         Put(L"Dir_In_DirDir" + std::to_wstring(i), work);
     }
     Open();
-    AliasTable& aliases = window->InDir().Aliases();
+    AliasTable& aliases = window->SourceWindow().Aliases();
     ASSERT_EQ(aliases.Count(), 3);
     AliasDialog& dialog = window->AliasesDialog();
     const HWND list = dialog.Control(IDC_ALIAS_LIST);
@@ -291,7 +292,7 @@ TEST_F(FolderSelectionTest, MaintenanceDialogDeletesAndTakesResultsOnlyOnOk) {
     EXPECT_FALSE(IsWindowEnabled(dialog.Control(IDC_ALIAS_RENAME)));
     EXPECT_TRUE(IsWindowEnabled(dialog.Control(IDOK)));
     EXPECT_EQ(Text(dialog.Control(IDC_ALIAS_DIR)), L"");
-    HMENU popup = window->InDir().BuildPopup();
+    HMENU popup = window->SourceWindow().BuildPopup();
     EXPECT_EQ(GetMenuItemCount(popup), 3);  // no separator, no aliases
     EXPECT_TRUE(GetMenuState(popup, 2, MF_BYPOSITION) & MF_GRAYED);
     DestroyMenu(popup);

@@ -49,7 +49,7 @@ protected:
             fs.AddDir(path);
             state.targets.AddFromOutside(fs, path);
         }
-        window->BtnEnabledChange();
+        window->UpdateButtons();
     }
     void TearDown() override {
         window.reset();
@@ -193,7 +193,7 @@ TEST_F(PreviewDialogTest, ModeButtonsAskFirstOnlyWithTheOption) {
     state.settings.Confirm = false;
     fs.AddDir(L"C:\\Data\\more");
     state.targets.AddFromOutside(fs, L"C:\\Data\\more");
-    window->BtnEnabledChange();
+    window->UpdateButtons();
     SendMessageW(window->ExeButton(0), BM_CLICK, 0, 0);  // no preview: renamed at once
     Pump();
     EXPECT_EQ(fs.Stored(L"C:\\Data\\more"), L"C:\\Data\\MORE");
