@@ -53,6 +53,7 @@ public:
     void SaveHistory() override;
     void UpdateButtons() override;
     bool GoOnUnrecorded() override;
+    bool TellsCaseApart(const std::wstring& dir) override { return services_.fs.TellsCaseApart(dir); }
     void EditInitialFolder() override;
     // The preview from the target list's popup: the last mode used preset.
     void PreviewThenRun();

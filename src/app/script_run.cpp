@@ -385,6 +385,7 @@ size_t RunFolders(const ScriptCommand& command,
             hooks.newPathOf = [&](const std::wstring& path) {
                 return PlannedNewPath(path, command.mode, state.settings.Hira);
             };
+            hooks.tellsCaseApart = [&](const std::wstring& dir) { return fs.TellsCaseApart(dir); };
             hooks.before = [&](size_t i) {
                 if ((stop && stop->load()) || recorded->Stopped()) return false;
                 tellOthers();

@@ -57,6 +57,7 @@ size_t ListExecute(AppState& state,
     };
     hooks.leftOut = leftOut;
     hooks.newPathOf = [&](const std::wstring& path) { return PlannedNewPath(path, mode, state.settings.Hira); };
+    hooks.tellsCaseApart = [&](const std::wstring& dir) { return services.fs.TellsCaseApart(dir); };
     const WalkEnd end = WalkTargets(
         state.targets, state.history, changed, services.journal,
         [&](const std::wstring& path) { return RenameDir(rename, path, mode); }, hooks, &request);

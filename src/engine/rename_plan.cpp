@@ -96,10 +96,10 @@ private:
 
 }  // namespace
 
-bool FollowRename(std::wstring& path, const std::wstring& from, const std::wstring& to) {
+bool FollowRename(std::wstring& path, const std::wstring& from, const std::wstring& to, bool exactCase) {
     if (from.empty() || path.size() <= from.size() || path[from.size()] != L'\\') return false;
     if (CompareStringOrdinal(path.c_str(), static_cast<int>(from.size()), from.c_str(), static_cast<int>(from.size()),
-                             TRUE) != CSTR_EQUAL)
+                             exactCase ? FALSE : TRUE) != CSTR_EQUAL)
         return false;
     path = to + path.substr(from.size());
     return true;
@@ -186,8 +186,9 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk,
             parent.holders.erase(nameKey[i]);
             parent.holders.emplace(newKey, i);
         }
+        const bool exactCase = disk.TellsCaseApart(ParentDirName(from));
         for (size_t k = i + 1; k < count; ++k)
-            if (FollowRename(current[k], from, entry.newPath)) plan[k].belowRenamed = true;
+            if (FollowRename(current[k], from, entry.newPath, exactCase)) plan[k].belowRenamed = true;
     }
     return plan;
 }

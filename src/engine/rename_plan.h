@@ -51,8 +51,10 @@ inline bool PlanRefused(PlanState state) {
 }
 
 // After the folder `from` was renamed to `to`: when `path` lies below `from`,
-// rewrites it to the same place below `to` and gives true.
-bool FollowRename(std::wstring& path, const std::wstring& from, const std::wstring& to);
+// rewrites it to the same place below `to` and gives true. The names are
+// compared as Windows does, in any case, unless `exactCase` (the folder that
+// held `from` tells case apart, and `Mix` beside `mix` is another folder).
+bool FollowRename(std::wstring& path, const std::wstring& from, const std::wstring& to, bool exactCase = false);
 
 // The changed-folder list as RenameDir sees it during a run: passes every
 // path on and keeps the last one, the new path of the folder just done, so

@@ -6,6 +6,7 @@
 #include "engine/catalog.h"
 #include "engine/folder_rules.h"
 #include "engine/journal_actions.h"
+#include "engine/path_text.h"
 #include "engine/rename_dir.h"
 
 namespace kelvaro {
@@ -71,7 +72,9 @@ WalkEnd WalkTargets(TargetList& targets,
         ++asked;
         const int16_t result = rename(path);
         const bool moved = result == kRenameDone && !changed.Last().empty();
-        if (moved && changed.Last() != path) targets.FollowRenamed(i + 1, path, changed.Last());
+        if (moved && changed.Last() != path)
+            targets.FollowRenamed(i + 1, path, changed.Last(),
+                                  hooks.tellsCaseApart && hooks.tellsCaseApart(ParentDirName(path)));
         if (result != kRenameDone)
             ++end.counts.notRenamed;
         else if (moved && changed.Last() != path)
@@ -149,6 +152,7 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
         };
         hooks.leftOut = leftOut;
         hooks.newPathOf = [&](const std::wstring& path) { return PlannedNewPath(path, mode, state_.settings.Hira); };
+        hooks.tellsCaseApart = [&](const std::wstring& dir) { return view_.TellsCaseApart(dir); };
         // A record that cannot be written ends the run: the rest stays in the list.
         const RunRequest request = TargetRequest(mode, state_.settings.Hira);
         const WalkEnd end = WalkTargets(

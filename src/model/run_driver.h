@@ -28,6 +28,11 @@ public:
     // A run the journal cannot record: true to rename all the same, without
     // a record (no unless the user says so).
     virtual bool GoOnUnrecorded() { return false; }
+    // True when the folder `dir` tells names apart by case (see TargetWalk).
+    virtual bool TellsCaseApart(const std::wstring& dir) {
+        (void)dir;
+        return false;
+    }
 };
 
 // The one walk over the target list that every run makes, top to bottom,
@@ -50,6 +55,9 @@ struct TargetWalk {
     // The new path a folder is to get (PlannedNewPath), for the journal to
     // write the records of the next folders ahead of their renames.
     std::function<std::wstring(const std::wstring& path)> newPathOf;
+    // True when the folder `dir` tells names apart by case: the folders
+    // named below a renamed one are then followed by their exact spelling.
+    std::function<bool(const std::wstring& dir)> tellsCaseApart;
 };
 
 struct WalkEnd {

@@ -77,10 +77,10 @@ void TargetList::RemoveWhere(bool selected) {
     Notify([](IListObserver& o) { o.OnReset(); });
 }
 
-void TargetList::FollowRenamed(size_t first, const std::wstring& from, const std::wstring& to) {
+void TargetList::FollowRenamed(size_t first, const std::wstring& from, const std::wstring& to, bool exactCase) {
     for (size_t k = first; k < entries_.size(); ++k) {
         std::wstring text = entries_[k].text;
-        if (!FollowRename(text, from, to)) continue;
+        if (!FollowRename(text, from, to, exactCase)) continue;
         texts_.erase(entries_[k].text);
         entries_[k].text = text;
         texts_.insert(text);

@@ -45,7 +45,7 @@ public:
     void RemoveWhere(bool selected);
     // After the folder `from` was renamed to `to`: the entries from `first` on
     // that lie below it are rewritten to their place below `to`.
-    void FollowRenamed(size_t first, const std::wstring& from, const std::wstring& to);
+    void FollowRenamed(size_t first, const std::wstring& from, const std::wstring& to, bool exactCase = false);
     // The first selected entry's text, or empty text.
     std::wstring FirstSelectedDir() const;
 
