@@ -43,19 +43,19 @@ double RenameDirPass(std::vector<std::wstring>& paths, int16_t mode, RenameJourn
     const auto start = std::chrono::steady_clock::now();
     RecordedRun run(journal, history, RunKind::Run);
     size_t at = 0;
-    // The records of the next folders go to disk ahead, as a run's walk writes them.
-    if (journal)
-        journal->SetLookahead([&](size_t most) {
+    {
+        // The records of the next folders go to disk ahead, as a run's walk writes them.
+        const LookaheadScope lookahead(journal, [&](size_t most) {
             std::vector<PlannedMove> planned;
             for (size_t k = at + 1; k < paths.size() && planned.size() < most; ++k)
                 planned.push_back({paths[k], PlannedNewPath(paths[k], mode, true), static_cast<uint32_t>(k + 1)});
             return planned;
         });
-    for (; at < paths.size(); ++at) {
-        if (journal) journal->AtFolder(static_cast<uint32_t>(at));
-        if (RenameDir(services, paths[at], mode) == kRenameDone) paths[at] = changed.Text(changed.Count() - 1);
+        for (; at < paths.size(); ++at) {
+            if (journal) journal->AtFolder(static_cast<uint32_t>(at));
+            if (RenameDir(services, paths[at], mode) == kRenameDone) paths[at] = changed.Text(changed.Count() - 1);
+        }
     }
-    if (journal) journal->SetLookahead(nullptr);
     return Seconds(std::chrono::steady_clock::now() - start);
 }
 

@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <cwchar>
-
 #include "engine/catalog.h"
 #include "engine/converters.h"
 #include "engine/path_text.h"
@@ -194,10 +191,7 @@ int ModeOfName(const std::wstring& value) {
         return number < kModeCount ? number : -1;
     }
     for (int mode = 0; mode < kModeCount; ++mode)
-        if (value.size() == std::wcslen(kModeNames[mode]) &&
-            std::equal(value.begin(), value.end(), kModeNames[mode],
-                       [](wchar_t a, wchar_t b) { return (a >= L'A' && a <= L'Z' ? a + 32 : a) == b; }))
-            return mode;
+        if (SameName(value, kModeNames[mode])) return mode;
     return -1;
 }
 

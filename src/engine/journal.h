@@ -173,4 +173,23 @@ private:
     bool indexFileTried_ = false;  // the index kept beside the journal was read
 };
 
+// The folders after the one in hand, for as long as the scope lasts: the
+// journal writes their records ahead (see SetLookahead). None is set without
+// a journal or a lookahead.
+class LookaheadScope {
+public:
+    LookaheadScope(RenameJournal* journal, RenameJournal::Lookahead lookahead)
+        : journal_(journal && lookahead ? journal : nullptr) {
+        if (journal_) journal_->SetLookahead(std::move(lookahead));
+    }
+    ~LookaheadScope() {
+        if (journal_) journal_->SetLookahead(nullptr);
+    }
+    LookaheadScope(const LookaheadScope&) = delete;
+    LookaheadScope& operator=(const LookaheadScope&) = delete;
+
+private:
+    RenameJournal* journal_;
+};
+
 }  // namespace kelvaro

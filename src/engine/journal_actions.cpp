@@ -560,11 +560,7 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
     // The folders read and not yet taken back: their records are written
     // ahead of them, a batch at a flush, as a run writes its own.
     std::deque<JournalFolder> coming;
-    struct Lookahead {
-        RenameJournal* journal;
-        ~Lookahead() { journal->SetLookahead(nullptr); }
-    } lookahead{journal};
-    journal->SetLookahead([&](size_t most) {
+    const LookaheadScope lookahead(journal, [&](size_t most) {
         std::vector<PlannedMove> planned;
         for (size_t k = 1; k < coming.size() && planned.size() < most; ++k) {
             JournalFolder folder = coming[k];

@@ -32,14 +32,8 @@ WalkEnd WalkTargets(TargetList& targets,
     }
     size_t asked = 0;  // the folders of the request passed so far
     // The folders after the one in hand, as the journal writes them ahead.
-    struct Lookahead {
-        RenameJournal* journal;
-        ~Lookahead() {
-            if (journal) journal->SetLookahead(nullptr);
-        }
-    } lookahead{hooks.newPathOf ? journal : nullptr};
-    if (lookahead.journal)
-        journal->SetLookahead([&](size_t most) {
+    const LookaheadScope lookahead(
+        journal, !hooks.newPathOf ? RenameJournal::Lookahead() : [&](size_t most) {
             std::vector<PlannedMove> planned;
             size_t number = hooks.journalBase + asked;
             for (size_t k = end.next + 1; k < count && k <= end.next + 4 * most && planned.size() < most; ++k) {
