@@ -319,9 +319,16 @@ std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs) {
         ResumePlan plan{run.id, *run.request};
         std::vector<std::wstring>& left = plan.request.targets;
         // A run of every depth is walked again from its roots: what it renamed is in form by now.
-        if (!run.request->Has(kEveryDepthFlag))
-            left.erase(left.begin(),
-                       left.begin() + static_cast<ptrdiff_t>(std::min<uint64_t>(run.reached, left.size())));
+        if (!run.request->Has(kEveryDepthFlag)) {
+            const auto reached = left.begin() + static_cast<ptrdiff_t>(std::min<uint64_t>(run.reached, left.size()));
+            // A folder named again after the run reached it was the run's once
+            // already, whatever became of it: the run would have passed it by.
+            std::unordered_set<std::wstring_view> done(left.begin(), reached);
+            std::vector<std::wstring> rest;
+            for (auto it = reached; it != left.end(); ++it)
+                if (!done.count(*it)) rest.push_back(std::move(*it));
+            left = std::move(rest);
+        }
         if (left.empty()) continue;
         // Each folder renamed since (by this run, then by the runs after it)
         // moved the folders below it, in the order they were renamed. Only a

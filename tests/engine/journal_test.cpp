@@ -658,9 +658,10 @@ TEST_F(JournalTest, ARunCutShortIsToldHowFarItGotAndItsRestCanBeResumed) {
     EXPECT_TRUE(plan->request.Has(kHiraganaFlag));
     EXPECT_EQ(plan->request.targets, (Lines{L"C:\\D\\b", L"C:\\D\\c\\deep", L"C:\\D\\d"}));
 
-    // Stopped after the first folder: the folder below it is due under its new path, its sibling under its own.
+    // Stopped after the first folder: the folder below it is due under its new path, its sibling under its own;
+    // the first folder named once more was the run's already.
     ASSERT_TRUE(journal.BeginRun(RunKind::Run, cutShort[0]));
-    journal.Request({0, "", 3, {L"C:\\D\\c", L"C:\\D\\c\\deep", L"C:\\D\\c2"}});
+    journal.Request({0, "", 4, {L"C:\\D\\c", L"C:\\D\\c\\deep", L"C:\\D\\c2", L"C:\\D\\c"}});
     journal.AtFolder(0);
     RenameDir(Services(), L"C:\\D\\c", 0);
     journal.End(RunEnd::Stopped, 1);

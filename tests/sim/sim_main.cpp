@@ -19,7 +19,7 @@ using kelvaro::sim::RunSeed;
 constexpr size_t kOps = 120;  // operations per seed
 
 // Seeds that once found a fault (the program's or the simulation's own): run first, every time.
-constexpr uint64_t kFixedSeeds[] = {1, 3, 6, 12, 17, 25, 44, 55, 56, 58, 80, 97, 102, 136, 160, 3858, 147210089, 892192961};
+constexpr uint64_t kFixedSeeds[] = {1, 3, 6, 12, 17, 25, 44, 55, 56, 58, 80, 97, 102, 136, 160, 3858, 147210089, 892192961, 302886650};
 
 }  // namespace
 
@@ -41,8 +41,9 @@ int main(int argc, char** argv) {
         return true;
     };
     if (argc > 2 && std::string(argv[1]) == "survey") {
-        // The first failure of each of that many seeds, unshrunk: what the simulation finds.
-        for (uint64_t s = 1; s <= std::strtoull(argv[2], nullptr, 10); ++s) {
+        // The first failure of each of that many seeds (from 1, or from the seed given), unshrunk.
+        const uint64_t from = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1;
+        for (uint64_t s = from; s < from + std::strtoull(argv[2], nullptr, 10); ++s) {
             const auto result = RunSeed(s, kOps, false);
             if (result.failure) std::printf("%s", result.failure->substr(0, result.failure->find('\n') + 1).c_str());
             std::fflush(stdout);
