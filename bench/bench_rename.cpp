@@ -53,7 +53,8 @@ double RenameDirPass(std::vector<std::wstring>& paths, int16_t mode, RenameJourn
         });
         for (; at < paths.size(); ++at) {
             if (journal) journal->AtFolder(static_cast<uint32_t>(at));
-            if (RenameDir(services, paths[at], mode) == kRenameDone) paths[at] = changed.Text(changed.Count() - 1);
+            if (const FolderOutcome outcome = RenameFolder(services, paths[at], mode); outcome.Done())
+                paths[at] = outcome.newPath;
         }
     }
     return Seconds(std::chrono::steady_clock::now() - start);

@@ -28,7 +28,7 @@ MainWindow::MainWindow(AppState& state, Services& services)
       driver_(
           state,
           *this,
-          [this](const std::wstring& path, int16_t mode) { return RenameDir(RenameWith(), path, mode); },
+          [this](const std::wstring& path, int16_t mode) { return RenameFolder(RenameWith(), path, mode); },
           services.journal),
       sourceWindow_(state, services, *this, *this),
       chooserWindow_(state, services, *this),

@@ -124,22 +124,25 @@ bool IsKeptFile(IFileSystem& fs,
     return false;
 }
 
-// The history lines of one folder, without its heading, as one reason.
-std::wstring Reason(const HistoryLog& history, size_t from, size_t to) {
-    std::wstring reason;
-    for (size_t i = from; i < to; ++i) {
-        const std::wstring& line = history.Line(i);
-        if (line.compare(0, 2, L"[ ") == 0) continue;
-        const size_t start = line.find_first_not_of(L"\u3000 ");
-        if (start == std::wstring::npos) continue;
-        if (!reason.empty()) reason += L' ';
-        reason += line.substr(start);
-    }
-    return reason;
-}
-
 FolderLine PlanFolderLine(const PlanEntry& entry) {
     return {CodeOf(entry.state), entry.path, entry.newPath, PlanStateText(entry.state), PlanNotes(entry)};
+}
+
+// The output line of a folder of a run: the plan's, with what became of it.
+// A folder whose subfolders could not be read says so before why it failed.
+FolderLine RunFolderLine(const PlanEntry& entry, const FolderOutcome& outcome, bool unlisted) {
+    FolderLine line = PlanFolderLine(entry);
+    if (outcome.Done()) {
+        line.code = entry.state == PlanState::InForm ? FolderCode::Same : FolderCode::Renamed;
+        line.newPath = outcome.newPath;
+        if (line.code == FolderCode::Renamed) line.reason.clear();
+    } else if (PlanDone(entry.state)) {
+        line.code = FolderCode::Failed;
+        std::vector<std::wstring> lines = OutcomeLines(outcome);
+        if (unlisted) lines.insert(lines.begin(), ResKelvaroText(KText::UnlistedLine));
+        line.reason = JoinedReason(lines);
+    }
+    return line;
 }
 
 // Why a name answered nothing, as a verdict.
@@ -191,25 +194,6 @@ struct Report {
         ++told;
     }
     mutable size_t told = 0;  // the folder lines written
-};
-
-// Makes the heading of a folder's lines name its whole path (the window's
-// history shortens it): a log of thousands of folders is never ambiguous.
-class WholePathHeadings final : public ILineSink {
-public:
-    explicit WholePathHeadings(ILineSink& history) : history_(history) {}
-    // The folder whose lines come next.
-    void At(const std::wstring& path) { path_ = path; }
-    void AddLine(const std::wstring& line) override {
-        if (!path_.empty() && line.compare(0, 2, L"[ ") == 0 && line == L"[ " + DirNameAbbrev(path_) + L" ]")
-            history_.AddLine(L"[ " + path_ + L" ]");
-        else
-            history_.AddLine(line);
-    }
-
-private:
-    ILineSink& history_;
-    std::wstring path_;
 };
 
 // Where each name of a batch stands: an entry of the target list, or a name that is none.
@@ -285,9 +269,16 @@ void SetProgressTotal(ScriptTargets& feed,
     progress.SetTotal(total);
 }
 
+// How a run, an undo or a resume of the script ended: the folders not done,
+// and whether the history's last lines are a summary and the closing line.
+struct Ran {
+    size_t notDone = 0;
+    bool summarized = false;
+};
+
 // Renames (or, dry, judges) the folders a batch at a time, as one run in the
-// journal; returns how many were not done.
-size_t RunFolders(const ScriptCommand& command,
+// journal.
+Ran RunFolders(const ScriptCommand& command,
                   ScriptTargets& feed,
                   AppState& state,
                   Services& services,
@@ -298,10 +289,9 @@ size_t RunFolders(const ScriptCommand& command,
                   const RunRequest* request = nullptr,
                   const std::string& resumes = {}) {
     IFileSystem& fs = services.fs;
-    LastPathSink changed(state.changed);
     FolderListings listings(fs);
-    WholePathHeadings history(state.history);
-    const RenameServices rename{fs, history, changed, state.settings.Hira, services.journal, &listings};
+    RenameServices rename{fs, state.history, state.changed, state.settings.Hira, services.journal, &listings};
+    rename.wholePaths = true;
     std::optional<RecordedRun> recorded;
     if (!command.dryRun) recorded.emplace(services.journal, state.history, RunKind::Run, resumes);
     // What the run was asked to do, recorded once before its first folder:
@@ -361,7 +351,7 @@ size_t RunFolders(const ScriptCommand& command,
         };
         auto unlistedLines = [&](size_t i) {
             if (!unlisted[i]) return;
-            state.history.AddLine(L"[ " + targets[i] + L" ]");
+            state.history.AddLine(FolderHeading(targets[i], true));
             state.history.AddLine(ResKelvaroText(KText::UnlistedLine));
             ++notDone;
         };
@@ -379,7 +369,6 @@ size_t RunFolders(const ScriptCommand& command,
             stopped = i < plan.size();
             notDone += plan.size() - i;
         } else {
-            size_t mark = state.history.Count();
             TargetWalk hooks;
             hooks.journalBase = walked;
             hooks.newPathOf = [&](const std::wstring& path) {
@@ -389,28 +378,14 @@ size_t RunFolders(const ScriptCommand& command,
             hooks.before = [&](size_t i) {
                 if ((stop && stop->load()) || recorded->Stopped()) return false;
                 tellOthers();
-                mark = state.history.Count();
                 unlistedLines(i);
-                history.At(targets[i]);
                 return true;
             };
-            hooks.after = [&](size_t i, int16_t result, const std::wstring& now) {
-                if (result != kRenameDone) ++notDone;
-                if (result == kRenameDone && now != targets[i]) feed.Renamed(targets[i], now);
-                FolderLine line;
-                if (report.tsv) {
-                    const PlanEntry& entry = plan[i];
-                    line = PlanFolderLine(entry);
-                    if (result == kRenameDone) {
-                        line.code = entry.state == PlanState::InForm ? FolderCode::Same : FolderCode::Renamed;
-                        line.newPath = now;
-                        if (line.code == FolderCode::Renamed) line.reason.clear();
-                    } else if (PlanDone(entry.state)) {
-                        line.code = FolderCode::Failed;
-                        line.reason = Reason(state.history, mark, state.history.Count());
-                    }
-                }
-                tellEntry(line);
+            hooks.after = [&](size_t i, const FolderOutcome& outcome) {
+                if (!outcome.Done()) ++notDone;
+                const std::wstring& now = outcome.Done() ? outcome.newPath : targets[i];
+                if (now != targets[i]) feed.Renamed(targets[i], now);
+                tellEntry(report.tsv ? RunFolderLine(plan[i], outcome, unlisted[i]) : FolderLine{});
             };
             size_t renaming = 0;  // the entry the walk hands to the renamer
             hooks.before = [&, before = hooks.before](size_t i) {
@@ -418,10 +393,10 @@ size_t RunFolders(const ScriptCommand& command,
                 return before(i);
             };
             const WalkEnd end = WalkTargets(
-                state.targets, history, changed, services.journal,
+                state.targets, state.history, services.journal,
                 [&](const std::wstring& path) {
-                    return RenameDir(rename, path, command.mode,
-                                     renaming < identities.size() ? identities[renaming] : std::nullopt);
+                    return RenameFolder(rename, path, command.mode,
+                                        renaming < identities.size() ? identities[renaming] : std::nullopt);
                 },
                 hooks);
             notDone += state.targets.Count() - end.next;
@@ -461,12 +436,12 @@ size_t RunFolders(const ScriptCommand& command,
     state.history.AddLine(stopped          ? ResAllText(AText::StoppedLine)
                           : command.dryRun ? ResKelvaroText(KText::DryRunDoneLine)
                                            : ResAllText(AText::AllFinishedLine));
-    return notDone;
+    return {notDone, !command.dryRun};
 }
 
 // Finishes the newest run, stopped or cut short, by its mode and flags: the
 // folders not done, 1 when there was nothing to finish.
-size_t RunResume(const ScriptCommand& command,
+Ran RunResume(const ScriptCommand& command,
                  AppState& state,
                  Services& services,
                  const std::atomic<bool>* stop,
@@ -476,7 +451,7 @@ size_t RunResume(const ScriptCommand& command,
     const auto plan = services.journal ? PlanResume(*services.journal) : std::nullopt;
     if (!plan) {
         state.history.AddLine(ResKelvaroText(KText::NothingToResumeLine));
-        return 1;
+        return {1, false};
     }
     state.history.AddLine(ResKelvaroText(KText::ResumeHeadLine));
     ScriptCommand resumed = command;
@@ -494,7 +469,7 @@ size_t RunResume(const ScriptCommand& command,
 
 // Takes the last run back; the folders not taken back, or 1 when there was
 // nothing to take back. The history leaves memory every few thousand lines.
-size_t RunUndo(AppState& state,
+Ran RunUndo(AppState& state,
                Services& services,
                const std::atomic<bool>* stop,
                const Report& report,
@@ -502,76 +477,47 @@ size_t RunUndo(AppState& state,
                ProgressLine& progress) {
     if (!services.journal) {
         state.history.AddLine(ResKelvaroText(KText::NothingToUndoLine));
-        return 1;
+        return {1, false};
     }
-    // Each folder's lines begin with its heading, in the undo's order: a
-    // folder's output line is written when the next heading comes, or at the end.
-    class FolderLines final : public ILineSink {
-    public:
-        FolderLines(HistoryLog& history, std::function<void(size_t, size_t)> finish)
-            : history_(history), finish_(std::move(finish)) {}
-        void AddLine(const std::wstring& line) override {
-            if (line.compare(0, 2, L"[ ") == 0) Finish(history_.Count());
-            history_.AddLine(line);
-        }
-        // The lines of the folder in hand end before `end`.
-        void Finish(size_t end) {
-            if (start_ != kNoEntry) finish_(start_, end);
-            start_ = history_.Count();
-        }
-        size_t start_ = kNoEntry;
-
-    private:
-        HistoryLog& history_;
-        std::function<void(size_t, size_t)> finish_;
-    };
-    // The folders begun whose lines have not ended yet: the one in hand, and the next once it is asked for.
-    std::deque<JournalFolder> begun;
+    Ran ran;
     size_t total = 0;
-    FolderLines lines(state.history, [&](size_t from, size_t to) {
-        // The disk is asked where each folder stands only for the folder lines of /TSV.
-        if (!begun.empty() && report.tsv) {
-            const JournalFolder& folder = begun.front();
-            const bool back = services.fs.EntryName(folder.oldPath) == LastPathName(folder.oldPath) &&
-                              (SameName(folder.oldPath, folder.newPath) ||
-                               services.fs.EntryName(folder.newPath) != LastPathName(folder.newPath));
-            report.Line({back ? FolderCode::Undone : FolderCode::Skipped,
-                         folder.newPath,
-                         folder.oldPath,
-                         back ? L"" : Reason(state.history, from, to),
-                         {}});
-        }
-        if (!begun.empty()) begun.pop_front();
-        if (state.history.Count() > 3 * kBatch) outlet.Drain(state.history);
-    });
-    WholePathHeadings headings(lines);
-    const RenameServices rename{services.fs, headings, state.changed, state.settings.Hira, services.journal};
+    RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
+    rename.wholePaths = true;
     size_t handled = 0;
     UndoHooks hooks;
     hooks.planned = [&](size_t folders) {
         total = folders;
         progress.SetTotal(folders);
     };
-    hooks.before = [&](const JournalFolder& folder) {
+    hooks.before = [&](const JournalFolder&) {
         progress.Done(handled++);
         if (state.changed.Count() >= kBatch) state.changed.Clear();
-        if (stop && stop->load()) return false;
-        if (report.tsv) begun.push_back(folder);
-        headings.At(folder.newPath);
-        return true;
+        return !(stop && stop->load());
+    };
+    hooks.after = [&](const JournalFolder& folder, const FolderOutcome& outcome) {
+        // The disk is asked where each folder stands only for the folder lines of /TSV.
+        if (report.tsv) {
+            const bool back = services.fs.EntryName(folder.oldPath) == LastPathName(folder.oldPath) &&
+                              (SameName(folder.oldPath, folder.newPath) ||
+                               services.fs.EntryName(folder.newPath) != LastPathName(folder.newPath));
+            report.Line({back ? FolderCode::Undone : FolderCode::Skipped,
+                         folder.newPath,
+                         folder.oldPath,
+                         back ? L"" : JoinedReason(OutcomeLines(outcome)),
+                         {}});
+        }
+        if (state.history.Count() > 3 * kBatch) outlet.Drain(state.history);
     };
     if (report.tsv)
         hooks.notReached = [&](const JournalFolder& folder) {
-            lines.Finish(state.history.Count());  // the line of the folder in hand comes first
             report.Line({FolderCode::NotRun, folder.newPath, L"", ResAllText(AText::StoppedLine), {}});
         };
-    const size_t notDone = UndoLastRun(rename, hooks);
-    const size_t count = state.history.Count();  // the undo's last line gives its counts
-    lines.Finish(count > 0 && IsSummaryLine(state.history.Line(count - 1)) ? count - 1 : count);
+    hooks.counted = [&](const RunCounts&) { ran.summarized = true; };
+    ran.notDone = UndoLastRun(rename, hooks);
     const bool stopped = (stop && stop->load()) || services.journal->Failed();
     state.history.AddLine(ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
-    if (total == 0) return 1;
-    return notDone;
+    if (total == 0) ran.notDone = 1;
+    return ran;
 }
 
 }  // namespace
@@ -655,11 +601,11 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         HistoryOutlet outlet(fs, logFile, command.utf8, command.clip);
         outlet.SetRecovery(recovery.lines);
         ProgressLine progress(console, [] { return static_cast<uint64_t>(GetTickCount64()); });
-        size_t notDone = 0;
+        Ran ran;
         if (command.undo) {
-            notDone = RunUndo(state, appServices, services.stop, report, outlet, progress);
+            ran = RunUndo(state, appServices, services.stop, report, outlet, progress);
         } else if (command.resume) {
-            notDone = RunResume(command, state, appServices, services.stop, report, outlet, progress);
+            ran = RunResume(command, state, appServices, services.stop, report, outlet, progress);
         } else {
             ScriptTargets feed(fs, names, command.subfolders, command.hidden);
             SetProgressTotal(feed, names, command.subfolders, progress, services.stop);
@@ -669,7 +615,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
             for (const auto& name : names)
                 request.targets.insert(request.targets.end(), name.paths.begin(), name.paths.end());
             if (!command.subfolders) request.total = request.targets.size();
-            notDone = RunFolders(command, feed, state, appServices, services.stop, report, outlet, progress, &request);
+            ran = RunFolders(command, feed, state, appServices, services.stop, report, outlet, progress, &request);
         }
         progress.End();
         state.history.SetObserver(nullptr);
@@ -681,8 +627,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
         // Without a folder to tell (nothing to take back or to finish), what the history says instead is why.
         if (command.tsv) {
             const size_t count = state.history.Count();
-            const size_t tail =
-                count > 1 && IsSummaryLine(state.history.Line(count - 2)) ? 2 : std::min<size_t>(count, 1);
+            const size_t tail = std::min<size_t>(count, ran.summarized ? 2 : 1);
             for (size_t i = report.told == 0 ? 0 : count - tail; i < count; ++i) console.Error(state.history.Line(i));
         }
         outlet.Drain(state.history);
@@ -693,7 +638,7 @@ int RunScript(const ScriptCommand& command, ScriptServices& services) {
             outlet.Write(ResKelvaroText(KText::NotCopiedLine) + L"\r\n");
         }
 
-        int code = notDone == 0 ? kExitAllDone : kExitNotAll;
+        int code = ran.notDone == 0 ? kExitAllDone : kExitNotAll;
         if (services.journal && services.journal->Failed()) code = kExitNotAll;  // a record was lost
         if (outlet.LogFailed()) {
             console.Error(ResKelvaroText(KText::LogNotWritableError) + logFile);

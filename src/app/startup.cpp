@@ -39,9 +39,9 @@ size_t ListExecute(AppState& state,
                    size_t notFound,
                    const std::string& resumes,
                    const std::vector<bool>& leftOut) {
-    LastPathSink changed(state.changed);
     FolderListings listings(services.fs);
-    const RenameServices rename{services.fs, state.history, changed, state.settings.Hira, services.journal, &listings};
+    const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal,
+                                &listings};
     RecordedRun recorded(services.journal, state.history, RunKind::Run, resumes);
     size_t notDone = 0;
     const RunRequest request = TargetRequest(mode, state.settings.Hira);
@@ -51,16 +51,16 @@ size_t ListExecute(AppState& state,
         state.targets.SetTopIndex(i);
         return true;
     };
-    hooks.after = [&](size_t i, int16_t result, const std::wstring& now) {
-        if (result != kRenameDone) ++notDone;
-        if (folderDone) folderDone(i, result, now);
+    hooks.after = [&](size_t i, const FolderOutcome& outcome) {
+        if (!outcome.Done()) ++notDone;
+        if (folderDone) folderDone(i, outcome);
     };
     hooks.leftOut = leftOut;
     hooks.newPathOf = [&](const std::wstring& path) { return PlannedNewPath(path, mode, state.settings.Hira); };
     hooks.tellsCaseApart = [&](const std::wstring& dir) { return services.fs.TellsCaseApart(dir); };
     const WalkEnd end = WalkTargets(
-        state.targets, state.history, changed, services.journal,
-        [&](const std::wstring& path) { return RenameDir(rename, path, mode); }, hooks, &request);
+        state.targets, state.history, services.journal,
+        [&](const std::wstring& path) { return RenameFolder(rename, path, mode); }, hooks, &request);
     WalkEnd told = end;
     told.counts.notRenamed += notFound;
     state.history.AddLine(WalkSummaryLine(told));

@@ -23,10 +23,9 @@ enum class StartupOutcome {
 // When `stop` is given and turns true (Ctrl+C on a console), the walk ends
 // after the folder in hand with the stopped line instead. Returns how many
 // targets were not done (failed, skipped or not reached).
-// `folderDone`, when given, hears of each folder tried: its index, the
-// RenameDir result and the path it has now. `resumes` names the run cut short
-// that this one finishes.
-using FolderDone = std::function<void(size_t index, int16_t result, const std::wstring& now)>;
+// `folderDone`, when given, hears of each folder tried: its index and what
+// became of it. `resumes` names the run cut short that this one finishes.
+using FolderDone = std::function<void(size_t index, const FolderOutcome& outcome)>;
 // `leftOut` (by index) names folders to leave alone.
 size_t ListExecute(AppState& state,
                    Services& services,

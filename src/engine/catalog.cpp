@@ -549,6 +549,8 @@ std::wstring ResKelvaroText(KText text) {
         // The modes' names on the command line (the names follow).
         case 31040:
             return L"                番号の代わりに名前も使えます（大文字と小文字は区別しません）:";
+        case 31041:
+            return L"元の名前が使われている為、中断された変更を完了しました";
         // Windows' own folders, folders without a short name, Windows ending the session.
         case 30100:
             return L"変更不可（Windows のフォルダ）";

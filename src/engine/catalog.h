@@ -267,6 +267,7 @@ namespace kelvaro {
     X(RunningState, 31025)             \
     X(SummaryLeftOut, 31030)           \
     X(UsageModeNames, 31040)           \
+    X(FinishedForwardLine, 31041)      \
     X(WindowsFolderState, 30100)       \
     X(FolderNoShortNameLine, 30101)    \
     X(FolderNoShortNameState, 30102)   \

@@ -122,7 +122,7 @@ size_t RecoverInterrupted(IFileSystem& fs,
                           std::vector<std::string>* cutShort) {
     IJournalStore& store = journal.Store();
     const ProcessStamp self = store.Self();
-    std::vector<std::wstring> recovered, leftTemp, completed, lost, waiting;
+    std::vector<std::wstring> recovered, leftTemp, completed, finished, lost, waiting;
     std::map<size_t, std::wstring> leftTempWhy;  // the system's reason under a folder of leftTemp
     size_t looked = 0;
     // Every start comes here: a journal without open folders is not decoded.
@@ -170,7 +170,20 @@ size_t RecoverInterrupted(IFileSystem& fs,
                 const bool taken = fs.EntryName(folder.oldPath) == LastPathName(folder.oldPath);
                 const MoveResult back =
                     taken ? MoveResult{ERROR_ALREADY_EXISTS} : fs.MoveDir(folder.tempPath, folder.oldPath);
-                if (back && StoredAs(fs, folder.oldPath, folder.oldPath)) {
+                // Another folder holds the old name: the rename is finished instead,
+                // when the new name is free, rather than left half-way.
+                const bool forward =
+                    !back && back.error == ERROR_ALREADY_EXISTS && !fs.EntryName(folder.newPath);
+                const MoveResult ahead = forward ? fs.MoveDir(folder.tempPath, folder.newPath) : MoveResult{};
+                if (forward && ahead && StoredAs(fs, folder.newPath, folder.newPath)) {
+                    close(JournalOutcome::New, folder.newPath);
+                    finished.push_back(folder.newPath);
+                    run.folders[k].outcome = JournalOutcome::New;
+                    cut.erase({run.id, folder.seq});
+                } else if (forward && ahead) {
+                    close(JournalOutcome::Unknown, L"");  // the system stored another name
+                    lost.push_back(folder.oldPath);
+                } else if (back && StoredAs(fs, folder.oldPath, folder.oldPath)) {
                     close(JournalOutcome::Old, folder.oldPath);
                     recovered.push_back(folder.oldPath);
                 } else if (back) {
@@ -213,12 +226,14 @@ size_t RecoverInterrupted(IFileSystem& fs,
                                        : FillIn(ResKelvaroText(KText::CutShortRenamedLine), {progress.renamed}));
     }
     journal.EndRun();
-    for (auto* paths : {&recovered, &leftTemp, &completed, &lost, &waiting}) std::reverse(paths->begin(), paths->end());
+    for (auto* paths : {&recovered, &leftTemp, &completed, &finished, &lost, &waiting})
+        std::reverse(paths->begin(), paths->end());
     std::map<size_t, std::wstring> why;
     for (const auto& [i, reason] : leftTempWhy) why[leftTemp.size() - 1 - i] = reason;
     Report(history, KText::RecoveredLine, recovered);
     Report(history, KText::LeftUnderTempLine, leftTemp, why);
     Report(history, KText::CompletedLine, completed);
+    Report(history, KText::FinishedForwardLine, finished);
     Report(history, KText::RecoveryLostLine, lost);
     Report(history, KText::WaitingForDriveLine, waiting);
     ReportDamage(history, damage);
@@ -529,34 +544,27 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
         }
         ++tried;
         const std::wstring& current = folder.newPath;
-        history.AddLine(L"[ " + DirNameAbbrev(current) + L" ]");
+        history.AddLine(FolderHeading(current, services.wholePaths));
+        FolderOutcome outcome;
         const std::wstring stored = listings.Stored(current);
         if (stored != LastPathName(current)) {
-            history.AddLine(ResKelvaroText(KText::UndoGoneLine));
-            // Nothing answers to that name any more: the changed-folder list drops it.
-            if (stored.empty()) services.changed.Removed(current);
-            ++counts.notRenamed;
-            return true;
-        }
-        // The old name is taken unless it names this very folder (a change of case only).
-        if (const std::wstring taken = listings.Stored(folder.oldPath); !taken.empty() && taken != stored) {
-            history.AddLine(ResKelvaroText(KText::UndoTakenLine));
+            outcome.state = FolderState::Gone;
+            if (!stored.empty()) outcome.where = ParentWithSeparator(current) + stored;
+        } else if (const std::wstring taken = listings.Stored(folder.oldPath); !taken.empty() && taken != stored) {
+            // The old name is taken unless it names this very folder (a change of case only).
+            outcome.state = FolderState::Taken;
             stayed.emplace_back(folder.oldPath, current);
-            ++counts.notRenamed;
-            return true;
-        }
-        const MoveOutcome moved = MoveThroughTemp(services.fs, journal, current, folder.oldPath, folder.seq);
-        if (moved.result == MoveOutcome::Moved) listings.Moved(current, folder.oldPath);
-        if (moved.result == MoveOutcome::Refused) stayed.emplace_back(folder.oldPath, current);
-        if (moved.result != MoveOutcome::Moved) {
-            WriteMoveFailure(history, moved);
-            if (moved.result == MoveOutcome::LeftTemp || moved.result == MoveOutcome::Misplaced)
-                services.changed.Removed(current);
-            ++counts.notRenamed;
         } else {
-            WriteRenamed(history, services.changed, current, folder.oldPath);
-            ++counts.renamed;
+            const MoveOutcome moved = MoveThroughTemp(services.fs, journal, current, folder.oldPath, folder.seq);
+            if (moved.result == MoveOutcome::Moved) listings.Moved(current, folder.oldPath);
+            if (moved.result == MoveOutcome::Refused) stayed.emplace_back(folder.oldPath, current);
+            outcome = OutcomeOfMove(moved, current, folder.oldPath);
         }
+        outcome.path = current;
+        outcome.newPath = folder.oldPath;
+        WriteOutcome(history, services.changed, outcome);
+        ++(outcome.state == FolderState::Renamed ? counts.renamed : counts.notRenamed);
+        if (hooks.after) hooks.after(folder, outcome);
         if (journal->Failed()) {
             history.AddLine(ResKelvaroText(KText::RecordingStoppedLine));
             counts.notReached = seqs.size() - tried;
@@ -597,6 +605,7 @@ size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
     }
     // An undo that goes through every folder takes the run back, skipped folders and all.
     if (!journal->Failed()) journal->End(tried == seqs.size() ? RunEnd::Done : RunEnd::Stopped, tried);
+    if (hooks.counted) hooks.counted(counts);
     history.AddLine(UndoSummaryLine(counts));
     return counts.notRenamed + counts.notReached;
 }

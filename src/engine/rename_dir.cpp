@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "engine/catalog.h"
+#include "engine/folder_outcome.h"
 #include "engine/folder_rules.h"
 #include "engine/path_text.h"
 
@@ -214,22 +215,30 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
     return MoveFolder(fs, journal, path, newPath, seq, expected, false);
 }
 
-void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome) {
-    history.AddLine(ResKelvaroText(KText::NotRenamedLine));
-    for (const auto& reason : outcome.reasons) history.AddLine(reason);
-    if (outcome.result == MoveOutcome::Unrecorded) history.AddLine(ResKelvaroText(KText::NotRecordedLine));
-    if (outcome.result == MoveOutcome::Refused || outcome.result == MoveOutcome::Unrecorded) return;
-    if (outcome.where.empty())
-        history.AddLine(ResKelvaroText(KText::WhereaboutsUnknownLine));
-    else
-        history.AddLine(L"\u3000[ " + LastPathName(outcome.where) + L" ]");
-}
-
-void WriteRenamed(ILineSink& history, ILineSink& changed, const std::wstring& oldPath, const std::wstring& newPath) {
-    history.AddLine(ResKelvaroText(KText::RenamedLine));
-    history.AddLine(L"\u3000[ " + LastPathName(newPath) + L" ]");
-    history.AddLine(ResKelvaroText(KText::RenamedToLine));
-    changed.Moved(oldPath, newPath);
+FolderOutcome OutcomeOfMove(const MoveOutcome& moved, const std::wstring& path, const std::wstring& newPath) {
+    FolderOutcome outcome;
+    outcome.path = path;
+    outcome.newPath = newPath;
+    outcome.reasons = moved.reasons;
+    outcome.where = moved.where;
+    switch (moved.result) {
+        case MoveOutcome::Moved:
+            outcome.state = FolderState::Renamed;
+            break;
+        case MoveOutcome::Refused:
+            outcome.state = FolderState::Failed;
+            break;
+        case MoveOutcome::LeftTemp:
+            outcome.state = FolderState::LeftTemp;
+            break;
+        case MoveOutcome::Misplaced:
+            outcome.state = FolderState::Misplaced;
+            break;
+        case MoveOutcome::Unrecorded:
+            outcome.state = FolderState::Unrecorded;
+            break;
+    }
+    return outcome;
 }
 
 namespace {
@@ -247,11 +256,6 @@ std::wstring RunSummaryLine(const RunCounts& counts) {
     if (counts.notReached > 0) line += CountText(KText::SummaryNotReached, counts.notReached);
     if (counts.notReached > 0 && counts.notReachedAtLeast) line += ResKelvaroText(KText::SummaryAtLeast);
     return line;
-}
-
-bool IsSummaryLine(const std::wstring& line) {
-    const std::wstring head = ResKelvaroText(KText::SummaryHead) + L"\u3000";
-    return line.compare(0, head.size(), head) == 0;
 }
 
 std::wstring UndoSummaryLine(const RunCounts& counts) {
@@ -288,55 +292,40 @@ RecordedRun::RecordedRun(RenameJournal* journal,
     }
 }
 
-int16_t RenameDir(const RenameServices& services,
-                  const std::wstring& path,
-                  int16_t mode,
-                  const std::optional<FileIdentity>& expected) {
-    IFileSystem& fs = services.fs;
-    auto history = [&](const std::wstring& line) { services.history.AddLine(line); };
-    CurrentDirGuard guard(fs, path);
+namespace {
 
-    history(L"[ " + DirNameAbbrev(path) + L" ]");
+// What becomes of `path` (see RenameFolder), told to nobody yet.
+FolderOutcome TryRename(const RenameServices& services,
+                        const std::wstring& path,
+                        int16_t mode,
+                        const std::optional<FileIdentity>& expected) {
+    IFileSystem& fs = services.fs;
     // What the rules refuse is refused before anything on disk is touched.
     const FolderVerdict verdict = JudgeFolder(fs, path, mode, services.hira);
-    const std::wstring& newPath = verdict.newPath;
+    FolderOutcome outcome;
+    outcome.path = path;
+    outcome.newPath = verdict.newPath;
+    outcome.verdict = verdict.state;
     switch (verdict.state) {
         case PlanState::Rename:
             break;
-        case PlanState::KeptLong:
-            history(ResKelvaroText(KText::KeptLongLine));
-            return kRenameNotDone;
-        case PlanState::KeptEightLong:
-            history(ResKelvaroText(KText::KeptEightLongLine));
-            return kRenameNotDone;
         case PlanState::InForm:
-            history(ResKelvaroText(KText::UnchangedLine));
-            services.changed.AddLine(newPath);
-            return kRenameDone;
-        case PlanState::NoShortName:
-            history(ResKelvaroText(KText::NoShortNameLine));
-            return kRenameNotDone;
-        case PlanState::FolderNoShortName:
-            history(ResKelvaroText(KText::FolderNoShortNameLine));
-            return kRenameNotDone;
+            outcome.state = FolderState::Unchanged;
+            return outcome;
         case PlanState::ShortNameUnreadable:
-            history(ResKelvaroText(KText::NotRenamedLine));
-            history(FailureReason(fs, verdict.error));
-            return kRenameNotDone;
+            outcome.reasons.push_back(FailureReason(fs, verdict.error));
+            return outcome;
         case PlanState::TooLong:
-            history(ResKelvaroText(KText::NotRenamedLine));
-            history(L"\u3000" + PlanStateText(verdict.state));
-            history(LengthLimitText(verdict.limit));
-            return kRenameNotDone;
-        default: {  // a name Windows would not store as written, or a folder that is gone
-            history(ResKelvaroText(KText::NotRenamedLine));
+            outcome.limit = verdict.limit;
+            return outcome;
+        case PlanState::Unstorable:
             // A folder that is gone has no name to convert either: said as the preview says it.
-            const bool gone = verdict.state == PlanState::Unstorable && !IsDriveRoot(path) && !fs.EntryName(path);
-            history(L"\u3000" + PlanStateText(gone ? PlanState::Missing : verdict.state));
-            return kRenameNotDone;
-        }
+            if (!IsDriveRoot(path) && !fs.EntryName(path)) outcome.verdict = PlanState::Missing;
+            return outcome;
+        default:
+            return outcome;
     }
-
+    const std::wstring& newPath = verdict.newPath;
     // NTFS and FAT give a folder its long name back when, within seconds, it
     // takes a short name that was just taken from the folder: the way through
     // the temporary name is exactly that in mode 3, so there a folder is
@@ -347,20 +336,32 @@ int16_t RenameDir(const RenameServices& services,
     // a folder that tells case apart the rename back might fail too. The
     // temporary name stays free for a direct rename too: recovery looks there first.
     if (HeldByAnother(fs, services.listings, path, newPath) || (direct && fs.EntryName(path + kTempSuffix))) {
-        history(ResKelvaroText(KText::NotRenamedLine));
-        history(L"\u3000" + PlanStateText(PlanState::SiblingExists));
-        return kRenameNotDone;
+        outcome.verdict = PlanState::SiblingExists;
+        return outcome;
     }
-    const MoveOutcome moved = MoveFolder(fs, services.journal, path, newPath, 0, expected, direct);
-    if (moved.result != MoveOutcome::Moved) {
-        WriteMoveFailure(services.history, moved);
-        if (moved.result == MoveOutcome::LeftTemp || moved.result == MoveOutcome::Misplaced)
-            services.changed.Removed(path);
-        return kRenameNotDone;
-    }
-    if (services.listings) services.listings->Moved(path, newPath);
-    WriteRenamed(services.history, services.changed, path, newPath);
-    return kRenameDone;
+    outcome = OutcomeOfMove(MoveFolder(fs, services.journal, path, newPath, 0, expected, direct), path, newPath);
+    if (outcome.state == FolderState::Renamed && services.listings) services.listings->Moved(path, newPath);
+    return outcome;
+}
+
+}  // namespace
+
+FolderOutcome RenameFolder(const RenameServices& services,
+                           const std::wstring& path,
+                           int16_t mode,
+                           const std::optional<FileIdentity>& expected) {
+    CurrentDirGuard guard(services.fs, path);
+    services.history.AddLine(FolderHeading(path, services.wholePaths));
+    FolderOutcome outcome = TryRename(services, path, mode, expected);
+    WriteOutcome(services.history, services.changed, outcome);
+    return outcome;
+}
+
+int16_t RenameDir(const RenameServices& services,
+                  const std::wstring& path,
+                  int16_t mode,
+                  const std::optional<FileIdentity>& expected) {
+    return RenameFolder(services, path, mode, expected).Done() ? kRenameDone : kRenameNotDone;
 }
 
 }  // namespace kelvaro

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/folder_listings.h"
+#include "engine/folder_outcome.h"
 #include "engine/folder_rules.h"
 #include "engine/journal.h"
 #include "ports/file_system.h"
@@ -35,6 +36,7 @@ struct RenameServices {
     bool hira;                           // half-width conversion turns hiragana into katakana too
     RenameJournal* journal = nullptr;    // records every rename when present
     FolderListings* listings = nullptr;  // the run's look at each parent, when it keeps one
+    bool wholePaths = false;             // each folder's heading names its whole path (a log), not a short one
 };
 
 inline constexpr int16_t kRenameDone = 0;
@@ -69,12 +71,8 @@ MoveOutcome MoveThroughTemp(IFileSystem& fs,
                             uint32_t seq = 0,
                             const std::optional<FileIdentity>& expected = std::nullopt);
 
-// The history lines after a move that did not end under the new name.
-void WriteMoveFailure(ILineSink& history, const MoveOutcome& outcome);
-
-// The history lines of a folder moved from `oldPath` to `newPath`, and its
-// entry in the changed-folder list: the same for a run and for undo.
-void WriteRenamed(ILineSink& history, ILineSink& changed, const std::wstring& oldPath, const std::wstring& newPath);
+// The outcome of a move of `path` to `newPath` that ended as `moved` says.
+FolderOutcome OutcomeOfMove(const MoveOutcome& moved, const std::wstring& path, const std::wstring& newPath);
 
 // What a run or an undo did, for its closing summary line.
 struct RunCounts {
@@ -89,8 +87,6 @@ struct RunCounts {
 std::wstring RunSummaryLine(const RunCounts& counts);
 // The same for an undo: taken back, not taken back, not reached.
 std::wstring UndoSummaryLine(const RunCounts& counts);
-// True for a line made by one of the two above.
-bool IsSummaryLine(const std::wstring& line);
 
 // The history line that says why a rename was refused: the system's message
 // for `error`, or its number when the system has no words for it.
@@ -124,11 +120,15 @@ private:
 };
 
 // Renames one folder by `mode` through its temporary sibling, writes the
-// outcome to the history and lists done folders. Returns kRenameDone or
-// kRenameNotDone. The folder always ends under its old, new or temporary
-// name, and the history says which.
+// outcome to the history and lists done folders, and returns it. The folder
+// always ends under its old, new or temporary name, and the history says which.
 // `expected`, when given, is what a walk found under `path`: a path that
 // leads elsewhere now (a link swapped in above it) is never renamed.
+FolderOutcome RenameFolder(const RenameServices& services,
+                           const std::wstring& path,
+                           int16_t mode,
+                           const std::optional<FileIdentity>& expected = std::nullopt);
+// The same, as kRenameDone (renamed or in form) or kRenameNotDone.
 int16_t RenameDir(const RenameServices& services,
                   const std::wstring& path,
                   int16_t mode,

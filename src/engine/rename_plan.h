@@ -56,27 +56,4 @@ inline bool PlanRefused(PlanState state) {
 // held `from` tells case apart, and `Mix` beside `mix` is another folder).
 bool FollowRename(std::wstring& path, const std::wstring& from, const std::wstring& to, bool exactCase = false);
 
-// The changed-folder list as RenameDir sees it during a run: passes every
-// path on and keeps the last one, the new path of the folder just done, so
-// that the run can follow the folders below it.
-class LastPathSink : public ILineSink {
-public:
-    explicit LastPathSink(ILineSink& next) : next_(next) {}
-    void AddLine(const std::wstring& text) override {
-        last_ = text;
-        next_.AddLine(text);
-    }
-    void Moved(const std::wstring& from, const std::wstring& to) override {
-        last_ = to;
-        next_.Moved(from, to);
-    }
-    void Removed(const std::wstring& path) override { next_.Removed(path); }
-    void Clear() { last_.clear(); }
-    const std::wstring& Last() const { return last_; }
-
-private:
-    ILineSink& next_;
-    std::wstring last_;
-};
-
 }  // namespace kelvaro

@@ -13,9 +13,8 @@ namespace kelvaro {
 
 WalkEnd WalkTargets(TargetList& targets,
                     ILineSink& history,
-                    LastPathSink& changed,
                     RenameJournal* journal,
-                    const std::function<int16_t(const std::wstring& path)>& rename,
+                    const std::function<FolderOutcome(const std::wstring& path)>& rename,
                     const TargetWalk& hooks,
                     const RunRequest* request) {
     WalkEnd end;
@@ -61,21 +60,19 @@ WalkEnd WalkTargets(TargetList& targets,
             continue;
         }
         const std::wstring path = targets.Text(i);
-        changed.Clear();
         if (journal) journal->AtFolder(static_cast<uint32_t>(hooks.journalBase + asked));
         ++asked;
-        const int16_t result = rename(path);
-        const bool moved = result == kRenameDone && !changed.Last().empty();
-        if (moved && changed.Last() != path)
-            targets.FollowRenamed(i + 1, path, changed.Last(),
+        const FolderOutcome outcome = rename(path);
+        if (outcome.state == FolderState::Renamed && outcome.newPath != path)
+            targets.FollowRenamed(i + 1, path, outcome.newPath,
                                   hooks.tellsCaseApart && hooks.tellsCaseApart(ParentDirName(path)));
-        if (result != kRenameDone)
+        if (!outcome.Done())
             ++end.counts.notRenamed;
-        else if (moved && changed.Last() != path)
+        else if (outcome.state == FolderState::Renamed && outcome.newPath != path)
             ++end.counts.renamed;
         else
             ++end.counts.same;
-        if (hooks.after) hooks.after(i, result, moved ? changed.Last() : path);
+        if (hooks.after) hooks.after(i, outcome);
         if (journal && journal->Failed()) {
             history.AddLine(ResKelvaroText(KText::RecordingStoppedLine));
             end.journalFailed = true;
@@ -104,7 +101,7 @@ RunRequest TargetRequest(int16_t mode, bool hira) {
 }
 
 RunDriver::RunDriver(AppState& state, IRunView& view, Renamer renamer, RenameJournal* journal)
-    : state_(state), view_(view), renamer_(std::move(renamer)), journal_(journal), changed_(state.changed) {}
+    : state_(state), view_(view), renamer_(std::move(renamer)), journal_(journal) {}
 
 void RunDriver::Start() {
     running_ = true;
@@ -141,8 +138,8 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
             view_.ProcessPendingInput();
             return !state_.stopRequested && !recorded.Stopped();
         };
-        hooks.after = [&](size_t j, int16_t result, const std::wstring&) {
-            if (result == kRenameDone) targets.SetSelected(j, false);
+        hooks.after = [&](size_t j, const FolderOutcome& outcome) {
+            if (outcome.Done()) targets.SetSelected(j, false);
         };
         hooks.leftOut = leftOut;
         hooks.newPathOf = [&](const std::wstring& path) { return PlannedNewPath(path, mode, state_.settings.Hira); };
@@ -150,7 +147,7 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
         // A record that cannot be written ends the run: the rest stays in the list.
         const RunRequest request = TargetRequest(mode, state_.settings.Hira);
         const WalkEnd end = WalkTargets(
-            targets, state_.history, changed_, journal_, [&](const std::wstring& path) { return renamer_(path, mode); },
+            targets, state_.history, journal_, [&](const std::wstring& path) { return renamer_(path, mode); },
             hooks, &request);
         state_.history.AddLine(WalkSummaryLine(end));
     }

@@ -44,8 +44,8 @@ public:
 struct TargetWalk {
     // Before folder `index`; false stops the walk there (nothing tried).
     std::function<bool(size_t index)> before;
-    // After folder `index` was tried: the rename's result and its path now.
-    std::function<void(size_t index, int16_t result, const std::wstring& now)> after;
+    // After folder `index` was tried: what became of it.
+    std::function<void(size_t index, const FolderOutcome& outcome)> after;
     // Folders (by index) the user left out of this run: neither tried nor
     // reported; the list may be shorter than the target list.
     std::vector<bool> leftOut;
@@ -71,14 +71,13 @@ struct WalkEnd {
 // The closing count of a walk: RunSummaryLine's, then "　除外：n件" when the user left folders out.
 std::wstring WalkSummaryLine(const WalkEnd& end);
 
-// `rename` renames one folder and reports its new path to `changed`. With a
+// `rename` renames one folder and tells what became of it. With a
 // `request` (its mode and flags), the journal records what the walk was asked
 // to do before the first folder, and how far it got at the end.
 WalkEnd WalkTargets(TargetList& targets,
                     ILineSink& history,
-                    LastPathSink& changed,
                     RenameJournal* journal,
-                    const std::function<int16_t(const std::wstring& path)>& rename,
+                    const std::function<FolderOutcome(const std::wstring& path)>& rename,
                     const TargetWalk& hooks,
                     const RunRequest* request = nullptr);
 
@@ -91,7 +90,7 @@ RunRequest TargetRequest(int16_t mode, bool hira);
 // the list that lies below a renamed one is handled under its new name.
 class RunDriver {
 public:
-    using Renamer = std::function<int16_t(const std::wstring& path, int16_t mode)>;
+    using Renamer = std::function<FolderOutcome(const std::wstring& path, int16_t mode)>;
 
     RunDriver(AppState& state, IRunView& view, Renamer renamer, RenameJournal* journal = nullptr);
 
@@ -99,9 +98,8 @@ public:
     void Run(int16_t mode, const std::vector<bool>& leftOut = {});
     // Takes the last run back, with the same freezing, Cancel and closing line.
     void Undo(const RenameServices& services);
-    // The changed-folder list for the renamer: through it the run learns the
-    // new path of each folder done and follows the folders below it.
-    ILineSink& Changed() { return changed_; }
+    // The changed-folder list, for the renamer.
+    ILineSink& Changed() { return state_.changed; }
     void Cancel() { state_.stopRequested = true; }
     bool Running() const { return running_; }
 
@@ -114,7 +112,6 @@ private:
     IRunView& view_;
     Renamer renamer_;
     RenameJournal* journal_;
-    LastPathSink changed_;
     bool running_ = false;
 };
 

@@ -780,7 +780,7 @@ TEST_F(MainWindowTest, AtTheDefaultSizeTheSummaryAndTheRecoveryLineWrapIntoView)
     Click(window->ExeButton(0));
     const HWND list = window->History().List();
     const Lines lines = ListLines(list);
-    const auto summary = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return IsSummaryLine(l); });
+    const auto summary = std::find_if(lines.begin(), lines.end(), [](const std::wstring& l) { return l.starts_with(ResKelvaroText(KText::SummaryHead) + L"\u3000"); });
     ASSERT_NE(summary, lines.end());
     RECT client{};
     GetClientRect(list, &client);

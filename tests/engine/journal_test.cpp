@@ -460,25 +460,30 @@ TEST_F(JournalTest, RecoveryPutsBackWhatItCanAndReportsTheRest) {
     fs.AddDir(L"C:\\D\\temp only" + kTemp);  // goes back to its old name
     fs.AddDir(L"C:\\D\\taken" + kTemp);      // its old name is taken
     fs.AddDir(L"C:\\D\\taken");
+    fs.AddDir(L"C:\\D\\held" + kTemp);   // its old name is taken, its new one free: finished
+    fs.AddDir(L"C:\\D\\held");
     fs.AddDir(L"C:\\D\\NEW ONLY");      // the rename had finished
     fs.AddDir(L"C:\\D\\old only");      // the rename had not begun
     fs.AddDir(L"C:\\D\\busy" + kTemp);  // its writer still runs
     CutShort(L"C:\\D\\temp only", L"C:\\D\\TEMP ONLY");
     CutShort(L"C:\\D\\taken", L"C:\\D\\TAKEN");
+    CutShort(L"C:\\D\\held", L"C:\\D\\ｈｅｌｄ");
     CutShort(L"C:\\D\\new only", L"C:\\D\\NEW ONLY");
     CutShort(L"C:\\D\\old only", L"C:\\D\\OLD ONLY");
     CutShort(L"C:\\D\\gone", L"C:\\D\\GONE");
     CutShort(L"C:\\D\\busy", L"C:\\D\\BUSY", 42);
     store.alive = {42};
-    EXPECT_EQ(Recover(), 5u);
+    EXPECT_EQ(Recover(), 6u);
     EXPECT_EQ(fs.Stored(L"C:\\D\\temp only"), L"C:\\D\\temp only");
+    EXPECT_EQ(fs.Stored(L"C:\\D\\ｈｅｌｄ"), L"C:\\D\\ｈｅｌｄ");
     EXPECT_TRUE(fs.Exists(L"C:\\D\\taken" + kTemp));
     EXPECT_TRUE(fs.Exists(L"C:\\D\\busy" + kTemp));
     EXPECT_EQ(history.lines,
               (Lines{L"中断された変更を元に戻しました", L"　[ C:\\D\\temp only ]",
                      L"中断された変更のフォルダは一時的な名前のままです", L"　[ C:\\D\\taken.Tmpぷよむ ]",
                      L"　元の名前のフォルダが既にある為戻しません", L"中断された変更は完了していました",
-                     L"　[ C:\\D\\NEW ONLY ]", L"中断された変更のフォルダが見つかりません", L"　[ C:\\D\\gone ]"}));
+                     L"　[ C:\\D\\NEW ONLY ]", L"元の名前が使われている為、中断された変更を完了しました",
+                     L"　[ C:\\D\\ｈｅｌｄ ]", L"中断された変更のフォルダが見つかりません", L"　[ C:\\D\\gone ]"}));
     // Each record is closed once, but the one of a folder still under its
     // temporary name: a second start tries that again, and leaves the live run's alone.
     history.lines.clear();

@@ -27,13 +27,12 @@ protected:
     // folders below a renamed one followed to its new name.
     std::vector<bool> Run(Lines paths, int16_t mode) {
         RecordingSink history, changed;
-        LastPathSink last(changed);
         std::vector<bool> done;
         for (size_t i = 0; i < paths.size(); ++i) {
-            last.Clear();
-            done.push_back(RenameDir({fs, history, last, true}, paths[i], mode) == kRenameDone);
-            if (done.back() && !last.Last().empty() && last.Last() != paths[i])
-                for (size_t k = i + 1; k < paths.size(); ++k) FollowRename(paths[k], paths[i], last.Last());
+            const FolderOutcome outcome = RenameFolder({fs, history, changed, true}, paths[i], mode);
+            done.push_back(outcome.Done());
+            if (outcome.state == FolderState::Renamed)
+                for (size_t k = i + 1; k < paths.size(); ++k) FollowRename(paths[k], paths[i], outcome.newPath);
         }
         return done;
     }

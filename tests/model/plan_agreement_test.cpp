@@ -62,11 +62,9 @@ TEST(PlanAgreement, ThePreviewSaysWhatTheRunDoesFolderByFolder) {
 
         const auto plan = PlanRun(fs, batch, mode, true);
         QuietRunView view;
-        RunDriver* driverPointer = nullptr;
         RunDriver driver(state, view, [&](const std::wstring& path, int16_t m) {
-            return RenameDir({fs, state.history, driverPointer->Changed(), true}, path, m);
+            return RenameFolder({fs, state.history, state.changed, true}, path, m);
         });
-        driverPointer = &driver;
         driver.Run(mode);
 
         std::vector<std::wstring> left;

@@ -47,13 +47,15 @@ protected:
     }
     // Folders named in `refused` come back not done; every call is recorded.
     RunDriver Driver() {
-        return RunDriver(state, view, [this](const std::wstring& path, int16_t mode) -> int16_t {
+        return RunDriver(state, view, [this](const std::wstring& path, int16_t mode) {
             renamed.push_back(path + L" " + std::to_wstring(mode));
             state.history.AddLine(L"[ " + path + L" ]");
-            for (const auto& r : refused)
-                if (r == path) return 1;
-            return 0;
+            return Outcome(path, std::find(refused.begin(), refused.end(), path) == refused.end());
         });
+    }
+    // A folder left in form, or one the system refused.
+    static FolderOutcome Outcome(const std::wstring& path, bool done) {
+        return {done ? FolderState::Unchanged : FolderState::Failed, PlanState::InForm, path, path};
     }
     Names Targets() const {
         Names names;
@@ -103,9 +105,9 @@ TEST_F(RunDriverTest, ARecordThatCannotBeWrittenStopsTheRun) {
     RenameJournal journal(store);
     RunDriver driver(
         state, view,
-        [&](const std::wstring& path, int16_t) -> int16_t {
+        [&](const std::wstring& path, int16_t) {
             if (path == L"C:\\f3") store.limit = 0;  // the disk is full
-            return journal.FolderBegin(path, path + kTempSuffix, path + L"X") != 0 ? 0 : 1;
+            return Outcome(path, journal.FolderBegin(path, path + kTempSuffix, path + L"X") != 0);
         },
         &journal);
     driver.Run(0);
@@ -126,10 +128,10 @@ TEST_F(RunDriverTest, ARunWithoutARecordOnlyWhenTheUserSaysAndNeverUndoneAsTheLa
     journal.SetUnrecordedMark([&] { return mark; }, [&](bool unrecorded) { mark = unrecorded; });
     RunDriver driver(
         state, view,
-        [&](const std::wstring& path, int16_t) -> int16_t {
-            if (!journal.MayRename()) return 1;
+        [&](const std::wstring& path, int16_t) {
+            if (!journal.MayRename()) return Outcome(path, false);
             renamed.push_back(path);
-            return 0;
+            return Outcome(path, true);
         },
         &journal);
     store.writable = false;
@@ -169,9 +171,9 @@ TEST_F(RunDriverTest, CancelEndsTheWaitForAnotherCopysTurn) {
     });
     RunDriver driver(
         state, view,
-        [&](const std::wstring& path, int16_t) -> int16_t {
+        [&](const std::wstring& path, int16_t) {
             renamed.push_back(path);
-            return 0;
+            return Outcome(path, true);
         },
         &journal);
     driver.Run(0);
@@ -222,18 +224,17 @@ TEST_F(RunDriverTest, AllDoneEmptiesTheListAndDisablesTheButtons) {
 TEST_F(RunDriverTest, AFolderBelowARenamedOneIsHandledUnderItsNewName) {
     state.targets.Refresh();
     for (const wchar_t* path : {L"C:\\a", L"C:\\a\\b", L"C:\\ab", L"C:\\x\\y"}) state.targets.AddLine(path);
-    RunDriver* driver = nullptr;
-    RunDriver run(state, view, [&](const std::wstring& path, int16_t) -> int16_t {
+    RunDriver run(state, view, [&](const std::wstring& path, int16_t) {
         renamed.push_back(path);
-        if (path == L"C:\\x\\y") return 1;
-        driver->Changed().AddLine(path == L"C:\\a" ? L"C:\\A2" : path);  // the others keep their name
-        return 0;
+        FolderOutcome outcome;
+        outcome.path = path;
+        outcome.newPath = path == L"C:\\a" ? L"C:\\A2" : path;  // the others keep their name
+        if (path != L"C:\\x\\y") outcome.state = path == L"C:\\a" ? FolderState::Renamed : FolderState::Unchanged;
+        return outcome;
     });
-    driver = &run;
     run.Run(0);
     EXPECT_EQ(renamed, (Names{L"C:\\a", L"C:\\A2\\b", L"C:\\ab", L"C:\\x\\y"}));
     EXPECT_EQ(Targets(), Names{L"C:\\x\\y"});
-    EXPECT_EQ(state.changed.Count(), 3u);  // passed on to the changed-folder list
 }
 
 }  // namespace

@@ -438,6 +438,7 @@ Simulation::Outcome Simulation::Execute(const Op& op, const std::wstring& listFi
             inProcess([&](Process& p) {
                 Services services = p.Services_();
                 RunStartup(p.state, services, L"");
+                for (size_t i = 0; i < p.state.history.Count(); ++i) outcome.out.push_back(p.state.history.Line(i));
             });
             break;
         case Op::Auto:
@@ -458,7 +459,7 @@ Simulation::Outcome Simulation::Execute(const Op& op, const std::wstring& listFi
                 QuietView view;
                 const RenameServices rename{p.fs, p.state.history, p.state.changed, false, &p.journal};
                 RunDriver driver(
-                    p.state, view, [&](const std::wstring& path, int16_t m) { return RenameDir(rename, path, m); },
+                    p.state, view, [&](const std::wstring& path, int16_t m) { return RenameFolder(rename, path, m); },
                     &p.journal);
                 auto history = [&] {
                     for (size_t i = 0; i < p.state.history.Count(); ++i)
@@ -625,6 +626,8 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
         const Outcome recovery = Execute(start, listFile);
         if (trace) {
             std::printf("   -- the next start:\n");
+            for (const auto& line : recovery.out) std::printf("   said: %s\n", Narrow(line).c_str());
+            if (std::getenv("SIM_JOURNAL")) std::printf("   journal tail: %s\n   index: %s\n", world_.journal.substr(world_.journal.size() > 3000 ? world_.journal.size() - 3000 : 0).c_str(), world_.index.c_str());
             for (const auto& [id, was] : before)
                 if (world_.nodes.at(id).name != was.name)
                     std::printf("   now #%llu %s\n", static_cast<unsigned long long>(id),
