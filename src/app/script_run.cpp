@@ -196,12 +196,6 @@ struct Report {
     mutable size_t told = 0;  // the folder lines written
 };
 
-// Where each name of a batch stands: an entry of the target list, or a name that is none.
-struct Item {
-    size_t target = kNoEntry;
-    ScriptTarget other;  // when it is no entry
-};
-
 // The history leaves memory a batch at a time: to the log file and, when
 // asked for, to the text the clipboard gets at the end. What recovery at
 // start said of earlier runs comes first, under a heading of its own.
@@ -247,26 +241,34 @@ private:
     std::vector<std::wstring> recovery_;
 };
 
-// The folders of a run go through the target list this many at a time.
-constexpr size_t kBatch = TargetList::kCapacity;
+// The folders of a run are planned and walked this many at a time.
+constexpr size_t kBatch = 1000;
+
+// What every part of one script command works with.
+struct ScriptContext {
+    const ScriptCommand& command;
+    AppState& state;
+    Services& services;
+    const std::atomic<bool>* stop;
+    const Report& report;
+    HistoryOutlet& outlet;
+    ProgressLine& progress;
+    bool Stopping() const { return stop && stop->load(); }
+};
 
 // The total the progress line counts towards, only when someone watches: with
 // /S the trees are walked once more for it, and Ctrl+C ends that count.
-void SetProgressTotal(ScriptTargets& feed,
-                      const std::vector<ScriptName>& names,
-                      bool subfolders,
-                      ProgressLine& progress,
-                      const std::atomic<bool>* stop) {
-    if (!progress.Shown()) return;
+void SetProgressTotal(const ScriptContext& c, ScriptTargets& feed, const std::vector<ScriptName>& names) {
+    if (!c.progress.Shown()) return;
     size_t total = 0;
-    if (subfolders)
+    if (c.command.subfolders)
         total = feed.Count([&](size_t counted) {
-            progress.Counting(counted);
-            return !(stop && stop->load());
+            c.progress.Counting(counted);
+            return !c.Stopping();
         });
     else
         for (const auto& name : names) total += std::max<size_t>(1, name.paths.size());
-    progress.SetTotal(total);
+    c.progress.SetTotal(total);
 }
 
 // How a run, an undo or a resume of the script ended: the folders not done,
@@ -276,205 +278,232 @@ struct Ran {
     bool summarized = false;
 };
 
-// Renames (or, dry, judges) the folders a batch at a time, as one run in the
-// journal.
-Ran RunFolders(const ScriptCommand& command,
-                  ScriptTargets& feed,
-                  AppState& state,
-                  Services& services,
-                  const std::atomic<bool>* stop,
-                  const Report& report,
-                  HistoryOutlet& outlet,
-                  ProgressLine& progress,
-                  const RunRequest* request = nullptr,
-                  const std::string& resumes = {}) {
-    IFileSystem& fs = services.fs;
-    FolderListings listings(fs);
-    RenameServices rename{fs, state.history, state.changed, state.settings.Hira, services.journal, &listings};
-    rename.wholePaths = true;
-    std::optional<RecordedRun> recorded;
-    if (!command.dryRun) recorded.emplace(services.journal, state.history, RunKind::Run, resumes);
-    // What the run was asked to do, recorded once before its first folder:
-    // a run of every depth is its roots and the flag, never every folder.
-    RenameJournal* journal = command.dryRun ? nullptr : services.journal;
-    if (journal && request) journal->Request(*request);
-    size_t notDone = 0, handled = 0;
-    size_t walked = 0;  // the target-list entries of the batches before this one
-    RunCounts counts;
-    bool stopped = false;
-    while (!stopped) {
-        // The next batch: up to kBatch folders, and the names between them that are none.
-        state.targets.Refresh();
-        std::vector<Item> items;
-        std::vector<bool> unlisted;
-        std::vector<std::optional<FileIdentity>> identities;  // what the walk found under each path
-        for (ScriptTarget target; state.targets.Count() < kBatch && items.size() < 2 * kBatch && feed.Next(target);) {
-            if (!target.path.empty() && target.repeat == Repeat::No) {
-                const size_t before = state.targets.Count();
-                state.targets.AddLine(target.path);
-                if (state.targets.Count() > before) {
-                    items.push_back({before, {}});
-                    unlisted.push_back(target.unlisted);
-                    identities.push_back(target.identity);
-                    continue;
-                }
-                target.repeat = Repeat::Same;  // the list holds it already
-            }
-            items.push_back({kNoEntry, std::move(target)});
-        }
-        if (items.empty()) break;
+// One batch of the names: up to kBatch folders, and the names between them
+// that are none, each told in its place.
+struct Batch {
+    struct Item {
+        size_t folder = kNoEntry;  // its place among the folders
+        ScriptTarget other;        // when it is no folder
+    };
+    std::vector<Item> items;
+    std::vector<std::wstring> given;                      // each folder as named
+    FolderBatch folders;                                  // the same, following the renames of the run
+    std::vector<bool> unlisted;                           // the folders below it could not be read
+    std::vector<std::optional<FileIdentity>> identities;  // what the walk found under each path
+};
 
-        std::vector<std::wstring> targets;
-        for (size_t i = 0; i < state.targets.Count(); ++i) targets.push_back(state.targets.Text(i));
+Batch NextBatch(ScriptTargets& feed) {
+    Batch batch;
+    std::unordered_set<std::wstring> listed;
+    for (ScriptTarget target; batch.given.size() < kBatch && batch.items.size() < 2 * kBatch && feed.Next(target);) {
+        if (!target.path.empty() && target.repeat == Repeat::No) {
+            if (listed.insert(target.path).second) {
+                batch.items.push_back({batch.given.size(), {}});
+                batch.given.push_back(target.path);
+                batch.unlisted.push_back(target.unlisted);
+                batch.identities.push_back(target.identity);
+                continue;
+            }
+            target.repeat = Repeat::Same;  // the batch holds it already
+        }
+        batch.items.push_back({kNoEntry, std::move(target)});
+    }
+    batch.folders.paths = batch.given;
+    return batch;
+}
+
+// Renames (or, dry, judges) the folders a batch at a time, as one run in the journal.
+class FolderRun {
+public:
+    FolderRun(const ScriptContext& c, ScriptTargets& feed)
+        : c_(c),
+          feed_(feed),
+          listings_(c.services.fs),
+          rename_{c.services.fs, c.state.history, c.state.changed, c.state.settings.Hira, c.services.journal, &listings_} {
+        rename_.wholePaths = true;
+    }
+    // `request`: what the run was asked to do, recorded once before its
+    // first folder (a run of every depth is its roots and the flag, never
+    // every folder); `resumes`: the run cut short that this one finishes.
+    Ran Run(const RunRequest* request, const std::string& resumes);
+
+private:
+    void Judge(const Batch& batch, const std::vector<PlanEntry>& plan);
+    void Walk(Batch& batch, const std::vector<PlanEntry>& plan);
+    // Tells the names before the next folder that are no folder of the run.
+    void TellOthers(const Batch& batch);
+    void TellFolder(const FolderLine& line) {
+        c_.report.Line(line);
+        ++next_;
+        c_.progress.Done(++handled_);
+    }
+    void TellUnlisted(const Batch& batch, size_t i) {
+        if (!batch.unlisted[i]) return;
+        c_.state.history.AddLine(FolderHeading(batch.given[i], true));
+        c_.state.history.AddLine(ResKelvaroText(KText::UnlistedLine));
+        ++notDone_;
+    }
+    void TellNotReached(const Batch& batch, const std::vector<PlanEntry>& plan);
+    void TellUnreachedTrees();
+
+    const ScriptContext& c_;
+    ScriptTargets& feed_;
+    FolderListings listings_;
+    RenameServices rename_;
+    std::optional<RecordedRun> recorded_;
+    size_t notDone_ = 0, handled_ = 0;
+    size_t walked_ = 0;  // the folders of the batches before this one
+    size_t next_ = 0;    // the next name of the batch to tell
+    RunCounts counts_;
+    bool stopped_ = false;
+};
+
+Ran FolderRun::Run(const RunRequest* request, const std::string& resumes) {
+    const bool dry = c_.command.dryRun;
+    if (!dry) recorded_.emplace(c_.services.journal, c_.state.history, RunKind::Run, resumes);
+    RenameJournal* journal = dry ? nullptr : c_.services.journal;
+    if (journal && request) journal->Request(*request);
+    while (!stopped_) {
+        Batch batch = NextBatch(feed_);
+        if (batch.items.empty()) break;
         // The plan before anything moves: the verdicts of a dry run, the codes of a run.
         std::vector<PlanEntry> plan;
-        if (command.dryRun || report.tsv) plan = PlanRun(fs, targets, command.mode, state.settings.Hira);
-
-        // Every name is told in its place: the ones that are no entry of the
-        // list just before the entry that follows them.
-        size_t next = 0;  // the next item to tell
-        auto tellOthers = [&] {
-            for (; next < items.size() && items[next].target == kNoEntry; ++next) {
-                const ScriptTarget& other = items[next].other;
-                report.Line(OtherLine(other));
-                progress.Done(++handled);
-                if (other.repeat != Repeat::No) continue;
-                state.history.AddLine(UnansweredHistoryLine(other, command.dryRun));
-                ++notDone;
-                ++counts.notRenamed;
-            }
-        };
-        auto tellEntry = [&](const FolderLine& line) {
-            report.Line(line);
-            ++next;
-            progress.Done(++handled);
-        };
-        auto unlistedLines = [&](size_t i) {
-            if (!unlisted[i]) return;
-            state.history.AddLine(FolderHeading(targets[i], true));
-            state.history.AddLine(ResKelvaroText(KText::UnlistedLine));
-            ++notDone;
-        };
-
-        if (command.dryRun) {
-            // Ctrl+C stops a dry run too, after the folder in hand.
-            size_t i = 0;
-            for (; i < plan.size() && !(stop && stop->load()); ++i) {
-                tellOthers();
-                unlistedLines(i);
-                state.history.AddLine(PlanLine(plan[i]));
-                if (!PlanDone(plan[i].state)) ++notDone;
-                tellEntry(PlanFolderLine(plan[i]));
-            }
-            stopped = i < plan.size();
-            notDone += plan.size() - i;
-        } else {
-            TargetWalk hooks;
-            hooks.journalBase = walked;
-            hooks.newPathOf = [&](const std::wstring& path) {
-                return PlannedNewPath(path, command.mode, state.settings.Hira);
-            };
-            hooks.tellsCaseApart = [&](const std::wstring& dir) { return fs.TellsCaseApart(dir); };
-            hooks.before = [&](size_t i) {
-                if ((stop && stop->load()) || recorded->Stopped()) return false;
-                tellOthers();
-                unlistedLines(i);
-                return true;
-            };
-            hooks.after = [&](size_t i, const FolderOutcome& outcome) {
-                if (!outcome.Done()) ++notDone;
-                const std::wstring& now = outcome.Done() ? outcome.newPath : targets[i];
-                if (now != targets[i]) feed.Renamed(targets[i], now);
-                tellEntry(report.tsv ? RunFolderLine(plan[i], outcome, unlisted[i]) : FolderLine{});
-            };
-            size_t renaming = 0;  // the entry the walk hands to the renamer
-            hooks.before = [&, before = hooks.before](size_t i) {
-                renaming = i;
-                return before(i);
-            };
-            const WalkEnd end = WalkTargets(
-                state.targets, state.history, services.journal,
-                [&](const std::wstring& path) {
-                    return RenameFolder(rename, path, command.mode,
-                                        renaming < identities.size() ? identities[renaming] : std::nullopt);
-                },
-                hooks);
-            notDone += state.targets.Count() - end.next;
-            stopped = end.stopped || end.journalFailed;
-            counts.renamed += end.counts.renamed;
-            counts.same += end.counts.same;
-            counts.notRenamed += end.counts.notRenamed;
-            counts.notReached += end.counts.notReached;
-            walked += end.next;
-        }
-        // What the run did not reach, with no new path: nothing was done to it.
-        for (tellOthers(); stopped && next < items.size(); tellOthers()) {
-            const size_t target = items[next++].target;
-            if (report.tsv)
-                report.Line({FolderCode::NotRun, state.targets.Text(target), L"", ResAllText(AText::StoppedLine),
-                             PlanNotes(plan[target])});
-        }
-        outlet.Drain(state.history);
-        state.changed.Clear();
+        if (dry || c_.report.tsv) plan = PlanRun(c_.services.fs, batch.given, c_.command.mode, c_.state.settings.Hira);
+        next_ = 0;
+        if (dry)
+            Judge(batch, plan);
+        else
+            Walk(batch, plan);
+        TellNotReached(batch, plan);
+        c_.outlet.Drain(c_.state.history);
+        c_.state.changed.Clear();
     }
-    // What the stop left out, without walking on: the tree under way (its root
-    // comes last) and each name not started yet, the trees /RESUME will finish.
-    // Each is counted as one folder not reached; a tree has at least that many.
-    if (stopped)
-        feed.Unreached([&](const ScriptTarget& target) {
-            ++notDone;
-            ++counts.notReached;
-            if (command.subfolders && !target.path.empty()) counts.notReachedAtLeast = true;
-            if (!report.tsv) return;
-            report.Line(target.path.empty()
-                            ? OtherLine(target)
-                            : FolderLine{FolderCode::NotRun, target.path, L"", ResAllText(AText::StoppedLine), {}});
-        });
-    if (journal && request) journal->End(stopped ? RunEnd::Stopped : RunEnd::Done, walked);
-    recorded.reset();
-    if (!command.dryRun) state.history.AddLine(RunSummaryLine(counts));
-    state.history.AddLine(stopped          ? ResAllText(AText::StoppedLine)
-                          : command.dryRun ? ResKelvaroText(KText::DryRunDoneLine)
-                                           : ResAllText(AText::AllFinishedLine));
-    return {notDone, !command.dryRun};
+    if (stopped_) TellUnreachedTrees();
+    if (journal && request) journal->End(stopped_ ? RunEnd::Stopped : RunEnd::Done, walked_);
+    recorded_.reset();
+    if (!dry) c_.state.history.AddLine(RunSummaryLine(counts_));
+    c_.state.history.AddLine(stopped_ ? ResAllText(AText::StoppedLine)
+                             : dry    ? ResKelvaroText(KText::DryRunDoneLine)
+                                      : ResAllText(AText::AllFinishedLine));
+    return {notDone_, !dry};
+}
+
+void FolderRun::TellOthers(const Batch& batch) {
+    for (; next_ < batch.items.size() && batch.items[next_].folder == kNoEntry; ++next_) {
+        const ScriptTarget& other = batch.items[next_].other;
+        c_.report.Line(OtherLine(other));
+        c_.progress.Done(++handled_);
+        if (other.repeat != Repeat::No) continue;
+        c_.state.history.AddLine(UnansweredHistoryLine(other, c_.command.dryRun));
+        ++notDone_;
+        ++counts_.notRenamed;
+    }
+}
+
+// A dry run: each folder's verdict, and Ctrl+C stops it after the folder in hand.
+void FolderRun::Judge(const Batch& batch, const std::vector<PlanEntry>& plan) {
+    size_t i = 0;
+    for (; i < plan.size() && !c_.Stopping(); ++i) {
+        TellOthers(batch);
+        TellUnlisted(batch, i);
+        c_.state.history.AddLine(PlanLine(plan[i]));
+        if (!PlanDone(plan[i].state)) ++notDone_;
+        TellFolder(PlanFolderLine(plan[i]));
+    }
+    stopped_ = i < plan.size();
+    notDone_ += plan.size() - i;
+}
+
+void FolderRun::Walk(Batch& batch, const std::vector<PlanEntry>& plan) {
+    IFileSystem& fs = c_.services.fs;
+    const int16_t mode = c_.command.mode;
+    TargetWalk hooks;
+    hooks.journalBase = walked_;
+    hooks.newPathOf = [&](const std::wstring& path) { return PlannedNewPath(path, mode, c_.state.settings.Hira); };
+    hooks.tellsCaseApart = [&](const std::wstring& dir) { return fs.TellsCaseApart(dir); };
+    size_t renaming = 0;  // the folder the walk hands to the renamer
+    hooks.before = [&](size_t i) {
+        if (c_.Stopping() || recorded_->Stopped()) return false;
+        renaming = i;
+        TellOthers(batch);
+        TellUnlisted(batch, i);
+        return true;
+    };
+    hooks.after = [&](size_t i, const FolderOutcome& outcome) {
+        if (!outcome.Done()) ++notDone_;
+        const std::wstring& now = outcome.Done() ? outcome.newPath : batch.given[i];
+        if (now != batch.given[i]) feed_.Renamed(batch.given[i], now);
+        TellFolder(c_.report.tsv ? RunFolderLine(plan[i], outcome, batch.unlisted[i]) : FolderLine{});
+    };
+    const WalkEnd end = WalkTargets(
+        batch.folders, c_.state.history, c_.services.journal,
+        [&](const std::wstring& path) { return RenameFolder(rename_, path, mode, batch.identities[renaming]); },
+        hooks);
+    notDone_ += batch.folders.Count() - end.next;
+    stopped_ = end.stopped || end.journalFailed;
+    counts_.renamed += end.counts.renamed;
+    counts_.same += end.counts.same;
+    counts_.notRenamed += end.counts.notRenamed;
+    counts_.notReached += end.counts.notReached;
+    walked_ += end.next;
+}
+
+// What the run did not reach of the batch, with no new path: nothing was done to it.
+void FolderRun::TellNotReached(const Batch& batch, const std::vector<PlanEntry>& plan) {
+    for (TellOthers(batch); stopped_ && next_ < batch.items.size(); TellOthers(batch)) {
+        const size_t folder = batch.items[next_++].folder;
+        if (c_.report.tsv)
+            c_.report.Line({FolderCode::NotRun, batch.folders.Text(folder), L"", ResAllText(AText::StoppedLine),
+                            PlanNotes(plan[folder])});
+    }
+}
+
+// What the stop left out, without walking on: the tree under way (its root
+// comes last) and each name not started yet, the trees /RESUME will finish.
+// Each is counted as one folder not reached; a tree has at least that many.
+void FolderRun::TellUnreachedTrees() {
+    feed_.Unreached([&](const ScriptTarget& target) {
+        ++notDone_;
+        ++counts_.notReached;
+        if (c_.command.subfolders && !target.path.empty()) counts_.notReachedAtLeast = true;
+        if (!c_.report.tsv) return;
+        c_.report.Line(target.path.empty()
+                           ? OtherLine(target)
+                           : FolderLine{FolderCode::NotRun, target.path, L"", ResAllText(AText::StoppedLine), {}});
+    });
 }
 
 // Finishes the newest run, stopped or cut short, by its mode and flags: the
 // folders not done, 1 when there was nothing to finish.
-Ran RunResume(const ScriptCommand& command,
-                 AppState& state,
-                 Services& services,
-                 const std::atomic<bool>* stop,
-                 const Report& report,
-                 HistoryOutlet& outlet,
-                 ProgressLine& progress) {
+Ran RunResume(const ScriptContext& c) {
+    AppState& state = c.state;
+    Services& services = c.services;
     const auto plan = services.journal ? PlanResume(*services.journal) : std::nullopt;
     if (!plan) {
         state.history.AddLine(ResKelvaroText(KText::NothingToResumeLine));
         return {1, false};
     }
     state.history.AddLine(ResKelvaroText(KText::ResumeHeadLine));
-    ScriptCommand resumed = command;
+    ScriptCommand resumed = c.command;
     resumed.mode = plan->request.mode;
     state.settings.Hira = plan->request.Has(kHiraganaFlag);
     resumed.subfolders = plan->request.Has(kEveryDepthFlag);
     resumed.hidden = plan->request.Has(kHiddenFlag);
+    const ScriptContext context{resumed, state, services, c.stop, c.report, c.outlet, c.progress};
     std::vector<ScriptName> names;
     for (const auto& path : plan->request.targets) names.push_back({path, {path}});
     ScriptTargets feed(services.fs, names, resumed.subfolders, resumed.hidden);
-    SetProgressTotal(feed, names, resumed.subfolders, progress, stop);
-    RunRequest request = plan->request;
-    return RunFolders(resumed, feed, state, services, stop, report, outlet, progress, &request, plan->run);
+    SetProgressTotal(context, feed, names);
+    return FolderRun(context, feed).Run(&plan->request, plan->run);
 }
 
 // Takes the last run back; the folders not taken back, or 1 when there was
 // nothing to take back. The history leaves memory every few thousand lines.
-Ran RunUndo(AppState& state,
-               Services& services,
-               const std::atomic<bool>* stop,
-               const Report& report,
-               HistoryOutlet& outlet,
-               ProgressLine& progress) {
+Ran RunUndo(const ScriptContext& c) {
+    AppState& state = c.state;
+    Services& services = c.services;
+    const Report& report = c.report;
+    ProgressLine& progress = c.progress;
     if (!services.journal) {
         state.history.AddLine(ResKelvaroText(KText::NothingToUndoLine));
         return {1, false};
@@ -492,7 +521,7 @@ Ran RunUndo(AppState& state,
     hooks.before = [&](const JournalFolder&) {
         progress.Done(handled++);
         if (state.changed.Count() >= kBatch) state.changed.Clear();
-        return !(stop && stop->load());
+        return !c.Stopping();
     };
     hooks.after = [&](const JournalFolder& folder, const FolderOutcome& outcome) {
         // The disk is asked where each folder stands only for the folder lines of /TSV.
@@ -506,7 +535,7 @@ Ran RunUndo(AppState& state,
                          back ? L"" : JoinedReason(OutcomeLines(outcome)),
                          {}});
         }
-        if (state.history.Count() > 3 * kBatch) outlet.Drain(state.history);
+        if (state.history.Count() > 3 * kBatch) c.outlet.Drain(state.history);
     };
     if (report.tsv)
         hooks.notReached = [&](const JournalFolder& folder) {
@@ -514,7 +543,7 @@ Ran RunUndo(AppState& state,
         };
     hooks.counted = [&](const RunCounts&) { ran.summarized = true; };
     ran.notDone = UndoLastRun(rename, hooks);
-    const bool stopped = (stop && stop->load()) || services.journal->Failed();
+    const bool stopped = c.Stopping() || services.journal->Failed();
     state.history.AddLine(ResAllText(stopped ? AText::StoppedLine : AText::AllFinishedLine));
     if (total == 0) ran.notDone = 1;
     return ran;
@@ -534,117 +563,136 @@ std::wstring PlanLine(const PlanEntry& entry) {
     return line;
 }
 
+namespace {
+
+void PrintUsage(IConsole& console) {
+    for (KText n : kUsageLines) {
+        std::wstring line = ResKelvaroText(n);
+        if (n == KText::UsageModeNames)
+            for (const wchar_t* name : kModeNames) line += std::wstring(L" ") + name;
+        console.Out(line);
+    }
+}
+
+// The whole line is checked before anything is touched, recovery included:
+// the names it gives and the log file it asks for. Empty when it holds.
+std::wstring CheckLine(const ScriptCommand& command,
+                       const ScriptServices& services,
+                       std::vector<ScriptName>& names,
+                       std::wstring& logFile) {
+    IFileSystem& fs = services.fs;
+    std::wstring error;
+    if (!command.undo && !command.resume) names = ExpandNames(fs, command.names, error, command.hidden);
+    if (!error.empty() || command.logFile.empty()) return error;
+    logFile = FullFileName(fs, command.logFile);
+    if (IsKeptFile(fs, logFile, services.ownFiles, command.names))
+        return ResKelvaroText(KText::LogOnOwnFileError) + logFile;
+    // Opened to append, so that nothing is emptied before the run: the first lines replace it.
+    if (!fs.AppendFileBytes(logFile, {})) return ResKelvaroText(KText::LogNotWritableError) + logFile;
+    return {};
+}
+
+// A folder a run cut short left under its temporary name is put back before
+// the names are looked up (a dry run touches nothing); a folder put back may
+// answer to a pattern now.
+void RecoverFirst(const ScriptCommand& command,
+                  ScriptServices& services,
+                  std::vector<ScriptName>& names,
+                  RecoveryLines& recovery) {
+    if (!services.journal || command.dryRun) return;
+    RecoverInterrupted(services.fs, *services.journal, recovery);
+    const bool patterns = std::any_of(names.begin(), names.end(), [](const ScriptName& name) { return name.pattern; });
+    if (!recovery.lines.empty() && patterns) {
+        std::wstring again;
+        auto expanded = ExpandNames(services.fs, command.names, again, command.hidden);
+        if (again.empty()) names = std::move(expanded);
+    }
+    // A run cut short can be finished: said once, when recovery found it.
+    if (!command.resume && !recovery.lines.empty() && PlanResume(*services.journal))
+        recovery.AddLine(ResKelvaroText(KText::ResumeHintLine));
+}
+
+// The run the line asks for: an undo, a resume, or a run of the names.
+Ran RunCommand(const ScriptContext& c, const std::vector<ScriptName>& names) {
+    if (c.command.undo) return RunUndo(c);
+    if (c.command.resume) return RunResume(c);
+    ScriptTargets feed(c.services.fs, names, c.command.subfolders, c.command.hidden);
+    SetProgressTotal(c, feed, names);
+    RunRequest request = TargetRequest(c.command.mode, c.state.settings.Hira);
+    if (c.command.subfolders) request.flags += kEveryDepthFlag;
+    if (c.command.hidden) request.flags += kHiddenFlag;  // so that /RESUME walks as this run did
+    for (const auto& name : names) request.targets.insert(request.targets.end(), name.paths.begin(), name.paths.end());
+    if (!c.command.subfolders) request.total = request.targets.size();
+    return FolderRun(c, feed).Run(&request, {});
+}
+
+// After the run: the hint to resume, the closing lines, the log and the clipboard; the exit code.
+int Finish(const ScriptContext& c, const Ran& ran, ScriptServices& services, const std::wstring& logFile) {
+    IConsole& console = services.console;
+    const ScriptCommand& command = c.command;
+    // Stopped by Ctrl+C: the rest can be done later.
+    if (!command.undo && !command.dryRun && c.Stopping() && services.journal && PlanResume(*services.journal))
+        console.Error(ResKelvaroText(KText::ResumeHintLine));
+    // With /TSV the output holds folders only; the counts and the closing line go with the other messages.
+    // Without a folder to tell (nothing to take back or to finish), what the history says instead is why.
+    if (command.tsv) {
+        const size_t count = c.state.history.Count();
+        const size_t tail = std::min<size_t>(count, ran.summarized ? 2 : 1);
+        for (size_t i = c.report.told == 0 ? 0 : count - tail; i < count; ++i) console.Error(c.state.history.Line(i));
+    }
+    c.outlet.Drain(c.state.history);
+    // The clipboard, when asked for, gets what the log file gets.
+    if (command.clip && !services.clipboard.SetText(c.outlet.clipText)) {
+        // Said where it is seen: the console and the log.
+        console.Error(ResKelvaroText(KText::NotCopiedLine));
+        c.outlet.Write(ResKelvaroText(KText::NotCopiedLine) + L"\r\n");
+    }
+    int code = ran.notDone == 0 ? kExitAllDone : kExitNotAll;
+    if (services.journal && services.journal->Failed()) code = kExitNotAll;  // a record was lost
+    if (c.outlet.LogFailed()) {
+        console.Error(ResKelvaroText(KText::LogNotWritableError) + logFile);
+        code = kExitNotAll;
+    }
+    return code;
+}
+
+}  // namespace
+
 int RunScript(const ScriptCommand& command, ScriptServices& services) {
     IConsole& console = services.console;
     if (command.usage) {
-        for (KText n : kUsageLines) {
-            std::wstring line = ResKelvaroText(n);
-            if (n == KText::UsageModeNames)
-                for (const wchar_t* name : kModeNames) line += std::wstring(L" ") + name;
-            console.Out(line);
-        }
+        PrintUsage(console);
         return kExitAllDone;
     }
-    if (!command.error.empty()) {
-        console.Error(command.error);
-        console.Error(ResKelvaroText(KText::UsageHint));
-        return kExitUsage;
-    }
     try {
-        IFileSystem& fs = services.fs;
-        // The whole line is checked before anything is touched, recovery included.
-        std::wstring error;
         std::vector<ScriptName> names;
-        if (!command.undo && !command.resume) names = ExpandNames(fs, command.names, error, command.hidden);
         std::wstring logFile;
-        if (error.empty() && !command.logFile.empty()) {
-            logFile = FullFileName(fs, command.logFile);
-            if (IsKeptFile(fs, logFile, services.ownFiles, command.names))
-                error = ResKelvaroText(KText::LogOnOwnFileError) + logFile;
-            // Opened to append, so that nothing is emptied before the run: the first lines replace it.
-            else if (!fs.AppendFileBytes(logFile, {}))
-                error = ResKelvaroText(KText::LogNotWritableError) + logFile;
-        }
+        const std::wstring error = command.error.empty() ? CheckLine(command, services, names, logFile) : command.error;
         if (!error.empty()) {
             console.Error(error);
             console.Error(ResKelvaroText(KText::UsageHint));
             return kExitUsage;
         }
-
         ConsolePrompts prompts(console);
-        Services appServices{services.store, fs, services.clipboard, prompts, services.journal};
+        Services appServices{services.store, services.fs, services.clipboard, prompts, services.journal};
         AppState state(prompts);
         SettingsLoad(services.store, state.settings);
         state.settings.autoRunning = true;
-        // A folder a run cut short left under its temporary name is put back
-        // before the names are looked up; a dry run touches nothing.
         RecoveryLines recovery(console);
-        if (services.journal && !command.dryRun) {
-            RecoverInterrupted(fs, *services.journal, recovery);
-            // A folder put back may answer to a pattern now.
-            const bool patterns =
-                std::any_of(names.begin(), names.end(), [](const ScriptName& name) { return name.pattern; });
-            if (!recovery.lines.empty() && patterns) {
-                std::wstring again;
-                auto expanded = ExpandNames(fs, command.names, again, command.hidden);
-                if (again.empty()) names = std::move(expanded);
-            }
-        }
-        // A run cut short can be finished: said once, when recovery found it.
-        if (!command.resume && !recovery.lines.empty() && services.journal && PlanResume(*services.journal))
-            recovery.AddLine(ResKelvaroText(KText::ResumeHintLine));
+        RecoverFirst(command, services, names, recovery);
 
         const Report report{console, command.tsv};
         if (command.tsv) console.Out(TsvHeader());
         HistoryEcho echo(state.history, console);
         if (!command.tsv) state.history.SetObserver(&echo);
-        HistoryOutlet outlet(fs, logFile, command.utf8, command.clip);
+        HistoryOutlet outlet(services.fs, logFile, command.utf8, command.clip);
         outlet.SetRecovery(recovery.lines);
         ProgressLine progress(console, [] { return static_cast<uint64_t>(GetTickCount64()); });
-        Ran ran;
-        if (command.undo) {
-            ran = RunUndo(state, appServices, services.stop, report, outlet, progress);
-        } else if (command.resume) {
-            ran = RunResume(command, state, appServices, services.stop, report, outlet, progress);
-        } else {
-            ScriptTargets feed(fs, names, command.subfolders, command.hidden);
-            SetProgressTotal(feed, names, command.subfolders, progress, services.stop);
-            RunRequest request = TargetRequest(command.mode, state.settings.Hira);
-            if (command.subfolders) request.flags += kEveryDepthFlag;
-            if (command.hidden) request.flags += kHiddenFlag;  // so that /RESUME walks as this run did
-            for (const auto& name : names)
-                request.targets.insert(request.targets.end(), name.paths.begin(), name.paths.end());
-            if (!command.subfolders) request.total = request.targets.size();
-            ran = RunFolders(command, feed, state, appServices, services.stop, report, outlet, progress, &request);
-        }
+        const ScriptContext context{command, state, appServices, services.stop, report, outlet, progress};
+        const Ran ran = RunCommand(context, names);
         progress.End();
         state.history.SetObserver(nullptr);
-        // Stopped by Ctrl+C: the rest can be done later.
-        if (!command.undo && !command.dryRun && services.stop && services.stop->load() && services.journal &&
-            PlanResume(*services.journal))
-            console.Error(ResKelvaroText(KText::ResumeHintLine));
-        // With /TSV the output holds folders only; the counts and the closing line go with the other messages.
-        // Without a folder to tell (nothing to take back or to finish), what the history says instead is why.
-        if (command.tsv) {
-            const size_t count = state.history.Count();
-            const size_t tail = std::min<size_t>(count, ran.summarized ? 2 : 1);
-            for (size_t i = report.told == 0 ? 0 : count - tail; i < count; ++i) console.Error(state.history.Line(i));
-        }
-        outlet.Drain(state.history);
-        // The clipboard, when asked for, gets what the log file gets.
-        if (command.clip && !services.clipboard.SetText(outlet.clipText)) {
-            // Said where it is seen: the console and the log.
-            console.Error(ResKelvaroText(KText::NotCopiedLine));
-            outlet.Write(ResKelvaroText(KText::NotCopiedLine) + L"\r\n");
-        }
-
-        int code = ran.notDone == 0 ? kExitAllDone : kExitNotAll;
-        if (services.journal && services.journal->Failed()) code = kExitNotAll;  // a record was lost
-        if (outlet.LogFailed()) {
-            console.Error(ResKelvaroText(KText::LogNotWritableError) + logFile);
-            code = kExitNotAll;
-        }
-        return code;
+        return Finish(context, ran, services, logFile);
     } catch (...) {
         RecordUnexpected("RunScript");
         console.Error(L"Kelvaro2 RunScript ERR");

@@ -11,7 +11,7 @@
 
 namespace kelvaro {
 
-WalkEnd WalkTargets(TargetList& targets,
+WalkEnd WalkTargets(IFolderQueue& targets,
                     ILineSink& history,
                     RenameJournal* journal,
                     const std::function<FolderOutcome(const std::wstring& path)>& rename,

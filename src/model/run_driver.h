@@ -74,7 +74,7 @@ std::wstring WalkSummaryLine(const WalkEnd& end);
 // `rename` renames one folder and tells what became of it. With a
 // `request` (its mode and flags), the journal records what the walk was asked
 // to do before the first folder, and how far it got at the end.
-WalkEnd WalkTargets(TargetList& targets,
+WalkEnd WalkTargets(IFolderQueue& targets,
                     ILineSink& history,
                     RenameJournal* journal,
                     const std::function<FolderOutcome(const std::wstring& path)>& rename,

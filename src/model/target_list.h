@@ -7,13 +7,14 @@
 
 #include "engine/disk_paths.h"
 #include "ports/file_system.h"
+#include "model/folder_queue.h"
 #include "model/list_observer.h"
 
 namespace kelvaro {
 
 // The folders the next run renames: at most 1000 distinct paths in insertion
 // order, each with a selection flag that the run uses as its keep marker.
-class TargetList : public ObservableList {
+class TargetList : public ObservableList, public IFolderQueue {
 public:
     static constexpr size_t kCapacity = 1000;
 
@@ -33,9 +34,9 @@ public:
     void SelectAll();
     void SelectClear();
 
-    size_t Count() const { return entries_.size(); }
+    size_t Count() const override { return entries_.size(); }
     bool Empty() const { return entries_.empty(); }
-    const std::wstring& Text(size_t index) const { return entries_[index].text; }
+    const std::wstring& Text(size_t index) const override { return entries_[index].text; }
     bool Selected(size_t index) const { return entries_[index].selected; }
     void SetSelected(size_t index, bool selected);
     // Takes a selection the user made on screen, without telling the observer.
@@ -43,9 +44,7 @@ public:
     void Remove(size_t index);
     // Removes every entry whose selection flag equals `selected`, keeping the order of the rest.
     void RemoveWhere(bool selected);
-    // After the folder `from` was renamed to `to`: the entries from `first` on
-    // that lie below it are rewritten to their place below `to`.
-    void FollowRenamed(size_t first, const std::wstring& from, const std::wstring& to, bool exactCase = false);
+    void FollowRenamed(size_t first, const std::wstring& from, const std::wstring& to, bool exactCase) override;
     // The first selected entry's text, or empty text.
     std::wstring FirstSelectedDir() const;
 
