@@ -69,4 +69,23 @@ std::wstring TsvLine(const FolderLine& line) {
     return text;
 }
 
+FolderLine PlanFolderLine(const PlanEntry& entry) {
+    return {CodeOf(entry.state), entry.path, entry.newPath, PlanStateText(entry.state), PlanNotes(entry)};
+}
+
+FolderLine RunFolderLine(const PlanEntry& entry, const FolderOutcome& outcome, bool unlisted) {
+    FolderLine line = PlanFolderLine(entry);
+    if (outcome.Done()) {
+        line.code = entry.state == PlanState::InForm ? FolderCode::Same : FolderCode::Renamed;
+        line.newPath = outcome.newPath;
+        if (line.code == FolderCode::Renamed) line.reason.clear();
+    } else if (PlanDone(entry.state)) {
+        line.code = FolderCode::Failed;
+        std::vector<std::wstring> lines = OutcomeLines(outcome);
+        if (unlisted) lines.insert(lines.begin(), ResKelvaroText(KText::UnlistedLine));
+        line.reason = JoinedReason(lines);
+    }
+    return line;
+}
+
 }  // namespace kelvaro

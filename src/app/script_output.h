@@ -48,6 +48,12 @@ struct FolderLine {
 // The notes the plan holds for a folder.
 std::vector<std::wstring> PlanNotes(const PlanEntry& entry);
 
+// The output line of a folder as the plan judges it (a dry run's).
+FolderLine PlanFolderLine(const PlanEntry& entry);
+// The output line of a folder of a run: the plan's, with what became of it.
+// A folder whose subfolders could not be read (`unlisted`) says so before why it failed.
+FolderLine RunFolderLine(const PlanEntry& entry, const FolderOutcome& outcome, bool unlisted);
+
 // The header of the /TSV output, naming the fields.
 std::wstring TsvHeader();
 // code TAB path TAB new path TAB reason TAB notes (joined by "; "); tabs and

@@ -124,27 +124,6 @@ bool IsKeptFile(IFileSystem& fs,
     return false;
 }
 
-FolderLine PlanFolderLine(const PlanEntry& entry) {
-    return {CodeOf(entry.state), entry.path, entry.newPath, PlanStateText(entry.state), PlanNotes(entry)};
-}
-
-// The output line of a folder of a run: the plan's, with what became of it.
-// A folder whose subfolders could not be read says so before why it failed.
-FolderLine RunFolderLine(const PlanEntry& entry, const FolderOutcome& outcome, bool unlisted) {
-    FolderLine line = PlanFolderLine(entry);
-    if (outcome.Done()) {
-        line.code = entry.state == PlanState::InForm ? FolderCode::Same : FolderCode::Renamed;
-        line.newPath = outcome.newPath;
-        if (line.code == FolderCode::Renamed) line.reason.clear();
-    } else if (PlanDone(entry.state)) {
-        line.code = FolderCode::Failed;
-        std::vector<std::wstring> lines = OutcomeLines(outcome);
-        if (unlisted) lines.insert(lines.begin(), ResKelvaroText(KText::UnlistedLine));
-        line.reason = JoinedReason(lines);
-    }
-    return line;
-}
-
 // Why a name answered nothing, as a verdict.
 std::wstring UnansweredReason(NameFault fault) {
     switch (fault) {
