@@ -12,7 +12,8 @@
 
 #include "engine/converters.h"
 #include "engine/folder_rules.h"
-#include "engine/journal_actions.h"
+#include "operations/recovery.h"
+#include "operations/undo.h"
 #include "engine/rename_dir.h"
 #include "fakes/temp_dir.h"
 #include "platform/win32_file_system.h"

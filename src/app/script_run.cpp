@@ -17,7 +17,9 @@
 #include "engine/diagnostics.h"
 #include "engine/disk_paths.h"
 #include "engine/folder_rules.h"
-#include "engine/journal_actions.h"
+#include "operations/recovery.h"
+#include "operations/resume.h"
+#include "operations/undo.h"
 #include "engine/path_text.h"
 #include "engine/rename_plan.h"
 

@@ -2,7 +2,7 @@
 
 #include "engine/catalog.h"
 #include "engine/path_text.h"
-#include "engine/rename_dir.h"
+#include "engine/line_sink.h"
 
 namespace kelvaro {
 

@@ -5,7 +5,7 @@
 
 #include "engine/catalog.h"
 #include "engine/folder_rules.h"
-#include "engine/journal_actions.h"
+#include "operations/undo.h"
 #include "engine/path_text.h"
 #include "engine/rename_dir.h"
 

@@ -7,6 +7,7 @@
 #include "engine/catalog.h"
 #include "engine/disk_paths.h"
 #include "engine/folder_rules.h"
+#include "operations/run_history.h"
 
 namespace kelvaro {
 

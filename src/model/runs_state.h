@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/journal.h"
-#include "engine/journal_actions.h"
+#include "operations/resume.h"
 #include "model/target_list.h"
 
 namespace kelvaro {

@@ -5,7 +5,9 @@
 
 #include <set>
 
-#include "engine/journal_actions.h"
+#include "operations/recovery.h"
+#include "operations/run_history.h"
+#include "operations/undo.h"
 #include "engine/rename_dir.h"
 #include "engine/rename_plan.h"
 #include "fakes/fake_file_system.h"

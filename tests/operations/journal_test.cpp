@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/journal_actions.h"
+#include "operations/recovery.h"
+#include "operations/resume.h"
+#include "operations/run_history.h"
+#include "operations/undo.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_journal_store.h"
 #include "fakes/sinks.h"

@@ -1,0 +1,23 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/journal.h"
+
+namespace kelvaro {
+
+// What finishes the newest run when it was stopped or cut short: its mode
+// and flags, and the named folders it did not reach, each under the path it
+// has now (below a folder the run renamed, under that folder's new name). A
+// run of every depth gives its roots again, to be walked again. Nothing when
+// the newest run finished, was taken back, or has no request on record.
+struct ResumePlan {
+    std::string run;
+    RunRequest request;  // its targets: the folders to do
+};
+std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs);
+// The same for the journal, decoding the paths of that run only.
+std::optional<ResumePlan> PlanResume(RenameJournal& journal);
+
+}  // namespace kelvaro
