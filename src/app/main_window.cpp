@@ -115,7 +115,7 @@ bool MainWindow::Create(int show) {
     // Ctrl+1 to Ctrl+8 (on the keypad too) press the mode buttons from the left.
     std::vector<ACCEL> keys{{FVIRTKEY, VK_F1, static_cast<WORD>(kMenuHelp)},
                             {FVIRTKEY | FCONTROL, 'Z', static_cast<WORD>(kMenuUndoLast)}};
-    for (int i = 0; i < kModes; ++i) {
+    for (int i = 0; i < kModeCount; ++i) {
         const auto command = static_cast<WORD>(ModeButtons::kFirstModeId + i);
         keys.push_back({FVIRTKEY | FCONTROL, static_cast<WORD>('1' + i), command});
         keys.push_back({FVIRTKEY | FCONTROL, static_cast<WORD>(VK_NUMPAD1 + i), command});
@@ -516,7 +516,7 @@ void MainWindow::PreviewThenRun() {
 }
 
 void MainWindow::OnCommand(UINT id) {
-    if (id >= ModeButtons::kFirstModeId && id < ModeButtons::kFirstModeId + kModes) {
+    if (id >= ModeButtons::kFirstModeId && id < ModeButtons::kFirstModeId + kModeCount) {
         const auto mode = static_cast<int16_t>(id - ModeButtons::kFirstModeId);
         // A shortcut does what its button does, and nothing while the button is off.
         if (driver_.Running() || !IsWindowEnabled(buttons_.Mode(mode))) return;

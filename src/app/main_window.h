@@ -34,7 +34,6 @@ class MainWindow final : public WindowBase,
                          public IAliasMaintenance,
                          public ISharedMenuActions {
 public:
-    static constexpr int kModes = ModeButtons::kModes;
 
     MainWindow(AppState& state, Services& services);
     ~MainWindow() override;

@@ -550,7 +550,7 @@ void PrintUsage(IConsole& console) {
     for (KText n : kUsageLines) {
         std::wstring line = ResKelvaroText(n);
         if (n == KText::UsageModeNames)
-            for (const wchar_t* name : kModeNames) line += std::wstring(L" ") + name;
+            for (const ModeRow& mode : kModes) line += std::wstring(L" ") + mode.name;
         console.Out(line);
     }
 }

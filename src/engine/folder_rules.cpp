@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <iterator>
+
 #include "engine/catalog.h"
 #include "engine/converters.h"
 #include "engine/path_text.h"
@@ -59,31 +61,16 @@ bool NameTooLong(const std::wstring& path, bool utf8Names, LengthLimit& limit) {
     return false;
 }
 
-// The conversions told from the name alone: every mode but 3.
+// The conversions told from the name alone: every mode but the short name's.
 std::wstring ConvertByName(const std::wstring& path, int16_t mode, bool hira) {
-    switch (mode) {
-        case 0:
-        case 1:
-            return ToUpperDirName(path);
-        case 2:
-            return ToLowerDirName(path);
-        case 4:
-            return ToEightDirName(path);
-        case 5:
-            return ToFullWidthDirName(path);
-        case 6:
-            return ToHalfWidthDirName(path, hira);
-        case 7:
-            return ToStandardDirName(path);
-        default:
-            return {};
-    }
+    if (mode < 0 || mode >= kModeCount || !ModeOf(mode).convert) return {};
+    return ModeOf(mode).convert(path, hira);
 }
 
 }  // namespace
 
 std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira) {
-    return mode == 3 ? ToShortDirName(fs, path) : ConvertByName(path, mode, hira);
+    return RuleOf(mode) == ModeRule::ShortName ? ToShortDirName(fs, path) : ConvertByName(path, mode, hira);
 }
 
 LengthLimit ExceededLimit(const std::wstring& from, const std::wstring& to, bool utf8Names, bool longPaths) {
@@ -105,18 +92,19 @@ FolderVerdict JudgeFolder(IFileSystem& fs,
     if (IsTempName(LastPathName(path))) return {PlanState::TempName, {}};
     // A folder whose name the system takes for a device cannot be named to be renamed.
     if (IsDeviceName(LastPathName(path))) return {PlanState::Unstorable, {}};
-    // Composing never crosses a backslash: the name is judged as mode 1 converts it.
-    if (mode == 1 && !IsShortName(ComposeKana(path))) return {PlanState::KeptLong, {}};
+    const ModeRule rule = RuleOf(mode);
+    // Composing never crosses a backslash: the name is judged as the mode converts it.
+    if (rule == ModeRule::KeepLong && !IsShortName(ComposeKana(path))) return {PlanState::KeptLong, {}};
     FolderVerdict verdict{PlanState::Rename, ConvertDirName(fs, path, mode, hira)};
-    if (mode == 4 && verdict.newPath.empty())
+    if (rule == ModeRule::NeedEight && verdict.newPath.empty())
         verdict.state = PlanState::KeptEightLong;
     else if (!verdict.newPath.empty() && verdict.newPath == path)
         // A folder that is gone carries no name at all: it is not done.
         verdict.state = exists() ? PlanState::InForm : PlanState::Missing;
-    else if (verdict.newPath.empty() && mode == 3 && HasNoShortName(fs, path))
+    else if (verdict.newPath.empty() && rule == ModeRule::ShortName && HasNoShortName(fs, path))
         // The drive's words only where the drive keeps none at all.
         verdict.state = fs.KeepsShortNames(path) ? PlanState::FolderNoShortName : PlanState::NoShortName;
-    else if (verdict.newPath.empty() && mode == 3 && (verdict.error = fs.ShortPathError(path)) != 0)
+    else if (verdict.newPath.empty() && rule == ModeRule::ShortName && (verdict.error = fs.ShortPathError(path)) != 0)
         verdict.state = PlanState::ShortNameUnreadable;
     else if (verdict.newPath.empty() || !IsStorableName(LastPathName(verdict.newPath)))
         verdict.state = PlanState::Unstorable;
@@ -138,8 +126,8 @@ FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mod
 
 std::wstring PlannedNewPath(const std::wstring& path, int16_t mode, bool hira) {
     const std::wstring name = LastPathName(path);
-    if (mode == 3 || IsTempName(name) || IsDeviceName(name)) return {};
-    if (mode == 1 && !IsShortName(ComposeKana(path))) return {};
+    if (RuleOf(mode) == ModeRule::ShortName || IsTempName(name) || IsDeviceName(name)) return {};
+    if (RuleOf(mode) == ModeRule::KeepLong && !IsShortName(ComposeKana(path))) return {};
     std::wstring newPath = ConvertByName(path, mode, hira);
     if (newPath == path || !IsStorableName(LastPathName(newPath))) return {};
     return newPath;
@@ -162,14 +150,17 @@ bool IsDeviceName(const std::wstring& name) {
            ((digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3');
 }
 
+// The verdict's words, by state.
+constexpr KText kPlanStateTexts[] = {
+    KText::WillRenameState,    KText::SameState,          KText::KeptLongState,          KText::KeptEightLongState,
+    KText::BadNameState,       KText::NotFoundState,      KText::SiblingExistsState,     KText::ListClashState,
+    KText::TooLongState,       KText::NoShortNameState,   KText::OwnFolderState,         KText::TempNameState,
+    KText::WindowsFolderState, KText::FolderNoShortNameState, KText::ShortNameUnreadableState,
+};
+static_assert(std::size(kPlanStateTexts) == kPlanStates, "one text for each verdict");
+
 std::wstring PlanStateText(PlanState state) {
-    if (state == PlanState::NoShortName) return ResKelvaroText(KText::NoShortNameState);
-    if (state == PlanState::OwnFolder) return ResKelvaroText(KText::OwnFolderState);
-    if (state == PlanState::TempName) return ResKelvaroText(KText::TempNameState);
-    if (state == PlanState::WindowsFolder) return ResKelvaroText(KText::WindowsFolderState);
-    if (state == PlanState::FolderNoShortName) return ResKelvaroText(KText::FolderNoShortNameState);
-    if (state == PlanState::ShortNameUnreadable) return ResKelvaroText(KText::ShortNameUnreadableState);
-    return ResKelvaroText(NthText(KText::WillRenameState, static_cast<int>(state)));
+    return ResKelvaroText(kPlanStateTexts[static_cast<size_t>(state)]);
 }
 
 std::wstring LengthLimitText(LengthLimit limit) {
@@ -183,16 +174,6 @@ std::wstring LengthLimitText(LengthLimit limit) {
         default:
             return {};
     }
-}
-
-int ModeOfName(const std::wstring& value) {
-    if (!value.empty() && value.size() <= 9 && value.find_first_not_of(L"0123456789") == std::wstring::npos) {
-        const int number = std::stoi(value);
-        return number < kModeCount ? number : -1;
-    }
-    for (int mode = 0; mode < kModeCount; ++mode)
-        if (SameName(value, kModeNames[mode])) return mode;
-    return -1;
 }
 
 }  // namespace kelvaro

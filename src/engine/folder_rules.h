@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "engine/modes.h"
 #include "ports/file_system.h"
 
 namespace kelvaro {
@@ -13,17 +14,6 @@ inline constexpr const wchar_t* kTempSuffix = L".Tmp\u3077\u3088\u3080";
 
 // True for the name a folder has between the two steps of its rename (any case).
 bool IsTempName(const std::wstring& name);
-
-// The conversion modes: 0 upper case, 1 upper case except long names, 2 lower
-// case, 3 short name, 4 eight-character form, 5 full-width, 6 half-width,
-// 7 the usual form (標準).
-inline constexpr int kModeCount = 8;
-// Each mode's name on the command line (/MODE:upper), in the order of the numbers.
-inline constexpr const wchar_t* kModeNames[kModeCount] = {L"upper", L"upper-lfn", L"lower", L"sfn",
-                                                          L"eight", L"full",      L"half",  L"standard"};
-// The mode a /MODE: value names: its number (leading zeros allowed) or its
-// name in any case; -1 for anything else.
-int ModeOfName(const std::wstring& value);
 
 // What a run would do with one folder of a batch.
 enum class PlanState : uint8_t {

@@ -328,9 +328,9 @@ FolderOutcome TryRename(const RenameServices& services,
     const std::wstring& newPath = verdict.newPath;
     // NTFS and FAT give a folder its long name back when, within seconds, it
     // takes a short name that was just taken from the folder: the way through
-    // the temporary name is exactly that in mode 3, so there a folder is
+    // the temporary name is exactly that in the short-name mode, so there a folder is
     // renamed to its own short name directly.
-    const bool direct = mode == 3 && FoldedName(LastPathName(path)) != FoldedName(LastPathName(newPath));
+    const bool direct = RuleOf(mode) == ModeRule::ShortName && FoldedName(LastPathName(path)) != FoldedName(LastPathName(newPath));
     // A new name another entry already holds, as the file system compares
     // names, is refused before anything moves: the rename would fail, and in
     // a folder that tells case apart the rename back might fail too. The

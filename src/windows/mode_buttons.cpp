@@ -31,7 +31,7 @@ void ModeButtons::Create(HWND parent) {
     parent_ = parent;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const UINT dpi = WindowDpi(parent);
-    for (int i = 0; i < kModes; ++i) {
+    for (int i = 0; i < kModeCount; ++i) {
         modes_[static_cast<size_t>(i)] =
             CreateWindowExW(0, L"BUTTON", ModeCaption(i).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
                             TwipsToPixels(kExeLeft + kExeStep * i, dpi), TwipsToPixels(kButtonTop, dpi),
@@ -45,7 +45,7 @@ void ModeButtons::Create(HWND parent) {
 }
 
 void ModeButtons::AddHints(HintSet& hints) const {
-    for (int i = 0; i < kModes; ++i)
+    for (int i = 0; i < kModeCount; ++i)
         hints.Add(modes_[static_cast<size_t>(i)],
                   ModeHint(i) + FillIn(ResKelvaroText(KText::ModeShortcutHint), {static_cast<uint64_t>(i + 1)}));
     hints.Add(cancel_, ResAllText(AText::StopHint));
@@ -56,7 +56,7 @@ bool ModeButtons::Holds(HWND control) const {
 }
 
 HWND ModeButtons::NextInRow(HWND from, bool backwards) const {
-    std::array<HWND, kModes + 1> row{};
+    std::array<HWND, kModeCount + 1> row{};
     std::copy(modes_.begin(), modes_.end(), row.begin());
     row.back() = cancel_;
     const int count = static_cast<int>(row.size());
@@ -87,7 +87,7 @@ int ModeButtons::SetFont(HFONT font) {
     height = std::max<int>(height, cancelCaption.cy + padding / 2);
     const int cancelWidth = std::max<int>(TwipsToPixels(kCancelWidth, dpi), cancelCaption.cx + padding);
     const int top = TwipsToPixels(kButtonTop, dpi), gap = TwipsToPixels(kExeStep - kExeWidth, dpi);
-    for (int i = 0; i < kModes; ++i)
+    for (int i = 0; i < kModeCount; ++i)
         MoveWindow(modes_[static_cast<size_t>(i)], TwipsToPixels(kExeLeft, dpi) + i * (width + gap), top, width, height,
                    TRUE);
     RECT cancel{};

@@ -15,7 +15,6 @@ namespace kelvaro {
 // shortcut, Ctrl and the button's place in the row (Ctrl+1 for the first).
 class ModeButtons {
 public:
-    static constexpr int kModes = kModeCount;
     static constexpr UINT kFirstModeId = kelvaro::kFirstModeId;
     static constexpr UINT kCancelId = kelvaro::kCancelId;
 
@@ -48,7 +47,7 @@ private:
     int CancelLeast() const;
 
     HWND parent_ = nullptr;
-    std::array<HWND, kModes> modes_{};
+    std::array<HWND, kModeCount> modes_{};
     HWND cancel_ = nullptr;
 };
 

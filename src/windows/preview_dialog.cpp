@@ -13,7 +13,6 @@
 namespace kelvaro {
 namespace {
 
-constexpr int kModes = kModeCount;
 // Each column's share of the list's width, in percent.
 constexpr int kColumnShare[] = {40, 22, 38};
 // Refused rows in dark red, kept and left-out ones in grey; with high contrast
@@ -50,14 +49,15 @@ bool PreviewDialog::Load(HWND owner, const ScreenTwips& screen) {
     SetDlgItemTextW(hwnd_, IDC_PRE_ONLY_REFUSED, ResKelvaroText(KText::PreviewOnlyRefused).c_str());
     SetDlgItemTextW(hwnd_, IDOK, ResKelvaroText(KText::PreviewRunKey).c_str());
     SetDlgItemTextW(hwnd_, IDCANCEL, ResKelvaroText(KText::PreviewCancelKey).c_str());
-    for (int i = 0; i < kModes; ++i)
+    for (int i = 0; i < kModeCount; ++i)
         SendMessageW(ModeList(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ModeCaption(i).c_str()));
     const HWND list = List();
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_CHECKBOXES);
     // The rows' check boxes come from the plan, like their texts.
     SendMessageW(list, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
+    constexpr KText kTitles[] = {KText::PreviewBeforeColumn, KText::PreviewAfterColumn, KText::PreviewStateColumn};
     for (int c = 0; c < 3; ++c) {
-        std::wstring title = ResKelvaroText(NthText(KText::PreviewBeforeColumn, c));
+        std::wstring title = ResKelvaroText(kTitles[c]);
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.pszText = title.data();
@@ -92,7 +92,7 @@ void PreviewDialog::SetToolTip(bool on) {
 }
 
 std::optional<RunChoice> PreviewDialog::Ask(int16_t mode) {
-    mode_ = (mode >= 0 && mode < kModes) ? mode : 0;
+    mode_ = (mode >= 0 && mode < kModeCount) ? mode : 0;
     ShowModal();
     return chosen_;
 }
@@ -261,7 +261,7 @@ bool PreviewDialog::OnCommand(UINT id, UINT code) {
         case IDC_PRE_MODE:
             if (code == CBN_SELCHANGE) {
                 const LRESULT chosen = SendMessageW(ModeList(), CB_GETCURSEL, 0, 0);
-                if (chosen >= 0 && chosen < kModes) Recompute(static_cast<int16_t>(chosen));
+                if (chosen >= 0 && chosen < kModeCount) Recompute(static_cast<int16_t>(chosen));
             }
             return true;
         case IDC_PRE_ONLY_REFUSED:

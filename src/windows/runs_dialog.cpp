@@ -12,6 +12,8 @@ namespace kelvaro {
 namespace {
 
 constexpr int kColumns = 4;
+constexpr KText kColumnTitles[kColumns] = {KText::RunsTimeColumn, KText::RunsModeColumn, KText::RunsCountColumn,
+                                           KText::RunsStateColumn};
 
 }  // namespace
 
@@ -25,7 +27,7 @@ bool RunsDialog::Load(HWND owner) {
     SetAccessibleName(list, ResKelvaroText(KText::RunsCaption));
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     for (int c = 0; c < kColumns; ++c) {
-        std::wstring title = ResKelvaroText(NthText(KText::RunsTimeColumn, c));
+        std::wstring title = ResKelvaroText(kColumnTitles[c]);
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.fmt = c == 2 ? LVCFMT_RIGHT : LVCFMT_LEFT;
@@ -114,7 +116,7 @@ int RunsDialog::FitColumns() {
     for (int c = 0; c < kColumns - 1; ++c) {
         ListView_SetColumnWidth(list, c, LVSCW_AUTOSIZE_USEHEADER);
         // Room for the title and the header's padding, which the automatic width does not always leave.
-        const std::wstring title = ResKelvaroText(NthText(KText::RunsTimeColumn, c));
+        const std::wstring title = ResKelvaroText(kColumnTitles[c]);
         const int titleWidth = ListView_GetStringWidth(list, title.c_str()) + FontMetrics().line;
         if (ListView_GetColumnWidth(list, c) < titleWidth) ListView_SetColumnWidth(list, c, titleWidth);
         used += ListView_GetColumnWidth(list, c);

@@ -67,7 +67,7 @@ protected:
         Pump();
     }
     bool ModeButtonsEnabled() const {
-        for (int i = 0; i < MainWindow::kModes; ++i)
+        for (int i = 0; i < kModeCount; ++i)
             if (!IsWindowEnabled(window->ExeButton(i))) return false;
         return true;
     }
@@ -121,7 +121,7 @@ protected:
         return text;
     }
     bool ModeButtonsDisabled() const {
-        for (int i = 0; i < MainWindow::kModes; ++i)
+        for (int i = 0; i < kModeCount; ++i)
             if (IsWindowEnabled(window->ExeButton(i))) return false;
         return true;
     }
@@ -167,10 +167,10 @@ TEST_F(MainWindowTest, EightModeButtonsAndCancelNeverOverlap) {
     RECT client{};
     GetClientRect(window->Handle(), &client);
     const auto check = [&] {
-        for (int i = 0; i + 1 < MainWindow::kModes; ++i)
+        for (int i = 0; i + 1 < kModeCount; ++i)
             EXPECT_LT(RectIn(window->ExeButton(i), window->Handle()).right,
                       RectIn(window->ExeButton(i + 1), window->Handle()).left);
-        EXPECT_LT(RectIn(window->ExeButton(MainWindow::kModes - 1), window->Handle()).right,
+        EXPECT_LT(RectIn(window->ExeButton(kModeCount - 1), window->Handle()).right,
                   RectIn(window->CancelButton(), window->Handle()).left);
     };
     check();
@@ -240,7 +240,7 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
             EXPECT_EQ(StatusText(), L"0 / 5");
             EXPECT_GE(RectIn(window->StatusBar(), window->Handle()).top,
                       RectIn(window->MdiClient(), window->Handle()).bottom);
-            for (int i = 0; i < MainWindow::kModes; ++i) EXPECT_TRUE(IsWindowVisible(window->ExeButton(i))) << i;
+            for (int i = 0; i < kModeCount; ++i) EXPECT_TRUE(IsWindowVisible(window->ExeButton(i))) << i;
             PostMessageW(window->CancelButton(), BM_CLICK, 0, 0);
         }
         return true;
@@ -629,14 +629,14 @@ TEST_F(MainWindowTest, KeyboardReachesEveryModeButtonAndCancel) {
         EXPECT_TRUE(Key(VK_F6));
         EXPECT_EQ(GetFocus(), pane);
     }
-    for (int i = 1; i < MainWindow::kModes; ++i) {
+    for (int i = 1; i < kModeCount; ++i) {
         EXPECT_TRUE(Key(VK_TAB));
         EXPECT_EQ(GetFocus(), window->ExeButton(i)) << i;
     }
     Key(VK_TAB);
     EXPECT_EQ(GetFocus(), window->ExeButton(0));  // Cancel is off between runs
     Holding(VK_SHIFT, [&] { Key(VK_TAB); });
-    EXPECT_EQ(GetFocus(), window->ExeButton(MainWindow::kModes - 1));
+    EXPECT_EQ(GetFocus(), window->ExeButton(kModeCount - 1));
     Key(VK_F6);
     EXPECT_EQ(GetFocus(), window->SourceWindow().DriveList());
     Holding(VK_SHIFT, [&] { Key(VK_F6); });
@@ -822,7 +822,7 @@ TEST_F(MainWindowTest, ALargeFontGrowsRowsTextFieldAndButtons) {
     EXPECT_LE(dirRect.bottom, textRect.top);
     const RECT client = RectIn(window->MdiClient(), window->Handle());
     RECT previous{};
-    for (int i = 0; i < MainWindow::kModes; ++i) {
+    for (int i = 0; i < kModeCount; ++i) {
         const HWND button = window->ExeButton(i);
         wchar_t caption[16] = {};
         GetWindowTextW(button, caption, 16);
@@ -860,7 +860,7 @@ TEST_F(MainWindowTest, HintsSwitchOffAndOn) {
     EXPECT_EQ(window->Targets().HintOf(window->Targets().List()), L"このフォルダ名が変更の対象となります");
     window->SetToolTip(false);
     for (ChildWindow* child : window->Children()) child->SetToolTip(false);
-    for (int i = 0; i < MainWindow::kModes; ++i) EXPECT_EQ(window->HintOf(window->ExeButton(i)), L"");
+    for (int i = 0; i < kModeCount; ++i) EXPECT_EQ(window->HintOf(window->ExeButton(i)), L"");
     EXPECT_EQ(window->HintOf(window->CancelButton()), L"");
     EXPECT_EQ(window->Targets().HintOf(window->Targets().DeleteButton()), L"");
     window->SetToolTip(true);
@@ -1054,7 +1054,7 @@ TEST_F(MainWindowTest, PositionsComeBackCorrected) {
     EXPECT_EQ(frame.top, TwipsToPixels(1500, dpi));
     // The default width: at least 8000 twips, and every button in view.
     EXPECT_GE(frame.right - frame.left, TwipsToPixels(8000, dpi));
-    EXPECT_LE(RectIn(window->ExeButton(MainWindow::kModes - 1), window->Handle()).right,
+    EXPECT_LE(RectIn(window->ExeButton(kModeCount - 1), window->Handle()).right,
               RectIn(window->CancelButton(), window->Handle()).left);
     EXPECT_EQ(frame.bottom - frame.top, TwipsToPixels(9000, dpi));
     const TwipsRect status = window->History().PositionTwips();

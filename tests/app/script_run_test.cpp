@@ -250,7 +250,7 @@ TEST_F(ScriptRunTest, EveryModeIsTakenByItsNumberAndItsName) {
     std::wstring usage;
     for (const auto& line : console.out) usage += line + L" ";
     for (int mode = 0; mode < kModeCount; ++mode) {
-        const std::wstring n = std::to_wstring(mode), name = kModeNames[mode];
+        const std::wstring n = std::to_wstring(mode), name = ModeOf(mode).name;
         std::wstring shouted = name;
         for (wchar_t& c : shouted) c = static_cast<wchar_t>(std::towupper(c));
         EXPECT_NE(usage.find(L" " + n + L" " + ModeCaption(mode) + L" "), std::wstring::npos) << mode;
