@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <exception>
+#include <thread>
 #include <utility>
 
 #include "app/log_file.h"
@@ -20,6 +22,8 @@ namespace {
 
 constexpr const wchar_t* kFrameClass = L"Kelvaro2Frame";
 constexpr UINT kFirstChildId = 50000;
+// A run's thread has events for the lists waiting.
+constexpr UINT kRunEventsMessage = WM_APP + 1;
 
 }  // namespace
 
@@ -29,7 +33,9 @@ MainWindow::MainWindow(AppState& state, Services& services)
       driver_(
           state,
           *this,
-          [this](const std::wstring& path, int16_t mode) { return RenameFolder(RenameWith(), path, mode); },
+          [this](const std::wstring& path, int16_t mode, ILineSink& history, ILineSink& changed) {
+              return RenameFolder(RenameWith(history, changed), path, mode);
+          },
           services.journal),
       sourceWindow_(state, services, *this, *this),
       chooserWindow_(state, services, *this),
@@ -43,8 +49,8 @@ MainWindow::MainWindow(AppState& state, Services& services)
       aliasDialog_(state, services),
       preview_(state, services) {}
 
-RenameServices MainWindow::RenameWith() {
-    return {services_.fs, state_.history, driver_.Changed(), state_.settings.Hira, services_.journal, &runListings_};
+RenameServices MainWindow::RenameWith(ILineSink& history, ILineSink& changed) {
+    return {services_.fs, history, changed, state_.settings.Hira, services_.journal, &runListings_};
 }
 
 bool MainWindow::CanUndo() {
@@ -58,7 +64,7 @@ void MainWindow::UndoLastRun() {
     const size_t count = services_.journal->LastRunUnrecorded() ? 0 : FoldersToUndo(*services_.journal);
     if (count > kAskBeforeUndo && !services_.prompts.AskYesNo(FillIn(ResKelvaroText(KText::UndoManyQuestion), {count})))
         return;
-    driver_.Undo(RenameWith());
+    driver_.Undo(RenameWith(state_.history, state_.changed));
     // Closed during the undo: it stopped after the folder in hand, and the
     // window closes now (from 変更の記録, once that has closed).
     if (closeAfterRun_ && !runs_.Shown()) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
@@ -312,21 +318,57 @@ void MainWindow::ShowProgress() {
     ShowStatus(std::to_wstring(runDone_) + L" / " + std::to_wstring(runTotal_));
 }
 
-void MainWindow::ProcessPendingInput() {
-    // The lists show the progress ten times a second or more often; drawing
-    // them after every line would cost more than the renames.
-    constexpr auto kPaintInterval = std::chrono::milliseconds(70);
+void MainWindow::PaintProgress() {
+    // The lists show the progress about 25 times a second; drawing them
+    // after every line would keep the window's thread from answering.
+    constexpr auto kPaintInterval = std::chrono::milliseconds(40);
     const auto now = std::chrono::steady_clock::now();
-    if (now - lastPaint_ >= kPaintInterval) {
-        for (ChildWindow* child : children_) child->HoldPainting(false);
-        for (ChildWindow* child : children_) child->HoldPainting(true);
-        if (runTotal_ > 0) ShowProgress();
-        lastPaint_ = now;
-    }
+    if (now - lastPaint_ < kPaintInterval) return;
+    for (ChildWindow* child : children_) child->HoldPainting(false);
+    for (ChildWindow* child : children_) child->HoldPainting(true);
+    if (runTotal_ > 0) ShowProgress();
+    lastPaint_ = now;
+}
+
+void MainWindow::ProcessPendingInput() {
+    PaintProgress();
     Pump().DeliverWaiting();
 }
 
+void MainWindow::RunWork(const std::function<void()>& work) {
+    // The folders are renamed on a thread of their own; this one goes on
+    // answering (moved, resized, repainted, Cancel) and shows what the run
+    // tells, until the work is done.
+    std::exception_ptr failure;
+    const UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!done) return work();
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        SetEvent(done.get());
+    });
+    HANDLE wait = done.get();
+    while (MsgWaitForMultipleObjects(1, &wait, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
+        Pump().DeliverWaiting();
+    worker.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+void MainWindow::EventsWaiting() {
+    PostMessageW(hwnd_, kRunEventsMessage, 0, 0);
+}
+
 bool MainWindow::PauseForRetry(unsigned ms) {
+    // On a run's own thread the wait only listens for Cancel: the window's thread answers meanwhile.
+    if (GetWindowThreadProcessId(hwnd_, nullptr) != GetCurrentThreadId()) {
+        constexpr unsigned kSlice = 20;
+        for (unsigned waited = 0; waited < ms && !state_.stopRequested; waited += kSlice)
+            Sleep(std::min(kSlice, ms - waited));
+        return !state_.stopRequested;
+    }
     const ULONGLONG end = GetTickCount64() + ms;
     for (;;) {
         ProcessPendingInput();
@@ -605,6 +647,9 @@ void MainWindow::OnEndSession(bool ending) {
 
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case kRunEventsMessage:
+            driver_.DeliverEvents();
+            return 0;
         case WM_SIZE:
             Layout();
             return 0;

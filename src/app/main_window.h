@@ -61,6 +61,9 @@ public:
     void SetRunning(bool running) override;
     void ShowEntry(size_t index) override;
     void ProcessPendingInput() override;
+    void RunWork(const std::function<void()>& work) override;
+    void EventsWaiting() override;
+    void PaintProgress() override;
     void RefreshFolders() override;
     // Waits `ms` milliseconds before a folder in use is tried again, handling
     // input meanwhile; false as soon as Cancel was pressed.
@@ -120,7 +123,7 @@ protected:
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    RenameServices RenameWith();
+    RenameServices RenameWith(ILineSink& history, ILineSink& changed);
     void CreateControls();
     bool LoadDialogs();
     void PropagateTip(bool on);

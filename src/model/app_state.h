@@ -1,4 +1,6 @@
 #pragma once
+#include <atomic>
+
 #include "ports/file_system.h"
 #include "engine/journal.h"
 #include "ports/send_to.h"
@@ -30,7 +32,7 @@ struct AppState {
     TargetList targets;
     HistoryLog history;
     ChangedList changed;
-    bool stopRequested = false;
+    std::atomic<bool> stopRequested = false;  // read by a run's walk on its own thread
     // The run cut short whose folders the target list was given back: the
     // next run finishes it (its name in the journal), or empty.
     std::string resumes;

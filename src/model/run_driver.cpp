@@ -119,6 +119,26 @@ void RunDriver::Finish() {
     view_.UpdateButtons();
 }
 
+RunEvents::Target RunDriver::EventTarget(size_t& top) {
+    TargetList& targets = state_.targets;
+    return {state_.history, state_.changed,
+            [this, &top, &targets](size_t j) {
+                top = j;
+                targets.SetTopIndex(j);
+                view_.ShowEntry(j);
+            },
+            [&targets](size_t j) { targets.SetSelected(j, false); },
+            [&targets](size_t first, const std::wstring& from, const std::wstring& to, bool exactCase) {
+                targets.FollowRenamed(first, from, to, exactCase);
+            }};
+}
+
+void RunDriver::DeliverEvents() {
+    if (!events_) return;
+    events_->Deliver();
+    view_.PaintProgress();
+}
+
 void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
     if (running_) return;
     Start();
@@ -130,25 +150,34 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
         // Folders put back into the list from a run cut short finish that run.
         RecordedRun recorded(journal_, state_.history, RunKind::Run, std::exchange(state_.resumes, {}),
                              [this] { return view_.GoOnUnrecorded(); });
+        // The walk may run on a thread of its own: it tells the lists what
+        // it does through the events, and walks a copy of the target list.
+        RunEvents events(EventTarget(top), [this] { view_.EventsWaiting(); });
+        events_ = &events;
+        MirroredFolders folders(targets, events);
         TargetWalk hooks;
         hooks.before = [&](size_t j) {
-            top = j;
-            targets.SetTopIndex(j);
-            view_.ShowEntry(j);
-            view_.ProcessPendingInput();
+            events.Entry(j);
+            if (events.Flush()) view_.ProcessPendingInput();
             return !state_.stopRequested && !recorded.Stopped();
         };
         hooks.after = [&](size_t j, const FolderOutcome& outcome) {
-            if (outcome.Done()) targets.SetSelected(j, false);
+            if (outcome.Done()) events.Done(j);
         };
         hooks.leftOut = leftOut;
         hooks.newPathOf = [&](const std::wstring& path) { return PlannedNewPath(path, mode, state_.settings.Hira); };
         hooks.tellsCaseApart = [&](const std::wstring& dir) { return view_.TellsCaseApart(dir); };
         // A record that cannot be written ends the run: the rest stays in the list.
         const RunRequest request = TargetRequest(mode, state_.settings.Hira);
-        const WalkEnd end = WalkTargets(
-            targets, state_.history, journal_, [&](const std::wstring& path) { return renamer_(path, mode); },
-            hooks, &request);
+        WalkEnd end;
+        view_.RunWork([&] {
+            end = WalkTargets(
+                folders, events.History(), journal_,
+                [&](const std::wstring& path) { return renamer_(path, mode, events.History(), events.Changed()); },
+                hooks, &request);
+        });
+        events.Deliver();
+        events_ = nullptr;
         state_.history.AddLine(WalkSummaryLine(end));
     }
 
@@ -166,10 +195,19 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
 void RunDriver::Undo(const RenameServices& services) {
     if (running_) return;
     Start();
-    UndoLastRun(services, [this] {
-        view_.ProcessPendingInput();
-        return !state_.stopRequested;
+    size_t top = 0;
+    RunEvents events(EventTarget(top), [this] { view_.EventsWaiting(); });
+    events_ = &events;
+    const RenameServices told{services.fs,      events.History(),   events.Changed(),    services.hira,
+                              services.journal, services.listings, services.wholePaths};
+    view_.RunWork([&] {
+        UndoLastRun(told, [&] {
+            if (events.Flush()) view_.ProcessPendingInput();
+            return !state_.stopRequested;
+        });
     });
+    events.Deliver();
+    events_ = nullptr;
     Finish();
 }
 

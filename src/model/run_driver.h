@@ -7,6 +7,7 @@
 #include "model/app_state.h"
 #include "engine/rename_dir.h"
 #include "engine/rename_plan.h"
+#include "model/run_events.h"
 
 namespace kelvaro {
 
@@ -19,8 +20,18 @@ public:
     virtual void SetRunning(bool running) = 0;
     // Shows the entry being handled at the top of the target list.
     virtual void ShowEntry(size_t index) = 0;
-    // Processes pending input and paints, once per folder.
+    // Processes pending input and paints, once per folder of a run made on
+    // the window's own thread.
     virtual void ProcessPendingInput() = 0;
+    // Runs `work` (a run's walk over its folders) and returns when it is done.
+    // The window runs it on a thread of its own and keeps answering
+    // meanwhile; here it runs on the caller's thread.
+    virtual void RunWork(const std::function<void()>& work) { work(); }
+    // Off the window's thread, a run has events waiting: the window is to
+    // call RunDriver::DeliverEvents on its own thread.
+    virtual void EventsWaiting() {}
+    // After events were delivered: shows the progress when it is due.
+    virtual void PaintProgress() {}
     // After the run: re-reads the folder windows so they show the new names.
     virtual void RefreshFolders() = 0;
     // Enables the mode buttons exactly while the target list is not empty.
@@ -90,7 +101,11 @@ RunRequest TargetRequest(int16_t mode, bool hira);
 // the list that lies below a renamed one is handled under its new name.
 class RunDriver {
 public:
-    using Renamer = std::function<FolderOutcome(const std::wstring& path, int16_t mode)>;
+    // Renames one folder, writing to the history and the changed-folder list it is given.
+    using Renamer = std::function<FolderOutcome(const std::wstring& path,
+                                                int16_t mode,
+                                                ILineSink& history,
+                                                ILineSink& changed)>;
 
     RunDriver(AppState& state, IRunView& view, Renamer renamer, RenameJournal* journal = nullptr);
 
@@ -98,21 +113,24 @@ public:
     void Run(int16_t mode, const std::vector<bool>& leftOut = {});
     // Takes the last run back, with the same freezing, Cancel and closing line.
     void Undo(const RenameServices& services);
-    // The changed-folder list, for the renamer.
-    ILineSink& Changed() { return state_.changed; }
     void Cancel() { state_.stopRequested = true; }
     bool Running() const { return running_; }
+    // Applies what the run told meanwhile, on the window's thread.
+    void DeliverEvents();
 
 private:
     // Freezes the windows and empties the history; writes the closing line and gives the windows back.
     void Start();
     void Finish();
+    // What the run's events act on: the lists the windows show.
+    RunEvents::Target EventTarget(size_t& top);
 
     AppState& state_;
     IRunView& view_;
     Renamer renamer_;
     RenameJournal* journal_;
     bool running_ = false;
+    RunEvents* events_ = nullptr;  // those of the run under way
 };
 
 }  // namespace kelvaro

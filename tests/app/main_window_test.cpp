@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -134,6 +136,7 @@ protected:
     RenameJournal* journal = nullptr;
     std::unique_ptr<Services> services;
     std::unique_ptr<MainWindow> window;
+    testing::WindowThread onWindow;  // where a test acts during a run
 };
 
 // A store that fails every read: the first window that reads it cannot load.
@@ -222,7 +225,7 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
     AddTargets({L"C:\\D\\a", L"C:\\D\\b", L"C:\\D\\c", L"C:\\D\\d", L"C:\\D\\e"});
     bool checked = false;
     fs.allowMove = [&](const std::wstring&, const std::wstring&) {
-        if (!checked) {
+        if (!checked) onWindow([&] {
             checked = true;
             // In the middle of a run: everything but Cancel is off, the menus of the children too.
             EXPECT_TRUE(ModeButtonsDisabled());
@@ -241,8 +244,8 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
             EXPECT_GE(RectIn(window->StatusBar(), window->Handle()).top,
                       RectIn(window->MdiClient(), window->Handle()).bottom);
             for (int i = 0; i < kModeCount; ++i) EXPECT_TRUE(IsWindowVisible(window->ExeButton(i))) << i;
-            PostMessageW(window->CancelButton(), BM_CLICK, 0, 0);
-        }
+            SendMessageW(window->CancelButton(), BM_CLICK, 0, 0);
+        });
         return true;
     };
     Click(window->ExeButton(0));
@@ -254,6 +257,57 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
     EXPECT_TRUE(ModeButtonsEnabled());
     for (ChildWindow* child : window->Children())
         EXPECT_FALSE(GetMenuState(child->Menu(), 0, MF_BYPOSITION) & MF_GRAYED);
+}
+
+// The folders are renamed on a thread of their own: during a run of 1,000
+// folders (the list's most) the window is moved and resized and its history repaints, and
+// Cancel, pressed meanwhile, stops the run after the folder in hand.
+TEST_F(MainWindowTest, TheWindowAnswersDuringALongRunAndCancelStopsIt) {
+    for (int i = 0; i < 1000; ++i) {
+        fs.AddDir(L"C:\\D\\f" + std::to_wstring(i));
+        state.targets.AddLine(L"C:\\D\\f" + std::to_wstring(i));
+    }
+    Open();
+    static std::atomic<int> moved{0};
+    static int paints = 0, ticks = 0, movedAtCancel = -1;
+    static HWND frame = nullptr, cancel = nullptr;
+    static WNDPROC listProc = nullptr;
+    moved = 0, paints = 0, ticks = 0, movedAtCancel = -1;
+    frame = window->Handle(), cancel = window->CancelButton();
+    fs.allowMove = [](const std::wstring&, const std::wstring&) {
+        Sleep(1);  // a disk that takes its time
+        ++moved;
+        return true;
+    };
+    listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        window->History().List(), GWLP_WNDPROC,
+        reinterpret_cast<LONG_PTR>(+[](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (message == WM_PAINT) ++paints;
+            return CallWindowProcW(listProc, hwnd, message, wParam, lParam);
+        })));
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (movedAtCancel >= 0) return;
+        ++ticks;
+        SetWindowPos(frame, nullptr, 20 + ticks, 20 + ticks, 760 + 10 * ticks, 560 + 10 * ticks, SWP_NOZORDER);
+        if (ticks < 8 || paints < 3) return;
+        SendMessageW(cancel, BM_CLICK, 0, 0);
+        movedAtCancel = moved;
+    });
+    Click(window->ExeButton(0));
+    KillTimer(nullptr, timer);
+    SetWindowLongPtrW(window->History().List(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
+    ASSERT_GE(movedAtCancel, 0) << "the run ended before Cancel";
+    EXPECT_GE(ticks, 8);
+    EXPECT_GE(paints, 3);
+    RECT rect{};
+    GetWindowRect(frame, &rect);
+    EXPECT_EQ(rect.right - rect.left, 760 + 10 * ticks);
+    // The folder in hand was finished (two moves: through its temporary name), and no other.
+    EXPECT_LE(moved.load(), movedAtCancel + 2);
+    EXPECT_EQ(moved.load() % 2, 0);
+    EXPECT_EQ(ListLines(window->History().List()).back(), L"中断しました");
+    EXPECT_EQ(ListLines(window->Targets().List()).size(), 1000u - moved.load() / 2);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D").size(), 1000u);
 }
 
 TEST_F(MainWindowTest, CancelEndsTheWaitForAFolderInUse) {
@@ -292,7 +346,7 @@ TEST_F(MainWindowTest, ClosingDuringARunFinishesTheFolderThenCloses) {
     AddTargets({L"C:\\D\\a", L"C:\\D\\b", L"C:\\D\\c"});
     int renames = 0;
     fs.allowMove = [&](const std::wstring&, const std::wstring&) {
-        if (++renames == 1) PostMessageW(window->Handle(), WM_CLOSE, 0, 0);
+        if (++renames == 1) onWindow([&] { SendMessageW(window->Handle(), WM_CLOSE, 0, 0); });
         return true;
     };
     const HWND frame = window->Handle();
@@ -561,7 +615,7 @@ TEST_F(MainWindowTest, AfterCancelTheFirstUntouchedFolderIsAtTheTopOfTheList) {
     for (int i = 10; i < 50; ++i) paths.push_back(L"C:\\D\\f" + std::to_wstring(i));
     AddTargets(paths);
     fs.allowMove = [&](const std::wstring& from, const std::wstring&) {
-        if (from == L"C:\\D\\f19") PostMessageW(window->CancelButton(), BM_CLICK, 0, 0);
+        if (from == L"C:\\D\\f19") onWindow([&] { SendMessageW(window->CancelButton(), BM_CLICK, 0, 0); });
         return from != L"C:\\D\\f11";
     };
     Click(window->ExeButton(0));
@@ -648,12 +702,14 @@ TEST_F(MainWindowTest, KeyboardReachesEveryModeButtonAndCancel) {
     fs.allowMove = [&](const std::wstring&, const std::wstring&) {
         if (stopped) return true;
         stopped = true;
-        SetKeyDown(VK_CONTROL, false);  // Ctrl+3 let go
-        EXPECT_EQ(GetFocus(), window->CancelButton());
-        Key(VK_TAB);
-        Key(VK_F6);  // the child windows are off
-        EXPECT_EQ(GetFocus(), window->CancelButton());
-        EXPECT_TRUE(Key(VK_RETURN));
+        onWindow([&] {
+            SetKeyDown(VK_CONTROL, false);  // Ctrl+3 let go
+            EXPECT_EQ(GetFocus(), window->CancelButton());
+            Key(VK_TAB);
+            Key(VK_F6);  // the child windows are off
+            EXPECT_EQ(GetFocus(), window->CancelButton());
+            EXPECT_TRUE(Key(VK_RETURN));
+        });
         return true;
     };
     SetFocus(window->Targets().List());

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,43 @@ inline std::vector<std::wstring> ListLines(HWND list) {
     }
     return lines;
 }
+
+// Runs what a run's own thread hands it on the thread that made it (the
+// test's, which owns the windows), and returns when that is done: a test
+// acts on the window "in the middle of a run" from the fake file system.
+class WindowThread {
+public:
+    WindowThread() {
+        static const ATOM atom = [] {
+            WNDCLASSW type{};
+            type.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+                if (message != WM_APP) return DefWindowProcW(hwnd, message, wParam, lParam);
+                (*reinterpret_cast<const std::function<void()>*>(lParam))();
+                return 0;
+            };
+            type.hInstance = GetModuleHandleW(nullptr);
+            type.lpszClassName = L"KelvaroTestWindowThread";
+            return RegisterClassW(&type);
+        }();
+        (void)atom;
+        hwnd_ = CreateWindowExW(0, L"KelvaroTestWindowThread", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    }
+    ~WindowThread() { DestroyWindow(hwnd_); }
+    WindowThread(const WindowThread&) = delete;
+    WindowThread& operator=(const WindowThread&) = delete;
+    // Runs `work` there, after the messages waiting there (what the run told the windows so far).
+    void operator()(const std::function<void()>& work) const {
+        const std::function<void()> then = [&] {
+            Pump();
+            work();
+        };
+        if (GetWindowThreadProcessId(hwnd_, nullptr) == GetCurrentThreadId()) return then();
+        SendMessageW(hwnd_, WM_APP, 0, reinterpret_cast<LPARAM>(&then));
+    }
+
+private:
+    HWND hwnd_ = nullptr;
+};
 
 }  // namespace kelvaro::testing

@@ -62,8 +62,8 @@ TEST(PlanAgreement, ThePreviewSaysWhatTheRunDoesFolderByFolder) {
 
         const auto plan = PlanRun(fs, batch, mode, true);
         QuietRunView view;
-        RunDriver driver(state, view, [&](const std::wstring& path, int16_t m) {
-            return RenameFolder({fs, state.history, state.changed, true}, path, m);
+        RunDriver driver(state, view, [&](const std::wstring& path, int16_t m, ILineSink& history, ILineSink& changed) {
+            return RenameFolder({fs, history, changed, true}, path, m);
         });
         driver.Run(mode);
 

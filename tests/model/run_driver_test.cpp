@@ -47,9 +47,9 @@ protected:
     }
     // Folders named in `refused` come back not done; every call is recorded.
     RunDriver Driver() {
-        return RunDriver(state, view, [this](const std::wstring& path, int16_t mode) {
+        return RunDriver(state, view, [this](const std::wstring& path, int16_t mode, ILineSink& history, ILineSink&) {
             renamed.push_back(path + L" " + std::to_wstring(mode));
-            state.history.AddLine(L"[ " + path + L" ]");
+            history.AddLine(L"[ " + path + L" ]");
             return Outcome(path, std::find(refused.begin(), refused.end(), path) == refused.end());
         });
     }
@@ -105,7 +105,7 @@ TEST_F(RunDriverTest, ARecordThatCannotBeWrittenStopsTheRun) {
     RenameJournal journal(store);
     RunDriver driver(
         state, view,
-        [&](const std::wstring& path, int16_t) {
+        [&](const std::wstring& path, int16_t, ILineSink&, ILineSink&) {
             if (path == L"C:\\f3") store.limit = 0;  // the disk is full
             return Outcome(path, journal.FolderBegin(path, path + kTempSuffix, path + L"X") != 0);
         },
@@ -128,7 +128,7 @@ TEST_F(RunDriverTest, ARunWithoutARecordOnlyWhenTheUserSaysAndNeverUndoneAsTheLa
     journal.SetUnrecordedMark([&] { return mark; }, [&](bool unrecorded) { mark = unrecorded; });
     RunDriver driver(
         state, view,
-        [&](const std::wstring& path, int16_t) {
+        [&](const std::wstring& path, int16_t, ILineSink&, ILineSink&) {
             if (!journal.MayRename()) return Outcome(path, false);
             renamed.push_back(path);
             return Outcome(path, true);
@@ -148,7 +148,7 @@ TEST_F(RunDriverTest, ARunWithoutARecordOnlyWhenTheUserSaysAndNeverUndoneAsTheLa
     EXPECT_TRUE(mark);
     store.writable = true;
     testing::FakeFileSystem fs;
-    driver.Undo({fs, state.history, driver.Changed(), true, &journal});
+    driver.Undo({fs, state.history, state.changed, true, &journal});
     EXPECT_EQ(state.history.Line(0), L"直前の実行は記録されていない為、元に戻せません");
     EXPECT_TRUE(store.bytes.empty());  // nothing was taken back, nor recorded
 
@@ -171,7 +171,7 @@ TEST_F(RunDriverTest, CancelEndsTheWaitForAnotherCopysTurn) {
     });
     RunDriver driver(
         state, view,
-        [&](const std::wstring& path, int16_t) {
+        [&](const std::wstring& path, int16_t, ILineSink&, ILineSink&) {
             renamed.push_back(path);
             return Outcome(path, true);
         },
@@ -224,7 +224,7 @@ TEST_F(RunDriverTest, AllDoneEmptiesTheListAndDisablesTheButtons) {
 TEST_F(RunDriverTest, AFolderBelowARenamedOneIsHandledUnderItsNewName) {
     state.targets.Refresh();
     for (const wchar_t* path : {L"C:\\a", L"C:\\a\\b", L"C:\\ab", L"C:\\x\\y"}) state.targets.AddLine(path);
-    RunDriver run(state, view, [&](const std::wstring& path, int16_t) {
+    RunDriver run(state, view, [&](const std::wstring& path, int16_t, ILineSink&, ILineSink&) {
         renamed.push_back(path);
         FolderOutcome outcome;
         outcome.path = path;

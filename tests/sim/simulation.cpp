@@ -459,7 +459,10 @@ Simulation::Outcome Simulation::Execute(const Op& op, const std::wstring& listFi
                 QuietView view;
                 const RenameServices rename{p.fs, p.state.history, p.state.changed, false, &p.journal};
                 RunDriver driver(
-                    p.state, view, [&](const std::wstring& path, int16_t m) { return RenameFolder(rename, path, m); },
+                    p.state, view,
+                    [&](const std::wstring& path, int16_t m, ILineSink& history, ILineSink& changed) {
+                        return RenameFolder({p.fs, history, changed, false, &p.journal}, path, m);
+                    },
                     &p.journal);
                 auto history = [&] {
                     for (size_t i = 0; i < p.state.history.Count(); ++i)
