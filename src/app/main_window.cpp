@@ -3,15 +3,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <exception>
-#include <thread>
 #include <utility>
 
 #include "app/log_file.h"
 #include "engine/catalog.h"
 #include "engine/diagnostics.h"
-#include "operations/run_history.h"
-#include "operations/undo.h"
 #include "engine/rename_dir.h"
 #include "model/menu_actions.h"
 #include "resource.h"
@@ -22,8 +18,6 @@ namespace {
 
 constexpr const wchar_t* kFrameClass = L"Kelvaro2Frame";
 constexpr UINT kFirstChildId = 50000;
-// A run's thread has events for the lists waiting.
-constexpr UINT kRunEventsMessage = WM_APP + 1;
 
 }  // namespace
 
@@ -48,60 +42,6 @@ MainWindow::MainWindow(AppState& state, Services& services)
       option_(state, services),
       aliasDialog_(state, services),
       preview_(state, services) {}
-
-RenameServices MainWindow::RenameWith(ILineSink& history, ILineSink& changed) {
-    return {services_.fs, history, changed, state_.settings.Hira, services_.journal, &runListings_};
-}
-
-bool MainWindow::CanUndo() {
-    // After a run without a record, the undo says why it takes nothing back.
-    return services_.journal && !driver_.Running() &&
-           (services_.journal->LastRunUnrecorded() || FoldersToUndo(*services_.journal) > 0);
-}
-
-void MainWindow::UndoLastRun() {
-    if (!services_.journal || driver_.Running()) return;
-    const size_t count = services_.journal->LastRunUnrecorded() ? 0 : FoldersToUndo(*services_.journal);
-    if (count > kAskBeforeUndo && !services_.prompts.AskYesNo(FillIn(ResKelvaroText(KText::UndoManyQuestion), {count})))
-        return;
-    driver_.Undo(RenameWith(state_.history, state_.changed));
-    // Closed during the undo: it stopped after the folder in hand, and the
-    // window closes now (from 変更の記録, once that has closed).
-    if (closeAfterRun_ && !runs_.Shown()) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-}
-
-bool MainWindow::GoOnUnrecorded() {
-    return services_.prompts.AskYesNoWarning(ResKelvaroText(KText::RunUnrecordedQuestion));
-}
-
-void MainWindow::UndoByKey() {
-    if (CanUndo()) UndoLastRun();
-}
-
-void MainWindow::ShowRuns() {
-    if (!services_.journal || driver_.Running()) return;
-    RenameJournal& journal = *services_.journal;
-    RunsSource source;
-    source.read = [&journal] { return ReadRuns(journal); };
-    source.running = [&journal](const ProcessStamp& writer) {
-        return !(writer == journal.Store().Self()) && journal.Store().IsAlive(writer);
-    };
-    source.undo = [this] {
-        UndoLastRun();
-        return !closeAfterRun_;
-    };
-    const auto chosen = runs_.Ask(source, state_.settings.Tip);
-    if (closeAfterRun_) {
-        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-    } else if (chosen == RunsChoice::Resume && runs_.State().Resume()) {
-        if (!FitsTargetList(*runs_.State().Resume())) {
-            services_.prompts.Notice(ResKelvaroText(KText::ResumeByCommandLine));
-            return;
-        }
-        ResumeIntoTargets(state_.targets, state_.resumes, services_.fs, *runs_.State().Resume());
-        UpdateButtons();
-    }
-}
 
 MainWindow::~MainWindow() {
     if (hwnd_ && IsWindow(hwnd_)) {
@@ -264,121 +204,6 @@ void MainWindow::ShowStatus(const std::wstring& text) {
     SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void MainWindow::SetRunning(bool running) {
-    runListings_.Clear();  // each run looks at the disk afresh
-    if (running) {
-        // The keyboard goes to Cancel (Enter, Space or Esc stop the run) and comes back afterwards.
-        focusBeforeRun_ = GetActiveWindow() == hwnd_ ? GetFocus() : nullptr;
-        buttons_.EnableModes(false);
-        for (ChildWindow* child : children_) EnableWindow(child->Handle(), FALSE);
-        for (ChildWindow* child : children_) child->EnableMenus(false);
-        chooserWindow_.SelectClear();
-        buttons_.EnableCancel(true);
-        if (GetActiveWindow() == hwnd_) SetFocus(buttons_.Cancel());
-        for (ChildWindow* child : children_) child->OnRunning(true);
-        for (ChildWindow* child : children_) child->HoldPainting(true);
-        lastPaint_ = std::chrono::steady_clock::now();
-        runTotal_ = 0;  // until the run shows its first folder: an undo shows none
-        ShowStatus(L"");
-        return;
-    }
-    runTotal_ = 0;
-    for (ChildWindow* child : children_) child->OnRunning(false);
-    for (ChildWindow* child : children_) child->HoldPainting(false);
-    for (ChildWindow* child : children_) EnableWindow(child->Handle(), TRUE);
-    for (ChildWindow* child : children_) child->EnableMenus(true);
-    UpdateButtons();
-    ReturnFocusAfterRun();
-    buttons_.EnableCancel(false);
-}
-
-// Where the focus was before the run, unless that control can no longer take
-// it (a mode button of a list now empty): then the history, which has the result.
-void MainWindow::ReturnFocusAfterRun() {
-    const HWND focus = GetFocus();
-    if (focus && focus != buttons_.Cancel()) return;
-    const HWND before = std::exchange(focusBeforeRun_, nullptr);
-    if (!focus && GetActiveWindow() != hwnd_) return;
-    if (before && IsWindow(before) && IsWindowEnabled(before) && IsWindowVisible(before)) {
-        SetFocus(before);
-    } else {
-        FocusHistory();
-    }
-}
-
-void MainWindow::ShowEntry(size_t index) {
-    runDone_ = index;
-    if (runTotal_ == 0) {
-        runTotal_ = state_.targets.Count();
-        ShowProgress();
-    }
-}
-
-void MainWindow::ShowProgress() {
-    ShowStatus(std::to_wstring(runDone_) + L" / " + std::to_wstring(runTotal_));
-}
-
-void MainWindow::PaintProgress() {
-    // The lists show the progress about 25 times a second; drawing them
-    // after every line would keep the window's thread from answering.
-    constexpr auto kPaintInterval = std::chrono::milliseconds(40);
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastPaint_ < kPaintInterval) return;
-    for (ChildWindow* child : children_) child->HoldPainting(false);
-    for (ChildWindow* child : children_) child->HoldPainting(true);
-    if (runTotal_ > 0) ShowProgress();
-    lastPaint_ = now;
-}
-
-void MainWindow::ProcessPendingInput() {
-    PaintProgress();
-    Pump().DeliverWaiting();
-}
-
-void MainWindow::RunWork(const std::function<void()>& work) {
-    // The folders are renamed on a thread of their own; this one goes on
-    // answering (moved, resized, repainted, Cancel) and shows what the run
-    // tells, until the work is done.
-    std::exception_ptr failure;
-    const UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!done) return work();
-    std::thread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        SetEvent(done.get());
-    });
-    HANDLE wait = done.get();
-    while (MsgWaitForMultipleObjects(1, &wait, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
-        Pump().DeliverWaiting();
-    worker.join();
-    if (failure) std::rethrow_exception(failure);
-}
-
-void MainWindow::EventsWaiting() {
-    PostMessageW(hwnd_, kRunEventsMessage, 0, 0);
-}
-
-bool MainWindow::PauseForRetry(unsigned ms) {
-    // On a run's own thread the wait only listens for Cancel: the window's thread answers meanwhile.
-    if (GetWindowThreadProcessId(hwnd_, nullptr) != GetCurrentThreadId()) {
-        constexpr unsigned kSlice = 20;
-        for (unsigned waited = 0; waited < ms && !state_.stopRequested; waited += kSlice)
-            Sleep(std::min(kSlice, ms - waited));
-        return !state_.stopRequested;
-    }
-    const ULONGLONG end = GetTickCount64() + ms;
-    for (;;) {
-        ProcessPendingInput();
-        if (state_.stopRequested) return false;
-        const ULONGLONG now = GetTickCount64();
-        if (now >= end) return true;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
-    }
-}
-
 // The browser re-reads its folder and has the chooser list it anew, once.
 void MainWindow::RefreshFolders() {
     sourceWindow_.Refresh();
@@ -392,11 +217,6 @@ void MainWindow::SetSourceFolder(const std::wstring& path) {
     sourceWindow_.SetDirName(path);
 }
 
-void MainWindow::FocusTargets() {
-    SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(targetWindow_.Handle()), 0);
-    SetFocus(targetWindow_.List());
-}
-
 void MainWindow::HoldTargetPainting(bool held) {
     targetWindow_.HoldPainting(held);
 }
@@ -405,11 +225,6 @@ bool MainWindow::Maintain(AliasTable& aliases) {
     const auto edited = aliasDialog_.Ask(aliases);
     if (edited) aliases = *edited;
     return edited.has_value();
-}
-
-void MainWindow::FocusHistory() {
-    SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(historyWindow_.Handle()), 0);
-    SetFocus(historyWindow_.List());
 }
 
 void MainWindow::RestoreFrameMenu() {
@@ -462,99 +277,12 @@ void MainWindow::ShowUserGuide() {
     OpenHelp(services_.fs, services_.prompts);
 }
 
-bool MainWindow::TranslateKeys(const MSG& msg) const {
-    // The accelerator table only reads the message.
-    if (hwnd_ && accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_.get(), const_cast<MSG*>(&msg)))
-        return true;
-    return TranslatePaneKeys(msg) || TranslateChildKeys(mdiClient_, msg);
-}
-
-// F6 and Shift+F6 go round the panes, the button row and the five child
-// windows; in the row, Tab and Shift+Tab go round its buttons and Enter
-// presses one; during a run, Esc presses Cancel.
-bool MainWindow::TranslatePaneKeys(const MSG& msg) const {
-    if (msg.message != WM_KEYDOWN || !hwnd_ || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
-    if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
-    const bool shift = GetKeyState(VK_SHIFT) < 0;
-    const bool inRow = buttons_.Holds(msg.hwnd);
-    switch (msg.wParam) {
-        case VK_F6:
-            FocusNextPane(shift);
-            return true;
-        case VK_ESCAPE:
-            if (!driver_.Running()) return false;
-            SendMessageW(buttons_.Cancel(), BM_CLICK, 0, 0);
-            return true;
-        case VK_TAB:
-            if (!inRow) return false;
-            if (const HWND next = buttons_.NextInRow(msg.hwnd, shift)) SetFocus(next);
-            ShowFocusCues();
-            return true;
-        case VK_RETURN:
-            if (!inRow) return false;
-            SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
-            return true;
-        default:
-            return false;
-    }
-}
-
-void MainWindow::FocusNextPane(bool backwards) const {
-    // Pane 0 is the button row, 1 to 5 the child windows in their order.
-    constexpr int kPanes = 1 + 5;
-    const HWND focus = GetFocus();
-    int pane = buttons_.Holds(focus) ? 0 : -1;
-    for (size_t i = 0; i < children_.size() && pane < 0; ++i)
-        if (focus && (focus == children_[i]->Handle() || IsChild(children_[i]->Handle(), focus)))
-            pane = static_cast<int>(i) + 1;
-    if (pane < 0) pane = backwards ? 0 : kPanes - 1;
-    for (int step = 1; step <= kPanes; ++step) {
-        const int next = (pane + (backwards ? kPanes - step : step)) % kPanes;
-        if (next == 0) {
-            if (const HWND button = buttons_.NextInRow(nullptr, false)) {
-                SetFocus(button);
-                ShowFocusCues();
-                return;
-            }
-            continue;
-        }
-        const HWND child = children_[static_cast<size_t>(next - 1)]->Handle();
-        if (!IsWindowEnabled(child) || !IsWindowVisible(child)) continue;
-        SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
-        SetFocus(child);  // the child hands it to its first control
-        ShowFocusCues();
-        return;
-    }
-}
-
-// Moved by keyboard: focus rectangles are drawn from now on.
-void MainWindow::ShowFocusCues() const {
-    SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-}
-
-MessagePump MainWindow::Pump() const {
-    return MessagePump(
-        [this](MSG& msg) { return (mdiClient_ && TranslateMDISysAccel(mdiClient_, &msg)) || TranslateKeys(msg); });
-}
-
 void MainWindow::CopyHistory() {
     LogCopy(state_.history, services_.clipboard);
 }
 
 void MainWindow::SaveHistory() {
     LogSave(state_.history, services_.fs, services_.prompts);
-}
-
-void MainWindow::RunMode(int16_t mode, const std::vector<bool>& leftOut) {
-    lastMode_ = mode;
-    driver_.Run(mode, leftOut);
-    if (closeAfterRun_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-}
-
-void MainWindow::PreviewThenRun() {
-    if (driver_.Running()) return;
-    const int16_t mode = lastMode_ >= 0 ? lastMode_ : state_.settings.AutoExe;
-    if (const auto chosen = preview_.Ask(mode)) RunMode(chosen->mode, chosen->leftOut);
 }
 
 void MainWindow::OnCommand(UINT id) {
@@ -603,46 +331,6 @@ void MainWindow::CloseSequence() {
     } catch (...) {
         // The program closes all the same.
     }
-}
-
-void MainWindow::OnClose() {
-    if (driver_.Running()) {
-        // Finish the folder in hand, then close: never leave one under its temporary name.
-        closeAfterRun_ = true;
-        driver_.Cancel();
-        return;
-    }
-    CloseSequence();
-    DestroyWindow(hwnd_);
-}
-
-// Windows is shutting down, or an installer (through the Restart Manager)
-// closes the program. An idle window says yes and closes at WM_ENDSESSION. A
-// run stops after the folder in hand, records that it stopped, and the
-// window then closes by itself: the Restart Manager waits for that; a
-// shutdown is held meanwhile, with the reason Windows shows the user, and
-// goes on once the program has ended.
-LRESULT MainWindow::OnQueryEndSession(LPARAM why) {
-    if (!driver_.Running()) return TRUE;
-    closeAfterRun_ = true;
-    driver_.Cancel();
-    if (why & ENDSESSION_CLOSEAPP) return TRUE;
-    ShutdownBlockReasonCreate(hwnd_, ResKelvaroText(KText::EndingSessionReason).c_str());
-    return FALSE;
-}
-
-void MainWindow::OnEndSession(bool ending) {
-    if (!ending) return;
-    if (driver_.Running()) {
-        // Windows ends the process when this returns (a shutdown that would not
-        // wait): the settings are kept, and the next start puts right the folder in hand.
-        driver_.Cancel();
-        closeAfterRun_ = true;
-        SettingsSave(services_.store, state_.settings);
-        return;
-    }
-    CloseSequence();
-    DestroyWindow(hwnd_);
 }
 
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -123,6 +123,8 @@ protected:
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // A run's thread has events for the lists waiting.
+    static constexpr UINT kRunEventsMessage = WM_APP + 1;
     RenameServices RenameWith(ILineSink& history, ILineSink& changed);
     void CreateControls();
     bool LoadDialogs();

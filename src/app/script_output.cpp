@@ -88,4 +88,16 @@ FolderLine RunFolderLine(const PlanEntry& entry, const FolderOutcome& outcome, b
     return line;
 }
 
+std::wstring PlanLine(const PlanEntry& entry) {
+    std::wstring line = PlanStateText(entry.state);
+    line += L'\t';
+    line += entry.path;
+    // The new path and each note are fields of their own, never glued to a path.
+    const std::vector<std::wstring> notes = PlanNotes(entry);
+    const bool renamed = !entry.newPath.empty() && entry.newPath != entry.path;
+    if (renamed || !notes.empty()) line += L'\t' + (renamed ? entry.newPath : std::wstring());
+    for (const auto& note : notes) line += L'\t' + note;
+    return line;
+}
+
 }  // namespace kelvaro

@@ -54,6 +54,10 @@ FolderLine PlanFolderLine(const PlanEntry& entry);
 // A folder whose subfolders could not be read (`unlisted`) says so before why it failed.
 FolderLine RunFolderLine(const PlanEntry& entry, const FolderOutcome& outcome, bool unlisted);
 
+// The line a dry run prints for one folder of the batch: state, path, and
+// when there is one the new path, then each note, separated by tabs.
+std::wstring PlanLine(const PlanEntry& entry);
+
 // The header of the /TSV output, naming the fields.
 std::wstring TsvHeader();
 // code TAB path TAB new path TAB reason TAB notes (joined by "; "); tabs and

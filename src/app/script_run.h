@@ -2,6 +2,7 @@
 #include <atomic>
 
 #include "app/command_line.h"
+#include "app/script_output.h"
 #include "ports/file_system.h"
 #include "engine/journal.h"
 #include "engine/rename_plan.h"
@@ -33,9 +34,5 @@ struct ScriptServices {
 // given mode with every history line on the console as it is written, or the
 // dry run's verdicts. Returns the exit code.
 int RunScript(const ScriptCommand& command, ScriptServices& services);
-
-// The line a dry run prints for one folder of the batch: state, path, and
-// when there is one the new path, then each note, separated by tabs.
-std::wstring PlanLine(const PlanEntry& entry);
 
 }  // namespace kelvaro

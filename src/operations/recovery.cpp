@@ -94,6 +94,88 @@ JournalFolder NowOf(const std::vector<JournalRun>& runs, size_t r, size_t k) {
     return folder;
 }
 
+// What one start found and did about the folders runs cut short left, told at the end.
+struct Found {
+    std::vector<std::wstring> recovered, leftTemp, completed, finished, lost, waiting;
+    std::map<size_t, std::wstring> leftTempWhy;  // the system's reason under a folder of leftTemp
+    // The folders caught in the middle and not completed.
+    std::set<std::pair<std::string, uint32_t>> cut;
+};
+
+// Puts right one open folder of `run` (its paths as they are now): back to
+// its old name from its temporary one, on to its new name when another
+// folder holds the old one, or closed where it is found. True when it was
+// found under its new name: the folders below it moved along.
+bool PutRight(IFileSystem& fs, RenameJournal& journal, const JournalRun& run, const JournalFolder& folder, Found& found) {
+    auto close = [&](JournalOutcome outcome, const std::wstring& where) {
+        journal.Close(run.id, folder.seq, outcome, where);
+    };
+    if (!fs.IsFolder(folder.tempPath)) {
+        if (StoredAs(fs, folder.oldPath, folder.oldPath)) {
+            close(JournalOutcome::Old, folder.oldPath);  // cut short before it was touched
+        } else if (StoredAs(fs, folder.newPath, folder.newPath)) {
+            close(JournalOutcome::New, folder.newPath);
+            found.completed.push_back(folder.newPath);
+            return true;
+        } else {
+            close(JournalOutcome::Unknown, L"");
+            found.lost.push_back(folder.oldPath);
+        }
+        return false;
+    }
+    // Taken only by a folder of exactly that name: one differing in case (beside it
+    // in a folder that tells case apart) may still let the name back.
+    const bool taken = fs.EntryName(folder.oldPath) == LastPathName(folder.oldPath);
+    const MoveResult back = taken ? MoveResult{ERROR_ALREADY_EXISTS} : fs.MoveDir(folder.tempPath, folder.oldPath);
+    // Another folder holds the old name: the rename is finished instead,
+    // when the new name is free, rather than left half-way.
+    const bool forward = !back && back.error == ERROR_ALREADY_EXISTS && !fs.EntryName(folder.newPath);
+    const MoveResult ahead = forward ? fs.MoveDir(folder.tempPath, folder.newPath) : MoveResult{};
+    if (forward && ahead && StoredAs(fs, folder.newPath, folder.newPath)) {
+        close(JournalOutcome::New, folder.newPath);
+        found.finished.push_back(folder.newPath);
+        return true;
+    }
+    if ((forward && ahead) || (back && !StoredAs(fs, folder.oldPath, folder.oldPath))) {
+        close(JournalOutcome::Unknown, L"");  // the system stored another name
+        found.lost.push_back(folder.oldPath);
+    } else if (back) {
+        close(JournalOutcome::Old, folder.oldPath);
+        found.recovered.push_back(folder.oldPath);
+    } else {
+        // The record stays open: every start tries again, and says so, until it goes back.
+        found.leftTemp.push_back(folder.tempPath);
+        found.leftTempWhy[found.leftTemp.size() - 1] =
+            taken ? ResKelvaroText(KText::UndoTakenLine) : FailureReason(fs, back.error);
+    }
+    return false;
+}
+
+// How far each run cut short got, after what was done about its folders:
+// put back, one folder does not stand for the whole run.
+void TellCutShort(IJournalStore& store,
+                  RenameJournal& journal,
+                  std::vector<JournalRun>& runs,
+                  const Found& found,
+                  ILineSink& history,
+                  std::vector<std::string>* cutShort) {
+    for (JournalRun& run : runs) {
+        if (run.kind != RunKind::Run || !CutShort(store, run)) continue;
+        run.end = RunEnd::Killed;
+        // The folders it was renaming, or had only written ahead, when it
+        // was cut short are still to do; those found renamed are done.
+        run.reached = 0;
+        for (const JournalFolder& folder : run.folders)
+            if (!found.cut.count({run.id, folder.seq})) run.reached = std::max<uint64_t>(run.reached, folder.seq);
+        journal.EndOther(run.id, RunEnd::Killed, run.reached);
+        if (cutShort) cutShort->push_back(run.id);
+        const RunProgress progress = ProgressOf(run);
+        history.AddLine(progress.total ? FillIn(ResKelvaroText(KText::CutShortStoryLine),
+                                                {progress.total, progress.renamed, progress.notReached})
+                                       : FillIn(ResKelvaroText(KText::CutShortRenamedLine), {progress.renamed}));
+    }
+}
+
 }  // namespace
 
 size_t RecoverInterrupted(IFileSystem& fs,
@@ -102,8 +184,6 @@ size_t RecoverInterrupted(IFileSystem& fs,
                           std::vector<std::string>* cutShort) {
     IJournalStore& store = journal.Store();
     const ProcessStamp self = store.Self();
-    std::vector<std::wstring> recovered, leftTemp, completed, finished, lost, waiting;
-    std::map<size_t, std::wstring> leftTempWhy;  // the system's reason under a folder of leftTemp
     size_t looked = 0;
     // Every start comes here: a journal without open folders is not decoded.
     if (const auto open = journal.HasOpenFolders(); !open || !*open) return 0;
@@ -118,7 +198,7 @@ size_t RecoverInterrupted(IFileSystem& fs,
         if (!journal.TakeTurn() && journal.GaveUp()) return 0;
         if (auto again = ParseJournal(store, &damage)) runs = std::move(*again);
     }
-    std::set<std::pair<std::string, uint32_t>> cut;  // folders caught in the middle and not completed
+    Found found;
     // Newest first: a folder found under its new name (its outcome record
     // lost with the process) took the folders below it along, and those
     // renamed before it are looked for there.
@@ -135,87 +215,30 @@ size_t RecoverInterrupted(IFileSystem& fs,
             if (alive) break;
             // A drive or share that is not there now may come back: the record stays open.
             if (const std::wstring root = PathRoot(folder.oldPath); !fs.IsFolder(root)) {
-                if (std::find(waiting.begin(), waiting.end(), root) == waiting.end()) waiting.push_back(root);
+                if (std::find(found.waiting.begin(), found.waiting.end(), root) == found.waiting.end())
+                    found.waiting.push_back(root);
                 continue;
             }
             ++looked;
-            cut.emplace(run.id, folder.seq);
-            auto close = [&](JournalOutcome outcome, const std::wstring& where) {
-                journal.Close(run.id, folder.seq, outcome, where);
-            };
-            if (fs.IsFolder(folder.tempPath)) {
-                // Taken only by a folder of exactly that name: one differing in case (beside it
-                // in a folder that tells case apart) may still let the name back, and the
-                // record stays open until it does.
-                const bool taken = fs.EntryName(folder.oldPath) == LastPathName(folder.oldPath);
-                const MoveResult back =
-                    taken ? MoveResult{ERROR_ALREADY_EXISTS} : fs.MoveDir(folder.tempPath, folder.oldPath);
-                // Another folder holds the old name: the rename is finished instead,
-                // when the new name is free, rather than left half-way.
-                const bool forward =
-                    !back && back.error == ERROR_ALREADY_EXISTS && !fs.EntryName(folder.newPath);
-                const MoveResult ahead = forward ? fs.MoveDir(folder.tempPath, folder.newPath) : MoveResult{};
-                if (forward && ahead && StoredAs(fs, folder.newPath, folder.newPath)) {
-                    close(JournalOutcome::New, folder.newPath);
-                    finished.push_back(folder.newPath);
-                    run.folders[k].outcome = JournalOutcome::New;
-                    cut.erase({run.id, folder.seq});
-                } else if (forward && ahead) {
-                    close(JournalOutcome::Unknown, L"");  // the system stored another name
-                    lost.push_back(folder.oldPath);
-                } else if (back && StoredAs(fs, folder.oldPath, folder.oldPath)) {
-                    close(JournalOutcome::Old, folder.oldPath);
-                    recovered.push_back(folder.oldPath);
-                } else if (back) {
-                    close(JournalOutcome::Unknown, L"");  // the system stored another name
-                    lost.push_back(folder.oldPath);
-                } else {
-                    // The record stays open: every start tries again, and says so, until it goes back.
-                    leftTemp.push_back(folder.tempPath);
-                    leftTempWhy[leftTemp.size() - 1] =
-                        taken ? ResKelvaroText(KText::UndoTakenLine) : FailureReason(fs, back.error);
-                }
-            } else if (StoredAs(fs, folder.oldPath, folder.oldPath)) {
-                close(JournalOutcome::Old, folder.oldPath);  // cut short before it was touched
-            } else if (StoredAs(fs, folder.newPath, folder.newPath)) {
-                close(JournalOutcome::New, folder.newPath);
-                completed.push_back(folder.newPath);
+            found.cut.emplace(run.id, folder.seq);
+            if (PutRight(fs, journal, run, folder, found)) {
                 run.folders[k].outcome = JournalOutcome::New;
-                cut.erase({run.id, folder.seq});
-            } else {
-                close(JournalOutcome::Unknown, L"");
-                lost.push_back(folder.oldPath);
+                found.cut.erase({run.id, folder.seq});
             }
         }
     }
-    // How far each run cut short got, before what was done about its folders:
-    // put back, one folder does not stand for the whole run.
-    for (JournalRun& run : runs) {
-        if (run.kind != RunKind::Run || !CutShort(store, run)) continue;
-        run.end = RunEnd::Killed;
-        // The folders it was renaming, or had only written ahead, when it
-        // was cut short are still to do; those found renamed are done.
-        run.reached = 0;
-        for (const JournalFolder& folder : run.folders)
-            if (!cut.count({run.id, folder.seq})) run.reached = std::max<uint64_t>(run.reached, folder.seq);
-        journal.EndOther(run.id, RunEnd::Killed, run.reached);
-        if (cutShort) cutShort->push_back(run.id);
-        const RunProgress progress = ProgressOf(run);
-        history.AddLine(progress.total ? FillIn(ResKelvaroText(KText::CutShortStoryLine),
-                                                {progress.total, progress.renamed, progress.notReached})
-                                       : FillIn(ResKelvaroText(KText::CutShortRenamedLine), {progress.renamed}));
-    }
+    TellCutShort(store, journal, runs, found, history, cutShort);
     journal.EndRun();
-    for (auto* paths : {&recovered, &leftTemp, &completed, &finished, &lost, &waiting})
+    for (auto* paths : {&found.recovered, &found.leftTemp, &found.completed, &found.finished, &found.lost, &found.waiting})
         std::reverse(paths->begin(), paths->end());
     std::map<size_t, std::wstring> why;
-    for (const auto& [i, reason] : leftTempWhy) why[leftTemp.size() - 1 - i] = reason;
-    Report(history, KText::RecoveredLine, recovered);
-    Report(history, KText::LeftUnderTempLine, leftTemp, why);
-    Report(history, KText::CompletedLine, completed);
-    Report(history, KText::FinishedForwardLine, finished);
-    Report(history, KText::RecoveryLostLine, lost);
-    Report(history, KText::WaitingForDriveLine, waiting);
+    for (const auto& [i, reason] : found.leftTempWhy) why[found.leftTemp.size() - 1 - i] = reason;
+    Report(history, KText::RecoveredLine, found.recovered);
+    Report(history, KText::LeftUnderTempLine, found.leftTemp, why);
+    Report(history, KText::CompletedLine, found.completed);
+    Report(history, KText::FinishedForwardLine, found.finished);
+    Report(history, KText::RecoveryLostLine, found.lost);
+    Report(history, KText::WaitingForDriveLine, found.waiting);
     ReportDamage(history, damage);
     Report(history, KText::StrandedTempLine, StrandedBeside(fs, damage, runs));
     return looked;

@@ -11,175 +11,219 @@
 
 namespace kelvaro {
 
-size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
-    ILineSink& history = services.history;
-    RenameJournal* journal = services.journal;
-    if (!journal) return 0;
-    if (journal->LastRunUnrecorded()) {
-        history.AddLine(ResKelvaroText(KText::LastRunUnrecordedLine));
-        return 0;
-    }
-    IJournalStore& store = journal->Store();
-    // Planned under the turn: no other copy's run slips in between. The plan
-    // holds the numbers of the folders to take back, newest first; their
-    // paths are read from the end of the journal as the undo goes, so that a
-    // run of any size is never held whole.
-    if (!journal->TakeTurn()) {
-        // Given up (nothing touched), or a journal that cannot record the undo.
-        if (!journal->GaveUp()) history.AddLine(ResKelvaroText(KText::JournalNotWritableLine));
-        return 0;
-    }
-    JournalDamage damage;
-    UndoPlan plan;
-    {
-        auto light = ReadRunsWithoutPaths(store, &damage);
-        if (!light) {
-            journal->EndRun();
-            history.AddLine(ResKelvaroText(KText::JournalUnreadableLine));
-            return 0;
-        }
-        plan = PlanUndo(std::move(*light));
-    }
-    std::vector<uint32_t> seqs;
-    seqs.reserve(plan.folders.size());
-    for (const JournalFolder& folder : plan.folders) seqs.push_back(folder.seq);
-    plan.folders = {};
-    if (hooks.planned) hooks.planned(seqs.size());
-    // The planned folders in order, with their paths: `each` gives false to
-    // stop. A folder's newest record holds its paths (one written ahead may
-    // have been written again), and records written ahead stand before the
-    // records of the folders renamed meanwhile: a folder read before its turn
-    // waits for it.
-    size_t next = 0;
-    std::unordered_set<uint32_t> planned(seqs.begin(), seqs.end()), read;
-    std::unordered_map<uint32_t, JournalFolder> early;
-    auto eachPlanned = [&](const std::function<bool(JournalFolder &&)>& each) {
-        const auto end = store.Size();
-        return end && ForEachFolderBackward(store, *end, plan.run, [&](JournalFolder&& folder) {
-                   if (!read.insert(folder.seq).second || !planned.count(folder.seq)) return true;
-                   early.emplace(folder.seq, std::move(folder));
-                   for (auto it = early.end(); next < seqs.size() && (it = early.find(seqs[next])) != early.end();) {
-                       JournalFolder taken = std::move(it->second);
-                       early.erase(it);
-                       ++next;
-                       if (!each(std::move(taken))) return false;
-                   }
-                   return next < seqs.size();
-               });
-    };
-    auto leftOut = [&](JournalFolder&& folder) {
-        if (!hooks.notReached) return false;  // nobody asks: the reading ends
-        hooks.notReached(folder);
+namespace {
+
+// One undo of the newest run not yet taken back: planned under the journal's
+// turn, then its folders read from the end of the journal as it goes (a run
+// of any size is never held whole) and taken back one by one.
+class Undo {
+public:
+    Undo(const RenameServices& services, const UndoHooks& hooks)
+        : services_(services), hooks_(hooks), history_(services.history), journal_(*services.journal),
+          listings_(services.fs) {}
+    // Whether there is a run to take back; said in the history when there is none.
+    bool Plan();
+    // Takes the planned folders back; the folders not taken back.
+    size_t Run();
+    size_t Planned() const { return seqs_.size(); }
+
+private:
+    bool EachPlanned(const std::function<bool(JournalFolder&&)>& each);
+    bool LeftOut(JournalFolder&& folder) {
+        if (!hooks_.notReached) return false;  // nobody asks: the reading ends
+        hooks_.notReached(folder);
         return true;
-    };
-    // Only a run known to be the newest is taken back: damaged lines after it
-    // may be a newer run's records.
-    if (damage.lines > 0 && (seqs.empty() || damage.After(plan.index))) {
-        if (hooks.notReached) eachPlanned(leftOut);
-        journal->EndRun();
-        history.AddLine(ResKelvaroText(KText::DamagedUndoLine));
-        ReportDamage(history, damage);
-        history.AddLine(ResKelvaroText(KText::LaterRunsUndoableLine));
-        return seqs.size();
     }
-    if (seqs.empty()) {
-        journal->EndRun();
-        history.AddLine(ResKelvaroText(KText::NothingToUndoLine));
-        return 0;
-    }
-    history.AddLine(ResKelvaroText(KText::UndoHeadLine));
-    ReportDamage(history, damage);
-    RecordedRun recorded(journal, history, RunKind::Undo, plan.run);
-    if (recorded.Stopped()) return seqs.size();
-    RunCounts counts;
-    size_t tried = 0;
-    bool stopped = false;
-    FolderListings listings(services.fs);
-    // Folders of the run that stay under their new names (their old names
-    // taken, or the system refused): what lies below them is found there.
-    std::vector<std::pair<std::wstring, std::wstring>> stayed;  // old path -> path now
-    auto follow = [&](std::wstring& path) {
-        for (const auto& [old, now] : stayed)
+    // Below a folder that stays under its new name, what lies there is found there.
+    void Follow(std::wstring& path) const {
+        for (const auto& [old, now] : stayed_)
             if (path.size() > old.size() && path[old.size()] == L'\\' && path.compare(0, old.size(), old) == 0) {
                 path = now + path.substr(old.size());
                 return;
             }
-    };
-    auto undoOne = [&](JournalFolder&& folder) {
-        follow(folder.newPath);
-        follow(folder.oldPath);
-        if (stopped) return leftOut(std::move(folder));
-        if (hooks.before && !hooks.before(folder)) {
-            stopped = true;
-            counts.notReached = seqs.size() - tried;
-            return leftOut(std::move(folder));
+    }
+    bool UndoOne(JournalFolder&& folder);
+    FolderOutcome TakeBack(const JournalFolder& folder);
+
+    const RenameServices& services_;
+    const UndoHooks& hooks_;
+    ILineSink& history_;
+    RenameJournal& journal_;
+    FolderListings listings_;
+    JournalDamage damage_;
+    UndoPlan plan_;
+    std::vector<uint32_t> seqs_;  // the folders to take back, newest first
+    // Reading: the next planned folder due, those read, those read before their turn.
+    size_t next_ = 0;
+    std::unordered_set<uint32_t> planned_, read_;
+    std::unordered_map<uint32_t, JournalFolder> early_;
+    // Folders of the run that stay under their new names (their old names
+    // taken, or the system refused): old path -> path now.
+    std::vector<std::pair<std::wstring, std::wstring>> stayed_;
+    RunCounts counts_;
+    size_t tried_ = 0;
+    bool stopped_ = false;
+};
+
+bool Undo::Plan() {
+    // Planned under the turn: no other copy's run slips in between.
+    if (!journal_.TakeTurn()) {
+        // Given up (nothing touched), or a journal that cannot record the undo.
+        if (!journal_.GaveUp()) history_.AddLine(ResKelvaroText(KText::JournalNotWritableLine));
+        return false;
+    }
+    {
+        auto light = ReadRunsWithoutPaths(journal_.Store(), &damage_);
+        if (!light) {
+            journal_.EndRun();
+            history_.AddLine(ResKelvaroText(KText::JournalUnreadableLine));
+            return false;
         }
-        ++tried;
-        const std::wstring& current = folder.newPath;
-        history.AddLine(FolderHeading(current, services.wholePaths));
-        FolderOutcome outcome;
-        const std::wstring stored = listings.Stored(current);
-        if (stored != LastPathName(current)) {
-            outcome.state = FolderState::Gone;
-            if (!stored.empty()) outcome.where = ParentWithSeparator(current) + stored;
-        } else if (const std::wstring taken = listings.Stored(folder.oldPath); !taken.empty() && taken != stored) {
-            // The old name is taken unless it names this very folder (a change of case only).
-            outcome.state = FolderState::Taken;
-            stayed.emplace_back(folder.oldPath, current);
-        } else {
-            const MoveOutcome moved = MoveThroughTemp(services.fs, journal, current, folder.oldPath, folder.seq);
-            if (moved.result == MoveOutcome::Moved) listings.Moved(current, folder.oldPath);
-            if (moved.result == MoveOutcome::Refused) stayed.emplace_back(folder.oldPath, current);
-            outcome = OutcomeOfMove(moved, current, folder.oldPath);
-        }
-        outcome.path = current;
-        outcome.newPath = folder.oldPath;
-        WriteOutcome(history, services.changed, outcome);
-        ++(outcome.state == FolderState::Renamed ? counts.renamed : counts.notRenamed);
-        if (hooks.after) hooks.after(folder, outcome);
-        if (journal->Failed()) {
-            history.AddLine(ResKelvaroText(KText::RecordingStoppedLine));
-            counts.notReached = seqs.size() - tried;
-            stopped = true;
-        }
-        return true;
-    };
+        plan_ = PlanUndo(std::move(*light));
+    }
+    for (const JournalFolder& folder : plan_.folders) seqs_.push_back(folder.seq);
+    plan_.folders = {};
+    planned_ = {seqs_.begin(), seqs_.end()};
+    if (hooks_.planned) hooks_.planned(seqs_.size());
+    // Only a run known to be the newest is taken back: damaged lines after it
+    // may be a newer run's records.
+    if (damage_.lines > 0 && (seqs_.empty() || damage_.After(plan_.index))) {
+        if (hooks_.notReached) EachPlanned([this](JournalFolder&& folder) { return LeftOut(std::move(folder)); });
+        journal_.EndRun();
+        history_.AddLine(ResKelvaroText(KText::DamagedUndoLine));
+        ReportDamage(history_, damage_);
+        history_.AddLine(ResKelvaroText(KText::LaterRunsUndoableLine));
+        return false;
+    }
+    if (seqs_.empty()) {
+        journal_.EndRun();
+        history_.AddLine(ResKelvaroText(KText::NothingToUndoLine));
+        return false;
+    }
+    return true;
+}
+
+// The planned folders in order, with their paths: `each` gives false to
+// stop. A folder's newest record holds its paths (one written ahead may
+// have been written again), and records written ahead stand before the
+// records of the folders renamed meanwhile: a folder read before its turn
+// waits for it.
+bool Undo::EachPlanned(const std::function<bool(JournalFolder&&)>& each) {
+    IJournalStore& store = journal_.Store();
+    const auto end = store.Size();
+    return end && ForEachFolderBackward(store, *end, plan_.run, [&](JournalFolder&& folder) {
+               if (!read_.insert(folder.seq).second || !planned_.count(folder.seq)) return true;
+               early_.emplace(folder.seq, std::move(folder));
+               for (auto it = early_.end(); next_ < seqs_.size() && (it = early_.find(seqs_[next_])) != early_.end();) {
+                   JournalFolder taken = std::move(it->second);
+                   early_.erase(it);
+                   ++next_;
+                   if (!each(std::move(taken))) return false;
+               }
+               return next_ < seqs_.size();
+           });
+}
+
+// Where one folder ends: still under its new name when that is gone or its
+// old name is taken, else moved back through its temporary name.
+FolderOutcome Undo::TakeBack(const JournalFolder& folder) {
+    const std::wstring& current = folder.newPath;
+    FolderOutcome outcome;
+    const std::wstring stored = listings_.Stored(current);
+    if (stored != LastPathName(current)) {
+        outcome.state = FolderState::Gone;
+        if (!stored.empty()) outcome.where = ParentWithSeparator(current) + stored;
+    } else if (const std::wstring taken = listings_.Stored(folder.oldPath); !taken.empty() && taken != stored) {
+        // The old name is taken unless it names this very folder (a change of case only).
+        outcome.state = FolderState::Taken;
+        stayed_.emplace_back(folder.oldPath, current);
+    } else {
+        const MoveOutcome moved = MoveThroughTemp(services_.fs, &journal_, current, folder.oldPath, folder.seq);
+        if (moved.result == MoveOutcome::Moved) listings_.Moved(current, folder.oldPath);
+        if (moved.result == MoveOutcome::Refused) stayed_.emplace_back(folder.oldPath, current);
+        outcome = OutcomeOfMove(moved, current, folder.oldPath);
+    }
+    outcome.path = current;
+    outcome.newPath = folder.oldPath;
+    return outcome;
+}
+
+bool Undo::UndoOne(JournalFolder&& folder) {
+    Follow(folder.newPath);
+    Follow(folder.oldPath);
+    if (stopped_) return LeftOut(std::move(folder));
+    if (hooks_.before && !hooks_.before(folder)) {
+        stopped_ = true;
+        counts_.notReached = seqs_.size() - tried_;
+        return LeftOut(std::move(folder));
+    }
+    ++tried_;
+    history_.AddLine(FolderHeading(folder.newPath, services_.wholePaths));
+    const FolderOutcome outcome = TakeBack(folder);
+    WriteOutcome(history_, services_.changed, outcome);
+    ++(outcome.state == FolderState::Renamed ? counts_.renamed : counts_.notRenamed);
+    if (hooks_.after) hooks_.after(folder, outcome);
+    if (journal_.Failed()) {
+        history_.AddLine(ResKelvaroText(KText::RecordingStoppedLine));
+        counts_.notReached = seqs_.size() - tried_;
+        stopped_ = true;
+    }
+    return true;
+}
+
+size_t Undo::Run() {
+    history_.AddLine(ResKelvaroText(KText::UndoHeadLine));
+    ReportDamage(history_, damage_);
+    RecordedRun recorded(&journal_, history_, RunKind::Undo, plan_.run);
+    if (recorded.Stopped()) return seqs_.size();
     // The folders read and not yet taken back: their records are written
     // ahead of them, a batch at a flush, as a run writes its own.
     std::deque<JournalFolder> coming;
-    const LookaheadScope lookahead(journal, [&](size_t most) {
-        std::vector<PlannedMove> planned;
-        for (size_t k = 1; k < coming.size() && planned.size() < most; ++k) {
+    const LookaheadScope lookahead(&journal_, [&](size_t most) {
+        std::vector<PlannedMove> moves;
+        for (size_t k = 1; k < coming.size() && moves.size() < most; ++k) {
             JournalFolder folder = coming[k];
-            follow(folder.newPath);
-            follow(folder.oldPath);
-            planned.push_back({std::move(folder.newPath), std::move(folder.oldPath), folder.seq});
+            Follow(folder.newPath);
+            Follow(folder.oldPath);
+            moves.push_back({std::move(folder.newPath), std::move(folder.oldPath), folder.seq});
         }
-        return planned;
+        return moves;
     });
     auto takeFirst = [&] {
-        JournalFolder folder = std::move(coming.front());
-        const bool goOn = undoOne(std::move(folder));
+        const bool goOn = UndoOne(std::move(coming.front()));
         coming.pop_front();
         return goOn;
     };
-    eachPlanned([&](JournalFolder&& folder) {
+    EachPlanned([&](JournalFolder&& folder) {
         coming.push_back(std::move(folder));
         return coming.size() <= kAheadMost || takeFirst();
     });
     while (!coming.empty())
         if (!takeFirst()) coming.clear();
     // The journal could not be read to its start: the rest stays as it is.
-    if (!stopped && next < seqs.size()) {
-        history.AddLine(ResKelvaroText(KText::JournalUnreadableLine));
-        counts.notReached = seqs.size() - tried;
-        stopped = true;
+    if (!stopped_ && next_ < seqs_.size()) {
+        history_.AddLine(ResKelvaroText(KText::JournalUnreadableLine));
+        counts_.notReached = seqs_.size() - tried_;
+        stopped_ = true;
     }
     // An undo that goes through every folder takes the run back, skipped folders and all.
-    if (!journal->Failed()) journal->End(tried == seqs.size() ? RunEnd::Done : RunEnd::Stopped, tried);
-    if (hooks.counted) hooks.counted(counts);
-    history.AddLine(UndoSummaryLine(counts));
-    return counts.notRenamed + counts.notReached;
+    if (!journal_.Failed()) journal_.End(tried_ == seqs_.size() ? RunEnd::Done : RunEnd::Stopped, tried_);
+    if (hooks_.counted) hooks_.counted(counts_);
+    history_.AddLine(UndoSummaryLine(counts_));
+    return counts_.notRenamed + counts_.notReached;
+}
+
+}  // namespace
+
+size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks) {
+    if (!services.journal) return 0;
+    if (services.journal->LastRunUnrecorded()) {
+        services.history.AddLine(ResKelvaroText(KText::LastRunUnrecordedLine));
+        return 0;
+    }
+    Undo undo(services, hooks);
+    if (!undo.Plan()) return undo.Planned();
+    return undo.Run();
 }
 
 size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& keepGoing) {
