@@ -72,7 +72,7 @@ bool MainWindow::Create(int show) {
     if (!hwnd_) return false;
     try {
         CreateControls();
-        SetToolTip(state_.settings.Tip);
+        SetToolTip(state_.settings.showTips);
         for (ChildWindow* child : children_) {
             if (!child->Load(mdiClient_)) {
                 DestroyWindow(hwnd_);
@@ -157,7 +157,7 @@ void MainWindow::SetToolTip(bool on) {
 
 void MainWindow::ShowOptions() {
     const auto form = option_.Ask(OptionsForm::FromSettings(state_.settings));
-    if (form && form->ToSettings(state_.settings)) PropagateTip(state_.settings.Tip);
+    if (form && form->ToSettings(state_.settings)) PropagateTip(state_.settings.showTips);
 }
 
 void MainWindow::ShowAbout() {
@@ -166,8 +166,8 @@ void MainWindow::ShowAbout() {
 
 void MainWindow::EditInitialFolder() {
     if (const auto choice = default_.Ask(InitialFolderQuestion(state_.settings))) {
-        state_.settings.Dir_In = choice->folder;
-        state_.settings.Dir_In_Enabled = choice->switchOn;
+        state_.settings.initialFolder = choice->folder;
+        state_.settings.initialFolderOn = choice->switchOn;
     }
 }
 
@@ -190,7 +190,7 @@ void MainWindow::Layout() {
     const int statusHeight = status.bottom - status.top;
     MoveWindow(mdiClient_, 0, panel, frame.right, std::max<int>(0, frame.bottom - panel - statusHeight), TRUE);
 
-    if (state_.settings.Resize) ArrangeChildren(mdiClient_, children_, false);
+    if (state_.settings.resizeChildren) ArrangeChildren(mdiClient_, children_, false);
     buttons_.PlaceCancel(frame.right);
 }
 
@@ -238,7 +238,7 @@ void MainWindow::OnFirstActivate() {
     activated_ = true;
     try {
         Layout();
-        if (!state_.settings.Resize) ArrangeChildren(mdiClient_, children_, true);
+        if (!state_.settings.resizeChildren) ArrangeChildren(mdiClient_, children_, true);
         for (ChildWindow* child : children_) ShowWindow(child->Handle(), SW_SHOWNOACTIVATE);
         UpdateButtons();
         // The browser is the active child window: its caption, its copy of the
@@ -291,7 +291,7 @@ void MainWindow::OnCommand(UINT id) {
         // A shortcut does what its button does, and nothing while the button is off.
         if (driver_.Running() || !IsWindowEnabled(buttons_.Mode(mode))) return;
         // With the option on, the button shows the preview first and runs on 実行 only.
-        if (!state_.settings.Confirm) {
+        if (!state_.settings.confirmBeforeRun) {
             RunMode(mode);
         } else if (const auto chosen = preview_.Ask(mode)) {
             RunMode(chosen->mode, chosen->leftOut);

@@ -34,7 +34,6 @@ class MainWindow final : public WindowBase,
                          public IAliasMaintenance,
                          public ISharedMenuActions {
 public:
-
     MainWindow(AppState& state, Services& services);
     ~MainWindow() override;
 

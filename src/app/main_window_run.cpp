@@ -13,7 +13,7 @@
 namespace kelvaro {
 
 RenameServices MainWindow::RenameWith(ILineSink& history, ILineSink& changed) {
-    return {services_.fs, history, changed, state_.settings.Hira, services_.journal, &runListings_};
+    return {services_.fs, history, changed, state_.settings.hiraganaToKatakana, services_.journal, &runListings_};
 }
 
 bool MainWindow::CanUndo() {
@@ -128,8 +128,7 @@ void MainWindow::RunWork(const std::function<void()>& work) {
         SetEvent(done.get());
     });
     HANDLE wait = done.get();
-    while (MsgWaitForMultipleObjects(1, &wait, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
-        Pump().DeliverWaiting();
+    while (MsgWaitForMultipleObjects(1, &wait, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) Pump().DeliverWaiting();
     worker.join();
     if (failure) std::rethrow_exception(failure);
 }
@@ -164,7 +163,7 @@ void MainWindow::RunMode(int16_t mode, const std::vector<bool>& leftOut) {
 
 void MainWindow::PreviewThenRun() {
     if (driver_.Running()) return;
-    const int16_t mode = lastMode_ >= 0 ? lastMode_ : state_.settings.AutoExe;
+    const int16_t mode = lastMode_ >= 0 ? lastMode_ : state_.settings.autoMode;
     if (const auto chosen = preview_.Ask(mode)) RunMode(chosen->mode, chosen->leftOut);
 }
 
@@ -220,7 +219,7 @@ void MainWindow::ShowRuns() {
         UndoLastRun();
         return !closeAfterRun_;
     };
-    const auto chosen = runs_.Ask(source, state_.settings.Tip);
+    const auto chosen = runs_.Ask(source, state_.settings.showTips);
     if (closeAfterRun_) {
         PostMessageW(hwnd_, WM_CLOSE, 0, 0);
     } else if (chosen == RunsChoice::Resume && runs_.State().Resume()) {

@@ -172,7 +172,7 @@ Ran RunCommand(const ScriptContext& c, const std::vector<ScriptName>& names) {
     if (c.command.resume) return RunResume(c);
     ScriptTargets feed(c.services.fs, names, c.command.subfolders, c.command.hidden);
     SetProgressTotal(c, feed, names);
-    RunRequest request = TargetRequest(c.command.mode, c.state.settings.Hira);
+    RunRequest request = TargetRequest(c.command.mode, c.state.settings.hiraganaToKatakana);
     if (c.command.subfolders) request.flags += kEveryDepthFlag;
     if (c.command.hidden) request.flags += kHiddenFlag;  // so that /RESUME walks as this run did
     for (const auto& name : names) request.targets.insert(request.targets.end(), name.paths.begin(), name.paths.end());

@@ -93,10 +93,9 @@ Batch NextBatch(ScriptTargets& feed) {
 class FolderRun {
 public:
     FolderRun(const ScriptContext& c, ScriptTargets& feed)
-        : c_(c),
-          feed_(feed),
-          listings_(c.services.fs),
-          rename_{c.services.fs, c.state.history, c.state.changed, c.state.settings.Hira, c.services.journal, &listings_} {
+        : c_(c), feed_(feed), listings_(c.services.fs), rename_{c.services.fs,      c.state.history,
+                                                                c.state.changed,    c.state.settings.hiraganaToKatakana,
+                                                                c.services.journal, &listings_} {
         rename_.wholePaths = true;
     }
     // `request`: what the run was asked to do, recorded once before its
@@ -145,7 +144,8 @@ Ran FolderRun::Run(const RunRequest* request, const std::string& resumes) {
         if (batch.items.empty()) break;
         // The plan before anything moves: the verdicts of a dry run, the codes of a run.
         std::vector<PlanEntry> plan;
-        if (dry || c_.report.tsv) plan = PlanRun(c_.services.fs, batch.given, c_.command.mode, c_.state.settings.Hira);
+        if (dry || c_.report.tsv)
+            plan = PlanRun(c_.services.fs, batch.given, c_.command.mode, c_.state.settings.hiraganaToKatakana);
         next_ = 0;
         if (dry)
             Judge(batch, plan);
@@ -196,7 +196,9 @@ void FolderRun::Walk(Batch& batch, const std::vector<PlanEntry>& plan) {
     const int16_t mode = c_.command.mode;
     TargetWalk hooks;
     hooks.journalBase = walked_;
-    hooks.newPathOf = [&](const std::wstring& path) { return PlannedNewPath(path, mode, c_.state.settings.Hira); };
+    hooks.newPathOf = [&](const std::wstring& path) {
+        return PlannedNewPath(path, mode, c_.state.settings.hiraganaToKatakana);
+    };
     hooks.tellsCaseApart = [&](const std::wstring& dir) { return fs.TellsCaseApart(dir); };
     size_t renaming = 0;  // the folder the walk hands to the renamer
     hooks.before = [&](size_t i) {
@@ -214,8 +216,7 @@ void FolderRun::Walk(Batch& batch, const std::vector<PlanEntry>& plan) {
     };
     const WalkEnd end = WalkTargets(
         batch.folders, c_.state.history, c_.services.journal,
-        [&](const std::wstring& path) { return RenameFolder(rename_, path, mode, batch.identities[renaming]); },
-        hooks);
+        [&](const std::wstring& path) { return RenameFolder(rename_, path, mode, batch.identities[renaming]); }, hooks);
     notDone_ += batch.folders.Count() - end.next;
     stopped_ = end.stopped || end.journalFailed;
     counts_.renamed += end.counts.renamed;
@@ -282,7 +283,7 @@ Ran RunResume(const ScriptContext& c) {
     state.history.AddLine(ResKelvaroText(KText::ResumeHeadLine));
     ScriptCommand resumed = c.command;
     resumed.mode = plan->request.mode;
-    state.settings.Hira = plan->request.Has(kHiraganaFlag);
+    state.settings.hiraganaToKatakana = plan->request.Has(kHiraganaFlag);
     resumed.subfolders = plan->request.Has(kEveryDepthFlag);
     resumed.hidden = plan->request.Has(kHiddenFlag);
     const ScriptContext context{resumed, state, services, c.stop, c.report, c.outlet, c.progress};
@@ -304,7 +305,8 @@ Ran RunUndo(const ScriptContext& c) {
     }
     Ran ran;
     size_t total = 0;
-    RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
+    RenameServices rename{services.fs, state.history, state.changed, state.settings.hiraganaToKatakana,
+                          services.journal};
     rename.wholePaths = true;
     size_t handled = 0;
     UndoHooks hooks;

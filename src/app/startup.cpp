@@ -42,11 +42,11 @@ size_t ListExecute(AppState& state,
                    const std::string& resumes,
                    const std::vector<bool>& leftOut) {
     FolderListings listings(services.fs);
-    const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal,
-                                &listings};
+    const RenameServices rename{services.fs,      state.history, state.changed, state.settings.hiraganaToKatakana,
+                                services.journal, &listings};
     RecordedRun recorded(services.journal, state.history, RunKind::Run, resumes);
     size_t notDone = 0;
-    const RunRequest request = TargetRequest(mode, state.settings.Hira);
+    const RunRequest request = TargetRequest(mode, state.settings.hiraganaToKatakana);
     TargetWalk hooks;
     hooks.before = [&](size_t i) {
         if ((stop && stop->load()) || recorded.Stopped()) return false;
@@ -58,7 +58,9 @@ size_t ListExecute(AppState& state,
         if (folderDone) folderDone(i, outcome);
     };
     hooks.leftOut = leftOut;
-    hooks.newPathOf = [&](const std::wstring& path) { return PlannedNewPath(path, mode, state.settings.Hira); };
+    hooks.newPathOf = [&](const std::wstring& path) {
+        return PlannedNewPath(path, mode, state.settings.hiraganaToKatakana);
+    };
     hooks.tellsCaseApart = [&](const std::wstring& dir) { return services.fs.TellsCaseApart(dir); };
     const WalkEnd end = WalkTargets(
         state.targets, state.history, services.journal,
@@ -75,7 +77,8 @@ size_t ListExecute(AppState& state,
 void UndoExecute(AppState& state, Services& services) {
     state.settings.autoRunning = true;
     try {
-        const RenameServices rename{services.fs, state.history, state.changed, state.settings.Hira, services.journal};
+        const RenameServices rename{services.fs, state.history, state.changed, state.settings.hiraganaToKatakana,
+                                    services.journal};
         UndoLastRun(rename, nullptr);
         state.history.AddLine(
             ResAllText(services.journal && services.journal->Failed() ? AText::StoppedLine : AText::AllFinishedLine));
@@ -83,7 +86,7 @@ void UndoExecute(AppState& state, Services& services) {
         RecordUnexpected("UndoExecute");
         // The history so far is still copied.
     }
-    if (state.settings.AutoLog) LogCopy(state.history, services.clipboard);
+    if (state.settings.copyHistory) LogCopy(state.history, services.clipboard);
 }
 
 bool AutoExecute(AppState& state,
@@ -97,9 +100,9 @@ bool AutoExecute(AppState& state,
         CmdLine_ListIn(state.targets, services.fs, commandLine);
         if (listTaken) *listTaken = true;
         if (state.targets.Empty()) return false;
-        RunChoice choice{state.settings.AutoExe, {}};
-        if (state.settings.Confirm && confirm) {
-            const auto chosen = confirm(state.settings.AutoExe);
+        RunChoice choice{state.settings.autoMode, {}};
+        if (state.settings.confirmBeforeRun && confirm) {
+            const auto chosen = confirm(state.settings.autoMode);
             if (!chosen) return true;  // キャンセル: nothing renamed, nothing copied
             choice = *chosen;
         }
@@ -109,7 +112,7 @@ bool AutoExecute(AppState& state,
             RecordUnexpected("AutoExecute run");
             // The walk ends silently; the history so far is still copied.
         }
-        if (state.settings.AutoLog) LogCopy(state.history, services.clipboard);
+        if (state.settings.copyHistory) LogCopy(state.history, services.clipboard);
         return true;
     } catch (...) {
         RecordUnexpected("AutoExecute");
@@ -149,7 +152,7 @@ StartupOutcome RunStartup(AppState& state,
         // When the automatic run found no usable folder, its reading of the
         // command line stands: reading it again would only repeat the limit message.
         bool listTaken = false;
-        if (!commandLine.empty() && state.settings.Auto &&
+        if (!commandLine.empty() && state.settings.autoRun &&
             AutoExecute(state, services, commandLine, &listTaken, confirm))
             return StartupOutcome::Exit;
         state.settings.autoRunning = false;

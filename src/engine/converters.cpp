@@ -33,8 +33,8 @@ std::wstring ToFullWidthDirName(const std::wstring& path) {
     return ParentWithSeparator(path) + FullWidthString(ComposeKana(LastPathName(path)));
 }
 
-std::wstring ToHalfWidthDirName(const std::wstring& path, bool hira) {
-    return ParentWithSeparator(path) + HalfWidthString(ComposeKana(LastPathName(path)), hira);
+std::wstring ToHalfWidthDirName(const std::wstring& path, bool hiraganaToKatakana) {
+    return ParentWithSeparator(path) + HalfWidthString(ComposeKana(LastPathName(path)), hiraganaToKatakana);
 }
 
 std::wstring ToStandardDirName(const std::wstring& path) {

@@ -16,7 +16,7 @@ std::wstring ToShortDirName(IFileSystem& fs, const std::wstring& path);
 // Empty when the upper-cased name is not a valid 8.3 name.
 std::wstring ToEightDirName(const std::wstring& path);
 std::wstring ToFullWidthDirName(const std::wstring& path);
-std::wstring ToHalfWidthDirName(const std::wstring& path, bool hira);
+std::wstring ToHalfWidthDirName(const std::wstring& path, bool hiraganaToKatakana);
 std::wstring ToStandardDirName(const std::wstring& path);
 
 }  // namespace kelvaro

@@ -62,15 +62,16 @@ bool NameTooLong(const std::wstring& path, bool utf8Names, LengthLimit& limit) {
 }
 
 // The conversions told from the name alone: every mode but the short name's.
-std::wstring ConvertByName(const std::wstring& path, int16_t mode, bool hira) {
+std::wstring ConvertByName(const std::wstring& path, int16_t mode, bool hiraganaToKatakana) {
     if (mode < 0 || mode >= kModeCount || !ModeOf(mode).convert) return {};
-    return ModeOf(mode).convert(path, hira);
+    return ModeOf(mode).convert(path, hiraganaToKatakana);
 }
 
 }  // namespace
 
-std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira) {
-    return RuleOf(mode) == ModeRule::ShortName ? ToShortDirName(fs, path) : ConvertByName(path, mode, hira);
+std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hiraganaToKatakana) {
+    return RuleOf(mode) == ModeRule::ShortName ? ToShortDirName(fs, path)
+                                               : ConvertByName(path, mode, hiraganaToKatakana);
 }
 
 LengthLimit ExceededLimit(const std::wstring& from, const std::wstring& to, bool utf8Names, bool longPaths) {
@@ -85,7 +86,7 @@ LengthLimit ExceededLimit(const std::wstring& from, const std::wstring& to, bool
 FolderVerdict JudgeFolder(IFileSystem& fs,
                           const std::wstring& path,
                           int16_t mode,
-                          bool hira,
+                          bool hiraganaToKatakana,
                           const std::function<bool()>& exists) {
     // The program's own folders, and what an interrupted rename left, are never a run's to rename.
     if (fs.IsOwnFolder(path)) return {PlanState::OwnFolder, {}};
@@ -95,7 +96,7 @@ FolderVerdict JudgeFolder(IFileSystem& fs,
     const ModeRule rule = RuleOf(mode);
     // Composing never crosses a backslash: the name is judged as the mode converts it.
     if (rule == ModeRule::KeepLong && !IsShortName(ComposeKana(path))) return {PlanState::KeptLong, {}};
-    FolderVerdict verdict{PlanState::Rename, ConvertDirName(fs, path, mode, hira)};
+    FolderVerdict verdict{PlanState::Rename, ConvertDirName(fs, path, mode, hiraganaToKatakana)};
     if (rule == ModeRule::NeedEight && verdict.newPath.empty())
         verdict.state = PlanState::KeptEightLong;
     else if (!verdict.newPath.empty() && verdict.newPath == path)
@@ -120,15 +121,16 @@ FolderVerdict JudgeFolder(IFileSystem& fs,
     return verdict;
 }
 
-FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira) {
-    return JudgeFolder(fs, path, mode, hira, [&] { return IsDriveRoot(path) || fs.EntryName(path).has_value(); });
+FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hiraganaToKatakana) {
+    return JudgeFolder(fs, path, mode, hiraganaToKatakana,
+                       [&] { return IsDriveRoot(path) || fs.EntryName(path).has_value(); });
 }
 
-std::wstring PlannedNewPath(const std::wstring& path, int16_t mode, bool hira) {
+std::wstring PlannedNewPath(const std::wstring& path, int16_t mode, bool hiraganaToKatakana) {
     const std::wstring name = LastPathName(path);
     if (RuleOf(mode) == ModeRule::ShortName || IsTempName(name) || IsDeviceName(name)) return {};
     if (RuleOf(mode) == ModeRule::KeepLong && !IsShortName(ComposeKana(path))) return {};
-    std::wstring newPath = ConvertByName(path, mode, hira);
+    std::wstring newPath = ConvertByName(path, mode, hiraganaToKatakana);
     if (newPath == path || !IsStorableName(LastPathName(newPath))) return {};
     return newPath;
 }
@@ -152,10 +154,21 @@ bool IsDeviceName(const std::wstring& name) {
 
 // The verdict's words, by state.
 constexpr KText kPlanStateTexts[] = {
-    KText::WillRenameState,    KText::SameState,          KText::KeptLongState,          KText::KeptEightLongState,
-    KText::BadNameState,       KText::NotFoundState,      KText::SiblingExistsState,     KText::ListClashState,
-    KText::TooLongState,       KText::NoShortNameState,   KText::OwnFolderState,         KText::TempNameState,
-    KText::WindowsFolderState, KText::FolderNoShortNameState, KText::ShortNameUnreadableState,
+    KText::WillRenameState,
+    KText::SameState,
+    KText::KeptLongState,
+    KText::KeptEightLongState,
+    KText::BadNameState,
+    KText::NotFoundState,
+    KText::SiblingExistsState,
+    KText::ListClashState,
+    KText::TooLongState,
+    KText::NoShortNameState,
+    KText::OwnFolderState,
+    KText::TempNameState,
+    KText::WindowsFolderState,
+    KText::FolderNoShortNameState,
+    KText::ShortNameUnreadableState,
 };
 static_assert(std::size(kPlanStateTexts) == kPlanStates, "one text for each verdict");
 

@@ -48,7 +48,7 @@ enum class LengthLimit : uint8_t {
 };
 
 // The folder's new path under `mode` (0 to kModeCount - 1), or empty text when none exists.
-std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira);
+std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hiraganaToKatakana);
 
 // The length limits every rename is held to: the old and the new name, each
 // with the temporary suffix (the run passes through the one, an undo through
@@ -73,15 +73,15 @@ struct FolderVerdict {
 FolderVerdict JudgeFolder(IFileSystem& fs,
                           const std::wstring& path,
                           int16_t mode,
-                          bool hira,
+                          bool hiraganaToKatakana,
                           const std::function<bool()>& exists);
 // The same, asking the disk whether the folder exists.
-FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hira);
+FolderVerdict JudgeFolder(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hiraganaToKatakana);
 
 // The new path JudgeFolder would give a folder, told from its name alone:
 // empty where the rules refuse it, the name is in form, or the new name is
 // the disk's to give (mode 3). What a run writes ahead in its journal.
-std::wstring PlannedNewPath(const std::wstring& path, int16_t mode, bool hira);
+std::wstring PlannedNewPath(const std::wstring& path, int16_t mode, bool hiraganaToKatakana);
 
 // True for a name the system takes for a device (CON, PRN, AUX, NUL, COM1-9,
 // LPT1-9, with any extension): a folder of such a name cannot be renamed.

@@ -21,11 +21,12 @@ enum class ModeRule : uint8_t {
 // One row per mode: everything that differs between two modes.
 struct ModeRow {
     Mode mode;
-    const wchar_t* name;  // on the command line (/MODE:upper), any case
-    KText caption, hint;  // its button
+    const wchar_t* name;       // on the command line (/MODE:upper), any case
+    KText caption, hint;       // its button
     KText option, optionHint;  // its choice among the automatic run's modes
-    // The new path from the path alone (`hira`: half-width takes hiragana to katakana too); null for ShortName.
-    std::wstring (*convert)(const std::wstring& path, bool hira);
+    // The new path from the path alone (`hiraganaToKatakana`: half-width takes hiragana to katakana too); null for
+    // ShortName.
+    std::wstring (*convert)(const std::wstring& path, bool hiraganaToKatakana);
     ModeRule rule;
 };
 

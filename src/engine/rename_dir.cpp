@@ -301,7 +301,7 @@ FolderOutcome TryRename(const RenameServices& services,
                         const std::optional<FileIdentity>& expected) {
     IFileSystem& fs = services.fs;
     // What the rules refuse is refused before anything on disk is touched.
-    const FolderVerdict verdict = JudgeFolder(fs, path, mode, services.hira);
+    const FolderVerdict verdict = JudgeFolder(fs, path, mode, services.hiraganaToKatakana);
     FolderOutcome outcome;
     outcome.path = path;
     outcome.newPath = verdict.newPath;
@@ -330,7 +330,8 @@ FolderOutcome TryRename(const RenameServices& services,
     // takes a short name that was just taken from the folder: the way through
     // the temporary name is exactly that in the short-name mode, so there a folder is
     // renamed to its own short name directly.
-    const bool direct = RuleOf(mode) == ModeRule::ShortName && FoldedName(LastPathName(path)) != FoldedName(LastPathName(newPath));
+    const bool direct =
+        RuleOf(mode) == ModeRule::ShortName && FoldedName(LastPathName(path)) != FoldedName(LastPathName(newPath));
     // A new name another entry already holds, as the file system compares
     // names, is refused before anything moves: the rename would fail, and in
     // a folder that tells case apart the rename back might fail too. The

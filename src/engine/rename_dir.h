@@ -18,7 +18,7 @@ struct RenameServices {
     IFileSystem& fs;
     ILineSink& history;
     ILineSink& changed;
-    bool hira;                           // half-width conversion turns hiragana into katakana too
+    bool hiraganaToKatakana;             // half-width conversion turns hiragana into katakana too
     RenameJournal* journal = nullptr;    // records every rename when present
     FolderListings* listings = nullptr;  // the run's look at each parent, when it keeps one
     bool wholePaths = false;             // each folder's heading names its whole path (a log), not a short one

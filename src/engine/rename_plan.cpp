@@ -108,7 +108,7 @@ bool FollowRename(std::wstring& path, const std::wstring& from, const std::wstri
 std::vector<PlanEntry> PlanRun(IFileSystem& disk,
                                const std::vector<std::wstring>& paths,
                                int16_t mode,
-                               bool hira,
+                               bool hiraganaToKatakana,
                                const std::vector<bool>& leftOut) {
     const size_t count = paths.size();
     std::vector<PlanEntry> plan(count);
@@ -140,7 +140,7 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk,
     std::vector<std::wstring> current = paths;
     for (size_t i = 0; i < count; ++i) {
         PlanEntry& entry = plan[i];
-        const FolderVerdict verdict = JudgeFolder(fs, paths[i], mode, hira, [&] { return exists[i]; });
+        const FolderVerdict verdict = JudgeFolder(fs, paths[i], mode, hiraganaToKatakana, [&] { return exists[i]; });
         entry.state = exists[i] ? verdict.state : PlanState::Missing;
         entry.newPath = verdict.newPath;
         entry.limit = verdict.limit;

@@ -35,7 +35,7 @@ struct PlanEntry {
 std::vector<PlanEntry> PlanRun(IFileSystem& fs,
                                const std::vector<std::wstring>& paths,
                                int16_t mode,
-                               bool hira,
+                               bool hiraganaToKatakana,
                                const std::vector<bool>& leftOut = {});
 
 // True when the run would count the folder as done (renamed or in form).

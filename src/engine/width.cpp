@@ -167,9 +167,9 @@ std::wstring FullWidthChar(wchar_t c, const std::wstring& next, bool& consumed) 
     return std::wstring(1, c);
 }
 
-std::wstring HalfWidthChar(wchar_t c, bool hira) {
+std::wstring HalfWidthChar(wchar_t c, bool hiraganaToKatakana) {
     const bool isHiragana = InRange(c, 0x3041, 0x3094);  // ぁ to ゔ
-    if (isHiragana && !hira) return std::wstring(1, c);
+    if (isHiragana && !hiraganaToKatakana) return std::wstring(1, c);
     if (InRange(c, 0xFF10, 0xFF19) || InRange(c, 0xFF41, 0xFF5A) || InRange(c, 0xFF21, 0xFF3A))
         return std::wstring(1, static_cast<wchar_t>(c - 0xFF01 + L'!'));
     const HalfTables& tables = Half();
@@ -190,7 +190,7 @@ std::wstring FullWidthString(const std::wstring& name) {
     return result;
 }
 
-std::wstring HalfWidthString(const std::wstring& name, bool hira) {
+std::wstring HalfWidthString(const std::wstring& name, bool hiraganaToKatakana) {
     std::wstring result;
     result.reserve(name.size() * 2);
     for (wchar_t c : name) {
@@ -201,7 +201,7 @@ std::wstring HalfWidthString(const std::wstring& name, bool hira) {
             result += c == kCombiningVoiced ? kVoicedMark : kSemiVoicedMark;
             continue;
         }
-        result += HalfWidthChar(c, hira);
+        result += HalfWidthChar(c, hiraganaToKatakana);
     }
     return result;
 }

@@ -10,16 +10,15 @@
 namespace kelvaro {
 
 bool ChooseSettingsFont(AppSettings& s, IPrompts& prompts) {
-    FontChoice font{s.Font_Name, static_cast<double>(s.Font_Size), s.Font_Bold, s.Font_Italic};
+    FontChoice font{s.fontName, static_cast<double>(s.fontSize), s.fontBold, s.fontItalic};
     if (!prompts.AskFont(font)) return false;
     const auto size = static_cast<int16_t>(std::nearbyint(font.points));
-    if (font.name == s.Font_Name && font.points == s.Font_Size && font.bold == s.Font_Bold &&
-        font.italic == s.Font_Italic)
+    if (font.name == s.fontName && font.points == s.fontSize && font.bold == s.fontBold && font.italic == s.fontItalic)
         return false;
-    s.Font_Name = font.name;
-    s.Font_Size = size;
-    s.Font_Bold = font.bold;
-    s.Font_Italic = font.italic;
+    s.fontName = font.name;
+    s.fontSize = size;
+    s.fontBold = font.bold;
+    s.fontItalic = font.italic;
     return true;
 }
 

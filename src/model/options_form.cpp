@@ -6,13 +6,13 @@ namespace kelvaro {
 
 OptionsForm OptionsForm::FromSettings(const AppSettings& s) {
     OptionsForm form;
-    form.autoRun = s.Auto;
-    form.mode = (s.AutoExe >= 0 && s.AutoExe < kModeCount) ? s.AutoExe : 0;
-    form.log = s.AutoLog;
-    form.hira = s.Hira;
-    form.resize = s.Resize;
-    form.tip = s.Tip;
-    form.confirm = s.Confirm;
+    form.autoRun = s.autoRun;
+    form.mode = (s.autoMode >= 0 && s.autoMode < kModeCount) ? s.autoMode : 0;
+    form.log = s.copyHistory;
+    form.hiraganaToKatakana = s.hiraganaToKatakana;
+    form.resize = s.resizeChildren;
+    form.tip = s.showTips;
+    form.confirm = s.confirmBeforeRun;
     return form;
 }
 
@@ -21,14 +21,14 @@ OptionsForm OptionsForm::Initial() {
 }
 
 bool OptionsForm::ToSettings(AppSettings& s) const {
-    s.Auto = autoRun;
-    if (mode >= 0 && mode < kModeCount) s.AutoExe = static_cast<int16_t>(mode);
-    s.AutoLog = log;
-    s.Hira = hira;
-    const bool tipChanged = tip != s.Tip;
-    s.Tip = tip;
-    s.Resize = resize;
-    s.Confirm = confirm;
+    s.autoRun = autoRun;
+    if (mode >= 0 && mode < kModeCount) s.autoMode = static_cast<int16_t>(mode);
+    s.copyHistory = log;
+    s.hiraganaToKatakana = hiraganaToKatakana;
+    const bool tipChanged = tip != s.showTips;
+    s.showTips = tip;
+    s.resizeChildren = resize;
+    s.confirmBeforeRun = confirm;
     return tipChanged;
 }
 

@@ -8,7 +8,7 @@ struct OptionsForm {
     bool autoRun = false;
     int mode = 0;  // the selected automatic-run mode, 0 to 7
     bool log = true;
-    bool hira = true;
+    bool hiraganaToKatakana = true;
     bool resize = true;
     bool tip = true;
     bool confirm = false;  // ask before a mode button renames

@@ -79,10 +79,13 @@ std::wstring CutAround(const std::wstring& text,
     return cut + text.substr(n - tail);
 }
 
-void PreviewState::Compute(IFileSystem& fs, const std::vector<std::wstring>& paths, int16_t mode, bool hira) {
+void PreviewState::Compute(IFileSystem& fs,
+                           const std::vector<std::wstring>& paths,
+                           int16_t mode,
+                           bool hiraganaToKatakana) {
     fs_ = &fs;
     paths_ = paths;
-    hira_ = hira;
+    hira_ = hiraganaToKatakana;
     leftOut_.assign(paths.size(), false);
     Recompute(mode);
 }

@@ -24,7 +24,7 @@ struct RunChoice {
 class PreviewState {
 public:
     // Plans the run of `paths` (in run order) by `mode`, every folder ticked.
-    void Compute(IFileSystem& fs, const std::vector<std::wstring>& paths, int16_t mode, bool hira);
+    void Compute(IFileSystem& fs, const std::vector<std::wstring>& paths, int16_t mode, bool hiraganaToKatakana);
     // Plans the same folders by another mode; the folders left out stay left out.
     void Recompute(int16_t mode);
     int16_t Mode() const { return mode_; }

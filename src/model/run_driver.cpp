@@ -93,10 +93,10 @@ std::wstring WalkSummaryLine(const WalkEnd& end) {
     return line;
 }
 
-RunRequest TargetRequest(int16_t mode, bool hira) {
+RunRequest TargetRequest(int16_t mode, bool hiraganaToKatakana) {
     RunRequest request;
     request.mode = mode;
-    if (hira) request.flags += kHiraganaFlag;
+    if (hiraganaToKatakana) request.flags += kHiraganaFlag;
     return request;
 }
 
@@ -165,10 +165,12 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
             if (outcome.Done()) events.Done(j);
         };
         hooks.leftOut = leftOut;
-        hooks.newPathOf = [&](const std::wstring& path) { return PlannedNewPath(path, mode, state_.settings.Hira); };
+        hooks.newPathOf = [&](const std::wstring& path) {
+            return PlannedNewPath(path, mode, state_.settings.hiraganaToKatakana);
+        };
         hooks.tellsCaseApart = [&](const std::wstring& dir) { return view_.TellsCaseApart(dir); };
         // A record that cannot be written ends the run: the rest stays in the list.
-        const RunRequest request = TargetRequest(mode, state_.settings.Hira);
+        const RunRequest request = TargetRequest(mode, state_.settings.hiraganaToKatakana);
         WalkEnd end;
         view_.RunWork([&] {
             end = WalkTargets(
@@ -198,7 +200,7 @@ void RunDriver::Undo(const RenameServices& services) {
     size_t top = 0;
     RunEvents events(EventTarget(top), [this] { view_.EventsWaiting(); });
     events_ = &events;
-    const RenameServices told{services.fs,      events.History(),   events.Changed(),    services.hira,
+    const RenameServices told{services.fs,      events.History(),  events.Changed(),   services.hiraganaToKatakana,
                               services.journal, services.listings, services.wholePaths};
     view_.RunWork([&] {
         UndoLastRun(told, [&] {

@@ -93,7 +93,7 @@ WalkEnd WalkTargets(IFolderQueue& targets,
                     const RunRequest* request = nullptr);
 
 // The request of a run of the target list by `mode`.
-RunRequest TargetRequest(int16_t mode, bool hira);
+RunRequest TargetRequest(int16_t mode, bool hiraganaToKatakana);
 
 // The run behind the mode buttons: walks the target list top to bottom,
 // renames each folder, lets Cancel stop between two folders, removes the
@@ -102,10 +102,8 @@ RunRequest TargetRequest(int16_t mode, bool hira);
 class RunDriver {
 public:
     // Renames one folder, writing to the history and the changed-folder list it is given.
-    using Renamer = std::function<FolderOutcome(const std::wstring& path,
-                                                int16_t mode,
-                                                ILineSink& history,
-                                                ILineSink& changed)>;
+    using Renamer =
+        std::function<FolderOutcome(const std::wstring& path, int16_t mode, ILineSink& history, ILineSink& changed)>;
 
     RunDriver(AppState& state, IRunView& view, Renamer renamer, RenameJournal* journal = nullptr);
 

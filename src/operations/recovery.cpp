@@ -106,7 +106,11 @@ struct Found {
 // its old name from its temporary one, on to its new name when another
 // folder holds the old one, or closed where it is found. True when it was
 // found under its new name: the folders below it moved along.
-bool PutRight(IFileSystem& fs, RenameJournal& journal, const JournalRun& run, const JournalFolder& folder, Found& found) {
+bool PutRight(IFileSystem& fs,
+              RenameJournal& journal,
+              const JournalRun& run,
+              const JournalFolder& folder,
+              Found& found) {
     auto close = [&](JournalOutcome outcome, const std::wstring& where) {
         journal.Close(run.id, folder.seq, outcome, where);
     };
@@ -229,7 +233,8 @@ size_t RecoverInterrupted(IFileSystem& fs,
     }
     TellCutShort(store, journal, runs, found, history, cutShort);
     journal.EndRun();
-    for (auto* paths : {&found.recovered, &found.leftTemp, &found.completed, &found.finished, &found.lost, &found.waiting})
+    for (auto* paths :
+         {&found.recovered, &found.leftTemp, &found.completed, &found.finished, &found.lost, &found.waiting})
         std::reverse(paths->begin(), paths->end());
     std::map<size_t, std::wstring> why;
     for (const auto& [i, reason] : found.leftTempWhy) why[found.leftTemp.size() - 1 - i] = reason;

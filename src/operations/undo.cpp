@@ -19,7 +19,10 @@ namespace {
 class Undo {
 public:
     Undo(const RenameServices& services, const UndoHooks& hooks)
-        : services_(services), hooks_(hooks), history_(services.history), journal_(*services.journal),
+        : services_(services),
+          hooks_(hooks),
+          history_(services.history),
+          journal_(*services.journal),
           listings_(services.fs) {}
     // Whether there is a run to take back; said in the history when there is none.
     bool Plan();

@@ -15,11 +15,11 @@ namespace kelvaro {
 size_t UndoLastRun(const RenameServices& services, const std::function<bool()>& keepGoing);
 // The same, telling the caller about each folder.
 struct UndoHooks {
-    std::function<void(size_t folders)> planned;             // how many folders there are to take back, first
-    std::function<bool(const JournalFolder& next)> before;   // asked before each; false stops the undo
-    std::function<void(const JournalFolder&)> notReached;    // each folder a stop (or a refusal) left as it was
+    std::function<void(size_t folders)> planned;            // how many folders there are to take back, first
+    std::function<bool(const JournalFolder& next)> before;  // asked before each; false stops the undo
+    std::function<void(const JournalFolder&)> notReached;   // each folder a stop (or a refusal) left as it was
     std::function<void(const JournalFolder&, const FolderOutcome&)> after;  // each folder tried, and what became of it
-    std::function<void(const RunCounts&)> counted;           // the counts, just before the summary line
+    std::function<void(const RunCounts&)> counted;                          // the counts, just before the summary line
 };
 size_t UndoLastRun(const RenameServices& services, const UndoHooks& hooks);
 

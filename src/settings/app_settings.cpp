@@ -2,6 +2,9 @@
 
 #include "settings/value_text.h"
 
+#include <type_traits>
+#include <utility>
+
 namespace kelvaro {
 namespace {
 
@@ -38,38 +41,60 @@ std::wstring ProbeWindowApp(ISettingsStore& store, const std::wstring& leftKey) 
     return probe == kProbeAbsent ? kAppName : kOldAppName;
 }
 
+namespace {
+
+// Each stored field and its key, read and written in this order.
+using SettingField = std::variant<bool AppSettings::*, int16_t AppSettings::*, std::wstring AppSettings::*>;
+const std::pair<const wchar_t*, SettingField> kSettingKeys[] = {
+    {L"Auto", &AppSettings::autoRun},
+    {L"AutoExe", &AppSettings::autoMode},
+    {L"AutoLog", &AppSettings::copyHistory},
+    {L"Resize", &AppSettings::resizeChildren},
+    {L"Tip", &AppSettings::showTips},
+    {L"Hira", &AppSettings::hiraganaToKatakana},
+    {L"Font_Name", &AppSettings::fontName},
+    {L"Font_Size", &AppSettings::fontSize},
+    {L"Font_Bold", &AppSettings::fontBold},
+    {L"Font_Italic", &AppSettings::fontItalic},
+    {L"Confirm", &AppSettings::confirmBeforeRun},
+};
+
+}  // namespace
+
 void SettingsLoad(ISettingsStore& store, AppSettings& s) {
     const bool old = ReadText(store, kOldAppName, L"Version", kVersionProbeAbsent) != kVersionProbeAbsent;
     const std::wstring app = old ? kOldAppName : kAppName;
     const AppSettings defaults;
-    s.Auto = ReadFlag(store, app, L"Auto", defaults.Auto);
-    s.AutoExe = ReadInteger(store, app, L"AutoExe", defaults.AutoExe);
-    s.AutoLog = ReadFlag(store, app, L"AutoLog", defaults.AutoLog);
-    s.Resize = ReadFlag(store, app, L"Resize", defaults.Resize);
-    s.Tip = ReadFlag(store, app, L"Tip", defaults.Tip);
-    s.Hira = ReadFlag(store, app, L"Hira", defaults.Hira);
-    s.Font_Name = ReadText(store, app, L"Font_Name", defaults.Font_Name);
-    s.Font_Size = ReadInteger(store, app, L"Font_Size", defaults.Font_Size);
+    for (const auto& [key, field] : kSettingKeys)
+        std::visit(
+            [&, key = key](auto member) {
+                using T = std::remove_reference_t<decltype(s.*member)>;
+                if constexpr (std::is_same_v<T, bool>)
+                    s.*member = ReadFlag(store, app, key, defaults.*member);
+                else if constexpr (std::is_same_v<T, int16_t>)
+                    s.*member = ReadInteger(store, app, key, defaults.*member);
+                else
+                    s.*member = ReadText(store, app, key, defaults.*member);
+            },
+            field);
     // A size no one could choose would only make every window unusable (and be stored again).
-    if (s.Font_Size < kFontSizeMin || s.Font_Size > kFontSizeMax) s.Font_Size = defaults.Font_Size;
-    s.Font_Bold = ReadFlag(store, app, L"Font_Bold", defaults.Font_Bold);
-    s.Font_Italic = ReadFlag(store, app, L"Font_Italic", defaults.Font_Italic);
-    s.Confirm = ReadFlag(store, app, L"Confirm", defaults.Confirm);
+    if (s.fontSize < kFontSizeMin || s.fontSize > kFontSizeMax) s.fontSize = defaults.fontSize;
 }
 
 void SettingsSave(ISettingsStore& store, const AppSettings& s) {
     WriteText(store, L"Version", kVersionText);
-    WriteText(store, L"Auto", FlagText(s.Auto));
-    WriteText(store, L"AutoExe", IntegerText(s.AutoExe));
-    WriteText(store, L"AutoLog", FlagText(s.AutoLog));
-    WriteText(store, L"Resize", FlagText(s.Resize));
-    WriteText(store, L"Tip", FlagText(s.Tip));
-    WriteText(store, L"Hira", FlagText(s.Hira));
-    WriteText(store, L"Font_Name", s.Font_Name);
-    WriteText(store, L"Font_Size", IntegerText(s.Font_Size));
-    WriteText(store, L"Font_Bold", FlagText(s.Font_Bold));
-    WriteText(store, L"Font_Italic", FlagText(s.Font_Italic));
-    WriteText(store, L"Confirm", FlagText(s.Confirm));
+    for (const auto& [key, field] : kSettingKeys)
+        std::visit(
+            [&, key = key](auto member) {
+                using T = std::remove_reference_t<decltype(s.*member)>;
+                if constexpr (std::is_same_v<T, const bool>)
+                    WriteText(store, key, FlagText(s.*member));
+                else if constexpr (std::is_same_v<T, const int16_t>)
+                    WriteText(store, key, IntegerText(s.*member));
+                else
+                    WriteText(store, key, s.*member);
+            },
+            field);
     store.StoreDelete(kOldAppName, L"");
 }
 
@@ -78,9 +103,8 @@ void SettingsRemove(ISettingsStore& store) {
 }
 
 void KeepUnrecordedMark(RenameJournal& journal, ISettingsStore& store) {
-    journal.SetUnrecordedMark(
-        [&store] { return ReadFlag(store, kAppName, L"Unrecorded", false); },
-        [&store](bool unrecorded) { WriteText(store, L"Unrecorded", FlagText(unrecorded)); });
+    journal.SetUnrecordedMark([&store] { return ReadFlag(store, kAppName, L"Unrecorded", false); },
+                              [&store](bool unrecorded) { WriteText(store, L"Unrecorded", FlagText(unrecorded)); });
 }
 
 }  // namespace kelvaro

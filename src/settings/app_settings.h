@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <variant>
 
 #include "engine/journal.h"
 #include "ports/settings_store.h"
@@ -16,24 +17,26 @@ inline constexpr const wchar_t* kSectionName = L"Kelvaro2";
 // The version written beside the settings: the one the build carries.
 inline constexpr const wchar_t* kVersionText = L"" KELVARO_VERSION_TEXT;
 
-// The process-wide settings record; fields carry the names of their keys.
+// The process-wide settings record. The registry keys keep the names earlier
+// releases gave them (kSettingKeys in app_settings.cpp maps each field to its key).
 struct AppSettings {
-    bool Auto = false;
-    int16_t AutoExe = 2;
-    bool AutoLog = true;
-    bool Resize = true;
-    bool Tip = true;
-    bool Hira = true;
-    std::wstring Font_Name = L"\uFF2D\uFF33 \u660E\u671D";  // ＭＳ 明朝
-    int16_t Font_Size = 10;
-    bool Font_Bold = false;
-    bool Font_Italic = false;
+    bool autoRun = false;        // folders named at start are renamed without a window
+    int16_t autoMode = 2;        // by this mode
+    bool copyHistory = true;     // the automatic run puts its history on the clipboard
+    bool resizeChildren = true;  // the child windows follow the frame's size
+    bool showTips = true;
+    bool hiraganaToKatakana = true;                        // half-width conversion turns hiragana into katakana too
+    std::wstring fontName = L"\uFF2D\uFF33 \u660E\u671D";  // ＭＳ 明朝
+    int16_t fontSize = 10;
+    bool fontBold = false;
+    bool fontItalic = false;
     // A mode button shows what the run would do and asks before renaming.
-    bool Confirm = false;
-    // Read and written by the source folder browser with its window.
-    std::wstring Dir_In;
-    bool Dir_In_Enabled = true;
-    std::wstring OldDir_In;
+    bool confirmBeforeRun = false;
+    // Read and written by the source folder browser with its window: the
+    // folder it opens at, whether it does, and the folder it showed last.
+    std::wstring initialFolder;
+    bool initialFolderOn = true;
+    std::wstring lastFolder;
     // Never stored: true while the automatic run is in progress.
     bool autoRunning = false;
 };

@@ -35,7 +35,7 @@ bool AliasDialog::Load(HWND owner, const ScreenTwips& screen) {
         if (GetWindowLongPtrW(Control(id), GWL_STYLE) & BS_ICON) SetDlgItemTextW(hwnd_, id, ResAllText(number).c_str());
     SetAccessibleName(Control(IDC_ALIAS_DIR), ResAllText(AText::AliasFolderHint));
     SetAccessibleName(Control(IDC_ALIAS_LIST), ResAllText(AText::AliasListHint));
-    SetToolTip(state_.settings.Tip);
+    SetToolTip(state_.settings.showTips);
     for (int i = 0; i < AliasEditor::kSlots; ++i) editor_.SetEntry(i, L"", L"");
     Layout();
     return true;

@@ -55,13 +55,13 @@ bool ChildWindow::Load(HWND mdiClient) {
         menu_ = CreateSharedMenu();
         hints_.Create(hwnd_);
         CreateControls();
-        if (!state_.settings.autoRunning && !state_.settings.Resize) {
+        if (!state_.settings.autoRunning && !state_.settings.resizeChildren) {
             // Never placed by the user: the main window arranges it once it knows its own size.
             const std::wstring left = prefix_ + L"Left";
             unplaced_ = ReadText(services_.store, ProbeWindowApp(services_.store, left), left, L"\x01") == L"\x01";
             if (!unplaced_) PlaceTwips(ReadChildPosition(services_.store, prefix_, PositionTwips(), ScreenTwipsNow()));
         }
-        SetToolTip(state_.settings.Tip);
+        SetToolTip(state_.settings.showTips);
         OnLoaded();
         return true;
     } catch (...) {
@@ -73,7 +73,7 @@ bool ChildWindow::Load(HWND mdiClient) {
 
 void ChildWindow::Unload(bool mainWindowNormal) {
     if (!hwnd_) return;
-    if (mainWindowNormal && !state_.settings.Resize && !state_.settings.autoRunning)
+    if (mainWindowNormal && !state_.settings.resizeChildren && !state_.settings.autoRunning)
         WriteChildPosition(services_.store, prefix_, PositionTwips());
     if (!state_.settings.autoRunning) OnUnloading();
     DestroyWindow(hwnd_);

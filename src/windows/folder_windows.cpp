@@ -52,17 +52,17 @@ void SourceFolderWindow::OnLoaded() {
     const std::wstring app = ProbeWindowApp(services_.store, L"InDir_Left");
     const std::wstring current = services_.fs.CurrentDir();
     AppSettings& s = state_.settings;
-    s.Dir_In = ReadText(services_.store, app, L"Dir_In", current);
-    s.Dir_In_Enabled = ReadFlag(services_.store, app, L"Dir_In_Yuko", true);
-    s.OldDir_In = ReadText(services_.store, app, L"OldDir_In", current);
-    SetDirName(s.Dir_In_Enabled ? s.Dir_In : s.OldDir_In);
+    s.initialFolder = ReadText(services_.store, app, L"Dir_In", current);
+    s.initialFolderOn = ReadFlag(services_.store, app, L"Dir_In_Yuko", true);
+    s.lastFolder = ReadText(services_.store, app, L"OldDir_In", current);
+    SetDirName(s.initialFolderOn ? s.initialFolder : s.lastFolder);
     aliases_.Load(services_.store, app);
 }
 
 void SourceFolderWindow::OnUnloading() {
     const AppSettings& s = state_.settings;
-    WriteText(services_.store, L"Dir_In", s.Dir_In);
-    WriteText(services_.store, L"Dir_In_Yuko", s.Dir_In_Enabled ? L"True" : L"False");
+    WriteText(services_.store, L"Dir_In", s.initialFolder);
+    WriteText(services_.store, L"Dir_In_Yuko", s.initialFolderOn ? L"True" : L"False");
     WriteText(services_.store, L"OldDir_In", DirName());
     aliases_.Save(services_.store);
 }

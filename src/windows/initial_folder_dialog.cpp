@@ -15,8 +15,8 @@ namespace kelvaro {
 
 FolderQuestion InitialFolderQuestion(const AppSettings& settings) {
     FolderQuestion question;
-    question.folder = settings.Dir_In;
-    question.switchOn = settings.Dir_In_Enabled;
+    question.folder = settings.initialFolder;
+    question.switchOn = settings.initialFolderOn;
     question.showsFreeSpace = false;
     question.label = ResKelvaroText(KText::InitialFolderLabel);
     question.switchHint = ResKelvaroText(KText::ReturnToLastFolderHint);
@@ -171,7 +171,7 @@ void InitialFolderDialog::DirTextSet() {
 void InitialFolderDialog::OnActivate() {
     showing_ = false;
     accepted_ = false;
-    SetToolTip(state_.settings.Tip);
+    SetToolTip(state_.settings.showTips);
     // The names a screen reader announces. The switch is only as wide as its
     // box: the label beside it shows what its text says.
     SetWindowTextW(Control(IDC_DEF_SWITCH), question_.label.c_str());

@@ -70,7 +70,7 @@ bool OptionDialog::Load(HWND owner, const ScreenTwips& screen) {
         hints_.Add(Control(IDC_OPT_SENDTO), ResKelvaroText(KText::SendToHint));
     else
         ShowWindow(Control(IDC_OPT_SENDTO), SW_HIDE);
-    SetToolTip(state_.settings.Tip);
+    SetToolTip(state_.settings.showTips);
     Layout();
     return true;
 }
@@ -80,7 +80,7 @@ void OptionDialog::Show(const OptionsForm& form) {
     AutoVisible();
     CheckRadioButton(hwnd_, IDC_OPT_EXE0, IDC_OPT_EXE0 + kModeCount - 1, IDC_OPT_EXE0 + form.mode);
     CheckDlgButton(hwnd_, IDC_OPT_LOG, CheckOf(form.log));
-    CheckDlgButton(hwnd_, IDC_OPT_HIRA, CheckOf(form.hira));
+    CheckDlgButton(hwnd_, IDC_OPT_HIRA, CheckOf(form.hiraganaToKatakana));
     CheckDlgButton(hwnd_, IDC_OPT_RESIZE, CheckOf(form.resize));
     CheckDlgButton(hwnd_, IDC_OPT_TIP, CheckOf(form.tip));
     CheckDlgButton(hwnd_, IDC_OPT_CONFIRM, CheckOf(form.confirm));
@@ -93,7 +93,7 @@ OptionsForm OptionDialog::Form() const {
     for (int i = 0; i < kModeCount && form.mode < 0; ++i)
         if (IsDlgButtonChecked(hwnd_, IDC_OPT_EXE0 + i) == BST_CHECKED) form.mode = i;
     form.log = IsDlgButtonChecked(hwnd_, IDC_OPT_LOG) == BST_CHECKED;
-    form.hira = IsDlgButtonChecked(hwnd_, IDC_OPT_HIRA) == BST_CHECKED;
+    form.hiraganaToKatakana = IsDlgButtonChecked(hwnd_, IDC_OPT_HIRA) == BST_CHECKED;
     form.resize = IsDlgButtonChecked(hwnd_, IDC_OPT_RESIZE) == BST_CHECKED;
     form.tip = IsDlgButtonChecked(hwnd_, IDC_OPT_TIP) == BST_CHECKED;
     form.confirm = IsDlgButtonChecked(hwnd_, IDC_OPT_CONFIRM) == BST_CHECKED;

@@ -80,7 +80,7 @@ bool PreviewDialog::Load(HWND owner, const ScreenTwips& screen) {
                                            {IDOK, KText::PreviewRunHint},
                                            {IDCANCEL, KText::PreviewCancelHint}};
     for (const auto& [id, number] : hints) hints_.Add(Control(id), ResKelvaroText(number));
-    SetToolTip(state_.settings.Tip);
+    SetToolTip(state_.settings.showTips);
     RestorePosition(services_.store, L"Preview_", {1000, 1000, 9000, 6000}, true, screen);
     Layout();
     return true;
@@ -99,7 +99,7 @@ std::optional<RunChoice> PreviewDialog::Ask(int16_t mode) {
 
 void PreviewDialog::OnActivate() {
     chosen_.reset();
-    SetToolTip(state_.settings.Tip);
+    SetToolTip(state_.settings.showTips);
     CheckDlgButton(hwnd_, IDC_PRE_ONLY_REFUSED, BST_UNCHECKED);
     model_.SetOnlyRefused(false);
     SendMessageW(ModeList(), CB_SETCURSEL, static_cast<WPARAM>(mode_), 0);
@@ -107,7 +107,7 @@ void PreviewDialog::OnActivate() {
     paths.reserve(state_.targets.Count());
     for (size_t i = 0; i < state_.targets.Count(); ++i) paths.push_back(state_.targets.Text(i));
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    model_.Compute(services_.fs, paths, mode_, state_.settings.Hira);
+    model_.Compute(services_.fs, paths, mode_, state_.settings.hiraganaToKatakana);
     SetCursor(previous);
     ShowRows();
     // Like the mode buttons, 実行 needs a folder to run over.
@@ -227,7 +227,7 @@ void PreviewDialog::ShowRowTip(int over) {
     tipRow_ = over;
     // Over a row its whole path and note, else the list's hint (when hints are on).
     tipText_ = over >= 0 ? model_.TipText(rows[static_cast<size_t>(over)])
-               : state_.settings.Tip
+               : state_.settings.showTips
                    ? ResKelvaroText(KText::PreviewListHint) + L"\r\n" + ResKelvaroText(KText::PreviewCheckListHint)
                    : std::wstring();
     TTTOOLINFOW tool = ToolFor(hwnd_, List(), tipText_.c_str());

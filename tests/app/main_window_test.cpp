@@ -225,27 +225,28 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
     AddTargets({L"C:\\D\\a", L"C:\\D\\b", L"C:\\D\\c", L"C:\\D\\d", L"C:\\D\\e"});
     bool checked = false;
     fs.allowMove = [&](const std::wstring&, const std::wstring&) {
-        if (!checked) onWindow([&] {
-            checked = true;
-            // In the middle of a run: everything but Cancel is off, the menus of the children too.
-            EXPECT_TRUE(ModeButtonsDisabled());
-            EXPECT_TRUE(IsWindowEnabled(window->CancelButton()));
-            // The bar shown is the active child's copy, greyed too.
-            EXPECT_EQ(GetMenu(window->Handle()), window->SourceWindow().Menu());
-            // No sideways scroll bar while the changed folders cannot be used.
-            EXPECT_EQ(SendMessageW(window->Changed().List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
-            for (ChildWindow* child : window->Children()) {
-                EXPECT_FALSE(IsWindowEnabled(child->Handle()));
-                for (UINT item = 0; item < 7; ++item)
-                    EXPECT_TRUE(GetMenuState(child->Menu(), item, MF_BYPOSITION) & MF_GRAYED);
-            }
-            // The count is in the status bar, below the child windows: every button stays in view.
-            EXPECT_EQ(StatusText(), L"0 / 5");
-            EXPECT_GE(RectIn(window->StatusBar(), window->Handle()).top,
-                      RectIn(window->MdiClient(), window->Handle()).bottom);
-            for (int i = 0; i < kModeCount; ++i) EXPECT_TRUE(IsWindowVisible(window->ExeButton(i))) << i;
-            SendMessageW(window->CancelButton(), BM_CLICK, 0, 0);
-        });
+        if (!checked)
+            onWindow([&] {
+                checked = true;
+                // In the middle of a run: everything but Cancel is off, the menus of the children too.
+                EXPECT_TRUE(ModeButtonsDisabled());
+                EXPECT_TRUE(IsWindowEnabled(window->CancelButton()));
+                // The bar shown is the active child's copy, greyed too.
+                EXPECT_EQ(GetMenu(window->Handle()), window->SourceWindow().Menu());
+                // No sideways scroll bar while the changed folders cannot be used.
+                EXPECT_EQ(SendMessageW(window->Changed().List(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
+                for (ChildWindow* child : window->Children()) {
+                    EXPECT_FALSE(IsWindowEnabled(child->Handle()));
+                    for (UINT item = 0; item < 7; ++item)
+                        EXPECT_TRUE(GetMenuState(child->Menu(), item, MF_BYPOSITION) & MF_GRAYED);
+                }
+                // The count is in the status bar, below the child windows: every button stays in view.
+                EXPECT_EQ(StatusText(), L"0 / 5");
+                EXPECT_GE(RectIn(window->StatusBar(), window->Handle()).top,
+                          RectIn(window->MdiClient(), window->Handle()).bottom);
+                for (int i = 0; i < kModeCount; ++i) EXPECT_TRUE(IsWindowVisible(window->ExeButton(i))) << i;
+                SendMessageW(window->CancelButton(), BM_CLICK, 0, 0);
+            });
         return true;
     };
     Click(window->ExeButton(0));
@@ -595,7 +596,7 @@ TEST_F(MainWindowTest, ChildWindowsFollowTheFrameToAnotherDpi) {
             LOGFONTW font{};
             if (auto shown = reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)))
                 GetObjectW(shown, sizeof(font), &font);
-            EXPECT_EQ(font.lfHeight, -MulDiv(state.settings.Font_Size, 144, 72)) << GetDlgCtrlID(c);
+            EXPECT_EQ(font.lfHeight, -MulDiv(state.settings.fontSize, 144, 72)) << GetDlgCtrlID(c);
         }
     }
     for (const auto& [kind, metric] : {std::pair{ICON_SMALL, SM_CXSMICON}, std::pair{ICON_BIG, SM_CXICON}}) {
@@ -836,7 +837,9 @@ TEST_F(MainWindowTest, AtTheDefaultSizeTheSummaryAndTheRecoveryLineWrapIntoView)
     Click(window->ExeButton(0));
     const HWND list = window->History().List();
     const Lines lines = ListLines(list);
-    const auto summary = std::find_if(lines.begin(), lines.end(), [](const std::wstring& l) { return l.starts_with(ResKelvaroText(KText::SummaryHead) + L"\u3000"); });
+    const auto summary = std::find_if(lines.begin(), lines.end(), [](const std::wstring& l) {
+        return l.starts_with(ResKelvaroText(KText::SummaryHead) + L"\u3000");
+    });
     ASSERT_NE(summary, lines.end());
     RECT client{};
     GetClientRect(list, &client);
@@ -1028,13 +1031,13 @@ TEST_F(MainWindowTest, FontDialogStoresRoundedSizeOnlyOnChange) {
     prompts.fontAnswer = &same;
     SendMessageW(window->Handle(), WM_COMMAND, kMenuFont, 0);
     EXPECT_EQ(prompts.offeredFont.name, L"ＭＳ 明朝");
-    EXPECT_EQ(state.settings.Font_Size, 10);
+    EXPECT_EQ(state.settings.fontSize, 10);
     const FontChoice larger{L"IPAGothic", 10.5, true, false};
     prompts.fontAnswer = &larger;
     SendMessageW(window->Handle(), WM_COMMAND, kMenuFont, 0);
-    EXPECT_EQ(state.settings.Font_Name, L"IPAGothic");
-    EXPECT_EQ(state.settings.Font_Size, 10);
-    EXPECT_TRUE(state.settings.Font_Bold);
+    EXPECT_EQ(state.settings.fontName, L"IPAGothic");
+    EXPECT_EQ(state.settings.fontSize, 10);
+    EXPECT_TRUE(state.settings.fontBold);
 }
 
 std::wstring BesideTheProgram(const std::wstring& name) {

@@ -245,8 +245,8 @@ TEST_F(StartupTest, CorruptedSettingsStillStart) {
     store.StoreWrite(kAppName, kSectionName, L"Auto", L"garbage");
     store.StoreWrite(kAppName, kSectionName, L"AutoExe", L"x");
     EXPECT_EQ(Start(L"D:\\Work"), StartupOutcome::ShowMain);
-    EXPECT_FALSE(state.settings.Auto);
-    EXPECT_EQ(state.settings.AutoExe, 2);
+    EXPECT_FALSE(state.settings.autoRun);
+    EXPECT_EQ(state.settings.autoMode, 2);
 }
 
 }  // namespace

@@ -17,8 +17,8 @@ const std::wstring kFailed = L"　フォルダ名を変更できませんでし�
 
 class RenameDirTest : public ::testing::Test {
 protected:
-    int16_t Rename(const std::wstring& path, int16_t mode, bool hira = true) {
-        return RenameDir({fs, history, changed, hira}, path, mode);
+    int16_t Rename(const std::wstring& path, int16_t mode, bool hiraganaToKatakana = true) {
+        return RenameDir({fs, history, changed, hiraganaToKatakana}, path, mode);
     }
     FakeFileSystem fs;
     RecordingSink history, changed;

@@ -65,8 +65,8 @@ std::vector<KanaRow> KanaRows() {
 std::wstring Full(const std::wstring& s) {
     return FullWidthString(s);
 }
-std::wstring Half(const std::wstring& s, bool hira = true) {
-    return HalfWidthString(s, hira);
+std::wstring Half(const std::wstring& s, bool hiraganaToKatakana = true) {
+    return HalfWidthString(s, hiraganaToKatakana);
 }
 
 TEST(WidthTables, LettersDigitsAndSymbolsConvertBothWays) {

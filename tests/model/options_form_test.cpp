@@ -7,22 +7,22 @@ namespace {
 
 TEST(OptionsForm, OpensWithTheStoredValuesAndModeZeroForStrangeModes) {
     AppSettings s;
-    s.Auto = true;
-    s.AutoExe = 5;
-    s.AutoLog = false;
-    s.Tip = false;
+    s.autoRun = true;
+    s.autoMode = 5;
+    s.copyHistory = false;
+    s.showTips = false;
     OptionsForm form = OptionsForm::FromSettings(s);
     EXPECT_TRUE(form.autoRun);
     EXPECT_EQ(form.mode, 5);
     EXPECT_FALSE(form.log);
     EXPECT_FALSE(form.tip);
-    s.AutoExe = 7;
+    s.autoMode = 7;
     EXPECT_EQ(OptionsForm::FromSettings(s).mode, 7);
     for (int16_t strange : {int16_t{8}, int16_t{-1}}) {
-        s.AutoExe = strange;
+        s.autoMode = strange;
         EXPECT_EQ(OptionsForm::FromSettings(s).mode, 0);
         OptionsForm::FromSettings(s).ToSettings(s);
-        EXPECT_EQ(s.AutoExe, 0);
+        EXPECT_EQ(s.autoMode, 0);
     }
 }
 
@@ -30,7 +30,7 @@ TEST(OptionsForm, InitialValuesAreModeZeroNotTheStoredDefault) {
     const OptionsForm init = OptionsForm::Initial();
     EXPECT_FALSE(init.autoRun);
     EXPECT_EQ(init.mode, 0);
-    EXPECT_TRUE(init.log && init.hira && init.resize && init.tip);
+    EXPECT_TRUE(init.log && init.hiraganaToKatakana && init.resize && init.tip);
     EXPECT_FALSE(init.confirm);
 }
 
@@ -43,16 +43,16 @@ TEST(OptionsForm, WritesEverythingAndTellsWhetherHintsChanged) {
     form.resize = false;
     form.confirm = true;
     EXPECT_FALSE(form.ToSettings(s));
-    EXPECT_TRUE(s.Confirm);
-    EXPECT_FALSE(s.AutoLog);
-    EXPECT_EQ(s.AutoExe, 3);
-    EXPECT_FALSE(s.Resize);
+    EXPECT_TRUE(s.confirmBeforeRun);
+    EXPECT_FALSE(s.copyHistory);
+    EXPECT_EQ(s.autoMode, 3);
+    EXPECT_FALSE(s.resizeChildren);
     form.tip = false;
     EXPECT_TRUE(form.ToSettings(s));
-    EXPECT_FALSE(s.Tip);
+    EXPECT_FALSE(s.showTips);
     form.mode = -1;  // nothing selected: the mode stays
     form.ToSettings(s);
-    EXPECT_EQ(s.AutoExe, 3);
+    EXPECT_EQ(s.autoMode, 3);
 }
 
 }  // namespace

@@ -463,7 +463,7 @@ TEST_F(JournalTest, RecoveryPutsBackWhatItCanAndReportsTheRest) {
     fs.AddDir(L"C:\\D\\temp only" + kTemp);  // goes back to its old name
     fs.AddDir(L"C:\\D\\taken" + kTemp);      // its old name is taken
     fs.AddDir(L"C:\\D\\taken");
-    fs.AddDir(L"C:\\D\\held" + kTemp);   // its old name is taken, its new one free: finished
+    fs.AddDir(L"C:\\D\\held" + kTemp);  // its old name is taken, its new one free: finished
     fs.AddDir(L"C:\\D\\held");
     fs.AddDir(L"C:\\D\\NEW ONLY");      // the rename had finished
     fs.AddDir(L"C:\\D\\old only");      // the rename had not begun

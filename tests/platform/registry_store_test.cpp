@@ -70,7 +70,7 @@ TEST_F(RegistryStoreTest, TakeoverRoundTripOnTheRegistry) {
     store.StoreWrite(kOldAppName, kSectionName, L"Hira", L"False");
     AppSettings s;
     SettingsLoad(store, s);
-    EXPECT_FALSE(s.Hira);
+    EXPECT_FALSE(s.hiraganaToKatakana);
     SettingsSave(store, s);
     EXPECT_EQ(store.StoreRead(kOldAppName, kSectionName, L"Hira", L"-"), L"-");
     EXPECT_EQ(store.StoreRead(kAppName, kSectionName, L"Hira", L"-"), L"False");

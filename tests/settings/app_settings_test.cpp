@@ -48,19 +48,19 @@ TEST(ValueText, ParsesTheStoredSpellings) {
 TEST(SettingsLoad, FreshUserGetsEveryDefault) {
     FakeSettingsStore store;
     AppSettings s;
-    s.Auto = true;
-    s.AutoExe = 5;
+    s.autoRun = true;
+    s.autoMode = 5;
     SettingsLoad(store, s);
-    EXPECT_FALSE(s.Auto);
-    EXPECT_EQ(s.AutoExe, 2);
-    EXPECT_TRUE(s.AutoLog);
-    EXPECT_TRUE(s.Resize);
-    EXPECT_TRUE(s.Tip);
-    EXPECT_TRUE(s.Hira);
-    EXPECT_EQ(s.Font_Name, L"ＭＳ 明朝");
-    EXPECT_EQ(s.Font_Size, 10);
-    EXPECT_FALSE(s.Font_Bold);
-    EXPECT_FALSE(s.Font_Italic);
+    EXPECT_FALSE(s.autoRun);
+    EXPECT_EQ(s.autoMode, 2);
+    EXPECT_TRUE(s.copyHistory);
+    EXPECT_TRUE(s.resizeChildren);
+    EXPECT_TRUE(s.showTips);
+    EXPECT_TRUE(s.hiraganaToKatakana);
+    EXPECT_EQ(s.fontName, L"ＭＳ 明朝");
+    EXPECT_EQ(s.fontSize, 10);
+    EXPECT_FALSE(s.fontBold);
+    EXPECT_FALSE(s.fontItalic);
 }
 
 TEST(SettingsLoad, MalformedValuesCountAsAbsent) {
@@ -72,11 +72,11 @@ TEST(SettingsLoad, MalformedValuesCountAsAbsent) {
     Put(store, kCurrent, L"Font_Name", L"IPAGothic");
     AppSettings s;
     SettingsLoad(store, s);
-    EXPECT_EQ(s.AutoExe, 2);
-    EXPECT_EQ(s.Font_Size, 10);
-    EXPECT_TRUE(s.Tip);
-    EXPECT_TRUE(s.Auto);
-    EXPECT_EQ(s.Font_Name, L"IPAGothic");
+    EXPECT_EQ(s.autoMode, 2);
+    EXPECT_EQ(s.fontSize, 10);
+    EXPECT_TRUE(s.showTips);
+    EXPECT_TRUE(s.autoRun);
+    EXPECT_EQ(s.fontName, L"IPAGothic");
 }
 
 TEST(SettingsLoad, TakesOverTheOldLocationAndTheSaveRemovesIt) {
@@ -89,9 +89,9 @@ TEST(SettingsLoad, TakesOverTheOldLocationAndTheSaveRemovesIt) {
     store.StoreWrite(kOld, L"Other", L"Key", L"x");
     AppSettings s;
     SettingsLoad(store, s);
-    EXPECT_TRUE(s.Auto);
-    EXPECT_EQ(s.AutoExe, 4);
-    EXPECT_EQ(s.Font_Size, 12);
+    EXPECT_TRUE(s.autoRun);
+    EXPECT_EQ(s.autoMode, 4);
+    EXPECT_EQ(s.fontSize, 12);
 
     SettingsSave(store, s);
     EXPECT_EQ(store.CountIn(kOld), 0u);  // every section of the old application is gone
@@ -106,7 +106,7 @@ TEST(SettingsLoad, TakesOverTheOldLocationAndTheSaveRemovesIt) {
 
     AppSettings again;
     SettingsLoad(store, again);
-    EXPECT_EQ(again.AutoExe, 4);
+    EXPECT_EQ(again.autoMode, 4);
 }
 
 TEST(SettingsLoad, VersionZeroInTheOldLocationCountsAsAbsent) {
@@ -116,7 +116,7 @@ TEST(SettingsLoad, VersionZeroInTheOldLocationCountsAsAbsent) {
     Put(store, kCurrent, L"AutoExe", L"1");
     AppSettings s;
     SettingsLoad(store, s);
-    EXPECT_EQ(s.AutoExe, 1);
+    EXPECT_EQ(s.autoMode, 1);
 }
 
 TEST(SettingsRemove, DeletesOnlyTheCurrentSection) {
@@ -207,7 +207,7 @@ TEST(WindowPosition, AbsurdValuesGiveTheDefaults) {
         Put(store, kCurrent, key, value);
     AppSettings s;
     SettingsLoad(store, s);
-    EXPECT_EQ(s.Font_Size, 10);
+    EXPECT_EQ(s.fontSize, 10);
     const ScreenTwips screen{19200, 15360};
     const MainPosition main = ReadMainPosition(store, screen);
     EXPECT_EQ(main.rect.width, 8000);
@@ -230,13 +230,13 @@ TEST(WindowPosition, AbsurdValuesGiveTheDefaults) {
     // The edges of what the font dialog offers and of a two-screen desktop are kept.
     Put(store, kCurrent, L"Font_Size", L"6");
     SettingsLoad(store, s);
-    EXPECT_EQ(s.Font_Size, 6);
+    EXPECT_EQ(s.fontSize, 6);
     Put(store, kCurrent, L"Font_Size", L"72");
     SettingsLoad(store, s);
-    EXPECT_EQ(s.Font_Size, 72);
+    EXPECT_EQ(s.fontSize, 72);
     Put(store, kCurrent, L"Font_Size", L"73");
     SettingsLoad(store, s);
-    EXPECT_EQ(s.Font_Size, 10);
+    EXPECT_EQ(s.fontSize, 10);
     Put(store, kCurrent, L"Main_Width", L"38400");
     Put(store, kCurrent, L"File_Left", L"30000");
     EXPECT_EQ(ReadMainPosition(store, {19200, 15360, 38400, 15360}).rect.width, 38400);

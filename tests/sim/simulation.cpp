@@ -630,7 +630,11 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
         if (trace) {
             std::printf("   -- the next start:\n");
             for (const auto& line : recovery.out) std::printf("   said: %s\n", Narrow(line).c_str());
-            if (std::getenv("SIM_JOURNAL")) std::printf("   journal tail: %s\n   index: %s\n", world_.journal.substr(world_.journal.size() > 3000 ? world_.journal.size() - 3000 : 0).c_str(), world_.index.c_str());
+            if (std::getenv("SIM_JOURNAL"))
+                std::printf(
+                    "   journal tail: %s\n   index: %s\n",
+                    world_.journal.substr(world_.journal.size() > 3000 ? world_.journal.size() - 3000 : 0).c_str(),
+                    world_.index.c_str());
             for (const auto& [id, was] : before)
                 if (world_.nodes.at(id).name != was.name)
                     std::printf("   now #%llu %s\n", static_cast<unsigned long long>(id),

@@ -181,7 +181,7 @@ TEST_F(DialogsTest, OptionsOpenWithOkDisabledAndCancelKeepsEverything) {
     OptionDialog& dialog = window->Option();
     Queue(dialog.Handle(), {IDC_OPT_INIT, IDCANCEL});
     window->ShowOptions();
-    EXPECT_EQ(state.settings.AutoExe, 9);  // Cancel after the initial values: nothing changed
+    EXPECT_EQ(state.settings.autoMode, 9);  // Cancel after the initial values: nothing changed
     Queue(dialog.Handle(), {IDCANCEL});
     window->ShowOptions();
     EXPECT_FALSE(Enabled(dialog.Control(IDOK)));
@@ -198,9 +198,9 @@ TEST_F(DialogsTest, OptionsOkWritesTheHiddenValuesToo) {
     // Automatic run on, mode 6, clipboard off, then automatic run off again: the hidden values still count.
     Queue(dialog.Handle(), {IDC_OPT_AUTO, IDC_OPT_EXE0 + 6, IDC_OPT_LOG, IDC_OPT_AUTO, IDOK});
     window->ShowOptions();
-    EXPECT_FALSE(state.settings.Auto);
-    EXPECT_EQ(state.settings.AutoExe, 6);
-    EXPECT_FALSE(state.settings.AutoLog);
+    EXPECT_FALSE(state.settings.autoRun);
+    EXPECT_EQ(state.settings.autoMode, 6);
+    EXPECT_FALSE(state.settings.copyHistory);
     EXPECT_EQ(dialog.HintOf(IDC_OPT_EXE0 + 6), L"自動的にフォルダ名を半角に変更します");
 }
 
@@ -212,7 +212,7 @@ TEST_F(DialogsTest, OptionsOfferTheEighthMode) {
     OptionDialog& dialog = window->Option();
     Queue(dialog.Handle(), {IDC_OPT_EXE0 + 7, IDOK});
     window->ShowOptions();
-    EXPECT_EQ(state.settings.AutoExe, 7);
+    EXPECT_EQ(state.settings.autoMode, 7);
     wchar_t caption[32] = {};
     GetDlgItemTextW(dialog.Handle(), IDC_OPT_EXE0 + 7, caption, 32);
     EXPECT_STREQ(caption, L"標準");
@@ -225,7 +225,7 @@ TEST_F(DialogsTest, HintsOffClearEveryWindowButTheAboutBox) {
     OptionDialog& dialog = window->Option();
     Queue(dialog.Handle(), {IDC_OPT_TIP, IDOK});
     window->ShowOptions();
-    EXPECT_FALSE(state.settings.Tip);
+    EXPECT_FALSE(state.settings.showTips);
     EXPECT_EQ(window->HintOf(window->ExeButton(0)), L"");
     EXPECT_EQ(window->SourceWindow().HintOf(window->SourceWindow().DriveList()), L"");
     EXPECT_EQ(window->ChooserWindow().HintOf(window->ChooserWindow().AddButton()), L"");
@@ -315,14 +315,14 @@ TEST_F(DialogsTest, SendToShortcutPointsAtTheRunningProgram) {
 
 TEST_F(DialogsTest, InitialFolderFallsBackToTheCurrentFolderSilently) {
     Open();
-    state.settings.Dir_In = L"C:\\no\\such\\folder";
+    state.settings.initialFolder = L"C:\\no\\such\\folder";
     InitialFolderDialog& dialog = window->Default();
     Queue(dialog.Handle(), {IDCANCEL});
     window->EditInitialFolder();
     EXPECT_EQ(dialog.DirName(), LongDirName(fs, fs.CurrentDir()));
     EXPECT_FALSE(Enabled(dialog.Control(IDOK)));
     EXPECT_TRUE(prompts.notices.empty());
-    EXPECT_EQ(state.settings.Dir_In, L"C:\\no\\such\\folder");
+    EXPECT_EQ(state.settings.initialFolder, L"C:\\no\\such\\folder");
     wchar_t label[128] = {};
     GetDlgItemTextW(dialog.Handle(), IDC_DEF_LABEL, label, 128);
     EXPECT_STREQ(label, L"変更フォルダ格納フォルダ名");  // no free-space text asked for
@@ -333,18 +333,18 @@ TEST_F(DialogsTest, SwitchingTheInitialFolderOffGreysItAndOkStoresIt) {
     testing::TempDir dir;
     const std::wstring start = dir.MakeDir(L"start");
     Open();
-    state.settings.Dir_In = start;
-    state.settings.Dir_In_Enabled = true;
+    state.settings.initialFolder = start;
+    state.settings.initialFolderOn = true;
     InitialFolderDialog& dialog = window->Default();
     Queue(dialog.Handle(), {IDC_DEF_SWITCH, IDCANCEL});
     window->EditInitialFolder();
-    EXPECT_TRUE(state.settings.Dir_In_Enabled);  // Cancel: unchanged
-    EXPECT_EQ(state.settings.Dir_In, start);
+    EXPECT_TRUE(state.settings.initialFolderOn);  // Cancel: unchanged
+    EXPECT_EQ(state.settings.initialFolder, start);
 
     Queue(dialog.Handle(), {IDC_DEF_SWITCH, IDOK});
     window->EditInitialFolder();
-    EXPECT_FALSE(state.settings.Dir_In_Enabled);
-    EXPECT_EQ(state.settings.Dir_In, start);
+    EXPECT_FALSE(state.settings.initialFolderOn);
+    EXPECT_EQ(state.settings.initialFolder, start);
     for (HWND control :
          {dialog.Control(IDC_DEF_LABEL), dialog.DriveList(), dialog.DirList(), dialog.Control(IDC_DEF_DIRTEXT)})
         EXPECT_FALSE(Enabled(control));
@@ -508,7 +508,7 @@ TEST_F(DialogsTest, InitialFolderKeepsEnterAndTheRightButtonForItself) {
     const std::wstring start = dir.MakeDir(L"start");
     const std::wstring sub = dir.MakeDir(L"start\\sub");
     Open();
-    state.settings.Dir_In = start;
+    state.settings.initialFolder = start;
     InitialFolderDialog& dialog = window->Default();
     std::wstring opened, highlighted, textMenu;
     bool stillShown = false;
@@ -532,8 +532,8 @@ TEST_F(DialogsTest, InitialFolderKeepsEnterAndTheRightButtonForItself) {
     window->EditInitialFolder();
     EXPECT_TRUE(stillShown);
     EXPECT_EQ(opened, sub);
-    EXPECT_EQ(highlighted, L"sub");           // the Enter key's character does not move the highlight
-    EXPECT_EQ(state.settings.Dir_In, start);  // closed by Cancel
+    EXPECT_EQ(highlighted, L"sub");                  // the Enter key's character does not move the highlight
+    EXPECT_EQ(state.settings.initialFolder, start);  // closed by Cancel
     EXPECT_EQ(textMenu, L"現在の変更フォルダ格納フォルダからコピー");
     EXPECT_NE(SendMessageW(dialog.Handle(), WM_GETICON, ICON_SMALL, 0), 0);
     // The browser's folder text opens the browser's menu too.
@@ -627,10 +627,10 @@ TEST_F(DialogsTest, DialogsGrowWithTheFontAndOptionsFollowTheirTabOrder) {
     });
     window->ShowOptions();
 
-    const FontChoice large{state.settings.Font_Name, 20, false, false};
+    const FontChoice large{state.settings.fontName, 20, false, false};
     prompts.fontAnswer = &large;
     window->PickFont();
-    ASSERT_EQ(state.settings.Font_Size, 20);
+    ASSERT_EQ(state.settings.fontSize, 20);
     for (HWND dialog :
          {options.Handle(), window->About().Handle(), window->Default().Handle(), window->AliasesDialog().Handle()}) {
         SCOPED_TRACE(dialog);

@@ -177,7 +177,7 @@ TEST_F(PreviewDialogTest, ModeButtonsAskFirstOnlyWithTheOption) {
     PostMessageW(GetDlgItem(window->Option().Handle(), IDC_OPT_CONFIRM), BM_CLICK, 0, 0);
     PostMessageW(GetDlgItem(window->Option().Handle(), IDOK), BM_CLICK, 0, 0);
     window->ShowOptions();
-    ASSERT_TRUE(state.settings.Confirm);
+    ASSERT_TRUE(state.settings.confirmBeforeRun);
 
     PostMessageW(GetDlgItem(Dialog().Handle(), IDCANCEL), BM_CLICK, 0, 0);
     SendMessageW(window->ExeButton(0), BM_CLICK, 0, 0);
@@ -190,7 +190,7 @@ TEST_F(PreviewDialogTest, ModeButtonsAskFirstOnlyWithTheOption) {
     Pump();
     EXPECT_EQ(fs.Stored(L"C:\\Data\\photos"), L"C:\\Data\\PHOTOS");
 
-    state.settings.Confirm = false;
+    state.settings.confirmBeforeRun = false;
     fs.AddDir(L"C:\\Data\\more");
     state.targets.AddFromOutside(fs, L"C:\\Data\\more");
     window->UpdateButtons();
