@@ -108,6 +108,11 @@ std::wstring FailureReason(IFileSystem& fs, uint32_t error) {
 
 namespace {
 
+// The name a rename to `asked` stored: as the renaming handle read it back, or looked up.
+std::optional<std::wstring> StoredName(IFileSystem& fs, const MoveResult& move, const std::wstring& asked) {
+    return move.stored ? move.stored : fs.EntryName(asked);
+}
+
 // Moves `path` to `newPath`, through the temporary sibling unless `direct`,
 // and reads back the name the system stored (see MoveThroughTemp). A direct
 // move is recorded as any other: the record names the temporary path, where
@@ -164,7 +169,7 @@ MoveOutcome MoveFolder(IFileSystem& fs,
         // A file system that takes the folder's own short name for the folder
         // as it is (Wine leaves it alone, or calls the name taken) keeps no
         // tunnel either: the usual way is taken.
-        direct = second && !storedAs(path, fs.EntryName(newPath));
+        direct = second && !storedAs(path, StoredName(fs, second, newPath));
     }
     if (!direct) {
         const MoveResult first = fs.MoveDir(path, temp, expected);
@@ -189,7 +194,7 @@ MoveOutcome MoveFolder(IFileSystem& fs,
         }
     }
     // The name the system stored, character for character.
-    const auto stored = fs.EntryName(newPath);
+    const auto stored = StoredName(fs, second, newPath);
     if (storedAs(newPath, stored)) return end(MoveOutcome::Moved, JournalOutcome::New, newPath);
     outcome.reasons.push_back(ResKelvaroText(KText::StoredOtherwiseLine));
     const std::wstring via = direct ? std::wstring() : temp;

@@ -81,7 +81,7 @@ std::optional<FileIdentity> WalkIdentity(HANDLE handle) {
 uint32_t Win32FileSystem::TryRename(const std::wstring& from,
                                     const std::wstring& to,
                                     const std::optional<FileIdentity>& expected,
-                                    std::optional<FileIdentity>& identity,
+                                    MoveResult& result,
                                     FailedStep& failed) {
     failed = FailedStep::Open;
     if (IsDeviceName(from)) return ERROR_PATH_NOT_FOUND;
@@ -91,10 +91,10 @@ uint32_t Win32FileSystem::TryRename(const std::wstring& from,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!folder) return GetLastError();
-    identity = WalkIdentity(folder.get());
+    result.identity = WalkIdentity(folder.get());
     // The path leads elsewhere than to the folder a walk listed: a link put
     // above it, or another folder moved in. Never renamed.
-    if (expected && (!identity || !SameInFolder(*identity, *expected))) return kNotTheListedFolder;
+    if (expected && (!result.identity || !SameInFolder(*result.identity, *expected))) return kNotTheListedFolder;
     FILE_BASIC_INFO basic{};
     if (!GetFileInformationByHandleEx(folder.get(), FileBasicInfo, &basic, sizeof(basic)) ||
         !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -119,6 +119,13 @@ uint32_t Win32FileSystem::TryRename(const std::wstring& from,
     if (!SetFileInformationByHandle(folder.get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())))
         return GetLastError();
     failed = FailedStep::None;
+    // The name the file system stored, from the folder itself: one question
+    // of the folder instead of a look-up of its new name among its siblings.
+    const std::wstring now = QueryText([&](wchar_t* b, DWORD n) {
+        return GetFinalPathNameByHandleW(folder.get(), b, n, FILE_NAME_NORMALIZED | VOLUME_NAME_NONE);
+    });
+    if (const size_t slash = now.find_last_of(L'\\'); slash != std::wstring::npos && slash + 1 < now.size())
+        result.stored = now.substr(slash + 1);
     return ERROR_SUCCESS;
 }
 
@@ -127,9 +134,9 @@ MoveResult Win32FileSystem::Move(const std::wstring& from,
                                  const std::optional<FileIdentity>& expected,
                                  bool stoppable) {
     if (from.empty() || to.empty()) return {ERROR_INVALID_NAME, std::nullopt};
-    std::optional<FileIdentity> identity;
+    MoveResult result;
     FailedStep failed = FailedStep::None;
-    uint32_t error = TryRename(from, to, expected, identity, failed);
+    uint32_t error = TryRename(from, to, expected, result, failed);
     bool stopped = false;
     for (const unsigned pause : kInUsePauses) {
         if (!InUse(error, failed == FailedStep::Open)) break;
@@ -146,9 +153,11 @@ MoveResult Win32FileSystem::Move(const std::wstring& from,
             if (pause_) pause_(0);
             ::Sleep(std::min(kStoppedStep, pause - slept));
         }
-        error = TryRename(from, to, expected, identity, failed);
+        result = {};
+        error = TryRename(from, to, expected, result, failed);
     }
-    return {error, identity};
+    result.error = error;
+    return result;
 }
 
 MoveResult Win32FileSystem::MoveDir(const std::wstring& from,

@@ -79,11 +79,11 @@ protected:
     enum class FailedStep { None, Open, Rename };
     // One try: opens the folder `from` itself, makes sure it is one, and
     // renames that very object; the system's error (0 when done), the step
-    // that failed, and in `identity` what was opened.
+    // that failed, and in `result` what was opened and the name it has now.
     virtual uint32_t TryRename(const std::wstring& from,
                                const std::wstring& to,
                                const std::optional<FileIdentity>& expected,
-                               std::optional<FileIdentity>& identity,
+                               MoveResult& result,
                                FailedStep& failed);
 
 private:

@@ -58,6 +58,10 @@ struct MoveResult {
     MoveResult(uint32_t code, std::optional<FileIdentity> what = std::nullopt) : error(code), identity(what) {}
     uint32_t error = 0;
     std::optional<FileIdentity> identity;
+    // After a rename: the name the file system stored for the folder, read
+    // through the very handle that renamed it; none when it could not say
+    // (the caller then looks the new name up).
+    std::optional<std::wstring> stored;
     explicit operator bool() const { return error == 0; }
 };
 // The error of a rename refused because the path no longer names the folder

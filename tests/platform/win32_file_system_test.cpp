@@ -40,7 +40,7 @@ protected:
     uint32_t TryRename(const std::wstring& from,
                        const std::wstring& to,
                        const std::optional<FileIdentity>& expected,
-                       std::optional<FileIdentity>& identity,
+                       MoveResult& result,
                        FailedStep& failed) override {
         tries.push_back(LastPathName(from) + L" > " + LastPathName(to));
         if (refuse)
@@ -48,7 +48,7 @@ protected:
                 failed = step;
                 return error;
             }
-        return Win32FileSystem::TryRename(from, to, expected, identity, failed);
+        return Win32FileSystem::TryRename(from, to, expected, result, failed);
     }
 };
 
@@ -92,6 +92,23 @@ TEST(Win32Rename, AForbiddenFolderFailsAtOnceOneInUseIsTriedAgain) {
 
 // Cancel during the wait for a folder in use stops the run, but the folder
 // still goes back to its old name, however long that takes within the schedule.
+// A rename tells the name the file system stored, read through the handle
+// that renamed the folder (the name the folder's listing shows, even where a
+// change of case alone is not made): the run checks it without a look-up.
+TEST(Win32Rename, ARenameTellsTheNameTheFileSystemStored) {
+    TempDir dir;
+    Win32FileSystem fs;
+    std::wstring path = dir.MakeDir(L"photos");
+    for (const std::wstring name : {L"ｐｈｏｔｏｓ", L"写真 2024", L"写真 2024", L"ABC"}) {
+        const MoveResult moved = fs.MoveDir(path, dir.Path() + L"\\" + name);
+        ASSERT_TRUE(moved) << moved.error;
+        const Lines listed = fs.SubFolders(dir.Path());
+        ASSERT_EQ(listed.size(), 1u);
+        EXPECT_EQ(moved.stored, listed[0]);
+        path = dir.Path() + L"\\" + listed[0];
+    }
+}
+
 TEST(Win32Rename, AfterCancelTheRenameBackStillWaitsForAFolderInUse) {
     TempDir dir;
     const std::wstring path = dir.MakeDir(L"photos");
