@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "engine/catalog.h"
 #include "engine/folder_rules.h"
@@ -162,12 +163,14 @@ std::wstring FirstWord(const std::wstring& text, size_t p) {
 
 }  // namespace
 
-ScriptCommand ParseScriptCommand(const std::wstring& text) {
-    ScriptCommand command;
-    std::vector<std::wstring> switches;
+namespace {
+
+// The switches at the start of the line, each as written; `end` is where
+// the names begin. False when a quote among them is left open.
+bool ReadSwitches(const std::wstring& text, std::vector<std::wstring>& switches, size_t& end) {
     bool quotesClosed = true;
-    size_t p = 0;
-    for (;;) {
+    size_t& p = end;
+    for (p = 0;;) {
         while (p < text.size() && text[p] == L' ') ++p;
         if (p >= text.size()) break;
         // A switch, or a switch quoted as a whole ("/LOG:C:\My Logs\a.log").
@@ -177,87 +180,108 @@ ScriptCommand ParseScriptCommand(const std::wstring& text) {
         quotesClosed = ReadSwitch(text, p, token) && quotesClosed;
         switches.push_back(std::move(token));
     }
-    // No switch, or "/U" alone: the line is read as before. Any other line
-    // that starts with a switch is read strictly, so a mistyped switch is an
-    // error instead of a folder name, and "/U" with anything more is one too
-    // (a script would wait on a window nobody sees).
-    if (switches.empty() || IsRemovalRequest(text)) return command;
-    command.script = true;
+    return quotesClosed;
+}
 
-    auto fail = [&](KText number, const std::wstring& detail = {}) {
-        if (command.error.empty()) command.error = ResKelvaroText(number) + detail;
-    };
-    for (const auto& token : switches) {
-        const std::wstring upper = AsciiUpper(token);
-        if (IsHelpSwitch(upper)) {
-            command.usage = true;
-        } else if (StartsWith(upper, L"/MODE:")) {
-            const std::wstring value = token.substr(6);
-            if (command.mode >= 0)
-                fail(KText::RepeatedSwitchError, token);
-            else if (const int mode = ModeOfName(value); mode >= 0)
-                command.mode = static_cast<int16_t>(mode);
-            else
-                fail(KText::BadModeError, token);
-        } else if (upper == L"/DRYRUN" || upper == L"/UNDO" || upper == L"/TSV" || upper == L"/UTF8" ||
-                   upper == L"/CLIP" || upper == L"/RESUME" || upper == L"/S" || upper == L"/A") {
-            bool& flag = upper == L"/DRYRUN"   ? command.dryRun
-                         : upper == L"/UNDO"   ? command.undo
-                         : upper == L"/TSV"    ? command.tsv
-                         : upper == L"/UTF8"   ? command.utf8
-                         : upper == L"/RESUME" ? command.resume
-                         : upper == L"/S"      ? command.subfolders
-                         : upper == L"/A"      ? command.hidden
-                                               : command.clip;
-            if (flag) fail(KText::RepeatedSwitchError, token);
-            flag = true;
-        } else if (StartsWith(upper, L"/LOG:")) {
-            if (!command.logFile.empty()) fail(KText::RepeatedSwitchError, token);
-            command.logFile = token.substr(5);
-            if (command.logFile.empty()) fail(KText::LogNameMissingError);
-        } else if (upper == L"/U") {
-            fail(KText::RemovalAloneError);
-        } else if (upper == L"/MODE" || upper == L"/LOG") {
-            // A blank instead of the colon: the word after the last switch is the value meant.
-            std::wstring value = &token == &switches.back() ? FirstWord(text, p) : std::wstring();
-            if (value.empty()) value = upper == L"/MODE" ? L"n" : L"ファイル";
-            fail(KText::SwitchValueColonError, token + L":" + value);
-        } else {
-            fail(KText::UnknownSwitchError, token);
-        }
+// Takes one switch into `command`; `fail` keeps the first error. `next` is
+// the word after the last switch, for a value given without its colon.
+void TakeSwitch(ScriptCommand& command,
+                const std::wstring& token,
+                const std::wstring& next,
+                const std::function<void(KText, const std::wstring&)>& fail) {
+    const std::wstring upper = AsciiUpper(token);
+    if (IsHelpSwitch(upper)) {
+        command.usage = true;
+    } else if (StartsWith(upper, L"/MODE:")) {
+        if (command.mode >= 0)
+            fail(KText::RepeatedSwitchError, token);
+        else if (const int mode = ModeOfName(token.substr(6)); mode >= 0)
+            command.mode = static_cast<int16_t>(mode);
+        else
+            fail(KText::BadModeError, token);
+    } else if (upper == L"/DRYRUN" || upper == L"/UNDO" || upper == L"/TSV" || upper == L"/UTF8" || upper == L"/CLIP" ||
+               upper == L"/RESUME" || upper == L"/S" || upper == L"/A") {
+        bool& flag = upper == L"/DRYRUN"   ? command.dryRun
+                     : upper == L"/UNDO"   ? command.undo
+                     : upper == L"/TSV"    ? command.tsv
+                     : upper == L"/UTF8"   ? command.utf8
+                     : upper == L"/RESUME" ? command.resume
+                     : upper == L"/S"      ? command.subfolders
+                     : upper == L"/A"      ? command.hidden
+                                           : command.clip;
+        if (flag) fail(KText::RepeatedSwitchError, token);
+        flag = true;
+    } else if (StartsWith(upper, L"/LOG:")) {
+        if (!command.logFile.empty()) fail(KText::RepeatedSwitchError, token);
+        command.logFile = token.substr(5);
+        if (command.logFile.empty()) fail(KText::LogNameMissingError, {});
+    } else if (upper == L"/U") {
+        fail(KText::RemovalAloneError, {});
+    } else if (upper == L"/MODE" || upper == L"/LOG") {
+        // A blank instead of the colon: the word after the last switch is the value meant.
+        const std::wstring value = !next.empty() ? next : upper == L"/MODE" ? L"n" : L"ファイル";
+        fail(KText::SwitchValueColonError, token + L":" + value);
+    } else {
+        fail(KText::UnknownSwitchError, token);
     }
-    if (command.usage) {
-        command.error.clear();
-        return command;
-    }
-    if (!quotesClosed) fail(KText::OpenQuoteError);
-    const bool whole = SplitCommandLine(text.substr(std::min(p, text.size())), [&](const std::wstring& name) {
-        command.names.push_back(name);
-        return false;
-    });
-    if (!whole) fail(KText::OpenQuoteError);
+}
+
+// What the switches and names ask together: /RESUME and /UNDO take nothing
+// more, /A needs /S or a wildcard, and a run needs a mode and a folder.
+void CheckTogether(const ScriptCommand& command, const std::function<void(KText, const std::wstring&)>& fail) {
     for (const auto& name : command.names)
         if (IsSwitchStart(name.front())) fail(KText::SwitchAfterFolderError, name);
     if (command.resume) {
         // The journal names the folders and the mode.
         if (command.mode >= 0 || command.dryRun || command.undo || command.subfolders || command.hidden ||
             !command.names.empty())
-            fail(KText::ResumeWithOthersError);
-        return command;
+            fail(KText::ResumeWithOthersError, {});
+        return;
     }
     if (command.undo) {
         // The undo takes back what the journal says, nothing named here.
         if (command.mode >= 0 || command.dryRun || command.subfolders || command.hidden || !command.names.empty())
-            fail(KText::UndoWithOthersError);
-        return command;
+            fail(KText::UndoWithOthersError, {});
+        return;
     }
     // /A takes hidden and system folders into a walk, or into what a wildcard matches.
     if (command.hidden && !command.subfolders &&
         std::none_of(command.names.begin(), command.names.end(),
                      [](const std::wstring& name) { return name.front() != L'@' && HasWildcard(name); }))
-        fail(KText::HiddenNeedsSubfolders);
-    if (command.mode < 0) fail(KText::ModeMissingError);
-    if (command.names.empty()) fail(KText::NoFoldersError);
+        fail(KText::HiddenNeedsSubfolders, {});
+    if (command.mode < 0) fail(KText::ModeMissingError, {});
+    if (command.names.empty()) fail(KText::NoFoldersError, {});
+}
+
+}  // namespace
+
+ScriptCommand ParseScriptCommand(const std::wstring& text) {
+    ScriptCommand command;
+    std::vector<std::wstring> switches;
+    size_t p = 0;
+    const bool quotesClosed = ReadSwitches(text, switches, p);
+    // No switch, or "/U" alone: the line is read as before. Any other line
+    // that starts with a switch is read strictly, so a mistyped switch is an
+    // error instead of a folder name, and "/U" with anything more is one too
+    // (a script would wait on a window nobody sees).
+    if (switches.empty() || IsRemovalRequest(text)) return command;
+    command.script = true;
+    auto fail = [&](KText number, const std::wstring& detail) {
+        if (command.error.empty()) command.error = ResKelvaroText(number) + detail;
+    };
+    for (const auto& token : switches)
+        TakeSwitch(command, token, &token == &switches.back() ? FirstWord(text, p) : L"", fail);
+    if (command.usage) {
+        command.error.clear();
+        return command;
+    }
+    if (!quotesClosed) fail(KText::OpenQuoteError, {});
+    const bool whole = SplitCommandLine(text.substr(std::min(p, text.size())), [&](const std::wstring& name) {
+        command.names.push_back(name);
+        return false;
+    });
+    if (!whole) fail(KText::OpenQuoteError, {});
+    CheckTogether(command, fail);
     return command;
 }
 

@@ -105,6 +105,38 @@ bool FollowRename(std::wstring& path, const std::wstring& from, const std::wstri
     return true;
 }
 
+namespace {
+
+// Where each folder of a batch stands before the run: its parent's listing,
+// its name as compared, and whether it is there.
+struct BatchNames {
+    explicit BatchNames(size_t count) : parentOf(count, nullptr), nameKey(count), exists(count, false) {}
+    std::vector<ParentFolder*> parentOf;
+    std::vector<std::wstring> nameKey;
+    std::vector<bool> exists;
+};
+
+// Each parent folder is listed once; every folder of the batch found there holds its name.
+void ListParents(IFileSystem& disk, ListedFileSystem& fs, const std::vector<std::wstring>& paths, BatchNames& names) {
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::wstring name = LastPathName(paths[i]);
+        if (name.empty()) {
+            names.exists[i] = IsDriveRoot(paths[i]);
+            continue;
+        }
+        ParentFolder& parent = fs.Parent(ParentDirName(paths[i]));
+        names.parentOf[i] = &parent;
+        names.nameKey[i] = FoldedName(name);
+        if (parent.unlisted && disk.EntryName(paths[i])) parent.holders.emplace(names.nameKey[i], kNoEntry);
+        const auto holder = parent.holders.find(names.nameKey[i]);
+        if (holder == parent.holders.end()) continue;
+        names.exists[i] = true;
+        if (holder->second == kNoEntry) holder->second = i;
+    }
+}
+
+}  // namespace
+
 std::vector<PlanEntry> PlanRun(IFileSystem& disk,
                                const std::vector<std::wstring>& paths,
                                int16_t mode,
@@ -113,27 +145,12 @@ std::vector<PlanEntry> PlanRun(IFileSystem& disk,
     const size_t count = paths.size();
     std::vector<PlanEntry> plan(count);
     ListedFileSystem fs(disk);
-    std::vector<ParentFolder*> parentOf(count, nullptr);
-    std::vector<std::wstring> nameKey(count);
-    std::vector<bool> exists(count, false);
-
-    // Each parent folder is listed once; every folder of the batch found there holds its name.
-    for (size_t i = 0; i < count; ++i) {
-        plan[i].path = paths[i];
-        const std::wstring name = LastPathName(paths[i]);
-        if (name.empty()) {
-            exists[i] = IsDriveRoot(paths[i]);
-            continue;
-        }
-        ParentFolder& parent = fs.Parent(ParentDirName(paths[i]));
-        parentOf[i] = &parent;
-        nameKey[i] = FoldedName(name);
-        if (parent.unlisted && disk.EntryName(paths[i])) parent.holders.emplace(nameKey[i], kNoEntry);
-        const auto holder = parent.holders.find(nameKey[i]);
-        if (holder == parent.holders.end()) continue;
-        exists[i] = true;
-        if (holder->second == kNoEntry) holder->second = i;
-    }
+    BatchNames names(count);
+    for (size_t i = 0; i < count; ++i) plan[i].path = paths[i];
+    ListParents(disk, fs, paths, names);
+    std::vector<ParentFolder*>& parentOf = names.parentOf;
+    const std::vector<std::wstring>& nameKey = names.nameKey;
+    const std::vector<bool>& exists = names.exists;
 
     // Then the run, folder by folder: each rename frees one name and takes another,
     // and the folders below a renamed one are followed to its new name.
