@@ -128,7 +128,12 @@ void MainWindow::RunWork(const std::function<void()>& work) {
         SetEvent(done.get());
     });
     HANDLE wait = done.get();
-    while (MsgWaitForMultipleObjects(1, &wait, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) Pump().DeliverWaiting();
+    while (MsgWaitForMultipleObjects(1, &wait, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
+        if (!Pump().DeliverWaiting()) {
+            // The program is asked to end: the run stops after the folder in hand, and is waited for.
+            state_.stopRequested = true;
+            WaitForSingleObject(wait, INFINITE);
+        }
     worker.join();
     if (failure) std::rethrow_exception(failure);
 }

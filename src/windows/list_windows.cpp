@@ -51,6 +51,8 @@ void TargetListWindow::CreateControls() {
 }
 
 void TargetListWindow::OnDrop(const std::vector<std::wstring>& names) {
+    // During a run the list is the run's: the window is off, and so are drops on it.
+    if (!IsWindowEnabled(Handle())) return;
     view_.Hold(true);
     DirNameResolver resolver(services_.fs);
     for (const auto& name : names)
