@@ -122,31 +122,19 @@ void MainWindow::CreateControls() {
     buttons_.AddHints(hints_);
 }
 
-// The about box may fail to load without a word; the others end the program.
+// A dialog that cannot be made ends the program with its box (the about box goes without).
 bool MainWindow::LoadDialogs() {
     const ScreenTwips screen = ScreenTwipsNow();
-    about_.Load(hwnd_, screen);
-    const std::pair<bool, const wchar_t*> loads[] = {
-        {default_.Load(hwnd_, screen), L"Kelvaro2 frmDefault Form_Load ERR"},
-        {option_.Load(hwnd_, screen), L"Kelvaro2 frmOption Form_Load ERR"},
-        {aliasDialog_.Load(hwnd_, screen), L"frmMenuMente Form_Load ERR"},
-        {preview_.Load(hwnd_, screen), L"Kelvaro2 frmPreview Form_Load ERR"},
-        {runs_.Load(hwnd_), L"Kelvaro2 frmRuns Form_Load ERR"}};
-    for (const auto& [loaded, message] : loads) {
-        if (!loaded) {
-            services_.prompts.Notice(message);
-            return false;
-        }
+    for (OwnedDialog* dialog : dialogs_) {
+        if (dialog->Load(hwnd_, screen) || !*dialog->LoadError()) continue;
+        services_.prompts.Notice(dialog->LoadError());
+        return false;
     }
     return true;
 }
 
 void MainWindow::PropagateTip(bool on) {
-    default_.SetToolTip(on);
-    aliasDialog_.SetToolTip(on);
-    option_.SetToolTip(on);
-    preview_.SetToolTip(on);
-    runs_.SetToolTip(on);
+    for (OwnedDialog* dialog : dialogs_) dialog->SetToolTip(on);
     SetToolTip(on);
     for (ChildWindow* child : children_) child->SetToolTip(on);
 }
@@ -260,17 +248,11 @@ void MainWindow::PickFont() {
     if (ChooseSettingsFont(state_.settings, services_.prompts)) FontEveryWindow();
 }
 
-// The main window, the child windows and the four dialogs (the alias dialog
-// too: it would otherwise keep the start-up font until the next start).
+// The main window, the child windows and every dialog.
 void MainWindow::FontEveryWindow() {
     ApplyFont();
     for (ChildWindow* child : children_) child->ApplyFont(font_.Get());
-    about_.ApplyFont(font_.Get(), Dpi());
-    option_.ApplyFont(font_.Get(), Dpi());
-    default_.ApplyFont(font_.Get(), Dpi());
-    preview_.ApplyFont(font_.Get(), Dpi());
-    runs_.ApplyFont(font_.Get(), Dpi());
-    aliasDialog_.ApplyFont(font_.Get(), Dpi());
+    for (OwnedDialog* dialog : dialogs_) dialog->ApplyFont(font_.Get(), Dpi());
 }
 
 void MainWindow::ShowUserGuide() {
@@ -320,11 +302,7 @@ void MainWindow::CloseSequence() {
         const int16_t windowState = ShowStateOf(hwnd_);
         SendMessageW(mdiClient_, WM_MDISETMENU, reinterpret_cast<WPARAM>(menu_), 0);
         for (ChildWindow* child : children_) child->Unload(windowState == 0);
-        about_.Unload();
-        default_.Unload();
-        option_.Unload();
-        aliasDialog_.Unload();
-        preview_.Unload();
+        for (OwnedDialog* dialog : dialogs_) dialog->Unload();
         WriteMainPosition(services_.store, MainPosition{WindowRectTwips(hwnd_), windowState});
         SettingsSave(services_.store, state_.settings);
         ShutdownBlockReasonDestroy(hwnd_);  // a shutdown held for a run goes on

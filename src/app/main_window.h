@@ -160,6 +160,8 @@ private:
     AliasDialog aliasDialog_;
     PreviewDialog preview_;
     RunsDialog runs_;
+    // Every dialog the window keeps: made, given the window's hints and font, and kept alike.
+    const std::array<OwnedDialog*, 6> dialogs_{&about_, &default_, &option_, &aliasDialog_, &preview_, &runs_};
     int16_t lastMode_ = -1;  // the mode of the last run; none yet
     ModeButtons buttons_;
     HWND mdiClient_ = nullptr;

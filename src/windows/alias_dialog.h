@@ -5,21 +5,22 @@
 #include "model/app_state.h"
 #include "settings/window_position.h"
 #include "model/alias_table.h"
-#include "windows/dialog_base.h"
+#include "windows/owned_dialog.h"
 #include "windows/hints.h"
 
 namespace kelvaro {
 
 // The alias dialog: renames, reorders and deletes the folder aliases on a copy;
 // the caller takes the list back only after OK.
-class AliasDialog final : public DialogBase {
+class AliasDialog final : public OwnedDialog {
 public:
     AliasDialog(AppState& state, Services& services) : state_(state), services_(services) {}
 
     // Loads the dialog hidden and restores its position; false on failure.
-    bool Load(HWND owner, const ScreenTwips& screen);
+    bool Load(HWND owner, const ScreenTwips& screen) override;
+    const wchar_t* LoadError() const override { return L"frmMenuMente Form_Load ERR"; }
     // Writes its position (the program is ending).
-    void Unload();
+    void Unload() override;
 
     void SetEntry(int index, const std::wstring& name, const std::wstring& dir) { editor_.SetEntry(index, name, dir); }
     void GetEntry(int index, std::wstring& name, std::wstring& dir) const { editor_.GetEntry(index, name, dir); }
@@ -27,7 +28,7 @@ public:
     // Shows the dialog with `aliases`; on OK the table it holds then, nothing
     // when cancelled or when it is already shown.
     std::optional<AliasTable> Ask(const AliasTable& aliases);
-    void SetToolTip(bool on) { hints_.SetToolTip(on); }
+    void SetToolTip(bool on) override { hints_.SetToolTip(on); }
 
     std::wstring HintOf(int id) const { return hints_.CurrentText(Control(id)); }
 

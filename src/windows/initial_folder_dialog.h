@@ -5,7 +5,7 @@
 
 #include "model/app_state.h"
 #include "windows/command_ids.h"
-#include "windows/dialog_base.h"
+#include "windows/owned_dialog.h"
 #include "windows/drive_dir_controls.h"
 #include "model/folder_browser.h"
 #include "windows/hints.h"
@@ -34,14 +34,15 @@ FolderQuestion InitialFolderQuestion(const AppSettings& settings);
 
 // The initial-folder dialog: picks a folder (drive list, folder list, the folder's text), with
 // a switch that can turn the choice off.
-class InitialFolderDialog final : public DialogBase {
+class InitialFolderDialog final : public OwnedDialog {
 public:
     // `sourceFolder` gives what the popup's first entry copies: the source folder browser's folder.
     InitialFolderDialog(AppState& state, Services& services, std::function<std::wstring()> sourceFolder);
 
-    bool Load(HWND owner, const ScreenTwips& screen);
-    void Unload() { DialogBase::Unload(services_.store, L"Default_", true); }
-    void SetToolTip(bool on);
+    bool Load(HWND owner, const ScreenTwips& screen) override;
+    const wchar_t* LoadError() const override { return L"Kelvaro2 frmDefault Form_Load ERR"; }
+    void Unload() override { DialogBase::Unload(services_.store, L"Default_", true); }
+    void SetToolTip(bool on) override;
 
     // Shows the question; on OK the folder and switch chosen, nothing when
     // cancelled or when it is already shown.

@@ -3,20 +3,21 @@
 
 #include "model/app_state.h"
 #include "model/options_form.h"
-#include "windows/dialog_base.h"
+#include "windows/owned_dialog.h"
 #include "windows/hints.h"
 
 namespace kelvaro {
 
 // The options dialog. The "Send to" button acts at once; everything
 // else is handed back on OK only.
-class OptionDialog final : public DialogBase {
+class OptionDialog final : public OwnedDialog {
 public:
     OptionDialog(AppState& state, Services& services) : state_(state), services_(services) {}
 
-    bool Load(HWND owner, const ScreenTwips& screen);
-    void Unload() { DialogBase::Unload(services_.store, L"Option_", false); }
-    void SetToolTip(bool on) { hints_.SetToolTip(on); }
+    bool Load(HWND owner, const ScreenTwips& screen) override;
+    const wchar_t* LoadError() const override { return L"Kelvaro2 frmOption Form_Load ERR"; }
+    void Unload() override { DialogBase::Unload(services_.store, L"Option_", false); }
+    void SetToolTip(bool on) override { hints_.SetToolTip(on); }
 
     // Shows `form`; on OK the options the dialog then holds, nothing when
     // cancelled or when it is already shown.

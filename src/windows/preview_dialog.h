@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "model/app_state.h"
-#include "windows/dialog_base.h"
+#include "windows/owned_dialog.h"
 #include "windows/hints.h"
 #include "windows/window_base.h"
 #include "model/preview_state.h"
@@ -19,14 +19,15 @@ namespace kelvaro {
 // every folder of the target list, recomputed whenever the mode changes or a
 // folder is ticked or unticked. 実行 closes it with the mode and the folders
 // left out; キャンセル and Esc close it touching nothing.
-class PreviewDialog final : public DialogBase {
+class PreviewDialog final : public OwnedDialog {
 public:
     PreviewDialog(AppState& state, Services& services) : state_(state), services_(services) {}
 
     // `owner` may be none: the preview of a "Send to" run stands alone.
-    bool Load(HWND owner, const ScreenTwips& screen);
-    void Unload() { DialogBase::Unload(services_.store, L"Preview_", true); }
-    void SetToolTip(bool on);
+    bool Load(HWND owner, const ScreenTwips& screen) override;
+    const wchar_t* LoadError() const override { return L"Kelvaro2 frmPreview Form_Load ERR"; }
+    void Unload() override { DialogBase::Unload(services_.store, L"Preview_", true); }
+    void SetToolTip(bool on) override;
 
     // Shows the plan of the target list by `mode`; what was chosen when 実行
     // was pressed, nothing when it was cancelled.

@@ -17,7 +17,7 @@ constexpr KText kColumnTitles[kColumns] = {KText::RunsTimeColumn, KText::RunsMod
 
 }  // namespace
 
-bool RunsDialog::Load(HWND owner) {
+bool RunsDialog::Load(HWND owner, const ScreenTwips&) {
     if (!DialogBase::Load(owner, IDD_RUNS)) return false;
     SetWindowTextW(hwnd_, ResKelvaroText(KText::RunsCaption).c_str());
     SetDlgItemTextW(hwnd_, IDC_RUNS_UNDO, ResKelvaroText(KText::RunsUndoButton).c_str());

@@ -7,7 +7,7 @@
 
 #include "model/runs_state.h"
 #include "resource.h"
-#include "windows/dialog_base.h"
+#include "windows/owned_dialog.h"
 #include "windows/hints.h"
 
 namespace kelvaro {
@@ -31,10 +31,13 @@ struct RunsSource {
 // back with the dialog open, its buttons resting meanwhile (the owner and
 // its Cancel answer), and then shows the runs as they are now, so that one
 // run after another can be taken back.
-class RunsDialog final : public DialogBase {
+class RunsDialog final : public OwnedDialog {
 public:
-    bool Load(HWND owner);
-    void SetToolTip(bool on) { hints_.SetToolTip(on); }
+    bool Load(HWND owner, const ScreenTwips& screen) override;
+    const wchar_t* LoadError() const override { return L"Kelvaro2 frmRuns Form_Load ERR"; }
+    // Nothing kept: it opens over its owner each time.
+    void Unload() override {}
+    void SetToolTip(bool on) override { hints_.SetToolTip(on); }
 
     // Shows the runs; the choice, or nothing when the dialog was closed.
     std::optional<RunsChoice> Ask(const RunsSource& source, bool tip);
