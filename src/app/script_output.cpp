@@ -100,4 +100,12 @@ std::wstring PlanLine(const PlanEntry& entry) {
     return line;
 }
 
+FolderLine UndoFolderLine(const FolderOutcome& outcome, bool back) {
+    return {back ? FolderCode::Undone : FolderCode::Skipped,
+            outcome.path,
+            outcome.newPath,
+            back ? L"" : JoinedReason(OutcomeLines(outcome)),
+            {}};
+}
+
 }  // namespace kelvaro

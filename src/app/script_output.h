@@ -54,6 +54,10 @@ FolderLine PlanFolderLine(const PlanEntry& entry);
 // A folder whose subfolders could not be read (`unlisted`) says so before why it failed.
 FolderLine RunFolderLine(const PlanEntry& entry, const FolderOutcome& outcome, bool unlisted);
 
+// The output line of a folder an undo handled: taken back when `back` (it
+// stands under its old name now), else left, with the history's reason.
+FolderLine UndoFolderLine(const FolderOutcome& outcome, bool back);
+
 // The line a dry run prints for one folder of the batch: state, path, and
 // when there is one the new path, then each note, separated by tabs.
 std::wstring PlanLine(const PlanEntry& entry);

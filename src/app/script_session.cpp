@@ -325,11 +325,7 @@ Ran RunUndo(const ScriptContext& c) {
             const bool back = services.fs.EntryName(folder.oldPath) == LastPathName(folder.oldPath) &&
                               (SameName(folder.oldPath, folder.newPath) ||
                                services.fs.EntryName(folder.newPath) != LastPathName(folder.newPath));
-            report.Line({back ? FolderCode::Undone : FolderCode::Skipped,
-                         folder.newPath,
-                         folder.oldPath,
-                         back ? L"" : JoinedReason(OutcomeLines(outcome)),
-                         {}});
+            report.Line(UndoFolderLine(outcome, back));
         }
         if (state.history.Count() > 3 * kBatch) c.outlet.Drain(state.history);
     };

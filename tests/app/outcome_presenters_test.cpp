@@ -92,11 +92,16 @@ TEST(OutcomePresenters, RenderEveryOutcomeAsTheGoldenFilesShow) {
     for (const Scene& scene : Scenes()) {
         history.AddLine(FolderHeading(scene.outcome.path, true));
         WriteOutcome(history, changed, scene.outcome);
-        tsv += TsvLine(RunFolderLine(scene.plan, scene.outcome, false)) + L"\n";
+        const bool undo = scene.outcome.state == FolderState::Gone || scene.outcome.state == FolderState::Taken;
+        tsv += TsvLine(undo ? UndoFolderLine(scene.outcome, false) : RunFolderLine(scene.plan, scene.outcome, false)) +
+               L"\n";
         ++(scene.outcome.state == FolderState::Renamed     ? counts.renamed
            : scene.outcome.state == FolderState::Unchanged ? counts.same
                                                            : counts.notRenamed);
     }
+    // An undo's folder taken back, as /TSV tells it.
+    tsv +=
+        TsvLine(UndoFolderLine(Outcome(FolderState::Renamed, L"C:\\写真\\PHOTOS", L"C:\\写真\\photos"), true)) + L"\n";
     counts.notReached = 2;
     history.AddLine(RunSummaryLine(counts));
     history.AddLine(UndoSummaryLine(counts));
