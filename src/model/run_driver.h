@@ -98,7 +98,10 @@ RunRequest TargetRequest(int16_t mode, bool hiraganaToKatakana);
 // The run behind the mode buttons: walks the target list top to bottom,
 // renames each folder, lets Cancel stop between two folders, removes the
 // folders that were done and writes the closing line. A folder further down
-// the list that lies below a renamed one is handled under its new name.
+// the list that lies below a renamed one is handled under its new name. The
+// walk runs where the view's RunWork puts it (the window: a thread of its
+// own) and reaches the lists only through the run's events, which the view
+// has delivered on its own thread.
 class RunDriver {
 public:
     // Renames one folder, writing to the history and the changed-folder list it is given.
