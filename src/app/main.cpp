@@ -174,7 +174,7 @@ int RunProgram(int show) {
     // /UNDO, the automatic run) show a window of their own, with キャンセル.
     auto waitWindow = std::make_unique<TurnWaitWindow>();
     journal.SetTurnPause([&waitWindow](unsigned ms) { return waitWindow->Pause(ms); });
-    if (RunStartup(state, services, commandLine, confirm) == StartupOutcome::Exit) return 0;
+    if (RunStartup(state, services, commandLine, confirm, true) == StartupOutcome::Exit) return 0;
     waitWindow.reset();
 
     MainWindow window(state, services);
@@ -184,6 +184,7 @@ int RunProgram(int show) {
     // window answering, and Cancel ends them.
     fs.SetRetryPause([&window](unsigned ms) { return window.PauseForRetry(ms); });
     journal.SetTurnPause([&window](unsigned ms) { return window.PauseForRetry(ms); });
+    window.RecoverAtStart();
     return RunMainLoop(window);
 }
 

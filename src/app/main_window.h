@@ -55,6 +55,9 @@ public:
     void EditInitialFolder() override;
     // The preview from the target list's popup: the last mode used preset.
     void PreviewThenRun();
+    // Puts right what runs cut short left, with the window up and showing it
+    // as it goes, then offers to finish a run cut short.
+    void RecoverAtStart();
 
     // IRunView
     void SetRunning(bool running) override;

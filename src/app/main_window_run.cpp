@@ -4,7 +4,10 @@
 #include <exception>
 #include <thread>
 
+#include "app/startup.h"
 #include "engine/catalog.h"
+#include "engine/diagnostics.h"
+#include "operations/recovery.h"
 #include "operations/run_history.h"
 #include "operations/undo.h"
 
@@ -235,6 +238,25 @@ void MainWindow::ShowRuns() {
         ResumeIntoTargets(state_.targets, state_.resumes, services_.fs, *runs_.State().Resume());
         UpdateButtons();
     }
+}
+
+void MainWindow::RecoverAtStart() {
+    if (!services_.journal) return;
+    std::vector<std::string> cutShort;
+    driver_.Recover([&](ILineSink& history) {
+        try {
+            RecoverInterrupted(services_.fs, *services_.journal, history, &cutShort);
+        } catch (...) {
+            RecordUnexpected("RecoverInterrupted");
+        }
+    });
+    // Closed meanwhile: recovery went to its end (it is short), and the window closes now.
+    if (closeAfterRun_) {
+        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+        return;
+    }
+    if (!cutShort.empty()) OfferResume(state_, services_);
+    UpdateButtons();
 }
 
 }  // namespace kelvaro

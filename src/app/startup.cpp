@@ -123,7 +123,8 @@ bool AutoExecute(AppState& state,
 StartupOutcome RunStartup(AppState& state,
                           Services& services,
                           const std::wstring& commandLine,
-                          const ConfirmRun& confirm) {
+                          const ConfirmRun& confirm,
+                          bool recoverInWindow) {
     if (IsRemovalRequest(commandLine)) {
         try {
             if (services.prompts.AskYesNo(RemovalQuestion())) SettingsRemove(services.store);
@@ -138,7 +139,7 @@ StartupOutcome RunStartup(AppState& state,
         // What a run cut short left behind is put right before anything else,
         // and the history says so first.
         std::vector<std::string> cutShort;
-        if (services.journal) {
+        if (services.journal && !(recoverInWindow && commandLine.empty())) {
             try {
                 RecoverInterrupted(services.fs, *services.journal, state.history, &cutShort);
             } catch (...) {

@@ -56,11 +56,16 @@ bool AutoExecute(AppState& state,
 void UndoExecute(AppState& state, Services& services);
 
 // Everything between the start of the process and the main window: the
-// removal request, the settings, the automatic run, the command-line folders.
+// removal request, the settings, the recovery of runs cut short, the
+// automatic run, the command-line folders. With `recoverInWindow`, a start
+// with nothing on its command line leaves the recovery (and the offer to
+// finish a run cut short) to the window, which shows it as it goes
+// (MainWindow::RecoverAtStart).
 StartupOutcome RunStartup(AppState& state,
                           Services& services,
                           const std::wstring& commandLine,
-                          const ConfirmRun& confirm = {});
+                          const ConfirmRun& confirm = {},
+                          bool recoverInWindow = false);
 
 // Found at start, a run cut short whose folders were not all reached: asks
 // whether they go back into the target list (the next run then finishes it).

@@ -213,4 +213,20 @@ void RunDriver::Undo(const RenameServices& services) {
     Finish();
 }
 
+void RunDriver::Recover(const std::function<void(ILineSink& history)>& work) {
+    if (running_) return;
+    running_ = true;
+    view_.SetRunning(true);
+    size_t top = 0;
+    RunEvents events(EventTarget(top), [this] { view_.EventsWaiting(); });
+    events_ = &events;
+    view_.RunWork([&] { work(events.History()); });
+    events.Deliver();
+    events_ = nullptr;
+    state_.stopRequested = false;
+    view_.SetRunning(false);
+    running_ = false;
+    view_.UpdateButtons();
+}
+
 }  // namespace kelvaro

@@ -114,6 +114,9 @@ public:
     void Run(int16_t mode, const std::vector<bool>& leftOut = {});
     // Takes the last run back, with the same freezing, Cancel and closing line.
     void Undo(const RenameServices& services);
+    // Puts right what runs cut short left (`work`, writing to the history it
+    // is given) where runs go, the windows frozen meanwhile; no closing line.
+    void Recover(const std::function<void(ILineSink& history)>& work);
     void Cancel() { state_.stopRequested = true; }
     bool Running() const { return running_; }
     // Applies what the run told meanwhile, on the window's thread.

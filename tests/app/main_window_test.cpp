@@ -339,6 +339,35 @@ TEST_F(MainWindowTest, AllDoneLeavesTheModeButtonsOff) {
 // The same for an undo: closing the window during 元に戻す of 変更の記録 (or
 // Ctrl+Z) takes back the folder in hand, closes the dialog and the window,
 // and leaves no close pending for a later run.
+// The window comes up before recovery: what runs cut short left is put right
+// where runs go, the window frozen meanwhile, its lines in the history; then
+// the run cut short is offered to the list.
+TEST_F(MainWindowTest, RecoveryAtStartIsShownInTheWindow) {
+    testing::FakeJournalStore journalStore;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
+    fs.AddDir(L"C:\\D\\photos" + std::wstring(kTempSuffix));
+    fs.AddDir(L"C:\\D\\music");
+    const RunRequest request{0, "", 2, {L"C:\\D\\photos", L"C:\\D\\music"}};
+    journalStore.bytes +=
+        RunRecord("r1", RunKind::Run, {9, 1}, "") + RequestRecords("r1", request) +
+        FolderRecord("r1", 1, L"C:\\D\\photos", L"C:\\D\\photos" + std::wstring(kTempSuffix), L"C:\\D\\PHOTOS");
+    Open();
+    bool frozen = false;
+    fs.allowMove = [&](const std::wstring&, const std::wstring&) {
+        onWindow([&] { frozen = ModeButtonsDisabled() && IsWindowEnabled(window->CancelButton()); });
+        return true;
+    };
+    prompts.answer = true;
+    window->RecoverAtStart();
+    EXPECT_TRUE(frozen);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"music", L"photos"}));
+    const Lines history = ListLines(window->History().List());
+    EXPECT_NE(std::find(history.begin(), history.end(), L"中断された変更を元に戻しました"), history.end());
+    EXPECT_EQ(ListLines(window->Targets().List()), (Lines{L"C:\\D\\photos", L"C:\\D\\music"}));
+    EXPECT_TRUE(ModeButtonsEnabled());
+}
+
 TEST_F(MainWindowTest, ClosingDuringARunFinishesTheFolderThenCloses) {
     testing::FakeJournalStore journalStore;
     RenameJournal recorder(journalStore);
