@@ -626,15 +626,16 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
         world_.steps = 0;
         Op start;
         start.kind = Op::Start;
+        const size_t journalBefore = world_.journal.size();
         const Outcome recovery = Execute(start, listFile);
         if (trace) {
             std::printf("   -- the next start:\n");
             for (const auto& line : recovery.out) std::printf("   said: %s\n", Narrow(line).c_str());
-            if (std::getenv("SIM_JOURNAL"))
-                std::printf(
-                    "   journal tail: %s\n   index: %s\n",
-                    world_.journal.substr(world_.journal.size() > 3000 ? world_.journal.size() - 3000 : 0).c_str(),
-                    world_.index.c_str());
+            // What the start wrote, record by record, with SIM_JOURNAL.
+            for (size_t at = journalBefore, end; std::getenv("SIM_JOURNAL") && at < world_.journal.size() &&
+                                                 (end = world_.journal.find('\n', at)) != std::string::npos;
+                 at = end + 1)
+                std::printf("   wrote: %s\n", world_.journal.substr(at, end - at).c_str());
             for (const auto& [id, was] : before)
                 if (world_.nodes.at(id).name != was.name)
                     std::printf("   now #%llu %s\n", static_cast<unsigned long long>(id),
