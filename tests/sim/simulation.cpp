@@ -291,9 +291,10 @@ Simulation::Expected Simulation::Expect(const Op& op) {
                 }
             break;
         case Op::Resume:
-            // A damaged record may make a finished run look unfinished.
+            // A damaged record may make a finished run look unfinished: one
+            // damaged before, or the byte this op's own fault changes first.
             for (const RunModel& run : runs_)
-                if (!run.finished || run.uncertain)
+                if (!run.finished || run.uncertain || op.fault.kind == Fault::DamageJournal)
                     for (uint64_t id : run.targets)
                         for (int16_t mode : run.modes) allow(id, mode);
             break;
@@ -344,11 +345,17 @@ struct Process {
 
 class QuietView final : public IRunView {
 public:
+    explicit QuietView(IFileSystem& fs) : fs_(fs) {}
+    // As the window asks the disk: the folders below a renamed one are followed by their exact spelling there.
+    bool TellsCaseApart(const std::wstring& dir) override { return fs_.TellsCaseApart(dir); }
     void SetRunning(bool) override {}
     void ShowEntry(size_t) override {}
     void ProcessPendingInput() override {}
     void RefreshFolders() override {}
     void UpdateButtons() override {}
+
+private:
+    IFileSystem& fs_;
 };
 
 std::string Utf8Line(const std::wstring& text) {
@@ -456,7 +463,7 @@ Simulation::Outcome Simulation::Execute(const Op& op, const std::wstring& listFi
                 p.prompts.answer = false;  // nothing put back into the list at start
                 RunStartup(p.state, services, L"");
                 p.prompts.answer = true;
-                QuietView view;
+                QuietView view(p.fs);
                 const RenameServices rename{p.fs, p.state.history, p.state.changed, false, &p.journal};
                 RunDriver driver(
                     p.state, view,
