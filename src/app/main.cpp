@@ -89,11 +89,7 @@ int RunScriptLine(const kelvaro::ScriptCommand& command) {
     std::atomic<bool> stop{false};
     ConsoleStopScope stopScope(console, stop);
     // Ctrl+C also ends the wait for a folder in use, and for another copy's journal turn.
-    auto pause = [&stop](unsigned ms) {
-        constexpr unsigned kSlice = 20;
-        for (unsigned waited = 0; waited < ms && !stop.load(); waited += kSlice) Sleep(std::min(kSlice, ms - waited));
-        return !stop.load();
-    };
+    auto pause = [&stop](unsigned ms) { return PauseUnlessStopped(ms, stop); };
     fs.SetRetryPause(pause);
     const std::wstring& journalPath = locations.journalFile;
     const std::wstring folder = ProgramFolder();

@@ -10,6 +10,7 @@
 #include "operations/recovery.h"
 #include "operations/run_history.h"
 #include "operations/undo.h"
+#include "platform/process_setup.h"
 
 // The main window's side of a run: what it shows and asks while the folders
 // are renamed, the thread they are renamed on, and a close during a run.
@@ -147,12 +148,8 @@ void MainWindow::EventsWaiting() {
 
 bool MainWindow::PauseForRetry(unsigned ms) {
     // On a run's own thread the wait only listens for Cancel: the window's thread answers meanwhile.
-    if (GetWindowThreadProcessId(hwnd_, nullptr) != GetCurrentThreadId()) {
-        constexpr unsigned kSlice = 20;
-        for (unsigned waited = 0; waited < ms && !state_.stopRequested; waited += kSlice)
-            Sleep(std::min(kSlice, ms - waited));
-        return !state_.stopRequested;
-    }
+    if (GetWindowThreadProcessId(hwnd_, nullptr) != GetCurrentThreadId())
+        return PauseUnlessStopped(ms, state_.stopRequested);
     const ULONGLONG end = GetTickCount64() + ms;
     for (;;) {
         ProcessPendingInput();

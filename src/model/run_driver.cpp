@@ -10,6 +10,22 @@
 #include "engine/rename_dir.h"
 
 namespace kelvaro {
+namespace {
+
+// Gives the window its way to a run's events for as long as they live,
+// whatever the walk throws.
+class EventsInUse {
+public:
+    EventsInUse(RunEvents*& slot, RunEvents& events) : slot_(slot) { slot_ = &events; }
+    ~EventsInUse() { slot_ = nullptr; }
+    EventsInUse(const EventsInUse&) = delete;
+    EventsInUse& operator=(const EventsInUse&) = delete;
+
+private:
+    RunEvents*& slot_;
+};
+
+}  // namespace
 
 WalkEnd WalkTargets(IFolderQueue& targets,
                     ILineSink& history,
@@ -153,7 +169,7 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
         // The walk may run on a thread of its own: it tells the lists what
         // it does through the events, and walks a copy of the target list.
         RunEvents events(EventTarget(top), [this] { view_.EventsWaiting(); });
-        events_ = &events;
+        const EventsInUse inUse(events_, events);
         MirroredFolders folders(targets, events);
         TargetWalk hooks;
         hooks.before = [&](size_t j) {
@@ -179,7 +195,6 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
                 hooks, &request);
         });
         events.Deliver();
-        events_ = nullptr;
         state_.history.AddLine(WalkSummaryLine(end));
     }
 
@@ -194,22 +209,25 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
     Finish();
 }
 
+void RunDriver::WalkWithEvents(const std::function<void(RunEvents& events)>& work) {
+    size_t top = 0;
+    RunEvents events(EventTarget(top), [this] { view_.EventsWaiting(); });
+    const EventsInUse inUse(events_, events);
+    view_.RunWork([&] { work(events); });
+    events.Deliver();
+}
+
 void RunDriver::Undo(const RenameServices& services) {
     if (running_) return;
     Start();
-    size_t top = 0;
-    RunEvents events(EventTarget(top), [this] { view_.EventsWaiting(); });
-    events_ = &events;
-    const RenameServices told{services.fs,      events.History(),  events.Changed(),   services.hiraganaToKatakana,
-                              services.journal, services.listings, services.wholePaths};
-    view_.RunWork([&] {
+    WalkWithEvents([&](RunEvents& events) {
+        const RenameServices told{services.fs,      events.History(),  events.Changed(),   services.hiraganaToKatakana,
+                                  services.journal, services.listings, services.wholePaths};
         UndoLastRun(told, [&] {
             if (events.Flush()) view_.ProcessPendingInput();
             return !state_.stopRequested;
         });
     });
-    events.Deliver();
-    events_ = nullptr;
     Finish();
 }
 
@@ -217,12 +235,7 @@ void RunDriver::Recover(const std::function<void(ILineSink& history)>& work) {
     if (running_) return;
     running_ = true;
     view_.SetRunning(true);
-    size_t top = 0;
-    RunEvents events(EventTarget(top), [this] { view_.EventsWaiting(); });
-    events_ = &events;
-    view_.RunWork([&] { work(events.History()); });
-    events.Deliver();
-    events_ = nullptr;
+    WalkWithEvents([&](RunEvents& events) { work(events.History()); });
     state_.stopRequested = false;
     view_.SetRunning(false);
     running_ = false;

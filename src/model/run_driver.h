@@ -128,6 +128,9 @@ private:
     void Finish();
     // What the run's events act on: the lists the windows show.
     RunEvents::Target EventTarget(size_t& top);
+    // Runs `work` where the view runs a walk, with events that reach the
+    // lists, and delivers what is left of them afterwards.
+    void WalkWithEvents(const std::function<void(RunEvents& events)>& work);
 
     AppState& state_;
     IRunView& view_;

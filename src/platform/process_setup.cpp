@@ -1,5 +1,7 @@
 #include "platform/process_setup.h"
 
+#include <algorithm>
+
 #include <windows.h>
 
 namespace kelvaro {
@@ -29,6 +31,12 @@ bool RunningUnderWine() {
 
 void QuietSystemErrorBoxes() {
     SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
+bool PauseUnlessStopped(unsigned ms, const std::atomic<bool>& stop) {
+    constexpr unsigned kSlice = 20;
+    for (unsigned waited = 0; waited < ms && !stop.load(); waited += kSlice) Sleep(std::min(kSlice, ms - waited));
+    return !stop.load();
 }
 
 }  // namespace kelvaro

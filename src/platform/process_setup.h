@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <string>
 
 namespace kelvaro {
@@ -17,5 +18,9 @@ bool RunningUnderWine();
 // optical drive) and a file that cannot be opened are failures the program
 // reports, never the system's own "no disk" or error box.
 void QuietSystemErrorBoxes();
+
+// Sleeps `ms` milliseconds in short steps, ending as soon as `stop` is set
+// (Ctrl+C, Cancel); false when it was.
+bool PauseUnlessStopped(unsigned ms, const std::atomic<bool>& stop);
 
 }  // namespace kelvaro
