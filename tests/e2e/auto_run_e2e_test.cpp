@@ -72,7 +72,8 @@ TEST_F(EndToEnd, AMistypedSwitchWithoutAConsoleIsToldInAMessageBox) {
     Program program(L"/MOD:2 " + keep, DETACHED_PROCESS, L"no_console_parent.exe");
     ASSERT_TRUE(program.Started());
     const HWND box = program.FindWindowOfClass(L"#32770", 30000);
-    ASSERT_NE(box, nullptr) << "no message box";
+    ASSERT_NE(box, nullptr) << "no message box; the program "
+                            << (program.Ends(0) ? "ended with " + std::to_string(program.ExitCode()) : "still runs");
     wchar_t text[512] = {};
     GetDlgItemTextW(box, 0xFFFF, text, 512);
     EXPECT_EQ(std::wstring(text), L"不明なスイッチです: /MOD:2\r\n使い方は Kelvaro2 /? で表示します\r\n");

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "fakes/redirected_process.h"
 #include "fakes/temp_dir.h"
@@ -128,13 +130,13 @@ public:
     // started) with `className`, waiting up to `ms`.
     HWND FindWindowOfClass(const wchar_t* className, DWORD ms) const {
         struct Search {
-            DWORD pid, child;
+            std::vector<DWORD> pids;
             const wchar_t* className;
             HWND found;
-        } search{info_.dwProcessId, 0, className, nullptr};
+        } search{{}, className, nullptr};
         const auto deadline = GetTickCount64() + ms;
         while (!search.found && GetTickCount64() < deadline) {
-            search.child = ChildProcessId();
+            search.pids = ProcessAndChildren();
             EnumWindows(
                 [](HWND hwnd, LPARAM param) -> BOOL {
                     auto* s = reinterpret_cast<Search*>(param);
@@ -142,7 +144,7 @@ public:
                     GetWindowThreadProcessId(hwnd, &pid);
                     wchar_t cls[64] = {};
                     GetClassNameW(hwnd, cls, 64);
-                    if ((pid == s->pid || (s->child && pid == s->child)) && IsWindowVisible(hwnd) &&
+                    if (std::find(s->pids.begin(), s->pids.end(), pid) != s->pids.end() && IsWindowVisible(hwnd) &&
                         wcscmp(cls, s->className) == 0) {
                         s->found = hwnd;
                         return FALSE;
@@ -156,16 +158,19 @@ public:
     }
 
 private:
-    DWORD ChildProcessId() const {
-        DWORD child = 0;
+    // Every process naming this one as its parent, not just the first: Wine
+    // reuses process ids at once, so a process left from an earlier test may
+    // name a parent that had this one's id.
+    std::vector<DWORD> ProcessAndChildren() const {
+        std::vector<DWORD> pids{info_.dwProcessId};
         const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        if (snapshot == INVALID_HANDLE_VALUE) return 0;
+        if (snapshot == INVALID_HANDLE_VALUE) return pids;
         PROCESSENTRY32W entry{};
         entry.dwSize = sizeof(entry);
-        for (BOOL more = Process32FirstW(snapshot, &entry); more && !child; more = Process32NextW(snapshot, &entry))
-            if (entry.th32ParentProcessID == info_.dwProcessId) child = entry.th32ProcessID;
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+            if (entry.th32ParentProcessID == info_.dwProcessId) pids.push_back(entry.th32ProcessID);
         CloseHandle(snapshot);
-        return child;
+        return pids;
     }
 
     PROCESS_INFORMATION info_{};
