@@ -316,6 +316,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kRunEventsMessage:
             driver_.DeliverEvents();
             return 0;
+        case kWindowTaskMessage:
+            (*reinterpret_cast<const std::function<void()>*>(lParam))();
+            return 0;
         case WM_SIZE:
             Layout();
             return 0;

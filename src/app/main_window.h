@@ -67,6 +67,7 @@ public:
     void EventsWaiting() override;
     void PaintProgress() override;
     void RefreshFolders() override;
+    void OnWindowThread(const std::function<void()>& task) override;
     // Waits `ms` milliseconds before a folder in use is tried again, handling
     // input meanwhile; false as soon as Cancel was pressed.
     bool PauseForRetry(unsigned ms);
@@ -127,6 +128,8 @@ protected:
 private:
     // A run's thread has events for the lists waiting.
     static constexpr UINT kRunEventsMessage = WM_APP + 1;
+    // A run's thread asks for a task on this one (lParam: the task).
+    static constexpr UINT kWindowTaskMessage = WM_APP + 2;
     RenameServices RenameWith(ILineSink& history, ILineSink& changed);
     void CreateControls();
     bool LoadDialogs();

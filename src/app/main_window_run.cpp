@@ -136,10 +136,19 @@ void MainWindow::RunWork(const std::function<void()>& work) {
         if (!Pump().DeliverWaiting()) {
             // The program is asked to end: the run stops after the folder in hand, and is waited for.
             state_.stopRequested = true;
-            WaitForSingleObject(wait, INFINITE);
+            // A task the run's thread sends meanwhile is still run, or both would wait for ever.
+            MSG sent;
+            while (MsgWaitForMultipleObjects(1, &wait, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0)
+                PeekMessageW(&sent, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         }
     worker.join();
     if (failure) std::rethrow_exception(failure);
+}
+
+void MainWindow::OnWindowThread(const std::function<void()>& task) {
+    if (GetWindowThreadProcessId(hwnd_, nullptr) == GetCurrentThreadId()) return task();
+    // This thread waits; the window's thread runs the task as it answers.
+    SendMessageW(hwnd_, kWindowTaskMessage, 0, reinterpret_cast<LPARAM>(&task));
 }
 
 void MainWindow::EventsWaiting() {

@@ -164,18 +164,18 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
     size_t top = 0;  // the entry shown at the top last
     {
         // Folders put back into the list from a run cut short finish that run.
-        RecordedRun recorded(journal_, state_.history, RunKind::Run, std::exchange(state_.resumes, {}),
-                             [this] { return view_.GoOnUnrecorded(); });
+        const std::string resumes = std::exchange(state_.resumes, {});
         // The walk may run on a thread of its own: it tells the lists what
         // it does through the events, and walks a copy of the target list.
         RunEvents events(EventTarget(top), [this] { view_.EventsWaiting(); });
         const EventsInUse inUse(events_, events);
         MirroredFolders folders(targets, events);
+        const RecordedRun* recorded = nullptr;
         TargetWalk hooks;
         hooks.before = [&](size_t j) {
             events.Entry(j);
             if (events.Flush()) view_.ProcessPendingInput();
-            return !state_.stopRequested && !recorded.Stopped();
+            return !state_.stopRequested && !recorded->Stopped();
         };
         hooks.after = [&](size_t j, const FolderOutcome& outcome) {
             if (outcome.Done()) events.Done(j);
@@ -189,6 +189,14 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
         const RunRequest request = TargetRequest(mode, state_.settings.hiraganaToKatakana);
         WalkEnd end;
         view_.RunWork([&] {
+            // The wait for another copy's turn happens here too, off the
+            // window's thread; only the question goes to the window.
+            const RecordedRun run(journal_, events.History(), RunKind::Run, resumes, [this] {
+                bool goOn = false;
+                if (!state_.stopRequested) view_.OnWindowThread([&] { goOn = view_.GoOnUnrecorded(); });
+                return goOn;
+            });
+            recorded = &run;
             end = WalkTargets(
                 folders, events.History(), journal_,
                 [&](const std::wstring& path) { return renamer_(path, mode, events.History(), events.Changed()); },

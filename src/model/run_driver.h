@@ -37,8 +37,11 @@ public:
     // Enables the mode buttons exactly while the target list is not empty.
     virtual void UpdateButtons() = 0;
     // A run the journal cannot record: true to rename all the same, without
-    // a record (no unless the user says so).
+    // a record (no unless the user says so). Asked on the window's thread.
     virtual bool GoOnUnrecorded() { return false; }
+    // Runs `task` on the window's thread (a question to the user from a run's
+    // own thread) and returns when it is done; here on the caller's thread.
+    virtual void OnWindowThread(const std::function<void()>& task) { task(); }
     // True when the folder `dir` tells names apart by case (see TargetWalk).
     virtual bool TellsCaseApart(const std::wstring& dir) {
         (void)dir;

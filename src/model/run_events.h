@@ -47,6 +47,8 @@ public:
 private:
     enum class Kind : uint8_t { Line, Added, Moved, Removed, Entry, Done, Follow };
     struct Event {
+        Event(Kind kind, size_t index, std::wstring text = {}, std::wstring to = {}, bool exactCase = false)
+            : kind(kind), index(index), text(std::move(text)), to(std::move(to)), exactCase(exactCase) {}
         Kind kind;
         size_t index = 0;
         std::wstring text, to;

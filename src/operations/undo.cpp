@@ -1,6 +1,8 @@
 #include "operations/undo.h"
 
 #include <deque>
+#include <optional>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -45,6 +47,19 @@ private:
                 return;
             }
     }
+    // Where the folder lies now and where it goes back to.
+    void Locate(JournalFolder& folder) const {
+        if (!timeline_) {
+            Follow(folder.newPath);
+            Follow(folder.oldPath);
+            return;
+        }
+        const auto place = placeOf_.find(folder.seq);
+        if (place == placeOf_.end()) return;
+        folder.newPath = timeline_->Replay(folder.newPath, place->second + 1);
+        folder.oldPath = ParentWithSeparator(folder.newPath) + LastPathName(folder.oldPath);
+    }
+    void ReadRenamedSince(const std::vector<JournalRun>& light);
     bool UndoOne(JournalFolder&& folder);
     FolderOutcome TakeBack(const JournalFolder& folder);
 
@@ -63,6 +78,10 @@ private:
     // Folders of the run that stay under their new names (their old names
     // taken, or the system refused): old path -> path now.
     std::vector<std::pair<std::wstring, std::wstring>> stayed_;
+    // When a later run left a folder renamed: every move since the run's
+    // first (this undo's own included), and the place of each of its folders there.
+    std::optional<MoveTimeline> timeline_;
+    std::unordered_map<uint32_t, size_t> placeOf_;
     RunCounts counts_;
     size_t tried_ = 0;
     bool stopped_ = false;
@@ -83,6 +102,7 @@ bool Undo::Plan() {
             return false;
         }
         plan_ = PlanUndo(std::move(*light));
+        ReadRenamedSince(*light);
     }
     for (const JournalFolder& folder : plan_.folders) seqs_.push_back(folder.seq);
     plan_.folders = {};
@@ -104,6 +124,22 @@ bool Undo::Plan() {
         return false;
     }
     return true;
+}
+
+// A later run's folder left under its new name (its old name was taken when
+// its run was taken back, say) moved what the planned run recorded below it,
+// and paths recorded since may name other folders: then where each folder
+// lies is found by replaying every move since. Rare: only then are the paths
+// of the run and the runs after it read (and the run held whole).
+void Undo::ReadRenamedSince(const std::vector<JournalRun>& light) {
+    if (plan_.folders.empty() || !LeftRenamedSince(light, plan_.index)) return;
+    std::set<std::string> since;
+    for (size_t i = plan_.index; i < light.size(); ++i) since.insert(light[i].id);
+    JournalDamage ignored;  // told once, by the first reading
+    const auto runs =
+        ParseJournal(journal_.Store(), &ignored, [&](const std::string& run) { return since.count(run) != 0; });
+    if (!runs || runs->size() != light.size()) return;
+    timeline_ = MovesFrom(*runs, plan_.index, placeOf_);
 }
 
 // The planned folders in order, with their paths: `each` gives false to
@@ -152,8 +188,7 @@ FolderOutcome Undo::TakeBack(const JournalFolder& folder) {
 }
 
 bool Undo::UndoOne(JournalFolder&& folder) {
-    Follow(folder.newPath);
-    Follow(folder.oldPath);
+    Locate(folder);
     if (stopped_) return LeftOut(std::move(folder));
     if (hooks_.before && !hooks_.before(folder)) {
         stopped_ = true;
@@ -165,6 +200,7 @@ bool Undo::UndoOne(JournalFolder&& folder) {
     const FolderOutcome outcome = TakeBack(folder);
     WriteOutcome(history_, services_.changed, outcome);
     ++(outcome.state == FolderState::Renamed ? counts_.renamed : counts_.notRenamed);
+    if (timeline_ && outcome.state == FolderState::Renamed) timeline_->Add(folder.newPath, folder.oldPath);
     if (hooks_.after) hooks_.after(folder, outcome);
     if (journal_.Failed()) {
         history_.AddLine(ResKelvaroText(KText::RecordingStoppedLine));
@@ -186,8 +222,7 @@ size_t Undo::Run() {
         std::vector<PlannedMove> moves;
         for (size_t k = 1; k < coming.size() && moves.size() < most; ++k) {
             JournalFolder folder = coming[k];
-            Follow(folder.newPath);
-            Follow(folder.oldPath);
+            Locate(folder);
             moves.push_back({std::move(folder.newPath), std::move(folder.oldPath), folder.seq});
         }
         return moves;

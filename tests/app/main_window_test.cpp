@@ -1195,6 +1195,36 @@ TEST_F(MainWindowTest, AfterUndoTheChangedListShowsTheRestoredNamesOnly) {
 namespace kelvaro {
 namespace {
 
+// A run waits for another copy's turn on its own thread, so the window goes
+// on answering; a journal it cannot write is asked about on the window's thread.
+TEST_F(MainWindowTest, ARunWaitsForItsTurnOffTheWindowsThreadAndAsksOnIt) {
+    testing::FakeJournalStore journalStore;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
+    std::vector<DWORD> waitedOn;
+    recorder.SetTurnPause([&](unsigned) {
+        waitedOn.push_back(GetCurrentThreadId());
+        return true;
+    });
+    Open();
+    journalStore.held = true;
+    AddTargets({L"C:\\Data\\one"});
+    Click(window->ExeButton(0));
+    ASSERT_FALSE(waitedOn.empty());
+    for (DWORD thread : waitedOn) EXPECT_NE(thread, GetCurrentThreadId());
+    const Lines history = ListLines(window->History().List());
+    ASSERT_FALSE(history.empty());
+    EXPECT_EQ(history.front(), L"他の Kelvaro2 の実行が終わるのを待っています");
+    EXPECT_EQ(fs.SubFolders(L"C:\\Data"), Lines{L"ONE"});
+
+    journalStore.writable = false;
+    AddTargets({L"C:\\Data\\two"});
+    Click(window->ExeButton(0));
+    ASSERT_EQ(prompts.askedOn.size(), 1u);
+    EXPECT_EQ(prompts.askedOn[0], GetCurrentThreadId());
+    EXPECT_EQ(fs.SubFolders(L"C:\\Data"), (Lines{L"ONE", L"TWO"}));  // the user said to go on
+}
+
 // The last run taken back from the changed-folder list's popup menu.
 TEST_F(MainWindowTest, UndoFromTheChangedListPopup) {
     testing::FakeJournalStore journalStore;

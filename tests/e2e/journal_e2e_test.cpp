@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <random>
 #include <set>
 #include <string>
 
@@ -498,6 +499,93 @@ TEST_F(JournalEndToEnd, TheFirstRunStaysUndoableAfterSixUndoneRunsAndFourEmptyOn
     EXPECT_EQ(dir.Listing(), L"FIRST|pair");
     EXPECT_EQ(RunConsole(L"/UNDO", out), 0u) << FromCodePage932(ReadShared(out));
     EXPECT_EQ(dir.Listing(), L"first|pair");
+}
+
+}  // namespace
+}  // namespace kelvaro
+
+namespace kelvaro {
+namespace {
+
+using namespace testing;
+
+class KillEndToEnd : public JournalEndToEnd {
+protected:
+    // The census of `root` and of each folder directly below it.
+    Census TakeTree(const std::wstring& root) {
+        Census total = Take(root);
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((root + L"\\*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return total;
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L".." || !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+            const Census below = Take(root + L"\\" + name);
+            total.old += below.old;
+            total.renamed += below.renamed;
+            total.temp += below.temp;
+            total.other += below.other;
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        return total;
+    }
+};
+
+// A walk of 5,050 folders (/S) killed at 20 random moments, each time
+// followed by /UNDO: after every start each folder is under its old or its
+// new name, never a temporary one, and the undo takes back exactly what the
+// killed run renamed (all of it, and nothing of a run before).
+TEST_F(KillEndToEnd, TwentyKillsOfAWalkOfFiveThousandFoldersLoseNone) {
+    const std::wstring root = L"C:\\k2x" + std::to_wstring(GetCurrentProcessId());
+    RemoveTree(root);
+    CreateDirectoryW(root.c_str(), nullptr);
+    constexpr int kFolders = 50 + 50 * 100;
+    for (int i = 0; i < 50; ++i) {
+        wchar_t top[8];
+        swprintf(top, 8, L"\\d%03d", i);
+        CreateDirectoryW((root + top).c_str(), nullptr);
+        for (int j = 0; j < 100; ++j) {
+            wchar_t below[8];
+            swprintf(below, 8, L"\\d%03d", j);
+            CreateDirectoryW((root + top + below).c_str(), nullptr);
+        }
+    }
+    const std::wstring out = dir.Path() + L"\\out.txt";
+    // A run of its own first, taken back: how long a whole walk takes here.
+    const ULONGLONG began = GetTickCount64();
+    ASSERT_EQ(RunConsole(L"/MODE:0 /S " + root, out), 0u);
+    const ULONGLONG whole = GetTickCount64() - began;
+    ASSERT_EQ(TakeTree(root).renamed, kFolders);
+    ASSERT_EQ(RunConsole(L"/UNDO", out), 0u);
+    ASSERT_EQ(TakeTree(root).old, kFolders);
+
+    const unsigned seed = static_cast<unsigned>(GetTickCount64());
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<ULONGLONG> moment(50, whole * 9 / 10);
+    int kills = 0, withTemp = 0;
+    for (int round = 0; round < 20; ++round) {
+        const ULONGLONG at = moment(random);
+        {
+            ConsoleRun run(L"/MODE:0 /S " + root, out);
+            ASSERT_TRUE(run.Started());
+            if (!run.Ends(static_cast<DWORD>(at))) {
+                run.Kill();
+                ++kills;
+            }
+        }
+        const Census cut = TakeTree(root);
+        ASSERT_EQ(cut.old + cut.renamed + cut.temp, kFolders) << "round " << round << ", seed " << seed;
+        withTemp += cut.temp > 0;
+        const DWORD undone = RunConsole(L"/UNDO", out);
+        const Census after = TakeTree(root);
+        ASSERT_EQ(after.old, kFolders) << "round " << round << " killed at " << at << " ms, seed " << seed
+                                       << ", /UNDO ended with " << undone << ":\n"
+                                       << FromCodePage932(ReadShared(out));
+    }
+    EXPECT_GE(kills, 15);
+    std::printf("[ kills ] a walk of %d folders takes %llu ms; %d kills, %d with a folder under its temporary name\n",
+                kFolders, static_cast<unsigned long long>(whole), kills, withTemp);
+    RemoveTree(root);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -25,8 +27,10 @@ public:
     void Notice(const std::wstring& text) override { notices.push_back(text); }
     bool AskYesNo(const std::wstring& text) override {
         questions.push_back(text);
+        askedOn.push_back(GetCurrentThreadId());
         return answer;
     }
+    std::vector<DWORD> askedOn;  // the thread of each question
     std::wstring AskSaveFile(const std::wstring& filter, const std::wstring& extension) override {
         saveDialogs.push_back(filter + L" " + extension);
         return saveName;

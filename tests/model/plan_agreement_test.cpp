@@ -93,8 +93,9 @@ TEST(PlanAgreement, ThePreviewSaysWhatTheRunDoesFolderByFolder) {
     for (size_t s = 0; s < kPlanStates; ++s) {
         const auto state = static_cast<PlanState>(s);
         if (state != PlanState::NoShortName && state != PlanState::FolderNoShortName &&
-            state != PlanState::ShortNameUnreadable)
+            state != PlanState::ShortNameUnreadable) {
             EXPECT_GT(seen[s], 0) << "state " << s << " never met";
+        }
     }
     EXPECT_GT(followed, 0);
 }

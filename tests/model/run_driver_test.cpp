@@ -55,7 +55,11 @@ protected:
     }
     // A folder left in form, or one the system refused.
     static FolderOutcome Outcome(const std::wstring& path, bool done) {
-        return {done ? FolderState::Unchanged : FolderState::Failed, PlanState::InForm, path, path};
+        FolderOutcome outcome;
+        outcome.state = done ? FolderState::Unchanged : FolderState::Failed;
+        outcome.verdict = PlanState::InForm;
+        outcome.path = outcome.newPath = path;
+        return outcome;
     }
     Names Targets() const {
         Names names;
@@ -152,7 +156,7 @@ TEST_F(RunDriverTest, ARunWithoutARecordOnlyWhenTheUserSaysAndNeverUndoneAsTheLa
     EXPECT_EQ(state.history.Line(0), L"直前の実行は記録されていない為、元に戻せません");
     EXPECT_TRUE(store.bytes.empty());  // nothing was taken back, nor recorded
 
-    state.targets.AddLine(L"C:\g");
+    state.targets.AddLine(L"C:\\g");
     driver.Run(0);
     EXPECT_FALSE(mark);
 }

@@ -586,6 +586,19 @@ TEST_F(JournalTest, UndoSkipsWhatChangedSinceAndOverwritesNothing) {
                      L"結果　元に戻した：1件　戻せず：2件"}));
 }
 
+// A later run's folder its undo had to leave under its new name still holds
+// what the older run renamed below it; its old name now names another folder.
+TEST_F(JournalTest, UndoFindsAFolderBelowOneALaterUndoLeftAndNeverItsLookAlike) {
+    fs.AddDir(L"C:\\D\\box\\inner");
+    EXPECT_EQ(Rename(L"C:\\D\\box\\inner", 5), kRenameDone);
+    EXPECT_EQ(Rename(L"C:\\D\\box", 5), kRenameDone);
+    fs.AddDir(L"C:\\D\\box\\ｉｎｎｅｒ");
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 1u);  // box's name is taken
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D\\ｂｏｘ"), Lines{L"inner"});
+    EXPECT_EQ(fs.SubFolders(L"C:\\D\\box"), Lines{L"ｉｎｎｅｒ"});
+}
+
 TEST_F(JournalTest, UndoGivesBackEverySpellingNewestFirstAndOnlyOnce) {
     for (auto name : {L"Photos", L"mixed Case", L"abc"}) fs.AddDir(L"C:\\D\\" + std::wstring(name));
     {

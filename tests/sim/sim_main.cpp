@@ -19,8 +19,9 @@ using kelvaro::sim::RunSeed;
 constexpr size_t kOps = 120;  // operations per seed
 
 // Seeds that once found a fault (the program's or the simulation's own): run first, every time.
-constexpr uint64_t kFixedSeeds[] = {1,  3,  6,   12,  17,  25,   44,        55,        56,        58,
-                                    80, 97, 102, 136, 160, 3858, 147210089, 892192961, 302886650, 500002794};
+constexpr uint64_t kFixedSeeds[] = {1,         3,         6,         12,        17,        25,        44,        55,
+                                    56,        58,        80,        97,        102,       136,       160,       3858,
+                                    147210089, 892192961, 302886650, 500002794, 800002355, 800003781, 900005105};
 
 }  // namespace
 

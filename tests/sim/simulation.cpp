@@ -547,6 +547,8 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
                 const NodeKind kind = op.fault.kind == Fault::BecomesFile ? NodeKind::File : NodeKind::Link;
                 const uint64_t stand = world_.Add(v.parent, v.name, kind);
                 if (kind == NodeKind::Link) world_.nodes.at(stand).target = outside_;
+                // Hidden as the folder was: a walk without /A passes it by as it would have the folder.
+                world_.nodes.at(stand).hidden = v.hidden;
                 world_.nodes.at(victim).parent = holding;
                 swapped.push_back({victim, stand, world_.nodes.at(stand).name});
                 for (const auto& [id, node] : before)
@@ -578,6 +580,7 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
             break;
     }
     const std::wstring listFile = L"C:\\sim\\list.txt";
+    const std::string journalAtOp = world_.journal;
     const Outcome outcome = Execute(op, listFile);
     if (trace) {
         std::printf("== %s: exit %d, %zu steps\n", Describe(op).c_str(), outcome.exit,
@@ -598,6 +601,8 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
                 line.find("\tR\t") != std::string::npos)
                 std::printf("   journal: %s\n", line.c_str());
         }
+        if (const size_t cut = world_.journal.rfind('\n') + 1; cut < world_.journal.size())
+            std::printf("   journal, a line without its end: %s\n", world_.journal.substr(cut).c_str());
     }
     if (world_.rivalEnds) std::exchange(world_.rivalEnds, nullptr)();
     const bool killed = world_.struck && (op.fault.kind == Fault::Kill || op.fault.kind == Fault::PowerCut);
@@ -648,6 +653,15 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
                     std::printf("   now #%llu %s\n", static_cast<unsigned long long>(id),
                                 Narrow(world_.nodes.at(id).name).c_str());
         }
+    }
+    // A cut may come after the end record was written: all of it on disk but
+    // its line's end, which the next copy to write supplies. Then it ended.
+    endOutlastedCut_ = false;
+    if (const size_t start = world_.journal.rfind("\tR\t"); killed && start != std::string::npos) {
+        const size_t id = start + 3;
+        const std::string run = world_.journal.substr(id, world_.journal.find('\t', id) - id);
+        endOutlastedCut_ = journalAtOp.find(run) == std::string::npos &&
+                           world_.journal.find("\tE\t" + run + "\tD\t", id) != std::string::npos;
     }
     if (auto broken = Check(op, before, expected, outcome, faulted || killed)) return broken;
     Learn(op, before, expected, outcome);
@@ -786,9 +800,9 @@ void Simulation::Learn(const Op& op,
                         r.undone.insert(id);
         // An undo that went through every folder took its run back, folders it had to leave included.
         // (With the journal damaged just before, the undo may have refused: nothing is known.)
-        const bool through =
-            !(world_.struck && op.fault.kind != Fault::BecomesFile && op.fault.kind != Fault::BecomesLink) &&
-            op.fault.kind != Fault::DamageJournal;
+        const bool through = (endOutlastedCut_ || !(world_.struck && op.fault.kind != Fault::BecomesFile &&
+                                                    op.fault.kind != Fault::BecomesLink)) &&
+                             op.fault.kind != Fault::DamageJournal;
         // When a damaged run might have gone first, the run taken back is the one whose folders went back.
         RunModel* taken = expected.undo;
         if (!taken)

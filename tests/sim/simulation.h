@@ -73,10 +73,11 @@ private:
     SimWorld world_;
     std::vector<uint64_t> work_;  // folders (and links, files) an op may name
     std::vector<RunModel> runs_;
-    std::set<uint64_t> simTemps_;  // folders the simulation itself named like temporary ones
-    bool tornByCut_ = false;       // the last cut also garbled its run's own record
-    uint64_t ownFolder_ = 0;       // where the journal lives
-    uint64_t outside_ = 0;         // a tree no op names: where swapped-in links lead
+    std::set<uint64_t> simTemps_;   // folders the simulation itself named like temporary ones
+    bool tornByCut_ = false;        // the last cut also garbled its run's own record
+    bool endOutlastedCut_ = false;  // the last op was cut, yet the end record of its run or undo is on disk
+    uint64_t ownFolder_ = 0;        // where the journal lives
+    uint64_t outside_ = 0;          // a tree no op names: where swapped-in links lead
     uint32_t nextProcess_ = 100;
 };
 
