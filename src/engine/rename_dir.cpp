@@ -363,11 +363,4 @@ FolderOutcome RenameFolder(const RenameServices& services,
     return outcome;
 }
 
-int16_t RenameDir(const RenameServices& services,
-                  const std::wstring& path,
-                  int16_t mode,
-                  const std::optional<FileIdentity>& expected) {
-    return RenameFolder(services, path, mode, expected).Done() ? kRenameDone : kRenameNotDone;
-}
-
 }  // namespace kelvaro

@@ -24,9 +24,6 @@ struct RenameServices {
     bool wholePaths = false;             // each folder's heading names its whole path (a log), not a short one
 };
 
-inline constexpr int16_t kRenameDone = 0;
-inline constexpr int16_t kRenameNotDone = 1;
-
 // How the move of one folder through its temporary sibling ended.
 struct MoveOutcome {
     enum Result {
@@ -113,10 +110,5 @@ FolderOutcome RenameFolder(const RenameServices& services,
                            const std::wstring& path,
                            int16_t mode,
                            const std::optional<FileIdentity>& expected = std::nullopt);
-// The same, as kRenameDone (renamed or in form) or kRenameNotDone.
-int16_t RenameDir(const RenameServices& services,
-                  const std::wstring& path,
-                  int16_t mode,
-                  const std::optional<FileIdentity>& expected = std::nullopt);
 
 }  // namespace kelvaro

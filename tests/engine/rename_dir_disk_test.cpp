@@ -1,4 +1,4 @@
-// RenameDir and the path helpers on real folders (under Wine: a temporary
+// RenameFolder and the path helpers on real folders (under Wine: a temporary
 // folder on C:). Names are checked on disk, never by return values alone.
 #include <gtest/gtest.h>
 
@@ -12,11 +12,14 @@
 #include "fakes/temp_dir.h"
 #include "platform/unique_handle.h"
 #include "platform/win32_file_system.h"
+#include "fakes/rename.h"
 
 namespace kelvaro {
 namespace {
 
+using testing::kRenameDone;
 using testing::RecordingSink;
+using testing::RenameDir;
 using testing::TempDir;
 using Lines = std::vector<std::wstring>;
 

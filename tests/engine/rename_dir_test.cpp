@@ -1,16 +1,19 @@
-// RenameDir against an in-memory file system that refuses renames on demand.
+// RenameFolder against an in-memory file system that refuses renames on demand.
 #include "engine/rename_dir.h"
 
 #include <gtest/gtest.h>
 
 #include "fakes/fake_file_system.h"
 #include "fakes/sinks.h"
+#include "fakes/rename.h"
 
 namespace kelvaro {
 namespace {
 
 using testing::FakeFileSystem;
+using testing::kRenameDone;
 using testing::RecordingSink;
+using testing::RenameDir;
 using Lines = std::vector<std::wstring>;
 
 const std::wstring kFailed = L"　フォルダ名を変更できませんでした";

@@ -6,12 +6,15 @@
 
 #include "fakes/fake_file_system.h"
 #include "fakes/sinks.h"
+#include "fakes/rename.h"
 
 namespace kelvaro {
 namespace {
 
 using testing::FakeFileSystem;
+using testing::kRenameDone;
 using testing::RecordingSink;
+using testing::RenameDir;
 using Lines = std::vector<std::wstring>;
 using S = PlanState;
 

@@ -13,13 +13,16 @@
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_journal_store.h"
 #include "fakes/sinks.h"
+#include "fakes/rename.h"
 
 namespace kelvaro {
 namespace {
 
 using testing::FakeFileSystem;
 using testing::FakeJournalStore;
+using testing::kRenameDone;
 using testing::RecordingSink;
+using testing::RenameDir;
 using Lines = std::vector<std::wstring>;
 
 const std::wstring kFailed = L"　フォルダ名を変更できませんでした";

@@ -12,13 +12,16 @@
 #include "fakes/sinks.h"
 #include "fakes/temp_dir.h"
 #include "platform/win32_journal_store.h"
+#include "fakes/rename.h"
 
 namespace kelvaro {
 namespace {
 
 using testing::FakeFileSystem;
 using testing::FakeJournalStore;
+using testing::kRenameDone;
 using testing::RecordingSink;
+using testing::RenameDir;
 using Lines = std::vector<std::wstring>;
 
 const std::wstring kTemp = L".Tmpぷよむ";

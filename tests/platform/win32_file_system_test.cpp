@@ -20,11 +20,14 @@
 #include "fakes/temp_dir.h"
 #include "platform/unique_handle.h"
 #include "platform/win32_journal_store.h"
+#include "fakes/rename.h"
 
 namespace kelvaro {
 namespace {
 
+using testing::kRenameDone;
 using testing::RecordingSink;
+using testing::RenameDir;
 using testing::TempDir;
 using Lines = std::vector<std::wstring>;
 
