@@ -66,12 +66,31 @@ std::vector<JournalFolder> StillRenamed(Runs& runs, size_t index, bool* finished
 
 }  // namespace
 
+namespace {
+
+// Where a folder of a run went, when it moved: under its new name, its
+// temporary one, or somewhere else (empty for a run read without paths).
+const std::wstring* MovedTo(const JournalFolder& folder) {
+    switch (folder.outcome) {
+        case JournalOutcome::New:
+            return &folder.newPath;
+        case JournalOutcome::Temp:
+            return &folder.tempPath;
+        case JournalOutcome::Elsewhere:
+            return &folder.where;
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
 bool LeftRenamedSince(const std::vector<JournalRun>& runs, size_t index) {
     for (size_t i = index + 1; i < runs.size(); ++i) {
         if (runs[i].kind != RunKind::Run) continue;
         const std::set<uint32_t> restored = Restored(runs, i);
         for (const JournalFolder& folder : runs[i].folders)
-            if (folder.outcome == JournalOutcome::New && !restored.count(folder.seq)) return true;
+            if (MovedTo(folder) && !restored.count(folder.seq)) return true;
     }
     return false;
 }
@@ -105,10 +124,7 @@ MoveTimeline MovesFrom(const std::vector<JournalRun>& runs,
     MoveTimeline timeline;
     for (size_t i = index; i < runs.size(); ++i)
         for (const JournalFolder& folder : runs[i].folders) {
-            const std::wstring* to = folder.outcome == JournalOutcome::New         ? &folder.newPath
-                                     : folder.outcome == JournalOutcome::Temp      ? &folder.tempPath
-                                     : folder.outcome == JournalOutcome::Elsewhere ? &folder.where
-                                                                                   : nullptr;
+            const std::wstring* to = MovedTo(folder);
             if (!to || to->empty() || *to == folder.oldPath) continue;
             const size_t place = timeline.Add(folder.oldPath, *to);
             if (i == index) placeOf[folder.seq] = place;
