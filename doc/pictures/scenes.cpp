@@ -367,6 +367,7 @@ public:
         Settings();
         EarlierRuns();
         MainWindowScenes();
+        ConsoleScene();
     }
 
 private:
@@ -439,6 +440,29 @@ private:
 
         PostMessageW(frame, WM_CLOSE, 0, 0);
         Require(program.Ends(30000), L"the program does not end");
+    }
+
+    // A command prompt after a run with /TSV: one line a folder for a script,
+    // the summary below it. The console's title is set once the run has ended.
+    void ConsoleScene() {
+        HKEY console = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Console", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &console, nullptr) ==
+            ERROR_SUCCESS) {
+            const DWORD size = (9u << 16) | 76u;  // rows, columns: the lines of the run and the prompt
+            RegSetValueExW(console, L"WindowSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&size), sizeof size);
+            RegCloseKey(console);
+        }
+        wchar_t program[MAX_PATH] = {};
+        GetShortPathNameW(Program(L"Kelvaro2.com").c_str(), program, MAX_PATH);  // no blank for cmd to split at
+        const std::wstring title = L"コマンド プロンプト";
+        Started shell(L"cmd.exe /k " + std::wstring(program) + L" /MODE:full /TSV SPORTS ＤＡＴＡ ﾒﾓ & title " + title,
+                      photos_, CREATE_NEW_CONSOLE);
+        HWND window = nullptr;
+        Require(WaitFor([&] { return (window = FindWindowW(nullptr, title.c_str())) != nullptr; }),
+                L"no command prompt after the run");
+        Settle(window, 800);
+        Save(Picture(WindowRect(window)), L"console.png");
+        PostMessageW(window, WM_CLOSE, 0, 0);
     }
 
     // The main window with its parts numbered, in the order the guide explains them.
