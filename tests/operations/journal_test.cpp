@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "operations/recovery.h"
 #include "operations/resume.h"
 #include "operations/run_history.h"
@@ -600,6 +602,25 @@ TEST_F(JournalTest, UndoFindsAFolderBelowOneALaterUndoLeftAndNeverItsLookAlike) 
     EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
     EXPECT_EQ(fs.SubFolders(L"C:\\D\\ｂｏｘ"), Lines{L"inner"});
     EXPECT_EQ(fs.SubFolders(L"C:\\D\\box"), Lines{L"ｉｎｎｅｒ"});
+}
+
+// A trim that cannot replace the journal (a scanner holds the file) leaves
+// every record where it was and says so once; the next trim that can, trims.
+TEST_F(JournalTest, ATrimThatCannotReplaceTheJournalLeavesItWholeAndSaysSoOnce) {
+    const std::wstring said = ResKelvaroText(KText::TrimNotWrittenLine);
+    for (int i = 0; i < 11; ++i) OneRun({(L"r" + std::to_wstring(i)).c_str()});
+    store.busy = true;
+    const std::string before = store.bytes;
+    history.lines.clear();
+    OneRun({L"late"});
+    EXPECT_EQ(std::count(history.lines.begin(), history.lines.end(), said), 1);
+    EXPECT_EQ(store.bytes.compare(0, before.size(), before), 0);
+    EXPECT_EQ(ParseJournal(store.bytes).size(), ParseJournal(before).size() + 1);
+    store.busy = false;
+    history.lines.clear();
+    OneRun({L"later"});
+    EXPECT_EQ(std::count(history.lines.begin(), history.lines.end(), said), 0);
+    EXPECT_LT(ParseJournal(store.bytes).size(), ParseJournal(before).size() + 2);
 }
 
 TEST_F(JournalTest, UndoGivesBackEverySpellingNewestFirstAndOnlyOnce) {
