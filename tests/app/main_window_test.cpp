@@ -886,6 +886,35 @@ TEST_F(MainWindowTest, AtTheDefaultSizeTheSummaryAndTheRecoveryLineWrapIntoView)
     EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL);
 }
 
+// The lists draw in the system's colours (a high-contrast theme's): a colour
+// the system is told for windows is the colour of the history's background.
+TEST_F(MainWindowTest, TheListsDrawInTheSystemsColours) {
+    Open();
+    state.history.AddLine(L"[ C:\\D\\a ]");
+    state.history.AddLine(L"[ C:\\D\\b ]");
+    const HWND list = window->History().List();
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    const int which[] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+    const COLORREF before[] = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)};
+    const COLORREF contrast[] = {RGB(0, 0, 0), RGB(255, 255, 0)};
+    SetSysColors(2, which, contrast);
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT client{};
+    GetClientRect(list, &client);
+    HDC dc = GetDC(list);
+    int background = 0, text = 0;
+    for (LONG y = 0; y < client.bottom; ++y)
+        for (LONG x = 0; x < client.right; ++x) {
+            const COLORREF pixel = GetPixel(dc, x, y);
+            background += pixel == contrast[0];
+            text += GetRValue(pixel) > 200 && GetGValue(pixel) > 200 && GetBValue(pixel) < 80;  // smoothed edges too
+        }
+    ReleaseDC(list, dc);
+    SetSysColors(2, which, before);
+    EXPECT_GT(background, client.right * client.bottom / 2);
+    EXPECT_GT(text, 0);
+}
+
 // With a 20-point font rows, the folder text field and the mode buttons grow
 // with the text; the buttons neither overlap nor reach into the child windows.
 TEST_F(MainWindowTest, ALargeFontGrowsRowsTextFieldAndButtons) {
