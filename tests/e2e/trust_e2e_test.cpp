@@ -73,7 +73,7 @@ TEST_F(TrustEndToEnd, AnUndoWaitsForARunningCopyAndTakesBackAllOfItsRun) {
 }
 
 // A journal that cannot be written (its disk full, its path a folder): a
-// script renames nothing and says why, with exit code 1.
+// script renames nothing and says why, with exit code 1; so does the automatic run.
 TEST_F(TrustEndToEnd, AJournalThatCannotBeWrittenRenamesNothing) {
     const std::wstring folder = dir.MakeDir(L"photos");
     SetEnvironmentVariableW(L"KELVARO2_JOURNAL_LIMIT", L"10");
@@ -84,8 +84,15 @@ TEST_F(TrustEndToEnd, AJournalThatCannotBeWrittenRenamesNothing) {
     DeleteFileW(JournalPath().c_str());
     ASSERT_TRUE(CreateDirectoryW(JournalPath().c_str(), nullptr));  // the journal's path is a folder
     EXPECT_EQ(RunConsole(L"/MODE:0 \"" + folder + L"\"", dir.Path() + L"\\out.txt"), 1u);
+    // The automatic run ("Send to") renames nothing either; its history, copied as its options ask, says why.
+    Put(L"Auto", L"True");
+    Put(L"AutoExe", L"0");
+    Program automatic(L"\"" + folder + L"\"");
+    ASSERT_TRUE(automatic.Ends(30000));
     RemoveDirectoryW(JournalPath().c_str());
     EXPECT_EQ(dir.Listing(), L"out.txt|photos");
+    EXPECT_NE(ClipboardText().find(L"変更を記録できない為、フォルダ名を変更しません"), std::wstring::npos)
+        << ClipboardText();
 }
 
 // A subfolder swapped for a link to a folder outside the tree, again and
