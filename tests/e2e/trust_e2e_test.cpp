@@ -10,6 +10,7 @@
 #include <string>
 
 #include "e2e/e2e_support.h"
+#include "engine/folder_rules.h"
 #include "engine/journal.h"
 
 namespace kelvaro {
@@ -225,6 +226,39 @@ TEST_F(TrustEndToEnd, DevicesAndTwinsAreRefusedAlikeByTheDryRunAndTheRun) {
         EXPECT_NE(CodeOf(run, name), L"<none>") << name;
     }
     EXPECT_EQ(dir.Listing(L"odd").find(L".Tmp"), std::wstring::npos) << dir.Listing(L"odd");
+}
+
+// Names with a tab or a line feed (Linux folders under Wine; not Windows
+// names, so they keep them) go into the run's records unchanged: the run
+// they were named in is taken back whole.
+TEST_F(TrustEndToEnd, NamesWithATabOrALineFeedKeepTheirRunUndoable) {
+    const std::wstring root = dir.MakeDir(L"odd");
+    dir.MakeDir(L"odd\\plain");
+    StartLinuxTool(L"Z:\\bin\\mkdir",
+                   L"mkdir \"" + UnixPath(root) + L"/tab\there\" \"" + UnixPath(root) + L"/line\nfeed\"");
+    for (int i = 0; i < 250 && dir.Listing(L"odd") != L"line\nfeed|plain|tab\there"; ++i) Sleep(20);
+    ASSERT_EQ(dir.Listing(L"odd"), L"line\nfeed|plain|tab\there");
+    RunConsole(L"/MODE:0 \"" + root + L"\\tab\there\" \"" + root + L"\\line\nfeed\" \"" + root + L"\\plain\"",
+               dir.Path() + L"\\out.txt");
+    EXPECT_EQ(dir.Listing(L"odd"), L"PLAIN|line\nfeed|tab\there") << Out();
+    EXPECT_EQ(RunConsole(L"/UNDO", dir.Path() + L"\\out.txt"), 0u) << Out();
+    EXPECT_EQ(dir.Listing(L"odd"), L"line\nfeed|plain|tab\there") << Out();
+}
+
+// A killed run whose run record lost a byte: the next start still puts its
+// folder back from the folder's own record.
+TEST_F(TrustEndToEnd, ADamagedRunRecordNeverHidesAFolderLeftUnderItsTemporaryName) {
+    const std::wstring folder = dir.MakeDir(L"photos");
+    const std::wstring temp = folder + kTempSuffix;
+    ASSERT_TRUE(MoveFileW(folder.c_str(), temp.c_str()));
+    std::string run = RunRecord("1-1", RunKind::Run, {1, 1}, "");
+    run[run.find("1-1") + 1] ^= 1;  // one changed byte: the record's sum no longer holds
+    WriteWhole(JournalPath(), ReadShared(JournalPath()) + run + FolderRecord("1-1", 1, folder, temp, folder + L"X"));
+    RunConsole(L"/MODE:0 /DRYRUN \"" + dir.Path() + L"\"", dir.Path() + L"\\out.txt");  // a dry run leaves it
+    EXPECT_EQ(dir.Listing(), L"out.txt|photos" + std::wstring(kTempSuffix));
+    EXPECT_EQ(RunConsole(L"/UNDO", dir.Path() + L"\\out.txt"), 1u) << Out();  // recovers, then nothing to undo
+    EXPECT_EQ(dir.Listing(), L"out.txt|photos");
+    EXPECT_NE(Out().find(L"中断された変更を元に戻しました"), std::wstring::npos) << Out();
 }
 
 // A list's lines are names with the blanks around them left out; a line
