@@ -285,14 +285,20 @@ TEST_F(TrustEndToEnd, AWaitBeforeTheWindowExistsShowsAWindowWithCancel) {
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, 0, nullptr);
     OVERLAPPED whole{};
     ASSERT_TRUE(LockFileEx(turn, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole));
-    Program undo(L"/UNDO", DETACHED_PROCESS);  // as Explorer starts it: without a console
-    const HWND wait = undo.FindWindowOfClass(L"Kelvaro2TurnWait", 20000);
-    ASSERT_NE(wait, nullptr);
-    SendMessageW(wait, WM_COMMAND, 1, 0);  // キャンセル
-    EXPECT_TRUE(undo.Ends(20000));
+    // /UNDO as Explorer starts it (without a console), and the automatic run of "Send to".
+    const std::wstring second = dir.MakeDir(L"second");
+    Put(L"Auto", L"True");
+    Put(L"AutoExe", L"0");
+    for (const std::wstring& arguments : {std::wstring(L"/UNDO"), L"\"" + second + L"\""}) {
+        Program program(arguments, DETACHED_PROCESS);
+        const HWND wait = program.FindWindowOfClass(L"Kelvaro2TurnWait", 20000);
+        ASSERT_NE(wait, nullptr) << arguments;
+        SendMessageW(wait, WM_COMMAND, 1, 0);  // キャンセル
+        EXPECT_TRUE(program.Ends(20000)) << arguments;
+    }
     UnlockFileEx(turn, 0, 1, 0, &whole);
     CloseHandle(turn);
-    EXPECT_NE(dir.Listing().find(L"FIRST"), std::wstring::npos) << dir.Listing();
+    EXPECT_EQ(dir.Listing(), L"FIRST|out.txt|second");
 }
 
 }  // namespace
