@@ -561,9 +561,11 @@ TEST_F(KillEndToEnd, TwentyKillsOfAWalkOfFiveThousandFoldersLoseNone) {
 
     const unsigned seed = static_cast<unsigned>(GetTickCount64());
     std::mt19937 random(seed);
-    std::uniform_int_distribution<ULONGLONG> moment(50, whole * 9 / 10);
+    // Moments within the first two thirds of a whole walk: a machine busier
+    // now than when it was timed still ends few runs before their kill.
+    std::uniform_int_distribution<ULONGLONG> moment(50, std::max<ULONGLONG>(whole * 2 / 3, 100));
     int kills = 0, withTemp = 0;
-    for (int round = 0; round < 20; ++round) {
+    for (int round = 0; kills < 20 && round < 40; ++round) {
         const ULONGLONG at = moment(random);
         {
             ConsoleRun run(L"/MODE:0 /S " + root, out);
@@ -582,7 +584,7 @@ TEST_F(KillEndToEnd, TwentyKillsOfAWalkOfFiveThousandFoldersLoseNone) {
                                        << ", /UNDO ended with " << undone << ":\n"
                                        << FromCodePage932(ReadShared(out));
     }
-    EXPECT_GE(kills, 15);
+    EXPECT_EQ(kills, 20);
     std::printf("[ kills ] a walk of %d folders takes %llu ms; %d kills, %d with a folder under its temporary name\n",
                 kFolders, static_cast<unsigned long long>(whole), kills, withTemp);
     RemoveTree(root);
