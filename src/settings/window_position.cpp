@@ -67,6 +67,15 @@ TwipsRect ReadTopLevelPosition(ISettingsStore& store,
         const TwipsRect least = LeastSize(prefix);
         rect.width = SaneSize(rect.width, least.width, DesktopWidth(screen), defaults.width);
         rect.height = SaneSize(rect.height, least.height, DesktopHeight(screen), defaults.height);
+        // The default size can be larger than a small screen at a large scale
+        // (1280 x 720 at 150 %): then it is cut to the screen, and a window at
+        // the default place moves up and left until all of it shows.
+        rect.width = std::min(rect.width, DesktopWidth(screen));
+        rect.height = std::min(rect.height, DesktopHeight(screen));
+        if (rect.left == defaults.left || rect.left == kDefaultTwipsPosition)
+            rect.left = std::max(0.0, std::min(rect.left, DesktopWidth(screen) - rect.width));
+        if (rect.top == defaults.top || rect.top == kDefaultTwipsPosition)
+            rect.top = std::max(0.0, std::min(rect.top, DesktopHeight(screen) - rect.height));
     }
     return rect;
 }

@@ -151,6 +151,13 @@ TEST(WindowPosition, MainWindowIsClampedAndCorrected) {
     EXPECT_EQ(p.rect.height, 8000);
     EXPECT_EQ(p.windowState, 2);
 
+    // 1280 x 1024 pixels at 200 %: the default window is cut to the screen and shows whole.
+    FakeSettingsStore none;
+    const MainPosition small = ReadMainPosition(none, {9600, 7680});
+    EXPECT_LE(small.rect.left + small.rect.width, 9600);
+    EXPECT_LE(small.rect.top + small.rect.height, 7680);
+    EXPECT_GE(small.rect.top, 0);
+
     Put(store, kCurrent, L"Main_Left", L"19200");
     Put(store, kCurrent, L"Main_Top", L"0");
     Put(store, kCurrent, L"Main_Width", L"2000");
