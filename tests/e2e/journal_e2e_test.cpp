@@ -40,14 +40,20 @@ protected:
     struct Census {
         int old = 0, renamed = 0, temp = 0, other = 0;
     };
-    Census Take(const std::wstring& root) {
-        Census census;
+    // Each entry of `root` but . and ..: its name, and whether it is a folder.
+    static void EachEntry(const std::wstring& root, const std::function<void(const std::wstring&, bool)>& each) {
         WIN32_FIND_DATAW data;
         HANDLE find = FindFirstFileW((root + L"\\*").c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE) return census;
+        if (find == INVALID_HANDLE_VALUE) return;
         do {
             const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
+            if (name != L"." && name != L"..") each(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    Census Take(const std::wstring& root) {
+        Census census;
+        EachEntry(root, [&](const std::wstring& name, bool) {
             if (name.find(L".Tmp") != std::wstring::npos)
                 ++census.temp;
             else if (name.size() == 4 && name[0] == L'd')
@@ -56,8 +62,7 @@ protected:
                 ++census.renamed;
             else
                 ++census.other;
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
+        });
         return census;
     }
 };
@@ -514,19 +519,14 @@ protected:
     // The census of `root` and of each folder directly below it.
     Census TakeTree(const std::wstring& root) {
         Census total = Take(root);
-        WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW((root + L"\\*").c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE) return total;
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L".." || !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        EachEntry(root, [&](const std::wstring& name, bool folder) {
+            if (!folder) return;
             const Census below = Take(root + L"\\" + name);
             total.old += below.old;
             total.renamed += below.renamed;
             total.temp += below.temp;
             total.other += below.other;
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
+        });
         return total;
     }
 };
