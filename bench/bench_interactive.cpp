@@ -105,6 +105,10 @@ int main() {
             previous = paint;
         }
         longestGap = std::max({longestGap, gap, Seconds(end - previous)});
+        // Where the longest gaps fall: before the first paint, between two, or after the last.
+        if (!paints.empty())
+            std::printf("round %d: %.3f s to the first paint, %.3f s after the last, %.3f s the longest between\n", round,
+                        Seconds(paints.front() - start), Seconds(end - paints.back()), gap);
         paintRate = paints.size() / seconds;
     }
     SetWindowLongPtrW(window.History().List(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
