@@ -71,7 +71,7 @@ TEST_F(EndToEnd, AMistypedSwitchWithoutAConsoleIsToldInAMessageBox) {
     const std::wstring keep = dir.MakeDir(L"keep");
     Program program(L"/MOD:2 " + keep, DETACHED_PROCESS, L"no_console_parent.exe");
     ASSERT_TRUE(program.Started());
-    const HWND box = program.FindWindowOfClass(L"#32770", 30000);
+    const HWND box = program.FindWindowOfClass(L"#32770", 60000);  // two processes to start on a busy machine
     ASSERT_NE(box, nullptr) << "no message box; the program "
                             << (program.Ends(0) ? "ended with " + std::to_string(program.ExitCode()) : "still runs");
     wchar_t text[512] = {};
