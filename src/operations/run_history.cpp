@@ -95,41 +95,18 @@ bool LeftRenamedSince(const std::vector<JournalRun>& runs, size_t index) {
     return false;
 }
 
-size_t MoveTimeline::Add(const std::wstring& from, const std::wstring& to) {
-    byFrom_[from].push_back(moves_.size());
-    moves_.emplace_back(from, to);
-    return moves_.size() - 1;
-}
-
-std::wstring MoveTimeline::Replay(std::wstring path, size_t at) const {
-    for (;;) {
-        // The first move from `at` on of a folder above the path.
-        size_t next = moves_.size();
-        for (size_t cut = path.find(L'\\'); cut != std::wstring::npos; cut = path.find(L'\\', cut + 1)) {
-            const auto found = byFrom_.find(path.substr(0, cut));
-            if (found == byFrom_.end()) continue;
-            const auto place = std::lower_bound(found->second.begin(), found->second.end(), at);
-            if (place != found->second.end()) next = std::min(next, *place);
-        }
-        if (next == moves_.size()) return path;
-        const auto& [from, to] = moves_[next];
-        path = to + path.substr(from.size());
-        at = next + 1;
-    }
-}
-
-MoveTimeline MovesFrom(const std::vector<JournalRun>& runs,
-                       size_t index,
-                       std::unordered_map<uint32_t, size_t>& placeOf) {
-    MoveTimeline timeline;
+std::vector<std::pair<std::wstring, std::wstring>> MovesFrom(const std::vector<JournalRun>& runs,
+                                                             size_t index,
+                                                             std::unordered_map<uint32_t, size_t>& placeOf) {
+    std::vector<std::pair<std::wstring, std::wstring>> moves;
     for (size_t i = index; i < runs.size(); ++i)
         for (const JournalFolder& folder : runs[i].folders) {
             const std::wstring* to = MovedTo(folder);
             if (!to || to->empty() || *to == folder.oldPath) continue;
-            const size_t place = timeline.Add(folder.oldPath, *to);
-            if (i == index) placeOf[folder.seq] = place;
+            if (i == index) placeOf[folder.seq] = moves.size();
+            moves.emplace_back(folder.oldPath, *to);
         }
-    return timeline;
+    return moves;
 }
 
 bool TakenBack(const std::vector<JournalRun>& runs, size_t index) {

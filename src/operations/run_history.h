@@ -27,26 +27,12 @@ bool TakenBack(const std::vector<JournalRun>& runs, size_t index);
 // Whether a run after `runs[index]` renamed a folder that no undo took back:
 // then what `runs[index]` recorded may lie elsewhere now.
 bool LeftRenamedSince(const std::vector<JournalRun>& runs, size_t index);
-// Moves in the order they were made: replayed over a path as it stood
-// before one of them, they give where that path lies after all of them.
-class MoveTimeline {
-public:
-    // Records that the folder `from` moved to `to`; its place in the order.
-    size_t Add(const std::wstring& from, const std::wstring& to);
-    // Where `path`, as it stood before the move at `at`, lies after every
-    // move from there on (the folders above it moved, the path follows).
-    std::wstring Replay(std::wstring path, size_t at) const;
-
-private:
-    std::vector<std::pair<std::wstring, std::wstring>> moves_;
-    std::unordered_map<std::wstring, std::vector<size_t>> byFrom_;
-};
-// Every move `runs[index]` and the runs and undos after it made, in order,
-// and the place of each folder of `runs[index]` there (by its number). Needs
-// the paths of those runs.
-MoveTimeline MovesFrom(const std::vector<JournalRun>& runs,
-                       size_t index,
-                       std::unordered_map<uint32_t, size_t>& placeOf);
+// Every move `runs[index]` and the runs and undos after it made, (from, to)
+// in the order they were made, and the place of each folder of
+// `runs[index]` among them (by its number). Needs the paths of those runs.
+std::vector<std::pair<std::wstring, std::wstring>> MovesFrom(const std::vector<JournalRun>& runs,
+                                                             size_t index,
+                                                             std::unordered_map<uint32_t, size_t>& placeOf);
 
 // The folders that the newest run not yet taken back renamed and no undo has
 // taken back yet, newest first; empty when there is nothing to undo.

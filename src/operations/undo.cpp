@@ -1,5 +1,6 @@
 #include "operations/undo.h"
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <set>
@@ -14,6 +15,41 @@
 namespace kelvaro {
 
 namespace {
+
+// Moves in the order they were made: replayed over a path as it stood
+// before one of them, they give where that path lies after all of them.
+class MoveTimeline {
+public:
+    explicit MoveTimeline(std::vector<std::pair<std::wstring, std::wstring>> moves) {
+        for (auto& [from, to] : moves) Add(std::move(from), std::move(to));
+    }
+    void Add(std::wstring from, std::wstring to) {
+        byFrom_[from].push_back(moves_.size());
+        moves_.emplace_back(std::move(from), std::move(to));
+    }
+    // Where `path`, as it stood before the move at `at`, lies after every
+    // move from there on (the folders above it moved, the path follows).
+    std::wstring Replay(std::wstring path, size_t at) const {
+        for (;;) {
+            // The first move from `at` on of a folder above the path.
+            size_t next = moves_.size();
+            for (size_t cut = path.find(L'\\'); cut != std::wstring::npos; cut = path.find(L'\\', cut + 1)) {
+                const auto found = byFrom_.find(path.substr(0, cut));
+                if (found == byFrom_.end()) continue;
+                const auto place = std::lower_bound(found->second.begin(), found->second.end(), at);
+                if (place != found->second.end()) next = std::min(next, *place);
+            }
+            if (next == moves_.size()) return path;
+            const auto& [from, to] = moves_[next];
+            path = to + path.substr(from.size());
+            at = next + 1;
+        }
+    }
+
+private:
+    std::vector<std::pair<std::wstring, std::wstring>> moves_;
+    std::unordered_map<std::wstring, std::vector<size_t>> byFrom_;
+};
 
 // One undo of the newest run not yet taken back: planned under the journal's
 // turn, then its folders read from the end of the journal as it goes (a run
@@ -139,7 +175,7 @@ void Undo::ReadRenamedSince(const std::vector<JournalRun>& light) {
     const auto runs =
         ParseJournal(journal_.Store(), &ignored, [&](const std::string& run) { return since.count(run) != 0; });
     if (!runs || runs->size() != light.size()) return;
-    timeline_ = MovesFrom(*runs, plan_.index, placeOf_);
+    timeline_.emplace(MovesFrom(*runs, plan_.index, placeOf_));
 }
 
 // The planned folders in order, with their paths: `each` gives false to
