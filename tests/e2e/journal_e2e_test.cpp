@@ -65,6 +65,19 @@ protected:
         });
         return census;
     }
+    // The census of `root` and of each folder directly below it.
+    Census TakeTree(const std::wstring& root) {
+        Census total = Take(root);
+        EachEntry(root, [&](const std::wstring& name, bool folder) {
+            if (!folder) return;
+            const Census below = Take(root + L"\\" + name);
+            total.old += below.old;
+            total.renamed += below.renamed;
+            total.temp += below.temp;
+            total.other += below.other;
+        });
+        return total;
+    }
 };
 
 // 1000 folders renamed by the automatic run; the process is killed at several
@@ -506,30 +519,8 @@ TEST_F(JournalEndToEnd, TheFirstRunStaysUndoableAfterSixUndoneRunsAndFourEmptyOn
     EXPECT_EQ(dir.Listing(), L"first|pair");
 }
 
-}  // namespace
-}  // namespace kelvaro
-
-namespace kelvaro {
-namespace {
-
-using namespace testing;
-
-class KillEndToEnd : public JournalEndToEnd {
-protected:
-    // The census of `root` and of each folder directly below it.
-    Census TakeTree(const std::wstring& root) {
-        Census total = Take(root);
-        EachEntry(root, [&](const std::wstring& name, bool folder) {
-            if (!folder) return;
-            const Census below = Take(root + L"\\" + name);
-            total.old += below.old;
-            total.renamed += below.renamed;
-            total.temp += below.temp;
-            total.other += below.other;
-        });
-        return total;
-    }
-};
+// Its own entry in CTest: the longest of these tests.
+class KillEndToEnd : public JournalEndToEnd {};
 
 // A walk of 5,050 folders (/S) killed at 20 random moments, each time
 // followed by /UNDO: after every start each folder is under its old or its
@@ -540,15 +531,14 @@ TEST_F(KillEndToEnd, TwentyKillsOfAWalkOfFiveThousandFoldersLoseNone) {
     RemoveTree(root);
     CreateDirectoryW(root.c_str(), nullptr);
     constexpr int kFolders = 50 + 50 * 100;
+    auto name = [](int i) {
+        wchar_t text[8];
+        swprintf(text, 8, L"\\d%03d", i);
+        return std::wstring(text);
+    };
     for (int i = 0; i < 50; ++i) {
-        wchar_t top[8];
-        swprintf(top, 8, L"\\d%03d", i);
-        CreateDirectoryW((root + top).c_str(), nullptr);
-        for (int j = 0; j < 100; ++j) {
-            wchar_t below[8];
-            swprintf(below, 8, L"\\d%03d", j);
-            CreateDirectoryW((root + top + below).c_str(), nullptr);
-        }
+        CreateDirectoryW((root + name(i)).c_str(), nullptr);
+        for (int j = 0; j < 100; ++j) CreateDirectoryW((root + name(i) + name(j)).c_str(), nullptr);
     }
     const std::wstring out = dir.Path() + L"\\out.txt";
     // A run of its own first, taken back: how long a whole walk takes here.
