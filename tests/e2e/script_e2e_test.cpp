@@ -55,7 +55,11 @@ Outcome RunRedirected(const std::wstring& exe,
                       const std::wstring& scratch,
                       const wchar_t* currentDir = nullptr,
                       DWORD waitMs = 60000) {
-    const std::wstring outName = scratch + L"\\out.txt", errName = scratch + L"\\err.txt";
+    // Files of their own for each run: under Wine a program that has just
+    // ended (or what it left running) can hold the last run's files a while.
+    static int runs = 0;
+    const std::wstring number = std::to_wstring(++runs);
+    const std::wstring outName = scratch + L"\\out" + number + L".txt", errName = scratch + L"\\err" + number + L".txt";
     PROCESS_INFORMATION info{};
     Outcome outcome;
     if (testing::Isolated() && testing::StartRedirected(exe, arguments, outName, info, errName, currentDir)) {
