@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <map>
+#include <set>
+#include <type_traits>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -18,6 +21,36 @@ bool ParseNumber(std::string_view text, Number& value, int base = 10) {
     if (text.empty()) return false;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     return error == std::errc() && end == text.data() + text.size();
+}
+
+template <typename List>
+std::string Joined(const List& list) {
+    std::string text;
+    for (const auto& item : list) {
+        if (!text.empty()) text += ',';
+        if constexpr (std::is_integral_v<std::decay_t<decltype(item)>>)
+            text += std::to_string(item);
+        else
+            text += item;
+    }
+    return text;
+}
+
+// The items of a list Joined wrote; false when one is not an item.
+template <typename Item>
+bool Split(std::string_view text, std::vector<Item>& items) {
+    for (size_t at = 0; at < text.size();) {
+        const size_t comma = std::min(text.find(',', at), text.size());
+        const std::string_view item = text.substr(at, comma - at);
+        if constexpr (std::is_integral_v<Item>) {
+            if (!ParseNumber(item, items.emplace_back())) return false;
+        } else {
+            if (item.empty()) return false;
+            items.emplace_back(item);
+        }
+        at = comma + 1;
+    }
+    return true;
 }
 
 std::string Hex(std::string_view bytes) {
@@ -46,12 +79,14 @@ constexpr size_t kIndexedOpenFolders = 10000;
 }  // namespace
 
 // What the journal was found to hold at the last look: a look at the same
-// file (not swapped by a trim since) reads only what was appended after it.
-// It is kept in a file beside the journal when a run ends, sealed whole as a
-// record is (a TAB and the sum after its last line):
+// journal (no segment of it deleted since) reads only what was appended after
+// it. It is kept in a file beside the journal when a run ends, sealed whole as
+// a record is (a TAB and the sum after its last line):
 //
-//   K2X2 TAB file TAB size TAB implausible TAB tail in hex     the file, how much of it was read
-//   run TAB flags TAB seq,seq,... TAB target                   each run in order, with its open folders
+//   K2X3 TAB file TAB size TAB implausible TAB tail in hex TAB segment TAB listed   the journal, how much of it was read
+//   run TAB flags TAB seq,seq,... TAB target      each run in order, with its open folders
+//   S TAB segment TAB run,run,...                 each segment, with the runs that have records in it
+//   X TAB run TAB segment                         each run dropped, with the segment of its drop record
 //
 // The flags of a run: u not ended, s stopped or killed, o its run record is
 // gone, r it renamed something, U an undo.
@@ -59,22 +94,46 @@ struct RenameJournal::Index {
     RunIndex runs;
     uint64_t file = 0, size = 0;
     LineSplitter lines;
-    std::string tail;  // the last bytes the last look read
+    std::string tail;                // the last bytes the last look read
+    uint32_t segment = 0;            // the segment the records read last stand in, as its S record says
+    std::vector<uint32_t> listed;    // the segments there were at the last look
+    std::map<uint32_t, std::set<std::string>> holds;  // a segment, as S records name them: the runs with records in it
+    std::map<std::string, uint32_t> droppedIn;        // a run dropped: the segment of its drop record
 
-    // Takes in the next bytes of the file.
+    // Takes in the next bytes of the journal.
     void Read(std::string_view piece) {
         KeepTail(piece);
-        lines.Piece(piece, [&](std::string_view line) { runs.Take(line); });
+        lines.Piece(piece, [&](std::string_view line) {
+            const DecodedRecord decoded = DecodeRecord(line, false);
+            if (decoded.fault == RecordFault::Implausible) runs.implausible = true;
+            if (decoded.record) Take(*decoded.record);
+        });
     }
     // Takes in one whole record, with its LF.
     void ReadRecord(std::string_view line, const JournalRecord& record) {
         KeepTail(line);
-        runs.Take(record);
+        Take(record);
     }
     void KeepTail(std::string_view bytes) {
         size += bytes.size();
         tail.append(bytes.substr(bytes.size() - std::min<size_t>(bytes.size(), 64)));
         if (tail.size() > 64) tail.erase(0, tail.size() - 64);
+    }
+    void Take(const JournalRecord& record) {
+        if (record.type == JournalRecord::Segment) {
+            segment = static_cast<uint32_t>(record.number);
+            holds[segment];
+        } else if (record.type != JournalRecord::Cut) {
+            holds[segment].insert(record.run);
+            if (record.type == JournalRecord::Drop) droppedIn[record.run] = segment;
+        }
+        runs.Take(record);
+    }
+    // A reading from the start: what stands before the first S record is the first segment's.
+    void Begin(const std::vector<JournalSegment>& segments) {
+        if (segments.empty()) return;
+        segment = segments.front().number;
+        holds[segment];
     }
 
     // As kept in the file; empty when it is not worth keeping.
@@ -82,8 +141,9 @@ struct RenameJournal::Index {
         size_t openFolders = 0;
         for (const auto& [run, folders] : runs.open) openFolders += folders.size();
         if (!lines.Rest().empty() || file == 0 || openFolders > kIndexedOpenFolders) return {};
-        std::string text = "K2X2\t" + std::to_string(file) + "\t" + std::to_string(size) + "\t" +
-                           (runs.implausible ? "1" : "0") + "\t" + Hex(tail);
+        std::string text = "K2X3\t" + std::to_string(file) + "\t" + std::to_string(size) + "\t" +
+                           (runs.implausible ? "1" : "0") + "\t" + Hex(tail) + "\t" + std::to_string(segment) +
+                           "\t" + Joined(listed);
         for (const std::string& run : runs.order) {
             std::string flags;
             for (const auto& [letter, set] : Flags())
@@ -95,6 +155,8 @@ struct RenameJournal::Index {
             const auto target = runs.targets.find(run);
             text += "\t" + (target == runs.targets.end() ? std::string() : target->second);
         }
+        for (const auto& [number, held] : holds) text += "\nS\t" + std::to_string(number) + "\t" + Joined(held);
+        for (const auto& [run, number] : droppedIn) text += "\nX\t" + run + "\t" + std::to_string(number);
         return Seal(std::move(text));
     }
     // The index `bytes` keep; null when they are not one.
@@ -109,11 +171,23 @@ struct RenameJournal::Index {
             const Fields f = SplitFields(text->substr(start, end == std::string_view::npos ? end : end - start));
             if (header) {
                 header = false;
-                if (f.size() != 5 || f[0] != "K2X2" || !ParseNumber(f[1], index->file) ||
+                if (f.size() != 7 || f[0] != "K2X3" || !ParseNumber(f[1], index->file) ||
                     !ParseNumber(f[2], index->size) || (f[3] != "0" && f[3] != "1") || !Unhex(f[4], index->tail) ||
-                    index->tail.size() != std::min<uint64_t>(index->size, 64))
+                    index->tail.size() != std::min<uint64_t>(index->size, 64) || !ParseNumber(f[5], index->segment) ||
+                    !Split(f[6], index->listed))
                     return nullptr;
                 index->runs.implausible = f[3] == "1";
+                continue;
+            }
+            if (f.size() == 3 && f[0] == "S") {
+                uint32_t number = 0;
+                std::vector<std::string> held;
+                if (!ParseNumber(f[1], number) || !Split(f[2], held)) return nullptr;
+                index->holds[number].insert(held.begin(), held.end());
+                continue;
+            }
+            if (f.size() == 3 && f[0] == "X") {
+                if (f[1].empty() || !ParseNumber(f[2], index->droppedIn[std::string(f[1])])) return nullptr;
                 continue;
             }
             if (f.size() != 4 || f[0].empty()) return nullptr;
@@ -129,13 +203,9 @@ struct RenameJournal::Index {
                     }
                 if (!known) return nullptr;
             }
-            for (size_t at = 0; at < f[2].size();) {
-                const size_t comma = std::min(f[2].find(',', at), f[2].size());
-                uint32_t seq = 0;
-                if (!ParseNumber(f[2].substr(at, comma - at), seq)) return nullptr;
-                open.insert(seq);
-                at = comma + 1;
-            }
+            std::vector<uint32_t> seqs;
+            if (!Split(f[2], seqs)) return nullptr;
+            open.insert(seqs.begin(), seqs.end());
             if (!f[3].empty()) index->runs.targets[run] = std::string(f[3]);
         }
         if (header || index->runs.open.size() != index->runs.order.size()) return nullptr;
@@ -162,20 +232,31 @@ RenameJournal::~RenameJournal() {
 
 RenameJournal::Index* RenameJournal::Look() {
     const auto file = store_.FileId();
-    const auto size = store_.Size();
+    const auto segments = store_.Segments();
+    uint64_t size = 0;
+    std::vector<uint32_t> listed;
+    for (const JournalSegment& segment : segments.value_or(std::vector<JournalSegment>{})) {
+        size += segment.size;
+        listed.push_back(segment.number);
+    }
     // The first look goes on from what the last run of any copy found.
     if (!index_ && !indexFileTried_ && file) {
         indexFileTried_ = true;
         index_ = Index::FromSaved(store_.ReadIndex());
     }
-    // A store that cannot tell its file apart, or a file swapped or cut since, is read from its start.
-    if (!size || !index_ || !file || index_->file != *file || *size < index_->size) {
+    // A store that cannot tell its journal apart, or one put in its place,
+    // cut or with a segment deleted since, is read from its start.
+    if (!segments || !index_ || !file || index_->file != *file || size < index_->size ||
+        index_->listed.size() > listed.size() ||
+        !std::equal(index_->listed.begin(), index_->listed.end(), listed.begin())) {
         index_ = std::make_unique<Index>();
         index_->file = file.value_or(0);
+        if (segments) index_->Begin(*segments);
     }
     Index& index = *index_;
-    // The last bytes of the last look are read again: a file swapped in
-    // under the same number (a number the system gave out again) differs there.
+    index.listed = std::move(listed);
+    // The last bytes of the last look are read again: a journal put in its
+    // place under the same number (a number the system gave out again) differs there.
     std::string before = index.tail;
     bool same = true;
     const bool whole = store_.ReadFrom(index.size - before.size(), [&](std::string_view piece) {
@@ -190,7 +271,7 @@ RenameJournal::Index* RenameJournal::Look() {
     if (!whole || !same || !before.empty()) {
         index_.reset();
         synced_ = false;
-        // Another file after all: looked at from its start.
+        // Another journal after all: looked at from its start.
         return whole && file ? Look() : nullptr;
     }
     // Under the turn nothing is appended but what this copy appends.
@@ -214,44 +295,79 @@ std::optional<bool> RenameJournal::HasOpenFolders() {
 }
 
 void RenameJournal::Trim(size_t keep, const std::string& target) {
-    const Index* index = Look();
+    Index* index = Look();
     if (!index) return;
+    // A run no longer kept is dropped by a record of its own: every reader
+    // passes over its records from then on, wherever they stand. Nothing
+    // else of the journal is written again.
     const std::unordered_set<std::string> kept = index->runs.Kept(keep, target);
-    if (kept.empty()) return;
-    // The file is swapped: the lines written make the new index.
-    index_.reset();
-    synced_ = false;
-    auto trimmed = std::make_unique<Index>();
-    const bool swapped = store_.ReplaceWith([&](const IJournalStore::Writer& write) {
-        // Written a megabyte at a time.
-        std::string part;
-        bool written = true;
-        LineSplitter lines;
-        const bool read = store_.ReadFrom(0, [&](std::string_view piece) {
-            lines.Piece(piece, [&](std::string_view line) {
-                if (!written) return;
-                const DecodedRecord decoded = DecodeRecord(line, false);
-                if (!decoded.record || decoded.record->type == JournalRecord::Cut || !kept.count(decoded.record->run))
-                    return;
-                const size_t start = part.size();
-                part.append(line);
-                part.push_back('\n');
-                trimmed->ReadRecord(std::string_view(part).substr(start), *decoded.record);
-                if (part.size() >= (1 << 20)) {
-                    written = write(part);
-                    part.clear();
-                }
+    std::string drops;
+    if (!kept.empty())
+        for (const std::string& run : index->runs.order)
+            if (!kept.count(run)) drops += DropRecord(run);
+    if (!drops.empty() && !(Append(drops) && store_.Flush())) return;
+    if (!synced_) index = Look();
+    if (index) DeleteDropped(*index);
+}
+
+void RenameJournal::DeleteDropped(Index& index) {
+    const auto segments = store_.Segments();
+    if (!segments || segments->size() < 3) return;
+    // A segment belongs to the S record that begins it; one whose S record
+    // was lost to a cut, to the segment before it.
+    for (const auto& [number, held] : index.holds)
+        if (std::none_of(segments->begin(), segments->end(),
+                         [number = number](const JournalSegment& segment) { return segment.number == number; }))
+            return;  // a segment named otherwise than its files: nothing is deleted on a guess
+    std::vector<uint32_t> group(segments->size());
+    for (size_t i = 0; i < group.size(); ++i)
+        group[i] = i == 0 || index.holds.count((*segments)[i].number) ? (*segments)[i].number : group[i - 1];
+    // The last two segments stay, and with them their groups.
+    std::set<uint32_t> gone;
+    for (const auto& [number, held] : index.holds)
+        if (std::none_of(held.begin(), held.end(), [&](const std::string& run) { return index.runs.open.count(run); }))
+            gone.insert(number);
+    for (size_t i = group.size() - 2; i < group.size(); ++i) gone.erase(group[i]);
+    // A dropped run's drop record goes only with every record of the run:
+    // left alone, those would stand for the run again.
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (auto at = gone.begin(); at != gone.end();) {
+            const auto& held = index.holds.at(*at);
+            const bool leavesOne = std::any_of(held.begin(), held.end(), [&](const std::string& run) {
+                const auto hider = index.droppedIn.find(run);
+                if (hider == index.droppedIn.end() || !gone.count(hider->second)) return false;
+                for (const auto& [number, others] : index.holds)
+                    if (others.count(run) && !gone.count(number)) return true;
+                return false;
             });
-        });
-        return read && written && write(part);
-    });
-    trimFailed_ = trimFailed_ || !swapped;
-    const auto file = store_.FileId();
-    if (swapped && file && appending_) {
-        trimmed->file = *file;
-        index_ = std::move(trimmed);
-        synced_ = true;
+            at = leavesOne ? gone.erase(at) : std::next(at);
+            changed = changed || leavesOne;
+        }
     }
+    // Oldest first, so that a deletion that fails leaves every drop record
+    // that stands for a record still there.
+    uint64_t deleted = 0;
+    for (size_t i = 0; i < group.size(); ++i) {
+        if (!gone.count(group[i])) continue;
+        if (!store_.DeleteSegment((*segments)[i].number)) {
+            trimFailed_ = true;
+            // The groups are no longer whole: the next look reads the journal again.
+            index_.reset();
+            synced_ = false;
+            return;
+        }
+        deleted += (*segments)[i].size;
+    }
+    if (gone.empty()) return;
+    index.size -= deleted;
+    for (uint32_t number : gone) index.holds.erase(number);
+    for (auto at = index.droppedIn.begin(); at != index.droppedIn.end();)
+        at = index.holds.count(at->second) ? std::next(at) : index.droppedIn.erase(at);
+    index.listed.clear();
+    for (size_t i = 0; i < group.size(); ++i)
+        if (!gone.count(group[i])) index.listed.push_back((*segments)[i].number);
+    index.file = store_.FileId().value_or(0);
 }
 
 bool RenameJournal::TakeTurn(const std::function<void()>& waiting) {
@@ -296,15 +412,18 @@ bool RenameJournal::TakeTurn(const std::function<void()>& waiting) {
 bool RenameJournal::BeginRun(RunKind kind, const std::string& target, const std::function<void()>& waiting) {
     recording_ = false;
     unrecorded_ = false;
-    // The journal is read, trimmed and swapped under the turn, so that no
-    // other copy's records are lost to a stale view.
+    // The journal is read and trimmed under the turn, so that no other
+    // copy's records are lost to a stale view.
     if (!TakeTurn(waiting)) return false;
     Trim(kJournalRuns, target);
+    // Each run begins a segment of its own, which a later trim can delete whole.
+    store_.Flush();
+    const uint32_t segment = store_.StartSegment();
     const ProcessStamp self = store_.Self();
     const uint64_t now = store_.Now();
     run_ = std::to_string(now) + "-" + std::to_string(self.pid);
     next_ = 0;
-    recording_ = Append(RunRecord(run_, kind, self, target));
+    recording_ = Append((segment ? SegmentRecord(segment) : std::string()) + RunRecord(run_, kind, self, target));
     if (!recording_) EndRun();
     // The run's record (and the trimmed journal's) reaches the disk before
     // its first rename does.

@@ -80,8 +80,8 @@ public:
     void SetAheadLimit(uint32_t most) { aheadMost_ = std::max<uint32_t>(1, most); }
     // True when the last wait for the turn was given up.
     bool GaveUp() const { return gaveUp_; }
-    // True, once, when a trim could not replace the journal (its folder takes
-    // no new files): the journal stays whole and grows.
+    // True, once, when a trim could not delete a segment of dropped runs
+    // (something holds it): the journal keeps it, and grows.
     bool TakeTrimFailure() { return trimFailed_ && !std::exchange(trimTold_, true); }
     // Gives the turn up.
     void EndRun();
@@ -135,6 +135,8 @@ private:
     // Drops the runs before the last `keep` ones, except runs with folders
     // still open and the run `target` (the run an undo takes back).
     void Trim(size_t keep, const std::string& target);
+    // Deletes the segments that hold only records of dropped runs.
+    void DeleteDropped(Index& index);
     // Appends under the turn; what a look found follows.
     bool Append(const std::string& bytes);
     // Closes the records written ahead and not taken: their folders were not touched.

@@ -34,11 +34,36 @@ public:
             cutLine_.assign(line.substr(0, 4096));
             return;
         }
-        if (!decoded.record || (!cutRecord && !Take(std::move(*decoded.record)))) Count(line);
+        if (!decoded.record) return Count(line);
+        const std::string run = decoded.record->run;
+        if (cutRecord || Take(std::move(*decoded.record))) return;
+        // A record of a run that does not fit it is damage, unless the run
+        // is dropped later: then it may be a record of the run's folders
+        // written by a later start, which outlived the run's own records.
+        rejected_.push_back({runIndex_.at(run), runs_.size(),
+                             rejected_.size() < kDamagedPathsKept ? std::string(line) : std::string()});
     }
 
     std::vector<JournalRun> Finish(JournalDamage* damage) {
         if (cutBefore_) Count(cutLine_);
+        for (const Rejected& rejected : rejected_) {
+            if (dropped_.count(rejected.run)) continue;
+            const size_t before = std::max(found_.runsBefore, rejected.runsBefore);
+            Count(rejected.line);
+            found_.runsBefore = before;
+        }
+        // The runs a trim dropped leave, and the damage counts the runs kept before it.
+        if (!dropped_.empty()) {
+            std::vector<JournalRun> kept;
+            size_t before = 0;
+            for (size_t i = 0; i < runs_.size(); ++i) {
+                if (dropped_.count(i)) continue;
+                before += i < found_.runsBefore;
+                kept.push_back(std::move(runs_[i]));
+            }
+            runs_ = std::move(kept);
+            found_.runsBefore = before;
+        }
         if (damage) *damage = std::move(found_);
         return std::move(runs_);
     }
@@ -69,6 +94,11 @@ private:
 
     // True when the record was taken in.
     bool Take(JournalRecord&& r) {
+        if (r.type == JournalRecord::Segment) return true;
+        if (r.type == JournalRecord::Drop) {
+            if (const auto known = runIndex_.find(r.run); known != runIndex_.end()) dropped_.insert(known->second);
+            return true;
+        }
         if (r.type == JournalRecord::Run) {
             const auto known = runIndex_.find(r.run);
             if (known != runIndex_.end() && !runs_[known->second].orphan) return false;
@@ -134,6 +164,12 @@ private:
     std::unordered_map<std::string, size_t> runIndex_;
     const std::pair<const std::string, size_t>* last_ = nullptr;
     std::unordered_map<uint64_t, size_t> folderIndex_;  // run index and folder number -> folder
+    std::unordered_set<size_t> dropped_;                // runs a trim dropped
+    struct Rejected {
+        size_t run, runsBefore;
+        std::string line;  // the first few only
+    };
+    std::vector<Rejected> rejected_;
     JournalDamage found_;
     bool cutBefore_ = false;  // the line before was not sealed: cut short, unless a cut record follows
     std::string cutLine_;
@@ -226,8 +262,17 @@ void RunIndex::Take(std::string_view line) {
     if (decoded.record) Take(*decoded.record);
 }
 
+void RunIndex::Forget(const std::string& run) {
+    if (!open.erase(run)) return;
+    order.erase(std::find(order.begin(), order.end(), run));
+    for (auto* set : {&unended, &stopped, &orphans, &renamed, &undos}) set->erase(run);
+    targets.erase(run);
+    last_ = nullptr;
+}
+
 void RunIndex::Take(const JournalRecord& r) {
-    if (r.type == JournalRecord::Cut) return;
+    if (r.type == JournalRecord::Cut || r.type == JournalRecord::Segment) return;
+    if (r.type == JournalRecord::Drop) return Forget(r.run);
     auto* run = Of(r.run, r.type == JournalRecord::Run);
     switch (r.type) {
         case JournalRecord::Run:

@@ -90,6 +90,8 @@ struct RunIndex {
     void Take(std::string_view line);
     void Take(const JournalRecord& record);
     bool AnyOpen() const;
+    // Passes over a run a trim dropped.
+    void Forget(const std::string& run);
     // The runs a journal trimmed to keep `keep` runs that renamed something
     // keeps, with the undos and resumes that serve them; runs with folders
     // still open, and `also`, are kept whatever their age. Empty when nothing is dropped.

@@ -182,6 +182,10 @@ std::string EncodeRecord(const JournalRecord& r) {
                         "\t" + EscapedPath(r.path));
         case JournalRecord::End:
             return Seal(Head(r.type, r.run) + "\t" + static_cast<char>(r.end) + "\t" + std::to_string(r.number));
+        case JournalRecord::Segment:
+            return Seal(std::string(kMagic) + "\tS\t" + std::to_string(r.number));
+        case JournalRecord::Drop:
+            return Seal(Head(r.type, r.run));
         case JournalRecord::Cut:
         default:
             return Seal(std::string(kMagic) + "\tC\t-");
@@ -245,6 +249,13 @@ DecodedRecord DecodeRecord(std::string_view line, bool paths) {
         case JournalRecord::Cut:
             ok = f.size() == 3 && f[2] == "-";
             r.run.clear();
+            break;
+        case JournalRecord::Segment:
+            ok = f.size() == 3 && ParseNumber(f[2], r.number) && r.number != 0 && r.number <= UINT32_MAX;
+            r.run.clear();
+            break;
+        case JournalRecord::Drop:
+            ok = f.size() == 3;
             break;
     }
     if (!ok) return {std::nullopt, RecordFault::Malformed};
@@ -327,6 +338,20 @@ std::string EndRecord(const std::string& run, RunEnd end, uint64_t reached) {
     r.run = run;
     r.end = end;
     r.number = reached;
+    return EncodeRecord(r);
+}
+
+std::string SegmentRecord(uint32_t number) {
+    JournalRecord r;
+    r.type = JournalRecord::Segment;
+    r.number = number;
+    return EncodeRecord(r);
+}
+
+std::string DropRecord(const std::string& run) {
+    JournalRecord r;
+    r.type = JournalRecord::Drop;
+    r.run = run;
     return EncodeRecord(r);
 }
 

@@ -42,6 +42,8 @@ struct JournalRecord {
         Done = 'D',     // where that folder ended: seq, outcome, where
         End = 'E',      // how the run ended: end, reached
         Cut = 'C',      // the line before was cut short by a writer that was killed
+        Segment = 'S',  // the records from here on stand in segment `number` of the journal
+        Drop = 'X',     // the run is no longer kept: its records, wherever they stand, are passed over
     } type = Cut;
     std::string run;
     RunKind kind = RunKind::Run;
@@ -63,7 +65,8 @@ struct JournalRecord {
 //   K2J2 R run kind pid started target       K2J2 F run seq old temp new
 //   K2J2 Q run mode flags total              K2J2 D run seq outcome where
 //   K2J2 P run index path                    K2J2 E run end reached
-//   K2J2 C -
+//   K2J2 C -                                 K2J2 S number
+//   K2J2 X run
 //
 // In a path, '%', TAB, LF and CR are written as %25, %09, %0A and %0D, so
 // that any name the file system holds comes back as it was. Earlier versions
@@ -121,6 +124,8 @@ std::string CutRecord();
 // The request of a run: one record for the mode and flags, one for each named folder.
 std::string RequestRecords(const std::string& run, const RunRequest& request);
 std::string EndRecord(const std::string& run, RunEnd end, uint64_t reached);
+std::string SegmentRecord(uint32_t number);
+std::string DropRecord(const std::string& run);
 
 // Sealing: `body` with a TAB, its checksum and LF after it; and back.
 std::string Seal(std::string body);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "platform/user_locations.h"
@@ -92,71 +93,167 @@ std::optional<std::string> ReadBytes(const std::wstring& path, uint64_t at, size
 
 }  // namespace
 
+std::wstring Win32JournalStore::SegmentPath(uint32_t number, uint32_t last) const {
+    return number == last ? path_ : path_ + L"." + std::to_wstring(number);
+}
+
+// The segments: the files beside the journal named for their number, and
+// the journal itself, appended to, after them.
+std::optional<std::vector<JournalSegment>> Win32JournalStore::Segments() {
+    if (path_.empty()) return std::nullopt;
+    std::vector<JournalSegment> segments;
+    WIN32_FIND_DATAW found{};
+    const std::wstring name = path_.substr(path_.rfind(L'\\') + 1) + L".";
+    UniqueFindHandle find(FindFirstFileExW((path_ + L".*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                           nullptr, 0));
+    if (!find && !Absent(GetLastError())) return std::nullopt;
+    for (bool more = static_cast<bool>(find); more; more = FindNextFileW(find.get(), &found)) {
+        const std::wstring_view suffix = std::wstring_view(found.cFileName).substr(std::min(name.size(), wcslen(found.cFileName)));
+        if (_wcsnicmp(found.cFileName, name.c_str(), name.size()) != 0 || suffix.empty() || suffix.size() > 9 ||
+            suffix.find_first_not_of(L"0123456789") != std::wstring_view::npos ||
+            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        segments.push_back({static_cast<uint32_t>(std::wcstoul(std::wstring(suffix).c_str(), nullptr, 10)),
+                            uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow});
+    }
+    std::sort(segments.begin(), segments.end(),
+              [](const JournalSegment& a, const JournalSegment& b) { return a.number < b.number; });
+    // The size of the file appended to, from the file: the folder's listing
+    // may not know it yet.
+    UniqueFileHandle live = OpenToRead(path_);
+    if (!live && !Absent(GetLastError())) return std::nullopt;
+    if (live) {
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(live.get(), &size)) return std::nullopt;
+        segments.push_back({segments.empty() ? 1 : segments.back().number + 1, static_cast<uint64_t>(size.QuadPart)});
+    }
+    return segments;
+}
+
+// The segments from the one holding byte `from` on, each open for reading,
+// with where each begins in the journal: a deletion or a new segment after
+// the listing makes a reader list them again, so that it reads one journal, whole.
+bool Win32JournalStore::OpenSegments(uint64_t from, std::vector<OpenSegment>& open) {
+    for (int tries = 0; tries < 5; ++tries) {
+        open.clear();
+        const auto segments = Segments();
+        if (!segments) return false;
+        bool whole = true;
+        uint64_t at = 0;
+        for (const JournalSegment& segment : *segments) {
+            at += segment.size;
+            if (at <= from && &segment != &segments->back()) continue;  // wholly before what is read
+            UniqueFileHandle file = OpenToRead(SegmentPath(segment.number, segments->back().number));
+            if (!file) {
+                whole = false;
+                if (!Absent(GetLastError())) return false;
+                break;
+            }
+            open.push_back({std::move(file), at - segment.size, segment.size});
+        }
+        const auto again = Segments();
+        if (!again) return false;
+        if (whole && again->size() == segments->size() &&
+            std::equal(again->begin(), again->end(), segments->begin(),
+                       [](const JournalSegment& a, const JournalSegment& b) { return a.number == b.number; }))
+            return true;
+    }
+    return false;
+}
+
 bool Win32JournalStore::ReadFrom(uint64_t from, const std::function<void(std::string_view piece)>& piece) {
-    if (path_.empty()) return false;
-    UniqueFileHandle file = OpenToReadAt(path_, from);
-    if (!file) return Absent(GetLastError());
+    std::vector<OpenSegment> open;
+    if (!OpenSegments(from, open)) return false;
     // A few megabytes at a time: a journal of a run of a million folders is never held whole.
     std::string buffer(4 << 20, '\0');
-    for (;;) {
-        DWORD read = 0;
-        if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return false;
-        if (read == 0) return true;
-        piece(std::string_view(buffer.data(), read));
+    for (size_t i = 0; i < open.size(); ++i) {
+        const bool last = i + 1 == open.size();
+        if (!last && open[i].at + open[i].size <= from) continue;
+        LARGE_INTEGER skip{};
+        skip.QuadPart = static_cast<LONGLONG>(from > open[i].at ? from - open[i].at : 0);
+        if (skip.QuadPart != 0 && !SetFilePointerEx(open[i].file.get(), skip, nullptr, FILE_BEGIN)) return false;
+        // A segment before the last holds what the listing said; the last one may grow.
+        uint64_t left = last ? UINT64_MAX : open[i].size - static_cast<uint64_t>(skip.QuadPart);
+        while (left > 0) {
+            DWORD read = 0;
+            const DWORD ask = static_cast<DWORD>(std::min<uint64_t>(buffer.size(), left));
+            if (!ReadFile(open[i].file.get(), buffer.data(), ask, &read, nullptr)) return false;
+            if (read == 0) {
+                if (!last) return false;  // shorter than listed
+                break;
+            }
+            left -= read;
+            piece(std::string_view(buffer.data(), read));
+        }
     }
+    return true;
 }
 
 std::optional<std::string> Win32JournalStore::ReadAt(uint64_t at, size_t size) {
-    if (path_.empty()) return std::nullopt;
-    return ReadBytes(path_, at, size);
-}
-
-std::optional<uint64_t> Win32JournalStore::Size() {
-    if (path_.empty()) return std::nullopt;
-    UniqueFileHandle file = OpenToRead(path_);
-    if (!file) return Absent(GetLastError()) ? std::optional<uint64_t>(0) : std::nullopt;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size)) return std::nullopt;
-    return static_cast<uint64_t>(size.QuadPart);
+    std::vector<OpenSegment> open;
+    if (!OpenSegments(at, open)) return std::nullopt;
+    std::string bytes;
+    for (size_t i = 0; i < open.size() && bytes.size() < size; ++i) {
+        const bool last = i + 1 == open.size();
+        const uint64_t from = at + bytes.size();
+        if (!last && open[i].at + open[i].size <= from) continue;
+        LARGE_INTEGER skip{};
+        skip.QuadPart = static_cast<LONGLONG>(from - open[i].at);
+        if (!SetFilePointerEx(open[i].file.get(), skip, nullptr, FILE_BEGIN)) return std::nullopt;
+        const size_t want = last ? size - bytes.size()
+                                 : static_cast<size_t>(std::min<uint64_t>(size - bytes.size(),
+                                                                          open[i].size - (from - open[i].at)));
+        const size_t had = bytes.size();
+        bytes.resize(had + want);
+        size_t got = 0;
+        while (got < want) {
+            DWORD read = 0;
+            if (!ReadFile(open[i].file.get(), bytes.data() + had + got, static_cast<DWORD>(want - got), &read, nullptr))
+                return std::nullopt;
+            if (read == 0) break;
+            got += read;
+        }
+        bytes.resize(had + got);
+        if (got < want) break;
+    }
+    return bytes;
 }
 
 std::optional<uint64_t> Win32JournalStore::FileId() {
-    if (path_.empty()) return std::nullopt;
-    UniqueFileHandle file = OpenToRead(path_);
+    const auto segments = Segments();
+    if (!segments) return std::nullopt;
+    if (segments->empty()) return 0;
+    UniqueFileHandle file = OpenToRead(SegmentPath(segments->front().number, segments->back().number));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
-    // The swap puts another file in its place: another index on the same volume.
+    // Another journal put in its place: another index on the same volume.
     return (uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow) ^ (uint64_t{info.dwVolumeSerialNumber} << 48);
 }
 
-bool Win32JournalStore::ReplaceWith(const std::function<bool(const Writer& write)>& produce) {
-    if (path_.empty()) return false;
-    // Written beside the journal and swapped in whole: a reader sees the old
-    // journal or the new one, never a mixture, and a cut leaves the old one.
-    const std::wstring fresh = path_ + L".new";
-    {
-        UniqueFileHandle file(
-            CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return false;
-        const bool written = produce([&](std::string_view bytes) { return WriteAll(file.get(), bytes); });
-        if (!written || !FlushFileBuffers(file.get())) {
-            file.reset();
-            DeleteFileW(fresh.c_str());
-            return false;
-        }
-    }
-    const bool appending = static_cast<bool>(append_);
+uint32_t Win32JournalStore::StartSegment() {
+    const auto segments = Segments();
+    if (!segments || !append_) return 0;
+    const uint32_t live = segments->empty() ? 1 : segments->back().number;
+    if (segments->empty() || segments->back().size == 0) return live;
+    // The journal goes on in a new file; the one appended to so far keeps its
+    // number beside it.
     append_.reset();
-    const bool swapped =
-        WhileInUse(true, [&]() -> DWORD {
-            return MoveFileExW(fresh.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-                       ? ERROR_SUCCESS
-                       : GetLastError();
-        }) == ERROR_SUCCESS;
-    // Still held: the journal stays as it was, whole, and is trimmed another time.
-    if (!swapped) DeleteFileW(fresh.c_str());
-    if (appending) OpenJournal();
-    return swapped;
+    const std::wstring kept = path_ + L"." + std::to_wstring(live);
+    const bool moved = WhileInUse(true, [&]() -> DWORD {
+                           return MoveFileExW(path_.c_str(), kept.c_str(), MOVEFILE_WRITE_THROUGH) ? ERROR_SUCCESS
+                                                                                                    : GetLastError();
+                       }) == ERROR_SUCCESS;
+    if (!OpenJournal()) return 0;
+    return moved ? live + 1 : live;
+}
+
+bool Win32JournalStore::DeleteSegment(uint32_t number) {
+    if (path_.empty() || !append_) return false;
+    const std::wstring segment = path_ + L"." + std::to_wstring(number);
+    // A reader that has it open reads on: the file goes when the last one closes it.
+    return WhileInUse(true, [&]() -> DWORD {
+               return DeleteFileW(segment.c_str()) || Absent(GetLastError()) ? ERROR_SUCCESS : GetLastError();
+           }) == ERROR_SUCCESS;
 }
 
 std::string Win32JournalStore::ReadIndex() {
@@ -226,9 +323,8 @@ void Win32JournalStore::CloseAppend() {
 bool Win32JournalStore::Append(const std::string& bytes) {
     if (!append_) return false;
     if (limit_ != 0) {
-        LARGE_INTEGER size{};
-        if (!GetFileSizeEx(append_.get(), &size) || static_cast<uint64_t>(size.QuadPart) + bytes.size() > limit_)
-            return false;
+        const auto size = Size();
+        if (!size || *size + bytes.size() > limit_) return false;
     }
     return WriteAll(append_.get(), bytes);
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvaro {
 
@@ -22,38 +23,53 @@ enum class TurnTry {
     Failed,  // the journal cannot be written (read-only, a folder, no room...)
 };
 
-// The journal file. One Win32 implementation; tests use an in-memory fake.
+// A file of the journal: the journal is its segments read one after the
+// other, oldest first, as one run of bytes.
+struct JournalSegment {
+    uint32_t number = 0;  // grows with each segment begun
+    uint64_t size = 0;
+};
+
+// The journal's files. One Win32 implementation; tests use an in-memory fake.
 class IJournalStore {
 public:
     virtual ~IJournalStore() = default;
-    // Hands the file's bytes from `from` on to `piece`, a part at a time and
-    // in order, never all of a large file at once. True when all of it was
-    // read (a file that is not there yet reads as empty); false when it
-    // exists but cannot be read.
+    // Hands the journal's bytes from `from` on to `piece`, a part at a time
+    // and in order, never all of a large journal at once. True when all of it
+    // was read (a journal that is not there yet reads as empty); false when
+    // it exists but cannot be read.
     virtual bool ReadFrom(uint64_t from, const std::function<void(std::string_view piece)>& piece) = 0;
-    // The bytes from `at` on, `size` of them (fewer at the end of the file);
-    // nullopt when the file cannot be read.
+    // The bytes from `at` on, `size` of them (fewer at the end of the
+    // journal); nullopt when the journal cannot be read.
     virtual std::optional<std::string> ReadAt(uint64_t at, size_t size) = 0;
-    // The file's size in bytes: 0 when there is none yet, nullopt when it cannot be read.
-    virtual std::optional<uint64_t> Size() = 0;
-    // What tells this file from the one a swap puts in its place; nullopt
-    // when that cannot be told.
+    // The segments, oldest first, the one appended to last: none when there
+    // is no journal yet, nullopt when they cannot be listed.
+    virtual std::optional<std::vector<JournalSegment>> Segments() = 0;
+    // What tells the journal from one put in its place (its first file);
+    // nullopt when that cannot be told.
     virtual std::optional<uint64_t> FileId() = 0;
-    // Replaces the whole file by the bytes `produce` hands to the writer it
-    // is given (the writer gives false once a write failed), unless another
-    // program has the file open or `produce` gives false; false when the
-    // file was left as it was.
-    using Writer = std::function<bool(std::string_view bytes)>;
-    virtual bool ReplaceWith(const std::function<bool(const Writer& write)>& produce) = 0;
+    // Under the turn, with everything appended flushed: what is appended
+    // from here on goes to a new segment. Gives the number of the segment
+    // appended to from now on (the same one when it was still empty, or a
+    // new one could not be begun).
+    virtual uint32_t StartSegment() = 0;
+    // Under the turn: deletes a segment that is neither the last nor the one
+    // before it, so that the bytes after it move up. False when it stays.
+    virtual bool DeleteSegment(uint32_t number) = 0;
 
-    // The whole file at once (for small journals and tests).
+    // The size of the journal in bytes: 0 when there is none yet, nullopt when it cannot be told.
+    std::optional<uint64_t> Size() {
+        const auto segments = Segments();
+        if (!segments) return std::nullopt;
+        uint64_t size = 0;
+        for (const JournalSegment& segment : *segments) size += segment.size;
+        return size;
+    }
+    // The whole journal at once (for small journals and tests).
     std::optional<std::string> ReadAll() {
         std::string bytes;
         if (!ReadFrom(0, [&](std::string_view piece) { bytes.append(piece); })) return std::nullopt;
         return bytes;
-    }
-    bool Replace(const std::string& bytes) {
-        return ReplaceWith([&](const Writer& write) { return write(bytes); });
     }
     // A small file kept beside the journal: what a reading of the journal
     // found up to some size, so that the next copy reads on from there. Empty

@@ -13,6 +13,7 @@
 #include "fakes/redirected_process.h"
 #include "fakes/temp_dir.h"
 #include "platform/registry_store.h"
+#include "platform/win32_journal_store.h"
 #include "platform/user_locations.h"
 #include "settings/app_settings.h"
 
@@ -317,8 +318,17 @@ protected:
         return store.StoreRead(app, kSectionName, key, L"<absent>");
     }
 
-    // The journal of the programs this test starts.
+    // The journal of the programs this test starts: the path of the file
+    // appended to, and its bytes, every segment read as one.
     const std::wstring& JournalPath() const { return isolated.locations.journalFile; }
+    std::string JournalBytes() const { return Win32JournalStore(JournalPath()).ReadAll().value_or(""); }
+    // Puts a journal of one file in its place, as an earlier version left it.
+    void WriteJournal(const std::string& bytes) const {
+        const auto segments = Win32JournalStore(JournalPath()).Segments();
+        for (size_t i = 0; segments && i + 1 < segments->size(); ++i)
+            DeleteFileW((JournalPath() + L"." + std::to_wstring((*segments)[i].number)).c_str());
+        WriteWhole(JournalPath(), bytes);
+    }
 
     IsolatedLocations isolated;
     RegistryStore& store = isolated.store;

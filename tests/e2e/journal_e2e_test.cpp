@@ -99,7 +99,7 @@ TEST_F(JournalEndToEnd, AKilledRunLosesNoFolder) {
     const std::wstring other = dir.MakeDir(L"other");
     int kills = 0, recovered = 0, lost = 0;
     for (int round = 0; round < 4; ++round) {
-        const std::string before = ReadShared(JournalPath());
+        const std::string before = JournalBytes();
         // Renamed folders are recorded a batch behind, at the next flush.
         const size_t doneBefore = Count(before, "\tN\t");
         // Killed when a share of the folders still to rename is done: 15, 50, 70 and 35 percent.
@@ -110,7 +110,7 @@ TEST_F(JournalEndToEnd, AKilledRunLosesNoFolder) {
             Program program(names);
             ASSERT_TRUE(program.Started());
             const ULONGLONG deadline = GetTickCount64() + 60000;
-            while (Count(ReadShared(JournalPath()), "\tN\t") < killAt && GetTickCount64() < deadline &&
+            while (Count(JournalBytes(), "\tN\t") < killAt && GetTickCount64() < deadline &&
                    !program.Ends(0))
                 Sleep(1);
             ASSERT_FALSE(program.Ends(0)) << "the run ended before it could be killed in round " << round;
@@ -162,7 +162,7 @@ TEST_F(JournalEndToEnd, TwoCopiesAtOnceKeepTheirRecordsWhole) {
         ASSERT_TRUE(first.Ends(60000));
         ASSERT_TRUE(second.Ends(60000));
     }
-    const auto runs = ParseJournal(ReadShared(JournalPath()));
+    const auto runs = ParseJournal(JournalBytes());
     ASSERT_EQ(runs.size(), 2u);
     for (const auto& run : runs) {
         EXPECT_EQ(run.folders.size(), 150u);
@@ -184,7 +184,7 @@ TEST_F(JournalEndToEnd, TwoCopiesStartingOnAFullJournalLoseNoRecord) {
                     DoneRecord(id, i, JournalOutcome::New, old + L"X");
         }
     }
-    WriteWhole(JournalPath(), full);
+    WriteJournal(full);
     for (int round = 0; round < 3; ++round) {
         std::wstring names[2];
         for (int copy = 0; copy < 2; ++copy)
@@ -198,7 +198,7 @@ TEST_F(JournalEndToEnd, TwoCopiesStartingOnAFullJournalLoseNoRecord) {
             ASSERT_TRUE(second.Ends(60000));
         }
         JournalDamage damage;
-        const auto runs = ParseJournal(ReadShared(JournalPath()), &damage);
+        const auto runs = ParseJournal(JournalBytes(), &damage);
         EXPECT_EQ(damage.lines, 0u) << "round " << round;
         // The ten newest that renamed something, kept as the last run began, and that run.
         ASSERT_EQ(runs.size(), 11u) << "round " << round;
@@ -228,7 +228,7 @@ TEST_F(JournalEndToEnd, AJournalThatFillsUpStopsTheRun) {
               std::wstring::npos)
         << history;
     EXPECT_NE(history.find(L"件\r\n中断しました\r\n"), std::wstring::npos) << history;
-    const auto runs = ParseJournal(ReadShared(JournalPath()));
+    const auto runs = ParseJournal(JournalBytes());
     ASSERT_EQ(runs.size(), 1u);
     size_t renamed = 0;
     for (int i = 0; i < 100; ++i) {
@@ -249,9 +249,9 @@ TEST_F(JournalEndToEnd, AJournalThatFillsUpStopsTheRun) {
 TEST_F(JournalEndToEnd, UndoRefusesAJournalWhoseNewestRunIsDamaged) {
     ASSERT_TRUE(Program(L"\"" + dir.MakeDir(L"first") + L"\"").Ends(30000));
     ASSERT_TRUE(Program(L"\"" + dir.MakeDir(L"second") + L"\"").Ends(30000));
-    std::string bytes = ReadShared(JournalPath());
+    std::string bytes = JournalBytes();
     bytes[bytes.rfind("K2J2\tF\t") + 8] ^= 1;
-    WriteWhole(JournalPath(), bytes);
+    WriteJournal(bytes);
     ASSERT_TRUE(Program(L"/UNDO /CLIP").Ends(30000));
     EXPECT_EQ(dir.Listing(), L"FIRST|SECOND");
     // The folder's record, and the record of where it ended, which has no folder to belong to.
@@ -267,10 +267,10 @@ TEST_F(JournalEndToEnd, ADryRunLeavesAnInterruptedRunAsItIs) {
     dir.MakeDir(L"cut.Tmp\u3077\u3088\u3080");
     const std::string journal =
         RunRecord("cut", RunKind::Run, {1, 1}, "") + FolderRecord("cut", 1, old, temp, dir.Path() + L"\\CUT");
-    WriteWhole(JournalPath(), journal);
+    WriteJournal(journal);
     EXPECT_EQ(RunConsole(L"/DRYRUN /MODE:0 \"" + dir.MakeDir(L"other") + L"\"", dir.Path() + L"\\out.txt"), 0u);
     EXPECT_EQ(dir.Listing(), L"cut.Tmpぷよむ|other|out.txt");
-    EXPECT_EQ(ReadShared(JournalPath()), journal);
+    EXPECT_EQ(JournalBytes(), journal);
 }
 
 // A run cut short on drive Q:, which is then gone (a USB stick pulled out):
@@ -281,7 +281,7 @@ TEST_F(JournalEndToEnd, AFolderOnADriveThatComesBackIsRecoveredThen) {
     CreateDirectoryW((stick + L"\\cut.Tmp\u3077\u3088\u3080").c_str(), nullptr);
     const std::string journal = RunRecord("cut", RunKind::Run, {1, 1}, "") +
                                 FolderRecord("cut", 1, L"Q:\\cut", L"Q:\\cut.Tmp\u3077\u3088\u3080", L"Q:\\CUT");
-    WriteWhole(JournalPath(), journal);
+    WriteJournal(journal);
     const std::wstring other = L"\"" + dir.MakeDir(L"other") + L"\"", log = dir.Path() + L"\\q.log";
     auto recoveryLines = [&] {
         const std::wstring text = FromCodePage932(ReadShared(log));
@@ -293,7 +293,7 @@ TEST_F(JournalEndToEnd, AFolderOnADriveThatComesBackIsRecoveredThen) {
         recoveryLines().find(L"ドライブが見つからない為、中断された変更の確認を次の起動まで待ちます\r\n　[ Q:\\ ]"),
         std::wstring::npos)
         << recoveryLines();
-    ASSERT_EQ(ParseJournal(ReadShared(JournalPath())).front().folders.at(0).outcome, JournalOutcome::Open);
+    ASSERT_EQ(ParseJournal(JournalBytes()).front().folders.at(0).outcome, JournalOutcome::Open);
 
     DWORD code = 0;
     {
@@ -307,7 +307,7 @@ TEST_F(JournalEndToEnd, AFolderOnADriveThatComesBackIsRecoveredThen) {
     EXPECT_NE(recoveryLines().find(L"Q:\\cut"), std::wstring::npos) << recoveryLines();
     EXPECT_EQ(GetFileAttributesW((stick + L"\\cut").c_str()), FILE_ATTRIBUTE_DIRECTORY);
     // Closed, and then dropped by the trim: a run that renamed nothing keeps no place.
-    EXPECT_FALSE(HasOpenFolders(ReadShared(JournalPath())));
+    EXPECT_FALSE(HasOpenFolders(JournalBytes()));
 }
 
 TEST_F(JournalEndToEnd, UndoGivesBackEveryOriginalSpelling) {
@@ -343,9 +343,9 @@ TEST_F(JournalEndToEnd, ResumeFinishesAKilledRunAndAStoppedOne) {
     {
         ConsoleRun run(L"/MODE:0 @" + listFile, out);
         ASSERT_TRUE(run.Started());
-        const size_t until = Count(ReadShared(JournalPath()), "\tN\t") + 120;
+        const size_t until = Count(JournalBytes(), "\tN\t") + 120;
         const ULONGLONG deadline = GetTickCount64() + 60000;
-        while (Count(ReadShared(JournalPath()), "\tN\t") < until && GetTickCount64() < deadline && !run.Ends(0))
+        while (Count(JournalBytes(), "\tN\t") < until && GetTickCount64() < deadline && !run.Ends(0))
             Sleep(1);
         ASSERT_FALSE(run.Ends(0)) << "the run ended before it could be killed";
         run.Kill();
@@ -363,7 +363,7 @@ TEST_F(JournalEndToEnd, ResumeFinishesAKilledRunAndAStoppedOne) {
     // A run by mode 2 stopped by Ctrl+C after 150 folders, as it leaves the
     // journal: Wine 8 refuses GenerateConsoleCtrlEvent for the console a test
     // runs in (ERROR_INVALID_ACCESS), so the stop is written as the program writes it.
-    std::string bytes = ReadShared(JournalPath());
+    std::string bytes = JournalBytes();
     RunRequest request{2, "", 600, {}};
     for (int i = 0; i < 600; ++i) {
         wchar_t name[8];
@@ -380,7 +380,7 @@ TEST_F(JournalEndToEnd, ResumeFinishesAKilledRunAndAStoppedOne) {
         bytes +=
             FolderRecord(id, i + 1, old, old + kTempSuffix, lower) + DoneRecord(id, i + 1, JournalOutcome::New, lower);
     }
-    WriteWhole(JournalPath(), bytes + EndRecord(id, RunEnd::Stopped, 150));
+    WriteJournal(bytes + EndRecord(id, RunEnd::Stopped, 150));
     const Census half = Take(root);
     EXPECT_EQ(half.old, 150);
     EXPECT_EQ(RunConsole(L"/RESUME /LOG:" + dir.Path() + L"\\resume.log", out), 0u);
@@ -440,16 +440,16 @@ TEST_F(JournalEndToEnd, ResumeFinishesAKilledWalkAndAKilledListOfSeveralBatches)
     auto killAfter = [&](const std::wstring& arguments, size_t folders) {
         ConsoleRun run(arguments, out);
         ASSERT_TRUE(run.Started());
-        const size_t until = Count(ReadShared(JournalPath()), "\tN\t") + folders;
+        const size_t until = Count(JournalBytes(), "\tN\t") + folders;
         const ULONGLONG deadline = GetTickCount64() + 120000;
-        while (Count(ReadShared(JournalPath()), "\tN\t") < until && GetTickCount64() < deadline && !run.Ends(0))
+        while (Count(JournalBytes(), "\tN\t") < until && GetTickCount64() < deadline && !run.Ends(0))
             Sleep(2);
         ASSERT_FALSE(run.Ends(0)) << "the run ended before it could be killed";
         run.Kill();
     };
     // The folders the runs from `first` on renamed, and how many of them more than once.
     auto renamed = [&](size_t first) {
-        const auto runs = ParseJournal(ReadShared(JournalPath()));
+        const auto runs = ParseJournal(JournalBytes());
         std::set<std::wstring> paths;
         size_t records = 0;
         for (size_t r = first; r < runs.size(); ++r)
@@ -476,7 +476,7 @@ TEST_F(JournalEndToEnd, ResumeFinishesAKilledWalkAndAKilledListOfSeveralBatches)
     EXPECT_EQ(renamed(0), std::make_pair(size_t{2551}, size_t{0}));
     expectNothingToFinish();
 
-    const size_t runsBefore = ParseJournal(ReadShared(JournalPath())).size();
+    const size_t runsBefore = ParseJournal(JournalBytes()).size();
     killAfter(L"/MODE:2 @" + listFile, 1300);
     EXPECT_GE(census().first, 1000);
     EXPECT_EQ(RunConsole(L"/RESUME", out), 0u);

@@ -59,7 +59,7 @@ TEST_F(TrustEndToEnd, AnUndoWaitsForARunningCopyAndTakesBackAllOfItsRun) {
     ConsoleRun run(L"/MODE:0 /S \"" + root + L"\"", dir.Path() + L"\\run.txt");
     ASSERT_TRUE(run.Started());
     // The run holds the turn once its record is written.
-    for (int i = 0; i < 3000 && ReadShared(JournalPath()).find("\tR\t") == std::string::npos; ++i) Sleep(5);
+    for (int i = 0; i < 3000 && JournalBytes().find("\tR\t") == std::string::npos; ++i) Sleep(5);
     ASSERT_FALSE(run.Ends(0)) << "the run ended before the undo began";
     SetEnvironmentVariableW(L"KELVARO2_TURN_PAUSE_MS", L"1");
     const ULONGLONG start = GetTickCount64();
@@ -142,7 +142,7 @@ TEST_F(TrustEndToEnd, TheProgramsOwnFoldersAreNeverRenamed) {
 // emptied: the journal is as it was.
 TEST_F(TrustEndToEnd, ALogNeverNamesTheJournalByAnySpelling) {
     ASSERT_EQ(RunConsole(L"/MODE:0 \"" + dir.MakeDir(L"first") + L"\"", dir.Path() + L"\\out.txt"), 0u);
-    const std::string journal = ReadShared(JournalPath());
+    const std::string journal = JournalBytes();
     ASSERT_FALSE(journal.empty());
     std::wstring slashes = JournalPath();
     for (auto& c : slashes)
@@ -158,8 +158,12 @@ TEST_F(TrustEndToEnd, ALogNeverNamesTheJournalByAnySpelling) {
         EXPECT_EQ(
             RunConsole(L"/MODE:0 /LOG:\"" + log + L"\" \"" + dir.MakeDir(L"x") + L"\"", dir.Path() + L"\\out.txt"), 2u)
             << log;
-        EXPECT_EQ(ReadShared(JournalPath()), journal) << log;
+        EXPECT_EQ(JournalBytes(), journal) << log;
     }
+    // The next run moves the journal's file to a segment of its own: the
+    // link, left leading nowhere, would keep the test's folder from going.
+    StartLinuxTool(L"Z:\\bin\\rm", L"rm -f \"" + UnixPath(link) + L"\"");
+    for (int i = 0; i < 250 && dir.Listing().find(L"journal-link") != std::wstring::npos; ++i) Sleep(20);
 }
 
 // After a killed run and a later one, /RESUME finishes the killed run (the
@@ -184,9 +188,9 @@ TEST_F(TrustEndToEnd, ResumeFinishesAKilledRunAfterALaterOne) {
 // run before it.
 TEST_F(TrustEndToEnd, AJournalEndingInALongLineCostsNeitherTimeNorMemory) {
     ASSERT_EQ(RunConsole(L"/MODE:0 \"" + dir.MakeDir(L"first") + L"\"", dir.Path() + L"\\out.txt"), 0u);
-    std::string journal = ReadShared(JournalPath());
+    std::string journal = JournalBytes();
     journal.append(64u << 20, '\0');
-    WriteWhole(JournalPath(), journal);
+    WriteJournal(journal);
     PROCESS_INFORMATION info{};
     ASSERT_TRUE(StartRedirected(ConsoleProgramPath(), L"/UNDO", dir.Path() + L"\\out.txt", info));
     const ULONGLONG start = GetTickCount64();
@@ -253,7 +257,7 @@ TEST_F(TrustEndToEnd, ADamagedRunRecordNeverHidesAFolderLeftUnderItsTemporaryNam
     ASSERT_TRUE(MoveFileW(folder.c_str(), temp.c_str()));
     std::string run = RunRecord("1-1", RunKind::Run, {1, 1}, "");
     run[run.find("1-1") + 1] ^= 1;  // one changed byte: the record's sum no longer holds
-    WriteWhole(JournalPath(), ReadShared(JournalPath()) + run + FolderRecord("1-1", 1, folder, temp, folder + L"X"));
+    WriteJournal(JournalBytes() + run + FolderRecord("1-1", 1, folder, temp, folder + L"X"));
     RunConsole(L"/MODE:0 /DRYRUN \"" + dir.Path() + L"\"", dir.Path() + L"\\out.txt");  // a dry run leaves it
     EXPECT_EQ(dir.Listing(), L"out.txt|photos" + std::wstring(kTempSuffix));
     EXPECT_EQ(RunConsole(L"/UNDO", dir.Path() + L"\\out.txt"), 1u) << Out();  // recovers, then nothing to undo

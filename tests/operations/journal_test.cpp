@@ -604,9 +604,11 @@ TEST_F(JournalTest, UndoFindsAFolderBelowOneALaterUndoLeftAndNeverItsLookAlike) 
     EXPECT_EQ(fs.SubFolders(L"C:\\D\\box"), Lines{L"ｉｎｎｅｒ"});
 }
 
-// A trim that cannot replace the journal (a scanner holds the file) leaves
-// every record where it was and says so once; the next trim that can, trims.
-TEST_F(JournalTest, ATrimThatCannotReplaceTheJournalLeavesItWholeAndSaysSoOnce) {
+// A trim drops the oldest run by a record and deletes the segment only its
+// records stand in, and nothing else. One that cannot delete it (a scanner
+// holds the file) has dropped the run all the same, keeps every byte and says
+// so once; the next trim that can, deletes.
+TEST_F(JournalTest, ATrimDeletesOnlyTheOldestRunsSegmentAndSaysSoOnceWhenItCannot) {
     const std::wstring said = ResKelvaroText(KText::TrimNotWrittenLine);
     for (int i = 0; i < 11; ++i) OneRun({(L"r" + std::to_wstring(i)).c_str()});
     store.busy = true;
@@ -615,12 +617,17 @@ TEST_F(JournalTest, ATrimThatCannotReplaceTheJournalLeavesItWholeAndSaysSoOnce) 
     OneRun({L"late"});
     EXPECT_EQ(std::count(history.lines.begin(), history.lines.end(), said), 1);
     EXPECT_EQ(store.bytes.compare(0, before.size(), before), 0);
-    EXPECT_EQ(ParseJournal(store.bytes).size(), ParseJournal(before).size() + 1);
+    EXPECT_EQ(ParseJournal(store.bytes).size(), ParseJournal(before).size());
     store.busy = false;
     history.lines.clear();
+    const std::string kept = store.bytes.substr(store.bytes.find("C:\\D\\r2") - 200);
     OneRun({L"later"});
     EXPECT_EQ(std::count(history.lines.begin(), history.lines.end(), said), 0);
-    EXPECT_LT(ParseJournal(store.bytes).size(), ParseJournal(before).size() + 2);
+    EXPECT_EQ(store.bytes.find("C:\\D\\r1\t"), std::string::npos);
+    EXPECT_EQ(store.bytes.find("C:\\D\\r0\t"), std::string::npos);
+    EXPECT_EQ(ParseJournal(store.bytes).size(), ParseJournal(before).size());
+    // The bytes of the runs kept stand as they were: nothing was written again.
+    EXPECT_NE(store.bytes.find(kept.substr(kept.find("K2J2\tS"))), std::string::npos);
 }
 
 TEST_F(JournalTest, UndoGivesBackEverySpellingNewestFirstAndOnlyOnce) {
@@ -791,8 +798,9 @@ TEST(JournalReader, FolderRecordsAreReadNewestFirst) {
     EXPECT_FALSE(ForEachFolderBackward(store, store.bytes.size(), "b", [](JournalFolder&&) { return true; }));
 }
 
-// The real journal file: twelve runs leave exactly the lines of the last eleven.
-TEST(Win32Journal, TwelveRunsLeaveExactlyTheLinesOfTheLastEleven) {
+// The real journal's files: twelve runs leave the last eleven, and the
+// first run's file is gone.
+TEST(Win32Journal, TwelveRunsLeaveTheLastElevenAndTheFirstRunsFileGoes) {
     testing::TempDir dir;
     Win32JournalStore store(dir.Path() + L"\\journal.txt");
     RenameJournal journal(store);
@@ -805,14 +813,15 @@ TEST(Win32Journal, TwelveRunsLeaveExactlyTheLinesOfTheLastEleven) {
         const std::string bytes = store.ReadAll().value_or("");
         runs.push_back(bytes.substr(bytes.rfind("K2J2\tR\t")));
     }
-    // The ten that renamed something before the last one, which trims the journal as it begins.
-    std::string last10;
-    for (size_t i = 1; i < runs.size(); ++i) last10 += runs[i];
-    EXPECT_EQ(store.ReadAll().value_or(""), last10);
+    const std::string bytes = store.ReadAll().value_or("");
+    EXPECT_EQ(bytes.find(runs[0]), std::string::npos);
+    for (size_t i = 1; i < runs.size(); ++i) EXPECT_NE(bytes.find(runs[i]), std::string::npos) << i;
+    EXPECT_EQ(ParseJournal(bytes).size(), 11u);
+    EXPECT_EQ(dir.Listing().find(L"journal.txt.1|"), std::wstring::npos);
     // What the last run found is kept beside the journal, for the next copy.
     Win32JournalStore again(dir.Path() + L"\\journal.txt");
-    EXPECT_EQ(again.ReadIndex().find("K2X2\t" + std::to_string(again.FileId().value_or(0)) + "\t" +
-                                     std::to_string(last10.size()) + "\t"),
+    EXPECT_EQ(again.ReadIndex().find("K2X3\t" + std::to_string(again.FileId().value_or(0)) + "\t" +
+                                     std::to_string(bytes.size()) + "\t"),
               0u);
     const std::wstring old = dir.Path() + L"\\killed";
     ASSERT_EQ(again.TryOpenForAppend(), TurnTry::Taken);

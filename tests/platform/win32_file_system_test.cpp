@@ -188,32 +188,46 @@ private:
     std::thread letGo_;
 };
 
-TEST(Win32Journal, ATrimAndTheIndexWaitForAFileSomeoneHoldsOpen) {
+// The journal goes on in files of its own, read as one: a new segment keeps
+// the bytes so far beside the journal, a deleted one leaves the others as
+// they are, and a reader that has it open reads on.
+TEST(Win32Journal, SegmentsReadAsOneAndGoOneAtATime) {
     TempDir dir;
     const std::wstring path = dir.Path() + L"\\journal.txt";
     Win32FileSystem files;
-    ASSERT_TRUE(files.WriteFileBytes(path, "old\n"));
+    ASSERT_TRUE(files.WriteFileBytes(path, "old\n"));  // an earlier version's journal
     ASSERT_TRUE(files.WriteFileBytes(path + L".index", "old index"));
     Win32JournalStore store(path);
+    ASSERT_EQ(store.TryOpenForAppend(), TurnTry::Taken);
+    EXPECT_EQ(store.StartSegment(), 2u);
+    ASSERT_TRUE(store.Append("two\n"));
+    EXPECT_EQ(store.StartSegment(), 3u);
+    EXPECT_EQ(store.StartSegment(), 3u);  // still empty
+    ASSERT_TRUE(store.Append("three\n"));
+    EXPECT_EQ(store.ReadAll(), "old\ntwo\nthree\n");
+    EXPECT_EQ(store.ReadAt(2, 5), "d\ntwo");
+    EXPECT_EQ(dir.Listing(), L"journal.txt|journal.txt.1|journal.txt.2|journal.txt.index|journal.txt.lock");
     {
-        const Holder held(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 300);
+        const Holder held(path + L".1", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
         ASSERT_TRUE(held.Holds());
-        EXPECT_TRUE(store.Replace("trimmed\n"));
+        EXPECT_TRUE(store.DeleteSegment(1));
     }
-    EXPECT_EQ(store.ReadAll(), "trimmed\n");
+    EXPECT_EQ(store.ReadAll(), "two\nthree\n");
+    EXPECT_EQ(store.Size(), 10u);
     {
         const Holder held(path + L".index", 0, 300);
         ASSERT_TRUE(held.Holds());
         store.WriteIndex("new index");
     }
     EXPECT_EQ(store.ReadIndex(), "new index");
-    // Held throughout: the journal stays whole, and nothing is left beside it.
+    // Held without leave to delete it: the segment stays, whole.
     {
-        const Holder held(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-        EXPECT_FALSE(store.Replace("lost\n"));
+        const Holder held(path + L".2", FILE_SHARE_READ);
+        ASSERT_TRUE(store.StartSegment() == 4u && store.Append("four\n"));
+        EXPECT_FALSE(store.DeleteSegment(2));
     }
-    EXPECT_EQ(store.ReadAll(), "trimmed\n");
-    EXPECT_EQ(dir.Listing(), L"journal.txt|journal.txt.index");
+    EXPECT_EQ(store.ReadAll(), "two\nthree\nfour\n");
+    store.CloseAppend();
 }
 
 }  // namespace

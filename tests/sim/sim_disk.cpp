@@ -156,6 +156,7 @@ void SimWorld::PowerCut() {
     // What was written since the last flush may be partly there; the renames
     // since then persist up to some point, in the order they were made.
     journal.resize(durable + random() % (journal.size() - durable + 1));
+    while (segments.size() > 1 && segments.back().start > journal.size()) segments.pop_back();
     for (size_t keep = random() % (unflushedMoves.size() + 1); unflushedMoves.size() > keep;) {
         nodes.at(unflushedMoves.back().id).name = unflushedMoves.back().from;
         unflushedMoves.pop_back();
@@ -348,9 +349,14 @@ std::optional<std::string> SimJournalStore::ReadAt(uint64_t at, size_t size) {
     return at < w_.journal.size() ? w_.journal.substr(static_cast<size_t>(at), size) : std::string();
 }
 
-std::optional<uint64_t> SimJournalStore::Size() {
+std::optional<std::vector<JournalSegment>> SimJournalStore::Segments() {
     if (!w_.Step()) return std::nullopt;
-    return w_.journal.size();
+    std::vector<JournalSegment> segments;
+    const auto& parts = w_.segments;
+    for (size_t i = 0; i < parts.size() && !w_.journal.empty(); ++i)
+        segments.push_back(
+            {parts[i].number, (i + 1 < parts.size() ? parts[i + 1].start : w_.journal.size()) - parts[i].start});
+    return segments;
 }
 
 std::optional<uint64_t> SimJournalStore::FileId() {
@@ -358,22 +364,30 @@ std::optional<uint64_t> SimJournalStore::FileId() {
     return w_.journalFile;
 }
 
-bool SimJournalStore::ReplaceWith(const std::function<bool(const Writer&)>& produce) {
+uint32_t SimJournalStore::StartSegment() {
+    if (!Writable() || !open_) return 0;
+    if (w_.turnHolder != process_) ++w_.writesWithoutTurn;
+    // The file appended to is renamed beside the journal, written through.
+    auto& parts = w_.segments;
+    if (w_.journal.size() > parts.back().start) parts.push_back({parts.back().number + 1, w_.journal.size()});
+    return parts.back().number;
+}
+
+bool SimJournalStore::DeleteSegment(uint32_t number) {
     if (!Writable() || !open_) return false;
     if (w_.turnHolder != process_) ++w_.writesWithoutTurn;
-    std::string fresh;
-    if (!produce([&](std::string_view part) {
-            if (!w_.Step()) return false;
-            fresh.append(part);
-            return true;
-        }))
-        return false;
-    // Written beside the journal, flushed, and swapped in whole.
-    if (!w_.Step()) return false;
-    w_.journal = std::move(fresh);
-    ++w_.journalFile;
-    w_.Flushed();
-    return true;
+    auto& parts = w_.segments;
+    for (size_t i = 0; i + 2 < parts.size(); ++i) {
+        if (parts[i].number != number) continue;
+        const size_t start = parts[i].start, size = parts[i + 1].start - start;
+        w_.journal.erase(start, size);
+        w_.durable -= std::min(size, w_.durable > start ? w_.durable - start : 0);
+        for (size_t later = i + 1; later < parts.size(); ++later) parts[later].start -= size;
+        if (i == 0) ++w_.journalFile;
+        parts.erase(parts.begin() + static_cast<std::ptrdiff_t>(i));
+        return true;
+    }
+    return false;
 }
 
 std::string SimJournalStore::ReadIndex() {

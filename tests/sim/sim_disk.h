@@ -67,7 +67,12 @@ public:
     std::string journal;                          // the bytes of the file as the system sees them
     size_t durable = 0;                           // how many of them outlast a power cut
     std::string index;                            // the file beside the journal
-    uint64_t journalFile = 1;                     // changes when the file is swapped
+    uint64_t journalFile = 1;                     // changes when the first segment is deleted
+    struct Segment {
+        uint32_t number;
+        size_t start;  // where it begins in `journal`
+    };
+    std::vector<Segment> segments{{1, 0}};
     uint32_t turnHolder = 0;                      // the process holding the turn; 0 when free
     std::set<uint32_t> alive;                     // running processes
     uint64_t clock = 133'800'000'000'000'000ull;  // a FILETIME in 2025
@@ -153,9 +158,10 @@ public:
     ~SimJournalStore() override { CloseAppend(); }
     bool ReadFrom(uint64_t from, const std::function<void(std::string_view)>& piece) override;
     std::optional<std::string> ReadAt(uint64_t at, size_t size) override;
-    std::optional<uint64_t> Size() override;
+    std::optional<std::vector<JournalSegment>> Segments() override;
     std::optional<uint64_t> FileId() override;
-    bool ReplaceWith(const std::function<bool(const Writer&)>& produce) override;
+    uint32_t StartSegment() override;
+    bool DeleteSegment(uint32_t number) override;
     std::string ReadIndex() override;
     void WriteIndex(std::string_view bytes) override;
     TurnTry TryOpenForAppend() override;
