@@ -767,6 +767,65 @@ TEST_F(JournalTest, AnUndoFindsItsRunBehindManyRunsTakenBack) {
     EXPECT_EQ(history.lines.back(), L"結果　元に戻した：1件　戻せず：0件");
 }
 
+// A killed run that a later start closed (its record of where the folder
+// ended stands in the later run's segment) is dropped in its turn: at every
+// step no reader sees it, nothing counts as damage, a look from the start
+// finds what the kept index finds, and in the end no byte of it is left.
+TEST(JournalReader, ARunClosedByALaterStartIsDroppedWithoutATrace) {
+    FakeJournalStore store;
+    store.id = 1;
+    store.bytes = SomeRun("open", 2, false);  // as an earlier version left it: one file
+    for (int i = 0; i < 14; ++i) {
+        {
+            RenameJournal journal(store);
+            ASSERT_TRUE(journal.BeginRun(RunKind::Run));
+            const std::wstring old = L"C:\\写真\\n" + std::to_wstring(i);
+            journal.FolderEnd(journal.FolderBegin(old, old + kTemp, old + L"X"), JournalOutcome::New, old + L"X");
+            journal.End(RunEnd::Done, 1);
+            if (i == 0)
+                for (uint32_t seq : {1u, 2u}) journal.Close("open", seq, JournalOutcome::Old, L"");
+        }
+        JournalDamage damage;
+        const auto runs = ParseJournal(store.bytes, &damage);
+        EXPECT_EQ(damage.lines, 0u) << i;
+        // Closed, it renamed nothing: the next trim drops it.
+        EXPECT_EQ(runs.size(), i == 0 ? 2u : std::min(i, 10) + 1u) << i;
+        EXPECT_EQ(runs.front().id == "open", i == 0) << i;
+        const bool kept = RenameJournal(store).HasOpenFolders().value_or(true);
+        store.index.clear();
+        ++*store.id;
+        EXPECT_FALSE(kept);
+        EXPECT_FALSE(RenameJournal(store).HasOpenFolders().value_or(true)) << i;
+    }
+    EXPECT_EQ(store.bytes.find("\topen\t"), std::string::npos);
+    EXPECT_LE(store.parts.size(), 13u);
+}
+
+// A dropped run whose segment must stay (it holds a record of a run still
+// kept: here the stopped run kept for /RESUME) is never seen again, though
+// the segment holding its drop record goes long before.
+TEST(JournalReader, ADroppedRunNeverComesBack) {
+    FakeJournalStore store;
+    std::string stopped, host;
+    for (int i = 0; i < 26; ++i) {
+        {
+            RenameJournal journal(store);
+            ASSERT_TRUE(journal.BeginRun(RunKind::Run));
+            const std::wstring old = L"C:\\写真\\n" + std::to_wstring(i);
+            const uint32_t seq = journal.FolderBegin(old, old + kTemp, old + L"X");
+            journal.FolderEnd(seq, JournalOutcome::New, old + L"X");
+            if (i == 1) journal.Close(stopped, 1, JournalOutcome::New, L"C:\\写真\\n0X");
+            journal.End(i == 0 ? RunEnd::Stopped : RunEnd::Done, 1);
+        }
+        const auto runs = ParseJournal(store.bytes);
+        if (i == 0) stopped = runs.back().id;
+        if (i == 1) host = runs.back().id;
+        const bool seen = std::any_of(runs.begin(), runs.end(), [&](const JournalRun& run) { return run.id == host; });
+        EXPECT_EQ(seen, i >= 1 && i < 12) << i;
+        EXPECT_EQ(runs.front().id, stopped) << i;
+    }
+}
+
 // Read backwards in pieces of any size, records split between pieces and the
 // file's first line included, a line cut short at the end skipped.
 TEST(JournalReader, FolderRecordsAreReadNewestFirst) {
