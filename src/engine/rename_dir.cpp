@@ -204,9 +204,17 @@ MoveOutcome MoveFolder(IFileSystem& fs,
     const std::wstring where = FindMisplaced(fs, via, newPath, stored, second.identity);
     if (where.empty()) return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
     const MoveResult back = fs.MoveDirBack(where, path);
-    if (back) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
-    refused(back);
-    return end(MoveOutcome::Misplaced, JournalOutcome::Elsewhere, where);
+    if (!back) {
+        refused(back);
+        return end(MoveOutcome::Misplaced, JournalOutcome::Elsewhere, where);
+    }
+    // Back under its old name, unless the system keeps that one its own way
+    // too (and under Wine a change of case alone renames nothing): then it
+    // is told where the folder is.
+    const auto storedBack = StoredName(fs, back, path);
+    if (storedAs(path, storedBack)) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+    if (!storedBack) return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
+    return end(MoveOutcome::Misplaced, JournalOutcome::Elsewhere, ParentWithSeparator(path) + *storedBack);
 }
 
 }  // namespace

@@ -429,6 +429,21 @@ TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
     ASSERT_FALSE(runs.empty());
     ASSERT_FALSE(runs.back().folders.empty());
     EXPECT_EQ(runs.back().folders[0].outcome, JournalOutcome::Elsewhere);
+
+    // A share that keeps every name in lower case: the way back stores the
+    // old name otherwise too, and the history says where the folder is
+    // instead of calling it back.
+    fs.allowMove = nullptr;
+    fs.AddDir(L"C:\\D\\Photos");
+    fs.storedAs = [](std::wstring to) {
+        CharLowerBuffW(to.data(), static_cast<DWORD>(to.size()));
+        return to;
+    };
+    history.lines.clear();
+    EXPECT_EQ(Rename(L"C:\\D\\Photos", 0), 1);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"photos", std::wstring(17, L'ｱ')}));
+    EXPECT_EQ(history.lines.back(), L"　[ photos ]");
+    EXPECT_EQ(ParseJournal(store.bytes).back().folders[0].outcome, JournalOutcome::Elsewhere);
 }
 
 TEST_F(JournalTest, AFolderLeftUnderItsTemporaryNameIsTriedAgainAtTheNextStart) {

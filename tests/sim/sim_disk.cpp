@@ -3,15 +3,24 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
+
+#include "engine/folder_rules.h"
 
 namespace kelvaro::sim {
 
 const char* FaultName(Fault::Kind kind) {
     static const char* const names[] = {"none",       "kill",           "power-cut",    "journal-full",
                                         "read-only",  "in-use",         "becomes-file", "becomes-link",
-                                        "rival-turn", "damage-journal", "damage-index", "stop"};
+                                        "rival-turn", "damage-journal", "damage-index", "stop",
+                                        "stored-otherwise"};
     return names[kind];
+}
+
+bool EndsWithTemp(const std::wstring& name) {
+    const std::wstring_view suffix = kTempSuffix;
+    return name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 bool SameNameAnyCase(const std::wstring& a, const std::wstring& b) {
@@ -134,6 +143,7 @@ bool SimWorld::Step() {
         case Fault::BecomesFile:
         case Fault::BecomesLink:
         case Fault::Stop:
+        case Fault::StoredOtherwise:
             struck = true;
             if (swap) swap();
             return true;
@@ -209,7 +219,12 @@ MoveResult SimFileSystem::MoveEntry(const std::wstring& from, const std::wstring
     if (w_.Lookup(parent, name) == node && moved.parent == parent) return {};
     w_.unflushedMoves.push_back({node, moved.name});
     moved.parent = parent;
-    moved.name = StoredName(name);
+    // A file system that keeps names its own way (a NAS that writes them in
+    // upper case): the program must find out and put the folder back.
+    std::wstring stored = name;
+    if (w_.struck && w_.fault.kind == Fault::StoredOtherwise && EndsWithTemp(moved.name) && !EndsWithTemp(name))
+        CharUpperBuffW(stored.data(), static_cast<DWORD>(stored.size()));
+    moved.name = StoredName(stored);
     return {};
 }
 

@@ -28,6 +28,7 @@ struct Fault {
         DamageJournal,  // before the operation, one byte of the journal changes
         DamageIndex,    // before the operation, one byte of the journal's index changes
         Stop,           // at that step the user presses Cancel or Ctrl+C
+        StoredOtherwise,  // from that step on, a rename out of a temporary name stores the name in upper case
     } kind = None;
     uint32_t step = 0;  // the step it strikes at (for the step faults)
     uint64_t arg = 0;   // a random number for the fault's own choices
@@ -182,6 +183,8 @@ private:
 
 // True for a name the system takes for a device (CON, NUL, COM1, LPT1.TXT...).
 bool IsDeviceName(const std::wstring& name);
+// True for a name under the program's temporary suffix.
+bool EndsWithTemp(const std::wstring& name);
 // Names compared as the file system compares them: case ignored.
 bool SameNameAnyCase(const std::wstring& a, const std::wstring& b);
 
