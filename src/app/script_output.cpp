@@ -79,7 +79,9 @@ FolderLine RunFolderLine(const PlanEntry& entry, const FolderOutcome& outcome, b
         line.code = entry.state == PlanState::InForm ? FolderCode::Same : FolderCode::Renamed;
         line.newPath = outcome.newPath;
         if (line.code == FolderCode::Renamed) line.reason.clear();
-    } else if (PlanDone(entry.state)) {
+    } else if (PlanDone(entry.state) || outcome.state == FolderState::Failed || outcome.state == FolderState::LeftTemp ||
+               outcome.state == FolderState::Misplaced) {
+        // Planned to be renamed, or tried after all (the other folder of a clash failed): what became of it.
         line.code = FolderCode::Failed;
         std::vector<std::wstring> lines = OutcomeLines(outcome);
         if (unlisted) lines.insert(lines.begin(), ResKelvaroText(KText::UnlistedLine));

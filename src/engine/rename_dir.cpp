@@ -146,6 +146,18 @@ MoveOutcome MoveFolder(IFileSystem& fs,
     auto storedAs = [&](const std::wstring& asked, const std::optional<std::wstring>& name) {
         return name && *name == LastPathName(asked);
     };
+    // A way back to the old name: back under it, unless the system keeps
+    // that one its own way too (and under Wine a change of case alone renames
+    // nothing); then it is told where the folder is.
+    auto backAt = [&](const MoveResult& back) {
+        const auto stored = StoredName(fs, back, path);
+        if (storedAs(path, stored)) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+        const std::wstring told = ResKelvaroText(KText::StoredOtherwiseLine);
+        if (std::find(outcome.reasons.begin(), outcome.reasons.end(), told) == outcome.reasons.end())
+            outcome.reasons.push_back(told);
+        if (!stored) return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
+        return end(MoveOutcome::Misplaced, JournalOutcome::Elsewhere, ParentWithSeparator(path) + *stored);
+    };
     // Wine renames whatever the path names at the moment of the rename: a
     // file (or another folder) that took the folder's name just then goes
     // back to that name at once, and the folder is left to whoever moved it.
@@ -188,7 +200,7 @@ MoveOutcome MoveFolder(IFileSystem& fs,
         if (!second) {
             refused(second);
             const MoveResult back = fs.MoveDirBack(temp, path);
-            if (back) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
+            if (back) return backAt(back);
             refused(back);
             return end(MoveOutcome::LeftTemp, JournalOutcome::Temp, temp);
         }
@@ -204,17 +216,9 @@ MoveOutcome MoveFolder(IFileSystem& fs,
     const std::wstring where = FindMisplaced(fs, via, newPath, stored, second.identity);
     if (where.empty()) return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
     const MoveResult back = fs.MoveDirBack(where, path);
-    if (!back) {
-        refused(back);
-        return end(MoveOutcome::Misplaced, JournalOutcome::Elsewhere, where);
-    }
-    // Back under its old name, unless the system keeps that one its own way
-    // too (and under Wine a change of case alone renames nothing): then it
-    // is told where the folder is.
-    const auto storedBack = StoredName(fs, back, path);
-    if (storedAs(path, storedBack)) return end(MoveOutcome::Refused, JournalOutcome::Old, path);
-    if (!storedBack) return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
-    return end(MoveOutcome::Misplaced, JournalOutcome::Elsewhere, ParentWithSeparator(path) + *storedBack);
+    if (back) return backAt(back);
+    refused(back);
+    return end(MoveOutcome::Misplaced, JournalOutcome::Elsewhere, where);
 }
 
 }  // namespace

@@ -444,6 +444,13 @@ TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
     EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"photos", std::wstring(17, L'ｱ')}));
     EXPECT_EQ(history.lines.back(), L"　[ photos ]");
     EXPECT_EQ(ParseJournal(store.bytes).back().folders[0].outcome, JournalOutcome::Elsewhere);
+    // The same when the new name is refused and the folder goes back from its temporary name.
+    fs.AddDir(L"C:\\D\\Docs");
+    fs.moveError = [](const std::wstring&, const std::wstring& to) { return to == L"C:\\d\\docs" ? 5u : 0u; };
+    history.lines.clear();
+    EXPECT_EQ(Rename(L"C:\\D\\Docs", 0), 1);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D").front(), L"docs");
+    EXPECT_EQ(history.lines.back(), L"　[ docs ]");
 }
 
 TEST_F(JournalTest, AFolderLeftUnderItsTemporaryNameIsTriedAgainAtTheNextStart) {

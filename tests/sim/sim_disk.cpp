@@ -212,18 +212,19 @@ MoveResult SimFileSystem::MoveEntry(const std::wstring& from, const std::wstring
     uint64_t parent = w_.Resolve(to.substr(0, slash == 2 ? 3 : slash));
     while (parent && w_.nodes.at(parent).kind == NodeKind::Link) parent = w_.nodes.at(parent).target;
     if (!node || !parent || w_.nodes.at(parent).kind != NodeKind::Folder) return {ERROR_PATH_NOT_FOUND, std::nullopt};
-    if (const uint64_t there = w_.Lookup(parent, name); there && there != node)
-        return {ERROR_ALREADY_EXISTS, std::nullopt};
     Node& moved = w_.nodes.at(node);
-    // A change of case alone is taken for a rename onto itself and does nothing.
-    if (w_.Lookup(parent, name) == node && moved.parent == parent) return {};
-    w_.unflushedMoves.push_back({node, moved.name});
-    moved.parent = parent;
     // A file system that keeps names its own way (a NAS that writes them in
     // upper case): the program must find out and put the folder back.
     std::wstring stored = name;
     if (w_.struck && w_.fault.kind == Fault::StoredOtherwise && EndsWithTemp(moved.name) && !EndsWithTemp(name))
         CharUpperBuffW(stored.data(), static_cast<DWORD>(stored.size()));
+    for (const std::wstring& taken : {name, stored})
+        if (const uint64_t there = w_.Lookup(parent, taken); there && there != node)
+            return {ERROR_ALREADY_EXISTS, std::nullopt};
+    // A change of case alone is taken for a rename onto itself and does nothing.
+    if (w_.Lookup(parent, name) == node && moved.parent == parent) return {};
+    w_.unflushedMoves.push_back({node, moved.name});
+    moved.parent = parent;
     moved.name = StoredName(stored);
     return {};
 }

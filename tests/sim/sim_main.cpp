@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,14 +54,17 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc > 3 && std::string(argv[1]) == "trace") {
-        // sim_tests trace SEED 2,3,11: replays those ops of the seed, telling what each did.
+        // sim_tests trace SEED 2,3-,11: replays those ops of the seed (3 without
+        // its fault), telling what each did.
         std::vector<size_t> keep;
+        std::set<size_t> calm;
         for (const char* at = argv[3]; *at;) {
             char* end = nullptr;
             keep.push_back(std::strtoull(at, &end, 10));
+            if (*end == '-') calm.insert(keep.back()), ++end;
             at = *end ? end + 1 : end;
         }
-        const auto failure = kelvaro::sim::Replay(std::strtoull(argv[2], nullptr, 10), kOps, keep, true);
+        const auto failure = kelvaro::sim::Replay(std::strtoull(argv[2], nullptr, 10), kOps, keep, true, calm);
         std::printf("%s\n", failure ? failure->what.c_str() : "no invariant broken");
         return failure ? 1 : 0;
     }

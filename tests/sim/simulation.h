@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -88,7 +89,11 @@ struct SeedResult {
     std::optional<std::string> failure;  // the report, with the replay line
 };
 SeedResult RunSeed(uint64_t seed, size_t ops, bool shrink = true);
-// Replays the ops of `seed` with these indices only.
-std::optional<Failure> Replay(uint64_t seed, size_t ops, const std::vector<size_t>& keep, bool trace = false);
+// Replays the ops of `seed` with these indices only, those in `calm` without their faults.
+std::optional<Failure> Replay(uint64_t seed,
+                              size_t ops,
+                              const std::vector<size_t>& keep,
+                              bool trace = false,
+                              const std::set<size_t>& calm = {});
 
 }  // namespace kelvaro::sim
