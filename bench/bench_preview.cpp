@@ -63,7 +63,7 @@ int main() {
     // Every tenth folder unticked, as the preview plans again after each click on a check box.
     std::vector<bool> leftOut(paths.size());
     for (size_t i = 0; i < leftOut.size(); i += 10) leftOut[i] = true;
-    for (int16_t mode = 0; mode < kModeCount; ++mode) {
+    for (int16_t mode = 0; mode < ModeCount(); ++mode) {
         size_t renamed = 0;
         const double time = Best([&] {
             renamed = 0;

@@ -34,7 +34,7 @@
 #define IDC_OPT_PANEL 405
 #define IDC_OPT_AUTO 406
 #define IDC_OPT_INIT 407
-#define IDC_OPT_EXE0 410  // to 417, one per conversion mode
+#define IDC_OPT_EXE0 430  // to 445, one per conversion mode (kMostModes)
 #define IDC_OPT_SENDTO 425
 #define IDC_OPT_CONFIRM 420
 

@@ -58,10 +58,10 @@ bool MainWindow::Create(int show) {
                       LoadIconW(instance, MAKEINTRESOURCEW(IDI_KELVARO2)));
     menu_ = CreateSharedMenu();
     // F1 anywhere in the program does what the Help item does; Ctrl+Z takes the last run back;
-    // Ctrl+1 to Ctrl+8 (on the keypad too) press the mode buttons from the left.
+    // Ctrl+1 to Ctrl+9 (on the keypad too) press the mode buttons from the left.
     std::vector<ACCEL> keys{{FVIRTKEY, VK_F1, static_cast<WORD>(kMenuHelp)},
                             {FVIRTKEY | FCONTROL, 'Z', static_cast<WORD>(kMenuUndoLast)}};
-    for (int i = 0; i < kModeCount; ++i) {
+    for (int i = 0; i < std::min(ModeCount(), 9); ++i) {
         const auto command = static_cast<WORD>(ModeButtons::kFirstModeId + i);
         keys.push_back({FVIRTKEY | FCONTROL, static_cast<WORD>('1' + i), command});
         keys.push_back({FVIRTKEY | FCONTROL, static_cast<WORD>(VK_NUMPAD1 + i), command});
@@ -268,7 +268,7 @@ void MainWindow::SaveHistory() {
 }
 
 void MainWindow::OnCommand(UINT id) {
-    if (id >= ModeButtons::kFirstModeId && id < ModeButtons::kFirstModeId + kModeCount) {
+    if (id >= ModeButtons::kFirstModeId && id < ModeButtons::kFirstModeId + ModeCount()) {
         const auto mode = static_cast<int16_t>(id - ModeButtons::kFirstModeId);
         // A shortcut does what its button does, and nothing while the button is off.
         if (driver_.Running() || !IsWindowEnabled(buttons_.Mode(mode))) return;

@@ -123,7 +123,7 @@ void PrintUsage(IConsole& console) {
     for (KText n : kUsageLines) {
         std::wstring line = ResKelvaroText(n);
         if (n == KText::UsageModeNames)
-            for (const ModeRow& mode : kModes) line += std::wstring(L" ") + mode.name;
+            for (const ModeRow& mode : Modes()) line += std::wstring(L" ") + mode.name;
         console.Out(line);
     }
 }

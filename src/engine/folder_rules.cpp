@@ -63,7 +63,7 @@ bool NameTooLong(const std::wstring& path, bool utf8Names, LengthLimit& limit) {
 
 // The conversions told from the name alone: every mode but the short name's.
 std::wstring ConvertByName(const std::wstring& path, int16_t mode, bool hiraganaToKatakana) {
-    if (mode < 0 || mode >= kModeCount || !ModeOf(mode).convert) return {};
+    if (mode < 0 || mode >= ModeCount() || !ModeOf(mode).convert) return {};
     return ModeOf(mode).convert(path, hiraganaToKatakana);
 }
 

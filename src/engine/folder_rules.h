@@ -47,7 +47,7 @@ enum class LengthLimit : uint8_t {
     NameBytes,  // a name (or one with the temporary suffix) over 255 UTF-8 bytes
 };
 
-// The folder's new path under `mode` (0 to kModeCount - 1), or empty text when none exists.
+// The folder's new path under `mode` (0 to ModeCount() - 1), or empty text when none exists.
 std::wstring ConvertDirName(IFileSystem& fs, const std::wstring& path, int16_t mode, bool hiraganaToKatakana);
 
 // The length limits every rename is held to: the old and the new name, each

@@ -3,10 +3,15 @@
 #include "engine/converters.h"
 #include "engine/path_text.h"
 
+#include <iterator>
+#include <vector>
+
 namespace kelvaro {
 
+namespace {
+
 // A new mode is one row here (in the order of its number) and its conversion in converters.h.
-const ModeRow kModes[kModeCount] = {
+const ModeRow kModes[] = {
     {Mode::Upper, L"upper", KText::UpperButton, KText::UpperHint, KText::AutoUpperOption, KText::AutoUpperHint,
      [](const std::wstring& path, bool) { return ToUpperDirName(path); }, ModeRule::None},
     {Mode::UpperExceptLong, L"upper-lfn", KText::UpperExceptLongButton, KText::UpperExceptLongHint,
@@ -28,20 +33,43 @@ const ModeRow kModes[kModeCount] = {
      KText::AutoStandardHint, [](const std::wstring& path, bool) { return ToStandardDirName(path); }, ModeRule::None},
 };
 
+std::vector<ModeRow>& Table() {
+    static std::vector<ModeRow> table(std::begin(kModes), std::end(kModes));
+    return table;
+}
+
+}  // namespace
+
+std::span<const ModeRow> Modes() {
+    return Table();
+}
+
+int ModeCount() {
+    return static_cast<int>(Table().size());
+}
+
+ExtraMode::ExtraMode(const ModeRow& row) {
+    Table().push_back(row);
+}
+
+ExtraMode::~ExtraMode() {
+    Table().pop_back();
+}
+
 const ModeRow& ModeOf(int mode) {
-    return kModes[mode];
+    return Table()[static_cast<size_t>(mode)];
 }
 
 ModeRule RuleOf(int mode) {
-    return mode >= 0 && mode < kModeCount ? kModes[mode].rule : ModeRule::None;
+    return mode >= 0 && mode < ModeCount() ? ModeOf(mode).rule : ModeRule::None;
 }
 
 int ModeOfName(const std::wstring& value) {
     if (!value.empty() && value.size() <= 9 && value.find_first_not_of(L"0123456789") == std::wstring::npos) {
         const int number = std::stoi(value);
-        return number < kModeCount ? number : -1;
+        return number < ModeCount() ? number : -1;
     }
-    for (const ModeRow& row : kModes)
+    for (const ModeRow& row : Modes())
         if (SameName(value, row.name)) return static_cast<int>(row.mode);
     return -1;
 }

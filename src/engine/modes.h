@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "engine/catalog.h"
@@ -30,10 +31,23 @@ struct ModeRow {
     ModeRule rule;
 };
 
-inline constexpr int kModeCount = 8;
-extern const ModeRow kModes[kModeCount];
+// The modes in the order of their numbers.
+std::span<const ModeRow> Modes();
+int ModeCount();
+// What the command ids and the settings leave room for.
+inline constexpr int kMostModes = 16;
 
-// The row of mode number `mode` (0 to kModeCount - 1).
+// A mode after the program's own, for as long as it lives: a test shows with
+// it that a new mode is a row and a conversion, and nothing else.
+class ExtraMode {
+public:
+    explicit ExtraMode(const ModeRow& row);
+    ~ExtraMode();
+    ExtraMode(const ExtraMode&) = delete;
+    ExtraMode& operator=(const ExtraMode&) = delete;
+};
+
+// The row of mode number `mode` (0 to ModeCount() - 1).
 const ModeRow& ModeOf(int mode);
 // The rule of mode number `mode`; None for a number that is no mode.
 ModeRule RuleOf(int mode);

@@ -194,7 +194,12 @@ MoveOutcome MoveFolder(IFileSystem& fs,
         second = fs.MoveDir(temp, newPath, first.identity);
         if (second.error == kNotTheListedFolder) {
             outcome.reasons.push_back(ResKelvaroText(KText::NotTheFolderLine));
-            if (const MoveResult put = fs.MoveEntry(temp, path); !put) refused(put);
+            if (const MoveResult put = fs.MoveEntry(temp, path); !put) {
+                // What the first rename moved stays under the temporary name
+                // for now: the record stays open, and the next start puts it back.
+                refused(put);
+                return end(MoveOutcome::LeftTemp, JournalOutcome::Temp, temp);
+            }
             return end(MoveOutcome::Misplaced, JournalOutcome::Unknown, L"");
         }
         if (!second) {

@@ -7,7 +7,7 @@ namespace kelvaro {
 OptionsForm OptionsForm::FromSettings(const AppSettings& s) {
     OptionsForm form;
     form.autoRun = s.autoRun;
-    form.mode = (s.autoMode >= 0 && s.autoMode < kModeCount) ? s.autoMode : 0;
+    form.mode = (s.autoMode >= 0 && s.autoMode < ModeCount()) ? s.autoMode : 0;
     form.log = s.copyHistory;
     form.hiraganaToKatakana = s.hiraganaToKatakana;
     form.resize = s.resizeChildren;
@@ -22,7 +22,7 @@ OptionsForm OptionsForm::Initial() {
 
 bool OptionsForm::ToSettings(AppSettings& s) const {
     s.autoRun = autoRun;
-    if (mode >= 0 && mode < kModeCount) s.autoMode = static_cast<int16_t>(mode);
+    if (mode >= 0 && mode < ModeCount()) s.autoMode = static_cast<int16_t>(mode);
     s.copyHistory = log;
     s.hiraganaToKatakana = hiraganaToKatakana;
     const bool tipChanged = tip != s.showTips;

@@ -56,7 +56,7 @@ void RunsState::Compute(const std::vector<JournalRun>& runs, const Running& runn
         }
         Row row;
         row.time = LocalTimeText(run.Started());
-        row.mode = run.request && run.request->mode < kModeCount ? ModeCaption(run.request->mode)
+        row.mode = run.request && run.request->mode < ModeCount() ? ModeCaption(run.request->mode)
                                                                  : ResKelvaroText(KText::NoModeRecorded);
         row.folders = std::to_wstring(progress.renamed);
         if (progress.renamed > 0 && TakenBack(runs, i))

@@ -49,7 +49,7 @@ enum InitialFolderCommand : UINT { kPopupFromSource = 42001, kPopupFromTemp };
 
 // The mode buttons from the left, one per mode, and Cancel.
 inline constexpr UINT kFirstModeId = 1000;
-inline constexpr UINT kCancelId = 1010;
+inline constexpr UINT kCancelId = 1020;
 
 namespace command_ids {
 
@@ -71,7 +71,7 @@ constexpr bool NoneOverlaps() {
     return true;
 }
 static_assert(NoneOverlaps(), "two kinds of command share a number");
-static_assert(kFirstModeId + kModeCount <= kCancelId, "the mode buttons run into Cancel");
+static_assert(kFirstModeId + kMostModes <= kCancelId, "the mode buttons run into Cancel");
 static_assert(kPopupUndo < kPopupAliasFirst, "the alias slots run into the menu entries");
 
 }  // namespace command_ids

@@ -31,7 +31,8 @@ void ModeButtons::Create(HWND parent) {
     parent_ = parent;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const UINT dpi = WindowDpi(parent);
-    for (int i = 0; i < kModeCount; ++i) {
+    modes_.assign(static_cast<size_t>(ModeCount()), nullptr);
+    for (int i = 0; i < ModeCount(); ++i) {
         modes_[static_cast<size_t>(i)] =
             CreateWindowExW(0, L"BUTTON", ModeCaption(i).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
                             TwipsToPixels(kExeLeft + kExeStep * i, dpi), TwipsToPixels(kButtonTop, dpi),
@@ -45,9 +46,10 @@ void ModeButtons::Create(HWND parent) {
 }
 
 void ModeButtons::AddHints(HintSet& hints) const {
-    for (int i = 0; i < kModeCount; ++i)
+    for (int i = 0; i < ModeCount(); ++i)
         hints.Add(modes_[static_cast<size_t>(i)],
-                  ModeHint(i) + FillIn(ResKelvaroText(KText::ModeShortcutHint), {static_cast<uint64_t>(i + 1)}));
+                  ModeHint(i) + (i < 9 ? FillIn(ResKelvaroText(KText::ModeShortcutHint), {static_cast<uint64_t>(i + 1)})
+                                       : std::wstring()));  // Ctrl and a digit: nine at most
     hints.Add(cancel_, ResAllText(AText::StopHint));
 }
 
@@ -56,9 +58,8 @@ bool ModeButtons::Holds(HWND control) const {
 }
 
 HWND ModeButtons::NextInRow(HWND from, bool backwards) const {
-    std::array<HWND, kModeCount + 1> row{};
-    std::copy(modes_.begin(), modes_.end(), row.begin());
-    row.back() = cancel_;
+    std::vector<HWND> row(modes_.begin(), modes_.end());
+    row.push_back(cancel_);
     const int count = static_cast<int>(row.size());
     const auto at = std::find(row.begin(), row.end(), from);
     int index = at == row.end() ? (backwards ? count : -1) : static_cast<int>(at - row.begin());
@@ -87,7 +88,7 @@ int ModeButtons::SetFont(HFONT font) {
     height = std::max<int>(height, cancelCaption.cy + padding / 2);
     const int cancelWidth = std::max<int>(TwipsToPixels(kCancelWidth, dpi), cancelCaption.cx + padding);
     const int top = TwipsToPixels(kButtonTop, dpi), gap = TwipsToPixels(kExeStep - kExeWidth, dpi);
-    for (int i = 0; i < kModeCount; ++i)
+    for (int i = 0; i < ModeCount(); ++i)
         MoveWindow(modes_[static_cast<size_t>(i)], TwipsToPixels(kExeLeft, dpi) + i * (width + gap), top, width, height,
                    TRUE);
     RECT cancel{};

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include <array>
+#include <vector>
 #include <string>
 
 #include "engine/folder_rules.h"
@@ -10,7 +10,7 @@
 
 namespace kelvaro {
 
-// The panel above the child windows: the eight mode buttons from the left and
+// The panel above the child windows: the mode buttons from the left and
 // Cancel at the right edge, each with its hint; a mode button's hint names its
 // shortcut, Ctrl and the button's place in the row (Ctrl+1 for the first).
 class ModeButtons {
@@ -47,7 +47,7 @@ private:
     int CancelLeast() const;
 
     HWND parent_ = nullptr;
-    std::array<HWND, kModeCount> modes_{};
+    std::vector<HWND> modes_;
     HWND cancel_ = nullptr;
 };
 

@@ -32,6 +32,9 @@ bool IsPushButton(HWND control) {
     return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
 }
 
+static_assert(IDC_OPT_EXE0 > IDC_OPT_SENDTO && IDC_OPT_EXE0 + kMostModes <= IDD_DEFAULT,
+              "the modes' option buttons run into the dialog's other controls");
+
 bool IsOptionButton(HWND control) {
     const LONG_PTR type = ButtonType(control);
     return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
@@ -53,14 +56,25 @@ bool OptionDialog::Load(HWND owner, const ScreenTwips& screen) {
                                                      {IDCANCEL, ResAllText(AText::OptionCancelButton)},
                                                      {IDC_OPT_CONFIRM, ResKelvaroText(KText::ConfirmBeforeRunOption)}};
     for (const auto& [id, text] : captions) SetDlgItemTextW(hwnd_, id, text.c_str());
-    for (int i = 0; i < kModeCount; ++i) SetDlgItemTextW(hwnd_, IDC_OPT_EXE0 + i, ModeOptionCaption(i).c_str());
+    // An option button for each mode, right after the panel in the Tab order, the first starting the group.
+    HWND after = Control(IDC_OPT_PANEL);
+    const auto font = static_cast<WPARAM>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    for (int i = 0; i < ModeCount(); ++i) {
+        const HWND option = CreateWindowExW(
+            0, L"BUTTON", ModeOptionCaption(i).c_str(),
+            WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), 0, 0, 0, 0, hwnd_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OPT_EXE0 + i)), GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(option, WM_SETFONT, font, FALSE);
+        SetWindowPos(option, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        after = option;
+    }
     SetDlgItemTextW(hwnd_, IDC_OPT_PANEL, ResKelvaroText(KText::AutoModePanel).c_str());
 
     hints_.Create(hwnd_);
     hints_.Add(Control(IDC_OPT_AUTO), ResKelvaroText(KText::AutoRunHint));
     hints_.Add(Control(IDC_OPT_HIRA), ResKelvaroText(KText::HiraganaHint));
     hints_.Add(Control(IDC_OPT_CONFIRM), ResKelvaroText(KText::ConfirmBeforeRunHint));
-    for (int i = 0; i < kModeCount; ++i) hints_.Add(Control(IDC_OPT_EXE0 + i), ModeOptionHint(i));
+    for (int i = 0; i < ModeCount(); ++i) hints_.Add(Control(IDC_OPT_EXE0 + i), ModeOptionHint(i));
     const std::pair<int, AText> general[] = {
         {IDC_OPT_LOG, AText::CopyHistoryHint}, {IDC_OPT_RESIZE, AText::ResizeChildrenHint},
         {IDC_OPT_TIP, AText::ShowHintsHint},   {IDC_OPT_INIT, AText::DefaultsHint},
@@ -78,7 +92,7 @@ bool OptionDialog::Load(HWND owner, const ScreenTwips& screen) {
 void OptionDialog::Show(const OptionsForm& form) {
     CheckDlgButton(hwnd_, IDC_OPT_AUTO, CheckOf(form.autoRun));
     AutoVisible();
-    CheckRadioButton(hwnd_, IDC_OPT_EXE0, IDC_OPT_EXE0 + kModeCount - 1, IDC_OPT_EXE0 + form.mode);
+    CheckRadioButton(hwnd_, IDC_OPT_EXE0, IDC_OPT_EXE0 + ModeCount() - 1, IDC_OPT_EXE0 + form.mode);
     CheckDlgButton(hwnd_, IDC_OPT_LOG, CheckOf(form.log));
     CheckDlgButton(hwnd_, IDC_OPT_HIRA, CheckOf(form.hiraganaToKatakana));
     CheckDlgButton(hwnd_, IDC_OPT_RESIZE, CheckOf(form.resize));
@@ -90,7 +104,7 @@ OptionsForm OptionDialog::Form() const {
     OptionsForm form;
     form.autoRun = IsDlgButtonChecked(hwnd_, IDC_OPT_AUTO) == BST_CHECKED;
     form.mode = -1;
-    for (int i = 0; i < kModeCount && form.mode < 0; ++i)
+    for (int i = 0; i < ModeCount() && form.mode < 0; ++i)
         if (IsDlgButtonChecked(hwnd_, IDC_OPT_EXE0 + i) == BST_CHECKED) form.mode = i;
     form.log = IsDlgButtonChecked(hwnd_, IDC_OPT_LOG) == BST_CHECKED;
     form.hiraganaToKatakana = IsDlgButtonChecked(hwnd_, IDC_OPT_HIRA) == BST_CHECKED;
@@ -104,7 +118,7 @@ OptionsForm OptionDialog::Form() const {
 void OptionDialog::AutoVisible() {
     const int show = IsDlgButtonChecked(hwnd_, IDC_OPT_AUTO) == BST_CHECKED ? SW_SHOW : SW_HIDE;
     ShowWindow(Control(IDC_OPT_PANEL), show);
-    for (int i = 0; i < kModeCount; ++i) ShowWindow(Control(IDC_OPT_EXE0 + i), show);
+    for (int i = 0; i < ModeCount(); ++i) ShowWindow(Control(IDC_OPT_EXE0 + i), show);
     ShowWindow(Control(IDC_OPT_LOG), show);
     Layout();
 }
@@ -229,7 +243,7 @@ bool OptionDialog::OnCommand(UINT id, UINT code) {
     }
     if (id == IDC_OPT_AUTO) AutoVisible();
     if (id == IDC_OPT_AUTO || id == IDC_OPT_HIRA || id == IDC_OPT_LOG || id == IDC_OPT_TIP || id == IDC_OPT_RESIZE ||
-        id == IDC_OPT_CONFIRM || (id >= IDC_OPT_EXE0 && id < IDC_OPT_EXE0 + kModeCount))
+        id == IDC_OPT_CONFIRM || (id >= IDC_OPT_EXE0 && id < IDC_OPT_EXE0 + ModeCount()))
         EnableWindow(Control(IDOK), TRUE);
     return true;
 }

@@ -49,7 +49,7 @@ bool PreviewDialog::Load(HWND owner, const ScreenTwips& screen) {
     SetDlgItemTextW(hwnd_, IDC_PRE_ONLY_REFUSED, ResKelvaroText(KText::PreviewOnlyRefused).c_str());
     SetDlgItemTextW(hwnd_, IDOK, ResKelvaroText(KText::PreviewRunKey).c_str());
     SetDlgItemTextW(hwnd_, IDCANCEL, ResKelvaroText(KText::PreviewCancelKey).c_str());
-    for (int i = 0; i < kModeCount; ++i)
+    for (int i = 0; i < ModeCount(); ++i)
         SendMessageW(ModeList(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ModeCaption(i).c_str()));
     const HWND list = List();
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_CHECKBOXES);
@@ -92,7 +92,7 @@ void PreviewDialog::SetToolTip(bool on) {
 }
 
 std::optional<RunChoice> PreviewDialog::Ask(int16_t mode) {
-    mode_ = (mode >= 0 && mode < kModeCount) ? mode : 0;
+    mode_ = (mode >= 0 && mode < ModeCount()) ? mode : 0;
     ShowModal();
     return chosen_;
 }
@@ -261,7 +261,7 @@ bool PreviewDialog::OnCommand(UINT id, UINT code) {
         case IDC_PRE_MODE:
             if (code == CBN_SELCHANGE) {
                 const LRESULT chosen = SendMessageW(ModeList(), CB_GETCURSEL, 0, 0);
-                if (chosen >= 0 && chosen < kModeCount) Recompute(static_cast<int16_t>(chosen));
+                if (chosen >= 0 && chosen < ModeCount()) Recompute(static_cast<int16_t>(chosen));
             }
             return true;
         case IDC_PRE_ONLY_REFUSED:

@@ -12,9 +12,12 @@
 #include <set>
 #include <stdexcept>
 
+#include "app/command_line.h"
 #include "app/log_file.h"
 #include "engine/catalog.h"
 #include "engine/journal_reader.h"
+#include "engine/modes.h"
+#include "engine/path_text.h"
 #include "engine/rename_dir.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_journal_store.h"
@@ -24,6 +27,7 @@
 #include "fakes/temp_dir.h"
 #include "platform/win32_file_system.h"
 #include "settings/app_settings.h"
+#include "resource.h"
 #include "windows/list_windows.h"
 #include "windows/runs_dialog.h"
 #include "windows/shared_menu.h"
@@ -69,7 +73,7 @@ protected:
         Pump();
     }
     bool ModeButtonsEnabled() const {
-        for (int i = 0; i < kModeCount; ++i)
+        for (int i = 0; i < ModeCount(); ++i)
             if (!IsWindowEnabled(window->ExeButton(i))) return false;
         return true;
     }
@@ -123,7 +127,7 @@ protected:
         return text;
     }
     bool ModeButtonsDisabled() const {
-        for (int i = 0; i < kModeCount; ++i)
+        for (int i = 0; i < ModeCount(); ++i)
             if (IsWindowEnabled(window->ExeButton(i))) return false;
         return true;
     }
@@ -170,10 +174,10 @@ TEST_F(MainWindowTest, EightModeButtonsAndCancelNeverOverlap) {
     RECT client{};
     GetClientRect(window->Handle(), &client);
     const auto check = [&] {
-        for (int i = 0; i + 1 < kModeCount; ++i)
+        for (int i = 0; i + 1 < ModeCount(); ++i)
             EXPECT_LT(RectIn(window->ExeButton(i), window->Handle()).right,
                       RectIn(window->ExeButton(i + 1), window->Handle()).left);
-        EXPECT_LT(RectIn(window->ExeButton(kModeCount - 1), window->Handle()).right,
+        EXPECT_LT(RectIn(window->ExeButton(ModeCount() - 1), window->Handle()).right,
                   RectIn(window->CancelButton(), window->Handle()).left);
     };
     check();
@@ -181,6 +185,37 @@ TEST_F(MainWindowTest, EightModeButtonsAndCancelNeverOverlap) {
     SetWindowPos(window->Handle(), nullptr, 0, 0, 300, 400, SWP_NOZORDER | SWP_NOMOVE);
     Pump();
     check();
+}
+
+// A new mode is its row and its conversion, nothing else: a ninth one takes
+// its place at the end of the buttons, among the automatic run's choices, in
+// the preview's list and on the command line, and its button renames as its
+// conversion says.
+TEST_F(MainWindowTest, ANinthModeIsARowAndAConversion) {
+    const ExtraMode ninth({static_cast<Mode>(8), L"reverse", KText::PreviewCaption, KText::PreviewModeHint,
+                           KText::PreviewCaption, KText::PreviewModeHint,
+                           [](const std::wstring& path, bool) {
+                               std::wstring name = LastPathName(path);
+                               std::reverse(name.begin(), name.end());
+                               return ParentWithSeparator(path) + name;
+                           },
+                           ModeRule::None});
+    Open();
+    const std::wstring caption = ResKelvaroText(KText::PreviewCaption);
+    wchar_t text[64] = {};
+    GetWindowTextW(window->ExeButton(8), text, 64);
+    EXPECT_EQ(text, caption);
+    EXPECT_LT(RectIn(window->ExeButton(7), window->Handle()).right,
+              RectIn(window->ExeButton(8), window->Handle()).left);
+    EXPECT_LT(RectIn(window->ExeButton(8), window->Handle()).right,
+              RectIn(window->CancelButton(), window->Handle()).left);
+    GetDlgItemTextW(window->Option().Handle(), IDC_OPT_EXE0 + 8, text, 64);
+    EXPECT_EQ(text, caption);
+    EXPECT_EQ(SendMessageW(window->Preview().ModeList(), CB_GETCOUNT, 0, 0), 9);
+    EXPECT_EQ(ParseScriptCommand(L"/MODE:Reverse C:\\D\\x").mode, 8);
+    AddTargets({L"C:\\D\\abc"});
+    Click(window->ExeButton(8));
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), Lines{L"cba"});
 }
 
 TEST_F(MainWindowTest, StartsWithTheModeButtonsOffAndCaptionsSet) {
@@ -244,7 +279,7 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
                 EXPECT_EQ(StatusText(), L"0 / 5");
                 EXPECT_GE(RectIn(window->StatusBar(), window->Handle()).top,
                           RectIn(window->MdiClient(), window->Handle()).bottom);
-                for (int i = 0; i < kModeCount; ++i) EXPECT_TRUE(IsWindowVisible(window->ExeButton(i))) << i;
+                for (int i = 0; i < ModeCount(); ++i) EXPECT_TRUE(IsWindowVisible(window->ExeButton(i))) << i;
                 SendMessageW(window->CancelButton(), BM_CLICK, 0, 0);
             });
         return true;
@@ -713,14 +748,14 @@ TEST_F(MainWindowTest, KeyboardReachesEveryModeButtonAndCancel) {
         EXPECT_TRUE(Key(VK_F6));
         EXPECT_EQ(GetFocus(), pane);
     }
-    for (int i = 1; i < kModeCount; ++i) {
+    for (int i = 1; i < ModeCount(); ++i) {
         EXPECT_TRUE(Key(VK_TAB));
         EXPECT_EQ(GetFocus(), window->ExeButton(i)) << i;
     }
     Key(VK_TAB);
     EXPECT_EQ(GetFocus(), window->ExeButton(0));  // Cancel is off between runs
     Holding(VK_SHIFT, [&] { Key(VK_TAB); });
-    EXPECT_EQ(GetFocus(), window->ExeButton(kModeCount - 1));
+    EXPECT_EQ(GetFocus(), window->ExeButton(ModeCount() - 1));
     Key(VK_F6);
     EXPECT_EQ(GetFocus(), window->SourceWindow().DriveList());
     Holding(VK_SHIFT, [&] { Key(VK_F6); });
@@ -939,7 +974,7 @@ TEST_F(MainWindowTest, ALargeFontGrowsRowsTextFieldAndButtons) {
     EXPECT_LE(dirRect.bottom, textRect.top);
     const RECT client = RectIn(window->MdiClient(), window->Handle());
     RECT previous{};
-    for (int i = 0; i < kModeCount; ++i) {
+    for (int i = 0; i < ModeCount(); ++i) {
         const HWND button = window->ExeButton(i);
         wchar_t caption[16] = {};
         GetWindowTextW(button, caption, 16);
@@ -977,7 +1012,7 @@ TEST_F(MainWindowTest, HintsSwitchOffAndOn) {
     EXPECT_EQ(window->Targets().HintOf(window->Targets().List()), L"このフォルダ名が変更の対象となります");
     window->SetToolTip(false);
     for (ChildWindow* child : window->Children()) child->SetToolTip(false);
-    for (int i = 0; i < kModeCount; ++i) EXPECT_EQ(window->HintOf(window->ExeButton(i)), L"");
+    for (int i = 0; i < ModeCount(); ++i) EXPECT_EQ(window->HintOf(window->ExeButton(i)), L"");
     EXPECT_EQ(window->HintOf(window->CancelButton()), L"");
     EXPECT_EQ(window->Targets().HintOf(window->Targets().DeleteButton()), L"");
     window->SetToolTip(true);
@@ -1171,7 +1206,7 @@ TEST_F(MainWindowTest, PositionsComeBackCorrected) {
     EXPECT_EQ(frame.top, TwipsToPixels(1500, dpi));
     // The default width: at least 8000 twips, and every button in view.
     EXPECT_GE(frame.right - frame.left, TwipsToPixels(8000, dpi));
-    EXPECT_LE(RectIn(window->ExeButton(kModeCount - 1), window->Handle()).right,
+    EXPECT_LE(RectIn(window->ExeButton(ModeCount() - 1), window->Handle()).right,
               RectIn(window->CancelButton(), window->Handle()).left);
     EXPECT_EQ(frame.bottom - frame.top, TwipsToPixels(9000, dpi));
     const TwipsRect status = window->History().PositionTwips();

@@ -249,7 +249,7 @@ TEST_F(ScriptRunTest, EveryModeIsTakenByItsNumberAndItsName) {
     EXPECT_EQ(Run(L"/?"), kExitAllDone);
     std::wstring usage;
     for (const auto& line : console.out) usage += line + L" ";
-    for (int mode = 0; mode < kModeCount; ++mode) {
+    for (int mode = 0; mode < ModeCount(); ++mode) {
         const std::wstring n = std::to_wstring(mode), name = ModeOf(mode).name;
         std::wstring shouted = name;
         for (wchar_t& c : shouted) c = static_cast<wchar_t>(std::towupper(c));

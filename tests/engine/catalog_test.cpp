@@ -34,7 +34,7 @@ TEST(Catalog, HistoryTextsUnderAHeadingStartWithTheIdeographicSpace) {
 // and a name no other mode answers to.
 TEST(Catalog, EveryModeHasItsRow) {
     std::set<std::wstring> captions, names;
-    for (int mode = 0; mode < kModeCount; ++mode) {
+    for (int mode = 0; mode < ModeCount(); ++mode) {
         EXPECT_EQ(static_cast<int>(ModeOf(mode).mode), mode);
         EXPECT_TRUE(captions.insert(ModeCaption(mode)).second) << mode;
         EXPECT_TRUE(names.insert(ModeOf(mode).name).second) << mode;

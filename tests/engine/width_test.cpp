@@ -225,7 +225,7 @@ TEST(DecomposedKana, EveryModeReadsTheComposedKana) {
     };
     testing::FakeFileSystem fs;
     for (const Case& c : cases) {
-        for (int16_t mode = 0; mode < kModeCount; ++mode) {
+        for (int16_t mode = 0; mode < ModeCount(); ++mode) {
             if (!c.byMode[mode]) continue;
             const std::wstring want = *c.byMode[mode] ? L"C:\\Mac\\" + std::wstring(c.byMode[mode]) : L"";
             EXPECT_EQ(ConvertDirName(fs, L"C:\\Mac\\" + c.name, mode, true), want) << c.name << " mode " << mode;

@@ -453,6 +453,22 @@ TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
     EXPECT_EQ(history.lines.back(), L"　[ docs ]");
 }
 
+// Something put in the folder's place just as the first rename was made went
+// to the temporary name instead; when it cannot go back at once, its record
+// stays open and the next start puts it back.
+TEST_F(JournalTest, WhatTheFirstRenameTookInsteadOfTheFolderGoesBackAtTheNextStart) {
+    fs.AddDir(L"C:\\D\\swap");
+    fs.moveError = [](const std::wstring& from, const std::wstring&) {
+        return from.ends_with(kTempSuffix) ? kNotTheListedFolder : 0u;
+    };
+    EXPECT_EQ(Rename(L"C:\\D\\swap", 0), 1);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), Lines{L"swap" + std::wstring(kTempSuffix)});
+    EXPECT_EQ(ParseJournal(store.bytes).back().folders[0].outcome, JournalOutcome::Open);
+    fs.moveError = nullptr;
+    Recover();
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), Lines{L"swap"});
+}
+
 TEST_F(JournalTest, AFolderLeftUnderItsTemporaryNameIsTriedAgainAtTheNextStart) {
     fs.AddDir(L"C:\\D\\photos");
     // In use after the first rename: the second one and the way back are refused, then at one start more.

@@ -190,7 +190,7 @@ std::vector<Op> Simulation::MakeOps(uint64_t seed, size_t count) {
             }
             pick -= weights[k];
         }
-        op.mode = static_cast<int16_t>(rnd() % kModeCount);
+        op.mode = static_cast<int16_t>(rnd() % ModeCount());
         const size_t named = op.kind == Op::Tree ? 1 + rnd() % 2 : 1 + rnd() % 6;
         if (op.kind != Op::Undo && op.kind != Op::WindowUndo && op.kind != Op::Start && op.kind != Op::Resume)
             for (size_t k = 0; k < named; ++k)
@@ -306,6 +306,8 @@ Simulation::Expected Simulation::Expect(const Op& op) {
             // may not be taken back, taken back already or not: never to other names.
             bool uncertainNewer = false;
             RunModel* next = UndoTarget(&uncertainNewer);
+            // The byte this op's own fault changes first may be in an undo's records: then the run it took back looks not taken back.
+            uncertainNewer = uncertainNewer || op.fault.kind == Fault::DamageJournal;
             // With a damaged run among them, any run may be the one taken back:
             // only the names the runs had before are checked.
             for (const RunModel& run : runs_)

@@ -146,7 +146,7 @@ protected:
         int bottom = 0, buttonsTop = INT_MAX;
         for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
             const int id = GetDlgCtrlID(c);
-            if (!IsWindowVisible(c) || (id >= IDC_OPT_EXE0 && id < IDC_OPT_EXE0 + kModeCount)) continue;
+            if (!IsWindowVisible(c) || (id >= IDC_OPT_EXE0 && id < IDC_OPT_EXE0 + ModeCount())) continue;
             const RECT r = RectIn(dialog, c);
             if (id == IDOK || id == IDCANCEL || id == IDC_OPT_INIT) {
                 buttonsTop = std::min<int>(buttonsTop, r.top);
