@@ -163,12 +163,20 @@ bool Undo::Plan() {
 }
 
 // A later run's folder left under its new name (its old name was taken when
-// its run was taken back, say) moved what the planned run recorded below it,
-// and paths recorded since may name other folders: then where each folder
-// lies is found by replaying every move since. Rare: only then are the paths
-// of the run and the runs after it read (and the run held whole).
+// its run was taken back, say), or a folder of the run left elsewhere, moved
+// what the planned run recorded below it, and paths recorded since may name
+// other folders: then where each folder lies is found by replaying every
+// move since. Rare: only then are the paths of the run and the runs after it
+// read (and the run held whole).
 void Undo::ReadRenamedSince(const std::vector<JournalRun>& light) {
-    if (plan_.folders.empty() || !LeftRenamedSince(light, plan_.index)) return;
+    // A folder of the run itself left elsewhere (stored otherwise, and not
+    // put back) holds what the run renamed below it before, too.
+    if (plan_.folders.empty() || plan_.index >= light.size()) return;
+    const auto& own = light[plan_.index].folders;
+    const bool leftOwn = std::any_of(own.begin(), own.end(), [](const JournalFolder& folder) {
+        return folder.outcome == JournalOutcome::Elsewhere || folder.outcome == JournalOutcome::Temp;
+    });
+    if (!leftOwn && !LeftRenamedSince(light, plan_.index)) return;
     std::set<std::string> since;
     for (size_t i = plan_.index; i < light.size(); ++i) since.insert(light[i].id);
     JournalDamage ignored;  // told once, by the first reading

@@ -642,6 +642,24 @@ TEST_F(JournalTest, UndoFindsAFolderBelowOneALaterUndoLeftAndNeverItsLookAlike) 
     EXPECT_EQ(fs.SubFolders(L"C:\\D\\box"), Lines{L"ｉｎｎｅｒ"});
 }
 
+// The run left a folder elsewhere (its name stored otherwise, and the way
+// back refused) after renaming one below it: the undo finds that one where
+// it now lies.
+TEST_F(JournalTest, UndoFindsAFolderBelowOneItsRunLeftElsewhere) {
+    fs.AddDir(L"C:\\D\\box\\inner");
+    fs.storedAs = [](const std::wstring& to) { return to == L"C:\\D\\ｂｏｘ" ? std::wstring(L"C:\\D\\ＢＯＸ") : to; };
+    fs.allowMove = [](const std::wstring& from, const std::wstring&) { return from != L"C:\\D\\ＢＯＸ"; };
+    {
+        RecordedRun run(&journal, history, RunKind::Run);
+        EXPECT_EQ(RenameDir(Services(), L"C:\\D\\box\\inner", 0), kRenameDone);
+        EXPECT_NE(RenameDir(Services(), L"C:\\D\\box", 5), kRenameDone);
+    }
+    ASSERT_EQ(fs.SubFolders(L"C:\\D\\ＢＯＸ"), Lines{L"INNER"});
+    fs.storedAs = nullptr;
+    EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
+    EXPECT_EQ(fs.SubFolders(L"C:\\D\\ＢＯＸ"), Lines{L"inner"});
+}
+
 // A trim drops the oldest run by a record and deletes the segment only its
 // records stand in, and nothing else. One that cannot delete it (a scanner
 // holds the file) has dropped the run all the same, keeps every byte and says
