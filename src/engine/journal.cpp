@@ -149,9 +149,7 @@ struct RenameJournal::Index {
             for (const auto& [letter, set] : Flags())
                 if ((runs.*set).count(run)) flags += letter;
             text += "\n" + run + "\t" + flags + "\t";
-            std::vector<uint32_t> open(runs.open.at(run).begin(), runs.open.at(run).end());
-            std::sort(open.begin(), open.end());
-            for (size_t i = 0; i < open.size(); ++i) text += (i ? "," : "") + std::to_string(open[i]);
+            text += Joined(std::set<uint32_t>(runs.open.at(run).begin(), runs.open.at(run).end()));
             const auto target = runs.targets.find(run);
             text += "\t" + (target == runs.targets.end() ? std::string() : target->second);
         }

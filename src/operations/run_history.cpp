@@ -64,10 +64,6 @@ std::vector<JournalFolder> StillRenamed(Runs& runs, size_t index, bool* finished
     return folders;
 }
 
-}  // namespace
-
-namespace {
-
 // Where a folder of a run went, when it moved: under its new name, its
 // temporary one, or somewhere else (empty for a run read without paths).
 const std::wstring* MovedTo(const JournalFolder& folder) {
@@ -86,6 +82,9 @@ const std::wstring* MovedTo(const JournalFolder& folder) {
 }  // namespace
 
 bool LeftRenamedSince(const std::vector<JournalRun>& runs, size_t index) {
+    // The run's own folders under their new names are what the undo takes back.
+    for (const JournalFolder& folder : runs[index].folders)
+        if (MovedTo(folder) && folder.outcome != JournalOutcome::New) return true;
     for (size_t i = index + 1; i < runs.size(); ++i) {
         if (runs[i].kind != RunKind::Run) continue;
         const std::set<uint32_t> restored = Restored(runs, i);

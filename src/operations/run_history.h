@@ -24,8 +24,9 @@ RunProgress ProgressOf(const JournalRun& run);
 // nothing it renamed is left to take back.
 bool TakenBack(const std::vector<JournalRun>& runs, size_t index);
 
-// Whether a run after `runs[index]` renamed a folder that no undo took back:
-// then what `runs[index]` recorded may lie elsewhere now.
+// Whether a run after `runs[index]` renamed a folder that no undo took back,
+// or `runs[index]` itself left one elsewhere (stored otherwise and not put
+// back, or under its temporary name): then what it recorded may lie elsewhere now.
 bool LeftRenamedSince(const std::vector<JournalRun>& runs, size_t index);
 // Every move `runs[index]` and the runs and undos after it made, (from, to)
 // in the order they were made, and the place of each folder of

@@ -169,14 +169,7 @@ bool Undo::Plan() {
 // move since. Rare: only then are the paths of the run and the runs after it
 // read (and the run held whole).
 void Undo::ReadRenamedSince(const std::vector<JournalRun>& light) {
-    // A folder of the run itself left elsewhere (stored otherwise, and not
-    // put back) holds what the run renamed below it before, too.
-    if (plan_.folders.empty() || plan_.index >= light.size()) return;
-    const auto& own = light[plan_.index].folders;
-    const bool leftOwn = std::any_of(own.begin(), own.end(), [](const JournalFolder& folder) {
-        return folder.outcome == JournalOutcome::Elsewhere || folder.outcome == JournalOutcome::Temp;
-    });
-    if (!leftOwn && !LeftRenamedSince(light, plan_.index)) return;
+    if (plan_.folders.empty() || plan_.index >= light.size() || !LeftRenamedSince(light, plan_.index)) return;
     std::set<std::string> since;
     for (size_t i = plan_.index; i < light.size(); ++i) since.insert(light[i].id);
     JournalDamage ignored;  // told once, by the first reading

@@ -64,20 +64,10 @@ bool Absent(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// The file at `path`, open for reading from byte `at`; none when it cannot be
-// (GetLastError then says why).
-UniqueFileHandle OpenToReadAt(const std::wstring& path, uint64_t at) {
-    UniqueFileHandle file = OpenToRead(path);
-    LARGE_INTEGER from{};
-    from.QuadPart = static_cast<LONGLONG>(at);
-    if (file && at != 0 && !SetFilePointerEx(file.get(), from, nullptr, FILE_BEGIN)) return UniqueFileHandle();
-    return file;
-}
-
-// Up to `size` bytes of the file at `path` from byte `at` (fewer at its end);
+// Up to the first `size` bytes of the file at `path` (fewer at its end);
 // nullopt when it cannot be read.
-std::optional<std::string> ReadBytes(const std::wstring& path, uint64_t at, size_t size) {
-    UniqueFileHandle file = OpenToReadAt(path, at);
+std::optional<std::string> ReadBytes(const std::wstring& path, size_t size) {
+    UniqueFileHandle file = OpenToRead(path);
     if (!file) return std::nullopt;
     std::string bytes(size, '\0');
     size_t got = 0;
@@ -161,19 +151,23 @@ bool Win32JournalStore::OpenSegments(uint64_t from, std::vector<OpenSegment>& op
     return false;
 }
 
-bool Win32JournalStore::ReadFrom(uint64_t from, const std::function<void(std::string_view piece)>& piece) {
+// At most `most` bytes of the journal from byte `from` on, handed to `piece`
+// a few megabytes at a time: a journal of a run of a million folders is never
+// held whole. False when a segment cannot be read.
+bool Win32JournalStore::ReadSpan(uint64_t from,
+                                 uint64_t most,
+                                 const std::function<void(std::string_view piece)>& piece) {
     std::vector<OpenSegment> open;
     if (!OpenSegments(from, open)) return false;
-    // A few megabytes at a time: a journal of a run of a million folders is never held whole.
-    std::string buffer(4 << 20, '\0');
-    for (size_t i = 0; i < open.size(); ++i) {
+    std::string buffer(static_cast<size_t>(std::min<uint64_t>(4 << 20, most)), '\0');
+    for (size_t i = 0; i < open.size() && most > 0; ++i) {
         const bool last = i + 1 == open.size();
         if (!last && open[i].at + open[i].size <= from) continue;
         LARGE_INTEGER skip{};
         skip.QuadPart = static_cast<LONGLONG>(from > open[i].at ? from - open[i].at : 0);
         if (skip.QuadPart != 0 && !SetFilePointerEx(open[i].file.get(), skip, nullptr, FILE_BEGIN)) return false;
         // A segment before the last holds what the listing said; the last one may grow.
-        uint64_t left = last ? UINT64_MAX : open[i].size - static_cast<uint64_t>(skip.QuadPart);
+        uint64_t left = last ? most : std::min(most, open[i].size - static_cast<uint64_t>(skip.QuadPart));
         while (left > 0) {
             DWORD read = 0;
             const DWORD ask = static_cast<DWORD>(std::min<uint64_t>(buffer.size(), left));
@@ -183,39 +177,20 @@ bool Win32JournalStore::ReadFrom(uint64_t from, const std::function<void(std::st
                 break;
             }
             left -= read;
+            most -= read;
             piece(std::string_view(buffer.data(), read));
         }
     }
     return true;
 }
 
+bool Win32JournalStore::ReadFrom(uint64_t from, const std::function<void(std::string_view piece)>& piece) {
+    return ReadSpan(from, UINT64_MAX, piece);
+}
+
 std::optional<std::string> Win32JournalStore::ReadAt(uint64_t at, size_t size) {
-    std::vector<OpenSegment> open;
-    if (!OpenSegments(at, open)) return std::nullopt;
     std::string bytes;
-    for (size_t i = 0; i < open.size() && bytes.size() < size; ++i) {
-        const bool last = i + 1 == open.size();
-        const uint64_t from = at + bytes.size();
-        if (!last && open[i].at + open[i].size <= from) continue;
-        LARGE_INTEGER skip{};
-        skip.QuadPart = static_cast<LONGLONG>(from - open[i].at);
-        if (!SetFilePointerEx(open[i].file.get(), skip, nullptr, FILE_BEGIN)) return std::nullopt;
-        const size_t want = last ? size - bytes.size()
-                                 : static_cast<size_t>(std::min<uint64_t>(size - bytes.size(),
-                                                                          open[i].size - (from - open[i].at)));
-        const size_t had = bytes.size();
-        bytes.resize(had + want);
-        size_t got = 0;
-        while (got < want) {
-            DWORD read = 0;
-            if (!ReadFile(open[i].file.get(), bytes.data() + had + got, static_cast<DWORD>(want - got), &read, nullptr))
-                return std::nullopt;
-            if (read == 0) break;
-            got += read;
-        }
-        bytes.resize(had + got);
-        if (got < want) break;
-    }
+    if (!ReadSpan(at, size, [&](std::string_view piece) { bytes.append(piece); })) return std::nullopt;
     return bytes;
 }
 
@@ -260,7 +235,7 @@ std::string Win32JournalStore::ReadIndex() {
     if (path_.empty()) return {};
     // It is small: anything larger is not one this program wrote.
     constexpr size_t kLargest = 1 << 20;
-    auto bytes = ReadBytes(path_ + L".index", 0, kLargest + 1);
+    auto bytes = ReadBytes(path_ + L".index", kLargest + 1);
     return bytes && bytes->size() <= kLargest ? std::move(*bytes) : std::string();
 }
 

@@ -43,6 +43,7 @@ private:
         uint64_t at = 0, size = 0;  // where it begins in the journal, and its size when listed
     };
     bool OpenSegments(uint64_t from, std::vector<OpenSegment>& open);
+    bool ReadSpan(uint64_t from, uint64_t most, const std::function<void(std::string_view piece)>& piece);
 
     std::wstring path_;
     UniqueFileHandle turn_;    // the lock file beside the journal, locked while the turn is ours

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/segmented_bytes.h"
 #include "ports/journal_store.h"
 
 namespace kelvaro::testing {
@@ -27,33 +28,20 @@ public:
     }
     std::optional<std::vector<JournalSegment>> Segments() override {
         if (unreadable) return std::nullopt;
-        std::vector<JournalSegment> segments;
-        for (size_t i = 0; i < parts.size() && !bytes.empty(); ++i)
-            segments.push_back({parts[i].number, (i + 1 < parts.size() ? parts[i + 1].start : bytes.size()) - parts[i].start});
-        return segments;
+        return ListSegments(bytes, parts);
     }
     // The tests change `bytes` at will: the journal is read whole every time
     // unless a test gives the file a number.
     std::optional<uint64_t> FileId() override { return id; }
     // Only under the turn, as the real journal's segments are begun and deleted.
-    uint32_t StartSegment() override {
-        if (!open) return 0;
-        if (bytes.size() > parts.back().start) parts.push_back({parts.back().number + 1, bytes.size()});
-        return parts.back().number;
-    }
+    uint32_t StartSegment() override { return open ? BeginSegment(bytes, parts) : 0; }
     bool DeleteSegment(uint32_t number) override {
         if (busy || !open) return false;
-        for (size_t i = 0; i + 2 < parts.size(); ++i) {
-            if (parts[i].number != number) continue;
-            const size_t size = parts[i + 1].start - parts[i].start;
-            bytes.erase(parts[i].start, size);
-            for (size_t later = i + 1; later < parts.size(); ++later) parts[later].start -= size;
-            if (i == 0 && id) ++*id;  // another first file
-            parts.erase(parts.begin() + static_cast<std::ptrdiff_t>(i));
-            deleted += size;
-            return true;
-        }
-        return false;
+        const auto cut = DeleteSegmentOf(bytes, parts, number);
+        if (!cut) return false;
+        if (cut->start == 0 && id) ++*id;  // another first file
+        deleted += cut->size;
+        return true;
     }
     std::string ReadIndex() override { return index; }
     void WriteIndex(std::string_view written) override { index.assign(written); }
@@ -94,11 +82,7 @@ public:
     std::optional<uint64_t> id;
     std::string index;                // the file beside the journal
     std::vector<uint64_t> readsFrom;  // where each reading began
-    struct Part {
-        uint32_t number;
-        size_t start;  // where the segment begins in `bytes`
-    };
-    std::vector<Part> parts{{1, 0}};
+    SegmentStarts parts{{1, 0}};
     size_t deleted = 0;  // bytes of deleted segments
 };
 

@@ -823,6 +823,16 @@ TEST_F(JournalTest, AnUndoFindsItsRunBehindManyRunsTakenBack) {
     EXPECT_EQ(history.lines.back(), L"結果　元に戻した：1件　戻せず：0件");
 }
 
+// One run of its own copy that renames C:\\写真\\n<i>, and ends as `end` after `also`.
+void RenameOne(FakeJournalStore& store, int i, RunEnd end, const std::function<void(RenameJournal&)>& also) {
+    RenameJournal journal(store);
+    ASSERT_TRUE(journal.BeginRun(RunKind::Run));
+    const std::wstring old = L"C:\\写真\\n" + std::to_wstring(i);
+    journal.FolderEnd(journal.FolderBegin(old, old + kTemp, old + L"X"), JournalOutcome::New, old + L"X");
+    also(journal);
+    journal.End(end, 1);
+}
+
 // A killed run that a later start closed (its record of where the folder
 // ended stands in the later run's segment) is dropped in its turn: at every
 // step no reader sees it, nothing counts as damage, a look from the start
@@ -832,15 +842,10 @@ TEST(JournalReader, ARunClosedByALaterStartIsDroppedWithoutATrace) {
     store.id = 1;
     store.bytes = SomeRun("open", 2, false);  // as an earlier version left it: one file
     for (int i = 0; i < 14; ++i) {
-        {
-            RenameJournal journal(store);
-            ASSERT_TRUE(journal.BeginRun(RunKind::Run));
-            const std::wstring old = L"C:\\写真\\n" + std::to_wstring(i);
-            journal.FolderEnd(journal.FolderBegin(old, old + kTemp, old + L"X"), JournalOutcome::New, old + L"X");
-            journal.End(RunEnd::Done, 1);
+        RenameOne(store, i, RunEnd::Done, [&](RenameJournal& journal) {
             if (i == 0)
                 for (uint32_t seq : {1u, 2u}) journal.Close("open", seq, JournalOutcome::Old, L"");
-        }
+        });
         JournalDamage damage;
         const auto runs = ParseJournal(store.bytes, &damage);
         EXPECT_EQ(damage.lines, 0u) << i;
@@ -864,15 +869,9 @@ TEST(JournalReader, ADroppedRunNeverComesBack) {
     FakeJournalStore store;
     std::string stopped, host;
     for (int i = 0; i < 26; ++i) {
-        {
-            RenameJournal journal(store);
-            ASSERT_TRUE(journal.BeginRun(RunKind::Run));
-            const std::wstring old = L"C:\\写真\\n" + std::to_wstring(i);
-            const uint32_t seq = journal.FolderBegin(old, old + kTemp, old + L"X");
-            journal.FolderEnd(seq, JournalOutcome::New, old + L"X");
+        RenameOne(store, i, i == 0 ? RunEnd::Stopped : RunEnd::Done, [&](RenameJournal& journal) {
             if (i == 1) journal.Close(stopped, 1, JournalOutcome::New, L"C:\\写真\\n0X");
-            journal.End(i == 0 ? RunEnd::Stopped : RunEnd::Done, 1);
-        }
+        });
         const auto runs = ParseJournal(store.bytes);
         if (i == 0) stopped = runs.back().id;
         if (i == 1) host = runs.back().id;

@@ -367,12 +367,7 @@ std::optional<std::string> SimJournalStore::ReadAt(uint64_t at, size_t size) {
 
 std::optional<std::vector<JournalSegment>> SimJournalStore::Segments() {
     if (!w_.Step()) return std::nullopt;
-    std::vector<JournalSegment> segments;
-    const auto& parts = w_.segments;
-    for (size_t i = 0; i < parts.size() && !w_.journal.empty(); ++i)
-        segments.push_back(
-            {parts[i].number, (i + 1 < parts.size() ? parts[i + 1].start : w_.journal.size()) - parts[i].start});
-    return segments;
+    return testing::ListSegments(w_.journal, w_.segments);
 }
 
 std::optional<uint64_t> SimJournalStore::FileId() {
@@ -384,26 +379,17 @@ uint32_t SimJournalStore::StartSegment() {
     if (!Writable() || !open_) return 0;
     if (w_.turnHolder != process_) ++w_.writesWithoutTurn;
     // The file appended to is renamed beside the journal, written through.
-    auto& parts = w_.segments;
-    if (w_.journal.size() > parts.back().start) parts.push_back({parts.back().number + 1, w_.journal.size()});
-    return parts.back().number;
+    return testing::BeginSegment(w_.journal, w_.segments);
 }
 
 bool SimJournalStore::DeleteSegment(uint32_t number) {
     if (!Writable() || !open_) return false;
     if (w_.turnHolder != process_) ++w_.writesWithoutTurn;
-    auto& parts = w_.segments;
-    for (size_t i = 0; i + 2 < parts.size(); ++i) {
-        if (parts[i].number != number) continue;
-        const size_t start = parts[i].start, size = parts[i + 1].start - start;
-        w_.journal.erase(start, size);
-        w_.durable -= std::min(size, w_.durable > start ? w_.durable - start : 0);
-        for (size_t later = i + 1; later < parts.size(); ++later) parts[later].start -= size;
-        if (i == 0) ++w_.journalFile;
-        parts.erase(parts.begin() + static_cast<std::ptrdiff_t>(i));
-        return true;
-    }
-    return false;
+    const auto cut = testing::DeleteSegmentOf(w_.journal, w_.segments, number);
+    if (!cut) return false;
+    w_.durable -= std::min(cut->size, w_.durable > cut->start ? w_.durable - cut->start : 0);
+    if (cut->start == 0) ++w_.journalFile;
+    return true;
 }
 
 std::string SimJournalStore::ReadIndex() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/segmented_bytes.h"
 #include "ports/file_system.h"
 #include "ports/journal_store.h"
 
@@ -69,11 +70,7 @@ public:
     size_t durable = 0;                           // how many of them outlast a power cut
     std::string index;                            // the file beside the journal
     uint64_t journalFile = 1;                     // changes when the first segment is deleted
-    struct Segment {
-        uint32_t number;
-        size_t start;  // where it begins in `journal`
-    };
-    std::vector<Segment> segments{{1, 0}};
+    testing::SegmentStarts segments{{1, 0}};  // where each segment begins in `journal`
     uint32_t turnHolder = 0;                      // the process holding the turn; 0 when free
     std::set<uint32_t> alive;                     // running processes
     uint64_t clock = 133'800'000'000'000'000ull;  // a FILETIME in 2025
