@@ -152,6 +152,15 @@ bool SimWorld::Step() {
     }
 }
 
+bool SimWorld::Step(const std::wstring& path) {
+    if (!Step()) return false;
+    if (!struck && swapTouches && SameNameAnyCase(path, swapPath) && --swapTouches == 0) {
+        struck = true;
+        if (swap) swap();
+    }
+    return true;
+}
+
 void SimWorld::AdvanceClock(uint64_t ms) {
     clock += ms * 10000;
     if (rivalEnds && clock >= rivalUntil) std::exchange(rivalEnds, nullptr)();
@@ -184,7 +193,7 @@ uint64_t SimFileSystem::Opened(uint64_t node) const {
 MoveResult SimFileSystem::MoveDir(const std::wstring& from,
                                   const std::wstring& to,
                                   const std::optional<FileIdentity>& expected) {
-    if (!w_.Step()) return {ERROR_ACCESS_DENIED, std::nullopt};
+    if (!w_.Step(from)) return {ERROR_ACCESS_DENIED, std::nullopt};
     if (IsDeviceName(from.substr(from.rfind(L'\\') + 1)) || IsDeviceName(to.substr(to.rfind(L'\\') + 1)))
         return {ERROR_INVALID_NAME, std::nullopt};
     // The program opens the folder first, to be sure it renames a folder...
@@ -198,7 +207,7 @@ MoveResult SimFileSystem::MoveDir(const std::wstring& from,
         return {ERROR_SHARING_VIOLATION, FileIdentity{1, Opened(opened)}};
     }
     // ...but Wine renames what the path names when the rename is made.
-    if (!w_.Step()) return {ERROR_ACCESS_DENIED, std::nullopt};
+    if (!w_.Step(from)) return {ERROR_ACCESS_DENIED, std::nullopt};
     MoveResult moved = MoveEntry(from, to);
     moved.identity = FileIdentity{1, Opened(opened)};
     return moved;
@@ -230,7 +239,7 @@ MoveResult SimFileSystem::MoveEntry(const std::wstring& from, const std::wstring
 }
 
 bool SimFileSystem::IsFolder(const std::wstring& path) {
-    if (!w_.Step() || IsDeviceName(path.substr(path.rfind(L'\\') + 1))) return false;
+    if (!w_.Step(path) || IsDeviceName(path.substr(path.rfind(L'\\') + 1))) return false;
     uint64_t node = w_.Resolve(path);
     while (node && w_.nodes.at(node).kind == NodeKind::Link) node = w_.nodes.at(node).target;
     return node && w_.nodes.at(node).kind == NodeKind::Folder;
@@ -243,20 +252,20 @@ bool SimFileSystem::SetCurrentDir(const std::wstring& path) {
 }
 
 std::optional<std::wstring> SimFileSystem::EntryName(const std::wstring& path) {
-    if (!w_.Step() || IsDeviceName(path.substr(path.rfind(L'\\') + 1))) return std::nullopt;
+    if (!w_.Step(path) || IsDeviceName(path.substr(path.rfind(L'\\') + 1))) return std::nullopt;
     const uint64_t node = w_.Resolve(path);
     if (!node || node == SimWorld::kRoot) return std::nullopt;
     return w_.nodes.at(node).name;
 }
 
 std::wstring SimFileSystem::ShortPath(const std::wstring& path) {
-    if (!w_.Step()) return {};
+    if (!w_.Step(path)) return {};
     const uint64_t node = w_.Resolve(path);
     return node ? w_.PathOf(node) : std::wstring();
 }
 
 uint64_t SimFileSystem::Listable(const std::wstring& dir) {
-    if (!w_.Step()) return 0;
+    if (!w_.Step(dir)) return 0;
     uint64_t node = w_.Resolve(dir);
     while (node && w_.nodes.at(node).kind == NodeKind::Link) node = w_.nodes.at(node).target;
     return node && w_.nodes.at(node).kind == NodeKind::Folder ? node : 0;
@@ -295,13 +304,13 @@ std::optional<std::vector<TreeEntry>> SimFileSystem::TreeFolders(const std::wstr
 }
 
 bool SimFileSystem::IsFolderLink(const std::wstring& path) {
-    if (!w_.Step()) return false;
+    if (!w_.Step(path)) return false;
     const uint64_t node = w_.Resolve(path);
     return node && w_.nodes.at(node).kind == NodeKind::Link;
 }
 
 std::optional<FileIdentity> SimFileSystem::IdentityOf(const std::wstring& path) {
-    if (!w_.Step()) return std::nullopt;
+    if (!w_.Step(path)) return std::nullopt;
     uint64_t node = w_.Resolve(path);
     while (node && w_.nodes.at(node).kind == NodeKind::Link) node = w_.nodes.at(node).target;
     if (!node) return std::nullopt;
@@ -314,7 +323,7 @@ bool SimFileSystem::IsOwnFolder(const std::wstring& path) {
 }
 
 bool SimFileSystem::IsOrdinaryFile(const std::wstring& path) {
-    if (!w_.Step()) return false;
+    if (!w_.Step(path)) return false;
     const uint64_t node = w_.Resolve(path);
     return node && w_.nodes.at(node).kind == NodeKind::File;
 }

@@ -85,11 +85,15 @@ public:
     std::mt19937_64 random{1};
     // Called at the step of a BecomesFile, BecomesLink or Stop fault.
     std::function<void()> swap;
+    // Or, for a swap, just before the program names this path for the n-th time.
+    std::wstring swapPath;
+    uint32_t swapTouches = 0;
     std::function<void()> rivalEnds;  // when the rival's hold runs out
     uint64_t rivalUntil = 0;
 
     // A step of the program; false once it is dead.
     bool Step();
+    bool Step(const std::wstring& path);  // a step that names `path`
     void AdvanceClock(uint64_t ms);
     // Makes what the journal holds outlast a power cut, and every rename before it.
     void Flushed();

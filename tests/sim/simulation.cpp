@@ -553,10 +553,21 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
                 world_.inUse[named[op.fault.arg % named.size()]] = 1 + static_cast<int>(op.fault.arg % 3);
             break;
         case Fault::BecomesFile:
-        case Fault::BecomesLink:
-            world_.swap = [&] {
-                if (named.empty()) return;
-                const uint64_t victim = named[op.fault.arg % named.size()];
+        case Fault::BecomesLink: {
+            if (named.empty()) break;
+            uint64_t victim = named[op.fault.arg % named.size()];
+            // Half of the time a folder the user named is swapped just before
+            // the program names its path for the first to fourth time.
+            std::vector<uint64_t> roots;
+            for (uint64_t id : op.targets)
+                if (std::find(named.begin(), named.end(), id) != named.end()) roots.push_back(id);
+            if (!roots.empty() && (op.fault.arg >> 40) % 2) {
+                victim = roots[(op.fault.arg >> 42) % roots.size()];
+                world_.fault.step = 0;
+                world_.swapPath = world_.PathOf(victim);
+                world_.swapTouches = 1 + static_cast<uint32_t>((op.fault.arg >> 41) % 4);
+            }
+            world_.swap = [&, victim] {
                 // Between the plan and the rename: a folder the run has not renamed yet.
                 if (world_.nodes.at(victim).name != before.at(victim).name) return;
                 if (!holding) holding = world_.Add(SimWorld::kRoot, L"hold");
@@ -576,6 +587,7 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
                                 static_cast<unsigned long long>(victim), kind == NodeKind::File ? "file" : "link");
             };
             break;
+        }
         case Fault::RivalTurn: {
             // Another copy holds the turn, running a run of its own, for up to five minutes.
             const uint32_t rival = nextProcess_++;
@@ -627,6 +639,7 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
     world_.dead = false;
     world_.fault = {};
     world_.swap = nullptr;
+    world_.swapTouches = 0;
     world_.inUse.clear();
     // Swapped folders come back, unless what stood in their place was renamed.
     for (auto it = swapped.rbegin(); it != swapped.rend(); ++it) {
