@@ -3,7 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 #include "engine/folder_rules.h"
@@ -126,7 +130,64 @@ uint64_t SimWorld::Resolve(const std::wstring& path) const {
     return at;
 }
 
+struct SimWorld::Interleaving {
+    std::mutex m;
+    std::condition_variable cv;
+    int turn = 0;  // the copy that may go on
+    bool done[2] = {false, false};
+    std::mt19937_64 draw;
+};
+
+namespace {
+thread_local int tCopy = 0;
+}
+
+int SimWorld::Copy() {
+    return tCopy;
+}
+
+void SimWorld::Interleave(const std::function<void()>& first, const std::function<void()>& second, uint64_t seed) {
+    Interleaving il;
+    il.draw.seed(seed);
+    interleaving = &il;
+    std::exception_ptr failed[2];
+    auto body = [&](int copy, const std::function<void()>& work) {
+        tCopy = copy;
+        {
+            std::unique_lock lock(il.m);
+            il.cv.wait(lock, [&] { return il.turn == copy; });
+        }
+        try {
+            work();
+        } catch (...) {
+            failed[copy] = std::current_exception();
+        }
+        std::lock_guard lock(il.m);
+        il.done[copy] = true;
+        il.turn = 1 - copy;
+        il.cv.notify_all();
+    };
+    std::thread other(body, 1, std::cref(second));
+    body(0, first);
+    other.join();
+    tCopy = 0;
+    interleaving = nullptr;
+    for (const auto& e : failed)
+        if (e) std::rethrow_exception(e);
+}
+
 bool SimWorld::Step() {
+    if (interleaving) {
+        // Now and then the other copy goes on, and this one waits inside its step.
+        Interleaving& il = *interleaving;
+        std::unique_lock lock(il.m);
+        if (!il.done[1 - tCopy] && il.draw() % 8 == 0) {
+            il.turn = 1 - tCopy;
+            ++handovers;
+            il.cv.notify_all();
+        }
+        il.cv.wait(lock, [&] { return il.turn == tCopy; });
+    }
     if (dead) return false;
     ++steps;
     AdvanceClock(1);
@@ -420,6 +481,7 @@ TurnTry SimJournalStore::TryOpenForAppend() {
 bool SimJournalStore::Append(const std::string& bytes) {
     if (!Writable() || !open_) return false;
     if (w_.turnHolder != process_) ++w_.writesWithoutTurn;
+    if (bytes.find("\tR\t") != std::string::npos) w_.runsBegun.push_back(SimWorld::Copy());
     w_.journal += bytes;
     return true;
 }

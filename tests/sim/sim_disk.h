@@ -89,7 +89,19 @@ public:
     std::wstring swapPath;
     uint32_t swapTouches = 0;
     std::function<void()> rivalEnds;  // when the rival's hold runs out
+    struct Interleaving;
+    Interleaving* interleaving = nullptr;
     uint64_t rivalUntil = 0;
+
+    // Two copies of the program at once, interleaved step by step: at each
+    // step of either, a draw from `seed` says which of them goes on. The
+    // first runs on the calling thread; both are done on return.
+    void Interleave(const std::function<void()>& first, const std::function<void()>& second, uint64_t seed);
+    // Which of two interleaved copies is calling: 0 outside Interleave.
+    static int Copy();
+    // The copies that wrote a run record, in the order they wrote them.
+    std::vector<int> runsBegun;
+    uint32_t handovers = 0;  // how often the other copy went on
 
     // A step of the program; false once it is dead.
     bool Step();

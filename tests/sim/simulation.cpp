@@ -262,6 +262,36 @@ Simulation::RunModel* Simulation::UndoTarget(bool* uncertainNewer) {
     return nullptr;
 }
 
+std::optional<Op> Simulation::RivalOf(const Op& op, const Expected& expected) const {
+    std::vector<uint64_t> touched(op.targets.begin(), op.targets.end());
+    for (const auto& [id, names] : expected.names) touched.push_back(id);
+    auto above = [&](uint64_t upper, uint64_t id) {
+        while (id && id != SimWorld::kRoot && id != upper) id = world_.nodes.at(id).parent;
+        return id == upper;
+    };
+    // Neither above nor below nor beside a folder the op may touch: the two
+    // runs meet in the journal only.
+    std::vector<uint64_t> apart;
+    const std::wstring work = L"C:\\work\\";
+    for (const auto& [id, node] : world_.nodes) {
+        if (node.kind != NodeKind::Folder || world_.own.count(id) || simTemps_.count(id) ||
+            world_.PathOf(id).rfind(work, 0) != 0)
+            continue;
+        if (std::none_of(touched.begin(), touched.end(), [&](uint64_t t) {
+                return !world_.nodes.count(t) || above(t, id) || above(id, t) ||
+                       world_.nodes.at(t).parent == node.parent;
+            }))
+            apart.push_back(id);
+    }
+    if (apart.empty()) return std::nullopt;
+    Op rival;
+    rival.kind = Op::List;
+    rival.mode = static_cast<int16_t>((op.fault.arg >> 8) % ModeCount());
+    for (uint64_t k = 0, count = 1 + op.fault.arg % 3; k < count; ++k)
+        rival.targets.push_back(apart[(op.fault.arg >> (16 + 8 * k)) % apart.size()]);
+    return rival;
+}
+
 Simulation::Expected Simulation::Expect(const Op& op) {
     Expected expected;
     auto allow = [&](uint64_t id, int16_t mode) {
@@ -532,6 +562,10 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
     std::vector<Swap> swapped;
     uint64_t holding = 0;
     std::vector<uint64_t> named;  // the folders the op may rename
+    std::optional<Op> rival;      // a run of another copy, interleaved with the op
+    Expected rivalExpected;
+    Outcome rivalOutcome;
+    std::map<uint64_t, Node> rivalEnd;  // the disk when the rival ended
     for (const auto& [id, names] : expected.names)
         if (world_.nodes.at(id).kind == NodeKind::Folder && !world_.own.count(id)) named.push_back(id);
     switch (op.fault.kind) {
@@ -589,7 +623,12 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
             break;
         }
         case Fault::RivalTurn: {
-            // Another copy holds the turn, running a run of its own, for up to five minutes.
+            // Half of the time a real copy of the program runs beside the op, step by step.
+            if ((op.fault.arg >> 40) % 2 && op.kind != Op::Resume && (rival = RivalOf(op, expected))) {
+                rivalExpected = Expect(*rival);
+                break;
+            }
+            // Or another copy holds the turn, running a run of its own, for up to five minutes.
             const uint32_t rival = nextProcess_++;
             const std::string id = std::to_string(world_.clock) + "-" + std::to_string(rival);
             world_.alive.insert(rival);
@@ -610,8 +649,24 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
     }
     const std::wstring listFile = L"C:\\sim\\list.txt";
     const std::string journalAtOp = world_.journal;
-    const Outcome outcome = Execute(op, listFile);
+    world_.runsBegun.clear();
+    Outcome outcome;
+    world_.handovers = 0;
+    if (rival)
+        world_.Interleave([&] { outcome = Execute(op, listFile); },
+                          [&] {
+                              rivalOutcome = Execute(*rival, listFile);
+                              rivalEnd = world_.nodes;
+                          },
+                          op.fault.arg);
+    else
+        outcome = Execute(op, listFile);
     if (trace) {
+        if (rival) {
+            std::printf("== beside it, %s, the two taking turns %u times\n", Describe(*rival).c_str(),
+                        world_.handovers);
+            for (const auto& line : rivalOutcome.out) std::printf("   rival out: %s\n", Narrow(line).c_str());
+        }
         std::printf("== %s: exit %d, %zu steps\n", Describe(op).c_str(), outcome.exit,
                     static_cast<size_t>(world_.steps));
         for (const auto& [id, names] : expected.names)
@@ -635,7 +690,8 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
     }
     if (world_.rivalEnds) std::exchange(world_.rivalEnds, nullptr)();
     const bool killed = world_.struck && (op.fault.kind == Fault::Kill || op.fault.kind == Fault::PowerCut);
-    const bool faulted = world_.struck || (op.fault.kind >= Fault::InUse && op.fault.kind <= Fault::DamageIndex);
+    const bool faulted =
+        world_.struck || (op.fault.kind >= Fault::InUse && op.fault.kind <= Fault::DamageIndex && !rival);
     world_.dead = false;
     world_.fault = {};
     world_.swap = nullptr;
@@ -693,8 +749,38 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
         endOutlastedCut_ = journalAtOp.find(run) == std::string::npos &&
                            world_.journal.find("\tE\t" + run + "\tD\t", id) != std::string::npos;
     }
-    if (auto broken = Check(op, before, expected, outcome, faulted || killed)) return broken;
-    Learn(op, before, expected, outcome);
+    if (!rival) {
+        if (auto broken = Check(op, before, expected, outcome, faulted || killed)) return broken;
+        Learn(op, before, expected, outcome);
+        return std::nullopt;
+    }
+    // Each copy may rename what it names; each one's lines are checked; the
+    // run that wrote its record first is the older. An undo that waited for
+    // the rival's run takes that run back.
+    std::set<uint64_t> ofOp, ofRival;
+    for (const auto& [id, names] : expected.names) ofOp.insert(id);
+    for (const auto& [id, names] : rivalExpected.names) ofRival.insert(id);
+    // What the rival's run renamed is what it left when it ended.
+    auto learnRival = [&] {
+        std::swap(world_.nodes, rivalEnd);
+        Learn(*rival, before, rivalExpected, rivalOutcome, ofOp);
+        std::swap(world_.nodes, rivalEnd);
+    };
+    // (An op that wrote no run record, an undo that found nothing to take back, went first.)
+    const bool rivalFirst = !world_.runsBegun.empty() && world_.runsBegun.front() == 1 &&
+                            std::count(world_.runsBegun.begin(), world_.runsBegun.end(), 0) != 0;
+    if (rivalFirst) learnRival();
+    if (rivalFirst && (op.kind == Op::Undo || op.kind == Op::WindowUndo)) expected = Expect(op);
+    Expected opBeside = expected, rivalBeside = rivalExpected;
+    for (const auto& [id, names] : rivalExpected.names) opBeside.names[id].insert(names.begin(), names.end());
+    for (const auto& [id, names] : expected.names) rivalBeside.names[id].insert(names.begin(), names.end());
+    if (auto broken = Check(op, before, opBeside, outcome, false)) return broken;
+    // (An undo after it took its lines' folders back: they were true when written.)
+    const bool undoneSince = rivalFirst && (op.kind == Op::Undo || op.kind == Op::WindowUndo);
+    if (auto broken = undoneSince ? std::nullopt : Check(*rival, before, rivalBeside, rivalOutcome, false))
+        return "beside it, " + *broken;
+    Learn(op, before, expected, outcome, ofRival);
+    if (!rivalFirst) learnRival();
     return std::nullopt;
 }
 
@@ -796,7 +882,8 @@ std::optional<std::string> Simulation::Check(const Op& op,
 void Simulation::Learn(const Op& op,
                        const std::map<uint64_t, Node>& before,
                        const Expected& expected,
-                       const Outcome& outcome) {
+                       const Outcome& outcome,
+                       const std::set<uint64_t>& others) {
     const bool run = op.kind == Op::List || op.kind == Op::Tree || op.kind == Op::Wildcard || op.kind == Op::Window ||
                      op.kind == Op::Auto || op.kind == Op::Resume || (op.kind == Op::DryRun && op.thenRun);
     if (op.fault.kind == Fault::DamageJournal || tornByCut_)
@@ -822,7 +909,7 @@ void Simulation::Learn(const Op& op,
         model.finished = !(world_.struck && op.fault.kind != Fault::BecomesFile && op.fault.kind != Fault::BecomesLink &&
                            op.fault.kind != Fault::StoredOtherwise);
         for (const auto& [id, was] : before)
-            if (world_.nodes.at(id).name != was.name &&
+            if (world_.nodes.at(id).name != was.name && !others.count(id) &&
                 !(expected.otherwise.count(id) && expected.otherwise.at(id).count(world_.nodes.at(id).name))) {
                 model.renamed[id] = {was.name, world_.nodes.at(id).name};
                 model.renamedAt[id] = world_.PathOf(id);

@@ -65,11 +65,17 @@ private:
                                      const Expected& expected,
                                      const Outcome& outcome,
                                      bool faulted);
-    void Learn(const Op& op, const std::map<uint64_t, Node>& before, const Expected& expected, const Outcome& outcome);
+    void Learn(const Op& op,
+               const std::map<uint64_t, Node>& before,
+               const Expected& expected,
+               const Outcome& outcome,
+               const std::set<uint64_t>& others = {});
     Expected Expect(const Op& op);
     std::wstring NewName(uint64_t id, int16_t mode);
     std::vector<uint64_t> TreeOf(uint64_t root, bool hidden) const;
     RunModel* UndoTarget(bool* uncertainNewer = nullptr);
+    // A run of another copy over folders apart from all `op` may touch, or none when there are none.
+    std::optional<Op> RivalOf(const Op& op, const Expected& expected) const;
 
     SimWorld world_;
     std::vector<uint64_t> work_;  // folders (and links, files) an op may name
