@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <set>
 #include <stdexcept>
@@ -295,28 +296,27 @@ TEST_F(MainWindowTest, CancelAfterTheFirstOfFiveStopsBeforeTheSecond) {
         EXPECT_FALSE(GetMenuState(child->Menu(), 0, MF_BYPOSITION) & MF_GRAYED);
 }
 
-// The folders are renamed on a thread of their own: during a run of 1,000
-// folders (the list's most) the window is moved and resized and its history repaints, and
-// Cancel, pressed meanwhile, stops the run after the folder in hand.
-TEST_F(MainWindowTest, TheWindowAnswersDuringALongRunAndCancelStopsIt) {
-    for (int i = 0; i < 1000; ++i) {
-        fs.AddDir(L"C:\\D\\f" + std::to_wstring(i));
-        state.targets.AddLine(L"C:\\D\\f" + std::to_wstring(i));
-    }
-    Open();
+// While `start` runs (a run or an undo of the window, one move a folder
+// step), the window is moved and resized every 20 ms, and Cancel is pressed
+// once the history has repainted: the folders moved by the time the run
+// ended, and by the time Cancel was pressed.
+struct Answered {
+    int moved = 0, movedAtCancel = -1;
+};
+Answered MoveResizeAndCancel(MainWindow& window, FakeFileSystem& fs, const std::function<void()>& start) {
     static std::atomic<int> moved{0};
     static int paints = 0, ticks = 0, movedAtCancel = -1;
     static HWND frame = nullptr, cancel = nullptr;
     static WNDPROC listProc = nullptr;
     moved = 0, paints = 0, ticks = 0, movedAtCancel = -1;
-    frame = window->Handle(), cancel = window->CancelButton();
+    frame = window.Handle(), cancel = window.CancelButton();
     fs.allowMove = [](const std::wstring&, const std::wstring&) {
         Sleep(1);  // a disk that takes its time
         ++moved;
         return true;
     };
     listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-        window->History().List(), GWLP_WNDPROC,
+        window.History().List(), GWLP_WNDPROC,
         reinterpret_cast<LONG_PTR>(+[](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
             if (message == WM_PAINT) ++paints;
             return CallWindowProcW(listProc, hwnd, message, wParam, lParam);
@@ -329,10 +329,11 @@ TEST_F(MainWindowTest, TheWindowAnswersDuringALongRunAndCancelStopsIt) {
         SendMessageW(cancel, BM_CLICK, 0, 0);
         movedAtCancel = moved;
     });
-    Click(window->ExeButton(0));
+    start();
     KillTimer(nullptr, timer);
-    SetWindowLongPtrW(window->History().List(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
-    ASSERT_GE(movedAtCancel, 0) << "the run ended before Cancel";
+    SetWindowLongPtrW(window.History().List(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
+    fs.allowMove = nullptr;
+    EXPECT_GE(movedAtCancel, 0) << "the run ended before Cancel";
     EXPECT_GE(ticks, 8);
     EXPECT_GE(paints, 3);
     RECT rect{};
@@ -341,9 +342,46 @@ TEST_F(MainWindowTest, TheWindowAnswersDuringALongRunAndCancelStopsIt) {
     // The folder in hand was finished (two moves: through its temporary name), and no other.
     EXPECT_LE(moved.load(), movedAtCancel + 2);
     EXPECT_EQ(moved.load() % 2, 0);
-    EXPECT_EQ(ListLines(window->History().List()).back(), L"中断しました");
-    EXPECT_EQ(ListLines(window->Targets().List()).size(), 1000u - moved.load() / 2);
+    EXPECT_EQ(ListLines(window.History().List()).back(), L"中断しました");
+    return {moved.load(), movedAtCancel};
+}
+
+// The folders are renamed on a thread of their own: during a run of 1,000
+// folders (the list's most) and during the undo of a run of 2,000 the window
+// is moved and resized and its history repaints, and Cancel, pressed
+// meanwhile, stops either after the folder in hand.
+TEST_F(MainWindowTest, TheWindowAnswersDuringALongRunAndCancelStopsIt) {
+    for (int i = 0; i < 1000; ++i) {
+        fs.AddDir(L"C:\\D\\f" + std::to_wstring(i));
+        state.targets.AddLine(L"C:\\D\\f" + std::to_wstring(i));
+    }
+    Open();
+    const Answered run = MoveResizeAndCancel(*window, fs, [&] { Click(window->ExeButton(0)); });
+    EXPECT_EQ(ListLines(window->Targets().List()).size(), 1000u - run.moved / 2);
     EXPECT_EQ(fs.SubFolders(L"C:\\D").size(), 1000u);
+}
+
+TEST_F(MainWindowTest, TheWindowAnswersDuringALongUndoAndCancelStopsIt) {
+    testing::FakeJournalStore journalStore;
+    RenameJournal recorder(journalStore);
+    journal = &recorder;
+    // A run of every depth renamed 2,000 folders, f0 to F0 and so on.
+    const RunRequest request{0, "S", 1, {L"C:\\D"}};
+    journalStore.bytes += RunRecord("r1", RunKind::Run, {9, 1}, "") + RequestRecords("r1", request);
+    for (uint32_t i = 0; i < 2000; ++i) {
+        const std::wstring old = L"C:\\D\\f" + std::to_wstring(i), now = L"C:\\D\\F" + std::to_wstring(i);
+        fs.AddDir(now);
+        journalStore.bytes += FolderRecord("r1", i + 1, old, old + kTempSuffix, now) +
+                              DoneRecord("r1", i + 1, JournalOutcome::New, now);
+    }
+    journalStore.bytes += EndRecord("r1", RunEnd::Done, 2000);
+    Open();
+    prompts.answer = true;  // yes, take back all 2,000
+    const Answered undo = MoveResizeAndCancel(*window, fs, [&] { window->UndoLastRun(); });
+    const Lines names = fs.SubFolders(L"C:\\D");
+    ASSERT_EQ(names.size(), 2000u);
+    EXPECT_EQ(std::count_if(names.begin(), names.end(), [](const std::wstring& name) { return name[0] == L'f'; }),
+              undo.moved / 2);
 }
 
 TEST_F(MainWindowTest, CancelEndsTheWaitForAFolderInUse) {
