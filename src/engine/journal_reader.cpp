@@ -285,7 +285,8 @@ void RunIndex::Take(const JournalRecord& r) {
             break;
         case JournalRecord::Done:
             run->second.erase(r.seq);
-            if (r.outcome == JournalOutcome::New && !undos.count(r.run)) renamed.insert(r.run);
+            if ((r.outcome == JournalOutcome::New || r.outcome == JournalOutcome::Elsewhere) && !undos.count(r.run))
+                renamed.insert(r.run);
             break;
         case JournalRecord::Request:
             unended.insert(r.run);

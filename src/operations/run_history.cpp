@@ -52,6 +52,12 @@ std::set<uint32_t> Restored(const std::vector<JournalRun>& runs, size_t index, b
     return restored;
 }
 
+// What an undo takes back: a folder under its new name, or one the file
+// system stored under a name of its own (a share that keeps names its way).
+bool TakenAway(const JournalFolder& folder) {
+    return folder.outcome == JournalOutcome::New || folder.outcome == JournalOutcome::Elsewhere;
+}
+
 // The folders of `runs[index]` still to take back, newest first; moved out of
 // the runs when they are not const.
 template <typename Runs>
@@ -60,7 +66,7 @@ std::vector<JournalFolder> StillRenamed(Runs& runs, size_t index, bool* finished
     std::vector<JournalFolder> folders;
     auto& all = runs[index].folders;
     for (size_t k = all.size(); k-- > 0;)
-        if (all[k].outcome == JournalOutcome::New && !restored.count(all[k].seq)) folders.push_back(std::move(all[k]));
+        if (TakenAway(all[k]) && !restored.count(all[k].seq)) folders.push_back(std::move(all[k]));
     return folders;
 }
 
@@ -116,8 +122,7 @@ bool TakenBack(const std::vector<JournalRun>& runs, size_t index) {
 namespace {
 
 bool RenamedAny(const JournalRun& run) {
-    return std::any_of(run.folders.begin(), run.folders.end(),
-                       [](const JournalFolder& folder) { return folder.outcome == JournalOutcome::New; });
+    return std::any_of(run.folders.begin(), run.folders.end(), TakenAway);
 }
 
 template <typename Runs>

@@ -27,6 +27,8 @@ public:
         byFrom_[from].push_back(moves_.size());
         moves_.emplace_back(std::move(from), std::move(to));
     }
+    // Where the move at `at` took its folder.
+    const std::wstring& To(size_t at) const { return moves_[at].second; }
     // Where `path`, as it stood before the move at `at`, lies after every
     // move from there on (the folders above it moved, the path follows).
     std::wstring Replay(std::wstring path, size_t at) const {
@@ -92,7 +94,9 @@ private:
         }
         const auto place = placeOf_.find(folder.seq);
         if (place == placeOf_.end()) return;
-        folder.newPath = timeline_->Replay(folder.newPath, place->second + 1);
+        // From where the run's own move took it: its new name, or where the
+        // file system stored it otherwise.
+        folder.newPath = timeline_->Replay(timeline_->To(place->second), place->second + 1);
         folder.oldPath = ParentWithSeparator(folder.newPath) + LastPathName(folder.oldPath);
     }
     void ReadRenamedSince(const std::vector<JournalRun>& light);

@@ -451,6 +451,13 @@ TEST_F(JournalTest, ARenameThatStoredAnotherNameIsPutBack) {
     EXPECT_EQ(Rename(L"C:\\D\\Docs", 0), 1);
     EXPECT_EQ(fs.SubFolders(L"C:\\D").front(), L"docs");
     EXPECT_EQ(history.lines.back(), L"　[ docs ]");
+
+    // Back on a disk that keeps names as given, each undo takes back what
+    // its run left under a name of the file system's own.
+    fs.storedAs = nullptr;
+    fs.moveError = nullptr;
+    for (int undo = 0; undo < 3; ++undo) EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u) << undo;
+    EXPECT_EQ(fs.SubFolders(L"C:\\D"), (Lines{L"Docs", L"Photos", std::wstring(20, L'あ')}));
 }
 
 // Something put in the folder's place just as the first rename was made went
@@ -644,7 +651,7 @@ TEST_F(JournalTest, UndoFindsAFolderBelowOneALaterUndoLeftAndNeverItsLookAlike) 
 
 // The run left a folder elsewhere (its name stored otherwise, and the way
 // back refused) after renaming one below it: the undo finds that one where
-// it now lies.
+// it now lies, and takes both back.
 TEST_F(JournalTest, UndoFindsAFolderBelowOneItsRunLeftElsewhere) {
     fs.AddDir(L"C:\\D\\box\\inner");
     fs.storedAs = [](const std::wstring& to) { return to == L"C:\\D\\ｂｏｘ" ? std::wstring(L"C:\\D\\ＢＯＸ") : to; };
@@ -656,8 +663,9 @@ TEST_F(JournalTest, UndoFindsAFolderBelowOneItsRunLeftElsewhere) {
     }
     ASSERT_EQ(fs.SubFolders(L"C:\\D\\ＢＯＸ"), Lines{L"INNER"});
     fs.storedAs = nullptr;
+    fs.allowMove = nullptr;
     EXPECT_EQ(UndoLastRun(Services(), nullptr), 0u);
-    EXPECT_EQ(fs.SubFolders(L"C:\\D\\ＢＯＸ"), Lines{L"inner"});
+    EXPECT_EQ(fs.SubFolders(L"C:\\D\\box"), Lines{L"inner"});
 }
 
 // A trim drops the oldest run by a record and deletes the segment only its

@@ -93,8 +93,6 @@ struct Simulation::Expected {
     // Folders below one swapped for a file or link during the op: what the
     // program could see of them is not known (never lost, but maybe not told).
     std::set<uint64_t> unseen;
-    // Names a file system that keeps names its own way may leave, which the program tells and does not count as renamed.
-    std::map<uint64_t, std::set<std::wstring>> otherwise;
 };
 
 struct Simulation::Outcome {
@@ -350,17 +348,16 @@ Simulation::Expected Simulation::Expect(const Op& op) {
             break;
     }
     // A file system that keeps names its own way may leave a folder under
-    // the upper-case form of the name it was given, and the program says so.
+    // the upper-case form of the name it was given, and the program says so;
+    // an undo takes it back as any other.
     if (op.fault.kind == Fault::StoredOtherwise)
         for (auto& [id, names] : expected.names) {
-            std::set<std::wstring>& upper = expected.otherwise[id];
             std::set<std::wstring> asked = names;
             asked.insert(world_.nodes.at(id).name);  // the way back may store the old name otherwise too
             for (std::wstring name : asked) {
                 CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
-                if (!names.count(name)) upper.insert(std::move(name));
+                names.insert(std::move(name));
             }
-            names.insert(upper.begin(), upper.end());
         }
     return expected;
 }
@@ -909,8 +906,7 @@ void Simulation::Learn(const Op& op,
         model.finished = !(world_.struck && op.fault.kind != Fault::BecomesFile && op.fault.kind != Fault::BecomesLink &&
                            op.fault.kind != Fault::StoredOtherwise);
         for (const auto& [id, was] : before)
-            if (world_.nodes.at(id).name != was.name && !others.count(id) &&
-                !(expected.otherwise.count(id) && expected.otherwise.at(id).count(world_.nodes.at(id).name))) {
+            if (world_.nodes.at(id).name != was.name && !others.count(id)) {
                 model.renamed[id] = {was.name, world_.nodes.at(id).name};
                 model.renamedAt[id] = world_.PathOf(id);
             }
