@@ -659,11 +659,6 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
     else
         outcome = Execute(op, listFile);
     if (trace) {
-        if (rival) {
-            std::printf("== beside it, %s, the two taking turns %u times\n", Describe(*rival).c_str(),
-                        world_.handovers);
-            for (const auto& line : rivalOutcome.out) std::printf("   rival out: %s\n", Narrow(line).c_str());
-        }
         std::printf("== %s: exit %d, %zu steps\n", Describe(op).c_str(), outcome.exit,
                     static_cast<size_t>(world_.steps));
         for (const auto& [id, names] : expected.names)
@@ -675,6 +670,11 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
                             Narrow(was.name).c_str(), Narrow(world_.nodes.at(id).name).c_str());
         for (const auto& line : outcome.out) std::printf("   out: %s\n", Narrow(line).c_str());
         for (const auto& line : outcome.errors) std::printf("   err: %s\n", Narrow(line).c_str());
+        if (rival) {
+            std::printf("   beside it, %s, the two taking turns %u times\n", Describe(*rival).c_str(),
+                        world_.handovers);
+            for (const auto& line : rivalOutcome.out) std::printf("   its out: %s\n", Narrow(line).c_str());
+        }
         for (size_t at = 0, end; (end = world_.journal.find('\n', at)) != std::string::npos; at = end + 1) {
             const std::string line = world_.journal.substr(at, end - at);
             // Runs' starts and ends only, unless SIM_JOURNAL asks for every record.
