@@ -11,6 +11,7 @@
 #include "app/command_line.h"
 #include "app/script_run.h"
 #include "app/startup.h"
+#include "engine/catalog.h"
 #include "engine/folder_rules.h"
 #include "engine/path_text.h"
 #include "fakes/fake_console.h"
@@ -924,9 +925,13 @@ void Simulation::Learn(const Op& op,
                         r.undone.insert(id);
         // An undo that went through every folder took its run back, folders it had to leave included.
         // (With the journal damaged just before, the undo may have refused: nothing is known.)
-        const bool through = (endOutlastedCut_ || !(world_.struck && op.fault.kind != Fault::BecomesFile &&
-                                                    op.fault.kind != Fault::BecomesLink &&
-                                                    op.fault.kind != Fault::StoredOtherwise)) &&
+        // A journal that turned read-only or full only after the last folder stopped nothing: the undo says it ended.
+        const bool endedAfterAll = (op.fault.kind == Fault::ReadOnly || op.fault.kind == Fault::JournalFull) &&
+                                   !outcome.errors.empty() &&
+                                   outcome.errors.back() == ResAllText(AText::AllFinishedLine);
+        const bool through = (endOutlastedCut_ || endedAfterAll ||
+                              !(world_.struck && op.fault.kind != Fault::BecomesFile &&
+                                op.fault.kind != Fault::BecomesLink && op.fault.kind != Fault::StoredOtherwise)) &&
                              op.fault.kind != Fault::DamageJournal;
         // When a damaged run might have gone first, the run taken back is the one whose folders went back.
         RunModel* taken = expected.undo;
