@@ -782,6 +782,19 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
     return std::nullopt;
 }
 
+uint64_t Simulation::LeftBehind(const RunModel& run, const std::map<uint64_t, Node>& before) const {
+    SimWorld then;
+    then.nodes = before;
+    for (const auto& [id, names] : run.renamed) {
+        if (run.undone.count(id) || world_.nodes.at(id).name == names.first) continue;
+        // Renamed since, or moved with a folder above it (and not put back): the undo leaves it as it is.
+        if (before.at(id).name != names.second || then.PathOf(id) != run.renamedAt.at(id)) continue;
+        const uint64_t holder = world_.Lookup(world_.nodes.at(id).parent, names.first);
+        if (!holder || holder == id) return id;
+    }
+    return 0;
+}
+
 std::optional<std::string> Simulation::Check(const Op& op,
                                              const std::map<uint64_t, Node>& before,
                                              const Expected& expected,
@@ -812,17 +825,9 @@ std::optional<std::string> Simulation::Check(const Op& op,
     if (op.kind == Op::Undo || op.kind == Op::WindowUndo) {
         // The expected run is taken back, all of it but what another folder blocks.
         if (const RunModel* run = expected.undo)
-            for (const auto& [id, names] : run->renamed) {
-                if (run->undone.count(id)) continue;
-                if (world_.nodes.at(id).name == names.first) continue;
-                // Renamed since, or moved with a folder above it (and not put back): the undo leaves it as it is.
-                SimWorld then;
-                then.nodes = before;
-                if (before.at(id).name != names.second || then.PathOf(id) != run->renamedAt.at(id)) continue;
-                const uint64_t holder = world_.Lookup(world_.nodes.at(id).parent, names.first);
-                if (!holder || holder == id)
-                    return "the undo left " + where(id) + " though nothing holds its old name " + Narrow(names.first);
-            }
+            if (const uint64_t id = LeftBehind(*run, before))
+                return "the undo left " + where(id) + " though nothing holds its old name " +
+                       Narrow(run->renamed.at(id).first);
     }
     if (op.kind == Op::Window)
         // What the preview promised, the run did: each ticked folder to rename is renamed.
@@ -925,9 +930,11 @@ void Simulation::Learn(const Op& op,
                         r.undone.insert(id);
         // An undo that went through every folder took its run back, folders it had to leave included.
         // (With the journal damaged just before, the undo may have refused: nothing is known.)
-        // A journal that turned read-only or full only after the last folder stopped nothing: the undo says it ended.
+        // A journal that turned read-only or full only after the last folder
+        // stopped nothing: the undo took back what it could, and says it ended.
         const bool endedAfterAll = (op.fault.kind == Fault::ReadOnly || op.fault.kind == Fault::JournalFull) &&
-                                   !outcome.errors.empty() &&
+                                   expected.undo && !expected.undo->undone.empty() &&
+                                   !LeftBehind(*expected.undo, before) && !outcome.errors.empty() &&
                                    outcome.errors.back() == ResAllText(AText::AllFinishedLine);
         const bool through = (endOutlastedCut_ || endedAfterAll ||
                               !(world_.struck && op.fault.kind != Fault::BecomesFile &&

@@ -74,6 +74,8 @@ private:
     std::wstring NewName(uint64_t id, int16_t mode);
     std::vector<uint64_t> TreeOf(uint64_t root, bool hidden) const;
     RunModel* UndoTarget(bool* uncertainNewer = nullptr);
+    // A folder of `run` the undo just made should have taken back and did not; 0 when none.
+    uint64_t LeftBehind(const RunModel& run, const std::map<uint64_t, Node>& before) const;
     // A run of another copy over folders apart from all `op` may touch, or none when there are none.
     std::optional<Op> RivalOf(const Op& op, const Expected& expected) const;
 
