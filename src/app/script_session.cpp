@@ -126,19 +126,17 @@ private:
     ScriptTargets& feed_;
     FolderListings listings_;
     RenameServices rename_;
-    std::optional<RecordedRun> recorded_;
+    std::optional<RunSession> session_;
     size_t notDone_ = 0, handled_ = 0;
-    size_t walked_ = 0;  // the folders of the batches before this one
-    size_t next_ = 0;    // the next name of the batch to tell
+    size_t next_ = 0;  // the next name of the batch to tell
     RunCounts counts_;
     bool stopped_ = false;
 };
 
 Ran FolderRun::Run(const RunRequest* request, const std::string& resumes) {
     const bool dry = c_.command.dryRun;
-    if (!dry) recorded_.emplace(c_.services.journal, c_.state.history, RunKind::Run, resumes);
-    RenameJournal* journal = dry ? nullptr : c_.services.journal;
-    if (journal && request) journal->Request(*request);
+    if (!dry) session_.emplace(c_.services.journal, c_.state.history, resumes);
+    if (session_ && request) session_->Request(*request);
     while (!stopped_) {
         Batch batch = NextBatch(feed_);
         if (batch.items.empty()) break;
@@ -156,8 +154,7 @@ Ran FolderRun::Run(const RunRequest* request, const std::string& resumes) {
         c_.state.changed.Clear();
     }
     if (stopped_) TellUnreachedTrees();
-    if (journal && request) journal->End(stopped_ ? RunEnd::Stopped : RunEnd::Done, walked_);
-    recorded_.reset();
+    session_.reset();
     if (!dry) c_.state.history.AddLine(RunSummaryLine(counts_));
     c_.state.history.AddLine(stopped_ ? ResAllText(AText::StoppedLine)
                              : dry    ? ResKelvaroText(KText::DryRunDoneLine)
@@ -195,14 +192,13 @@ void FolderRun::Walk(Batch& batch, const std::vector<PlanEntry>& plan) {
     IFileSystem& fs = c_.services.fs;
     const int16_t mode = c_.command.mode;
     TargetWalk hooks;
-    hooks.journalBase = walked_;
     hooks.newPathOf = [&](const std::wstring& path) {
         return PlannedNewPath(path, mode, c_.state.settings.hiraganaToKatakana);
     };
     hooks.tellsCaseApart = [&](const std::wstring& dir) { return fs.TellsCaseApart(dir); };
     size_t renaming = 0;  // the folder the walk hands to the renamer
     hooks.before = [&](size_t i) {
-        if (c_.Stopping() || recorded_->Stopped()) return false;
+        if (c_.Stopping() || session_->Refused()) return false;
         renaming = i;
         TellOthers(batch);
         TellUnlisted(batch, i);
@@ -214,8 +210,8 @@ void FolderRun::Walk(Batch& batch, const std::vector<PlanEntry>& plan) {
         if (now != batch.given[i]) feed_.Renamed(batch.given[i], now);
         TellFolder(c_.report.tsv ? RunFolderLine(plan[i], outcome, batch.unlisted[i]) : FolderLine{});
     };
-    const WalkEnd end = WalkTargets(
-        batch.folders, c_.state.history, c_.services.journal,
+    const WalkEnd end = session_->Walk(
+        batch.folders,
         [&](const std::wstring& path) { return RenameFolder(rename_, path, mode, batch.identities[renaming]); }, hooks);
     notDone_ += batch.folders.Count() - end.next;
     stopped_ = end.stopped || end.journalFailed;
@@ -223,7 +219,6 @@ void FolderRun::Walk(Batch& batch, const std::vector<PlanEntry>& plan) {
     counts_.same += end.counts.same;
     counts_.notRenamed += end.counts.notRenamed;
     counts_.notReached += end.counts.notReached;
-    walked_ += end.next;
 }
 
 // What the run did not reach of the batch, with no new path: nothing was done to it.

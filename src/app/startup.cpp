@@ -44,12 +44,12 @@ size_t ListExecute(AppState& state,
     FolderListings listings(services.fs);
     const RenameServices rename{services.fs,      state.history, state.changed, state.settings.hiraganaToKatakana,
                                 services.journal, &listings};
-    RecordedRun recorded(services.journal, state.history, RunKind::Run, resumes);
+    RunSession session(services.journal, state.history, resumes);
+    session.Request(TargetRequest(mode, state.settings.hiraganaToKatakana), &state.targets, leftOut);
     size_t notDone = 0;
-    const RunRequest request = TargetRequest(mode, state.settings.hiraganaToKatakana);
     TargetWalk hooks;
     hooks.before = [&](size_t i) {
-        if ((stop && stop->load()) || recorded.Stopped()) return false;
+        if ((stop && stop->load()) || session.Refused()) return false;
         state.targets.SetTopIndex(i);
         return true;
     };
@@ -62,9 +62,9 @@ size_t ListExecute(AppState& state,
         return PlannedNewPath(path, mode, state.settings.hiraganaToKatakana);
     };
     hooks.tellsCaseApart = [&](const std::wstring& dir) { return services.fs.TellsCaseApart(dir); };
-    const WalkEnd end = WalkTargets(
-        state.targets, state.history, services.journal,
-        [&](const std::wstring& path) { return RenameFolder(rename, path, mode); }, hooks, &request);
+    const WalkEnd end =
+        session.Walk(state.targets, [&](const std::wstring& path) { return RenameFolder(rename, path, mode); }, hooks);
+    session.End();
     WalkEnd told = end;
     told.counts.notRenamed += notFound;
     state.history.AddLine(WalkSummaryLine(told));

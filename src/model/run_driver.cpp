@@ -25,27 +25,15 @@ private:
     RunEvents*& slot_;
 };
 
-}  // namespace
-
 WalkEnd WalkTargets(IFolderQueue& targets,
                     ILineSink& history,
                     RenameJournal* journal,
                     const std::function<FolderOutcome(const std::wstring& path)>& rename,
-                    const TargetWalk& hooks,
-                    const RunRequest* request) {
+                    const TargetWalk& hooks) {
     WalkEnd end;
     const size_t count = targets.Count();
     auto leftOut = [&](size_t i) { return i < hooks.leftOut.size() && hooks.leftOut[i]; };
-    // The run is asked to do the folders not left out, and they are numbered
-    // among themselves: a resume of the run never takes one the user left out.
-    if (journal && request) {
-        RunRequest asked = *request;
-        for (size_t i = 0; i < count; ++i)
-            if (!leftOut(i)) asked.targets.push_back(targets.Text(i));
-        asked.total = asked.targets.size();
-        journal->Request(asked);
-    }
-    size_t asked = 0;  // the folders of the request passed so far
+    size_t& asked = end.asked;  // the folders of the request passed so far
     // The folders after the one in hand, as the journal writes them ahead.
     const LookaheadScope lookahead(
         journal, !hooks.newPathOf ? RenameJournal::Lookahead() : [&](size_t most) {
@@ -61,10 +49,6 @@ WalkEnd WalkTargets(IFolderQueue& targets,
             }
             return planned;
         });
-    auto record = [&] {
-        if (journal && request) journal->End(end.stopped || end.journalFailed ? RunEnd::Stopped : RunEnd::Done, asked);
-        return end;
-    };
     for (; end.next < count; ++end.next) {
         const size_t i = end.next;
         if (hooks.before && !hooks.before(i)) {
@@ -98,8 +82,10 @@ WalkEnd WalkTargets(IFolderQueue& targets,
     }
     for (size_t i = end.next; i < count; ++i)
         ++(i < hooks.leftOut.size() && hooks.leftOut[i] ? end.leftOut : end.counts.notReached);
-    return record();
+    return end;
 }
+
+}  // namespace
 
 std::wstring WalkSummaryLine(const WalkEnd& end) {
     std::wstring line = RunSummaryLine(end.counts);
@@ -114,6 +100,37 @@ RunRequest TargetRequest(int16_t mode, bool hiraganaToKatakana) {
     request.mode = mode;
     if (hiraganaToKatakana) request.flags += kHiraganaFlag;
     return request;
+}
+
+RunSession::RunSession(RenameJournal* journal,
+                       ILineSink& history,
+                       const std::string& resumes,
+                       const std::function<bool()>& goOnUnrecorded)
+    : journal_(journal), history_(history), recorded_(journal, history, RunKind::Run, resumes, goOnUnrecorded) {}
+
+void RunSession::Request(RunRequest request, const IFolderQueue* folders, const std::vector<bool>& leftOut) {
+    if (!journal_ || requested_) return;
+    if (folders) {
+        for (size_t i = 0; i < folders->Count(); ++i)
+            if (i >= leftOut.size() || !leftOut[i]) request.targets.push_back(folders->Text(i));
+        request.total = request.targets.size();
+    }
+    journal_->Request(request);
+    requested_ = true;
+}
+
+WalkEnd RunSession::Walk(IFolderQueue& folders, const Rename& rename, TargetWalk hooks) {
+    hooks.journalBase = reached_;
+    const WalkEnd end = WalkTargets(folders, history_, journal_, rename, hooks);
+    reached_ += end.asked;
+    stopped_ = stopped_ || end.stopped || end.journalFailed;
+    return end;
+}
+
+void RunSession::End() {
+    if (!journal_ || !requested_ || ended_) return;
+    ended_ = true;
+    journal_->End(stopped_ ? RunEnd::Stopped : RunEnd::Done, reached_);
 }
 
 RunDriver::RunDriver(AppState& state, IRunView& view, Renamer renamer, RenameJournal* journal)
@@ -170,12 +187,12 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
         RunEvents events(EventTarget(top), [this] { view_.EventsWaiting(); });
         const EventsInUse inUse(events_, events);
         MirroredFolders folders(targets, events);
-        const RecordedRun* recorded = nullptr;
+        const RunSession* session = nullptr;
         TargetWalk hooks;
         hooks.before = [&](size_t j) {
             events.Entry(j);
             if (events.Flush()) view_.ProcessPendingInput();
-            return !state_.stopRequested && !recorded->Stopped();
+            return !state_.stopRequested && !session->Refused();
         };
         hooks.after = [&](size_t j, const FolderOutcome& outcome) {
             if (outcome.Done()) events.Done(j);
@@ -191,16 +208,17 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
         view_.RunWork([&] {
             // The wait for another copy's turn happens here too, off the
             // window's thread; only the question goes to the window.
-            const RecordedRun run(journal_, events.History(), RunKind::Run, resumes, [this] {
+            RunSession run(journal_, events.History(), resumes, [this] {
                 bool goOn = false;
                 if (!state_.stopRequested) view_.OnWindowThread([&] { goOn = view_.GoOnUnrecorded(); });
                 return goOn;
             });
-            recorded = &run;
-            end = WalkTargets(
-                folders, events.History(), journal_,
+            session = &run;
+            run.Request(request, &folders, leftOut);
+            end = run.Walk(
+                folders,
                 [&](const std::wstring& path) { return renamer_(path, mode, events.History(), events.Changed()); },
-                hooks, &request);
+                hooks);
         });
         events.Deliver();
         state_.history.AddLine(WalkSummaryLine(end));
