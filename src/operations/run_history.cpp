@@ -9,6 +9,13 @@
 namespace kelvaro {
 namespace {
 
+// What a run renamed, and an undo takes back: a folder under its new name, or
+// one the file system stored under a name of its own (a share that keeps
+// names its way).
+bool TakenAway(const JournalFolder& folder) {
+    return folder.outcome == JournalOutcome::New || folder.outcome == JournalOutcome::Elsewhere;
+}
+
 // The number of the last named folder a run without an end is done with:
 // the records after it are of folders in hand or written ahead.
 uint64_t LastDone(const JournalRun& run) {
@@ -28,7 +35,7 @@ void ReportDamage(ILineSink& history, const JournalDamage& damage) {
 
 RunProgress ProgressOf(const JournalRun& run) {
     RunProgress progress;
-    for (const JournalFolder& folder : run.folders) progress.renamed += folder.outcome == JournalOutcome::New;
+    for (const JournalFolder& folder : run.folders) progress.renamed += TakenAway(folder);
     progress.reached = run.end == RunEnd::Open ? LastDone(run) : run.reached;
     if (!run.request || run.request->Has(kEveryDepthFlag)) return progress;
     progress.total = run.request->total ? run.request->total : run.request->targets.size();
@@ -50,12 +57,6 @@ std::set<uint32_t> Restored(const std::vector<JournalRun>& runs, size_t index, b
             if (folder.outcome == JournalOutcome::New) restored.insert(folder.seq);
     }
     return restored;
-}
-
-// What an undo takes back: a folder under its new name, or one the file
-// system stored under a name of its own (a share that keeps names its way).
-bool TakenAway(const JournalFolder& folder) {
-    return folder.outcome == JournalOutcome::New || folder.outcome == JournalOutcome::Elsewhere;
 }
 
 // The folders of `runs[index]` still to take back, newest first; moved out of
