@@ -932,9 +932,14 @@ void Simulation::Learn(const Op& op,
         // (With the journal damaged just before, the undo may have refused: nothing is known.)
         // A journal that turned read-only or full only after the last folder
         // stopped nothing: the undo took back what it could, and says it ended.
+        const RunModel* target = expected.undo;
+        const bool tookBack =
+            target && std::any_of(target->renamed.begin(), target->renamed.end(), [&](const auto& folder) {
+                return world_.nodes.at(folder.first).name == folder.second.first &&
+                       before.at(folder.first).name != folder.second.first;
+            });
         const bool endedAfterAll = (op.fault.kind == Fault::ReadOnly || op.fault.kind == Fault::JournalFull) &&
-                                   expected.undo && !expected.undo->undone.empty() &&
-                                   !LeftBehind(*expected.undo, before) && !outcome.errors.empty() &&
+                                   tookBack && !LeftBehind(*target, before) && !outcome.errors.empty() &&
                                    outcome.errors.back() == ResAllText(AText::AllFinishedLine);
         const bool through = (endOutlastedCut_ || endedAfterAll ||
                               !(world_.struck && op.fault.kind != Fault::BecomesFile &&
