@@ -25,11 +25,13 @@ private:
     RunEvents*& slot_;
 };
 
+// RunSession::Walk's walk; the journal numbers its folders from `journalBase` on.
 WalkEnd WalkTargets(IFolderQueue& targets,
                     ILineSink& history,
                     RenameJournal* journal,
                     const std::function<FolderOutcome(const std::wstring& path)>& rename,
-                    const TargetWalk& hooks) {
+                    const TargetWalk& hooks,
+                    size_t journalBase) {
     WalkEnd end;
     const size_t count = targets.Count();
     auto leftOut = [&](size_t i) { return i < hooks.leftOut.size() && hooks.leftOut[i]; };
@@ -38,7 +40,7 @@ WalkEnd WalkTargets(IFolderQueue& targets,
     const LookaheadScope lookahead(
         journal, !hooks.newPathOf ? RenameJournal::Lookahead() : [&](size_t most) {
             std::vector<PlannedMove> planned;
-            size_t number = hooks.journalBase + asked;
+            size_t number = journalBase + asked;
             for (size_t k = end.next + 1; k < count && k <= end.next + 4 * most && planned.size() < most; ++k) {
                 if (leftOut(k)) continue;
                 std::wstring path = targets.Text(k);
@@ -60,7 +62,7 @@ WalkEnd WalkTargets(IFolderQueue& targets,
             continue;
         }
         const std::wstring path = targets.Text(i);
-        if (journal) journal->AtFolder(static_cast<uint32_t>(hooks.journalBase + asked));
+        if (journal) journal->AtFolder(static_cast<uint32_t>(journalBase + asked));
         ++asked;
         const FolderOutcome outcome = rename(path);
         if (outcome.state == FolderState::Renamed && outcome.newPath != path)
@@ -119,9 +121,9 @@ void RunSession::Request(RunRequest request, const IFolderQueue* folders, const 
     requested_ = true;
 }
 
-WalkEnd RunSession::Walk(IFolderQueue& folders, const Rename& rename, TargetWalk hooks) {
-    hooks.journalBase = reached_;
-    const WalkEnd end = WalkTargets(folders, history_, journal_, rename, hooks);
+WalkEnd RunSession::Walk(IFolderQueue& folders, const Rename& rename, const TargetWalk& hooks) {
+    // The journal numbers the folders on from the batches before.
+    const WalkEnd end = WalkTargets(folders, history_, journal_, rename, hooks, reached_);
     reached_ += end.asked;
     stopped_ = stopped_ || end.stopped || end.journalFailed;
     return end;

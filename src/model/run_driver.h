@@ -65,9 +65,6 @@ struct TargetWalk {
     // Folders (by index) the user left out of this run: neither tried nor
     // reported; the list may be shorter than the target list.
     std::vector<bool> leftOut;
-    // The journal numbers the folders from here: a run that goes through its
-    // folders in batches counts on across them (RunSession sets it).
-    size_t journalBase = 0;
     // The new path a folder is to get (PlannedNewPath), for the journal to
     // write the records of the next folders ahead of their renames.
     std::function<std::wstring(const std::wstring& path)> newPathOf;
@@ -120,7 +117,7 @@ public:
     // The one walk every run makes over a batch of its folders, top to
     // bottom (see TargetWalk); `rename` renames one folder and tells what
     // became of it.
-    WalkEnd Walk(IFolderQueue& folders, const Rename& rename, TargetWalk hooks);
+    WalkEnd Walk(IFolderQueue& folders, const Rename& rename, const TargetWalk& hooks);
     // Records how far the run got, stopped or done; once.
     void End();
 

@@ -753,8 +753,7 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
         return std::nullopt;
     }
     // Each copy may rename what it names; each one's lines are checked; the
-    // run that wrote its record first is the older. An undo that waited for
-    // the rival's run takes that run back.
+    // run that wrote its record first is the older.
     std::set<uint64_t> ofOp, ofRival;
     for (const auto& [id, names] : expected.names) ofOp.insert(id);
     for (const auto& [id, names] : rivalExpected.names) ofRival.insert(id);
@@ -767,14 +766,14 @@ std::optional<std::string> Simulation::Apply(const Op& op) {
     // (An op that wrote no run record, an undo that found nothing to take back, went first.)
     const bool rivalFirst = !world_.runsBegun.empty() && world_.runsBegun.front() == 1 &&
                             std::count(world_.runsBegun.begin(), world_.runsBegun.end(), 0) != 0;
+    // An undo after it took its run back, and its lines' folders with it: they were true when written.
+    const bool undoneSince = rivalFirst && (op.kind == Op::Undo || op.kind == Op::WindowUndo);
     if (rivalFirst) learnRival();
-    if (rivalFirst && (op.kind == Op::Undo || op.kind == Op::WindowUndo)) expected = Expect(op);
+    if (undoneSince) expected = Expect(op);
     Expected opBeside = expected, rivalBeside = rivalExpected;
     for (const auto& [id, names] : rivalExpected.names) opBeside.names[id].insert(names.begin(), names.end());
     for (const auto& [id, names] : expected.names) rivalBeside.names[id].insert(names.begin(), names.end());
     if (auto broken = Check(op, before, opBeside, outcome, false)) return broken;
-    // (An undo after it took its lines' folders back: they were true when written.)
-    const bool undoneSince = rivalFirst && (op.kind == Op::Undo || op.kind == Op::WindowUndo);
     if (auto broken = undoneSince ? std::nullopt : Check(*rival, before, rivalBeside, rivalOutcome, false))
         return "beside it, " + *broken;
     Learn(op, before, expected, outcome, ofRival);
@@ -923,23 +922,20 @@ void Simulation::Learn(const Op& op,
     }
     if (op.kind == Op::Undo || op.kind == Op::WindowUndo) {
         // What went back belongs to the run the undo took back (any damaged one, when that is not known).
+        bool tookBack = false;  // this undo took back a folder of the run it was to take back
         for (RunModel& r : runs_)
             if (&r == expected.undo || !expected.undo)
                 for (const auto& [id, names] : r.renamed)
-                    if (world_.nodes.at(id).name == names.first && before.at(id).name != names.first)
+                    if (world_.nodes.at(id).name == names.first && before.at(id).name != names.first) {
                         r.undone.insert(id);
+                        tookBack = tookBack || &r == expected.undo;
+                    }
         // An undo that went through every folder took its run back, folders it had to leave included.
         // (With the journal damaged just before, the undo may have refused: nothing is known.)
         // A journal that turned read-only or full only after the last folder
         // stopped nothing: the undo took back what it could, and says it ended.
-        const RunModel* target = expected.undo;
-        const bool tookBack =
-            target && std::any_of(target->renamed.begin(), target->renamed.end(), [&](const auto& folder) {
-                return world_.nodes.at(folder.first).name == folder.second.first &&
-                       before.at(folder.first).name != folder.second.first;
-            });
         const bool endedAfterAll = (op.fault.kind == Fault::ReadOnly || op.fault.kind == Fault::JournalFull) &&
-                                   tookBack && !LeftBehind(*target, before) && !outcome.errors.empty() &&
+                                   tookBack && !LeftBehind(*expected.undo, before) && !outcome.errors.empty() &&
                                    outcome.errors.back() == ResAllText(AText::AllFinishedLine);
         const bool through = (endOutlastedCut_ || endedAfterAll ||
                               !(world_.struck && op.fault.kind != Fault::BecomesFile &&
