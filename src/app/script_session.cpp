@@ -135,7 +135,7 @@ private:
 
 Ran FolderRun::Run(const RunRequest* request, const std::string& resumes) {
     const bool dry = c_.command.dryRun;
-    if (!dry) session_.emplace(c_.services.journal, c_.state.history, resumes);
+    if (!dry) session_.emplace(c_.services.journal, c_.state.history, RunKind::Run, resumes);
     if (session_ && request) session_->Request(*request);
     while (!stopped_) {
         Batch batch = NextBatch(feed_);

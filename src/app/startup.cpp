@@ -44,7 +44,7 @@ size_t ListExecute(AppState& state,
     FolderListings listings(services.fs);
     const RenameServices rename{services.fs,      state.history, state.changed, state.settings.hiraganaToKatakana,
                                 services.journal, &listings};
-    RunSession session(services.journal, state.history, resumes);
+    RunSession session(services.journal, state.history, RunKind::Run, resumes);
     session.Request(TargetRequest(mode, state.settings.hiraganaToKatakana), &state.targets, leftOut);
     size_t notDone = 0;
     TargetWalk hooks;

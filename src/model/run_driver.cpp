@@ -4,9 +4,7 @@
 #include <utility>
 
 #include "engine/catalog.h"
-#include "engine/folder_rules.h"
 #include "operations/undo.h"
-#include "engine/path_text.h"
 #include "engine/rename_dir.h"
 
 namespace kelvaro {
@@ -25,115 +23,7 @@ private:
     RunEvents*& slot_;
 };
 
-// RunSession::Walk's walk; the journal numbers its folders from `journalBase` on.
-WalkEnd WalkTargets(IFolderQueue& targets,
-                    ILineSink& history,
-                    RenameJournal* journal,
-                    const std::function<FolderOutcome(const std::wstring& path)>& rename,
-                    const TargetWalk& hooks,
-                    size_t journalBase) {
-    WalkEnd end;
-    const size_t count = targets.Count();
-    auto leftOut = [&](size_t i) { return i < hooks.leftOut.size() && hooks.leftOut[i]; };
-    size_t& asked = end.asked;  // the folders of the request passed so far
-    // The folders after the one in hand, as the journal writes them ahead.
-    const LookaheadScope lookahead(
-        journal, !hooks.newPathOf ? RenameJournal::Lookahead() : [&](size_t most) {
-            std::vector<PlannedMove> planned;
-            size_t number = journalBase + asked;
-            for (size_t k = end.next + 1; k < count && k <= end.next + 4 * most && planned.size() < most; ++k) {
-                if (leftOut(k)) continue;
-                std::wstring path = targets.Text(k);
-                std::wstring newPath = hooks.newPathOf(path);
-                ++number;
-                if (!newPath.empty())
-                    planned.push_back({std::move(path), std::move(newPath), static_cast<uint32_t>(number)});
-            }
-            return planned;
-        });
-    for (; end.next < count; ++end.next) {
-        const size_t i = end.next;
-        if (hooks.before && !hooks.before(i)) {
-            end.stopped = true;
-            break;
-        }
-        if (leftOut(i)) {
-            ++end.leftOut;
-            continue;
-        }
-        const std::wstring path = targets.Text(i);
-        if (journal) journal->AtFolder(static_cast<uint32_t>(journalBase + asked));
-        ++asked;
-        const FolderOutcome outcome = rename(path);
-        if (outcome.state == FolderState::Renamed && outcome.newPath != path)
-            targets.FollowRenamed(i + 1, path, outcome.newPath,
-                                  hooks.tellsCaseApart && hooks.tellsCaseApart(ParentDirName(path)));
-        if (!outcome.Done())
-            ++end.counts.notRenamed;
-        else if (outcome.state == FolderState::Renamed && outcome.newPath != path)
-            ++end.counts.renamed;
-        else
-            ++end.counts.same;
-        if (hooks.after) hooks.after(i, outcome);
-        if (journal && journal->Failed()) {
-            history.AddLine(ResKelvaroText(KText::RecordingStoppedLine));
-            end.journalFailed = true;
-            ++end.next;
-            break;
-        }
-    }
-    for (size_t i = end.next; i < count; ++i)
-        ++(i < hooks.leftOut.size() && hooks.leftOut[i] ? end.leftOut : end.counts.notReached);
-    return end;
-}
-
 }  // namespace
-
-std::wstring WalkSummaryLine(const WalkEnd& end) {
-    std::wstring line = RunSummaryLine(end.counts);
-    if (end.leftOut > 0)
-        line += L"\u3000" + ResKelvaroText(KText::SummaryLeftOut) + L"\uFF1A" + std::to_wstring(end.leftOut) +
-                ResKelvaroText(KText::SummaryUnit);
-    return line;
-}
-
-RunRequest TargetRequest(int16_t mode, bool hiraganaToKatakana) {
-    RunRequest request;
-    request.mode = mode;
-    if (hiraganaToKatakana) request.flags += kHiraganaFlag;
-    return request;
-}
-
-RunSession::RunSession(RenameJournal* journal,
-                       ILineSink& history,
-                       const std::string& resumes,
-                       const std::function<bool()>& goOnUnrecorded)
-    : journal_(journal), history_(history), recorded_(journal, history, RunKind::Run, resumes, goOnUnrecorded) {}
-
-void RunSession::Request(RunRequest request, const IFolderQueue* folders, const std::vector<bool>& leftOut) {
-    if (!journal_ || requested_) return;
-    if (folders) {
-        for (size_t i = 0; i < folders->Count(); ++i)
-            if (i >= leftOut.size() || !leftOut[i]) request.targets.push_back(folders->Text(i));
-        request.total = request.targets.size();
-    }
-    journal_->Request(request);
-    requested_ = true;
-}
-
-WalkEnd RunSession::Walk(IFolderQueue& folders, const Rename& rename, const TargetWalk& hooks) {
-    // The journal numbers the folders on from the batches before.
-    const WalkEnd end = WalkTargets(folders, history_, journal_, rename, hooks, reached_);
-    reached_ += end.asked;
-    stopped_ = stopped_ || end.stopped || end.journalFailed;
-    return end;
-}
-
-void RunSession::End() {
-    if (!journal_ || !requested_ || ended_) return;
-    ended_ = true;
-    journal_->End(stopped_ ? RunEnd::Stopped : RunEnd::Done, reached_);
-}
 
 RunDriver::RunDriver(AppState& state, IRunView& view, Renamer renamer, RenameJournal* journal)
     : state_(state), view_(view), renamer_(std::move(renamer)), journal_(journal) {}
@@ -210,7 +100,7 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
         view_.RunWork([&] {
             // The wait for another copy's turn happens here too, off the
             // window's thread; only the question goes to the window.
-            RunSession run(journal_, events.History(), resumes, [this] {
+            RunSession run(journal_, events.History(), RunKind::Run, resumes, [this] {
                 bool goOn = false;
                 if (!state_.stopRequested) view_.OnWindowThread([&] { goOn = view_.GoOnUnrecorded(); });
                 return goOn;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/line_sink.h"
-#include "model/folder_queue.h"
+#include "operations/folder_queue.h"
 
 namespace kelvaro {
 

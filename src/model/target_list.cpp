@@ -88,10 +88,6 @@ void TargetList::FollowRenamed(size_t first, const std::wstring& from, const std
     }
 }
 
-void FolderBatch::FollowRenamed(size_t first, const std::wstring& from, const std::wstring& to, bool exactCase) {
-    for (size_t k = first; k < paths.size(); ++k) FollowRename(paths[k], from, to, exactCase);
-}
-
 std::wstring TargetList::FirstSelectedDir() const {
     for (const auto& entry : entries_)
         if (entry.selected) return entry.text;

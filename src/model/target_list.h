@@ -7,7 +7,7 @@
 
 #include "engine/disk_paths.h"
 #include "ports/file_system.h"
-#include "model/folder_queue.h"
+#include "operations/folder_queue.h"
 #include "model/list_observer.h"
 
 namespace kelvaro {

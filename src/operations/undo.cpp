@@ -11,6 +11,7 @@
 #include "engine/folder_listings.h"
 #include "engine/path_text.h"
 #include "operations/run_history.h"
+#include "operations/run_session.h"
 
 namespace kelvaro {
 
@@ -101,6 +102,12 @@ private:
     }
     void ReadRenamedSince(const std::vector<JournalRun>& light);
     bool UndoOne(JournalFolder&& folder);
+    // Ends the undo before its last folder: the rest are not reached.
+    void Stop() {
+        stopped_ = true;
+        session_->Stop();
+        counts_.notReached = seqs_.size() - session_->Reached();
+    }
     FolderOutcome TakeBack(const JournalFolder& folder);
 
     const RenameServices& services_;
@@ -122,8 +129,8 @@ private:
     // first (this undo's own included), and the place of each of its folders there.
     std::optional<MoveTimeline> timeline_;
     std::unordered_map<uint32_t, size_t> placeOf_;
+    RunSession* session_ = nullptr;  // while the folders are taken back
     RunCounts counts_;
-    size_t tried_ = 0;
     bool stopped_ = false;
 };
 
@@ -232,30 +239,26 @@ bool Undo::UndoOne(JournalFolder&& folder) {
     Locate(folder);
     if (stopped_) return LeftOut(std::move(folder));
     if (hooks_.before && !hooks_.before(folder)) {
-        stopped_ = true;
-        counts_.notReached = seqs_.size() - tried_;
+        Stop();
         return LeftOut(std::move(folder));
     }
-    ++tried_;
     history_.AddLine(FolderHeading(folder.newPath, services_.wholePaths));
-    const FolderOutcome outcome = TakeBack(folder);
+    // The journal keeps the numbers the folders had in the run taken back.
+    const FolderOutcome outcome = session_->Folder([&] { return TakeBack(folder); }, false);
     WriteOutcome(history_, services_.changed, outcome);
     ++(outcome.state == FolderState::Renamed ? counts_.renamed : counts_.notRenamed);
     if (timeline_ && outcome.state == FolderState::Renamed) timeline_->Add(folder.newPath, folder.oldPath);
     if (hooks_.after) hooks_.after(folder, outcome);
-    if (journal_.Failed()) {
-        history_.AddLine(ResKelvaroText(KText::RecordingStoppedLine));
-        counts_.notReached = seqs_.size() - tried_;
-        stopped_ = true;
-    }
+    if (session_->JournalFailed()) Stop();
     return true;
 }
 
 size_t Undo::Run() {
     history_.AddLine(ResKelvaroText(KText::UndoHeadLine));
     ReportDamage(history_, damage_);
-    RecordedRun recorded(&journal_, history_, RunKind::Undo, plan_.run);
-    if (recorded.Stopped()) return seqs_.size();
+    RunSession session(&journal_, history_, RunKind::Undo, plan_.run);
+    if (session.Refused()) return seqs_.size();
+    session_ = &session;
     // The folders read and not yet taken back: their records are written
     // ahead of them, a batch at a flush, as a run writes its own.
     std::deque<JournalFolder> coming;
@@ -282,11 +285,11 @@ size_t Undo::Run() {
     // The journal could not be read to its start: the rest stays as it is.
     if (!stopped_ && next_ < seqs_.size()) {
         history_.AddLine(ResKelvaroText(KText::JournalUnreadableLine));
-        counts_.notReached = seqs_.size() - tried_;
-        stopped_ = true;
+        Stop();
     }
     // An undo that goes through every folder takes the run back, skipped folders and all.
-    if (!journal_.Failed()) journal_.End(tried_ == seqs_.size() ? RunEnd::Done : RunEnd::Stopped, tried_);
+    session.End();
+    session_ = nullptr;
     if (hooks_.counted) hooks_.counted(counts_);
     history_.AddLine(UndoSummaryLine(counts_));
     return counts_.notRenamed + counts_.notReached;
