@@ -184,14 +184,14 @@ MoveOutcome MoveFolder(IFileSystem& fs,
         direct = second && !storedAs(path, StoredName(fs, second, newPath));
     }
     if (!direct) {
-        const MoveResult first = fs.MoveDir(path, temp, expected);
+        // The second rename makes sure that what stands under the temporary
+        // name is what the first one opened.
+        auto [first, onward] = fs.MoveDirThrough(path, temp, newPath, expected);
         if (!first) {
             refused(first);
             return end(MoveOutcome::Refused, JournalOutcome::Old, path);
         }
-        // The second rename makes sure that what stands under the temporary
-        // name is what the first one opened.
-        second = fs.MoveDir(temp, newPath, first.identity);
+        second = std::move(onward);
         if (second.error == kNotTheListedFolder) {
             outcome.reasons.push_back(ResKelvaroText(KText::NotTheFolderLine));
             if (const MoveResult put = fs.MoveEntry(temp, path); !put) {

@@ -82,31 +82,40 @@ uint32_t Win32FileSystem::TryRename(const std::wstring& from,
                                     const std::wstring& to,
                                     const std::optional<FileIdentity>& expected,
                                     MoveResult& result,
-                                    FailedStep& failed) {
-    failed = FailedStep::Open;
-    if (IsDeviceName(from)) return ERROR_PATH_NOT_FOUND;
-    // Wine renames the path the handle was opened with instead of the object:
-    // `identity` tells what was opened, so that the caller can look.
-    UniqueFileHandle folder(CreateFileW(from.c_str(), DELETE | SYNCHRONIZE | FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!folder) return GetLastError();
-    result.identity = WalkIdentity(folder.get());
-    // The path leads elsewhere than to the folder a walk listed: a link put
-    // above it, or another folder moved in. Never renamed.
-    if (expected && (!result.identity || !SameInFolder(*result.identity, *expected))) return kNotTheListedFolder;
-    FILE_BASIC_INFO basic{};
-    if (!GetFileInformationByHandleEx(folder.get(), FileBasicInfo, &basic, sizeof(basic)) ||
-        !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return ERROR_PATH_NOT_FOUND;
-    // A link is renamed only through a handle to the link itself. Wine 8 opens
-    // the folder a Linux symbolic link leads to, and renaming that handle would
-    // move that folder, from wherever it is, in place of the link.
-    if (!(basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        const DWORD attributes = GetFileAttributesW(from.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            return ERROR_NOT_SUPPORTED;
+                                    FailedStep& failed,
+                                    HeldFolder* held) {
+    HeldFolder opened;
+    HeldFolder& folder = held ? *held : opened;
+    if (!folder.handle) {
+        failed = FailedStep::Open;
+        if (IsDeviceName(from)) return ERROR_PATH_NOT_FOUND;
+        // Wine renames the path the handle was opened with instead of the object:
+        // `identity` tells what was opened, so that the caller can look.
+        UniqueFileHandle handle(CreateFileW(from.c_str(), DELETE | SYNCHRONIZE | FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                            nullptr));
+        if (!handle) return GetLastError();
+        result.identity = WalkIdentity(handle.get());
+        // The path leads elsewhere than to the folder a walk listed: a link put
+        // above it, or another folder moved in. Never renamed.
+        if (expected && (!result.identity || !SameInFolder(*result.identity, *expected))) return kNotTheListedFolder;
+        FILE_BASIC_INFO basic{};
+        if (!GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &basic, sizeof(basic)) ||
+            !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return ERROR_PATH_NOT_FOUND;
+        // A link is renamed only through a handle to the link itself. Wine 8 opens
+        // the folder a Linux symbolic link leads to, and renaming that handle would
+        // move that folder, from wherever it is, in place of the link.
+        if (!(basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            const DWORD attributes = GetFileAttributesW(from.c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                return ERROR_NOT_SUPPORTED;
+        }
+        folder.handle = std::move(handle);
+        folder.identity = result.identity;
     }
+    result.identity = folder.identity;
     failed = FailedStep::Rename;
     const size_t nameBytes = to.size() * sizeof(wchar_t);
     std::vector<std::byte> buffer(
@@ -116,13 +125,14 @@ uint32_t Win32FileSystem::TryRename(const std::wstring& from,
     rename->RootDirectory = nullptr;
     rename->FileNameLength = static_cast<DWORD>(nameBytes);
     std::copy(to.begin(), to.end(), rename->FileName);
-    if (!SetFileInformationByHandle(folder.get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())))
+    if (!SetFileInformationByHandle(folder.handle.get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size())))
         return GetLastError();
     failed = FailedStep::None;
+    if (!folder.readStored) return ERROR_SUCCESS;
     // The name the file system stored, from the folder itself: one question
     // of the folder instead of a look-up of its new name among its siblings.
     const std::wstring now = QueryText([&](wchar_t* b, DWORD n) {
-        return GetFinalPathNameByHandleW(folder.get(), b, n, FILE_NAME_NORMALIZED | VOLUME_NAME_NONE);
+        return GetFinalPathNameByHandleW(folder.handle.get(), b, n, FILE_NAME_NORMALIZED | VOLUME_NAME_NONE);
     });
     if (const size_t slash = now.find_last_of(L'\\'); slash != std::wstring::npos && slash + 1 < now.size())
         result.stored = now.substr(slash + 1);
@@ -132,11 +142,12 @@ uint32_t Win32FileSystem::TryRename(const std::wstring& from,
 MoveResult Win32FileSystem::Move(const std::wstring& from,
                                  const std::wstring& to,
                                  const std::optional<FileIdentity>& expected,
-                                 bool stoppable) {
+                                 bool stoppable,
+                                 HeldFolder* held) {
     if (from.empty() || to.empty()) return {ERROR_INVALID_NAME, std::nullopt};
     MoveResult result;
     FailedStep failed = FailedStep::None;
-    uint32_t error = TryRename(from, to, expected, result, failed);
+    uint32_t error = TryRename(from, to, expected, result, failed, held);
     bool stopped = false;
     for (const unsigned pause : kInUsePauses) {
         if (!InUse(error, failed == FailedStep::Open)) break;
@@ -154,7 +165,7 @@ MoveResult Win32FileSystem::Move(const std::wstring& from,
             ::Sleep(std::min(kStoppedStep, pause - slept));
         }
         result = {};
-        error = TryRename(from, to, expected, result, failed);
+        error = TryRename(from, to, expected, result, failed, held);
     }
     result.error = error;
     return result;
@@ -164,6 +175,19 @@ MoveResult Win32FileSystem::MoveDir(const std::wstring& from,
                                     const std::wstring& to,
                                     const std::optional<FileIdentity>& expected) {
     return Move(from, to, expected, true);
+}
+
+IFileSystem::ThroughTemp Win32FileSystem::MoveDirThrough(const std::wstring& from,
+                                                         const std::wstring& temp,
+                                                         const std::wstring& to,
+                                                         const std::optional<FileIdentity>& expected) {
+    HeldFolder held;
+    held.readStored = false;
+    ThroughTemp moves{Move(from, temp, expected, true, &held), {}};
+    if (!moves.first) return moves;
+    held.readStored = true;
+    moves.second = Move(temp, to, moves.first.identity, true, &held);
+    return moves;
 }
 
 MoveResult Win32FileSystem::MoveDirBack(const std::wstring& from, const std::wstring& to) {

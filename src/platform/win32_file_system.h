@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "platform/process_setup.h"
+#include "platform/unique_handle.h"
 #include "platform/windows_folders.h"
 #include "ports/file_system.h"
 
@@ -26,6 +27,12 @@ public:
     MoveResult MoveDir(const std::wstring& from,
                        const std::wstring& to,
                        const std::optional<FileIdentity>& expected = std::nullopt) override;
+    // Both renames through one handle: the second renames the folder the
+    // first opened, wherever it stands, and costs no second opening.
+    ThroughTemp MoveDirThrough(const std::wstring& from,
+                               const std::wstring& temp,
+                               const std::wstring& to,
+                               const std::optional<FileIdentity>& expected = std::nullopt) override;
     // Even after the pause said stop, every pause of the schedule is waited.
     MoveResult MoveDirBack(const std::wstring& from, const std::wstring& to) override;
     MoveResult MoveEntry(const std::wstring& from, const std::wstring& to) override;
@@ -77,20 +84,30 @@ public:
 protected:
     // Where one try of a rename failed: opening the folder or renaming it.
     enum class FailedStep { None, Open, Rename };
-    // One try: opens the folder `from` itself, makes sure it is one, and
-    // renames that very object; the system's error (0 when done), the step
-    // that failed, and in `result` what was opened and the name it has now.
+    // A folder opened for renaming, kept open from one rename to the next.
+    struct HeldFolder {
+        UniqueFileHandle handle;
+        std::optional<FileIdentity> identity;
+        bool readStored = true;  // the next rename tells the name stored
+    };
+    // One try: renames the folder `held` holds, or else opens the folder
+    // `from` itself, makes sure it is one and renames that very object
+    // (keeping it in `held` when given); the system's error (0 when done),
+    // the step that failed, and in `result` what was opened and the name it
+    // has now.
     virtual uint32_t TryRename(const std::wstring& from,
                                const std::wstring& to,
                                const std::optional<FileIdentity>& expected,
                                MoveResult& result,
-                               FailedStep& failed);
+                               FailedStep& failed,
+                               HeldFolder* held);
 
 private:
     MoveResult Move(const std::wstring& from,
                     const std::wstring& to,
                     const std::optional<FileIdentity>& expected,
-                    bool stoppable);
+                    bool stoppable,
+                    HeldFolder* held = nullptr);
     RetryPause pause_;
     FolderSet own_;
     FolderSet windows_;

@@ -80,6 +80,23 @@ public:
     virtual MoveResult MoveDir(const std::wstring& from,
                                const std::wstring& to,
                                const std::optional<FileIdentity>& expected = std::nullopt) = 0;
+    // Both renames of a folder through its temporary name: `from` to `temp`
+    // (as MoveDir with `expected`) and then, when that was done, `temp` to
+    // `to`, of that very folder (kNotTheListedFolder when `temp` names
+    // another now). Only the second tells the name stored. A file system that
+    // can keeps the folder open from the first rename to the second.
+    struct ThroughTemp {
+        MoveResult first;
+        MoveResult second;  // not tried unless the first was done
+    };
+    virtual ThroughTemp MoveDirThrough(const std::wstring& from,
+                                       const std::wstring& temp,
+                                       const std::wstring& to,
+                                       const std::optional<FileIdentity>& expected = std::nullopt) {
+        ThroughTemp moves{MoveDir(from, temp, expected), {}};
+        if (moves.first) moves.second = MoveDir(temp, to, moves.first.identity);
+        return moves;
+    }
     // Renames whatever entry `from` names, a file as well as a folder: only to
     // put back what took a folder's name at the wrong moment.
     virtual MoveResult MoveEntry(const std::wstring& from, const std::wstring& to) {

@@ -44,14 +44,15 @@ protected:
                        const std::wstring& to,
                        const std::optional<FileIdentity>& expected,
                        MoveResult& result,
-                       FailedStep& failed) override {
+                       FailedStep& failed,
+                       HeldFolder* held) override {
         tries.push_back(LastPathName(from) + L" > " + LastPathName(to));
         if (refuse)
             if (const auto [error, step] = refuse(from, to); error != 0) {
                 failed = step;
                 return error;
             }
-        return Win32FileSystem::TryRename(from, to, expected, result, failed);
+        return Win32FileSystem::TryRename(from, to, expected, result, failed, held);
     }
 };
 
@@ -110,6 +111,12 @@ TEST(Win32Rename, ARenameTellsTheNameTheFileSystemStored) {
         EXPECT_EQ(moved.stored, listed[0]);
         path = dir.Path() + L"\\" + listed[0];
     }
+    // Both renames through the temporary name, one opening of the folder.
+    const auto [first, second] = fs.MoveDirThrough(path, path + kTempSuffix, dir.Path() + L"\\写真");
+    ASSERT_TRUE(first && second) << first.error << " " << second.error;
+    EXPECT_EQ(first.identity, second.identity);
+    EXPECT_EQ(second.stored, L"写真");
+    EXPECT_EQ(dir.Listing(), L"写真");
 }
 
 TEST(Win32Rename, AfterCancelTheRenameBackStillWaitsForAFolderInUse) {
