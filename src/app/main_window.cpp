@@ -194,7 +194,8 @@ void MainWindow::ShowStatus(const std::wstring& text) {
 
 // The browser re-reads its folder and has the chooser list it anew, once.
 void MainWindow::RefreshFolders() {
-    sourceWindow_.Refresh();
+    // A run that changed nothing the windows show costs no repainting.
+    sourceWindow_.Refresh(false);
 }
 
 void MainWindow::ShowChooserFolder(const std::wstring& path, bool force) {

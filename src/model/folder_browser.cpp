@@ -1,5 +1,7 @@
 #include "model/folder_browser.h"
 
+#include <utility>
+
 #include "engine/disk_paths.h"
 #include "engine/path_text.h"
 
@@ -58,15 +60,16 @@ void FolderBrowser::SetDirName(const std::wstring& path) {
     Changed(true);
 }
 
-void FolderBrowser::Refresh() {
-    drives_ = fs_.Drives();
+void FolderBrowser::Refresh(bool evenUnchanged) {
+    const std::vector<std::wstring> drives = std::exchange(drives_, fs_.Drives());
+    const std::vector<DirEntry> entries = list_.Entries();
     if (!Show(list_.Path())) {
         // The folder shown has gone (renamed by the run): its nearest existing parent.
         std::wstring path = list_.Path();
         while (!path.empty() && !IsDriveRoot(path) && !Show(path)) path = ParentDirName(path);
         if (list_.Path() != path && !Show(path)) Show(fs_.CurrentDir());
     }
-    Changed(true);
+    if (evenUnchanged || drives_ != drives || list_.Entries() != entries) Changed(true);
 }
 
 bool FolderBrowser::ChooseDrive(const std::wstring& root) {

@@ -14,6 +14,7 @@ struct DirEntry {
     std::wstring label;
     int level = 0;
     bool open = false;
+    bool operator==(const DirEntry&) const = default;
 };
 
 class DirectoryListModel {
@@ -43,8 +44,9 @@ public:
     void SetDirName(const std::wstring& path);
     // The folder shown, spelled as on disk; empty text if that fails.
     std::wstring DirName() const;
-    // Re-reads the drives and the folder shown and tells the chooser again.
-    void Refresh();
+    // Re-reads the drives and the folder shown and tells the chooser again;
+    // unless `evenUnchanged`, only when it found something new.
+    void Refresh(bool evenUnchanged = true);
     // A drive chosen in the drive list; one that cannot be read changes nothing.
     bool ChooseDrive(const std::wstring& root);
     // Opens entry `index` of the directory list.

@@ -82,8 +82,8 @@ void SourceFolderWindow::SetDirName(const std::wstring& path) {
     browser_.SetDirName(path);
 }
 
-void SourceFolderWindow::Refresh() {
-    browser_.Refresh();
+void SourceFolderWindow::Refresh(bool evenUnchanged) {
+    browser_.Refresh(evenUnchanged);
 }
 
 void SourceFolderWindow::ShowBrowser() {

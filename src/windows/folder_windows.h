@@ -24,7 +24,8 @@ public:
 
     std::wstring DirName() const { return browser_.DirName(); }
     void SetDirName(const std::wstring& path);
-    void Refresh();
+    // Reads the drives and the folder shown again (see FolderBrowser::Refresh).
+    void Refresh(bool evenUnchanged = true);
     AliasTable& Aliases() { return aliases_; }
     HWND DriveList() const { return drive_.Handle(); }
     HWND DirList() const { return dir_.Handle(); }

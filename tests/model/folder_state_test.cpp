@@ -281,6 +281,15 @@ TEST(FolderBrowser, ShowingTheSameFolderAgainRelistsTheChooser) {
     fs.AddDir(L"C:\\Work\\C");
     browser.Refresh();
     EXPECT_EQ(chooser.Count(), 3u);
+    // After a run: told only when the run changed what the browser shows.
+    size_t told = 0;
+    FolderBrowser counted(fs, [&](const std::wstring&, bool) { ++told; });
+    counted.SetDirName(L"C:\\Work");
+    counted.Refresh(false);
+    EXPECT_EQ(told, 1u);
+    fs.MoveDir(L"C:\\Work\\C", L"C:\\Work\\c");
+    counted.Refresh(false);
+    EXPECT_EQ(told, 2u);
 }
 
 TEST(FolderBrowser, RefreshFindsTheNearestFolderLeft) {
