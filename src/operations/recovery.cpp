@@ -114,7 +114,11 @@ bool PutRight(IFileSystem& fs,
     auto close = [&](JournalOutcome outcome, const std::wstring& where) {
         journal.Close(run.id, folder.seq, outcome, where);
     };
-    if (!fs.IsFolder(folder.tempPath)) {
+    // Its own temporary folder: where a folder tells case apart, one of
+    // another case is a twin's, cut short beside it, and not this one's.
+    const bool atTemp = fs.IsFolder(folder.tempPath) && (StoredAs(fs, folder.tempPath, folder.tempPath) ||
+                                                         !fs.TellsCaseApart(ParentDirName(folder.tempPath)));
+    if (!atTemp) {
         if (StoredAs(fs, folder.oldPath, folder.oldPath)) {
             close(JournalOutcome::Old, folder.oldPath);  // cut short before it was touched
         } else if (StoredAs(fs, folder.newPath, folder.newPath)) {

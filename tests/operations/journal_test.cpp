@@ -476,6 +476,26 @@ TEST_F(JournalTest, WhatTheFirstRenameTookInsteadOfTheFolderGoesBackAtTheNextSta
     EXPECT_EQ(fs.SubFolders(L"C:\\D"), Lines{L"swap"});
 }
 
+// Where a folder tells case apart, a record of "abc" cut short does not take
+// "ABC.Tmpぷよむ", its twin's temporary folder, for its own: before, the start
+// moved the twin on to "ａｂｃ", a name that was never the twin's.
+TEST(Recovery, ATwinsTemporaryFolderIsNotTakenForOnesOwn) {
+    struct CaseApartFs : FakeFileSystem {
+        bool TellsCaseApart(const std::wstring&) override { return true; }
+    } fs;
+    FakeJournalStore store;
+    RenameJournal journal{store};
+    RecordingSink history;
+    fs.AddDir(L"C:\\D\\abc");
+    fs.AddDir(L"C:\\D\\ABC" + kTemp);
+    store.bytes = RunRecord("cut", RunKind::Run, {9, 1}, "") +
+                  FolderRecord("cut", 1, L"C:\\D\\abc", L"C:\\D\\abc" + kTemp, L"C:\\D\\ａｂｃ");
+    RecoverInterrupted(fs, journal, history);
+    Lines left = fs.SubFolders(L"C:\\D");
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (Lines{L"ABC" + kTemp, L"abc"}));
+}
+
 TEST_F(JournalTest, AFolderLeftUnderItsTemporaryNameIsTriedAgainAtTheNextStart) {
     fs.AddDir(L"C:\\D\\photos");
     // In use after the first rename: the second one and the way back are refused, then at one start more.
