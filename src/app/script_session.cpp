@@ -285,7 +285,6 @@ Ran RunResume(const ScriptContext& c) {
     std::vector<ScriptName> names;
     for (const auto& path : plan->request.targets) names.push_back({path, {path}});
     ScriptTargets feed(services.fs, names, resumed.subfolders, resumed.hidden);
-    feed.TakeAsRecorded();
     SetProgressTotal(context, feed, names);
     return RunFolders(context, feed, &plan->request, plan->run);
 }

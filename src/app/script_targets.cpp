@@ -60,7 +60,7 @@ void ScriptTargets::Resolve() {
             ++name_;
         }
     }
-    const std::vector<std::wstring> found = ExistingDirNames(fs_, paths, asRecorded_);
+    const std::vector<std::wstring> found = ExistingDirNames(fs_, paths);
     for (size_t k = 0; k < slots.size(); ++k) {
         ScriptTarget& target = ready_[slots[k]];
         if (found[k].empty())
@@ -133,7 +133,6 @@ void ScriptTargets::Unreached(const std::function<void(const ScriptTarget&)>& ea
 size_t ScriptTargets::Count(const std::function<bool(size_t)>& counted) {
     size_t count = 0;
     ScriptTargets again(fs_, names_, subfolders_, withHidden_);
-    again.asRecorded_ = asRecorded_;
     for (ScriptTarget target; again.Next(target);)
         if (++count % 256 == 0 && counted && !counted(count)) break;
     return count;

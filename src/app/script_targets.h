@@ -45,9 +45,6 @@ public:
     // How many targets there are in all, walking every tree once more for it;
     // `counted` hears of the count now and then, and stops the count with false.
     size_t Count(const std::function<bool(size_t)>& counted = {});
-    // The names are the journal's, spelled as the folders were (a resume):
-    // where a folder tells case apart, one of another case answers nothing.
-    void TakeAsRecorded() { asRecorded_ = true; }
     // After the folder `from` was renamed to `to`: names still to come that lie
     // below it are looked up below `to`. (A walk never hands out such a name.)
     void Renamed(const std::wstring& from, const std::wstring& to);
@@ -66,7 +63,6 @@ private:
     IFileSystem& fs_;
     const std::vector<ScriptName>& names_;
     bool subfolders_, withHidden_;
-    bool asRecorded_ = false;
     size_t name_ = 0, path_ = 0;       // the next name (and path of it) to look up
     std::vector<ScriptTarget> ready_;  // looked up, not yet handed out
     size_t readyNext_ = 0;

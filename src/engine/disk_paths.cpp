@@ -70,16 +70,6 @@ std::optional<std::wstring> DirNameResolver::Lookup(const std::wstring& parent,
                                                     bool listable) {
     const auto known = looked_.find(prefix);
     if (known != looked_.end()) return known->second;
-    std::optional<std::wstring> name = Find(parent, prefix, component, listable);
-    if (asRecorded_ && name && *name != component && fs_.TellsCaseApart(parent.size() == 2 ? parent + L"\\" : parent))
-        name.reset();
-    return looked_[prefix] = std::move(name);
-}
-
-std::optional<std::wstring> DirNameResolver::Find(const std::wstring& parent,
-                                                  const std::wstring& prefix,
-                                                  const std::wstring& component,
-                                                  bool listable) {
     if (listable) {
         Folder& folder = folders_[parent];
         const std::wstring folded = FoldedName(component);
@@ -93,10 +83,10 @@ std::optional<std::wstring> DirNameResolver::Find(const std::wstring& parent,
             }
         }
         if (folder.listed) {
-            if (const ListedEntry* entry = FromListing(folder, component, folded)) return entry->name;
+            if (const ListedEntry* entry = FromListing(folder, component, folded)) return looked_[prefix] = entry->name;
         }
     }
-    return fs_.EntryName(prefix);
+    return looked_[prefix] = fs_.EntryName(prefix);
 }
 
 // The entry a lookup of `component` finds: the one spelled exactly so, or
@@ -141,10 +131,8 @@ bool DirExist(IFileSystem& fs, const std::wstring& path) {
     return exists;
 }
 
-std::vector<std::wstring> ExistingDirNames(IFileSystem& fs,
-                                           const std::vector<std::wstring>& names,
-                                           bool asRecorded) {
-    DirNameResolver resolver(fs, asRecorded);
+std::vector<std::wstring> ExistingDirNames(IFileSystem& fs, const std::vector<std::wstring>& names) {
+    DirNameResolver resolver(fs);
     std::vector<std::wstring> result;
     result.reserve(names.size());
     for (const auto& name : names) {

@@ -21,10 +21,7 @@ std::wstring LongDirName(IFileSystem& fs, const std::wstring& path);
 // read: use one resolver for one batch only.
 class DirNameResolver {
 public:
-    // `asRecorded`: the names are spelled as the folders were (the journal's
-    // paths): where a folder tells case apart, a name of another case is
-    // another folder, and answers nothing.
-    explicit DirNameResolver(IFileSystem& fs, bool asRecorded = false) : fs_(fs), asRecorded_(asRecorded) {}
+    explicit DirNameResolver(IFileSystem& fs) : fs_(fs) {}
     std::wstring LongDirName(const std::wstring& path);
     // Whether a canonical path names a folder rather than a file: as its
     // parent's listing says when there is one, otherwise by DirExist.
@@ -41,17 +38,11 @@ private:
                                        const std::wstring& prefix,
                                        const std::wstring& component,
                                        bool listable);
-    // The name a folder of `parent` answers to, case ignored (its exact spelling first).
-    std::optional<std::wstring> Find(const std::wstring& parent,
-                                     const std::wstring& prefix,
-                                     const std::wstring& component,
-                                     bool listable);
     static const ListedEntry* FromListing(const Folder& folder,
                                           const std::wstring& component,
                                           const std::wstring& folded);
 
     IFileSystem& fs_;
-    bool asRecorded_;
     std::unordered_map<std::wstring, Folder> folders_;                      // by canonical path
     std::unordered_map<std::wstring, std::optional<std::wstring>> looked_;  // by path as written
 };
@@ -61,9 +52,7 @@ private:
 bool DirExist(IFileSystem& fs, const std::wstring& path);
 // For each of many names, the canonical path of the existing folder it names,
 // or empty text: one DirNameResolver for the whole batch.
-std::vector<std::wstring> ExistingDirNames(IFileSystem& fs,
-                                           const std::vector<std::wstring>& names,
-                                           bool asRecorded = false);
+std::vector<std::wstring> ExistingDirNames(IFileSystem& fs, const std::vector<std::wstring>& names);
 std::wstring TempDirName(IFileSystem& fs);
 // " (1,177.4M Free)" for the drive of `path`, or empty text.
 std::wstring DriveFreeText(IFileSystem& fs, const std::wstring& path);

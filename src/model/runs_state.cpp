@@ -76,7 +76,7 @@ bool FitsTargetList(const ResumePlan& plan) {
 }
 
 size_t ResumeIntoTargets(TargetList& targets, std::string& resumes, IFileSystem& fs, const ResumePlan& plan) {
-    DirNameResolver names(fs, true);
+    DirNameResolver names(fs);
     const size_t before = targets.Count();
     for (const auto& path : plan.request.targets)
         if (!targets.AddFromOutside(names, path)) break;  // the list is full: it said so

@@ -145,20 +145,5 @@ TEST(ExistingDirNames, AgreesWithLookingUpEachNameOnItsOwn) {
     EXPECT_EQ(expected[6], L"");
 }
 
-// A resume names its folders as the journal spelled them. Where a folder tells
-// case apart, "ABC" gone (renamed by a run whose record was damaged) is not
-// "abc" beside it, which was never the run's; elsewhere "ABC" and "abc" are one.
-TEST(ExistingDirNames, NamesAsRecordedAnswerOnlyToTheirOwnCaseWhereCaseCounts) {
-    struct CaseApartFs : FakeFileSystem {
-        bool TellsCaseApart(const std::wstring& dir) override { return dir == L"C:\\Twins"; }
-    } fs;
-    fs.AddDir(L"C:\\Twins\\abc");
-    fs.AddDir(L"C:\\Plain\\abc");
-    const std::vector<std::wstring> names{L"C:\\Twins\\ABC", L"C:\\Plain\\ABC", L"C:\\Twins\\abc"};
-    EXPECT_EQ(ExistingDirNames(fs, names, true),
-              (std::vector<std::wstring>{L"", L"C:\\Plain\\abc", L"C:\\Twins\\abc"}));
-    EXPECT_EQ(ExistingDirNames(fs, names)[0], L"C:\\Twins\\abc");  // a name the user typed
-}
-
 }  // namespace
 }  // namespace kelvaro
