@@ -100,7 +100,7 @@ void MainWindow::ShowProgress() {
 }
 
 void MainWindow::PaintProgress() {
-    // The lists show the progress about 30 times a second; drawing them
+    // The lists show the progress about 50 times a second; drawing them
     // after every line would keep the window's thread from answering.
     constexpr auto kPaintInterval = std::chrono::milliseconds(20);
     const auto now = std::chrono::steady_clock::now();
