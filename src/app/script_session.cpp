@@ -276,6 +276,10 @@ Ran RunResume(const ScriptContext& c) {
         return {1, false};
     }
     state.history.AddLine(ResKelvaroText(KText::ResumeHeadLine));
+    if (!plan->hidden.empty()) {
+        state.history.AddLine(ResKelvaroText(KText::ResumeHiddenLine));
+        for (const auto& path : plan->hidden) state.history.AddLine(L"\u3000" + FolderHeading(path, true));
+    }
     ScriptCommand resumed = c.command;
     resumed.mode = plan->request.mode;
     state.settings.hiraganaToKatakana = plan->request.Has(kHiraganaFlag);

@@ -269,6 +269,7 @@ namespace kelvaro {
     X(SummaryLeftOut, 31030, L"除外") \
     X(UsageModeNames, 31040, L"                番号の代わりに名前も使えます（大文字と小文字は区別しません）:") \
     X(FinishedForwardLine, 31041, L"元の名前が使われている為、中断された変更を完了しました") \
+    X(ResumeHiddenLine, 31042, L"記録が壊れている為、次のフォルダは続きでは変更しません") \
     X(WindowsFolderState, 30100, L"変更不可（Windows のフォルダ）") \
     X(FolderNoShortNameLine, 30101, L"　このフォルダには短い名前が無い為変更しません") \
     X(FolderNoShortNameState, 30102, L"このフォルダには短い名前が無い為変更しません") \

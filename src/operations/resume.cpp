@@ -6,7 +6,15 @@
 
 namespace kelvaro {
 
-std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs) {
+std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs, const std::vector<std::wstring>& damaged) {
+    const std::unordered_set<std::wstring_view> hidden(damaged.begin(), damaged.end());
+    std::vector<std::wstring> leftOut;  // of the plan under way
+    auto dropHidden = [&](std::vector<std::wstring>& paths) {
+        if (hidden.empty()) return;
+        for (const std::wstring& path : paths)
+            if (hidden.count(path)) leftOut.push_back(path);
+        std::erase_if(paths, [&](const std::wstring& path) { return hidden.count(path) != 0; });
+    };
     // The newest run left unfinished, whatever runs came after it: not one
     // still running, nor one a later run finished or an undo took back.
     std::unordered_set<std::string> served;
@@ -16,7 +24,8 @@ std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs) {
                                (run.end == RunEnd::Stopped || run.end == RunEnd::Killed);
         if (!run.target.empty()) served.insert(run.target);
         if (!candidate) continue;
-        ResumePlan plan{run.id, *run.request};
+        ResumePlan plan{run.id, *run.request, {}};
+        leftOut.clear();
         std::vector<std::wstring>& left = plan.request.targets;
         // A run of every depth is walked again from its roots: what it renamed is in form by now.
         if (!run.request->Has(kEveryDepthFlag)) {
@@ -29,6 +38,7 @@ std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs) {
                 if (!done.count(*it)) rest.push_back(std::move(*it));
             left = std::move(rest);
         }
+        dropHidden(left);
         if (left.empty()) continue;
         // Each folder renamed since (by this run, then by the runs after it)
         // moved the folders below it, in the order they were renamed. Only a
@@ -68,9 +78,11 @@ std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs) {
                         continue;
                     note(path);
                 }
+                dropHidden(left);
             }
         if (changedSince || left.empty()) continue;
         plan.request.total = everyDepth ? 0 : left.size();
+        plan.hidden = std::move(leftOut);
         return plan;
     }
     return std::nullopt;
@@ -82,9 +94,10 @@ std::optional<ResumePlan> PlanResume(RenameJournal& journal) {
     const auto found = light ? PlanResume(*light) : std::nullopt;
     if (!found) return std::nullopt;
     bool from = false;
-    const auto runs = ParseJournal(journal.Store(), nullptr,
+    JournalDamage damage;
+    const auto runs = ParseJournal(journal.Store(), &damage,
                                    [&](const std::string& run) { return from = from || run == found->run; });
-    return runs ? PlanResume(*runs) : std::nullopt;
+    return runs ? PlanResume(*runs, damage.paths) : std::nullopt;
 }
 
 }  // namespace kelvaro

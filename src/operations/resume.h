@@ -14,9 +14,14 @@ namespace kelvaro {
 // the newest run finished, was taken back, or has no request on record.
 struct ResumePlan {
     std::string run;
-    RunRequest request;  // its targets: the folders to do
+    RunRequest request;                // its targets: the folders to do
+    std::vector<std::wstring> hidden;  // folders left out: a damaged line names them
 };
-std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs);
+// `damaged`: the paths damaged lines of the journal seem to name. Such a
+// folder may have been renamed by a run whose record is the damaged line:
+// it is not this run's to rename again.
+std::optional<ResumePlan> PlanResume(const std::vector<JournalRun>& runs,
+                                     const std::vector<std::wstring>& damaged = {});
 // The same for the journal, decoding the paths of that run only.
 std::optional<ResumePlan> PlanResume(RenameJournal& journal);
 

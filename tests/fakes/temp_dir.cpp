@@ -25,9 +25,12 @@ void RemoveTree(const std::wstring& path) {
 
 TempDir::TempDir() {
     static int counter = 0;
-    path_ = L"C:\\kelvaro2-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-    RemoveTree(path_);
-    CreateDirectoryW(path_.c_str(), nullptr);
+    // A folder an earlier process of the same id left and that could not be
+    // removed (what Wine cannot delete) is passed over: a test starts empty.
+    do {
+        path_ = L"C:\\kelvaro2-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+        RemoveTree(path_);
+    } while (!CreateDirectoryW(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
 TempDir::~TempDir() {

@@ -793,6 +793,12 @@ TEST_F(JournalTest, ARunCutShortIsToldHowFarItGotAndItsRestCanBeResumed) {
     EXPECT_EQ(plan->request.mode, 0);
     EXPECT_TRUE(plan->request.Has(kHiraganaFlag));
     EXPECT_EQ(plan->request.targets, (Lines{L"C:\\D\\b", L"C:\\D\\c\\deep", L"C:\\D\\d"}));
+    // A folder a damaged line names may have been renamed by the run that line
+    // was, and its twin of another case may stand in its place: it is left out.
+    const auto withDamage = PlanResume(runs, {L"C:\\D\\c\\deep"});
+    ASSERT_TRUE(withDamage.has_value());
+    EXPECT_EQ(withDamage->request.targets, (Lines{L"C:\\D\\b", L"C:\\D\\d"}));
+    EXPECT_EQ(withDamage->hidden, Lines{L"C:\\D\\c\\deep"});
 
     // Stopped after the first folder: the folder below it is due under its new path, its sibling under its own;
     // the first folder named once more was the run's already.
