@@ -237,11 +237,14 @@ void MainWindow::ShowRuns() {
     if (closeAfterRun_) {
         PostMessageW(hwnd_, WM_CLOSE, 0, 0);
     } else if (chosen == RunsChoice::Resume && runs_.State().Resume()) {
-        if (!FitsTargetList(*runs_.State().Resume())) {
+        // Planned from the journal as /RESUME plans it: a folder a damaged line names is left out.
+        const auto plan = PlanResume(journal);
+        if (!plan) return;
+        if (!FitsTargetList(*plan)) {
             services_.prompts.Notice(ResKelvaroText(KText::ResumeByCommandLine));
             return;
         }
-        ResumeIntoTargets(state_.targets, state_.resumes, services_.fs, *runs_.State().Resume());
+        ResumeIntoTargets(state_.targets, state_.resumes, services_.fs, *plan);
         UpdateButtons();
     }
 }
