@@ -192,9 +192,7 @@ void FolderRun::Walk(Batch& batch, const std::vector<PlanEntry>& plan) {
     IFileSystem& fs = c_.services.fs;
     const int16_t mode = c_.command.mode;
     TargetWalk hooks;
-    hooks.newPathOf = [&](const std::wstring& path) {
-        return PlannedNewPath(path, mode, c_.state.settings.hiraganaToKatakana);
-    };
+    hooks.newPathOf = PlannedNewPaths(mode, c_.state.settings.hiraganaToKatakana);
     hooks.tellsCaseApart = [&](const std::wstring& dir) { return fs.TellsCaseApart(dir); };
     size_t renaming = 0;  // the folder the walk hands to the renamer
     hooks.before = [&](size_t i) {

@@ -58,9 +58,7 @@ size_t ListExecute(AppState& state,
         if (folderDone) folderDone(i, outcome);
     };
     hooks.leftOut = leftOut;
-    hooks.newPathOf = [&](const std::wstring& path) {
-        return PlannedNewPath(path, mode, state.settings.hiraganaToKatakana);
-    };
+    hooks.newPathOf = PlannedNewPaths(mode, state.settings.hiraganaToKatakana);
     hooks.tellsCaseApart = [&](const std::wstring& dir) { return services.fs.TellsCaseApart(dir); };
     const WalkEnd end =
         session.Walk(state.targets, [&](const std::wstring& path) { return RenameFolder(rename, path, mode); }, hooks);

@@ -90,9 +90,7 @@ void RunDriver::Run(int16_t mode, const std::vector<bool>& leftOut) {
             if (outcome.Done()) events.Done(j);
         };
         hooks.leftOut = leftOut;
-        hooks.newPathOf = [&](const std::wstring& path) {
-            return PlannedNewPath(path, mode, state_.settings.hiraganaToKatakana);
-        };
+        hooks.newPathOf = PlannedNewPaths(mode, state_.settings.hiraganaToKatakana);
         hooks.tellsCaseApart = [&](const std::wstring& dir) { return view_.TellsCaseApart(dir); };
         // A record that cannot be written ends the run: the rest stays in the list.
         const RunRequest request = TargetRequest(mode, state_.settings.hiraganaToKatakana);

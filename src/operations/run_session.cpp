@@ -17,6 +17,10 @@ std::wstring WalkSummaryLine(const WalkEnd& end) {
     return line;
 }
 
+std::function<std::wstring(const std::wstring& path)> PlannedNewPaths(int16_t mode, bool hiraganaToKatakana) {
+    return [=](const std::wstring& path) { return PlannedNewPath(path, mode, hiraganaToKatakana); };
+}
+
 RunRequest TargetRequest(int16_t mode, bool hiraganaToKatakana) {
     RunRequest request;
     request.mode = mode;
@@ -55,7 +59,6 @@ FolderOutcome RunSession::Folder(const std::function<FolderOutcome()>& tryIt, bo
 WalkEnd RunSession::Walk(IFolderQueue& targets, const Rename& rename, const TargetWalk& hooks) {
     WalkEnd end;
     const size_t count = targets.Count();
-    const size_t first = reached_;  // the journal numbers the folders on from the batches before
     auto leftOut = [&](size_t i) { return i < hooks.leftOut.size() && hooks.leftOut[i]; };
     // The folders after the one in hand, as the journal writes them ahead.
     const LookaheadScope lookahead(
@@ -96,7 +99,6 @@ WalkEnd RunSession::Walk(IFolderQueue& targets, const Rename& rename, const Targ
         if (hooks.after) hooks.after(i, outcome);
     }
     end.journalFailed = journalFailed_;
-    end.asked = reached_ - first;
     for (size_t i = end.next; i < count; ++i) ++(leftOut(i) ? end.leftOut : end.counts.notReached);
     return end;
 }

@@ -36,7 +36,6 @@ struct TargetWalk {
 
 struct WalkEnd {
     size_t next = 0;             // the first folder not tried
-    size_t asked = 0;            // the folders passed that were not left out
     bool stopped = false;        // `before` said stop
     bool journalFailed = false;  // a record could not be written
     RunCounts counts;            // for the closing summary line
@@ -45,6 +44,9 @@ struct WalkEnd {
 
 // The closing count of a walk: RunSummaryLine's, then "　除外：n件" when the user left folders out.
 std::wstring WalkSummaryLine(const WalkEnd& end);
+
+// The hook TargetWalk::newPathOf of a run by `mode`.
+std::function<std::wstring(const std::wstring& path)> PlannedNewPaths(int16_t mode, bool hiraganaToKatakana);
 
 // The request of a run of the target list by `mode`.
 RunRequest TargetRequest(int16_t mode, bool hiraganaToKatakana);
@@ -91,6 +93,8 @@ public:
     bool JournalFailed() const { return journalFailed_; }
     // The run ends before its last folder.
     void Stop() { stopped_ = true; }
+    // True once the run was stopped, or its journal failed.
+    bool Stopped() const { return stopped_; }
     // The folders tried so far.
     size_t Reached() const { return reached_; }
     // Records how far the run got, stopped or done; once.

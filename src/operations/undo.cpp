@@ -104,7 +104,6 @@ private:
     bool UndoOne(JournalFolder&& folder);
     // Ends the undo before its last folder: the rest are not reached.
     void Stop() {
-        stopped_ = true;
         session_->Stop();
         counts_.notReached = seqs_.size() - session_->Reached();
     }
@@ -131,7 +130,6 @@ private:
     std::unordered_map<uint32_t, size_t> placeOf_;
     RunSession* session_ = nullptr;  // while the folders are taken back
     RunCounts counts_;
-    bool stopped_ = false;
 };
 
 bool Undo::Plan() {
@@ -237,7 +235,7 @@ FolderOutcome Undo::TakeBack(const JournalFolder& folder) {
 
 bool Undo::UndoOne(JournalFolder&& folder) {
     Locate(folder);
-    if (stopped_) return LeftOut(std::move(folder));
+    if (session_->Stopped()) return LeftOut(std::move(folder));
     if (hooks_.before && !hooks_.before(folder)) {
         Stop();
         return LeftOut(std::move(folder));
@@ -283,7 +281,7 @@ size_t Undo::Run() {
     while (!coming.empty())
         if (!takeFirst()) coming.clear();
     // The journal could not be read to its start: the rest stays as it is.
-    if (!stopped_ && next_ < seqs_.size()) {
+    if (!session.Stopped() && next_ < seqs_.size()) {
         history_.AddLine(ResKelvaroText(KText::JournalUnreadableLine));
         Stop();
     }
